@@ -1,0 +1,225 @@
+// qvPreview - print preview for Qt applications.
+#pragma once
+
+#include <qvpreview/Error.h>
+#include <qvpreview/PropertyBag.h>
+#include <qvpreview/Types.h>
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+
+namespace qv {
+
+class FrmAnteprima;
+
+/// The print-preview control. A host records its document page by page
+/// through the recording commands; nothing is drawn at call time, every call
+/// appends one record to a spool file in the temporary folder. The document
+/// ends with ShowAnteprima() (modal preview), InviaAllaStampante() or
+/// AnnullaStampa().
+///
+/// Every coordinate and length is in the unit of ScaleMode() (twips by
+/// default). Property setters that refuse a value throw qv::Error 380
+/// ("Valore di proprietà non valido") and keep the old value.
+///
+/// The control is a fixed 495 x 495 twips widget with no visible function.
+/// It needs a QApplication.
+class PrintPreview : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PrintPreview(QWidget *parent = nullptr);
+    /// Discards the document (as AnnullaStampa()) and unloads the preview window.
+    ~PrintPreview() override;
+
+    // --- Properties -------------------------------------------------------
+
+    /// Caption of the preview window. Default "Anteprima di Stampa"; persisted as "Titolo".
+    QString titolo() const;
+    void setTitolo(const QString &value);
+
+    /// Face name of the next text records. Default "Arial"; any value.
+    QString FontName() const;
+    void setFontName(const QString &value);
+    /// Size in points of the next text records. Default 10; 1 to 2160.
+    int32_t FontSize() const;
+    void setFontSize(int32_t value);
+    bool FontItalic() const;
+    void setFontItalic(bool value);
+    bool FontBold() const;
+    void setFontBold(bool value);
+    bool FontUnderline() const;
+    void setFontUnderline(bool value);
+    bool FontStrikethru() const;
+    void setFontStrikethru(bool value);
+    /// Text and pen colour, red + 256 * green + 65536 * blue. Default 0; 0 to 16777215.
+    int32_t ForeColor() const;
+    void setForeColor(int32_t value);
+    /// True: texts are drawn without filling their background. Default true.
+    bool FontTransparent() const;
+    void setFontTransparent(bool value);
+    /// Unit of every coordinate and length (QV_SCALEMODE). Default 1 (twips); 0 to 7; persisted.
+    int32_t ScaleMode() const;
+    void setScaleMode(int32_t value);
+    /// Raster operation of the pen, 1 to 16 (13 copy pen); 0 is accepted too. Default 13.
+    int32_t DrawMode() const;
+    void setDrawMode(int32_t value);
+    /// Pen width in device pixels. Default 1; 0 to 32767.
+    int32_t DrawWidth() const;
+    void setDrawWidth(int32_t value);
+    /// Pen style: 0 solid, 1 dash, 2 dot, 3 dash-dot, 4 dash-dot-dot, 5 invisible, 6 inside solid. Default 0.
+    int32_t DrawStyle() const;
+    void setDrawStyle(int32_t value);
+    /// Fill colour of boxes and circles. Default 0; 0 to 16777215.
+    int32_t FillColor() const;
+    void setFillColor(int32_t value);
+    /// Fill pattern: 0 solid, 1 transparent, 2 to 7 hatches. Default 1.
+    int32_t FillStyle() const;
+    void setFillStyle(int32_t value);
+    /// Number of copies that InviaAllaStampante() prints. Default 1; any value.
+    int16_t Copie() const;
+    void setCopie(int16_t value);
+    /// 1 plus the number of page breaks recorded (at most 32767).
+    int32_t TotalePagine() const;
+
+    // --- Drawing commands -------------------------------------------------
+
+    /// Ends the page; the next records go to a new page. Never throws.
+    void NuovaPagina();
+    /// A line from (X1, Y1) to (X2, Y2), or with \a rettangolo the box with these
+    /// opposite corners, filled with the pen colour when \a pieno. False when it
+    /// could not be recorded; never throws.
+    bool linea(float X1, float Y1, float X2, float Y2, bool rettangolo, bool pieno);
+    /// A point. False when it could not be recorded; never throws.
+    bool Punto(float X1, float Y1);
+    /// A circle, arc or ellipse centred at (X1, Y1). The optional values are
+    /// recorded as passed: \a colore (-1: the pen colour), start and end angle
+    /// in radians (equal: a full circle; negative: the radius is drawn too),
+    /// \a aspetto height / width. Left out they are -1, 2, 2 and 1.
+    /// Throws qv::Error 1001 (source "Cerchio") when it cannot record.
+    void Cerchio(float X1, float Y1, float raggio, const QVariant &colore = {},
+                 const QVariant &Inizio = {}, const QVariant &Fine = {},
+                 const QVariant &aspetto = {});
+    /// A picture with its top-left corner at (X1, Y1), stretched to the given
+    /// width and height, or its natural size when they are left out. \a Picture
+    /// holds a QImage or QPixmap (raster) or a QPicture (vector); an invalid
+    /// QVariant is no picture and records nothing. Never throws.
+    void StampaPicture(const QVariant &Picture, float X1, float Y1,
+                       const QVariant &Width1 = {}, const QVariant &Height1 = {});
+
+    // --- Text commands ----------------------------------------------------
+
+    /// A text whose left edge is PosX and whose line ends at PosY (lower edge).
+    /// Throws qv::Error 1001 (source "StampaTesto") for an empty text or a failed record.
+    void StampaTesto(float PosX, float PosY, QString testo);
+    /// A text centred on the page width, line ending at Y. Throws 1001 like StampaTesto.
+    void StampaCentrato(float Y, QString testo);
+    /// A text fitted into a field \a limiteMax wide, aligned, cut at a word
+    /// when \a parolaIntera. Returns the number of characters of \a testo used
+    /// up, or 0 when there was nothing to print. Throws 1001 (source "StampaCampo").
+    int32_t StampaCampo(float PosX, float PosY, QString testo, float limiteMax,
+                        QV_ALLINEAMENTO Allineamento, bool parolaIntera);
+    /// A wrapped multi-line block. \a nRighe (0: 32000) limits the lines laid
+    /// out, \a interlinea (0: the line height) is the line spacing; both are
+    /// given back. Returns the text that did not fit.
+    /// Throws 1001 (source "StampaCampoMultilinea").
+    QString StampaCampoMultilinea(float PosX, float PosY, QString testo, float limiteMax,
+                                  QV_ALLINEAMENTO Allineamento, int16_t &nRighe,
+                                  float &interlinea);
+    /// Width of \a testo in the current font, in the current scale.
+    float TextWidth(const QString &testo);
+    /// Height of one line of text in the current font, in the current scale.
+    float TextHeight();
+
+    // --- Ending a document and page geometry ------------------------------
+
+    /// Opens the modal preview window on the document; returns when the user closes it.
+    void ShowAnteprima();
+    /// Prints the document on the current printer, after the options dialog
+    /// when \a finestraDialogo, and discards it. Never throws; a document
+    /// whose printing failed is kept.
+    void InviaAllaStampante(bool finestraDialogo = false);
+    /// Discards the document: deletes the spool file and every picture file.
+    void AnnullaStampa();
+    /// Printable page width in the current scale (11520 twips without a printer).
+    float PageWidth();
+    /// Printable page height in the current scale (15872 twips without a printer).
+    float PageHeight();
+    /// Shows the about box.
+    void AboutBox();
+
+    // --- Scale conversion -------------------------------------------------
+
+    /// A horizontal length from the current scale to twips, unrounded.
+    float ConvertiInTwipsX(float value);
+    /// A vertical length from the current scale to twips, unrounded.
+    float ConvertiInTwipsY(float value);
+    /// A horizontal length from twips to the current scale, unrounded.
+    float ConvertiDaTwipsX(float value);
+    /// A vertical length from twips to the current scale, unrounded.
+    float ConvertiDaTwipsY(float value);
+
+    // --- Container protocol -----------------------------------------------
+
+    /// First placement on a form: title and scale mode to their defaults.
+    void InitProperties();
+    /// Loads "Titolo" and "ScaleMode" from the container's property set.
+    void ReadProperties(const PropertyBag &bag);
+    /// Stores "Titolo" and "ScaleMode", with their defaults, in the container's property set.
+    void WriteProperties(PropertyBag &bag) const;
+
+    /// Full path of the current spool file; empty while nothing is recorded.
+    QString spoolPath() const { return m_spool; }
+    /// The temporary picture files of the document, in recording order.
+    QStringList pictureFiles() const { return m_immagini; }
+    /// The preview window object, whose page surface is the measuring surface.
+    FrmAnteprima &anteprima() { return *m_anteprima; }
+
+Q_SIGNALS:
+    /// A persisted property ("Titolo" or "ScaleMode") changed.
+    void persistedPropertyChanged(const QString &name);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void ApriSpool();
+    void ApriAnteprima();
+    bool ScriviTesto(float x, float y, QString testo);
+    int32_t ImpaginaCampo(float PosX, float PosY, QString testo, float limiteMax,
+                          QV_ALLINEAMENTO Allineamento, bool parolaIntera);
+    void ScriviCentrato(float Y, QString testo);
+    double LarghezzaTestoTwips(const QString &testo);
+    double AltezzaTestoTwips();
+    void applicaFont();
+    QSize fixedPixelSize() const;
+
+    std::unique_ptr<FrmAnteprima> m_anteprima;
+    QString m_titolo;
+    QString m_spool;
+    int32_t m_scaleMode = SM_Twips;
+    int16_t m_copie = 1;
+    QString m_fontName;
+    int32_t m_fontSize = 10;
+    bool m_fontItalic = false;
+    bool m_fontBold = false;
+    bool m_fontUnderline = false;
+    bool m_fontStrikethru = false;
+    int32_t m_foreColor = 0;
+    bool m_fontTransparent = true;
+    int32_t m_drawMode = 13;
+    int32_t m_drawWidth = 1;
+    int32_t m_drawStyle = 0;
+    int32_t m_fillColor = 0;
+    int32_t m_fillStyle = 1;
+    int16_t m_pagine = 1;
+    QStringList m_immagini;
+};
+
+} // namespace qv

@@ -1,0 +1,31 @@
+// qvPreview - print preview for Qt applications.
+#pragma once
+
+#include <cstdint>
+
+namespace qv {
+
+/// Alignment of a text inside its field. Any other number is taken as left.
+enum QV_ALLINEAMENTO : int32_t {
+    PP_Sinistra = 0, ///< left
+    PP_destra = 1,   ///< right
+    PP_Centrato = 2, ///< centred
+};
+
+/// Units of the coordinates and lengths that a host passes to the control.
+enum QV_SCALEMODE : int32_t {
+    SM_User = 0,        ///< the page surface's custom scale (1:1 with twips here)
+    SM_Twips = 1,       ///< 1/1440 inch
+    SM_Points = 2,      ///< 20 twips
+    SM_Pixels = 3,      ///< the screen's twips per pixel
+    SM_Characters = 4,  ///< 120 twips across, 240 twips down
+    SM_Inches = 5,      ///< 1440 twips
+    SM_Millimeters = 6, ///< 1440 / 25.4 twips
+    SM_Centimeters = 7, ///< 14400 / 25.4 twips
+};
+
+/// The page used when no printer is installed, in twips.
+inline constexpr int32_t DefaultPageWidthTwips = 11520;
+inline constexpr int32_t DefaultPageHeightTwips = 15872;
+
+} // namespace qv

@@ -1,0 +1,108 @@
+// qvPreview - print preview for Qt applications.
+// The drawing target: what the replay of a spool file calls, in twips, on
+// whatever it draws on. The page surface and the printer implement it; so
+// can a test that records the calls.
+#pragma once
+
+#include "replay/PictureFile.h"
+#include "replay/TextMetrics.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace qv {
+
+enum class TargetKind { PageSurface, Printer };
+
+/// How Line() draws its two points.
+enum class LineKind {
+    Line,      ///< a straight line in the pen
+    Box,       ///< the box with these opposite corners, inside by FillStyle/FillColor
+    BoxFilled, ///< the box filled solid with the pen colour
+};
+
+/// The attributes that records set on a target; they stay set until a later
+/// record sets them again. Value meanings are those of the spool records:
+/// colours are red + 256 * green + 65536 * blue, DrawMode 1..16 (13 copy pen),
+/// DrawStyle 0..6, FillStyle 0..7, DrawWidth in device pixels.
+struct DrawState
+{
+    FontAttributes font;
+    int32_t foreColor = 0;
+    bool fontTransparent = true;
+    double currentX = 0;
+    double currentY = 0;
+    int32_t drawMode = 13;
+    int32_t drawStyle = 0;
+    int32_t drawWidth = 1;
+    int32_t fillColor = 0;
+    int32_t fillStyle = 1;
+};
+
+class DrawTarget
+{
+public:
+    virtual ~DrawTarget() = default;
+
+    virtual TargetKind kind() const = 0;
+
+    // Attributes. The default implementations store the value in state().
+    virtual void setFontName(const QString &v) { m_state.font.name = v; }
+    virtual void setFontSize(int32_t points) { m_state.font.size = points; }
+    virtual void setFontItalic(bool v) { m_state.font.italic = v; }
+    virtual void setFontBold(bool v) { m_state.font.bold = v; }
+    virtual void setFontUnderline(bool v) { m_state.font.underline = v; }
+    virtual void setFontStrikethru(bool v) { m_state.font.strikethru = v; }
+    virtual void setForeColor(int32_t v) { m_state.foreColor = v; }
+    virtual void setFontTransparent(bool v) { m_state.fontTransparent = v; }
+    virtual void setCurrentX(double twips) { m_state.currentX = twips; }
+    virtual void setCurrentY(double twips) { m_state.currentY = twips; }
+    virtual void setDrawMode(int32_t v) { m_state.drawMode = v; }
+    virtual void setDrawStyle(int32_t v) { m_state.drawStyle = v; }
+    virtual void setDrawWidth(int32_t v) { m_state.drawWidth = v; }
+    virtual void setFillColor(int32_t v) { m_state.fillColor = v; }
+    virtual void setFillStyle(int32_t v) { m_state.fillStyle = v; }
+    const DrawState &state() const { return m_state; }
+    /// Sets every attribute at once (a recorded drawing replays so).
+    virtual void setState(const DrawState &s) { m_state = s; }
+
+    /// Page surface only: clears to the background colour and resets the
+    /// current position.
+    virtual void Cls() = 0;
+    /// Height in twips of \a text in the current font (one line height per line).
+    virtual double TextHeight(const QString &text) = 0;
+    /// Width in twips of \a text in the current font.
+    virtual double TextWidth(const QString &text) = 0;
+    /// Draws \a text with the top of its first line at (CurrentX, CurrentY).
+    /// Every line starts at CurrentX, one line height below the one before.
+    /// Afterwards CurrentY is below the last line.
+    virtual void Print(const QString &text) = 0;
+    virtual void Line(double x1, double y1, double x2, double y2, LineKind kind) = 0;
+    /// One point at (x, y) in \a color; its size follows DrawWidth.
+    virtual void PSet(double x, double y, int32_t color) = 0;
+    /// Circle, arc or ellipse; angles in radians, counter-clockwise from 3
+    /// o'clock; equal angles draw the full figure; a negative angle also draws
+    /// the radius to that point. \a aspect is height / width; \a radius lies
+    /// along the longer axis.
+    virtual void Circle(double x, double y, double radius, int32_t color, double start, double end,
+                        double aspect) = 0;
+    /// \a picture stretched into the rectangle (x, y, width, height).
+    virtual void PaintPicture(const PictureData &picture, double x, double y, double width,
+                              double height) = 0;
+
+    // Printer only.
+    virtual int PrinterCount() const { return 0; }
+    virtual int32_t ScaleMode() const { return 1; }
+    virtual void setScaleMode(int32_t) {}
+    virtual void NewPage() {}
+    /// Ends the print job: it goes to the printer.
+    virtual void EndDoc() {}
+    /// Discards the print job.
+    virtual void KillDoc() {}
+
+protected:
+    DrawState m_state;
+};
+
+} // namespace qv

@@ -1,0 +1,113 @@
+// qvPreview - print preview for Qt applications.
+// The page surface: the hidden, page-sized drawing surface of the preview
+// window. The replay draws on it, the control measures text and converts
+// scales on it, and the preview shows it.
+//
+// The surface keeps its drawing as a list of the drawing-target calls it
+// received (a vector picture of the page, in twips), not as pixels: the
+// preview rasterises the frozen drawing at exactly the size it shows, so the
+// page stays sharp at every zoom and device pixel ratio, and a zoom step
+// never replays the spool file.
+#pragma once
+
+#include "replay/DrawTarget.h"
+
+#include <QImage>
+#include <QRectF>
+#include <QSize>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QPainter;
+
+namespace qv {
+
+/// The frozen drawing of one page: the calls a page surface received since
+/// its last Cls(), ready to be painted onto any painter at any scale.
+class PageDrawing
+{
+public:
+    using Call = std::function<void(DrawTarget &)>;
+
+    explicit PageDrawing(QSize sizeTwips) : m_size(sizeTwips) {}
+
+    /// The page size in twips.
+    QSize sizeTwips() const { return m_size; }
+    /// Number of recorded calls.
+    std::size_t callCount() const { return m_calls.size(); }
+
+    /// Paints the drawing onto \a painter, whose coordinates must be twips
+    /// (the caller sets the transform to the device). The page background is
+    /// not painted. Raster operations need a raster device (a QImage).
+    void paint(QPainter &painter) const;
+    /// Replays the recorded calls onto another target.
+    void replay(DrawTarget &target) const;
+    /// The page rasterised at \a pixelsPerTwip on a white background: the
+    /// whole page, or only \a clipTwips of it (the image then covers that
+    /// rectangle).
+    QImage render(double pixelsPerTwip, const QRectF &clipTwips = QRectF()) const;
+
+    void append(Call call) { m_calls.push_back(std::move(call)); }
+
+private:
+    QSize m_size;
+    std::vector<Call> m_calls;
+};
+
+using FrozenPage = std::shared_ptr<const PageDrawing>;
+
+class PageSurface : public DrawTarget
+{
+public:
+    PageSurface();
+
+    TargetKind kind() const override { return TargetKind::PageSurface; }
+
+    /// Page size in twips (LarghezzaPagina x AltezzaPagina).
+    int32_t Width() const { return m_width; }
+    int32_t Height() const { return m_height; }
+    void setSize(int32_t widthTwips, int32_t heightTwips);
+
+    /// Twips per unit of \a scaleMode (QV_SCALEMODE), horizontally or vertically.
+    static double twipsPerUnitX(int32_t scaleMode);
+    static double twipsPerUnitY(int32_t scaleMode);
+    /// Converts a horizontal / vertical length between two scale modes, unrounded.
+    double ScaleX(double value, int32_t fromMode, int32_t toMode) const;
+    double ScaleY(double value, int32_t fromMode, int32_t toMode) const;
+
+    // Measuring, in twips, in the current font (unrounded).
+    double TextHeight(const QString &text) override;
+    double TextWidth(const QString &text) override;
+
+    // Drawing: recorded into the current drawing.
+    void Cls() override;
+    void Print(const QString &text) override;
+    void Line(double x1, double y1, double x2, double y2, LineKind kind) override;
+    void PSet(double x, double y, int32_t color) override;
+    void Circle(double x, double y, double radius, int32_t color, double start, double end,
+                double aspect) override;
+    void PaintPicture(const PictureData &picture, double x, double y, double width,
+                      double height) override;
+
+    /// Freezes the surface: its drawing so far, as a picture that later
+    /// drawing on the surface does not change.
+    FrozenPage Picture() const;
+    /// The page at the screen's resolution (one pixel per screen pixel at 100 %).
+    QImage image() const;
+
+private:
+    void record(PageDrawing::Call call);
+    const QFont &currentFont();
+
+    int32_t m_width;
+    int32_t m_height;
+    std::shared_ptr<PageDrawing> m_drawing;
+    mutable bool m_shared = false;
+    FontAttributes m_fontKey;
+    QFont m_font;
+    bool m_fontValid = false;
+};
+
+} // namespace qv

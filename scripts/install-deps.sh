@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian machine needs to build, run and test qvPreview.
+set -euo pipefail
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+PACKAGES=(
+  build-essential cmake ccache pkg-config clang
+  qt6-base-dev qt6-svg-dev libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-liberation2
+  cups cups-client printer-driver-cups-pdf
+  poppler-utils qpdf
+  xvfb xauth x11-utils
+)
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

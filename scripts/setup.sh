@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs the packages, builds qvPreview and runs the example host.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+bash scripts/build.sh
+if [ -x build/examples/invoice/qv_invoice ]; then
+  build/examples/invoice/qv_invoice
+fi

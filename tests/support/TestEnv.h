@@ -1,0 +1,54 @@
+// A temporary world for one test: temporary folder, configuration folder and
+// PDF folder inside one QTemporaryDir, and platform hooks reset afterwards.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace qv::test {
+
+class TempEnv
+{
+public:
+    TempEnv();
+    ~TempEnv();
+    TempEnv(const TempEnv &) = delete;
+    TempEnv &operator=(const TempEnv &) = delete;
+
+    /// The root of this test's folders (ends with "/").
+    QString root() const;
+    /// The folder TMPDIR points at (ends with "/").
+    QString tempFolder() const;
+    /// The folder XDG_CONFIG_HOME points at (ends with "/").
+    QString configFolder() const;
+    /// The folder QVPREVIEW_PDF_DIR points at (ends with "/").
+    QString pdfFolder() const;
+
+    /// Files in the temporary folder whose names start with \a prefix.
+    QStringList tempFiles(const QString &prefix = QString()) const;
+
+    /// No printer installed.
+    static void noPrinters();
+    /// One printer with the given drawable area in twips.
+    static void onePrinter(double widthTwips, double heightTwips, const QString &name = QStringLiteral("Test"));
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldTmp, m_oldConfig, m_oldPdf;
+};
+
+/// A gtest fixture that owns a TempEnv.
+class TempEnvTest : public ::testing::Test
+{
+protected:
+    TempEnv env;
+};
+
+/// Reads a whole file as bytes.
+QByteArray readAll(const QString &path);
+
+} // namespace qv::test
