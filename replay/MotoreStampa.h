@@ -1,0 +1,48 @@
+// qvPreview - print preview for Qt applications.
+// The print engine: prints pages of a spool file on the current printer.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+namespace qv {
+
+class MotoreStampa
+{
+public:
+    /// Number of copies (each page printed that many times); below 1 prints once.
+    void setCopie(int16_t value) { m_copie = value; }
+    int16_t Copie() const { return m_copie; }
+    /// Full path of the spool file to print.
+    void setFileTemporaneo(const QString &value) { m_fileTemporaneo = value; }
+    QString FileTemporaneo() const { return m_fileTemporaneo; }
+    /// First and last page to print (1-based). Without a range every page prints.
+    void setInizio(int16_t value) { m_inizio = value; m_rangeSet = true; }
+    void setFine(int16_t value) { m_fine = value; m_rangeSet = true; }
+    int16_t Inizio() const { return m_inizio; }
+    int16_t Fine() const { return m_fine; }
+    /// Name of the print job (the document's title).
+    void setTitolo(const QString &value) { m_titolo = value; }
+    QString Titolo() const { return m_titolo; }
+    /// Called after each sheet with (sheets printed, sheets in all): progress for long jobs.
+    void setProgress(std::function<void(int, int)> progress) { m_progress = std::move(progress); }
+
+    /// Prints the pages on the current printer and returns when the spool
+    /// file and its picture files have been read. Throws qv::Error when there
+    /// is no printer, the range holds no page of the document, or the spool
+    /// file cannot be read.
+    void Stampa();
+
+private:
+    int16_t m_copie = 1;
+    QString m_fileTemporaneo;
+    int16_t m_inizio = 0;
+    int16_t m_fine = 0;
+    bool m_rangeSet = false;
+    QString m_titolo = QStringLiteral("Anteprima di Stampa");
+    std::function<void(int, int)> m_progress;
+};
+
+} // namespace qv
