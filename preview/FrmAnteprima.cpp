@@ -273,6 +273,7 @@ void FrmAnteprima::load()
     m_posizioniPagine = QVector<int32_t>(1, 0);
     m_daInizializzare = true;
     move(0, 0);
+    Picture1->setFocus(Qt::OtherFocusReason);
     Aggiorna();
     m_nav.setPaginaVisualizzata(0);
     leggiQualita();
@@ -447,8 +448,9 @@ bool FrmAnteprima::eventFilter(QObject *watched, QEvent *e)
             break;
         }
     } else if (watched == HScroll1 || watched == VScroll1) {
-        // The scroll bars never keep the keyboard focus.
-        if (e->type() == QEvent::FocusIn)
+        // The scroll bars never keep the keyboard focus: a click on one
+        // leaves (or puts) it on the viewport.
+        if (e->type() == QEvent::FocusIn || e->type() == QEvent::MouseButtonPress)
             Picture1->setFocus(Qt::OtherFocusReason);
     } else if (watched == lblsito) {
         if (e->type() == QEvent::MouseButtonRelease

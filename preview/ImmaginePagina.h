@@ -56,6 +56,9 @@ public:
     bool convertita() const { return m_cacheConvertita; }
     /// Number of rasters made so far (for tests of the cache).
     int rasterizzazioni() const { return m_rasterizzazioni; }
+    /// The last raster and the area of this widget it covers, in logical pixels.
+    const QImage &raster() const { return m_cache; }
+    QRect areaRaster() const { return m_cacheValida ? m_cacheArea : QRect(); }
 
     /// The device pixel ratio used for rasters (0: the widget's own).
     void setDevicePixelRatioForTesting(double dpr) { m_dprTest = dpr; }
