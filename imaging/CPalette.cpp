@@ -397,8 +397,10 @@ bool CPalette::Save(const QString &sFileName, int32_t lPosition)
 {
     // The new file goes to a temporary file in the same folder and replaces
     // the old one only once it is complete.
+    // Unbuffered, so that a short write shows in write()'s result: a buffered
+    // QSaveFile flushes inside commit() and does not see it fail.
     QSaveFile file(sFileName);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     // A hole read back as zero bytes.
     if (lPosition >= 1 && !file.seek(lPosition)) {
@@ -447,8 +449,8 @@ bool CPalette::SaveToJASCFile(const QString &sFileName)
         text += QByteArray::number(e.blue);
     }
 
-    QSaveFile file(sFileName);
-    if (!file.open(QIODevice::WriteOnly))
+    QSaveFile file(sFileName); // unbuffered: see Save()
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         raise(openErrorNumber(sFileName, false));
     if (file.write(text) != text.size()) {
         const int number = ioErrorNumber(file);

@@ -151,8 +151,9 @@ bool ScriviFileBitmap(const QByteArray &info, const QByteArray &pixels, const QS
 {
     // Written beside the target and renamed over it once complete, so the
     // path never holds a half-written bitmap.
+    // Unbuffered, so that a short write shows in write()'s result.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     char header[kFileHeaderBytes] = {};
     header[0] = 'B';
