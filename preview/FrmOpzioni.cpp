@@ -221,9 +221,15 @@ bool FrmOpzioni::eventFilter(QObject *watched, QEvent *event)
 
     switch (event->type()) {
     case QEvent::KeyPress: {
-        const QString text = static_cast<QKeyEvent *>(event)->text();
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QString text = key->text();
         if (text.isEmpty())
             return false; // arrows, Home, End: no character typed
+        // Ctrl and Meta combinations are shortcuts (paste, select all): they
+        // type nothing. Ctrl+Alt may be AltGr, which does type.
+        const Qt::KeyboardModifiers mods = key->modifiers();
+        if ((mods & (Qt::ControlModifier | Qt::MetaModifier)) && !(mods & Qt::AltModifier))
+            return false;
         // Tab, Enter, Esc, Delete and Ctrl combinations keep their usual
         // meaning; they type no character into the field.
         if (text.size() == 1 && text.at(0).category() == QChar::Other_Control
