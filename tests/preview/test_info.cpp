@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <ostream>
+
 namespace qv {
 namespace {
 
@@ -61,6 +63,11 @@ struct LinkCase
     const char *label;
     const char *target;
 };
+
+void PrintTo(const LinkCase &c, std::ostream *os)
+{
+    *os << c.label;
+}
 
 class CollegamentoTest : public InfoTest, public ::testing::WithParamInterface<LinkCase>
 {

@@ -12,10 +12,22 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cctype>
 #include <limits>
+#include <ostream>
+#include <string>
 
 namespace qv {
 namespace {
+
+/// \a text as a test name part: letters and digits kept, the rest as "_".
+std::string nomeSicuro(const char *text)
+{
+    std::string name;
+    for (const char *p = text; *p; ++p)
+        name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name.empty() ? std::string("empty") : name;
+}
 
 class OpzioniTest : public test::TempEnvTest
 {
@@ -153,6 +165,11 @@ struct RangeCase
     int32_t attesoFine;
 };
 
+void PrintTo(const RangeCase &c, std::ostream *os)
+{
+    *os << "from_" << (*c.inizio ? c.inizio : "empty") << "_to_" << (*c.fine ? c.fine : "empty");
+}
+
 class IntervalloTest : public OpzioniTest, public ::testing::WithParamInterface<RangeCase>
 {
 };
@@ -237,6 +254,11 @@ struct CopieCase
     const char *pulsante;
     const char *dopo;
 };
+
+void PrintTo(const CopieCase &c, std::ostream *os)
+{
+    *os << (*c.prima ? c.prima : "empty") << "_" << c.pulsante;
+}
 
 class PiuMenoTest : public OpzioniTest, public ::testing::WithParamInterface<CopieCase>
 {
@@ -339,7 +361,18 @@ TEST_F(OpzioniTest, ShowingAgainStartsOver)
     EXPECT_EQ(dlg.Fine(), 0);
 }
 
-class TastiTest : public OpzioniTest, public ::testing::WithParamInterface<const char *>
+struct Tasto
+{
+    const char *testo; // UTF-8
+};
+
+void PrintTo(const Tasto &t, std::ostream *os)
+{
+    for (QChar c : QString::fromUtf8(t.testo))
+        *os << "U" << std::hex << unsigned(c.unicode()) << std::dec;
+}
+
+class TastiTest : public OpzioniTest, public ::testing::WithParamInterface<Tasto>
 {
 };
 
@@ -348,7 +381,7 @@ TEST_P(TastiTest, NonDigitKeysNeverReachTheFields)
     prepara(50);
     mostra();
     clicca("OptPagine");
-    const QString typed = QString::fromUtf8(GetParam());
+    const QString typed = QString::fromUtf8(GetParam().testo);
     for (const char *name : {"TxtInizio", "TxtFine", "TxtNumeroCopie"}) {
         scrivi(name, QStringLiteral("1"));
         QTest::sendKeyEvent(QTest::Click, campo(name), Qt::Key_unknown, typed, Qt::NoModifier);
@@ -357,7 +390,9 @@ TEST_P(TastiTest, NonDigitKeysNeverReachTheFields)
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, TastiTest,
-                         ::testing::Values("a", "Z", " ", "-", "+", ".", ",", "/", ":", "é", "½", "٣"));
+                         ::testing::Values(Tasto{"a"}, Tasto{"Z"}, Tasto{" "}, Tasto{"-"}, Tasto{"+"}, Tasto{"."},
+                                           Tasto{","}, Tasto{"/"}, Tasto{":"}, Tasto{"é"}, Tasto{"½"},
+                                           Tasto{"٣"}));
 
 TEST_F(OpzioniTest, DigitsAndBackspaceReachTheFields)
 {
@@ -399,6 +434,11 @@ struct NumeroCase
     const char *testo;
     int32_t atteso;
 };
+
+void PrintTo(const NumeroCase &c, std::ostream *os)
+{
+    *os << "text_" << nomeSicuro(c.testo);
+}
 
 class LeggiNumeroTest : public ::testing::TestWithParam<NumeroCase>
 {

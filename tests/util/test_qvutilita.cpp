@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <ostream>
+
 namespace qv {
 namespace {
 
@@ -19,6 +21,14 @@ struct FamilyCase
     std::optional<SystemVersion> version; // nullopt: the query fails
     bool windowsNT;
 };
+
+void PrintTo(const FamilyCase &c, std::ostream *os)
+{
+    if (c.version)
+        *os << "platform_" << c.version->platformId;
+    else
+        *os << "query_fails";
+}
 
 class IsWindowsNTTest : public test::TempEnvTest, public ::testing::WithParamInterface<FamilyCase>
 {
