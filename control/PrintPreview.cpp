@@ -761,6 +761,8 @@ QString PrintPreview::StampaCampoMultilinea(float PosX, float PosY, QString test
             interlinea = ConvertiDaTwipsY(float(AltezzaTestoTwips()));
         if (nRighe <= 0)
             nRighe = AllLines;
+        if (!std::isfinite(interlinea))
+            cannotPrint("StampaCampoMultilinea");
 
         float offset = 0;
         int32_t riga = 1;
