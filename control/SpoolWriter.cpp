@@ -183,17 +183,12 @@ bool appendRecord(const QString &path, const QByteArray &record)
     if (fd < 0)
         return false;
 
-    struct stat before{};
-    if (::fstat(fd, &before) != 0) {
-        ::close(fd);
-        return false;
-    }
-
     const char *data = record.constData();
     qsizetype left = record.size();
+    qsizetype done = 0;
     bool ok = true;
     while (left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
+        const ssize_t written = ::write(fd, data + done, size_t(left));
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -204,14 +199,18 @@ bool appendRecord(const QString &path, const QByteArray &record)
             ok = false;
             break;
         }
-        data += written;
+        done += written;
         left -= written;
     }
 
-    if (!ok) {
-        // Whatever part of the record reached the file goes again: the file
-        // ends with the last whole record, as before the call.
-        while (::ftruncate(fd, before.st_size) != 0 && errno == EINTR) {
+    if (!ok && done > 0) {
+        // The part of the record that reached the file goes again: the file
+        // ends with the last whole record, as before the call. (Appends only
+        // ever add at the end, so the record's bytes are the file's last ones.)
+        struct stat now{};
+        if (::fstat(fd, &now) == 0 && now.st_size >= done) {
+            while (::ftruncate(fd, now.st_size - done) != 0 && errno == EINTR) {
+            }
         }
     }
     // Once write() has taken every byte the record is in the file; a late
