@@ -1,6 +1,7 @@
 // qvPreview - print preview for Qt applications.
 #include "replay/PainterTarget.h"
 
+#include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
@@ -63,10 +64,10 @@ class PainterTarget::Figure
 public:
     Figure(QPainter &painter, int32_t drawMode, bool rasterOps)
         : m_painter(painter)
+        , m_oldMode(painter.compositionMode())
+        , m_oldAntialiasing(painter.testRenderHint(QPainter::Antialiasing))
     {
-        m_painter.save();
-        using CM = QPainter::CompositionMode;
-        CM op = QPainter::CompositionMode_SourceOver;
+        QPainter::CompositionMode op = QPainter::CompositionMode_SourceOver;
         switch (drawMode) {
         case 1: m_colour = Colour::Black; break;
         case 2: op = QPainter::RasterOp_NotSourceAndNotDestination; m_colour = Colour::Black; break;
@@ -88,12 +89,21 @@ public:
         if (op != QPainter::CompositionMode_SourceOver && rasterOps) {
             m_colour = Colour::Pen;
             m_painter.setRenderHint(QPainter::Antialiasing, false);
-            m_painter.setCompositionMode(CM(op));
         } else {
-            m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            op = QPainter::CompositionMode_SourceOver;
         }
+        // Only what changes is set and put back: a vector device writes
+        // every state change into its output.
+        if (op != m_oldMode)
+            m_painter.setCompositionMode(op);
     }
-    ~Figure() { m_painter.restore(); }
+    ~Figure()
+    {
+        if (m_painter.compositionMode() != m_oldMode)
+            m_painter.setCompositionMode(m_oldMode);
+        if (m_painter.testRenderHint(QPainter::Antialiasing) != m_oldAntialiasing)
+            m_painter.setRenderHint(QPainter::Antialiasing, m_oldAntialiasing);
+    }
     Figure(const Figure &) = delete;
     Figure &operator=(const Figure &) = delete;
 
@@ -112,6 +122,8 @@ public:
 private:
     enum class Colour { Pen, Black, White, Inverted };
     QPainter &m_painter;
+    QPainter::CompositionMode m_oldMode;
+    bool m_oldAntialiasing;
     Colour m_colour = Colour::Pen;
     bool m_draw = true;
 };
@@ -139,14 +151,28 @@ double PainterTarget::pixelsPerTwip() const
     return det > 0 ? std::sqrt(det) : 1.0;
 }
 
+const QFont &PainterTarget::currentFont()
+{
+    if (!m_fontValid || !(m_fontKey == m_state.font)) {
+        m_fontKey = m_state.font;
+        m_font = makeTwipsFont(m_fontKey);
+        const QFontMetricsF metrics(m_font);
+        m_ascent = metrics.ascent();
+        m_lineHeight = metrics.ascent() + metrics.descent();
+        m_fontValid = true;
+    }
+    return m_font;
+}
+
 double PainterTarget::TextHeight(const QString &text)
 {
-    return textHeightTwips(makeTwipsFont(m_state.font), text);
+    currentFont();
+    return m_lineHeight * double(text.count(QLatin1Char('\n')) + 1);
 }
 
 double PainterTarget::TextWidth(const QString &text)
 {
-    return textWidthTwips(makeTwipsFont(m_state.font), text);
+    return textWidthTwips(currentFont(), text);
 }
 
 void PainterTarget::Cls()
@@ -207,15 +233,16 @@ QBrush PainterTarget::fillBrush(const QColor &color) const
 
 void PainterTarget::Print(const QString &text)
 {
-    const QFont font = makeTwipsFont(m_state.font);
-    const double line = lineHeightTwips(font);
-    const double ascent = ascentTwips(font);
+    const QFont &font = currentFont();
+    const double line = m_lineHeight;
+    const double ascent = m_ascent;
     const double x = limited(m_state.currentX);
     double y = limited(m_state.currentY);
     const QStringList lines = splitTextLines(text);
     if (m_painter) {
-        m_painter->save();
-        m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        // Text is always drawn as a plain copy, whatever DrawMode says.
+        if (m_painter->compositionMode() != QPainter::CompositionMode_SourceOver)
+            m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
         m_painter->setFont(font);
         m_painter->setPen(rgb(m_state.foreColor));
         double lineTop = y;
@@ -226,7 +253,6 @@ void PainterTarget::Print(const QString &text)
             m_painter->drawText(QPointF(x, lineTop + ascent), part);
             lineTop += line;
         }
-        m_painter->restore();
     }
     m_state.currentY = y + line * double(lines.size());
 }

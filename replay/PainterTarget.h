@@ -8,6 +8,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QFont>
 #include <QPen>
 
 class QPainter;
@@ -57,8 +58,15 @@ private:
     QPen makePen(const QColor &color) const;
     QBrush fillBrush(const QColor &color) const;
 
+    const QFont &currentFont();
+
     QPainter *m_painter = nullptr;
     TargetKind m_kind;
+    FontAttributes m_fontKey;
+    QFont m_font;
+    double m_ascent = 0;
+    double m_lineHeight = 0;
+    bool m_fontValid = false;
 };
 
 } // namespace qv
