@@ -218,7 +218,6 @@ QPen PainterTarget::makePen(const QColor &color) const
 
 QBrush PainterTarget::fillBrush(const QColor &color) const
 {
-    // Hatches are cosmetic: their lines lie 8 device pixels apart.
     switch (m_state.fillStyle) {
     case 0: return QBrush(color, Qt::SolidPattern);
     case 2: return QBrush(color, Qt::HorPattern);
@@ -229,6 +228,30 @@ QBrush PainterTarget::fillBrush(const QColor &color) const
     case 7: return QBrush(color, Qt::DiagCrossPattern);
     default: return QBrush(); // 1 transparent, and anything out of range
     }
+}
+
+void PainterTarget::fill(const QPainterPath &path, const QBrush &brush)
+{
+    if (brush.style() == Qt::NoBrush)
+        return;
+    m_painter->setPen(Qt::NoPen);
+    if (brush.style() == Qt::SolidPattern) {
+        m_painter->setBrush(brush);
+        m_painter->drawPath(path);
+        return;
+    }
+    // A hatch belongs to the page, not to the device: one pattern pixel is
+    // HatchPixelTwips, so its lines lie 120 twips apart on the preview at
+    // every zoom and on every printer alike (8 screen pixels at 100 %).
+    QBrush hatch = brush;
+    hatch.setTransform(QTransform::fromScale(HatchPixelTwips, HatchPixelTwips));
+    const bool cosmetic = !m_painter->testRenderHint(QPainter::NonCosmeticBrushPatterns);
+    if (cosmetic)
+        m_painter->setRenderHint(QPainter::NonCosmeticBrushPatterns, true);
+    m_painter->setBrush(hatch);
+    m_painter->drawPath(path);
+    if (cosmetic)
+        m_painter->setRenderHint(QPainter::NonCosmeticBrushPatterns, false);
 }
 
 void PainterTarget::Print(const QString &text)
@@ -286,12 +309,9 @@ void PainterTarget::Line(double x1, double y1, double x2, double y2, LineKind ki
         m_painter->drawRect(box.adjusted(-halfPen, -halfPen, halfPen, halfPen));
         return;
     }
-    const QBrush brush = fillBrush(figure.colour(rgb(m_state.fillColor)));
-    if (brush.style() != Qt::NoBrush) {
-        m_painter->setPen(Qt::NoPen);
-        m_painter->setBrush(brush);
-        m_painter->drawRect(box);
-    }
+    QPainterPath area;
+    area.addRect(box);
+    fill(area, fillBrush(figure.colour(rgb(m_state.fillColor))));
     m_painter->setPen(pen);
     m_painter->setBrush(Qt::NoBrush);
     m_painter->drawRect(box);
@@ -387,14 +407,8 @@ void PainterTarget::Circle(double x, double y, double radius, int32_t color, dou
         }
         closed = radiusAtStart && radiusAtEnd;
     }
-    if (closed) {
-        const QBrush brush = fillBrush(figure.colour(rgb(m_state.fillColor)));
-        if (brush.style() != Qt::NoBrush) {
-            m_painter->setPen(Qt::NoPen);
-            m_painter->setBrush(brush);
-            m_painter->drawPath(path);
-        }
-    }
+    if (closed)
+        fill(path, fillBrush(figure.colour(rgb(m_state.fillColor))));
     m_painter->setPen(pen);
     m_painter->setBrush(Qt::NoBrush);
     m_painter->drawPath(path);
