@@ -1,24 +1,142 @@
 // qvPreview - print preview for Qt applications.
-// First cut of the renderer: solid pens and fills only. Raster operations,
-// pen styles, fill patterns and the arc conventions come with the replay.
 #include "replay/PainterTarget.h"
 
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
 
 namespace qv {
 
 namespace {
+
 QColor rgb(int32_t c)
 {
     return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
+
+QColor inverted(const QColor &c)
+{
+    return QColor(255 - c.red(), 255 - c.green(), 255 - c.blue());
+}
+
+double limited(double v)
+{
+    if (!std::isfinite(v))
+        return 0;
+    return std::clamp(v, -PainterTarget::CoordinateLimit, PainterTarget::CoordinateLimit);
+}
+
+double limitedLength(double v)
+{
+    return std::min(std::fabs(limited(v)), PainterTarget::CoordinateLimit);
+}
+
+constexpr double TwoPi = 2 * std::numbers::pi;
+
+double degrees(double radians)
+{
+    return radians * 180.0 / std::numbers::pi;
+}
+
+/// An angle of an arc, made positive and brought into [0, 2 pi).
+double normalisedAngle(double radians)
+{
+    double a = std::fmod(std::fabs(radians), TwoPi);
+    return a < 0 ? a + TwoPi : a;
+}
+
 } // namespace
 
+/// One figure drawn in the current DrawMode. Modes that do not depend on what
+/// lies beneath (1 black, 4 inverted pen, 13 copy, 16 white) become a colour;
+/// the others become Qt's raster operations on a raster device, and on any
+/// other device the colour they would give on white paper. Mode 11 draws
+/// nothing. Raster operations are drawn without anti-aliasing: a partly
+/// covered pixel has no meaning for them.
+class PainterTarget::Figure
+{
+public:
+    Figure(QPainter &painter, int32_t drawMode, bool rasterOps)
+        : m_painter(painter)
+    {
+        m_painter.save();
+        using CM = QPainter::CompositionMode;
+        CM op = QPainter::CompositionMode_SourceOver;
+        switch (drawMode) {
+        case 1: m_colour = Colour::Black; break;
+        case 2: op = QPainter::RasterOp_NotSourceAndNotDestination; m_colour = Colour::Black; break;
+        case 3: op = QPainter::RasterOp_NotSourceAndDestination; m_colour = Colour::Inverted; break;
+        case 4: m_colour = Colour::Inverted; break;
+        case 5: op = QPainter::RasterOp_SourceAndNotDestination; m_colour = Colour::Black; break;
+        case 6: op = QPainter::RasterOp_NotDestination; m_colour = Colour::Black; break;
+        case 7: op = QPainter::RasterOp_SourceXorDestination; m_colour = Colour::Inverted; break;
+        case 8: op = QPainter::RasterOp_NotSourceOrNotDestination; m_colour = Colour::Inverted; break;
+        case 9: op = QPainter::RasterOp_SourceAndDestination; break;
+        case 10: op = QPainter::RasterOp_NotSourceXorDestination; break;
+        case 11: m_draw = false; break;
+        case 12: op = QPainter::RasterOp_NotSourceOrDestination; m_colour = Colour::White; break;
+        case 14: op = QPainter::RasterOp_SourceOrNotDestination; break;
+        case 15: op = QPainter::RasterOp_SourceOrDestination; m_colour = Colour::White; break;
+        case 16: m_colour = Colour::White; break;
+        default: break; // 13 copy pen; 0 and anything out of range draw as 13
+        }
+        if (op != QPainter::CompositionMode_SourceOver && rasterOps) {
+            m_colour = Colour::Pen;
+            m_painter.setRenderHint(QPainter::Antialiasing, false);
+            m_painter.setCompositionMode(CM(op));
+        } else {
+            m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        }
+    }
+    ~Figure() { m_painter.restore(); }
+    Figure(const Figure &) = delete;
+    Figure &operator=(const Figure &) = delete;
+
+    bool draws() const { return m_draw; }
+    QColor colour(const QColor &pen) const
+    {
+        switch (m_colour) {
+        case Colour::Black: return Qt::black;
+        case Colour::White: return Qt::white;
+        case Colour::Inverted: return inverted(pen);
+        case Colour::Pen: break;
+        }
+        return pen;
+    }
+
+private:
+    enum class Colour { Pen, Black, White, Inverted };
+    QPainter &m_painter;
+    Colour m_colour = Colour::Pen;
+    bool m_draw = true;
+};
+
 PainterTarget::PainterTarget(QPainter &painter, TargetKind kind)
-    : m_painter(painter)
+    : m_painter(&painter)
     , m_kind(kind)
 {
+}
+
+PainterTarget::PainterTarget(TargetKind kind)
+    : m_kind(kind)
+{
+}
+
+bool PainterTarget::supportsRasterOps() const
+{
+    const QPaintEngine *engine = m_painter ? m_painter->paintEngine() : nullptr;
+    return engine && engine->hasFeature(QPaintEngine::RasterOpModes);
+}
+
+double PainterTarget::pixelsPerTwip() const
+{
+    const double det = std::fabs(m_painter->deviceTransform().determinant());
+    return det > 0 ? std::sqrt(det) : 1.0;
 }
 
 double PainterTarget::TextHeight(const QString &text)
@@ -35,56 +153,240 @@ void PainterTarget::Cls()
 {
     m_state.currentX = 0;
     m_state.currentY = 0;
+    if (!m_painter || !m_painter->isActive() || !m_painter->device())
+        return;
+    QPaintDevice *device = m_painter->device();
+    m_painter->save();
+    m_painter->resetTransform();
+    m_painter->setClipping(false);
+    m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_painter->fillRect(QRect(0, 0, device->width(), device->height()), Qt::white);
+    m_painter->restore();
+}
+
+QPen PainterTarget::makePen(const QColor &color) const
+{
+    const int style = m_state.drawStyle;
+    if (style == 5)
+        return QPen(Qt::NoPen);
+    const int width = std::max(1, m_state.drawWidth);
+    QPen pen(color);
+    // Widths are device pixels: a cosmetic pen is measured on the device.
+    pen.setCosmetic(true);
+    pen.setWidthF(width);
+    pen.setJoinStyle(width > 1 ? Qt::RoundJoin : Qt::MiterJoin);
+    pen.setCapStyle(width > 1 ? Qt::RoundCap : Qt::FlatCap);
+    // Dashed styles exist only for one-pixel pens; wider pens draw solid, as
+    // the classic drawing surface did. Patterns are in device pixels.
+    if (width == 1) {
+        switch (style) {
+        case 1: pen.setDashPattern({18, 6}); break;
+        case 2: pen.setDashPattern({3, 3}); break;
+        case 3: pen.setDashPattern({9, 6, 3, 6}); break;
+        case 4: pen.setDashPattern({9, 3, 3, 3, 3, 3}); break;
+        default: break;
+        }
+    }
+    return pen;
+}
+
+QBrush PainterTarget::fillBrush(const QColor &color) const
+{
+    // Hatches are cosmetic: their lines lie 8 device pixels apart.
+    switch (m_state.fillStyle) {
+    case 0: return QBrush(color, Qt::SolidPattern);
+    case 2: return QBrush(color, Qt::HorPattern);
+    case 3: return QBrush(color, Qt::VerPattern);
+    case 4: return QBrush(color, Qt::BDiagPattern);
+    case 5: return QBrush(color, Qt::FDiagPattern);
+    case 6: return QBrush(color, Qt::CrossPattern);
+    case 7: return QBrush(color, Qt::DiagCrossPattern);
+    default: return QBrush(); // 1 transparent, and anything out of range
+    }
 }
 
 void PainterTarget::Print(const QString &text)
 {
     const QFont font = makeTwipsFont(m_state.font);
-    m_painter.setFont(font);
-    m_painter.setPen(rgb(m_state.foreColor));
     const double line = lineHeightTwips(font);
     const double ascent = ascentTwips(font);
-    double y = m_state.currentY;
-    for (const QString &part : splitTextLines(text)) {
-        m_painter.drawText(QPointF(m_state.currentX, y + ascent), part);
-        y += line;
+    const double x = limited(m_state.currentX);
+    double y = limited(m_state.currentY);
+    const QStringList lines = splitTextLines(text);
+    if (m_painter) {
+        m_painter->save();
+        m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        m_painter->setFont(font);
+        m_painter->setPen(rgb(m_state.foreColor));
+        double lineTop = y;
+        for (const QString &part : lines) {
+            // Every line starts at the record's x, one line height lower.
+            if (!m_state.fontTransparent && !part.isEmpty())
+                m_painter->fillRect(QRectF(x, lineTop, textWidthTwips(font, part), line), Qt::white);
+            m_painter->drawText(QPointF(x, lineTop + ascent), part);
+            lineTop += line;
+        }
+        m_painter->restore();
     }
-    m_state.currentY = y;
+    m_state.currentY = y + line * double(lines.size());
 }
 
 void PainterTarget::Line(double x1, double y1, double x2, double y2, LineKind kind)
 {
-    m_painter.setPen(QPen(rgb(m_state.foreColor), 0));
+    x1 = limited(x1), y1 = limited(y1), x2 = limited(x2), y2 = limited(y2);
+    m_state.currentX = x2;
+    m_state.currentY = y2;
+    if (!m_painter)
+        return;
+    Figure figure(*m_painter, m_state.drawMode, supportsRasterOps());
+    if (!figure.draws())
+        return;
+    const QColor penColour = figure.colour(rgb(m_state.foreColor));
+    const QPen pen = makePen(penColour);
     if (kind == LineKind::Line) {
-        m_painter.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+        m_painter->setPen(pen);
+        m_painter->drawLine(QPointF(x1, y1), QPointF(x2, y2));
         return;
     }
-    const QRectF box = QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized();
-    m_painter.setBrush(kind == LineKind::BoxFilled ? QBrush(rgb(m_state.foreColor)) : QBrush());
-    m_painter.drawRect(box);
-    m_painter.setBrush(QBrush());
+    QRectF box = QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized();
+    const double halfPen = pen.style() == Qt::NoPen ? 0.0 : pen.widthF() / pixelsPerTwip() / 2;
+    if (m_state.drawStyle == 6 && halfPen > 0)
+        box = box.adjusted(halfPen, halfPen, -halfPen, -halfPen); // the pen inside the box
+    if (kind == LineKind::BoxFilled) {
+        // One fill covering the box and its outline, so a raster operation
+        // touches every pixel once.
+        m_painter->setPen(Qt::NoPen);
+        m_painter->setBrush(penColour);
+        m_painter->drawRect(box.adjusted(-halfPen, -halfPen, halfPen, halfPen));
+        return;
+    }
+    const QBrush brush = fillBrush(figure.colour(rgb(m_state.fillColor)));
+    if (brush.style() != Qt::NoBrush) {
+        m_painter->setPen(Qt::NoPen);
+        m_painter->setBrush(brush);
+        m_painter->drawRect(box);
+    }
+    m_painter->setPen(pen);
+    m_painter->setBrush(Qt::NoBrush);
+    m_painter->drawRect(box);
 }
 
 void PainterTarget::PSet(double x, double y, int32_t color)
 {
-    m_painter.setPen(QPen(rgb(color), 0));
-    m_painter.drawPoint(QPointF(x, y));
+    x = limited(x), y = limited(y);
+    m_state.currentX = x;
+    m_state.currentY = y;
+    if (!m_painter)
+        return;
+    Figure figure(*m_painter, m_state.drawMode, supportsRasterOps());
+    if (!figure.draws())
+        return;
+    // A point ignores DrawStyle: it is DrawWidth device pixels across.
+    const double width = std::max(1, m_state.drawWidth);
+    const QColor colour = figure.colour(rgb(color));
+    const double ppt = pixelsPerTwip();
+    m_painter->setRenderHint(QPainter::Antialiasing, width > 1 && m_painter->testRenderHint(QPainter::Antialiasing));
+    if (width == 1) {
+        // The one device pixel that holds the point.
+        const QPointF device = m_painter->deviceTransform().map(QPointF(x, y));
+        const QPointF corner(std::floor(device.x()), std::floor(device.y()));
+        m_painter->save();
+        m_painter->resetTransform();
+        m_painter->fillRect(QRectF(corner, QSizeF(1, 1)), colour);
+        m_painter->restore();
+        return;
+    }
+    const double r = width / ppt / 2;
+    m_painter->setPen(Qt::NoPen);
+    m_painter->setBrush(colour);
+    m_painter->drawEllipse(QPointF(x, y), r, r);
 }
 
-void PainterTarget::Circle(double x, double y, double radius, int32_t color, double, double,
+void PainterTarget::Circle(double x, double y, double radius, int32_t color, double start, double end,
                            double aspect)
 {
-    m_painter.setPen(QPen(rgb(color), 0));
-    m_painter.setBrush(QBrush());
-    const double rx = aspect > 1 ? radius / aspect : radius;
-    const double ry = aspect > 1 ? radius : radius * aspect;
-    m_painter.drawEllipse(QPointF(x, y), rx, ry);
+    x = limited(x), y = limited(y);
+    radius = limitedLength(radius);
+    m_state.currentX = x;
+    m_state.currentY = y;
+    if (!m_painter)
+        return;
+    Figure figure(*m_painter, m_state.drawMode, supportsRasterOps());
+    if (!figure.draws())
+        return;
+    // The radius lies along the longer axis; aspect is height / width.
+    aspect = std::isfinite(aspect) ? std::fabs(aspect) : 1.0;
+    double rx = radius, ry = radius;
+    if (aspect > 1)
+        rx = radius / aspect;
+    else
+        ry = radius * aspect;
+    const QPen pen = makePen(figure.colour(rgb(color)));
+    const double halfPen = pen.style() == Qt::NoPen ? 0.0 : pen.widthF() / pixelsPerTwip() / 2;
+    if (m_state.drawStyle == 6) {
+        rx = std::max(0.0, rx - halfPen);
+        ry = std::max(0.0, ry - halfPen);
+    }
+    const QPointF centre(x, y);
+    const QRectF box(x - rx, y - ry, 2 * rx, 2 * ry);
+
+    QPainterPath path;
+    bool closed = true;
+    if (!std::isfinite(start) || !std::isfinite(end) || start == end) {
+        path.addEllipse(box);
+    } else {
+        // Counter-clockwise from start to end; a negative angle also draws
+        // the radius to its end of the arc.
+        const double a0 = normalisedAngle(start);
+        const double a1 = normalisedAngle(end);
+        double span = a1 - a0;
+        if (span <= 0)
+            span += TwoPi;
+        const bool radiusAtStart = start < 0;
+        const bool radiusAtEnd = end < 0;
+        if (radiusAtStart) {
+            path.moveTo(centre);
+            QPainterPath probe;
+            probe.arcMoveTo(box, degrees(a0));
+            path.lineTo(probe.currentPosition());
+        } else {
+            path.arcMoveTo(box, degrees(a0));
+        }
+        path.arcTo(box, degrees(a0), degrees(span));
+        if (radiusAtEnd) {
+            if (radiusAtStart)
+                path.closeSubpath();
+            else
+                path.lineTo(centre);
+        }
+        closed = radiusAtStart && radiusAtEnd;
+    }
+    if (closed) {
+        const QBrush brush = fillBrush(figure.colour(rgb(m_state.fillColor)));
+        if (brush.style() != Qt::NoBrush) {
+            m_painter->setPen(Qt::NoPen);
+            m_painter->setBrush(brush);
+            m_painter->drawPath(path);
+        }
+    }
+    m_painter->setPen(pen);
+    m_painter->setBrush(Qt::NoBrush);
+    m_painter->drawPath(path);
 }
 
 void PainterTarget::PaintPicture(const PictureData &picture, double x, double y, double width,
                                  double height)
 {
-    picture.paint(m_painter, QRectF(x, y, width, height));
+    x = limited(x), y = limited(y), width = limited(width), height = limited(height);
+    if (!m_painter || width == 0 || height == 0)
+        return;
+    m_painter->save();
+    m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    // A negative width or height mirrors the picture.
+    m_painter->translate(x, y);
+    m_painter->scale(width < 0 ? -1 : 1, height < 0 ? -1 : 1);
+    picture.paint(*m_painter, QRectF(0, 0, std::fabs(width), std::fabs(height)));
+    m_painter->restore();
 }
 
 } // namespace qv

@@ -6,6 +6,10 @@
 
 #include "replay/DrawTarget.h"
 
+#include <QBrush>
+#include <QColor>
+#include <QPen>
+
 class QPainter;
 
 namespace qv {
@@ -15,12 +19,14 @@ class PainterTarget : public DrawTarget
 public:
     /// Draws on \a painter, which must already map twips to its device.
     /// \a kind is what the target reports to the replay.
+    /// \note The painter stays the caller's; it must outlive the target.
     explicit PainterTarget(QPainter &painter, TargetKind kind = TargetKind::PageSurface);
 
     TargetKind kind() const override { return m_kind; }
 
     double TextHeight(const QString &text) override;
     double TextWidth(const QString &text) override;
+    /// Paints the whole device white and resets the current position.
     void Cls() override;
     void Print(const QString &text) override;
     void Line(double x1, double y1, double x2, double y2, LineKind kind) override;
@@ -30,11 +36,28 @@ public:
     void PaintPicture(const PictureData &picture, double x, double y, double width,
                       double height) override;
 
+    /// True when the device composes raster operations (a raster image);
+    /// on other devices DrawMode is approximated (see docs/drawing.md).
+    bool supportsRasterOps() const;
+
+    /// Coordinates beyond this many twips from the origin are clamped: no page
+    /// is that large, and the rasteriser stays within its fixed-point range.
+    static constexpr double CoordinateLimit = 1.0e7;
+
 protected:
-    QPainter &painter() { return m_painter; }
+    /// For targets that make their painter after the base (the printer).
+    explicit PainterTarget(TargetKind kind);
+    void setPainter(QPainter *painter) { m_painter = painter; }
+    QPainter *painter() const { return m_painter; }
+    /// Device pixels per twip under the painter's current transform.
+    double pixelsPerTwip() const;
 
 private:
-    QPainter &m_painter;
+    class Figure;
+    QPen makePen(const QColor &color) const;
+    QBrush fillBrush(const QColor &color) const;
+
+    QPainter *m_painter = nullptr;
     TargetKind m_kind;
 };
 

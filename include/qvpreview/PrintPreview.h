@@ -32,6 +32,7 @@ class FrmAnteprima;
 class PrintPreview : public QWidget
 {
     Q_OBJECT
+    Q_PROPERTY(QString titolo READ titolo WRITE setTitolo)
 public:
     explicit PrintPreview(QWidget *parent = nullptr);
     /// Discards the document (as AnnullaStampa()) and unloads the preview window.

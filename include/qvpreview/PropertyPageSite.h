@@ -1,0 +1,41 @@
+// qvPreview - print preview for Qt applications.
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+namespace qv {
+
+/// What a container (a form designer) offers a property page it shows:
+/// the selected controls and the page's changed flag. The page reads and
+/// writes the controls' properties by name, through their Q_PROPERTY
+/// declarations.
+class PropertyPageSite
+{
+public:
+    virtual ~PropertyPageSite() = default;
+    /// The controls selected in the designer, the first one at index 0.
+    /// \note The controls stay owned by the container.
+    virtual QList<QObject *> SelectedControls() const = 0;
+    /// True while the page holds edits not yet applied; the container then
+    /// offers to apply them.
+    virtual bool Changed() const = 0;
+    virtual void setChanged(bool changed) = 0;
+};
+
+/// A property page as the container drives it.
+class PropertyPage
+{
+public:
+    virtual ~PropertyPage() = default;
+    /// The caption of the page's tab.
+    virtual QString Caption() const = 0;
+    /// The container's selection changed: the page loads the values it edits.
+    virtual void SelectionChanged() = 0;
+    /// The user applies the edits: the page writes them to the selection.
+    /// Errors of the property access are thrown to the container as qv::Error.
+    virtual void ApplyChanges() = 0;
+};
+
+} // namespace qv

@@ -1,0 +1,155 @@
+// qvPreview - print preview for Qt applications.
+#include "preview/FrmInfo.h"
+
+#include "platform/Platform.h"
+#include "preview/DialogTwips.h"
+
+#include <qvpreview/qvUtilita.h>
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSvgRenderer>
+#include <QThread>
+
+namespace qv {
+
+namespace {
+
+// The control library's own version record. Its fourth number is the
+// revision that the about box shows after major and minor.
+constexpr int VersioneMaggiore = QV_VERSION_MAJOR;
+constexpr int VersioneMinore = QV_VERSION_MINOR;
+constexpr int VersioneRevisione = QV_VERSION_TWEAK;
+const char NomeProdotto[] = "qvPreview";
+
+const QColor ColoreCollegamento(0, 0, 255);
+const QColor ColoreClick(255, 0, 0);
+constexpr unsigned long AttesaClickMs = 100;
+
+/// An SVG resource drawn at \a size logical pixels, sharp on high-density screens.
+QPixmap disegnaSvg(const QString &resource, QSize size, qreal devicePixelRatio)
+{
+    QPixmap pixmap(size * devicePixelRatio);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer renderer(resource);
+    QPainter painter(&pixmap);
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    return pixmap;
+}
+
+QLabel *nuovaEtichetta(QWidget *parent, const char *name, const QRect &geometry)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    return label;
+}
+
+void coloraTesto(QLabel *label, const QColor &colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+} // namespace
+
+FrmInfo::FrmInfo(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("FrmInfo"));
+    setWindowTitle(QStringLiteral("Informazioni sul PrintPreview..."));
+    setModal(true);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    setFont(font);
+    setFixedSize(twips::size(6525, 3180));
+    const qreal dpr = devicePixelRatioF();
+
+    Image1 = nuovaEtichetta(this, "Image1", twips::rect(480, 240, 735, 705));
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1->setPixmap(disegnaSvg(QStringLiteral(":/qvpreview/info/info-icon.svg"), QSize(32, 32), dpr));
+
+    Label1 = nuovaEtichetta(this, "Label1", twips::rect(1440, 300, 4935, 315));
+    QFont bold(QStringLiteral("MS Sans Serif"));
+    bold.setPointSizeF(9.75);
+    bold.setBold(true);
+    Label1->setFont(bold);
+    Label1->setText(TestoVersione());
+
+    Image2 = nuovaEtichetta(this, "Image2", twips::rect(1440, 720, 3975, 1200));
+    Image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image2->setPixmap(disegnaSvg(QStringLiteral(":/qvpreview/info/info-banner.svg"), QSize(265, 80), dpr));
+
+    Label3 = nuovaEtichetta(this, "Label3", twips::rect(480, 2160, 5775, 315));
+    Label3->setText(QString::fromLatin1(qvUtilita::SitoWeb));
+    Label3->setToolTip(QStringLiteral("Il mio sito ufficiale"));
+    Label4 = nuovaEtichetta(this, "Label4", twips::rect(480, 2520, 4335, 315));
+    Label4->setText(QStringLiteral("E-Mail: ") + QString::fromLatin1(qvUtilita::EMail));
+    Label4->setToolTip(QStringLiteral("Scrivimi..."));
+    for (QLabel *link : {Label3, Label4}) {
+        coloraTesto(link, ColoreCollegamento);
+        link->setCursor(Qt::PointingHandCursor);
+        link->installEventFilter(this);
+    }
+
+    Command1 = new QPushButton(QStringLiteral("&OK"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(twips::rect(5280, 2640, 1095, 375));
+    connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
+
+    twips::centraSulloSchermo(this);
+}
+
+FrmInfo::~FrmInfo() = default;
+
+QString FrmInfo::TestoVersione()
+{
+    return QStringLiteral("%1 v%2.%3.%4")
+        .arg(QLatin1String(NomeProdotto))
+        .arg(VersioneMaggiore)
+        .arg(VersioneMinore)
+        .arg(VersioneRevisione);
+}
+
+bool FrmInfo::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease && (watched == Label3 || watched == Label4)) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        auto *label = static_cast<QLabel *>(watched);
+        // A click: the button went down on the label and comes up over it.
+        if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint())) {
+            ClickCollegamento(label, label == Label3 ? &FrmInfo::ApriSito : &FrmInfo::ApriPostaElettronica);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void FrmInfo::ClickCollegamento(QLabel *label, void (FrmInfo::*routine)())
+{
+    const QColor remembered = label->palette().color(QPalette::WindowText);
+    coloraTesto(label, ColoreClick);
+    label->repaint(); // the red shows at once, before the desktop starts its program
+    (this->*routine)();
+    QThread::msleep(AttesaClickMs);
+    coloraTesto(label, remembered);
+}
+
+void FrmInfo::ApriSito()
+{
+    // Whether the desktop could open it is not reported: nothing to tell the user.
+    (void)platform::openUrl(QString::fromLatin1(qvUtilita::SitoWeb));
+}
+
+void FrmInfo::ApriPostaElettronica()
+{
+    (void)platform::openUrl(QStringLiteral("mailto:") + QString::fromLatin1(qvUtilita::EMail));
+}
+
+} // namespace qv

@@ -1,0 +1,346 @@
+// qvPreview - print preview for Qt applications.
+#include "preview/FrmOpzioni.h"
+
+#include "preview/DialogTwips.h"
+#include "replay/Win.h"
+
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace qv {
+
+namespace {
+
+constexpr int CopieMassimePulsanti = 10;
+constexpr int CopieMinimePulsanti = 1;
+
+QFont fontPulsantiCopie()
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(9.75);
+    font.setBold(true);
+    return font;
+}
+
+QPushButton *nuovoPulsante(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    // Enter and Esc are bound to no button of this dialog.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+QLineEdit *nuovoCampo(QWidget *parent, const char *name, int maxLength)
+{
+    auto *field = new QLineEdit(parent);
+    field->setObjectName(QLatin1String(name));
+    field->setMaxLength(maxLength);
+    return field;
+}
+
+QRadioButton *nuovaOpzione(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *option = new QRadioButton(caption, parent);
+    option->setObjectName(QLatin1String(name));
+    return option;
+}
+
+} // namespace
+
+FrmOpzioni::FrmOpzioni(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("FrmOpzioni"));
+    setWindowTitle(QStringLiteral("Opzioni"));
+    setModal(true);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    setFont(font);
+    setFixedSize(twips::size(5190, 3720));
+    creaControlli();
+}
+
+FrmOpzioni::~FrmOpzioni() = default;
+
+void FrmOpzioni::creaControlli()
+{
+    Frame1 = new QGroupBox(QStringLiteral("Intervallo di Stampa"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(twips::rect(120, 360, 3615, 1575));
+
+    OptTutte = nuovaOpzione(Frame1, "OptTutte", QStringLiteral("Tutte le Pagine"));
+    OptTutte->setGeometry(twips::rect(120, 300, 2175, 195));
+    OptPagine = nuovaOpzione(Frame1, "OptPagine", QStringLiteral("Da Pagina:"));
+    OptPagine->setGeometry(twips::rect(120, 720, 1215, 195));
+    TxtInizio = nuovoCampo(Frame1, "TxtInizio", 8);
+    TxtInizio->setGeometry(twips::rect(1320, 660, 735, 315));
+    TxtFine = nuovoCampo(Frame1, "TxtFine", 8);
+    TxtFine->setGeometry(twips::rect(2520, 660, 735, 315));
+    Label1 = new QLabel(QStringLiteral("a:"), Frame1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(twips::rect(2280, 720, 255, 195));
+    OptCorrente = nuovaOpzione(Frame1, "OptCorrente", QStringLiteral("Pagina Corrente"));
+    OptCorrente->setGeometry(twips::rect(120, 1080, 1815, 375));
+
+    Frame2 = new QGroupBox(this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2->setGeometry(twips::rect(120, 2040, 3615, 1455));
+
+    Command1 = nuovoPulsante(this, "Command1", QStringLiteral("&OK"));
+    Command1->setGeometry(twips::rect(3960, 420, 1095, 435));
+    Command2 = nuovoPulsante(this, "Command2", QStringLiteral("&Annulla"));
+    Command2->setGeometry(twips::rect(3960, 960, 1095, 435));
+
+    TxtNumeroCopie = nuovoCampo(Frame2, "TxtNumeroCopie", 2);
+    TxtNumeroCopie->setGeometry(twips::rect(1800, 630, 735, 315));
+    TxtNumeroCopie->setAlignment(Qt::AlignCenter);
+    CmdPiu = nuovoPulsante(Frame2, "CmdPiu", QStringLiteral("+"));
+    CmdPiu->setGeometry(twips::rect(2520, 540, 300, 250));
+    CmdPiu->setFont(fontPulsantiCopie());
+    // "-" belongs to the window, not to the copies frame, but lies over that
+    // frame right below "+", so the two read as one up/down pair.
+    CmdMeno = nuovoPulsante(this, "CmdMeno", QStringLiteral("-"));
+    CmdMeno->setGeometry(twips::rect(2640, 2820, 300, 250));
+    CmdMeno->setFont(fontPulsantiCopie());
+    CmdMeno->raise();
+    Label2 = new QLabel(QStringLiteral("Numero Copie:"), Frame2);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(twips::rect(600, 710, 1215, 255));
+
+    QWidget *ordine[] = {OptTutte, OptPagine, TxtInizio, TxtFine, OptCorrente,
+                         Command1, Command2, TxtNumeroCopie, CmdPiu, CmdMeno};
+    for (size_t i = 1; i < std::size(ordine); ++i)
+        setTabOrder(ordine[i - 1], ordine[i]);
+
+    for (QLineEdit *field : {TxtInizio, TxtFine, TxtNumeroCopie})
+        field->installEventFilter(this);
+
+    connect(OptPagine, &QRadioButton::toggled, this, [this](bool checked) {
+        if (!checked)
+            return;
+        // The fields follow the option's own enabled state; choosing another
+        // option later leaves them editable, OK then ignores them.
+        TxtInizio->setEnabled(OptPagine->isEnabled());
+        TxtFine->setEnabled(OptPagine->isEnabled());
+    });
+    connect(Command1, &QPushButton::clicked, this, &FrmOpzioni::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(CmdPiu, &QPushButton::clicked, this, &FrmOpzioni::CmdPiu_Click);
+    connect(CmdMeno, &QPushButton::clicked, this, &FrmOpzioni::CmdMeno_Click);
+}
+
+void FrmOpzioni::Carica()
+{
+    // The window starts over every time it loads: until OK, the answer is
+    // "cancelled" and no page is chosen. (The original also switched on a
+    // printer-object flag here; Qt's printing has no counterpart to it.)
+    m_annulla = true;
+    m_primaAttivazione = true;
+    TxtNumeroCopie->setText(QString::number(m_copie));
+    OptCorrente->setEnabled(false);
+    OptPagine->setEnabled(false);
+    m_inizio = 0;
+    m_fine = 0;
+
+    OptTutte->setChecked(true);
+    TxtInizio->clear();
+    TxtFine->clear();
+    TxtInizio->setEnabled(false);
+    TxtFine->setEnabled(false);
+    m_caricata = true;
+}
+
+void FrmOpzioni::setCopie(int16_t value)
+{
+    m_copie = value;
+}
+
+void FrmOpzioni::setPagineTotali(int32_t value)
+{
+    if (!m_caricata)
+        Carica();
+    m_pagineTotali = value;
+    OptPagine->setEnabled(true);
+    TxtInizio->setText(QStringLiteral("1"));
+    TxtFine->setText(QString::number(value));
+}
+
+void FrmOpzioni::setPaginaCorrente(int32_t value)
+{
+    if (!m_caricata)
+        Carica();
+    m_paginaCorrente = value;
+    OptCorrente->setEnabled(true);
+}
+
+int32_t FrmOpzioni::LeggiNumero(const QString &testo, int32_t minimo, int32_t massimo)
+{
+    static const QRegularExpression numero(
+        QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?"));
+    const QRegularExpressionMatch match = numero.match(testo);
+    if (!match.hasMatch())
+        return 0;
+    QString cifre = match.captured(0).trimmed();
+    bool ok = false;
+    double value = cifre.toDouble(&ok);
+    if (!ok) {
+        // Only an exponent too large for a double fails here: the sign decides.
+        value = cifre.startsWith(QLatin1Char('-')) ? -std::numeric_limits<double>::infinity()
+                                                   : std::numeric_limits<double>::infinity();
+    }
+    if (value <= double(minimo))
+        return minimo;
+    if (value >= double(massimo))
+        return massimo;
+    // Half-way values go to the even neighbour, as whole-number conversion does.
+    double whole = std::round(value);
+    if (std::fabs(value - std::trunc(value)) == 0.5)
+        whole = 2.0 * std::round(value / 2.0);
+    return int32_t(whole);
+}
+
+bool FrmOpzioni::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *field = qobject_cast<QLineEdit *>(watched);
+    if (!field || (field != TxtInizio && field != TxtFine && field != TxtNumeroCopie))
+        return QDialog::eventFilter(watched, event);
+
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QString text = key->text();
+        if (text.isEmpty())
+            return false; // arrows, Home, End: no character typed
+        // Ctrl and Meta combinations are shortcuts (paste, select all): they
+        // type nothing. Ctrl+Alt may be AltGr, which does type.
+        const Qt::KeyboardModifiers mods = key->modifiers();
+        if ((mods & (Qt::ControlModifier | Qt::MetaModifier)) && !(mods & Qt::AltModifier))
+            return false;
+        // Tab, Enter, Esc, Delete and Ctrl combinations keep their usual
+        // meaning; they type no character into the field.
+        if (text.size() == 1 && text.at(0).category() == QChar::Other_Control
+            && text.at(0) != QLatin1Char('\b'))
+            return false;
+        for (QChar c : text) {
+            int16_t code = int16_t(c.unicode());
+            if (Win::SoloNumeri(code) == 0)
+                return true;
+        }
+        return false;
+    }
+    case QEvent::FocusIn: {
+        Win::SelezionaTesto(field);
+        // A click puts the cursor where it lands after the focus arrived;
+        // select again once the click is done.
+        if (static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason)
+            QTimer::singleShot(0, field, [field] { Win::SelezionaTesto(field); });
+        return false;
+    }
+    case QEvent::FocusOut: {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        // Switching to another window or opening the field's context menu
+        // does not leave the field.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
+            && (field == TxtInizio || field == TxtFine))
+            LasciaCampoPagina(field);
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+void FrmOpzioni::LasciaCampoPagina(QLineEdit *campo)
+{
+    const int32_t value = LeggiNumero(campo->text(), std::numeric_limits<int32_t>::min(),
+                                      std::numeric_limits<int32_t>::max());
+    if (value > m_pagineTotali)
+        campo->setText(QString::number(m_pagineTotali));
+}
+
+void FrmOpzioni::showEvent(QShowEvent *event)
+{
+    if (!m_caricata)
+        Carica();
+    if (m_primaAttivazione) {
+        // Shows a Copie written after the window loaded.
+        TxtNumeroCopie->setText(QString::number(m_copie));
+        m_primaAttivazione = false;
+        twips::centraSulloSchermo(this);
+        OptTutte->setFocus(Qt::OtherFocusReason);
+    }
+    QDialog::showEvent(event);
+}
+
+void FrmOpzioni::keyPressEvent(QKeyEvent *event)
+{
+    // No button is bound to Esc: the dialog closes only through its buttons
+    // and its close box.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void FrmOpzioni::done(int result)
+{
+    m_caricata = false;
+    QDialog::done(result);
+}
+
+void FrmOpzioni::Command1_Click()
+{
+    constexpr int32_t min32 = std::numeric_limits<int32_t>::min();
+    constexpr int32_t max32 = std::numeric_limits<int32_t>::max();
+    if (OptTutte->isChecked()) {
+        m_inizio = 1;
+        m_fine = m_pagineTotali;
+    } else if (OptPagine->isChecked()) {
+        m_inizio = LeggiNumero(TxtInizio->text(), min32, max32);
+        m_fine = LeggiNumero(TxtFine->text(), min32, max32);
+        if (m_fine < m_inizio)
+            std::swap(m_inizio, m_fine);
+    } else {
+        m_inizio = m_paginaCorrente;
+        m_fine = m_paginaCorrente;
+    }
+    m_copie = int16_t(LeggiNumero(TxtNumeroCopie->text(), std::numeric_limits<int16_t>::min(),
+                                  std::numeric_limits<int16_t>::max()));
+    m_annulla = false;
+    accept();
+}
+
+void FrmOpzioni::CmdPiu_Click()
+{
+    int32_t n = LeggiNumero(TxtNumeroCopie->text(), std::numeric_limits<int16_t>::min(),
+                            std::numeric_limits<int16_t>::max()) + 1;
+    if (n > CopieMassimePulsanti)
+        n = CopieMassimePulsanti;
+    TxtNumeroCopie->setText(QString::number(n));
+}
+
+void FrmOpzioni::CmdMeno_Click()
+{
+    int32_t n = LeggiNumero(TxtNumeroCopie->text(), std::numeric_limits<int16_t>::min(),
+                            std::numeric_limits<int16_t>::max()) - 1;
+    if (n < CopieMinimePulsanti)
+        n = CopieMinimePulsanti;
+    TxtNumeroCopie->setText(QString::number(n));
+}
+
+} // namespace qv

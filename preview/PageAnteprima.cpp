@@ -1,0 +1,113 @@
+// qvPreview - print preview for Qt applications.
+#include "preview/PageAnteprima.h"
+
+#include "preview/DialogTwips.h"
+
+#include <qvpreview/Error.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaProperty>
+
+namespace qv {
+
+namespace {
+
+const char NomeProprieta[] = "titolo";
+
+QString origine()
+{
+    return QStringLiteral("PageAnteprima");
+}
+
+QMetaProperty proprietaTitolo(QObject *control)
+{
+    const int index = control->metaObject()->indexOfProperty(NomeProprieta);
+    if (index < 0)
+        throw Error(438, origine(), QStringLiteral("Proprietà o metodo non supportati dall'oggetto"));
+    return control->metaObject()->property(index);
+}
+
+/// \a text without leading and trailing spaces; other blanks stay.
+QString senzaSpazi(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace
+
+PageAnteprima::PageAnteprima(PropertyPageSite *site, QWidget *parent)
+    : QWidget(parent)
+    , m_site(site)
+{
+    setObjectName(QStringLiteral("PageAnteprima"));
+    setWindowTitle(Caption());
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    setFont(font);
+    setFixedSize(twips::size(4800, 3600));
+
+    Label1 = new QLabel(QStringLiteral("Titolo:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    QFont labelFont(QStringLiteral("MS Sans Serif"));
+    labelFont.setPointSizeF(9.75);
+    Label1->setFont(labelFont);
+    Label1->setGeometry(twips::rect(120, 480, 855, 315));
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(twips::rect(120, 900, 4455, 315));
+    Label1->setBuddy(Text1);
+    setFocusProxy(Text1);
+
+    // Any change of the text marks the page changed, loading a title
+    // included; SelectionChanged() clears the flag again afterwards.
+    connect(Text1, &QLineEdit::textChanged, this, [this] {
+        if (m_site)
+            m_site->setChanged(true);
+    });
+}
+
+PageAnteprima::~PageAnteprima() = default;
+
+QString PageAnteprima::Caption() const
+{
+    return QStringLiteral("Anteprima");
+}
+
+QObject *PageAnteprima::primoSelezionato() const
+{
+    if (!m_site)
+        throw Error(91, origine(), QStringLiteral("Variabile oggetto o variabile del blocco With non impostata"));
+    const QList<QObject *> selected = m_site->SelectedControls();
+    if (selected.isEmpty())
+        throw Error(ErrSubscriptOutOfRange, origine(), QStringLiteral("Indice non compreso nell'intervallo"));
+    if (!selected.first())
+        throw Error(91, origine(), QStringLiteral("Variabile oggetto o variabile del blocco With non impostata"));
+    return selected.first();
+}
+
+void PageAnteprima::SelectionChanged()
+{
+    QObject *control = primoSelezionato();
+    Text1->setText(proprietaTitolo(control).read(control).toString());
+    m_site->setChanged(false);
+}
+
+void PageAnteprima::ApplyChanges()
+{
+    QObject *control = primoSelezionato();
+    const QMetaProperty property = proprietaTitolo(control);
+    if (!property.isWritable())
+        throw Error(383, origine(), QStringLiteral("Impossibile impostare la proprietà. La proprietà è di sola lettura."));
+    if (!property.write(control, QVariant(senzaSpazi(Text1->text()))))
+        throw Error(ErrTypeMismatch, origine(), QStringLiteral("Tipo non corrispondente"));
+}
+
+} // namespace qv

@@ -1,0 +1,501 @@
+// The print options dialog, driven through its widgets as a user would.
+#include "preview/FrmOpzioni.h"
+#include "replay/Win.h"
+#include "support/TestEnv.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <cctype>
+#include <limits>
+#include <ostream>
+#include <string>
+
+namespace qv {
+namespace {
+
+/// \a text as a test name part: letters and digits kept, the rest as "_".
+std::string nomeSicuro(const char *text)
+{
+    std::string name;
+    for (const char *p = text; *p; ++p)
+        name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name.empty() ? std::string("empty") : name;
+}
+
+class OpzioniTest : public test::TempEnvTest
+{
+protected:
+    void SetUp() override { platform::setTwipsPerPixelForTesting(15, 15); }
+
+    /// The calling order of the print operations: Annulla false first, then
+    /// the page count, the page on show (when \a corrente > 0) and Copie.
+    void prepara(int32_t pagine, int32_t corrente = 0, int16_t copie = 1)
+    {
+        dlg.setAnnulla(false);
+        dlg.setPagineTotali(pagine);
+        if (corrente > 0)
+            dlg.setPaginaCorrente(corrente);
+        dlg.setCopie(copie);
+    }
+    void mostra()
+    {
+        dlg.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    }
+
+    template <typename T = QWidget>
+    T *w(const char *name)
+    {
+        T *widget = dlg.findChild<T *>(QLatin1String(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QLineEdit *campo(const char *name) { return w<QLineEdit>(name); }
+
+    void clicca(const char *name) { QTest::mouseClick(w(name), Qt::LeftButton); }
+    /// Clicks into a field and types: the whole old text is selected on
+    /// focus, so typing replaces it.
+    void scrivi(const char *name, const QString &testo)
+    {
+        QLineEdit *field = campo(name);
+        QTest::mouseClick(field, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(field->hasFocus());
+        EXPECT_EQ(field->selectedText(), field->text());
+        if (testo.isEmpty())
+            QTest::keyClick(field, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(field, testo);
+    }
+    void ok() { clicca("Command1"); }
+
+    FrmOpzioni dlg;
+};
+
+TEST_F(OpzioniTest, LaidOutInTwips)
+{
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Opzioni"));
+    EXPECT_EQ(dlg.size(), QSize(346, 248));
+    EXPECT_EQ(w("Frame1")->geometry(), QRect(8, 24, 241, 105));
+    EXPECT_EQ(w<QGroupBox>("Frame1")->title(), QStringLiteral("Intervallo di Stampa"));
+    EXPECT_EQ(w("TxtInizio")->parentWidget(), w("Frame1"));
+    EXPECT_EQ(w("TxtInizio")->geometry(), QRect(88, 44, 49, 21));
+    // "-" belongs to the window and sits right below "+" of the copies frame.
+    EXPECT_EQ(w("CmdMeno")->parentWidget(), &dlg);
+    EXPECT_EQ(w("CmdMeno")->geometry(), QRect(176, 188, 20, 17));
+    EXPECT_EQ(w("CmdPiu")->mapTo(&dlg, QPoint(0, 0)), QPoint(176, 172));
+    EXPECT_EQ(campo("TxtInizio")->maxLength(), 8);
+    EXPECT_EQ(campo("TxtFine")->maxLength(), 8);
+    EXPECT_EQ(campo("TxtNumeroCopie")->maxLength(), 2);
+    EXPECT_EQ(campo("TxtNumeroCopie")->alignment(), Qt::AlignCenter);
+    EXPECT_TRUE(w("CmdPiu")->font().bold());
+    EXPECT_DOUBLE_EQ(w("CmdPiu")->font().pointSizeF(), 9.75);
+    EXPECT_EQ(w<QPushButton>("Command2")->text(), QStringLiteral("&Annulla"));
+    for (const char *name : {"Command1", "Command2", "CmdPiu", "CmdMeno"}) {
+        EXPECT_FALSE(w<QPushButton>(name)->autoDefault()) << name;
+        EXPECT_FALSE(w<QPushButton>(name)->isDefault()) << name;
+    }
+}
+
+TEST_F(OpzioniTest, TabOrderFollowsTheLayout)
+{
+    prepara(5, 2);
+    mostra();
+    clicca("OptPagine");
+    QStringList order;
+    QWidget *start = w("OptTutte");
+    QWidget *next = start;
+    do {
+        // Unchecked options of a group drop out of the Tab stops (Tab goes
+        // to the checked one); their place in the chain still counts.
+        if (next->focusPolicy() != Qt::NoFocus && next->window() == &dlg)
+            order << next->objectName();
+        next = next->nextInFocusChain();
+    } while (next != start);
+    EXPECT_EQ(order, (QStringList{"OptTutte", "OptPagine", "TxtInizio", "TxtFine", "OptCorrente",
+                                  "Command1", "Command2", "TxtNumeroCopie", "CmdPiu", "CmdMeno"}));
+}
+
+TEST_F(OpzioniTest, AllPagesOfAnEmptyDocument)
+{
+    prepara(0);
+    mostra();
+    ok();
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_FALSE(dlg.Annulla());
+    EXPECT_EQ(dlg.Inizio(), 1);
+    EXPECT_EQ(dlg.Fine(), 0);
+    EXPECT_EQ(dlg.Copie(), 1);
+}
+
+TEST_F(OpzioniTest, PageCountFillsThePageFieldsWhichStayDisabledUntilChosen)
+{
+    prepara(12);
+    mostra();
+    EXPECT_EQ(campo("TxtInizio")->text(), QStringLiteral("1"));
+    EXPECT_EQ(campo("TxtFine")->text(), QStringLiteral("12"));
+    EXPECT_TRUE(w<QRadioButton>("OptTutte")->isChecked());
+    EXPECT_TRUE(w("OptPagine")->isEnabled());
+    EXPECT_FALSE(campo("TxtInizio")->isEnabled());
+    EXPECT_FALSE(campo("TxtFine")->isEnabled());
+    clicca("OptPagine");
+    EXPECT_TRUE(campo("TxtInizio")->isEnabled());
+    EXPECT_TRUE(campo("TxtFine")->isEnabled());
+    // Going back to all pages keeps the fields editable; OK ignores them.
+    clicca("OptTutte");
+    EXPECT_TRUE(campo("TxtInizio")->isEnabled());
+    scrivi("TxtInizio", QStringLiteral("4"));
+    ok();
+    EXPECT_EQ(dlg.Inizio(), 1);
+    EXPECT_EQ(dlg.Fine(), 12);
+}
+
+struct RangeCase
+{
+    const char *inizio;
+    const char *fine;
+    int32_t attesoInizio;
+    int32_t attesoFine;
+};
+
+void PrintTo(const RangeCase &c, std::ostream *os)
+{
+    *os << "from_" << (*c.inizio ? c.inizio : "empty") << "_to_" << (*c.fine ? c.fine : "empty");
+}
+
+class IntervalloTest : public OpzioniTest, public ::testing::WithParamInterface<RangeCase>
+{
+};
+
+TEST_P(IntervalloTest, RangeOfA12PageDocument)
+{
+    prepara(12);
+    mostra();
+    clicca("OptPagine");
+    scrivi("TxtInizio", QString::fromUtf8(GetParam().inizio));
+    scrivi("TxtFine", QString::fromUtf8(GetParam().fine));
+    ok();
+    EXPECT_FALSE(dlg.Annulla());
+    EXPECT_EQ(dlg.Inizio(), GetParam().attesoInizio);
+    EXPECT_EQ(dlg.Fine(), GetParam().attesoFine);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ranges, IntervalloTest,
+                         ::testing::Values(RangeCase{"7", "3", 3, 7},  // swapped
+                                           RangeCase{"3", "7", 3, 7},
+                                           RangeCase{"99", "5", 5, 12}, // cut to the count, then swapped
+                                           RangeCase{"2", "99", 2, 12},
+                                           RangeCase{"0", "4", 0, 4},   // 0 stays 0
+                                           RangeCase{"", "0", 0, 0},
+                                           RangeCase{"12", "12", 12, 12},
+                                           RangeCase{"13", "1", 1, 12}));
+
+TEST_F(OpzioniTest, LeavingAPageFieldCutsOnlyValuesAboveTheCount)
+{
+    prepara(12);
+    mostra();
+    clicca("OptPagine");
+    scrivi("TxtInizio", QStringLiteral("99"));
+    EXPECT_EQ(campo("TxtInizio")->text(), QStringLiteral("99")); // still in the field
+    QTest::keyClick(campo("TxtInizio"), Qt::Key_Tab);
+    EXPECT_TRUE(campo("TxtFine")->hasFocus());
+    EXPECT_EQ(campo("TxtInizio")->text(), QStringLiteral("12"));
+    // Tab into the next field selects its text, so typing replaces it.
+    EXPECT_EQ(campo("TxtFine")->selectedText(), QStringLiteral("12"));
+    QTest::keyClicks(campo("TxtFine"), QStringLiteral("0"));
+    QTest::keyClick(campo("TxtFine"), Qt::Key_Tab);
+    EXPECT_EQ(campo("TxtFine")->text(), QStringLiteral("0"));
+    scrivi("TxtFine", QStringLiteral("12"));
+    QTest::keyClick(campo("TxtFine"), Qt::Key_Tab);
+    EXPECT_EQ(campo("TxtFine")->text(), QStringLiteral("12"));
+}
+
+TEST_F(OpzioniTest, CurrentPageOnlyWhenThePreviewGaveOne)
+{
+    prepara(5);
+    mostra();
+    EXPECT_FALSE(w("OptCorrente")->isEnabled());
+    clicca("OptCorrente");
+    EXPECT_FALSE(w<QRadioButton>("OptCorrente")->isChecked());
+    ok();
+    EXPECT_EQ(dlg.Inizio(), 1);
+    EXPECT_EQ(dlg.Fine(), 5);
+}
+
+TEST_F(OpzioniTest, CurrentPageFromThePreviewThroughExec)
+{
+    // The preview's own calling order, with the dialog shown modally.
+    prepara(5, 3);
+    bool driven = false;
+    QTimer::singleShot(0, &dlg, [&] {
+        driven = QTest::qWaitForWindowActive(&dlg);
+        EXPECT_TRUE(w("OptCorrente")->isEnabled());
+        clicca("OptCorrente");
+        ok();
+    });
+    EXPECT_EQ(dlg.exec(), QDialog::Accepted);
+    EXPECT_TRUE(driven);
+    EXPECT_FALSE(dlg.Annulla());
+    EXPECT_EQ(dlg.Inizio(), 3);
+    EXPECT_EQ(dlg.Fine(), 3);
+    EXPECT_EQ(dlg.Copie(), 1);
+}
+
+struct CopieCase
+{
+    const char *prima;
+    const char *pulsante;
+    const char *dopo;
+};
+
+void PrintTo(const CopieCase &c, std::ostream *os)
+{
+    *os << (*c.prima ? c.prima : "empty") << "_" << c.pulsante;
+}
+
+class PiuMenoTest : public OpzioniTest, public ::testing::WithParamInterface<CopieCase>
+{
+};
+
+TEST_P(PiuMenoTest, ButtonsKeepTheCountBetween1And10)
+{
+    prepara(3);
+    mostra();
+    campo("TxtNumeroCopie")->setText(QString::fromUtf8(GetParam().prima));
+    clicca(GetParam().pulsante);
+    EXPECT_EQ(campo("TxtNumeroCopie")->text(), QString::fromUtf8(GetParam().dopo));
+}
+
+INSTANTIATE_TEST_SUITE_P(Copies, PiuMenoTest,
+                         ::testing::Values(CopieCase{"", "CmdPiu", "1"}, CopieCase{"1", "CmdPiu", "2"},
+                                           CopieCase{"9", "CmdPiu", "10"}, CopieCase{"10", "CmdPiu", "10"},
+                                           CopieCase{"50", "CmdPiu", "10"}, CopieCase{"0", "CmdPiu", "1"},
+                                           CopieCase{"1", "CmdMeno", "1"}, CopieCase{"", "CmdMeno", "1"},
+                                           CopieCase{"0", "CmdMeno", "1"}, CopieCase{"5", "CmdMeno", "4"},
+                                           CopieCase{"99", "CmdMeno", "98"}));
+
+class CopieScritteTest : public OpzioniTest, public ::testing::WithParamInterface<int>
+{
+};
+
+TEST_P(CopieScritteTest, TypedCopiesAreReturnedUnchanged)
+{
+    prepara(3);
+    mostra();
+    scrivi("TxtNumeroCopie", QString::number(GetParam()));
+    ok();
+    EXPECT_EQ(dlg.Copie(), GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Copies, CopieScritteTest, ::testing::Values(0, 1, 50, 99));
+
+TEST_F(OpzioniTest, CopiesWrittenAfterLoadShowOnFirstShow)
+{
+    prepara(3, 0, 4);
+    EXPECT_EQ(campo("TxtNumeroCopie")->text(), QStringLiteral("1")); // loaded before Copie was written
+    mostra();
+    EXPECT_EQ(campo("TxtNumeroCopie")->text(), QStringLiteral("4"));
+    clicca("CmdPiu");
+    ok();
+    EXPECT_EQ(dlg.Copie(), 5);
+}
+
+TEST_F(OpzioniTest, CancelLeavesAnnullaTrue)
+{
+    prepara(5, 2);
+    mostra();
+    clicca("OptPagine");
+    scrivi("TxtInizio", QStringLiteral("2"));
+    clicca("Command2");
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_TRUE(dlg.Annulla());
+    EXPECT_EQ(dlg.Inizio(), 0);
+    EXPECT_EQ(dlg.Fine(), 0);
+}
+
+TEST_F(OpzioniTest, CloseBoxCancelsAndEscDoesNothing)
+{
+    prepara(5);
+    mostra();
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    QTest::keyClick(w("OptTutte"), Qt::Key_Escape);
+    QTest::keyClick(w("OptTutte"), Qt::Key_Return);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_TRUE(dlg.Annulla());
+    EXPECT_TRUE(dlg.close());
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_TRUE(dlg.Annulla());
+    EXPECT_EQ(dlg.Inizio(), 0);
+    EXPECT_EQ(dlg.Fine(), 0);
+}
+
+TEST_F(OpzioniTest, ShowingAgainStartsOver)
+{
+    prepara(5, 2);
+    mostra();
+    clicca("OptCorrente");
+    ok();
+    ASSERT_FALSE(dlg.Annulla());
+    ASSERT_EQ(dlg.Inizio(), 2);
+
+    // A second print with the same object: the earlier OK must not leak
+    // into a cancelled dialog.
+    prepara(7);
+    EXPECT_TRUE(dlg.Annulla());
+    EXPECT_EQ(dlg.Inizio(), 0);
+    mostra();
+    EXPECT_TRUE(w<QRadioButton>("OptTutte")->isChecked());
+    EXPECT_FALSE(w("OptCorrente")->isEnabled());
+    EXPECT_EQ(campo("TxtFine")->text(), QStringLiteral("7"));
+    clicca("Command2");
+    EXPECT_TRUE(dlg.Annulla());
+    EXPECT_EQ(dlg.Inizio(), 0);
+    EXPECT_EQ(dlg.Fine(), 0);
+}
+
+struct Tasto
+{
+    const char *testo; // UTF-8
+};
+
+void PrintTo(const Tasto &t, std::ostream *os)
+{
+    for (QChar c : QString::fromUtf8(t.testo))
+        *os << "U" << std::hex << unsigned(c.unicode()) << std::dec;
+}
+
+class TastiTest : public OpzioniTest, public ::testing::WithParamInterface<Tasto>
+{
+};
+
+TEST_P(TastiTest, NonDigitKeysNeverReachTheFields)
+{
+    prepara(50);
+    mostra();
+    clicca("OptPagine");
+    const QString typed = QString::fromUtf8(GetParam().testo);
+    for (const char *name : {"TxtInizio", "TxtFine", "TxtNumeroCopie"}) {
+        scrivi(name, QStringLiteral("1"));
+        QTest::sendKeyEvent(QTest::Click, campo(name), Qt::Key_unknown, typed, Qt::NoModifier);
+        EXPECT_EQ(campo(name)->text(), QStringLiteral("1")) << name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, TastiTest,
+                         ::testing::Values(Tasto{"a"}, Tasto{"Z"}, Tasto{" "}, Tasto{"-"}, Tasto{"+"}, Tasto{"."},
+                                           Tasto{","}, Tasto{"/"}, Tasto{":"}, Tasto{"é"}, Tasto{"½"},
+                                           Tasto{"٣"}));
+
+TEST_F(OpzioniTest, DigitsAndBackspaceReachTheFields)
+{
+    prepara(50);
+    mostra();
+    scrivi("TxtNumeroCopie", QStringLiteral("4"));
+    QTest::keyClicks(campo("TxtNumeroCopie"), QStringLiteral("x2"));
+    EXPECT_EQ(campo("TxtNumeroCopie")->text(), QStringLiteral("42"));
+    QTest::keyClick(campo("TxtNumeroCopie"), Qt::Key_Backspace);
+    EXPECT_EQ(campo("TxtNumeroCopie")->text(), QStringLiteral("4"));
+    QTest::keyClicks(campo("TxtNumeroCopie"), QStringLiteral("789"));
+    EXPECT_EQ(campo("TxtNumeroCopie")->text(), QStringLiteral("47")); // at most 2 characters
+    // Moving and deleting keys still work.
+    QTest::keyClick(campo("TxtNumeroCopie"), Qt::Key_Home);
+    QTest::keyClick(campo("TxtNumeroCopie"), Qt::Key_Delete);
+    EXPECT_EQ(campo("TxtNumeroCopie")->text(), QStringLiteral("7"));
+}
+
+TEST_F(OpzioniTest, PastedTextIsReadFromItsBeginning)
+{
+    prepara(20);
+    mostra();
+    clicca("OptPagine");
+    QGuiApplication::clipboard()->setText(QStringLiteral("15 pagine"));
+    scrivi("TxtInizio", QString());
+    QTest::keyClick(campo("TxtInizio"), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(campo("TxtInizio")->text(), QStringLiteral("15 pagin")); // 8 characters at most
+    QGuiApplication::clipboard()->setText(QStringLiteral("pagina 3"));
+    scrivi("TxtFine", QString());
+    QTest::keyClick(campo("TxtFine"), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(campo("TxtFine")->text(), QStringLiteral("pagina 3"));
+    ok();
+    EXPECT_EQ(dlg.Inizio(), 0); // no leading number: 0, then swapped
+    EXPECT_EQ(dlg.Fine(), 15);
+}
+
+struct NumeroCase
+{
+    const char *testo;
+    int32_t atteso;
+};
+
+void PrintTo(const NumeroCase &c, std::ostream *os)
+{
+    *os << "text_" << nomeSicuro(c.testo);
+}
+
+class LeggiNumeroTest : public ::testing::TestWithParam<NumeroCase>
+{
+};
+
+TEST_P(LeggiNumeroTest, ReadsTheLeadingNumber)
+{
+    EXPECT_EQ(FrmOpzioni::LeggiNumero(QString::fromUtf8(GetParam().testo), std::numeric_limits<int32_t>::min(),
+                                      std::numeric_limits<int32_t>::max()),
+              GetParam().atteso);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, LeggiNumeroTest,
+    ::testing::Values(NumeroCase{"", 0}, NumeroCase{"12", 12}, NumeroCase{"  7", 7}, NumeroCase{"007", 7},
+                      NumeroCase{"12abc", 12}, NumeroCase{"abc", 0}, NumeroCase{"-4", -4}, NumeroCase{"+4", 4},
+                      NumeroCase{"3.4", 3}, NumeroCase{"3.6", 4}, NumeroCase{"2.5", 2}, NumeroCase{"3.5", 4},
+                      NumeroCase{".5", 0}, NumeroCase{"1e3", 1000}, NumeroCase{"2E2x", 200},
+                      NumeroCase{"99999999999", std::numeric_limits<int32_t>::max()},
+                      NumeroCase{"9e99999", std::numeric_limits<int32_t>::max()},
+                      NumeroCase{"-9e99999", std::numeric_limits<int32_t>::min()}));
+
+TEST(LeggiNumero, HeldWithinTheFieldsRange)
+{
+    EXPECT_EQ(FrmOpzioni::LeggiNumero(QStringLiteral("40000"), -32768, 32767), 32767);
+    EXPECT_EQ(FrmOpzioni::LeggiNumero(QStringLiteral("-40000"), -32768, 32767), -32768);
+}
+
+class SoloNumeriTest : public ::testing::TestWithParam<std::pair<int, bool>>
+{
+};
+
+TEST_P(SoloNumeriTest, KeepsOnlyDigitsAndBackspace)
+{
+    int16_t code = int16_t(GetParam().first);
+    const int16_t result = Win::SoloNumeri(code);
+    const int16_t expected = GetParam().second ? int16_t(GetParam().first) : int16_t(0);
+    EXPECT_EQ(result, expected);
+    EXPECT_EQ(code, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, SoloNumeriTest,
+                         ::testing::Values(std::pair{8, true}, std::pair{'0', true}, std::pair{'5', true},
+                                           std::pair{'9', true}, std::pair{'/', false}, std::pair{':', false},
+                                           std::pair{'a', false}, std::pair{' ', false}, std::pair{'-', false},
+                                           std::pair{0, false}, std::pair{9, false}, std::pair{13, false},
+                                           std::pair{127, false}, std::pair{0x0663, false}, std::pair{-1, false}));
+
+TEST(SelezionaTesto, SelectsTheWholeTextAndIgnoresNoField)
+{
+    QLineEdit field(QStringLiteral("12345"));
+    field.setCursorPosition(2);
+    Win::SelezionaTesto(&field);
+    EXPECT_EQ(field.selectionStart(), 0);
+    EXPECT_EQ(field.selectedText(), QStringLiteral("12345"));
+    EXPECT_NO_THROW(Win::SelezionaTesto(nullptr));
+}
+
+} // namespace
+} // namespace qv
