@@ -1,27 +1,263 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/FrmAnteprima.h"
 
+#include "imaging/ModuloConversione.h"
 #include "platform/Platform.h"
+#include "preview/FrmOpzioni.h"
+#include "preview/ImmaginePagina.h"
+#include "preview/IndicePagine.h"
+#include "replay/LetturaDati.h"
+#include "replay/MotoreStampa.h"
 #include "replay/Win.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QFile>
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStyle>
+#include <QSvgRenderer>
+#include <QToolBar>
 
+#include <qvpreview/Error.h>
 #include <qvpreview/Types.h>
 
 #include <cmath>
+#include <exception>
 
 namespace qv {
+
+namespace {
+
+// Design geometry, in twips.
+constexpr double ClientWidth = 8715;
+constexpr double ClientHeight = 5940;
+constexpr double Picture1Top = 600;
+constexpr double Text1Width = 1100;
+constexpr double ChkLeft = 6030, ChkTop = 0, ChkWidth = 1950, ChkHeight = 420;
+
+const QString QualitaApp = QStringLiteral("QVPREVIEW");
+const QString QualitaSection = QStringLiteral("OPZIONE");
+const QString QualitaKey = QStringLiteral("QUALITA");
+
+std::function<void(const MotoreStampa &)> &stampaHook()
+{
+    static std::function<void(const MotoreStampa &)> hook;
+    return hook;
+}
+
+/// The busy pointer for as long as it lives.
+class CursoreOccupato
+{
+public:
+    CursoreOccupato() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CursoreOccupato() { QApplication::restoreOverrideCursor(); }
+    CursoreOccupato(const CursoreOccupato &) = delete;
+    CursoreOccupato &operator=(const CursoreOccupato &) = delete;
+};
+
+bool isWindowsNT()
+{
+    const auto version = platform::systemVersion();
+    return version && version->platformId == 2;
+}
+
+int px(double twips, double twipsPerPixel)
+{
+    return int(std::lround(twips / twipsPerPixel));
+}
+
+/// A cursor drawn from one of the window's SVG pictures, hot spot in the middle.
+QCursor cursoreSvg(const QString &path, Qt::CursorShape riserva)
+{
+    QSvgRenderer renderer(path);
+    if (!renderer.isValid())
+        return QCursor(riserva);
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    renderer.render(&painter);
+    painter.end();
+    return QCursor(pixmap, 16, 16);
+}
+
+QString descrizioneErrore(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const Error &e) {
+        return e.description();
+    } catch (const std::exception &e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QStringLiteral("Errore sconosciuto durante la stampa");
+    }
+}
+
+} // namespace
 
 FrmAnteprima::FrmAnteprima(QWidget *parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Anteprima di Stampa"));
+    setSizeGripEnabled(false);
+    creaControlli();
 }
 
 FrmAnteprima::~FrmAnteprima()
 {
     unload();
 }
+
+QString FrmAnteprima::IndirizzoSito()
+{
+    return QStringLiteral("https://qvpreview.example.org");
+}
+
+void FrmAnteprima::setStampaHookForTesting(std::function<void(const MotoreStampa &)> hook)
+{
+    stampaHook() = std::move(hook);
+}
+
+// --- Controls -----------------------------------------------------------------
+
+void FrmAnteprima::creaControlli()
+{
+    const double tx = platform::twipsPerPixelX();
+    const double ty = platform::twipsPerPixelY();
+
+    Toolbar1 = new QToolBar(this);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setIconSize(QSize(20, 20));
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    Toolbar1->setMovable(false);
+    Toolbar1->setFloatable(false);
+    auto addButton = [this](const QString &key, const QString &tooltip) {
+        QAction *action = Toolbar1->addAction(QIcon(QStringLiteral(":/qvpreview/icons/%1.svg").arg(key)), tooltip);
+        action->setObjectName(key);
+        action->setData(key);
+        action->setToolTip(tooltip);
+        return action;
+    };
+    addButton(QStringLiteral("riduci"), QStringLiteral("Riduci"));
+    addButton(QStringLiteral("ingrandisci"), QStringLiteral("Ingradisci"));
+    addButton(QStringLiteral("reale"), QStringLiteral("Dimensione Reale"));
+    Toolbar1->addSeparator();
+    addButton(QStringLiteral("stampa"), QStringLiteral("Stampa"));
+    Toolbar1->addSeparator();
+    addButton(QStringLiteral("prima"), QStringLiteral("Prima Pagina"));
+    addButton(QStringLiteral("precedente"), QStringLiteral("Pagina Precedente"));
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setAlignment(Qt::AlignCenter);
+    Text1->setFixedWidth(px(Text1Width, tx));
+    Toolbar1->addWidget(Text1);
+    addButton(QStringLiteral("successiva"), QStringLiteral("Pagina Successiva"));
+    addButton(QStringLiteral("ultima"), QStringLiteral("Ultima Pagina"));
+    Toolbar1->addSeparator();
+    addButton(QStringLiteral("esci"), QStringLiteral("Chiudi Anteprima"));
+    connect(Toolbar1, &QToolBar::actionTriggered, this,
+            [this](QAction *action) { Toolbar1_ButtonClick(action->data().toString()); });
+
+    chkMassima = new QCheckBox(QStringLiteral("Massima qualità"), this);
+    chkMassima->setObjectName(QStringLiteral("chkMassima"));
+    chkMassima->setGeometry(px(ChkLeft, tx), px(ChkTop, ty), px(ChkWidth, tx), px(ChkHeight, ty));
+    connect(chkMassima, &QCheckBox::clicked, this, [this] { AggiornaScroll(); });
+
+    lblsito = new QLabel(IndirizzoSito(), this);
+    lblsito->setObjectName(QStringLiteral("lblsito"));
+    lblsito->setStyleSheet(QStringLiteral("color: blue;"));
+    lblsito->setCursor(Qt::PointingHandCursor);
+    lblsito->adjustSize();
+    lblsito->installEventFilter(this);
+
+    Picture1 = new QFrame(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setFrameShape(QFrame::NoFrame);
+    Picture1->setAutoFillBackground(true);
+    QPalette pal = Picture1->palette();
+    pal.setColor(QPalette::Window, QColor(128, 128, 128));
+    Picture1->setPalette(pal);
+    Picture1->setFocusPolicy(Qt::StrongFocus);
+
+    Image1 = new ImmaginePagina(Picture1);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->installEventFilter(this);
+    ChiusaImage = cursoreSvg(QStringLiteral(":/qvpreview/icons/mano_chiusa.svg"), Qt::ClosedHandCursor);
+    ApertaImage = cursoreSvg(QStringLiteral(":/qvpreview/icons/mano_aperta.svg"), Qt::OpenHandCursor);
+    Image1->setCursor(ApertaImage);
+
+    HScroll1 = new QScrollBar(Qt::Horizontal, this);
+    HScroll1->setObjectName(QStringLiteral("HScroll1"));
+    VScroll1 = new QScrollBar(Qt::Vertical, this);
+    VScroll1->setObjectName(QStringLiteral("VScroll1"));
+    for (QScrollBar *bar : {HScroll1, VScroll1}) {
+        bar->setMinimum(0);
+        bar->setMaximum(0);
+        bar->setSingleStep(30); // 300 twips
+        bar->installEventFilter(this);
+    }
+    connect(HScroll1, &QScrollBar::valueChanged, this, [this](int v) {
+        if (m_applicando)
+            return;
+        m_geom.setValoreH(v);
+        applicaGeometria();
+    });
+    connect(VScroll1, &QScrollBar::valueChanged, this, [this](int v) {
+        if (m_applicando)
+            return;
+        m_geom.setValoreV(v);
+        applicaGeometria();
+    });
+
+    mnfile = new QMenu(QStringLiteral("&File"), this);
+    mnfile->setObjectName(QStringLiteral("mnfile"));
+    auto addItem = [this](const QString &name, const QString &text, auto slot) {
+        QAction *action = mnfile->addAction(text);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    addItem(QStringLiteral("mnriduci"), QStringLiteral("&Riduci"), [this] { Riduci(); });
+    addItem(QStringLiteral("mningrandisci"), QStringLiteral("&Ingrandisci"), [this] { Ingrandisci(); });
+    addItem(QStringLiteral("mn100"), QStringLiteral("100%"), [this] { DimensioneReale(); });
+    mnfile->addSeparator();
+    addItem(QStringLiteral("mnaggiorna"), QStringLiteral("Aggiorna"), [this] {
+        AggiornaNumeroPagina();
+        MostraPagina();
+    });
+    mnfile->addSeparator();
+    addItem(QStringLiteral("mnstampa"), QStringLiteral("&Stampa"), [this] { StampaDocumento(); });
+    mnfile->addSeparator();
+    addItem(QStringLiteral("mnchiudi"), QStringLiteral("&Chiudi"), [this] { Chiudi(); });
+
+    // Esc closes the window whichever of its controls has the focus.
+    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    esc->setContext(Qt::WindowShortcut);
+    connect(esc, &QShortcut::activated, this, [this] { Chiudi(); });
+
+    resize(px(ClientWidth, tx), px(ClientHeight, ty));
+    disponi();
+}
+
+QAction *FrmAnteprima::pulsante(const QString &key) const
+{
+    for (QAction *action : Toolbar1->actions())
+        if (action->data().toString() == key)
+            return action;
+    return nullptr;
+}
+
+// --- Load, unload ---------------------------------------------------------------
 
 void FrmAnteprima::ensureLoaded()
 {
@@ -36,8 +272,22 @@ void FrmAnteprima::load()
     m_fileImmagine = Win::NomeFileImmagine();
     m_posizioniPagine = QVector<int32_t>(1, 0);
     m_daInizializzare = true;
+    move(0, 0);
+    Picture1->setFocus(Qt::OtherFocusReason);
     Aggiorna();
-    m_paginaVisualizzata = 0;
+    m_nav.setPaginaVisualizzata(0);
+    leggiQualita();
+}
+
+void FrmAnteprima::leggiQualita()
+{
+    try {
+        const QString predefinito = isWindowsNT() ? QStringLiteral("Min") : QStringLiteral("Max");
+        const QString valore = platform::readUserSetting(QualitaApp, QualitaSection, QualitaKey, predefinito);
+        chkMassima->setChecked(valore.toUpper() == QStringLiteral("MAX"));
+    } catch (...) {
+        // The check box keeps its state.
+    }
 }
 
 void FrmAnteprima::unload()
@@ -47,9 +297,28 @@ void FrmAnteprima::unload()
     if (!m_fileImmagine.isEmpty())
         QFile::remove(m_fileImmagine);
     m_fileImmagine.clear();
+    try {
+        platform::writeUserSetting(QualitaApp, QualitaSection, QualitaKey,
+                                   chkMassima->isChecked() ? QStringLiteral("Max") : QStringLiteral("Min"));
+    } catch (...) {
+        // The window closes anyway.
+    }
     m_picture2.reset();
     m_loaded = false;
 }
+
+void FrmAnteprima::done(int result)
+{
+    unload();
+    QDialog::done(result);
+}
+
+void FrmAnteprima::Chiudi()
+{
+    reject();
+}
+
+// --- Public interface -------------------------------------------------------------
 
 void FrmAnteprima::setTitolo(const QString &value)
 {
@@ -64,7 +333,8 @@ void FrmAnteprima::setFileTemporaneo(const QString &value)
 void FrmAnteprima::setPagineTotali(int32_t value)
 {
     ensureLoaded();
-    m_pagineTotali = value;
+    m_nav.setPagineTotali(value);
+    AggiornaNumeroPagina();
 }
 
 PageSurface &FrmAnteprima::Picture2()
@@ -81,17 +351,386 @@ void FrmAnteprima::Aggiorna()
         m_larghezzaPagina = DefaultPageWidthTwips;
         m_altezzaPagina = DefaultPageHeightTwips;
     } else {
-        // Whole twips, halves to even (the current rounding mode is to nearest).
+        // Whole twips, halves to even.
         if (printer->drawableTwips.width() > 0)
-            m_larghezzaPagina = int32_t(std::nearbyint(printer->drawableTwips.width()));
+            m_larghezzaPagina = arrotondaPari(printer->drawableTwips.width());
         if (printer->drawableTwips.height() > 0)
-            m_altezzaPagina = int32_t(std::nearbyint(printer->drawableTwips.height()));
+            m_altezzaPagina = arrotondaPari(printer->drawableTwips.height());
         if (m_larghezzaPagina <= 0 || m_altezzaPagina <= 0) {
             m_larghezzaPagina = DefaultPageWidthTwips;
             m_altezzaPagina = DefaultPageHeightTwips;
         }
     }
     m_picture2->setSize(m_larghezzaPagina, m_altezzaPagina);
+    m_geom.setPagina(m_larghezzaPagina, m_altezzaPagina);
+    applicaGeometria();
+}
+
+// --- Window events ----------------------------------------------------------------
+
+bool FrmAnteprima::event(QEvent *e)
+{
+    if (e->type() == QEvent::WindowActivate) {
+        ensureLoaded();
+        AggiornaNumeroPagina();
+        if (m_daInizializzare)
+            InizializzaAnteprima();
+    }
+    return QDialog::event(e);
+}
+
+void FrmAnteprima::resizeEvent(QResizeEvent *e)
+{
+    QDialog::resizeEvent(e);
+    disponi();
+}
+
+void FrmAnteprima::disponi()
+{
+    const double tx = platform::twipsPerPixelX();
+    const double ty = platform::twipsPerPixelY();
+    const double w = width() * tx;
+    const double h = height() * ty;
+    const double vsWidth = VScroll1->sizeHint().width() * tx;
+    const double hsHeight = HScroll1->sizeHint().height() * ty;
+
+    Toolbar1->setGeometry(0, 0, width(), std::min(px(Picture1Top, ty), Toolbar1->sizeHint().height()));
+    chkMassima->raise();
+
+    const double vpWidth = std::max(0.0, w - vsWidth);
+    const double vpHeight = std::max(0.0, h - Picture1Top - hsHeight);
+    Picture1->setGeometry(0, px(Picture1Top, ty), px(vpWidth, tx), px(vpHeight, ty));
+    VScroll1->setGeometry(Picture1->geometry().right() + 1, Picture1->y(), px(vsWidth, tx), Picture1->height());
+    HScroll1->setGeometry(0, Picture1->geometry().bottom() + 1, Picture1->width(), px(hsHeight, ty));
+
+    m_geom.setViewport(vpWidth, vpHeight);
+    m_geom.aggiornaMassimi();
+    m_geom.centra();
+    applicaGeometria();
+
+    lblsito->move(px(w - lblsito->width() * tx - 100, tx), px(Picture1Top, ty) - lblsito->height());
+    lblsito->raise();
+}
+
+bool FrmAnteprima::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == Image1) {
+        const double tx = platform::twipsPerPixelX();
+        const double ty = platform::twipsPerPixelY();
+        switch (e->type()) {
+        case QEvent::MouseButtonPress: {
+            auto *me = static_cast<QMouseEvent *>(e);
+            if (me->button() == Qt::LeftButton) {
+                Image1->setCursor(ChiusaImage);
+                m_geom.inizioTrascinamento(me->position().x() * tx, me->position().y() * ty);
+            }
+            break;
+        }
+        case QEvent::MouseMove: {
+            auto *me = static_cast<QMouseEvent *>(e);
+            if (m_geom.trascinamento()) {
+                m_geom.trascina(me->position().x() * tx, me->position().y() * ty);
+                applicaGeometria();
+            }
+            break;
+        }
+        case QEvent::MouseButtonRelease: {
+            auto *me = static_cast<QMouseEvent *>(e);
+            if (me->button() == Qt::LeftButton) {
+                Image1->setCursor(ApertaImage);
+                m_geom.fineTrascinamento();
+            } else if (me->button() == Qt::RightButton) {
+                mnfile->popup(me->globalPosition().toPoint());
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    } else if (watched == HScroll1 || watched == VScroll1) {
+        // The scroll bars never keep the keyboard focus: a click on one
+        // leaves (or puts) it on the viewport.
+        if (e->type() == QEvent::FocusIn || e->type() == QEvent::MouseButtonPress)
+            Picture1->setFocus(Qt::OtherFocusReason);
+    } else if (watched == lblsito) {
+        if (e->type() == QEvent::MouseButtonRelease
+            && static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton) {
+            platform::openUrl(IndirizzoSito());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+void FrmAnteprima::Toolbar1_ButtonClick(const QString &key)
+{
+    if (key == QLatin1String("riduci")) {
+        Riduci();
+    } else if (key == QLatin1String("ingrandisci")) {
+        Ingrandisci();
+    } else if (key == QLatin1String("reale")) {
+        DimensioneReale();
+    } else if (key == QLatin1String("stampa")) {
+        StampaDocumento();
+    } else if (key == QLatin1String("prima")) {
+        CursoreOccupato busy;
+        PrimaPagina();
+    } else if (key == QLatin1String("precedente")) {
+        CursoreOccupato busy;
+        PaginaPrecedente();
+    } else if (key == QLatin1String("successiva")) {
+        CursoreOccupato busy;
+        PaginaSuccessiva();
+    } else if (key == QLatin1String("ultima")) {
+        CursoreOccupato busy;
+        UltimaPagina();
+    } else if (key == QLatin1String("esci")) {
+        Chiudi();
+    }
+}
+
+// --- Page display -------------------------------------------------------------------
+
+void FrmAnteprima::InizializzaAnteprima()
+{
+    try {
+        ensureLoaded();
+        m_nav.setPaginaVisualizzata(0);
+        LetturaDati::DisegnaPagina(*m_picture2, m_fileTemporaneo, 1, QVariant(false), 0);
+        DimensioneReale();
+        const int32_t totali = m_nav.pagineTotali();
+        m_posizioniPagine = QVector<int32_t>(std::max<int32_t>(totali, 0) + 1, 0);
+        m_posizioniPagine[0] = 1;
+        if (!m_fileTemporaneo.isEmpty()) {
+            {
+                CursoreOccupato busy;
+                if (totali >= 2) {
+                    m_posizioniPagine = IndicePagine::Costruisci(m_fileTemporaneo, totali);
+                } else {
+                    QFile file(m_fileTemporaneo);
+                    if (!file.open(QIODevice::ReadOnly))
+                        throw Error(53, QStringLiteral("FrmAnteprima"),
+                                    QStringLiteral("File non trovato: %1").arg(m_fileTemporaneo));
+                }
+            }
+            AggiornaNumeroPagina();
+            m_daInizializzare = false;
+        }
+    } catch (...) {
+        // Silent: what is shown stays, and the next activation tries again.
+    }
+}
+
+void FrmAnteprima::MostraPagina()
+{
+    const int16_t pagina = m_nav.paginaVisualizzata();
+    const int32_t inizio = pagina >= 0 && pagina < m_posizioniPagine.size() ? m_posizioniPagine[pagina] : 0;
+    try {
+        LetturaDati::DisegnaPagina(Picture2(), m_fileTemporaneo, int16_t(pagina + 1), QVariant(false), inizio);
+    } catch (...) {
+        // A page that cannot be replayed completely (a picture file gone, a
+        // record cut short) is shown as far as it was drawn; the window stays.
+    }
+    AggiornaScroll();
+}
+
+void FrmAnteprima::AggiornaScroll()
+{
+    ensureLoaded();
+    m_geom.aggiornaMassimi();
+    // Centring depends only on the sizes and scroll values just set, so doing
+    // it here already changes nothing for the callers that centre afterwards,
+    // and the 256-colour raster is made for the area that will be visible.
+    m_geom.centra();
+    applicaGeometria();
+    const FrozenPage pagina = m_picture2->Picture();
+    Image1->clearPicture();
+    if (chkMassima->isChecked()) {
+        m_immagineConvertita = false;
+        Image1->setConvertitore({});
+        Image1->setPicture(pagina);
+    } else {
+        Image1->setConvertitore([this](const QImage &raster) { return convertiA256(raster); });
+        Image1->setPicture(pagina);
+        m_immagineConvertita = Image1->prepara();
+    }
+}
+
+QImage FrmAnteprima::convertiA256(const QImage &raster)
+{
+    // The 256-colour bitmap file holds the rasterised part of the page at the
+    // resolution it is shown with (the visible area and a margin, at most
+    // ImmaginePagina::PixelMassimi pixels), not the whole page at 100 %: it
+    // stays as sharp as the full-colour display and costs the same whatever
+    // the zoom.
+    QImage caricata;
+    if (ModuloConversione::SalvaBitmap256(raster, m_fileImmagine) && CaricaImmagine(caricata))
+        return caricata;
+    return QImage();
+}
+
+bool FrmAnteprima::CaricaImmagine(QImage &immagine)
+{
+    QImage loaded;
+    if (m_fileImmagine.isEmpty() || !loaded.load(m_fileImmagine))
+        return false;
+    immagine = std::move(loaded);
+    return true;
+}
+
+void FrmAnteprima::CentraImmagine()
+{
+    m_geom.centra();
+    applicaGeometria();
+}
+
+void FrmAnteprima::SincronizzaScroll()
+{
+    m_geom.sincronizzaScroll();
+    applicaGeometria();
+}
+
+void FrmAnteprima::applicaGeometria()
+{
+    if (!Image1)
+        return;
+    const double tx = platform::twipsPerPixelX();
+    const double ty = platform::twipsPerPixelY();
+    const QRectF r = m_geom.immagine();
+    const QRect geometry(px(r.left(), tx), px(r.top(), ty), std::max(1, px(r.width(), tx)),
+                         std::max(1, px(r.height(), ty)));
+    if (Image1->geometry() != geometry)
+        Image1->setGeometry(geometry);
+    m_applicando = true;
+    const StatoScroll &h = m_geom.scrollH();
+    const StatoScroll &v = m_geom.scrollV();
+    HScroll1->setRange(0, h.massimo);
+    HScroll1->setValue(h.valore);
+    HScroll1->setEnabled(h.abilitato);
+    HScroll1->setPageStep(std::max(1, int(m_geom.viewport().width() / GeometriaPagina::TwipsPerUnita)));
+    VScroll1->setRange(0, v.massimo);
+    VScroll1->setValue(v.valore);
+    VScroll1->setEnabled(v.abilitato);
+    VScroll1->setPageStep(std::max(1, int(m_geom.viewport().height() / GeometriaPagina::TwipsPerUnita)));
+    m_applicando = false;
+}
+
+// --- Zoom ----------------------------------------------------------------------------
+
+void FrmAnteprima::Riduci()
+{
+    ensureLoaded();
+    Picture1->setUpdatesEnabled(false);
+    if (m_geom.riduci())
+        AggiornaScroll();
+    else
+        platform::beep();
+    aggiornaCaption();
+    CentraImmagine();
+    Picture1->setUpdatesEnabled(true);
+}
+
+void FrmAnteprima::Ingrandisci()
+{
+    ensureLoaded();
+    Picture1->setUpdatesEnabled(false);
+    if (m_geom.ingrandisci())
+        AggiornaScroll();
+    else
+        platform::beep();
+    aggiornaCaption();
+    CentraImmagine();
+    Picture1->setUpdatesEnabled(true);
+}
+
+void FrmAnteprima::DimensioneReale()
+{
+    ensureLoaded();
+    Picture1->setUpdatesEnabled(false);
+    m_geom.dimensioneReale();
+    AggiornaScroll();
+    aggiornaCaption();
+    CentraImmagine();
+    Picture1->setUpdatesEnabled(true);
+}
+
+void FrmAnteprima::aggiornaCaption()
+{
+    setWindowTitle(m_titolo + QStringLiteral("    ") + QString::number(m_geom.percentuale()) + QLatin1Char('%'));
+}
+
+// --- Navigation -------------------------------------------------------------------------
+
+void FrmAnteprima::dopoNavigazione(NavigazionePagine::Esito esito)
+{
+    if (esito == NavigazionePagine::Limite) {
+        platform::beep();
+        return;
+    }
+    AggiornaNumeroPagina();
+    MostraPagina();
+}
+
+void FrmAnteprima::PrimaPagina()
+{
+    dopoNavigazione(m_nav.prima());
+}
+
+void FrmAnteprima::PaginaPrecedente()
+{
+    dopoNavigazione(m_nav.precedente());
+}
+
+void FrmAnteprima::PaginaSuccessiva()
+{
+    dopoNavigazione(m_nav.successiva());
+}
+
+void FrmAnteprima::UltimaPagina()
+{
+    dopoNavigazione(m_nav.ultima());
+}
+
+void FrmAnteprima::AggiornaNumeroPagina()
+{
+    Text1->setText(m_nav.indicatore());
+}
+
+// --- Printing ------------------------------------------------------------------------------
+
+void FrmAnteprima::StampaDocumento()
+{
+    std::exception_ptr errore;
+    try {
+        if (platform::printers().isEmpty()) {
+            platform::messageBox(this, QStringLiteral("Per poter Stampare bisogna avere una stampante installata."),
+                                 QStringLiteral("Stampa"), platform::MessageIcon::Information);
+            return;
+        }
+        FrmOpzioni opzioni(this);
+        opzioni.setAnnulla(false);
+        opzioni.setPagineTotali(m_nav.pagineTotali());
+        opzioni.setPaginaCorrente(int32_t(m_nav.paginaVisualizzata()) + 1);
+        opzioni.setCopie(1);
+        opzioni.exec();
+        if (!opzioni.Annulla()) {
+            CursoreOccupato busy;
+            MotoreStampa motore;
+            motore.setCopie(opzioni.Copie());
+            motore.setFileTemporaneo(m_fileTemporaneo);
+            motore.setInizio(int16_t(std::clamp<int32_t>(opzioni.Inizio(), INT16_MIN, INT16_MAX)));
+            motore.setFine(int16_t(std::clamp<int32_t>(opzioni.Fine(), INT16_MIN, INT16_MAX)));
+            motore.setTitolo(m_titolo);
+            if (stampaHook())
+                stampaHook()(motore);
+            else
+                motore.Stampa();
+        }
+    } catch (...) {
+        errore = std::current_exception();
+    }
+    if (errore)
+        platform::messageBox(this, descrizioneErrore(errore), QString(), platform::MessageIcon::None);
 }
 
 } // namespace qv

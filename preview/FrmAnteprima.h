@@ -1,22 +1,43 @@
 // qvPreview - print preview for Qt applications.
 #pragma once
 
+#include "preview/GeometriaPagina.h"
+#include "preview/NavigazionePagine.h"
 #include "replay/PageSurface.h"
 
+#include <QCursor>
 #include <QDialog>
 #include <QString>
 #include <QVector>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QScrollBar;
+class QToolBar;
+
 namespace qv {
+
+class ImmaginePagina;
+class MotoreStampa;
 
 /// The print-preview window. The control creates one with itself and keeps
 /// it hidden: its page surface Picture2() is the control's measuring surface.
 /// The window is "loaded" on the first use of its page surface (or of any
 /// other of its parts) and unloaded when it closes; the next use loads it
 /// afresh.
+///
+/// Shown (modally, by the control) it displays one page of the spool file
+/// FileTemporaneo() at zoom steps from 400 % down to about 2000 twips wide,
+/// with scroll bars, dragging with the mouse, page navigation, a pop-up menu
+/// and printing through the print options dialog.
 class FrmAnteprima : public QDialog
 {
     Q_OBJECT
@@ -25,12 +46,21 @@ public:
     ~FrmAnteprima() override;
 
     // Public interface, as the control uses it.
+    /// Title shown in the caption before the zoom percentage and given to
+    /// the print job. Default "Anteprima di Stampa".
     QString titolo() const { return m_titolo; }
     void setTitolo(const QString &value);
+    /// Full path of the spool file on show.
     QString FileTemporaneo() const { return m_fileTemporaneo; }
     void setFileTemporaneo(const QString &value);
-    int32_t PagineTotali() const { return m_pagineTotali; }
+    /// Number of pages of the document; setting it refreshes the page indicator.
+    int32_t PagineTotali() const { return m_nav.pagineTotali(); }
     void setPagineTotali(int32_t value);
+    /// First display of the document: page 1 at 100 % and the page index.
+    /// Any error ends it silently, and the next activation tries again.
+    void InizializzaAnteprima();
+    /// Scroll ranges and the displayed picture from the page surface (no replay).
+    void AggiornaScroll();
     /// Sizes the page surface to the current printer's drawable area
     /// (11520 x 15872 twips without a printer).
     void Aggiorna();
@@ -45,27 +75,96 @@ public:
     bool isLoaded() const { return m_loaded; }
     /// Runs the load steps if the window is not loaded yet.
     void ensureLoaded();
-    /// Unloads the window: deletes its page image file and forgets its page surface.
+    /// Unloads the window: deletes its page image file, saves the quality
+    /// option and forgets its page surface.
     void unload();
 
     /// Path of this window's temporary 256-colour page image file.
     QString FileImmagine() const { return m_fileImmagine; }
 
+    // State, read by tests and by the control.
+    /// 0-based index of the page on show.
+    int16_t PaginaVisualizzata() const { return m_nav.paginaVisualizzata(); }
+    /// 1-based start positions of the pages in the spool file (0: unknown).
+    const QVector<int32_t> &PosizioniPagine() const { return m_posizioniPagine; }
+    bool ImmagineConvertita() const { return m_immagineConvertita; }
+    bool DaInizializzare() const { return m_daInizializzare; }
+    bool Trascinamento() const { return m_geom.trascinamento(); }
+    /// Zoom, position and scroll state of the displayed page, in twips.
+    const GeometriaPagina &Geometria() const { return m_geom; }
+
+    /// The maker's web address shown by lblsito.
+    static QString IndirizzoSito();
+
+    /// Replaces printing: the hook receives the configured print engine
+    /// instead of its Stampa() being called (an empty function restores
+    /// printing). An exception thrown by the hook is handled as a print error.
+    static void setStampaHookForTesting(std::function<void(const MotoreStampa &)> hook);
+
+    // The window's controls.
+    QToolBar *Toolbar1 = nullptr;
+    QLineEdit *Text1 = nullptr;
+    QCheckBox *chkMassima = nullptr;
+    QLabel *lblsito = nullptr;
+    QFrame *Picture1 = nullptr;
+    ImmaginePagina *Image1 = nullptr;
+    QScrollBar *HScroll1 = nullptr;
+    QScrollBar *VScroll1 = nullptr;
+    QMenu *mnfile = nullptr;
+    QCursor ChiusaImage;
+    QCursor ApertaImage;
+
+    /// The toolbar button with \a key ("riduci", ..., "esci"), or null.
+    QAction *pulsante(const QString &key) const;
+
+    void done(int result) override;
+
+protected:
+    bool event(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void creaControlli();
     void load();
+    void leggiQualita();
+    void disponi();
+    void Toolbar1_ButtonClick(const QString &key);
+
+    void MostraPagina();
+    bool CaricaImmagine(QImage &immagine);
+    void CentraImmagine();
+    void SincronizzaScroll();
+    void Riduci();
+    void Ingrandisci();
+    void DimensioneReale();
+    void aggiornaCaption();
+    void PrimaPagina();
+    void PaginaPrecedente();
+    void PaginaSuccessiva();
+    void UltimaPagina();
+    void dopoNavigazione(NavigazionePagine::Esito esito);
+    void AggiornaNumeroPagina();
+    void StampaDocumento();
+    void Chiudi();
+
+    /// Moves the widgets to the geometry's page position, size and scroll state.
+    void applicaGeometria();
+    QImage convertiA256(const QImage &raster);
 
     bool m_loaded = false;
     std::unique_ptr<PageSurface> m_picture2;
-    QString m_titolo;
+    QString m_titolo = QStringLiteral("Anteprima di Stampa");
     QString m_fileTemporaneo;
-    int32_t m_pagineTotali = 0;
-    int16_t m_paginaVisualizzata = 0;
+    NavigazionePagine m_nav;
     QVector<int32_t> m_posizioniPagine;
     int32_t m_larghezzaPagina = 0;
     int32_t m_altezzaPagina = 0;
     QString m_fileImmagine;
     bool m_immagineConvertita = false;
     bool m_daInizializzare = true;
+    GeometriaPagina m_geom;
+    bool m_applicando = false;
 };
 
 } // namespace qv

@@ -1,0 +1,161 @@
+// qvPreview - print preview for Qt applications.
+#include "preview/GeometriaPagina.h"
+
+#include <algorithm>
+#include <cfenv>
+#include <cmath>
+
+namespace qv {
+
+int32_t arrotondaPari(double value)
+{
+    // std::nearbyint rounds halves to even in the default rounding mode.
+    const double r = std::nearbyint(value);
+    return int32_t(std::clamp(r, double(INT32_MIN), double(INT32_MAX)));
+}
+
+int16_t arrotonda16(double value)
+{
+    return int16_t(std::clamp(arrotondaPari(value), int32_t(INT16_MIN), int32_t(INT16_MAX)));
+}
+
+void GeometriaPagina::setPagina(double larghezza, double altezza)
+{
+    m_pagina = QSizeF(std::max(0.0, larghezza), std::max(0.0, altezza));
+    m_immagine.setSize(m_pagina);
+}
+
+void GeometriaPagina::setViewport(double larghezza, double altezza)
+{
+    m_viewport = QSizeF(std::max(0.0, larghezza), std::max(0.0, altezza));
+}
+
+double GeometriaPagina::zoom() const
+{
+    return m_pagina.height() > 0 ? m_immagine.height() / m_pagina.height() : 1.0;
+}
+
+int GeometriaPagina::percentuale() const
+{
+    return int(std::floor(zoom() * 100.0 + 0.5));
+}
+
+bool GeometriaPagina::riduci()
+{
+    if (m_immagine.width() <= LarghezzaMinima)
+        return false;
+    m_immagine.setSize(m_immagine.size() / 2.0);
+    aggiornaMassimi();
+    return true;
+}
+
+bool GeometriaPagina::ingrandisci()
+{
+    if (m_immagine.width() >= ZoomMassimo * m_pagina.width())
+        return false;
+    m_immagine.setSize(m_immagine.size() * 2.0);
+    aggiornaMassimi();
+    return true;
+}
+
+void GeometriaPagina::dimensioneReale()
+{
+    m_immagine.setSize(m_pagina);
+    aggiornaMassimi();
+}
+
+void GeometriaPagina::aggiornaMassimi()
+{
+    m_h.massimo = std::max<int32_t>(0, arrotonda16((m_immagine.width() - m_viewport.width()) / TwipsPerUnita));
+    m_v.massimo = std::max<int32_t>(0, arrotonda16((m_immagine.height() - m_viewport.height()) / TwipsPerUnita));
+    // A scroll bar cuts its value to a smaller maximum and reports the change.
+    if (m_h.valore > m_h.massimo)
+        setValoreH(m_h.massimo);
+    if (m_v.valore > m_v.massimo)
+        setValoreV(m_v.massimo);
+}
+
+void GeometriaPagina::applicaH()
+{
+    if (!m_trascinamento)
+        m_immagine.moveLeft(-TwipsPerUnita * m_h.valore);
+}
+
+void GeometriaPagina::applicaV()
+{
+    if (!m_trascinamento)
+        m_immagine.moveTop(-TwipsPerUnita * m_v.valore);
+}
+
+void GeometriaPagina::centra()
+{
+    if (m_immagine.width() >= m_viewport.width()) {
+        m_h.abilitato = true;
+        applicaH();
+    } else {
+        m_immagine.moveLeft((m_viewport.width() - m_immagine.width()) / 2.0);
+        m_h.abilitato = false;
+    }
+    if (m_immagine.height() >= m_viewport.height()) {
+        m_v.abilitato = true;
+        applicaV();
+    } else {
+        m_immagine.moveTop((m_viewport.height() - m_immagine.height()) / 2.0);
+        m_v.abilitato = false;
+    }
+}
+
+void GeometriaPagina::setValoreH(int32_t valore)
+{
+    m_h.valore = std::clamp(valore, 0, m_h.massimo);
+    applicaH();
+}
+
+void GeometriaPagina::setValoreV(int32_t valore)
+{
+    m_v.valore = std::clamp(valore, 0, m_v.massimo);
+    applicaV();
+}
+
+void GeometriaPagina::inizioTrascinamento(double x, double y)
+{
+    m_trascinamento = true;
+    m_inizioX = x;
+    m_inizioY = y;
+}
+
+double GeometriaPagina::segui(double pos, double spostamento, double immagine, double viewport, bool abilitato)
+{
+    const double nuova = pos + spostamento;
+    if (nuova <= 0 && immagine + nuova >= viewport)
+        return nuova;
+    if (!abilitato)
+        return pos;
+    return nuova > 0 ? 0.0 : -(immagine - viewport);
+}
+
+void GeometriaPagina::trascina(double x, double y)
+{
+    if (!m_trascinamento)
+        return;
+    const double dx = x - m_inizioX;
+    const double dy = y - m_inizioY;
+    m_immagine.moveLeft(segui(m_immagine.left(), dx, m_immagine.width(), m_viewport.width(), m_h.abilitato));
+    m_immagine.moveTop(segui(m_immagine.top(), dy, m_immagine.height(), m_viewport.height(), m_v.abilitato));
+    sincronizzaScroll();
+}
+
+void GeometriaPagina::sincronizzaScroll()
+{
+    // The page moves, the bars follow: the values are set without moving the
+    // page back (as during a drag).
+    const bool eraTrascinamento = m_trascinamento;
+    m_trascinamento = true;
+    if (m_v.abilitato)
+        setValoreV(-std::min(0, arrotondaPari(m_immagine.top() / TwipsPerUnita)));
+    if (m_h.abilitato)
+        setValoreH(-std::min(0, arrotondaPari(m_immagine.left() / TwipsPerUnita)));
+    m_trascinamento = eraTrascinamento;
+}
+
+} // namespace qv

@@ -1,0 +1,784 @@
+// The preview window driven as a user drives it: toolbar clicks, keys, mouse
+// drags, scroll bars, the pop-up menu, the quality box and printing.
+#include "preview/FrmAnteprima.h"
+#include "preview/ImmaginePagina.h"
+#include "replay/LetturaDati.h"
+#include "replay/MotoreStampa.h"
+#include "support/TestEnv.h"
+#include "tests/preview/SpoolDiProva.h"
+
+#include <qvpreview/Error.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace qv {
+namespace {
+
+/// Collects the texts a frozen page prints.
+class TestiRegistrati : public DrawTarget
+{
+public:
+    TargetKind kind() const override { return TargetKind::PageSurface; }
+    double TextHeight(const QString &) override { return 200; }
+    double TextWidth(const QString &) override { return 100; }
+    void Cls() override {}
+    void Print(const QString &text) override { testi << text; }
+    void Line(double, double, double, double, LineKind) override {}
+    void PSet(double, double, int32_t) override {}
+    void Circle(double, double, double, int32_t, double, double, double) override {}
+    void PaintPicture(const PictureData &, double, double, double, double) override {}
+    QStringList testi;
+};
+
+QStringList testiDi(const FrozenPage &page)
+{
+    TestiRegistrati target;
+    if (page)
+        page->replay(target);
+    return target.testi;
+}
+
+struct Messaggio
+{
+    QString testo, titolo;
+    platform::MessageIcon icona;
+};
+
+class AnteprimaTest : public test::TempEnvTest
+{
+protected:
+    void SetUp() override
+    {
+        platform::setTwipsPerPixelForTesting(15, 15);
+        test::TempEnv::noPrinters();
+        platform::setBeepHandlerForTesting([this] { ++beeps; });
+        platform::setMessageBoxHandlerForTesting(
+            [this](const QString &t, const QString &ti, platform::MessageIcon i) { messaggi.push_back({t, ti, i}); });
+    }
+    void TearDown() override { FrmAnteprima::setStampaHookForTesting({}); }
+
+    /// A window on a document of \a pagine pages, initialised and shown, as
+    /// the control opens it.
+    std::unique_ptr<FrmAnteprima> apri(int pagine, bool fattura = false)
+    {
+        spool = env.tempFolder() + QStringLiteral("documento.tmp");
+        EXPECT_TRUE(test::scriviDocumento(spool, pagine, fattura, 5));
+        auto w = std::make_unique<FrmAnteprima>();
+        w->setFileTemporaneo(spool);
+        w->setPagineTotali(pagine);
+        w->setTitolo(QStringLiteral("Anteprima di Stampa"));
+        w->InizializzaAnteprima();
+        w->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        return w;
+    }
+
+    static void premi(FrmAnteprima &w, const QString &key)
+    {
+        QAction *action = w.pulsante(key);
+        ASSERT_NE(action, nullptr) << key.toStdString();
+        QWidget *button = w.Toolbar1->widgetForAction(action);
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    /// Whether the replay draws (it does once the reader is in).
+    bool replayDisegna()
+    {
+        const QString path = env.tempFolder() + QStringLiteral("sonda.tmp");
+        test::scriviDocumento(path, 1, false);
+        PageSurface surface;
+        LetturaDati::DisegnaPagina(surface, path, 1, QVariant(false), 0);
+        return surface.Picture()->callCount() > 0;
+    }
+
+    /// Drags Image1 with the left button from \a from by \a delta, both in
+    /// viewport pixels, in \a steps moves.
+    static void trascina(FrmAnteprima &w, QPoint from, QPoint delta, int steps = 4)
+    {
+        QTest::mousePress(w.Image1, Qt::LeftButton, Qt::NoModifier, w.Image1->mapFrom(w.Picture1, from));
+        for (int i = 1; i <= steps; ++i) {
+            const QPoint at = from + delta * i / steps;
+            // The event is relative to the page, which moves under the mouse.
+            QMouseEvent move(QEvent::MouseMove, w.Image1->mapFrom(w.Picture1, at),
+                             w.Image1->mapToGlobal(w.Image1->mapFrom(w.Picture1, at)), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(w.Image1, &move);
+        }
+        QTest::mouseRelease(w.Image1, Qt::LeftButton, Qt::NoModifier,
+                            w.Image1->mapFrom(w.Picture1, from + delta));
+    }
+
+    QString spool;
+    int beeps = 0;
+    std::vector<Messaggio> messaggi;
+};
+
+// --- Controls -----------------------------------------------------------------
+
+TEST_F(AnteprimaTest, ToolbarButtonsKeysAndTooltipsInOrder)
+{
+    FrmAnteprima w;
+    QStringList keys, tips;
+    for (QAction *a : w.Toolbar1->actions()) {
+        if (a->isSeparator() || a->data().toString().isEmpty())
+            continue;
+        keys << a->data().toString();
+        tips << a->toolTip();
+    }
+    EXPECT_EQ(keys, QStringList({"riduci", "ingrandisci", "reale", "stampa", "prima", "precedente", "successiva",
+                                 "ultima", "esci"}));
+    EXPECT_EQ(tips, QStringList({"Riduci", "Ingradisci", "Dimensione Reale", "Stampa", "Prima Pagina",
+                                 "Pagina Precedente", "Pagina Successiva", "Ultima Pagina", "Chiudi Anteprima"}));
+    // Text1 sits between "precedente" and "successiva".
+    const QList<QAction *> all = w.Toolbar1->actions();
+    const int prec = all.indexOf(w.pulsante(QStringLiteral("precedente")));
+    EXPECT_EQ(w.Toolbar1->widgetForAction(all.at(prec + 1)), w.Text1);
+    EXPECT_EQ(w.chkMassima->text(), QStringLiteral("Massima qualità"));
+    for (const char *key : {"riduci", "stampa", "esci"})
+        EXPECT_FALSE(w.pulsante(QString::fromLatin1(key))->icon().isNull()) << key;
+}
+
+TEST_F(AnteprimaTest, PopupMenuOnRightButtonRelease)
+{
+    auto w = apri(2);
+    QTest::mouseClick(w->Image1, Qt::RightButton, Qt::NoModifier, QPoint(50, 50));
+    EXPECT_TRUE(w->mnfile->isVisible());
+    QStringList items;
+    for (QAction *a : w->mnfile->actions())
+        items << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + QLatin1Char('=') + a->text());
+    EXPECT_EQ(items, QStringList({"mnriduci=&Riduci", "mningrandisci=&Ingrandisci", "mn100=100%", "-",
+                                  "mnaggiorna=Aggiorna", "-", "mnstampa=&Stampa", "-", "mnchiudi=&Chiudi"}));
+    w->mnfile->findChild<QAction *>(QStringLiteral("mningrandisci"))->trigger();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Anteprima di Stampa    200%"));
+    w->mnfile->hide();
+    w->mnfile->findChild<QAction *>(QStringLiteral("mnchiudi"))->trigger();
+    EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(AnteprimaTest, LayoutFollowsTheWindowSize)
+{
+    auto w = apri(1);
+    w->resize(900, 700);
+    QApplication::processEvents();
+    EXPECT_EQ(w->Picture1->y(), 40); // 600 twips
+    EXPECT_EQ(w->Picture1->width() + w->VScroll1->width(), 900);
+    EXPECT_EQ(w->Picture1->height() + 40 + w->HScroll1->height(), 700);
+    EXPECT_EQ(w->VScroll1->x(), w->Picture1->width());
+    EXPECT_EQ(w->HScroll1->y(), w->Picture1->geometry().bottom() + 1);
+    EXPECT_EQ(w->lblsito->geometry().bottom() + 1, w->Picture1->y());
+    EXPECT_NEAR(w->lblsito->geometry().right() + 1, 900 - 7, 1); // 100 twips from the right edge
+    // Narrower than the scroll bar: the viewport is 0 wide, not negative.
+    w->resize(5, 700);
+    QApplication::processEvents();
+    EXPECT_EQ(w->Picture1->width(), 0);
+    EXPECT_EQ(w->Geometria().viewport().width(), 0);
+}
+
+TEST_F(AnteprimaTest, LoadPlacesTheWindowAtTheTopLeftWithItsDesignSize)
+{
+    FrmAnteprima w;
+    w.Picture2();
+    EXPECT_EQ(w.pos(), QPoint(0, 0));
+    EXPECT_EQ(w.size(), QSize(581, 396)); // 8715 x 5940 twips
+    EXPECT_EQ(w.LarghezzaPagina(), 11520);
+    EXPECT_EQ(w.AltezzaPagina(), 15872);
+}
+
+// --- Navigation -------------------------------------------------------------------
+
+TEST_F(AnteprimaTest, OnePageDocumentEveryPageButtonBeeps)
+{
+    auto w = apri(1);
+    EXPECT_EQ(w->PosizioniPagine(), QVector<int32_t>({1, 0}));
+    for (const char *key : {"prima", "precedente", "successiva", "ultima"})
+        premi(*w, QString::fromLatin1(key));
+    EXPECT_EQ(beeps, 4);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 1/1"));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(AnteprimaTest, ThreePagesForwardAndBack)
+{
+    const bool disegna = replayDisegna();
+    auto w = apri(3);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 1/3"));
+    premi(*w, QStringLiteral("successiva"));
+    premi(*w, QStringLiteral("successiva"));
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 3/3"));
+    EXPECT_EQ(w->PaginaVisualizzata(), 2);
+    if (disegna)
+        EXPECT_EQ(testiDi(w->Image1->Picture()), QStringList{QStringLiteral("Pagina 3")});
+    EXPECT_EQ(beeps, 0);
+    premi(*w, QStringLiteral("successiva"));
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 3/3"));
+    premi(*w, QStringLiteral("ultima"));
+    EXPECT_EQ(beeps, 2);
+    premi(*w, QStringLiteral("prima"));
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 1/3"));
+    if (disegna)
+        EXPECT_EQ(testiDi(w->Image1->Picture()), QStringList{QStringLiteral("Pagina 1")});
+    premi(*w, QStringLiteral("prima"));
+    EXPECT_EQ(beeps, 3);
+    premi(*w, QStringLiteral("precedente"));
+    EXPECT_EQ(beeps, 4);
+    EXPECT_EQ(w->PaginaVisualizzata(), 0);
+    premi(*w, QStringLiteral("ultima"));
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 3/3"));
+    premi(*w, QStringLiteral("precedente"));
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 2/3"));
+    if (disegna)
+        EXPECT_EQ(testiDi(w->Image1->Picture()), QStringList{QStringLiteral("Pagina 2")});
+    EXPECT_EQ(beeps, 4);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(AnteprimaTest, PageChangesKeepZoomAndScroll)
+{
+    auto w = apri(3);
+    premi(*w, QStringLiteral("ingrandisci"));
+    w->HScroll1->setValue(40);
+    premi(*w, QStringLiteral("successiva"));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Anteprima di Stampa    200%"));
+    EXPECT_EQ(w->HScroll1->value(), 40);
+    EXPECT_EQ(w->Image1->x(), -27); // -400 twips, rounded to pixels
+}
+
+TEST_F(AnteprimaTest, PageThatCannotBeReplayedKeepsTheWindowOpen)
+{
+    auto w = apri(3);
+    QFile::remove(spool);
+    premi(*w, QStringLiteral("successiva"));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 2/3"));
+    EXPECT_NE(w->Image1->Picture(), nullptr);
+}
+
+TEST_F(AnteprimaTest, EmptySpoolPathShowsAnEmptyPageAndStaysToInitialise)
+{
+    FrmAnteprima w;
+    w.setPagineTotali(3);
+    w.InizializzaAnteprima();
+    EXPECT_TRUE(w.DaInizializzare());
+    EXPECT_EQ(w.Geometria().percentuale(), 100);
+    EXPECT_EQ(w.PosizioniPagine(), QVector<int32_t>({1, 0, 0, 0}));
+}
+
+TEST_F(AnteprimaTest, ActivationInitialisesADocumentNotShownYet)
+{
+    spool = env.tempFolder() + QStringLiteral("documento.tmp");
+    ASSERT_TRUE(test::scriviDocumento(spool, 4, false));
+    FrmAnteprima w;
+    w.setFileTemporaneo(spool);
+    w.setPagineTotali(4);
+    EXPECT_TRUE(w.DaInizializzare());
+    w.show();
+    QApplication::setActiveWindow(&w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    EXPECT_FALSE(w.DaInizializzare());
+    EXPECT_EQ(w.PosizioniPagine().size(), 5);
+    EXPECT_GT(w.PosizioniPagine()[3], w.PosizioniPagine()[2]);
+    EXPECT_EQ(w.Text1->text(), QStringLiteral(" 1/4"));
+}
+
+// --- Zoom -------------------------------------------------------------------------
+
+TEST_F(AnteprimaTest, ZoomInTo400ThenBeep)
+{
+    auto w = apri(1);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Anteprima di Stampa    100%"));
+    QStringList captions;
+    for (int i = 0; i < 3; ++i) {
+        premi(*w, QStringLiteral("ingrandisci"));
+        captions << w->windowTitle();
+    }
+    EXPECT_EQ(captions, QStringList({"Anteprima di Stampa    200%", "Anteprima di Stampa    400%",
+                                     "Anteprima di Stampa    400%"}));
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(w->Image1->width(), 4 * 768);
+}
+
+TEST_F(AnteprimaTest, ZoomOutTo13PercentThenBeep)
+{
+    auto w = apri(1);
+    premi(*w, QStringLiteral("ingrandisci"));
+    premi(*w, QStringLiteral("reale"));
+    QStringList captions;
+    for (int i = 0; i < 4; ++i) {
+        premi(*w, QStringLiteral("riduci"));
+        captions << w->windowTitle();
+    }
+    EXPECT_EQ(captions, QStringList({"Anteprima di Stampa    50%", "Anteprima di Stampa    25%",
+                                     "Anteprima di Stampa    13%", "Anteprima di Stampa    13%"}));
+    EXPECT_EQ(beeps, 1);
+}
+
+TEST_F(AnteprimaTest, SmallPageIsCentredWithBothBarsDisabledAndCannotBeDragged)
+{
+    auto w = apri(1);
+    premi(*w, QStringLiteral("riduci"));
+    premi(*w, QStringLiteral("riduci")); // 25 %: 192 x 265 pixels in a 566 x 341 viewport
+    EXPECT_FALSE(w->HScroll1->isEnabled());
+    EXPECT_FALSE(w->VScroll1->isEnabled());
+    EXPECT_NEAR(w->Image1->x(), (w->Picture1->width() - w->Image1->width()) / 2, 1);
+    EXPECT_NEAR(w->Image1->y(), (w->Picture1->height() - w->Image1->height()) / 2, 1);
+    const QRect before = w->Image1->geometry();
+    trascina(*w, before.center(), QPoint(-80, 60));
+    EXPECT_EQ(w->Image1->geometry(), before);
+}
+
+TEST_F(AnteprimaTest, ZoomNeverReadsTheSpoolFile)
+{
+    if (!replayDisegna())
+        GTEST_SKIP() << "the replay draws nothing yet";
+    auto w = apri(2, true);
+    const FrozenPage shown = w->Image1->Picture();
+    ASSERT_GT(shown->callCount(), 0u);
+    QFile::remove(spool);
+    premi(*w, QStringLiteral("ingrandisci"));
+    premi(*w, QStringLiteral("riduci"));
+    premi(*w, QStringLiteral("riduci"));
+    premi(*w, QStringLiteral("reale"));
+    EXPECT_EQ(w->Image1->Picture()->callCount(), shown->callCount());
+    EXPECT_EQ(testiDi(w->Image1->Picture()), testiDi(shown));
+}
+
+// --- Display quality ---------------------------------------------------------------
+
+TEST_F(AnteprimaTest, PageIsRasterisedAtTheShownScaleAndPixelRatio)
+{
+    auto w = apri(1, true);
+    w->Image1->setDevicePixelRatioForTesting(2);
+    premi(*w, QStringLiteral("ingrandisci"));
+    premi(*w, QStringLiteral("ingrandisci")); // 400 %
+    w->Image1->repaint();
+    const QImage raster = w->Image1->raster();
+    const QRect area = w->Image1->areaRaster();
+    ASSERT_FALSE(raster.isNull());
+    // Two device pixels per logical pixel of a page shown 4 times its size:
+    // the raster was made at that size, not stretched from a smaller one.
+    EXPECT_NEAR(raster.width(), 2 * area.width(), 1);
+    EXPECT_NEAR(raster.height(), 2 * area.height(), 1);
+    // Only the part around the viewport is rasterised.
+    EXPECT_LT(area.width(), w->Image1->width());
+    EXPECT_TRUE(area.contains(QRect(w->Image1->mapFrom(w->Picture1, QPoint(0, 0)), w->Picture1->size())));
+}
+
+TEST_F(AnteprimaTest, SmallScrollReusesTheRasterFarScrollMakesANewOne)
+{
+    auto w = apri(1, true);
+    premi(*w, QStringLiteral("ingrandisci"));
+    w->Image1->repaint();
+    const int before = w->Image1->rasterizzazioni();
+    w->VScroll1->setValue(w->VScroll1->value() + 3); // 30 twips: 2 pixels
+    w->Image1->repaint(w->Image1->mapFrom(w->Picture1, QPoint(0, 0)).x(), 0, 10, 10);
+    EXPECT_EQ(w->Image1->rasterizzazioni(), before);
+    w->VScroll1->setValue(w->VScroll1->maximum());
+    w->Image1->repaint(QRect(w->Image1->mapFrom(w->Picture1, QPoint(0, 0)), w->Picture1->size()));
+    EXPECT_GT(w->Image1->rasterizzazioni(), before);
+}
+
+// --- Dragging and scroll bars ---------------------------------------------------------
+
+struct Direzione
+{
+    const char *name;
+    QPoint delta;
+    bool right, bottom; // expected: page against the right / bottom edge (else left / top)
+    bool movesX, movesY;
+};
+
+class DragTest : public AnteprimaTest, public ::testing::WithParamInterface<Direzione>
+{
+};
+
+TEST_P(DragTest, StopsAtTheEdge)
+{
+    const Direzione &d = GetParam();
+    auto w = apri(1);
+    w->HScroll1->setValue(w->HScroll1->maximum() / 2);
+    w->VScroll1->setValue(w->VScroll1->maximum() / 2);
+    const QRect before = w->Image1->geometry();
+    trascina(*w, QPoint(200, 150), d.delta);
+    EXPECT_FALSE(w->Trascinamento());
+    const QRect after = w->Image1->geometry();
+    const QRect vp = w->Picture1->rect();
+    if (d.movesX) {
+        if (d.right) {
+            EXPECT_NEAR(after.right(), vp.right(), 1);
+            EXPECT_EQ(w->HScroll1->value(), w->HScroll1->maximum());
+        } else {
+            EXPECT_EQ(after.left(), 0);
+            EXPECT_EQ(w->HScroll1->value(), 0);
+        }
+    } else {
+        EXPECT_EQ(after.left(), before.left());
+    }
+    if (d.movesY) {
+        if (d.bottom) {
+            EXPECT_NEAR(after.bottom(), vp.bottom(), 1);
+            EXPECT_EQ(w->VScroll1->value(), w->VScroll1->maximum());
+        } else {
+            EXPECT_EQ(after.top(), 0);
+            EXPECT_EQ(w->VScroll1->value(), 0);
+        }
+    } else {
+        EXPECT_EQ(after.top(), before.top());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, DragTest,
+                         ::testing::Values(Direzione{"left", QPoint(900, 0), false, false, true, false},
+                                           Direzione{"right", QPoint(-900, 0), true, false, true, false},
+                                           Direzione{"top", QPoint(0, 900), false, false, false, true},
+                                           Direzione{"bottom", QPoint(0, -900), false, true, false, true},
+                                           Direzione{"bottomRight", QPoint(-900, -900), true, true, true, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(AnteprimaTest, DragKeepsTheGrabbedPointUnderTheMouse)
+{
+    auto w = apri(1);
+    const QPoint grab(200, 150);
+    const QPoint pageBefore = w->Image1->mapFrom(w->Picture1, grab);
+    trascina(*w, grab, QPoint(-30, -20));
+    EXPECT_EQ(w->Image1->mapFrom(w->Picture1, grab - QPoint(30, 20)), pageBefore);
+    EXPECT_EQ(w->HScroll1->value(), 30 * 15 / 10);
+    EXPECT_EQ(w->VScroll1->value(), 20 * 15 / 10);
+}
+
+TEST_F(AnteprimaTest, DragCursorsCloseAndOpen)
+{
+    auto w = apri(1);
+    const qint64 open = w->ApertaImage.pixmap().cacheKey();
+    EXPECT_EQ(w->Image1->cursor().pixmap().cacheKey(), open);
+    QTest::mousePress(w->Image1, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_EQ(w->Image1->cursor().pixmap().cacheKey(), w->ChiusaImage.pixmap().cacheKey());
+    EXPECT_TRUE(w->Trascinamento());
+    QTest::mouseRelease(w->Image1, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_EQ(w->Image1->cursor().pixmap().cacheKey(), open);
+}
+
+TEST_F(AnteprimaTest, ScrollBarsMoveThePageAndHandTheFocusBack)
+{
+    auto w = apri(1);
+    QApplication::setActiveWindow(w.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    w->VScroll1->setValue(30);
+    EXPECT_EQ(w->Image1->y(), -20); // 300 twips
+    QTest::mouseClick(w->HScroll1, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(w->HScroll1->width() - 5, w->HScroll1->height() / 2));
+    EXPECT_GT(w->HScroll1->value(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), w->Picture1) << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
+    for (QScrollBar *bar : {w->HScroll1, w->VScroll1}) {
+        w->Text1->setFocus();
+        bar->setFocus(Qt::TabFocusReason);
+        EXPECT_EQ(QApplication::focusWidget(), w->Picture1) << bar->objectName().toStdString();
+    }
+}
+
+// --- Keys, link, close -----------------------------------------------------------------
+
+TEST_F(AnteprimaTest, EscClosesWhicheverControlHasTheFocus)
+{
+    for (const char *name : {"Picture1", "Text1", "chkMassima"}) {
+        auto w = apri(1);
+        QApplication::setActiveWindow(w.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        const QString image = w->FileImmagine();
+        ASSERT_TRUE(QFile::exists(image));
+        auto *control = w->findChild<QWidget *>(QString::fromLatin1(name));
+        ASSERT_NE(control, nullptr) << name;
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_Escape);
+        EXPECT_FALSE(w->isVisible()) << name;
+        EXPECT_FALSE(QFile::exists(image)) << name;
+        EXPECT_FALSE(w->isLoaded());
+    }
+}
+
+TEST_F(AnteprimaTest, ClosedWindowLoadsAfreshOnNextUse)
+{
+    auto w = apri(2);
+    premi(*w, QStringLiteral("esci"));
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(w->isLoaded());
+    EXPECT_EQ(w->Picture2().Width(), 11520);
+    EXPECT_TRUE(w->isLoaded());
+    EXPECT_TRUE(w->DaInizializzare());
+    EXPECT_TRUE(QFile::exists(w->FileImmagine()));
+}
+
+TEST_F(AnteprimaTest, LinkLabelOpensTheMakersPage)
+{
+    QStringList opened;
+    platform::setOpenUrlHandlerForTesting([&](const QString &url) {
+        opened << url;
+        return true;
+    });
+    auto w = apri(1);
+    QTest::mouseClick(w->lblsito, Qt::LeftButton);
+    EXPECT_EQ(opened, QStringList{FrmAnteprima::IndirizzoSito()});
+    EXPECT_EQ(w->lblsito->text(), FrmAnteprima::IndirizzoSito());
+}
+
+// --- Quality option ---------------------------------------------------------------------
+
+struct Qualita
+{
+    const char *name;
+    const char *stored; // nullptr: nothing stored yet
+    uint32_t platformId;
+    bool checked;
+};
+
+class QualitaTest : public AnteprimaTest, public ::testing::WithParamInterface<Qualita>
+{
+};
+
+TEST_P(QualitaTest, ReadAtLoad)
+{
+    const Qualita &q = GetParam();
+    platform::SystemVersion version;
+    version.platformId = q.platformId;
+    platform::setSystemVersionForTesting(std::optional<platform::SystemVersion>(version));
+    if (q.stored)
+        platform::writeUserSetting("QVPREVIEW", "OPZIONE", "QUALITA", QString::fromLatin1(q.stored));
+    FrmAnteprima w;
+    w.Picture2();
+    EXPECT_EQ(w.chkMassima->isChecked(), q.checked);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, QualitaTest,
+                         ::testing::Values(Qualita{"maxLower", "max", 3, true}, Qualita{"maxUpper", "MAX", 2, true},
+                                           Qualita{"min", "Min", 3, false}, Qualita{"other", "alta", 3, false},
+                                           Qualita{"firstRunLinux", nullptr, 3, true},
+                                           Qualita{"firstRunNT", nullptr, 2, false}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(AnteprimaTest, QualityWrittenOnClose)
+{
+    for (bool checked : {true, false}) {
+        auto w = apri(1);
+        if (w->chkMassima->isChecked() != checked)
+            QTest::mouseClick(w->chkMassima, Qt::LeftButton);
+        ASSERT_EQ(w->chkMassima->isChecked(), checked);
+        premi(*w, QStringLiteral("esci"));
+        EXPECT_EQ(platform::readUserSetting("QVPREVIEW", "OPZIONE", "QUALITA", "?"),
+                  checked ? QStringLiteral("Max") : QStringLiteral("Min"));
+    }
+}
+
+TEST_F(AnteprimaTest, UncheckingQualityGoesThroughTheBitmapFileOrFallsBack)
+{
+    auto w = apri(1, true);
+    ASSERT_TRUE(w->chkMassima->isChecked());
+    EXPECT_FALSE(w->ImmagineConvertita());
+    QTest::mouseClick(w->chkMassima, Qt::LeftButton);
+    EXPECT_FALSE(w->chkMassima->isChecked());
+    // With the bitmap written and read back the raster is 8-bit; else full colour.
+    w->Image1->repaint();
+    if (w->ImmagineConvertita()) {
+        EXPECT_EQ(w->Image1->raster().format(), QImage::Format_Indexed8);
+        EXPECT_GT(QFileInfo(w->FileImmagine()).size(), 1078);
+    }
+    EXPECT_FALSE(w->Image1->raster().isNull());
+    EXPECT_NE(w->Image1->Picture(), nullptr);
+    QTest::mouseClick(w->chkMassima, Qt::LeftButton);
+    EXPECT_FALSE(w->ImmagineConvertita());
+}
+
+TEST_F(AnteprimaTest, EmptyImageFileNameShowsFullColour)
+{
+    // No file can be created in /proc: the page image file name is empty.
+    qputenv("TMPDIR", "/proc/");
+    spool = env.root() + QStringLiteral("documento.tmp");
+    ASSERT_TRUE(test::scriviDocumento(spool, 1, true));
+    platform::writeUserSetting("QVPREVIEW", "OPZIONE", "QUALITA", "Min");
+    FrmAnteprima w;
+    w.setFileTemporaneo(spool);
+    w.setPagineTotali(1);
+    w.InizializzaAnteprima();
+    ASSERT_TRUE(w.FileImmagine().isEmpty());
+    ASSERT_FALSE(w.chkMassima->isChecked());
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    EXPECT_FALSE(w.ImmagineConvertita());
+    w.Image1->repaint();
+    EXPECT_FALSE(w.Image1->raster().isNull());
+    EXPECT_NE(w.Image1->raster().format(), QImage::Format_Indexed8);
+}
+
+// --- Printing ------------------------------------------------------------------------------
+
+/// Answers the options dialog that the print command opens: runs the
+/// answer on it as soon as it is shown, for as long as this object lives.
+class Risponditore
+{
+public:
+    explicit Risponditore(std::function<void(QDialog &)> answer)
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this, answer] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog || dialog->windowTitle() != QStringLiteral("Opzioni"))
+                return;
+            ++volte;
+            answer(*dialog);
+        });
+        m_timer.start(5);
+    }
+    int volte = 0;
+
+private:
+    QTimer m_timer;
+};
+
+bool dialogoVero(QDialog &d)
+{
+    return d.findChild<QRadioButton *>(QStringLiteral("OptCorrente")) != nullptr;
+}
+
+struct Stampato
+{
+    int16_t copie, inizio, fine;
+    QString file, titolo;
+};
+
+TEST_F(AnteprimaTest, NoPrinterGivesOnlyTheMessage)
+{
+    auto w = apri(2);
+    Risponditore dialog([](QDialog &d) { d.reject(); });
+    premi(*w, QStringLiteral("stampa"));
+    QTest::qWait(20);
+    ASSERT_EQ(messaggi.size(), 1u);
+    EXPECT_EQ(messaggi[0].testo, QStringLiteral("Per poter Stampare bisogna avere una stampante installata."));
+    EXPECT_EQ(messaggi[0].titolo, QStringLiteral("Stampa"));
+    EXPECT_EQ(messaggi[0].icona, platform::MessageIcon::Information);
+    EXPECT_EQ(dialog.volte, 0);
+}
+
+TEST_F(AnteprimaTest, PrintingFromPage3Of5)
+{
+    test::TempEnv::onePrinter(11520, 15872);
+    std::vector<Stampato> printed;
+    FrmAnteprima::setStampaHookForTesting([&](const MotoreStampa &m) {
+        printed.push_back({m.Copie(), m.Inizio(), m.Fine(), m.FileTemporaneo(), m.Titolo()});
+    });
+    auto w = apri(5);
+    w->setTitolo(QStringLiteral("Fatture"));
+    premi(*w, QStringLiteral("successiva"));
+    premi(*w, QStringLiteral("successiva"));
+    ASSERT_EQ(w->Text1->text(), QStringLiteral(" 3/5"));
+
+    // "Pagina Corrente": the dialog was told the page on show.
+    bool real = true;
+    {
+        Risponditore corrente([&](QDialog &d) {
+            real = dialogoVero(d);
+            if (!real) {
+                d.reject();
+                return;
+            }
+            QTest::mouseClick(d.findChild<QRadioButton *>(QStringLiteral("OptCorrente")), Qt::LeftButton);
+            QTest::mouseClick(d.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+        });
+        premi(*w, QStringLiteral("stampa"));
+        ASSERT_EQ(corrente.volte, 1);
+    }
+    if (!real)
+        GTEST_SKIP() << "the options dialog is not in yet";
+    // "Tutte le Pagine" with 3 copies: the dialog was told the page count.
+    {
+        Risponditore tutte([&](QDialog &d) {
+            QTest::mouseClick(d.findChild<QRadioButton *>(QStringLiteral("OptTutte")), Qt::LeftButton);
+            auto *plus = d.findChild<QPushButton *>(QStringLiteral("CmdPiu"));
+            QTest::mouseClick(plus, Qt::LeftButton);
+            QTest::mouseClick(plus, Qt::LeftButton);
+            QTest::mouseClick(d.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+        });
+        premi(*w, QStringLiteral("stampa"));
+        ASSERT_EQ(tutte.volte, 1);
+    }
+
+    ASSERT_EQ(printed.size(), 2u);
+    EXPECT_EQ(printed[0].inizio, 3);
+    EXPECT_EQ(printed[0].fine, 3);
+    EXPECT_EQ(printed[0].copie, 1);
+    EXPECT_EQ(printed[0].file, spool);
+    EXPECT_EQ(printed[0].titolo, QStringLiteral("Fatture"));
+    EXPECT_EQ(printed[1].inizio, 1);
+    EXPECT_EQ(printed[1].fine, 5);
+    EXPECT_EQ(printed[1].copie, 3);
+    EXPECT_TRUE(messaggi.empty());
+    // The preview stays as it was.
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 3/5"));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(AnteprimaTest, CancelledDialogPrintsNothing)
+{
+    test::TempEnv::onePrinter(11520, 15872);
+    int printed = 0;
+    FrmAnteprima::setStampaHookForTesting([&](const MotoreStampa &) { ++printed; });
+    auto w = apri(2);
+    bool real = true;
+    Risponditore annulla([&](QDialog &d) {
+        real = dialogoVero(d);
+        if (real)
+            QTest::mouseClick(d.findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
+        else
+            d.reject();
+    });
+    w->mnfile->findChild<QAction *>(QStringLiteral("mnstampa"))->trigger();
+    ASSERT_EQ(annulla.volte, 1);
+    if (!real)
+        GTEST_SKIP() << "the options dialog is not in yet";
+    EXPECT_EQ(printed, 0);
+    EXPECT_TRUE(messaggi.empty());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(AnteprimaTest, PrintEngineErrorIsShownWithoutIcon)
+{
+    test::TempEnv::onePrinter(11520, 15872);
+    FrmAnteprima::setStampaHookForTesting([](const MotoreStampa &) {
+        throw Error(1001, QStringLiteral("MotoreStampa"), QStringLiteral("La stampante non risponde"));
+    });
+    auto w = apri(2);
+    Risponditore ok([&](QDialog &d) {
+        if (auto *button = d.findChild<QPushButton *>(QStringLiteral("Command1")))
+            QTest::mouseClick(button, Qt::LeftButton);
+        else
+            d.reject(); // the placeholder dialog leaves Annulla as written: false
+    });
+    premi(*w, QStringLiteral("stampa"));
+    ASSERT_EQ(ok.volte, 1);
+    ASSERT_EQ(messaggi.size(), 1u);
+    EXPECT_EQ(messaggi[0].testo, QStringLiteral("La stampante non risponde"));
+    EXPECT_EQ(messaggi[0].icona, platform::MessageIcon::None);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+} // namespace
+} // namespace qv

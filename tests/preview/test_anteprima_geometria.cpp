@@ -1,0 +1,212 @@
+// The preview's page arithmetic: zoom steps, scroll ranges, centring,
+// dragging and page navigation, without any widget.
+#include "preview/GeometriaPagina.h"
+#include "preview/NavigazionePagine.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace qv {
+namespace {
+
+constexpr double W = 11520, H = 15872;
+
+GeometriaPagina pagina(double vpW = 8000, double vpH = 5000)
+{
+    GeometriaPagina g;
+    g.setPagina(W, H);
+    g.setViewport(vpW, vpH);
+    g.dimensioneReale();
+    g.centra();
+    return g;
+}
+
+TEST(Arrotondamento, HalvesGoToEven)
+{
+    EXPECT_EQ(arrotondaPari(2.5), 2);
+    EXPECT_EQ(arrotondaPari(3.5), 4);
+    EXPECT_EQ(arrotondaPari(-2.5), -2);
+    EXPECT_EQ(arrotonda16(40000), 32767);
+    EXPECT_EQ(arrotonda16(-40000), -32768);
+}
+
+TEST(Zoom, DoublesToFourHundredThenStops)
+{
+    GeometriaPagina g = pagina();
+    std::vector<int> steps;
+    while (g.ingrandisci())
+        steps.push_back(g.percentuale());
+    EXPECT_EQ(steps, (std::vector<int>{200, 400}));
+    EXPECT_DOUBLE_EQ(g.immagine().width(), 4 * W);
+}
+
+TEST(Zoom, HalvesUntilTwoThousandTwipsWide)
+{
+    GeometriaPagina g = pagina();
+    std::vector<int> steps;
+    while (g.riduci())
+        steps.push_back(g.percentuale());
+    // 12.5 % is shown rounded up.
+    EXPECT_EQ(steps, (std::vector<int>{50, 25, 13}));
+    EXPECT_DOUBLE_EQ(g.immagine().width(), 1440);
+}
+
+TEST(Zoom, NarrowPageCannotShrinkAtAll)
+{
+    GeometriaPagina g;
+    g.setPagina(2000, 3000);
+    EXPECT_FALSE(g.riduci());
+    EXPECT_EQ(g.percentuale(), 100);
+}
+
+TEST(Scroll, MaximaInTenTwipUnitsHalvesToEven)
+{
+    GeometriaPagina g = pagina(11475, 15800); // 4.5 and 7.2 units over
+    EXPECT_EQ(g.scrollH().massimo, 4);
+    EXPECT_EQ(g.scrollV().massimo, 7);
+    g.setViewport(11465, 15800); // 5.5 units
+    g.aggiornaMassimi();
+    EXPECT_EQ(g.scrollH().massimo, 6);
+}
+
+TEST(Scroll, ValueMovesThePageAndIsCutWhenTheZoomShrinks)
+{
+    GeometriaPagina g = pagina();
+    g.ingrandisci();
+    g.centra();
+    g.setValoreH(1000);
+    EXPECT_DOUBLE_EQ(g.immagine().left(), -10000);
+    g.setValoreV(99999); // beyond the maximum: cut to it
+    EXPECT_EQ(g.scrollV().valore, g.scrollV().massimo);
+    g.dimensioneReale();
+    g.centra();
+    EXPECT_EQ(g.scrollH().valore, g.scrollH().massimo); // (11520 - 8000) / 10
+    EXPECT_DOUBLE_EQ(g.immagine().left(), -3520);
+}
+
+TEST(Centring, SmallPageIsCentredAndBarsDisabled)
+{
+    GeometriaPagina g = pagina(20000, 20000);
+    EXPECT_FALSE(g.scrollH().abilitato);
+    EXPECT_FALSE(g.scrollV().abilitato);
+    EXPECT_DOUBLE_EQ(g.immagine().left(), (20000 - W) / 2);
+    EXPECT_DOUBLE_EQ(g.immagine().top(), (20000 - H) / 2);
+    // Dragging does not move it.
+    const QRectF before = g.immagine();
+    g.inizioTrascinamento(100, 100);
+    g.trascina(900, -700);
+    EXPECT_EQ(g.immagine(), before);
+}
+
+TEST(Centring, OneAxisCentredTheOtherScrolls)
+{
+    GeometriaPagina g = pagina(12000, 5000);
+    EXPECT_FALSE(g.scrollH().abilitato);
+    EXPECT_TRUE(g.scrollV().abilitato);
+    EXPECT_DOUBLE_EQ(g.immagine().left(), 240);
+    EXPECT_DOUBLE_EQ(g.immagine().top(), 0);
+}
+
+struct Trascinamento
+{
+    const char *name;
+    double dx, dy;
+    double left, top; // expected, in twips (viewport 8000 x 5000, page at 100 %)
+};
+
+class DragEdges : public ::testing::TestWithParam<Trascinamento>
+{
+};
+
+TEST_P(DragEdges, StopsAtEveryEdge)
+{
+    const Trascinamento &t = GetParam();
+    GeometriaPagina g = pagina();
+    g.setValoreH(100);
+    g.setValoreV(100); // page at (-1000, -1000)
+    g.inizioTrascinamento(2000, 2000);
+    // The page moves under the mouse, so the event coordinates are relative
+    // to the moved page: deliver the move as the widget would, in two steps.
+    const QPointF mouseInViewport = QPointF(2000, 2000) + g.immagine().topLeft();
+    for (int step = 1; step <= 2; ++step) {
+        const QPointF now = mouseInViewport + QPointF(t.dx, t.dy) * step / 2.0;
+        g.trascina(now.x() - g.immagine().left(), now.y() - g.immagine().top());
+    }
+    g.fineTrascinamento();
+    EXPECT_DOUBLE_EQ(g.immagine().left(), t.left);
+    EXPECT_DOUBLE_EQ(g.immagine().top(), t.top);
+    EXPECT_EQ(g.scrollH().valore, int(-t.left / 10));
+    EXPECT_EQ(g.scrollV().valore, int(-t.top / 10));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drag, DragEdges,
+    ::testing::Values(Trascinamento{"inside", -500, 300, -1500, -700},
+                      Trascinamento{"pastLeft", 5000, 0, 0, -1000},
+                      Trascinamento{"pastTop", 0, 5000, -1000, 0},
+                      Trascinamento{"pastRight", -50000, 0, -(W - 8000), -1000},
+                      Trascinamento{"pastBottom", 0, -50000, -1000, -(H - 5000)},
+                      Trascinamento{"pastTopLeftCorner", 9000, 9000, 0, 0}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Drag, ScrollBarsDoNotMoveThePageWhileDragging)
+{
+    GeometriaPagina g = pagina();
+    g.inizioTrascinamento(10, 10);
+    g.setValoreH(50);
+    EXPECT_DOUBLE_EQ(g.immagine().left(), 0);
+    g.fineTrascinamento();
+    g.setValoreH(50);
+    EXPECT_DOUBLE_EQ(g.immagine().left(), -500);
+}
+
+TEST(Drag, MoveWithoutPressDoesNothing)
+{
+    GeometriaPagina g = pagina();
+    g.trascina(-3000, -3000);
+    EXPECT_DOUBLE_EQ(g.immagine().left(), 0);
+}
+
+// --- Navigation ----------------------------------------------------------------
+
+TEST(Navigazione, OnePageDocumentBeepsEverywhere)
+{
+    NavigazionePagine n;
+    n.setPagineTotali(1);
+    EXPECT_EQ(n.prima(), NavigazionePagine::Limite);
+    EXPECT_EQ(n.precedente(), NavigazionePagine::Limite);
+    EXPECT_EQ(n.successiva(), NavigazionePagine::Limite);
+    EXPECT_EQ(n.ultima(), NavigazionePagine::Limite);
+    EXPECT_EQ(n.paginaVisualizzata(), 0);
+}
+
+TEST(Navigazione, EmptyDocumentNeverLeavesTheFirstPage)
+{
+    NavigazionePagine n;
+    n.setPagineTotali(0);
+    EXPECT_EQ(n.ultima(), NavigazionePagine::Limite);
+    EXPECT_EQ(n.successiva(), NavigazionePagine::Limite);
+    EXPECT_EQ(n.paginaVisualizzata(), 0);
+}
+
+TEST(Navigazione, LastAndFirst)
+{
+    NavigazionePagine n;
+    n.setPagineTotali(40000); // beyond the 16-bit page index
+    EXPECT_EQ(n.ultima(), NavigazionePagine::Cambiata);
+    EXPECT_EQ(n.paginaVisualizzata(), 32767);
+    EXPECT_EQ(n.successiva(), NavigazionePagine::Limite);
+    EXPECT_EQ(n.prima(), NavigazionePagine::Cambiata);
+    EXPECT_EQ(n.paginaVisualizzata(), 0);
+}
+
+TEST(Navigazione, IndicatorHasTheSignBlank)
+{
+    EXPECT_EQ(NavigazionePagine::indicatore(1, 3), QStringLiteral(" 1/3"));
+    EXPECT_EQ(NavigazionePagine::indicatore(12, 120), QStringLiteral(" 12/120"));
+    EXPECT_EQ(NavigazionePagine::indicatore(-1, 0), QStringLiteral("-1/0"));
+}
+
+} // namespace
+} // namespace qv
