@@ -17,7 +17,7 @@ PictureData PictureData::fromVariant(const QVariant &value)
 {
     if (!value.isValid())
         return {};
-    if (value.canView<QPicture>() && value.metaType() == QMetaType::fromType<QPicture>())
+    if (value.metaType() == QMetaType::fromType<QPicture>())
         return PictureData(value.value<QPicture>());
     if (value.metaType() == QMetaType::fromType<QImage>())
         return PictureData(value.value<QImage>());

@@ -3,8 +3,6 @@
 
 #include <qvpreview/Error.h>
 
-#include <algorithm>
-
 namespace qv {
 
 void SpoolLineReader::open(const QString &path)
@@ -37,31 +35,26 @@ QByteArray SpoolLineReader::readRawLine()
     if (atEnd())
         throw Error(62, QStringLiteral("LetturaDati"),
                     QStringLiteral("Input oltre la fine del file dopo la riga %1").arg(m_line));
-    // Read in small chunks: QIODevice::readLine(maxSize) would allocate
-    // maxSize bytes (8 MiB) for every line, which made each line cost about
-    // half a millisecond.
+    // Read in small pieces: asking QIODevice for a line of up to MaxLineBytes
+    // would allocate that much for every line.
     QByteArray line;
-    char chunk[4096];
-    while (line.size() < MaxLineBytes + 2) {
-        const qint64 room = std::min<qint64>(qint64(sizeof chunk), MaxLineBytes + 2 - line.size() + 1);
-        const qint64 got = m_file.readLine(chunk, room);
-        if (got <= 0)
+    char piece[4096];
+    for (;;) {
+        const qint64 n = m_file.readLine(piece, qint64(sizeof piece));
+        if (n <= 0)
             break;
-        line.append(chunk, got);
-        if (line.endsWith('\n'))
+        line.append(piece, qsizetype(n));
+        if (piece[n - 1] == '\n' || line.size() > MaxLineBytes + 1)
             break;
     }
     ++m_line;
-    if (line.endsWith('\n')) {
+    if (line.endsWith('\n'))
         line.chop(1);
-        if (line.endsWith('\r'))
-            line.chop(1);
-    } else if (!m_file.atEnd()) {
+    if (line.endsWith('\r'))
+        line.chop(1);
+    if (line.size() > MaxLineBytes)
         throw Error(62, QStringLiteral("LetturaDati"),
                     QStringLiteral("Riga %1 troppo lunga (oltre %2 byte)").arg(m_line).arg(MaxLineBytes));
-    } else if (line.endsWith('\r')) {
-        line.chop(1);
-    }
     return line;
 }
 

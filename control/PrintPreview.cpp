@@ -1,0 +1,962 @@
+// qvPreview - print preview for Qt applications.
+// The recording control: its properties, the persisted set, the scale
+// conversions, and the recording commands. Every recording command builds
+// one whole record in memory and appends it with spool::appendRecord(), so a
+// failed command leaves the spool file exactly as it was.
+//
+// Scale mode 0 (user) has no custom scale of its own on the page surface: it
+// converts 1:1 with twips.
+#include <qvpreview/PrintPreview.h>
+
+#include "control/SpoolWriter.h"
+#include "platform/Platform.h"
+#include "preview/FrmAnteprima.h"
+#include "replay/PictureFile.h"
+#include "replay/TextMetrics.h"
+#include "replay/Win.h"
+
+#include <QFile>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QTextLayout>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <vector>
+
+namespace qv {
+
+QString invalidPropertyValueText()
+{
+    return QStringLiteral("Valore di proprietà non valido");
+}
+
+namespace {
+
+const QString DefaultTitle = QStringLiteral("Anteprima di Stampa");
+constexpr int32_t ControlSizeTwips = 495;
+constexpr int16_t MaxPages = 32767;
+constexpr qsizetype MaxFieldChars = 250;
+constexpr int16_t AllLines = 32000;
+constexpr double TwipsPerInch = 1440.0;
+constexpr double HimetricPerInch = 2540.0;
+
+const QString TitoloKey = QStringLiteral("Titolo");
+const QString ScaleModeKey = QStringLiteral("ScaleMode");
+
+QString cannotPrintText()
+{
+    return QStringLiteral("Impossibile stampare...");
+}
+
+[[noreturn]] void refuse(const char *property)
+{
+    throw Error(ErrInvalidPropertyValue, QString::fromLatin1(property), invalidPropertyValueText());
+}
+
+[[noreturn]] void cannotPrint(const char *command)
+{
+    throw Error(ErrCannotPrint, QString::fromLatin1(command), cannotPrintText());
+}
+
+bool isColor(int32_t value)
+{
+    return value >= 0 && value <= 0xFFFFFF;
+}
+
+bool finite(float value)
+{
+    return std::isfinite(value);
+}
+
+/// Removes trailing spaces (spaces only, not tabs).
+void removeTrailingSpaces(QString &text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    text.truncate(end);
+}
+
+/// Removes spaces at both ends.
+void trimSpaces(QString &text)
+{
+    removeTrailingSpaces(text);
+    qsizetype start = 0;
+    while (start < text.size() && text.at(start) == QLatin1Char(' '))
+        ++start;
+    text.remove(0, start);
+}
+
+/// Every character below 32 except tab becomes one space; the length stays.
+QString PulisciTesto(QString text)
+{
+    for (QChar &c : text)
+        if (c.unicode() < 32 && c.unicode() != 9)
+            c = QLatin1Char(' ');
+    return text;
+}
+
+/// The tag lines of the file. A reader ends a text record at a line that
+/// reads exactly "#endprint@", and a scan for page starts takes any line that
+/// reads "#newpage@" as a page break, wherever it stands.
+bool isTagLine(QStringView line)
+{
+    static const QString Tags[] = {QStringLiteral("#print@"), QStringLiteral("#endprint@"),
+                                   QStringLiteral("#newpage@"), QStringLiteral("#line@"),
+                                   QStringLiteral("#pset@"), QStringLiteral("#circle@"),
+                                   QStringLiteral("#paint@")};
+    if (line.size() < 6 || line.front() != QLatin1Char('#') || line.back() != QLatin1Char('@'))
+        return false;
+    for (const QString &tag : Tags)
+        if (line == tag)
+            return true;
+    return false;
+}
+
+/// A line of the host's text that reads like a tag (after CR LF or a LF
+/// alone) gets a trailing space, so the text can neither end its own record
+/// early nor turn into records or page breaks.
+QString guardTextLines(const QString &text)
+{
+    if (!text.contains(QLatin1Char('@')))
+        return text;
+    QString out;
+    out.reserve(text.size() + 4);
+    qsizetype start = 0;
+    while (true) {
+        const qsizetype lf = text.indexOf(QLatin1Char('\n'), start);
+        const qsizetype stop = lf < 0 ? text.size() : lf;
+        QStringView line = QStringView(text).mid(start, stop - start);
+        const bool cr = line.endsWith(QLatin1Char('\r'));
+        const QStringView bare = cr ? line.chopped(1) : line;
+        out += bare;
+        if (isTagLine(bare))
+            out += QLatin1Char(' ');
+        if (cr)
+            out += QLatin1Char('\r');
+        if (lf < 0)
+            break;
+        out += QLatin1Char('\n');
+        start = lf + 1;
+    }
+    return out;
+}
+
+/// The value of an optional numeric argument: nullopt when it is no number
+/// (or not finite). Text holding a number in invariant notation counts too.
+std::optional<double> numberOf(const QVariant &value)
+{
+    double d = 0;
+    bool ok = false;
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Float:
+    case QMetaType::Double:
+        d = value.toDouble(&ok);
+        break;
+    case QMetaType::QString:
+        d = value.toString().trimmed().toDouble(&ok); // QString::toDouble is locale-independent
+        break;
+    default:
+        break;
+    }
+    if (!ok || !std::isfinite(d))
+        return std::nullopt;
+    return d;
+}
+
+/// Writes an optional value of a circle as the host passed it: whole-number
+/// types as integers, float with 7 digits, double (and numeric text) with 15.
+bool appendCircleValue(spool::Record &record, const QVariant &value, int defaultValue)
+{
+    if (!value.isValid()) {
+        record.integer(defaultValue);
+        return true;
+    }
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Long:
+    case QMetaType::Short:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+        record.integer(value.toLongLong());
+        return true;
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::ULong:
+    case QMetaType::UShort:
+    case QMetaType::UChar: {
+        const qulonglong u = value.toULongLong();
+        if (u > qulonglong(std::numeric_limits<int64_t>::max()))
+            return false;
+        record.integer(int64_t(u));
+        return true;
+    }
+    case QMetaType::Float: {
+        const float f = value.toFloat();
+        if (!finite(f))
+            return false;
+        record.single(f);
+        return true;
+    }
+    default: {
+        const auto d = numberOf(value);
+        if (!d)
+            return false;
+        record.real(*d);
+        return true;
+    }
+    }
+}
+
+/// True when \a path can stand in a quoted item of the file as it is.
+bool writableAsText(const QString &path)
+{
+    for (QChar c : path)
+        if (c == QLatin1Char('"') || c.unicode() < 32)
+            return false;
+    return true;
+}
+
+
+/// Fitting a text into a field measures one prefix after the other, and each
+/// measure shapes the whole prefix. To spare the prefixes that cannot fit,
+/// the text is laid out once and every prefix's width read off that layout:
+/// it differs from the prefix measured alone by less than one em (a ligature
+/// or cluster at the cut), so a prefix whose laid-out width exceeds the field
+/// by more than an em is certainly too wide and needs no measuring. The
+/// prefixes that might fit are measured exactly, so the result is the same as
+/// measuring them all. Texts with tabs or right-to-left characters are always
+/// measured in full.
+class PrefixWidths
+{
+public:
+    PrefixWidths(const QString &text, const FontAttributes &font) : m_text(text), m_font(font) {}
+
+    /// True when the first \a length characters are certainly wider than \a field twips.
+    bool surelyWider(qsizetype length, double field)
+    {
+        if (!m_ready)
+            prepare();
+        if (!m_layout || length <= 0 || length >= m_text.size())
+            return false;
+        // Positions are read on demand: the word-breaking search only asks at its break spaces.
+        double &x = m_x[size_t(length)];
+        if (std::isnan(x))
+            x = m_line.cursorToX(int(length));
+        return x > field + m_margin;
+    }
+
+private:
+    void prepare()
+    {
+        m_ready = true;
+        for (QChar c : m_text) {
+            switch (c.direction()) {
+            case QChar::DirR:
+            case QChar::DirAL:
+            case QChar::DirRLE:
+            case QChar::DirRLO:
+            case QChar::DirRLI:
+            case QChar::DirAN:
+                return;
+            default:
+                break;
+            }
+            if (c == QLatin1Char('\t'))
+                return;
+        }
+        const QFont font = makeTwipsFont(m_font);
+        m_layout = std::make_unique<QTextLayout>(m_text, font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        m_layout->setTextOption(option);
+        m_layout->beginLayout();
+        m_line = m_layout->createLine();
+        if (m_line.isValid())
+            m_line.setLineWidth(std::numeric_limits<float>::max());
+        m_layout->endLayout();
+        if (!m_line.isValid()) {
+            m_layout.reset();
+            return;
+        }
+        m_x.assign(size_t(m_text.size()) + 1, std::numeric_limits<double>::quiet_NaN());
+        m_margin = font.pixelSize() + 2.0;
+    }
+
+    const QString &m_text;
+    FontAttributes m_font;
+    bool m_ready = false;
+    std::unique_ptr<QTextLayout> m_layout;
+    QTextLine m_line;
+    std::vector<double> m_x;
+    double m_margin = 0;
+};
+
+} // namespace
+
+// --- Creation and destruction ---------------------------------------------------
+
+PrintPreview::PrintPreview(QWidget *parent)
+    : QWidget(parent)
+    , m_anteprima(std::make_unique<FrmAnteprima>())
+    , m_titolo(DefaultTitle)
+    , m_fontName(QStringLiteral("Arial"))
+{
+    setFixedSize(fixedPixelSize());
+}
+
+PrintPreview::~PrintPreview()
+{
+    try {
+        AnnullaStampa();
+        if (m_anteprima)
+            m_anteprima->unload();
+    } catch (...) {
+    }
+}
+
+QSize PrintPreview::fixedPixelSize() const
+{
+    return QSize(std::max(1, int(std::lround(ControlSizeTwips / platform::twipsPerPixelX()))),
+                 std::max(1, int(std::lround(ControlSizeTwips / platform::twipsPerPixelY()))));
+}
+
+void PrintPreview::resizeEvent(QResizeEvent *event)
+{
+    // Whatever size the container tries, the control stays 495 x 495 twips.
+    const QSize wanted = fixedPixelSize();
+    if (event->size() != wanted || minimumSize() != wanted || maximumSize() != wanted)
+        setFixedSize(wanted);
+    QWidget::resizeEvent(event);
+}
+
+void PrintPreview::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QRect box = rect().adjusted(0, 0, -1, -1);
+    painter.fillRect(box, palette().window());
+    painter.setPen(palette().windowText().color());
+    painter.drawRect(box);
+    painter.drawText(box, Qt::AlignCenter, QStringLiteral("QV"));
+}
+
+// --- Properties ---------------------------------------------------------------------
+
+QString PrintPreview::titolo() const { return m_titolo; }
+
+void PrintPreview::setTitolo(const QString &value)
+{
+    m_titolo = value;
+    Q_EMIT persistedPropertyChanged(TitoloKey);
+}
+
+QString PrintPreview::FontName() const { return m_fontName; }
+
+void PrintPreview::setFontName(const QString &value)
+{
+    m_fontName = value;
+    QFont own = font();
+    own.setFamily(value);
+    setFont(own);
+}
+
+int32_t PrintPreview::FontSize() const { return m_fontSize; }
+
+void PrintPreview::setFontSize(int32_t value)
+{
+    if (value < 1 || value > 2160)
+        refuse("FontSize");
+    m_fontSize = value;
+}
+
+bool PrintPreview::FontItalic() const { return m_fontItalic; }
+void PrintPreview::setFontItalic(bool value) { m_fontItalic = value; }
+bool PrintPreview::FontBold() const { return m_fontBold; }
+void PrintPreview::setFontBold(bool value) { m_fontBold = value; }
+bool PrintPreview::FontUnderline() const { return m_fontUnderline; }
+void PrintPreview::setFontUnderline(bool value) { m_fontUnderline = value; }
+bool PrintPreview::FontStrikethru() const { return m_fontStrikethru; }
+void PrintPreview::setFontStrikethru(bool value) { m_fontStrikethru = value; }
+
+int32_t PrintPreview::ForeColor() const { return m_foreColor; }
+
+void PrintPreview::setForeColor(int32_t value)
+{
+    if (!isColor(value))
+        refuse("ForeColor");
+    m_foreColor = value;
+}
+
+bool PrintPreview::FontTransparent() const { return m_fontTransparent; }
+void PrintPreview::setFontTransparent(bool value) { m_fontTransparent = value; }
+
+int32_t PrintPreview::ScaleMode() const { return m_scaleMode; }
+
+void PrintPreview::setScaleMode(int32_t value)
+{
+    if (value < SM_User || value > SM_Centimeters)
+        refuse("ScaleMode");
+    m_scaleMode = value;
+    Q_EMIT persistedPropertyChanged(ScaleModeKey);
+}
+
+int32_t PrintPreview::DrawMode() const { return m_drawMode; }
+
+void PrintPreview::setDrawMode(int32_t value)
+{
+    if (value < 0 || value > 16)
+        refuse("DrawMode");
+    m_drawMode = value;
+}
+
+int32_t PrintPreview::DrawWidth() const { return m_drawWidth; }
+
+void PrintPreview::setDrawWidth(int32_t value)
+{
+    if (value < 0 || value > 32767)
+        refuse("DrawWidth");
+    m_drawWidth = value;
+}
+
+int32_t PrintPreview::DrawStyle() const { return m_drawStyle; }
+
+void PrintPreview::setDrawStyle(int32_t value)
+{
+    if (value < 0 || value > 6)
+        refuse("DrawStyle");
+    m_drawStyle = value;
+}
+
+int32_t PrintPreview::FillColor() const { return m_fillColor; }
+
+void PrintPreview::setFillColor(int32_t value)
+{
+    if (!isColor(value))
+        refuse("FillColor");
+    m_fillColor = value;
+}
+
+int32_t PrintPreview::FillStyle() const { return m_fillStyle; }
+
+void PrintPreview::setFillStyle(int32_t value)
+{
+    if (value < 0 || value > 7)
+        refuse("FillStyle");
+    m_fillStyle = value;
+}
+
+int16_t PrintPreview::Copie() const { return m_copie; }
+void PrintPreview::setCopie(int16_t value) { m_copie = value; }
+
+int32_t PrintPreview::TotalePagine() const { return m_pagine; }
+
+// --- Container protocol ---------------------------------------------------------------
+
+void PrintPreview::InitProperties()
+{
+    m_titolo = DefaultTitle;
+    m_scaleMode = SM_Twips;
+}
+
+void PrintPreview::ReadProperties(const PropertyBag &bag)
+{
+    // Both values are checked before either is taken, so a damaged property
+    // set leaves the control as it was.
+    const QVariant title = bag.ReadProperty(TitoloKey, DefaultTitle);
+    const QVariant scale = bag.ReadProperty(ScaleModeKey, int32_t(SM_Twips));
+    bool ok = false;
+    const int mode = scale.toInt(&ok);
+    if (!ok || mode < SM_User || mode > SM_Centimeters)
+        refuse("ScaleMode");
+    if (!title.canConvert<QString>())
+        refuse("Titolo");
+    m_titolo = title.toString();
+    m_scaleMode = mode;
+}
+
+void PrintPreview::WriteProperties(PropertyBag &bag) const
+{
+    bag.WriteProperty(TitoloKey, m_titolo, DefaultTitle);
+    bag.WriteProperty(ScaleModeKey, m_scaleMode, int32_t(SM_Twips));
+}
+
+// --- Scale conversion -------------------------------------------------------------------
+
+float PrintPreview::ConvertiInTwipsX(float value)
+{
+    return float(m_anteprima->Picture2().ScaleX(value, m_scaleMode, SM_Twips));
+}
+
+float PrintPreview::ConvertiInTwipsY(float value)
+{
+    return float(m_anteprima->Picture2().ScaleY(value, m_scaleMode, SM_Twips));
+}
+
+float PrintPreview::ConvertiDaTwipsX(float value)
+{
+    return float(m_anteprima->Picture2().ScaleX(value, SM_Twips, m_scaleMode));
+}
+
+float PrintPreview::ConvertiDaTwipsY(float value)
+{
+    return float(m_anteprima->Picture2().ScaleY(value, SM_Twips, m_scaleMode));
+}
+
+// --- The spool file ---------------------------------------------------------------------
+
+void PrintPreview::ApriSpool()
+{
+    if (!m_spool.isEmpty())
+        return;
+    m_spool = Win::NomeFileSpool();
+    m_anteprima->Aggiorna();
+}
+
+namespace {
+
+spool::StrokeLine strokeOf(int32_t foreColor, int32_t drawMode, int32_t drawWidth, int32_t drawStyle,
+                           int32_t fillColor, int32_t fillStyle)
+{
+    return spool::StrokeLine{foreColor, drawMode, drawWidth, drawStyle, fillColor, fillStyle};
+}
+
+} // namespace
+
+// --- Drawing commands -------------------------------------------------------------------
+
+void PrintPreview::NuovaPagina()
+{
+    try {
+        ApriSpool();
+        const spool::Record record("#newpage@");
+        if (!spool::appendRecord(m_spool, record.bytes()))
+            return;
+        if (m_pagine < MaxPages)
+            ++m_pagine;
+    } catch (...) {
+    }
+}
+
+bool PrintPreview::linea(float X1, float Y1, float X2, float Y2, bool rettangolo, bool pieno)
+{
+    try {
+        ApriSpool();
+        const float x1 = ConvertiInTwipsX(X1);
+        const float y1 = ConvertiInTwipsY(Y1);
+        const float x2 = ConvertiInTwipsX(X2);
+        const float y2 = ConvertiInTwipsY(Y2);
+        if (!finite(x1) || !finite(y1) || !finite(x2) || !finite(y2))
+            return false;
+        spool::Record record("#line@");
+        spool::ScriviAttributiTratto(record, strokeOf(m_foreColor, m_drawMode, m_drawWidth, m_drawStyle,
+                                                      m_fillColor, m_fillStyle));
+        record.single(x1).single(y1).single(x2).single(y2).boolean(rettangolo).boolean(pieno).endLine();
+        return spool::appendRecord(m_spool, record.bytes());
+    } catch (...) {
+        return false;
+    }
+}
+
+bool PrintPreview::Punto(float X1, float Y1)
+{
+    try {
+        ApriSpool();
+        const float x = ConvertiInTwipsX(X1);
+        const float y = ConvertiInTwipsY(Y1);
+        if (!finite(x) || !finite(y))
+            return false;
+        spool::Record record("#pset@");
+        spool::ScriviAttributiTratto(record, strokeOf(m_foreColor, m_drawMode, m_drawWidth, m_drawStyle,
+                                                      m_fillColor, m_fillStyle));
+        record.single(x).single(y).endLine();
+        return spool::appendRecord(m_spool, record.bytes());
+    } catch (...) {
+        return false;
+    }
+}
+
+void PrintPreview::Cerchio(float X1, float Y1, float raggio, const QVariant &colore, const QVariant &Inizio,
+                           const QVariant &Fine, const QVariant &aspetto)
+{
+    bool written = false;
+    try {
+        ApriSpool();
+        const float x = ConvertiInTwipsX(X1);
+        const float y = ConvertiInTwipsY(Y1);
+        const float r = ConvertiInTwipsX(raggio);
+        if (finite(x) && finite(y) && finite(r)) {
+            spool::Record record("#circle@");
+            spool::ScriviAttributiTratto(record, strokeOf(m_foreColor, m_drawMode, m_drawWidth, m_drawStyle,
+                                                          m_fillColor, m_fillStyle));
+            record.single(x).single(y).single(r);
+            if (appendCircleValue(record, colore, -1) && appendCircleValue(record, Inizio, 2)
+                && appendCircleValue(record, Fine, 2) && appendCircleValue(record, aspetto, 1)) {
+                record.endLine();
+                written = spool::appendRecord(m_spool, record.bytes());
+            }
+        }
+    } catch (...) {
+        written = false;
+    }
+    if (!written)
+        cannotPrint("Cerchio");
+}
+
+void PrintPreview::StampaPicture(const QVariant &Picture, float X1, float Y1, const QVariant &Width1,
+                                 const QVariant &Height1)
+{
+    try {
+        const PictureData picture = PictureData::fromVariant(Picture);
+        if (picture.isNull())
+            return;
+        ApriSpool();
+
+        // Left out: the picture's own size, given in whole hundredths of a
+        // millimetre; otherwise the host's value in its scale.
+        const QSizeF natural = picture.naturalSizeHimetric();
+        float width = 0;
+        float height = 0;
+        if (!Width1.isValid()) {
+            width = float(std::nearbyint(natural.width()) * TwipsPerInch / HimetricPerInch);
+        } else {
+            const auto w = numberOf(Width1);
+            if (!w)
+                return;
+            width = ConvertiInTwipsX(float(*w));
+        }
+        if (!Height1.isValid()) {
+            height = float(std::nearbyint(natural.height()) * TwipsPerInch / HimetricPerInch);
+        } else {
+            const auto h = numberOf(Height1);
+            if (!h)
+                return;
+            height = ConvertiInTwipsY(float(*h));
+        }
+        const float x = ConvertiInTwipsX(X1);
+        const float y = ConvertiInTwipsY(Y1);
+        if (!finite(x) || !finite(y) || !finite(width) || !finite(height))
+            return;
+
+        const QString file = Win::NomeFileImmagine();
+        if (file.isEmpty())
+            return;
+        if (!writableAsText(file) || !picture.save(file)) {
+            QFile::remove(file);
+            return;
+        }
+        m_immagini.append(file);
+
+        spool::Record record("#paint@");
+        record.text(file).single(x).single(y).single(width).single(height).endLine();
+        if (!spool::appendRecord(m_spool, record.bytes())) {
+            // No record refers to the file: it goes, and the list is as before.
+            m_immagini.removeLast();
+            QFile::remove(file);
+        }
+    } catch (...) {
+    }
+}
+
+// --- Text commands ------------------------------------------------------------------------
+
+void PrintPreview::applicaFont()
+{
+    PageSurface &surface = m_anteprima->Picture2();
+    surface.setFontName(m_fontName);
+    surface.setFontSize(m_fontSize);
+    surface.setFontItalic(m_fontItalic);
+    surface.setFontBold(m_fontBold);
+    surface.setFontUnderline(m_fontUnderline);
+    surface.setFontStrikethru(m_fontStrikethru);
+    surface.setForeColor(m_foreColor);
+    surface.setFontTransparent(m_fontTransparent);
+}
+
+double PrintPreview::LarghezzaTestoTwips(const QString &testo)
+{
+    applicaFont();
+    return std::nearbyint(m_anteprima->Picture2().TextWidth(testo));
+}
+
+double PrintPreview::AltezzaTestoTwips()
+{
+    applicaFont();
+    return std::nearbyint(m_anteprima->Picture2().TextHeight(QStringLiteral("A")));
+}
+
+bool PrintPreview::ScriviTesto(float x, float y, QString testo)
+{
+    try {
+        ApriSpool();
+        removeTrailingSpaces(testo);
+        if (testo.isEmpty())
+            return false;
+        const float tx = ConvertiInTwipsX(x);
+        const float ty = ConvertiInTwipsY(y);
+        if (!finite(tx) || !finite(ty))
+            return false;
+        spool::Record record("#print@");
+        spool::ScriviAttributiFont(record, spool::FontLine{m_fontName, m_fontSize, m_fontItalic, m_fontBold,
+                                                           m_fontUnderline, m_fontStrikethru, m_foreColor,
+                                                           m_fontTransparent});
+        record.single(tx).single(ty).endLine();
+        record.rawLine(guardTextLines(testo));
+        record.tag("#endprint@");
+        return spool::appendRecord(m_spool, record.bytes());
+    } catch (...) {
+        return false;
+    }
+}
+
+void PrintPreview::StampaTesto(float PosX, float PosY, QString testo)
+{
+    if (testo.isEmpty())
+        cannotPrint("StampaTesto");
+    try {
+        ApriSpool();
+    } catch (...) {
+        cannotPrint("StampaTesto");
+    }
+    removeTrailingSpaces(testo);
+    if (testo.isEmpty())
+        return;
+    if (!ScriviTesto(PosX, PosY, testo))
+        cannotPrint("StampaTesto");
+}
+
+void PrintPreview::StampaCentrato(float Y, QString testo)
+{
+    if (testo.isEmpty())
+        cannotPrint("StampaCentrato");
+    try {
+        ApriSpool();
+    } catch (...) {
+        cannotPrint("StampaCentrato");
+    }
+    testo = PulisciTesto(testo);
+    trimSpaces(testo);
+    if (testo.isEmpty())
+        return;
+    ScriviCentrato(Y, testo);
+}
+
+void PrintPreview::ScriviCentrato(float Y, QString testo)
+{
+    bool written = false;
+    try {
+        testo = PulisciTesto(testo);
+        trimSpaces(testo);
+        const double w = LarghezzaTestoTwips(testo);
+        double x = std::nearbyint((m_anteprima->Picture2().Width() - w) / 2.0);
+        if (x < 0)
+            x = 0;
+        const float xs = float(std::nearbyint(ConvertiDaTwipsX(float(x))));
+        written = ScriviTesto(xs, Y, testo);
+    } catch (...) {
+        written = false;
+    }
+    if (!written)
+        cannotPrint("StampaCentrato");
+}
+
+int32_t PrintPreview::StampaCampo(float PosX, float PosY, QString testo, float limiteMax,
+                                  QV_ALLINEAMENTO Allineamento, bool parolaIntera)
+{
+    int32_t n = -1;
+    try {
+        ApriSpool();
+        n = ImpaginaCampo(PosX, PosY, std::move(testo), limiteMax, Allineamento, parolaIntera);
+    } catch (...) {
+        n = -1;
+    }
+    if (n == -1)
+        cannotPrint("StampaCampo");
+    return n;
+}
+
+int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float limiteMax,
+                                    QV_ALLINEAMENTO Allineamento, bool parolaIntera)
+{
+    ApriSpool();
+    const double m = ConvertiInTwipsX(limiteMax);
+    double x = ConvertiInTwipsX(PosX);
+
+    if (testo.size() > MaxFieldChars)
+        testo.truncate(MaxFieldChars);
+    testo = PulisciTesto(testo);
+    removeTrailingSpaces(testo);
+    qsizetype n = testo.size();
+    if (n == 0)
+        return 0;
+    // A field or position that is no number cannot be laid out.
+    if (!std::isfinite(m) || !std::isfinite(x) || !finite(PosY))
+        return -1;
+
+    QString piece = testo;
+    double w = LarghezzaTestoTwips(piece);
+    PrefixWidths prefixes(testo, FontAttributes{m_fontName, m_fontSize, m_fontItalic, m_fontBold,
+                                                m_fontUnderline, m_fontStrikethru});
+    if (!parolaIntera) {
+        // Character by character; the piece may end in a space, which w includes.
+        while (w > m && n > 0) {
+            --n;
+            while (n > 0 && prefixes.surelyWider(n, m))
+                --n;
+            piece.truncate(n);
+            w = LarghezzaTestoTwips(piece);
+        }
+    } else {
+        const QString copia = testo;
+        while (w > m && n > 0) {
+            // Back to the previous space. n keeps counting up to the break
+            // space, so after the trim below the first steps of the next round
+            // only pass over the spaces already removed.
+            do {
+                --n;
+                piece = piece.left(n);
+            } while (n > 0 && !piece.endsWith(QLatin1Char(' ')));
+            if (n == 0)
+                return ImpaginaCampo(PosX, PosY, copia, limiteMax, Allineamento, false);
+            removeTrailingSpaces(piece);
+            if (prefixes.surelyWider(piece.size(), m))
+                continue; // still too wide: on to the previous space
+            w = LarghezzaTestoTwips(piece);
+        }
+    }
+
+    switch (Allineamento) {
+    case PP_destra: x = x + m - w; break;
+    case PP_Centrato: x = x + (m - w) / 2.0; break;
+    default: break;
+    }
+    const float xs = ConvertiDaTwipsX(float(x));
+    return ScriviTesto(xs, PosY, piece) ? int32_t(n) : -1;
+}
+
+QString PrintPreview::StampaCampoMultilinea(float PosX, float PosY, QString testo, float limiteMax,
+                                            QV_ALLINEAMENTO Allineamento, int16_t &nRighe,
+                                            float &interlinea)
+{
+    static const QString CrLf = QStringLiteral("\r\n");
+    QString line;
+    QString rest;
+    try {
+        ApriSpool();
+        removeTrailingSpaces(testo);
+        if (testo.isEmpty())
+            return QString();
+        if (interlinea <= 0)
+            interlinea = ConvertiDaTwipsY(float(AltezzaTestoTwips()));
+        if (nRighe <= 0)
+            nRighe = AllLines;
+        if (!std::isfinite(interlinea))
+            cannotPrint("StampaCampoMultilinea");
+
+        float offset = 0;
+        int32_t riga = 1;
+        rest = testo;
+        do {
+            // The first paragraph, up to and including its CR LF.
+            const qsizetype brk = rest.indexOf(CrLf);
+            if (brk < 0) {
+                line = rest;
+                rest.clear();
+            } else {
+                line = rest.left(brk + 2);
+                rest.remove(0, brk + 2);
+            }
+            line = PulisciTesto(line);
+            removeTrailingSpaces(line);
+
+            qsizetype n = 0;
+            qsizetype L = 0;
+            do {
+                L = line.size();
+                n = ImpaginaCampo(PosX, PosY + offset, line, limiteMax, Allineamento, true);
+                offset += interlinea;
+                ++riga;
+                if (n >= L)
+                    line.clear();
+                else if (n == -1)
+                    cannotPrint("StampaCampoMultilinea");
+                else
+                    line.remove(0, n);
+            } while (riga <= nRighe && n < L && n != 0);
+        } while (!rest.isEmpty() && riga <= nRighe);
+    } catch (const Error &) {
+        throw;
+    } catch (...) {
+        cannotPrint("StampaCampoMultilinea");
+    }
+
+    if (!rest.isEmpty())
+        return line.isEmpty() ? rest : line + CrLf + rest;
+    return line;
+}
+
+float PrintPreview::TextWidth(const QString &testo)
+{
+    return ConvertiDaTwipsX(float(LarghezzaTestoTwips(testo)));
+}
+
+float PrintPreview::TextHeight()
+{
+    return ConvertiDaTwipsY(float(AltezzaTestoTwips()));
+}
+
+// --- Discarding and page geometry ---------------------------------------------------------
+
+void PrintPreview::AnnullaStampa()
+{
+    try {
+        if (m_spool.isEmpty())
+            return;
+        QFile::remove(m_spool);
+        m_pagine = 1;
+        m_spool.clear();
+        while (!m_immagini.isEmpty()) {
+            QFile::remove(m_immagini.first());
+            m_immagini.removeFirst();
+        }
+    } catch (...) {
+    }
+}
+
+float PrintPreview::PageWidth()
+{
+    double twips = DefaultPageWidthTwips;
+    if (const auto printer = platform::currentPrinter()) {
+        const double w = printer->drawableTwips.width();
+        if (std::isfinite(w) && w > 0)
+            twips = w;
+    }
+    return ConvertiDaTwipsX(float(twips));
+}
+
+float PrintPreview::PageHeight()
+{
+    double twips = DefaultPageHeightTwips;
+    if (const auto printer = platform::currentPrinter()) {
+        const double h = printer->drawableTwips.height();
+        if (std::isfinite(h) && h > 0)
+            twips = h;
+    }
+    return ConvertiDaTwipsY(float(twips));
+}
+
+} // namespace qv

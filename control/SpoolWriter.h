@@ -1,0 +1,102 @@
+// qvPreview - print preview for Qt applications.
+// The writing side of the spool file: records are built in memory, line by
+// line, in the file's own notation (UTF-8, CR LF line ends, invariant
+// numbers), and appended to the file with a single write, so that a record is
+// either wholly in the file or not at all.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+namespace qv::spool {
+
+// --- Numbers in the invariant notation ---------------------------------------
+//
+// Whatever the locale: an optional "-", digits, "." as the only decimal
+// separator, no grouping. Whole values carry no point ("1440"), values between
+// -1 and 1 keep their leading zero ("0.5"), negative zero is "0"; values too
+// large or too small for plain notation use "E", a sign and at least two
+// exponent digits ("1.5E+10", "2.5E-07"). The caller never passes NaN or
+// infinity (they are refused before a record is built).
+
+/// A 32-bit float, at most 7 significant digits.
+void appendSingle(QByteArray &out, float value);
+/// A 64-bit float, at most 15 significant digits.
+void appendDouble(QByteArray &out, double value);
+/// A whole number.
+void appendInteger(QByteArray &out, int64_t value);
+
+QByteArray formatSingle(float value);
+QByteArray formatDouble(double value);
+
+/// The font line of a text record, in its item order.
+struct FontLine
+{
+    QString fontName;
+    int32_t fontSize = 10;
+    bool fontItalic = false;
+    bool fontBold = false;
+    bool fontUnderline = false;
+    bool fontStrikethru = false;
+    int32_t foreColor = 0;
+    bool fontTransparent = true;
+};
+
+/// The stroke line of a line, point or circle record, in its item order.
+struct StrokeLine
+{
+    int32_t foreColor = 0;
+    int32_t drawMode = 13;
+    int32_t drawWidth = 1;
+    int32_t drawStyle = 0;
+    int32_t fillColor = 0;
+    int32_t fillStyle = 1;
+};
+
+/// One record being built: its tag line, then value lines made item by item
+/// (items of one line are joined with ","), and raw text lines.
+class Record
+{
+public:
+    /// Starts a record with its tag line ("#print@", "#line@", ...).
+    explicit Record(const char *tag);
+
+    Record &single(float value);
+    Record &real(double value);
+    Record &integer(int64_t value);
+    Record &boolean(bool value);
+    /// A quoted text item. The file has no escape for a double quote or a
+    /// line break inside an item, so '"' becomes '\'' and every control
+    /// character becomes a space: the line always reads back as written.
+    Record &text(const QString &value);
+    /// Ends the current value line.
+    Record &endLine();
+    /// A line written as it stands (the text of a text record); CR LF pairs
+    /// inside it become line ends of the file.
+    Record &rawLine(const QString &line);
+    /// A tag line.
+    Record &tag(const char *tag);
+
+    const QByteArray &bytes() const { return m_bytes; }
+
+private:
+    void separator();
+
+    QByteArray m_bytes;
+    bool m_lineOpen = false;
+};
+
+/// Writes the font line (text records).
+void ScriviAttributiFont(Record &record, const FontLine &font);
+/// Writes the stroke line (line, point and circle records).
+void ScriviAttributiTratto(Record &record, const StrokeLine &stroke);
+
+/// Appends \a record to the file \a path (created when missing) with one
+/// write. When the write fails or comes up short (a full disk, a file-size
+/// limit), the file is cut back to its length before the record, so it holds
+/// whole records only. False when the record is not in the file.
+bool appendRecord(const QString &path, const QByteArray &record);
+
+} // namespace qv::spool

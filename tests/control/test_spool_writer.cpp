@@ -1,0 +1,193 @@
+// The spool writer: invariant numbers under any locale, record layout, and
+// appends that leave whole records only, even when the disk fills up.
+#include "ItalianLocale.h"
+#include "control/SpoolWriter.h"
+#include "support/TestEnv.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <ostream>
+#include <cmath>
+#include <limits>
+
+#include <sys/resource.h>
+
+using namespace qv;
+using qv::test::ItalianLocale;
+
+namespace {
+
+struct SingleCase
+{
+    float value;
+    const char *text;
+};
+
+void PrintTo(const SingleCase &c, std::ostream *os)
+{
+    *os << c.text;
+}
+
+class SingleFormat : public ::testing::TestWithParam<SingleCase>
+{
+};
+
+TEST_P(SingleFormat, WritesInvariantNotation)
+{
+    EXPECT_EQ(spool::formatSingle(GetParam().value), QByteArray(GetParam().text));
+}
+
+const SingleCase SingleCases[] = {SingleCase{1440.0f, "1440"}, SingleCase{-1440.0f, "-1440"},
+                      SingleCase{float(10 * 1440.0 / 25.4), "566.9291"}, SingleCase{0.5f, "0.5"},
+                      SingleCase{-0.25f, "-0.25"}, SingleCase{-0.0f, "0"}, SingleCase{0.0f, "0"},
+                      SingleCase{0.1f, "0.1"}, SingleCase{1.0f / 3.0f, "0.3333333"},
+                      SingleCase{1234567.0f, "1234567"}, SingleCase{12345678.0f, "1.234568E+07"},
+                      SingleCase{1.5e10f, "1.5E+10"}, SingleCase{0.0001f, "0.0001"},
+                      SingleCase{0.00001f, "1E-05"}, SingleCase{2.5e-7f, "2.5E-07"},
+                      SingleCase{std::numeric_limits<float>::max(), "3.402823E+38"},
+                      SingleCase{11520.0f, "11520"}};
+
+INSTANTIATE_TEST_SUITE_P(Values, SingleFormat, ::testing::ValuesIn(SingleCases));
+
+struct DoubleCase
+{
+    double value;
+    const char *text;
+};
+
+void PrintTo(const DoubleCase &c, std::ostream *os)
+{
+    *os << c.text;
+}
+
+class DoubleFormat : public ::testing::TestWithParam<DoubleCase>
+{
+};
+
+TEST_P(DoubleFormat, WritesFifteenDigitsAtMost)
+{
+    EXPECT_EQ(spool::formatDouble(GetParam().value), QByteArray(GetParam().text));
+}
+
+const DoubleCase DoubleCases[] = {DoubleCase{2.0, "2"}, DoubleCase{-1.0, "-1"},
+                                           DoubleCase{1.0 / 3.0, "0.333333333333333"},
+                                           DoubleCase{M_PI, "3.14159265358979"}, DoubleCase{-0.0, "0"},
+                                           DoubleCase{1e20, "1E+20"}, DoubleCase{1.5e-300, "1.5E-300"},
+                                           DoubleCase{0.75, "0.75"}};
+
+INSTANTIATE_TEST_SUITE_P(Values, DoubleFormat, ::testing::ValuesIn(DoubleCases));
+
+TEST(NumberFormat, SameUnderAnItalianLocale)
+{
+    ItalianLocale italian;
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%g", 0.5);
+    if (italian.cLocaleActive())
+        EXPECT_STREQ(probe, "0,5") << "the C library itself writes a comma now";
+    else
+        std::printf("it_IT.UTF-8 not available: only Qt's default locale is Italian\n");
+    for (const SingleCase &c : SingleCases)
+        EXPECT_EQ(spool::formatSingle(c.value), QByteArray(c.text));
+    for (const DoubleCase &c : DoubleCases)
+        EXPECT_EQ(spool::formatDouble(c.value), QByteArray(c.text));
+}
+
+TEST(SpoolRecord, BuildsLinesWithCrLfAndCommas)
+{
+    spool::Record record("#line@");
+    spool::ScriviAttributiTratto(record, spool::StrokeLine{255, 13, 2, 1, 65280, 0});
+    record.single(1.5f).single(-2.0f).boolean(true).boolean(false).endLine();
+    EXPECT_EQ(record.bytes(), QByteArray("#line@\r\n255,13,2,1,65280,0\r\n1.5,-2,#TRUE#,#FALSE#\r\n"));
+}
+
+TEST(SpoolRecord, FontLineHasEightItems)
+{
+    spool::Record record("#print@");
+    spool::ScriviAttributiFont(record, spool::FontLine{QStringLiteral("Times New Roman"), 12, true, false, true,
+                                                       false, 16711680, false});
+    EXPECT_EQ(record.bytes(),
+              QByteArray("#print@\r\n\"Times New Roman\",12,#TRUE#,#FALSE#,#TRUE#,#FALSE#,16711680,#FALSE#\r\n"));
+}
+
+TEST(SpoolRecord, TextItemCannotBreakItsLine)
+{
+    spool::Record record("#print@");
+    record.text(QStringLiteral("Ar\"ial\r\nX\tY")).endLine();
+    EXPECT_EQ(record.bytes(), QByteArray("#print@\r\n\"Ar'ial  X Y\"\r\n"));
+}
+
+TEST(SpoolRecord, TextIsUtf8)
+{
+    spool::Record record("#print@");
+    record.rawLine(QStringLiteral("Però €"));
+    EXPECT_EQ(record.bytes(), QByteArray("#print@\r\nPer\xc3\xb2 \xe2\x82\xac\r\n"));
+}
+
+// --- Appending -----------------------------------------------------------------
+
+class AppendRecord : public qv::test::TempEnvTest
+{
+protected:
+    QString path() const { return env.tempFolder() + QStringLiteral("qvtest.tmp"); }
+};
+
+TEST_F(AppendRecord, AppendsAndCreatesTheFile)
+{
+    ASSERT_TRUE(spool::appendRecord(path(), "#newpage@\r\n"));
+    ASSERT_TRUE(spool::appendRecord(path(), "#newpage@\r\n"));
+    EXPECT_EQ(qv::test::readAll(path()), QByteArray("#newpage@\r\n#newpage@\r\n"));
+}
+
+TEST_F(AppendRecord, FailsInAMissingFolder)
+{
+    const QString missing = env.tempFolder() + QStringLiteral("nessuna/qv.tmp");
+    EXPECT_FALSE(spool::appendRecord(missing, "#newpage@\r\n"));
+    EXPECT_FALSE(QFile::exists(missing));
+    EXPECT_FALSE(spool::appendRecord(QString(), "#newpage@\r\n"));
+}
+
+// Simulates a disk that fills up in the middle of a record: the file-size
+// limit lets part of the record in, then write() fails with EFBIG.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+TEST_F(AppendRecord, FullDiskLeavesTheFileAsItWas)
+{
+    const QByteArray first = "#line@\r\n0,13,1,0,0,1\r\n1440,3000,5760,3600,#TRUE#,#FALSE#\r\n";
+    ASSERT_TRUE(spool::appendRecord(path(), first));
+    const QByteArray big = "#print@\r\n\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n1440,2880\r\n"
+                           + QByteArray(200, 'x') + "\r\n#endprint@\r\n";
+    {
+        FileSizeLimit limit(first.size() + 20);
+        EXPECT_FALSE(spool::appendRecord(path(), big));
+    }
+    EXPECT_EQ(qv::test::readAll(path()), first);
+    // With room again the next record goes in whole.
+    ASSERT_TRUE(spool::appendRecord(path(), big));
+    EXPECT_EQ(qv::test::readAll(path()), first + big);
+}
+
+} // namespace

@@ -1,0 +1,411 @@
+// qvpreview: preview, print, render and check spool files from the command line.
+#include "preview/FrmAnteprima.h"
+#include "replay/LetturaDati.h"
+#include "replay/MotoreStampa.h"
+#include "replay/PageSurface.h"
+#include "replay/SpoolLines.h"
+
+#include "platform/Platform.h"
+
+#include <qvpreview/Error.h>
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QImage>
+#include <QStringList>
+#include <QTextStream>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <optional>
+
+namespace {
+
+enum ExitCode { Ok = 0, Failure = 1, Usage = 2 };
+
+const char *const UsageText =
+    "Uso: qvpreview COMANDO FILE [OPZIONI]\n"
+    "\n"
+    "Comandi:\n"
+    "  view FILE                       apre l'anteprima di stampa del file di spool\n"
+    "  print FILE [--pages A-B] [--copies N] [--printer NOME | --pdf OUT.pdf]\n"
+    "                                  stampa le pagine A..B, N copie, sulla stampante\n"
+    "                                  indicata (predefinita: quella corrente) o in un PDF\n"
+    "  render FILE --page N [--zoom Z] --png OUT.png\n"
+    "                                  disegna la pagina N al Z per cento (100) in un PNG,\n"
+    "                                  senza bisogno di uno schermo\n"
+    "  check FILE                      legge tutto il file e riporta il primo errore con\n"
+    "                                  la sua riga, oppure le pagine e i record\n"
+    "\n"
+    "Opzioni generali:\n"
+    "  -h, --help                      mostra questo aiuto\n"
+    "  --version                       mostra la versione\n"
+    "  --list-printers                 elenca le stampanti installate\n";
+
+QTextStream &out()
+{
+    static QTextStream s(stdout);
+    return s;
+}
+
+QTextStream &err()
+{
+    static QTextStream s(stderr);
+    return s;
+}
+
+int usageError(const QString &message)
+{
+    err() << "qvpreview: " << message << "\n"
+          << "Provare 'qvpreview --help' per maggiori informazioni.\n";
+    err().flush();
+    return Usage;
+}
+
+int failure(const QString &message)
+{
+    err() << "qvpreview: " << message << "\n";
+    err().flush();
+    return Failure;
+}
+
+QString describe(const qv::Error &e)
+{
+    return QStringLiteral("errore %1 (%2): %3").arg(e.number()).arg(e.source(), e.description());
+}
+
+/// Command-line options after the command and the file.
+struct Options
+{
+    std::map<QString, QString> values;
+    QStringList positional;
+};
+
+/// Splits "--name value" and "--name=value" pairs; \a known lists the options
+/// that take a value. Returns an error message, or nothing.
+std::optional<QString> parseOptions(const QStringList &args, const QStringList &known, Options &options)
+{
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (!a.startsWith(QLatin1String("--"))) {
+            options.positional << a;
+            continue;
+        }
+        QString name = a.mid(2);
+        QString value;
+        const qsizetype eq = name.indexOf(QLatin1Char('='));
+        if (eq >= 0) {
+            value = name.mid(eq + 1);
+            name = name.left(eq);
+        } else if (known.contains(name)) {
+            if (i + 1 >= args.size())
+                return QStringLiteral("l'opzione --%1 richiede un valore").arg(name);
+            value = args[++i];
+        }
+        if (!known.contains(name))
+            return QStringLiteral("opzione sconosciuta: --%1").arg(name);
+        options.values[name] = value;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> parseInt(const QString &text, int minimum, int maximum)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < minimum || v > maximum)
+        return std::nullopt;
+    return v;
+}
+
+/// One pass over the file: the 1-based start position of every page.
+QList<qint64> pageStarts(const QString &path)
+{
+    qv::SpoolLineReader reader;
+    reader.open(path);
+    QList<qint64> starts{1};
+    while (!reader.atEnd()) {
+        if (reader.readRawLine() == "#newpage@")
+            starts << reader.position();
+    }
+    return starts;
+}
+
+bool checkReadable(const QString &path, QString &message)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        message = QStringLiteral("%1: file non trovato").arg(path);
+        return false;
+    }
+    if (!info.isFile() || !info.isReadable()) {
+        message = QStringLiteral("%1: non è un file leggibile").arg(path);
+        return false;
+    }
+    return true;
+}
+
+// --- check ------------------------------------------------------------------
+
+/// A drawing target that only counts what a replay draws.
+class CountingTarget : public qv::DrawTarget
+{
+public:
+    qv::TargetKind kind() const override { return qv::TargetKind::PageSurface; }
+    double TextHeight(const QString &text) override
+    {
+        return qv::textHeightTwips(qv::makeTwipsFont(state().font), text);
+    }
+    double TextWidth(const QString &text) override
+    {
+        return qv::textWidthTwips(qv::makeTwipsFont(state().font), text);
+    }
+    void Cls() override {}
+    void Print(const QString &) override { ++texts; }
+    void Line(double, double, double, double, qv::LineKind kind) override
+    {
+        if (kind == qv::LineKind::Line)
+            ++lines;
+        else
+            ++boxes;
+    }
+    void PSet(double, double, int32_t) override { ++points; }
+    void Circle(double, double, double, int32_t, double, double, double) override { ++circles; }
+    void PaintPicture(const qv::PictureData &, double, double, double, double) override { ++pictures; }
+
+    int texts = 0, lines = 0, boxes = 0, points = 0, circles = 0, pictures = 0;
+};
+
+int commandCheck(const QString &path)
+{
+    QString message;
+    if (!checkReadable(path, message))
+        return failure(message);
+    CountingTarget target;
+    try {
+        qv::LetturaDati::DisegnaPagina(target, path, -1);
+        const auto pages = pageStarts(path).size();
+        out() << path << ": valido\n"
+              << "pagine: " << pages << "\n"
+              << "testi: " << target.texts << "\n"
+              << "linee: " << target.lines << "\n"
+              << "riquadri: " << target.boxes << "\n"
+              << "punti: " << target.points << "\n"
+              << "cerchi: " << target.circles << "\n"
+              << "immagini: " << target.pictures << "\n";
+        out().flush();
+        return Ok;
+    } catch (const qv::Error &e) {
+        return failure(QStringLiteral("%1: %2").arg(path, describe(e)));
+    }
+}
+
+// --- render -----------------------------------------------------------------
+
+int commandRender(const QString &path, const Options &options)
+{
+    if (!options.values.count(QStringLiteral("page")))
+        return usageError(QStringLiteral("render richiede --page N"));
+    if (!options.values.count(QStringLiteral("png")))
+        return usageError(QStringLiteral("render richiede --png OUT.png"));
+    const auto page = parseInt(options.values.at(QStringLiteral("page")), 1, 32767);
+    if (!page)
+        return usageError(QStringLiteral("numero di pagina non valido: %1").arg(options.values.at(QStringLiteral("page"))));
+    int zoom = 100;
+    if (options.values.count(QStringLiteral("zoom"))) {
+        const auto z = parseInt(options.values.at(QStringLiteral("zoom")), 1, 1600);
+        if (!z)
+            return usageError(QStringLiteral("zoom non valido (da 1 a 1600): %1").arg(options.values.at(QStringLiteral("zoom"))));
+        zoom = *z;
+    }
+    QString message;
+    if (!checkReadable(path, message))
+        return failure(message);
+    try {
+        const QList<qint64> starts = pageStarts(path);
+        if (*page > starts.size())
+            return failure(QStringLiteral("%1: il documento ha %2 pagine, la pagina %3 non esiste")
+                               .arg(path).arg(starts.size()).arg(*page));
+        qv::FrmAnteprima window;
+        window.Aggiorna();
+        qv::PageSurface &surface = window.Picture2();
+        QString replayError;
+        try {
+            qv::LetturaDati::DisegnaPagina(surface, path, int16_t(*page), QVariant(false),
+                                           int32_t(starts[*page - 1]));
+        } catch (const qv::Error &e) {
+            // What was drawn stays drawn: the page is still written, with a warning.
+            replayError = describe(e);
+        }
+        const double pixelsPerTwip = zoom / 100.0 / qv::platform::twipsPerPixelX();
+        const QImage image = surface.Picture()->render(pixelsPerTwip);
+        const QString png = options.values.at(QStringLiteral("png"));
+        if (!image.save(png, "PNG"))
+            return failure(QStringLiteral("%1: impossibile scrivere il file").arg(png));
+        if (!replayError.isEmpty())
+            return failure(QStringLiteral("%1: pagina %2 disegnata solo in parte: %3").arg(path).arg(*page).arg(replayError));
+        out() << png << ": pagina " << *page << " di " << starts.size() << ", " << image.width() << " x "
+              << image.height() << " pixel\n";
+        out().flush();
+        return Ok;
+    } catch (const qv::Error &e) {
+        return failure(QStringLiteral("%1: %2").arg(path, describe(e)));
+    }
+}
+
+// --- print ------------------------------------------------------------------
+
+int commandPrint(const QString &path, const Options &options)
+{
+    qv::MotoreStampa engine;
+    if (options.values.count(QStringLiteral("pages"))) {
+        const QString range = options.values.at(QStringLiteral("pages"));
+        const QStringList parts = range.split(QLatin1Char('-'));
+        std::optional<int> first, last;
+        if (parts.size() == 1)
+            first = last = parseInt(parts[0], 1, 32767);
+        else if (parts.size() == 2) {
+            first = parseInt(parts[0], 1, 32767);
+            last = parseInt(parts[1], 1, 32767);
+        }
+        if (!first || !last || *first > *last)
+            return usageError(QStringLiteral("intervallo di pagine non valido: %1 (atteso A-B, con A <= B)").arg(range));
+        engine.setInizio(int16_t(*first));
+        engine.setFine(int16_t(*last));
+    }
+    if (options.values.count(QStringLiteral("copies"))) {
+        const auto copies = parseInt(options.values.at(QStringLiteral("copies")), 1, 999);
+        if (!copies)
+            return usageError(QStringLiteral("numero di copie non valido (da 1 a 999): %1").arg(options.values.at(QStringLiteral("copies"))));
+        engine.setCopie(int16_t(*copies));
+    }
+    const bool toPdf = options.values.count(QStringLiteral("pdf")) > 0;
+    const bool toPrinter = options.values.count(QStringLiteral("printer")) > 0;
+    if (toPdf && toPrinter)
+        return usageError(QStringLiteral("--printer e --pdf non si possono usare insieme"));
+    if (toPdf) {
+        qv::platform::setCurrentPrinter(qv::platform::pdfPrinterName());
+        qv::platform::setPdfOutputFile(QFileInfo(options.values.at(QStringLiteral("pdf"))).absoluteFilePath());
+    } else if (toPrinter) {
+        const QString name = options.values.at(QStringLiteral("printer"));
+        if (!qv::platform::setCurrentPrinter(name))
+            return failure(QStringLiteral("stampante sconosciuta: %1 (vedere --list-printers)").arg(name));
+    }
+    QString message;
+    if (!checkReadable(path, message))
+        return failure(message);
+    engine.setFileTemporaneo(QFileInfo(path).absoluteFilePath());
+    engine.setTitolo(QFileInfo(path).completeBaseName());
+    engine.setProgress([](int done, int total) {
+        err() << "\rstampa: foglio " << done << " di " << total;
+        if (done == total)
+            err() << "\n";
+        err().flush();
+    });
+    try {
+        engine.Stampa();
+    } catch (const qv::Error &e) {
+        return failure(QStringLiteral("%1: %2").arg(path, describe(e)));
+    }
+    const auto printer = qv::platform::currentPrinter();
+    out() << path << ": stampato su " << (printer ? printer->name : QStringLiteral("?"));
+    if (toPdf)
+        out() << " (" << qv::platform::pdfOutputFile() << ")";
+    out() << "\n";
+    out().flush();
+    return Ok;
+}
+
+// --- view -------------------------------------------------------------------
+
+int commandView(const QString &path)
+{
+    QString message;
+    if (!checkReadable(path, message))
+        return failure(message);
+    try {
+        const auto pages = pageStarts(path).size();
+        qv::FrmAnteprima window;
+        window.setFileTemporaneo(QFileInfo(path).absoluteFilePath());
+        window.setPagineTotali(int32_t(pages));
+        window.setTitolo(QFileInfo(path).fileName());
+        window.InizializzaAnteprima();
+        window.exec();
+        return Ok;
+    } catch (const qv::Error &e) {
+        return failure(QStringLiteral("%1: %2").arg(path, describe(e)));
+    }
+}
+
+bool haveDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (args.isEmpty())
+        return usageError(QStringLiteral("manca il comando"));
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("-h") || command == QLatin1String("--help") || command == QLatin1String("help")) {
+        std::fputs(UsageText, stdout);
+        return Ok;
+    }
+    if (command == QLatin1String("--version")) {
+        std::printf("qvpreview %d.%d.%d\n", QV_VERSION_MAJOR, QV_VERSION_MINOR, QV_VERSION_TWEAK);
+        return Ok;
+    }
+    const bool needsDisplay = command == QLatin1String("view");
+    if (needsDisplay && !haveDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return failure(QStringLiteral("view richiede uno schermo (DISPLAY non impostato); usare render o print"));
+    if (!needsDisplay && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        // Qt wants a private runtime folder and warns on every start without one.
+        const QByteArray runtime = QByteArray("/tmp/qvpreview-runtime-") + QByteArray::number(::getuid());
+        ::mkdir(runtime.constData(), 0700);
+        qputenv("XDG_RUNTIME_DIR", runtime);
+    }
+    QApplication app(argc, argv);
+
+    if (command == QLatin1String("--list-printers")) {
+        const auto current = qv::platform::currentPrinter();
+        for (const auto &p : qv::platform::printers())
+            out() << (current && current->name == p.name ? "* " : "  ") << p.name << "\n";
+        out().flush();
+        return Ok;
+    }
+    static const QStringList commands{QStringLiteral("view"), QStringLiteral("print"), QStringLiteral("render"),
+                                      QStringLiteral("check")};
+    if (!commands.contains(command))
+        return usageError(QStringLiteral("comando sconosciuto: %1").arg(command));
+
+    QStringList known;
+    if (command == QLatin1String("print"))
+        known = {QStringLiteral("pages"), QStringLiteral("copies"), QStringLiteral("printer"), QStringLiteral("pdf")};
+    else if (command == QLatin1String("render"))
+        known = {QStringLiteral("page"), QStringLiteral("zoom"), QStringLiteral("png")};
+    Options options;
+    if (const auto error = parseOptions(args, known, options))
+        return usageError(*error);
+    if (options.positional.size() != 1)
+        return usageError(options.positional.isEmpty() ? QStringLiteral("manca il file di spool")
+                                                        : QStringLiteral("troppi argomenti"));
+    const QString path = options.positional.first();
+
+    if (command == QLatin1String("check"))
+        return commandCheck(path);
+    if (command == QLatin1String("render"))
+        return commandRender(path, options);
+    if (command == QLatin1String("print"))
+        return commandPrint(path, options);
+    return commandView(path);
+}
