@@ -12,16 +12,19 @@
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
 #include "replay/PictureFile.h"
+#include "replay/TextMetrics.h"
 #include "replay/Win.h"
 
 #include <QFile>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QTextLayout>
 
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <vector>
 
 namespace qv {
 
@@ -96,25 +99,44 @@ QString PulisciTesto(QString text)
     return text;
 }
 
-/// A reader ends a text record at a line that reads exactly "#endprint@"
-/// (after CR LF or a LF alone). Such a line of the host's text gets a
-/// trailing space, so the rest of the text cannot turn into records.
+/// The tag lines of the file. A reader ends a text record at a line that
+/// reads exactly "#endprint@", and a scan for page starts takes any line that
+/// reads "#newpage@" as a page break, wherever it stands.
+bool isTagLine(QStringView line)
+{
+    static const QString Tags[] = {QStringLiteral("#print@"), QStringLiteral("#endprint@"),
+                                   QStringLiteral("#newpage@"), QStringLiteral("#line@"),
+                                   QStringLiteral("#pset@"), QStringLiteral("#circle@"),
+                                   QStringLiteral("#paint@")};
+    if (line.size() < 6 || line.front() != QLatin1Char('#') || line.back() != QLatin1Char('@'))
+        return false;
+    for (const QString &tag : Tags)
+        if (line == tag)
+            return true;
+    return false;
+}
+
+/// A line of the host's text that reads like a tag (after CR LF or a LF
+/// alone) gets a trailing space, so the text can neither end its own record
+/// early nor turn into records or page breaks.
 QString guardTextLines(const QString &text)
 {
-    static const QString End = QStringLiteral("#endprint@");
-    if (!text.contains(End))
+    if (!text.contains(QLatin1Char('@')))
         return text;
     QString out;
     out.reserve(text.size() + 4);
     qsizetype start = 0;
-    while (start <= text.size()) {
-        qsizetype lf = text.indexOf(QLatin1Char('\n'), start);
+    while (true) {
+        const qsizetype lf = text.indexOf(QLatin1Char('\n'), start);
         const qsizetype stop = lf < 0 ? text.size() : lf;
-        QString line = text.mid(start, stop - start);
+        QStringView line = QStringView(text).mid(start, stop - start);
         const bool cr = line.endsWith(QLatin1Char('\r'));
-        if ((cr ? line.chopped(1) : line) == End)
-            line.insert(End.size(), QLatin1Char(' '));
-        out += line;
+        const QStringView bare = cr ? line.chopped(1) : line;
+        out += bare;
+        if (isTagLine(bare))
+            out += QLatin1Char(' ');
+        if (cr)
+            out += QLatin1Char('\r');
         if (lf < 0)
             break;
         out += QLatin1Char('\n');
@@ -209,6 +231,81 @@ bool writableAsText(const QString &path)
             return false;
     return true;
 }
+
+
+/// Fitting a text into a field measures one prefix after the other, and each
+/// measure shapes the whole prefix. To spare the prefixes that cannot fit,
+/// the text is laid out once and every prefix's width read off that layout:
+/// it differs from the prefix measured alone by less than one em (a ligature
+/// or cluster at the cut), so a prefix whose laid-out width exceeds the field
+/// by more than an em is certainly too wide and needs no measuring. The
+/// prefixes that might fit are measured exactly, so the result is the same as
+/// measuring them all. Texts with tabs or right-to-left characters are always
+/// measured in full.
+class PrefixWidths
+{
+public:
+    PrefixWidths(const QString &text, const FontAttributes &font) : m_text(text), m_font(font) {}
+
+    /// True when the first \a length characters are certainly wider than \a field twips.
+    bool surelyWider(qsizetype length, double field)
+    {
+        if (!m_ready)
+            prepare();
+        if (!m_layout || length <= 0 || length >= m_text.size())
+            return false;
+        // Positions are read on demand: the word-breaking search only asks at its break spaces.
+        double &x = m_x[size_t(length)];
+        if (std::isnan(x))
+            x = m_line.cursorToX(int(length));
+        return x > field + m_margin;
+    }
+
+private:
+    void prepare()
+    {
+        m_ready = true;
+        for (QChar c : m_text) {
+            switch (c.direction()) {
+            case QChar::DirR:
+            case QChar::DirAL:
+            case QChar::DirRLE:
+            case QChar::DirRLO:
+            case QChar::DirRLI:
+            case QChar::DirAN:
+                return;
+            default:
+                break;
+            }
+            if (c == QLatin1Char('\t'))
+                return;
+        }
+        const QFont font = makeTwipsFont(m_font);
+        m_layout = std::make_unique<QTextLayout>(m_text, font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        m_layout->setTextOption(option);
+        m_layout->beginLayout();
+        m_line = m_layout->createLine();
+        if (m_line.isValid())
+            m_line.setLineWidth(std::numeric_limits<float>::max());
+        m_layout->endLayout();
+        if (!m_line.isValid()) {
+            m_layout.reset();
+            return;
+        }
+        m_x.assign(size_t(m_text.size()) + 1, std::numeric_limits<double>::quiet_NaN());
+        m_margin = font.pixelSize() + 2.0;
+    }
+
+    const QString &m_text;
+    FontAttributes m_font;
+    bool m_ready = false;
+    std::unique_ptr<QTextLayout> m_layout;
+    QTextLine m_line;
+    std::vector<double> m_x;
+    double m_margin = 0;
+};
 
 } // namespace
 
@@ -712,10 +809,14 @@ int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float
 
     QString piece = testo;
     double w = LarghezzaTestoTwips(piece);
+    PrefixWidths prefixes(testo, FontAttributes{m_fontName, m_fontSize, m_fontItalic, m_fontBold,
+                                                m_fontUnderline, m_fontStrikethru});
     if (!parolaIntera) {
         // Character by character; the piece may end in a space, which w includes.
         while (w > m && n > 0) {
             --n;
+            while (n > 0 && prefixes.surelyWider(n, m))
+                --n;
             piece.truncate(n);
             w = LarghezzaTestoTwips(piece);
         }
@@ -732,6 +833,8 @@ int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float
             if (n == 0)
                 return ImpaginaCampo(PosX, PosY, copia, limiteMax, Allineamento, false);
             removeTrailingSpaces(piece);
+            if (prefixes.surelyWider(piece.size(), m))
+                continue; // still too wide: on to the previous space
             w = LarghezzaTestoTwips(piece);
         }
     }
