@@ -2,6 +2,7 @@
 // Ending a document: the modal preview, printing through the print engine
 // (optionally after the print options dialog), and the about box.
 #include <qvpreview/PrintPreview.h>
+#include <qvpreview/VersionRecord.h>
 
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
@@ -19,6 +20,12 @@
 namespace qv {
 
 namespace {
+
+// The library's version record, kept in its own section of the shared
+// library even though nothing in the library refers to it by address.
+[[gnu::section("qv_version"), gnu::used]] const VersionRecord VersioneLibreria = {
+    {'Q', 'V', 'V', 'E', 'R', 'S', '1', '\0'}, "qvPreview",
+    QV_VERSION_MAJOR, QV_VERSION_MINOR, QV_VERSION_PATCH, QV_VERSION_TWEAK};
 
 /// The dialog gives pages as 32-bit numbers and the engine takes 16-bit
 /// ones: a page beyond the 16-bit range means "as far as it goes", never a
@@ -52,6 +59,11 @@ QString descrizione(std::exception_ptr errore)
 }
 
 } // namespace
+
+const VersionRecord &libraryVersion()
+{
+    return VersioneLibreria;
+}
 
 void PrintPreview::ApriAnteprima()
 {

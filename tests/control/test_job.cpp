@@ -7,6 +7,7 @@
 #include "support/TestEnv.h"
 
 #include <qvpreview/PrintPreview.h>
+#include <qvpreview/VersionRecord.h>
 
 #include <QAction>
 #include <QApplication>
@@ -24,6 +25,8 @@
 #include <QToolBar>
 
 #include <gtest/gtest.h>
+
+#include <dlfcn.h>
 
 #include <functional>
 
@@ -348,6 +351,29 @@ TEST_F(Job, AboutBoxIsModalAndClosesWithOk)
     ASSERT_TRUE(driver.shown());
     EXPECT_EQ(caption, QStringLiteral("Informazioni sul PrintPreview..."));
     EXPECT_TRUE(version.endsWith(QStringLiteral(" v1.2.48"))) << qPrintable(version);
+}
+
+TEST(LibraryVersion, IsEmbeddedInItsOwnSection)
+{
+    const VersionRecord &v = libraryVersion();
+    EXPECT_STREQ(v.product, "qvPreview");
+    EXPECT_EQ(v.major, 1);
+    EXPECT_EQ(v.minor, 2);
+    EXPECT_EQ(v.patch, 0);
+    EXPECT_EQ(v.revision, 48);
+    EXPECT_EQ(FrmInfo::TestoVersione(), QStringLiteral("qvPreview v1.2.48"));
+
+    // The bytes of the section in the library file, read without loading it.
+    Dl_info info{};
+    ASSERT_NE(dladdr(reinterpret_cast<const void *>(&v), &info), 0);
+    QProcess readelf;
+    readelf.start(QStringLiteral("readelf"),
+                  {QStringLiteral("--hex-dump=qv_version"), QFile::decodeName(info.dli_fname)});
+    ASSERT_TRUE(readelf.waitForFinished(30000));
+    const QString dump = QString::fromLatin1(readelf.readAllStandardOutput());
+    // "QVVERS1\0", then "qvPreview" and, 32 bytes in, 1, 2, 0 and 48 (0x30).
+    EXPECT_TRUE(dump.contains(QStringLiteral("51565645 52533100 71765072 65766965"))) << qPrintable(dump);
+    EXPECT_TRUE(dump.contains(QStringLiteral("01000200 00003000"))) << qPrintable(dump);
 }
 
 } // namespace
