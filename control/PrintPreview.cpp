@@ -12,16 +12,19 @@
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
 #include "replay/PictureFile.h"
+#include "replay/TextMetrics.h"
 #include "replay/Win.h"
 
 #include <QFile>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QTextLayout>
 
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <vector>
 
 namespace qv {
 
@@ -209,6 +212,81 @@ bool writableAsText(const QString &path)
             return false;
     return true;
 }
+
+
+/// Fitting a text into a field measures one prefix after the other, and each
+/// measure shapes the whole prefix. To spare the prefixes that cannot fit,
+/// the text is laid out once and every prefix's width read off that layout:
+/// it differs from the prefix measured alone by less than one em (a ligature
+/// or cluster at the cut), so a prefix whose laid-out width exceeds the field
+/// by more than an em is certainly too wide and needs no measuring. The
+/// prefixes that might fit are measured exactly, so the result is the same as
+/// measuring them all. Texts with tabs or right-to-left characters are always
+/// measured in full.
+class PrefixWidths
+{
+public:
+    PrefixWidths(const QString &text, const FontAttributes &font) : m_text(text), m_font(font) {}
+
+    /// True when the first \a length characters are certainly wider than \a field twips.
+    bool surelyWider(qsizetype length, double field)
+    {
+        if (!m_ready)
+            prepare();
+        if (!m_layout || length <= 0 || length >= m_text.size())
+            return false;
+        // Positions are read on demand: the word-breaking search only asks at its break spaces.
+        double &x = m_x[size_t(length)];
+        if (std::isnan(x))
+            x = m_line.cursorToX(int(length));
+        return x > field + m_margin;
+    }
+
+private:
+    void prepare()
+    {
+        m_ready = true;
+        for (QChar c : m_text) {
+            switch (c.direction()) {
+            case QChar::DirR:
+            case QChar::DirAL:
+            case QChar::DirRLE:
+            case QChar::DirRLO:
+            case QChar::DirRLI:
+            case QChar::DirAN:
+                return;
+            default:
+                break;
+            }
+            if (c == QLatin1Char('\t'))
+                return;
+        }
+        const QFont font = makeTwipsFont(m_font);
+        m_layout = std::make_unique<QTextLayout>(m_text, font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        m_layout->setTextOption(option);
+        m_layout->beginLayout();
+        m_line = m_layout->createLine();
+        if (m_line.isValid())
+            m_line.setLineWidth(std::numeric_limits<float>::max());
+        m_layout->endLayout();
+        if (!m_line.isValid()) {
+            m_layout.reset();
+            return;
+        }
+        m_x.assign(size_t(m_text.size()) + 1, std::numeric_limits<double>::quiet_NaN());
+        m_margin = font.pixelSize() + 2.0;
+    }
+
+    const QString &m_text;
+    FontAttributes m_font;
+    bool m_ready = false;
+    std::unique_ptr<QTextLayout> m_layout;
+    QTextLine m_line;
+    std::vector<double> m_x;
+    double m_margin = 0;
+};
 
 } // namespace
 
@@ -712,10 +790,14 @@ int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float
 
     QString piece = testo;
     double w = LarghezzaTestoTwips(piece);
+    PrefixWidths prefixes(testo, FontAttributes{m_fontName, m_fontSize, m_fontItalic, m_fontBold,
+                                                m_fontUnderline, m_fontStrikethru});
     if (!parolaIntera) {
         // Character by character; the piece may end in a space, which w includes.
         while (w > m && n > 0) {
             --n;
+            while (n > 0 && prefixes.surelyWider(n, m))
+                --n;
             piece.truncate(n);
             w = LarghezzaTestoTwips(piece);
         }
@@ -732,6 +814,8 @@ int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float
             if (n == 0)
                 return ImpaginaCampo(PosX, PosY, copia, limiteMax, Allineamento, false);
             removeTrailingSpaces(piece);
+            if (prefixes.surelyWider(piece.size(), m))
+                continue; // still too wide: on to the previous space
             w = LarghezzaTestoTwips(piece);
         }
     }

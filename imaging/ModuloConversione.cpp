@@ -6,7 +6,7 @@
 #include "qvpreview/Error.h"
 #include "replay/PageSurface.h"
 
-#include <QSaveFile>
+#include <QFile>
 #include <QtEndian>
 
 #include <array>
@@ -149,11 +149,14 @@ std::optional<Dib256> CreaDIB256(int32_t width, int32_t height)
 
 bool ScriviFileBitmap(const QByteArray &info, const QByteArray &pixels, const QString &path)
 {
-    // Written beside the target and renamed over it once complete, so the
-    // path never holds a half-written bitmap.
+    // Written in place, not through a temporary file and a rename: the file is
+    // the preview's own throw-away page image, the caller falls back to the
+    // full-colour page on false, and the disk sync that a safe replacement
+    // needs would cost several times the conversion on every page shown. A
+    // file whose writing failed part-way stays, closed.
     // Unbuffered, so that a short write shows in write()'s result.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return false;
     char header[kFileHeaderBytes] = {};
     header[0] = 'B';
@@ -172,11 +175,8 @@ bool ScriviFileBitmap(const QByteArray &info, const QByteArray &pixels, const QS
         written = file.write(pixels);
         failed = ErroreScrittura(written >= 0, pixels.size(), written);
     }
-    if (failed) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    file.close();
+    return !failed && file.error() == QFileDevice::NoError;
 }
 
 bool SalvaBitmap256(const QImage &image, const QString &path)

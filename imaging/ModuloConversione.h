@@ -21,9 +21,8 @@ namespace qv::ModuloConversione {
 /// completely; false for an empty path, a missing surface or any failure.
 ///
 /// Each pixel becomes the halftone colour that CPalette::ClosestIndex() picks
-/// for it (no dithering). The file is written to a temporary file beside
-/// \a path and renamed over it once complete: on false \a path keeps what it
-/// held before.
+/// for it (no dithering). An existing file is replaced; when writing fails
+/// part-way the result is false and the shorter file stays.
 bool SalvaBitmap256(const PageSurface *picture, const QString &path, double pixelsPerTwip = 0);
 
 /// The same for an image already rendered (a null image gives false).

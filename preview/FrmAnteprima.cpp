@@ -29,6 +29,7 @@
 
 #include <qvpreview/Error.h>
 #include <qvpreview/Types.h>
+#include <qvpreview/qvUtilita.h>
 
 #include <cmath>
 #include <exception>
@@ -63,12 +64,6 @@ public:
     CursoreOccupato(const CursoreOccupato &) = delete;
     CursoreOccupato &operator=(const CursoreOccupato &) = delete;
 };
-
-bool isWindowsNT()
-{
-    const auto version = platform::systemVersion();
-    return version && version->platformId == 2;
-}
 
 int px(double twips, double twipsPerPixel)
 {
@@ -119,7 +114,7 @@ FrmAnteprima::~FrmAnteprima()
 
 QString FrmAnteprima::IndirizzoSito()
 {
-    return QStringLiteral("https://qvpreview.example.org");
+    return QString::fromLatin1(qvUtilita::SitoWeb);
 }
 
 void FrmAnteprima::setStampaHookForTesting(std::function<void(const MotoreStampa &)> hook)
@@ -282,7 +277,7 @@ void FrmAnteprima::load()
 void FrmAnteprima::leggiQualita()
 {
     try {
-        const QString predefinito = isWindowsNT() ? QStringLiteral("Min") : QStringLiteral("Max");
+        const QString predefinito = qvUtilita().IsWindowsNT() ? QStringLiteral("Min") : QStringLiteral("Max");
         const QString valore = platform::readUserSetting(QualitaApp, QualitaSection, QualitaKey, predefinito);
         chkMassima->setChecked(valore.toUpper() == QStringLiteral("MAX"));
     } catch (...) {
@@ -455,7 +450,7 @@ bool FrmAnteprima::eventFilter(QObject *watched, QEvent *e)
     } else if (watched == lblsito) {
         if (e->type() == QEvent::MouseButtonRelease
             && static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton) {
-            platform::openUrl(IndirizzoSito());
+            qvUtilita().Homepage(int32_t(winId()));
             return true;
         }
     }

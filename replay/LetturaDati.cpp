@@ -8,7 +8,7 @@
 #include <qvpreview/Error.h>
 
 #include <QByteArray>
-#include <QFile>
+#include <QFileInfo>
 
 #include <charconv>
 #include <cfloat>
@@ -24,6 +24,7 @@ const QString Source = QStringLiteral("DisegnaPagina");
 // Classic error numbers of the file and conversion services.
 constexpr int ErrOutOfMemory = 7;
 constexpr int ErrOverflow = 6;
+constexpr int ErrFileNotFound = 53;
 constexpr int ErrInputPastEnd = 62;
 constexpr int ErrBadRecordNumber = 63;
 constexpr int ErrInvalidPicture = 481;
@@ -284,7 +285,7 @@ void drawText(DrawTarget &t, SpoolStream &in)
         const QByteArray line = in.readLine(QStringLiteral("\"#endprint@\""));
         if (line == TagEndPrint)
             break;
-        if (collected.size() + line.size() + 2 > MaxTextBytes)
+        if (collected.size() + line.size() > MaxTextBytes)
             in.fail(ErrOutOfMemory, QStringLiteral("testo oltre %1 byte senza \"#endprint@\"").arg(MaxTextBytes));
         collected += line;
         collected += "\r\n";
@@ -359,11 +360,15 @@ void drawPicture(DrawTarget &t, SpoolStream &in)
     const float width = in.single("larghezza");
     const float height = in.single("altezza");
     in.endGroup();
-    QString why;
-    const std::optional<PictureData> picture = PictureData::load(path, &why);
+    // Only a regular file can hold a picture: a device or a pipe could be
+    // read without end.
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        in.fail(ErrFileNotFound, QStringLiteral("immagine non caricabile \"%1\" (file non trovato)").arg(path));
+    QString why = QStringLiteral("non è un file");
+    const std::optional<PictureData> picture = info.isFile() ? PictureData::load(path, &why) : std::nullopt;
     if (!picture)
-        in.fail(path.isEmpty() || !QFile::exists(path) ? 53 : ErrInvalidPicture,
-                QStringLiteral("immagine non caricabile \"%1\" (%2)").arg(path, why));
+        in.fail(ErrInvalidPicture, QStringLiteral("immagine non caricabile \"%1\" (%2)").arg(path, why));
     t.PaintPicture(*picture, x, y, width, height);
 }
 

@@ -1,6 +1,7 @@
 // qvPreview - print preview for Qt applications.
 #include "replay/PainterTarget.h"
 
+#include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
@@ -63,10 +64,10 @@ class PainterTarget::Figure
 public:
     Figure(QPainter &painter, int32_t drawMode, bool rasterOps)
         : m_painter(painter)
+        , m_oldMode(painter.compositionMode())
+        , m_oldAntialiasing(painter.testRenderHint(QPainter::Antialiasing))
     {
-        m_painter.save();
-        using CM = QPainter::CompositionMode;
-        CM op = QPainter::CompositionMode_SourceOver;
+        QPainter::CompositionMode op = QPainter::CompositionMode_SourceOver;
         switch (drawMode) {
         case 1: m_colour = Colour::Black; break;
         case 2: op = QPainter::RasterOp_NotSourceAndNotDestination; m_colour = Colour::Black; break;
@@ -88,12 +89,21 @@ public:
         if (op != QPainter::CompositionMode_SourceOver && rasterOps) {
             m_colour = Colour::Pen;
             m_painter.setRenderHint(QPainter::Antialiasing, false);
-            m_painter.setCompositionMode(CM(op));
         } else {
-            m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            op = QPainter::CompositionMode_SourceOver;
         }
+        // Only what changes is set and put back: a vector device writes
+        // every state change into its output.
+        if (op != m_oldMode)
+            m_painter.setCompositionMode(op);
     }
-    ~Figure() { m_painter.restore(); }
+    ~Figure()
+    {
+        if (m_painter.compositionMode() != m_oldMode)
+            m_painter.setCompositionMode(m_oldMode);
+        if (m_painter.testRenderHint(QPainter::Antialiasing) != m_oldAntialiasing)
+            m_painter.setRenderHint(QPainter::Antialiasing, m_oldAntialiasing);
+    }
     Figure(const Figure &) = delete;
     Figure &operator=(const Figure &) = delete;
 
@@ -112,6 +122,8 @@ public:
 private:
     enum class Colour { Pen, Black, White, Inverted };
     QPainter &m_painter;
+    QPainter::CompositionMode m_oldMode;
+    bool m_oldAntialiasing;
     Colour m_colour = Colour::Pen;
     bool m_draw = true;
 };
@@ -139,14 +151,28 @@ double PainterTarget::pixelsPerTwip() const
     return det > 0 ? std::sqrt(det) : 1.0;
 }
 
+const QFont &PainterTarget::currentFont()
+{
+    if (!m_fontValid || !(m_fontKey == m_state.font)) {
+        m_fontKey = m_state.font;
+        m_font = makeTwipsFont(m_fontKey);
+        const QFontMetricsF metrics(m_font);
+        m_ascent = metrics.ascent();
+        m_lineHeight = metrics.ascent() + metrics.descent();
+        m_fontValid = true;
+    }
+    return m_font;
+}
+
 double PainterTarget::TextHeight(const QString &text)
 {
-    return textHeightTwips(makeTwipsFont(m_state.font), text);
+    currentFont();
+    return m_lineHeight * double(text.count(QLatin1Char('\n')) + 1);
 }
 
 double PainterTarget::TextWidth(const QString &text)
 {
-    return textWidthTwips(makeTwipsFont(m_state.font), text);
+    return textWidthTwips(currentFont(), text);
 }
 
 void PainterTarget::Cls()
@@ -192,7 +218,6 @@ QPen PainterTarget::makePen(const QColor &color) const
 
 QBrush PainterTarget::fillBrush(const QColor &color) const
 {
-    // Hatches are cosmetic: their lines lie 8 device pixels apart.
     switch (m_state.fillStyle) {
     case 0: return QBrush(color, Qt::SolidPattern);
     case 2: return QBrush(color, Qt::HorPattern);
@@ -205,17 +230,42 @@ QBrush PainterTarget::fillBrush(const QColor &color) const
     }
 }
 
+void PainterTarget::fill(const QPainterPath &path, const QBrush &brush)
+{
+    if (brush.style() == Qt::NoBrush)
+        return;
+    m_painter->setPen(Qt::NoPen);
+    if (brush.style() == Qt::SolidPattern) {
+        m_painter->setBrush(brush);
+        m_painter->drawPath(path);
+        return;
+    }
+    // A hatch belongs to the page, not to the device: one pattern pixel is
+    // HatchPixelTwips, so its lines lie 120 twips apart on the preview at
+    // every zoom and on every printer alike (8 screen pixels at 100 %).
+    QBrush hatch = brush;
+    hatch.setTransform(QTransform::fromScale(HatchPixelTwips, HatchPixelTwips));
+    const bool cosmetic = !m_painter->testRenderHint(QPainter::NonCosmeticBrushPatterns);
+    if (cosmetic)
+        m_painter->setRenderHint(QPainter::NonCosmeticBrushPatterns, true);
+    m_painter->setBrush(hatch);
+    m_painter->drawPath(path);
+    if (cosmetic)
+        m_painter->setRenderHint(QPainter::NonCosmeticBrushPatterns, false);
+}
+
 void PainterTarget::Print(const QString &text)
 {
-    const QFont font = makeTwipsFont(m_state.font);
-    const double line = lineHeightTwips(font);
-    const double ascent = ascentTwips(font);
+    const QFont &font = currentFont();
+    const double line = m_lineHeight;
+    const double ascent = m_ascent;
     const double x = limited(m_state.currentX);
     double y = limited(m_state.currentY);
     const QStringList lines = splitTextLines(text);
     if (m_painter) {
-        m_painter->save();
-        m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        // Text is always drawn as a plain copy, whatever DrawMode says.
+        if (m_painter->compositionMode() != QPainter::CompositionMode_SourceOver)
+            m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
         m_painter->setFont(font);
         m_painter->setPen(rgb(m_state.foreColor));
         double lineTop = y;
@@ -226,7 +276,6 @@ void PainterTarget::Print(const QString &text)
             m_painter->drawText(QPointF(x, lineTop + ascent), part);
             lineTop += line;
         }
-        m_painter->restore();
     }
     m_state.currentY = y + line * double(lines.size());
 }
@@ -260,12 +309,9 @@ void PainterTarget::Line(double x1, double y1, double x2, double y2, LineKind ki
         m_painter->drawRect(box.adjusted(-halfPen, -halfPen, halfPen, halfPen));
         return;
     }
-    const QBrush brush = fillBrush(figure.colour(rgb(m_state.fillColor)));
-    if (brush.style() != Qt::NoBrush) {
-        m_painter->setPen(Qt::NoPen);
-        m_painter->setBrush(brush);
-        m_painter->drawRect(box);
-    }
+    QPainterPath area;
+    area.addRect(box);
+    fill(area, fillBrush(figure.colour(rgb(m_state.fillColor))));
     m_painter->setPen(pen);
     m_painter->setBrush(Qt::NoBrush);
     m_painter->drawRect(box);
@@ -361,14 +407,8 @@ void PainterTarget::Circle(double x, double y, double radius, int32_t color, dou
         }
         closed = radiusAtStart && radiusAtEnd;
     }
-    if (closed) {
-        const QBrush brush = fillBrush(figure.colour(rgb(m_state.fillColor)));
-        if (brush.style() != Qt::NoBrush) {
-            m_painter->setPen(Qt::NoPen);
-            m_painter->setBrush(brush);
-            m_painter->drawPath(path);
-        }
-    }
+    if (closed)
+        fill(path, fillBrush(figure.colour(rgb(m_state.fillColor))));
     m_painter->setPen(pen);
     m_painter->setBrush(Qt::NoBrush);
     m_painter->drawPath(path);

@@ -8,9 +8,11 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QFont>
 #include <QPen>
 
 class QPainter;
+class QPainterPath;
 
 namespace qv {
 
@@ -43,6 +45,9 @@ public:
     /// Coordinates beyond this many twips from the origin are clamped: no page
     /// is that large, and the rasteriser stays within its fixed-point range.
     static constexpr double CoordinateLimit = 1.0e7;
+    /// Size of one pixel of a hatch pattern (FillStyle 2 to 7): one pixel of
+    /// a 96-dpi screen at 100 %, on every device.
+    static constexpr double HatchPixelTwips = 15.0;
 
 protected:
     /// For targets that make their painter after the base (the printer).
@@ -56,9 +61,17 @@ private:
     class Figure;
     QPen makePen(const QColor &color) const;
     QBrush fillBrush(const QColor &color) const;
+    void fill(const QPainterPath &path, const QBrush &brush);
+
+    const QFont &currentFont();
 
     QPainter *m_painter = nullptr;
     TargetKind m_kind;
+    FontAttributes m_fontKey;
+    QFont m_font;
+    double m_ascent = 0;
+    double m_lineHeight = 0;
+    bool m_fontValid = false;
 };
 
 } // namespace qv

@@ -35,18 +35,26 @@ QByteArray SpoolLineReader::readRawLine()
     if (atEnd())
         throw Error(62, QStringLiteral("LetturaDati"),
                     QStringLiteral("Input oltre la fine del file dopo la riga %1").arg(m_line));
-    QByteArray line = m_file.readLine(MaxLineBytes + 2);
+    // Read in small pieces: asking QIODevice for a line of up to MaxLineBytes
+    // would allocate that much for every line.
+    QByteArray line;
+    char piece[4096];
+    for (;;) {
+        const qint64 n = m_file.readLine(piece, qint64(sizeof piece));
+        if (n <= 0)
+            break;
+        line.append(piece, qsizetype(n));
+        if (piece[n - 1] == '\n' || line.size() > MaxLineBytes + 1)
+            break;
+    }
     ++m_line;
-    if (line.endsWith('\n')) {
+    if (line.endsWith('\n'))
         line.chop(1);
-        if (line.endsWith('\r'))
-            line.chop(1);
-    } else if (!m_file.atEnd()) {
+    if (line.endsWith('\r'))
+        line.chop(1);
+    if (line.size() > MaxLineBytes)
         throw Error(62, QStringLiteral("LetturaDati"),
                     QStringLiteral("Riga %1 troppo lunga (oltre %2 byte)").arg(m_line).arg(MaxLineBytes));
-    } else if (line.endsWith('\r')) {
-        line.chop(1);
-    }
     return line;
 }
 

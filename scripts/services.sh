@@ -25,6 +25,10 @@ if command -v cupsd >/dev/null 2>&1; then
     $SUDO cupsenable qvtest
     $SUDO cupsaccept qvtest
   fi
+  # cups-pdf re-renders every job through PostScript; with pdftocairo the text
+  # stays extractable (pdftotext), where the default renderer turns it into
+  # Type 3 glyphs without a usable mapping.
+  $SUDO lpadmin -p qvtest -o pdftops-renderer-default=pdftocairo
   lpstat -r
 fi
 

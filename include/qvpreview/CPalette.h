@@ -113,14 +113,15 @@ public:
     /// Writes the raw palette block at byte offset \a lPosition of a new file
     /// that replaces \a sFileName (the bytes before the offset are zero).
     /// The file is replaced only once it has been written in full: on false
-    /// the old file is intact. An empty palette writes the count 0 and then
-    /// throws 9.
+    /// the old file is intact. The new file is written beside the old one
+    /// and renamed over it, so the folder must be writable. An empty palette
+    /// writes the count 0 and then throws 9.
     bool Save(const QString &sFileName, int32_t lPosition = 0);
 
     /// Writes the palette text file: "JASC", "0100", the count, then one
     /// "red green blue" line per entry, lines ended by CR LF except the last.
     /// True, or throws; the old file is replaced only once the new one has
-    /// been written in full.
+    /// been written in full (beside it, in the same folder).
     bool SaveToJASCFile(const QString &sFileName);
     /// Replaces the entries by every line of the file that holds exactly
     /// three fields separated by single spaces (lines end with CR LF; the

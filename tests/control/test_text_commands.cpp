@@ -336,3 +336,67 @@ TEST_F(Text, MeasuresInTheCurrentFontAndScale)
 }
 
 } // namespace
+
+namespace {
+
+// The field layout measured the slow way: every prefix on its own.
+int32_t referenceFit(PrintPreview &pp, QString text, float field, bool words)
+{
+    text = text.left(250);
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    qsizetype n = text.size();
+    if (n == 0)
+        return 0;
+    QString piece = text;
+    float w = pp.TextWidth(piece);
+    if (!words) {
+        while (w > field && n > 0)
+            w = pp.TextWidth(piece = text.left(--n));
+        return int32_t(n);
+    }
+    while (w > field && n > 0) {
+        do
+            piece = piece.left(--n);
+        while (n > 0 && !piece.endsWith(QLatin1Char(' ')));
+        if (n == 0)
+            return referenceFit(pp, text, field, false);
+        while (piece.endsWith(QLatin1Char(' ')))
+            piece.chop(1);
+        w = pp.TextWidth(piece);
+    }
+    return int32_t(n);
+}
+
+class FieldFit : public qv::test::TempEnvTest, public ::testing::WithParamInterface<const char *>
+{
+};
+
+TEST_P(FieldFit, SameAsMeasuringEveryPrefix)
+{
+    qv::test::TempEnv::noPrinters();
+    PrintPreview pp;
+    const QString text = QString::fromUtf8(GetParam()).repeated(4);
+    for (bool words : {true, false}) {
+        for (float field = 150; field < 16000; field += 377) {
+            SCOPED_TRACE(testing::Message() << "field " << field << " words " << words);
+            const int32_t expected = referenceFit(pp, text, field, words);
+            int32_t got = -2;
+            try {
+                got = pp.StampaCampo(0, 0, text, field, PP_Sinistra, words);
+            } catch (const Error &) {
+                got = -1;
+            }
+            if (got != -1)
+                EXPECT_EQ(got, expected);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, FieldFit,
+                         ::testing::Values("Fornitura di materiale elettrico per l'impianto, ",
+                                           "affinché fiordalisi e ﬂuffy waffle officina fiffle ",
+                                           "WWW iii MMM lll ... ,,, ", "Perché però così è già là: caffè ",
+                                           "supercalifragilistichespiralidoso"));
+
+} // namespace

@@ -18,7 +18,6 @@
 #include <functional>
 #include <set>
 #include <tuple>
-#include <unistd.h>
 
 using qv::CPalette;
 using qv::PaletteEntry;
@@ -404,16 +403,15 @@ TEST_F(RawBlock, UnwritableFolderKeepsTheOldFile)
     ASSERT_TRUE(QDir().mkpath(folder));
     ASSERT_TRUE(old.Save(folder + QStringLiteral("p.pal")));
     const QByteArray before = readAll(folder + QStringLiteral("p.pal"));
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-    if (::access(QFile::encodeName(folder).constData(), W_OK) == 0) {
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        GTEST_SKIP() << "folder permissions do not bind this user";
-    }
     CPalette p;
     p.CreateWebSafe();
-    EXPECT_FALSE(p.Save(folder + QStringLiteral("p.pal")));
-    EXPECT_EQ(errorOf([&] { p.SaveToJASCFile(folder + QStringLiteral("p.pal")); }), 75);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    {
+        ReadOnlyFolder readOnly(folder);
+        if (!readOnly.active())
+            GTEST_SKIP() << "no way to make a folder read-only here";
+        EXPECT_FALSE(p.Save(folder + QStringLiteral("p.pal")));
+        EXPECT_EQ(errorOf([&] { p.SaveToJASCFile(folder + QStringLiteral("p.pal")); }), 75);
+    }
     EXPECT_EQ(readAll(folder + QStringLiteral("p.pal")), before);
 }
 

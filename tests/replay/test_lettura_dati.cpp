@@ -3,6 +3,7 @@
 #include "SpoolFixture.h"
 
 #include "replay/LetturaDati.h"
+#include "replay/SpoolLines.h"
 #include "support/TestEnv.h"
 
 #include <qvpreview/Error.h>
@@ -327,6 +328,46 @@ TEST_F(Replay, ErrorAfterAStoredPositionNamesTheLineFromThere)
     EXPECT_THAT(e.description().toStdString(),
                 HasSubstr(QStringLiteral("riga 3 dalla posizione %1").arg(start).toStdString()));
     EXPECT_EQ(replayError(t, path, 2, -5).number(), 63);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Replay, LineLongerThanEightMebibytesIsAnErrorNotAnAllocation)
+{
+    const QString path = env.tempFolder() + "qvlong.tmp";
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("#pset@\r\n0,13,1,0,0,1\r\n1,1\r\n#print@\r\n\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n1,2\r\n");
+        f.write(QByteArray(SpoolLineReader::MaxLineBytes + 10, 'x'));
+        f.write("\r\n#endprint@\r\n");
+    }
+    RecordingTarget t;
+    const Error e = replayError(t, path);
+    EXPECT_EQ(e.number(), 62);
+    EXPECT_THAT(e.description().toStdString(), HasSubstr("riga 7"));
+    EXPECT_EQ(t.drawing(), QStringList({"Cls", "PSet 1,1 0"}));
+}
+
+TEST_F(Replay, LineOfExactlyTheLimitIsRead)
+{
+    const QString path = env.tempFolder() + "qvlimit.tmp";
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("#print@\r\n\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n1,2\r\n");
+        f.write(QByteArray(SpoolLineReader::MaxLineBytes, 'x'));
+        f.write("\r\n#endprint@\r\n");
+    }
+    struct Lengths : RecordingTarget
+    {
+        qsizetype printed = -1;
+        void Print(const QString &text) override { printed = text.size(); }
+    } t;
+    LetturaDati::DisegnaPagina(t, path, 1);
+    EXPECT_EQ(t.printed, SpoolLineReader::MaxLineBytes);
 }
 
 } // namespace

@@ -252,11 +252,19 @@ TEST_F(SurfaceTest, PointIsDrawWidthPixelsAcross)
 class FillStyles : public SurfaceTest, public ::testing::WithParamInterface<int>
 {
 protected:
+    // Hatches are in page units (15 twips a pattern pixel): rendered at 15
+    // twips a pixel, a 1200-twip box is 80 pixels with the 8-pixel hatch.
     QImage filledBox()
     {
+        surface.setSize(1200, 1200);
         stroke(0, 13, 1, 5, 0x0000FF, GetParam());
-        surface.Line(0, 0, 800, 800, LineKind::Box);
-        return renderExact(surface);
+        surface.Line(0, 0, 1200, 1200, LineKind::Box);
+        QImage image(80, 80, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.scale(1 / 15.0, 1 / 15.0);
+        surface.Picture()->paint(painter);
+        return image;
     }
     static bool red(const QImage &image, int x, int y) { return image.pixel(x, y) == qRgb(255, 0, 0); }
 };
@@ -297,6 +305,26 @@ TEST_P(FillStyles, PaintTheirPatternInTheFillColour)
 }
 
 INSTANTIATE_TEST_SUITE_P(AllEight, FillStyles, ::testing::Range(0, 8));
+
+TEST_F(SurfaceTest, HatchSpacingFollowsTheZoom)
+{
+    stroke(0, 13, 1, 5, 0x0000FF, 2);
+    surface.Line(0, 0, 800, 800, LineKind::Box);
+    const FrozenPage page = surface.Picture();
+    for (double zoom : {1.0, 2.0, 4.0}) {
+        const QImage image = page->render(zoom / 15.0);
+        // Hatch lines down the middle column: one every 120 twips at every zoom.
+        int lines = 0;
+        bool inLine = false;
+        for (int y = 0; y < image.height(); ++y) {
+            const QRgb c = image.pixel(image.width() / 2, y);
+            const bool red = qRed(c) > 200 && qGreen(c) < 128;
+            lines += red && !inLine;
+            inLine = red;
+        }
+        EXPECT_NEAR(lines, 800 / 120.0, 1) << "zoom " << zoom;
+    }
+}
 
 TEST_F(SurfaceTest, FilledBoxUsesThePenColourWhateverTheFillStyle)
 {

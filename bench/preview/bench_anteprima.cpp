@@ -1,0 +1,281 @@
+// The preview window against Qt's QPrintPreviewWidget on the same
+// invoice-like document: opening to the first page shown (with peak memory),
+// changing page in a 10,000-page document, and one zoom step, with
+// "Massima qualità" on and off.
+//
+// Peak memory is the process's resident high-water mark (VmHWM), reset
+// before each measurement through /proc/self/clear_refs.
+#include "platform/Platform.h"
+#include "preview/FrmAnteprima.h"
+#include "preview/ImmaginePagina.h"
+#include "tests/preview/SpoolDiProva.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QGraphicsView>
+#include <QPainter>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr int Righe = 20;
+
+QTemporaryDir *folder = nullptr;
+
+QString documento(int pagine)
+{
+    static std::map<int, QString> made;
+    auto it = made.find(pagine);
+    if (it != made.end())
+        return it->second;
+    const QString path = folder->filePath(QStringLiteral("fattura-%1.tmp").arg(pagine));
+    if (!qv::test::scriviDocumento(path, pagine, true, Righe))
+        qFatal("cannot write %s", qPrintable(path));
+    made[pagine] = path;
+    return path;
+}
+
+void resetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+double peakMiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024.0;
+    return 0;
+}
+
+// --- The same invoice painted directly for Qt's preview -----------------------
+
+void testo(QPainter &p, double x, double y, const QString &text, int size = 10, bool bold = false)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(size * 20); // twips
+    font.setBold(bold);
+    p.setFont(font);
+    p.drawText(QPointF(x, y - QFontMetricsF(font).descent()), text);
+}
+
+void paginaFatturaQt(QPainter &p, int n)
+{
+    testo(p, 1440, 1440, QStringLiteral("Fattura n. %1").arg(n), 16, true);
+    testo(p, 1440, 1800, QStringLiteral("Ditta Esempio S.r.l. - Via Roma 1 - 00100 Roma"));
+    testo(p, 7200, 2400, QStringLiteral("Spett.le Cliente %1").arg(n));
+    p.drawRect(QRectF(QPointF(1440, 3000), QPointF(10080, 3000 + 300 * (Righe + 1))));
+    p.drawLine(QPointF(1440, 3300), QPointF(10080, 3300));
+    testo(p, 1500, 3250, QStringLiteral("Descrizione"));
+    testo(p, 6000, 3250, QStringLiteral("Quantita'"));
+    testo(p, 7500, 3250, QStringLiteral("Prezzo"));
+    testo(p, 9000, 3250, QStringLiteral("Importo"));
+    for (int r = 0; r < Righe; ++r) {
+        const double y = 3550 + 300 * r;
+        testo(p, 1500, y, QStringLiteral("Articolo %1").arg(n * 100 + r));
+        testo(p, 6000, y, QString::number(r + 1));
+        testo(p, 7500, y, QStringLiteral("%1.50").arg(10 + r));
+        testo(p, 9000, y, QStringLiteral("%1.00").arg((r + 1) * (10 + r)));
+    }
+    testo(p, 7500, 3600 + 300 * (Righe + 1), QStringLiteral("Totale"), 12, true);
+}
+
+struct QtPreview
+{
+    explicit QtPreview(int pagine)
+        : printer(QPrinter::HighResolution)
+    {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(folder->filePath(QStringLiteral("qt.pdf")));
+        widget = std::make_unique<QPrintPreviewWidget>(&printer);
+        QObject::connect(widget.get(), &QPrintPreviewWidget::paintRequested, [pagine](QPrinter *pr) {
+            QPainter p(pr);
+            const double scale = pr->resolution() / 1440.0;
+            for (int n = 1; n <= pagine; ++n) {
+                if (n > 1)
+                    pr->newPage();
+                p.save();
+                p.scale(scale, scale);
+                paginaFatturaQt(p, n);
+                p.restore();
+            }
+        });
+        widget->resize(581, 396);
+    }
+    void mostra()
+    {
+        widget->show();
+        widget->updatePreview();
+        dipingi();
+    }
+    void dipingi()
+    {
+        if (auto *view = widget->findChild<QGraphicsView *>())
+            view->viewport()->repaint();
+    }
+    QPrinter printer;
+    std::unique_ptr<QPrintPreviewWidget> widget;
+};
+
+// --- Ours ------------------------------------------------------------------------
+
+std::unique_ptr<qv::FrmAnteprima> apri(int pagine, bool massima)
+{
+    qv::platform::writeUserSetting("QVPREVIEW", "OPZIONE", "QUALITA", massima ? "Max" : "Min");
+    auto w = std::make_unique<qv::FrmAnteprima>();
+    w->setFileTemporaneo(documento(pagine));
+    w->setPagineTotali(pagine);
+    w->setTitolo(QStringLiteral("Fatture"));
+    w->InizializzaAnteprima();
+    w->show();
+    w->Image1->repaint();
+    return w;
+}
+
+void premi(qv::FrmAnteprima &w, const char *key)
+{
+    w.pulsante(QString::fromLatin1(key))->trigger();
+    w.Image1->repaint();
+}
+
+// --- Opening to the first page --------------------------------------------------------
+
+void BM_Apertura_qvPreview(benchmark::State &state)
+{
+    const int pagine = int(state.range(0));
+    documento(pagine);
+    double peak = 0;
+    for (auto _ : state) {
+        resetPeak();
+        auto w = apri(pagine, true);
+        peak = std::max(peak, peakMiB());
+        state.PauseTiming();
+        w.reset();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["peak_MiB"] = peak;
+}
+BENCHMARK(BM_Apertura_qvPreview)->Arg(10)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_Apertura_QPrintPreviewWidget(benchmark::State &state)
+{
+    const int pagine = int(state.range(0));
+    double peak = 0;
+    for (auto _ : state) {
+        resetPeak();
+        QtPreview qt(pagine);
+        qt.mostra();
+        peak = std::max(peak, peakMiB());
+        state.PauseTiming();
+        qt.widget.reset();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["peak_MiB"] = peak;
+}
+BENCHMARK(BM_Apertura_QPrintPreviewWidget)->Arg(10)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// --- Page change and zoom step in a 10,000-page document --------------------------------
+
+void BM_CambioPagina_qvPreview(benchmark::State &state)
+{
+    auto w = apri(10000, state.range(0) != 0);
+    bool ultima = true;
+    for (auto _ : state) {
+        premi(*w, ultima ? "ultima" : "prima");
+        ultima = !ultima;
+    }
+    state.SetLabel(state.range(0) ? "Massima qualita on" : "Massima qualita off (256 colours)");
+}
+BENCHMARK(BM_CambioPagina_qvPreview)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+void BM_CambioPaginaMezzo_qvPreview(benchmark::State &state)
+{
+    // Page 5,000 and 5,001: a seek into the middle of the file each time.
+    auto w = apri(10000, state.range(0) != 0);
+    premi(*w, "ultima");
+    for (int i = 0; i < 4999; ++i)
+        w->pulsante(QStringLiteral("precedente"))->trigger();
+    bool avanti = true;
+    for (auto _ : state) {
+        premi(*w, avanti ? "successiva" : "precedente");
+        avanti = !avanti;
+    }
+    state.SetLabel(state.range(0) ? "Massima qualita on" : "Massima qualita off (256 colours)");
+}
+BENCHMARK(BM_CambioPaginaMezzo_qvPreview)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+void BM_CambioPagina_QPrintPreviewWidget(benchmark::State &state)
+{
+    QtPreview qt(10000);
+    qt.mostra();
+    bool ultima = true;
+    for (auto _ : state) {
+        qt.widget->setCurrentPage(ultima ? 10000 : 1);
+        qt.dipingi();
+        ultima = !ultima;
+    }
+}
+BENCHMARK(BM_CambioPagina_QPrintPreviewWidget)->Unit(benchmark::kMillisecond);
+
+void BM_Zoom_qvPreview(benchmark::State &state)
+{
+    auto w = apri(10000, state.range(0) != 0);
+    bool dentro = true;
+    for (auto _ : state) {
+        premi(*w, dentro ? "ingrandisci" : "riduci");
+        dentro = !dentro;
+    }
+    state.SetLabel(state.range(0) ? "Massima qualita on" : "Massima qualita off (256 colours)");
+}
+BENCHMARK(BM_Zoom_qvPreview)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+void BM_Zoom_QPrintPreviewWidget(benchmark::State &state)
+{
+    QtPreview qt(10000);
+    qt.mostra();
+    bool dentro = true;
+    for (auto _ : state) {
+        if (dentro)
+            qt.widget->zoomIn(2.0);
+        else
+            qt.widget->zoomOut(2.0);
+        qt.dipingi();
+        dentro = !dentro;
+    }
+}
+BENCHMARK(BM_Zoom_QPrintPreviewWidget)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir dir;
+    folder = &dir;
+    qputenv("TMPDIR", QFile::encodeName(dir.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    QApplication app(argc, argv);
+    qv::platform::setPrintersForTesting(QList<qv::platform::PrinterDesc>{});
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

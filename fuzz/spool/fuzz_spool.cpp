@@ -1,0 +1,65 @@
+// libFuzzer target: any bytes as a spool file, replayed onto a page surface,
+// every page and then one page reached by its stored position, and the
+// result rendered. The outcome must be success or a qv::Error: never a
+// crash, a hang or an unbounded allocation.
+#include "replay/LetturaDati.h"
+#include "replay/MotoreStampa.h"
+#include "replay/PageSurface.h"
+
+#include <qvpreview/Error.h>
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+QString spoolPath;
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv);
+    // A picture that the seed corpus names, so picture records replay too.
+    const QString folder = QDir::tempPath() + QStringLiteral("/qv-fuzz-spool");
+    QDir().mkpath(folder);
+    QImage picture(3, 2, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    picture.save(folder + QStringLiteral("/picture.png"), "PNG");
+    spoolPath = folder + QStringLiteral("/spool-%1.tmp").arg(::getpid());
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    {
+        QFile file(spoolPath);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return 0;
+        file.write(reinterpret_cast<const char *>(data), qint64(size));
+    }
+    qv::PageSurface surface;
+    try {
+        qv::LetturaDati::DisegnaPagina(surface, spoolPath, -1);
+    } catch (const qv::Error &) {
+    }
+    (void)surface.Picture()->render(0.01);
+    try {
+        const QList<qint64> starts = qv::MotoreStampa::PosizioniPagine(spoolPath);
+        if (starts.size() >= 2) {
+            qv::LetturaDati::DisegnaPagina(surface, spoolPath, 2, QVariant(), int32_t(starts.at(1)));
+            (void)surface.Picture()->render(0.01);
+        }
+        qv::LetturaDati::DisegnaPagina(surface, spoolPath, 2);
+    } catch (const qv::Error &) {
+    }
+    return 0;
+}

@@ -1,0 +1,67 @@
+// qvPreview - print preview for Qt applications.
+// The printer as a drawing target: the one renderer on a QPainter over a
+// QPrinter, scaled so that the replay draws in twips from the top-left corner
+// of the printable area.
+#pragma once
+
+#include "platform/Platform.h"
+#include "replay/PainterTarget.h"
+
+#include <QPainter>
+
+#include <memory>
+
+class QPrinter;
+
+namespace qv {
+
+class PrinterTarget : public PainterTarget
+{
+public:
+    /// Starts a print job named \a jobTitle on \a printer (a CUPS queue or
+    /// the built-in PDF printer). Throws qv::Error 482 when the job cannot
+    /// start (for example an output file that cannot be written).
+    PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle);
+    /// A job that was neither ended nor discarded is discarded here.
+    ~PrinterTarget() override;
+    PrinterTarget(const PrinterTarget &) = delete;
+    PrinterTarget &operator=(const PrinterTarget &) = delete;
+
+    /// Count of installed printers (platform::printers()).
+    int PrinterCount() const override;
+    /// The scale of the drawing calls (QV_SCALEMODE); 1 = twips, the default.
+    int32_t ScaleMode() const override { return m_scaleMode; }
+    void setScaleMode(int32_t mode) override;
+    /// A printer is never cleared: only the current position is reset.
+    void Cls() override;
+    /// Ends the sheet and starts a new one.
+    void NewPage() override;
+    /// Ends the job: it goes to the printer. With holdJob() set, the job
+    /// stays open (the print engine prints several replays as one job) until
+    /// finishJob().
+    void EndDoc() override;
+    /// Discards the job: nothing comes out of the printer.
+    void KillDoc() override;
+
+    void setHoldJob(bool hold) { m_hold = hold; }
+    bool holdJob() const { return m_hold; }
+    /// Ends the job even when it is held.
+    void finishJob();
+
+    /// Sheets started so far (1 once the job is open).
+    int sheets() const { return m_sheets; }
+    /// True while the job is open.
+    bool isActive() const { return m_painter.isActive(); }
+    QPrinter &printer() { return *m_printer; }
+
+private:
+    void applyScale();
+
+    std::unique_ptr<QPrinter> m_printer;
+    QPainter m_painter;
+    int32_t m_scaleMode = 1;
+    bool m_hold = false;
+    int m_sheets = 0;
+};
+
+} // namespace qv
