@@ -32,6 +32,14 @@
 
 using namespace qv;
 
+// Readable failure messages for QString values.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
 namespace {
 
 /// Acts on the next modal window that opens, from inside its event loop.
@@ -276,7 +284,7 @@ TEST_F(Job, AFailedPrintKeepsTheDocumentAndStaysQuiet)
     {
         QFile f(spool);
         ASSERT_TRUE(f.open(QIODevice::Append));
-        f.write("#line@non è un numero\r\n");
+        f.write("#line@\r\nnon è un numero\r\n");
     }
     EXPECT_NO_THROW(pp.InviaAllaStampante());
     expectKept(spool, pictures, 2);

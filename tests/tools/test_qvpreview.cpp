@@ -20,6 +20,14 @@
 
 using namespace qv;
 
+// Readable failure messages for QString values.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
 namespace {
 
 struct Result
