@@ -317,4 +317,37 @@ INSTANTIATE_TEST_SUITE_P(
                       QStringList{"print", "--pdf", "x.pdf"}),
     [](const auto &info) { return info.param.first().toStdString(); });
 
+#ifdef QV_INVOICE_BIN
+TEST_F(Tool, TheExampleHostPrintsAndRendersWithoutADisplay)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    const QString out = path("uscita");
+    QProcess p;
+    p.setProcessEnvironment(environment);
+    p.start(QStringLiteral(QV_INVOICE_BIN), {QStringLiteral("--out"), out});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    const QString stdoutText = QString::fromUtf8(p.readAllStandardOutput());
+    ASSERT_EQ(p.exitCode(), 0) << qPrintable(QString::fromUtf8(p.readAllStandardError()));
+    // Where the spool file was and what it held, then where the files are.
+    const auto spool = QRegularExpression(QStringLiteral("^File di spool: (\\S+)$"), QRegularExpression::MultilineOption)
+                           .match(stdoutText);
+    ASSERT_TRUE(spool.hasMatch()) << qPrintable(stdoutText);
+    EXPECT_TRUE(spool.captured(1).startsWith(env.tempFolder())) << qPrintable(spool.captured(1));
+    EXPECT_FALSE(QFile::exists(spool.captured(1)));
+    EXPECT_TRUE(env.tempFiles(QStringLiteral("qv")).isEmpty()) << qPrintable(env.tempFiles().join(' '));
+    EXPECT_TRUE(stdoutText.contains(QStringLiteral("Pagine: 2, record: "))) << qPrintable(stdoutText);
+    EXPECT_TRUE(stdoutText.contains(QStringLiteral("#print@\r\n"))) << qPrintable(stdoutText);
+    for (const char *png : {"/pagina-1.png", "/pagina-2.png"}) {
+        EXPECT_TRUE(stdoutText.contains(QStringLiteral("Pagina disegnata: ") + out + QLatin1String(png)));
+        EXPECT_FALSE(QImage(out + QLatin1String(png)).isNull()) << png;
+    }
+    const QString pdf = out + QStringLiteral("/fattura.pdf");
+    EXPECT_TRUE(stdoutText.contains(QStringLiteral("Stampato in PDF: ") + pdf)) << qPrintable(stdoutText);
+    EXPECT_EQ(pdfPages(pdf), 2);
+    EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("FATTURA N. 2024/0187"))) << qPrintable(pdfText(pdf));
+}
+#endif
+
 } // namespace
