@@ -99,25 +99,44 @@ QString PulisciTesto(QString text)
     return text;
 }
 
-/// A reader ends a text record at a line that reads exactly "#endprint@"
-/// (after CR LF or a LF alone). Such a line of the host's text gets a
-/// trailing space, so the rest of the text cannot turn into records.
+/// The tag lines of the file. A reader ends a text record at a line that
+/// reads exactly "#endprint@", and a scan for page starts takes any line that
+/// reads "#newpage@" as a page break, wherever it stands.
+bool isTagLine(QStringView line)
+{
+    static const QString Tags[] = {QStringLiteral("#print@"), QStringLiteral("#endprint@"),
+                                   QStringLiteral("#newpage@"), QStringLiteral("#line@"),
+                                   QStringLiteral("#pset@"), QStringLiteral("#circle@"),
+                                   QStringLiteral("#paint@")};
+    if (line.size() < 6 || line.front() != QLatin1Char('#') || line.back() != QLatin1Char('@'))
+        return false;
+    for (const QString &tag : Tags)
+        if (line == tag)
+            return true;
+    return false;
+}
+
+/// A line of the host's text that reads like a tag (after CR LF or a LF
+/// alone) gets a trailing space, so the text can neither end its own record
+/// early nor turn into records or page breaks.
 QString guardTextLines(const QString &text)
 {
-    static const QString End = QStringLiteral("#endprint@");
-    if (!text.contains(End))
+    if (!text.contains(QLatin1Char('@')))
         return text;
     QString out;
     out.reserve(text.size() + 4);
     qsizetype start = 0;
-    while (start <= text.size()) {
-        qsizetype lf = text.indexOf(QLatin1Char('\n'), start);
+    while (true) {
+        const qsizetype lf = text.indexOf(QLatin1Char('\n'), start);
         const qsizetype stop = lf < 0 ? text.size() : lf;
-        QString line = text.mid(start, stop - start);
+        QStringView line = QStringView(text).mid(start, stop - start);
         const bool cr = line.endsWith(QLatin1Char('\r'));
-        if ((cr ? line.chopped(1) : line) == End)
-            line.insert(End.size(), QLatin1Char(' '));
-        out += line;
+        const QStringView bare = cr ? line.chopped(1) : line;
+        out += bare;
+        if (isTagLine(bare))
+            out += QLatin1Char(' ');
+        if (cr)
+            out += QLatin1Char('\r');
         if (lf < 0)
             break;
         out += QLatin1Char('\n');

@@ -24,8 +24,10 @@ class FrmAnteprima;
 /// AnnullaStampa().
 ///
 /// Every coordinate and length is in the unit of ScaleMode() (twips by
-/// default). Property setters that refuse a value throw qv::Error 380
-/// ("Valore di proprietà non valido") and keep the old value.
+/// default; scale mode 0, user, has no custom scale and converts 1:1 with
+/// twips). Property setters that refuse a value throw qv::Error 380
+/// ("Valore di proprietà non valido", source the property's name) and keep
+/// the old value.
 ///
 /// The control is a fixed 495 x 495 twips widget with no visible function.
 /// It needs a QApplication.

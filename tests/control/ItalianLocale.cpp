@@ -1,11 +1,16 @@
 #include "ItalianLocale.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QProcess>
 #include <QStandardPaths>
 
 #include <clocale>
 #include <cstdio>
+
+#include <unistd.h>
 
 namespace qv::test {
 
@@ -28,15 +33,22 @@ ItalianLocale::ItalianLocale()
         m_active = true;
         return;
     }
-    // Not installed: generate it for this test only.
-    const QString localedef = QStandardPaths::findExecutable(QStringLiteral("localedef"));
-    if (localedef.isEmpty())
-        return;
-    m_dir = std::make_unique<QTemporaryDir>();
-    const QString target = m_dir->path() + QStringLiteral("/it_IT.UTF-8");
-    QProcess::execute(localedef, {QStringLiteral("-i"), QStringLiteral("it_IT"), QStringLiteral("-f"),
-                                  QStringLiteral("UTF-8"), target});
-    qputenv("LOCPATH", QFile::encodeName(m_dir->path()));
+    // Not installed: generate it once into a folder that later test runs
+    // reuse (made under a temporary name and renamed, so that tests running
+    // side by side never see half a locale).
+    const QString cache = QStringLiteral("/tmp/qvpreview-test-locale-%1").arg(::getuid());
+    if (!QFileInfo::exists(cache + QStringLiteral("/it_IT.UTF-8"))) {
+        const QString localedef = QStandardPaths::findExecutable(QStringLiteral("localedef"));
+        if (localedef.isEmpty())
+            return;
+        QTemporaryDir work(QStringLiteral("/tmp/qvpreview-test-locale-XXXXXX"));
+        work.setAutoRemove(false);
+        QProcess::execute(localedef, {QStringLiteral("-i"), QStringLiteral("it_IT"), QStringLiteral("-f"),
+                                      QStringLiteral("UTF-8"), work.path() + QStringLiteral("/it_IT.UTF-8")});
+        if (::rename(QFile::encodeName(work.path()).constData(), QFile::encodeName(cache).constData()) != 0)
+            QDir(work.path()).removeRecursively();
+    }
+    qputenv("LOCPATH", QFile::encodeName(cache));
     m_active = std::setlocale(LC_ALL, "it_IT.UTF-8") && decimalComma();
 }
 

@@ -27,7 +27,6 @@ private:
     std::string m_oldNumeric;
     QLocale m_oldQt;
     QByteArray m_oldLocPath;
-    std::unique_ptr<QTemporaryDir> m_dir;
     bool m_active = false;
 };
 

@@ -107,6 +107,11 @@ struct RangeCase
     int32_t highest;
 };
 
+void PrintTo(const RangeCase &c, std::ostream *os)
+{
+    *os << c.property;
+}
+
 class PropertyRange : public qv::test::TempEnvTest, public ::testing::WithParamInterface<RangeCase>
 {
 };

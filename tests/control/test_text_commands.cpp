@@ -99,13 +99,16 @@ TEST_F(Text, FontNameThatCannotBeReadBackIsMadeSafe)
     EXPECT_EQ(r[0].lines, QStringList{QStringLiteral("x")});
 }
 
-TEST_F(Text, EndTagInsideATextCannotEndItsRecord)
+TEST_F(Text, TagLinesInsideATextCannotBecomeRecords)
 {
-    pp.StampaTesto(0, 0, QStringLiteral("a\r\n#endprint@\r\n#newpage@\n#endprint@"));
-    const auto l = spoolLines(spool());
+    pp.StampaTesto(0, 0, QStringLiteral("a\r\n#endprint@\r\n#newpage@\n#endprint@\r\n#line@x\r\n#pset@"));
+    const QByteArray bytes = spool();
+    const auto l = spoolLines(bytes);
     EXPECT_EQ(std::count(l.begin(), l.end(), QByteArray("#endprint@")), 1);
+    EXPECT_EQ(std::count(l.begin(), l.end(), QByteArray("#newpage@")), 0);
     EXPECT_EQ(l.last(), "#endprint@");
-    EXPECT_EQ(records().value(0).lines.size(), 4);
+    EXPECT_EQ(records().value(0).lines,
+              (QStringList{"a", "#endprint@ ", "#newpage@ ", "#endprint@ ", "#line@x", "#pset@ "}));
 }
 
 TEST_F(Text, EmptyAndBlankTexts)
@@ -187,6 +190,11 @@ struct AlignCase
     QV_ALLINEAMENTO alignment;
     double share; ///< of the free room, added to PosX
 };
+
+void PrintTo(const AlignCase &c, std::ostream *os)
+{
+    *os << "alignment " << int(c.alignment);
+}
 
 class CampoAlignment : public Text, public ::testing::WithParamInterface<AlignCase>
 {
@@ -372,6 +380,7 @@ class FieldFit : public qv::test::TempEnvTest, public ::testing::WithParamInterf
 {
 };
 
+
 TEST_P(FieldFit, SameAsMeasuringEveryPrefix)
 {
     qv::test::TempEnv::noPrinters();
@@ -397,6 +406,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, FieldFit,
                          ::testing::Values("Fornitura di materiale elettrico per l'impianto, ",
                                            "affinché fiordalisi e ﬂuffy waffle officina fiffle ",
                                            "WWW iii MMM lll ... ,,, ", "Perché però così è già là: caffè ",
-                                           "supercalifragilistichespiralidoso"));
+                                           "supercalifragilistichespiralidoso"),
+                         [](const auto &info) { return "text" + std::to_string(info.index); });
 
 } // namespace

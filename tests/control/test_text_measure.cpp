@@ -25,6 +25,11 @@ struct FontCase
     int dpi; ///< of the printer device; the size in points times dpi / 72 must be whole device pixels
 };
 
+void PrintTo(const FontCase &c, std::ostream *os)
+{
+    *os << c.name << ' ' << c.size << (c.bold ? " bold" : "") << (c.italic ? " italic" : "") << " at " << c.dpi << " dpi";
+}
+
 class Measure : public qv::test::TempEnvTest, public ::testing::WithParamInterface<FontCase>
 {
 protected:
