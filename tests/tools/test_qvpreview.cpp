@@ -247,6 +247,13 @@ TEST_F(Tool, HelpGoesToStandardOutput)
     }
 }
 
+TEST_F(Tool, VersionIsTheLibrarys)
+{
+    const Result r = runTool({QStringLiteral("--version")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, QStringLiteral("qvpreview 1.2.0.48\n"));
+}
+
 TEST_F(Tool, ViewWithoutADisplayFailsAtOnce)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

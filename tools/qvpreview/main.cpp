@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 
 #include <qvpreview/Error.h>
+#include <qvpreview/VersionRecord.h>
 
 #include <QApplication>
 #include <QFileInfo>
@@ -375,7 +376,10 @@ int main(int argc, char **argv)
         return Ok;
     }
     if (command == QLatin1String("--version")) {
-        std::printf("qvpreview %d.%d.%d\n", QV_VERSION_MAJOR, QV_VERSION_MINOR, QV_VERSION_TWEAK);
+        // The version of the control library the tool runs on.
+        const qv::VersionRecord &v = qv::libraryVersion();
+        std::printf("qvpreview %u.%u.%u.%u\n", unsigned(v.major), unsigned(v.minor), unsigned(v.patch),
+                    unsigned(v.revision));
         return Ok;
     }
     const bool needsDisplay = command == QLatin1String("view");
