@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "preview/DialogTwips.h"
 
+#include <qvpreview/VersionRecord.h>
 #include <qvpreview/qvUtilita.h>
 
 #include <QLabel>
@@ -17,13 +18,6 @@
 namespace qv {
 
 namespace {
-
-// The control library's own version record. Its fourth number is the
-// revision that the about box shows after major and minor.
-constexpr int VersioneMaggiore = QV_VERSION_MAJOR;
-constexpr int VersioneMinore = QV_VERSION_MINOR;
-constexpr int VersioneRevisione = QV_VERSION_TWEAK;
-const char NomeProdotto[] = "qvPreview";
 
 const QColor ColoreCollegamento(0, 0, 255);
 const QColor ColoreClick(255, 0, 0);
@@ -110,11 +104,14 @@ FrmInfo::~FrmInfo() = default;
 
 QString FrmInfo::TestoVersione()
 {
+    // The control library's own version record; its fourth number is the
+    // revision that shows after major and minor.
+    const VersionRecord &versione = libraryVersion();
     return QStringLiteral("%1 v%2.%3.%4")
-        .arg(QLatin1String(NomeProdotto))
-        .arg(VersioneMaggiore)
-        .arg(VersioneMinore)
-        .arg(VersioneRevisione);
+        .arg(QString::fromLatin1(versione.product, qsizetype(qstrnlen(versione.product, sizeof versione.product))))
+        .arg(versione.major)
+        .arg(versione.minor)
+        .arg(versione.revision);
 }
 
 bool FrmInfo::eventFilter(QObject *watched, QEvent *event)

@@ -37,14 +37,13 @@ constexpr qsizetype MaxTextBytes = SpoolLineReader::MaxLineBytes;
 class SpoolStream
 {
 public:
-    SpoolStream(const QString &path, bool linesKnown)
+    explicit SpoolStream(const QString &path)
     {
         try {
             m_reader.open(path);
         } catch (const Error &e) {
             throw Error(e.number(), Source, e.description());
         }
-        m_linesKnown = linesKnown;
     }
 
     /// Moves to a 1-based byte position; line numbers count from there on.
@@ -389,7 +388,7 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, int1
             Destinazione.setScaleMode(1);
     }
 
-    SpoolStream in(FileTemporaneo, true);
+    SpoolStream in(FileTemporaneo);
 
     if (Pagina >= 2) {
         if (PosizioneInizio == 0) {

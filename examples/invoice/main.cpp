@@ -1,12 +1,22 @@
 // qv_invoice: a small host of the print-preview control. It records a
 // two-page Italian invoice (heading, customer box, a table of items that
 // runs over onto the second page, totals and a wrapped note) and prints
-// where the spool file is and what it holds. The document is discarded at
-// the end; --keep leaves its files on disk, --preview opens the preview
-// window first.
+// where the spool file is and what it holds. Then, with a display, it opens
+// the preview of the document; without one (or with --print) it renders
+// every page to a PNG file and prints the document to a PDF file, both in
+// the output folder (--out DIR; default "output" beside the program), and
+// says where they are. Printing discards the document; --keep leaves the
+// spool file and its pictures on disk instead of printing. --preview opens
+// the preview even where no display is detected.
 #include <qvpreview/PrintPreview.h>
 
+#include "platform/Platform.h"
+#include "preview/FrmAnteprima.h"
+#include "replay/LetturaDati.h"
+#include "replay/PageSurface.h"
+
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -97,23 +107,64 @@ void testataTabella(qv::PrintPreview &pp, float y)
     pp.setFontBold(false);
 }
 
+/// True when windows can be shown: a display is set and Qt is not told to
+/// draw off screen.
+bool haveDisplay()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.startsWith("offscreen") || platform.startsWith("minimal"))
+        return false;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+/// Renders every page of the document into "pagina-N.png" in \a folder at
+/// the screen's resolution; returns the files written.
+QStringList renderPages(qv::PrintPreview &pp, const QString &folder)
+{
+    QStringList files;
+    qv::PageSurface &surface = pp.anteprima().Picture2();
+    const double pixelsPerTwip = 1.0 / qv::platform::twipsPerPixelX();
+    for (int page = 1; page <= pp.TotalePagine(); ++page) {
+        qv::LetturaDati::DisegnaPagina(surface, pp.spoolPath(), int16_t(page), QVariant(false), 0);
+        const QString file = folder + QStringLiteral("pagina-%1.png").arg(page);
+        if (!surface.Picture()->render(pixelsPerTwip).save(file, "PNG"))
+            throw qv::Error(75, QStringLiteral("qv_invoice"), QStringLiteral("impossibile scrivere %1").arg(file));
+        files << file;
+    }
+    return files;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     bool preview = false;
+    bool print = false;
     bool keep = false;
+    QString outFolder;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
         if (arg == "--preview")
             preview = true;
+        else if (arg == "--print")
+            print = true;
         else if (arg == "--keep")
             keep = true;
+        else if (arg == "--out" && i + 1 < argc)
+            outFolder = QFile::decodeName(argv[++i]);
+        else {
+            std::fprintf(stderr, "Uso: qv_invoice [--preview | --print] [--keep] [--out CARTELLA]\n");
+            return 2;
+        }
     }
-    if (!preview && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    if (!print && !preview)
+        preview = haveDisplay();
+    if (!preview && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !haveDisplay())
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (outFolder.isEmpty())
+        outFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/output");
+    outFolder = QDir(outFolder).absolutePath() + QLatin1Char('/');
 
     // With --keep the control is never destroyed, so its files stay on disk.
     auto *control = new qv::PrintPreview;
@@ -223,8 +274,36 @@ int main(int argc, char **argv)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);
 
-    if (preview)
+    if (preview) {
         pp.ShowAnteprima();
+    } else {
+        // No display: the pages as pictures, and the document as a PDF file.
+        if (!QDir().mkpath(outFolder)) {
+            std::fprintf(stderr, "qv_invoice: impossibile creare la cartella %s\n", qPrintable(outFolder));
+            return 1;
+        }
+        try {
+            for (const QString &png : renderPages(pp, outFolder))
+                std::printf("Pagina disegnata: %s\n", qPrintable(png));
+        } catch (const qv::Error &e) {
+            std::fprintf(stderr, "qv_invoice: %s\n", qPrintable(e.description()));
+            return 1;
+        }
+        if (!keep) {
+            const QString pdf = outFolder + QStringLiteral("fattura.pdf");
+            QFile::remove(pdf);
+            qv::platform::setCurrentPrinter(qv::platform::pdfPrinterName());
+            qv::platform::setPdfOutputFile(pdf);
+            pp.InviaAllaStampante();
+            // A print that fails keeps the document: that is how the host tells.
+            if (!pp.spoolPath().isEmpty() || !QFile::exists(pdf)) {
+                std::fprintf(stderr, "qv_invoice: stampa in PDF non riuscita\n");
+                return 1;
+            }
+            std::printf("Stampato in PDF: %s\n", qPrintable(pdf));
+        }
+        std::fflush(stdout);
+    }
     if (keep) {
         std::printf("----- il file di spool e le immagini restano in %s -----\n",
                     qPrintable(spool.left(spool.lastIndexOf(QLatin1Char('/')) + 1)));

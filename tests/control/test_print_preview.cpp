@@ -3,6 +3,7 @@
 #include "ItalianLocale.h"
 #include "preview/FrmAnteprima.h"
 #include "replay/PictureFile.h"
+#include "support/FileLimit.h"
 #include "support/TestEnv.h"
 
 #include <qvpreview/PrintPreview.h>
@@ -23,6 +24,8 @@
 #include <limits>
 
 #include <sys/resource.h>
+
+using qv::test::FileSizeLimit;
 
 using namespace qv;
 using qv::test::readAll;
@@ -418,28 +421,6 @@ TEST_F(Control, PageSizeWithoutAndWithAPrinter)
 }
 
 // --- A failing disk and an unusable temporary folder ------------------------------
-
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 TEST_F(Control, FullDiskFailsEachCommandAndKeepsTheDocument)
 {

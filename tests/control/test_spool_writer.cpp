@@ -2,6 +2,7 @@
 // appends that leave whole records only, even when the disk fills up.
 #include "ItalianLocale.h"
 #include "control/SpoolWriter.h"
+#include "support/FileLimit.h"
 #include "support/TestEnv.h"
 
 #include <QFile>
@@ -15,6 +16,8 @@
 #include <limits>
 
 #include <sys/resource.h>
+
+using qv::test::FileSizeLimit;
 
 using namespace qv;
 using qv::test::ItalianLocale;
@@ -149,30 +152,6 @@ TEST_F(AppendRecord, FailsInAMissingFolder)
     EXPECT_FALSE(QFile::exists(missing));
     EXPECT_FALSE(spool::appendRecord(QString(), "#newpage@\r\n"));
 }
-
-// Simulates a disk that fills up in the middle of a record: the file-size
-// limit lets part of the record in, then write() fails with EFBIG.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 TEST_F(AppendRecord, FullDiskLeavesTheFileAsItWas)
 {

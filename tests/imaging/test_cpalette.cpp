@@ -3,7 +3,7 @@
 #include "qvpreview/CPalette.h"
 #include "qvpreview/Error.h"
 
-#include "FileLimit.h"
+#include "support/FileLimit.h"
 #include "support/TestEnv.h"
 
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "qvpreview/CPalette.h"
 #include "replay/PageSurface.h"
 
-#include "FileLimit.h"
+#include "support/FileLimit.h"
 #include "support/TestEnv.h"
 
 #include <QDir>

@@ -105,6 +105,23 @@ TEST_F(Printing, PrinterWithoutInstalledPrintersIsLeftAlone)
     EXPECT_TRUE(target.isActive()) << "neither ended nor discarded";
 }
 
+TEST_F(Printing, ReplaySwitchesThePrinterBackToTwips)
+{
+    const QString path = spool({"#line@", "0,13,1,0,0,1", "1440,1440,2880,2880,#TRUE#,#TRUE#"});
+    {
+        PrinterTarget target(pdfPrinter(), "Scala");
+        EXPECT_EQ(target.ScaleMode(), 1);
+        target.setScaleMode(6); // millimetres: the box would land 2.5 m away
+        LetturaDati::DisegnaPagina(target, path, 1);
+        EXPECT_EQ(target.ScaleMode(), 1);
+    }
+    const QImage page = pdfPageImage(pdf, 1, 96);
+    ASSERT_FALSE(page.isNull());
+    EXPECT_EQ(page.pixel(144, 144), qRgb(0, 0, 0)) << "inside the box, one inch from the corner";
+    EXPECT_EQ(page.pixel(90, 144), qRgb(255, 255, 255));
+    EXPECT_EQ(page.pixel(200, 144), qRgb(255, 255, 255));
+}
+
 TEST_F(Printing, EngineprintsCollatedCopiesAsOneNamedJob)
 {
     MotoreStampa engine;

@@ -1,13 +1,14 @@
 // qvpreview: preview, print, render and check spool files from the command line.
 #include "preview/FrmAnteprima.h"
+#include "preview/IndicePagine.h"
 #include "replay/LetturaDati.h"
 #include "replay/MotoreStampa.h"
 #include "replay/PageSurface.h"
-#include "replay/SpoolLines.h"
 
 #include "platform/Platform.h"
 
 #include <qvpreview/Error.h>
+#include <qvpreview/VersionRecord.h>
 
 #include <QApplication>
 #include <QFileInfo>
@@ -88,12 +89,19 @@ struct Options
 /// that take a value. Returns an error message, or nothing.
 std::optional<QString> parseOptions(const QStringList &args, const QStringList &known, Options &options)
 {
+    bool optionsEnded = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
-        if (!a.startsWith(QLatin1String("--"))) {
+        if (optionsEnded || a == QLatin1String("-") || !a.startsWith(QLatin1Char('-'))) {
             options.positional << a;
             continue;
         }
+        if (a == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (!a.startsWith(QLatin1String("--")))
+            return QStringLiteral("opzione sconosciuta: %1").arg(a);
         QString name = a.mid(2);
         QString value;
         const qsizetype eq = name.indexOf(QLatin1Char('='));
@@ -107,6 +115,8 @@ std::optional<QString> parseOptions(const QStringList &args, const QStringList &
         }
         if (!known.contains(name))
             return QStringLiteral("opzione sconosciuta: --%1").arg(name);
+        if (value.isEmpty())
+            return QStringLiteral("l'opzione --%1 richiede un valore").arg(name);
         options.values[name] = value;
     }
     return std::nullopt;
@@ -121,16 +131,17 @@ std::optional<int> parseInt(const QString &text, int minimum, int maximum)
     return v;
 }
 
-/// One pass over the file: the 1-based start position of every page.
-QList<qint64> pageStarts(const QString &path)
+/// The 1-based start position of every page, from the page index that the
+/// preview window builds: one scan of the file.
+QVector<int32_t> pageStarts(const QString &path)
 {
-    qv::SpoolLineReader reader;
-    reader.open(path);
-    QList<qint64> starts{1};
-    while (!reader.atEnd()) {
-        if (reader.readRawLine() == "#newpage@")
-            starts << reader.position();
-    }
+    // The page count of a spool file fits in 16 bits: the index is sized for
+    // the largest document and cut back to the pages found.
+    QVector<int32_t> starts = qv::IndicePagine::Costruisci(path, INT16_MAX);
+    qsizetype pages = 1;
+    while (pages < starts.size() && starts[pages] != 0)
+        ++pages;
+    starts.resize(pages);
     return starts;
 }
 
@@ -225,7 +236,7 @@ int commandRender(const QString &path, const Options &options)
     if (!checkReadable(path, message))
         return failure(message);
     try {
-        const QList<qint64> starts = pageStarts(path);
+        const QVector<int32_t> starts = pageStarts(path);
         if (*page > starts.size())
             return failure(QStringLiteral("%1: il documento ha %2 pagine, la pagina %3 non esiste")
                                .arg(path).arg(starts.size()).arg(*page));
@@ -234,8 +245,9 @@ int commandRender(const QString &path, const Options &options)
         qv::PageSurface &surface = window.Picture2();
         QString replayError;
         try {
+            // Page 1 is read from the start; later pages through one seek.
             qv::LetturaDati::DisegnaPagina(surface, path, int16_t(*page), QVariant(false),
-                                           int32_t(starts[*page - 1]));
+                                           *page == 1 ? 0 : starts[*page - 1]);
         } catch (const qv::Error &e) {
             // What was drawn stays drawn: the page is still written, with a warning.
             replayError = describe(e);
@@ -299,7 +311,8 @@ int commandPrint(const QString &path, const Options &options)
         return failure(message);
     engine.setFileTemporaneo(QFileInfo(path).absoluteFilePath());
     engine.setTitolo(QFileInfo(path).completeBaseName());
-    engine.setProgress([](int done, int total) {
+    if (::isatty(STDERR_FILENO))
+        engine.setProgress([](int done, int total) {
         err() << "\rstampa: foglio " << done << " di " << total;
         if (done == total)
             err() << "\n";
@@ -355,12 +368,18 @@ int main(int argc, char **argv)
     if (args.isEmpty())
         return usageError(QStringLiteral("manca il comando"));
     const QString command = args.takeFirst();
-    if (command == QLatin1String("-h") || command == QLatin1String("--help") || command == QLatin1String("help")) {
+    const qsizetype endOfOptions = args.indexOf(QStringLiteral("--"));
+    const QStringList optionArgs = endOfOptions < 0 ? args : args.mid(0, endOfOptions);
+    if (command == QLatin1String("-h") || command == QLatin1String("--help") || command == QLatin1String("help")
+        || optionArgs.contains(QStringLiteral("-h")) || optionArgs.contains(QStringLiteral("--help"))) {
         std::fputs(UsageText, stdout);
         return Ok;
     }
     if (command == QLatin1String("--version")) {
-        std::printf("qvpreview %d.%d.%d\n", QV_VERSION_MAJOR, QV_VERSION_MINOR, QV_VERSION_TWEAK);
+        // The version of the control library the tool runs on.
+        const qv::VersionRecord &v = qv::libraryVersion();
+        std::printf("qvpreview %u.%u.%u.%u\n", unsigned(v.major), unsigned(v.minor), unsigned(v.patch),
+                    unsigned(v.revision));
         return Ok;
     }
     const bool needsDisplay = command == QLatin1String("view");

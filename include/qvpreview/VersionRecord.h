@@ -1,0 +1,27 @@
+// qvPreview - print preview for Qt applications.
+#pragma once
+
+#include <cstdint>
+
+namespace qv {
+
+/// A version record as it is embedded in a built file: in the ELF section
+/// "qv_version", so that a reader finds it without loading the file. The
+/// layout is fixed: the mark "QVVERS1\0", the product name (NUL-padded), then
+/// the four numbers major, minor, patch and revision as little-endian 16-bit
+/// integers.
+struct VersionRecord
+{
+    char mark[8];
+    char product[24];
+    uint16_t major;
+    uint16_t minor;
+    uint16_t patch;
+    uint16_t revision;
+};
+static_assert(sizeof(VersionRecord) == 40, "the embedded layout is fixed");
+
+/// The control library's own version record (1.2.0.48 for this release).
+const VersionRecord &libraryVersion();
+
+} // namespace qv

@@ -1,0 +1,387 @@
+// Ending a document from the host: the modal preview, printing with and
+// without the print options dialog (to the built-in PDF printer, read back
+// with poppler's tools), the discarding afterwards, and the about box.
+#include "preview/FrmAnteprima.h"
+#include "preview/FrmInfo.h"
+#include "preview/FrmOpzioni.h"
+#include "support/TestEnv.h"
+
+#include <qvpreview/PrintPreview.h>
+#include <qvpreview/VersionRecord.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <functional>
+
+using namespace qv;
+
+// Readable failure messages for QString values.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace {
+
+/// Acts on the next modal window that opens, from inside its event loop.
+/// Gives up after a few seconds, so that a window that never opens cannot
+/// hang the test; shown() tells whether it opened.
+class ModalDriver
+{
+public:
+    explicit ModalDriver(std::function<void(QWidget *)> action)
+        : m_action(std::move(action))
+    {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (QWidget *w = QApplication::activeModalWidget()) {
+                m_timer.stop();
+                m_shown = true;
+                m_action(w);
+            } else if (++m_ticks > 300) {
+                m_timer.stop();
+            }
+        });
+        m_timer.start();
+    }
+    bool shown() const { return m_shown; }
+
+private:
+    std::function<void(QWidget *)> m_action;
+    QTimer m_timer;
+    int m_ticks = 0;
+    bool m_shown = false;
+};
+
+void click(QWidget *window, const char *button)
+{
+    auto *b = window->findChild<QPushButton *>(QLatin1String(button));
+    ASSERT_NE(b, nullptr) << button;
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+QString run(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int pdfPages(const QString &pdf)
+{
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"), QRegularExpression::MultilineOption)
+            .match(run(QStringLiteral("pdfinfo"), {pdf}));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+QString pdfTitle(const QString &pdf)
+{
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("^Title:\\s+(.*)$"), QRegularExpression::MultilineOption)
+            .match(run(QStringLiteral("pdfinfo"), {pdf}));
+    return m.hasMatch() ? m.captured(1).trimmed() : QString();
+}
+
+/// The words of each page of \a pdf that start with "pagina-", in page order.
+QStringList pdfPageWords(const QString &pdf)
+{
+    QStringList words;
+    const QStringList pages = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).split(QChar(0x0c));
+    for (const QString &page : pages) {
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("pagina-\\w+")).match(page);
+        if (m.hasMatch())
+            words << m.captured(0);
+    }
+    return words;
+}
+
+QImage picture()
+{
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    return image;
+}
+
+class Job : public qv::test::TempEnvTest
+{
+protected:
+    Job()
+    {
+        pdf = env.root() + QStringLiteral("out.pdf");
+        platform::setPrintersForTesting(
+            QList<platform::PrinterDesc>{{platform::pdfPrinterName(), true, QSizeF(11906, 16838)}});
+        platform::setPdfOutputFile(pdf);
+        pp.setTitolo(QStringLiteral("Fattura di prova"));
+    }
+
+    /// Pages "pagina-uno", "pagina-due", ..., one picture on each.
+    void record(int pages)
+    {
+        static const char *const names[] = {"uno", "due", "tre", "quattro"};
+        for (int i = 0; i < pages; ++i) {
+            if (i > 0)
+                pp.NuovaPagina();
+            pp.StampaTesto(1440, 1440, QStringLiteral("pagina-") + QLatin1String(names[i]));
+            pp.StampaPicture(picture(), 1440, 2880);
+        }
+        ASSERT_EQ(pp.TotalePagine(), pages);
+        ASSERT_EQ(pp.pictureFiles().size(), pages);
+    }
+
+    void expectDiscarded(const QString &spool, const QStringList &pictures)
+    {
+        EXPECT_FALSE(QFile::exists(spool));
+        for (const QString &p : pictures)
+            EXPECT_FALSE(QFile::exists(p)) << qPrintable(p);
+        EXPECT_TRUE(pp.spoolPath().isEmpty());
+        EXPECT_TRUE(pp.pictureFiles().isEmpty());
+        EXPECT_EQ(pp.TotalePagine(), 1);
+        // Only the preview window's own page image file stays while the control lives.
+        QStringList left = env.tempFiles(QStringLiteral("qv"));
+        left.removeAll(QFileInfo(pp.anteprima().FileImmagine()).fileName());
+        EXPECT_TRUE(left.isEmpty()) << qPrintable(left.join(' '));
+    }
+
+    void expectKept(const QString &spool, const QStringList &pictures, int pages)
+    {
+        EXPECT_EQ(pp.spoolPath(), spool);
+        EXPECT_TRUE(QFile::exists(spool));
+        EXPECT_EQ(pp.pictureFiles(), pictures);
+        for (const QString &p : pictures)
+            EXPECT_TRUE(QFile::exists(p)) << qPrintable(p);
+        EXPECT_EQ(pp.TotalePagine(), pages);
+    }
+
+    QString pdf;
+    PrintPreview pp;
+};
+
+TEST_F(Job, PrintWithoutTheDialogPrintsEveryPageCopieTimesThenDiscards)
+{
+    record(2);
+    pp.setCopie(2);
+    const QString spool = pp.spoolPath();
+    const QStringList pictures = pp.pictureFiles();
+    ModalDriver driver([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
+    pp.InviaAllaStampante();
+    EXPECT_FALSE(driver.shown());
+    ASSERT_TRUE(QFile::exists(pdf));
+    EXPECT_EQ(pdfPages(pdf), 4);
+    EXPECT_EQ(pdfPageWords(pdf),
+              QStringList({"pagina-uno", "pagina-due", "pagina-uno", "pagina-due"}));
+    EXPECT_EQ(pdfTitle(pdf), QStringLiteral("Fattura di prova"));
+    expectDiscarded(spool, pictures);
+    // The properties stay as the host set them.
+    EXPECT_EQ(pp.Copie(), 2);
+    EXPECT_EQ(pp.titolo(), QStringLiteral("Fattura di prova"));
+}
+
+TEST_F(Job, TheDialogGivesTheRangeAndTheCopies)
+{
+    record(3);
+    const QString spool = pp.spoolPath();
+    const QStringList pictures = pp.pictureFiles();
+    bool filled = false;
+    ModalDriver driver([&](QWidget *w) {
+        ASSERT_NE(qobject_cast<FrmOpzioni *>(w), nullptr);
+        auto *copies = w->findChild<QLineEdit *>(QStringLiteral("TxtNumeroCopie"));
+        EXPECT_EQ(copies->text(), QStringLiteral("1")); // the control's Copie
+        QTest::mouseClick(w->findChild<QRadioButton *>(QStringLiteral("OptPagine")), Qt::LeftButton);
+        w->findChild<QLineEdit *>(QStringLiteral("TxtInizio"))->setText(QStringLiteral("2"));
+        w->findChild<QLineEdit *>(QStringLiteral("TxtFine"))->setText(QStringLiteral("3"));
+        click(w, "CmdPiu");
+        filled = true;
+        click(w, "Command1");
+    });
+    pp.InviaAllaStampante(true);
+    ASSERT_TRUE(filled);
+    EXPECT_EQ(pdfPages(pdf), 4);
+    EXPECT_EQ(pdfPageWords(pdf),
+              QStringList({"pagina-due", "pagina-tre", "pagina-due", "pagina-tre"}));
+    expectDiscarded(spool, pictures);
+    EXPECT_EQ(pp.Copie(), 1); // the dialog's copies are this print's only
+}
+
+TEST_F(Job, APageBeyondTheEngineRangeIsHeldNotWrapped)
+{
+    // -65534 would wrap round to page 2 as a 16-bit number; held, it is
+    // "from the start" and both pages print.
+    record(2);
+    ModalDriver driver([&](QWidget *w) {
+        QTest::mouseClick(w->findChild<QRadioButton *>(QStringLiteral("OptPagine")), Qt::LeftButton);
+        w->findChild<QLineEdit *>(QStringLiteral("TxtInizio"))->setText(QStringLiteral("-65534"));
+        w->findChild<QLineEdit *>(QStringLiteral("TxtFine"))->setText(QStringLiteral("2"));
+        click(w, "Command1");
+    });
+    pp.InviaAllaStampante(true);
+    ASSERT_TRUE(driver.shown());
+    EXPECT_EQ(pdfPageWords(pdf), QStringList({"pagina-uno", "pagina-due"}));
+}
+
+TEST_F(Job, ACancelledDialogDiscardsTheDocumentAndPrintsNothing)
+{
+    record(3);
+    const QString spool = pp.spoolPath();
+    const QStringList pictures = pp.pictureFiles();
+    ModalDriver driver([](QWidget *w) { click(w, "Command2"); });
+    pp.InviaAllaStampante(true);
+    ASSERT_TRUE(driver.shown());
+    EXPECT_FALSE(QFile::exists(pdf));
+    expectDiscarded(spool, pictures);
+}
+
+TEST_F(Job, NothingRecordedPrintsNothingButStillShowsTheDialog)
+{
+    ModalDriver driver([](QWidget *w) { click(w, "Command1"); });
+    pp.InviaAllaStampante(true);
+    EXPECT_TRUE(driver.shown());
+    pp.InviaAllaStampante(false);
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_TRUE(pp.spoolPath().isEmpty());
+    EXPECT_TRUE(env.tempFiles(QStringLiteral("qv")).isEmpty()) << qPrintable(env.tempFiles().join(' '));
+}
+
+TEST_F(Job, WithoutAPrinterNothingHappens)
+{
+    qv::test::TempEnv::noPrinters();
+    record(2);
+    const QString spool = pp.spoolPath();
+    const QStringList pictures = pp.pictureFiles();
+    ModalDriver driver([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
+    pp.InviaAllaStampante(true);
+    EXPECT_FALSE(driver.shown());
+    expectKept(spool, pictures, 2);
+}
+
+TEST_F(Job, AFailedPrintKeepsTheDocumentAndStaysQuiet)
+{
+    record(2);
+    const QString spool = pp.spoolPath();
+    const QStringList pictures = pp.pictureFiles();
+    // A record that the replay refuses makes the engine fail half-way.
+    {
+        QFile f(spool);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("#line@\r\nnon è un numero\r\n");
+    }
+    EXPECT_NO_THROW(pp.InviaAllaStampante());
+    expectKept(spool, pictures, 2);
+}
+
+TEST_F(Job, ShowAnteprimaOpensTheModalWindowAndTheDocumentStays)
+{
+    record(3);
+    const QString spool = pp.spoolPath();
+    QString caption;
+    int32_t pages = 0;
+    QString file;
+    bool modal = false;
+    ModalDriver driver([&](QWidget *w) {
+        auto *window = qobject_cast<FrmAnteprima *>(w);
+        ASSERT_NE(window, nullptr);
+        caption = window->windowTitle();
+        pages = window->PagineTotali();
+        file = window->FileTemporaneo();
+        modal = window->isModal();
+        QAction *esci = window->pulsante(QStringLiteral("esci"));
+        ASSERT_NE(esci, nullptr);
+        QTest::mouseClick(window->Toolbar1->widgetForAction(esci), Qt::LeftButton);
+    });
+    pp.ShowAnteprima();
+    ASSERT_TRUE(driver.shown());
+    EXPECT_TRUE(caption.startsWith(QStringLiteral("Fattura di prova"))) << qPrintable(caption);
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(pages, 3);
+    EXPECT_EQ(file, spool);
+    EXPECT_FALSE(pp.anteprima().isVisible());
+    // The host may go on recording and preview again.
+    expectKept(spool, pp.pictureFiles(), 3);
+    pp.NuovaPagina();
+    ModalDriver again([&](QWidget *w) {
+        pages = static_cast<FrmAnteprima *>(w)->PagineTotali();
+        static_cast<QDialog *>(w)->reject();
+    });
+    pp.ShowAnteprima();
+    EXPECT_EQ(pages, 4);
+}
+
+TEST_F(Job, AfterAPrintThePreviewShowsAnEmptyDocument)
+{
+    record(2);
+    pp.InviaAllaStampante();
+    ASSERT_EQ(pdfPages(pdf), 2);
+    int32_t pages = 0;
+    QString file = QStringLiteral("?");
+    ModalDriver driver([&](QWidget *w) {
+        pages = static_cast<FrmAnteprima *>(w)->PagineTotali();
+        file = static_cast<FrmAnteprima *>(w)->FileTemporaneo();
+        static_cast<QDialog *>(w)->reject();
+    });
+    pp.ShowAnteprima();
+    ASSERT_TRUE(driver.shown());
+    EXPECT_EQ(pages, 1);
+    EXPECT_TRUE(file.isEmpty());
+    EXPECT_EQ(pp.TotalePagine(), 1);
+}
+
+TEST_F(Job, AboutBoxIsModalAndClosesWithOk)
+{
+    QString caption, version;
+    ModalDriver driver([&](QWidget *w) {
+        ASSERT_NE(qobject_cast<FrmInfo *>(w), nullptr);
+        caption = w->windowTitle();
+        version = w->findChild<QLabel *>(QStringLiteral("Label1"))->text();
+        click(w, "Command1");
+    });
+    pp.AboutBox();
+    ASSERT_TRUE(driver.shown());
+    EXPECT_EQ(caption, QStringLiteral("Informazioni sul PrintPreview..."));
+    EXPECT_TRUE(version.endsWith(QStringLiteral(" v1.2.48"))) << qPrintable(version);
+}
+
+TEST(LibraryVersion, IsEmbeddedInItsOwnSection)
+{
+    const VersionRecord &v = libraryVersion();
+    EXPECT_STREQ(v.product, "qvPreview");
+    EXPECT_EQ(v.major, 1);
+    EXPECT_EQ(v.minor, 2);
+    EXPECT_EQ(v.patch, 0);
+    EXPECT_EQ(v.revision, 48);
+    EXPECT_EQ(FrmInfo::TestoVersione(), QStringLiteral("qvPreview v1.2.48"));
+
+    // The bytes of the section in the library file, read without loading it.
+    Dl_info info{};
+    ASSERT_NE(dladdr(reinterpret_cast<const void *>(&v), &info), 0);
+    QProcess readelf;
+    readelf.start(QStringLiteral("readelf"),
+                  {QStringLiteral("--hex-dump=qv_version"), QFile::decodeName(info.dli_fname)});
+    ASSERT_TRUE(readelf.waitForFinished(30000));
+    const QString dump = QString::fromLatin1(readelf.readAllStandardOutput());
+    // "QVVERS1\0", then "qvPreview" and, 32 bytes in, 1, 2, 0 and 48 (0x30).
+    EXPECT_TRUE(dump.contains(QStringLiteral("51565645 52533100 71765072 65766965"))) << qPrintable(dump);
+    EXPECT_TRUE(dump.contains(QStringLiteral("01000200 00003000"))) << qPrintable(dump);
+}
+
+} // namespace

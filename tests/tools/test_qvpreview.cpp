@@ -1,0 +1,360 @@
+// The qvpreview command-line tool, run as a user runs it: its exit codes,
+// what it writes on standard output and standard error, and its files (PNG
+// pages, PDF files, jobs on the CUPS test queue).
+#include "platform/Platform.h"
+#include "support/TestEnv.h"
+
+#include <qvpreview/PrintPreview.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace qv;
+
+// Readable failure messages for QString values.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace {
+
+struct Result
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Result runTool(const QStringList &args, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess p;
+    p.setProcessEnvironment(environment);
+    p.start(QStringLiteral(QVPREVIEW_BIN), args);
+    Result r;
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished();
+        r.err = QStringLiteral("timed out");
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+QString pdfText(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int pdfPages(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {pdf});
+    p.waitForFinished(30000);
+    const auto m = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"), QRegularExpression::MultilineOption)
+                       .match(QString::fromUtf8(p.readAllStandardOutput()));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+/// The words "pagina-..." of \a pdf, one per page, in page order.
+QStringList pageWords(const QString &pdf)
+{
+    QStringList words;
+    for (const QString &page : pdfText(pdf).split(QChar(0x0c))) {
+        const auto m = QRegularExpression(QStringLiteral("pagina-\\w+")).match(page);
+        if (m.hasMatch())
+            words << m.captured(0);
+    }
+    return words;
+}
+
+class Tool : public qv::test::TempEnvTest
+{
+protected:
+    /// A two-page document recorded by the control and copied out of its
+    /// temporary folder: two texts, a box, a line and a circle.
+    void SetUp() override
+    {
+        doc = env.root() + QStringLiteral("fattura.qv");
+        PrintPreview pp;
+        pp.StampaTesto(1440, 1440, QStringLiteral("pagina-uno"));
+        pp.linea(1440, 2000, 5000, 3000, true, false);
+        pp.NuovaPagina();
+        pp.StampaTesto(1440, 1440, QStringLiteral("pagina-due"));
+        pp.linea(1440, 2000, 5000, 2000, false, false);
+        pp.Cerchio(3000, 5000, 500);
+        ASSERT_TRUE(QFile::copy(pp.spoolPath(), doc));
+    }
+
+    QString path(const char *name) const { return env.root() + QLatin1String(name); }
+
+    QString doc;
+};
+
+TEST_F(Tool, CheckReportsPagesAndRecords)
+{
+    const Result r = runTool({QStringLiteral("check"), doc});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_TRUE(r.err.isEmpty()) << qPrintable(r.err);
+    for (const char *line : {"pagine: 2\n", "testi: 2\n", "linee: 1\n", "riquadri: 1\n", "cerchi: 1\n", "immagini: 0\n"})
+        EXPECT_TRUE(r.out.contains(QLatin1String(line))) << line << "\n" << qPrintable(r.out);
+}
+
+TEST_F(Tool, CheckNamesTheFirstBrokenLine)
+{
+    QFile f(doc);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    // The stroke line after the tag is the first line that is wrong.
+    const int brokenLine = int(qv::test::readAll(doc).count('\n')) + 2;
+    f.write("#line@\r\nuno;due\r\n#line@\r\ntre\r\n");
+    f.close();
+    const Result r = runTool({QStringLiteral("check"), doc});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.isEmpty()) << qPrintable(r.out);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("qvpreview: ") + doc)) << qPrintable(r.err);
+    EXPECT_TRUE(r.err.contains(QRegularExpression(QStringLiteral("riga %1\\b").arg(brokenLine)))) << qPrintable(r.err);
+    EXPECT_FALSE(r.err.contains(QRegularExpression(QStringLiteral("riga %1\\b").arg(brokenLine + 1))))
+        << qPrintable(r.err);
+}
+
+TEST_F(Tool, RenderWritesThePageAtTheZoom)
+{
+    const QString png100 = path("p100.png"), png50 = path("p50.png");
+    const Result r = runTool({QStringLiteral("render"), doc, QStringLiteral("--page"), QStringLiteral("2"),
+                              QStringLiteral("--png"), png100});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    const Result half = runTool({QStringLiteral("render"), doc, QStringLiteral("--page=2"), QStringLiteral("--zoom"),
+                                 QStringLiteral("50"), QStringLiteral("--png"), png50});
+    ASSERT_EQ(half.exitCode, 0) << qPrintable(half.err);
+    const QImage full(png100), small(png50);
+    ASSERT_FALSE(full.isNull());
+    ASSERT_FALSE(small.isNull());
+    // The page of the current printer (or the default page) at the screen's
+    // twips per pixel, which the tool sees as this test does.
+    const auto printer = platform::currentPrinter();
+    const QSizeF twips = printer ? printer->drawableTwips : QSizeF(11520, 15872);
+    EXPECT_NEAR(full.width(), twips.width() / platform::twipsPerPixelX(), 1.0);
+    EXPECT_NEAR(full.height(), twips.height() / platform::twipsPerPixelY(), 1.0);
+    EXPECT_NEAR(small.width(), full.width() / 2.0, 1.0);
+    EXPECT_NEAR(small.height(), full.height() / 2.0, 1.0);
+    // Something was drawn: the page is not blank.
+    bool ink = false;
+    for (int y = 0; y < full.height() && !ink; y += 2)
+        for (int x = 0; x < full.width() && !ink; x += 2)
+            ink = qGray(full.pixel(x, y)) < 128;
+    EXPECT_TRUE(ink);
+}
+
+TEST_F(Tool, RenderRefusesAPageBeyondTheDocument)
+{
+    const Result r = runTool({QStringLiteral("render"), doc, QStringLiteral("--page"), QStringLiteral("3"),
+                              QStringLiteral("--png"), path("p.png")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("2 pagine"))) << qPrintable(r.err);
+    EXPECT_FALSE(QFile::exists(path("p.png")));
+}
+
+TEST_F(Tool, PrintToPdf)
+{
+    const QString pdf = path("tutto.pdf");
+    const Result r = runTool({QStringLiteral("print"), doc, QStringLiteral("--pdf"), pdf});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_EQ(pdfPages(pdf), 2);
+    EXPECT_EQ(pageWords(pdf), QStringList({"pagina-uno", "pagina-due"}));
+
+    const QString range = path("range.pdf");
+    const Result r2 = runTool({QStringLiteral("print"), doc, QStringLiteral("--pages"), QStringLiteral("2-2"),
+                               QStringLiteral("--copies"), QStringLiteral("3"), QStringLiteral("--pdf"), range});
+    ASSERT_EQ(r2.exitCode, 0) << qPrintable(r2.err);
+    EXPECT_EQ(pageWords(range), QStringList({"pagina-due", "pagina-due", "pagina-due"}));
+}
+
+TEST_F(Tool, PrintToTheCupsTestQueue)
+{
+    QProcess lpstat;
+    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-r")});
+    const bool running = lpstat.waitForFinished(10000) && lpstat.exitCode() == 0
+                         && QString::fromUtf8(lpstat.readAllStandardOutput()).contains(QStringLiteral("is running"));
+    if (!running) {
+        if (qgetenv("CI") == "true")
+            FAIL() << "no CUPS scheduler answers (scripts/services.sh starts one)";
+        GTEST_SKIP() << "no CUPS scheduler answers; scripts/services.sh starts one";
+    }
+    const QString outDir = qEnvironmentVariableIsEmpty("QV_CUPS_PDF_DIR")
+                               ? QStringLiteral("/var/spool/cups-pdf-qv")
+                               : qEnvironmentVariable("QV_CUPS_PDF_DIR");
+    const QSet<QString> before = [&] {
+        const QStringList l = QDir(outDir).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+        return QSet<QString>(l.begin(), l.end());
+    }();
+    // A job name of its own, so that the file is told apart from other jobs.
+    const QString job = QStringLiteral("qvcli%1").arg(QDateTime::currentMSecsSinceEpoch());
+    const QString named = path("") + job + QStringLiteral(".qv");
+    ASSERT_TRUE(QFile::copy(doc, named));
+    const Result r = runTool({QStringLiteral("print"), named, QStringLiteral("--printer"), QStringLiteral("qvtest")});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("qvtest"))) << qPrintable(r.out);
+
+    // cups-pdf writes the file a little later; wait for it, bounded.
+    QString found;
+    for (int i = 0; i < 600 && found.isEmpty(); ++i) {
+        for (const QString &f : QDir(outDir).entryList({QStringLiteral("*.pdf")}, QDir::Files))
+            if (!before.contains(f) && f.contains(job))
+                found = outDir + QLatin1Char('/') + f;
+        if (found.isEmpty())
+            QThread::msleep(100);
+    }
+    ASSERT_FALSE(found.isEmpty()) << "no new PDF file named after " << qPrintable(job) << " in " << qPrintable(outDir);
+    // The file may still be growing: wait until poppler reads it whole.
+    int pages = -1;
+    for (int i = 0; i < 100 && pages != 2; ++i) {
+        pages = pdfPages(found);
+        if (pages != 2)
+            QThread::msleep(100);
+    }
+    EXPECT_EQ(pages, 2);
+    EXPECT_EQ(pageWords(found), QStringList({"pagina-uno", "pagina-due"}));
+    QFile::remove(found);
+}
+
+TEST_F(Tool, HelpGoesToStandardOutput)
+{
+    for (const QStringList &args : {QStringList{QStringLiteral("--help")}, QStringList{QStringLiteral("-h")},
+                                    QStringList{QStringLiteral("print"), QStringLiteral("--help")}}) {
+        const Result r = runTool(args);
+        EXPECT_EQ(r.exitCode, 0) << qPrintable(args.join(' '));
+        EXPECT_TRUE(r.out.startsWith(QStringLiteral("Uso: qvpreview"))) << qPrintable(r.out);
+        for (const char *command : {"view FILE", "print FILE", "render FILE", "check FILE"})
+            EXPECT_TRUE(r.out.contains(QLatin1String(command))) << command;
+        EXPECT_TRUE(r.err.isEmpty());
+    }
+}
+
+TEST_F(Tool, VersionIsTheLibrarys)
+{
+    const Result r = runTool({QStringLiteral("--version")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, QStringLiteral("qvpreview 1.2.0.48\n"));
+}
+
+TEST_F(Tool, ViewWithoutADisplayFailsAtOnce)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    const Result r = runTool({QStringLiteral("view"), doc}, environment);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("schermo"))) << qPrintable(r.err);
+}
+
+/// Command lines that are wrong as command lines: exit 2, a message and the
+/// hint on standard error, nothing on standard output.
+class UsageError : public Tool, public ::testing::WithParamInterface<std::pair<const char *, QStringList>>
+{
+};
+
+TEST_P(UsageError, ExitsWithTwo)
+{
+    QStringList args;
+    for (const QString &a : GetParam().second)
+        args << (a == QLatin1String("DOC") ? doc : a == QLatin1String("OUT") ? path("out.x") : a);
+    const Result r = runTool(args);
+    EXPECT_EQ(r.exitCode, 2) << qPrintable(r.err);
+    EXPECT_TRUE(r.out.isEmpty()) << qPrintable(r.out);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("qvpreview: "))) << qPrintable(r.err);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("--help"))) << qPrintable(r.err);
+    EXPECT_FALSE(QFile::exists(path("out.x")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tool, UsageError,
+    ::testing::Values(
+        std::pair{"NoCommand", QStringList{}},
+        std::pair{"UnknownCommand", QStringList{"stampa", "DOC"}},
+        std::pair{"NoFile", QStringList{"check"}},
+        std::pair{"TwoFiles", QStringList{"check", "DOC", "DOC"}},
+        std::pair{"UnknownOption", QStringList{"check", "DOC", "--pages", "1-2"}},
+        std::pair{"UnknownShortOption", QStringList{"check", "-x", "DOC"}},
+        std::pair{"RenderWithoutPage", QStringList{"render", "DOC", "--png", "OUT"}},
+        std::pair{"RenderWithoutPng", QStringList{"render", "DOC", "--page", "1"}},
+        std::pair{"PageNotANumber", QStringList{"render", "DOC", "--page", "uno", "--png", "OUT"}},
+        std::pair{"ZoomOutOfRange", QStringList{"render", "DOC", "--page", "1", "--zoom", "0", "--png", "OUT"}},
+        std::pair{"ReversedRange", QStringList{"print", "DOC", "--pages", "2-1", "--pdf", "OUT"}},
+        std::pair{"NoCopies", QStringList{"print", "DOC", "--copies", "0", "--pdf", "OUT"}},
+        std::pair{"EmptyPdfName", QStringList{"print", "DOC", "--pdf="}},
+        std::pair{"MissingValue", QStringList{"print", "DOC", "--pdf"}},
+        std::pair{"PdfAndPrinter", QStringList{"print", "DOC", "--pdf", "OUT", "--printer", "qvtest"}}),
+    [](const auto &info) { return std::string(info.param.first); });
+
+class MissingFile : public Tool, public ::testing::WithParamInterface<QStringList>
+{
+};
+
+TEST_P(MissingFile, ExitsWithOneAndSaysSo)
+{
+    const QString missing = path("non-esiste.qv");
+    QStringList args = GetParam();
+    args.insert(1, missing);
+    const Result r = runTool(args);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.isEmpty()) << qPrintable(r.out);
+    EXPECT_EQ(r.err, QStringLiteral("qvpreview: %1: file non trovato\n").arg(missing));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tool, MissingFile,
+    ::testing::Values(QStringList{"check"}, QStringList{"render", "--page", "1", "--png", "x.png"},
+                      QStringList{"print", "--pdf", "x.pdf"}),
+    [](const auto &info) { return info.param.first().toStdString(); });
+
+#ifdef QV_INVOICE_BIN
+TEST_F(Tool, TheExampleHostPrintsAndRendersWithoutADisplay)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    const QString out = path("uscita");
+    QProcess p;
+    p.setProcessEnvironment(environment);
+    p.start(QStringLiteral(QV_INVOICE_BIN), {QStringLiteral("--out"), out});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    const QString stdoutText = QString::fromUtf8(p.readAllStandardOutput());
+    ASSERT_EQ(p.exitCode(), 0) << qPrintable(QString::fromUtf8(p.readAllStandardError()));
+    // Where the spool file was and what it held, then where the files are.
+    const auto spool = QRegularExpression(QStringLiteral("^File di spool: (\\S+)$"), QRegularExpression::MultilineOption)
+                           .match(stdoutText);
+    ASSERT_TRUE(spool.hasMatch()) << qPrintable(stdoutText);
+    EXPECT_TRUE(spool.captured(1).startsWith(env.tempFolder())) << qPrintable(spool.captured(1));
+    EXPECT_FALSE(QFile::exists(spool.captured(1)));
+    EXPECT_TRUE(env.tempFiles(QStringLiteral("qv")).isEmpty()) << qPrintable(env.tempFiles().join(' '));
+    EXPECT_TRUE(stdoutText.contains(QStringLiteral("Pagine: 2, record: "))) << qPrintable(stdoutText);
+    EXPECT_TRUE(stdoutText.contains(QStringLiteral("#print@\r\n"))) << qPrintable(stdoutText);
+    for (const char *png : {"/pagina-1.png", "/pagina-2.png"}) {
+        EXPECT_TRUE(stdoutText.contains(QStringLiteral("Pagina disegnata: ") + out + QLatin1String(png)));
+        EXPECT_FALSE(QImage(out + QLatin1String(png)).isNull()) << png;
+    }
+    const QString pdf = out + QStringLiteral("/fattura.pdf");
+    EXPECT_TRUE(stdoutText.contains(QStringLiteral("Stampato in PDF: ") + pdf)) << qPrintable(stdoutText);
+    EXPECT_EQ(pdfPages(pdf), 2);
+    EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("FATTURA N. 2024/0187"))) << qPrintable(pdfText(pdf));
+}
+#endif
+
+} // namespace
