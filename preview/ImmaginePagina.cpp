@@ -61,7 +61,8 @@ void ImmaginePagina::rasterizza(const QRect &richiesta)
 
     const double ratio = dpr();
     const QRect tutta = rect();
-    QRect area = (areaVisibile() | richiesta).adjusted(-Margine, -Margine, Margine, Margine) & tutta;
+    const int margine = m_convertitore ? 0 : Margine;
+    QRect area = (areaVisibile() | richiesta).adjusted(-margine, -margine, margine, margine) & tutta;
     auto pixel = [&](const QRect &r) { return qint64(std::ceil(r.width() * ratio)) * qint64(std::ceil(r.height() * ratio)); };
     if (pixel(area) > PixelMassimi)
         area = richiesta & tutta;

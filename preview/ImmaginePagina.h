@@ -33,8 +33,9 @@ public:
     /// rasterised at a lower resolution.
     static constexpr qint64 PixelMassimi = 16 * 1024 * 1024;
     /// Margin rasterised around the visible area, in logical pixels, so that
-    /// small scroll steps reuse the raster.
-    static constexpr int Margine = 128;
+    /// small scroll steps reuse the raster. None in 256-colour mode, where
+    /// every raster goes through the bitmap file and its size is the cost.
+    static constexpr int Margine = 64;
 
     explicit ImmaginePagina(QWidget *parent = nullptr);
 

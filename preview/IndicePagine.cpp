@@ -7,23 +7,15 @@
 #include <QFile>
 
 #include <cstring>
+#include <string.h>
 #include <vector>
 
 namespace qv::IndicePagine {
 
 namespace {
-
 constexpr QByteArrayView Tag("#newpage@");
-
-/// True when \a line (a whole line without its '\n') reads "#newpage@",
-/// with or without the CR of a CR LF line end.
-bool isPageBreak(const char *line, qint64 length)
-{
-    if (length == Tag.size() + 1 && line[length - 1] == '\r')
-        --length;
-    return length == Tag.size() && std::memcmp(line, Tag.data(), size_t(length)) == 0;
-}
-
+// The tag and the longest line end after it ("\r\n").
+constexpr qint64 Lookahead = 9 + 2;
 } // namespace
 
 QVector<int32_t> Costruisci(const QString &path, int32_t pagineTotali)
@@ -38,19 +30,20 @@ QVector<int32_t> Costruisci(const QString &path, int32_t pagineTotali)
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Error(75, source, QStringLiteral("Errore di accesso al file %1: %2").arg(path, file.errorString()));
 
-    // Lines are compared only when they are short enough to be the tag, so a
-    // line is carried over from one block to the next only in its first bytes.
+    // The file is read in blocks and searched for the tag itself; a find
+    // counts when it is a whole line: at the file start or after a '\n', and
+    // followed by '\n', "\r\n" or the file end ("\r" at the very end too, as
+    // the line reader drops it there). A find too close to the end of a block
+    // to be decided is carried over, with the byte before it, to the next one.
     constexpr qint64 BlockSize = 1 << 20;
-    std::vector<char> buffer(static_cast<size_t>(BlockSize));
-    char pending[16];       // start of the line that runs past the block
-    qint64 pendingLen = 0;  // bytes of it kept (at most sizeof pending)
-    bool pendingLong = false;
-    qint64 offset = 0;      // file offset of buffer[0]
+    std::vector<char> buffer(static_cast<size_t>(BlockSize + 2 * Lookahead));
+    char *const data = buffer.data();
+    qint64 have = 0; // bytes in the buffer
+    qint64 base = 0; // file offset of data[0]
+    qint64 decided = 0; // file offset: finds starting before it have been looked at
     int32_t n = 0;
 
-    auto endOfLine = [&](const char *line, qint64 length, qint64 nextPos) {
-        if (!isPageBreak(line, length))
-            return;
+    auto pagina = [&](qint64 nextPos) {
         ++n;
         if (n >= posizioni.size())
             throw Error(9, source,
@@ -60,49 +53,45 @@ QVector<int32_t> Costruisci(const QString &path, int32_t pagineTotali)
     };
 
     for (;;) {
-        const qint64 got = file.read(buffer.data(), BlockSize);
+        const qint64 got = file.read(data + have, BlockSize);
         if (got < 0)
             throw Error(75, source, QStringLiteral("Errore di lettura del file %1: %2").arg(path, file.errorString()));
-        if (got == 0)
-            break;
-        const char *data = buffer.data();
-        qint64 start = 0;
-        while (start < got) {
-            const void *nl = std::memchr(data + start, '\n', size_t(got - start));
-            if (!nl) {
-                // The line goes on in the next block: keep its first bytes.
-                const qint64 rest = got - start;
-                if (!pendingLong) {
-                    const qint64 room = qint64(sizeof pending) - pendingLen;
-                    if (rest > room)
-                        pendingLong = true;
-                    else {
-                        std::memcpy(pending + pendingLen, data + start, size_t(rest));
-                        pendingLen += rest;
-                    }
-                }
+        const bool eof = got == 0;
+        have += got;
+        // Finds starting before `limit` can be decided with the bytes at hand.
+        const qint64 limit = eof ? have : have - Lookahead;
+        qint64 from = decided - base;
+        while (from < limit) {
+            const void *hit = ::memmem(data + from, size_t(have - from), Tag.data(), size_t(Tag.size()));
+            if (!hit)
                 break;
+            const qint64 i = static_cast<const char *>(hit) - data;
+            if (i >= limit)
+                break;
+            from = i + 1;
+            if (base + i != 0 && data[i - 1] != '\n')
+                continue;
+            const qint64 j = i + Tag.size();
+            if (j == have) {
+                pagina(base + have + 1);
+            } else if (data[j] == '\n') {
+                pagina(base + j + 2);
+            } else if (data[j] == '\r') {
+                if (j + 1 == have)
+                    pagina(base + have + 1);
+                else if (data[j + 1] == '\n')
+                    pagina(base + j + 3);
             }
-            const qint64 end = static_cast<const char *>(nl) - data;
-            const qint64 next = offset + end + 2; // 1-based position after the '\n'
-            if (pendingLen > 0 || pendingLong) {
-                const qint64 part = end - start;
-                if (!pendingLong && pendingLen + part <= qint64(sizeof pending)) {
-                    std::memcpy(pending + pendingLen, data + start, size_t(part));
-                    endOfLine(pending, pendingLen + part, next);
-                }
-                pendingLen = 0;
-                pendingLong = false;
-            } else {
-                endOfLine(data + start, end - start, next);
-            }
-            start = end + 1;
         }
-        offset += got;
+        if (eof)
+            break;
+        decided = std::max(decided, base + limit);
+        // Keep the undecided bytes and the one before them.
+        const qint64 keepFrom = std::max<qint64>(decided - base - 1, 0);
+        std::memmove(data, data + keepFrom, size_t(have - keepFrom));
+        base += keepFrom;
+        have -= keepFrom;
     }
-    // A last line without a line end: the reader is then at the end of the file.
-    if (pendingLen > 0 && !pendingLong)
-        endOfLine(pending, pendingLen, offset + 1);
     return posizioni;
 }
 

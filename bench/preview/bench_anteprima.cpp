@@ -120,6 +120,8 @@ struct QtPreview
     void mostra()
     {
         widget->show();
+        if (!QTest::qWaitForWindowExposed(widget.get()))
+            qFatal("Qt's preview was not exposed");
         widget->updatePreview();
         dipingi();
     }
@@ -143,6 +145,8 @@ std::unique_ptr<qv::FrmAnteprima> apri(int pagine, bool massima)
     w->setTitolo(QStringLiteral("Fatture"));
     w->InizializzaAnteprima();
     w->show();
+    if (!QTest::qWaitForWindowExposed(w.get()))
+        qFatal("the preview was not exposed");
     w->Image1->repaint();
     return w;
 }
@@ -201,6 +205,7 @@ void BM_CambioPagina_qvPreview(benchmark::State &state)
         premi(*w, ultima ? "ultima" : "prima");
         ultima = !ultima;
     }
+    state.counters["rasters"] = w->Image1->rasterizzazioni();
     state.SetLabel(state.range(0) ? "Massima qualita on" : "Massima qualita off (256 colours)");
 }
 BENCHMARK(BM_CambioPagina_qvPreview)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
@@ -242,6 +247,7 @@ void BM_Zoom_qvPreview(benchmark::State &state)
         premi(*w, dentro ? "ingrandisci" : "riduci");
         dentro = !dentro;
     }
+    state.counters["rasters"] = w->Image1->rasterizzazioni();
     state.SetLabel(state.range(0) ? "Massima qualita on" : "Massima qualita off (256 colours)");
 }
 BENCHMARK(BM_Zoom_qvPreview)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);

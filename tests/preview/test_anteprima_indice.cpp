@@ -71,7 +71,10 @@ INSTANTIATE_TEST_SUITE_P(
         Caso{"tagWithTrailingBlankIsNoBreak", "#newpage@ \r\n#newpage@\r\r\n #newpage@\r\n", 2},
         Caso{"textLineThatReadsLikeABreakCounts", "#print@\r\nf\r\n1,2\r\n#newpage@\r\n#endprint@\r\n", 2},
         Caso{"fewerBreaksThanPages", "a\r\n#newpage@\r\n", 4},
-        Caso{"emptyFile", "", 2}),
+        Caso{"emptyFile", "", 2},
+        Caso{"twelveBytes", "#newpage@\r\nx", 2},
+        Caso{"breakAfterLoneCrIsNoLineStart", "a\r#newpage@\r\n#newpage@\n", 3},
+        Caso{"onlyBreaks", "#newpage@\r\n#newpage@\r\n#newpage@\r\n", 4}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(IndiceTest, BreaksAcrossBlockBorders)
