@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ccache pkg-config clang
   qt6-base-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation2
+  fonts-liberation2 locales
   cups cups-client printer-driver-cups-pdf
   poppler-utils qpdf
   xvfb xauth x11-utils
