@@ -54,9 +54,9 @@ bool ScriviFileBitmap(const QByteArray &info, const QByteArray &pixels, const QS
 /// True (a failure) unless the write succeeded and wrote all it was asked to.
 bool ErroreScrittura(bool ok, int64_t asked, int64_t written);
 
-/// The 0-based halftone colour-table index of a colour: the same index as
-/// CPalette::ClosestIndex(red, green, blue) - 1 on the halftone palette,
-/// found through per-component tables instead of a search.
+/// The 0-based halftone colour-table index of a colour (components 0-255):
+/// the same index as CPalette::ClosestIndex(red, green, blue) - 1 on the
+/// halftone palette, found through per-component tables instead of a search.
 uint8_t IndiceMezzatinta(int red, int green, int blue);
 
 } // namespace qv::ModuloConversione
