@@ -32,6 +32,7 @@
 #include <qvpreview/qvUtilita.h>
 
 #include <cmath>
+#include <functional>
 #include <exception>
 
 namespace qv {
@@ -614,36 +615,33 @@ void FrmAnteprima::applicaGeometria()
 
 void FrmAnteprima::Riduci()
 {
-    ensureLoaded();
-    Picture1->setUpdatesEnabled(false);
-    if (m_geom.riduci())
-        AggiornaScroll();
-    else
-        platform::beep();
-    aggiornaCaption();
-    CentraImmagine();
-    Picture1->setUpdatesEnabled(true);
+    applicaZoom([this] { return m_geom.riduci(); });
 }
 
 void FrmAnteprima::Ingrandisci()
 {
-    ensureLoaded();
-    Picture1->setUpdatesEnabled(false);
-    if (m_geom.ingrandisci())
-        AggiornaScroll();
-    else
-        platform::beep();
-    aggiornaCaption();
-    CentraImmagine();
-    Picture1->setUpdatesEnabled(true);
+    applicaZoom([this] { return m_geom.ingrandisci(); });
 }
 
 void FrmAnteprima::DimensioneReale()
 {
+    applicaZoom([this] {
+        m_geom.dimensioneReale();
+        return true;
+    });
+}
+
+// One zoom step: \a passo changes the size of the page (false: at a limit,
+// which beeps); the picture, caption and centring follow, with repaints held
+// back so the page is drawn once at its new size.
+void FrmAnteprima::applicaZoom(const std::function<bool()> &passo)
+{
     ensureLoaded();
     Picture1->setUpdatesEnabled(false);
-    m_geom.dimensioneReale();
-    AggiornaScroll();
+    if (passo())
+        AggiornaScroll();
+    else
+        platform::beep();
     aggiornaCaption();
     CentraImmagine();
     Picture1->setUpdatesEnabled(true);

@@ -138,6 +138,7 @@ private:
     void Riduci();
     void Ingrandisci();
     void DimensioneReale();
+    void applicaZoom(const std::function<bool()> &passo);
     void aggiornaCaption();
     void PrimaPagina();
     void PaginaPrecedente();
