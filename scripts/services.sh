@@ -32,8 +32,19 @@ if command -v cupsd >/dev/null 2>&1; then
   lpstat -r
 fi
 
-if command -v Xvfb >/dev/null 2>&1 && [ ! -e /tmp/.X11-unix/X99 ]; then
-  Xvfb :99 -screen 0 1280x1024x24 -nolisten tcp >/tmp/qv-xvfb.log 2>&1 &
-  for _ in $(seq 1 50); do [ -e /tmp/.X11-unix/X99 ] && break; sleep 0.1; done
+xvfb_answers() { xdpyinfo -display :99 >/dev/null 2>&1; }
+if command -v Xvfb >/dev/null 2>&1 && ! xvfb_answers; then
+  # A socket left behind by a server that is gone would stop Xvfb starting.
+  # -noreset: without it the server resets whenever its last client leaves,
+  # and a client connecting during the reset is turned away.
+  rm -f /tmp/.X11-unix/X99 /tmp/.X99-lock
+  Xvfb :99 -screen 0 1280x1024x24 -nolisten tcp -noreset >/tmp/qv-xvfb.log 2>&1 &
+  for _ in $(seq 1 100); do xvfb_answers && break; sleep 0.1; done
 fi
-echo "Xvfb display :99 $( [ -e /tmp/.X11-unix/X99 ] && echo ready || echo missing)"
+if xvfb_answers; then
+  echo "Xvfb display :99 ready"
+else
+  # The window test starts an Xvfb of its own when this one is missing.
+  echo "Xvfb display :99 missing"
+  cat /tmp/qv-xvfb.log 2>/dev/null || true
+fi
