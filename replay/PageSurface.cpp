@@ -20,9 +20,10 @@ void PageDrawing::replay(DrawTarget &target) const
         call(target);
 }
 
-void PageDrawing::paint(QPainter &painter) const
+void PageDrawing::paint(QPainter &painter, const QRectF &visibleTwips) const
 {
     PainterTarget target(painter, TargetKind::PageSurface);
+    target.setVisibleArea(visibleTwips);
     replay(target);
 }
 
@@ -40,7 +41,7 @@ QImage PageDrawing::render(double pixelsPerTwip, const QRectF &clipTwips) const
     painter.scale(pixelsPerTwip, pixelsPerTwip);
     painter.translate(-area.topLeft());
     painter.setClipRect(area);
-    paint(painter);
+    paint(painter, area);
     return image;
 }
 

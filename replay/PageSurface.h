@@ -41,7 +41,8 @@ public:
     /// Paints the drawing onto \a painter, whose coordinates must be twips
     /// (the caller sets the transform to the device). The page background is
     /// not painted. Raster operations need a raster device (a QImage).
-    void paint(QPainter &painter) const;
+    /// Text wholly outside \a visibleTwips, when it is valid, is not drawn.
+    void paint(QPainter &painter, const QRectF &visibleTwips = QRectF()) const;
     /// Replays the recorded calls onto another target.
     void replay(DrawTarget &target) const;
     /// The page rasterised at \a pixelsPerTwip on a white background: the

@@ -2,6 +2,7 @@
 #include "replay/PainterTarget.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
@@ -159,7 +160,9 @@ const QFont &PainterTarget::currentFont()
         const QFontMetricsF metrics(m_font);
         m_ascent = metrics.ascent();
         m_lineHeight = metrics.ascent() + metrics.descent();
+        m_widestAdvance = metrics.maxWidth();
         m_fontValid = true;
+        m_rawFontValid = false;
     }
     return m_font;
 }
@@ -254,6 +257,63 @@ void PainterTarget::fill(const QPainterPath &path, const QBrush &brush)
         m_painter->setRenderHint(QPainter::NonCosmeticBrushPatterns, false);
 }
 
+bool PainterTarget::outsideVisibleArea(double x, double lineTop, qsizetype length) const
+{
+    if (!m_visible.isValid())
+        return false;
+    // Generous bounds: a line of text stays within its line box, give or take
+    // a line height for accents, descenders and italic overhang, and no
+    // character is wider than the font's widest advance.
+    const double slack = m_lineHeight;
+    if (lineTop + m_lineHeight + slack < m_visible.top() || lineTop - slack > m_visible.bottom())
+        return true;
+    return x - slack > m_visible.right() || x + double(length) * m_widestAdvance + slack < m_visible.left();
+}
+
+/// Draws one line of Latin text as a glyph run: the characters' own glyphs at
+/// their unhinted advances, which is what shaping gives for such text with
+/// kerning off, without the cost of shaping. Only on raster devices: a vector
+/// device (PDF) needs the characters to keep the text searchable. Returns
+/// false, drawing nothing, when the text needs more than that: characters
+/// outside Latin, control and invisible characters, glyphs the font lacks,
+/// or a decoration (underline, strikeout).
+bool PainterTarget::drawPlainText(const QPointF &baseline, const QString &text)
+{
+    if (m_font.underline() || m_font.strikeOut())
+        return false;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0) || u == 0xAD || u >= 0x250)
+            return false;
+    }
+    const QPaintEngine *engine = m_painter->paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster)
+        return false;
+    if (!m_rawFontValid) {
+        m_rawFont = QRawFont::fromFont(m_font);
+        m_rawFontValid = true;
+    }
+    if (!m_rawFont.isValid())
+        return false;
+    const QList<quint32> glyphs = m_rawFont.glyphIndexesForString(text);
+    if (glyphs.size() != text.size() || glyphs.contains(0u))
+        return false;
+    const QList<QPointF> advances = m_rawFont.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    QPointF pen;
+    for (const QPointF &advance : advances) {
+        positions.append(pen);
+        pen += advance;
+    }
+    QGlyphRun run;
+    run.setRawFont(m_rawFont);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    m_painter->drawGlyphRun(baseline, run);
+    return true;
+}
+
 void PainterTarget::Print(const QString &text)
 {
     const QFont &font = currentFont();
@@ -271,9 +331,13 @@ void PainterTarget::Print(const QString &text)
         double lineTop = y;
         for (const QString &part : lines) {
             // Every line starts at the record's x, one line height lower.
-            if (!m_state.fontTransparent && !part.isEmpty())
-                m_painter->fillRect(QRectF(x, lineTop, textWidthTwips(font, part), line), Qt::white);
-            m_painter->drawText(QPointF(x, lineTop + ascent), part);
+            if (!part.isEmpty() && !outsideVisibleArea(x, lineTop, part.size())) {
+                if (!m_state.fontTransparent)
+                    m_painter->fillRect(QRectF(x, lineTop, textWidthTwips(font, part), line), Qt::white);
+                const QPointF baseline(x, lineTop + ascent);
+                if (!drawPlainText(baseline, part))
+                    m_painter->drawText(baseline, part);
+            }
             lineTop += line;
         }
     }

@@ -10,6 +10,8 @@
 #include <QColor>
 #include <QFont>
 #include <QPen>
+#include <QRawFont>
+#include <QRectF>
 
 class QPainter;
 class QPainterPath;
@@ -38,6 +40,11 @@ public:
     void PaintPicture(const PictureData &picture, double x, double y, double width,
                       double height) override;
 
+    /// Limits text drawing to what can show within \a twips (the painter's
+    /// clip, in its own coordinates): text records that lie wholly outside
+    /// only move the current position. An invalid rectangle draws everything.
+    void setVisibleArea(const QRectF &twips) { m_visible = twips; }
+
     /// True when the device composes raster operations (a raster image);
     /// on other devices DrawMode is approximated (see docs/drawing.md).
     bool supportsRasterOps() const;
@@ -64,6 +71,8 @@ private:
     void fill(const QPainterPath &path, const QBrush &brush);
 
     const QFont &currentFont();
+    bool outsideVisibleArea(double x, double lineTop, qsizetype length) const;
+    bool drawPlainText(const QPointF &baseline, const QString &text);
 
     QPainter *m_painter = nullptr;
     TargetKind m_kind;
@@ -71,7 +80,13 @@ private:
     QFont m_font;
     double m_ascent = 0;
     double m_lineHeight = 0;
+    double m_widestAdvance = 0;
     bool m_fontValid = false;
+    // The current font's first face, for drawing plain text on raster
+    // devices as glyphs without a shaping pass. Made when first needed.
+    QRawFont m_rawFont;
+    bool m_rawFontValid = false;
+    QRectF m_visible;
 };
 
 } // namespace qv

@@ -512,6 +512,104 @@ TEST_F(SurfaceTest, OpaqueTextFillsItsCellWithWhite)
     }
 }
 
+/// Pixels of \a a and \a b that differ by more than \a tolerance in any channel.
+int differing(const QImage &a, const QImage &b, int tolerance = 48)
+{
+    int n = 0;
+    for (int y = 0; y < std::min(a.height(), b.height()); ++y)
+        for (int x = 0; x < std::min(a.width(), b.width()); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            if (std::abs(qRed(p) - qRed(q)) > tolerance || std::abs(qGreen(p) - qGreen(q)) > tolerance ||
+                std::abs(qBlue(p) - qBlue(q)) > tolerance)
+                ++n;
+        }
+    return n;
+}
+
+// Latin text goes to a raster device as glyphs without shaping; the result
+// must be what Qt's shaped drawing of the same font gives.
+TEST_F(SurfaceTest, PlainTextLooksAsShapedText)
+{
+    struct Case { const char *font; int size; bool bold, italic; const char *text; };
+    const Case cases[] = {
+        {"Arial", 10, false, false, "Fattura n. 10000 - Quantita' 12,50"},
+        {"Arial", 16, true, false, "Totale: EUR 1.234.567,89"},
+        {"Times New Roman", 12, false, true, "perche\u0301 citta\u0300 Ålborg Łódź ½ ©"},
+        {"Courier New", 9, false, false, "|  0123456789  |  iiiWWW  |"},
+    };
+    for (const Case &c : cases) {
+        const FontAttributes attributes{QString::fromLatin1(c.font), c.size, c.italic, c.bold};
+        PageSurface page;
+        page.setSize(8000, 1000);
+        page.setFontName(attributes.name);
+        page.setFontSize(attributes.size);
+        page.setFontBold(c.bold);
+        page.setFontItalic(c.italic);
+        page.setCurrentX(100);
+        page.setCurrentY(100);
+        const QString text = QString::fromUtf8(c.text);
+        page.Print(text);
+        const double scale = 96.0 / 1440;
+        const QImage ours = page.Picture()->render(scale);
+
+        QImage shaped(ours.size(), QImage::Format_RGB32);
+        shaped.fill(Qt::white);
+        {
+            QPainter painter(&shaped);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setRenderHint(QPainter::TextAntialiasing);
+            painter.scale(scale, scale);
+            const QFont font = makeTwipsFont(attributes);
+            painter.setFont(font);
+            painter.drawText(QPointF(100, 100 + ascentTwips(font)), text);
+        }
+        EXPECT_GT(countInk(ours), 100) << c.text;
+        EXPECT_LE(differing(ours, shaped), countInk(shaped) / 50) << c.text;
+    }
+}
+
+// Scripts that need shaping still reach the screen.
+TEST_F(SurfaceTest, TextBeyondLatinStillDraws)
+{
+    for (const char *text : {"\u03a6\u03b1\u03ba\u03c4\u03bf\u03cd\u03c1\u03b1", "\u0424\u0430\u043a\u0442\u0443\u0440\u0430",
+                             "\u0641\u0627\u062a\u0648\u0631\u0629", "a\tb", "e\u0301"}) {
+        PageSurface page;
+        page.setSize(4000, 1000);
+        page.setFontSize(14);
+        page.setCurrentX(100);
+        page.setCurrentY(100);
+        page.Print(QString::fromUtf8(text));
+        EXPECT_GT(countInk(page.Picture()->render(0.1)), 5) << text;
+    }
+}
+
+// Rendering part of a page gives the pixels of that part of the whole page:
+// text that only partly enters the area, or whose later lines do, is drawn.
+TEST_F(SurfaceTest, PartOfThePageMatchesTheWholePage)
+{
+    PageSurface page;
+    page.setSize(6000, 6000);
+    page.setFontSize(12);
+    for (int row = 0; row < 20; ++row) {
+        page.setCurrentX(-2000 + 450 * row);
+        page.setCurrentY(300 * row);
+        page.Print(QStringLiteral("Riga %1 con un testo lungo abbastanza\nseconda riga").arg(row));
+    }
+    page.setFontSize(40);
+    page.setFontItalic(true);
+    page.setCurrentX(2990);
+    page.setCurrentY(2600);
+    page.Print(QStringLiteral("Wf"));
+    const double scale = 0.1;
+    const QImage whole = page.Picture()->render(scale);
+    for (const QRect pixels : {QRect(300, 260, 200, 120), QRect(0, 0, 150, 90), QRect(100, 400, 500, 13)}) {
+        const QRectF twips(pixels.x() / scale, pixels.y() / scale, pixels.width() / scale, pixels.height() / scale);
+        const QImage part = page.Picture()->render(scale, twips);
+        EXPECT_EQ(differing(part, whole.copy(pixels), 24), 0)
+            << pixels.x() << "," << pixels.y() << " " << pixels.width() << "x" << pixels.height();
+    }
+}
+
 TEST_F(SurfaceTest, HugeAndOddValuesDrawWithoutFailing)
 {
     stroke(0, 13, 32767, 0, 0xFF, 7);
