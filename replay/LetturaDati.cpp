@@ -58,14 +58,15 @@ public:
 
     bool atEnd() const { return !m_haveLine && m_reader.atEnd(); }
 
-    /// The next whole line as raw bytes (tags, text lines).
-    QByteArray readLine(const QString &expected)
+    /// The next whole line as raw bytes (tags, text lines), valid until the
+    /// next read.
+    QByteArrayView readLine(const QString &expected)
     {
         if (m_haveLine) {
             // A value group ended mid-line: the rest of that line is dropped.
             dropLine();
         }
-        return fetch(expected);
+        return fetch(nullptr, expected);
     }
 
     /// Leaves the current value line: the next read starts on a new line.
@@ -91,9 +92,9 @@ public:
 
     double number(const char *field)
     {
-        const QByteArray raw = item(field, false);
-        const QByteArray t = raw.trimmed();
-        const char *first = t.constData();
+        const QByteArrayView raw = item(field, false);
+        const QByteArrayView t = raw.trimmed();
+        const char *first = t.data();
         const char *last = first + t.size();
         if (first != last && *first == '+')
             ++first;
@@ -135,15 +136,15 @@ public:
 
     bool boolean(const char *field)
     {
-        const QByteArray raw = item(field, false);
-        const QByteArray t = raw.trimmed();
-        if (t == "#TRUE#")
+        const QByteArrayView raw = item(field, false);
+        const QByteArrayView t = raw.trimmed();
+        if (t == QByteArrayView("#TRUE#"))
             return true;
-        if (t == "#FALSE#")
+        if (t == QByteArrayView("#FALSE#"))
             return false;
         // A number also converts to true/false: 0 is false, anything else true.
         bool ok = false;
-        const double v = t.toDouble(&ok);
+        const double v = t.toByteArray().toDouble(&ok);
         if (ok && std::isfinite(v))
             return v != 0;
         fail(ErrTypeMismatch, QStringLiteral("atteso #TRUE# o #FALSE# per %1, trovato \"%2\"")
@@ -151,10 +152,10 @@ public:
     }
 
 private:
-    static QString shown(const QByteArray &raw)
+    static QString shown(QByteArrayView raw)
     {
         constexpr int Shown = 40;
-        QString s = QString::fromUtf8(raw.left(Shown));
+        QString s = QString::fromUtf8(raw.first(std::min<qsizetype>(raw.size(), Shown)));
         if (raw.size() > Shown)
             s += QStringLiteral("...");
         return s;
@@ -163,18 +164,21 @@ private:
     void dropLine()
     {
         m_haveLine = false;
-        m_current.clear();
+        m_current = QByteArrayView();
         m_pos = 0;
     }
 
-    QByteArray fetch(const QString &expected)
+    /// The next line, valid until the next read. What was expected, for the
+    /// message at the end of the file: the value \a field, or \a expected.
+    QByteArrayView fetch(const char *field, const QString &expected)
     {
         if (m_reader.atEnd()) {
             ++m_line;
-            fail(ErrInputPastEnd, QStringLiteral("fine del file inattesa, atteso %1").arg(expected));
+            const QString what = field ? QStringLiteral("il valore %1").arg(QLatin1String(field)) : expected;
+            fail(ErrInputPastEnd, QStringLiteral("fine del file inattesa, atteso %1").arg(what));
         }
         try {
-            QByteArray line = m_reader.readRawLine();
+            const QByteArrayView line = m_reader.readLineView();
             ++m_line;
             return line;
         } catch (const Error &e) {
@@ -185,10 +189,11 @@ private:
 
     /// The next value, wherever it is: values wrap across lines, and blank
     /// lines between them are skipped.
-    QByteArray item(const char *field, bool quotedAllowed)
+    /// The value is valid until the next read.
+    QByteArrayView item(const char *field, bool quotedAllowed)
     {
         while (!m_haveLine || m_pos > m_current.size()) {
-            m_current = fetch(QStringLiteral("il valore %1").arg(QLatin1String(field)));
+            m_current = fetch(field, QString());
             m_pos = 0;
             m_haveLine = !m_current.trimmed().isEmpty();
         }
@@ -196,12 +201,12 @@ private:
         qsizetype p = m_pos;
         while (p < size && (m_current[p] == ' ' || m_current[p] == '\t'))
             ++p;
-        QByteArray value;
+        QByteArrayView value;
         if (quotedAllowed && p < size && m_current[p] == '"') {
             const qsizetype close = m_current.indexOf('"', p + 1);
             if (close < 0)
                 fail(ErrTypeMismatch, QStringLiteral("testo senza virgolette di chiusura per %1").arg(QLatin1String(field)));
-            value = m_current.mid(p + 1, close - p - 1);
+            value = m_current.sliced(p + 1, close - p - 1);
             p = close + 1;
             // Anything between the closing quote and the comma is ignored.
             const qsizetype comma = m_current.indexOf(',', p);
@@ -209,7 +214,7 @@ private:
         } else {
             const qsizetype comma = m_current.indexOf(',', p);
             const qsizetype end = comma < 0 ? size : comma;
-            value = m_current.mid(p, end - p);
+            value = m_current.sliced(p, end - p);
             p = end;
         }
         // After the comma the next value begins; at the line end (or after a
@@ -219,7 +224,7 @@ private:
     }
 
     SpoolLineReader m_reader;
-    QByteArray m_current;
+    QByteArrayView m_current; // the line being read, in the reader's buffer
     qsizetype m_pos = 0;
     bool m_haveLine = false;
     bool m_linesKnown = true;
@@ -281,7 +286,7 @@ void drawText(DrawTarget &t, SpoolStream &in)
     // Every line up to "#endprint@", joined with CR LF; the final CR LF goes.
     QByteArray collected;
     for (;;) {
-        const QByteArray line = in.readLine(QStringLiteral("\"#endprint@\""));
+        const QByteArrayView line = in.readLine(QStringLiteral("\"#endprint@\""));
         if (line == TagEndPrint)
             break;
         if (collected.size() + line.size() > MaxTextBytes)
@@ -408,7 +413,7 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, int1
     }
 
     while (!in.atEnd()) {
-        const QByteArray tag = in.readLine(QString());
+        const QByteArrayView tag = in.readLine(QString());
         if (tag == TagPrint) {
             drawText(Destinazione, in);
         } else if (tag == TagNewPage) {

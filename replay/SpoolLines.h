@@ -38,9 +38,12 @@ public:
     QString readLine();
     /// The same, as raw bytes (no decoding): for scans that only compare tags.
     QByteArray readRawLine();
+    /// The same again, without a copy: the bytes stay valid until the next
+    /// read or seek.
+    QByteArrayView readLineView();
 
     /// 1-based position of the next line to be read.
-    qint64 position() const { return m_file.pos() + 1; }
+    qint64 position() const { return m_bufferOffset + m_next + 1; }
     /// Moves to 1-based position \a pos (clamped to the file). The line
     /// counter then no longer knows its line numbers (lineNumber() is 0).
     void seek(qint64 pos);
@@ -49,7 +52,14 @@ public:
     const QString &path() const { return m_path; }
 
 private:
+    bool fill();
+
     QFile m_file;
+    // The file is read in blocks; m_buffer holds the bytes from file offset
+    // m_bufferOffset on, and m_next is the first byte not yet returned.
+    QByteArray m_buffer;
+    qsizetype m_next = 0;
+    qint64 m_bufferOffset = 0;
     QString m_path;
     qint64 m_line = 0;
     bool m_known = true;
