@@ -87,11 +87,21 @@ void copia(const QImage &source, Dib256 &dib)
                              ? source
                              : source.convertToFormat(QImage::Format_RGB32);
     const HalftoneMap &map = halftone();
+    // A page is mostly runs of one colour (paper, text ink): the last
+    // pixel's index is kept and reused while the colour repeats.
+    QRgb last = image.constScanLine(0) ? reinterpret_cast<const QRgb *>(image.constScanLine(0))[0] : 0;
+    uint8_t lastIndex = map(last);
     for (int y = 0; y < dib.height; ++y) {
         const auto *in = reinterpret_cast<const QRgb *>(image.constScanLine(y));
         auto *out = reinterpret_cast<uint8_t *>(dib.pixels.data()) + qsizetype(dib.height - 1 - y) * dib.stride;
-        for (int x = 0; x < dib.width; ++x)
-            out[x] = map(in[x]);
+        for (int x = 0; x < dib.width; ++x) {
+            const QRgb p = in[x];
+            if (p != last) {
+                last = p;
+                lastIndex = map(p);
+            }
+            out[x] = lastIndex;
+        }
     }
 }
 
@@ -154,9 +164,13 @@ bool ScriviFileBitmap(const QByteArray &info, const QByteArray &pixels, const QS
     // full-colour page on false, and the disk sync that a safe replacement
     // needs would cost several times the conversion on every page shown. A
     // file whose writing failed part-way stays, closed.
-    // Unbuffered, so that a short write shows in write()'s result.
+    // Unbuffered, so that a short write shows in write()'s result. The old
+    // contents are overwritten and only then cut to the new length, never
+    // truncated to nothing first: on ext4 a file emptied and rewritten is
+    // flushed to disk on close, which would put a disk write into every page
+    // change.
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         return false;
     char header[kFileHeaderBytes] = {};
     header[0] = 'B';
@@ -175,8 +189,37 @@ bool ScriviFileBitmap(const QByteArray &info, const QByteArray &pixels, const QS
         written = file.write(pixels);
         failed = ErroreScrittura(written >= 0, pixels.size(), written);
     }
+    // What is left of the old contents goes, also after a failed write.
+    if (file.size() != file.pos() && !file.resize(file.pos()))
+        failed = true;
     file.close();
     return !failed && file.error() == QFileDevice::NoError;
+}
+
+QImage ImmagineRGB32(const QImage &image)
+{
+    if (image.format() != QImage::Format_Indexed8)
+        return image.convertToFormat(QImage::Format_RGB32);
+    // One table lookup a pixel, on this thread: Qt's own conversion hands an
+    // image of this size to its thread pool, whose wake-ups cost more than the
+    // conversion itself.
+    const QList<QRgb> table = image.colorTable();
+    std::array<QRgb, 256> colours{};
+    for (qsizetype i = 0; i < std::min<qsizetype>(table.size(), 256); ++i)
+        colours[i] = table[i] | 0xFF000000u;
+    QImage out(image.size(), QImage::Format_RGB32);
+    if (out.isNull())
+        return out;
+    const int width = image.width();
+    const int height = image.height();
+    for (int y = 0; y < height; ++y) {
+        const uchar *in = image.constScanLine(y);
+        auto *row = reinterpret_cast<QRgb *>(out.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            row[x] = colours[in[x]];
+    }
+    out.setDevicePixelRatio(image.devicePixelRatio());
+    return out;
 }
 
 bool SalvaBitmap256(const QImage &image, const QString &path)

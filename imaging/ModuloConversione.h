@@ -28,6 +28,11 @@ bool SalvaBitmap256(const PageSurface *picture, const QString &path, double pixe
 /// The same for an image already rendered (a null image gives false).
 bool SalvaBitmap256(const QImage &image, const QString &path);
 
+/// \a image as an RGB32 image; a colour-table image (such as a loaded
+/// 256-colour bitmap) is expanded through its table, an index outside the
+/// table giving black.
+QImage ImmagineRGB32(const QImage &image);
+
 // --- Used inside the module; declared here for its tests ------------------
 
 /// An 8-bit bottom-up bitmap: its 1064-byte information block (the 40-byte

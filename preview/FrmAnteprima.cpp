@@ -559,16 +559,18 @@ QImage FrmAnteprima::convertiA256(const QImage &raster)
     // ImmaginePagina::PixelMassimi pixels), not the whole page at 100 %: it
     // stays as sharp as the full-colour display and costs the same whatever
     // the zoom.
+    // The loaded bitmap is expanded once here, not at every paint.
     QImage caricata;
     if (ModuloConversione::SalvaBitmap256(raster, m_fileImmagine) && CaricaImmagine(caricata))
-        return caricata;
+        return ModuloConversione::ImmagineRGB32(caricata);
     return QImage();
 }
 
 bool FrmAnteprima::CaricaImmagine(QImage &immagine)
 {
     QImage loaded;
-    if (m_fileImmagine.isEmpty() || !loaded.load(m_fileImmagine))
+    // The file is always our own bitmap: no format probing.
+    if (m_fileImmagine.isEmpty() || !loaded.load(m_fileImmagine, "BMP"))
         return false;
     immagine = std::move(loaded);
     return true;

@@ -209,6 +209,43 @@ TEST_F(Bitmap, ShortWriteIsAFailure)
     EXPECT_EQ(readAll(path()).size(), 4000); // what was written stays
 }
 
+TEST_F(Bitmap, ShortWriteOverALongerFileLeavesOnlyWhatWasWritten)
+{
+    writeFile(path(), QByteArray(20000, 'x'));
+    {
+        FileSizeLimit limit(4000);
+        EXPECT_FALSE(SalvaBitmap256(filled(100, 100, 0), path()));
+    }
+    const QByteArray left = readAll(path());
+    EXPECT_EQ(left.size(), 4000);
+    EXPECT_TRUE(left.startsWith("BM"));
+    EXPECT_FALSE(left.contains('x'));
+}
+
+TEST(ModuloConversione, ImmagineRGB32ExpandsThroughTheColourTable)
+{
+    QImage indexed(37, 5, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(10, 20, 30)});
+    auto *generator = QRandomGenerator::global();
+    for (int y = 0; y < indexed.height(); ++y)
+        for (int x = 0; x < indexed.width(); ++x)
+            indexed.scanLine(y)[x] = uchar(x == 3 ? 200 : generator->bounded(3)); // 200: beyond the table
+    indexed.setDevicePixelRatio(2);
+    const QImage rgb = ImmagineRGB32(indexed);
+    ASSERT_EQ(rgb.format(), QImage::Format_RGB32);
+    ASSERT_EQ(rgb.size(), indexed.size());
+    EXPECT_EQ(rgb.devicePixelRatio(), 2);
+    for (int y = 0; y < indexed.height(); ++y)
+        for (int x = 0; x < indexed.width(); ++x) {
+            const uchar i = indexed.constScanLine(y)[x];
+            const QRgb expected = i < 3 ? indexed.colorTable()[i] : qRgb(0, 0, 0);
+            ASSERT_EQ(rgb.pixel(x, y), expected) << x << ',' << y;
+        }
+    // Other formats are converted as Qt converts them.
+    const QImage argb = filled(4, 4, qRgb(1, 2, 3)).convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(ImmagineRGB32(argb).pixel(2, 2), qRgb(1, 2, 3));
+}
+
 TEST(ModuloConversione, CreaDIB256RefusesImpossibleSizes)
 {
     EXPECT_FALSE(CreaDIB256(0, 1));

@@ -7,6 +7,7 @@
 #include "support/TestEnv.h"
 #include "tests/preview/SpoolDiProva.h"
 
+#include <qvpreview/CPalette.h>
 #include <qvpreview/Error.h>
 
 #include <QAction>
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -579,10 +581,22 @@ TEST_F(AnteprimaTest, UncheckingQualityGoesThroughTheBitmapFileOrFallsBack)
     EXPECT_FALSE(w->ImmagineConvertita());
     QTest::mouseClick(w->chkMassima, Qt::LeftButton);
     EXPECT_FALSE(w->chkMassima->isChecked());
-    // With the bitmap written and read back the raster is 8-bit; else full colour.
+    // With the bitmap written and read back, every pixel shown is a halftone
+    // colour; else the page is in full colour.
     w->Image1->repaint();
     if (w->ImmagineConvertita()) {
-        EXPECT_EQ(w->Image1->raster().format(), QImage::Format_Indexed8);
+        CPalette halftone;
+        halftone.CreateHalfTone();
+        const QImage shown = w->Image1->raster();
+        QSet<QRgb> colours;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                colours.insert(shown.pixel(x, y) & 0xFFFFFF);
+        EXPECT_GT(colours.size(), 1);
+        for (const QRgb c : colours) {
+            const PaletteEntry e = halftone.Entry(halftone.ClosestIndex(qRed(c), qGreen(c), qBlue(c)));
+            EXPECT_EQ(qRgb(e.red, e.green, e.blue) & 0xFFFFFF, c) << std::hex << c;
+        }
         EXPECT_GT(QFileInfo(w->FileImmagine()).size(), 1078);
     }
     EXPECT_FALSE(w->Image1->raster().isNull());
