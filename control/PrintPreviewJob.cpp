@@ -4,6 +4,7 @@
 #include <qvpreview/PrintPreview.h>
 #include <qvpreview/VersionRecord.h>
 
+#include "platform/CursoreOccupato.h"
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/FrmInfo.h"
@@ -34,16 +35,6 @@ int16_t pagina16(int32_t value)
 {
     return int16_t(std::clamp<int32_t>(value, INT16_MIN, INT16_MAX));
 }
-
-/// The busy pointer while the engine prints.
-class PuntatoreOccupato
-{
-public:
-    PuntatoreOccupato() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~PuntatoreOccupato() { QApplication::restoreOverrideCursor(); }
-    PuntatoreOccupato(const PuntatoreOccupato &) = delete;
-    PuntatoreOccupato &operator=(const PuntatoreOccupato &) = delete;
-};
 
 QString descrizione(std::exception_ptr errore)
 {
@@ -110,7 +101,7 @@ void PrintPreview::InviaAllaStampante(bool finestraDialogo)
         }
         motore.setTitolo(m_titolo);
         {
-            PuntatoreOccupato occupato;
+            CursoreOccupato occupato;
             motore.Stampa();
         }
 

@@ -2,6 +2,7 @@
 #include "preview/FrmAnteprima.h"
 
 #include "imaging/ModuloConversione.h"
+#include "platform/CursoreOccupato.h"
 #include "platform/Platform.h"
 #include "preview/FrmOpzioni.h"
 #include "preview/ImmaginePagina.h"
@@ -55,16 +56,6 @@ std::function<void(const MotoreStampa &)> &stampaHook()
     static std::function<void(const MotoreStampa &)> hook;
     return hook;
 }
-
-/// The busy pointer for as long as it lives.
-class CursoreOccupato
-{
-public:
-    CursoreOccupato() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CursoreOccupato() { QApplication::restoreOverrideCursor(); }
-    CursoreOccupato(const CursoreOccupato &) = delete;
-    CursoreOccupato &operator=(const CursoreOccupato &) = delete;
-};
 
 int px(double twips, double twipsPerPixel)
 {
