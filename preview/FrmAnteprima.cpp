@@ -4,6 +4,7 @@
 #include "imaging/ModuloConversione.h"
 #include "platform/CursoreOccupato.h"
 #include "platform/Platform.h"
+#include "preview/BarraScorrimento.h"
 #include "preview/FrmOpzioni.h"
 #include "preview/ImmaginePagina.h"
 #include "preview/IndicePagine.h"
@@ -183,9 +184,9 @@ void FrmAnteprima::creaControlli()
     ApertaImage = cursoreSvg(QStringLiteral(":/qvpreview/icons/mano_aperta.svg"), Qt::OpenHandCursor);
     Image1->setCursor(ApertaImage);
 
-    HScroll1 = new QScrollBar(Qt::Horizontal, this);
+    HScroll1 = new BarraScorrimento(Qt::Horizontal, this);
     HScroll1->setObjectName(QStringLiteral("HScroll1"));
-    VScroll1 = new QScrollBar(Qt::Vertical, this);
+    VScroll1 = new BarraScorrimento(Qt::Vertical, this);
     VScroll1->setObjectName(QStringLiteral("VScroll1"));
     for (QScrollBar *bar : {HScroll1, VScroll1}) {
         bar->setMinimum(0);
