@@ -3,6 +3,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 
 #include <cmath>
 
@@ -111,11 +112,15 @@ void ImmaginePagina::paintEvent(QPaintEvent *event)
     if (!coperta(richiesta))
         rasterizza(richiesta);
     QPainter painter(this);
-    painter.fillRect(richiesta, Qt::white);
-    if (m_cacheValida) {
-        painter.setClipRect(richiesta);
-        painter.drawImage(m_cacheArea.topLeft(), m_cache);
+    if (!m_cacheValida) {
+        painter.fillRect(richiesta, Qt::white);
+        return;
     }
+    // The raster is opaque: only what it leaves uncovered needs the white.
+    for (const QRect &r : QRegion(richiesta).subtracted(m_cacheArea))
+        painter.fillRect(r, Qt::white);
+    painter.setClipRect(richiesta);
+    painter.drawImage(m_cacheArea.topLeft(), m_cache);
 }
 
 } // namespace qv
