@@ -89,7 +89,7 @@ void copia(const QImage &source, Dib256 &dib)
     const HalftoneMap &map = halftone();
     // A page is mostly runs of one colour (paper, text ink): the last
     // pixel's index is kept and reused while the colour repeats.
-    QRgb last = image.constScanLine(0) ? reinterpret_cast<const QRgb *>(image.constScanLine(0))[0] : 0;
+    QRgb last = 0;
     uint8_t lastIndex = map(last);
     for (int y = 0; y < dib.height; ++y) {
         const auto *in = reinterpret_cast<const QRgb *>(image.constScanLine(y));

@@ -30,13 +30,13 @@ QList<qint64> MotoreStampa::PosizioniPagine(const QString &path)
     }
     QList<qint64> starts{1};
     while (!reader.atEnd()) {
-        QByteArray line;
+        QByteArrayView line;
         try {
-            line = reader.readRawLine();
+            line = reader.readLineView();
         } catch (const Error &e) {
             throw Error(e.number(), Source, e.description());
         }
-        if (line == "#newpage@")
+        if (line == QByteArrayView("#newpage@"))
             starts.append(reader.position());
     }
     return starts;

@@ -10,6 +10,12 @@ namespace qv {
 namespace {
 /// Bytes read from the file at a time: a page of a typical document.
 constexpr qint64 BlockBytes = 32 * 1024;
+
+Error lineTooLong(qint64 line)
+{
+    return Error(62, QStringLiteral("LetturaDati"),
+                 QStringLiteral("Riga %1 troppo lunga (oltre %2 byte)").arg(line).arg(SpoolLineReader::MaxLineBytes));
+}
 } // namespace
 
 void SpoolLineReader::open(const QString &path)
@@ -23,9 +29,7 @@ void SpoolLineReader::open(const QString &path)
     if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Error(75, QStringLiteral("LetturaDati"),
                     QStringLiteral("Errore di accesso al file %1: %2").arg(path, m_file.errorString()));
-    m_buffer.clear();
-    m_next = 0;
-    m_bufferOffset = 0;
+    emptyBuffer(0);
     m_line = 0;
     m_known = true;
 }
@@ -34,9 +38,14 @@ void SpoolLineReader::close()
 {
     if (m_file.isOpen())
         m_file.close();
+    emptyBuffer(0);
+}
+
+void SpoolLineReader::emptyBuffer(qint64 fileOffset)
+{
     m_buffer.clear();
     m_next = 0;
-    m_bufferOffset = 0;
+    m_bufferOffset = fileOffset;
 }
 
 bool SpoolLineReader::atEnd() const
@@ -75,8 +84,7 @@ QByteArrayView SpoolLineReader::readLineView()
         if (m_buffer.size() - m_next > MaxLineBytes + 1) {
             ++m_line;
             m_next = m_buffer.size();
-            throw Error(62, QStringLiteral("LetturaDati"),
-                        QStringLiteral("Riga %1 troppo lunga (oltre %2 byte)").arg(m_line).arg(MaxLineBytes));
+            throw lineTooLong(m_line);
         }
         searched = m_buffer.size() - m_next;
         if (!fill())
@@ -89,14 +97,8 @@ QByteArrayView SpoolLineReader::readLineView()
     if (last > first && m_buffer.at(last - 1) == '\r')
         --last;
     if (last - first > MaxLineBytes)
-        throw Error(62, QStringLiteral("LetturaDati"),
-                    QStringLiteral("Riga %1 troppo lunga (oltre %2 byte)").arg(m_line).arg(MaxLineBytes));
+        throw lineTooLong(m_line);
     return QByteArrayView(m_buffer.constData() + first, last - first);
-}
-
-QByteArray SpoolLineReader::readRawLine()
-{
-    return readLineView().toByteArray();
 }
 
 QString SpoolLineReader::readLine()
@@ -108,9 +110,7 @@ void SpoolLineReader::seek(qint64 pos)
 {
     const qint64 offset = std::clamp<qint64>(pos - 1, 0, m_file.size());
     m_file.seek(offset);
-    m_buffer.clear();
-    m_next = 0;
-    m_bufferOffset = offset;
+    emptyBuffer(offset);
     m_known = offset == 0;
     m_line = 0;
 }

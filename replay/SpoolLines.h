@@ -36,10 +36,9 @@ public:
     /// Reads the next line without its line end. Throws qv::Error 62 at the
     /// end of the file and for a line longer than MaxLineBytes.
     QString readLine();
-    /// The same, as raw bytes (no decoding): for scans that only compare tags.
-    QByteArray readRawLine();
-    /// The same again, without a copy: the bytes stay valid until the next
-    /// read or seek.
+    /// The same as raw bytes, without decoding or a copy (for scans that
+    /// compare tags, and the replay's parser): the bytes stay valid until
+    /// the next read or seek.
     QByteArrayView readLineView();
 
     /// 1-based position of the next line to be read.
@@ -53,6 +52,7 @@ public:
 
 private:
     bool fill();
+    void emptyBuffer(qint64 fileOffset);
 
     QFile m_file;
     // The file is read in blocks; m_buffer holds the bytes from file offset

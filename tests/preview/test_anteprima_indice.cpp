@@ -23,7 +23,7 @@ QVector<int32_t> perRighe(const QString &path, int32_t pagine)
     reader.open(path);
     int n = 0;
     while (!reader.atEnd()) {
-        if (reader.readRawLine() == "#newpage@" && ++n <= pagine)
+        if (reader.readLineView() == QByteArrayView("#newpage@") && ++n <= pagine)
             pos[n] = int32_t(reader.position());
     }
     return pos;

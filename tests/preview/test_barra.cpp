@@ -18,6 +18,13 @@
 namespace qv {
 namespace {
 
+// The bar with the style options it paints from made public.
+struct Barra : BarraScorrimento
+{
+    using BarraScorrimento::BarraScorrimento;
+    using BarraScorrimento::initStyleOption;
+};
+
 // A red window holding one bar, so that any pixel the bar leaves unpainted
 // shows up red in a grab.
 struct Finestra
@@ -28,7 +35,7 @@ struct Finestra
         QPalette pal = window.palette();
         pal.setColor(QPalette::Window, Qt::red);
         window.setPalette(pal);
-        bar = new BarraScorrimento(o, &window);
+        bar = new Barra(o, &window);
         bar->setPalette(QApplication::palette());
         const int spessore = bar->sizeHint().rheight() > bar->sizeHint().rwidth()
                                  ? bar->sizeHint().width() : bar->sizeHint().height();
@@ -44,18 +51,7 @@ struct Finestra
     QRect area(QStyle::SubControl sc) const
     {
         QStyleOptionSlider opt;
-        opt.initFrom(bar);
-        opt.subControls = QStyle::SC_All;
-        opt.orientation = bar->orientation();
-        opt.minimum = bar->minimum();
-        opt.maximum = bar->maximum();
-        opt.sliderPosition = bar->sliderPosition();
-        opt.sliderValue = bar->value();
-        opt.singleStep = bar->singleStep();
-        opt.pageStep = bar->pageStep();
-        opt.upsideDown = bar->invertedAppearance();
-        if (bar->orientation() == Qt::Horizontal)
-            opt.state |= QStyle::State_Horizontal;
+        bar->initStyleOption(&opt);
         return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, sc, bar);
     }
 
@@ -82,7 +78,7 @@ struct Finestra
     }
 
     QWidget window;
-    BarraScorrimento *bar = nullptr;
+    Barra *bar = nullptr;
 };
 
 class BarraTest : public ::testing::TestWithParam<Qt::Orientation>
