@@ -28,11 +28,6 @@
 
 namespace qv {
 
-QString invalidPropertyValueText()
-{
-    return QStringLiteral("Valore di proprietà non valido");
-}
-
 namespace {
 
 const QString DefaultTitle = QStringLiteral("Anteprima di Stampa");

@@ -22,31 +22,6 @@ namespace {
 
 const QString kSource = QStringLiteral("qvpreview.cPalette");
 
-// Error numbers and texts this class passes on (the platform's run-time errors).
-enum : int {
-    ErrOverflow = 6,
-    ErrFileNotFound = 53,
-    ErrDeviceIO = 57,
-    ErrDiskFull = 61,
-    ErrPathFileAccess = 75,
-    ErrPathNotFound = 76,
-};
-
-QString errorText(int number)
-{
-    switch (number) {
-    case ErrOverflow: return QStringLiteral("Overflow");
-    case ErrSubscriptOutOfRange: return QStringLiteral("Indice non compreso nell'intervallo");
-    case ErrTypeMismatch: return QStringLiteral("Tipo non corrispondente");
-    case ErrFileNotFound: return QStringLiteral("Impossibile trovare il file");
-    case ErrDeviceIO: return QStringLiteral("Errore di I/O periferica");
-    case ErrDiskFull: return QStringLiteral("Disco pieno");
-    case ErrPathFileAccess: return QStringLiteral("Errore di accesso al percorso/file");
-    case ErrPathNotFound: return QStringLiteral("Impossibile trovare il percorso ");
-    }
-    return QString();
-}
-
 [[noreturn]] void raise(int number)
 {
     throw Error(number, kSource, errorText(number));

@@ -21,13 +21,6 @@ namespace {
 
 const QString Source = QStringLiteral("DisegnaPagina");
 
-// Classic error numbers of the file and conversion services.
-constexpr int ErrOutOfMemory = 7;
-constexpr int ErrOverflow = 6;
-constexpr int ErrFileNotFound = 53;
-constexpr int ErrInputPastEnd = 62;
-constexpr int ErrBadRecordNumber = 63;
-constexpr int ErrInvalidPicture = 481;
 
 /// The longest text a text record may collect: one record in memory, bounded.
 constexpr qsizetype MaxTextBytes = SpoolLineReader::MaxLineBytes;

@@ -17,7 +17,6 @@ namespace qv {
 
 namespace {
 const QString Source = QStringLiteral("MotoreStampa");
-constexpr int ErrPrinter = 482;
 } // namespace
 
 QList<qint64> MotoreStampa::PosizioniPagine(const QString &path)

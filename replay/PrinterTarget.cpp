@@ -11,7 +11,6 @@
 namespace qv {
 
 namespace {
-constexpr int ErrPrinter = 482;
 }
 
 PrinterTarget::PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle)
