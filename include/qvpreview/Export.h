@@ -1,0 +1,7 @@
+// qvPreview - print preview for Qt applications.
+#pragma once
+
+/// Marks a class or function of the public interface. The control library is
+/// built with hidden visibility: only what carries this mark is exported (and
+/// a host sees it the same way when it includes the header).
+#define QV_EXPORT __attribute__((visibility("default")))
