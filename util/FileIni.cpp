@@ -2,6 +2,7 @@
 #include "util/FileIni.h"
 
 #include <QByteArrayView>
+#include <QStringDecoder>
 
 namespace qv::FileIni {
 
@@ -16,6 +17,7 @@ struct Line
     qsizetype begin = 0;
     qsizetype end = 0;
     qsizetype next = 0;
+    bool ended = false; ///< the line ends with a line feed (the last one may not)
 };
 
 enum class Kind { Blank, Comment, Section, Entry };
@@ -67,6 +69,7 @@ void forEachLine(const QByteArray &contents, Visit visit)
         line.begin = pos;
         line.next = feed < 0 ? size : feed + 1;
         line.end = feed < 0 ? size : feed;
+        line.ended = feed >= 0;
         if (line.end > line.begin && contents.at(line.end - 1) == '\r')
             --line.end;
         const QByteArrayView content(contents.constData() + line.begin, line.end - line.begin);
@@ -76,9 +79,18 @@ void forEachLine(const QByteArray &contents, Visit visit)
     }
 }
 
+/// The text of a name or value. A byte-order mark is only skipped before the
+/// first line; inside a line it is a character like any other (fromUtf8()
+/// would drop one at the start of each name).
+QString decoded(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(bytes);
+}
+
 bool sameName(QByteArrayView name, const QString &wanted)
 {
-    return QString::fromUtf8(name).compare(wanted, Qt::CaseInsensitive) == 0;
+    return decoded(name).compare(wanted, Qt::CaseInsensitive) == 0;
 }
 
 /// Where the key is, or where a new entry for it would go.
@@ -104,7 +116,7 @@ Scan scan(const QByteArray &contents, const QString &section, const QString &key
             if (inFirstWanted) {
                 s.sectionFound = true;
                 s.insertAt = line.next;
-                s.insertNeedsBreak = line.next == line.end;
+                s.insertNeedsBreak = !line.ended;
             }
             return true;
         }
@@ -118,7 +130,7 @@ Scan scan(const QByteArray &contents, const QString &section, const QString &key
         }
         if (inFirstWanted) {
             s.insertAt = line.next;
-            s.insertNeedsBreak = line.next == line.end;
+            s.insertNeedsBreak = !line.ended;
         }
         return true;
     });
@@ -161,7 +173,7 @@ std::optional<QString> leggi(const QByteArray &contents, const QString &section,
         return QString();
     const QByteArrayView value(contents.constData() + found.entry.begin + found.parsed.equals + 1,
                                found.entry.end - found.entry.begin - found.parsed.equals - 1);
-    return QString::fromUtf8(value.trimmed());
+    return decoded(value.trimmed());
 }
 
 std::optional<QByteArray> scrivi(const QByteArray &contents, const QString &section, const QString &key,

@@ -125,6 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "[A]\na=1\nk=v\n; di B\n\n[B]\nb=1\n"},
         WriteCase{"new_key_in_crlf_file", "[A]\r\na=1\r\n", "A", "k", "v", "[A]\r\na=1\r\nk=v\r\n"},
         WriteCase{"new_key_after_a_bare_header", "[A]", "A", "k", "v", "[A]\nk=v\n"},
+        WriteCase{"new_key_after_a_last_line_ending_in_cr", "[A]\r\na=1\r", "A", "k", "v", "[A]\r\na=1\r\r\nk=v\r\n"},
         WriteCase{"new_section_after_an_unended_line", "[A]\na=1", "S", "k", "v", "[A]\na=1\n\n[S]\nk=v\n"},
         WriteCase{"new_section_in_a_file_without_sections", "k=v\n", "S", "k", "w", "k=v\n\n[S]\nk=w\n"},
         WriteCase{"byte_order_mark_kept", "\xEF\xBB\xBF[A]\r\na=1\r\n", "A", "a", "2", "\xEF\xBB\xBF[A]\r\na=2\r\n"},
@@ -138,6 +139,17 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"unicode", "", "Sezione", "Citt\xC3\xA0", "Citt\xC3\xA0 d'arte", "[Sezione]\nCitt\xC3\xA0=Citt\xC3\xA0 d'arte\n"},
         WriteCase{"long_lines_kept", "[A]\nz=" + QByteArray(100000, 'z') + "\n", "A", "k", "v",
                   "[A]\nz=" + QByteArray(100000, 'z') + "\nk=v\n"}));
+
+TEST_F(TempEnvTest, AByteOrderMarkInsideTheFileIsPartOfTheName)
+{
+    const QString file = env.root() + QStringLiteral("prova.ini");
+    const QString key = QChar(0xFEFF) + QStringLiteral("k");
+    qvUtilita u;
+    ASSERT_TRUE(u.ScriviINI(file, "S", key, "v"));
+    EXPECT_EQ(readAll(file), QByteArray("[S]\n\xEF\xBB\xBFk=v\n"));
+    EXPECT_EQ(u.LeggiINI(file, "S", key, "?"), QStringLiteral("v"));
+    EXPECT_EQ(u.LeggiINI(file, "S", "k", "?"), QStringLiteral("?"));
+}
 
 TEST_F(TempEnvTest, ScriviIniCreatesAMissingFile)
 {
