@@ -174,6 +174,24 @@ bool insertLevels(const Database &db, const QString &path)
     return true;
 }
 
+/// Runs \a work with the normalised key path in one write transaction of the
+/// hive's database: committed when it returns true, rolled back otherwise.
+template<typename Work>
+bool writeTransaction(Hive hive, const QString &keyPath, Work work)
+{
+    const std::optional<QString> path = normalised(keyPath);
+    if (!path)
+        return false;
+    Database db(hive, true);
+    if (!db || !db.beginWrite())
+        return false;
+    if (!work(db, *path)) {
+        db.rollback();
+        return false;
+    }
+    return db.commit();
+}
+
 } // namespace
 
 std::optional<Hive> hiveFromHandle(uint32_t handle)
@@ -219,17 +237,9 @@ bool KeyStore::keyExists(const QString &keyPath) const
 
 bool KeyStore::createKey(const QString &keyPath) const
 {
-    const std::optional<QString> path = normalised(keyPath);
-    if (!path)
-        return false;
-    Database db(m_hive, true);
-    if (!db || !db.beginWrite())
-        return false;
-    if (!insertLevels(db, *path)) {
-        db.rollback();
-        return false;
-    }
-    return db.commit();
+    return writeTransaction(m_hive, keyPath, [](const Database &db, const QString &path) {
+        return insertLevels(db, path);
+    });
 }
 
 std::optional<StoredValue> KeyStore::value(const QString &keyPath, const QString &name) const
@@ -249,48 +259,26 @@ std::optional<StoredValue> KeyStore::value(const QString &keyPath, const QString
 bool KeyStore::setValue(const QString &keyPath, const QString &name, const StoredValue &value,
                         bool createKeyFirst) const
 {
-    const std::optional<QString> path = normalised(keyPath);
-    if (!path)
-        return false;
-    Database db(m_hive, true);
-    if (!db || !db.beginWrite())
-        return false;
-    const QString fold = path->toCaseFolded();
-    const bool keyThere = createKeyFirst ? insertLevels(db, *path) : keyStored(db, fold);
-    if (!keyThere) {
-        db.rollback();
-        return false;
-    }
-    // A value written again under another spelling keeps its first one.
-    Statement upsert(db, "INSERT INTO vals(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
-                         " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
-    if (!upsert
-        || upsert.bind(1, fold).bind(2, name.toCaseFolded()).bind(3, name).bind(4, int64_t(value.type))
-                   .bind(5, value.data).step() != SQLITE_DONE) {
-        db.rollback();
-        return false;
-    }
-    return db.commit();
+    return writeTransaction(m_hive, keyPath, [&](const Database &db, const QString &path) {
+        const QString fold = path.toCaseFolded();
+        if (!(createKeyFirst ? insertLevels(db, path) : keyStored(db, fold)))
+            return false;
+        // A value written again under another spelling keeps its first one.
+        Statement upsert(db, "INSERT INTO vals(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+                             " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
+        return upsert
+               && upsert.bind(1, fold).bind(2, name.toCaseFolded()).bind(3, name).bind(4, int64_t(value.type))
+                          .bind(5, value.data).step() == SQLITE_DONE;
+    });
 }
 
 bool KeyStore::deleteValue(const QString &keyPath, const QString &name) const
 {
-    const std::optional<QString> path = normalised(keyPath);
-    if (!path)
-        return false;
-    Database db(m_hive, true);
-    if (!db || !db.beginWrite())
-        return false;
-    Statement erase(db, "DELETE FROM vals WHERE key = ?1 AND fold = ?2");
-    if (!erase || erase.bind(1, path->toCaseFolded()).bind(2, name.toCaseFolded()).step() != SQLITE_DONE) {
-        db.rollback();
-        return false;
-    }
-    if (sqlite3_changes(db.handle()) == 0) {
-        db.rollback();
-        return false;
-    }
-    return db.commit();
+    return writeTransaction(m_hive, keyPath, [&](const Database &db, const QString &path) {
+        Statement erase(db, "DELETE FROM vals WHERE key = ?1 AND fold = ?2");
+        return erase && erase.bind(1, path.toCaseFolded()).bind(2, name.toCaseFolded()).step() == SQLITE_DONE
+               && sqlite3_changes(db.handle()) > 0;
+    });
 }
 
 } // namespace qv::platform
