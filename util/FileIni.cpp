@@ -2,7 +2,6 @@
 #include "util/FileIni.h"
 
 #include <QByteArrayView>
-#include <QStringDecoder>
 
 namespace qv::FileIni {
 
@@ -84,12 +83,27 @@ void forEachLine(const QByteArray &contents, Visit visit)
 /// would drop one at the start of each name).
 QString decoded(QByteArrayView bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    return decoder(bytes);
+    QString text;
+    while (bytes.startsWith(Bom)) {
+        text += QChar(0xFEFF);
+        bytes = bytes.sliced(Bom.size());
+    }
+    return text + QString::fromUtf8(bytes);
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    for (const char c : bytes)
+        if (uchar(c) >= 0x80)
+            return false;
+    return true;
 }
 
 bool sameName(QByteArrayView name, const QString &wanted)
 {
+    // Most names are ASCII: compared as they are, without a decoded copy.
+    if (isAscii(name))
+        return wanted.compare(QLatin1StringView(name.data(), name.size()), Qt::CaseInsensitive) == 0;
     return decoded(name).compare(wanted, Qt::CaseInsensitive) == 0;
 }
 
