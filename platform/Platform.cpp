@@ -1,5 +1,6 @@
 // qvPreview - print preview for Qt applications.
 #include "platform/Platform.h"
+#include "platform/FileSystem.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -17,7 +18,6 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-#include <dlfcn.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -106,10 +106,8 @@ QString createUniqueFile(const QString &folder, const QString &prefix)
 
 QString libraryFolder()
 {
-    Dl_info info{};
-    if (::dladdr(reinterpret_cast<void *>(&libraryFolder), &info) && info.dli_fname)
-        return withSlash(QFileInfo(QFile::decodeName(info.dli_fname)).absolutePath());
-    return withSlash(QDir::currentPath());
+    const QString folder = moduleFolder();
+    return withSlash(folder.isEmpty() ? QDir::currentPath() : folder);
 }
 
 // --- Printers -------------------------------------------------------------
@@ -275,7 +273,11 @@ void messageBox(QWidget *parent, const QString &text, const QString &title, Mess
     case MessageIcon::Information: qicon = QMessageBox::Information; break;
     case MessageIcon::None: break;
     }
-    QMessageBox box(qicon, title, text, QMessageBox::Ok, parent);
+    // A text may break its lines with a carriage return alone; the box
+    // breaks lines at line feeds.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(qicon, title, shown, QMessageBox::Ok, parent);
     box.exec();
 }
 

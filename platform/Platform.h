@@ -27,7 +27,8 @@ QString systemTempFolder();
 /// Creates a new empty file "<folder><prefix>XXXXXX.tmp" atomically and
 /// returns its path, or an empty string when no file can be created.
 QString createUniqueFile(const QString &folder, const QString &prefix);
-/// Folder of the control library itself (ends with "/").
+/// Folder of the running module (the control library itself), ending with
+/// "/"; the current folder when the module is not known.
 QString libraryFolder();
 
 // --- Printers -------------------------------------------------------------

@@ -9,6 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 locales
   cups cups-client printer-driver-cups-pdf
+  libsqlite3-dev libmspack-dev
   poppler-utils qpdf
   xvfb xauth x11-utils
 )

@@ -1,4 +1,5 @@
 // qvPreview - print preview for Qt applications.
+// qvUtilita: the Windows family test and the maker's web page.
 #include <qvpreview/qvUtilita.h>
 
 #include "platform/Platform.h"

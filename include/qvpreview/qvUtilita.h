@@ -1,13 +1,31 @@
 // qvPreview - print preview for Qt applications.
 #pragma once
 
+#include <qvpreview/Export.h>
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
 #include <cstdint>
+#include <optional>
 
 namespace qv {
 
-/// Stateless helpers shared by the control library and its installer.
+/// Stateless helpers shared by the control library and its installer: error
+/// texts and the log, text helpers, INI files, paths, files and folders.
 /// Callers create an object when they need one and drop it afterwards.
-class qvUtilita
+///
+/// Paths: folders are separated by "/" and a folder path that this class
+/// returns ends with "/". The routines that look for a separator in a path
+/// accept "\" as well, so paths written for Windows are taken apart the same
+/// way. Texts are UTF-8 in files.
+///
+/// Errors: only the text helpers throw, a qv::Error with number 6
+/// ("Overflow") when a text is longer than 32767 characters; every other
+/// operation reports a failure through its result (false, or the empty text),
+/// and WriteAccess() also in a message box.
+class QV_EXPORT qvUtilita
 {
 public:
     /// The maker's web page, opened by Homepage() and shown in the about box.
@@ -15,16 +33,177 @@ public:
     /// The maker's e-mail address, shown in the about box.
     static constexpr const char EMail[] = "info@qvpreview.example.org";
 
-    /// True exactly when the system version can be read and names the
-    /// Windows NT family (platform identifier 2). Always false on Linux,
-    /// whose platform identifier is 3; false as well when the query fails.
-    bool IsWindowsNT();
+    /// Creates every missing folder of \a path, from the first level on.
+    /// The caller's \a path gets a trailing "/" when it has none. Returns true
+    /// when the folder exists afterwards; false for an empty or all-blank
+    /// path and when a level cannot be created (no rights, a file of that
+    /// name). Levels are separated by "/" only: "\" is an ordinary character
+    /// of a Linux file name.
+    bool CreaPercorsoDirectory(QString &path);
+
+    /// True when another process uses \a file: holds it open for writing or
+    /// holds a lock on it (flock, POSIX or open-file-description lock).
+    /// Processes of other users are seen only by the superuser. False for a
+    /// missing file and for a file that this process alone has open.
+    bool FileAperto(const QString &file);
+
+    /// The time of \a sec seconds as a date-time counted from day 0,
+    /// 30 December 1899 at 00:00 (UTC, no time-zone shifts): 3661 gives
+    /// 01:01:01 of day 0, 90000 gives 01:00:00 of day 1 (31 December 1899);
+    /// negative counts go back before day 0. The hours must fit in 16 bits:
+    /// \a sec below -117964800 or from 117964800 (32768 hours) on throws
+    /// qv::Error 6 ("Overflow").
+    QDateTime LongToDate(int32_t sec);
+
+    /// The value of key \a chiave of section \a Sezione of the INI file
+    /// \a fileINI, without its leading and trailing blanks. Section and key
+    /// names are matched without regard to case (surrounding blanks ignored);
+    /// the first occurrence in the file counts. Gives \a DefaultValore
+    /// unchanged when the file, the section or the key is missing, when the
+    /// value is empty or all blanks, and for an empty section or key name.
+    /// Values longer than 1999 characters are cut to their first 1999.
+    /// Lines may end in LF or CR LF; a UTF-8 byte-order mark is skipped;
+    /// lines starting with ";" or "#" are comments.
+    QString LeggiINI(const QString &fileINI, const QString &Sezione, const QString &chiave,
+                     const QString &DefaultValore);
+    /// Sets key \a chiave of section \a Sezione of the INI file \a fileINI to
+    /// \a valore, creating the file (in an existing folder), the section (at
+    /// the end) or the key (after the section's last entry) when missing.
+    /// Every other line of the file is kept byte for byte, with its comments,
+    /// order and line ends. The file is replaced atomically (a temporary file
+    /// in the same folder, renamed over it), so a failure leaves it as it
+    /// was; writers of one folder take turns. False when the file cannot be
+    /// written, and for names or values that would break the file's lines:
+    /// an empty section or key name, a key containing "=", a section
+    /// containing "]", or any line break.
+    bool ScriviINI(const QString &fileINI, const QString &Sezione, const QString &chiave, const QString &valore);
+
+    /// Removes the leading and trailing blanks of the caller's \a percorso and
+    /// appends "/" when it does not end with "/" or "\". Returns the new
+    /// value; an empty or all-blank path becomes and returns the empty text.
+    QString AggiungiSepDir(QString &percorso);
+
+    /// \a testo with every non-overlapping occurrence of \a ricerca, from left
+    /// to right, replaced by \a sostituzione (exact comparison). \a testo
+    /// comes back unchanged when any of the three is empty: an empty
+    /// replacement never deletes anything. Throws qv::Error 6 when \a testo or
+    /// \a ricerca is longer than 32767 characters.
+    QString qvReplace(const QString &testo, const QString &ricerca, const QString &sostituzione);
+    /// Splits \a buf at every non-overlapping occurrence of \a sep into the
+    /// caller's \a tmp, which is first reset to one empty element. One
+    /// trailing separator is dropped; consecutive separators give empty
+    /// elements. False (with \a tmp reset) when \a buf or \a sep is empty.
+    /// Throws qv::Error 6 when either is longer than 32767 characters.
+    bool qvSplit(QStringList &tmp, const QString &buf, const QString &sep);
+
+    /// The characters after the last "/" or "\" of \a pathname: the whole
+    /// text when it has neither, the empty text when it ends with one.
+    QString DeterminaSoloFileName(const QString &pathname);
 
     /// Opens the maker's web page with the desktop's default browser.
     /// \a hWnd is the handle of the asking window (0 for none); it is
     /// accepted for the callers' sake and not needed to open the page.
     /// Never reports a failure: a page that cannot be opened does nothing.
     void Homepage(int32_t hWnd);
+
+    /// The characters after the last "." of \a filename (without the dot);
+    /// empty when there is no dot or the only dot is the first character.
+    /// The search does not stop at folder separators.
+    QString EstraiEstensione(const QString &filename);
+
+    /// Makes the running module's folder the current folder; errors are
+    /// ignored.
+    void CurDirApp();
+
+    /// Reports the exception being handled (call it inside a catch block) in
+    /// a message box with the information icon, titled "Errore" followed by
+    /// the number as " 53" (one blank before a non-negative number). The text
+    /// is "Impossibile leggere l'unità specificata." for error 52, else the
+    /// error's description. A qv::Error gives its number and description; an
+    /// allocation failure is error 7 with its catalogue text; any other
+    /// std::exception is error 51 with its what() text; no exception, error 0
+    /// with an empty text. The box is always shown.
+    void PrintErrore();
+
+    /// \a testo without any blank (character 32); other white space stays.
+    /// Throws qv::Error 6 when \a testo is longer than 32767 characters.
+    QString EspuraSpazi(const QString &testo);
+
+    /// The code of the upper-case form of the character \a KeyAscii (a
+    /// UTF-16 code unit; negative codes are the units from 0x8000 on); other
+    /// characters, and letters whose capital is not one code unit, are
+    /// returned unchanged.
+    int16_t KeyMaiuscolo(int16_t KeyAscii);
+
+    /// Creates a new empty file "qv<unique>.tmp" in GetDirectoryTemp()
+    /// atomically and returns its path; when none can be created, returns
+    /// GetDirectoryTemp() + "qv12345.tmp" (not created). Never fails.
+    QString GetFileTemporaneo();
+    /// The temporary folder with a trailing "/": $TMPDIR when it names a
+    /// folder, else /tmp/, else the running module's folder. Never fails.
+    QString GetDirectoryTemp();
+
+    /// The characters of \a strString before its first NUL; the whole text
+    /// when it has none.
+    QString StripTerminator(const QString &strString);
+
+    /// True when a file can be created in the folder \a strDirName: a probe
+    /// file "120asd12.tmp" (another name when that one is taken; an existing
+    /// file is never opened) is created and deleted again. When it cannot be
+    /// created, shows once a message box with the critical icon, title
+    /// "Errore" and the text "Errore # " + the number as " 76" + a carriage
+    /// return + the error's text, and returns false. The numbers: 76 for a
+    /// missing folder, 75 for no rights or a read-only file system, 61 for a
+    /// full disk, 67 for too many open files.
+    bool WriteAccess(const QString &strDirName);
+
+    /// True when the running module's folder lies on a network file system
+    /// (NFS, SMB/CIFS, AFS, Ceph, 9P and the like); false otherwise and when
+    /// the folder cannot be examined.
+    bool DirectoryRete();
+
+    /// The Italian text of the run-time error \a codice (the 87 classic codes,
+    /// trailing blanks included). For any other code, the description of the
+    /// exception being handled (a qv::Error's description, else what()), or
+    /// the empty text outside a catch block. Never fails.
+    QString MessaggioErroreITA(int32_t codice);
+    /// Appends one line, \a testo ended by CR LF, to a log file; the line is
+    /// written with one append, so processes logging to one file never mix
+    /// their lines. \a filename is the log file (leading and trailing blanks
+    /// removed); omitted, it is the running module's folder + its file name
+    /// without extension (or without ".so" and what follows it) + ".log".
+    /// With \a data true the line starts with the local time as
+    /// "2024-gen-05 14:03:59 " (month abbreviated in the language of
+    /// QLocale()). With \a CancellaPrecedente true the file is deleted first;
+    /// a missing file then gives false and nothing is written. Returns true
+    /// when the line was written, false on any failure (missing folder, no
+    /// rights, a full disk).
+    bool ScriviLog(const QString &testo, const std::optional<QString> &filename = std::nullopt, bool data = false,
+                   bool CancellaPrecedente = false);
+
+    /// Expands the SZDD-compressed file \a sorgente ("compress" of MS-DOS and
+    /// Windows) into \a destinazione, or copies it as it is when it is not
+    /// compressed. True when the destination was written whole. False for a
+    /// missing or empty source, a damaged or truncated compressed file (the
+    /// size in its header must match), or a destination that cannot be
+    /// written; a failure leaves no partial destination and an existing
+    /// destination untouched.
+    bool Decomprimi(const QString &sorgente, const QString &destinazione);
+
+    /// True exactly when the system version can be read and names the
+    /// Windows NT family (platform identifier 2). Always false on Linux,
+    /// whose platform identifier is 3; false as well when the query fails.
+    bool IsWindowsNT();
+
+    /// The folder (with trailing "/") of the program \a applicazione as its
+    /// App Paths entry of the local-machine key store records it (default
+    /// value of "SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\"
+    /// + \a applicazione); the empty text when there is no entry.
+    QString CartellaApplicazione(const QString &applicazione);
+    /// The text of \a filename up to and including its last "/" or "\"; empty
+    /// when it has none, or when its only one is a leading "\". A file of the
+    /// root folder ("/vmlinuz") gives "/".
+    QString EstraiPath(const QString &filename);
 };
 
 } // namespace qv

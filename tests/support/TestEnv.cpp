@@ -9,6 +9,7 @@ TempEnv::TempEnv()
     : m_oldTmp(qgetenv("TMPDIR"))
     , m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
     , m_oldPdf(qgetenv("QVPREVIEW_PDF_DIR"))
+    , m_oldRegistry(qgetenv("QVPREVIEW_REGISTRY_DIR"))
 {
     QDir(m_dir.path()).mkpath(QStringLiteral("tmp"));
     QDir(m_dir.path()).mkpath(QStringLiteral("config"));
@@ -16,6 +17,7 @@ TempEnv::TempEnv()
     qputenv("TMPDIR", QFile::encodeName(tempFolder()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configFolder()));
     qputenv("QVPREVIEW_PDF_DIR", QFile::encodeName(pdfFolder()));
+    qputenv("QVPREVIEW_REGISTRY_DIR", QFile::encodeName(registryFolder()));
 }
 
 TempEnv::~TempEnv()
@@ -29,6 +31,7 @@ TempEnv::~TempEnv()
     restore("TMPDIR", m_oldTmp);
     restore("XDG_CONFIG_HOME", m_oldConfig);
     restore("QVPREVIEW_PDF_DIR", m_oldPdf);
+    restore("QVPREVIEW_REGISTRY_DIR", m_oldRegistry);
     platform::setPrintersForTesting(std::nullopt);
     platform::setTwipsPerPixelForTesting(0, 0);
     platform::setBeepHandlerForTesting({});
@@ -42,6 +45,7 @@ QString TempEnv::root() const { return m_dir.path() + QLatin1Char('/'); }
 QString TempEnv::tempFolder() const { return root() + QStringLiteral("tmp/"); }
 QString TempEnv::configFolder() const { return root() + QStringLiteral("config/"); }
 QString TempEnv::pdfFolder() const { return root() + QStringLiteral("pdf/"); }
+QString TempEnv::registryFolder() const { return root() + QStringLiteral("registry/"); }
 
 QStringList TempEnv::tempFiles(const QString &prefix) const
 {

@@ -1,5 +1,6 @@
-// A temporary world for one test: temporary folder, configuration folder and
-// PDF folder inside one QTemporaryDir, and platform hooks reset afterwards.
+// A temporary world for one test: temporary folder, configuration folder, PDF
+// folder and key store inside one QTemporaryDir, and platform hooks reset
+// afterwards.
 #pragma once
 
 #include "platform/Platform.h"
@@ -27,6 +28,9 @@ public:
     QString configFolder() const;
     /// The folder QVPREVIEW_PDF_DIR points at (ends with "/").
     QString pdfFolder() const;
+    /// The folder QVPREVIEW_REGISTRY_DIR points at, the key store's hives
+    /// (ends with "/"; created by the first write).
+    QString registryFolder() const;
 
     /// Files in the temporary folder whose names start with \a prefix.
     QStringList tempFiles(const QString &prefix = QString()) const;
@@ -38,7 +42,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_oldTmp, m_oldConfig, m_oldPdf;
+    QByteArray m_oldTmp, m_oldConfig, m_oldPdf, m_oldRegistry;
 };
 
 /// A gtest fixture that owns a TempEnv.

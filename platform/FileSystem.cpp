@@ -1,0 +1,188 @@
+// qvPreview - print preview for Qt applications.
+#include "platform/FileSystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <link.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+
+namespace qv::platform {
+
+// --- The running module -----------------------------------------------------
+
+QString moduleFile()
+{
+    // The link map of the object that holds this very function: a shared
+    // library has its file name there, the program an empty one.
+    Dl_info info{};
+    link_map *map = nullptr;
+    if (::dladdr1(reinterpret_cast<void *>(&moduleFile), &info, reinterpret_cast<void **>(&map),
+                  RTLD_DL_LINKMAP)
+        && map && map->l_name && map->l_name[0] != '\0')
+        return QFileInfo(QFile::decodeName(map->l_name)).absoluteFilePath();
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (length <= 0 || size_t(length) >= sizeof buffer)
+        return QString();
+    return QFile::decodeName(QByteArray(buffer, length));
+}
+
+QString moduleFolder()
+{
+    const QString file = moduleFile();
+    return file.isEmpty() ? QString() : QFileInfo(file).absolutePath();
+}
+
+// --- Network file systems ---------------------------------------------------
+
+bool isNetworkFileSystemType(int64_t magic)
+{
+    // The f_type numbers of linux/magic.h (and the file systems' own headers).
+    switch (uint32_t(magic)) {
+    case 0x6969u:     // NFS
+    case 0x517Bu:     // SMB
+    case 0xFF534D42u: // CIFS
+    case 0xFE534D42u: // SMB2/3
+    case 0x73757245u: // Coda
+    case 0x5346414Fu: // AFS
+    case 0x6B414653u: // kAFS
+    case 0x00C36400u: // Ceph
+    case 0x01021997u: // 9P
+    case 0x564Cu:     // NCP (NetWare)
+    case 0x0BD00BD0u: // Lustre
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isOnNetworkFileSystem(const QString &path)
+{
+    struct statfs info{};
+    if (::statfs(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    return isNetworkFileSystemType(int64_t(info.f_type));
+}
+
+// --- Files in use -------------------------------------------------------------
+
+namespace {
+
+/// True when /proc/locks lists a lock on the file (device, inode) that a
+/// process other than this one holds. Waiting requests ("->") are not locks.
+bool lockedByOthers(const struct stat &file)
+{
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray own = QByteArray::number(::getpid());
+    // "1: POSIX  ADVISORY  WRITE 1234 08:01:5678 0 EOF": the device numbers
+    // in hexadecimal, the inode in decimal.
+    const QByteArray where = QByteArray::number(major(file.st_dev), 16).rightJustified(2, '0') + ':'
+                             + QByteArray::number(minor(file.st_dev), 16).rightJustified(2, '0') + ':'
+                             + QByteArray::number(quint64(file.st_ino));
+    // Files of /proc report a size of 0: read them whole, not up to their size.
+    const QList<QByteArray> lines = locks.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 6 || fields.at(1) == "->")
+            continue;
+        if (fields.at(5) == where && fields.at(4) != own)
+            return true;
+    }
+    return false;
+}
+
+/// True when another process has an open file description of the file
+/// (device, inode) with write access.
+bool openForWritingByOthers(const struct stat &file)
+{
+    const QString self = QString::number(::getpid());
+    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &pid : processes) {
+        if (pid == self || !pid.front().isDigit())
+            continue;
+        const QString fdFolder = QStringLiteral("/proc/") + pid + QStringLiteral("/fd/");
+        const QStringList fds = QDir(fdFolder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        for (const QString &fd : fds) {
+            struct stat target{};
+            if (::stat(QFile::encodeName(fdFolder + fd).constData(), &target) != 0
+                || target.st_dev != file.st_dev || target.st_ino != file.st_ino)
+                continue;
+            QFile fdinfo(QStringLiteral("/proc/") + pid + QStringLiteral("/fdinfo/") + fd);
+            if (!fdinfo.open(QIODevice::ReadOnly))
+                continue;
+            const QList<QByteArray> lines = fdinfo.readAll().split('\n');
+            for (const QByteArray &line : lines) {
+                if (!line.startsWith("flags:"))
+                    continue;
+                bool ok = false;
+                const int flags = line.mid(6).trimmed().toInt(&ok, 8);
+                const int access = flags & O_ACCMODE;
+                if (ok && (access == O_WRONLY || access == O_RDWR))
+                    return true;
+                break;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool fileInUseByOthers(const QString &path)
+{
+    struct stat file{};
+    if (::stat(QFile::encodeName(path).constData(), &file) != 0)
+        return false;
+    return lockedByOthers(file) || openForWritingByOthers(file);
+}
+
+// --- Exclusive creation and folder locks ---------------------------------------
+
+int createNewFile(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    return 0;
+}
+
+FolderLock::FolderLock(const QString &folder)
+{
+    m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd < 0)
+        return;
+    // Writers hold the lock for the time of one small rewrite; a holder that
+    // never lets go (a stopped process) is waited for ten seconds at most.
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+            return;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            break;
+        QThread::msleep(10);
+    }
+    ::close(m_fd);
+    m_fd = -1;
+}
+
+FolderLock::~FolderLock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd); // releases the lock
+}
+
+} // namespace qv::platform

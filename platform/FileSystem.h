@@ -1,0 +1,75 @@
+// qvPreview - print preview for Qt applications.
+// File-system services that Qt does not give: the running module, the kind
+// of file system a folder is on, whether another process uses a file,
+// exclusive creation with the reason of a failure, a lock that serialises
+// the writers of one folder, and the expansion of SZDD-compressed files.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace qv::platform {
+
+/// The full path of the running module: the shared library that holds this
+/// code when it runs inside one (the control library), else the program.
+/// Empty when the system cannot tell.
+QString moduleFile();
+/// The folder of moduleFile(), without a trailing "/" unless it is the root
+/// folder "/". Empty when the module is not known.
+QString moduleFolder();
+
+/// True when \a magic (the f_type that statfs reports) names a network file
+/// system: NFS, SMB/CIFS, AFS, Coda, Ceph, 9P, NCP and the like.
+bool isNetworkFileSystemType(int64_t magic);
+/// True when \a path lies on a network file system; false for a local one
+/// and when the path cannot be examined.
+bool isOnNetworkFileSystem(const QString &path);
+
+/// True when a process other than this one holds \a path open for writing
+/// (any open file description of it with write access, found through
+/// /proc/<pid>/fd and /proc/<pid>/fdinfo), or when any process other than
+/// this one holds a lock on it (flock, POSIX or open-file-description locks,
+/// found in /proc/locks). Processes whose /proc entries this user may not
+/// read are not seen, as with fuser and lsof. False for a missing file.
+bool fileInUseByOthers(const QString &path);
+
+/// Creates \a path as a new empty file, never opening a file that is already
+/// there (O_CREAT | O_EXCL). Returns 0 on success, else the errno of the
+/// failure (EEXIST when the name is taken).
+int createNewFile(const QString &path);
+
+/// Holds an exclusive lock on a folder for as long as it lives, so that the
+/// processes that rewrite files of that folder through it take turns. A
+/// folder that cannot be opened is not locked (locked() is false).
+class FolderLock
+{
+public:
+    explicit FolderLock(const QString &folder);
+    ~FolderLock();
+    FolderLock(const FolderLock &) = delete;
+    FolderLock &operator=(const FolderLock &) = delete;
+
+    bool locked() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+/// Outcome of expandFile().
+enum class ExpandResult {
+    Expanded,  ///< an SZDD file was expanded into the destination
+    Copied,    ///< an uncompressed file was copied as it is
+    Failed,    ///< nothing written: source unreadable, damaged or empty, or destination unwritable
+};
+
+/// Expands the SZDD-compressed file \a source into \a destination, or copies
+/// \a source as it is when it is not compressed. The result is written to a
+/// temporary file in the destination's folder and renamed over the
+/// destination only when it is whole, so a failure leaves no partial file and
+/// an existing destination untouched. A compressed file must expand to
+/// exactly the size its header records (a truncated or padded file fails);
+/// an empty result counts as a failure.
+ExpandResult expandFile(const QString &source, const QString &destination);
+
+} // namespace qv::platform

@@ -1,0 +1,284 @@
+// qvPreview - print preview for Qt applications.
+#include "platform/KeyStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+#include <sqlite3.h>
+
+namespace qv::platform {
+
+namespace {
+
+// Keys are stored by their whole path, levels joined by "\"; "fold" is the
+// case-folded path that lookups use, "path" the spelling it was created with.
+// Values belong to the folded path of their key. The hive itself (the empty
+// path) is not stored: it always exists.
+constexpr const char Schema[] =
+    "CREATE TABLE IF NOT EXISTS keys(fold TEXT PRIMARY KEY, path TEXT NOT NULL) WITHOUT ROWID;"
+    "CREATE TABLE IF NOT EXISTS vals(key TEXT NOT NULL, fold TEXT NOT NULL, name TEXT NOT NULL,"
+    " type INTEGER NOT NULL, data BLOB NOT NULL, PRIMARY KEY(key, fold)) WITHOUT ROWID;"
+    "PRAGMA application_id = 1903522419;"; // "qvRs"
+
+QString withSlash(QString path)
+{
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
+}
+
+QString fileNameOf(Hive hive)
+{
+    switch (hive) {
+    case Hive::ClassesRoot: return QStringLiteral("classes-root.sqlite");
+    case Hive::CurrentUser: return QStringLiteral("current-user.sqlite");
+    case Hive::LocalMachine: return QStringLiteral("local-machine.sqlite");
+    }
+    return QString();
+}
+
+/// The key path with "\" between its levels, without a trailing separator;
+/// nullopt when a level is empty.
+std::optional<QString> normalised(const QString &keyPath)
+{
+    QString path = keyPath;
+    path.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    if (path.endsWith(QLatin1Char('\\')))
+        path.chop(1);
+    if (path.isEmpty())
+        return path;
+    const QStringList levels = path.split(QLatin1Char('\\'));
+    for (const QString &level : levels)
+        if (level.isEmpty())
+            return std::nullopt;
+    return path;
+}
+
+/// One open database, closed when it goes out of scope.
+class Database
+{
+public:
+    Database(Hive hive, bool write)
+    {
+        const QString file = KeyStore::databaseFile(hive);
+        if (write) {
+            if (!QDir().mkpath(KeyStore::folder(hive)))
+                return;
+        } else if (!QFile::exists(file)) {
+            return; // a read never creates the database
+        }
+        const int flags = write ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
+        if (sqlite3_open_v2(QFile::encodeName(file).constData(), &m_db, flags, nullptr) != SQLITE_OK) {
+            sqlite3_close_v2(m_db);
+            m_db = nullptr;
+            return;
+        }
+        sqlite3_busy_timeout(m_db, KeyStore::busyTimeoutMs);
+    }
+    ~Database() { sqlite3_close_v2(m_db); }
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    explicit operator bool() const { return m_db != nullptr; }
+    sqlite3 *handle() const { return m_db; }
+
+    bool exec(const char *sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+    /// Starts a write transaction and makes sure the tables exist.
+    bool beginWrite() { return exec("BEGIN IMMEDIATE") && (exec(Schema) || (rollback(), false)); }
+    bool commit() { return exec("COMMIT") || (rollback(), false); }
+    void rollback() { exec("ROLLBACK"); }
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
+/// One prepared statement with its parameters bound by position.
+class Statement
+{
+public:
+    Statement(const Database &db, const char *sql)
+    {
+        if (sqlite3_prepare_v2(db.handle(), sql, -1, &m_stmt, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+        }
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    explicit operator bool() const { return m_stmt != nullptr; }
+
+    Statement &bind(int index, const QString &text)
+    {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement &bind(int index, const QByteArray &blob)
+    {
+        sqlite3_bind_blob(m_stmt, index, blob.constData(), int(blob.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement &bind(int index, int64_t number)
+    {
+        sqlite3_bind_int64(m_stmt, index, number);
+        return *this;
+    }
+
+    /// Makes the statement ready to run again with new parameters.
+    Statement &reset()
+    {
+        sqlite3_reset(m_stmt);
+        return *this;
+    }
+
+    /// SQLITE_ROW, SQLITE_DONE or an error code.
+    int step() { return m_stmt ? sqlite3_step(m_stmt) : SQLITE_ERROR; }
+
+    int64_t integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
+    QByteArray blob(int column) const
+    {
+        const void *data = sqlite3_column_blob(m_stmt, column);
+        return QByteArray(static_cast<const char *>(data), sqlite3_column_bytes(m_stmt, column));
+    }
+
+private:
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+/// True when the key of folded path \a fold exists (the hive always does).
+bool keyStored(const Database &db, const QString &fold)
+{
+    if (fold.isEmpty())
+        return true;
+    Statement query(db, "SELECT 1 FROM keys WHERE fold = ?1");
+    return query && query.bind(1, fold).step() == SQLITE_ROW;
+}
+
+/// Inserts every level of \a path that is not there yet.
+bool insertLevels(const Database &db, const QString &path)
+{
+    if (path.isEmpty())
+        return true;
+    Statement insert(db, "INSERT OR IGNORE INTO keys(fold, path) VALUES(?1, ?2)");
+    qsizetype end = -1;
+    do {
+        end = path.indexOf(QLatin1Char('\\'), end + 1);
+        const QString level = end < 0 ? path : path.left(end);
+        if (!insert || insert.reset().bind(1, level.toCaseFolded()).bind(2, level).step() != SQLITE_DONE)
+            return false;
+    } while (end >= 0);
+    return true;
+}
+
+/// Runs \a work with the normalised key path in one write transaction of the
+/// hive's database: committed when it returns true, rolled back otherwise.
+template<typename Work>
+bool writeTransaction(Hive hive, const QString &keyPath, Work work)
+{
+    const std::optional<QString> path = normalised(keyPath);
+    if (!path)
+        return false;
+    Database db(hive, true);
+    if (!db || !db.beginWrite())
+        return false;
+    if (!work(db, *path)) {
+        db.rollback();
+        return false;
+    }
+    return db.commit();
+}
+
+} // namespace
+
+std::optional<Hive> hiveFromHandle(uint32_t handle)
+{
+    switch (handle) {
+    case uint32_t(Hive::ClassesRoot): return Hive::ClassesRoot;
+    case uint32_t(Hive::CurrentUser): return Hive::CurrentUser;
+    case uint32_t(Hive::LocalMachine): return Hive::LocalMachine;
+    default: return std::nullopt;
+    }
+}
+
+KeyStore::KeyStore(Hive hive) : m_hive(hive) {}
+
+QString KeyStore::folder(Hive hive)
+{
+    const QString chosen = qEnvironmentVariable("QVPREVIEW_REGISTRY_DIR");
+    if (!chosen.isEmpty())
+        return withSlash(chosen);
+    if (hive != Hive::CurrentUser)
+        return QStringLiteral("/var/lib/qvpreview/registry/");
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty())
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    return withSlash(data) + QStringLiteral("qvpreview/registry/");
+}
+
+QString KeyStore::databaseFile(Hive hive)
+{
+    return folder(hive) + fileNameOf(hive);
+}
+
+bool KeyStore::keyExists(const QString &keyPath) const
+{
+    const std::optional<QString> path = normalised(keyPath);
+    if (!path)
+        return false;
+    if (path->isEmpty())
+        return true;
+    const Database db(m_hive, false);
+    return db && keyStored(db, path->toCaseFolded());
+}
+
+bool KeyStore::createKey(const QString &keyPath) const
+{
+    return writeTransaction(m_hive, keyPath, [](const Database &db, const QString &path) {
+        return insertLevels(db, path);
+    });
+}
+
+std::optional<StoredValue> KeyStore::value(const QString &keyPath, const QString &name) const
+{
+    const std::optional<QString> path = normalised(keyPath);
+    if (!path)
+        return std::nullopt;
+    const Database db(m_hive, false);
+    if (!db)
+        return std::nullopt;
+    Statement query(db, "SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2");
+    if (!query || query.bind(1, path->toCaseFolded()).bind(2, name.toCaseFolded()).step() != SQLITE_ROW)
+        return std::nullopt;
+    return StoredValue{uint32_t(query.integer(0)), query.blob(1)};
+}
+
+bool KeyStore::setValue(const QString &keyPath, const QString &name, const StoredValue &value,
+                        bool createKeyFirst) const
+{
+    return writeTransaction(m_hive, keyPath, [&](const Database &db, const QString &path) {
+        const QString fold = path.toCaseFolded();
+        if (!(createKeyFirst ? insertLevels(db, path) : keyStored(db, fold)))
+            return false;
+        // A value written again under another spelling keeps its first one.
+        Statement upsert(db, "INSERT INTO vals(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+                             " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
+        return upsert
+               && upsert.bind(1, fold).bind(2, name.toCaseFolded()).bind(3, name).bind(4, int64_t(value.type))
+                          .bind(5, value.data).step() == SQLITE_DONE;
+    });
+}
+
+bool KeyStore::deleteValue(const QString &keyPath, const QString &name) const
+{
+    return writeTransaction(m_hive, keyPath, [&](const Database &db, const QString &path) {
+        Statement erase(db, "DELETE FROM vals WHERE key = ?1 AND fold = ?2");
+        return erase && erase.bind(1, path.toCaseFolded()).bind(2, name.toCaseFolded()).step() == SQLITE_DONE
+               && sqlite3_changes(db.handle()) > 0;
+    });
+}
+
+} // namespace qv::platform

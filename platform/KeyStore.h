@@ -1,0 +1,86 @@
+// qvPreview - print preview for Qt applications.
+// The persistent key store: a tree of keys holding typed values, one SQLite
+// database per hive. Key paths and value names are matched without regard to
+// case; the empty value name is the key's default value. Reads never create
+// anything; a missing, damaged or unreadable database reads as "not found"
+// and refuses writes.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace qv::platform {
+
+/// The hives, by the handles callers pass for them.
+enum class Hive : uint32_t {
+    ClassesRoot = 0x80000000u,
+    CurrentUser = 0x80000001u,
+    LocalMachine = 0x80000002u,
+};
+
+/// The hive of a handle; nullopt for a handle that names none of the three.
+std::optional<Hive> hiveFromHandle(uint32_t handle);
+
+/// Value types.
+enum ValueType : uint32_t {
+    TextValue = 1,   ///< text, stored with its terminating NUL byte
+    NumberValue = 4, ///< 32-bit number, 4 bytes little-endian
+};
+
+/// One stored value: its type and its bytes exactly as written.
+struct StoredValue
+{
+    uint32_t type = 0;
+    QByteArray data;
+
+    bool operator==(const StoredValue &) const = default;
+};
+
+/// Access to one hive. Every call opens the hive's database, does its work in
+/// one transaction and closes it again, so that several processes can share
+/// the store: a writer waits for another (up to busyTimeoutMs) instead of
+/// failing.
+///
+/// Key paths are levels separated by "\" (or "/"); a trailing separator is
+/// ignored, an empty level (a leading or doubled separator) makes the path
+/// invalid, and the empty path is the hive itself, which always exists.
+class KeyStore
+{
+public:
+    explicit KeyStore(Hive hive);
+
+    /// How long a call waits for another process's write, in milliseconds.
+    static constexpr int busyTimeoutMs = 5000;
+
+    /// The folder of the hive databases: $QVPREVIEW_REGISTRY_DIR when it is
+    /// set; otherwise the current-user hive lives in
+    /// $XDG_DATA_HOME/qvpreview/registry/ (else ~/.local/share/...) and the
+    /// machine-wide hives in /var/lib/qvpreview/registry/. Ends with "/".
+    static QString folder(Hive hive);
+    /// The database file of the hive.
+    static QString databaseFile(Hive hive);
+
+    /// True when the key exists.
+    bool keyExists(const QString &keyPath) const;
+    /// Creates the key and every missing level above it; true when it exists
+    /// afterwards. Creates the folder and the database when they are missing.
+    bool createKey(const QString &keyPath) const;
+    /// The value \a name of the key; nullopt when the key or the value is
+    /// missing or the store cannot be read.
+    std::optional<StoredValue> value(const QString &keyPath, const QString &name) const;
+    /// Writes the value \a name of the key (replacing any value of that name,
+    /// whatever its type). With \a createKeyFirst false the key must exist;
+    /// with true it is created like createKey(). True when the value was stored.
+    bool setValue(const QString &keyPath, const QString &name, const StoredValue &value,
+                  bool createKeyFirst) const;
+    /// Deletes the value \a name of the key; true when it existed and is gone.
+    bool deleteValue(const QString &keyPath, const QString &name) const;
+
+private:
+    Hive m_hive;
+};
+
+} // namespace qv::platform

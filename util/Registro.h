@@ -1,0 +1,49 @@
+// qvPreview - print preview for Qt applications.
+// The registry helpers of qvUtilita: text and 32-bit number values of the
+// key store (platform/KeyStore.h), read and written the way the class's
+// operations expect them. Hives are passed as their handles.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace qv::Registro {
+
+/// The handles of the hives.
+constexpr uint32_t HKEY_CLASSES_ROOT = 0x80000000u;
+constexpr uint32_t HKEY_CURRENT_USER = 0x80000001u;
+constexpr uint32_t HKEY_LOCAL_MACHINE = 0x80000002u;
+
+/// The size of the read buffer in bytes: a text value is read whole when its
+/// UTF-8 bytes and the terminating NUL fit (up to 1023 bytes of text).
+constexpr int ReadBufferBytes = 1024;
+
+/// Reads the value \a nome ("" for the default value) of the key \a chiave.
+/// A text value comes back as it is, a 32-bit number as its decimal text
+/// ("-1", "42"); a value of any other type leaves \a valore unchanged. False,
+/// with \a valore empty, when the key or the value is missing, the value does
+/// not fit the read buffer, the hive handle is unknown or the store cannot be
+/// read.
+bool LeggiValoreRegistro(uint32_t hive, const QString &chiave, const QString &nome, QString &valore);
+
+/// Writes \a valore as the text value \a nome of the key \a chiave, creating
+/// the key (and the levels above it) when \a crea is true. False when the key
+/// is missing and \a crea is false (nothing is created), or the store cannot
+/// be written.
+bool ScriviValoreRegistro(uint32_t hive, const QString &chiave, const QString &nome, const QString &valore,
+                          bool crea);
+
+/// Writes \a valore as the 32-bit number value \a nome of the existing key
+/// \a chiave. False when the key is missing or the store cannot be written.
+bool ScriviValoreDWord(uint32_t hive, const QString &chiave, const QString &nome, int32_t valore);
+
+/// Deletes the value \a nome of the key \a chiave; false when the key or the
+/// value is missing or the store cannot be written.
+bool CancellaValoreRegistro(uint32_t hive, const QString &chiave, const QString &nome);
+
+/// Creates the key \a chiave and the levels above it; true when it exists
+/// afterwards.
+bool CreaChiaveRegistro(uint32_t hive, const QString &chiave);
+
+} // namespace qv::Registro
