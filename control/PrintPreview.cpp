@@ -8,12 +8,13 @@
 // converts 1:1 with twips.
 #include <qvpreview/PrintPreview.h>
 
-#include "control/SpoolWriter.h"
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
 #include "replay/PictureFile.h"
 #include "replay/TextMetrics.h"
 #include "replay/Win.h"
+#include "spool/SpoolFormat.h"
+#include "spool/SpoolWriter.h"
 
 #include <QFile>
 #include <QPaintEvent>
@@ -92,52 +93,6 @@ QString PulisciTesto(QString text)
         if (c.unicode() < 32 && c.unicode() != 9)
             c = QLatin1Char(' ');
     return text;
-}
-
-/// The tag lines of the file. A reader ends a text record at a line that
-/// reads exactly "#endprint@", and a scan for page starts takes any line that
-/// reads "#newpage@" as a page break, wherever it stands.
-bool isTagLine(QStringView line)
-{
-    static const QString Tags[] = {QStringLiteral("#print@"), QStringLiteral("#endprint@"),
-                                   QStringLiteral("#newpage@"), QStringLiteral("#line@"),
-                                   QStringLiteral("#pset@"), QStringLiteral("#circle@"),
-                                   QStringLiteral("#paint@")};
-    if (line.size() < 6 || line.front() != QLatin1Char('#') || line.back() != QLatin1Char('@'))
-        return false;
-    for (const QString &tag : Tags)
-        if (line == tag)
-            return true;
-    return false;
-}
-
-/// A line of the host's text that reads like a tag (after CR LF or a LF
-/// alone) gets a trailing space, so the text can neither end its own record
-/// early nor turn into records or page breaks.
-QString guardTextLines(const QString &text)
-{
-    if (!text.contains(QLatin1Char('@')))
-        return text;
-    QString out;
-    out.reserve(text.size() + 4);
-    qsizetype start = 0;
-    while (true) {
-        const qsizetype lf = text.indexOf(QLatin1Char('\n'), start);
-        const qsizetype stop = lf < 0 ? text.size() : lf;
-        QStringView line = QStringView(text).mid(start, stop - start);
-        const bool cr = line.endsWith(QLatin1Char('\r'));
-        const QStringView bare = cr ? line.chopped(1) : line;
-        out += bare;
-        if (isTagLine(bare))
-            out += QLatin1Char(' ');
-        if (cr)
-            out += QLatin1Char('\r');
-        if (lf < 0)
-            break;
-        out += QLatin1Char('\n');
-        start = lf + 1;
-    }
-    return out;
 }
 
 /// The value of an optional numeric argument: nullopt when it is no number
@@ -538,7 +493,7 @@ void PrintPreview::NuovaPagina()
 {
     try {
         ApriSpool();
-        const spool::Record record("#newpage@");
+        const spool::Record record(spool::TagNewPage);
         if (!spool::appendRecord(m_spool, record.bytes()))
             return;
         if (m_pagine < MaxPages)
@@ -557,7 +512,7 @@ bool PrintPreview::linea(float X1, float Y1, float X2, float Y2, bool rettangolo
         const float y2 = ConvertiInTwipsY(Y2);
         if (!finite(x1) || !finite(y1) || !finite(x2) || !finite(y2))
             return false;
-        spool::Record record("#line@");
+        spool::Record record(spool::TagLine);
         spool::ScriviAttributiTratto(record, strokeOf(m_foreColor, m_drawMode, m_drawWidth, m_drawStyle,
                                                       m_fillColor, m_fillStyle));
         record.single(x1).single(y1).single(x2).single(y2).boolean(rettangolo).boolean(pieno).endLine();
@@ -575,7 +530,7 @@ bool PrintPreview::Punto(float X1, float Y1)
         const float y = ConvertiInTwipsY(Y1);
         if (!finite(x) || !finite(y))
             return false;
-        spool::Record record("#pset@");
+        spool::Record record(spool::TagPSet);
         spool::ScriviAttributiTratto(record, strokeOf(m_foreColor, m_drawMode, m_drawWidth, m_drawStyle,
                                                       m_fillColor, m_fillStyle));
         record.single(x).single(y).endLine();
@@ -595,7 +550,7 @@ void PrintPreview::Cerchio(float X1, float Y1, float raggio, const QVariant &col
         const float y = ConvertiInTwipsY(Y1);
         const float r = ConvertiInTwipsX(raggio);
         if (finite(x) && finite(y) && finite(r)) {
-            spool::Record record("#circle@");
+            spool::Record record(spool::TagCircle);
             spool::ScriviAttributiTratto(record, strokeOf(m_foreColor, m_drawMode, m_drawWidth, m_drawStyle,
                                                           m_fillColor, m_fillStyle));
             record.single(x).single(y).single(r);
@@ -656,7 +611,7 @@ void PrintPreview::StampaPicture(const QVariant &Picture, float X1, float Y1, co
         }
         m_immagini.append(file);
 
-        spool::Record record("#paint@");
+        spool::Record record(spool::TagPaint);
         record.text(file).single(x).single(y).single(width).single(height).endLine();
         if (!spool::appendRecord(m_spool, record.bytes())) {
             // No record refers to the file: it goes, and the list is as before.
@@ -705,13 +660,13 @@ bool PrintPreview::ScriviTesto(float x, float y, QString testo)
         const float ty = ConvertiInTwipsY(y);
         if (!finite(tx) || !finite(ty))
             return false;
-        spool::Record record("#print@");
+        spool::Record record(spool::TagPrint);
         spool::ScriviAttributiFont(record, spool::FontLine{m_fontName, m_fontSize, m_fontItalic, m_fontBold,
                                                            m_fontUnderline, m_fontStrikethru, m_foreColor,
                                                            m_fontTransparent});
         record.single(tx).single(ty).endLine();
-        record.rawLine(guardTextLines(testo));
-        record.tag("#endprint@");
+        record.rawLine(spool::guardTextLines(testo));
+        record.tag(spool::TagEndPrint);
         return spool::appendRecord(m_spool, record.bytes());
     } catch (...) {
         return false;

@@ -6,7 +6,7 @@
 #include "platform/Platform.h"
 #include "replay/LetturaDati.h"
 #include "replay/PrinterTarget.h"
-#include "replay/SpoolLines.h"
+#include "spool/PageStarts.h"
 
 #include <qvpreview/Error.h>
 
@@ -21,24 +21,7 @@ const QString Source = QStringLiteral("MotoreStampa");
 
 QList<qint64> MotoreStampa::PosizioniPagine(const QString &path)
 {
-    SpoolLineReader reader;
-    try {
-        reader.open(path);
-    } catch (const Error &e) {
-        throw Error(e.number(), Source, e.description());
-    }
-    QList<qint64> starts{1};
-    while (!reader.atEnd()) {
-        QByteArrayView line;
-        try {
-            line = reader.readLineView();
-        } catch (const Error &e) {
-            throw Error(e.number(), Source, e.description());
-        }
-        if (line == QByteArrayView("#newpage@"))
-            starts.append(reader.position());
-    }
-    return starts;
+    return spool::pageStarts(path, Source);
 }
 
 void MotoreStampa::Stampa()

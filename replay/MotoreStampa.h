@@ -41,8 +41,8 @@ public:
     void Stampa();
 
     /// The 1-based byte position of the first line of every page of the
-    /// spool file at \a path: one scan, counting every "#newpage@" line as
-    /// the replay's positioning does. Throws qv::Error 53 when it is missing.
+    /// spool file at \a path, from the one page-start scan
+    /// (spool::pageStarts). Throws qv::Error 53 when it is missing.
     static QList<qint64> PosizioniPagine(const QString &path);
 
 private:
