@@ -42,19 +42,14 @@ constexpr double HimetricPerInch = 2540.0;
 const QString TitoloKey = QStringLiteral("Titolo");
 const QString ScaleModeKey = QStringLiteral("ScaleMode");
 
-QString cannotPrintText()
-{
-    return QStringLiteral("Impossibile stampare...");
-}
-
 [[noreturn]] void refuse(const char *property)
 {
-    throw Error(ErrInvalidPropertyValue, QString::fromLatin1(property), invalidPropertyValueText());
+    throw Error(ErrInvalidPropertyValue, QString::fromLatin1(property));
 }
 
 [[noreturn]] void cannotPrint(const char *command)
 {
-    throw Error(ErrCannotPrint, QString::fromLatin1(command), cannotPrintText());
+    throw Error(ErrCannotPrint, QString::fromLatin1(command));
 }
 
 bool isColor(int32_t value)

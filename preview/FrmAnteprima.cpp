@@ -497,7 +497,7 @@ void FrmAnteprima::InizializzaAnteprima()
                 } else {
                     QFile file(m_fileTemporaneo);
                     if (!file.open(QIODevice::ReadOnly))
-                        throw Error(53, QStringLiteral("FrmAnteprima"),
+                        throw Error(ErrFileNotFound, QStringLiteral("FrmAnteprima"),
                                     QStringLiteral("File non trovato: %1").arg(m_fileTemporaneo));
                 }
             }

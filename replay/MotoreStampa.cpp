@@ -30,7 +30,7 @@ void MotoreStampa::Stampa()
     if (!printer)
         throw Error(ErrPrinter, Source, QStringLiteral("Per poter Stampare bisogna avere una stampante installata."));
     if (m_fileTemporaneo.isEmpty())
-        throw Error(53, Source, QStringLiteral("Nessun documento da stampare"));
+        throw Error(ErrFileNotFound, Source, QStringLiteral("Nessun documento da stampare"));
 
     const QList<qint64> starts = PosizioniPagine(m_fileTemporaneo);
     const int pages = int(starts.size());

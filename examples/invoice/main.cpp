@@ -128,7 +128,7 @@ QStringList renderPages(qv::PrintPreview &pp, const QString &folder)
         qv::LetturaDati::DisegnaPagina(surface, pp.spoolPath(), int16_t(page), QVariant(false), 0);
         const QString file = folder + QStringLiteral("pagina-%1.png").arg(page);
         if (!surface.Picture()->render(pixelsPerTwip).save(file, "PNG"))
-            throw qv::Error(75, QStringLiteral("qv_invoice"), QStringLiteral("impossibile scrivere %1").arg(file));
+            throw qv::Error(qv::ErrPathFileAccess, QStringLiteral("qv_invoice"), QStringLiteral("impossibile scrivere %1").arg(file));
         files << file;
     }
     return files;
