@@ -9,6 +9,7 @@
 #include <qvpreview/PrintPreview.h>
 
 #include "platform/Platform.h"
+#include "control/PrintPreviewInterno.h"
 #include "preview/FrmAnteprima.h"
 #include "replay/PictureFile.h"
 #include "replay/TextMetrics.h"
@@ -258,7 +259,7 @@ private:
 
 PrintPreview::PrintPreview(QWidget *parent)
     : QWidget(parent)
-    , m_anteprima(std::make_unique<FrmAnteprima>())
+    , m_interno(std::make_unique<PrintPreviewInterno>(*this))
     , m_titolo(DefaultTitle)
     , m_fontName(QStringLiteral("Arial"))
 {
@@ -269,8 +270,7 @@ PrintPreview::~PrintPreview()
 {
     try {
         AnnullaStampa();
-        if (m_anteprima)
-            m_anteprima->unload();
+        m_interno->anteprima().unload();
     } catch (...) {
     }
 }
@@ -444,22 +444,22 @@ void PrintPreview::WriteProperties(PropertyBag &bag) const
 
 float PrintPreview::ConvertiInTwipsX(float value)
 {
-    return float(m_anteprima->Picture2().ScaleX(value, m_scaleMode, SM_Twips));
+    return float(PageMetrics::ScaleX(value, m_scaleMode, SM_Twips));
 }
 
 float PrintPreview::ConvertiInTwipsY(float value)
 {
-    return float(m_anteprima->Picture2().ScaleY(value, m_scaleMode, SM_Twips));
+    return float(PageMetrics::ScaleY(value, m_scaleMode, SM_Twips));
 }
 
 float PrintPreview::ConvertiDaTwipsX(float value)
 {
-    return float(m_anteprima->Picture2().ScaleX(value, SM_Twips, m_scaleMode));
+    return float(PageMetrics::ScaleX(value, SM_Twips, m_scaleMode));
 }
 
 float PrintPreview::ConvertiDaTwipsY(float value)
 {
-    return float(m_anteprima->Picture2().ScaleY(value, SM_Twips, m_scaleMode));
+    return float(PageMetrics::ScaleY(value, SM_Twips, m_scaleMode));
 }
 
 // --- The spool file ---------------------------------------------------------------------
@@ -469,7 +469,7 @@ void PrintPreview::ApriSpool()
     if (!m_spool.isEmpty())
         return;
     m_spool = Win::NomeFileSpool();
-    m_anteprima->Aggiorna();
+    m_interno->aggiornaPagina();
 }
 
 namespace {
@@ -621,27 +621,20 @@ void PrintPreview::StampaPicture(const QVariant &Picture, float X1, float Y1, co
 
 void PrintPreview::applicaFont()
 {
-    PageSurface &surface = m_anteprima->Picture2();
-    surface.setFontName(m_fontName);
-    surface.setFontSize(m_fontSize);
-    surface.setFontItalic(m_fontItalic);
-    surface.setFontBold(m_fontBold);
-    surface.setFontUnderline(m_fontUnderline);
-    surface.setFontStrikethru(m_fontStrikethru);
-    surface.setForeColor(m_foreColor);
-    surface.setFontTransparent(m_fontTransparent);
+    m_interno->misura().setFont(
+        FontAttributes{m_fontName, m_fontSize, m_fontItalic, m_fontBold, m_fontUnderline, m_fontStrikethru});
 }
 
 double PrintPreview::LarghezzaTestoTwips(const QString &testo)
 {
     applicaFont();
-    return std::nearbyint(m_anteprima->Picture2().TextWidth(testo));
+    return std::nearbyint(m_interno->misura().TextWidth(testo));
 }
 
 double PrintPreview::AltezzaTestoTwips()
 {
     applicaFont();
-    return std::nearbyint(m_anteprima->Picture2().TextHeight(QStringLiteral("A")));
+    return std::nearbyint(m_interno->misura().TextHeight(QStringLiteral("A")));
 }
 
 bool PrintPreview::ScriviTesto(float x, float y, QString testo)
@@ -707,7 +700,7 @@ void PrintPreview::ScriviCentrato(float Y, QString testo)
         testo = PulisciTesto(testo);
         trimSpaces(testo);
         const double w = LarghezzaTestoTwips(testo);
-        double x = std::nearbyint((m_anteprima->Picture2().Width() - w) / 2.0);
+        double x = std::nearbyint((m_interno->larghezzaPagina() - w) / 2.0);
         if (x < 0)
             x = 0;
         const float xs = float(std::nearbyint(ConvertiDaTwipsX(float(x))));

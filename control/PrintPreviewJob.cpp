@@ -5,6 +5,7 @@
 #include <qvpreview/VersionRecord.h>
 
 #include "platform/CursoreOccupato.h"
+#include "control/PrintPreviewInterno.h"
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/FrmInfo.h"
@@ -58,12 +59,14 @@ const VersionRecord &libraryVersion()
 
 void PrintPreview::ApriAnteprima()
 {
-    FrmAnteprima &finestra = *m_anteprima;
+    FrmAnteprima &finestra = m_interno->anteprima();
     finestra.setFileTemporaneo(m_spool);
     finestra.setPagineTotali(m_pagine);
     finestra.setTitolo(m_titolo);
     finestra.InizializzaAnteprima();
     finestra.exec();
+    // The window unloaded as it closed: the next measure takes the printer's page again.
+    m_interno->paginaDaAggiornare();
 }
 
 void PrintPreview::ShowAnteprima()

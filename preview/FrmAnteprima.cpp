@@ -334,21 +334,9 @@ PageSurface &FrmAnteprima::Picture2()
 void FrmAnteprima::Aggiorna()
 {
     ensureLoaded();
-    const auto printer = platform::currentPrinter();
-    if (!printer) {
-        m_larghezzaPagina = DefaultPageWidthTwips;
-        m_altezzaPagina = DefaultPageHeightTwips;
-    } else {
-        // Whole twips, halves to even.
-        if (printer->drawableTwips.width() > 0)
-            m_larghezzaPagina = arrotondaPari(printer->drawableTwips.width());
-        if (printer->drawableTwips.height() > 0)
-            m_altezzaPagina = arrotondaPari(printer->drawableTwips.height());
-        if (m_larghezzaPagina <= 0 || m_altezzaPagina <= 0) {
-            m_larghezzaPagina = DefaultPageWidthTwips;
-            m_altezzaPagina = DefaultPageHeightTwips;
-        }
-    }
+    const QSize pagina = PageMetrics::printerPageTwips();
+    m_larghezzaPagina = pagina.width();
+    m_altezzaPagina = pagina.height();
     m_picture2->setSize(m_larghezzaPagina, m_altezzaPagina);
     m_geom.setPagina(m_larghezzaPagina, m_altezzaPagina);
     applicaGeometria();

@@ -1,7 +1,7 @@
 // qvPreview - print preview for Qt applications.
 #include "replay/PrinterTarget.h"
 
-#include "replay/PageSurface.h"
+#include "replay/PageMetrics.h"
 
 #include <qvpreview/Error.h>
 
@@ -47,8 +47,8 @@ void PrinterTarget::applyScale()
     if (!m_painter.isActive())
         return;
     // Device pixels per twip, times twips per unit of the scale mode.
-    const double x = m_printer->resolution() / 1440.0 * PageSurface::twipsPerUnitX(m_scaleMode);
-    const double y = m_printer->resolution() / 1440.0 * PageSurface::twipsPerUnitY(m_scaleMode);
+    const double x = m_printer->resolution() / 1440.0 * PageMetrics::twipsPerUnitX(m_scaleMode);
+    const double y = m_printer->resolution() / 1440.0 * PageMetrics::twipsPerUnitY(m_scaleMode);
     m_painter.resetTransform();
     m_painter.scale(x, y);
     m_painter.setRenderHint(QPainter::Antialiasing);

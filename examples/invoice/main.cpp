@@ -10,6 +10,7 @@
 // the preview even where no display is detected.
 #include <qvpreview/PrintPreview.h>
 
+#include "control/PrintPreviewInterno.h"
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
 #include "replay/LetturaDati.h"
@@ -122,7 +123,7 @@ bool haveDisplay()
 QStringList renderPages(qv::PrintPreview &pp, const QString &folder)
 {
     QStringList files;
-    qv::PageSurface &surface = pp.anteprima().Picture2();
+    qv::PageSurface &surface = qv::PrintPreviewInterno::di(pp).anteprima().Picture2();
     const double pixelsPerTwip = 1.0 / qv::platform::twipsPerPixelX();
     for (int page = 1; page <= pp.TotalePagine(); ++page) {
         qv::LetturaDati::DisegnaPagina(surface, pp.spoolPath(), int16_t(page), QVariant(false), 0);

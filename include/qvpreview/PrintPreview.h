@@ -15,7 +15,7 @@
 
 namespace qv {
 
-class FrmAnteprima;
+class PrintPreviewInterno;
 
 /// The print-preview control. A host records its document page by page
 /// through the recording commands; nothing is drawn at call time, every call
@@ -180,8 +180,6 @@ public:
     QString spoolPath() const { return m_spool; }
     /// The temporary picture files of the document, in recording order.
     QStringList pictureFiles() const { return m_immagini; }
-    /// The preview window object, whose page surface is the measuring surface.
-    FrmAnteprima &anteprima() { return *m_anteprima; }
 
 Q_SIGNALS:
     /// A persisted property ("Titolo" or "ScaleMode") changed.
@@ -203,7 +201,7 @@ private:
     void applicaFont();
     QSize fixedPixelSize() const;
 
-    std::unique_ptr<FrmAnteprima> m_anteprima;
+    std::unique_ptr<PrintPreviewInterno> m_interno;
     QString m_titolo;
     QString m_spool;
     int32_t m_scaleMode = SM_Twips;
