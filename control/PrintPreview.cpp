@@ -8,8 +8,9 @@
 // converts 1:1 with twips.
 #include <qvpreview/PrintPreview.h>
 
-#include "platform/Platform.h"
+#include "control/AdattaTesto.h"
 #include "control/PrintPreviewInterno.h"
+#include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
 #include "replay/PictureFile.h"
 #include "replay/TextMetrics.h"
@@ -21,14 +22,16 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
-#include <QTextLayout>
 
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <vector>
 
 namespace qv {
+
+using AdattaTesto::PulisciTesto;
+using AdattaTesto::removeTrailingSpaces;
+using AdattaTesto::trimSpaces;
 
 namespace {
 
@@ -61,34 +64,6 @@ bool isColor(int32_t value)
 bool finite(float value)
 {
     return std::isfinite(value);
-}
-
-/// Removes trailing spaces (spaces only, not tabs).
-void removeTrailingSpaces(QString &text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    text.truncate(end);
-}
-
-/// Removes spaces at both ends.
-void trimSpaces(QString &text)
-{
-    removeTrailingSpaces(text);
-    qsizetype start = 0;
-    while (start < text.size() && text.at(start) == QLatin1Char(' '))
-        ++start;
-    text.remove(0, start);
-}
-
-/// Every character below 32 except tab becomes one space; the length stays.
-QString PulisciTesto(QString text)
-{
-    for (QChar &c : text)
-        if (c.unicode() < 32 && c.unicode() != 9)
-            c = QLatin1Char(' ');
-    return text;
 }
 
 /// The value of an optional numeric argument: nullopt when it is no number
@@ -178,80 +153,6 @@ bool writableAsText(const QString &path)
     return true;
 }
 
-
-/// Fitting a text into a field measures one prefix after the other, and each
-/// measure shapes the whole prefix. To spare the prefixes that cannot fit,
-/// the text is laid out once and every prefix's width read off that layout:
-/// it differs from the prefix measured alone by less than one em (a ligature
-/// or cluster at the cut), so a prefix whose laid-out width exceeds the field
-/// by more than an em is certainly too wide and needs no measuring. The
-/// prefixes that might fit are measured exactly, so the result is the same as
-/// measuring them all. Texts with tabs or right-to-left characters are always
-/// measured in full.
-class PrefixWidths
-{
-public:
-    PrefixWidths(const QString &text, const FontAttributes &font) : m_text(text), m_font(font) {}
-
-    /// True when the first \a length characters are certainly wider than \a field twips.
-    bool surelyWider(qsizetype length, double field)
-    {
-        if (!m_ready)
-            prepare();
-        if (!m_layout || length <= 0 || length >= m_text.size())
-            return false;
-        // Positions are read on demand: the word-breaking search only asks at its break spaces.
-        double &x = m_x[size_t(length)];
-        if (std::isnan(x))
-            x = m_line.cursorToX(int(length));
-        return x > field + m_margin;
-    }
-
-private:
-    void prepare()
-    {
-        m_ready = true;
-        for (QChar c : m_text) {
-            switch (c.direction()) {
-            case QChar::DirR:
-            case QChar::DirAL:
-            case QChar::DirRLE:
-            case QChar::DirRLO:
-            case QChar::DirRLI:
-            case QChar::DirAN:
-                return;
-            default:
-                break;
-            }
-            if (c == QLatin1Char('\t'))
-                return;
-        }
-        const QFont font = makeTwipsFont(m_font);
-        m_layout = std::make_unique<QTextLayout>(m_text, font);
-        QTextOption option;
-        option.setWrapMode(QTextOption::NoWrap);
-        m_layout->setTextOption(option);
-        m_layout->beginLayout();
-        m_line = m_layout->createLine();
-        if (m_line.isValid())
-            m_line.setLineWidth(std::numeric_limits<float>::max());
-        m_layout->endLayout();
-        if (!m_line.isValid()) {
-            m_layout.reset();
-            return;
-        }
-        m_x.assign(size_t(m_text.size()) + 1, std::numeric_limits<double>::quiet_NaN());
-        m_margin = font.pixelSize() + 2.0;
-    }
-
-    const QString &m_text;
-    FontAttributes m_font;
-    bool m_ready = false;
-    std::unique_ptr<QTextLayout> m_layout;
-    QTextLine m_line;
-    std::vector<double> m_x;
-    double m_margin = 0;
-};
 
 } // namespace
 
@@ -745,37 +646,10 @@ int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float
     if (!std::isfinite(m) || !std::isfinite(x) || !finite(PosY))
         return -1;
 
-    QString piece = testo;
-    double w = LarghezzaTestoTwips(piece);
-    PrefixWidths prefixes(testo, FontAttributes{m_fontName, m_fontSize, m_fontItalic, m_fontBold,
-                                                m_fontUnderline, m_fontStrikethru});
-    if (!parolaIntera) {
-        // Character by character; the piece may end in a space, which w includes.
-        while (w > m && n > 0) {
-            --n;
-            while (n > 0 && prefixes.surelyWider(n, m))
-                --n;
-            piece.truncate(n);
-            w = LarghezzaTestoTwips(piece);
-        }
-    } else {
-        const QString copia = testo;
-        while (w > m && n > 0) {
-            // Back to the previous space. n keeps counting up to the break
-            // space, so after the trim below the first steps of the next round
-            // only pass over the spaces already removed.
-            do {
-                --n;
-                piece = piece.left(n);
-            } while (n > 0 && !piece.endsWith(QLatin1Char(' ')));
-            if (n == 0)
-                return ImpaginaCampo(PosX, PosY, copia, limiteMax, Allineamento, false);
-            removeTrailingSpaces(piece);
-            if (prefixes.surelyWider(piece.size(), m))
-                continue; // still too wide: on to the previous space
-            w = LarghezzaTestoTwips(piece);
-        }
-    }
+    const FontAttributes font{m_fontName, m_fontSize, m_fontItalic, m_fontBold, m_fontUnderline, m_fontStrikethru};
+    const AdattaTesto::Campo campo = AdattaTesto::adattaCampo(
+        testo, m, parolaIntera, [this](const QString &piece) { return LarghezzaTestoTwips(piece); }, &font);
+    const double w = campo.larghezza;
 
     switch (Allineamento) {
     case PP_destra: x = x + m - w; break;
@@ -783,7 +657,7 @@ int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float
     default: break;
     }
     const float xs = ConvertiDaTwipsX(float(x));
-    return ScriviTesto(xs, PosY, piece) ? int32_t(n) : -1;
+    return ScriviTesto(xs, PosY, campo.pezzo) ? int32_t(campo.usati) : -1;
 }
 
 QString PrintPreview::StampaCampoMultilinea(float PosX, float PosY, QString testo, float limiteMax,

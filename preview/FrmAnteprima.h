@@ -128,6 +128,10 @@ protected:
 
 private:
     void creaControlli();
+    void creaBarraStrumenti();
+    void creaPagina();
+    void creaBarreScorrimento();
+    void creaMenu();
     void load();
     void leggiQualita();
     void disponi();

@@ -10,16 +10,16 @@
 
 namespace qv {
 
-namespace {
-}
-
-PrinterTarget::PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle)
+PrinterTarget::PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile)
     : PainterTarget(TargetKind::Printer)
-    , m_printer(platform::createPrinter(printer, jobTitle))
+    , m_printer(platform::createPrinter(printer, jobTitle, pdfFile))
 {
-    if (!m_printer || !m_painter.begin(m_printer.get()))
-        throw Error(ErrPrinter, QStringLiteral("Stampa"),
-                    QStringLiteral("Impossibile avviare la stampa su \"%1\"").arg(printer.name));
+    if (!m_printer || !m_painter.begin(m_printer.get())) {
+        QString dove = QStringLiteral("\"%1\"").arg(printer.name);
+        if (m_printer && !m_printer->outputFileName().isEmpty())
+            dove += QStringLiteral(" (file \"%1\")").arg(m_printer->outputFileName());
+        throw Error(ErrPrinter, QStringLiteral("Stampa"), QStringLiteral("Impossibile avviare la stampa su %1").arg(dove));
+    }
     setPainter(&m_painter);
     m_sheets = 1;
     applyScale();
