@@ -2,6 +2,7 @@
 #pragma once
 
 #include <qvpreview/Error.h>
+#include <qvpreview/Export.h>
 #include <qvpreview/PropertyBag.h>
 #include <qvpreview/Types.h>
 
@@ -31,7 +32,7 @@ class PrintPreviewInterno;
 ///
 /// The control is a fixed 495 x 495 twips widget with no visible function.
 /// It needs a QApplication.
-class PrintPreview : public QWidget
+class QV_EXPORT PrintPreview : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(QString titolo READ titolo WRITE setTitolo)

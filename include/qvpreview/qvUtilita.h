@@ -1,13 +1,15 @@
 // qvPreview - print preview for Qt applications.
 #pragma once
 
+#include <qvpreview/Export.h>
+
 #include <cstdint>
 
 namespace qv {
 
 /// Stateless helpers shared by the control library and its installer.
 /// Callers create an object when they need one and drop it afterwards.
-class qvUtilita
+class QV_EXPORT qvUtilita
 {
 public:
     /// The maker's web page, opened by Homepage() and shown in the about box.
