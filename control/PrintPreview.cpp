@@ -153,7 +153,6 @@ bool writableAsText(const QString &path)
     return true;
 }
 
-
 } // namespace
 
 // --- Creation and destruction ---------------------------------------------------

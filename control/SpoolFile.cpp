@@ -110,8 +110,7 @@ FrozenPage disegna(const QString &path, const QList<qint64> &starts, int32_t pag
         // stored position, where the page number only has to say "not the
         // first page".
         const bool counted = page <= std::numeric_limits<int16_t>::max();
-        LetturaDati::DisegnaPagina(surface, path, int16_t(std::min(page, 32767)), false,
-                                   counted ? 0 : int32_t(start));
+        LetturaDati::DisegnaPagina(surface, path, int16_t(std::min(page, 32767)), false, counted ? 0 : int32_t(start));
     } catch (...) {
         errore = std::current_exception();
     }

@@ -87,8 +87,8 @@ std::optional<qint64> PageStartScanner::next()
             if (m_base + i != 0 && data[i - 1] != '\n')
                 continue;
             const qint64 j = i + Tag.size();
-            std::optional<qint64> start;  // file offset of the next page's first line
-            bool unterminated = false;     // the break is the file's last line, without a line end
+            std::optional<qint64> start; // file offset of the next page's first line
+            bool unterminated = false;   // the break is the file's last line, without a line end
             if (j == m_have) {
                 start = m_base + m_have;
                 unterminated = true;

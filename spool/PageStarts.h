@@ -47,10 +47,10 @@ private:
     QFile m_file;
     bool m_countLines;
     std::vector<char> m_buffer;
-    qint64 m_have = 0;    // bytes in the buffer
-    qint64 m_base = 0;    // file offset of the buffer's first byte
-    qint64 m_from = 0;    // buffer offset: the search goes on from here
-    qint64 m_limit = 0;   // buffer offset: finds before it can be decided
+    qint64 m_have = 0;  // bytes in the buffer
+    qint64 m_base = 0;  // file offset of the buffer's first byte
+    qint64 m_from = 0;  // buffer offset: the search goes on from here
+    qint64 m_limit = 0; // buffer offset: finds before it can be decided
     bool m_eof = false;
     qint64 m_counted = 0; // file offset: newlines before it are in m_newlines
     qint64 m_newlines = 0;

@@ -27,8 +27,7 @@ void SpoolReader::open(const QString &path)
     m_path = path;
     m_file.setFileName(path);
     if (!m_file.exists())
-        throw Error(ErrFileNotFound, m_source, QStringLiteral("%1: %2").arg(errorText(ErrFileNotFound), path))
-            .at(path);
+        throw Error(ErrFileNotFound, m_source, QStringLiteral("%1: %2").arg(errorText(ErrFileNotFound), path)).at(path);
     // Unbuffered: the reader keeps its own block buffer.
     if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Error(ErrPathFileAccess, m_source,
@@ -98,8 +97,7 @@ QString SpoolReader::where() const
 
 void SpoolReader::fail(ErrorNumber number, const QString &what) const
 {
-    throw Error(number, m_source,
-                QStringLiteral("Errore nel file di stampa \"%1\", %2: %3").arg(m_path, where(), what))
+    throw Error(number, m_source, QStringLiteral("Errore nel file di stampa \"%1\", %2: %3").arg(m_path, where(), what))
         .at(m_path, lineNumber());
 }
 
@@ -204,7 +202,8 @@ QByteArrayView SpoolReader::item(const char *field, bool quotedAllowed)
     if (quotedAllowed && p < size && m_current[p] == '"') {
         const qsizetype close = m_current.indexOf('"', p + 1);
         if (close < 0)
-            fail(ErrTypeMismatch, QStringLiteral("testo senza virgolette di chiusura per %1").arg(QLatin1String(field)));
+            fail(ErrTypeMismatch,
+                 QStringLiteral("testo senza virgolette di chiusura per %1").arg(QLatin1String(field)));
         value = m_current.sliced(p + 1, close - p - 1);
         p = close + 1;
         // Anything between the closing quote and the comma is ignored.

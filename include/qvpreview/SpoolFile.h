@@ -87,8 +87,7 @@ public:
     /// without a printer or for an unknown one, 9 when the range holds no
     /// page of the document (no job is started), and the replay's errors (the
     /// job is then discarded).
-    void print(const PrintOptions &options = PrintOptions(),
-               const std::function<void(int, int)> &progress = {}) const;
+    void print(const PrintOptions &options = PrintOptions(), const std::function<void(int, int)> &progress = {}) const;
 
     /// Opens the modal preview window on the file with the caption \a title;
     /// returns when the user closes it. Needs a QApplication with a display.
