@@ -1,7 +1,7 @@
 // qvPreview - print preview for Qt applications.
 // The page surface: the hidden, page-sized drawing surface of the preview
-// window. The replay draws on it, the control measures text and converts
-// scales on it, and the preview shows it.
+// window. The replay draws on it and the preview shows it; it measures text
+// through PageMetrics, as the control does.
 //
 // The surface keeps its drawing as a list of the drawing-target calls it
 // received (a vector picture of the page, in twips), not as pixels: the

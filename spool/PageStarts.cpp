@@ -2,6 +2,7 @@
 #include "spool/PageStarts.h"
 
 #include "spool/SpoolFormat.h"
+#include "spool/SpoolReader.h"
 
 #include <qvpreview/Error.h>
 
@@ -21,18 +22,12 @@ constexpr qint64 BlockSize = 1 << 20;
 } // namespace
 
 PageStartScanner::PageStartScanner(const QString &path, const QString &source, bool countLines)
-    : m_path(path)
-    , m_source(source)
+    : m_source(source)
     , m_file(path)
     , m_countLines(countLines)
     , m_buffer(size_t(BlockSize + 2 * Lookahead))
 {
-    if (!m_file.exists())
-        throw Error(ErrFileNotFound, source, QStringLiteral("%1: %2").arg(errorText(ErrFileNotFound), path)).at(path);
-    if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw Error(ErrPathFileAccess, source,
-                    QStringLiteral("%1: %2 (%3)").arg(errorText(ErrPathFileAccess), path, m_file.errorString()))
-            .at(path);
+    openForReading(m_file, source);
 }
 
 void PageStartScanner::countNewlines(qint64 upTo)
@@ -62,9 +57,7 @@ bool PageStartScanner::readBlock()
 
     const qint64 got = m_file.read(data + m_have, BlockSize);
     if (got < 0)
-        throw Error(ErrPathFileAccess, m_source,
-                    QStringLiteral("%1: %2 (%3)").arg(errorText(ErrPathFileAccess), m_path, m_file.errorString()))
-            .at(m_path);
+        throw readError(m_file, m_source);
     m_eof = got == 0;
     m_have += got;
     // Finds starting before the limit can be decided with the bytes at hand.

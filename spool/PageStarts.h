@@ -42,7 +42,6 @@ private:
     bool readBlock();
     void countNewlines(qint64 upTo);
 
-    QString m_path;
     QString m_source;
     QFile m_file;
     bool m_countLines;

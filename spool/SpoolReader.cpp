@@ -14,6 +14,22 @@ namespace {
 constexpr qint64 BlockBytes = 32 * 1024;
 } // namespace
 
+void openForReading(QFile &file, const QString &source)
+{
+    const QString path = file.fileName();
+    if (!file.exists())
+        throw Error(ErrFileNotFound, source, QStringLiteral("%1: %2").arg(errorText(ErrFileNotFound), path)).at(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw readError(file, source);
+}
+
+Error readError(const QFile &file, const QString &source)
+{
+    return Error(ErrPathFileAccess, source,
+                 QStringLiteral("%1: %2 (%3)").arg(errorText(ErrPathFileAccess), file.fileName(), file.errorString()))
+        .at(file.fileName());
+}
+
 SpoolReader::SpoolReader(QString source) : m_source(std::move(source)) {}
 
 SpoolReader::~SpoolReader()
@@ -26,13 +42,7 @@ void SpoolReader::open(const QString &path)
     close();
     m_path = path;
     m_file.setFileName(path);
-    if (!m_file.exists())
-        throw Error(ErrFileNotFound, m_source, QStringLiteral("%1: %2").arg(errorText(ErrFileNotFound), path)).at(path);
-    // Unbuffered: the reader keeps its own block buffer.
-    if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw Error(ErrPathFileAccess, m_source,
-                    QStringLiteral("%1: %2 (%3)").arg(errorText(ErrPathFileAccess), path, m_file.errorString()))
-            .at(path);
+    openForReading(m_file, m_source);
     emptyBuffer(0);
     m_line = 0;
     m_linesKnown = true;

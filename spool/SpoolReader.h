@@ -22,6 +22,14 @@ inline constexpr qint64 MaxLineBytes = 8 * 1024 * 1024;
 /// Longest text that one text record may collect.
 inline constexpr qsizetype MaxTextBytes = MaxLineBytes;
 
+/// Opens \a file (its name already set) for reading without Qt's buffer: the
+/// spool readers keep their own. Throws qv::Error with the source \a source:
+/// 53 when the file does not exist, 75 when it cannot be opened; the
+/// description is the catalogue's text, the path and the system's reason.
+void openForReading(QFile &file, const QString &source);
+/// Error 75 for a read of \a file that failed, with its path and the reason.
+Error readError(const QFile &file, const QString &source);
+
 /// Reads a spool file. Lines end with CR LF; a LF alone is accepted too.
 /// Positions are 1-based byte positions of a line's first byte (the first
 /// byte of the file is position 1), as the page index stores them.

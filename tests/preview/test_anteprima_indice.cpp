@@ -34,11 +34,7 @@ class IndiceTest : public test::TempEnvTest
 protected:
     QString scrivi(const QByteArray &bytes)
     {
-        const QString path = env.tempFolder() + QStringLiteral("indice.tmp");
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-        return path;
+        return test::writeAll(env.tempFolder() + QStringLiteral("indice.tmp"), bytes);
     }
 };
 

@@ -31,16 +31,12 @@ void PrintTo(const StrokeLine &s, std::ostream *os)
 
 namespace {
 
-class SpoolFile : public test::TempEnvTest
+class FormatFile : public test::TempEnvTest
 {
 protected:
     QString write(const QByteArray &bytes, const char *name = "qvformat.tmp")
     {
-        const QString path = env.tempFolder() + QLatin1String(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-        return path;
+        return test::writeAll(env.tempFolder() + QLatin1String(name), bytes);
     }
 };
 
@@ -102,7 +98,7 @@ struct AttributeCase
     StrokeLine stroke;
 };
 
-class AttributeLines : public SpoolFile, public ::testing::WithParamInterface<AttributeCase>
+class AttributeLines : public FormatFile, public ::testing::WithParamInterface<AttributeCase>
 {
 };
 
@@ -130,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- The reader ------------------------------------------------------------------
 
-TEST_F(SpoolFile, WholeLineAfterValuesIsTheRestOfTheValueLine)
+TEST_F(FormatFile, WholeLineAfterValuesIsTheRestOfTheValueLine)
 {
     SpoolReader in;
     in.open(write("1,2,resto,della riga\r\nseguente\r\n"));
@@ -141,7 +137,7 @@ TEST_F(SpoolFile, WholeLineAfterValuesIsTheRestOfTheValueLine)
     EXPECT_TRUE(in.atEnd());
 }
 
-TEST_F(SpoolFile, ValueThatEndsItsLineLeavesTheReaderOnTheNextLine)
+TEST_F(FormatFile, ValueThatEndsItsLineLeavesTheReaderOnTheNextLine)
 {
     SpoolReader in;
     in.open(write("1,2\r\n\r\n3,\r\nriga\r\n"));
@@ -152,7 +148,7 @@ TEST_F(SpoolFile, ValueThatEndsItsLineLeavesTheReaderOnTheNextLine)
     EXPECT_EQ(in.readLine(), QStringLiteral("riga"));
 }
 
-TEST_F(SpoolFile, ErrorsNameTheSourceTheFileAndTheLine)
+TEST_F(FormatFile, ErrorsNameTheSourceTheFileAndTheLine)
 {
     const QString path = write("#pset@\r\n0,13,1\r\n0,0,1\r\nx,1\r\n");
     SpoolReader in(QStringLiteral("Prova"));
@@ -172,7 +168,7 @@ TEST_F(SpoolFile, ErrorsNameTheSourceTheFileAndTheLine)
     }
 }
 
-TEST_F(SpoolFile, MissingFileIsFiftyThreeWithItsPath)
+TEST_F(FormatFile, MissingFileIsFiftyThreeWithItsPath)
 {
     const QString path = env.tempFolder() + QStringLiteral("manca.tmp");
     SpoolReader in(QStringLiteral("Prova"));
@@ -196,7 +192,7 @@ struct ScanCase
     QByteArray bytes;
 };
 
-class PageScan : public SpoolFile, public ::testing::WithParamInterface<ScanCase>
+class PageScan : public FormatFile, public ::testing::WithParamInterface<ScanCase>
 {
 };
 
