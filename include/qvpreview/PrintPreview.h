@@ -178,6 +178,7 @@ public:
     void WriteProperties(PropertyBag &bag) const;
 
     /// Full path of the current spool file; empty while nothing is recorded.
+    /// SpoolFile (SpoolFile.h) renders, prints or checks it.
     QString spoolPath() const { return m_spool; }
     /// The temporary picture files of the document, in recording order.
     QStringList pictureFiles() const { return m_immagini; }
