@@ -8,25 +8,30 @@
 // converts 1:1 with twips.
 #include <qvpreview/PrintPreview.h>
 
-#include "control/SpoolWriter.h"
+#include "control/AdattaTesto.h"
+#include "control/PrintPreviewInterno.h"
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
 #include "replay/PictureFile.h"
 #include "replay/TextMetrics.h"
 #include "replay/Win.h"
+#include "spool/SpoolFormat.h"
+#include "spool/SpoolWriter.h"
 
 #include <QFile>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
-#include <QTextLayout>
 
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <vector>
 
 namespace qv {
+
+using AdattaTesto::PulisciTesto;
+using AdattaTesto::removeTrailingSpaces;
+using AdattaTesto::trimSpaces;
 
 namespace {
 
@@ -41,19 +46,14 @@ constexpr double HimetricPerInch = 2540.0;
 const QString TitoloKey = QStringLiteral("Titolo");
 const QString ScaleModeKey = QStringLiteral("ScaleMode");
 
-QString cannotPrintText()
-{
-    return QStringLiteral("Impossibile stampare...");
-}
-
 [[noreturn]] void refuse(const char *property)
 {
-    throw Error(ErrInvalidPropertyValue, QString::fromLatin1(property), invalidPropertyValueText());
+    throw Error(ErrInvalidPropertyValue, QString::fromLatin1(property));
 }
 
 [[noreturn]] void cannotPrint(const char *command)
 {
-    throw Error(ErrCannotPrint, QString::fromLatin1(command), cannotPrintText());
+    throw Error(ErrCannotPrint, QString::fromLatin1(command));
 }
 
 bool isColor(int32_t value)
@@ -64,80 +64,6 @@ bool isColor(int32_t value)
 bool finite(float value)
 {
     return std::isfinite(value);
-}
-
-/// Removes trailing spaces (spaces only, not tabs).
-void removeTrailingSpaces(QString &text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    text.truncate(end);
-}
-
-/// Removes spaces at both ends.
-void trimSpaces(QString &text)
-{
-    removeTrailingSpaces(text);
-    qsizetype start = 0;
-    while (start < text.size() && text.at(start) == QLatin1Char(' '))
-        ++start;
-    text.remove(0, start);
-}
-
-/// Every character below 32 except tab becomes one space; the length stays.
-QString PulisciTesto(QString text)
-{
-    for (QChar &c : text)
-        if (c.unicode() < 32 && c.unicode() != 9)
-            c = QLatin1Char(' ');
-    return text;
-}
-
-/// The tag lines of the file. A reader ends a text record at a line that
-/// reads exactly "#endprint@", and a scan for page starts takes any line that
-/// reads "#newpage@" as a page break, wherever it stands.
-bool isTagLine(QStringView line)
-{
-    static const QString Tags[] = {QStringLiteral("#print@"), QStringLiteral("#endprint@"),
-                                   QStringLiteral("#newpage@"), QStringLiteral("#line@"),
-                                   QStringLiteral("#pset@"), QStringLiteral("#circle@"),
-                                   QStringLiteral("#paint@")};
-    if (line.size() < 6 || line.front() != QLatin1Char('#') || line.back() != QLatin1Char('@'))
-        return false;
-    for (const QString &tag : Tags)
-        if (line == tag)
-            return true;
-    return false;
-}
-
-/// A line of the host's text that reads like a tag (after CR LF or a LF
-/// alone) gets a trailing space, so the text can neither end its own record
-/// early nor turn into records or page breaks.
-QString guardTextLines(const QString &text)
-{
-    if (!text.contains(QLatin1Char('@')))
-        return text;
-    QString out;
-    out.reserve(text.size() + 4);
-    qsizetype start = 0;
-    while (true) {
-        const qsizetype lf = text.indexOf(QLatin1Char('\n'), start);
-        const qsizetype stop = lf < 0 ? text.size() : lf;
-        QStringView line = QStringView(text).mid(start, stop - start);
-        const bool cr = line.endsWith(QLatin1Char('\r'));
-        const QStringView bare = cr ? line.chopped(1) : line;
-        out += bare;
-        if (isTagLine(bare))
-            out += QLatin1Char(' ');
-        if (cr)
-            out += QLatin1Char('\r');
-        if (lf < 0)
-            break;
-        out += QLatin1Char('\n');
-        start = lf + 1;
-    }
-    return out;
 }
 
 /// The value of an optional numeric argument: nullopt when it is no number
@@ -227,88 +153,13 @@ bool writableAsText(const QString &path)
     return true;
 }
 
-
-/// Fitting a text into a field measures one prefix after the other, and each
-/// measure shapes the whole prefix. To spare the prefixes that cannot fit,
-/// the text is laid out once and every prefix's width read off that layout:
-/// it differs from the prefix measured alone by less than one em (a ligature
-/// or cluster at the cut), so a prefix whose laid-out width exceeds the field
-/// by more than an em is certainly too wide and needs no measuring. The
-/// prefixes that might fit are measured exactly, so the result is the same as
-/// measuring them all. Texts with tabs or right-to-left characters are always
-/// measured in full.
-class PrefixWidths
-{
-public:
-    PrefixWidths(const QString &text, const FontAttributes &font) : m_text(text), m_font(font) {}
-
-    /// True when the first \a length characters are certainly wider than \a field twips.
-    bool surelyWider(qsizetype length, double field)
-    {
-        if (!m_ready)
-            prepare();
-        if (!m_layout || length <= 0 || length >= m_text.size())
-            return false;
-        // Positions are read on demand: the word-breaking search only asks at its break spaces.
-        double &x = m_x[size_t(length)];
-        if (std::isnan(x))
-            x = m_line.cursorToX(int(length));
-        return x > field + m_margin;
-    }
-
-private:
-    void prepare()
-    {
-        m_ready = true;
-        for (QChar c : m_text) {
-            switch (c.direction()) {
-            case QChar::DirR:
-            case QChar::DirAL:
-            case QChar::DirRLE:
-            case QChar::DirRLO:
-            case QChar::DirRLI:
-            case QChar::DirAN:
-                return;
-            default:
-                break;
-            }
-            if (c == QLatin1Char('\t'))
-                return;
-        }
-        const QFont font = makeTwipsFont(m_font);
-        m_layout = std::make_unique<QTextLayout>(m_text, font);
-        QTextOption option;
-        option.setWrapMode(QTextOption::NoWrap);
-        m_layout->setTextOption(option);
-        m_layout->beginLayout();
-        m_line = m_layout->createLine();
-        if (m_line.isValid())
-            m_line.setLineWidth(std::numeric_limits<float>::max());
-        m_layout->endLayout();
-        if (!m_line.isValid()) {
-            m_layout.reset();
-            return;
-        }
-        m_x.assign(size_t(m_text.size()) + 1, std::numeric_limits<double>::quiet_NaN());
-        m_margin = font.pixelSize() + 2.0;
-    }
-
-    const QString &m_text;
-    FontAttributes m_font;
-    bool m_ready = false;
-    std::unique_ptr<QTextLayout> m_layout;
-    QTextLine m_line;
-    std::vector<double> m_x;
-    double m_margin = 0;
-};
-
 } // namespace
 
 // --- Creation and destruction ---------------------------------------------------
 
 PrintPreview::PrintPreview(QWidget *parent)
     : QWidget(parent)
-    , m_anteprima(std::make_unique<FrmAnteprima>())
+    , m_interno(std::make_unique<PrintPreviewInterno>(*this))
     , m_titolo(DefaultTitle)
     , m_fontName(QStringLiteral("Arial"))
 {
@@ -319,8 +170,7 @@ PrintPreview::~PrintPreview()
 {
     try {
         AnnullaStampa();
-        if (m_anteprima)
-            m_anteprima->unload();
+        m_interno->anteprima().unload();
     } catch (...) {
     }
 }
@@ -494,22 +344,22 @@ void PrintPreview::WriteProperties(PropertyBag &bag) const
 
 float PrintPreview::ConvertiInTwipsX(float value)
 {
-    return float(m_anteprima->Picture2().ScaleX(value, m_scaleMode, SM_Twips));
+    return float(PageMetrics::ScaleX(value, m_scaleMode, SM_Twips));
 }
 
 float PrintPreview::ConvertiInTwipsY(float value)
 {
-    return float(m_anteprima->Picture2().ScaleY(value, m_scaleMode, SM_Twips));
+    return float(PageMetrics::ScaleY(value, m_scaleMode, SM_Twips));
 }
 
 float PrintPreview::ConvertiDaTwipsX(float value)
 {
-    return float(m_anteprima->Picture2().ScaleX(value, SM_Twips, m_scaleMode));
+    return float(PageMetrics::ScaleX(value, SM_Twips, m_scaleMode));
 }
 
 float PrintPreview::ConvertiDaTwipsY(float value)
 {
-    return float(m_anteprima->Picture2().ScaleY(value, SM_Twips, m_scaleMode));
+    return float(PageMetrics::ScaleY(value, SM_Twips, m_scaleMode));
 }
 
 // --- The spool file ---------------------------------------------------------------------
@@ -519,7 +369,7 @@ void PrintPreview::ApriSpool()
     if (!m_spool.isEmpty())
         return;
     m_spool = Win::NomeFileSpool();
-    m_anteprima->Aggiorna();
+    m_interno->aggiornaPagina();
 }
 
 namespace {
@@ -538,7 +388,7 @@ void PrintPreview::NuovaPagina()
 {
     try {
         ApriSpool();
-        const spool::Record record("#newpage@");
+        const spool::Record record(spool::TagNewPage);
         if (!spool::appendRecord(m_spool, record.bytes()))
             return;
         if (m_pagine < MaxPages)
@@ -557,7 +407,7 @@ bool PrintPreview::linea(float X1, float Y1, float X2, float Y2, bool rettangolo
         const float y2 = ConvertiInTwipsY(Y2);
         if (!finite(x1) || !finite(y1) || !finite(x2) || !finite(y2))
             return false;
-        spool::Record record("#line@");
+        spool::Record record(spool::TagLine);
         spool::ScriviAttributiTratto(record, strokeOf(m_foreColor, m_drawMode, m_drawWidth, m_drawStyle,
                                                       m_fillColor, m_fillStyle));
         record.single(x1).single(y1).single(x2).single(y2).boolean(rettangolo).boolean(pieno).endLine();
@@ -575,7 +425,7 @@ bool PrintPreview::Punto(float X1, float Y1)
         const float y = ConvertiInTwipsY(Y1);
         if (!finite(x) || !finite(y))
             return false;
-        spool::Record record("#pset@");
+        spool::Record record(spool::TagPSet);
         spool::ScriviAttributiTratto(record, strokeOf(m_foreColor, m_drawMode, m_drawWidth, m_drawStyle,
                                                       m_fillColor, m_fillStyle));
         record.single(x).single(y).endLine();
@@ -595,7 +445,7 @@ void PrintPreview::Cerchio(float X1, float Y1, float raggio, const QVariant &col
         const float y = ConvertiInTwipsY(Y1);
         const float r = ConvertiInTwipsX(raggio);
         if (finite(x) && finite(y) && finite(r)) {
-            spool::Record record("#circle@");
+            spool::Record record(spool::TagCircle);
             spool::ScriviAttributiTratto(record, strokeOf(m_foreColor, m_drawMode, m_drawWidth, m_drawStyle,
                                                           m_fillColor, m_fillStyle));
             record.single(x).single(y).single(r);
@@ -656,7 +506,7 @@ void PrintPreview::StampaPicture(const QVariant &Picture, float X1, float Y1, co
         }
         m_immagini.append(file);
 
-        spool::Record record("#paint@");
+        spool::Record record(spool::TagPaint);
         record.text(file).single(x).single(y).single(width).single(height).endLine();
         if (!spool::appendRecord(m_spool, record.bytes())) {
             // No record refers to the file: it goes, and the list is as before.
@@ -671,27 +521,20 @@ void PrintPreview::StampaPicture(const QVariant &Picture, float X1, float Y1, co
 
 void PrintPreview::applicaFont()
 {
-    PageSurface &surface = m_anteprima->Picture2();
-    surface.setFontName(m_fontName);
-    surface.setFontSize(m_fontSize);
-    surface.setFontItalic(m_fontItalic);
-    surface.setFontBold(m_fontBold);
-    surface.setFontUnderline(m_fontUnderline);
-    surface.setFontStrikethru(m_fontStrikethru);
-    surface.setForeColor(m_foreColor);
-    surface.setFontTransparent(m_fontTransparent);
+    m_interno->misura().setFont(
+        FontAttributes{m_fontName, m_fontSize, m_fontItalic, m_fontBold, m_fontUnderline, m_fontStrikethru});
 }
 
 double PrintPreview::LarghezzaTestoTwips(const QString &testo)
 {
     applicaFont();
-    return std::nearbyint(m_anteprima->Picture2().TextWidth(testo));
+    return std::nearbyint(m_interno->misura().TextWidth(testo));
 }
 
 double PrintPreview::AltezzaTestoTwips()
 {
     applicaFont();
-    return std::nearbyint(m_anteprima->Picture2().TextHeight(QStringLiteral("A")));
+    return std::nearbyint(m_interno->misura().TextHeight(QStringLiteral("A")));
 }
 
 bool PrintPreview::ScriviTesto(float x, float y, QString testo)
@@ -705,13 +548,13 @@ bool PrintPreview::ScriviTesto(float x, float y, QString testo)
         const float ty = ConvertiInTwipsY(y);
         if (!finite(tx) || !finite(ty))
             return false;
-        spool::Record record("#print@");
+        spool::Record record(spool::TagPrint);
         spool::ScriviAttributiFont(record, spool::FontLine{m_fontName, m_fontSize, m_fontItalic, m_fontBold,
                                                            m_fontUnderline, m_fontStrikethru, m_foreColor,
                                                            m_fontTransparent});
         record.single(tx).single(ty).endLine();
-        record.rawLine(guardTextLines(testo));
-        record.tag("#endprint@");
+        record.rawLine(spool::guardTextLines(testo));
+        record.tag(spool::TagEndPrint);
         return spool::appendRecord(m_spool, record.bytes());
     } catch (...) {
         return false;
@@ -757,7 +600,7 @@ void PrintPreview::ScriviCentrato(float Y, QString testo)
         testo = PulisciTesto(testo);
         trimSpaces(testo);
         const double w = LarghezzaTestoTwips(testo);
-        double x = std::nearbyint((m_anteprima->Picture2().Width() - w) / 2.0);
+        double x = std::nearbyint((m_interno->larghezzaPagina() - w) / 2.0);
         if (x < 0)
             x = 0;
         const float xs = float(std::nearbyint(ConvertiDaTwipsX(float(x))));
@@ -802,37 +645,10 @@ int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float
     if (!std::isfinite(m) || !std::isfinite(x) || !finite(PosY))
         return -1;
 
-    QString piece = testo;
-    double w = LarghezzaTestoTwips(piece);
-    PrefixWidths prefixes(testo, FontAttributes{m_fontName, m_fontSize, m_fontItalic, m_fontBold,
-                                                m_fontUnderline, m_fontStrikethru});
-    if (!parolaIntera) {
-        // Character by character; the piece may end in a space, which w includes.
-        while (w > m && n > 0) {
-            --n;
-            while (n > 0 && prefixes.surelyWider(n, m))
-                --n;
-            piece.truncate(n);
-            w = LarghezzaTestoTwips(piece);
-        }
-    } else {
-        const QString copia = testo;
-        while (w > m && n > 0) {
-            // Back to the previous space. n keeps counting up to the break
-            // space, so after the trim below the first steps of the next round
-            // only pass over the spaces already removed.
-            do {
-                --n;
-                piece = piece.left(n);
-            } while (n > 0 && !piece.endsWith(QLatin1Char(' ')));
-            if (n == 0)
-                return ImpaginaCampo(PosX, PosY, copia, limiteMax, Allineamento, false);
-            removeTrailingSpaces(piece);
-            if (prefixes.surelyWider(piece.size(), m))
-                continue; // still too wide: on to the previous space
-            w = LarghezzaTestoTwips(piece);
-        }
-    }
+    const FontAttributes font{m_fontName, m_fontSize, m_fontItalic, m_fontBold, m_fontUnderline, m_fontStrikethru};
+    const AdattaTesto::Campo campo = AdattaTesto::adattaCampo(
+        testo, m, parolaIntera, [this](const QString &piece) { return LarghezzaTestoTwips(piece); }, &font);
+    const double w = campo.larghezza;
 
     switch (Allineamento) {
     case PP_destra: x = x + m - w; break;
@@ -840,7 +656,7 @@ int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float
     default: break;
     }
     const float xs = ConvertiDaTwipsX(float(x));
-    return ScriviTesto(xs, PosY, piece) ? int32_t(n) : -1;
+    return ScriviTesto(xs, PosY, campo.pezzo) ? int32_t(campo.usati) : -1;
 }
 
 QString PrintPreview::StampaCampoMultilinea(float PosX, float PosY, QString testo, float limiteMax,

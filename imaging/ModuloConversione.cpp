@@ -107,8 +107,7 @@ void copia(const QImage &source, Dib256 &dib)
 
 [[noreturn]] void erroreImmagine()
 {
-    throw Error(6000, QStringLiteral("SalvaBitmap256"),
-                QStringLiteral("impossibile leggere le informazioni sull'immagine."));
+    throw Error(ErrPictureInfo, QStringLiteral("SalvaBitmap256"));
 }
 
 } // namespace

@@ -178,14 +178,14 @@ QString pdfOutputFolder()
     return withSlash(dir);
 }
 
-std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QString &jobTitle)
+std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile)
 {
     auto qprinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
     if (printer.pdf) {
         qprinter->setOutputFormat(QPrinter::PdfFormat);
         qprinter->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                             QMarginsF(0, 0, 0, 0)));
-        QString file = state().pdfFile;
+        QString file = pdfFile.isEmpty() ? state().pdfFile : pdfFile;
         if (file.isEmpty()) {
             QString base = jobTitle;
             base.replace(QRegularExpression(QStringLiteral("[^\\w\\- ]")), QStringLiteral("_"));

@@ -59,9 +59,10 @@ QString pdfOutputFile();
 /// $QVPREVIEW_PDF_DIR, else the user's documents folder (ends with "/").
 QString pdfOutputFolder();
 /// A QPrinter set up for \a printer, in high resolution, full page, with the
-/// job named \a jobTitle. For the PDF printer the output file is
-/// pdfOutputFile() or a new name in pdfOutputFolder().
-std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QString &jobTitle);
+/// job named \a jobTitle. For the PDF printer the output file is \a pdfFile,
+/// else pdfOutputFile(), else a new name in pdfOutputFolder().
+std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QString &jobTitle,
+                                        const QString &pdfFile = QString());
 
 /// Replaces the printer list (nullopt: back to the real one). An empty list
 /// makes every "no printer" path reachable.

@@ -52,12 +52,6 @@ const QString QualitaApp = QStringLiteral("QVPREVIEW");
 const QString QualitaSection = QStringLiteral("OPZIONE");
 const QString QualitaKey = QStringLiteral("QUALITA");
 
-std::function<void(const MotoreStampa &)> &stampaHook()
-{
-    static std::function<void(const MotoreStampa &)> hook;
-    return hook;
-}
-
 int px(double twips, double twipsPerPixel)
 {
     return int(std::lround(twips / twipsPerPixel));
@@ -75,19 +69,6 @@ QCursor cursoreSvg(const QString &path, Qt::CursorShape riserva)
     renderer.render(&painter);
     painter.end();
     return QCursor(pixmap, 16, 16);
-}
-
-QString descrizioneErrore(std::exception_ptr error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const Error &e) {
-        return e.description();
-    } catch (const std::exception &e) {
-        return QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        return QStringLiteral("Errore sconosciuto durante la stampa");
-    }
 }
 
 } // namespace
@@ -112,12 +93,30 @@ QString FrmAnteprima::IndirizzoSito()
 
 void FrmAnteprima::setStampaHookForTesting(std::function<void(const MotoreStampa &)> hook)
 {
-    stampaHook() = std::move(hook);
+    MotoreStampa::setStampaHookForTesting(std::move(hook));
 }
 
 // --- Controls -----------------------------------------------------------------
 
 void FrmAnteprima::creaControlli()
+{
+    creaBarraStrumenti();
+    creaPagina();
+    creaBarreScorrimento();
+    creaMenu();
+
+    // Esc closes the window whichever of its controls has the focus.
+    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    esc->setContext(Qt::WindowShortcut);
+    connect(esc, &QShortcut::activated, this, [this] { Chiudi(); });
+
+    resize(px(ClientWidth, platform::twipsPerPixelX()), px(ClientHeight, platform::twipsPerPixelY()));
+    disponi();
+}
+
+/// The toolbar with its buttons and the page indicator Text1, the quality
+/// check box over its right end and the maker's address.
+void FrmAnteprima::creaBarraStrumenti()
 {
     const double tx = platform::twipsPerPixelX();
     const double ty = platform::twipsPerPixelY();
@@ -167,7 +166,11 @@ void FrmAnteprima::creaControlli()
     lblsito->setCursor(Qt::PointingHandCursor);
     lblsito->adjustSize();
     lblsito->installEventFilter(this);
+}
 
+/// The grey viewport Picture1 and the page image Image1 in it, with the hand cursors.
+void FrmAnteprima::creaPagina()
+{
     Picture1 = new QFrame(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setFrameShape(QFrame::NoFrame);
@@ -183,7 +186,11 @@ void FrmAnteprima::creaControlli()
     ChiusaImage = cursoreSvg(QStringLiteral(":/qvpreview/icons/mano_chiusa.svg"), Qt::ClosedHandCursor);
     ApertaImage = cursoreSvg(QStringLiteral(":/qvpreview/icons/mano_aperta.svg"), Qt::OpenHandCursor);
     Image1->setCursor(ApertaImage);
+}
 
+/// The two scroll bars; they move the page through the geometry.
+void FrmAnteprima::creaBarreScorrimento()
+{
     HScroll1 = new BarraScorrimento(Qt::Horizontal, this);
     HScroll1->setObjectName(QStringLiteral("HScroll1"));
     VScroll1 = new BarraScorrimento(Qt::Vertical, this);
@@ -206,7 +213,11 @@ void FrmAnteprima::creaControlli()
         m_geom.setValoreV(v);
         applicaGeometria();
     });
+}
 
+/// The pop-up menu of the page.
+void FrmAnteprima::creaMenu()
+{
     mnfile = new QMenu(QStringLiteral("&File"), this);
     mnfile->setObjectName(QStringLiteral("mnfile"));
     auto addItem = [this](const QString &name, const QString &text, auto slot) {
@@ -227,14 +238,6 @@ void FrmAnteprima::creaControlli()
     addItem(QStringLiteral("mnstampa"), QStringLiteral("&Stampa"), [this] { StampaDocumento(); });
     mnfile->addSeparator();
     addItem(QStringLiteral("mnchiudi"), QStringLiteral("&Chiudi"), [this] { Chiudi(); });
-
-    // Esc closes the window whichever of its controls has the focus.
-    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    esc->setContext(Qt::WindowShortcut);
-    connect(esc, &QShortcut::activated, this, [this] { Chiudi(); });
-
-    resize(px(ClientWidth, tx), px(ClientHeight, ty));
-    disponi();
 }
 
 QAction *FrmAnteprima::pulsante(const QString &key) const
@@ -334,21 +337,9 @@ PageSurface &FrmAnteprima::Picture2()
 void FrmAnteprima::Aggiorna()
 {
     ensureLoaded();
-    const auto printer = platform::currentPrinter();
-    if (!printer) {
-        m_larghezzaPagina = DefaultPageWidthTwips;
-        m_altezzaPagina = DefaultPageHeightTwips;
-    } else {
-        // Whole twips, halves to even.
-        if (printer->drawableTwips.width() > 0)
-            m_larghezzaPagina = arrotondaPari(printer->drawableTwips.width());
-        if (printer->drawableTwips.height() > 0)
-            m_altezzaPagina = arrotondaPari(printer->drawableTwips.height());
-        if (m_larghezzaPagina <= 0 || m_altezzaPagina <= 0) {
-            m_larghezzaPagina = DefaultPageWidthTwips;
-            m_altezzaPagina = DefaultPageHeightTwips;
-        }
-    }
+    const QSize pagina = PageMetrics::printerPageTwips();
+    m_larghezzaPagina = pagina.width();
+    m_altezzaPagina = pagina.height();
     m_picture2->setSize(m_larghezzaPagina, m_altezzaPagina);
     m_geom.setPagina(m_larghezzaPagina, m_altezzaPagina);
     applicaGeometria();
@@ -497,7 +488,7 @@ void FrmAnteprima::InizializzaAnteprima()
                 } else {
                     QFile file(m_fileTemporaneo);
                     if (!file.open(QIODevice::ReadOnly))
-                        throw Error(53, QStringLiteral("FrmAnteprima"),
+                        throw Error(ErrFileNotFound, QStringLiteral("FrmAnteprima"),
                                     QStringLiteral("File non trovato: %1").arg(m_fileTemporaneo));
                 }
             }
@@ -690,29 +681,16 @@ void FrmAnteprima::StampaDocumento()
     std::exception_ptr errore;
     try {
         if (platform::printers().isEmpty()) {
-            platform::messageBox(this, QStringLiteral("Per poter Stampare bisogna avere una stampante installata."),
-                                 QStringLiteral("Stampa"), platform::MessageIcon::Information);
+            platform::messageBox(this, MotoreStampa::testoNessunaStampante(), QStringLiteral("Stampa"),
+                                 platform::MessageIcon::Information);
             return;
         }
-        FrmOpzioni opzioni(this);
-        opzioni.setAnnulla(false);
-        opzioni.setPagineTotali(m_nav.pagineTotali());
-        opzioni.setPaginaCorrente(int32_t(m_nav.paginaVisualizzata()) + 1);
-        opzioni.setCopie(1);
-        opzioni.exec();
-        if (!opzioni.Annulla()) {
-            CursoreOccupato busy;
-            MotoreStampa motore;
-            motore.setCopie(opzioni.Copie());
-            motore.setFileTemporaneo(m_fileTemporaneo);
-            motore.setInizio(int16_t(std::clamp<int32_t>(opzioni.Inizio(), INT16_MIN, INT16_MAX)));
-            motore.setFine(int16_t(std::clamp<int32_t>(opzioni.Fine(), INT16_MIN, INT16_MAX)));
-            motore.setTitolo(m_titolo);
-            if (stampaHook())
-                stampaHook()(motore);
-            else
-                motore.Stampa();
-        }
+        std::optional<PrintOptions> opzioni = FrmOpzioni::Chiedi(this, m_nav.pagineTotali(),
+                                                                 int32_t(m_nav.paginaVisualizzata()) + 1, 1);
+        if (!opzioni)
+            return;
+        opzioni->title = m_titolo;
+        MotoreStampa::StampaConOpzioni(m_fileTemporaneo, *opzioni);
     } catch (...) {
         errore = std::current_exception();
     }

@@ -29,10 +29,12 @@ class ImmaginePagina;
 class MotoreStampa;
 
 /// The print-preview window. The control creates one with itself and keeps
-/// it hidden: its page surface Picture2() is the control's measuring surface.
-/// The window is "loaded" on the first use of its page surface (or of any
-/// other of its parts) and unloaded when it closes; the next use loads it
-/// afresh.
+/// it hidden until the host asks for the preview; the control converts and
+/// measures on a PageMetrics of its own meanwhile, which gives the same
+/// results as the page surface Picture2(). The window is "loaded" (page
+/// image file, quality setting, printer page) on the first use of its page
+/// surface or of any other of its parts, which the control makes when it
+/// shows it, and unloaded when it closes; the next use loads it afresh.
 ///
 /// Shown (modally, by the control) it displays one page of the spool file
 /// FileTemporaneo() at zoom steps from 400 % down to about 2000 twips wide,
@@ -126,6 +128,10 @@ protected:
 
 private:
     void creaControlli();
+    void creaBarraStrumenti();
+    void creaPagina();
+    void creaBarreScorrimento();
+    void creaMenu();
     void load();
     void leggiQualita();
     void disponi();

@@ -1,8 +1,8 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/FrmOpzioni.h"
 
+#include "preview/CampiTesto.h"
 #include "preview/DialogTwips.h"
-#include "replay/Win.h"
 
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -237,17 +237,17 @@ bool FrmOpzioni::eventFilter(QObject *watched, QEvent *event)
             return false;
         for (QChar c : text) {
             int16_t code = int16_t(c.unicode());
-            if (Win::SoloNumeri(code) == 0)
+            if (CampiTesto::SoloNumeri(code) == 0)
                 return true;
         }
         return false;
     }
     case QEvent::FocusIn: {
-        Win::SelezionaTesto(field);
+        CampiTesto::SelezionaTesto(field);
         // A click puts the cursor where it lands after the focus arrived;
         // select again once the click is done.
         if (static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason)
-            QTimer::singleShot(0, field, [field] { Win::SelezionaTesto(field); });
+            QTimer::singleShot(0, field, [field] { CampiTesto::SelezionaTesto(field); });
         return false;
     }
     case QEvent::FocusOut: {
@@ -341,6 +341,25 @@ void FrmOpzioni::CmdMeno_Click()
     if (n < CopieMinimePulsanti)
         n = CopieMinimePulsanti;
     TxtNumeroCopie->setText(QString::number(n));
+}
+
+std::optional<PrintOptions> FrmOpzioni::Chiedi(QWidget *parent, int32_t pagineTotali, int32_t paginaCorrente,
+                                               int16_t copie)
+{
+    FrmOpzioni opzioni(parent);
+    opzioni.setAnnulla(false);
+    opzioni.setPagineTotali(pagineTotali);
+    if (paginaCorrente > 0)
+        opzioni.setPaginaCorrente(paginaCorrente);
+    opzioni.setCopie(copie);
+    opzioni.exec();
+    if (opzioni.Annulla())
+        return std::nullopt;
+    PrintOptions scelte;
+    scelte.firstPage = opzioni.Inizio();
+    scelte.lastPage = opzioni.Fine();
+    scelte.copies = opzioni.Copie();
+    return scelte;
 }
 
 } // namespace qv

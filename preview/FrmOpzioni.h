@@ -1,9 +1,12 @@
 // qvPreview - print preview for Qt applications.
 #pragma once
 
+#include <qvpreview/PrintOptions.h>
+
 #include <QDialog>
 
 #include <cstdint>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -58,6 +61,13 @@ public:
     /// without a leading number (the empty text too) reads as 0. Rounded half
     /// to even and held within [\a minimo, \a massimo].
     static int32_t LeggiNumero(const QString &testo, int32_t minimo, int32_t massimo);
+
+    /// Asks for the pages and copies of a document of \a pagineTotali pages
+    /// (\a paginaCorrente: the page on show, 1-based, or 0 for none) with the
+    /// copies field at \a copie, modally over \a parent. Nullopt when the
+    /// user cancelled; else the range and the copies chosen.
+    static std::optional<PrintOptions> Chiedi(QWidget *parent, int32_t pagineTotali, int32_t paginaCorrente,
+                                              int16_t copie);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

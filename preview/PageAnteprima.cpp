@@ -24,7 +24,7 @@ QMetaProperty proprietaTitolo(QObject *control)
 {
     const int index = control->metaObject()->indexOfProperty(NomeProprieta);
     if (index < 0)
-        throw Error(438, origine(), QStringLiteral("Proprietà o metodo non supportati dall'oggetto"));
+        throw Error(ErrNotSupportedByObject, origine());
     return control->metaObject()->property(index);
 }
 
@@ -84,12 +84,12 @@ QString PageAnteprima::Caption() const
 QObject *PageAnteprima::primoSelezionato() const
 {
     if (!m_site)
-        throw Error(91, origine(), QStringLiteral("Variabile oggetto o variabile del blocco With non impostata"));
+        throw Error(ErrObjectNotSet, origine());
     const QList<QObject *> selected = m_site->SelectedControls();
     if (selected.isEmpty())
-        throw Error(ErrSubscriptOutOfRange, origine(), QStringLiteral("Indice non compreso nell'intervallo"));
+        throw Error(ErrSubscriptOutOfRange, origine());
     if (!selected.first())
-        throw Error(91, origine(), QStringLiteral("Variabile oggetto o variabile del blocco With non impostata"));
+        throw Error(ErrObjectNotSet, origine());
     return selected.first();
 }
 
@@ -105,9 +105,9 @@ void PageAnteprima::ApplyChanges()
     QObject *control = primoSelezionato();
     const QMetaProperty property = proprietaTitolo(control);
     if (!property.isWritable())
-        throw Error(383, origine(), QStringLiteral("Impossibile impostare la proprietà. La proprietà è di sola lettura."));
+        throw Error(ErrSetNotSupportedReadOnly, origine());
     if (!property.write(control, QVariant(senzaSpazi(Text1->text()))))
-        throw Error(ErrTypeMismatch, origine(), QStringLiteral("Tipo non corrispondente"));
+        throw Error(ErrTypeMismatch, origine());
 }
 
 } // namespace qv

@@ -3,10 +3,11 @@
 // replay per sheet, each reaching its page through one seek, all in one job.
 #include "replay/MotoreStampa.h"
 
+#include "platform/CursoreOccupato.h"
 #include "platform/Platform.h"
 #include "replay/LetturaDati.h"
 #include "replay/PrinterTarget.h"
-#include "replay/SpoolLines.h"
+#include "spool/PageStarts.h"
 
 #include <qvpreview/Error.h>
 
@@ -21,33 +22,97 @@ const QString Source = QStringLiteral("MotoreStampa");
 
 QList<qint64> MotoreStampa::PosizioniPagine(const QString &path)
 {
-    SpoolLineReader reader;
+    return spool::pageStarts(path, Source);
+}
+
+namespace {
+
+
+std::function<void(const MotoreStampa &)> &stampaHook()
+{
+    static std::function<void(const MotoreStampa &)> hook;
+    return hook;
+}
+
+int16_t in16Bit(int32_t value)
+{
+    return int16_t(std::clamp<int32_t>(value, INT16_MIN, INT16_MAX));
+}
+
+} // namespace
+
+MotoreStampa MotoreStampa::conOpzioni(const QString &file, const PrintOptions &opzioni)
+{
+    MotoreStampa motore;
+    motore.setFileTemporaneo(file);
+    motore.setCopie(in16Bit(opzioni.copies));
+    if (opzioni.firstPage)
+        motore.setInizio(in16Bit(*opzioni.firstPage));
+    if (opzioni.lastPage)
+        motore.setFine(in16Bit(*opzioni.lastPage));
+    motore.setStampante(opzioni.printer);
+    motore.setFilePdf(opzioni.pdfFile);
+    if (!opzioni.title.isEmpty())
+        motore.setTitolo(opzioni.title);
+    return motore;
+}
+
+QString MotoreStampa::testoNessunaStampante()
+{
+    return QStringLiteral("Per poter Stampare bisogna avere una stampante installata.");
+}
+
+void MotoreStampa::setStampaHookForTesting(std::function<void(const MotoreStampa &)> hook)
+{
+    stampaHook() = std::move(hook);
+}
+
+void MotoreStampa::StampaConOpzioni(const QString &file, const PrintOptions &opzioni,
+                                    std::function<void(int, int)> progresso)
+{
+    MotoreStampa motore = conOpzioni(file, opzioni);
+    motore.setProgress(std::move(progresso));
+    CursoreOccupato occupato;
+    if (stampaHook())
+        stampaHook()(motore);
+    else
+        motore.Stampa();
+}
+
+QString descrizioneErrore(std::exception_ptr errore)
+{
     try {
-        reader.open(path);
+        std::rethrow_exception(errore);
     } catch (const Error &e) {
-        throw Error(e.number(), Source, e.description());
+        return e.description();
+    } catch (const std::exception &e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QStringLiteral("Errore sconosciuto durante la stampa");
     }
-    QList<qint64> starts{1};
-    while (!reader.atEnd()) {
-        QByteArrayView line;
-        try {
-            line = reader.readLineView();
-        } catch (const Error &e) {
-            throw Error(e.number(), Source, e.description());
-        }
-        if (line == QByteArrayView("#newpage@"))
-            starts.append(reader.position());
-    }
-    return starts;
 }
 
 void MotoreStampa::Stampa()
 {
-    const std::optional<platform::PrinterDesc> printer = platform::currentPrinter();
+    std::optional<platform::PrinterDesc> printer;
+    if (!m_filePdf.isEmpty() || !m_stampante.isEmpty()) {
+        const QList<platform::PrinterDesc> list = platform::printers();
+        const auto found = std::find_if(list.begin(), list.end(), [&](const platform::PrinterDesc &p) {
+            return m_filePdf.isEmpty() ? p.name == m_stampante : p.pdf;
+        });
+        if (found == list.end())
+            throw Error(ErrPrinter, Source,
+                        list.isEmpty() ? testoNessunaStampante()
+                                       : QStringLiteral("Stampante non installata: \"%1\"")
+                                             .arg(m_filePdf.isEmpty() ? m_stampante : platform::pdfPrinterName()));
+        printer = *found;
+    } else {
+        printer = platform::currentPrinter();
+    }
     if (!printer)
-        throw Error(ErrPrinter, Source, QStringLiteral("Per poter Stampare bisogna avere una stampante installata."));
+        throw Error(ErrPrinter, Source, testoNessunaStampante());
     if (m_fileTemporaneo.isEmpty())
-        throw Error(53, Source, QStringLiteral("Nessun documento da stampare"));
+        throw Error(ErrFileNotFound, Source, QStringLiteral("Nessun documento da stampare"));
 
     const QList<qint64> starts = PosizioniPagine(m_fileTemporaneo);
     const int pages = int(starts.size());
@@ -62,7 +127,7 @@ void MotoreStampa::Stampa()
     const int copies = std::max<int>(1, m_copie);
     const int total = (last - first + 1) * copies;
 
-    PrinterTarget target(*printer, m_titolo);
+    PrinterTarget target(*printer, m_titolo, m_filePdf);
     target.setHoldJob(true);
     try {
         int done = 0;

@@ -2,10 +2,13 @@
 // The print engine: prints pages of a spool file on the current printer.
 #pragma once
 
+#include <qvpreview/PrintOptions.h>
+
 #include <QList>
 #include <QString>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 
 namespace qv {
@@ -29,20 +32,49 @@ public:
     /// Name of the print job (the document's title).
     void setTitolo(const QString &value) { m_titolo = value; }
     QString Titolo() const { return m_titolo; }
+    /// The printer by name; empty (the default): the current printer.
+    void setStampante(const QString &value) { m_stampante = value; }
+    QString Stampante() const { return m_stampante; }
+    /// A PDF file to print to with the built-in PDF printer, whatever
+    /// Stampante() says; empty (the default): no such file.
+    void setFilePdf(const QString &value) { m_filePdf = value; }
+    QString FilePdf() const { return m_filePdf; }
     /// Called after each sheet with (sheets printed, sheets in all): progress for long jobs.
     void setProgress(std::function<void(int, int)> progress) { m_progress = std::move(progress); }
 
-    /// Prints the pages on the current printer as one job named Titolo(),
-    /// collated (1, 2, 3, 1, 2, 3), each page on its own sheet, and returns
-    /// when the spool file and its picture files have been read. Throws
-    /// qv::Error when there is no printer (482), the range holds no page of
-    /// the document (9; no job is started), or the spool file cannot be read
-    /// (53, 62, ...: the job is then discarded).
+    /// Prints the pages as one job named Titolo(), collated (1, 2, 3, 1, 2,
+    /// 3), each page on its own sheet, and returns when the spool file and its
+    /// picture files have been read. Throws qv::Error when there is no printer
+    /// or none of that name (482), the range holds no page of the document
+    /// (9; no job is started), the job cannot start (482, naming the printer
+    /// and the file), or the spool file cannot be read (53, 62, ...: the job
+    /// is then discarded). Every description says what went wrong and where.
     void Stampa();
 
+    /// An engine set up for \a file with \a opzioni: the pages (held within
+    /// the engine's 16-bit range: a page beyond it means "as far as it
+    /// goes", never a number that wrapped round), the copies, the printer or
+    /// PDF file, and the title.
+    static MotoreStampa conOpzioni(const QString &file, const PrintOptions &opzioni);
+
+    /// Prints \a file with \a opzioni under the busy pointer: the one way the
+    /// control, the preview window and the public interface print. Throws as
+    /// Stampa() does. \a progresso as setProgress().
+    static void StampaConOpzioni(const QString &file, const PrintOptions &opzioni,
+                                 std::function<void(int, int)> progresso = {});
+    /// Replaces the printing of StampaConOpzioni(): the hook receives the
+    /// engine set up to print instead of its Stampa() being called (an empty
+    /// function restores printing). An exception thrown by the hook is a
+    /// print error.
+    static void setStampaHookForTesting(std::function<void(const MotoreStampa &)> hook);
+
+    /// "Per poter Stampare bisogna avere una stampante installata.": what
+    /// the user is told when no printer is installed.
+    static QString testoNessunaStampante();
+
     /// The 1-based byte position of the first line of every page of the
-    /// spool file at \a path: one scan, counting every "#newpage@" line as
-    /// the replay's positioning does. Throws qv::Error 53 when it is missing.
+    /// spool file at \a path, from the one page-start scan
+    /// (spool::pageStarts). Throws qv::Error 53 when it is missing.
     static QList<qint64> PosizioniPagine(const QString &path);
 
 private:
@@ -53,7 +85,14 @@ private:
     bool m_inizioSet = false;
     bool m_fineSet = false;
     QString m_titolo = QStringLiteral("Anteprima di Stampa");
+    QString m_stampante;
+    QString m_filePdf;
     std::function<void(int, int)> m_progress;
 };
+
+/// What went wrong in a failed print, as the user is told: the description
+/// of a qv::Error (which names the printer, the file and the reason), the
+/// message of any other exception.
+QString descrizioneErrore(std::exception_ptr errore);
 
 } // namespace qv

@@ -47,74 +47,30 @@ QImage PageDrawing::render(double pixelsPerTwip, const QRectF &clipTwips) const
 
 // --- PageSurface --------------------------------------------------------------
 
-PageSurface::PageSurface()
-    : m_width(DefaultPageWidthTwips)
-    , m_height(DefaultPageHeightTwips)
-    , m_drawing(std::make_shared<PageDrawing>(QSize(m_width, m_height)))
-{
-}
+PageSurface::PageSurface() : m_drawing(std::make_shared<PageDrawing>(QSize(Width(), Height()))) {}
 
 void PageSurface::setSize(int32_t widthTwips, int32_t heightTwips)
 {
-    m_width = widthTwips;
-    m_height = heightTwips;
+    m_metrics.setSize(widthTwips, heightTwips);
     // A new page size starts a new, empty drawing of that size.
-    m_drawing = std::make_shared<PageDrawing>(QSize(m_width, m_height));
+    m_drawing = std::make_shared<PageDrawing>(QSize(Width(), Height()));
     m_shared = false;
 }
 
-double PageSurface::twipsPerUnitX(int32_t scaleMode)
+PageMetrics &PageSurface::metrics()
 {
-    switch (scaleMode) {
-    case SM_Points: return 20.0;
-    case SM_Pixels: return platform::twipsPerPixelX();
-    case SM_Characters: return 120.0;
-    case SM_Inches: return 1440.0;
-    case SM_Millimeters: return 1440.0 / 25.4;
-    case SM_Centimeters: return 14400.0 / 25.4;
-    case SM_User:
-    case SM_Twips:
-    default: return 1.0;
-    }
-}
-
-double PageSurface::twipsPerUnitY(int32_t scaleMode)
-{
-    switch (scaleMode) {
-    case SM_Pixels: return platform::twipsPerPixelY();
-    case SM_Characters: return 240.0;
-    default: return twipsPerUnitX(scaleMode);
-    }
-}
-
-double PageSurface::ScaleX(double value, int32_t fromMode, int32_t toMode) const
-{
-    return value * twipsPerUnitX(fromMode) / twipsPerUnitX(toMode);
-}
-
-double PageSurface::ScaleY(double value, int32_t fromMode, int32_t toMode) const
-{
-    return value * twipsPerUnitY(fromMode) / twipsPerUnitY(toMode);
-}
-
-const QFont &PageSurface::currentFont()
-{
-    if (!m_fontValid || !(m_fontKey == m_state.font)) {
-        m_fontKey = m_state.font;
-        m_font = makeTwipsFont(m_fontKey);
-        m_fontValid = true;
-    }
-    return m_font;
+    m_metrics.setFont(m_state.font);
+    return m_metrics;
 }
 
 double PageSurface::TextHeight(const QString &text)
 {
-    return textHeightTwips(currentFont(), text);
+    return metrics().TextHeight(text);
 }
 
 double PageSurface::TextWidth(const QString &text)
 {
-    return textWidthTwips(currentFont(), text);
+    return metrics().TextWidth(text);
 }
 
 void PageSurface::record(PageDrawing::Call call)
@@ -128,7 +84,7 @@ void PageSurface::record(PageDrawing::Call call)
 
 void PageSurface::Cls()
 {
-    m_drawing = std::make_shared<PageDrawing>(QSize(m_width, m_height));
+    m_drawing = std::make_shared<PageDrawing>(QSize(Width(), Height()));
     m_shared = false;
     m_state.currentX = 0;
     m_state.currentY = 0;

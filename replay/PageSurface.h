@@ -1,7 +1,7 @@
 // qvPreview - print preview for Qt applications.
 // The page surface: the hidden, page-sized drawing surface of the preview
-// window. The replay draws on it, the control measures text and converts
-// scales on it, and the preview shows it.
+// window. The replay draws on it and the preview shows it; it measures text
+// through PageMetrics, as the control does.
 //
 // The surface keeps its drawing as a list of the drawing-target calls it
 // received (a vector picture of the page, in twips), not as pixels: the
@@ -11,6 +11,7 @@
 #pragma once
 
 #include "replay/DrawTarget.h"
+#include "replay/PageMetrics.h"
 
 #include <QImage>
 #include <QRectF>
@@ -67,18 +68,12 @@ public:
     TargetKind kind() const override { return TargetKind::PageSurface; }
 
     /// Page size in twips (LarghezzaPagina x AltezzaPagina).
-    int32_t Width() const { return m_width; }
-    int32_t Height() const { return m_height; }
+    int32_t Width() const { return m_metrics.Width(); }
+    int32_t Height() const { return m_metrics.Height(); }
     void setSize(int32_t widthTwips, int32_t heightTwips);
 
-    /// Twips per unit of \a scaleMode (QV_SCALEMODE), horizontally or vertically.
-    static double twipsPerUnitX(int32_t scaleMode);
-    static double twipsPerUnitY(int32_t scaleMode);
-    /// Converts a horizontal / vertical length between two scale modes, unrounded.
-    double ScaleX(double value, int32_t fromMode, int32_t toMode) const;
-    double ScaleY(double value, int32_t fromMode, int32_t toMode) const;
-
-    // Measuring, in twips, in the current font (unrounded).
+    // Measuring, in twips, in the current font (unrounded), through the same
+    // PageMetrics that the control measures with.
     double TextHeight(const QString &text) override;
     double TextWidth(const QString &text) override;
 
@@ -100,15 +95,11 @@ public:
 
 private:
     void record(PageDrawing::Call call);
-    const QFont &currentFont();
+    PageMetrics &metrics();
 
-    int32_t m_width;
-    int32_t m_height;
+    PageMetrics m_metrics;
     std::shared_ptr<PageDrawing> m_drawing;
     mutable bool m_shared = false;
-    FontAttributes m_fontKey;
-    QFont m_font;
-    bool m_fontValid = false;
 };
 
 } // namespace qv

@@ -1,7 +1,7 @@
 // qvPreview - print preview for Qt applications.
 #include "replay/PrinterTarget.h"
 
-#include "replay/PageSurface.h"
+#include "replay/PageMetrics.h"
 
 #include <qvpreview/Error.h>
 
@@ -10,16 +10,16 @@
 
 namespace qv {
 
-namespace {
-}
-
-PrinterTarget::PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle)
+PrinterTarget::PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile)
     : PainterTarget(TargetKind::Printer)
-    , m_printer(platform::createPrinter(printer, jobTitle))
+    , m_printer(platform::createPrinter(printer, jobTitle, pdfFile))
 {
-    if (!m_printer || !m_painter.begin(m_printer.get()))
-        throw Error(ErrPrinter, QStringLiteral("Stampa"),
-                    QStringLiteral("Impossibile avviare la stampa su \"%1\"").arg(printer.name));
+    if (!m_printer || !m_painter.begin(m_printer.get())) {
+        QString dove = QStringLiteral("\"%1\"").arg(printer.name);
+        if (m_printer && !m_printer->outputFileName().isEmpty())
+            dove += QStringLiteral(" (file \"%1\")").arg(m_printer->outputFileName());
+        throw Error(ErrPrinter, QStringLiteral("Stampa"), QStringLiteral("Impossibile avviare la stampa su %1").arg(dove));
+    }
     setPainter(&m_painter);
     m_sheets = 1;
     applyScale();
@@ -47,8 +47,8 @@ void PrinterTarget::applyScale()
     if (!m_painter.isActive())
         return;
     // Device pixels per twip, times twips per unit of the scale mode.
-    const double x = m_printer->resolution() / 1440.0 * PageSurface::twipsPerUnitX(m_scaleMode);
-    const double y = m_printer->resolution() / 1440.0 * PageSurface::twipsPerUnitY(m_scaleMode);
+    const double x = m_printer->resolution() / 1440.0 * PageMetrics::twipsPerUnitX(m_scaleMode);
+    const double y = m_printer->resolution() / 1440.0 * PageMetrics::twipsPerUnitY(m_scaleMode);
     m_painter.resetTransform();
     m_painter.scale(x, y);
     m_painter.setRenderHint(QPainter::Antialiasing);

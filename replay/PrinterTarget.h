@@ -19,9 +19,10 @@ class PrinterTarget : public PainterTarget
 {
 public:
     /// Starts a print job named \a jobTitle on \a printer (a CUPS queue or
-    /// the built-in PDF printer). Throws qv::Error 482 when the job cannot
-    /// start (for example an output file that cannot be written).
-    PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle);
+    /// the built-in PDF printer, writing \a pdfFile when it is given). Throws
+    /// qv::Error 482 when the job cannot start (for example an output file
+    /// that cannot be written).
+    PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile = QString());
     /// A job that was neither ended nor discarded is discarded here.
     ~PrinterTarget() override;
     PrinterTarget(const PrinterTarget &) = delete;

@@ -3,8 +3,6 @@
 
 #include "platform/Platform.h"
 
-#include <QLineEdit>
-
 namespace qv::Win {
 
 QString CartellaTemporanea()
@@ -33,22 +31,6 @@ QString NomeFileSpool()
 QString NomeFileImmagine()
 {
     return platform::createUniqueFile(CartellaTemporanea(), QStringLiteral("qvm"));
-}
-
-int16_t SoloNumeri(int16_t &KeyAscii)
-{
-    constexpr int16_t backspace = 8;
-    if (KeyAscii == backspace || (KeyAscii >= '0' && KeyAscii <= '9'))
-        return KeyAscii;
-    KeyAscii = 0;
-    return 0;
-}
-
-void SelezionaTesto(QLineEdit *testo)
-{
-    if (!testo)
-        return;
-    testo->setSelection(0, int(testo->text().length()));
 }
 
 } // namespace qv::Win

@@ -6,8 +6,6 @@
 
 #include <cstdint>
 
-class QLineEdit;
-
 namespace qv::Win {
 
 /// The temporary folder, always ending with "/" ($TMPDIR, else /tmp/, else
@@ -19,13 +17,5 @@ QString NomeFileSpool();
 /// A new, empty picture file "qvm*.tmp" in the temporary folder, or an empty
 /// string when none can be created.
 QString NomeFileImmagine();
-
-/// Key filter of the numeric text fields: returns \a KeyAscii unchanged when
-/// it is 8 (backspace) or a digit "0" to "9"; for any other character sets
-/// \a KeyAscii to 0 and returns 0, so that the character is discarded.
-int16_t SoloNumeri(int16_t &KeyAscii);
-/// Selects the whole text of \a testo (from 0, its whole length). A null
-/// field is ignored.
-void SelezionaTesto(QLineEdit *testo);
 
 } // namespace qv::Win

@@ -8,18 +8,16 @@
 // says where they are. Printing discards the document; --keep leaves the
 // spool file and its pictures on disk instead of printing. --preview opens
 // the preview even where no display is detected.
+#include <qvpreview/PrintOptions.h>
 #include <qvpreview/PrintPreview.h>
-
-#include "platform/Platform.h"
-#include "preview/FrmAnteprima.h"
-#include "replay/LetturaDati.h"
-#include "replay/PageSurface.h"
+#include <qvpreview/SpoolFile.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
 #include <QTextStream>
 
 #include <cstdio>
@@ -122,13 +120,13 @@ bool haveDisplay()
 QStringList renderPages(qv::PrintPreview &pp, const QString &folder)
 {
     QStringList files;
-    qv::PageSurface &surface = pp.anteprima().Picture2();
-    const double pixelsPerTwip = 1.0 / qv::platform::twipsPerPixelX();
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const double dotsPerInch = screen && screen->logicalDotsPerInchX() > 0 ? screen->logicalDotsPerInchX() : 96.0;
+    const qv::SpoolFile spool(pp.spoolPath());
     for (int page = 1; page <= pp.TotalePagine(); ++page) {
-        qv::LetturaDati::DisegnaPagina(surface, pp.spoolPath(), int16_t(page), QVariant(false), 0);
         const QString file = folder + QStringLiteral("pagina-%1.png").arg(page);
-        if (!surface.Picture()->render(pixelsPerTwip).save(file, "PNG"))
-            throw qv::Error(75, QStringLiteral("qv_invoice"), QStringLiteral("impossibile scrivere %1").arg(file));
+        if (!spool.renderPage(page, dotsPerInch).save(file, "PNG"))
+            throw qv::Error(qv::ErrPathFileAccess, QStringLiteral("qv_invoice"), QStringLiteral("impossibile scrivere %1").arg(file));
         files << file;
     }
     return files;
@@ -292,8 +290,8 @@ int main(int argc, char **argv)
         if (!keep) {
             const QString pdf = outFolder + QStringLiteral("fattura.pdf");
             QFile::remove(pdf);
-            qv::platform::setCurrentPrinter(qv::platform::pdfPrinterName());
-            qv::platform::setPdfOutputFile(pdf);
+            qv::setCurrentPrinter(qv::pdfPrinterName());
+            qv::setPdfOutputFile(pdf);
             pp.InviaAllaStampante();
             // A print that fails keeps the document: that is how the host tells.
             if (!pp.spoolPath().isEmpty() || !QFile::exists(pdf)) {

@@ -3,6 +3,8 @@
 // lookup, raw palette blocks and palette text files.
 #pragma once
 
+#include <qvpreview/Export.h>
+
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -16,7 +18,7 @@ class QDebug;
 namespace qv {
 
 /// One colour of a palette: 4 bytes as stored in a raw palette block.
-struct PaletteEntry
+struct QV_EXPORT PaletteEntry
 {
     uint8_t red = 0;
     uint8_t green = 0;
@@ -26,8 +28,8 @@ struct PaletteEntry
     bool operator==(const PaletteEntry &) const = default;
 };
 
-QDebug operator<<(QDebug debug, const PaletteEntry &entry);
-void PrintTo(const PaletteEntry &entry, std::ostream *os);
+QV_EXPORT QDebug operator<<(QDebug debug, const PaletteEntry &entry);
+QV_EXPORT void PrintTo(const PaletteEntry &entry, std::ostream *os);
 
 /// An ordered list of RGB colours, indexed from 1.
 ///
@@ -50,7 +52,7 @@ void PrintTo(const PaletteEntry &entry, std::ostream *os);
 ///
 /// The signals are part of the class's event interface; no operation of this
 /// class emits them.
-class CPalette : public QObject
+class QV_EXPORT CPalette : public QObject
 {
     Q_OBJECT
 

@@ -1,6 +1,8 @@
 // qvPreview - print preview for Qt applications.
 #pragma once
 
+#include <qvpreview/Export.h>
+
 #include <QString>
 
 #include <cstdint>
@@ -86,17 +88,17 @@ enum ErrorNumber : int {
 /// The catalogue's Italian text of error \a number, exactly as the component
 /// shows it (trailing blanks included, as in "Impossibile trovare il
 /// percorso "); an empty text for a number the catalogue does not list.
-QString errorText(int number);
+QV_EXPORT QString errorText(int number);
 
 /// True when the catalogue lists \a number.
-bool hasErrorText(int number);
+QV_EXPORT bool hasErrorText(int number);
 
 /// A numbered error of the component, as the host receives it: the number
 /// (380 for an invalid property value, 1001 for a command that could not
 /// record, ...), the source (usually the name of the failing command) and an
 /// Italian description. Errors found in a file (the spool file, a palette
 /// file) also carry the file's path and the 1-based line (0: not known).
-class Error : public std::runtime_error
+class QV_EXPORT Error : public std::runtime_error
 {
 public:
     /// An error with its own description.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <qvpreview/Error.h>
+#include <qvpreview/Export.h>
 #include <qvpreview/PropertyBag.h>
 #include <qvpreview/Types.h>
 
@@ -15,7 +16,7 @@
 
 namespace qv {
 
-class FrmAnteprima;
+class PrintPreviewInterno;
 
 /// The print-preview control. A host records its document page by page
 /// through the recording commands; nothing is drawn at call time, every call
@@ -31,7 +32,7 @@ class FrmAnteprima;
 ///
 /// The control is a fixed 495 x 495 twips widget with no visible function.
 /// It needs a QApplication.
-class PrintPreview : public QWidget
+class QV_EXPORT PrintPreview : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(QString titolo READ titolo WRITE setTitolo)
@@ -177,11 +178,10 @@ public:
     void WriteProperties(PropertyBag &bag) const;
 
     /// Full path of the current spool file; empty while nothing is recorded.
+    /// SpoolFile (SpoolFile.h) renders, prints or checks it.
     QString spoolPath() const { return m_spool; }
     /// The temporary picture files of the document, in recording order.
     QStringList pictureFiles() const { return m_immagini; }
-    /// The preview window object, whose page surface is the measuring surface.
-    FrmAnteprima &anteprima() { return *m_anteprima; }
 
 Q_SIGNALS:
     /// A persisted property ("Titolo" or "ScaleMode") changed.
@@ -203,7 +203,7 @@ private:
     void applicaFont();
     QSize fixedPixelSize() const;
 
-    std::unique_ptr<FrmAnteprima> m_anteprima;
+    std::unique_ptr<PrintPreviewInterno> m_interno;
     QString m_titolo;
     QString m_spool;
     int32_t m_scaleMode = SM_Twips;

@@ -1,6 +1,8 @@
 // qvPreview - print preview for Qt applications.
 #pragma once
 
+#include <qvpreview/Export.h>
+
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -10,7 +12,7 @@ namespace qv {
 /// The property set that a container keeps for a control between sessions
 /// (a form file, a designer's document). A value equal to its default may be
 /// omitted by the container.
-class PropertyBag
+class QV_EXPORT PropertyBag
 {
 public:
     virtual ~PropertyBag() = default;
@@ -21,7 +23,7 @@ public:
 };
 
 /// A property bag in memory that omits values equal to their default.
-class MemoryPropertyBag : public PropertyBag
+class QV_EXPORT MemoryPropertyBag : public PropertyBag
 {
 public:
     QVariant ReadProperty(const QString &name, const QVariant &defaultValue) const override

@@ -1,6 +1,8 @@
 // qvPreview - print preview for Qt applications.
 #pragma once
 
+#include <qvpreview/Export.h>
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -11,7 +13,7 @@ namespace qv {
 /// the selected controls and the page's changed flag. The page reads and
 /// writes the controls' properties by name, through their Q_PROPERTY
 /// declarations.
-class PropertyPageSite
+class QV_EXPORT PropertyPageSite
 {
 public:
     virtual ~PropertyPageSite() = default;
@@ -25,7 +27,7 @@ public:
 };
 
 /// A property page as the container drives it.
-class PropertyPage
+class QV_EXPORT PropertyPage
 {
 public:
     virtual ~PropertyPage() = default;

@@ -1,6 +1,8 @@
 // qvPreview - print preview for Qt applications.
 #pragma once
 
+#include <qvpreview/Export.h>
+
 #include <cstdint>
 
 namespace qv {
@@ -22,6 +24,6 @@ struct VersionRecord
 static_assert(sizeof(VersionRecord) == 40, "the embedded layout is fixed");
 
 /// The control library's own version record (1.2.0.48 for this release).
-const VersionRecord &libraryVersion();
+QV_EXPORT const VersionRecord &libraryVersion();
 
 } // namespace qv

@@ -1,6 +1,7 @@
 // Ending a document from the host: the modal preview, printing with and
 // without the print options dialog (to the built-in PDF printer, read back
 // with poppler's tools), the discarding afterwards, and the about box.
+#include "control/PrintPreviewInterno.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/FrmInfo.h"
 #include "preview/FrmOpzioni.h"
@@ -11,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -28,6 +30,7 @@
 
 #include <dlfcn.h>
 
+#include <cmath>
 #include <functional>
 
 using namespace qv;
@@ -160,7 +163,7 @@ protected:
         EXPECT_EQ(pp.TotalePagine(), 1);
         // Only the preview window's own page image file stays while the control lives.
         QStringList left = env.tempFiles(QStringLiteral("qv"));
-        left.removeAll(QFileInfo(pp.anteprima().FileImmagine()).fileName());
+        left.removeAll(QFileInfo(PrintPreviewInterno::di(pp).anteprima().FileImmagine()).fileName());
         EXPECT_TRUE(left.isEmpty()) << qPrintable(left.join(' '));
     }
 
@@ -315,7 +318,7 @@ TEST_F(Job, ShowAnteprimaOpensTheModalWindowAndTheDocumentStays)
     EXPECT_TRUE(modal);
     EXPECT_EQ(pages, 3);
     EXPECT_EQ(file, spool);
-    EXPECT_FALSE(pp.anteprima().isVisible());
+    EXPECT_FALSE(PrintPreviewInterno::di(pp).anteprima().isVisible());
     // The host may go on recording and preview again.
     expectKept(spool, pp.pictureFiles(), 3);
     pp.NuovaPagina();
@@ -325,6 +328,34 @@ TEST_F(Job, ShowAnteprimaOpensTheModalWindowAndTheDocumentStays)
     });
     pp.ShowAnteprima();
     EXPECT_EQ(pages, 4);
+}
+
+TEST_F(Job, RecordingLoadsNoWindowAndCentresOnThePrinterPageOfItsDocument)
+{
+    // The x of the centred text "W" in the spool file after \a record.
+    auto centredX = [&](const std::function<void()> &record) {
+        record();
+        const QList<QByteArray> lines = qv::test::readAll(pp.spoolPath()).split('\n');
+        return lines.at(lines.size() - 4).split(',').first().toInt();
+    };
+    const double w = pp.TextWidth(QStringLiteral("W"));
+    auto centre = [&](double page) { return int(std::nearbyint((page - w) / 2)); };
+    test::TempEnv::onePrinter(11000, 15000);
+    EXPECT_EQ(centredX([&] { pp.StampaCentrato(1440, QStringLiteral("W")); }), centre(11000));
+    // Recording, converting and measuring left the preview window unloaded:
+    // no page image file, no settings read or written.
+    EXPECT_FALSE(PrintPreviewInterno::di(pp).anteprima().isLoaded());
+    EXPECT_EQ(env.tempFiles().size(), 1) << qPrintable(env.tempFiles().join(' '));
+    EXPECT_TRUE(QDir(env.configFolder()).isEmpty());
+
+    // The page is the one of the printer when the document started ...
+    test::TempEnv::onePrinter(9000, 15000);
+    EXPECT_EQ(centredX([&] { pp.StampaCentrato(1440, QStringLiteral("W")); }), centre(11000));
+    // ... until the preview window has been shown and closed.
+    ModalDriver close([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
+    pp.ShowAnteprima();
+    ASSERT_TRUE(close.shown());
+    EXPECT_EQ(centredX([&] { pp.StampaCentrato(1440, QStringLiteral("W")); }), centre(9000));
 }
 
 TEST_F(Job, AfterAPrintThePreviewShowsAnEmptyDocument)

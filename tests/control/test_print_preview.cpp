@@ -1,6 +1,7 @@
 // The control: properties, persisted set, size, the spool file and the
 // drawing commands, byte for byte where the file is concerned.
 #include "ItalianLocale.h"
+#include "control/PrintPreviewInterno.h"
 #include "preview/FrmAnteprima.h"
 #include "replay/PictureFile.h"
 #include "support/FileLimit.h"
@@ -416,8 +417,8 @@ TEST_F(Control, PageSizeWithoutAndWithAPrinter)
     EXPECT_FLOAT_EQ(pp.PageHeight(), 15000.5f);
     // The measuring surface takes the printer's page when a document starts.
     pp.NuovaPagina();
-    EXPECT_EQ(pp.anteprima().Picture2().Width(), 11000);
-    EXPECT_EQ(pp.anteprima().Picture2().Height(), 15000);
+    EXPECT_EQ(PrintPreviewInterno::di(pp).misura().Width(), 11000);
+    EXPECT_EQ(PrintPreviewInterno::di(pp).misura().Height(), 15000);
 }
 
 // --- A failing disk and an unusable temporary folder ------------------------------

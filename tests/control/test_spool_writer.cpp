@@ -1,7 +1,8 @@
 // The spool writer: invariant numbers under any locale, record layout, and
 // appends that leave whole records only, even when the disk fills up.
 #include "ItalianLocale.h"
-#include "control/SpoolWriter.h"
+#include "spool/SpoolFormat.h"
+#include "spool/SpoolWriter.h"
 #include "support/FileLimit.h"
 #include "support/TestEnv.h"
 

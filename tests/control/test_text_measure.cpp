@@ -1,6 +1,9 @@
 // Text measured at recording time must be what the printer draws: the same
 // number of twips whatever the screen's resolution, and the same as on a
 // printer-resolution device.
+#include "control/PrintPreviewInterno.h"
+#include "preview/FrmAnteprima.h"
+#include "replay/PageSurface.h"
 #include "support/TestEnv.h"
 
 #include <qvpreview/PrintPreview.h>
@@ -82,6 +85,23 @@ TEST_P(Measure, SameAsOnAPrinterResolutionDevice)
     const double twipsPerDot = 1440.0 / printer.resolution();
     EXPECT_NEAR(width, metrics.horizontalAdvance(sample()) * twipsPerDot, 1.0);
     EXPECT_NEAR(height, (metrics.ascent() + metrics.descent()) * twipsPerDot, 1.0);
+}
+
+TEST_P(Measure, SameAsTheReplaysPageSurfaceWithoutLoadingThePreview)
+{
+    PrintPreview pp;
+    setFont(pp);
+    PageSurface surface;
+    surface.setFontName(QString::fromLatin1(GetParam().name));
+    surface.setFontSize(GetParam().size);
+    surface.setFontBold(GetParam().bold);
+    surface.setFontItalic(GetParam().italic);
+    for (const QString &text : {sample(), QStringLiteral("W"), QStringLiteral("due\r\nrighe")})
+        EXPECT_EQ(pp.TextWidth(text), float(std::nearbyint(surface.TextWidth(text)))) << qPrintable(text);
+    EXPECT_EQ(pp.TextHeight(), float(std::nearbyint(surface.TextHeight(QStringLiteral("A")))));
+    // Measuring loads nothing: no page image file, no settings read.
+    EXPECT_FALSE(PrintPreviewInterno::di(pp).anteprima().isLoaded());
+    EXPECT_TRUE(env.tempFiles().isEmpty()) << qPrintable(env.tempFiles().join(' '));
 }
 
 INSTANTIATE_TEST_SUITE_P(Fonts, Measure,

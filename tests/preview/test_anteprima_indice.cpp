@@ -1,7 +1,7 @@
 // The page index scan gives the same positions as reading the file line by
 // line with the replay's reader, whatever the line ends and block borders.
 #include "preview/IndicePagine.h"
-#include "replay/SpoolLines.h"
+#include "spool/SpoolReader.h"
 #include "support/TestEnv.h"
 #include "tests/preview/SpoolDiProva.h"
 
@@ -19,7 +19,7 @@ QVector<int32_t> perRighe(const QString &path, int32_t pagine)
 {
     QVector<int32_t> pos(pagine + 1, 0);
     pos[0] = 1;
-    SpoolLineReader reader;
+    spool::SpoolReader reader;
     reader.open(path);
     int n = 0;
     while (!reader.atEnd()) {
@@ -34,11 +34,7 @@ class IndiceTest : public test::TempEnvTest
 protected:
     QString scrivi(const QByteArray &bytes)
     {
-        const QString path = env.tempFolder() + QStringLiteral("indice.tmp");
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-        return path;
+        return test::writeAll(env.tempFolder() + QStringLiteral("indice.tmp"), bytes);
     }
 };
 
@@ -99,7 +95,7 @@ TEST_F(IndiceTest, InvoiceDocumentPositionsLandOnPageStarts)
     ASSERT_TRUE(test::scriviDocumento(path, 8, true, 3));
     const QVector<int32_t> pos = IndicePagine::Costruisci(path, 8);
     EXPECT_EQ(pos, perRighe(path, 8));
-    SpoolLineReader reader;
+    spool::SpoolReader reader;
     reader.open(path);
     reader.seek(pos[7]);
     EXPECT_EQ(reader.readLine(), QStringLiteral("#print@"));

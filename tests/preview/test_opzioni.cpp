@@ -1,6 +1,6 @@
 // The print options dialog, driven through its widgets as a user would.
 #include "preview/FrmOpzioni.h"
-#include "replay/Win.h"
+#include "preview/CampiTesto.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
@@ -474,7 +474,7 @@ class SoloNumeriTest : public ::testing::TestWithParam<std::pair<int, bool>>
 TEST_P(SoloNumeriTest, KeepsOnlyDigitsAndBackspace)
 {
     int16_t code = int16_t(GetParam().first);
-    const int16_t result = Win::SoloNumeri(code);
+    const int16_t result = CampiTesto::SoloNumeri(code);
     const int16_t expected = GetParam().second ? int16_t(GetParam().first) : int16_t(0);
     EXPECT_EQ(result, expected);
     EXPECT_EQ(code, expected);
@@ -491,10 +491,10 @@ TEST(SelezionaTesto, SelectsTheWholeTextAndIgnoresNoField)
 {
     QLineEdit field(QStringLiteral("12345"));
     field.setCursorPosition(2);
-    Win::SelezionaTesto(&field);
+    CampiTesto::SelezionaTesto(&field);
     EXPECT_EQ(field.selectionStart(), 0);
     EXPECT_EQ(field.selectedText(), QStringLiteral("12345"));
-    EXPECT_NO_THROW(Win::SelezionaTesto(nullptr));
+    EXPECT_NO_THROW(CampiTesto::SelezionaTesto(nullptr));
 }
 
 } // namespace

@@ -179,6 +179,9 @@ int erroreDi(F action)
     try {
         action();
     } catch (const Error &e) {
+        // Every error the page raises carries the catalogue's text for its number.
+        EXPECT_EQ(e.description(), errorText(e.number())) << e.number();
+        EXPECT_EQ(e.source(), QStringLiteral("PageAnteprima"));
         return e.number();
     }
     return 0;

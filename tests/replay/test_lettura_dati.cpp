@@ -3,7 +3,7 @@
 #include "SpoolFixture.h"
 
 #include "replay/LetturaDati.h"
-#include "replay/SpoolLines.h"
+#include "spool/SpoolReader.h"
 #include "support/TestEnv.h"
 
 #include <qvpreview/Error.h>
@@ -212,12 +212,45 @@ TEST_F(Replay, ValuesMayWrapAcrossLinesAndUseAnyNumberNotation)
     EXPECT_EQ(t.drawing(), QStringList({"Cls", "Line 1440,0.5,-0.25,20 box", "PSet 3,4 0"}));
 }
 
-TEST_F(Replay, ExtraValuesOnALineAreDroppedAtTheEndOfTheGroup)
+// A record's values are one stream across line ends: wherever the lines
+// break, the record replays the same. Values left over on a line are read by
+// the next record's fields; the rest of a line is then no tag and skipped.
+struct LayoutCase
+{
+    const char *name;
+    QStringList lines;
+    QStringList drawing;
+};
+
+class ValueLayouts : public Replay, public ::testing::WithParamInterface<LayoutCase>
+{
+};
+
+TEST_P(ValueLayouts, ReplayAsOneStream)
 {
     RecordingTarget t;
-    LetturaDati::DisegnaPagina(t, spool({"#pset@", "0,13,1,0,0,1,99", "5,6,7", "#pset@", "0,13,1,0,0,1", "8,9"}), 1);
-    EXPECT_EQ(t.drawing(), QStringList({"Cls", "PSet 5,6 0", "PSet 8,9 0"}));
+    LetturaDati::DisegnaPagina(t, spool(GetParam().lines), 1);
+    EXPECT_EQ(t.drawing(), QStringList{"Cls"} + GetParam().drawing);
 }
+
+const QStringList LineFrom1440 = {"Line 1440,1440,5000,1440 line"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, ValueLayouts,
+    ::testing::Values(
+        LayoutCase{"GroupsOnTheirOwnLines", {"#line@", "0,13,1,0,0,1", "1440,1440,5000,1440,#FALSE#,#FALSE#"}, LineFrom1440},
+        LayoutCase{"StrokeLineRunsOn", {"#line@", "0,13,1,0,0,1,1440", "1440,5000,1440,#FALSE#,#FALSE#"}, LineFrom1440},
+        LayoutCase{"AllOnOneLine", {"#line@", "0,13,1,0,0,1,1440,1440,5000,1440,#FALSE#,#FALSE#"}, LineFrom1440},
+        LayoutCase{"OneValuePerLine",
+                   {"#line@", "0", "13", "1", "0", "0", "1", "1440", "1440", "5000", "1440", "#FALSE#", "#FALSE#"},
+                   LineFrom1440},
+        LayoutCase{"FontAndPositionOnOneLine",
+                   {"#print@", "\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#,1440,2880", "Totale", "#endprint@"},
+                   {"Print Totale"}},
+        LayoutCase{"LeftOverValuesFeedTheNextFields",
+                   {"#pset@", "0,13,1,0,0,1,99", "5,6,7", "#pset@", "0,13,1,0,0,1", "8,9"},
+                   {"PSet 99,5 0", "PSet 8,9 0"}}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // --- The printer target ------------------------------------------------------
 
@@ -319,6 +352,20 @@ TEST_F(Replay, MissingSpoolFileIsErrorFiftyThreeAfterTheClear)
     EXPECT_EQ(t.calls, QStringList{"Cls"});
 }
 
+TEST_F(Replay, ErrorOnAPageFoundByCountingNamesTheFileAndItsLine)
+{
+    // Page 2 is found by the page-start scan; its line numbers still count
+    // from the start of the file.
+    const QString path = spool(workedExample() + QStringList{"#pset@", "0,13,1,0,0,1", "x,1"});
+    RecordingTarget t;
+    const Error e = replayError(t, path, 2);
+    EXPECT_EQ(e.number(), 13);
+    EXPECT_EQ(e.file(), path);
+    EXPECT_EQ(e.line(), 12);
+    EXPECT_THAT(e.description().toStdString(), HasSubstr("riga 12: atteso un numero per x"));
+    EXPECT_THAT(e.description().toStdString(), HasSubstr(path.toStdString()));
+}
+
 TEST_F(Replay, ErrorAfterAStoredPositionNamesTheLineFromThere)
 {
     const QString path = spool(workedExample() + QStringList{"#pset@", "0,13,1,0,0,1", "x,1"});
@@ -341,7 +388,7 @@ TEST_F(Replay, LineLongerThanEightMebibytesIsAnErrorNotAnAllocation)
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("#pset@\r\n0,13,1,0,0,1\r\n1,1\r\n#print@\r\n\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n1,2\r\n");
-        f.write(QByteArray(SpoolLineReader::MaxLineBytes + 10, 'x'));
+        f.write(QByteArray(spool::MaxLineBytes + 10, 'x'));
         f.write("\r\n#endprint@\r\n");
     }
     RecordingTarget t;
@@ -358,7 +405,7 @@ TEST_F(Replay, LineOfExactlyTheLimitIsRead)
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("#print@\r\n\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n1,2\r\n");
-        f.write(QByteArray(SpoolLineReader::MaxLineBytes, 'x'));
+        f.write(QByteArray(spool::MaxLineBytes, 'x'));
         f.write("\r\n#endprint@\r\n");
     }
     struct Lengths : RecordingTarget
@@ -367,7 +414,7 @@ TEST_F(Replay, LineOfExactlyTheLimitIsRead)
         void Print(const QString &text) override { printed = text.size(); }
     } t;
     LetturaDati::DisegnaPagina(t, path, 1);
-    EXPECT_EQ(t.printed, SpoolLineReader::MaxLineBytes);
+    EXPECT_EQ(t.printed, spool::MaxLineBytes);
 }
 
 } // namespace

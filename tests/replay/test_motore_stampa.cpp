@@ -172,6 +172,69 @@ INSTANTIATE_TEST_SUITE_P(
                       RangeCase{2, 9, {"Pagina 2", "Pagina 3"}}, RangeCase{-4, 1, {"Pagina 1"}},
                       RangeCase{3, 0, {"Pagina 3"}}, RangeCase{0, 2, {"Pagina 1", "Pagina 2"}}));
 
+// Print options as the engine takes them: pages held within its 16-bit
+// range (never wrapped round to another page), a range left out stays out.
+struct OptionsCase
+{
+    const char *name;
+    PrintOptions options;
+    int16_t copie, inizio, fine; ///< inizio, fine: 0 when left out
+    QString titolo;
+};
+
+class EngineOptions : public ::testing::TestWithParam<OptionsCase>
+{
+};
+
+TEST_P(EngineOptions, SetUpTheEngine)
+{
+    const OptionsCase &c = GetParam();
+    const MotoreStampa m = MotoreStampa::conOpzioni(QStringLiteral("/tmp/qv1.tmp"), c.options);
+    EXPECT_EQ(m.FileTemporaneo(), QStringLiteral("/tmp/qv1.tmp"));
+    EXPECT_EQ(m.Copie(), c.copie);
+    EXPECT_EQ(m.Inizio(), c.inizio);
+    EXPECT_EQ(m.Fine(), c.fine);
+    EXPECT_EQ(m.Titolo(), c.titolo);
+    EXPECT_EQ(m.Stampante(), c.options.printer);
+    EXPECT_EQ(m.FilePdf(), c.options.pdfFile);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, EngineOptions,
+    ::testing::Values(OptionsCase{"Defaults", PrintOptions{}, 1, 0, 0, "Anteprima di Stampa"},
+                      OptionsCase{"RangeCopiesTitle", PrintOptions{2, 5, 3, "qvtest", {}, "Fatture"}, 3, 2, 5, "Fatture"},
+                      OptionsCase{"BeyondSixteenBits", PrintOptions{-40000, 40000, 70000}, 32767, -32768, 32767,
+                                  "Anteprima di Stampa"},
+                      OptionsCase{"OnlyTheLastPage", PrintOptions{std::nullopt, 4, -2, {}, "/tmp/x.pdf"}, -2, 0, 4,
+                                  "Anteprima di Stampa"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Printing, OptionsChooseThePdfFileOrAPrinterByName)
+{
+    const QString path = spool(document(2));
+    const QString own = env.pdfFolder() + "proprio.pdf";
+    MotoreStampa::conOpzioni(path, PrintOptions{2, std::nullopt, 1, {}, own}).Stampa();
+    EXPECT_EQ(pdfPageTexts(own), QStringList{"Pagina 2"});
+    EXPECT_FALSE(QFileInfo::exists(pdf)); // the default PDF file is left alone
+    EXPECT_EQ(platform::pdfOutputFile(), pdf);
+
+    MotoreStampa byName = MotoreStampa::conOpzioni(path, PrintOptions{std::nullopt, std::nullopt, 1, "Nessuna"});
+    const Error e = stampaError(byName);
+    EXPECT_EQ(e.number(), ErrPrinter);
+    EXPECT_TRUE(e.description().contains(QStringLiteral("\"Nessuna\""))) << qPrintable(e.description());
+    MotoreStampa::conOpzioni(path, PrintOptions{std::nullopt, std::nullopt, 1, platform::pdfPrinterName()}).Stampa();
+    EXPECT_EQ(pdfPages(pdf), 2);
+}
+
+TEST_F(Printing, AFileThatCannotBeWrittenIsNamedInTheError)
+{
+    const QString unwritable = env.root() + "manca/cartella/out.pdf";
+    MotoreStampa engine = MotoreStampa::conOpzioni(spool(document(1)), PrintOptions{{}, {}, 1, {}, unwritable});
+    const Error e = stampaError(engine);
+    EXPECT_EQ(e.number(), ErrPrinter);
+    EXPECT_TRUE(e.description().contains(unwritable)) << qPrintable(e.description());
+}
+
 TEST_F(Printing, RangeWithNoPageOfTheDocumentIsAnErrorAndNoJob)
 {
     for (auto [from, to] : {std::pair{4, 9}, std::pair{3, 2}, std::pair{0, 0}}) {

@@ -78,4 +78,12 @@ QByteArray readAll(const QString &path)
     return f.readAll();
 }
 
+QString writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << qPrintable(path);
+    EXPECT_EQ(f.write(bytes), bytes.size()) << qPrintable(path);
+    return path;
+}
+
 } // namespace qv::test

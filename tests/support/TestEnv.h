@@ -54,5 +54,7 @@ protected:
 
 /// Reads a whole file as bytes.
 QByteArray readAll(const QString &path);
+/// Writes \a bytes as the whole of the file \a path; returns the path.
+QString writeAll(const QString &path, const QByteArray &bytes);
 
 } // namespace qv::test

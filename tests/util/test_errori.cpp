@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QProcess>
 #include <QRegularExpression>
 
 #include <functional>
@@ -232,17 +233,33 @@ INSTANTIATE_TEST_SUITE_P(Files, ScriviLogFailureTest,
 
 TEST_F(ScriviLogTest, DefaultFileIsBesideTheRunningModule)
 {
-    // The code runs inside the control library: its log is
-    // <library folder>/libqvpreview.log.
+    // These tests link the library's code into their own program, so here the
+    // running module is this program: its log is <folder>/test_errori.log.
     const QString module = platform::moduleFile();
-    ASSERT_TRUE(QFileInfo(module).fileName().startsWith(QStringLiteral("libqvpreview.so"))) << module.toStdString();
-    const QString expected = QFileInfo(module).absolutePath() + QStringLiteral("/libqvpreview.log");
-    const bool existed = QFileInfo::exists(expected);
+    ASSERT_EQ(QFileInfo(module).canonicalFilePath(), QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath());
+    const QString expected = QFileInfo(module).absolutePath() + QStringLiteral("/test_errori.log");
+    QFile::remove(expected);
     const QString marker = QStringLiteral("riga di prova %1").arg(QCoreApplication::applicationPid());
     ASSERT_TRUE(qvUtilita().ScriviLog(marker));
-    EXPECT_TRUE(readAll(expected).contains((marker + QStringLiteral("\r\n")).toUtf8()));
-    if (!existed)
-        QFile::remove(expected);
+    EXPECT_EQ(readAll(expected), (marker + QStringLiteral("\r\n")).toUtf8());
+    QFile::remove(expected);
+}
+
+TEST_F(ScriviLogTest, DefaultFileOfAHostIsBesideTheControlLibrary)
+{
+    // A host linked to libqvpreview.so.1: the code runs inside the library,
+    // so the log is <library folder>/libqvpreview.log, not the host's.
+    const QString expected = QFileInfo(QStringLiteral(QV_LIBRARY_FILE)).absolutePath() + QStringLiteral("/libqvpreview.log");
+    const QString hostLog = QFileInfo(QStringLiteral(QV_HOST_LOG)).absolutePath() + QStringLiteral("/host_log.log");
+    QFile::remove(expected);
+    QFile::remove(hostLog);
+    QProcess host;
+    host.start(QStringLiteral(QV_HOST_LOG), {QStringLiteral("riga dell'ospite")});
+    ASSERT_TRUE(host.waitForFinished(60000));
+    EXPECT_EQ(host.exitCode(), 0) << host.readAllStandardError().toStdString();
+    EXPECT_EQ(readAll(expected), QByteArray("riga dell'ospite\r\n"));
+    EXPECT_FALSE(QFileInfo::exists(hostLog));
+    QFile::remove(expected);
 }
 
 TEST_F(ScriviLogTest, TwoProcessesLoggingToOneFileNeverMixTheirLines)

@@ -1,18 +1,13 @@
 // qvpreview: preview, print, render and check spool files from the command line.
-#include "preview/FrmAnteprima.h"
-#include "preview/IndicePagine.h"
-#include "replay/LetturaDati.h"
-#include "replay/MotoreStampa.h"
-#include "replay/PageSurface.h"
-
-#include "platform/Platform.h"
-
 #include <qvpreview/Error.h>
+#include <qvpreview/PrintOptions.h>
+#include <qvpreview/SpoolFile.h>
 #include <qvpreview/VersionRecord.h>
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QImage>
+#include <QScreen>
 #include <QStringList>
 #include <QTextStream>
 
@@ -20,6 +15,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -131,18 +127,12 @@ std::optional<int> parseInt(const QString &text, int minimum, int maximum)
     return v;
 }
 
-/// The 1-based start position of every page, from the page index that the
-/// preview window builds: one scan of the file.
-QVector<int32_t> pageStarts(const QString &path)
+/// The logical resolution of the primary screen: the preview's 100 %.
+double screenDotsPerInch()
 {
-    // The page count of a spool file fits in 16 bits: the index is sized for
-    // the largest document and cut back to the pages found.
-    QVector<int32_t> starts = qv::IndicePagine::Costruisci(path, INT16_MAX);
-    qsizetype pages = 1;
-    while (pages < starts.size() && starts[pages] != 0)
-        ++pages;
-    starts.resize(pages);
-    return starts;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInchX() : 0;
+    return dpi > 0 ? dpi : 96.0;
 }
 
 bool checkReadable(const QString &path, QString &message)
@@ -161,57 +151,24 @@ bool checkReadable(const QString &path, QString &message)
 
 // --- check ------------------------------------------------------------------
 
-/// A drawing target that only counts what a replay draws.
-class CountingTarget : public qv::DrawTarget
-{
-public:
-    qv::TargetKind kind() const override { return qv::TargetKind::PageSurface; }
-    double TextHeight(const QString &text) override
-    {
-        return qv::textHeightTwips(qv::makeTwipsFont(state().font), text);
-    }
-    double TextWidth(const QString &text) override
-    {
-        return qv::textWidthTwips(qv::makeTwipsFont(state().font), text);
-    }
-    void Cls() override {}
-    void Print(const QString &) override { ++texts; }
-    void Line(double, double, double, double, qv::LineKind kind) override
-    {
-        if (kind == qv::LineKind::Line)
-            ++lines;
-        else
-            ++boxes;
-    }
-    void PSet(double, double, int32_t) override { ++points; }
-    void Circle(double, double, double, int32_t, double, double, double) override { ++circles; }
-    void PaintPicture(const qv::PictureData &, double, double, double, double) override { ++pictures; }
-
-    int texts = 0, lines = 0, boxes = 0, points = 0, circles = 0, pictures = 0;
-};
-
 int commandCheck(const QString &path)
 {
     QString message;
     if (!checkReadable(path, message))
         return failure(message);
-    CountingTarget target;
-    try {
-        qv::LetturaDati::DisegnaPagina(target, path, -1);
-        const auto pages = pageStarts(path).size();
-        out() << path << ": valido\n"
-              << "pagine: " << pages << "\n"
-              << "testi: " << target.texts << "\n"
-              << "linee: " << target.lines << "\n"
-              << "riquadri: " << target.boxes << "\n"
-              << "punti: " << target.points << "\n"
-              << "cerchi: " << target.circles << "\n"
-              << "immagini: " << target.pictures << "\n";
-        out().flush();
-        return Ok;
-    } catch (const qv::Error &e) {
-        return failure(QStringLiteral("%1: %2").arg(path, describe(e)));
-    }
+    const qv::SpoolCheck check = qv::SpoolFile(path).check();
+    if (check.error)
+        return failure(QStringLiteral("%1: %2").arg(path, describe(*check.error)));
+    out() << path << ": valido\n"
+          << "pagine: " << check.pages << "\n"
+          << "testi: " << check.texts << "\n"
+          << "linee: " << check.lines << "\n"
+          << "riquadri: " << check.boxes << "\n"
+          << "punti: " << check.points << "\n"
+          << "cerchi: " << check.circles << "\n"
+          << "immagini: " << check.pictures << "\n";
+    out().flush();
+    return Ok;
 }
 
 // --- render -----------------------------------------------------------------
@@ -236,30 +193,24 @@ int commandRender(const QString &path, const Options &options)
     if (!checkReadable(path, message))
         return failure(message);
     try {
-        const QVector<int32_t> starts = pageStarts(path);
-        if (*page > starts.size())
+        const qv::SpoolFile spool(path);
+        const int32_t pages = spool.pageCount();
+        if (*page > pages)
             return failure(QStringLiteral("%1: il documento ha %2 pagine, la pagina %3 non esiste")
-                               .arg(path).arg(starts.size()).arg(*page));
-        qv::FrmAnteprima window;
-        window.Aggiorna();
-        qv::PageSurface &surface = window.Picture2();
-        QString replayError;
-        try {
-            // Page 1 is read from the start; later pages through one seek.
-            qv::LetturaDati::DisegnaPagina(surface, path, int16_t(*page), QVariant(false),
-                                           *page == 1 ? 0 : starts[*page - 1]);
-        } catch (const qv::Error &e) {
-            // What was drawn stays drawn: the page is still written, with a warning.
-            replayError = describe(e);
-        }
-        const double pixelsPerTwip = zoom / 100.0 / qv::platform::twipsPerPixelX();
-        const QImage image = surface.Picture()->render(pixelsPerTwip);
+                               .arg(path).arg(pages).arg(*page));
+        // The zoom is relative to the screen, as in the preview: at 100 % the
+        // page has the screen's logical resolution.
+        const double dotsPerInch = zoom / 100.0 * screenDotsPerInch();
+        std::optional<qv::Error> replayError;
+        // What was drawn before an error stays drawn: the page is still written, with a warning.
+        const QImage image = spool.renderPage(*page, dotsPerInch, &replayError);
         const QString png = options.values.at(QStringLiteral("png"));
         if (!image.save(png, "PNG"))
             return failure(QStringLiteral("%1: impossibile scrivere il file").arg(png));
-        if (!replayError.isEmpty())
-            return failure(QStringLiteral("%1: pagina %2 disegnata solo in parte: %3").arg(path).arg(*page).arg(replayError));
-        out() << png << ": pagina " << *page << " di " << starts.size() << ", " << image.width() << " x "
+        if (replayError)
+            return failure(QStringLiteral("%1: pagina %2 disegnata solo in parte: %3")
+                               .arg(path).arg(*page).arg(describe(*replayError)));
+        out() << png << ": pagina " << *page << " di " << pages << ", " << image.width() << " x "
               << image.height() << " pixel\n";
         out().flush();
         return Ok;
@@ -272,7 +223,7 @@ int commandRender(const QString &path, const Options &options)
 
 int commandPrint(const QString &path, const Options &options)
 {
-    qv::MotoreStampa engine;
+    qv::PrintOptions print;
     if (options.values.count(QStringLiteral("pages"))) {
         const QString range = options.values.at(QStringLiteral("pages"));
         const QStringList parts = range.split(QLatin1Char('-'));
@@ -285,48 +236,47 @@ int commandPrint(const QString &path, const Options &options)
         }
         if (!first || !last || *first > *last)
             return usageError(QStringLiteral("intervallo di pagine non valido: %1 (atteso A-B, con A <= B)").arg(range));
-        engine.setInizio(int16_t(*first));
-        engine.setFine(int16_t(*last));
+        print.firstPage = *first;
+        print.lastPage = *last;
     }
     if (options.values.count(QStringLiteral("copies"))) {
         const auto copies = parseInt(options.values.at(QStringLiteral("copies")), 1, 999);
         if (!copies)
             return usageError(QStringLiteral("numero di copie non valido (da 1 a 999): %1").arg(options.values.at(QStringLiteral("copies"))));
-        engine.setCopie(int16_t(*copies));
+        print.copies = *copies;
     }
     const bool toPdf = options.values.count(QStringLiteral("pdf")) > 0;
     const bool toPrinter = options.values.count(QStringLiteral("printer")) > 0;
     if (toPdf && toPrinter)
         return usageError(QStringLiteral("--printer e --pdf non si possono usare insieme"));
     if (toPdf) {
-        qv::platform::setCurrentPrinter(qv::platform::pdfPrinterName());
-        qv::platform::setPdfOutputFile(QFileInfo(options.values.at(QStringLiteral("pdf"))).absoluteFilePath());
+        print.pdfFile = QFileInfo(options.values.at(QStringLiteral("pdf"))).absoluteFilePath();
     } else if (toPrinter) {
-        const QString name = options.values.at(QStringLiteral("printer"));
-        if (!qv::platform::setCurrentPrinter(name))
-            return failure(QStringLiteral("stampante sconosciuta: %1 (vedere --list-printers)").arg(name));
+        print.printer = options.values.at(QStringLiteral("printer"));
+        if (!qv::printerNames().contains(print.printer))
+            return failure(QStringLiteral("stampante sconosciuta: %1 (vedere --list-printers)").arg(print.printer));
     }
     QString message;
     if (!checkReadable(path, message))
         return failure(message);
-    engine.setFileTemporaneo(QFileInfo(path).absoluteFilePath());
-    engine.setTitolo(QFileInfo(path).completeBaseName());
+    print.title = QFileInfo(path).completeBaseName();
+    std::function<void(int, int)> progress;
     if (::isatty(STDERR_FILENO))
-        engine.setProgress([](int done, int total) {
-        err() << "\rstampa: foglio " << done << " di " << total;
-        if (done == total)
-            err() << "\n";
-        err().flush();
-    });
+        progress = [](int done, int total) {
+            err() << "\rstampa: foglio " << done << " di " << total;
+            if (done == total)
+                err() << "\n";
+            err().flush();
+        };
     try {
-        engine.Stampa();
+        qv::SpoolFile(QFileInfo(path).absoluteFilePath()).print(print, progress);
     } catch (const qv::Error &e) {
         return failure(QStringLiteral("%1: %2").arg(path, describe(e)));
     }
-    const auto printer = qv::platform::currentPrinter();
-    out() << path << ": stampato su " << (printer ? printer->name : QStringLiteral("?"));
+    const QString printer = toPdf ? qv::pdfPrinterName() : toPrinter ? print.printer : qv::currentPrinterName();
+    out() << path << ": stampato su " << printer;
     if (toPdf)
-        out() << " (" << qv::platform::pdfOutputFile() << ")";
+        out() << " (" << print.pdfFile << ")";
     out() << "\n";
     out().flush();
     return Ok;
@@ -340,13 +290,7 @@ int commandView(const QString &path)
     if (!checkReadable(path, message))
         return failure(message);
     try {
-        const auto pages = pageStarts(path).size();
-        qv::FrmAnteprima window;
-        window.setFileTemporaneo(QFileInfo(path).absoluteFilePath());
-        window.setPagineTotali(int32_t(pages));
-        window.setTitolo(QFileInfo(path).fileName());
-        window.InizializzaAnteprima();
-        window.exec();
+        qv::SpoolFile(path).showPreview(QFileInfo(path).fileName());
         return Ok;
     } catch (const qv::Error &e) {
         return failure(QStringLiteral("%1: %2").arg(path, describe(e)));
@@ -396,9 +340,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
 
     if (command == QLatin1String("--list-printers")) {
-        const auto current = qv::platform::currentPrinter();
-        for (const auto &p : qv::platform::printers())
-            out() << (current && current->name == p.name ? "* " : "  ") << p.name << "\n";
+        const QString current = qv::currentPrinterName();
+        for (const QString &name : qv::printerNames())
+            out() << (name == current ? "* " : "  ") << name << "\n";
         out().flush();
         return Ok;
     }

@@ -1,5 +1,5 @@
 // qvPreview - print preview for Qt applications.
-#include "control/SpoolWriter.h"
+#include "spool/SpoolWriter.h"
 
 #include <QFile>
 
@@ -143,30 +143,6 @@ Record &Record::tag(const char *tagLine)
 {
     m_bytes.append(tagLine);
     return endLine();
-}
-
-void ScriviAttributiFont(Record &record, const FontLine &font)
-{
-    record.text(font.fontName)
-        .integer(font.fontSize)
-        .boolean(font.fontItalic)
-        .boolean(font.fontBold)
-        .boolean(font.fontUnderline)
-        .boolean(font.fontStrikethru)
-        .integer(font.foreColor)
-        .boolean(font.fontTransparent)
-        .endLine();
-}
-
-void ScriviAttributiTratto(Record &record, const StrokeLine &stroke)
-{
-    record.integer(stroke.foreColor)
-        .integer(stroke.drawMode)
-        .integer(stroke.drawWidth)
-        .integer(stroke.drawStyle)
-        .integer(stroke.fillColor)
-        .integer(stroke.fillStyle)
-        .endLine();
 }
 
 // --- Appending ----------------------------------------------------------------

@@ -31,36 +31,12 @@ void appendInteger(QByteArray &out, int64_t value);
 QByteArray formatSingle(float value);
 QByteArray formatDouble(double value);
 
-/// The font line of a text record, in its item order.
-struct FontLine
-{
-    QString fontName;
-    int32_t fontSize = 10;
-    bool fontItalic = false;
-    bool fontBold = false;
-    bool fontUnderline = false;
-    bool fontStrikethru = false;
-    int32_t foreColor = 0;
-    bool fontTransparent = true;
-};
-
-/// The stroke line of a line, point or circle record, in its item order.
-struct StrokeLine
-{
-    int32_t foreColor = 0;
-    int32_t drawMode = 13;
-    int32_t drawWidth = 1;
-    int32_t drawStyle = 0;
-    int32_t fillColor = 0;
-    int32_t fillStyle = 1;
-};
-
 /// One record being built: its tag line, then value lines made item by item
 /// (items of one line are joined with ","), and raw text lines.
 class Record
 {
 public:
-    /// Starts a record with its tag line ("#print@", "#line@", ...).
+    /// Starts a record with its tag line (one of the Tag constants of SpoolFormat.h).
     explicit Record(const char *tag);
 
     Record &single(float value);
@@ -87,11 +63,6 @@ private:
     QByteArray m_bytes;
     bool m_lineOpen = false;
 };
-
-/// Writes the font line (text records).
-void ScriviAttributiFont(Record &record, const FontLine &font);
-/// Writes the stroke line (line, point and circle records).
-void ScriviAttributiTratto(Record &record, const StrokeLine &stroke);
 
 /// Appends \a record to the file \a path (created when missing) with one
 /// write. When the write fails or comes up short (a full disk, a file-size

@@ -1,0 +1,53 @@
+// qvPreview - print preview for Qt applications.
+// Text fitting for the text commands: the clean-up of a host's text and the
+// search for the longest piece of it that fits a field, by character or at a
+// word. Pure text arithmetic over a width function: no widgets, no files.
+#pragma once
+
+#include "replay/TextMetrics.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace qv::AdattaTesto {
+
+/// Removes trailing spaces (spaces only, not tabs).
+void removeTrailingSpaces(QString &text);
+/// Removes spaces at both ends (spaces only).
+void trimSpaces(QString &text);
+/// Every character below 32 except tab becomes one space; the length stays.
+QString PulisciTesto(QString text);
+
+/// The width in twips of a text, as the control measures it (rounded to whole twips).
+using Misura = std::function<double(const QString &)>;
+
+/// A text fitted into a field.
+struct Campo
+{
+    /// Characters of the text used up: the piece, and by word the spaces
+    /// after it up to the break.
+    qsizetype usati = 0;
+    /// What is printed: the first characters of the text, by word without
+    /// its trailing spaces.
+    QString pezzo;
+    /// The width of pezzo, as \a misura gave it.
+    double larghezza = 0;
+
+    bool operator==(const Campo &) const = default;
+};
+
+/// Fits \a testo into a field \a limite twips wide: the longest beginning
+/// of it that \a misura finds no wider than the field. By character the
+/// piece is cut anywhere (it may end in a space); with \a parolaIntera it is
+/// cut at the last space that leaves it narrow enough, and a text without
+/// such a space is cut by character instead. Nothing fits: an empty piece
+/// with 0 characters used.
+///
+/// \a font, when given, is the font that \a misura measures in: the text is
+/// then laid out once, and beginnings that are certainly too wide are skipped
+/// without being measured; the result is the same as measuring them all.
+Campo adattaCampo(const QString &testo, double limite, bool parolaIntera, const Misura &misura,
+                  const FontAttributes *font = nullptr);
+
+} // namespace qv::AdattaTesto

@@ -1,0 +1,42 @@
+// qvPreview - print preview for Qt applications.
+#include "control/PrintPreviewInterno.h"
+
+#include "preview/FrmAnteprima.h"
+
+#include <qvpreview/PrintPreview.h>
+
+namespace qv {
+
+namespace {
+const char NomeOggetto[] = "qv_PrintPreviewInterno";
+} // namespace
+
+PrintPreviewInterno::PrintPreviewInterno(PrintPreview &controllo)
+    : QObject(&controllo)
+    , m_anteprima(std::make_unique<FrmAnteprima>())
+{
+    setObjectName(QLatin1String(NomeOggetto));
+}
+
+PrintPreviewInterno::~PrintPreviewInterno() = default;
+
+PrintPreviewInterno &PrintPreviewInterno::di(const PrintPreview &controllo)
+{
+    // The control made it as its first child of this name; it lives as long as the control.
+    return *controllo.findChild<PrintPreviewInterno *>(QLatin1String(NomeOggetto), Qt::FindDirectChildrenOnly);
+}
+
+int32_t PrintPreviewInterno::larghezzaPagina()
+{
+    if (m_paginaDaAggiornare)
+        aggiornaPagina();
+    return m_misura.Width();
+}
+
+void PrintPreviewInterno::aggiornaPagina()
+{
+    m_misura.setSize(PageMetrics::printerPageTwips());
+    m_paginaDaAggiornare = false;
+}
+
+} // namespace qv

@@ -1,0 +1,193 @@
+// qvPreview - print preview for Qt applications.
+// The public side of a spool file: one replay onto a page surface, one
+// renderer for the painter and the image, the print engine, the preview
+// window, and a counting replay for the check.
+#include <qvpreview/SpoolFile.h>
+
+#include "preview/FrmAnteprima.h"
+#include "replay/LetturaDati.h"
+#include "replay/MotoreStampa.h"
+#include "replay/PageMetrics.h"
+#include "replay/PageSurface.h"
+#include "spool/PageStarts.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QPainter>
+
+#include <cmath>
+#include <exception>
+#include <limits>
+
+namespace qv {
+
+namespace {
+
+const QString Source = QStringLiteral("SpoolFile");
+
+/// A drawing target that only counts what a replay draws.
+class Contatore : public DrawTarget
+{
+public:
+    TargetKind kind() const override { return TargetKind::PageSurface; }
+    double TextHeight(const QString &text) override { return metrics().TextHeight(text); }
+    double TextWidth(const QString &text) override { return metrics().TextWidth(text); }
+    void Cls() override {}
+    void Print(const QString &) override { ++risultato.texts; }
+    void Line(double, double, double, double, LineKind kind) override
+    {
+        if (kind == LineKind::Line)
+            ++risultato.lines;
+        else
+            ++risultato.boxes;
+    }
+    void PSet(double, double, int32_t) override { ++risultato.points; }
+    void Circle(double, double, double, int32_t, double, double, double) override { ++risultato.circles; }
+    void PaintPicture(const PictureData &, double, double, double, double) override { ++risultato.pictures; }
+
+    SpoolCheck risultato;
+
+private:
+    PageMetrics &metrics()
+    {
+        m_metrics.setFont(m_state.font);
+        return m_metrics;
+    }
+    PageMetrics m_metrics;
+};
+
+} // namespace
+
+SpoolFile::SpoolFile(QString path) : m_path(std::move(path)) {}
+
+const QList<qint64> &SpoolFile::starts() const
+{
+    const QFileInfo info(m_path);
+    const qint64 size = info.size();
+    const qint64 time = info.lastModified().toMSecsSinceEpoch();
+    if (size != m_startsSize || time != m_startsTime || m_starts.isEmpty()) {
+        m_starts = spool::pageStarts(m_path, Source);
+        m_startsSize = size;
+        m_startsTime = time;
+    }
+    return m_starts;
+}
+
+int32_t SpoolFile::pageCount() const
+{
+    return int32_t(std::min<qsizetype>(starts().size(), std::numeric_limits<int32_t>::max()));
+}
+
+QSize SpoolFile::pageSizeTwips()
+{
+    return PageMetrics::printerPageTwips();
+}
+
+namespace {
+
+/// Replays page \a page onto a page surface of the printer's page: its
+/// drawing, and the error that stopped it, if any.
+FrozenPage disegna(const QString &path, const QList<qint64> &starts, int32_t page, std::exception_ptr &errore)
+{
+    if (page < 1 || page > starts.size())
+        throw Error(ErrSubscriptOutOfRange, Source,
+                    QStringLiteral("La pagina %1 non è nel documento \"%2\" (%3 pagine)")
+                        .arg(page)
+                        .arg(path)
+                        .arg(starts.size()))
+            .at(path);
+    const qint64 start = starts.at(page - 1);
+    if (page > std::numeric_limits<int16_t>::max() && start > std::numeric_limits<int32_t>::max())
+        throw Error(ErrBadRecordNumber, Source,
+                    QStringLiteral("La pagina %1 di \"%2\" inizia oltre i 2 GiB del file").arg(page).arg(path))
+            .at(path);
+    PageSurface surface;
+    const QSize twips = PageMetrics::printerPageTwips();
+    surface.setSize(twips.width(), twips.height());
+    try {
+        // The replay finds the page by counting page breaks, so that an error
+        // names the line of the file; a page beyond 32767 is reached by its
+        // stored position, where the page number only has to say "not the
+        // first page".
+        const bool counted = page <= std::numeric_limits<int16_t>::max();
+        LetturaDati::DisegnaPagina(surface, path, int16_t(std::min(page, 32767)), false, counted ? 0 : int32_t(start));
+    } catch (...) {
+        errore = std::current_exception();
+    }
+    return surface.Picture();
+}
+
+} // namespace
+
+void SpoolFile::renderPage(int32_t page, QPainter &painter) const
+{
+    std::exception_ptr errore;
+    const FrozenPage drawing = disegna(m_path, starts(), page, errore);
+    drawing->paint(painter);
+    if (errore)
+        std::rethrow_exception(errore);
+}
+
+QImage SpoolFile::renderPage(int32_t page, double dotsPerInch, std::optional<Error> *error) const
+{
+    const QSize twips = pageSizeTwips();
+    const double pixelsPerTwip = dotsPerInch / 1440.0;
+    constexpr double MaxSide = 32767;
+    if (!(dotsPerInch > 0) || !std::isfinite(dotsPerInch) || std::ceil(twips.width() * pixelsPerTwip) > MaxSide
+        || std::ceil(twips.height() * pixelsPerTwip) > MaxSide)
+        throw Error(ErrInvalidProcedureCall, Source,
+                    QStringLiteral("Risoluzione non valida per la pagina di %1 x %2 twip: %3 punti per pollice")
+                        .arg(twips.width())
+                        .arg(twips.height())
+                        .arg(dotsPerInch));
+    std::exception_ptr errore;
+    const FrozenPage drawing = disegna(m_path, starts(), page, errore);
+    QImage image = drawing->render(pixelsPerTwip);
+    if (image.isNull())
+        throw Error(ErrOutOfMemory, Source,
+                    QStringLiteral("Memoria esaurita per l'immagine della pagina %1 a %2 punti per pollice")
+                        .arg(page)
+                        .arg(dotsPerInch));
+    if (errore) {
+        if (!error)
+            std::rethrow_exception(errore);
+        try {
+            std::rethrow_exception(errore);
+        } catch (const Error &e) {
+            *error = e;
+        }
+    }
+    return image;
+}
+
+void SpoolFile::print(const PrintOptions &options, const std::function<void(int, int)> &progress) const
+{
+    MotoreStampa::StampaConOpzioni(m_path, options, progress);
+}
+
+void SpoolFile::showPreview(const QString &title) const
+{
+    const int32_t pages = pageCount();
+    FrmAnteprima window;
+    window.setFileTemporaneo(QFileInfo(m_path).absoluteFilePath());
+    window.setPagineTotali(pages);
+    window.setTitolo(title);
+    window.InizializzaAnteprima();
+    window.exec();
+}
+
+SpoolCheck SpoolFile::check() const
+{
+    Contatore contatore;
+    try {
+        contatore.risultato.pages = pageCount();
+        LetturaDati::DisegnaPagina(contatore, m_path, -1);
+    } catch (const Error &e) {
+        contatore.risultato.error = e;
+    } catch (const std::exception &e) {
+        contatore.risultato.error = Error(ErrInternal, Source, QString::fromLocal8Bit(e.what())).at(m_path);
+    }
+    return contatore.risultato;
+}
+
+} // namespace qv

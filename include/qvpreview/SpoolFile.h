@@ -1,0 +1,109 @@
+// qvPreview - print preview for Qt applications.
+// A recorded document on disk: its pages rendered, printed, previewed or
+// checked, through the same replay and renderer as the control's own preview
+// and printing.
+#pragma once
+
+#include <qvpreview/Error.h>
+#include <qvpreview/Export.h>
+#include <qvpreview/PrintOptions.h>
+
+#include <QImage>
+#include <QList>
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+class QPainter;
+
+namespace qv {
+
+/// What SpoolFile::check() found: the counts of what the file draws, and
+/// the first error.
+struct QV_EXPORT SpoolCheck
+{
+    int32_t pages = 0;    ///< 1 plus the page breaks
+    int32_t texts = 0;    ///< text records
+    int32_t lines = 0;    ///< straight lines
+    int32_t boxes = 0;    ///< boxes, filled or not
+    int32_t points = 0;   ///< points
+    int32_t circles = 0;  ///< circles, arcs and ellipses
+    int32_t pictures = 0; ///< pictures
+    /// The first error, with its number, a description that names the file,
+    /// the line and what was expected, and Error::file() and Error::line();
+    /// nullopt when the whole file reads. The counts stop there.
+    std::optional<Error> error;
+
+    bool ok() const { return !error; }
+};
+
+/// A spool file as the control records it: PrintPreview::spoolPath() while
+/// the document lives, or a copy of that file. The object holds only the
+/// path; each call reads the file afresh (the page starts are kept between
+/// calls while the file's size and time of change stay the same).
+///
+/// Errors are qv::Error whose description says what went wrong and where:
+/// 53 for a file that does not exist, 75 for one that cannot be read, the
+/// replay's errors (13, 6, 62, 53, 481, ...: file, line and what was
+/// expected) for a record that cannot be drawn, 482 for a print that cannot
+/// start or finish (naming the printer and the file).
+class QV_EXPORT SpoolFile
+{
+public:
+    explicit SpoolFile(QString path);
+
+    const QString &path() const { return m_path; }
+
+    /// Number of pages: 1 plus the page breaks, from one scan of the file.
+    int32_t pageCount() const;
+
+    /// The page the document is drawn on, in twips: the current printer's
+    /// drawable area, or 11520 x 15872 without a printer; the preview shows
+    /// the same page.
+    static QSize pageSizeTwips();
+
+    /// Draws page \a page (1-based) onto \a painter, whose coordinates must
+    /// be twips from the page's top-left corner (scale the painter by
+    /// dots per inch / 1440). The page's background is not painted. Raster
+    /// operations (DrawMode other than 13) are exact only on a raster image.
+    /// Throws 9 for a page outside 1..pageCount(); a page that cannot be
+    /// read in full throws after drawing what could be read.
+    /// \note The painter stays the caller's.
+    void renderPage(int32_t page, QPainter &painter) const;
+
+    /// Page \a page rasterised at \a dotsPerInch (above 0) on white: an
+    /// image of pageSizeTwips() at that resolution, each side at most 32767
+    /// pixels (error 5 beyond). A page that cannot be read in full: with
+    /// \a error the image holds what could be drawn and the error is stored
+    /// there; without it the error is thrown.
+    QImage renderPage(int32_t page, double dotsPerInch, std::optional<Error> *error = nullptr) const;
+
+    /// Prints the pages that \a options choose, as one job, and returns when
+    /// the job has been handed over. \a progress, when given, is called after
+    /// each sheet with the sheets printed and the sheets in all. Throws 482
+    /// without a printer or for an unknown one, 9 when the range holds no
+    /// page of the document (no job is started), and the replay's errors (the
+    /// job is then discarded).
+    void print(const PrintOptions &options = PrintOptions(), const std::function<void(int, int)> &progress = {}) const;
+
+    /// Opens the modal preview window on the file with the caption \a title;
+    /// returns when the user closes it. Needs a QApplication with a display.
+    void showPreview(const QString &title) const;
+
+    /// Reads the whole file as the replay does and counts what it draws.
+    /// Never throws: a file that cannot be read is its error.
+    SpoolCheck check() const;
+
+private:
+    const QList<qint64> &starts() const;
+
+    QString m_path;
+    mutable QList<qint64> m_starts;
+    mutable qint64 m_startsSize = -1;
+    mutable qint64 m_startsTime = 0;
+};
+
+} // namespace qv

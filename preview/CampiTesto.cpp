@@ -1,0 +1,24 @@
+// qvPreview - print preview for Qt applications.
+#include "preview/CampiTesto.h"
+
+#include <QLineEdit>
+
+namespace qv::CampiTesto {
+
+int16_t SoloNumeri(int16_t &KeyAscii)
+{
+    constexpr int16_t backspace = 8;
+    if (KeyAscii == backspace || (KeyAscii >= '0' && KeyAscii <= '9'))
+        return KeyAscii;
+    KeyAscii = 0;
+    return 0;
+}
+
+void SelezionaTesto(QLineEdit *testo)
+{
+    if (!testo)
+        return;
+    testo->setSelection(0, int(testo->text().length()));
+}
+
+} // namespace qv::CampiTesto

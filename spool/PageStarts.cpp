@@ -1,0 +1,119 @@
+// qvPreview - print preview for Qt applications.
+#include "spool/PageStarts.h"
+
+#include "spool/SpoolFormat.h"
+#include "spool/SpoolReader.h"
+
+#include <qvpreview/Error.h>
+
+#include <QByteArrayView>
+
+#include <algorithm>
+#include <cstring>
+#include <string.h>
+
+namespace qv::spool {
+
+namespace {
+constexpr QByteArrayView Tag(TagNewPage);
+// The tag and the longest line end after it ("\r\n").
+constexpr qint64 Lookahead = Tag.size() + 2;
+constexpr qint64 BlockSize = 1 << 20;
+} // namespace
+
+PageStartScanner::PageStartScanner(const QString &path, const QString &source, bool countLines)
+    : m_source(source)
+    , m_file(path)
+    , m_countLines(countLines)
+    , m_buffer(size_t(BlockSize + 2 * Lookahead))
+{
+    openForReading(m_file, source);
+}
+
+void PageStartScanner::countNewlines(qint64 upTo)
+{
+    if (!m_countLines || upTo <= m_counted)
+        return;
+    const char *data = m_buffer.data();
+    m_newlines += std::count(data + (m_counted - m_base), data + (upTo - m_base), '\n');
+    m_counted = upTo;
+}
+
+// The file is read in blocks and searched for the tag itself; a find counts
+// when it is a whole line: at the file start or after a '\n', and followed by
+// '\n', "\r\n" or the file end ("\r" at the very end too, as a line reader
+// drops it there). A find too close to the end of a block to be decided is
+// carried over, with the byte before it, to the next block.
+bool PageStartScanner::readBlock()
+{
+    char *const data = m_buffer.data();
+    // Keep the undecided bytes and the one before them.
+    const qint64 keepFrom = std::max<qint64>(m_limit - 1, 0);
+    countNewlines(m_base + keepFrom);
+    std::memmove(data, data + keepFrom, size_t(m_have - keepFrom));
+    m_base += keepFrom;
+    m_have -= keepFrom;
+    m_from = std::max<qint64>(m_limit - keepFrom, 0);
+
+    const qint64 got = m_file.read(data + m_have, BlockSize);
+    if (got < 0)
+        throw readError(m_file, m_source);
+    m_eof = got == 0;
+    m_have += got;
+    // Finds starting before the limit can be decided with the bytes at hand.
+    m_limit = m_eof ? m_have : std::max<qint64>(m_have - Lookahead, m_from);
+    return true;
+}
+
+std::optional<qint64> PageStartScanner::next()
+{
+    const char *const data = m_buffer.data();
+    for (;;) {
+        while (m_from < m_limit) {
+            const void *hit = ::memmem(data + m_from, size_t(m_have - m_from), Tag.data(), size_t(Tag.size()));
+            const qint64 i = hit ? static_cast<const char *>(hit) - data : m_limit;
+            if (i >= m_limit) {
+                m_from = m_limit;
+                break;
+            }
+            m_from = i + 1;
+            if (m_base + i != 0 && data[i - 1] != '\n')
+                continue;
+            const qint64 j = i + Tag.size();
+            std::optional<qint64> start; // file offset of the next page's first line
+            bool unterminated = false;   // the break is the file's last line, without a line end
+            if (j == m_have) {
+                start = m_base + m_have;
+                unterminated = true;
+            } else if (data[j] == '\n') {
+                start = m_base + j + 1;
+            } else if (data[j] == '\r') {
+                if (j + 1 == m_have) {
+                    start = m_base + m_have;
+                    unterminated = true;
+                } else if (data[j + 1] == '\n') {
+                    start = m_base + j + 2;
+                }
+            }
+            if (!start)
+                continue;
+            countNewlines(*start);
+            m_linesBefore = m_newlines + (unterminated ? 1 : 0);
+            return *start + 1;
+        }
+        if (m_eof)
+            return std::nullopt;
+        readBlock();
+    }
+}
+
+QList<qint64> pageStarts(const QString &path, const QString &source)
+{
+    PageStartScanner scanner(path, source);
+    QList<qint64> starts{1};
+    while (const std::optional<qint64> start = scanner.next())
+        starts.append(*start);
+    return starts;
+}
+
+} // namespace qv::spool

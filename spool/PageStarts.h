@@ -1,0 +1,64 @@
+// qvPreview - print preview for Qt applications.
+// The one scan for page starts: where each page's first line begins in a
+// spool file. The page index of the preview, the print engine and the
+// replay's positioning by page number all find pages through it, so that a
+// position and a page number always lead to the same line.
+#pragma once
+
+#include <QFile>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace qv::spool {
+
+/// Finds page breaks: every line that reads exactly TagNewPage (CR LF or LF
+/// line ends; every line is compared, the text lines of text records
+/// included, as a reader that compares line by line would), one after the
+/// other. The file is read in large blocks and searched for the tag itself:
+/// memory stays fixed whatever the size of the file or of its lines.
+class PageStartScanner
+{
+public:
+    /// Opens \a path. Throws qv::Error with the source \a source: 53 when the
+    /// file does not exist, 75 when it cannot be read. With \a countLines the
+    /// scanner also counts the lines before each page start.
+    PageStartScanner(const QString &path, const QString &source, bool countLines = false);
+
+    /// The 1-based byte position of the first line of the next page (the line
+    /// after the next page break; one past the end of the file when the
+    /// break is the last line), or nullopt when the file holds no more page
+    /// break. Throws qv::Error 75 when the file cannot be read.
+    std::optional<qint64> next();
+
+    /// With countLines: the number of lines before the position that next()
+    /// returned last.
+    qint64 linesBefore() const { return m_linesBefore; }
+
+private:
+    bool readBlock();
+    void countNewlines(qint64 upTo);
+
+    QString m_source;
+    QFile m_file;
+    bool m_countLines;
+    std::vector<char> m_buffer;
+    qint64 m_have = 0;  // bytes in the buffer
+    qint64 m_base = 0;  // file offset of the buffer's first byte
+    qint64 m_from = 0;  // buffer offset: the search goes on from here
+    qint64 m_limit = 0; // buffer offset: finds before it can be decided
+    bool m_eof = false;
+    qint64 m_counted = 0; // file offset: newlines before it are in m_newlines
+    qint64 m_newlines = 0;
+    qint64 m_linesBefore = 0;
+};
+
+/// Every page start of the spool file \a path in one scan: element 0 is 1
+/// (the file start), then one element per page break. Throws as
+/// PageStartScanner does, with the source \a source.
+QList<qint64> pageStarts(const QString &path, const QString &source);
+
+} // namespace qv::spool

@@ -1,0 +1,82 @@
+// qvPreview - print preview for Qt applications.
+// The spool file's format in one place: its tag lines, and the two attribute
+// lines that records share (the font line of text records, the stroke line of
+// line, point and circle records), each with its one writer and its one
+// reader. docs/spool.md describes the whole record grammar.
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+
+namespace qv::spool {
+
+class Record;
+class SpoolReader;
+
+// --- Tag lines ---------------------------------------------------------------
+//
+// A tag line holds the tag and nothing else; it is compared with the whole
+// line, case and all.
+
+inline constexpr char TagPrint[] = "#print@";       ///< a text record begins
+inline constexpr char TagEndPrint[] = "#endprint@"; ///< a text record's text ends
+inline constexpr char TagNewPage[] = "#newpage@";   ///< a page break
+inline constexpr char TagLine[] = "#line@";         ///< a line or box
+inline constexpr char TagPSet[] = "#pset@";         ///< a point
+inline constexpr char TagCircle[] = "#circle@";     ///< a circle, arc or ellipse
+inline constexpr char TagPaint[] = "#paint@";       ///< a picture
+
+/// True when \a line is exactly one of the tags.
+bool isTagLine(QStringView line);
+bool isTagLine(QByteArrayView line);
+
+/// The host's text as the text lines of a text record: a line that reads like
+/// a tag (after CR LF or a LF alone) gets a trailing space, so the text can
+/// neither end its own record early nor turn into records or page breaks.
+QString guardTextLines(const QString &text);
+
+// --- Attribute lines -----------------------------------------------------------
+
+/// The font line of a text record, in its item order.
+struct FontLine
+{
+    QString fontName;
+    int32_t fontSize = 10;
+    bool fontItalic = false;
+    bool fontBold = false;
+    bool fontUnderline = false;
+    bool fontStrikethru = false;
+    int32_t foreColor = 0;
+    bool fontTransparent = true;
+
+    bool operator==(const FontLine &) const = default;
+};
+
+/// The stroke line of a line, point or circle record, in its item order.
+struct StrokeLine
+{
+    int32_t foreColor = 0;
+    int32_t drawMode = 13;
+    int32_t drawWidth = 1;
+    int32_t drawStyle = 0;
+    int32_t fillColor = 0;
+    int32_t fillStyle = 1;
+
+    bool operator==(const StrokeLine &) const = default;
+};
+
+/// Writes the font line as one value line of \a record.
+void ScriviAttributiFont(Record &record, const FontLine &font);
+/// Writes the stroke line as one value line of \a record.
+void ScriviAttributiTratto(Record &record, const StrokeLine &stroke);
+
+/// Reads the eight values of a font line from the value stream of \a in.
+/// Throws qv::Error (13, 6, 62) as SpoolReader's value readers do.
+FontLine LeggiAttributiFont(SpoolReader &in);
+/// Reads the six values of a stroke line from the value stream of \a in.
+StrokeLine LeggiAttributiTratto(SpoolReader &in);
+
+} // namespace qv::spool

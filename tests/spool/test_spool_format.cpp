@@ -1,0 +1,240 @@
+// The spool format's home: tags, the attribute lines written and read back,
+// the reader's value stream and line numbers, and the page-start scan with
+// its line counts against a line-by-line read.
+#include "spool/PageStarts.h"
+#include "spool/SpoolFormat.h"
+#include "spool/SpoolReader.h"
+#include "spool/SpoolWriter.h"
+#include "support/TestEnv.h"
+
+#include <qvpreview/Error.h>
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+namespace qv::spool {
+
+void PrintTo(const FontLine &f, std::ostream *os)
+{
+    *os << f.fontName.toStdString() << ',' << f.fontSize << ',' << f.fontItalic << f.fontBold << f.fontUnderline
+        << f.fontStrikethru << ',' << f.foreColor << ',' << f.fontTransparent;
+}
+
+void PrintTo(const StrokeLine &s, std::ostream *os)
+{
+    *os << s.foreColor << ',' << s.drawMode << ',' << s.drawWidth << ',' << s.drawStyle << ',' << s.fillColor << ','
+        << s.fillStyle;
+}
+
+namespace {
+
+class FormatFile : public test::TempEnvTest
+{
+protected:
+    QString write(const QByteArray &bytes, const char *name = "qvformat.tmp")
+    {
+        return test::writeAll(env.tempFolder() + QLatin1String(name), bytes);
+    }
+};
+
+// --- Tags ------------------------------------------------------------------------
+
+struct TagCase
+{
+    const char *line;
+    bool tag;
+};
+
+class Tags : public ::testing::TestWithParam<TagCase>
+{
+};
+
+TEST_P(Tags, AreWholeLinesCaseAndAll)
+{
+    const QByteArray line(GetParam().line);
+    EXPECT_EQ(isTagLine(QByteArrayView(line)), GetParam().tag);
+    EXPECT_EQ(isTagLine(QStringView(QString::fromLatin1(line))), GetParam().tag);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, Tags,
+                         ::testing::Values(TagCase{TagPrint, true}, TagCase{TagEndPrint, true},
+                                           TagCase{TagNewPage, true}, TagCase{TagLine, true}, TagCase{TagPSet, true},
+                                           TagCase{TagCircle, true}, TagCase{TagPaint, true},
+                                           TagCase{"#NEWPAGE@", false}, TagCase{"#newpage@ ", false},
+                                           TagCase{" #line@", false}, TagCase{"#text@", false},
+                                           TagCase{"#@", false}, TagCase{"", false}));
+
+struct GuardCase
+{
+    QString text;
+    QString written;
+};
+
+class TextGuard : public ::testing::TestWithParam<GuardCase>
+{
+};
+
+TEST_P(TextGuard, KeepsTextLinesFromReadingAsTags)
+{
+    EXPECT_EQ(guardTextLines(GetParam().text), GetParam().written);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, TextGuard,
+    ::testing::Values(GuardCase{"Totale", "Totale"}, GuardCase{"a@b", "a@b"},
+                      GuardCase{"uno\r\n#newpage@\r\ndue", "uno\r\n#newpage@ \r\ndue"},
+                      GuardCase{"#endprint@", "#endprint@ "}, GuardCase{"x\n#line@", "x\n#line@ "},
+                      GuardCase{"#newpage@x", "#newpage@x"}));
+
+// --- Attribute lines: one writer, one reader ----------------------------------------
+
+struct AttributeCase
+{
+    const char *name;
+    FontLine font;
+    StrokeLine stroke;
+};
+
+class AttributeLines : public FormatFile, public ::testing::WithParamInterface<AttributeCase>
+{
+};
+
+TEST_P(AttributeLines, ReadBackAsWritten)
+{
+    Record record(TagPrint);
+    ScriviAttributiFont(record, GetParam().font);
+    ScriviAttributiTratto(record, GetParam().stroke);
+    SpoolReader in;
+    in.open(write(record.bytes()));
+    EXPECT_EQ(in.readLine(), QString::fromLatin1(TagPrint));
+    EXPECT_EQ(LeggiAttributiFont(in), GetParam().font);
+    EXPECT_EQ(LeggiAttributiTratto(in), GetParam().stroke);
+    EXPECT_TRUE(in.atEnd());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, AttributeLines,
+    ::testing::Values(AttributeCase{"Defaults", FontLine{"Arial"}, StrokeLine{}},
+                      AttributeCase{"Extremes", FontLine{"Times New Roman", 2160, true, true, true, true, 16777215, false},
+                                    StrokeLine{16777215, 16, 32767, 6, 16777215, 7}},
+                      AttributeCase{"CommaInTheName", FontLine{"Nome, con virgola", 1}, StrokeLine{0, 0, 0, 0, 0, 0}},
+                      AttributeCase{"AccentedName", FontLine{"Città àèìòù", 8}, StrokeLine{255, 7, 3, 2, 65280, 3}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// --- The reader ------------------------------------------------------------------
+
+TEST_F(FormatFile, WholeLineAfterValuesIsTheRestOfTheValueLine)
+{
+    SpoolReader in;
+    in.open(write("1,2,resto,della riga\r\nseguente\r\n"));
+    EXPECT_EQ(in.integer("a"), 1);
+    EXPECT_EQ(in.integer("b"), 2);
+    EXPECT_EQ(in.readLine(), QStringLiteral("resto,della riga"));
+    EXPECT_EQ(in.readLine(), QStringLiteral("seguente"));
+    EXPECT_TRUE(in.atEnd());
+}
+
+TEST_F(FormatFile, ValueThatEndsItsLineLeavesTheReaderOnTheNextLine)
+{
+    SpoolReader in;
+    in.open(write("1,2\r\n\r\n3,\r\nriga\r\n"));
+    EXPECT_EQ(in.integer("a"), 1);
+    EXPECT_EQ(in.integer("b"), 2);
+    // A blank line between values is skipped; a comma at a line end only separates.
+    EXPECT_EQ(in.integer("c"), 3);
+    EXPECT_EQ(in.readLine(), QStringLiteral("riga"));
+}
+
+TEST_F(FormatFile, ErrorsNameTheSourceTheFileAndTheLine)
+{
+    const QString path = write("#pset@\r\n0,13,1\r\n0,0,1\r\nx,1\r\n");
+    SpoolReader in(QStringLiteral("Prova"));
+    in.open(path);
+    in.readLine();
+    LeggiAttributiTratto(in);
+    try {
+        in.single("x");
+        FAIL() << "no error";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.number(), ErrTypeMismatch);
+        EXPECT_EQ(e.source(), QStringLiteral("Prova"));
+        EXPECT_EQ(e.file(), path);
+        EXPECT_EQ(e.line(), 4);
+        EXPECT_TRUE(e.description().contains(path)) << qPrintable(e.description());
+        EXPECT_TRUE(e.description().contains(QStringLiteral("riga 4"))) << qPrintable(e.description());
+    }
+}
+
+TEST_F(FormatFile, MissingFileIsFiftyThreeWithItsPath)
+{
+    const QString path = env.tempFolder() + QStringLiteral("manca.tmp");
+    SpoolReader in(QStringLiteral("Prova"));
+    try {
+        in.open(path);
+        FAIL() << "no error";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.number(), ErrFileNotFound);
+        EXPECT_EQ(e.file(), path);
+        EXPECT_TRUE(e.description().startsWith(errorText(ErrFileNotFound))) << qPrintable(e.description());
+        EXPECT_TRUE(e.description().contains(path));
+    }
+    EXPECT_THROW(PageStartScanner(path, QStringLiteral("Prova")), Error);
+}
+
+// --- The page-start scan: positions and line counts as a line reader sees them ---------
+
+struct ScanCase
+{
+    const char *name;
+    QByteArray bytes;
+};
+
+class PageScan : public FormatFile, public ::testing::WithParamInterface<ScanCase>
+{
+};
+
+TEST_P(PageScan, PositionsAndLineCountsMatchALineByLineRead)
+{
+    const QString path = write(GetParam().bytes);
+    QList<qint64> positions, lines;
+    {
+        SpoolReader reader;
+        reader.open(path);
+        while (!reader.atEnd()) {
+            if (reader.readLineView() == QByteArrayView(TagNewPage)) {
+                positions << reader.position();
+                lines << reader.lineNumber();
+            }
+        }
+    }
+    PageStartScanner scanner(path, QStringLiteral("Prova"), true);
+    QList<qint64> scannedPositions, scannedLines;
+    while (const auto start = scanner.next()) {
+        scannedPositions << *start;
+        scannedLines << scanner.linesBefore();
+    }
+    EXPECT_EQ(scannedPositions, positions);
+    EXPECT_EQ(scannedLines, lines);
+    EXPECT_EQ(pageStarts(path, QStringLiteral("Prova")), QList<qint64>{1} + positions);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PageScan,
+    ::testing::Values(ScanCase{"CrLf", "a\r\n#newpage@\r\nb\r\n#newpage@\r\n"},
+                      ScanCase{"LfOnly", "a\n\n#newpage@\nb\n"},
+                      ScanCase{"BreakFirst", "#newpage@\r\nx\r\n"},
+                      ScanCase{"BreakLastWithoutLineEnd", "a\r\nb\r\n#newpage@"},
+                      ScanCase{"BreakLastWithCrOnly", "a\r\n#newpage@\r"},
+                      ScanCase{"NoBreaks", "a\r\nb\r\n"},
+                      ScanCase{"Empty", ""},
+                      ScanCase{"LookAlikes", "#newpage@ \r\n #newpage@\r\n#newpage@\r\r\nx#newpage@\r\n#newpage@\r\n"},
+                      ScanCase{"LongLinesAcrossBlocks",
+                               QByteArray(1024 * 1024 - 5, 'x') + "\r\n#newpage@\r\n" + QByteArray(1024 * 1024 + 7, 'y')
+                                   + "\n\n#newpage@\n"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace qv::spool
