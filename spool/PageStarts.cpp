@@ -19,22 +19,26 @@ constexpr QByteArrayView Tag(TagNewPage);
 // The tag and the longest line end after it ("\r\n").
 constexpr qint64 Lookahead = Tag.size() + 2;
 constexpr qint64 BlockSize = 1 << 20;
+constexpr qint64 MinBlockSize = 4096;
 } // namespace
 
 PageStartScanner::PageStartScanner(const QString &path, const QString &source, bool countLines)
     : m_source(source)
     , m_file(path)
     , m_countLines(countLines)
-    , m_buffer(size_t(BlockSize + 2 * Lookahead))
 {
     openForReading(m_file, source);
+    // A block of the whole file when it is small, so that scanning a short
+    // document never pays for a large buffer.
+    m_block = std::clamp<qint64>(m_file.size() + 1, MinBlockSize, BlockSize);
+    m_buffer = std::make_unique_for_overwrite<char[]>(size_t(m_block + 2 * Lookahead));
 }
 
 void PageStartScanner::countNewlines(qint64 upTo)
 {
     if (!m_countLines || upTo <= m_counted)
         return;
-    const char *data = m_buffer.data();
+    const char *data = m_buffer.get();
     m_newlines += std::count(data + (m_counted - m_base), data + (upTo - m_base), '\n');
     m_counted = upTo;
 }
@@ -46,7 +50,7 @@ void PageStartScanner::countNewlines(qint64 upTo)
 // carried over, with the byte before it, to the next block.
 bool PageStartScanner::readBlock()
 {
-    char *const data = m_buffer.data();
+    char *const data = m_buffer.get();
     // Keep the undecided bytes and the one before them.
     const qint64 keepFrom = std::max<qint64>(m_limit - 1, 0);
     countNewlines(m_base + keepFrom);
@@ -55,7 +59,7 @@ bool PageStartScanner::readBlock()
     m_have -= keepFrom;
     m_from = std::max<qint64>(m_limit - keepFrom, 0);
 
-    const qint64 got = m_file.read(data + m_have, BlockSize);
+    const qint64 got = m_file.read(data + m_have, m_block);
     if (got < 0)
         throw readError(m_file, m_source);
     m_eof = got == 0;
@@ -67,7 +71,7 @@ bool PageStartScanner::readBlock()
 
 std::optional<qint64> PageStartScanner::next()
 {
-    const char *const data = m_buffer.data();
+    const char *const data = m_buffer.get();
     for (;;) {
         while (m_from < m_limit) {
             const void *hit = ::memmem(data + m_from, size_t(m_have - m_from), Tag.data(), size_t(Tag.size()));

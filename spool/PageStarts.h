@@ -10,8 +10,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
-#include <vector>
 
 namespace qv::spool {
 
@@ -45,7 +45,10 @@ private:
     QString m_source;
     QFile m_file;
     bool m_countLines;
-    std::vector<char> m_buffer;
+    // Left uninitialised: only the bytes a read fills are ever touched, so a
+    // small file costs a small buffer.
+    std::unique_ptr<char[]> m_buffer;
+    qint64 m_block = 0; // bytes read at a time
     qint64 m_have = 0;  // bytes in the buffer
     qint64 m_base = 0;  // file offset of the buffer's first byte
     qint64 m_from = 0;  // buffer offset: the search goes on from here
