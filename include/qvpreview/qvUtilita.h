@@ -13,7 +13,8 @@
 namespace qv {
 
 /// Stateless helpers shared by the control library and its installer: error
-/// texts and the log, text helpers, INI files, paths, files and folders.
+/// texts and the log, text helpers, INI files, paths, files and folders, the
+/// special folders of the desktop.
 /// Callers create an object when they need one and drop it afterwards.
 ///
 /// Paths: folders are separated by "/" and a folder path that this class
@@ -134,6 +135,71 @@ public:
     /// characters, and letters whose capital is not one code unit, are
     /// returned unchanged.
     int16_t KeyMaiuscolo(int16_t KeyAscii);
+
+    /// The special folders, as the key store records them under
+    /// "Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders":
+    /// the user's in the current-user hive, those of all users ("TuttiUtenti",
+    /// "Condivisi") in the local-machine hive, each under the value named
+    /// below. A value comes back trimmed of blanks with "/" appended when it
+    /// ends with neither "/" nor "\"; a value stored empty comes back empty;
+    /// a missing key or value and any failure give the empty text. Never
+    /// throw.
+    ///
+    /// A hive that does not hold the key yet gets it, filled from the XDG
+    /// folders ($XDG_CONFIG_HOME/user-dirs.dirs, $XDG_DATA_HOME, ... for the
+    /// user, $XDG_DATA_DIRS and $XDG_CONFIG_DIRS for all users); a key that
+    /// exists is never changed. Folders without a Linux counterpart are not
+    /// filled, so their operations give the empty text unless a value is set
+    /// in the store. When the hive cannot be written (the machine-wide hive
+    /// for a user who is not the superuser), the XDG folder is given as it
+    /// would have been stored. docs/utility.md has the table.
+
+    /// "Personal": the documents folder (XDG_DOCUMENTS_DIR).
+    QString CartellaDocumenti();
+    /// "AppData": the user's data folder ($XDG_DATA_HOME).
+    QString CartellaDati();
+    /// "Common AppData": the first folder of $XDG_DATA_DIRS.
+    QString CartellaDatiCondivisi();
+    /// "Desktop": the desktop folder (XDG_DESKTOP_DIR).
+    QString CartellaDesktop();
+    /// "Common Desktop": none on Linux.
+    QString CartellaDesktopTuttiUtenti();
+    /// "Startup": the user's autostart folder ($XDG_CONFIG_HOME/autostart).
+    QString CartellaEsecuzioneAutomatica();
+    /// "Common Startup": autostart in the first folder of $XDG_CONFIG_DIRS.
+    QString CartellaEsecuzioneAutomaticaTuttiUtenti();
+    /// "Common Favorites": none on Linux.
+    QString CartellaPreferitiTuttiUtenti();
+    /// "Start Menu": the user's applications menu ($XDG_DATA_HOME/applications).
+    QString CartellaMenuAvvio();
+    /// "Common Start Menu": applications in the first folder of $XDG_DATA_DIRS.
+    QString CartellaMenuAvvioTuttiUtenti();
+    /// "SendTo": none on Linux.
+    QString CartellaSendTo();
+    /// "Recent": links to recent documents ($XDG_DATA_HOME/RecentDocuments).
+    QString CartellaRecenti();
+    /// "Programs": the user's applications menu, as "Start Menu".
+    QString CartellaMenuProgrammi();
+    /// "Common Programs": the applications menu of all users, as "Common Start Menu".
+    QString CartellaMenuProgrammiTuttiUtenti();
+    /// "Common Documents": none on Linux.
+    QString CartellaDocumentiCondivisi();
+    /// "NetHood": none on Linux.
+    QString CartellaRisorseRete();
+    /// "My Pictures": the pictures folder (XDG_PICTURES_DIR).
+    QString CartellaImmagini();
+    /// "Common Pictures": none on Linux.
+    QString CartellaImmaginiTuttiUtenti();
+    /// "History": none on Linux.
+    QString CartellaCronologia();
+    /// "Fonts": the user's fonts ($XDG_DATA_HOME/fonts).
+    QString CartellaFonts();
+    /// "Favorites": none on Linux.
+    QString CartellaPreferiti();
+    /// "Cookies": none on Linux.
+    QString CartellaCookies();
+    /// "Cache": the user's cache folder ($XDG_CACHE_HOME).
+    QString CartellaInternetTemp();
 
     /// Creates a new empty file "qv<unique>.tmp" in GetDirectoryTemp()
     /// atomically and returns its path; when none can be created, returns
