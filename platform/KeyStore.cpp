@@ -256,6 +256,24 @@ std::optional<StoredValue> KeyStore::value(const QString &keyPath, const QString
     return StoredValue{uint32_t(query.integer(0)), query.blob(1)};
 }
 
+bool KeyStore::createKeyWithValues(const QString &keyPath,
+                                   const QList<std::pair<QString, StoredValue>> &values) const
+{
+    return writeTransaction(m_hive, keyPath, [&](const Database &db, const QString &path) {
+        const QString fold = path.toCaseFolded();
+        if (keyStored(db, fold))
+            return true;
+        if (!insertLevels(db, path))
+            return false;
+        Statement insert(db, "INSERT OR IGNORE INTO vals(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)");
+        for (const auto &[name, value] : values)
+            if (!insert || insert.reset().bind(1, fold).bind(2, name.toCaseFolded()).bind(3, name)
+                                   .bind(4, int64_t(value.type)).bind(5, value.data).step() != SQLITE_DONE)
+                return false;
+        return true;
+    });
+}
+
 bool KeyStore::setValue(const QString &keyPath, const QString &name, const StoredValue &value,
                         bool createKeyFirst) const
 {

@@ -7,10 +7,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace qv::platform {
 
@@ -35,6 +37,14 @@ struct StoredValue
 {
     uint32_t type = 0;
     QByteArray data;
+
+    /// A text value: \a text in UTF-8 with its terminating NUL byte.
+    static StoredValue text(const QString &text)
+    {
+        QByteArray data = text.toUtf8();
+        data.append('\0');
+        return StoredValue{TextValue, data};
+    }
 
     bool operator==(const StoredValue &) const = default;
 };
@@ -78,6 +88,14 @@ public:
                   bool createKeyFirst) const;
     /// Deletes the value \a name of the key; true when it existed and is gone.
     bool deleteValue(const QString &keyPath, const QString &name) const;
+
+    /// Creates the key, the levels above it and the \a values (name and
+    /// value; of two names that differ only in case the first counts) in one
+    /// transaction, but only when the key does not exist yet:
+    /// an existing key and its values are left as they are, even when a
+    /// process creates the key while this one waits for the database. True
+    /// when the key exists afterwards, whoever created it.
+    bool createKeyWithValues(const QString &keyPath, const QList<std::pair<QString, StoredValue>> &values) const;
 
 private:
     Hive m_hive;

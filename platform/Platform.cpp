@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -243,7 +244,7 @@ void setTwipsPerPixelForTesting(double x, double y)
     state().testTwipsY = y;
 }
 
-// --- Beep and message boxes -----------------------------------------------
+// --- Beep, message boxes and the folder picker ----------------------------
 
 void beep()
 {
@@ -285,6 +286,21 @@ void setMessageBoxHandlerForTesting(
     std::function<void(const QString &, const QString &, MessageIcon)> handler)
 {
     state().messageBox = std::move(handler);
+}
+
+QString chooseFolder(QWidget *parent, const QString &title)
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return QString();
+    QFileDialog dialog(parent, title);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || !QFileInfo(chosen.first()).isDir())
+        return QString();
+    return QDir::cleanPath(QFileInfo(chosen.first()).absoluteFilePath());
 }
 
 // --- Per-user settings ------------------------------------------------------

@@ -1,9 +1,9 @@
 // qvPreview - print preview for Qt applications.
 // The thin layer between the component and Linux/Qt: temporary files,
-// printers, screen metrics, beep, message boxes, per-user settings, opening
-// addresses and the system version. Every other folder calls this layer
-// instead of reaching for QPrinter, the file system or the desktop directly;
-// tests replace its answers through the *ForTesting hooks.
+// printers, screen metrics, beep, message boxes, the folder picker, per-user
+// settings, opening addresses and the system version. Every other folder calls
+// this layer instead of reaching for QPrinter, the file system or the desktop
+// directly; tests replace its answers through the *ForTesting hooks.
 #pragma once
 
 #include <QList>
@@ -76,7 +76,7 @@ double twipsPerPixelY();
 /// Overrides the screen's twips per pixel (0: back to the real screen).
 void setTwipsPerPixelForTesting(double x, double y);
 
-// --- Beep and message boxes -----------------------------------------------
+// --- Beep, message boxes and the folder picker ----------------------------
 
 /// The system beep.
 void beep();
@@ -89,6 +89,12 @@ enum class MessageIcon { None = 0, Critical = 16, Warning = 48, Information = 64
 void messageBox(QWidget *parent, const QString &text, const QString &title, MessageIcon icon);
 void setMessageBoxHandlerForTesting(
     std::function<void(const QString &text, const QString &title, MessageIcon icon)> handler);
+
+/// The desktop's folder picker, modal over \a parent (none: over no window)
+/// and titled \a title; only existing folders can be chosen. Returns the
+/// chosen folder's absolute path, without a trailing "/" (the root folder is
+/// "/"); empty when the user cancels, and without a widget application.
+QString chooseFolder(QWidget *parent, const QString &title);
 
 // --- Per-user settings (application, section, key) ------------------------
 

@@ -12,6 +12,7 @@ PACKAGES=(
   libsqlite3-dev libmspack-dev
   poppler-utils qpdf
   xvfb xauth x11-utils
+  libxcb1-dev libxcb-ewmh-dev openbox
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -47,9 +47,7 @@ bool ScriviValoreRegistro(uint32_t hive, const QString &chiave, const QString &n
     const std::optional<platform::KeyStore> store = storeOf(hive);
     if (!store)
         return false;
-    QByteArray data = valore.toUtf8();
-    data.append('\0');
-    return store->setValue(chiave, nome, platform::StoredValue{platform::TextValue, data}, crea);
+    return store->setValue(chiave, nome, platform::StoredValue::text(valore), crea);
 }
 
 bool ScriviValoreDWord(uint32_t hive, const QString &chiave, const QString &nome, int32_t valore)

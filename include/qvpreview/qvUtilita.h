@@ -6,14 +6,18 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <cstdint>
 #include <optional>
 
+class QWidget;
+
 namespace qv {
 
 /// Stateless helpers shared by the control library and its installer: error
-/// texts and the log, text helpers, INI files, paths, files and folders.
+/// texts and the log, text helpers, INI files, paths, files and folders, the
+/// special folders of the desktop, and helpers for windows and widgets.
 /// Callers create an object when they need one and drop it afterwards.
 ///
 /// Paths: folders are separated by "/" and a folder path that this class
@@ -21,10 +25,15 @@ namespace qv {
 /// accept "\" as well, so paths written for Windows are taken apart the same
 /// way. Texts are UTF-8 in files.
 ///
-/// Errors: only the text helpers throw, a qv::Error with number 6
-/// ("Overflow") when a text is longer than 32767 characters; every other
-/// operation reports a failure through its result (false, or the empty text),
-/// and WriteAccess() also in a message box.
+/// Errors: the text helpers throw a qv::Error with number 6 ("Overflow") when
+/// a text is longer than 32767 characters, and SfumaForm() one with number 13
+/// for an argument that is not a number; every other operation reports a
+/// failure through its result (false, or the empty text), and WriteAccess()
+/// also in a message box.
+///
+/// Windows: a window handle (hWnd) is the window's native id, WId, which on
+/// X11 fits in 32 bits. Widgets are the caller's; the class never takes them
+/// over.
 class QV_EXPORT qvUtilita
 {
 public:
@@ -40,6 +49,14 @@ public:
     /// name). Levels are separated by "/" only: "\" is an ordinary character
     /// of a Linux file name.
     bool CreaPercorsoDirectory(QString &path);
+
+    /// Shows the desktop's folder picker, modal over the window of this
+    /// program whose native id (WId) is \a hWnd (0, or an id of no window of
+    /// this program: over none), titled \a sTitle; only existing folders can
+    /// be chosen. Returns the chosen folder's absolute path as the picker gives
+    /// it, without a trailing "/" (the root folder is "/"); the empty text when
+    /// the user cancels or the program has no widget application.
+    QString Sfoglia_Cartella(int32_t hWnd, const QString &sTitle);
 
     /// True when another process uses \a file: holds it open for writing or
     /// holds a lock on it (flock, POSIX or open-file-description lock).
@@ -78,10 +95,34 @@ public:
     /// containing "]", or any line break.
     bool ScriviINI(const QString &fileINI, const QString &Sezione, const QString &chiave, const QString &valore);
 
+    /// Brings forward the first top-level window of the desktop, of this or of
+    /// another program, whose title contains \a testo without regard to case
+    /// (the first 255 characters of a title count): shows it in its normal
+    /// state (a minimised window comes back), puts it above the other windows
+    /// and gives it the focus. Windows are taken topmost first: on X11 those of
+    /// the window manager's client list, without a window manager the mapped
+    /// children of the root window; on a display that is not X11 only this
+    /// program's visible windows. False for an empty \a testo and when no
+    /// title matches. Never throws.
+    bool ShowFinestraConTitolo(const QString &testo);
+
     /// Removes the leading and trailing blanks of the caller's \a percorso and
     /// appends "/" when it does not end with "/" or "\". Returns the new
     /// value; an empty or all-blank path becomes and returns the empty text.
     QString AggiungiSepDir(QString &percorso);
+
+    /// Centres \a obj in \a padre: obj's left edge goes to (padre's inner
+    /// width - obj's width) / 2 and its top edge to (padre's inner height -
+    /// obj's height) / 2, worked out in twips and placed on the nearest pixel.
+    /// A child widget is moved inside its parent (padre or a widget inside
+    /// it); a top-level window (its frame included) is centred over padre's
+    /// inner area on the screen. Does nothing when either is null.
+    void CentraFormFiglio(QWidget *padre, QWidget *obj);
+    /// Centres the top-level window of \a obj on its screen: left edge at
+    /// (screen width - window width) / 2, top edge at (screen height - window
+    /// height) / 2, the window's frame included, worked out in twips. Does
+    /// nothing for null or without a screen.
+    void CentraForm(QWidget *obj);
 
     /// \a testo with every non-overlapping occurrence of \a ricerca, from left
     /// to right, replaced by \a sostituzione (exact comparison). \a testo
@@ -129,11 +170,82 @@ public:
     /// Throws qv::Error 6 when \a testo is longer than 32767 characters.
     QString EspuraSpazi(const QString &testo);
 
+    /// Selects the whole text of the text box \a xCtrl (QLineEdit, QTextEdit,
+    /// QPlainTextEdit, a spin box or an editable QComboBox) from its first
+    /// character on, leaving the cursor at the end. Any other widget, and
+    /// null, is left alone.
+    void Evidenzia(QWidget *xCtrl);
+
     /// The code of the upper-case form of the character \a KeyAscii (a
     /// UTF-16 code unit; negative codes are the units from 0x8000 on); other
     /// characters, and letters whose capital is not one code unit, are
     /// returned unchanged.
     int16_t KeyMaiuscolo(int16_t KeyAscii);
+
+    /// The special folders, as the key store records them under
+    /// "Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders":
+    /// the user's in the current-user hive, those of all users ("TuttiUtenti",
+    /// "Condivisi") in the local-machine hive, each under the value named
+    /// below. A value comes back trimmed of blanks with "/" appended when it
+    /// ends with neither "/" nor "\"; a value stored empty comes back empty;
+    /// a missing key or value and any failure give the empty text. Never
+    /// throw.
+    ///
+    /// A hive that does not hold the key yet gets it, filled from the XDG
+    /// folders ($XDG_CONFIG_HOME/user-dirs.dirs, $XDG_DATA_HOME, ... for the
+    /// user, $XDG_DATA_DIRS and $XDG_CONFIG_DIRS for all users); a key that
+    /// exists is never changed. Folders without a Linux counterpart are not
+    /// filled, so their operations give the empty text unless a value is set
+    /// in the store. When the hive cannot be written (the machine-wide hive
+    /// for a user who is not the superuser), the XDG folder is given as it
+    /// would have been stored. docs/utility.md has the table.
+
+    /// "Personal": the documents folder (XDG_DOCUMENTS_DIR).
+    QString CartellaDocumenti();
+    /// "AppData": the user's data folder ($XDG_DATA_HOME).
+    QString CartellaDati();
+    /// "Common AppData": the first folder of $XDG_DATA_DIRS.
+    QString CartellaDatiCondivisi();
+    /// "Desktop": the desktop folder (XDG_DESKTOP_DIR).
+    QString CartellaDesktop();
+    /// "Common Desktop": none on Linux.
+    QString CartellaDesktopTuttiUtenti();
+    /// "Startup": the user's autostart folder ($XDG_CONFIG_HOME/autostart).
+    QString CartellaEsecuzioneAutomatica();
+    /// "Common Startup": autostart in the first folder of $XDG_CONFIG_DIRS.
+    QString CartellaEsecuzioneAutomaticaTuttiUtenti();
+    /// "Common Favorites": none on Linux.
+    QString CartellaPreferitiTuttiUtenti();
+    /// "Start Menu": the user's applications menu ($XDG_DATA_HOME/applications).
+    QString CartellaMenuAvvio();
+    /// "Common Start Menu": applications in the first folder of $XDG_DATA_DIRS.
+    QString CartellaMenuAvvioTuttiUtenti();
+    /// "SendTo": none on Linux.
+    QString CartellaSendTo();
+    /// "Recent": links to recent documents ($XDG_DATA_HOME/RecentDocuments).
+    QString CartellaRecenti();
+    /// "Programs": the user's applications menu, as "Start Menu".
+    QString CartellaMenuProgrammi();
+    /// "Common Programs": the applications menu of all users, as "Common Start Menu".
+    QString CartellaMenuProgrammiTuttiUtenti();
+    /// "Common Documents": none on Linux.
+    QString CartellaDocumentiCondivisi();
+    /// "NetHood": none on Linux.
+    QString CartellaRisorseRete();
+    /// "My Pictures": the pictures folder (XDG_PICTURES_DIR).
+    QString CartellaImmagini();
+    /// "Common Pictures": none on Linux.
+    QString CartellaImmaginiTuttiUtenti();
+    /// "History": none on Linux.
+    QString CartellaCronologia();
+    /// "Fonts": the user's fonts ($XDG_DATA_HOME/fonts).
+    QString CartellaFonts();
+    /// "Favorites": none on Linux.
+    QString CartellaPreferiti();
+    /// "Cookies": none on Linux.
+    QString CartellaCookies();
+    /// "Cache": the user's cache folder ($XDG_CACHE_HOME).
+    QString CartellaInternetTemp();
 
     /// Creates a new empty file "qv<unique>.tmp" in GetDirectoryTemp()
     /// atomically and returns its path; when none can be created, returns
@@ -156,6 +268,17 @@ public:
     /// missing folder, 75 for no rights or a read-only file system, 61 for a
     /// full disk, 67 for too many open files.
     bool WriteAccess(const QString &strDirName);
+
+    /// Keeps the window whose native id (WId) is \a hWnd above the windows
+    /// that are not kept above (\a SempreInPrimoPiano true), or lets it go
+    /// back among them (false); position and size stay. A window of this
+    /// program gets Qt's stays-on-top flag and stays shown. Another program's
+    /// window, on X11, gets the window manager's "above" state
+    /// (_NET_WM_STATE_ABOVE); without a window manager the state is written to
+    /// the window and a window set above is raised. An id of no window, and
+    /// another program's window on a display that is not X11, are left alone.
+    /// Never throws.
+    void FinetraTopMost(int32_t hWnd, bool SempreInPrimoPiano);
 
     /// True when the running module's folder lies on a network file system
     /// (NFS, SMB/CIFS, AFS, Ceph, 9P and the like); false otherwise and when
@@ -180,6 +303,23 @@ public:
     /// rights, a full disk).
     bool ScriviLog(const QString &testo, const std::optional<QString> &filename = std::nullopt, bool data = false,
                    bool CancellaPrecedente = false);
+
+    /// Paints a vertical gradient of horizontal bands on the background of
+    /// \a InputForm, top to bottom, in pixels: \a PassoA bands (default 60)
+    /// of the widget's inner height / PassoA each, their edges on the nearest
+    /// row (halves to even), as wide as the widget. The first band has the
+    /// colour \a ColoreIniziale (0x00BBGGRR: red in the low byte; default
+    /// 0xFF0000, pure blue); in each next band every channel that starts above
+    /// 0 is lower by \a PassoB (default 4), modulo 256: a channel that goes
+    /// below 0 wraps to the top. An invalid QVariant is an argument left out.
+    /// The bands stay the widget's background, painted below its children and
+    /// kept when the widget is covered and uncovered or repainted, until the
+    /// next call; they keep the size they were painted at when the widget
+    /// grows. No bands when PassoA is below 1; nothing for a null widget.
+    /// Throws qv::Error 13 ("Tipo non corrispondente") when an argument given
+    /// is not a number.
+    void SfumaForm(QWidget *InputForm, const QVariant &ColoreIniziale = QVariant(), const QVariant &PassoA = QVariant(),
+                   const QVariant &PassoB = QVariant());
 
     /// Expands the SZDD-compressed file \a sorgente ("compress" of MS-DOS and
     /// Windows) into \a destinazione, or copies it as it is when it is not

@@ -108,6 +108,24 @@ TEST_F(KeyStoreTest, DeletingAValue)
     EXPECT_TRUE(user.keyExists("K")); // the key stays
 }
 
+TEST_F(KeyStoreTest, AKeyCreatedWithValuesGetsThemAllAtOnce)
+{
+    const StoredValue other = StoredValue::text(QStringLiteral("altro"));
+    ASSERT_TRUE(user.createKeyWithValues("Software\\Nuova\\Chiave", {{"Uno", Text}, {"Due", other}, {"UNO", other}}));
+    EXPECT_TRUE(user.keyExists("Software\\Nuova"));
+    EXPECT_EQ(user.value("software\\nuova\\chiave", "uno"), Text); // of two spellings the first counts
+    EXPECT_EQ(user.value("Software\\Nuova\\Chiave", "Due"), other);
+}
+
+TEST_F(KeyStoreTest, AKeyThatExistsIsNotTouchedByCreatingItWithValues)
+{
+    ASSERT_TRUE(user.setValue("Software\\Prova", "Uno", Text, true));
+    const StoredValue other = StoredValue::text(QStringLiteral("altro"));
+    EXPECT_TRUE(user.createKeyWithValues("SOFTWARE\\PROVA", {{"Uno", other}, {"Due", other}}));
+    EXPECT_EQ(user.value("Software\\Prova", "Uno"), Text);
+    EXPECT_FALSE(user.value("Software\\Prova", "Due").has_value());
+}
+
 TEST_F(KeyStoreTest, HivesAreSeparateDatabases)
 {
     ASSERT_TRUE(KeyStore(Hive::LocalMachine).setValue("Software", "v", Text, true));
@@ -141,6 +159,7 @@ TEST_P(DamagedStoreTest, ReadsAsEmptyAndIsNeverOverwritten)
     EXPECT_FALSE(user.setValue("K", "v", Text, true));
     EXPECT_FALSE(user.createKey("K"));
     EXPECT_FALSE(user.deleteValue("K", "v"));
+    EXPECT_FALSE(user.createKeyWithValues("K", {{"v", Text}}));
     EXPECT_EQ(readAll(file), GetParam());
 }
 

@@ -1,12 +1,12 @@
 // The preview window on a real X server (Xvfb): it opens, shows the first
 // page of an invoice at 200 %, and its screenshot is kept as a test artefact.
-// Run as its own program. When no X server answers on the display it starts
-// an Xvfb of its own; without one it skips (exit code 77), or fails when CI is
-// "true".
+// Run as its own program, on the display that support/XServer.h finds or
+// starts.
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/ImmaginePagina.h"
 #include "support/TestEnv.h"
+#include "support/XServer.h"
 #include "tests/preview/SpoolDiProva.h"
 
 #include <QAction>
@@ -20,21 +20,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstddef>
 #include <cstdio>
-#include <cstring>
-#include <string>
 
 namespace qv {
 namespace {
@@ -87,124 +73,14 @@ TEST(AnteprimaXvfb, OpensAndShowsTheFirstPage)
     w.reject();
 }
 
-/// True when an X server listens on \a display (":99" -> /tmp/.X11-unix/X99,
-/// or the same name in the abstract namespace, which Xvfb also binds).
-bool serverX(const QByteArray &display)
-{
-    const int colon = display.lastIndexOf(':');
-    if (colon < 0)
-        return false;
-    QByteArray number = display.mid(colon + 1);
-    if (const int dot = number.indexOf('.'); dot >= 0)
-        number.truncate(dot);
-    const QByteArray path = "/tmp/.X11-unix/X" + number;
-    for (const bool abstract : {false, true}) {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        if (fd < 0)
-            return false;
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::strncpy(addr.sun_path + (abstract ? 1 : 0), path.constData(), sizeof addr.sun_path - 2);
-        const socklen_t size = abstract ? socklen_t(offsetof(sockaddr_un, sun_path) + 1 + path.size())
-                                        : socklen_t(sizeof addr);
-        const bool ok = ::connect(fd, reinterpret_cast<sockaddr *>(&addr), size) == 0;
-        ::close(fd);
-        if (ok)
-            return true;
-    }
-    return false;
-}
-
-/// An Xvfb of our own, for when the shared display is not there: Xvfb picks a
-/// free display number and writes it to a pipe (-displayfd); its messages go
-/// to xvfb.log beside the screenshot. The server is stopped on destruction.
-class OwnXvfb
-{
-public:
-    ~OwnXvfb()
-    {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-
-    /// Starts the server; returns its display (":N"), or empty on failure.
-    QByteArray start(const QString &logFile)
-    {
-        int fds[2];
-        if (::pipe(fds) != 0)
-            return {};
-        const QByteArray log = QFile::encodeName(logFile);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            // The server goes with the test, even when the test crashes.
-            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-            ::close(fds[0]);
-            const int out = ::open(log.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (out >= 0) {
-                ::dup2(out, STDOUT_FILENO);
-                ::dup2(out, STDERR_FILENO);
-            }
-            const std::string fd = std::to_string(fds[1]);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-                     "-nolisten", "tcp", "-noreset", static_cast<char *>(nullptr));
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        QByteArray number;
-        if (pid_ > 0) {
-            pollfd p{fds[0], POLLIN, 0};
-            char c = 0;
-            // The number ends with a newline; wait at most 20 s for it.
-            while (::poll(&p, 1, 20000) > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n')
-                number += c;
-        }
-        ::close(fds[0]);
-        if (number.isEmpty())
-            return {};
-        return ":" + number;
-    }
-
-private:
-    pid_t pid_ = -1;
-};
-
 } // namespace
 } // namespace qv
 
 int main(int argc, char **argv)
 {
-    QByteArray display = qgetenv("DISPLAY");
-    if (display.isEmpty())
-        display = qgetenv("QV_XVFB_DISPLAY");
-    if (display.isEmpty())
-        display = ":99";
-    qv::OwnXvfb own;
-    bool answers = qv::serverX(display);
-    for (int i = 0; i < 20 && !answers; ++i) {
-        ::usleep(100 * 1000);
-        answers = qv::serverX(display);
-    }
-    if (!answers) {
-        const QString folder = QStringLiteral(QV_ARTIFACT_DIR);
-        QDir().mkpath(folder);
-        const QString log = folder + QStringLiteral("/xvfb.log");
-        const QByteArray started = own.start(log);
-        std::fprintf(stderr, "no X server answers on display %s; own Xvfb: %s\n", display.constData(),
-                     started.isEmpty() ? "failed" : started.constData());
-        if (started.isEmpty() || !qv::serverX(started)) {
-            QFile messages(log);
-            if (messages.open(QIODevice::ReadOnly))
-                std::fprintf(stderr, "%s\n", messages.readAll().constData());
-            const bool ci = qgetenv("CI") == "true";
-            std::fprintf(stderr, "%s: no X server\n", ci ? "FAILED" : "SKIPPED");
-            return ci ? 1 : 77;
-        }
-        display = started;
-    }
-    qputenv("DISPLAY", display);
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    qv::test::OwnXvfb own;
+    if (qv::test::displayForTests(own, QStringLiteral(QV_ARTIFACT_DIR)).isEmpty())
+        return qv::test::noXServerExitCode();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
