@@ -434,7 +434,9 @@ void FrmAnteprima::Aggiorna()
 
 bool FrmAnteprima::event(QEvent *e)
 {
-    if (e->type() == QEvent::WindowActivate) {
+    // An activation that arrives after the window closed does not load it
+    // again (that would also forget the error it showed).
+    if (e->type() == QEvent::WindowActivate && isVisible()) {
         ensureLoaded();
         AggiornaNumeroPagina();
         if (m_daInizializzare)

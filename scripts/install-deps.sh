@@ -11,7 +11,7 @@ PACKAGES=(
   cups cups-client printer-driver-cups-pdf
   libsqlite3-dev libmspack-dev
   poppler-utils qpdf
-  xvfb xauth x11-utils
+  xvfb xauth x11-utils libxcb1-dev
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
