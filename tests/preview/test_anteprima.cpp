@@ -87,6 +87,21 @@ protected:
     {
         spool = env.tempFolder() + QStringLiteral("documento.tmp");
         EXPECT_TRUE(test::scriviDocumento(spool, pagine, fattura, 5));
+        return mostra(pagine);
+    }
+
+    /// The same on a spool file that holds \a contenuto, said to have \a pagine pages.
+    std::unique_ptr<FrmAnteprima> apri(const QByteArray &contenuto, int pagine)
+    {
+        spool = env.tempFolder() + QStringLiteral("rotto.tmp");
+        QFile file(spool);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(contenuto) == contenuto.size());
+        file.close();
+        return mostra(pagine);
+    }
+
+    std::unique_ptr<FrmAnteprima> mostra(int pagine)
+    {
         auto w = std::make_unique<FrmAnteprima>();
         w->setFileTemporaneo(spool);
         w->setPagineTotali(pagine);
@@ -851,18 +866,8 @@ class RottoTest : public AnteprimaTest, public ::testing::WithParamInterface<Rot
 TEST_P(RottoTest, ShowsWhatWasDrawnAndTheErrorWithoutClosing)
 {
     const Rotto &c = GetParam();
-    spool = env.tempFolder() + QStringLiteral("rotto.tmp");
-    {
-        QFile file(spool);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(c.contenuto);
-    }
-    FrmAnteprima w;
-    w.setFileTemporaneo(spool);
-    w.setPagineTotali(2);
-    w.InizializzaAnteprima();
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    auto finestra = apri(c.contenuto, 2);
+    FrmAnteprima &w = *finestra;
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.fraErrore->isVisible());
     const QString shown = w.lblErrore->text();
@@ -903,18 +908,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(AnteprimaTest, ErrorOfAPageGoesAwayOnAGoodPageAndComesBack)
 {
-    spool = env.tempFolder() + QStringLiteral("rotto.tmp");
-    {
-        QFile file(spool);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(test::testo(1440, 2880, "Pagina 1") + test::interruzione() + "#line@\r\n0,13,1,0,0,1\r\nabc\r\n");
-    }
-    FrmAnteprima w;
-    w.setFileTemporaneo(spool);
-    w.setPagineTotali(2);
-    w.InizializzaAnteprima();
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    auto finestra =
+        apri(test::testo(1440, 2880, "Pagina 1") + test::interruzione() + "#line@\r\n0,13,1,0,0,1\r\nabc\r\n", 2);
+    FrmAnteprima &w = *finestra;
     EXPECT_FALSE(w.fraErrore->isVisible());
     EXPECT_FALSE(w.PrimoErrore());
     premi(w, QStringLiteral("successiva"));
