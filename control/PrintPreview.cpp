@@ -144,6 +144,23 @@ bool appendCircleValue(spool::Record &record, const QVariant &value, int default
     }
 }
 
+/// The colour of a circle: a QColor or a Qt::GlobalColor is written as its
+/// colour value (an invalid QColor is refused), anything else as
+/// appendCircleValue() writes it.
+bool appendCircleColour(spool::Record &record, const QVariant &value)
+{
+    const QMetaType type = value.metaType();
+    if (type == QMetaType::fromType<QColor>() || type == QMetaType::fromType<Qt::GlobalColor>()) {
+        const QColor color = type == QMetaType::fromType<QColor>() ? value.value<QColor>()
+                                                                   : QColor(value.value<Qt::GlobalColor>());
+        if (!color.isValid())
+            return false;
+        record.integer(colorValue(color));
+        return true;
+    }
+    return appendCircleValue(record, value, -1);
+}
+
 /// True when \a path can stand in a quoted item of the file as it is.
 bool writableAsText(const QString &path)
 {
@@ -247,6 +264,13 @@ void PrintPreview::setForeColor(int32_t value)
     m_foreColor = value;
 }
 
+void PrintPreview::setForeColor(const QColor &value)
+{
+    if (!value.isValid())
+        refuse("ForeColor");
+    setForeColor(colorValue(value));
+}
+
 bool PrintPreview::FontTransparent() const { return m_fontTransparent; }
 void PrintPreview::setFontTransparent(bool value) { m_fontTransparent = value; }
 
@@ -294,6 +318,13 @@ void PrintPreview::setFillColor(int32_t value)
     if (!isColor(value))
         refuse("FillColor");
     m_fillColor = value;
+}
+
+void PrintPreview::setFillColor(const QColor &value)
+{
+    if (!value.isValid())
+        refuse("FillColor");
+    setFillColor(colorValue(value));
 }
 
 int32_t PrintPreview::FillStyle() const { return m_fillStyle; }
@@ -449,7 +480,7 @@ void PrintPreview::Cerchio(float X1, float Y1, float raggio, const QVariant &col
             spool::ScriviAttributiTratto(record, strokeOf(m_foreColor, m_drawMode, m_drawWidth, m_drawStyle,
                                                           m_fillColor, m_fillStyle));
             record.single(x).single(y).single(r);
-            if (appendCircleValue(record, colore, -1) && appendCircleValue(record, Inizio, 2)
+            if (appendCircleColour(record, colore) && appendCircleValue(record, Inizio, 2)
                 && appendCircleValue(record, Fine, 2) && appendCircleValue(record, aspetto, 1)) {
                 record.endLine();
                 written = spool::appendRecord(m_spool, record.bytes());

@@ -165,7 +165,7 @@ void SpoolFile::print(const PrintOptions &options, const std::function<void(int,
     MotoreStampa::StampaConOpzioni(m_path, options, progress);
 }
 
-void SpoolFile::showPreview(const QString &title) const
+void SpoolFile::showPreview(const QString &title, std::optional<Error> *error) const
 {
     const int32_t pages = pageCount();
     FrmAnteprima window;
@@ -174,6 +174,11 @@ void SpoolFile::showPreview(const QString &title) const
     window.setTitolo(title);
     window.InizializzaAnteprima();
     window.exec();
+    if (const std::optional<Error> &shown = window.PrimoErrore()) {
+        if (!error)
+            throw *shown;
+        *error = shown;
+    }
 }
 
 SpoolCheck SpoolFile::check() const

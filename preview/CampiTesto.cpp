@@ -14,6 +14,17 @@ int16_t SoloNumeri(int16_t &KeyAscii)
     return 0;
 }
 
+QString SoloNumeri(const QString &testo)
+{
+    QString cifre;
+    for (QChar c : testo) {
+        int16_t code = int16_t(c.unicode());
+        if (code != 8 && SoloNumeri(code) != 0)
+            cifre += c;
+    }
+    return cifre;
+}
+
 void SelezionaTesto(QLineEdit *testo)
 {
     if (!testo)

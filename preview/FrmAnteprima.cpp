@@ -17,17 +17,24 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
 #include <QSvgRenderer>
+#include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
+#include <QWheelEvent>
 
 #include <qvpreview/Error.h>
 #include <qvpreview/Types.h>
@@ -47,6 +54,14 @@ constexpr double ClientHeight = 5940;
 constexpr double Picture1Top = 600;
 constexpr double Text1Width = 1100;
 constexpr double ChkLeft = 6030, ChkTop = 0, ChkWidth = 1950, ChkHeight = 420;
+
+const QString CaptionIniziale = QStringLiteral("Anteprima di Stampa");
+
+// One line of scrolling (an arrow key, a click on a scroll bar's arrow), in
+// twips; a wheel notch scrolls the system's number of lines.
+constexpr double RigaTwips = 300;
+// One notch of a mouse wheel, in eighths of a degree.
+constexpr int Scatto = 120;
 
 const QString QualitaApp = QStringLiteral("QVPREVIEW");
 const QString QualitaSection = QStringLiteral("OPZIONE");
@@ -71,12 +86,24 @@ QCursor cursoreSvg(const QString &path, Qt::CursorShape riserva)
     return QCursor(pixmap, 16, 16);
 }
 
+/// The error that \a errore holds, as a qv::Error.
+Error erroreDi(std::exception_ptr errore)
+{
+    try {
+        std::rethrow_exception(errore);
+    } catch (const Error &e) {
+        return e;
+    } catch (...) {
+        return Error(ErrInternal, QStringLiteral("FrmAnteprima"), descrizioneErrore(errore));
+    }
+}
+
 } // namespace
 
 FrmAnteprima::FrmAnteprima(QWidget *parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Anteprima di Stampa"));
+    setWindowTitle(CaptionIniziale);
     setSizeGripEnabled(false);
     creaControlli();
 }
@@ -104,6 +131,7 @@ void FrmAnteprima::creaControlli()
     creaPagina();
     creaBarreScorrimento();
     creaMenu();
+    creaBarraErrore();
 
     // Esc closes the window whichever of its controls has the focus.
     auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -142,11 +170,21 @@ void FrmAnteprima::creaBarraStrumenti()
     Toolbar1->addSeparator();
     addButton(QStringLiteral("prima"), QStringLiteral("Prima Pagina"));
     addButton(QStringLiteral("precedente"), QStringLiteral("Pagina Precedente"));
+    // The page indicator " 3/5" also takes a typed page number: Enter goes
+    // there, leaving the field shows the indicator again.
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setReadOnly(true);
     Text1->setAlignment(Qt::AlignCenter);
     Text1->setFixedWidth(px(Text1Width, tx));
+    Text1->setToolTip(QStringLiteral("Numero di pagina: scrivere un numero e premere Invio"));
+    Text1->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("\\s*\\d{0,10}\\s*(/\\s*\\d{0,10}\\s*)?")), Text1));
+    Text1->installEventFilter(this);
+    connect(Text1, &QLineEdit::returnPressed, this, [this] { VaiAPagina(); });
+    connect(Text1, &QLineEdit::editingFinished, this, [this] {
+        if (!Text1->hasFocus())
+            AggiornaNumeroPagina();
+    });
     Toolbar1->addWidget(Text1);
     addButton(QStringLiteral("successiva"), QStringLiteral("Pagina Successiva"));
     addButton(QStringLiteral("ultima"), QStringLiteral("Ultima Pagina"));
@@ -229,6 +267,8 @@ void FrmAnteprima::creaMenu()
     addItem(QStringLiteral("mnriduci"), QStringLiteral("&Riduci"), [this] { Riduci(); });
     addItem(QStringLiteral("mningrandisci"), QStringLiteral("&Ingrandisci"), [this] { Ingrandisci(); });
     addItem(QStringLiteral("mn100"), QStringLiteral("100%"), [this] { DimensioneReale(); });
+    addItem(QStringLiteral("mnpagina"), QStringLiteral("Adatta alla &pagina\tF"), [this] { AdattaPagina(); });
+    addItem(QStringLiteral("mnlarghezza"), QStringLiteral("Adatta alla &larghezza\tW"), [this] { AdattaLarghezza(); });
     mnfile->addSeparator();
     addItem(QStringLiteral("mnaggiorna"), QStringLiteral("Aggiorna"), [this] {
         AggiornaNumeroPagina();
@@ -238,6 +278,38 @@ void FrmAnteprima::creaMenu()
     addItem(QStringLiteral("mnstampa"), QStringLiteral("&Stampa"), [this] { StampaDocumento(); });
     mnfile->addSeparator();
     addItem(QStringLiteral("mnchiudi"), QStringLiteral("&Chiudi"), [this] { Chiudi(); });
+}
+
+/// The bar that shows a reading error over the top of the page, with a
+/// button that hides it. Hidden until an error is shown.
+void FrmAnteprima::creaBarraErrore()
+{
+    fraErrore = new QFrame(this);
+    fraErrore->setObjectName(QStringLiteral("fraErrore"));
+    fraErrore->setFrameShape(QFrame::Box);
+    fraErrore->setAutoFillBackground(true);
+    QPalette pal = fraErrore->palette();
+    pal.setColor(QPalette::Window, QColor(0xfd, 0xe2, 0xe1));
+    pal.setColor(QPalette::WindowText, QColor(0x8a, 0x1c, 0x1c));
+    fraErrore->setPalette(pal);
+    auto *layout = new QHBoxLayout(fraErrore);
+    layout->setContentsMargins(8, 4, 4, 4);
+    lblErrore = new QLabel(fraErrore);
+    lblErrore->setObjectName(QStringLiteral("lblErrore"));
+    lblErrore->setWordWrap(true);
+    // The file name and the line can be selected and copied.
+    lblErrore->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblErrore->setTextFormat(Qt::PlainText);
+    layout->addWidget(lblErrore, 1);
+    auto *nascondi = new QToolButton(fraErrore);
+    nascondi->setObjectName(QStringLiteral("cmdNascondiErrore"));
+    nascondi->setText(QStringLiteral("\u00d7"));
+    nascondi->setToolTip(QStringLiteral("Nascondi"));
+    nascondi->setAutoRaise(true);
+    nascondi->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(nascondi, 0, Qt::AlignTop);
+    connect(nascondi, &QToolButton::clicked, fraErrore, &QWidget::hide);
+    fraErrore->hide();
 }
 
 QAction *FrmAnteprima::pulsante(const QString &key) const
@@ -263,7 +335,20 @@ void FrmAnteprima::load()
     m_fileImmagine = Win::NomeFileImmagine();
     m_posizioniPagine = QVector<int32_t>(1, 0);
     m_daInizializzare = true;
+    // A fresh window: its design size at the top-left corner of the screen,
+    // the design caption, the page at its first place with both scroll bars
+    // at 0, no zoom fitted, no error and no drag from the last showing.
+    m_geom = GeometriaPagina();
+    m_adatta = Adattamento::Nessuno;
+    m_primoErrore.reset();
+    m_restoZoom = m_restoPagina = 0;
+    fraErrore->hide();
+    Image1->setCursor(ApertaImage);
+    setWindowState(Qt::WindowNoState);
+    setWindowTitle(CaptionIniziale);
     move(0, 0);
+    resize(px(ClientWidth, platform::twipsPerPixelX()), px(ClientHeight, platform::twipsPerPixelY()));
+    disponi();
     Picture1->setFocus(Qt::OtherFocusReason);
     Aggiorna();
     m_nav.setPaginaVisualizzata(0);
@@ -349,7 +434,9 @@ void FrmAnteprima::Aggiorna()
 
 bool FrmAnteprima::event(QEvent *e)
 {
-    if (e->type() == QEvent::WindowActivate) {
+    // An activation that arrives after the window closed does not load it
+    // again (that would also forget the error it showed).
+    if (e->type() == QEvent::WindowActivate && isVisible()) {
         ensureLoaded();
         AggiornaNumeroPagina();
         if (m_daInizializzare)
@@ -383,9 +470,25 @@ void FrmAnteprima::disponi()
     HScroll1->setGeometry(0, Picture1->geometry().bottom() + 1, Picture1->width(), px(hsHeight, ty));
 
     m_geom.setViewport(vpWidth, vpHeight);
+    if (m_loaded && m_adatta == Adattamento::Pagina)
+        m_geom.adattaPagina();
+    else if (m_loaded && m_adatta == Adattamento::Larghezza)
+        m_geom.adattaLarghezza();
     m_geom.aggiornaMassimi();
     m_geom.centra();
     applicaGeometria();
+    if (m_loaded && m_adatta != Adattamento::Nessuno) {
+        AggiornaScroll();
+        aggiornaCaption();
+    }
+
+    if (!fraErrore->isHidden()) {
+        const int larghezza = Picture1->width();
+        const int altezza = fraErrore->hasHeightForWidth() ? fraErrore->heightForWidth(larghezza)
+                                                           : fraErrore->sizeHint().height();
+        fraErrore->setGeometry(Picture1->x(), Picture1->y(), larghezza, std::min(altezza, Picture1->height()));
+        fraErrore->raise();
+    }
 
     lblsito->move(px(w - lblsito->width() * tx - 100, tx), px(Picture1Top, ty) - lblsito->height());
     lblsito->raise();
@@ -431,6 +534,14 @@ bool FrmAnteprima::eventFilter(QObject *watched, QEvent *e)
         // leaves (or puts) it on the viewport.
         if (e->type() == QEvent::FocusIn || e->type() == QEvent::MouseButtonPress)
             Picture1->setFocus(Qt::OtherFocusReason);
+    } else if (watched == Text1) {
+        // The page indicator is selected whole when it gets the focus, so a
+        // typed number replaces it (after a click, once the click is done).
+        if (e->type() == QEvent::FocusIn) {
+            Text1->selectAll();
+            if (static_cast<QFocusEvent *>(e)->reason() == Qt::MouseFocusReason)
+                QTimer::singleShot(0, Text1, [this] { Text1->selectAll(); });
+        }
     } else if (watched == lblsito) {
         if (e->type() == QEvent::MouseButtonRelease
             && static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton) {
@@ -472,10 +583,18 @@ void FrmAnteprima::Toolbar1_ButtonClick(const QString &key)
 
 void FrmAnteprima::InizializzaAnteprima()
 {
+    // A page 1 that cannot be read in full is shown as far as it was drawn,
+    // with the error; the page index is still built, so the other pages can
+    // be reached.
+    std::exception_ptr errore;
     try {
         ensureLoaded();
         m_nav.setPaginaVisualizzata(0);
-        LetturaDati::DisegnaPagina(*m_picture2, m_fileTemporaneo, 1, QVariant(false), 0);
+        try {
+            LetturaDati::DisegnaPagina(*m_picture2, m_fileTemporaneo, 1, QVariant(false), 0);
+        } catch (...) {
+            errore = std::current_exception();
+        }
         DimensioneReale();
         const int32_t totali = m_nav.pagineTotali();
         m_posizioniPagine = QVector<int32_t>(std::max<int32_t>(totali, 0) + 1, 0);
@@ -496,31 +615,54 @@ void FrmAnteprima::InizializzaAnteprima()
             m_daInizializzare = false;
         }
     } catch (...) {
-        // Silent: what is shown stays, and the next activation tries again.
+        // What is shown stays, and the next activation tries again.
+        if (!errore)
+            errore = std::current_exception();
     }
+    mostraErrore(QStringLiteral("Pagina 1 mostrata solo in parte"), errore);
 }
 
 void FrmAnteprima::MostraPagina()
 {
     const int16_t pagina = m_nav.paginaVisualizzata();
     const int32_t inizio = pagina >= 0 && pagina < m_posizioniPagine.size() ? m_posizioniPagine[pagina] : 0;
+    std::exception_ptr errore;
     try {
         LetturaDati::DisegnaPagina(Picture2(), m_fileTemporaneo, int16_t(pagina + 1), QVariant(false), inizio);
     } catch (...) {
         // A page that cannot be replayed completely (a picture file gone, a
-        // record cut short) is shown as far as it was drawn; the window stays.
+        // record cut short) is shown as far as it was drawn, with the error;
+        // the window stays.
+        errore = std::current_exception();
     }
     AggiornaScroll();
+    mostraErrore(QStringLiteral("Pagina %1 mostrata solo in parte").arg(int32_t(pagina) + 1), errore);
+}
+
+/// Shows \a errore in the bar over the page, after \a dove (what it
+/// affected), and keeps the first one; no error hides the bar.
+void FrmAnteprima::mostraErrore(const QString &dove, std::exception_ptr errore)
+{
+    if (!errore) {
+        fraErrore->hide();
+        return;
+    }
+    const Error e = erroreDi(errore);
+    if (!m_primoErrore)
+        m_primoErrore = e;
+    lblErrore->setText(dove + QStringLiteral(": ") + e.description());
+    fraErrore->show();
+    disponi();
 }
 
 void FrmAnteprima::AggiornaScroll()
 {
     ensureLoaded();
+    // No centring here: a redraw after a drag leaves the page where the drag
+    // put it (centring would put it back on the scroll bars' 10-twip grid).
+    // The zoom commands centre before they come here, so the 256-colour
+    // raster is made for the area that will be visible.
     m_geom.aggiornaMassimi();
-    // Centring depends only on the sizes and scroll values just set, so doing
-    // it here already changes nothing for the callers that centre afterwards,
-    // and the 256-colour raster is made for the area that will be visible.
-    m_geom.centra();
     applicaGeometria();
     const FrozenPage pagina = m_picture2->Picture();
     Image1->clearPicture();
@@ -598,35 +740,51 @@ void FrmAnteprima::applicaGeometria()
 
 // --- Zoom ----------------------------------------------------------------------------
 
-void FrmAnteprima::Riduci()
+void FrmAnteprima::Riduci(bool suono)
 {
-    applicaZoom([this] { return m_geom.riduci(); });
+    applicaZoom([this] { return m_geom.riduci(); }, Adattamento::Nessuno, suono);
 }
 
-void FrmAnteprima::Ingrandisci()
+void FrmAnteprima::Ingrandisci(bool suono)
 {
-    applicaZoom([this] { return m_geom.ingrandisci(); });
+    applicaZoom([this] { return m_geom.ingrandisci(); }, Adattamento::Nessuno, suono);
 }
 
 void FrmAnteprima::DimensioneReale()
 {
-    applicaZoom([this] {
-        m_geom.dimensioneReale();
-        return true;
-    });
+    applicaZoom(
+        [this] {
+            m_geom.dimensioneReale();
+            return true;
+        },
+        Adattamento::Nessuno);
+}
+
+void FrmAnteprima::AdattaPagina()
+{
+    applicaZoom([this] { return m_geom.adattaPagina(); }, Adattamento::Pagina);
+}
+
+void FrmAnteprima::AdattaLarghezza()
+{
+    applicaZoom([this] { return m_geom.adattaLarghezza(); }, Adattamento::Larghezza);
 }
 
 // One zoom step: \a passo changes the size of the page (false: at a limit,
-// which beeps); the picture, caption and centring follow, with repaints held
-// back so the page is drawn once at its new size.
-void FrmAnteprima::applicaZoom(const std::function<bool()> &passo)
+// which beeps when \a suono); the picture, caption and centring follow, with
+// repaints held back so the page is drawn once at its new size. \a modo says
+// whether the new zoom follows the window's size from now on.
+void FrmAnteprima::applicaZoom(const std::function<bool()> &passo, Adattamento modo, bool suono)
 {
     ensureLoaded();
     Picture1->setUpdatesEnabled(false);
-    if (passo())
+    if (passo()) {
+        m_adatta = modo;
+        m_geom.centra();
         AggiornaScroll();
-    else
+    } else if (suono) {
         platform::beep();
+    }
     aggiornaCaption();
     CentraImmagine();
     Picture1->setUpdatesEnabled(true);
@@ -639,14 +797,16 @@ void FrmAnteprima::aggiornaCaption()
 
 // --- Navigation -------------------------------------------------------------------------
 
-void FrmAnteprima::dopoNavigazione(NavigazionePagine::Esito esito)
+void FrmAnteprima::dopoNavigazione(NavigazionePagine::Esito esito, bool suono)
 {
     if (esito == NavigazionePagine::Limite) {
-        platform::beep();
+        if (suono)
+            platform::beep();
         return;
     }
     AggiornaNumeroPagina();
-    MostraPagina();
+    if (esito == NavigazionePagine::Cambiata)
+        MostraPagina();
 }
 
 void FrmAnteprima::PrimaPagina()
@@ -669,9 +829,209 @@ void FrmAnteprima::UltimaPagina()
     dopoNavigazione(m_nav.ultima());
 }
 
+/// The page number typed into the page indicator: Enter goes there; a number
+/// outside the document beeps. The indicator then shows the page on show and
+/// the page gets the keys again.
+void FrmAnteprima::VaiAPagina()
+{
+    static const QRegularExpression numero(QStringLiteral("^\\s*(\\d+)"));
+    const QRegularExpressionMatch m = numero.match(Text1->text());
+    bool ok = false;
+    const qlonglong pagina = m.hasMatch() ? m.captured(1).toLongLong(&ok) : 0;
+    {
+        CursoreOccupato busy;
+        dopoNavigazione(m_nav.vai(ok && pagina <= INT32_MAX ? int32_t(pagina) : -1));
+    }
+    AggiornaNumeroPagina();
+    Picture1->setFocus(Qt::OtherFocusReason);
+}
+
 void FrmAnteprima::AggiornaNumeroPagina()
 {
     Text1->setText(m_nav.indicatore());
+    aggiornaPulsantiPagina();
+}
+
+/// The page buttons are greyed out where their command would only beep: the
+/// first two on the first page, the last two on the last. The keys that give
+/// the same commands still beep there.
+void FrmAnteprima::aggiornaPulsantiPagina()
+{
+    const std::pair<const char *, NavigazionePagine::Esito (NavigazionePagine::*)()> pulsanti[] = {
+        {"prima", &NavigazionePagine::prima},
+        {"precedente", &NavigazionePagine::precedente},
+        {"successiva", &NavigazionePagine::successiva},
+        {"ultima", &NavigazionePagine::ultima},
+    };
+    for (const auto &[key, comando] : pulsanti)
+        if (QAction *action = pulsante(QLatin1String(key)))
+            action->setEnabled(m_nav.possibile(comando));
+}
+
+// --- Keys and wheel ---------------------------------------------------------------------
+
+void FrmAnteprima::keyPressEvent(QKeyEvent *e)
+{
+    if (tasto(*e))
+        e->accept();
+    else
+        QDialog::keyPressEvent(e);
+}
+
+/// The keys of a document viewer, for the keys that the focused control
+/// leaves to the window. True when \a e was one of them.
+bool FrmAnteprima::tasto(const QKeyEvent &e)
+{
+    const Qt::KeyboardModifiers mods = e.modifiers() & ~Qt::KeypadModifier;
+    if (mods & (Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    const bool ctrl = mods & Qt::ControlModifier;
+    const bool shift = mods & Qt::ShiftModifier;
+    const double schermo = m_geom.viewport().height();
+    switch (e.key()) {
+    case Qt::Key_PageDown:
+        scorriVerticale(schermo, true, true);
+        return true;
+    case Qt::Key_PageUp:
+        scorriVerticale(-schermo, true, true);
+        return true;
+    case Qt::Key_Space:
+        if (ctrl)
+            return false;
+        scorriVerticale(shift ? -schermo : schermo, true, true);
+        return true;
+    case Qt::Key_Down:
+        scorriVerticale(RigaTwips, true, true);
+        return true;
+    case Qt::Key_Up:
+        scorriVerticale(-RigaTwips, true, true);
+        return true;
+    case Qt::Key_Right:
+    case Qt::Key_Left: {
+        const bool avanti = e.key() == Qt::Key_Right;
+        // A page as narrow as the window has nothing to scroll sideways: the
+        // arrow turns the page, as in a book.
+        if (!m_geom.scrollH().abilitato)
+            paginaAccanto(avanti, true);
+        else
+            scorriOrizzontale(avanti ? RigaTwips : -RigaTwips);
+        return true;
+    }
+    case Qt::Key_Home: {
+        CursoreOccupato busy;
+        PrimaPagina();
+        return true;
+    }
+    case Qt::Key_End: {
+        CursoreOccupato busy;
+        UltimaPagina();
+        return true;
+    }
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        Ingrandisci();
+        return true;
+    case Qt::Key_Minus:
+        Riduci();
+        return true;
+    case Qt::Key_0:
+        if (!ctrl)
+            return false;
+        DimensioneReale();
+        return true;
+    case Qt::Key_P:
+        if (!ctrl)
+            return false;
+        StampaDocumento();
+        return true;
+    case Qt::Key_F:
+        if (ctrl || shift)
+            return false;
+        AdattaPagina();
+        return true;
+    case Qt::Key_W:
+        if (ctrl || shift)
+            return false;
+        AdattaLarghezza();
+        return true;
+    default:
+        return false;
+    }
+}
+
+/// The wheel scrolls the page, and at the end of a page one more notch goes
+/// on to the next page (or back to the previous one); Ctrl and the wheel
+/// zoom by the zoom steps. The wheel never beeps.
+void FrmAnteprima::wheelEvent(QWheelEvent *e)
+{
+    e->accept();
+    const QPoint delta = e->angleDelta();
+    if (e->modifiers() & Qt::ControlModifier) {
+        m_restoZoom += delta.y() ? delta.y() : delta.x();
+        for (; m_restoZoom >= Scatto; m_restoZoom -= Scatto)
+            Ingrandisci(false);
+        for (; m_restoZoom <= -Scatto; m_restoZoom += Scatto)
+            Riduci(false);
+        return;
+    }
+    const bool orizzontale = delta.y() == 0 || (e->modifiers() & Qt::ShiftModifier);
+    const int gradi = delta.y() ? delta.y() : delta.x();
+    if (gradi == 0)
+        return;
+    // Turning the wheel away from the user (positive) shows what lies above.
+    const double twips = -double(gradi) / Scatto * QApplication::wheelScrollLines() * RigaTwips;
+    if (orizzontale) {
+        scorriOrizzontale(twips);
+        return;
+    }
+    const bool allaFine = twips > 0 ? m_geom.inFondo() : m_geom.inCima();
+    if (!allaFine) {
+        m_restoPagina = 0;
+        scorriVerticale(twips, false, false);
+        return;
+    }
+    // At the end of the page: a whole notch (or a touchpad's worth of one)
+    // turns the page.
+    if ((m_restoPagina > 0) != (gradi > 0))
+        m_restoPagina = 0;
+    m_restoPagina += gradi;
+    if (std::abs(m_restoPagina) >= Scatto) {
+        m_restoPagina = 0;
+        paginaAccanto(twips > 0, false);
+    }
+}
+
+void FrmAnteprima::scorriVerticale(double twips, bool cambiaPagina, bool suono)
+{
+    if (twips > 0 ? m_geom.inFondo() : m_geom.inCima()) {
+        if (cambiaPagina)
+            paginaAccanto(twips > 0, suono);
+        return;
+    }
+    const int unita = int(std::lround(twips / GeometriaPagina::TwipsPerUnita));
+    VScroll1->setValue(VScroll1->value() + (unita ? unita : twips > 0 ? 1 : -1));
+}
+
+void FrmAnteprima::scorriOrizzontale(double twips)
+{
+    const int unita = int(std::lround(twips / GeometriaPagina::TwipsPerUnita));
+    HScroll1->setValue(HScroll1->value() + (unita ? unita : twips > 0 ? 1 : -1));
+}
+
+/// The next page shown from its top, or the previous one from its bottom, as
+/// a reader scrolling through the document expects; at the first or last
+/// page nothing changes (a beep when \a suono).
+void FrmAnteprima::paginaAccanto(bool avanti, bool suono)
+{
+    CursoreOccupato busy;
+    const NavigazionePagine::Esito esito = avanti ? m_nav.successiva() : m_nav.precedente();
+    dopoNavigazione(esito, suono);
+    if (esito != NavigazionePagine::Cambiata)
+        return;
+    if (m_geom.scrollV().abilitato) {
+        m_geom.setValoreV(avanti ? 0 : m_geom.scrollV().massimo);
+        applicaGeometria();
+    }
 }
 
 // --- Printing ------------------------------------------------------------------------------

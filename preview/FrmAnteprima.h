@@ -5,6 +5,8 @@
 #include "preview/NavigazionePagine.h"
 #include "replay/PageSurface.h"
 
+#include <qvpreview/Error.h>
+
 #include <QCursor>
 #include <QDialog>
 #include <QString>
@@ -12,7 +14,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <exception>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -38,8 +42,12 @@ class MotoreStampa;
 ///
 /// Shown (modally, by the control) it displays one page of the spool file
 /// FileTemporaneo() at zoom steps from 400 % down to about 2000 twips wide,
-/// with scroll bars, dragging with the mouse, page navigation, a pop-up menu
-/// and printing through the print options dialog.
+/// or fitted to the window, with scroll bars, dragging with the mouse, the
+/// wheel and the keys of a document viewer, page navigation (also by a page
+/// number typed into the page indicator), a pop-up menu and printing through
+/// the print options dialog. A page that cannot be read in full is shown as
+/// far as it was drawn, with the reader's error in a bar over the page.
+/// docs/preview.md describes the window as its user sees it.
 class FrmAnteprima : public QDialog
 {
     Q_OBJECT
@@ -81,6 +89,11 @@ public:
     /// option and forgets its page surface.
     void unload();
 
+    /// The first error met while showing the document since the window
+    /// loaded (a page that could not be read in full, a page index that could
+    /// not be built); it stays after the window closed, until it loads again.
+    const std::optional<Error> &PrimoErrore() const { return m_primoErrore; }
+
     /// Path of this window's temporary 256-colour page image file.
     QString FileImmagine() const { return m_fileImmagine; }
 
@@ -113,6 +126,10 @@ public:
     QScrollBar *HScroll1 = nullptr;
     QScrollBar *VScroll1 = nullptr;
     QMenu *mnfile = nullptr;
+    /// The bar over the page that shows a reading error, its text and its
+    /// "hide" button.
+    QFrame *fraErrore = nullptr;
+    QLabel *lblErrore = nullptr;
     QCursor ChiusaImage;
     QCursor ApertaImage;
 
@@ -124,6 +141,8 @@ public:
 protected:
     bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -132,6 +151,7 @@ private:
     void creaPagina();
     void creaBarreScorrimento();
     void creaMenu();
+    void creaBarraErrore();
     void load();
     void leggiQualita();
     void disponi();
@@ -141,17 +161,33 @@ private:
     bool CaricaImmagine(QImage &immagine);
     void CentraImmagine();
     void SincronizzaScroll();
-    void Riduci();
-    void Ingrandisci();
+    /// How the zoom follows the window: not at all (a step of the sequence),
+    /// or fitted to its page or width again whenever the window is resized.
+    enum class Adattamento { Nessuno, Pagina, Larghezza };
+
+    void Riduci(bool suono = true);
+    void Ingrandisci(bool suono = true);
     void DimensioneReale();
-    void applicaZoom(const std::function<bool()> &passo);
+    void AdattaPagina();
+    void AdattaLarghezza();
+    void applicaZoom(const std::function<bool()> &passo, Adattamento modo, bool suono = true);
     void aggiornaCaption();
     void PrimaPagina();
     void PaginaPrecedente();
     void PaginaSuccessiva();
     void UltimaPagina();
-    void dopoNavigazione(NavigazionePagine::Esito esito);
+    void dopoNavigazione(NavigazionePagine::Esito esito, bool suono = true);
+    void VaiAPagina();
     void AggiornaNumeroPagina();
+    void aggiornaPulsantiPagina();
+    bool tasto(const QKeyEvent &event);
+    /// Scrolls the page by \a twips vertically (positive: down); at the end
+    /// of the page, with \a cambiaPagina, goes on to the next page (shown from
+    /// its top) or back to the previous one (shown from its bottom).
+    void scorriVerticale(double twips, bool cambiaPagina, bool suono);
+    void scorriOrizzontale(double twips);
+    void paginaAccanto(bool avanti, bool suono);
+    void mostraErrore(const QString &dove, std::exception_ptr errore);
     void StampaDocumento();
     void Chiudi();
 
@@ -171,7 +207,12 @@ private:
     bool m_immagineConvertita = false;
     bool m_daInizializzare = true;
     GeometriaPagina m_geom;
+    Adattamento m_adatta = Adattamento::Nessuno;
     bool m_applicando = false;
+    std::optional<Error> m_primoErrore;
+    // Wheel rotation not yet turned into a zoom step or a page change.
+    int m_restoZoom = 0;
+    int m_restoPagina = 0;
 };
 
 } // namespace qv

@@ -4,11 +4,18 @@
 #include "preview/CampiTesto.h"
 #include "preview/DialogTwips.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -126,8 +133,11 @@ void FrmOpzioni::creaControlli()
     for (size_t i = 1; i < std::size(ordine); ++i)
         setTabOrder(ordine[i - 1], ordine[i]);
 
-    for (QLineEdit *field : {TxtInizio, TxtFine, TxtNumeroCopie})
+    for (QLineEdit *field : {TxtInizio, TxtFine, TxtNumeroCopie}) {
         field->installEventFilter(this);
+        // A dragged text would arrive without passing the digit filter.
+        field->setAcceptDrops(false);
+    }
 
     connect(OptPagine, &QRadioButton::toggled, this, [this](bool checked) {
         if (!checked)
@@ -222,6 +232,12 @@ bool FrmOpzioni::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::KeyPress: {
         const auto *key = static_cast<QKeyEvent *>(event);
+        // Pasting is a key press too: what it brings goes through the digit
+        // filter as if it were typed.
+        if (key->matches(QKeySequence::Paste)) {
+            incolla(field, QClipboard::Clipboard);
+            return true;
+        }
         const QString text = key->text();
         if (text.isEmpty())
             return false; // arrows, Home, End: no character typed
@@ -242,6 +258,38 @@ bool FrmOpzioni::eventFilter(QObject *watched, QEvent *event)
         }
         return false;
     }
+    case QEvent::InputMethod: {
+        // Text composed by an input method is committed without key presses.
+        auto *ime = static_cast<QInputMethodEvent *>(event);
+        if (!ime->commitString().isEmpty())
+            ime->setCommitString(CampiTesto::SoloNumeri(ime->commitString()), ime->replacementStart(),
+                                 ime->replacementLength());
+        return false;
+    }
+    case QEvent::ContextMenu: {
+        // The field's own menu, whose "paste" goes through the digit filter.
+        auto *menu = field->createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        for (QAction *action : menu->actions()) {
+            // Qt names the item from 6.5 on; before, only its text tells it.
+            const bool paste = action->objectName() == QLatin1String("edit-paste")
+                               || action->text().section(QLatin1Char('\t'), 0, 0) == QLineEdit::tr("&Paste");
+            if (!paste)
+                continue;
+            disconnect(action, &QAction::triggered, nullptr, nullptr);
+            connect(action, &QAction::triggered, field, [this, field] { incolla(field, QClipboard::Clipboard); });
+        }
+        menu->popup(static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
+    }
+    case QEvent::MouseButtonRelease:
+        // The middle button pastes the selection where the system has one.
+        if (static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton) {
+            if (QGuiApplication::clipboard()->supportsSelection())
+                incolla(field, QClipboard::Selection);
+            return true;
+        }
+        return false;
     case QEvent::FocusIn: {
         CampiTesto::SelezionaTesto(field);
         // A click puts the cursor where it lands after the focus arrived;
@@ -262,6 +310,13 @@ bool FrmOpzioni::eventFilter(QObject *watched, QEvent *event)
     default:
         return false;
     }
+}
+
+void FrmOpzioni::incolla(QLineEdit *campo, QClipboard::Mode modo)
+{
+    if (campo->isReadOnly() || !campo->isEnabled())
+        return;
+    campo->insert(CampiTesto::SoloNumeri(QGuiApplication::clipboard()->text(modo)));
 }
 
 void FrmOpzioni::LasciaCampoPagina(QLineEdit *campo)
@@ -305,6 +360,14 @@ void FrmOpzioni::done(int result)
 
 void FrmOpzioni::Command1_Click()
 {
+    // The access key Alt+O clicks OK without taking the focus from the field
+    // being typed in: leave it first, as a click with the mouse does, so that
+    // its leave rule applies.
+    QWidget *campo = focusWidget();
+    Command1->setFocus(Qt::ShortcutFocusReason);
+    if (campo == TxtInizio || campo == TxtFine)
+        LasciaCampoPagina(static_cast<QLineEdit *>(campo));
+
     constexpr int32_t min32 = std::numeric_limits<int32_t>::min();
     constexpr int32_t max32 = std::numeric_limits<int32_t>::max();
     if (OptTutte->isChecked()) {

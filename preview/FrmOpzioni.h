@@ -3,6 +3,7 @@
 
 #include <qvpreview/PrintOptions.h>
 
+#include <QClipboard>
 #include <QDialog>
 
 #include <cstdint>
@@ -79,6 +80,9 @@ private:
     void creaControlli();
     void Carica();
     void LasciaCampoPagina(QLineEdit *campo);
+    /// Pastes the clipboard's text (or the selection's) into \a campo through
+    /// the digit filter.
+    void incolla(QLineEdit *campo, QClipboard::Mode modo);
     void Command1_Click();
     void CmdPiu_Click();
     void CmdMeno_Click();

@@ -40,20 +40,60 @@ int GeometriaPagina::percentuale() const
     return int(std::floor(zoom() * 100.0 + 0.5));
 }
 
+namespace {
+
+// The steps are the powers of two times the page size. A zoom within this
+// ratio of a step counts as that step, so that the rounding of a fitted size
+// never makes a step repeat itself.
+constexpr double TolleranzaPasso = 1e-9;
+
+} // namespace
+
 bool GeometriaPagina::riduci()
 {
-    if (m_immagine.width() <= LarghezzaMinima)
+    if (m_immagine.width() <= LarghezzaMinima || m_pagina.width() <= 0)
         return false;
-    m_immagine.setSize(m_immagine.size() / 2.0);
+    // The largest step below the shown zoom: half of it when it is a step.
+    const double z = m_immagine.width() / m_pagina.width();
+    const double passo = std::exp2(std::ceil(std::log2(z * (1 - TolleranzaPasso))) - 1);
+    m_immagine.setSize(m_pagina * passo);
     aggiornaMassimi();
     return true;
 }
 
 bool GeometriaPagina::ingrandisci()
 {
-    if (m_immagine.width() >= ZoomMassimo * m_pagina.width())
+    if (m_immagine.width() >= ZoomMassimo * m_pagina.width() || m_pagina.width() <= 0)
         return false;
-    m_immagine.setSize(m_immagine.size() * 2.0);
+    // The smallest step above the shown zoom: twice it when it is a step.
+    const double z = m_immagine.width() / m_pagina.width();
+    const double passo = std::min(ZoomMassimo, std::exp2(std::floor(std::log2(z * (1 + TolleranzaPasso))) + 1));
+    m_immagine.setSize(m_pagina * passo);
+    aggiornaMassimi();
+    return true;
+}
+
+bool GeometriaPagina::adattaPagina()
+{
+    if (m_pagina.isEmpty())
+        return false;
+    return adatta(std::min(m_viewport.width() / m_pagina.width(), m_viewport.height() / m_pagina.height()));
+}
+
+bool GeometriaPagina::adattaLarghezza()
+{
+    if (m_pagina.isEmpty())
+        return false;
+    return adatta(m_viewport.width() / m_pagina.width());
+}
+
+bool GeometriaPagina::adatta(double fattore)
+{
+    if (!(fattore > 0))
+        return false;
+    // Never smaller than the smallest step can be, never beyond the largest.
+    const double minimo = std::min(1.0, LarghezzaMinima / 2 / m_pagina.width());
+    m_immagine.setSize(m_pagina * std::clamp(fattore, minimo, ZoomMassimo));
     aggiornaMassimi();
     return true;
 }

@@ -59,14 +59,24 @@ public:
     /// The zoom as a whole percentage, halves rounded up (12.5 % -> 13).
     int percentuale() const;
 
-    /// Halves the shown size when its width is above 2000 twips; false
-    /// (nothing changes) otherwise.
+    /// Zoom out, when the shown width is above 2000 twips (false, nothing
+    /// changes, otherwise): from a step of the sequence 400 %, 200 %, 100 %,
+    /// 50 %, ... to the next one down (the size halves); from a fitted zoom
+    /// to the step just below it.
     bool riduci();
-    /// Doubles the shown size while its width is below 4 x the page width;
-    /// false (nothing changes) otherwise.
+    /// Zoom in, while the shown width is below 4 x the page width (false,
+    /// nothing changes, otherwise): from a step to the next one up (the size
+    /// doubles); from a fitted zoom to the step just above it.
     bool ingrandisci();
     /// Shows the page at 100 %.
     void dimensioneReale();
+    /// Fitted zooms: the whole page in the viewport (adattaPagina) or the
+    /// page as wide as the viewport (adattaLarghezza), kept between the
+    /// smallest and largest zoom the steps reach (1000 twips wide at least,
+    /// 400 % at most). False, with nothing changed, while the page or the
+    /// viewport has no size.
+    bool adattaPagina();
+    bool adattaLarghezza();
 
     /// Scroll maxima from the page and viewport sizes: (shown - viewport) / 10,
     /// halves to even, never below 0. A value above its new maximum is cut to
@@ -76,6 +86,12 @@ public:
     /// bar and takes the bar's offset; a smaller page is centred and its bar
     /// disabled.
     void centra();
+
+    /// Scroll bar values at their ends (a disabled bar is at both ends).
+    bool inCima() const { return !m_v.abilitato || m_v.valore <= 0; }
+    bool inFondo() const { return !m_v.abilitato || m_v.valore >= m_v.massimo; }
+    bool aSinistra() const { return !m_h.abilitato || m_h.valore <= 0; }
+    bool aDestra() const { return !m_h.abilitato || m_h.valore >= m_h.massimo; }
 
     const StatoScroll &scrollH() const { return m_h; }
     const StatoScroll &scrollV() const { return m_v; }
@@ -97,6 +113,7 @@ public:
     void sincronizzaScroll();
 
 private:
+    bool adatta(double fattore);
     static double segui(double pos, double spostamento, double immagine, double viewport, bool abilitato);
     void applicaH();
     void applicaV();

@@ -45,6 +45,16 @@ NavigazionePagine::Esito NavigazionePagine::ultima()
     return Cambiata;
 }
 
+NavigazionePagine::Esito NavigazionePagine::vai(int32_t numero)
+{
+    if (numero < 1 || numero > m_totali || numero - 1 > INT16_MAX)
+        return Limite;
+    if (numero - 1 == m_pagina)
+        return Stessa;
+    m_pagina = int16_t(numero - 1);
+    return Cambiata;
+}
+
 QString NavigazionePagine::indicatore(int32_t pagina, int32_t totali)
 {
     const QString numero = pagina >= 0 ? QStringLiteral(" ") + QString::number(pagina) : QString::number(pagina);

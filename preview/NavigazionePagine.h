@@ -17,6 +17,7 @@ public:
     enum Esito {
         Cambiata, ///< another page is now current: redraw it
         Limite,   ///< the command was at its limit: beep, nothing to redraw
+        Stessa,   ///< the page asked for is the one on show: nothing to do
     };
 
     /// 0-based index of the page on show.
@@ -30,6 +31,17 @@ public:
     Esito precedente();
     Esito successiva();
     Esito ultima();
+    /// Goes to page \a numero (1-based); Limite for a number outside the
+    /// document or beyond the pages the 16-bit page index can show.
+    Esito vai(int32_t numero);
+
+    /// Whether \a comando (prima, precedente, ...) would show another page
+    /// now, that is, would not be at its limit.
+    bool possibile(Esito (NavigazionePagine::*comando)()) const
+    {
+        NavigazionePagine prova = *this;
+        return (prova.*comando)() == Cambiata;
+    }
 
     /// The page indicator for page \a pagina (1-based) of \a totali: the
     /// number with its sign position (a blank before a positive number),

@@ -64,6 +64,10 @@ public:
     /// Text and pen colour, red + 256 * green + 65536 * blue. Default 0; 0 to 16777215.
     int32_t ForeColor() const;
     void setForeColor(int32_t value);
+    /// The same from a QColor (its RGB; alpha is dropped). An invalid QColor
+    /// is refused (380). qv::toQColor(ForeColor()) reads it back as a QColor.
+    void setForeColor(const QColor &value);
+    void setForeColor(Qt::GlobalColor value) { setForeColor(QColor(value)); }
     /// True: texts are drawn without filling their background. Default true.
     bool FontTransparent() const;
     void setFontTransparent(bool value);
@@ -82,6 +86,10 @@ public:
     /// Fill colour of boxes and circles. Default 0; 0 to 16777215.
     int32_t FillColor() const;
     void setFillColor(int32_t value);
+    /// The same from a QColor (its RGB; alpha is dropped). An invalid QColor
+    /// is refused (380).
+    void setFillColor(const QColor &value);
+    void setFillColor(Qt::GlobalColor value) { setFillColor(QColor(value)); }
     /// Fill pattern: 0 solid, 1 transparent, 2 to 7 hatches. Default 1.
     int32_t FillStyle() const;
     void setFillStyle(int32_t value);
@@ -102,7 +110,8 @@ public:
     /// A point. False when it could not be recorded; never throws.
     bool Punto(float X1, float Y1);
     /// A circle, arc or ellipse centred at (X1, Y1). The optional values are
-    /// recorded as passed: \a colore (-1: the pen colour), start and end angle
+    /// recorded as passed: \a colore (-1: the pen colour; a QColor or a
+    /// Qt::GlobalColor is recorded as its colour value), start and end angle
     /// in radians (equal: a full circle; negative: the radius is drawn too),
     /// \a aspetto height / width. Left out they are -1, 2, 2 and 1.
     /// Throws qv::Error 1001 (source "Cerchio") when it cannot record.

@@ -91,7 +91,12 @@ public:
 
     /// Opens the modal preview window on the file with the caption \a title;
     /// returns when the user closes it. Needs a QApplication with a display.
-    void showPreview(const QString &title) const;
+    /// A page that cannot be read in full is shown as far as it could be
+    /// drawn, with the reader's error (file, line, what was expected) in the
+    /// window. After the window closed, the first such error is stored in
+    /// \a error when it is given, else thrown. Throws 53 or 75 at once for a
+    /// file that does not exist or cannot be read.
+    void showPreview(const QString &title, std::optional<Error> *error = nullptr) const;
 
     /// Reads the whole file as the replay does and counts what it draws.
     /// Never throws: a file that cannot be read is its error.

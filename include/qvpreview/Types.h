@@ -1,6 +1,8 @@
 // qvPreview - print preview for Qt applications.
 #pragma once
 
+#include <QColor>
+
 #include <cstdint>
 
 namespace qv {
@@ -27,5 +29,25 @@ enum QV_SCALEMODE : int32_t {
 /// The page used when no printer is installed, in twips.
 inline constexpr int32_t DefaultPageWidthTwips = 11520;
 inline constexpr int32_t DefaultPageHeightTwips = 15872;
+
+/// \a color as a colour value of the control, red + 256 x green + 65536 x
+/// blue (0 to 16777215), from its RGB components; its alpha is dropped, as
+/// the recorded document has none. -1 for an invalid QColor.
+inline int32_t colorValue(const QColor &color)
+{
+    if (!color.isValid())
+        return -1;
+    const QColor rgb = color.toRgb();
+    return int32_t(rgb.red()) + 256 * int32_t(rgb.green()) + 65536 * int32_t(rgb.blue());
+}
+
+/// A colour value of the control (red + 256 x green + 65536 x blue) as an
+/// opaque QColor; an invalid QColor for a value outside 0 to 16777215.
+inline QColor toQColor(int32_t value)
+{
+    if (value < 0 || value > 0xFFFFFF)
+        return QColor();
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
 
 } // namespace qv

@@ -291,6 +291,69 @@ TEST_F(Control, CircleWritesItsOptionalValuesAsPassed)
     EXPECT_EQ(l[8], "1000,2000,500,-1,-0.25,1.5,3");
 }
 
+/// A colour given as a QColor or a Qt::GlobalColor, and the value recorded.
+struct Colore
+{
+    const char *name;
+    QColor color;
+    int32_t valore; // -1: refused
+};
+
+void PrintTo(const Colore &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ColoreTest : public Control, public ::testing::WithParamInterface<Colore>
+{
+};
+
+TEST_P(ColoreTest, QColorGivesTheIntegerColour)
+{
+    const Colore &c = GetParam();
+    EXPECT_EQ(colorValue(c.color), c.valore);
+    pp.setForeColor(4);
+    pp.setFillColor(5);
+    if (c.valore < 0) {
+        expectError([&] { pp.setForeColor(c.color); }, 380, QStringLiteral("ForeColor"));
+        expectError([&] { pp.setFillColor(c.color); }, 380, QStringLiteral("FillColor"));
+        EXPECT_EQ(pp.ForeColor(), 4);
+        EXPECT_EQ(pp.FillColor(), 5);
+        expectError([&] { pp.Cerchio(0, 0, 10, c.color); }, 1001, QStringLiteral("Cerchio"));
+        return;
+    }
+    pp.setForeColor(c.color);
+    pp.setFillColor(c.color);
+    EXPECT_EQ(pp.ForeColor(), c.valore);
+    EXPECT_EQ(pp.FillColor(), c.valore);
+    EXPECT_EQ(toQColor(pp.ForeColor()), QColor(c.color.toRgb().rgb()));
+    pp.Cerchio(0, 0, 10, c.color);
+    EXPECT_EQ(lines().at(2), "0,0,10," + QByteArray::number(c.valore) + ",2,2,1");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Colours, ColoreTest,
+    ::testing::Values(Colore{"red", QColor(255, 0, 0), 255}, Colore{"green", QColor(0, 255, 0), 65280},
+                      Colore{"blue", QColor(0, 0, 255), 16711680}, Colore{"white", QColor(Qt::white), 16777215},
+                      Colore{"mixed", QColor(1, 2, 3), 1 + 2 * 256 + 3 * 65536},
+                      Colore{"alphaDropped", QColor(10, 20, 30, 40), 10 + 20 * 256 + 30 * 65536},
+                      Colore{"hsv", QColor::fromHsv(0, 255, 255), 255},
+                      Colore{"invalid", QColor(), -1}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Control, GlobalColourIsAColourNotItsEnumNumber)
+{
+    // Qt::red is enum value 7: it must not be taken as the integer colour 7.
+    pp.setForeColor(Qt::red);
+    EXPECT_EQ(pp.ForeColor(), 255);
+    pp.setFillColor(Qt::blue);
+    EXPECT_EQ(pp.FillColor(), 16711680);
+    pp.Cerchio(0, 0, 10, QVariant::fromValue(Qt::green));
+    EXPECT_EQ(lines().at(2), "0,0,10,65280,2,2,1");
+    EXPECT_FALSE(toQColor(16777216).isValid());
+    EXPECT_FALSE(toQColor(-1).isValid());
+}
+
 TEST_F(Control, NonFiniteCoordinatesFailEachInItsOwnWay)
 {
     pp.StampaTesto(0, 0, QStringLiteral("prima"));

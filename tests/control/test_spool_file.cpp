@@ -9,8 +9,11 @@
 #include <qvpreview/PrintPreview.h>
 #include <qvpreview/SpoolFile.h>
 
+#include <QApplication>
 #include <QFile>
 #include <QPainter>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -124,6 +127,54 @@ TEST_F(Spool, APageReadInPartGivesWhatWasDrawnAndTheError)
     EXPECT_EQ(partial, SpoolFile(pp.spoolPath()).renderPage(2, 96)); // everything before the bad record
     EXPECT_THROW(spool.renderPage(2, 96), Error);
 }
+
+/// The preview of a file whose page 2 cannot be read in full, as a user
+/// goes through it: End to the last page, then Esc.
+struct Anteprima
+{
+    const char *name;
+    bool rotto;
+    bool conErrore; // the caller asks for the error (else it is thrown)
+};
+
+class Previews : public Spool, public ::testing::WithParamInterface<Anteprima>
+{
+};
+
+TEST_P(Previews, TheErrorShownComesBackAfterTheWindowCloses)
+{
+    const Anteprima &c = GetParam();
+    const QString path = c.rotto ? withLines("#pset@\r\n0,13,1,0,0,1\r\nuno,2\r\n") : pp.spoolPath();
+    int tasti = 0;
+    QTimer utente;
+    QObject::connect(&utente, &QTimer::timeout, [&] {
+        QWidget *finestra = QApplication::activeModalWidget();
+        if (!finestra || !finestra->isVisible() || tasti++)
+            return;
+        QTest::keyClick(finestra, Qt::Key_End);
+        QTest::keyClick(finestra, Qt::Key_Escape);
+    });
+    utente.start(10);
+    std::optional<Error> error;
+    if (c.rotto && !c.conErrore) {
+        EXPECT_THROW(SpoolFile(path).showPreview(QStringLiteral("Prova")), Error);
+    } else {
+        SpoolFile(path).showPreview(QStringLiteral("Prova"), c.conErrore ? &error : nullptr);
+    }
+    EXPECT_EQ(tasti, 1);
+    EXPECT_EQ(error.has_value(), c.rotto && c.conErrore);
+    if (error) {
+        EXPECT_EQ(error->number(), ErrTypeMismatch);
+        EXPECT_EQ(error->file(), path);
+        EXPECT_TRUE(error->description().contains(QStringLiteral("trovato \"uno\""))) << error->description().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Preview, Previews,
+                         ::testing::Values(Anteprima{"brokenGivesTheError", true, true},
+                                           Anteprima{"brokenThrows", true, false},
+                                           Anteprima{"wholeFileNothing", false, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(Spool, PageCountFollowsAGrowingFile)
 {

@@ -24,11 +24,14 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
+#include <QtTest/qtestspontaneevent.h>
 #include <QTimer>
 #include <QToolBar>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -84,6 +87,21 @@ protected:
     {
         spool = env.tempFolder() + QStringLiteral("documento.tmp");
         EXPECT_TRUE(test::scriviDocumento(spool, pagine, fattura, 5));
+        return mostra(pagine);
+    }
+
+    /// The same on a spool file that holds \a contenuto, said to have \a pagine pages.
+    std::unique_ptr<FrmAnteprima> apri(const QByteArray &contenuto, int pagine)
+    {
+        spool = env.tempFolder() + QStringLiteral("rotto.tmp");
+        QFile file(spool);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(contenuto) == contenuto.size());
+        file.close();
+        return mostra(pagine);
+    }
+
+    std::unique_ptr<FrmAnteprima> mostra(int pagine)
+    {
         auto w = std::make_unique<FrmAnteprima>();
         w->setFileTemporaneo(spool);
         w->setPagineTotali(pagine);
@@ -158,7 +176,8 @@ TEST_F(AnteprimaTest, PopupMenuOnRightButtonRelease)
     QStringList items;
     for (QAction *a : w->mnfile->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + QLatin1Char('=') + a->text());
-    EXPECT_EQ(items, QStringList({"mnriduci=&Riduci", "mningrandisci=&Ingrandisci", "mn100=100%", "-",
+    EXPECT_EQ(items, QStringList({"mnriduci=&Riduci", "mningrandisci=&Ingrandisci", "mn100=100%",
+                                  "mnpagina=Adatta alla &pagina\tF", "mnlarghezza=Adatta alla &larghezza\tW", "-",
                                   "mnaggiorna=Aggiorna", "-", "mnstampa=&Stampa", "-", "mnchiudi=&Chiudi"}));
     w->mnfile->findChild<QAction *>(QStringLiteral("mningrandisci"))->trigger();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Anteprima di Stampa    200%"));
@@ -198,13 +217,19 @@ TEST_F(AnteprimaTest, LoadPlacesTheWindowAtTheTopLeftWithItsDesignSize)
 
 // --- Navigation -------------------------------------------------------------------
 
-TEST_F(AnteprimaTest, OnePageDocumentEveryPageButtonBeeps)
+TEST_F(AnteprimaTest, OnePageDocumentGreysThePageButtonsAndItsKeysBeep)
 {
     auto w = apri(1);
     EXPECT_EQ(w->PosizioniPagine(), QVector<int32_t>({1, 0}));
-    for (const char *key : {"prima", "precedente", "successiva", "ultima"})
+    for (const char *key : {"prima", "precedente", "successiva", "ultima"}) {
+        EXPECT_FALSE(w->pulsante(QString::fromLatin1(key))->isEnabled()) << key;
         premi(*w, QString::fromLatin1(key));
-    EXPECT_EQ(beeps, 4);
+    }
+    EXPECT_EQ(beeps, 0);
+    // The keys give the same commands and beep at the ends.
+    QTest::keyClick(w->Picture1, Qt::Key_Home);
+    QTest::keyClick(w->Picture1, Qt::Key_End);
+    EXPECT_EQ(beeps, 2);
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 1/1"));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
@@ -212,32 +237,32 @@ TEST_F(AnteprimaTest, OnePageDocumentEveryPageButtonBeeps)
 TEST_F(AnteprimaTest, ThreePagesForwardAndBack)
 {
     auto w = apri(3);
+    const auto abilitati = [&] {
+        QString stato;
+        for (const char *key : {"prima", "precedente", "successiva", "ultima"})
+            stato += w->pulsante(QString::fromLatin1(key))->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+        return stato;
+    };
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 1/3"));
+    EXPECT_EQ(abilitati(), QStringLiteral("0011"));
     premi(*w, QStringLiteral("successiva"));
+    EXPECT_EQ(abilitati(), QStringLiteral("1111"));
     premi(*w, QStringLiteral("successiva"));
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 3/3"));
     EXPECT_EQ(w->PaginaVisualizzata(), 2);
     EXPECT_EQ(testiDi(w->Image1->Picture()), QStringList{QStringLiteral("Pagina 3")});
-    EXPECT_EQ(beeps, 0);
-    premi(*w, QStringLiteral("successiva"));
-    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(abilitati(), QStringLiteral("1100"));
+    premi(*w, QStringLiteral("successiva")); // greyed out: nothing happens
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 3/3"));
-    premi(*w, QStringLiteral("ultima"));
-    EXPECT_EQ(beeps, 2);
     premi(*w, QStringLiteral("prima"));
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 1/3"));
     EXPECT_EQ(testiDi(w->Image1->Picture()), QStringList{QStringLiteral("Pagina 1")});
-    premi(*w, QStringLiteral("prima"));
-    EXPECT_EQ(beeps, 3);
-    premi(*w, QStringLiteral("precedente"));
-    EXPECT_EQ(beeps, 4);
-    EXPECT_EQ(w->PaginaVisualizzata(), 0);
     premi(*w, QStringLiteral("ultima"));
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 3/3"));
     premi(*w, QStringLiteral("precedente"));
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 2/3"));
     EXPECT_EQ(testiDi(w->Image1->Picture()), QStringList{QStringLiteral("Pagina 2")});
-    EXPECT_EQ(beeps, 4);
+    EXPECT_EQ(beeps, 0);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
@@ -753,6 +778,478 @@ TEST_F(AnteprimaTest, PrintEngineErrorIsShownWithoutIcon)
     EXPECT_EQ(messaggi[0].icona, platform::MessageIcon::None);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// --- A fresh window each time ------------------------------------------------------------
+
+TEST_F(AnteprimaTest, ClosedAfterResizeScrollAndDragOpensFresh)
+{
+    auto w = apri(3);
+    const QSize designSize = w->size();
+    const QRect firstPlace = w->Image1->geometry();
+    // The user makes it larger, zooms, scrolls, drags, and closes it.
+    w->resize(900, 700);
+    premi(*w, QStringLiteral("ingrandisci"));
+    w->VScroll1->setValue(200);
+    w->HScroll1->setValue(100);
+    trascina(*w, QPoint(200, 150), QPoint(-13, -7));
+    QTest::keyClick(w->Picture1, Qt::Key_Escape);
+    ASSERT_FALSE(w->isVisible());
+
+    // The next preview, as the control opens it.
+    w->setFileTemporaneo(spool);
+    w->setPagineTotali(3);
+    w->InizializzaAnteprima();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    EXPECT_EQ(w->size(), designSize);
+    EXPECT_EQ(w->pos(), QPoint(0, 0));
+    EXPECT_EQ(w->HScroll1->value(), 0);
+    EXPECT_EQ(w->VScroll1->value(), 0);
+    EXPECT_EQ(w->Image1->geometry(), firstPlace);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Anteprima di Stampa    100%"));
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 1/3"));
+}
+
+// --- A redraw leaves the page where it is --------------------------------------------------
+
+struct Ridisegno
+{
+    const char *name;
+    double twipsPerPixel;
+    bool qualita; // the quality box clicked twice instead of "Aggiorna"
+};
+
+class RidisegnoTest : public AnteprimaTest, public ::testing::WithParamInterface<Ridisegno>
+{
+};
+
+TEST_P(RidisegnoTest, AfterADragThePageStaysPut)
+{
+    platform::setTwipsPerPixelForTesting(GetParam().twipsPerPixel, GetParam().twipsPerPixel);
+    auto w = apri(2);
+    // Off the scroll bars' 10-twip grid.
+    trascina(*w, QPoint(200, 150), QPoint(-7, -5), 1);
+    const QRectF dragged = w->Geometria().immagine();
+    const QRect shown = w->Image1->geometry();
+    ASSERT_NE(std::fmod(dragged.top(), 10.0), 0.0);
+    if (GetParam().qualita) {
+        QTest::mouseClick(w->chkMassima, Qt::LeftButton);
+        QTest::mouseClick(w->chkMassima, Qt::LeftButton);
+    } else {
+        w->mnfile->findChild<QAction *>(QStringLiteral("mnaggiorna"))->trigger();
+    }
+    EXPECT_EQ(w->Geometria().immagine(), dragged);
+    EXPECT_EQ(w->Image1->geometry(), shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Redraw, RidisegnoTest,
+                         ::testing::Values(Ridisegno{"refresh96dpi", 15, false},
+                                           Ridisegno{"refresh192dpi", 7.5, false},
+                                           Ridisegno{"quality192dpi", 7.5, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// --- A broken spool file is shown as broken ---------------------------------------------------
+
+struct Rotto
+{
+    const char *name;
+    QByteArray contenuto;
+    const char *messaggio; // part of the error shown
+    QStringList disegnati; // texts drawn before the error
+};
+
+class RottoTest : public AnteprimaTest, public ::testing::WithParamInterface<Rotto>
+{
+};
+
+TEST_P(RottoTest, ShowsWhatWasDrawnAndTheErrorWithoutClosing)
+{
+    const Rotto &c = GetParam();
+    auto finestra = apri(c.contenuto, 2);
+    FrmAnteprima &w = *finestra;
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.fraErrore->isVisible());
+    const QString shown = w.lblErrore->text();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Pagina 1 mostrata solo in parte: Errore nel file di stampa")))
+        << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QString::fromUtf8(c.messaggio))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(spool)) << shown.toStdString();
+    // The page is shown as far as it was drawn, at 100 %, from the start.
+    EXPECT_EQ(testiDi(w.Image1->Picture()), c.disegnati);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Anteprima di Stampa    100%"));
+    ASSERT_TRUE(w.PrimoErrore().has_value());
+    EXPECT_EQ(w.PrimoErrore()->file(), spool);
+    // The bar lies over the top of the page, as wide as it.
+    EXPECT_EQ(w.fraErrore->geometry().topLeft(), w.Picture1->geometry().topLeft());
+    EXPECT_EQ(w.fraErrore->width(), w.Picture1->width());
+    // A zoom step shows the same page, not more of it.
+    premi(w, QStringLiteral("ingrandisci"));
+    EXPECT_EQ(testiDi(w.Image1->Picture()), c.disegnati);
+    // The bar can be put away.
+    QTest::mouseClick(w.fraErrore->findChild<QWidget *>(QStringLiteral("cmdNascondiErrore")), Qt::LeftButton);
+    EXPECT_FALSE(w.fraErrore->isVisible());
+    EXPECT_TRUE(w.isVisible());
+}
+
+const QByteArray PrimaPaginaBuona = test::testo(1440, 2880, "Prima riga") + test::riquadro(1440, 3000, 5760, 3600);
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RottoTest,
+    ::testing::Values(
+        Rotto{"cutInsidePage1",
+              PrimaPaginaBuona + "#print@\r\n\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n1440,40",
+              "riga 12: fine del file inattesa, atteso \"#endprint@\"", {QStringLiteral("Prima riga")}},
+        Rotto{"badNumberInFirstRecord",
+              "#print@\r\n\"Arial\",1x0,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n1440,2880\r\nPrima\r\n#endprint@\r\n"
+              "#newpage@\r\n" + test::testo(1440, 2880, "Seconda"),
+              "riga 2: atteso un numero per FontSize, trovato \"1x0\"", {}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(AnteprimaTest, ErrorOfAPageGoesAwayOnAGoodPageAndComesBack)
+{
+    auto finestra =
+        apri(test::testo(1440, 2880, "Pagina 1") + test::interruzione() + "#line@\r\n0,13,1,0,0,1\r\nabc\r\n", 2);
+    FrmAnteprima &w = *finestra;
+    EXPECT_FALSE(w.fraErrore->isVisible());
+    EXPECT_FALSE(w.PrimoErrore());
+    premi(w, QStringLiteral("successiva"));
+    EXPECT_TRUE(w.fraErrore->isVisible());
+    EXPECT_TRUE(w.lblErrore->text().startsWith(QStringLiteral("Pagina 2 mostrata solo in parte: ")));
+    EXPECT_TRUE(w.lblErrore->text().contains(QStringLiteral("trovato \"abc\"")));
+    premi(w, QStringLiteral("prima"));
+    EXPECT_FALSE(w.fraErrore->isVisible());
+    // The first error is kept for whoever opened the window.
+    ASSERT_TRUE(w.PrimoErrore());
+    EXPECT_EQ(w.PrimoErrore()->number(), ErrTypeMismatch);
+}
+
+// --- Navigation as in a document viewer ----------------------------------------------------
+
+/// Where the page stands vertically after a key or the wheel.
+enum class Verticale { Cima, Fondo, Mezzo };
+
+struct Tasti
+{
+    const char *name;
+    std::vector<std::pair<int, Qt::KeyboardModifiers>> prima; // to get there, beeps not counted
+    int tasto;
+    Qt::KeyboardModifiers modificatori;
+    const char *indicatore;
+    int beep;
+    Verticale dove;
+};
+
+void PrintTo(const Tasti &t, std::ostream *os)
+{
+    *os << t.name;
+}
+
+class TastiTest : public AnteprimaTest, public ::testing::WithParamInterface<Tasti>
+{
+};
+
+TEST_P(TastiTest, KeysOnThePage)
+{
+    const Tasti &t = GetParam();
+    auto w = apri(3);
+    for (const auto &[key, mods] : t.prima)
+        QTest::keyClick(w->Picture1, Qt::Key(key), mods);
+    beeps = 0;
+    QTest::keyClick(w->Picture1, Qt::Key(t.tasto), t.modificatori);
+    EXPECT_EQ(w->Text1->text(), QString::fromLatin1(t.indicatore));
+    EXPECT_EQ(beeps, t.beep);
+    switch (t.dove) {
+    case Verticale::Cima:
+        EXPECT_EQ(w->VScroll1->value(), 0);
+        break;
+    case Verticale::Fondo:
+        EXPECT_EQ(w->VScroll1->value(), w->VScroll1->maximum());
+        break;
+    case Verticale::Mezzo:
+        EXPECT_GT(w->VScroll1->value(), 0);
+        EXPECT_LT(w->VScroll1->value(), w->VScroll1->maximum());
+        break;
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+constexpr Qt::KeyboardModifiers Nessuno = Qt::NoModifier;
+const std::pair<int, Qt::KeyboardModifiers> FondoPagina{Qt::Key_PageDown, Nessuno};
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, TastiTest,
+    ::testing::Values(
+        Tasti{"pageDownScrolls", {}, Qt::Key_PageDown, Nessuno, " 1/3", 0, Verticale::Mezzo},
+        Tasti{"spaceScrolls", {}, Qt::Key_Space, Nessuno, " 1/3", 0, Verticale::Mezzo},
+        Tasti{"downScrolls", {}, Qt::Key_Down, Nessuno, " 1/3", 0, Verticale::Mezzo},
+        Tasti{"pageDownAtTheBottomGoesOnToTheTop",
+              {FondoPagina, FondoPagina, FondoPagina}, Qt::Key_PageDown, Nessuno, " 2/3", 0, Verticale::Cima},
+        Tasti{"pageUpAtTheTopGoesBackToTheBottom",
+              {{Qt::Key_End, Nessuno}}, Qt::Key_PageUp, Nessuno, " 2/3", 0, Verticale::Fondo},
+        Tasti{"shiftSpaceAtTheTopGoesBack", {{Qt::Key_End, Nessuno}}, Qt::Key_Space, Qt::ShiftModifier, " 2/3", 0,
+              Verticale::Fondo},
+        Tasti{"pageUpOnTheFirstPageTopBeeps", {}, Qt::Key_PageUp, Nessuno, " 1/3", 1, Verticale::Cima},
+        Tasti{"upOnTheFirstPageTopBeeps", {}, Qt::Key_Up, Nessuno, " 1/3", 1, Verticale::Cima},
+        Tasti{"pageDownAtTheLastBottomBeeps",
+              {{Qt::Key_End, Nessuno}, FondoPagina, FondoPagina, FondoPagina}, Qt::Key_PageDown, Nessuno, " 3/3", 1,
+              Verticale::Fondo},
+        Tasti{"endGoesToTheLastPage", {}, Qt::Key_End, Nessuno, " 3/3", 0, Verticale::Cima},
+        Tasti{"endOnTheLastPageBeeps", {{Qt::Key_End, Nessuno}}, Qt::Key_End, Nessuno, " 3/3", 1, Verticale::Cima},
+        Tasti{"homeGoesToTheFirstPage", {{Qt::Key_End, Nessuno}}, Qt::Key_Home, Nessuno, " 1/3", 0, Verticale::Cima},
+        Tasti{"homeOnTheFirstPageBeeps", {}, Qt::Key_Home, Nessuno, " 1/3", 1, Verticale::Cima}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct TastoZoom
+{
+    const char *name;
+    std::vector<std::pair<int, Qt::KeyboardModifiers>> tasti;
+    const char *caption;
+    int beep;
+};
+
+class TastoZoomTest : public AnteprimaTest, public ::testing::WithParamInterface<TastoZoom>
+{
+};
+
+TEST_P(TastoZoomTest, ZoomKeys)
+{
+    auto w = apri(1);
+    for (const auto &[key, mods] : GetParam().tasti)
+        QTest::keyClick(w->Picture1, Qt::Key(key), mods);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Anteprima di Stampa    ") + QLatin1String(GetParam().caption));
+    EXPECT_EQ(beeps, GetParam().beep);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, TastoZoomTest,
+    ::testing::Values(TastoZoom{"plus", {{Qt::Key_Plus, Nessuno}}, "200%", 0},
+                      TastoZoom{"ctrlEquals", {{Qt::Key_Equal, Qt::ControlModifier}}, "200%", 0},
+                      TastoZoom{"minus", {{Qt::Key_Minus, Nessuno}}, "50%", 0},
+                      TastoZoom{"plusBeyond400Beeps",
+                                {{Qt::Key_Plus, Nessuno}, {Qt::Key_Plus, Nessuno}, {Qt::Key_Plus, Nessuno}}, "400%", 1},
+                      TastoZoom{"ctrlZeroIs100", {{Qt::Key_Plus, Nessuno}, {Qt::Key_0, Qt::ControlModifier}}, "100%",
+                                0}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(AnteprimaTest, RightArrowScrollsAWidePageAndTurnsANarrowOne)
+{
+    auto w = apri(2);
+    ASSERT_TRUE(w->HScroll1->isEnabled()); // 100 %: wider than the window
+    QTest::keyClick(w->Picture1, Qt::Key_Right);
+    EXPECT_EQ(w->HScroll1->value(), 30);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 1/2"));
+    QTest::keyClick(w->Picture1, Qt::Key_Minus);
+    ASSERT_FALSE(w->HScroll1->isEnabled());
+    QTest::keyClick(w->Picture1, Qt::Key_Right);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 2/2"));
+    QTest::keyClick(w->Picture1, Qt::Key_Left);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 1/2"));
+}
+
+TEST_F(AnteprimaTest, CtrlPPrints)
+{
+    auto w = apri(2);
+    QTest::keyClick(w->Picture1, Qt::Key_P, Qt::ControlModifier);
+    ASSERT_EQ(messaggi.size(), 1u); // no printer here: the print command's message
+    EXPECT_EQ(messaggi[0].titolo, QStringLiteral("Stampa"));
+}
+
+// --- The wheel ---------------------------------------------------------------------------------
+
+/// Turns the wheel over the page by \a scatti notches (positive: towards the
+/// user, which scrolls down), each of \a gradi eighths of a degree.
+void rotella(FrmAnteprima &w, int scatti, Qt::KeyboardModifiers mods = Qt::NoModifier, int gradi = 120)
+{
+    const QPointF at(100, 100);
+    for (int i = 0; i < std::abs(scatti); ++i) {
+        const int delta = scatti > 0 ? -gradi : gradi;
+        QWheelEvent e(at, w.Image1->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+                      Qt::NoScrollPhase, false);
+        // As from the window system: a wheel event the page does not take
+        // goes on to its parents.
+        QSpontaneKeyEvent::setSpontaneous(&e);
+        qApp->notify(w.Image1, &e);
+    }
+}
+
+TEST_F(AnteprimaTest, WheelScrollsThenTurnsThePageWithoutBeeping)
+{
+    auto w = apri(2);
+    rotella(*w, 1);
+    EXPECT_EQ(w->VScroll1->value(), 3 * 30); // three lines of 300 twips
+    rotella(*w, 100); // to the bottom, where it stops
+    EXPECT_EQ(w->VScroll1->value(), w->VScroll1->maximum());
+    // Those that came after the bottom turned the page, shown from its top.
+    rotella(*w, -1);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 2/2"));
+    EXPECT_EQ(beeps, 0);
+
+    auto fresh = apri(2);
+    rotella(*fresh, 11); // 9,900 twips: not yet at the bottom
+    ASSERT_LT(fresh->VScroll1->value(), fresh->VScroll1->maximum());
+    rotella(*fresh, 1);
+    EXPECT_EQ(fresh->VScroll1->value(), fresh->VScroll1->maximum()); // stops at the bottom first
+    EXPECT_EQ(fresh->Text1->text(), QStringLiteral(" 1/2"));
+    rotella(*fresh, 1);
+    EXPECT_EQ(fresh->Text1->text(), QStringLiteral(" 2/2"));
+    EXPECT_EQ(fresh->VScroll1->value(), 0);
+    rotella(*fresh, -1); // at the top: back to page 1, at its bottom
+    EXPECT_EQ(fresh->Text1->text(), QStringLiteral(" 1/2"));
+    EXPECT_EQ(fresh->VScroll1->value(), fresh->VScroll1->maximum());
+    rotella(*fresh, 100); // past the end of the document: no beep
+    EXPECT_EQ(fresh->Text1->text(), QStringLiteral(" 2/2"));
+    EXPECT_EQ(beeps, 0);
+}
+
+TEST_F(AnteprimaTest, SmallWheelStepsAddUpToOnePageTurn)
+{
+    auto w = apri(2);
+    QTest::keyClick(w->Picture1, Qt::Key_Minus);
+    QTest::keyClick(w->Picture1, Qt::Key_Minus); // 25 %: the page fits, nothing to scroll
+    rotella(*w, 3, Qt::NoModifier, 30);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 1/2"));
+    rotella(*w, 1, Qt::NoModifier, 30);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 2/2"));
+}
+
+TEST_F(AnteprimaTest, CtrlWheelZoomsByTheStepsWithoutBeeping)
+{
+    auto w = apri(1);
+    rotella(*w, -1, Qt::ControlModifier);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Anteprima di Stampa    200%"));
+    rotella(*w, -5, Qt::ControlModifier);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Anteprima di Stampa    400%"));
+    rotella(*w, 2, Qt::ControlModifier);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Anteprima di Stampa    100%"));
+    EXPECT_EQ(beeps, 0);
+}
+
+// --- Fitted zooms ---------------------------------------------------------------------------------
+
+struct Adatta
+{
+    const char *name;
+    const char *voce;  // menu item, or nullptr for the key
+    Qt::Key tasto;
+    bool pagina;       // fit page (else fit width)
+    const char *dopo;  // "ingrandisci", "riduci" or nullptr
+    double passo;      // the zoom expected after that command
+};
+
+class AdattaTest : public AnteprimaTest, public ::testing::WithParamInterface<Adatta>
+{
+};
+
+TEST_P(AdattaTest, FitsAndStepsOnFromThere)
+{
+    const Adatta &c = GetParam();
+    auto w = apri(1);
+    if (c.voce)
+        w->mnfile->findChild<QAction *>(QLatin1String(c.voce))->trigger();
+    else
+        QTest::keyClick(w->Picture1, c.tasto);
+    const QSizeF vp = w->Geometria().viewport();
+    const double fattore = c.pagina ? std::min(vp.width() / 11520, vp.height() / 15872) : vp.width() / 11520;
+    EXPECT_NEAR(w->Geometria().zoom(), fattore, 1e-9);
+    EXPECT_EQ(w->windowTitle(),
+              QStringLiteral("Anteprima di Stampa    %1%").arg(int(std::floor(fattore * 100 + 0.5))));
+    // The whole page, or its whole width, is in the window.
+    EXPECT_LE(w->Image1->width(), w->Picture1->width());
+    if (c.pagina)
+        EXPECT_LE(w->Image1->height(), w->Picture1->height());
+    EXPECT_FALSE(w->HScroll1->isEnabled() && w->HScroll1->maximum() > 0);
+    if (c.dopo) {
+        premi(*w, QLatin1String(c.dopo));
+        EXPECT_DOUBLE_EQ(w->Geometria().zoom(), c.passo);
+    }
+    EXPECT_EQ(beeps, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fit, AdattaTest,
+    ::testing::Values(Adatta{"pageByMenu", "mnpagina", Qt::Key_unknown, true, nullptr, 0},
+                      Adatta{"widthByMenu", "mnlarghezza", Qt::Key_unknown, false, nullptr, 0},
+                      Adatta{"pageByKey", nullptr, Qt::Key_F, true, nullptr, 0},
+                      Adatta{"widthByKey", nullptr, Qt::Key_W, false, nullptr, 0},
+                      // The window shows 566 x 341 pixels: the page fits at 32 %, its width at 74 %.
+                      Adatta{"pageThenIn", "mnpagina", Qt::Key_unknown, true, "ingrandisci", 0.5},
+                      Adatta{"pageThenOut", "mnpagina", Qt::Key_unknown, true, "riduci", 0.25},
+                      Adatta{"widthThenIn", "mnlarghezza", Qt::Key_unknown, false, "ingrandisci", 1.0},
+                      Adatta{"widthThenOut", "mnlarghezza", Qt::Key_unknown, false, "riduci", 0.5}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(AnteprimaTest, FittedZoomFollowsTheWindowUntilAStep)
+{
+    auto w = apri(1);
+    QTest::keyClick(w->Picture1, Qt::Key_W);
+    w->resize(1000, 700);
+    QApplication::processEvents();
+    EXPECT_NEAR(w->Geometria().zoom(), w->Geometria().viewport().width() / 11520, 1e-9);
+    EXPECT_EQ(w->Image1->width(), w->Picture1->width());
+    QTest::keyClick(w->Picture1, Qt::Key_Plus);
+    const double dopoPasso = w->Geometria().zoom();
+    w->resize(700, 500);
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(w->Geometria().zoom(), dopoPasso);
+}
+
+// --- A typed page number -----------------------------------------------------------------------
+
+struct Digitato
+{
+    const char *name;
+    const char *testo;
+    const char *indicatore;
+    int beep;
+};
+
+class DigitatoTest : public AnteprimaTest, public ::testing::WithParamInterface<Digitato>
+{
+};
+
+TEST_P(DigitatoTest, EnterGoesToTheTypedPage)
+{
+    auto w = apri(5);
+    QApplication::setActiveWindow(w.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QTest::mouseClick(w->Text1, Qt::LeftButton);
+    QApplication::processEvents();
+    ASSERT_TRUE(w->Text1->hasFocus());
+    EXPECT_EQ(w->Text1->selectedText(), w->Text1->text()); // typing replaces the indicator
+    QTest::keyClicks(w->Text1, QString::fromLatin1(GetParam().testo));
+    QTest::keyClick(w->Text1, Qt::Key_Return);
+    EXPECT_EQ(w->Text1->text(), QString::fromLatin1(GetParam().indicatore));
+    EXPECT_EQ(beeps, GetParam().beep);
+    // The page has the keys again.
+    EXPECT_EQ(QApplication::focusWidget(), w->Picture1);
+    if (GetParam().beep == 0) {
+        const QString atteso = QStringLiteral("Pagina ") + QString(QLatin1String(GetParam().indicatore)).mid(1, 1);
+        EXPECT_EQ(testiDi(w->Image1->Picture()), QStringList{atteso});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Typed, DigitatoTest,
+                         ::testing::Values(Digitato{"inside", "4", " 4/5", 0}, Digitato{"last", "5", " 5/5", 0},
+                                           Digitato{"current", "1", " 1/5", 0},
+                                           Digitato{"withTheCount", "3/5", " 3/5", 0},
+                                           Digitato{"beyondTheEnd", "6", " 1/5", 1},
+                                           Digitato{"zero", "0", " 1/5", 1},
+                                           Digitato{"huge", "99999999999", " 1/5", 1},
+                                           Digitato{"lettersAreNotTaken", "x", " 1/5", 0}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(AnteprimaTest, LeavingThePageIndicatorWithoutEnterKeepsThePage)
+{
+    auto w = apri(5);
+    QApplication::setActiveWindow(w.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QTest::mouseClick(w->Text1, Qt::LeftButton);
+    QTest::keyClicks(w->Text1, QStringLiteral("4"));
+    QTest::mouseClick(w->Image1, Qt::LeftButton); // elsewhere
+    w->Picture1->setFocus();
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 1/5"));
+    EXPECT_EQ(w->PaginaVisualizzata(), 0);
 }
 
 } // namespace

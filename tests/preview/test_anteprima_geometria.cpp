@@ -208,5 +208,121 @@ TEST(Navigazione, IndicatorHasTheSignBlank)
     EXPECT_EQ(NavigazionePagine::indicatore(-1, 0), QStringLiteral("-1/0"));
 }
 
+/// A zoom factor, then zoom in or out: the step it goes to (0: refused).
+struct PassoCase
+{
+    double da;
+    bool dentro;
+    double a;
+};
+
+class PassoTest : public ::testing::TestWithParam<PassoCase>
+{
+};
+
+TEST_P(PassoTest, FromAnyZoomToTheNextStep)
+{
+    GeometriaPagina g = pagina(W * GetParam().da, 1e9); // fit width gives the zoom asked for
+    ASSERT_TRUE(g.adattaLarghezza());
+    ASSERT_DOUBLE_EQ(g.zoom(), GetParam().da);
+    const bool fatto = GetParam().dentro ? g.ingrandisci() : g.riduci();
+    EXPECT_EQ(fatto, GetParam().a != 0);
+    EXPECT_DOUBLE_EQ(g.zoom(), fatto ? GetParam().a : GetParam().da);
+    EXPECT_DOUBLE_EQ(g.immagine().height(), H * g.zoom());
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, PassoTest,
+                         ::testing::Values(PassoCase{1, true, 2}, PassoCase{1, false, 0.5},
+                                           PassoCase{0.737, true, 1}, PassoCase{0.737, false, 0.5},
+                                           PassoCase{0.3223, true, 0.5}, PassoCase{0.3223, false, 0.25},
+                                           PassoCase{3, true, 4}, PassoCase{2, true, 4}, PassoCase{4, true, 0},
+                                           PassoCase{0.2, false, 0.125}, PassoCase{0.17, false, 0},
+                                           PassoCase{1 + 1e-12, true, 2}, PassoCase{0.5 - 1e-12, false, 0.25}));
+
+/// Fitting: the zoom for a viewport, kept within the steps' range.
+struct AdattaCase
+{
+    const char *name;
+    double vpW, vpH;
+    bool pagina;
+    double zoom; // 0: refused
+};
+
+class AdattaTest : public ::testing::TestWithParam<AdattaCase>
+{
+};
+
+TEST_P(AdattaTest, FitsWithinTheRange)
+{
+    const AdattaCase &c = GetParam();
+    GeometriaPagina g = pagina(c.vpW, c.vpH);
+    const bool fatto = c.pagina ? g.adattaPagina() : g.adattaLarghezza();
+    EXPECT_EQ(fatto, c.zoom != 0);
+    EXPECT_DOUBLE_EQ(g.zoom(), fatto ? c.zoom : 1.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fit, AdattaTest,
+    ::testing::Values(AdattaCase{"pageTallViewport", W / 2, H, true, 0.5},
+                      AdattaCase{"pageWideViewport", W, H / 4, true, 0.25},
+                      AdattaCase{"width", W * 0.75, 10, false, 0.75},
+                      AdattaCase{"neverBeyond400", W * 10, H * 10, true, 4},
+                      AdattaCase{"neverBelow1000Twips", 100, 100, true, 1000 / W},
+                      AdattaCase{"emptyViewportRefused", 0, 0, false, 0}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Scroll, EndsOfTheBars)
+{
+    GeometriaPagina g = pagina();
+    EXPECT_TRUE(g.inCima());
+    EXPECT_FALSE(g.inFondo());
+    g.setValoreV(g.scrollV().massimo);
+    EXPECT_TRUE(g.inFondo());
+    g.riduci();
+    g.riduci();
+    g.centra(); // the page fits: a disabled bar is at both ends
+    EXPECT_TRUE(g.inCima() && g.inFondo() && g.aSinistra() && g.aDestra());
+}
+
+/// Going to a typed page number in a document of 5 pages, from page 2.
+struct VaiCase
+{
+    int32_t numero;
+    NavigazionePagine::Esito esito;
+    int16_t pagina; // 0-based, after
+};
+
+class VaiTest : public ::testing::TestWithParam<VaiCase>
+{
+};
+
+TEST_P(VaiTest, GoesInsideTheDocumentOnly)
+{
+    NavigazionePagine nav;
+    nav.setPagineTotali(5);
+    nav.setPaginaVisualizzata(1);
+    EXPECT_EQ(nav.vai(GetParam().numero), GetParam().esito);
+    EXPECT_EQ(nav.paginaVisualizzata(), GetParam().pagina);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, VaiTest,
+                         ::testing::Values(VaiCase{1, NavigazionePagine::Cambiata, 0},
+                                           VaiCase{5, NavigazionePagine::Cambiata, 4},
+                                           VaiCase{2, NavigazionePagine::Stessa, 1},
+                                           VaiCase{0, NavigazionePagine::Limite, 1},
+                                           VaiCase{6, NavigazionePagine::Limite, 1},
+                                           VaiCase{-3, NavigazionePagine::Limite, 1}));
+
+TEST(Navigazione, BeyondTheSixteenBitIndexIsALimit)
+{
+    NavigazionePagine nav;
+    nav.setPagineTotali(40000);
+    EXPECT_EQ(nav.vai(32768), NavigazionePagine::Cambiata);
+    EXPECT_EQ(nav.vai(32769), NavigazionePagine::Limite);
+    EXPECT_FALSE(nav.possibile(&NavigazionePagine::successiva));
+    EXPECT_TRUE(nav.possibile(&NavigazionePagine::precedente));
+    EXPECT_EQ(nav.paginaVisualizzata(), 32767); // asking changed nothing
+}
+
 } // namespace
 } // namespace qv

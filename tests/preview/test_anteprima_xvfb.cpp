@@ -1,5 +1,7 @@
 // The preview window on a real X server (Xvfb): it opens, shows the first
-// page of an invoice at 200 %, and its screenshot is kept as a test artefact.
+// page of an invoice at 200 %, and its screenshot is kept as a test artefact;
+// "qvpreview view" of a broken file shows the reader's error in its window
+// (screenshot view-broken.png).
 // Run as its own program, on the display that support/XServer.h finds or
 // starts.
 #include "platform/Platform.h"
@@ -12,15 +14,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QLineEdit>
+#include <QProcess>
 #include <QScreen>
 #include <QTest>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
 
+#include <xcb/xcb.h>
+
 #include <cstdio>
+#include <cstdlib>
 
 namespace qv {
 namespace {
@@ -72,6 +79,77 @@ TEST(AnteprimaXvfb, OpensAndShowsTheFirstPage)
     std::printf("screenshot: %s\n", qPrintable(file));
     w.reject();
 }
+
+/// The top-level window of the X server whose title starts with \a title,
+/// or 0 (the windows are children of the root: no window manager here).
+xcb_window_t finestraDi(xcb_connection_t *c, const QByteArray &title)
+{
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_query_tree_reply_t *tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
+    if (!tree)
+        return 0;
+    xcb_window_t found = 0;
+    const xcb_window_t *children = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
+        xcb_get_property_reply_t *name = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, children[i], XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr);
+        if (name) {
+            const QByteArray value(static_cast<const char *>(xcb_get_property_value(name)),
+                                   xcb_get_property_value_length(name));
+            if (value.startsWith(title))
+                found = children[i];
+            free(name);
+        }
+    }
+    free(tree);
+    return found;
+}
+
+#ifdef QVPREVIEW_BIN
+TEST(AnteprimaXvfb, ViewOfABrokenFileShowsItsError)
+{
+    test::TempEnv env;
+    const QString spool = env.tempFolder() + QStringLiteral("rotto.tmp");
+    {
+        QFile file(spool);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(test::testo(1440, 2880, "Prima riga") + test::riquadro(1440, 3000, 5760, 3600)
+                   + "#print@\r\n\"Arial\",1x0,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n");
+    }
+    QProcess view;
+    view.start(QStringLiteral(QVPREVIEW_BIN), {QStringLiteral("view"), spool});
+    ASSERT_TRUE(view.waitForStarted());
+
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    ASSERT_FALSE(xcb_connection_has_error(c));
+    xcb_window_t window = 0;
+    // The window shows up, and its page and error bar are drawn.
+    for (int i = 0; i < 200 && !window && view.state() == QProcess::Running; ++i) {
+        QTest::qWait(50);
+        window = finestraDi(c, "rotto.tmp    100%");
+    }
+    ASSERT_NE(window, 0u) << view.readAllStandardError().constData();
+    QTest::qWait(500);
+    EXPECT_EQ(view.state(), QProcess::Running); // the error does not close it
+
+    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(window);
+    const QString folder = QStringLiteral(QV_ARTIFACT_DIR);
+    QDir().mkpath(folder);
+    EXPECT_TRUE(shot.save(folder + QStringLiteral("/view-broken.png")));
+    // The error bar is light red across the top of the page area (below the toolbar).
+    const QImage image = shot.toImage();
+    int rosati = 0;
+    for (int x = 10; x < image.width() - 30; x += 4) {
+        const QColor p = image.pixelColor(x, 45);
+        rosati += p.red() > 240 && p.green() > 200 && p.green() < 240 && p.blue() > 200;
+    }
+    EXPECT_GT(rosati, (image.width() - 40) / 8);
+
+    xcb_disconnect(c);
+    view.kill();
+    view.waitForFinished();
+}
+#endif
 
 } // namespace
 } // namespace qv

@@ -5,8 +5,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -411,7 +414,75 @@ TEST_F(OpzioniTest, DigitsAndBackspaceReachTheFields)
     EXPECT_EQ(campo("TxtNumeroCopie")->text(), QStringLiteral("7"));
 }
 
-TEST_F(OpzioniTest, PastedTextIsReadFromItsBeginning)
+/// The ways a user pastes into a field: each goes through the digit filter.
+enum class Incolla { CtrlV, ShiftInsert, MenuDelCampo };
+
+struct IncollaCase
+{
+    const char *name;
+    Incolla modo;
+    const char *appunti; // the clipboard's text
+    const char *campo;
+    const char *atteso; // the field's text after pasting into the emptied field
+};
+
+void PrintTo(const IncollaCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class IncollaTest : public OpzioniTest, public ::testing::WithParamInterface<IncollaCase>
+{
+};
+
+TEST_P(IncollaTest, PastingGoesThroughTheDigitFilter)
+{
+    const IncollaCase &c = GetParam();
+    prepara(20);
+    mostra();
+    clicca("OptPagine");
+    QGuiApplication::clipboard()->setText(QString::fromUtf8(c.appunti));
+    scrivi(c.campo, QString());
+    QLineEdit *field = campo(c.campo);
+    switch (c.modo) {
+    case Incolla::CtrlV:
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        break;
+    case Incolla::ShiftInsert:
+        QTest::keyClick(field, Qt::Key_Insert, Qt::ShiftModifier);
+        break;
+    case Incolla::MenuDelCampo: {
+        // The field's own context menu, its "paste" item clicked.
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(field, &menuEvent);
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        QAction *paste = nullptr;
+        for (QAction *action : menu->actions())
+            if (action->objectName() == QLatin1String("edit-paste")
+                || action->text().section(QLatin1Char('\t'), 0, 0) == QLineEdit::tr("&Paste"))
+                paste = action;
+        ASSERT_NE(paste, nullptr);
+        QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(paste).center());
+        break;
+    }
+    }
+    EXPECT_EQ(field->text(), QString::fromUtf8(c.atteso));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paste, IncollaTest,
+    ::testing::Values(IncollaCase{"ctrlVLetterThenDigit", Incolla::CtrlV, "x7", "TxtNumeroCopie", "7"},
+                      IncollaCase{"ctrlVWords", Incolla::CtrlV, "15 pagine", "TxtInizio", "15"},
+                      IncollaCase{"ctrlVDigitsOnlyAfterWords", Incolla::CtrlV, "pagina 3", "TxtFine", "3"},
+                      IncollaCase{"ctrlVCutToTheFieldLength", Incolla::CtrlV, "123", "TxtNumeroCopie", "12"},
+                      IncollaCase{"ctrlVNothingLeft", Incolla::CtrlV, "-,.", "TxtNumeroCopie", ""},
+                      IncollaCase{"ctrlVArabicDigitIsNoDigit", Incolla::CtrlV, "٣4", "TxtFine", "4"},
+                      IncollaCase{"shiftInsert", Incolla::ShiftInsert, "x7", "TxtNumeroCopie", "7"},
+                      IncollaCase{"contextMenu", Incolla::MenuDelCampo, "1 a 9", "TxtInizio", "19"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(OpzioniTest, PastedRangeIsReadAsTyped)
 {
     prepara(20);
     mostra();
@@ -419,15 +490,59 @@ TEST_F(OpzioniTest, PastedTextIsReadFromItsBeginning)
     QGuiApplication::clipboard()->setText(QStringLiteral("15 pagine"));
     scrivi("TxtInizio", QString());
     QTest::keyClick(campo("TxtInizio"), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(campo("TxtInizio")->text(), QStringLiteral("15 pagin")); // 8 characters at most
     QGuiApplication::clipboard()->setText(QStringLiteral("pagina 3"));
     scrivi("TxtFine", QString());
     QTest::keyClick(campo("TxtFine"), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(campo("TxtFine")->text(), QStringLiteral("pagina 3"));
     ok();
-    EXPECT_EQ(dlg.Inizio(), 0); // no leading number: 0, then swapped
+    EXPECT_EQ(dlg.Inizio(), 3); // swapped
     EXPECT_EQ(dlg.Fine(), 15);
 }
+
+TEST_F(OpzioniTest, InputMethodTextGoesThroughTheDigitFilter)
+{
+    prepara(20);
+    mostra();
+    scrivi("TxtNumeroCopie", QString());
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("a5"));
+    QApplication::sendEvent(campo("TxtNumeroCopie"), &commit);
+    EXPECT_EQ(campo("TxtNumeroCopie")->text(), QStringLiteral("5"));
+}
+
+/// The access key of OK leaves the field first, as a click on OK does: the
+/// leave rule cuts a page beyond the document to the page count.
+struct TastoOk
+{
+    const char *name;
+    const char *campo;
+    bool conMouse; // a click on OK instead of Alt+O
+};
+
+class TastoOkTest : public OpzioniTest, public ::testing::WithParamInterface<TastoOk>
+{
+};
+
+TEST_P(TastoOkTest, LeavesTheFieldBeforeOk)
+{
+    prepara(12);
+    mostra();
+    clicca("OptPagine");
+    scrivi(GetParam().campo, QStringLiteral("99"));
+    if (GetParam().conMouse)
+        ok();
+    else
+        QTest::keyClick(campo(GetParam().campo), Qt::Key_O, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg.isVisible(); }, 3000));
+    EXPECT_FALSE(dlg.Annulla());
+    EXPECT_EQ(dlg.Fine(), 12);
+    EXPECT_EQ(dlg.Inizio(), QLatin1String(GetParam().campo) == QLatin1String("TxtInizio") ? 12 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ok, TastoOkTest,
+                         ::testing::Values(TastoOk{"altOFromEnd", "TxtFine", false},
+                                           TastoOk{"altOFromStart", "TxtInizio", false},
+                                           TastoOk{"clickFromEnd", "TxtFine", true}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 struct NumeroCase
 {

@@ -290,7 +290,12 @@ int commandView(const QString &path)
     if (!checkReadable(path, message))
         return failure(message);
     try {
-        qv::SpoolFile(path).showPreview(QFileInfo(path).fileName());
+        // A page that cannot be read in full is shown with its error in the
+        // window; the error is told here too once the window is closed.
+        std::optional<qv::Error> shown;
+        qv::SpoolFile(path).showPreview(QFileInfo(path).fileName(), &shown);
+        if (shown)
+            return failure(QStringLiteral("%1: %2").arg(path, describe(*shown)));
         return Ok;
     } catch (const qv::Error &e) {
         return failure(QStringLiteral("%1: %2").arg(path, describe(e)));

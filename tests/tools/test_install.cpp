@@ -1,0 +1,194 @@
+// The library as a developer embeds it: installed into a temporary prefix
+// with "cmake --install --prefix", then the README's example and a small host
+// built against that install with find_package and with pkg-config, and the
+// host run.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct Esito
+{
+    int codice = -1;
+    QString uscita; // standard output and error together
+};
+
+Esito esegui(const QString &programma, const QStringList &argomenti, const QString &cartella = QString(),
+             const QProcessEnvironment &ambiente = QProcessEnvironment::systemEnvironment())
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.setProcessEnvironment(ambiente);
+    if (!cartella.isEmpty())
+        p.setWorkingDirectory(cartella);
+    p.start(programma, argomenti);
+    Esito e;
+    if (!p.waitForFinished(300000)) {
+        p.kill();
+        p.waitForFinished();
+        e.uscita = QStringLiteral("timed out: ") + programma;
+        return e;
+    }
+    e.uscita = QString::fromLocal8Bit(p.readAll());
+    e.codice = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return e;
+}
+
+bool scrivi(const QString &path, const QByteArray &testo)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(testo) == testo.size();
+}
+
+/// A host that records a page, checks the spool file through the public
+/// interface and says what it found.
+const QByteArray Host = R"(#include <qvpreview/PrintPreview.h>
+#include <qvpreview/SpoolFile.h>
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    qv::PrintPreview pp;
+    pp.StampaTesto(1440, 1440, "Fattura");
+    pp.setForeColor(QColor(0, 0, 255));
+    pp.linea(1440, 2000, 5000, 3000, true, false);
+    const qv::SpoolCheck check = qv::SpoolFile(pp.spoolPath()).check();
+    std::printf("pagine %d testi %d riquadri %d colore %d\n", check.pages, check.texts, check.boxes, pp.ForeColor());
+    return check.ok() ? 0 : 1;
+}
+)";
+
+/// The C++ example of the README, as it stands there.
+QByteArray esempioReadme()
+{
+    QFile readme(QStringLiteral(QV_SOURCE_DIR "/README.md"));
+    if (!readme.open(QIODevice::ReadOnly))
+        return {};
+    const QString text = QString::fromUtf8(readme.readAll());
+    const auto m = QRegularExpression(QStringLiteral("```cpp\\n(.*?)```"), QRegularExpression::DotMatchesEverythingOption)
+                       .match(text);
+    return m.hasMatch() ? m.captured(1).toUtf8() : QByteArray();
+}
+
+class Installazione : public ::testing::TestWithParam<const char *>
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        cartella = std::make_unique<QTemporaryDir>();
+        prefisso = cartella->filePath(QStringLiteral("prefisso"));
+        installata = esegui(QStringLiteral("cmake"), {QStringLiteral("--install"), QStringLiteral(QV_BUILD_DIR),
+                                                      QStringLiteral("--prefix"), prefisso});
+    }
+    static void TearDownTestSuite() { cartella.reset(); }
+
+    void SetUp() override
+    {
+        ASSERT_EQ(installata.codice, 0) << installata.uscita.toStdString();
+        ambiente = QProcessEnvironment::systemEnvironment();
+        ambiente.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        ambiente.insert(QStringLiteral("PKG_CONFIG_PATH"), pkgconfig());
+        ambiente.insert(QStringLiteral("TMPDIR"), cartella->path());
+        ambiente.remove(QStringLiteral("LD_LIBRARY_PATH"));
+    }
+
+    /// The folder that holds the installed qvpreview.pc.
+    static QString pkgconfig()
+    {
+        for (const char *lib : {"lib", "lib64", "lib/x86_64-linux-gnu"}) {
+            const QString dir = prefisso + QLatin1Char('/') + QLatin1String(lib) + QStringLiteral("/pkgconfig");
+            if (QFile::exists(dir + QStringLiteral("/qvpreview.pc")))
+                return dir;
+        }
+        return QString();
+    }
+
+    static inline std::unique_ptr<QTemporaryDir> cartella;
+    static inline QString prefisso;
+    static inline Esito installata;
+    QProcessEnvironment ambiente;
+};
+
+TEST_F(Installazione, PkgConfigFollowsTheInstallPrefix)
+{
+    ASSERT_FALSE(pkgconfig().isEmpty());
+    const Esito prefix = esegui(QStringLiteral("pkg-config"), {QStringLiteral("--variable=prefix"), QStringLiteral("qvpreview")},
+                                QString(), ambiente);
+    ASSERT_EQ(prefix.codice, 0) << prefix.uscita.toStdString();
+    EXPECT_EQ(prefix.uscita.trimmed(), prefisso);
+    const Esito flags = esegui(QStringLiteral("pkg-config"), {QStringLiteral("--cflags"), QStringLiteral("--libs"), QStringLiteral("qvpreview")},
+                               QString(), ambiente);
+    EXPECT_TRUE(flags.uscita.contains(QStringLiteral("-I") + prefisso + QStringLiteral("/include"))) << flags.uscita.toStdString();
+    EXPECT_TRUE(flags.uscita.contains(QStringLiteral("-lqvpreview"))) << flags.uscita.toStdString();
+    EXPECT_TRUE(QFile::exists(prefisso + QStringLiteral("/include/qvpreview/PrintPreview.h")));
+}
+
+TEST_P(Installazione, HostBuildsAndRunsAgainstTheInstall)
+{
+    const QString modo = QLatin1String(GetParam());
+    const QString sorgenti = cartella->filePath(modo);
+    ASSERT_TRUE(QDir().mkpath(sorgenti));
+    const QByteArray readme = esempioReadme();
+    ASSERT_TRUE(readme.contains("int main(")) << "the README's example is no whole program";
+    ASSERT_TRUE(scrivi(sorgenti + QStringLiteral("/readme.cpp"), readme));
+    ASSERT_TRUE(scrivi(sorgenti + QStringLiteral("/host.cpp"), Host));
+
+    QString host;
+    if (modo == QLatin1String("findPackage")) {
+        ASSERT_TRUE(scrivi(sorgenti + QStringLiteral("/CMakeLists.txt"), R"(cmake_minimum_required(VERSION 3.25)
+project(host LANGUAGES CXX)
+set(CMAKE_CXX_STANDARD 20)
+find_package(QvPreview REQUIRED)
+add_executable(readme readme.cpp)
+target_link_libraries(readme PRIVATE QvPreview::qvpreview)
+add_executable(host host.cpp)
+target_link_libraries(host PRIVATE QvPreview::qvpreview)
+)"));
+        const QString build = sorgenti + QStringLiteral("/build");
+        const Esito configura = esegui(QStringLiteral("cmake"),
+                                       {QStringLiteral("-S"), sorgenti, QStringLiteral("-B"), build,
+                                        QStringLiteral("-DCMAKE_PREFIX_PATH=") + prefisso},
+                                       QString(), ambiente);
+        ASSERT_EQ(configura.codice, 0) << configura.uscita.toStdString();
+        const Esito costruisci = esegui(QStringLiteral("cmake"), {QStringLiteral("--build"), build, QStringLiteral("-j2")},
+                                        QString(), ambiente);
+        ASSERT_EQ(costruisci.codice, 0) << costruisci.uscita.toStdString();
+        host = build + QStringLiteral("/host");
+    } else {
+        const Esito flags = esegui(QStringLiteral("pkg-config"),
+                                   {QStringLiteral("--cflags"), QStringLiteral("--libs"), QStringLiteral("qvpreview")},
+                                   QString(), ambiente);
+        ASSERT_EQ(flags.codice, 0) << flags.uscita.toStdString();
+        const Esito libdir = esegui(QStringLiteral("pkg-config"),
+                                    {QStringLiteral("--variable=libdir"), QStringLiteral("qvpreview")}, QString(), ambiente);
+        for (const char *nome : {"readme", "host"}) {
+            QStringList argomenti{QStringLiteral("-std=c++20"), QStringLiteral("-fPIC"),
+                                  QLatin1String(nome) + QStringLiteral(".cpp"), QStringLiteral("-o"), QLatin1String(nome)};
+            argomenti << flags.uscita.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            argomenti << QStringLiteral("-Wl,-rpath,") + libdir.uscita.trimmed();
+            const Esito compila = esegui(QStringLiteral("c++"), argomenti, sorgenti, ambiente);
+            ASSERT_EQ(compila.codice, 0) << nome << ": " << compila.uscita.toStdString();
+        }
+        host = sorgenti + QStringLiteral("/host");
+    }
+    const Esito eseguito = esegui(host, {}, QString(), ambiente);
+    ASSERT_EQ(eseguito.codice, 0) << eseguito.uscita.toStdString();
+    EXPECT_TRUE(eseguito.uscita.contains(QStringLiteral("pagine 1 testi 1 riquadri 1 colore 16711680")))
+        << eseguito.uscita.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, Installazione, ::testing::Values("findPackage", "pkgConfig"),
+                         [](const auto &info) { return std::string(info.param); });
+
+} // namespace
