@@ -1,5 +1,6 @@
 // qvPreview - print preview for Qt applications.
 #include "platform/FileSystem.h"
+#include "platform/Sistema.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,11 +33,7 @@ QString moduleFile()
                   RTLD_DL_LINKMAP)
         && map && map->l_name && map->l_name[0] != '\0')
         return QFileInfo(QFile::decodeName(map->l_name)).absoluteFilePath();
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
-    if (length <= 0 || size_t(length) >= sizeof buffer)
-        return QString();
-    return QFile::decodeName(QByteArray(buffer, length));
+    return programFile();
 }
 
 QString moduleFolder()

@@ -1,14 +1,11 @@
 // qvPreview - print preview for Qt applications.
 #include "platform/Platform.h"
-#include "platform/FileSystem.h"
 
 #include <QApplication>
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -16,12 +13,6 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QUrl>
-
-#include <sys/utsname.h>
-#include <unistd.h>
-
-#include <cstdlib>
 
 namespace qv::platform {
 
@@ -36,9 +27,6 @@ struct State
     double testTwipsX = 0;
     double testTwipsY = 0;
     std::function<void()> beep;
-    std::function<void(const QString &, const QString &, MessageIcon)> messageBox;
-    std::function<bool(const QString &)> openUrl;
-    std::optional<std::optional<SystemVersion>> testVersion;
 };
 
 State &state()
@@ -81,34 +69,6 @@ QList<PrinterDesc> realPrinters()
 }
 
 } // namespace
-
-// --- Temporary folder and unique names ------------------------------------
-
-QString systemTempFolder()
-{
-    QString dir = qEnvironmentVariable("TMPDIR");
-    if (dir.isEmpty() || !QFileInfo(dir).isDir())
-        dir = QStringLiteral("/tmp");
-    if (!QFileInfo(dir).isDir())
-        return QString();
-    return withSlash(dir);
-}
-
-QString createUniqueFile(const QString &folder, const QString &prefix)
-{
-    QByteArray templ = QFile::encodeName(folder + prefix + QStringLiteral("XXXXXX.tmp"));
-    const int fd = ::mkstemps(templ.data(), 4);
-    if (fd < 0)
-        return QString();
-    ::close(fd);
-    return QFile::decodeName(templ);
-}
-
-QString libraryFolder()
-{
-    const QString folder = moduleFolder();
-    return withSlash(folder.isEmpty() ? QDir::currentPath() : folder);
-}
 
 // --- Printers -------------------------------------------------------------
 
@@ -243,7 +203,7 @@ void setTwipsPerPixelForTesting(double x, double y)
     state().testTwipsY = y;
 }
 
-// --- Beep and message boxes -----------------------------------------------
+// --- Beep -----------------------------------------------------------------
 
 void beep()
 {
@@ -258,33 +218,6 @@ void beep()
 void setBeepHandlerForTesting(std::function<void()> handler)
 {
     state().beep = std::move(handler);
-}
-
-void messageBox(QWidget *parent, const QString &text, const QString &title, MessageIcon icon)
-{
-    if (state().messageBox) {
-        state().messageBox(text, title, icon);
-        return;
-    }
-    QMessageBox::Icon qicon = QMessageBox::NoIcon;
-    switch (icon) {
-    case MessageIcon::Critical: qicon = QMessageBox::Critical; break;
-    case MessageIcon::Warning: qicon = QMessageBox::Warning; break;
-    case MessageIcon::Information: qicon = QMessageBox::Information; break;
-    case MessageIcon::None: break;
-    }
-    // A text may break its lines with a carriage return alone; the box
-    // breaks lines at line feeds.
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(qicon, title, shown, QMessageBox::Ok, parent);
-    box.exec();
-}
-
-void setMessageBoxHandlerForTesting(
-    std::function<void(const QString &, const QString &, MessageIcon)> handler)
-{
-    state().messageBox = std::move(handler);
 }
 
 // --- Per-user settings ------------------------------------------------------
@@ -313,44 +246,6 @@ bool writeUserSetting(const QString &application, const QString &section, const 
     settings.setValue(section + QLatin1Char('/') + key, value);
     settings.sync();
     return settings.status() == QSettings::NoError;
-}
-
-// --- Shell ------------------------------------------------------------------
-
-bool openUrl(const QString &url)
-{
-    if (state().openUrl)
-        return state().openUrl(url);
-    return QDesktopServices::openUrl(QUrl::fromUserInput(url));
-}
-
-void setOpenUrlHandlerForTesting(std::function<bool(const QString &)> handler)
-{
-    state().openUrl = std::move(handler);
-}
-
-// --- System version ---------------------------------------------------------
-
-std::optional<SystemVersion> systemVersion()
-{
-    if (state().testVersion)
-        return *state().testVersion;
-    struct utsname names{};
-    if (::uname(&names) != 0)
-        return std::nullopt;
-    SystemVersion v;
-    const QStringList parts = QString::fromLatin1(names.release).split(QRegularExpression(QStringLiteral("[.\\-+]")));
-    if (parts.size() > 0) v.major = parts[0].toUInt();
-    if (parts.size() > 1) v.minor = parts[1].toUInt();
-    if (parts.size() > 2) v.build = parts[2].toUInt();
-    v.platformId = 3;
-    v.servicePack = QString::fromLatin1(names.version).left(127);
-    return v;
-}
-
-void setSystemVersionForTesting(std::optional<std::optional<SystemVersion>> version)
-{
-    state().testVersion = std::move(version);
 }
 
 } // namespace qv::platform

@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 locales
   cups cups-client printer-driver-cups-pdf
-  libsqlite3-dev libmspack-dev
+  libsqlite3-dev libmspack-dev libglib2.0-dev
   poppler-utils qpdf
   xvfb xauth x11-utils
 )
