@@ -182,4 +182,98 @@ FolderLock::~FolderLock()
         ::close(m_fd); // releases the lock
 }
 
+// --- Replacing a file --------------------------------------------------------
+
+namespace {
+
+/// Writes all of \a length bytes, going on after short writes.
+bool writeAll(int fd, const char *data, size_t length)
+{
+    while (length > 0) {
+        const ssize_t written = ::write(fd, data, length);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        length -= size_t(written);
+    }
+    return true;
+}
+
+/// Copies the open file \a from into \a to; 0 or the errno of the failure.
+int copyContents(int from, int to)
+{
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(from, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (got == 0)
+            return 0;
+        if (!writeAll(to, buffer, size_t(got)))
+            return errno;
+    }
+}
+
+} // namespace
+
+int replaceFile(const QString &source, const QString &target)
+{
+    const QByteArray from = QFile::encodeName(source);
+    const QByteArray to = QFile::encodeName(target);
+    const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return errno;
+    struct stat sourceInfo{};
+    struct stat targetInfo{};
+    const int statResult = ::fstat(in, &sourceInfo);
+    if (statResult != 0 || !S_ISREG(sourceInfo.st_mode)) {
+        const int error = statResult != 0 ? errno : EISDIR; // only a regular file is copied
+        ::close(in);
+        return error;
+    }
+    const mode_t mode = (::stat(to.constData(), &targetInfo) == 0 && S_ISREG(targetInfo.st_mode)
+                             ? targetInfo.st_mode
+                             : sourceInfo.st_mode)
+                        & 07777;
+
+    // The temporary file is a hidden name beside the target, so that the
+    // rename stays within one file system.
+    const QFileInfo targetFile(target);
+    QByteArray temporary = QFile::encodeName(targetFile.absolutePath() + QStringLiteral("/.")
+                                             + targetFile.fileName() + QStringLiteral(".XXXXXX"));
+    const int out = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        return error;
+    }
+    int error = copyContents(in, out);
+    ::close(in);
+    if (error == 0 && ::fchmod(out, mode) != 0)
+        error = errno;
+    if (error == 0 && ::fsync(out) != 0)
+        error = errno;
+    if (::close(out) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(temporary.constData(), to.constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(temporary.constData());
+        return error;
+    }
+    // The rename itself reaches the disk with the folder.
+    const int folder = ::open(QFile::encodeName(targetFile.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return 0;
+}
+
 } // namespace qv::platform

@@ -52,10 +52,10 @@ QString withSlash(QString path)
 }
 
 /// The value of the environment variable \a name, else \a fallback.
-QString configuredFolder(const char *name, const QString &fallback)
+QString configured(const char *name, const QString &fallback)
 {
     const QString value = qEnvironmentVariable(name);
-    return withSlash(value.isEmpty() ? fallback : value);
+    return value.isEmpty() ? fallback : value;
 }
 
 } // namespace
@@ -159,13 +159,13 @@ void setSystemVersionForTesting(std::optional<std::optional<SystemVersion>> vers
 
 QString systemFolder()
 {
-    const QString folder = configuredFolder("QVPREVIEW_SYSTEM_DIR", QStringLiteral(QV_SYSTEM_FOLDER));
+    const QString folder = configured("QVPREVIEW_SYSTEM_DIR", QStringLiteral(QV_SYSTEM_FOLDER));
     return QFileInfo(folder).isDir() ? folder : QString();
 }
 
 QString windowsFolder()
 {
-    return configuredFolder("QVPREVIEW_WINDOWS_DIR", QStringLiteral("/etc"));
+    return configured("QVPREVIEW_WINDOWS_DIR", QStringLiteral("/etc"));
 }
 
 // --- The running program ----------------------------------------------------

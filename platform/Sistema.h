@@ -13,13 +13,14 @@ namespace qv::platform {
 
 /// The system folder, where the control library is installed and where hosts
 /// load it from: $QVPREVIEW_SYSTEM_DIR when it is set and not empty, else the
-/// library folder of this installation (/usr/local/lib/ by default). Ends
-/// with "/". Empty when it does not name an existing folder.
+/// library folder of this installation (/usr/local/lib by default), as
+/// configured (a trailing "/" is not added). Empty when it does not name an
+/// existing folder.
 QString systemFolder();
 
 /// The Windows folder, the system-wide folder for the settings of programs:
-/// $QVPREVIEW_WINDOWS_DIR when it is set and not empty, else "/etc/". Ends
-/// with "/"; not checked for existence.
+/// $QVPREVIEW_WINDOWS_DIR when it is set and not empty, else "/etc", as
+/// configured; not checked for existence.
 QString windowsFolder();
 
 /// The full path of the running program (not of a library it has loaded);

@@ -84,7 +84,7 @@ FrmInfo::FrmInfo(QWidget *parent)
     Label3->setText(QString::fromLatin1(qvUtilita::SitoWeb));
     Label3->setToolTip(QStringLiteral("Il mio sito ufficiale"));
     Label4 = nuovaEtichetta(this, "Label4", twips::rect(480, 2520, 4335, 315));
-    Label4->setText(QStringLiteral("E-Mail: ") + QString::fromLatin1(qvUtilita::EMail));
+    Label4->setText(QStringLiteral("E-Mail: ") + QString::fromLatin1(qvUtilita::IndirizzoEMail));
     Label4->setToolTip(QStringLiteral("Scrivimi..."));
     for (QLabel *link : {Label3, Label4}) {
         coloraTesto(link, ColoreCollegamento);
@@ -146,7 +146,7 @@ void FrmInfo::ApriSito()
 
 void FrmInfo::ApriPostaElettronica()
 {
-    (void)platform::openUrl(QStringLiteral("mailto:") + QString::fromLatin1(qvUtilita::EMail));
+    (void)platform::openUrl(QStringLiteral("mailto:") + QString::fromLatin1(qvUtilita::IndirizzoEMail));
 }
 
 } // namespace qv

@@ -10,7 +10,7 @@ PACKAGES=(
   fonts-liberation2 locales
   cups cups-client printer-driver-cups-pdf
   libsqlite3-dev libmspack-dev libglib2.0-dev
-  poppler-utils qpdf
+  poppler-utils qpdf desktop-file-utils
   xvfb xauth x11-utils
 )
 missing=()
