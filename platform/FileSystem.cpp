@@ -17,7 +17,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 
 namespace qv::platform {
 
