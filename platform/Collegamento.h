@@ -27,7 +27,7 @@ QString launcherFile(const QString &path);
 
 /// The text of the ".desktop" entry for \a launcher (UTF-8, lines ended by
 /// LF). The program is quoted for the Exec key and every value is escaped
-/// as the Desktop Entry Specification asks. nullopt when a text holds a line
+/// as the freedesktop desktop entry format asks. nullopt when a text holds a line
 /// break or a NUL, which no entry can hold, or the name or program is empty.
 std::optional<QByteArray> desktopEntry(const Launcher &launcher);
 

@@ -1,5 +1,6 @@
 // qvPreview - print preview for Qt applications.
 #include "platform/Platform.h"
+#include "platform/Sistema.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -33,13 +34,6 @@ State &state()
 {
     static State s;
     return s;
-}
-
-QString withSlash(QString path)
-{
-    if (!path.endsWith(QLatin1Char('/')))
-        path += QLatin1Char('/');
-    return path;
 }
 
 constexpr double TwipsPerInch = 1440.0;
@@ -135,7 +129,7 @@ QString pdfOutputFolder()
         dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (dir.isEmpty())
         dir = QDir::homePath();
-    return withSlash(dir);
+    return folderPath(dir);
 }
 
 std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile)
@@ -228,7 +222,7 @@ QString settingsFile(const QString &application)
     QString dir = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (dir.isEmpty())
         dir = QDir::homePath() + QStringLiteral("/.config");
-    return withSlash(dir) + application + QStringLiteral(".ini");
+    return folderPath(dir) + application + QStringLiteral(".ini");
 }
 } // namespace
 

@@ -44,13 +44,6 @@ State &state()
     return s;
 }
 
-QString withSlash(QString path)
-{
-    if (!path.endsWith(QLatin1Char('/')))
-        path += QLatin1Char('/');
-    return path;
-}
-
 /// The value of the environment variable \a name, else \a fallback.
 QString configured(const char *name, const QString &fallback)
 {
@@ -69,7 +62,7 @@ QString systemTempFolder()
         dir = QStringLiteral("/tmp");
     if (!QFileInfo(dir).isDir())
         return QString();
-    return withSlash(dir);
+    return folderPath(dir);
 }
 
 QString createUniqueFile(const QString &folder, const QString &prefix)
@@ -85,7 +78,7 @@ QString createUniqueFile(const QString &folder, const QString &prefix)
 QString libraryFolder()
 {
     const QString folder = moduleFolder();
-    return withSlash(folder.isEmpty() ? QDir::currentPath() : folder);
+    return folderPath(folder.isEmpty() ? QDir::currentPath() : folder);
 }
 
 // --- Message boxes ----------------------------------------------------------
@@ -153,6 +146,15 @@ std::optional<SystemVersion> systemVersion()
 void setSystemVersionForTesting(std::optional<std::optional<SystemVersion>> version)
 {
     state().testVersion = std::move(version);
+}
+
+// --- Folders -----------------------------------------------------------------
+
+QString folderPath(QString path)
+{
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
 }
 
 // --- System and Windows folders ---------------------------------------------

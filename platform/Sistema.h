@@ -11,6 +11,9 @@
 
 namespace qv::platform {
 
+/// \a path with a trailing "/" (added when it has none).
+QString folderPath(QString path);
+
 /// The system folder, where the control library is installed and where hosts
 /// load it from: $QVPREVIEW_SYSTEM_DIR when it is set and not empty, else the
 /// library folder of this installation (/usr/local/lib by default), as

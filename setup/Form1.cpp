@@ -4,6 +4,7 @@
 #include <qvpreview/Error.h>
 #include <qvpreview/qvUtilita.h>
 
+#include "platform/DisegnoSvg.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "setup/Modulo2.h"
@@ -14,10 +15,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
-#include <QSvgRenderer>
 
 #include <cstring>
 #include <optional>
@@ -27,19 +25,6 @@ namespace qv {
 namespace {
 
 constexpr double TwipsPerInch = 1440.0;
-
-/// An SVG picture of the resources drawn at \a size device-independent
-/// pixels, sharp on screens of any pixel ratio.
-QPixmap immagine(const QString &resource, QSize size, qreal ratio)
-{
-    QPixmap pixmap(size * ratio);
-    pixmap.setDevicePixelRatio(ratio);
-    pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(resource);
-    QPainter painter(&pixmap);
-    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-    return pixmap;
-}
 
 QFont fontEtichetta()
 {
@@ -59,7 +44,7 @@ Form1::Form1(const QString &cartellaProgramma, QWidget *parent)
     setWindowTitle(QString::fromUtf8(Titolo));
     QIcon icona;
     for (const int side : {16, 32, 64})
-        icona.addPixmap(immagine(QStringLiteral(":/setup/icona.svg"), QSize(side, side), 1));
+        icona.addPixmap(platform::disegnaSvg(QStringLiteral(":/setup/icona.svg"), QSize(side, side), 1));
     setWindowIcon(icona);
     setFixedSize(pixel(4650, true), pixel(2610, false));
 
@@ -76,7 +61,7 @@ Form1::Form1(const QString &cartellaProgramma, QWidget *parent)
     Command1->setObjectName(QStringLiteral("Command1"));
     posiziona(Command1, 1800, 480, 975, 495);
     const QSize faccia(Command1->width() - 8, Command1->height() - 6);
-    Command1->setIcon(QIcon(immagine(QStringLiteral(":/setup/pulsante.svg"), faccia, devicePixelRatioF())));
+    Command1->setIcon(QIcon(platform::disegnaSvg(QStringLiteral(":/setup/pulsante.svg"), faccia, devicePixelRatioF())));
     Command1->setIconSize(faccia);
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 
