@@ -1,5 +1,6 @@
 // qvPreview - print preview for Qt applications.
 #include "platform/FileSystem.h"
+#include "platform/Sistema.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +17,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 
 namespace qv::platform {
 
@@ -32,11 +32,7 @@ QString moduleFile()
                   RTLD_DL_LINKMAP)
         && map && map->l_name && map->l_name[0] != '\0')
         return QFileInfo(QFile::decodeName(map->l_name)).absoluteFilePath();
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
-    if (length <= 0 || size_t(length) >= sizeof buffer)
-        return QString();
-    return QFile::decodeName(QByteArray(buffer, length));
+    return programFile();
 }
 
 QString moduleFolder()
@@ -183,6 +179,100 @@ FolderLock::~FolderLock()
 {
     if (m_fd >= 0)
         ::close(m_fd); // releases the lock
+}
+
+// --- Replacing a file --------------------------------------------------------
+
+namespace {
+
+/// Writes all of \a length bytes, going on after short writes.
+bool writeAll(int fd, const char *data, size_t length)
+{
+    while (length > 0) {
+        const ssize_t written = ::write(fd, data, length);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        length -= size_t(written);
+    }
+    return true;
+}
+
+/// Copies the open file \a from into \a to; 0 or the errno of the failure.
+int copyContents(int from, int to)
+{
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(from, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (got == 0)
+            return 0;
+        if (!writeAll(to, buffer, size_t(got)))
+            return errno;
+    }
+}
+
+} // namespace
+
+int replaceFile(const QString &source, const QString &target)
+{
+    const QByteArray from = QFile::encodeName(source);
+    const QByteArray to = QFile::encodeName(target);
+    const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return errno;
+    struct stat sourceInfo{};
+    struct stat targetInfo{};
+    const int statResult = ::fstat(in, &sourceInfo);
+    if (statResult != 0 || !S_ISREG(sourceInfo.st_mode)) {
+        const int error = statResult != 0 ? errno : EISDIR; // only a regular file is copied
+        ::close(in);
+        return error;
+    }
+    const mode_t mode = (::stat(to.constData(), &targetInfo) == 0 && S_ISREG(targetInfo.st_mode)
+                             ? targetInfo.st_mode
+                             : sourceInfo.st_mode)
+                        & 07777;
+
+    // The temporary file is a hidden name beside the target, so that the
+    // rename stays within one file system.
+    const QFileInfo targetFile(target);
+    QByteArray temporary = QFile::encodeName(targetFile.absolutePath() + QStringLiteral("/.")
+                                             + targetFile.fileName() + QStringLiteral(".XXXXXX"));
+    const int out = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        return error;
+    }
+    int error = copyContents(in, out);
+    ::close(in);
+    if (error == 0 && ::fchmod(out, mode) != 0)
+        error = errno;
+    if (error == 0 && ::fsync(out) != 0)
+        error = errno;
+    if (::close(out) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(temporary.constData(), to.constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(temporary.constData());
+        return error;
+    }
+    // The rename itself reaches the disk with the folder.
+    const int folder = ::open(QFile::encodeName(targetFile.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return 0;
 }
 
 } // namespace qv::platform

@@ -72,4 +72,15 @@ enum class ExpandResult {
 /// an empty result counts as a failure.
 ExpandResult expandFile(const QString &source, const QString &destination);
 
+/// Copies \a source over \a target so that \a target is at every moment
+/// either its old file or the whole new one: the copy goes to a temporary
+/// file in the target's folder, is flushed to the disk and renamed over the
+/// target. A program that has the old file open or mapped (a host running
+/// the old library) keeps its copy. The target keeps its permissions; a new
+/// target gets those of the source. Returns 0 on success, else the errno of
+/// the failure (ENOENT for a missing source, ENOSPC or EFBIG when the disk
+/// or the file size limit is full, ...); a failure leaves the target as it
+/// was and no temporary file behind.
+int replaceFile(const QString &source, const QString &target);
+
 } // namespace qv::platform

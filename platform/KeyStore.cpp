@@ -299,4 +299,19 @@ bool KeyStore::deleteValue(const QString &keyPath, const QString &name) const
     });
 }
 
+bool KeyStore::deleteKey(const QString &keyPath) const
+{
+    return writeTransaction(m_hive, keyPath, [&](const Database &db, const QString &path) {
+        if (path.isEmpty())
+            return false;
+        const QString fold = path.toCaseFolded();
+        const QString below = fold + QLatin1Char('\\');
+        Statement values(db, "DELETE FROM vals WHERE key = ?1 OR substr(key, 1, length(?2)) = ?2");
+        Statement keys(db, "DELETE FROM keys WHERE fold = ?1 OR substr(fold, 1, length(?2)) = ?2");
+        if (!values || values.bind(1, fold).bind(2, below).step() != SQLITE_DONE)
+            return false;
+        return keys && keys.bind(1, fold).bind(2, below).step() == SQLITE_DONE && sqlite3_changes(db.handle()) > 0;
+    });
+}
+
 } // namespace qv::platform

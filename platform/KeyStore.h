@@ -88,6 +88,9 @@ public:
                   bool createKeyFirst) const;
     /// Deletes the value \a name of the key; true when it existed and is gone.
     bool deleteValue(const QString &keyPath, const QString &name) const;
+    /// Deletes the key with its values and every key below it; true when it
+    /// existed and is gone. The hive itself cannot be deleted.
+    bool deleteKey(const QString &keyPath) const;
 
     /// Creates the key, the levels above it and the \a values (name and
     /// value; of two names that differ only in case the first counts) in one

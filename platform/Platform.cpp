@@ -1,15 +1,12 @@
 // qvPreview - print preview for Qt applications.
 #include "platform/Platform.h"
-#include "platform/FileSystem.h"
+#include "platform/Sistema.h"
 
 #include <QApplication>
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -17,12 +14,6 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QUrl>
-
-#include <sys/utsname.h>
-#include <unistd.h>
-
-#include <cstdlib>
 
 namespace qv::platform {
 
@@ -37,22 +28,12 @@ struct State
     double testTwipsX = 0;
     double testTwipsY = 0;
     std::function<void()> beep;
-    std::function<void(const QString &, const QString &, MessageIcon)> messageBox;
-    std::function<bool(const QString &)> openUrl;
-    std::optional<std::optional<SystemVersion>> testVersion;
 };
 
 State &state()
 {
     static State s;
     return s;
-}
-
-QString withSlash(QString path)
-{
-    if (!path.endsWith(QLatin1Char('/')))
-        path += QLatin1Char('/');
-    return path;
 }
 
 constexpr double TwipsPerInch = 1440.0;
@@ -82,34 +63,6 @@ QList<PrinterDesc> realPrinters()
 }
 
 } // namespace
-
-// --- Temporary folder and unique names ------------------------------------
-
-QString systemTempFolder()
-{
-    QString dir = qEnvironmentVariable("TMPDIR");
-    if (dir.isEmpty() || !QFileInfo(dir).isDir())
-        dir = QStringLiteral("/tmp");
-    if (!QFileInfo(dir).isDir())
-        return QString();
-    return withSlash(dir);
-}
-
-QString createUniqueFile(const QString &folder, const QString &prefix)
-{
-    QByteArray templ = QFile::encodeName(folder + prefix + QStringLiteral("XXXXXX.tmp"));
-    const int fd = ::mkstemps(templ.data(), 4);
-    if (fd < 0)
-        return QString();
-    ::close(fd);
-    return QFile::decodeName(templ);
-}
-
-QString libraryFolder()
-{
-    const QString folder = moduleFolder();
-    return withSlash(folder.isEmpty() ? QDir::currentPath() : folder);
-}
 
 // --- Printers -------------------------------------------------------------
 
@@ -176,7 +129,7 @@ QString pdfOutputFolder()
         dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (dir.isEmpty())
         dir = QDir::homePath();
-    return withSlash(dir);
+    return folderPath(dir);
 }
 
 std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile)
@@ -244,7 +197,7 @@ void setTwipsPerPixelForTesting(double x, double y)
     state().testTwipsY = y;
 }
 
-// --- Beep, message boxes and the folder picker ----------------------------
+// --- Beep -----------------------------------------------------------------
 
 void beep()
 {
@@ -261,48 +214,6 @@ void setBeepHandlerForTesting(std::function<void()> handler)
     state().beep = std::move(handler);
 }
 
-void messageBox(QWidget *parent, const QString &text, const QString &title, MessageIcon icon)
-{
-    if (state().messageBox) {
-        state().messageBox(text, title, icon);
-        return;
-    }
-    QMessageBox::Icon qicon = QMessageBox::NoIcon;
-    switch (icon) {
-    case MessageIcon::Critical: qicon = QMessageBox::Critical; break;
-    case MessageIcon::Warning: qicon = QMessageBox::Warning; break;
-    case MessageIcon::Information: qicon = QMessageBox::Information; break;
-    case MessageIcon::None: break;
-    }
-    // A text may break its lines with a carriage return alone; the box
-    // breaks lines at line feeds.
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(qicon, title, shown, QMessageBox::Ok, parent);
-    box.exec();
-}
-
-void setMessageBoxHandlerForTesting(
-    std::function<void(const QString &, const QString &, MessageIcon)> handler)
-{
-    state().messageBox = std::move(handler);
-}
-
-QString chooseFolder(QWidget *parent, const QString &title)
-{
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        return QString();
-    QFileDialog dialog(parent, title);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, true);
-    if (dialog.exec() != QDialog::Accepted)
-        return QString();
-    const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty() || !QFileInfo(chosen.first()).isDir())
-        return QString();
-    return QDir::cleanPath(QFileInfo(chosen.first()).absoluteFilePath());
-}
-
 // --- Per-user settings ------------------------------------------------------
 
 namespace {
@@ -311,7 +222,7 @@ QString settingsFile(const QString &application)
     QString dir = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (dir.isEmpty())
         dir = QDir::homePath() + QStringLiteral("/.config");
-    return withSlash(dir) + application + QStringLiteral(".ini");
+    return folderPath(dir) + application + QStringLiteral(".ini");
 }
 } // namespace
 
@@ -329,44 +240,6 @@ bool writeUserSetting(const QString &application, const QString &section, const 
     settings.setValue(section + QLatin1Char('/') + key, value);
     settings.sync();
     return settings.status() == QSettings::NoError;
-}
-
-// --- Shell ------------------------------------------------------------------
-
-bool openUrl(const QString &url)
-{
-    if (state().openUrl)
-        return state().openUrl(url);
-    return QDesktopServices::openUrl(QUrl::fromUserInput(url));
-}
-
-void setOpenUrlHandlerForTesting(std::function<bool(const QString &)> handler)
-{
-    state().openUrl = std::move(handler);
-}
-
-// --- System version ---------------------------------------------------------
-
-std::optional<SystemVersion> systemVersion()
-{
-    if (state().testVersion)
-        return *state().testVersion;
-    struct utsname names{};
-    if (::uname(&names) != 0)
-        return std::nullopt;
-    SystemVersion v;
-    const QStringList parts = QString::fromLatin1(names.release).split(QRegularExpression(QStringLiteral("[.\\-+]")));
-    if (parts.size() > 0) v.major = parts[0].toUInt();
-    if (parts.size() > 1) v.minor = parts[1].toUInt();
-    if (parts.size() > 2) v.build = parts[2].toUInt();
-    v.platformId = 3;
-    v.servicePack = QString::fromLatin1(names.version).left(127);
-    return v;
-}
-
-void setSystemVersionForTesting(std::optional<std::optional<SystemVersion>> version)
-{
-    state().testVersion = std::move(version);
 }
 
 } // namespace qv::platform

@@ -1,6 +1,7 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/FrmInfo.h"
 
+#include "platform/DisegnoSvg.h"
 #include "platform/Platform.h"
 #include "preview/DialogTwips.h"
 
@@ -9,10 +10,7 @@
 
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
-#include <QSvgRenderer>
 #include <QThread>
 
 namespace qv {
@@ -22,18 +20,6 @@ namespace {
 const QColor ColoreCollegamento(0, 0, 255);
 const QColor ColoreClick(255, 0, 0);
 constexpr unsigned long AttesaClickMs = 100;
-
-/// An SVG resource drawn at \a size logical pixels, sharp on high-density screens.
-QPixmap disegnaSvg(const QString &resource, QSize size, qreal devicePixelRatio)
-{
-    QPixmap pixmap(size * devicePixelRatio);
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(resource);
-    QPainter painter(&pixmap);
-    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-    return pixmap;
-}
 
 QLabel *nuovaEtichetta(QWidget *parent, const char *name, const QRect &geometry)
 {
@@ -67,7 +53,7 @@ FrmInfo::FrmInfo(QWidget *parent)
 
     Image1 = nuovaEtichetta(this, "Image1", twips::rect(480, 240, 735, 705));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image1->setPixmap(disegnaSvg(QStringLiteral(":/qvpreview/info/info-icon.svg"), QSize(32, 32), dpr));
+    Image1->setPixmap(platform::disegnaSvg(QStringLiteral(":/qvpreview/info/info-icon.svg"), QSize(32, 32), dpr));
 
     Label1 = nuovaEtichetta(this, "Label1", twips::rect(1440, 300, 4935, 315));
     QFont bold(QStringLiteral("MS Sans Serif"));
@@ -78,13 +64,13 @@ FrmInfo::FrmInfo(QWidget *parent)
 
     Image2 = nuovaEtichetta(this, "Image2", twips::rect(1440, 720, 3975, 1200));
     Image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image2->setPixmap(disegnaSvg(QStringLiteral(":/qvpreview/info/info-banner.svg"), QSize(265, 80), dpr));
+    Image2->setPixmap(platform::disegnaSvg(QStringLiteral(":/qvpreview/info/info-banner.svg"), QSize(265, 80), dpr));
 
     Label3 = nuovaEtichetta(this, "Label3", twips::rect(480, 2160, 5775, 315));
     Label3->setText(QString::fromLatin1(qvUtilita::SitoWeb));
     Label3->setToolTip(QStringLiteral("Il mio sito ufficiale"));
     Label4 = nuovaEtichetta(this, "Label4", twips::rect(480, 2520, 4335, 315));
-    Label4->setText(QStringLiteral("E-Mail: ") + QString::fromLatin1(qvUtilita::EMail));
+    Label4->setText(QStringLiteral("E-Mail: ") + QString::fromLatin1(qvUtilita::IndirizzoEMail));
     Label4->setToolTip(QStringLiteral("Scrivimi..."));
     for (QLabel *link : {Label3, Label4}) {
         coloraTesto(link, ColoreCollegamento);
@@ -146,7 +132,7 @@ void FrmInfo::ApriSito()
 
 void FrmInfo::ApriPostaElettronica()
 {
-    (void)platform::openUrl(QStringLiteral("mailto:") + QString::fromLatin1(qvUtilita::EMail));
+    (void)platform::openUrl(QStringLiteral("mailto:") + QString::fromLatin1(qvUtilita::IndirizzoEMail));
 }
 
 } // namespace qv

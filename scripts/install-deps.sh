@@ -9,8 +9,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 locales
   cups cups-client printer-driver-cups-pdf
-  libsqlite3-dev libmspack-dev
-  poppler-utils qpdf
+  libsqlite3-dev libmspack-dev libglib2.0-dev
+  poppler-utils qpdf desktop-file-utils
   xvfb xauth x11-utils
   libxcb1-dev libxcb-ewmh-dev openbox
 )

@@ -72,4 +72,16 @@ bool CreaChiaveRegistro(uint32_t hive, const QString &chiave)
     return store && store->createKey(chiave);
 }
 
+bool CancellaChiaveRegistro(uint32_t hive, const QString &chiave)
+{
+    const std::optional<platform::KeyStore> store = storeOf(hive);
+    return store && store->deleteKey(chiave);
+}
+
+bool LeggiAppPath(const QString &applicazione, QString &programma)
+{
+    static const QString AppPaths = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\");
+    return LeggiValoreRegistro(HKEY_LOCAL_MACHINE, AppPaths + applicazione, QString(), programma);
+}
+
 } // namespace qv::Registro

@@ -46,4 +46,14 @@ bool CancellaValoreRegistro(uint32_t hive, const QString &chiave, const QString 
 /// afterwards.
 bool CreaChiaveRegistro(uint32_t hive, const QString &chiave);
 
+/// Deletes the key \a chiave with its values and every key below it; false
+/// when it is missing or the store cannot be written.
+bool CancellaChiaveRegistro(uint32_t hive, const QString &chiave);
+
+/// Reads the program that the App Paths entry of \a applicazione records
+/// (default value of the local-machine key
+/// "SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\" + \a applicazione)
+/// into \a programma; false, with \a programma empty, when there is none.
+bool LeggiAppPath(const QString &applicazione, QString &programma);
+
 } // namespace qv::Registro

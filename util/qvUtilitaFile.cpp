@@ -20,8 +20,6 @@ namespace qv {
 
 namespace {
 
-const QString AppPaths = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\");
-
 bool isSeparator(QChar c)
 {
     return c == QLatin1Char('/') || c == QLatin1Char('\\');
@@ -170,7 +168,7 @@ QString qvUtilita::CartellaApplicazione(const QString &applicazione)
 {
     try {
         QString program;
-        if (!Registro::LeggiValoreRegistro(Registro::HKEY_LOCAL_MACHINE, AppPaths + applicazione, QString(), program))
+        if (!Registro::LeggiAppPath(applicazione, program))
             return QString();
         return EstraiPath(program);
     } catch (...) {

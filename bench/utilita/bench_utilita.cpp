@@ -1,6 +1,8 @@
 // Speed of the utility class's settings: LeggiINI on a file of 1,000 keys,
 // and one read and one write of the key store (each opens its database, runs
-// one statement or transaction and closes it again).
+// one statement or transaction and closes it again); and of versions: the
+// version of the control library (megabytes long; the reader reads only its
+// headers) and one comparison of version texts.
 #include "util/Registro.h"
 
 #include <qvpreview/qvUtilita.h>
@@ -88,6 +90,26 @@ void BM_ScriviValoreRegistro(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ScriviValoreRegistro)->Unit(benchmark::kMicrosecond);
+
+void BM_GetVersione_ControlLibrary(benchmark::State &state)
+{
+    const QString library = QStringLiteral(QV_LIBRARY_FILE);
+    qv::qvUtilita u;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(u.GetVersione(library));
+    if (u.GetVersione(library) != QStringLiteral("1.2.0.48"))
+        state.SkipWithError("no version read");
+    state.counters["file_MiB"] = double(QFile(library).size()) / (1024 * 1024);
+}
+BENCHMARK(BM_GetVersione_ControlLibrary)->Unit(benchmark::kMicrosecond);
+
+void BM_ConfrontaVersione(benchmark::State &state)
+{
+    qv::qvUtilita u;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(u.ConfrontaVersione(QStringLiteral("1.2.0.48"), QStringLiteral("1.2.0.47")));
+}
+BENCHMARK(BM_ConfrontaVersione);
 
 } // namespace
 

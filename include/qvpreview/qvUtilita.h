@@ -16,20 +16,24 @@ class QWidget;
 namespace qv {
 
 /// Stateless helpers shared by the control library and its installer: error
-/// texts and the log, text helpers, INI files, paths, files and folders, the
-/// special folders of the desktop, and helpers for windows and widgets.
-/// Callers create an object when they need one and drop it afterwards.
+/// texts and the log, text helpers, INI files, paths, files and folders,
+/// versions and system information, processes and the desktop's opener,
+/// component registration and launchers, the special folders of the desktop,
+/// and helpers for windows and widgets. Callers create an object when they
+/// need one and drop it afterwards.
 ///
 /// Paths: folders are separated by "/" and a folder path that this class
 /// returns ends with "/". The routines that look for a separator in a path
 /// accept "\" as well, so paths written for Windows are taken apart the same
 /// way. Texts are UTF-8 in files.
 ///
-/// Errors: the text helpers throw a qv::Error with number 6 ("Overflow") when
-/// a text is longer than 32767 characters, and SfumaForm() one with number 13
-/// for an argument that is not a number; every other operation reports a
-/// failure through its result (false, or the empty text), and WriteAccess()
-/// also in a message box.
+/// Errors: the text helpers throw a qv::Error with number 6 ("Overflow")
+/// when a text is longer than 32767 characters, ConfrontaVersione() when a
+/// version part leaves the 16-bit range, GetVersione() when a file that
+/// exists cannot be read, and SfumaForm() one with number 13 for an argument
+/// that is not a number; every other operation reports a failure through its
+/// result (false, or the empty text), and WriteAccess(), EseguiEx() and
+/// StartApplicazione() also in a message box.
 ///
 /// Windows: a window handle (hWnd) is the window's native id, WId, which on
 /// X11 fits in 32 bits. Widgets are the caller's; the class never takes them
@@ -39,8 +43,19 @@ class QV_EXPORT qvUtilita
 public:
     /// The maker's web page, opened by Homepage() and shown in the about box.
     static constexpr const char SitoWeb[] = "https://qvpreview.example.org";
-    /// The maker's e-mail address, shown in the about box.
-    static constexpr const char EMail[] = "info@qvpreview.example.org";
+    /// The maker's e-mail address, shown in the about box and opened by EMail().
+    static constexpr const char IndirizzoEMail[] = "info@qvpreview.example.org";
+
+    /// Opens \a file (a path, or an address such as "https://...") with the
+    /// desktop's default program for its type and returns without waiting.
+    /// \a hWnd, the asking window's handle, is not needed to open it. True
+    /// when the program was started. On failure, unless \a muto is true, a
+    /// message box with the critical icon and title "Errore" shows \a file
+    /// followed by ": file non trovato!" (missing file),
+    /// ": nessun programma associato a questo tipo di file!" (no program for
+    /// the type) or ": accesso negato!" (no rights to read it, or the program
+    /// could not start); the result is false.
+    bool EseguiEx(int32_t hWnd, const QString &file, bool muto = false);
 
     /// Creates every missing folder of \a path, from the first level on.
     /// The caller's \a path gets a trailing "/" when it has none. Returns true
@@ -57,6 +72,11 @@ public:
     /// it, without a trailing "/" (the root folder is "/"); the empty text when
     /// the user cancels or the program has no widget application.
     QString Sfoglia_Cartella(int32_t hWnd, const QString &sTitle);
+
+    /// The Windows folder, the system-wide folder for the settings of
+    /// programs: $QVPREVIEW_WINDOWS_DIR, else "/etc/". Ends with "/"; "/" when
+    /// it cannot be determined.
+    QString CartellaWindows();
 
     /// True when another process uses \a file: holds it open for writing or
     /// holds a lock on it (flock, POSIX or open-file-description lock).
@@ -106,6 +126,20 @@ public:
     /// title matches. Never throws.
     bool ShowFinestraConTitolo(const QString &testo);
 
+    /// The serial number of the root file system as a signed 32-bit decimal
+    /// number ("-1834521436" when its top bit is set); see GetSerialDrive().
+    QString GetSerialHD();
+    /// The serial number of the volume \a letteraDrive as a signed 32-bit
+    /// decimal number. The volume: "c" or "C" (also "c:" and "c:\\") is the
+    /// root file system; an absolute path names a block device (such as
+    /// "/dev/sda1") or else the file system that holds the path (a mount point
+    /// or any folder of it). The serial is the file system's UUID folded to 32
+    /// bits (a FAT serial "1234-ABCD" stays 0x1234ABCD, an NTFS serial keeps
+    /// its low 32 bits, a longer UUID is folded by exclusive or of its 32-bit
+    /// words), else the file system id that statfs reports, folded the same
+    /// way. The empty text for another letter or a path that does not exist.
+    QString GetSerialDrive(const QString &letteraDrive);
+
     /// Removes the leading and trailing blanks of the caller's \a percorso and
     /// appends "/" when it does not end with "/" or "\". Returns the new
     /// value; an empty or all-blank path becomes and returns the empty text.
@@ -123,6 +157,13 @@ public:
     /// height) / 2, the window's frame included, worked out in twips. Does
     /// nothing for null or without a screen.
     void CentraForm(QWidget *obj);
+
+    /// Waits until \a sec seconds after the start of the current second have
+    /// passed (so 0 waits for the next second to begin), processing the
+    /// program's window events meanwhile; the wait is measured on a clock that
+    /// midnight and changes of the system time do not move. A negative
+    /// \a sec returns at once.
+    void WaitSecondi(int16_t sec);
 
     /// \a testo with every non-overlapping occurrence of \a ricerca, from left
     /// to right, replaced by \a sostituzione (exact comparison). \a testo
@@ -146,6 +187,13 @@ public:
     /// accepted for the callers' sake and not needed to open the page.
     /// Never reports a failure: a page that cannot be opened does nothing.
     void Homepage(int32_t hWnd);
+
+    /// Opens the address \a indirizzoWeb with the desktop's default program;
+    /// \a hWnd is not needed. Nothing is reported, whatever happens.
+    void GoWeb(int32_t hWnd, const QString &indirizzoWeb);
+    /// Opens a new message to the maker ("Mailto:" + IndirizzoEMail) in the
+    /// user's mail program; nothing is reported.
+    void EMail(int32_t hWnd);
 
     /// The characters after the last "." of \a filename (without the dot);
     /// empty when there is no dot or the only dot is the first character.
@@ -181,6 +229,16 @@ public:
     /// characters, and letters whose capital is not one code unit, are
     /// returned unchanged.
     int16_t KeyMaiuscolo(int16_t KeyAscii);
+
+    /// Starts the program that the App Paths entry of \a applicazione records
+    /// (default value of the local-machine key
+    /// "SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\" + \a applicazione)
+    /// and returns true without waiting for it. Without an entry, a message
+    /// box with the exclamation icon and title "Errore" says \a applicazione
+    /// + ": Applicazione non trovata."; when the recorded program cannot be
+    /// started, one with the critical icon says its path + ": " + the text of
+    /// error 53. Both give false.
+    bool StartApplicazione(const QString &applicazione);
 
     /// The special folders, as the key store records them under
     /// "Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders":
@@ -247,6 +305,12 @@ public:
     /// "Cache": the user's cache folder ($XDG_CACHE_HOME).
     QString CartellaInternetTemp();
 
+    /// True when the running program's file name (without its folder, in
+    /// lower case) is one of those of the classic development environment:
+    /// "vb.exe", "vb32.exe", "vb5.exe", "vb5cce.exe", "vb6.exe", "vb6cce.exe",
+    /// "vb7.exe", "vb7cce.exe". False otherwise and on any error.
+    bool IsVBEnvironment();
+
     /// Creates a new empty file "qv<unique>.tmp" in GetDirectoryTemp()
     /// atomically and returns its path; when none can be created, returns
     /// GetDirectoryTemp() + "qv12345.tmp" (not created). Never fails.
@@ -258,6 +322,12 @@ public:
     /// The characters of \a strString before its first NUL; the whole text
     /// when it has none.
     QString StripTerminator(const QString &strString);
+
+    /// The system folder, where the control library is installed:
+    /// $QVPREVIEW_SYSTEM_DIR, else the library folder of this installation
+    /// (/usr/local/lib/). Ends with "/"; the empty text when it is not an
+    /// existing folder.
+    QString GetWindowsSysDir();
 
     /// True when a file can be created in the folder \a strDirName: a probe
     /// file "120asd12.tmp" (another name when that one is taken; an existing
@@ -304,6 +374,34 @@ public:
     bool ScriviLog(const QString &testo, const std::optional<QString> &filename = std::nullopt, bool data = false,
                    bool CancellaPrecedente = false);
 
+    /// The file version of \a file as "major.minor.build.revision" (decimal,
+    /// each part 0 to 65535): the version record of our own ELF files (the
+    /// control library, the installer), or the file version of the fixed
+    /// information of a Windows PE file's version resource. "0.0.0.0" for a
+    /// missing file, a file that is not a regular file, and a file without a
+    /// version (or whose version structures point outside the file). Throws
+    /// qv::Error 75 when the file exists but cannot be opened, 57 when
+    /// reading it fails.
+    QString GetVersione(const QString &file);
+    /// Compares two version texts part by part, as numbers: 1 when
+    /// \a VersioneA is higher, -1 when \a VersioneB is, 0 when all four parts
+    /// are equal. A missing part repeats the last one present ("1.2" reads as
+    /// 1.2.2.2); each part is read leniently (leading blanks skipped, reading
+    /// stops at the first character that cannot continue a number, no digits
+    /// is 0). Throws qv::Error 6 ("Overflow") when a part leaves the 16-bit
+    /// range (above 32767 or below -32768).
+    int32_t ConfrontaVersione(const QString &VersioneA, const QString &VersioneB);
+    /// Runs the program of the command line \a ToRun (followed by one blank
+    /// and \a COMMANDLINE when that is given) and waits for it to end; the
+    /// calling thread is blocked meanwhile. The command line is split into
+    /// words as a shell splits them (blanks separate words; quotes and
+    /// backslashes protect them) but never passed to a shell: no variables,
+    /// patterns or redirections. The program is looked for in $PATH when its
+    /// name has no "/"; it inherits the environment, the current folder and
+    /// the open files. True when the program ran to its end, whatever its exit
+    /// status; false when it could not be started (missing, not executable,
+    /// an empty command line or an unbalanced quote).
+    bool ShellSospensiva(const QString &ToRun, const std::optional<QString> &COMMANDLINE = std::nullopt);
     /// Paints a vertical gradient of horizontal bands on the background of
     /// \a InputForm, top to bottom, in pixels: \a PassoA bands (default 60)
     /// of the widget's inner height / PassoA each, their edges on the nearest
@@ -320,6 +418,13 @@ public:
     /// is not a number.
     void SfumaForm(QWidget *InputForm, const QVariant &ColoreIniziale = QVariant(), const QVariant &PassoA = QVariant(),
                    const QVariant &PassoB = QVariant());
+    /// The code of the user's decimal separator (QLocale()'s way of writing
+    /// 1.2): 44 for ",", 46 for "."; 0 for any other character.
+    uint8_t GetSeparatoreDecimale();
+    /// The code of the user's thousands separator (QLocale()'s way of writing
+    /// 1000): 44 for ",", 46 for "."; 0 for another character (a blank) and
+    /// for a locale that does not group four digits.
+    uint8_t GetSeparatoreMigliaia();
 
     /// Expands the SZDD-compressed file \a sorgente ("compress" of MS-DOS and
     /// Windows) into \a destinazione, or copies it as it is when it is not
@@ -330,10 +435,65 @@ public:
     /// destination untouched.
     bool Decomprimi(const QString &sorgente, const QString &destinazione);
 
+    /// Registers the component \a pathfile by its kind, from the end of its
+    /// name (case-blind): a library (".ocx", ".dll", ".so" or ".so." and a
+    /// version such as ".so.1") is loaded and its DllRegisterServer called; a
+    /// program (".exe") is run with the argument "/REGSERVER" and waited for.
+    /// True when the entry point reports success (a non-negative result) or
+    /// the program ends with status 0. False for a path of fewer than 5
+    /// characters, a file of another kind, a library that cannot be loaded or
+    /// has no entry point, and a failed registration. A loaded library stays
+    /// loaded until the program ends.
+    bool RegistraServer(const QString &pathfile);
+    /// Unregisters \a pathfile as RegistraServer() registers it, through
+    /// DllUnregisterServer or the argument "/UNREGSERVER".
+    bool DeRegistraServer(const QString &pathfile);
+    /// Counts one more use of the shared file \a pathfile: the number value
+    /// named by the path under the local-machine key
+    /// "SOFTWARE\Microsoft\Windows\CurrentVersion\SharedDLLs" (created when
+    /// missing) goes up by one. A file without a count gets 1 when
+    /// \a EsisteGià (it was there before this installation), else 0. False
+    /// when the count cannot be read as a 32-bit number or written.
+    bool SetFileShared(const QString &pathfile, bool EsisteGià);
+    /// Counts one use less of \a pathfile: a count of 1 or more goes down by
+    /// one; a count below 1 is deleted. False when there is no count, or it
+    /// cannot be written or deleted.
+    bool DecFileShared(const QString &pathfile);
+    /// The full path of the library that serves the registered class
+    /// \a progId (its "InprocServer32" entry in the classes root); the empty
+    /// text when the class or the entry is missing.
+    QString PathServerOcx(const QString &progId);
+    /// The program that serves the registered class \a progId (its
+    /// "LocalServer32" entry, path and arguments as registered); empty when
+    /// missing.
+    QString PathServerExe(const QString &progId);
+    /// Creates the launcher \a lnk_pathname for the program \a file, started
+    /// in the folder \a dir_lavoro with the program's own icon: a freedesktop
+    /// ".desktop" file (a name ending in ".lnk" gets ".desktop" instead, any
+    /// other name without it gets ".desktop" appended) named after the
+    /// launcher's file name. It is written whole or not at all. False when it
+    /// cannot be written, or a text holds a line break.
+    bool CreaCollegamento(const QString &lnk_pathname, const QString &file, const QString &dir_lavoro);
+    /// The code of the running system: 0 when the query fails or the platform
+    /// is not a Windows family (Linux: platform 3), 1 Win32s, 2 Windows NT
+    /// before 4, 3 Windows 95, 4 Windows NT 4, 5 Windows 98, 6 Windows
+    /// Millennium, 7 Windows 2000, 8 Windows XP and later.
+    int32_t InfoSO();
+
     /// True exactly when the system version can be read and names the
     /// Windows NT family (platform identifier 2). Always false on Linux,
     /// whose platform identifier is 3; false as well when the query fails.
     bool IsWindowsNT();
+
+    /// The name of the running system (empty for a platform that is not a
+    /// Windows family, such as Linux), one blank, major.minor.build, one
+    /// blank, then the 128 characters of the system's service-pack field as
+    /// they stand, NUL characters padding the text (on Linux the kernel's
+    /// version text). The empty text when the query fails.
+    QString InfoSOVersione();
+    /// Suspends the calling thread for \a millisecondi milliseconds; a
+    /// negative time returns at once.
+    void Sleep(int32_t millisecondi);
 
     /// The folder (with trailing "/") of the program \a applicazione as its
     /// App Paths entry of the local-machine key store records it (default
@@ -344,6 +504,18 @@ public:
     /// when it has none, or when its only one is a leading "\". A file of the
     /// root folder ("/vmlinuz") gives "/".
     QString EstraiPath(const QString &filename);
+
+    /// A value of the installed-program entry \a chiave (local-machine key
+    /// "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\" + \a chiave):
+    /// \a subchiave 0 "ApplicationName", 1 "DisplayName", 2 "UninstallString",
+    /// 3 "AppToUninstall", any other number the key's default value. The
+    /// empty text when the key or the value is missing.
+    QString GetInfoDisinstallazione(const QString &chiave, int32_t subchiave);
+    /// Writes \a valore as the text value of the entry chosen as in
+    /// GetInfoDisinstallazione(), creating the key when \a crea is true.
+    /// True when it was written; false when the key is missing and \a crea
+    /// is false.
+    bool SetInfoDisinstallazione(const QString &chiave, int32_t subchiave, const QString &valore, bool crea);
 };
 
 } // namespace qv

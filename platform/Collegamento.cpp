@@ -1,0 +1,98 @@
+// qvPreview - print preview for Qt applications.
+#include "platform/Collegamento.h"
+
+#include <QSaveFile>
+
+namespace qv::platform {
+
+namespace {
+
+bool holdsLineBreak(const QString &text)
+{
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) || text.contains(QChar(0));
+}
+
+/// A value of type string: backslashes doubled, tabs written "\t", and a
+/// leading blank written "\s" so that the reader keeps it.
+QString escapedValue(const QString &text)
+{
+    QString value;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\\'))
+            value += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\t'))
+            value += QStringLiteral("\\t");
+        else if (c == QLatin1Char(' ') && i == 0)
+            value += QStringLiteral("\\s");
+        else
+            value += c;
+    }
+    return value;
+}
+
+/// The program as one quoted argument of the Exec key: within double quotes
+/// the characters " ` $ \ get a backslash, and "%" (which starts a field
+/// code) is doubled; the whole is then escaped as a string value.
+QString execValue(const QString &program)
+{
+    QString quoted = QStringLiteral("\"");
+    for (const QChar c : program) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        if (c == QLatin1Char('%'))
+            quoted += QLatin1Char('%');
+        quoted += c;
+    }
+    quoted += QLatin1Char('"');
+    return escapedValue(quoted);
+}
+
+} // namespace
+
+QString launcherFile(const QString &path)
+{
+    if (path.endsWith(QLatin1String(".desktop")))
+        return path;
+    if (path.endsWith(QLatin1String(".lnk"), Qt::CaseInsensitive))
+        return path.chopped(4) + QStringLiteral(".desktop");
+    return path + QStringLiteral(".desktop");
+}
+
+std::optional<QByteArray> desktopEntry(const Launcher &launcher)
+{
+    for (const QString *text : {&launcher.name, &launcher.program, &launcher.workingFolder, &launcher.icon})
+        if (holdsLineBreak(*text))
+            return std::nullopt;
+    if (launcher.name.trimmed().isEmpty() || launcher.program.isEmpty())
+        return std::nullopt;
+    QString entry = QStringLiteral("[Desktop Entry]\nType=Application\n");
+    entry += QStringLiteral("Name=") + escapedValue(launcher.name) + QLatin1Char('\n');
+    entry += QStringLiteral("Exec=") + execValue(launcher.program) + QLatin1Char('\n');
+    if (!launcher.workingFolder.isEmpty())
+        entry += QStringLiteral("Path=") + escapedValue(launcher.workingFolder) + QLatin1Char('\n');
+    if (!launcher.icon.isEmpty())
+        entry += QStringLiteral("Icon=") + escapedValue(launcher.icon) + QLatin1Char('\n');
+    entry += QStringLiteral("Terminal=false\n");
+    return entry.toUtf8();
+}
+
+bool writeLauncher(const QString &file, const Launcher &launcher)
+{
+    const std::optional<QByteArray> entry = desktopEntry(launcher);
+    if (!entry)
+        return false;
+    QSaveFile out(file);
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    if (out.write(*entry) != entry->size()) {
+        out.cancelWriting();
+        return false;
+    }
+    out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                       | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    return out.commit();
+}
+
+} // namespace qv::platform

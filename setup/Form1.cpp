@@ -1,0 +1,154 @@
+// qvPreview - print preview for Qt applications.
+#include "setup/Form1.h"
+
+#include <qvpreview/Error.h>
+#include <qvpreview/qvUtilita.h>
+
+#include "platform/DisegnoSvg.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
+#include "setup/Modulo2.h"
+#include "setup/SetupToolkit.h"
+
+#include <QFileInfo>
+#include <QFont>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <cstring>
+#include <optional>
+
+namespace qv {
+
+namespace {
+
+constexpr double TwipsPerInch = 1440.0;
+
+QFont fontEtichetta()
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(24);
+    font.setBold(true);
+    return font;
+}
+
+} // namespace
+
+Form1::Form1(const QString &cartellaProgramma, QWidget *parent)
+    : QWidget(parent)
+    , m_cartellaProgramma(cartellaProgramma)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QString::fromUtf8(Titolo));
+    QIcon icona;
+    for (const int side : {16, 32, 64})
+        icona.addPixmap(platform::disegnaSvg(QStringLiteral(":/setup/icona.svg"), QSize(side, side), 1));
+    setWindowIcon(icona);
+    setFixedSize(pixel(4650, true), pixel(2610, false));
+
+    const char *etichette[] = {"Old", "New"};
+    const int sinistra[] = {420, 3120};
+    for (int i = 0; i < 2; ++i) {
+        Label1[i] = new QLabel(QString::fromLatin1(etichette[i]), this);
+        Label1[i]->setObjectName(QStringLiteral("Label1_%1").arg(i));
+        Label1[i]->setFont(fontEtichetta());
+        posiziona(Label1[i], sinistra[i], 360, 1215, 615);
+    }
+
+    Command1 = new QPushButton(this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    posiziona(Command1, 1800, 480, 975, 495);
+    const QSize faccia(Command1->width() - 8, Command1->height() - 6);
+    Command1->setIcon(QIcon(platform::disegnaSvg(QStringLiteral(":/setup/pulsante.svg"), faccia, devicePixelRatioF())));
+    Command1->setIconSize(faccia);
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+
+    Label2 = new QLabel(QStringLiteral("Directory di SYSTEM:"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    posiziona(Label2, 240, 1440, 2175, 315);
+
+    Text1 = new QLineEdit(QStringLiteral("Text1"), this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    posiziona(Text1, 180, 1740, 4335, 285);
+
+    Form_Load();
+}
+
+int Form1::pixel(int twips, bool horizontal) const
+{
+    return qRound(twips * (horizontal ? logicalDpiX() : logicalDpiY()) / TwipsPerInch);
+}
+
+void Form1::posiziona(QWidget *widget, int left, int top, int width, int height) const
+{
+    widget->setGeometry(pixel(left, true), pixel(top, false), pixel(width, true), pixel(height, false));
+}
+
+QString Form1::percorsoSorgente() const
+{
+    QString cartella = m_cartellaProgramma;
+    Modulo2::AggiungiBackslash(cartella);
+    return cartella + QLatin1String(NomeLibreria);
+}
+
+QString Form1::percorsoDestinazione() const
+{
+    return DirSystem + QLatin1String(NomeLibreria);
+}
+
+void Form1::Form_Load()
+{
+    DirSystem = Modulo2::DirectorySystem();
+    if (DirSystem.isEmpty())
+        Command1->setEnabled(false);
+    Text1->setText(DirSystem);
+}
+
+void Form1::Command1_Click()
+{
+    const QString errore = QStringLiteral("Errore");
+    try {
+        const QString destinazione = percorsoDestinazione();
+        const QString sorgente = percorsoSorgente();
+        std::optional<qvUtilita> utilita;
+        // An installed library (a regular file, or a link to one) that is as
+        // new as this one, or newer, is left alone.
+        if (QFileInfo(destinazione).isFile()) {
+            utilita.emplace();
+            const QString installata = utilita->GetVersione(destinazione);
+            if (utilita->ConfrontaVersione(QString::fromLatin1(VersioneServicePack), installata) != 1) {
+                platform::messageBox(this, QStringLiteral("Tessavo è già aggiornato."), QStringLiteral("Upgrade"),
+                                     platform::MessageIcon::Information);
+                return;
+            }
+        }
+        // The new library takes the old one's place in one rename: the
+        // folder never lacks the library, a failed copy leaves the old one,
+        // and running hosts keep the copy they have mapped.
+        if (const int failure = platform::replaceFile(sorgente, destinazione))
+            throw Error(ErrPathFileAccess, QStringLiteral("Command1_Click"),
+                        QString::fromLocal8Bit(std::strerror(failure)))
+                .at(destinazione);
+        if ((SetupToolkit::DLLSelfRegister(destinazione) & 0xFFFF) != 0) {
+            platform::messageBox(this,
+                                 QStringLiteral("registrazione ") + destinazione.toUpper()
+                                     + QStringLiteral(" fallita. Riavviare Windows e ripetere l'installazione!"),
+                                 errore, platform::MessageIcon::Critical);
+            return;
+        }
+        platform::messageBox(this,
+                             QStringLiteral("Installazione Service Pack avvenuta correttamente. Si consiglia di "
+                                            "riavviare il personal computer."),
+                             QStringLiteral("Upgrade"), platform::MessageIcon::Information);
+        close();
+    } catch (...) {
+        platform::messageBox(this,
+                             QStringLiteral("Installazione Service Pack fallita. Riavviare Windows e ripetere "
+                                            "l'installazione!"),
+                             errore, platform::MessageIcon::Critical);
+    }
+}
+
+} // namespace qv

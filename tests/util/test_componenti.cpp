@@ -1,0 +1,367 @@
+// Components, shared files, uninstall entries and launchers: libraries and
+// programs registered by their kind (a test library, the helper program and
+// the real control library, into a temporary key store), the usage counts,
+// the entries of installed programs and the ".desktop" launchers.
+#include <QProcess>
+#include "platform/Collegamento.h"
+#include "platform/KeyStore.h"
+#include "platform/Processi.h"
+#include "support/TestEnv.h"
+#include "util/Registro.h"
+
+#include <qvpreview/qvUtilita.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <ostream>
+
+namespace qv {
+namespace {
+
+const QString Libreria = QStringLiteral(QV_LIBRERIA_PROVA);
+const QString Helper = QStringLiteral(QV_HELPER_PROCESSI);
+
+/// True when the test library's DllRegisterServer has run (and its
+/// DllUnregisterServer not since).
+bool registrata()
+{
+    QString value;
+    return Registro::LeggiValoreRegistro(Registro::HKEY_CURRENT_USER, "Software\\qvProva", "Registrata", value);
+}
+
+class ComponentiTest : public test::TempEnvTest
+{
+protected:
+    void TearDown() override
+    {
+        qunsetenv("QV_PROVA_HRESULT");
+        qunsetenv("QV_PROVA_ESITO");
+    }
+    /// A copy of \a file named \a name in the test's folder.
+    QString copia(const QString &file, const QString &name)
+    {
+        const QString path = env.root() + name;
+        EXPECT_TRUE(QFile::copy(file, path)) << qPrintable(path);
+        return path;
+    }
+};
+
+struct TipoCase
+{
+    const char *name;     // the component's file name
+    const char *source;   // "libreria", "helper" or "testo"
+    bool registered;
+};
+
+void PrintTo(const TipoCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class TipoTest : public ComponentiTest, public ::testing::WithParamInterface<TipoCase>
+{
+};
+
+TEST_P(TipoTest, TheKindComesFromTheEndOfTheName)
+{
+    const QByteArray source = GetParam().source;
+    const QString file = source == "libreria" ? Libreria : source == "helper" ? Helper : QString();
+    const QString path = file.isEmpty() ? test::writeAll(env.root() + GetParam().name, "non una libreria\n")
+                                        : copia(file, QString::fromLatin1(GetParam().name));
+    qvUtilita u;
+    EXPECT_EQ(u.RegistraServer(path), GetParam().registered);
+    EXPECT_EQ(registrata(), GetParam().registered);
+    EXPECT_EQ(u.DeRegistraServer(path), GetParam().registered);
+    EXPECT_FALSE(registrata());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, TipoTest,
+    ::testing::Values(TipoCase{"a.ocx", "libreria", true}, TipoCase{"prova.Dll", "libreria", true},
+                      TipoCase{"PROVA.OCX", "libreria", true}, TipoCase{"libprova.so", "libreria", true},
+                      TipoCase{"libprova.so.1", "libreria", true}, TipoCase{"libprova.so.1.2.0", "libreria", true},
+                      TipoCase{"libprova.SO.1", "libreria", true}, TipoCase{"libprova.sox", "libreria", false},
+                      TipoCase{"libprova.so.a", "libreria", false}, TipoCase{"libprova.bin", "libreria", false},
+                      TipoCase{"testo.dll", "testo", false}, TipoCase{"programma.ocx", "helper", false}));
+
+TEST_F(ComponentiTest, AFourCharacterNameIsNotTried)
+{
+    // ".ocx" in the current folder: a library, but too short a name to be tried.
+    const QString old = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(env.root()));
+    copia(Libreria, ".ocx");
+    qvUtilita u;
+    EXPECT_FALSE(u.RegistraServer(".ocx"));
+    EXPECT_FALSE(registrata());
+    copia(Libreria, "a.ocx");
+    EXPECT_TRUE(u.RegistraServer("a.ocx")); // a relative name is a file of the current folder
+    EXPECT_TRUE(registrata());
+    QDir::setCurrent(old);
+}
+
+TEST_F(ComponentiTest, AFailedRegistrationIsAFailure)
+{
+    const QString path = copia(Libreria, "libprova.so");
+    qputenv("QV_PROVA_HRESULT", QByteArray::number(int32_t(0x80004005u))); // E_FAIL
+    qvUtilita u;
+    EXPECT_FALSE(u.RegistraServer(path));
+    EXPECT_FALSE(u.DeRegistraServer(path));
+    qputenv("QV_PROVA_HRESULT", "1"); // S_FALSE is a success
+    EXPECT_TRUE(u.RegistraServer(path));
+}
+
+TEST_F(ComponentiTest, AProgramRegistersWithItsArgument)
+{
+    const QString program = copia(Helper, "prova.exe");
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qvUtilita u;
+    EXPECT_EQ(u.PathServerExe("qvProva.Programma"), QString());
+    EXPECT_TRUE(u.RegistraServer(program));
+    EXPECT_EQ(u.PathServerExe("qvProva.Programma"), program + " /automation");
+    EXPECT_EQ(u.PathServerOcx("qvProva.Programma"), QString());
+    EXPECT_TRUE(u.DeRegistraServer(program));
+    EXPECT_EQ(u.PathServerExe("qvProva.Programma"), QString());
+    // A program that ends with another status did not register; one that
+    // cannot start neither.
+    qputenv("QV_PROVA_ESITO", "3");
+    EXPECT_FALSE(u.RegistraServer(program));
+    EXPECT_FALSE(u.RegistraServer(env.root() + "manca.exe"));
+}
+
+TEST_F(ComponentiTest, AProgramWithBlanksInItsPathIsOneWord)
+{
+    ASSERT_TRUE(QDir().mkpath(env.root() + "con spazi"));
+    const QString program = copia(Helper, "con spazi/prova.exe");
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_TRUE(qvUtilita().RegistraServer(program));
+    EXPECT_EQ(qvUtilita().PathServerExe("qvProva.Programma"), program + " /automation");
+}
+
+TEST_F(ComponentiTest, TheControlLibraryRegistersItselfAndIsFound)
+{
+    // The real library, as the installer puts it into the system folder.
+    const QString library = copia(QStringLiteral(QV_LIBRARY_FILE), "libqvpreview.so.1");
+    qvUtilita u;
+    for (const char *progId : {"qvPreview.PrintPreview", "qvPreview.CPalette", "qvPreview.PageAnteprima"})
+        EXPECT_EQ(u.PathServerOcx(QString::fromLatin1(progId)), QString()) << progId;
+    ASSERT_TRUE(u.RegistraServer(library));
+    for (const char *progId : {"qvPreview.PrintPreview", "QVPREVIEW.CPALETTE", "qvPreview.PageAnteprima"})
+        EXPECT_EQ(u.PathServerOcx(QString::fromLatin1(progId)), library) << progId;
+    EXPECT_EQ(u.PathServerExe("qvPreview.PrintPreview"), QString());
+    ASSERT_TRUE(u.DeRegistraServer(library));
+    for (const char *progId : {"qvPreview.PrintPreview", "qvPreview.CPalette", "qvPreview.PageAnteprima"})
+        EXPECT_EQ(u.PathServerOcx(QString::fromLatin1(progId)), QString()) << progId;
+    // Nothing of the classes is left behind; unregistering again is no failure.
+    EXPECT_FALSE(platform::KeyStore(platform::Hive::ClassesRoot).keyExists("Clsid\\{D20F1AF3-C41C-458B-9FBD-EBE2A77D67F1}"));
+    EXPECT_TRUE(u.DeRegistraServer(library));
+}
+
+TEST_F(ComponentiTest, PathServerOfAClassWithoutItsServerIsEmpty)
+{
+    ASSERT_TRUE(Registro::ScriviValoreRegistro(Registro::HKEY_CLASSES_ROOT, "qvProva.Mezza\\Clsid", QString(), "{X}", true));
+    qvUtilita u;
+    EXPECT_EQ(u.PathServerOcx("qvProva.Mezza"), QString());
+    EXPECT_EQ(u.PathServerOcx("qvProva.Assente"), QString());
+    EXPECT_EQ(u.PathServerOcx(QString()), QString());
+}
+
+// --- Shared-file counts -----------------------------------------------------------------
+
+struct Passo
+{
+    enum Azione { Set, SetGiaPresente, Dec } azione;
+    bool result;
+    std::optional<int32_t> count; // afterwards; nullopt: no count
+};
+
+struct ContatoreCase
+{
+    const char *name;
+    std::optional<QString> before; // a text value written first
+    std::vector<Passo> passi;
+};
+
+void PrintTo(const ContatoreCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ContatoreTest : public ComponentiTest, public ::testing::WithParamInterface<ContatoreCase>
+{
+};
+
+const QString SharedDlls = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+const QString File = "/usr/local/lib/libqvpreview.so.1";
+
+TEST_P(ContatoreTest, CountsTheUsesOfASharedFile)
+{
+    if (GetParam().before)
+        ASSERT_TRUE(Registro::ScriviValoreRegistro(Registro::HKEY_LOCAL_MACHINE, SharedDlls, File,
+                                                   *GetParam().before, true));
+    qvUtilita u;
+    int step = 0;
+    for (const Passo &p : GetParam().passi) {
+        const bool result = p.azione == Passo::Dec ? u.DecFileShared(File)
+                                                   : u.SetFileShared(File, p.azione == Passo::SetGiaPresente);
+        EXPECT_EQ(result, p.result) << "step " << step;
+        const auto stored = platform::KeyStore(platform::Hive::LocalMachine).value(SharedDlls, File);
+        if (p.count) {
+            ASSERT_TRUE(stored.has_value()) << "step " << step;
+            EXPECT_EQ(stored->type, platform::NumberValue) << "step " << step;
+            EXPECT_EQ(stored->data, QByteArray(reinterpret_cast<const char *>(&*p.count), 4)) << "step " << step;
+        } else if (!GetParam().before || step > 0) {
+            EXPECT_FALSE(stored.has_value()) << "step " << step;
+        }
+        ++step;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, ContatoreTest,
+    ::testing::Values(
+        ContatoreCase{"new_file_twice_then_down", std::nullopt,
+                      {{Passo::Set, true, 0}, {Passo::Set, true, 1}, {Passo::Dec, true, 0}, {Passo::Dec, true, {}},
+                       {Passo::Dec, false, {}}}},
+        ContatoreCase{"file_already_there", std::nullopt, {{Passo::SetGiaPresente, true, 1}, {Passo::SetGiaPresente, true, 2}}},
+        ContatoreCase{"no_count_to_decrease", std::nullopt, {{Passo::Dec, false, {}}}},
+        ContatoreCase{"count_written_as_text", QStringLiteral("5"), {{Passo::Set, true, 6}, {Passo::Dec, true, 5}}},
+        ContatoreCase{"text_that_is_no_number", QStringLiteral("molti"), {{Passo::Set, true, 1}}},
+        ContatoreCase{"count_beyond_32_bits", QStringLiteral("99999999999"), {{Passo::Set, false, {}}}},
+        ContatoreCase{"highest_count", QStringLiteral("2147483647"), {{Passo::Set, false, {}}, {Passo::Dec, true, 2147483646}}}));
+
+// --- Uninstall entries ------------------------------------------------------------------
+
+struct DisinstallazioneCase
+{
+    int32_t subchiave;
+    const char *valueName; // "" for the default value
+};
+
+void PrintTo(const DisinstallazioneCase &c, std::ostream *os)
+{
+    *os << "subchiave_" << c.subchiave;
+}
+
+class DisinstallazioneTest : public ComponentiTest, public ::testing::WithParamInterface<DisinstallazioneCase>
+{
+};
+
+TEST_P(DisinstallazioneTest, ReadsAndWritesTheValueChosenByNumber)
+{
+    qvUtilita u;
+    const QString key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessavo";
+    EXPECT_EQ(u.GetInfoDisinstallazione("Tessavo", GetParam().subchiave), QString());
+    EXPECT_FALSE(u.SetInfoDisinstallazione("Tessavo", GetParam().subchiave, "valore", false));
+    EXPECT_FALSE(platform::KeyStore(platform::Hive::LocalMachine).keyExists(key));
+    ASSERT_TRUE(u.SetInfoDisinstallazione("Tessavo", GetParam().subchiave, "Tessavo 3.0", true));
+    EXPECT_EQ(u.GetInfoDisinstallazione("TESSAVO", GetParam().subchiave), "Tessavo 3.0");
+    QString stored;
+    ASSERT_TRUE(Registro::LeggiValoreRegistro(Registro::HKEY_LOCAL_MACHINE, key,
+                                              QString::fromLatin1(GetParam().valueName), stored));
+    EXPECT_EQ(stored, "Tessavo 3.0");
+    // The key exists now: a write without creating it works too.
+    EXPECT_TRUE(u.SetInfoDisinstallazione("Tessavo", GetParam().subchiave, "altro", false));
+    EXPECT_EQ(u.GetInfoDisinstallazione("Tessavo", GetParam().subchiave), "altro");
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, DisinstallazioneTest,
+                         ::testing::Values(DisinstallazioneCase{0, "ApplicationName"},
+                                           DisinstallazioneCase{1, "DisplayName"},
+                                           DisinstallazioneCase{2, "UninstallString"},
+                                           DisinstallazioneCase{3, "AppToUninstall"}, DisinstallazioneCase{7, ""},
+                                           DisinstallazioneCase{-1, ""}));
+
+// --- Launchers -----------------------------------------------------------------------------
+
+struct CollegamentoCase
+{
+    const char *name;
+    QString launcher;   // relative to the test's folder
+    QString program;
+    QString folder;
+    QString written;    // the file written, relative to the test's folder; empty: none
+};
+
+void PrintTo(const CollegamentoCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class CollegamentoTest : public ComponentiTest, public ::testing::WithParamInterface<CollegamentoCase>
+{
+};
+
+/// The value of \a key in the entry \a text, with the string escapes undone.
+QString valueOf(const QByteArray &text, const QString &key)
+{
+    for (const QString &line : QString::fromUtf8(text).split('\n')) {
+        if (!line.startsWith(key + '='))
+            continue;
+        QString value;
+        const QString raw = line.mid(key.size() + 1);
+        for (qsizetype i = 0; i < raw.size(); ++i) {
+            if (raw[i] == '\\' && i + 1 < raw.size()) {
+                const QChar e = raw[++i];
+                value += e == 's' ? QChar(' ') : e == 't' ? QChar('\t') : e;
+            } else {
+                value += raw[i];
+            }
+        }
+        return value;
+    }
+    return QString();
+}
+
+TEST_P(CollegamentoTest, WritesALauncherTheDesktopAccepts)
+{
+    const CollegamentoCase &c = GetParam();
+    const bool expected = !c.written.isEmpty();
+    EXPECT_EQ(qvUtilita().CreaCollegamento(env.root() + c.launcher, c.program, c.folder), expected);
+    const QStringList files = QDir(env.root()).entryList(QDir::Files);
+    if (!expected) {
+        EXPECT_TRUE(files.isEmpty()) << qPrintable(files.join(' '));
+        return;
+    }
+    ASSERT_EQ(files, QStringList{c.written});
+    const QString file = env.root() + c.written;
+    const QByteArray text = test::readAll(file);
+    EXPECT_EQ(valueOf(text, "Type"), "Application");
+    EXPECT_EQ(valueOf(text, "Path"), c.folder);
+    EXPECT_EQ(valueOf(text, "Icon"), c.program);
+    // Exec holds the program as one quoted word: undo the field-code and
+    // quoting rules and split it as a shell would.
+    const QString exec = valueOf(text, "Exec").replace("%%", "%");
+    EXPECT_EQ(platform::splitCommandLine(exec), QStringList{c.program}) << qPrintable(exec);
+    EXPECT_TRUE(QFileInfo(file).isExecutable());
+
+    const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
+    if (validator.isEmpty())
+        GTEST_SKIP() << "desktop-file-validate is not installed (desktop-file-utils)";
+    QProcess validate;
+    validate.start(validator, {file});
+    ASSERT_TRUE(validate.waitForFinished(30000));
+    EXPECT_EQ(validate.exitCode(), 0) << validate.readAllStandardOutput().toStdString() << text.toStdString();
+    EXPECT_EQ(validate.readAllStandardOutput(), QByteArray());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Launchers, CollegamentoTest,
+    ::testing::Values(
+        CollegamentoCase{"windows_name", "Tessavo.lnk", "/opt/tessavo/tessavo", "/opt/tessavo", "Tessavo.desktop"},
+        CollegamentoCase{"upper_case_extension", "Tessavo.LNK", "/opt/tessavo/tessavo", "/opt/tessavo",
+                         "Tessavo.desktop"},
+        CollegamentoCase{"desktop_name", "Tessavo.desktop", "/opt/tessavo/tessavo", "/tmp", "Tessavo.desktop"},
+        CollegamentoCase{"no_extension", "Tessavo", "/opt/tessavo/tessavo", "/tmp", "Tessavo.desktop"},
+        CollegamentoCase{"hard_characters", "Prova difficile.lnk", "/opt/a b/\"q\" `x` $y \\z 50%/prog",
+                         "/opt/a b/\\c", "Prova difficile.desktop"},
+        CollegamentoCase{"accents", "Fatture è.lnk", "/opt/fatturazione/città", "/home/però",
+                         "Fatture è.desktop"},
+        CollegamentoCase{"line_break_refused", "Rotto.lnk", "/opt/a\nb", "/tmp", QString()},
+        CollegamentoCase{"empty_program_refused", "Vuoto.lnk", QString(), "/tmp", QString()},
+        CollegamentoCase{"missing_folder", "manca/Tessavo.lnk", "/opt/tessavo/tessavo", "/tmp", QString()}));
+
+} // namespace
+} // namespace qv
