@@ -584,8 +584,15 @@ bool PrintPreview::ScriviTesto(float x, float y, QString testo)
                                                            m_fontUnderline, m_fontStrikethru, m_foreColor,
                                                            m_fontTransparent});
         record.single(tx).single(ty).endLine();
-        record.rawLine(spool::guardTextLines(testo));
+        const QString righe = spool::guardTextLines(testo);
+        // A text that the replay could not read back is refused here, so
+        // that a document never holds a page that cannot be shown.
+        if (!spool::textFits(righe))
+            return false;
+        record.rawLine(righe);
         record.tag(spool::TagEndPrint);
+        if (record.longestLine() > spool::MaxLineBytes)
+            return false;
         return spool::appendRecord(m_spool, record.bytes());
     } catch (...) {
         return false;

@@ -97,10 +97,6 @@ FrozenPage disegna(const QString &path, const QList<qint64> &starts, int32_t pag
                         .arg(starts.size()))
             .at(path);
     const qint64 start = starts.at(page - 1);
-    if (page > std::numeric_limits<int16_t>::max() && start > std::numeric_limits<int32_t>::max())
-        throw Error(ErrBadRecordNumber, Source,
-                    QStringLiteral("La pagina %1 di \"%2\" inizia oltre i 2 GiB del file").arg(page).arg(path))
-            .at(path);
     PageSurface surface;
     const QSize twips = PageMetrics::printerPageTwips();
     surface.setSize(twips.width(), twips.height());
@@ -110,7 +106,7 @@ FrozenPage disegna(const QString &path, const QList<qint64> &starts, int32_t pag
         // stored position, where the page number only has to say "not the
         // first page".
         const bool counted = page <= std::numeric_limits<int16_t>::max();
-        LetturaDati::DisegnaPagina(surface, path, int16_t(std::min(page, 32767)), false, counted ? 0 : int32_t(start));
+        LetturaDati::DisegnaPagina(surface, path, int16_t(std::min(page, 32767)), false, counted ? 0 : start);
     } catch (...) {
         errore = std::current_exception();
     }

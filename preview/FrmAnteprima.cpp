@@ -333,7 +333,7 @@ void FrmAnteprima::load()
     m_loaded = true;
     m_picture2 = std::make_unique<PageSurface>();
     m_fileImmagine = Win::NomeFileImmagine();
-    m_posizioniPagine = QVector<int32_t>(1, 0);
+    m_posizioniPagine = QVector<qint64>(1, 0);
     m_daInizializzare = true;
     // A fresh window: its design size at the top-left corner of the screen,
     // the design caption, the page at its first place with both scroll bars
@@ -597,7 +597,7 @@ void FrmAnteprima::InizializzaAnteprima()
         }
         DimensioneReale();
         const int32_t totali = m_nav.pagineTotali();
-        m_posizioniPagine = QVector<int32_t>(std::max<int32_t>(totali, 0) + 1, 0);
+        m_posizioniPagine = QVector<qint64>(std::max<int32_t>(totali, 0) + 1, 0);
         m_posizioniPagine[0] = 1;
         if (!m_fileTemporaneo.isEmpty()) {
             {
@@ -625,7 +625,7 @@ void FrmAnteprima::InizializzaAnteprima()
 void FrmAnteprima::MostraPagina()
 {
     const int16_t pagina = m_nav.paginaVisualizzata();
-    const int32_t inizio = pagina >= 0 && pagina < m_posizioniPagine.size() ? m_posizioniPagine[pagina] : 0;
+    const qint64 inizio = pagina >= 0 && pagina < m_posizioniPagine.size() ? m_posizioniPagine[pagina] : 0;
     std::exception_ptr errore;
     try {
         LetturaDati::DisegnaPagina(Picture2(), m_fileTemporaneo, int16_t(pagina + 1), QVariant(false), inizio);

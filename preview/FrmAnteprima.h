@@ -101,7 +101,7 @@ public:
     /// 0-based index of the page on show.
     int16_t PaginaVisualizzata() const { return m_nav.paginaVisualizzata(); }
     /// 1-based start positions of the pages in the spool file (0: unknown).
-    const QVector<int32_t> &PosizioniPagine() const { return m_posizioniPagine; }
+    const QVector<qint64> &PosizioniPagine() const { return m_posizioniPagine; }
     bool ImmagineConvertita() const { return m_immagineConvertita; }
     bool DaInizializzare() const { return m_daInizializzare; }
     bool Trascinamento() const { return m_geom.trascinamento(); }
@@ -200,7 +200,7 @@ private:
     QString m_titolo = QStringLiteral("Anteprima di Stampa");
     QString m_fileTemporaneo;
     NavigazionePagine m_nav;
-    QVector<int32_t> m_posizioniPagine;
+    QVector<qint64> m_posizioniPagine;
     int32_t m_larghezzaPagina = 0;
     int32_t m_altezzaPagina = 0;
     QString m_fileImmagine;

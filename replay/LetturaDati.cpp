@@ -133,7 +133,7 @@ void drawPicture(DrawTarget &t, SpoolReader &in)
 } // namespace
 
 void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, int16_t Pagina,
-                   const QVariant &Abbandona, int32_t PosizioneInizio)
+                   const QVariant &Abbandona, qint64 PosizioneInizio)
 {
     if (FileTemporaneo.isEmpty())
         return;

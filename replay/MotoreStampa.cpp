@@ -136,12 +136,11 @@ void MotoreStampa::Stampa()
                 if (done > 0)
                     target.NewPage();
                 // With a stored position the page number only has to say "not
-                // the first page", so documents beyond 32767 pages print too.
+                // the first page", so documents beyond 32767 pages, and pages
+                // past 2 GiB of the file, print too.
                 const qint64 start = starts.at(page - 1);
-                if (page >= 2 && start > std::numeric_limits<int32_t>::max())
-                    throw Error(ErrPrinter, Source, QStringLiteral("File di stampa troppo grande"));
                 LetturaDati::DisegnaPagina(target, m_fileTemporaneo, int16_t(std::min(page, 32767)), false,
-                                           page >= 2 ? int32_t(start) : 0);
+                                           page >= 2 ? start : 0);
                 ++done;
                 if (m_progress)
                     m_progress(done, total);

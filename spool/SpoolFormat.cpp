@@ -42,6 +42,30 @@ bool isTagLine(QByteArrayView line)
     return false;
 }
 
+bool textFits(const QString &text)
+{
+    // The replay collects the lines (a LF, or CR LF, ends one) joined with CR
+    // LF: count the UTF-8 bytes of that, never more than the limit allows. A
+    // UTF-16 unit of a surrogate pair is counted as 3 bytes (its pair takes
+    // 4), so the count errs on the safe side.
+    static_assert(MaxTextBytes <= MaxLineBytes, "a text fits when its collected lines fit");
+    qint64 total = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == u'\n') {
+            total += 2;
+            if (i > 0 && text.at(i - 1) == QLatin1Char('\r'))
+                total -= 1; // the CR was counted and is part of the CR LF
+        } else {
+            total += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+        }
+        if (total > MaxTextBytes)
+            return false;
+    }
+    return true;
+}
+
 QString guardTextLines(const QString &text)
 {
     if (!text.contains(QLatin1Char('@')))

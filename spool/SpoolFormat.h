@@ -16,6 +16,22 @@ namespace qv::spool {
 class Record;
 class SpoolReader;
 
+// --- Limits --------------------------------------------------------------------
+//
+// One pair of limits for the writer and the reader: the control refuses a
+// record that the replay could not read back, and the replay refuses a line
+// or a text past them with an error, never with an unbounded allocation.
+
+/// Longest line of the file, in bytes without its line end.
+inline constexpr qint64 MaxLineBytes = 8 * 1024 * 1024;
+/// Longest text of one text record: its text lines joined with CR LF, as the
+/// replay collects them.
+inline constexpr qint64 MaxTextBytes = MaxLineBytes;
+
+/// True when \a text, written as the text lines of a text record (after
+/// guardTextLines), reads back within MaxTextBytes and MaxLineBytes.
+bool textFits(const QString &text);
+
 // --- Tag lines ---------------------------------------------------------------
 //
 // A tag line holds the tag and nothing else; it is compared with the whole

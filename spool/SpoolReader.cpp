@@ -62,6 +62,7 @@ void SpoolReader::emptyBuffer(qint64 fileOffset)
     m_buffer.clear();
     m_next = 0;
     m_bufferOffset = fileOffset;
+    m_eof = false;
 }
 
 void SpoolReader::dropValueLine()
@@ -71,21 +72,33 @@ void SpoolReader::dropValueLine()
     m_pos = 0;
 }
 
-bool SpoolReader::rawAtEnd() const
+bool SpoolReader::rawAtEnd()
 {
-    return !m_file.isOpen() || (m_next >= m_buffer.size() && m_file.atEnd());
+    if (!m_file.isOpen())
+        return true;
+    // The end is known only when a read gives nothing: a file's claimed size
+    // is not trusted.
+    while (m_next >= m_buffer.size()) {
+        if (!fill())
+            return true;
+    }
+    return false;
 }
 
-bool SpoolReader::atEnd() const
+bool SpoolReader::atEnd()
 {
     const bool restOfValueLine = m_haveLine && m_pos < m_current.size();
     return !restOfValueLine && rawAtEnd();
 }
 
 /// Appends the next block of the file to the buffer, first dropping the bytes
-/// already returned. False at the end of the file.
+/// already returned. False at the end of the file: the first read that gives
+/// no byte, whatever size the file claims (files of /proc and /sys claim one
+/// they do not have). A read that fails is error 75 with the file's name.
 bool SpoolReader::fill()
 {
+    if (m_eof)
+        return false;
     if (m_next > 0) {
         m_buffer.remove(0, m_next);
         m_bufferOffset += m_next;
@@ -95,6 +108,12 @@ bool SpoolReader::fill()
     m_buffer.resize(kept + BlockBytes);
     const qint64 n = m_file.read(m_buffer.data() + kept, BlockBytes);
     m_buffer.resize(kept + std::max<qint64>(n, 0));
+    if (n < 0) {
+        m_eof = true;
+        throw readError(m_file, m_source);
+    }
+    if (n == 0)
+        m_eof = true;
     return n > 0;
 }
 
@@ -181,6 +200,7 @@ void SpoolReader::seekToEnd()
     const qint64 size = m_file.size();
     m_file.seek(size);
     emptyBuffer(size);
+    m_eof = true;
 }
 
 // --- Values ----------------------------------------------------------------------

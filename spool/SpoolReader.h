@@ -5,6 +5,8 @@
 // stored page position always leads back to the same line.
 #pragma once
 
+#include "spool/SpoolFormat.h"
+
 #include <qvpreview/Error.h>
 
 #include <QByteArray>
@@ -16,11 +18,6 @@
 #include <optional>
 
 namespace qv::spool {
-
-/// Longest line accepted; a longer one is an error, never an unbounded allocation.
-inline constexpr qint64 MaxLineBytes = 8 * 1024 * 1024;
-/// Longest text that one text record may collect.
-inline constexpr qsizetype MaxTextBytes = MaxLineBytes;
 
 /// Opens \a file (its name already set) for reading without Qt's buffer: the
 /// spool readers keep their own. Throws qv::Error with the source \a source:
@@ -61,7 +58,8 @@ public:
     const QString &path() const { return m_path; }
 
     /// True when nothing more can be read: no line, and no rest of a value line.
-    bool atEnd() const;
+    /// It may read the next block to know. Throws qv::Error 75 when that read fails.
+    bool atEnd();
     /// The next whole line without its line end, or the rest of a value line
     /// (see the class note), as raw bytes valid until the next read or seek.
     /// Throws qv::Error 62 at the end of the file (\a expected names what was
@@ -105,7 +103,7 @@ private:
     bool fill();
     void emptyBuffer(qint64 fileOffset);
     void dropValueLine();
-    bool rawAtEnd() const;
+    bool rawAtEnd();
     QByteArrayView fetch(const char *field, const QString &expected);
     QByteArrayView item(const char *field, bool quotedAllowed);
     static QString shown(QByteArrayView raw);
@@ -118,6 +116,8 @@ private:
     QByteArray m_buffer;
     qsizetype m_next = 0;
     qint64 m_bufferOffset = 0;
+    // Set by the first read that gives no byte (or fails); a seek clears it.
+    bool m_eof = false;
 
     // Line numbers: m_line lines read since the origin of the count.
     qint64 m_line = 0;

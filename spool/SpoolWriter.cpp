@@ -3,6 +3,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <charconv>
 #include <cerrno>
 
@@ -128,7 +129,9 @@ Record &Record::text(const QString &value)
 
 Record &Record::endLine()
 {
+    m_longestLine = std::max(m_longestLine, m_bytes.size() - m_lineStart);
     m_bytes.append(CrLf);
+    m_lineStart = m_bytes.size();
     m_lineOpen = false;
     return *this;
 }

@@ -56,12 +56,17 @@ public:
     Record &tag(const char *tag);
 
     const QByteArray &bytes() const { return m_bytes; }
+    /// The longest line ended so far, in bytes without its line end (a raw
+    /// line counts whole, its inner line ends included).
+    qsizetype longestLine() const { return m_longestLine; }
 
 private:
     void separator();
 
     QByteArray m_bytes;
     bool m_lineOpen = false;
+    qsizetype m_lineStart = 0;
+    qsizetype m_longestLine = 0;
 };
 
 /// Appends \a record to the file \a path (created when missing) with one

@@ -214,7 +214,7 @@ void BM_FindPageByStoredPosition(benchmark::State &state)
     const int page = int(state.range(0));
     qv::PageSurface surface;
     for (auto _ : state)
-        qv::LetturaDati::DisegnaPagina(surface, path, int16_t(page), QVariant(), int32_t(starts.at(page - 1)));
+        qv::LetturaDati::DisegnaPagina(surface, path, int16_t(page), QVariant(), starts.at(page - 1));
 }
 BENCHMARK(BM_FindPageByStoredPosition)->Arg(2)->Arg(9000)->Unit(benchmark::kMicrosecond);
 

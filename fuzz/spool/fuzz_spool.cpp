@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         const QList<qint64> starts = qv::MotoreStampa::PosizioniPagine(spoolPath);
         if (starts.size() >= 2) {
-            qv::LetturaDati::DisegnaPagina(surface, spoolPath, 2, QVariant(), int32_t(starts.at(1)));
+            qv::LetturaDati::DisegnaPagina(surface, spoolPath, 2, QVariant(), starts.at(1));
             (void)surface.Picture()->render(0.01);
         }
         qv::LetturaDati::DisegnaPagina(surface, spoolPath, 2);

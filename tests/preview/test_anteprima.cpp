@@ -220,7 +220,7 @@ TEST_F(AnteprimaTest, LoadPlacesTheWindowAtTheTopLeftWithItsDesignSize)
 TEST_F(AnteprimaTest, OnePageDocumentGreysThePageButtonsAndItsKeysBeep)
 {
     auto w = apri(1);
-    EXPECT_EQ(w->PosizioniPagine(), QVector<int32_t>({1, 0}));
+    EXPECT_EQ(w->PosizioniPagine(), QVector<qint64>({1, 0}));
     for (const char *key : {"prima", "precedente", "successiva", "ultima"}) {
         EXPECT_FALSE(w->pulsante(QString::fromLatin1(key))->isEnabled()) << key;
         premi(*w, QString::fromLatin1(key));
@@ -294,7 +294,7 @@ TEST_F(AnteprimaTest, EmptySpoolPathShowsAnEmptyPageAndStaysToInitialise)
     w.InizializzaAnteprima();
     EXPECT_TRUE(w.DaInizializzare());
     EXPECT_EQ(w.Geometria().percentuale(), 100);
-    EXPECT_EQ(w.PosizioniPagine(), QVector<int32_t>({1, 0, 0, 0}));
+    EXPECT_EQ(w.PosizioniPagine(), QVector<qint64>({1, 0, 0, 0}));
 }
 
 TEST_F(AnteprimaTest, ActivationInitialisesADocumentNotShownYet)

@@ -15,16 +15,16 @@ namespace qv {
 namespace {
 
 /// The index as the line reader sees it.
-QVector<int32_t> perRighe(const QString &path, int32_t pagine)
+QVector<qint64> perRighe(const QString &path, int32_t pagine)
 {
-    QVector<int32_t> pos(pagine + 1, 0);
+    QVector<qint64> pos(pagine + 1, 0);
     pos[0] = 1;
     spool::SpoolReader reader;
     reader.open(path);
     int n = 0;
     while (!reader.atEnd()) {
         if (reader.readLineView() == QByteArrayView("#newpage@") && ++n <= pagine)
-            pos[n] = int32_t(reader.position());
+            pos[n] = reader.position();
     }
     return pos;
 }
@@ -82,7 +82,7 @@ TEST_F(IndiceTest, BreaksAcrossBlockBorders)
         bytes += "\r\n#newpage@\r\n";
         bytes += QByteArray(1024 * 1024 + 512 * 1024, 'y') + "\r\n#newpage@\r\nend\r\n";
         const QString path = scrivi(bytes);
-        const QVector<int32_t> expected = perRighe(path, 3);
+        const QVector<qint64> expected = perRighe(path, 3);
         ASSERT_EQ(IndicePagine::Costruisci(path, 3), expected) << "shift " << shift;
         ASSERT_NE(expected[1], 0);
         ASSERT_NE(expected[2], 0);
@@ -93,7 +93,7 @@ TEST_F(IndiceTest, InvoiceDocumentPositionsLandOnPageStarts)
 {
     const QString path = env.tempFolder() + QStringLiteral("fattura.tmp");
     ASSERT_TRUE(test::scriviDocumento(path, 8, true, 3));
-    const QVector<int32_t> pos = IndicePagine::Costruisci(path, 8);
+    const QVector<qint64> pos = IndicePagine::Costruisci(path, 8);
     EXPECT_EQ(pos, perRighe(path, 8));
     spool::SpoolReader reader;
     reader.open(path);

@@ -10,6 +10,7 @@
 #include <qvpreview/Error.h>
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -234,6 +235,130 @@ INSTANTIATE_TEST_SUITE_P(
                       ScanCase{"LongLinesAcrossBlocks",
                                QByteArray(1024 * 1024 - 5, 'x') + "\r\n#newpage@\r\n" + QByteArray(1024 * 1024 + 7, 'y')
                                    + "\n\n#newpage@\n"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// --- Files that do not end where their size says, or cannot be read ---------------
+
+// Files of /sys claim 4096 bytes and give a few: the first read that gives
+// nothing is the end, whatever the size says.
+TEST(SpoolReaderEnd, AShortReadingFileEndsAtItsLastByte)
+{
+    const QString path = QStringLiteral("/sys/kernel/mm/transparent_hugepage/enabled");
+    QFile probe(path);
+    if (!probe.open(QIODevice::ReadOnly) || probe.readAll().size() >= QFileInfo(path).size())
+        GTEST_SKIP() << path.toStdString() << " does not read short here";
+    SpoolReader in;
+    in.open(path);
+    int lines = 0;
+    while (!in.atEnd() && lines < 100) {
+        in.readLineView();
+        ++lines;
+    }
+    EXPECT_EQ(lines, 1);
+    EXPECT_THROW(in.readLineView(), Error);
+}
+
+// A read that fails (an I/O error) is error 75 naming the file, not an end.
+TEST(SpoolReaderEnd, AReadErrorIsSeventyFiveWithThePath)
+{
+    const QString path = QStringLiteral("/proc/self/mem");
+    SpoolReader in(QStringLiteral("Prova"));
+    in.open(path);
+    try {
+        in.atEnd();
+        in.readLineView();
+        FAIL() << "no error";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.number(), ErrPathFileAccess);
+        EXPECT_TRUE(e.description().contains(path)) << e.description().toStdString();
+    }
+    EXPECT_THROW(pageStarts(path, QStringLiteral("Prova")), Error);
+}
+
+TEST_F(FormatFile, AValueExpectedAtTheEndNamesTheLineAfterTheLast)
+{
+    SpoolReader in;
+    in.open(write("1\r\n2\r\n"));
+    EXPECT_EQ(in.integer("a"), 1);
+    EXPECT_EQ(in.integer("b"), 2);
+    EXPECT_TRUE(in.atEnd());
+    try {
+        in.integer("c");
+        FAIL() << "no error";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.number(), ErrInputPastEnd);
+        EXPECT_EQ(e.line(), 3);
+    }
+}
+
+// --- One limit for the writer and the reader --------------------------------------
+
+struct FitCase
+{
+    const char *name;
+    QString text;
+    bool fits;
+};
+
+class TextLimit : public FormatFile, public ::testing::WithParamInterface<FitCase>
+{
+};
+
+// What textFits accepts, the reader reads back whole; what it refuses, the
+// reader would refuse too (or is within a few bytes of the limit).
+TEST_P(TextLimit, TheWriterAcceptsWhatTheReaderReadsBack)
+{
+    const FitCase &c = GetParam();
+    EXPECT_EQ(textFits(c.text), c.fits);
+    Record record(TagPrint);
+    record.rawLine(c.text);
+    record.tag(TagEndPrint);
+    SpoolReader in;
+    in.open(write(record.bytes()));
+    in.readLineView();
+    QByteArray collected;
+    bool readable = true;
+    for (;;) {
+        QByteArrayView line;
+        try {
+            line = in.readLineView();
+        } catch (const Error &) {
+            readable = false;
+            break;
+        }
+        if (line == QByteArrayView(TagEndPrint))
+            break;
+        collected += line;
+        collected += "\r\n";
+    }
+    collected.chop(2);
+    if (readable)
+        readable = collected.size() <= MaxTextBytes;
+    EXPECT_EQ(readable, c.fits) << collected.size();
+}
+
+const qsizetype Limit = qsizetype(MaxTextBytes);
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, TextLimit,
+    ::testing::Values(FitCase{"Short", QStringLiteral("Fattura n. 42"), true},
+                      FitCase{"ExactlyTheLimit", QString(Limit, QLatin1Char('x')), true},
+                      FitCase{"OneByteOver", QString(Limit + 1, QLatin1Char('x')), false},
+                      FitCase{"ThreeLinesOfAThird",
+                              QString(Limit / 3 - 2, QLatin1Char('x')) + QStringLiteral("\r\n")
+                                  + QString(Limit / 3 - 2, QLatin1Char('y')) + QStringLiteral("\r\n")
+                                  + QString(Limit / 3 - 2, QLatin1Char('z')),
+                              true},
+                      FitCase{"ThreeLinesOfFourMiB",
+                              QString(4 << 20, QLatin1Char('x')) + QStringLiteral("\r\n")
+                                  + QString(4 << 20, QLatin1Char('y')) + QStringLiteral("\r\n")
+                                  + QString(4 << 20, QLatin1Char('z')),
+                              false},
+                      // A lone LF ends a line as CR LF does, and is collected as CR LF.
+                      FitCase{"LoneLineFeedsCountAsCrLf",
+                              QString(Limit - 1, QLatin1Char('x')).replace(0, 2, QStringLiteral("\n\n")), false},
+                      FitCase{"TwoByteCharactersAtTheLimit", QString(Limit / 2, QChar(0x00E8)), true},
+                      FitCase{"TwoByteCharactersOverTheLimit", QString(Limit / 2 + 1, QChar(0x00E8)), false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
