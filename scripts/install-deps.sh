@@ -4,7 +4,7 @@ set -euo pipefail
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 PACKAGES=(
-  build-essential cmake ccache pkg-config clang
+  build-essential cmake ccache pkg-config clang lld
   qt6-base-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 locales
