@@ -2,7 +2,8 @@
 // The recording control: its properties, the persisted set, the scale
 // conversions, and the recording commands. Every recording command builds
 // one whole record in memory and appends it with spool::appendRecord(), so a
-// failed command leaves the spool file exactly as it was.
+// failed command leaves the spool file exactly as it was; records go only into
+// the file the document started (see ApriSpool).
 //
 // Scale mode 0 (user) has no custom scale of its own on the page surface: it
 // converts 1:1 with twips.
@@ -397,13 +398,30 @@ float PrintPreview::ConvertiDaTwipsY(float value)
 
 void PrintPreview::ApriSpool()
 {
-    if (!m_spool.isEmpty())
+    std::optional<spool::SpoolIdentity> &file = m_interno->fileSpool();
+    if (!m_spool.isEmpty() && file)
         return;
-    m_spool = Win::NomeFileSpool();
-    m_interno->aggiornaPagina();
+    if (m_spool.isEmpty()) {
+        m_spool = Win::NomeFileSpool();
+        m_interno->aggiornaPagina();
+    }
+    // The name becomes the document's once its file is: the new unique file,
+    // or the fallback name when it is free or a file of ours. Until then
+    // every record fails, and the next command tries again; once the file is
+    // the document's, a record is only ever added to that very file.
+    file = spool::claimSpoolFile(m_spool);
 }
 
 namespace {
+
+// Appends one record to the document's own spool file: never through a link,
+// never into a file that replaced it, never into a new file after the old one
+// vanished (the document would silently lose its first pages).
+bool aggiungiRecord(PrintPreviewInterno &interno, const QString &path, const QByteArray &record)
+{
+    const std::optional<spool::SpoolIdentity> &file = interno.fileSpool();
+    return file && spool::appendRecord(path, *file, record);
+}
 
 spool::StrokeLine strokeOf(int32_t foreColor, int32_t drawMode, int32_t drawWidth, int32_t drawStyle,
                            int32_t fillColor, int32_t fillStyle)
@@ -420,7 +438,7 @@ void PrintPreview::NuovaPagina()
     try {
         ApriSpool();
         const spool::Record record(spool::TagNewPage);
-        if (!spool::appendRecord(m_spool, record.bytes()))
+        if (!aggiungiRecord(*m_interno, m_spool, record.bytes()))
             return;
         if (m_pagine < MaxPages)
             ++m_pagine;
@@ -442,7 +460,7 @@ bool PrintPreview::linea(float X1, float Y1, float X2, float Y2, bool rettangolo
         spool::ScriviAttributiTratto(record, strokeOf(m_foreColor, m_drawMode, m_drawWidth, m_drawStyle,
                                                       m_fillColor, m_fillStyle));
         record.single(x1).single(y1).single(x2).single(y2).boolean(rettangolo).boolean(pieno).endLine();
-        return spool::appendRecord(m_spool, record.bytes());
+        return aggiungiRecord(*m_interno, m_spool, record.bytes());
     } catch (...) {
         return false;
     }
@@ -460,7 +478,7 @@ bool PrintPreview::Punto(float X1, float Y1)
         spool::ScriviAttributiTratto(record, strokeOf(m_foreColor, m_drawMode, m_drawWidth, m_drawStyle,
                                                       m_fillColor, m_fillStyle));
         record.single(x).single(y).endLine();
-        return spool::appendRecord(m_spool, record.bytes());
+        return aggiungiRecord(*m_interno, m_spool, record.bytes());
     } catch (...) {
         return false;
     }
@@ -483,7 +501,7 @@ void PrintPreview::Cerchio(float X1, float Y1, float raggio, const QVariant &col
             if (appendCircleColour(record, colore) && appendCircleValue(record, Inizio, 2)
                 && appendCircleValue(record, Fine, 2) && appendCircleValue(record, aspetto, 1)) {
                 record.endLine();
-                written = spool::appendRecord(m_spool, record.bytes());
+                written = aggiungiRecord(*m_interno, m_spool, record.bytes());
             }
         }
     } catch (...) {
@@ -539,7 +557,7 @@ void PrintPreview::StampaPicture(const QVariant &Picture, float X1, float Y1, co
 
         spool::Record record(spool::TagPaint);
         record.text(file).single(x).single(y).single(width).single(height).endLine();
-        if (!spool::appendRecord(m_spool, record.bytes())) {
+        if (!aggiungiRecord(*m_interno, m_spool, record.bytes())) {
             // No record refers to the file: it goes, and the list is as before.
             m_immagini.removeLast();
             QFile::remove(file);
@@ -593,7 +611,7 @@ bool PrintPreview::ScriviTesto(float x, float y, QString testo)
         record.tag(spool::TagEndPrint);
         if (record.longestLine() > spool::MaxLineBytes)
             return false;
-        return spool::appendRecord(m_spool, record.bytes());
+        return aggiungiRecord(*m_interno, m_spool, record.bytes());
     } catch (...) {
         return false;
     }
@@ -775,7 +793,12 @@ void PrintPreview::AnnullaStampa()
     try {
         if (m_spool.isEmpty())
             return;
-        QFile::remove(m_spool);
+        // Only the document's own file goes: whatever took its name since
+        // (a link, another user's file) is not ours to delete.
+        std::optional<spool::SpoolIdentity> &file = m_interno->fileSpool();
+        if (file && spool::isSpoolFile(m_spool, *file))
+            QFile::remove(m_spool);
+        file.reset();
         m_pagine = 1;
         m_spool.clear();
         while (!m_immagini.isEmpty()) {

@@ -6,10 +6,12 @@
 #pragma once
 
 #include "replay/PageMetrics.h"
+#include "spool/SpoolWriter.h"
 
 #include <QObject>
 
 #include <memory>
+#include <optional>
 
 namespace qv {
 
@@ -43,8 +45,14 @@ public:
     /// The printer's page is taken again at the next use (the preview window closed).
     void paginaDaAggiornare() { m_paginaDaAggiornare = true; }
 
+    /// The file the document's spool path named when the document took it;
+    /// empty while the document has no file of its own (none recorded yet,
+    /// or the fallback name could not be had).
+    std::optional<spool::SpoolIdentity> &fileSpool() { return m_fileSpool; }
+
 private:
     std::unique_ptr<FrmAnteprima> m_anteprima;
+    std::optional<spool::SpoolIdentity> m_fileSpool;
     PageMetrics m_misura;
     bool m_paginaDaAggiornare = true;
 };

@@ -3,11 +3,16 @@
 
 #include "preview/CampiTesto.h"
 #include "preview/DialogTwips.h"
+#include "platform/Platform.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QGroupBox>
@@ -19,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include <cmath>
@@ -31,6 +37,11 @@ namespace {
 
 constexpr int CopieMassimePulsanti = 10;
 constexpr int CopieMinimePulsanti = 1;
+// The client area: the range and copies frames, then the printer rows below them.
+constexpr int LarghezzaTwips = 5190;
+constexpr int AltezzaTwips = 4560;
+// The list's items carry whether they are the built-in PDF printer.
+constexpr int RuoloPdf = Qt::UserRole;
 
 QFont fontPulsantiCopie()
 {
@@ -77,7 +88,7 @@ FrmOpzioni::FrmOpzioni(QWidget *parent)
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSize(8);
     setFont(font);
-    setFixedSize(twips::size(5190, 3720));
+    setFixedSize(twips::size(LarghezzaTwips, AltezzaTwips));
     creaControlli();
 }
 
@@ -128,8 +139,28 @@ void FrmOpzioni::creaControlli()
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(twips::rect(600, 710, 1215, 255));
 
+    // Where the job goes: a printer of the machine and, for the PDF printer,
+    // the file, in two rows below the copies.
+    CmbStampante = new QComboBox(this);
+    CmbStampante->setObjectName(QStringLiteral("CmbStampante"));
+    CmbStampante->setGeometry(twips::rect(1320, 3600, 3735, 315));
+    lblStampante = new QLabel(QStringLiteral("&Stampante:"), this);
+    lblStampante->setObjectName(QStringLiteral("lblStampante"));
+    lblStampante->setGeometry(twips::rect(120, 3660, 1095, 255));
+    lblStampante->setBuddy(CmbStampante);
+    TxtFilePdf = new QLineEdit(this);
+    TxtFilePdf->setObjectName(QStringLiteral("TxtFilePdf"));
+    TxtFilePdf->setGeometry(twips::rect(1320, 4020, 3315, 315));
+    lblFilePdf = new QLabel(QStringLiteral("&File PDF:"), this);
+    lblFilePdf->setObjectName(QStringLiteral("lblFilePdf"));
+    lblFilePdf->setGeometry(twips::rect(120, 4080, 1095, 255));
+    lblFilePdf->setBuddy(TxtFilePdf);
+    CmdSfoglia = nuovoPulsante(this, "CmdSfoglia", QStringLiteral("..."));
+    CmdSfoglia->setGeometry(twips::rect(4680, 4020, 375, 315));
+
     QWidget *ordine[] = {OptTutte, OptPagine, TxtInizio, TxtFine, OptCorrente,
-                         Command1, Command2, TxtNumeroCopie, CmdPiu, CmdMeno};
+                         Command1, Command2, TxtNumeroCopie, CmdPiu, CmdMeno,
+                         CmbStampante, TxtFilePdf, CmdSfoglia};
     for (size_t i = 1; i < std::size(ordine); ++i)
         setTabOrder(ordine[i - 1], ordine[i]);
 
@@ -151,6 +182,8 @@ void FrmOpzioni::creaControlli()
     connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
     connect(CmdPiu, &QPushButton::clicked, this, &FrmOpzioni::CmdPiu_Click);
     connect(CmdMeno, &QPushButton::clicked, this, &FrmOpzioni::CmdMeno_Click);
+    connect(CmdSfoglia, &QPushButton::clicked, this, &FrmOpzioni::CmdSfoglia_Click);
+    connect(CmbStampante, &QComboBox::currentIndexChanged, this, &FrmOpzioni::CmbStampante_Change);
 }
 
 void FrmOpzioni::Carica()
@@ -171,7 +204,76 @@ void FrmOpzioni::Carica()
     TxtFine->clear();
     TxtInizio->setEnabled(false);
     TxtFine->setEnabled(false);
+
+    // The printers as they are now, the current one chosen; the file as the
+    // PDF printer would choose it unless the user names one.
+    const std::optional<platform::PrinterDesc> corrente = platform::currentPrinter();
+    m_stampante = corrente ? corrente->name : QString();
+    m_filePdf.clear();
+    {
+        const QSignalBlocker silenzio(CmbStampante);
+        CmbStampante->clear();
+        for (const platform::PrinterDesc &stampante : platform::printers()) {
+            CmbStampante->addItem(stampante.name);
+            CmbStampante->setItemData(CmbStampante->count() - 1, stampante.pdf, RuoloPdf);
+        }
+        CmbStampante->setCurrentIndex(CmbStampante->findText(m_stampante, Qt::MatchExactly));
+    }
+    TxtFilePdf->setText(platform::pdfOutputFile());
+    TxtFilePdf->setPlaceholderText(QStringLiteral("un nuovo file in %1").arg(platform::pdfOutputFolder()));
+    CmbStampante_Change();
     m_caricata = true;
+}
+
+bool FrmOpzioni::stampantePdf() const
+{
+    return CmbStampante->currentData(RuoloPdf).toBool();
+}
+
+void FrmOpzioni::CmbStampante_Change()
+{
+    // A file means something only to the PDF printer.
+    const bool pdf = stampantePdf();
+    lblFilePdf->setEnabled(pdf);
+    TxtFilePdf->setEnabled(pdf);
+    CmdSfoglia->setEnabled(pdf);
+}
+
+namespace {
+
+// A file name as the user typed it, made absolute: "~/" is the home folder, a
+// name without a folder goes where the PDF printer puts its files, and a name
+// without an extension gets ".pdf", as the save dialog would give it.
+QString percorsoPdf(const QString &testo)
+{
+    QString nome = testo.trimmed();
+    if (nome.isEmpty())
+        return QString();
+    if (nome == QLatin1String("~") || nome.startsWith(QLatin1String("~/")))
+        nome = QDir::homePath() + nome.mid(1);
+    if (QFileInfo(nome).isRelative())
+        nome = QDir(platform::pdfOutputFolder()).absoluteFilePath(nome);
+    nome = QDir::cleanPath(nome);
+    if (QFileInfo(nome).suffix().isEmpty() && !QFileInfo(nome).isDir())
+        nome += QStringLiteral(".pdf");
+    return nome;
+}
+
+} // namespace
+
+void FrmOpzioni::CmdSfoglia_Click()
+{
+    const QString attuale = percorsoPdf(TxtFilePdf->text());
+    QFileDialog scelta(this, QStringLiteral("Salva come PDF"),
+                       attuale.isEmpty() ? platform::pdfOutputFolder() : attuale,
+                       QStringLiteral("Documenti PDF (*.pdf)"));
+    scelta.setObjectName(QStringLiteral("DlgFilePdf"));
+    scelta.setAcceptMode(QFileDialog::AcceptSave);
+    scelta.setFileMode(QFileDialog::AnyFile);
+    scelta.setDefaultSuffix(QStringLiteral("pdf"));
+    if (scelta.exec() != QDialog::Accepted || scelta.selectedFiles().isEmpty())
+        return;
+    TxtFilePdf->setText(QDir::toNativeSeparators(scelta.selectedFiles().constFirst()));
 }
 
 void FrmOpzioni::setCopie(int16_t value)
@@ -384,6 +486,9 @@ void FrmOpzioni::Command1_Click()
     }
     m_copie = int16_t(LeggiNumero(TxtNumeroCopie->text(), std::numeric_limits<int16_t>::min(),
                                   std::numeric_limits<int16_t>::max()));
+    if (CmbStampante->currentIndex() >= 0)
+        m_stampante = CmbStampante->currentText();
+    m_filePdf = stampantePdf() ? percorsoPdf(TxtFilePdf->text()) : QString();
     m_annulla = false;
     accept();
 }
@@ -422,6 +527,8 @@ std::optional<PrintOptions> FrmOpzioni::Chiedi(QWidget *parent, int32_t pagineTo
     scelte.firstPage = opzioni.Inizio();
     scelte.lastPage = opzioni.Fine();
     scelte.copies = opzioni.Copie();
+    scelte.printer = opzioni.Stampante();
+    scelte.pdfFile = opzioni.FilePdf();
     return scelte;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -17,8 +18,9 @@ class QRadioButton;
 
 namespace qv {
 
-/// The print options dialog "Opzioni": which pages to print and how many
-/// copies. The caller writes Annulla, PagineTotali, (PaginaCorrente), Copie,
+/// The print options dialog "Opzioni": which pages to print, how many copies,
+/// on which printer, and for the built-in PDF printer into which file. The
+/// caller writes Annulla, PagineTotali, (PaginaCorrente), Copie,
 /// shows it with exec(), and reads Annulla, Inizio, Fine and Copie back after
 /// it closed. The dialog prints nothing itself.
 ///
@@ -50,6 +52,12 @@ public:
     /// field when the window is first shown; OK reads it back unlimited.
     int16_t Copie() const { return m_copie; }
     void setCopie(int16_t value);
+    /// The printer chosen with OK (a name of platform::printers()); the
+    /// current printer until then.
+    QString Stampante() const { return m_stampante; }
+    /// The PDF file chosen with OK for the PDF printer, as an absolute path;
+    /// empty: the PDF printer's own choice of file (and always for a CUPS queue).
+    QString FilePdf() const { return m_filePdf; }
     /// Page count of the document: enables "Da Pagina:" and fills the page
     /// fields with 1 and the count. Loads the window first.
     void setPagineTotali(int32_t value);
@@ -66,7 +74,8 @@ public:
     /// Asks for the pages and copies of a document of \a pagineTotali pages
     /// (\a paginaCorrente: the page on show, 1-based, or 0 for none) with the
     /// copies field at \a copie, modally over \a parent. Nullopt when the
-    /// user cancelled; else the range and the copies chosen.
+    /// user cancelled; else the range, the copies, the printer and, for the
+    /// PDF printer, the file chosen.
     static std::optional<PrintOptions> Chiedi(QWidget *parent, int32_t pagineTotali, int32_t paginaCorrente,
                                               int16_t copie);
 
@@ -86,6 +95,10 @@ private:
     void Command1_Click();
     void CmdPiu_Click();
     void CmdMeno_Click();
+    void CmdSfoglia_Click();
+    void CmbStampante_Change();
+    /// True when the printer chosen in the list is the built-in PDF printer.
+    bool stampantePdf() const;
 
     QGroupBox *Frame1 = nullptr;
     QRadioButton *OptTutte = nullptr;
@@ -101,6 +114,11 @@ private:
     QPushButton *CmdPiu = nullptr;
     QPushButton *CmdMeno = nullptr;
     QLabel *Label2 = nullptr;
+    QLabel *lblStampante = nullptr;
+    QComboBox *CmbStampante = nullptr;
+    QLabel *lblFilePdf = nullptr;
+    QLineEdit *TxtFilePdf = nullptr;
+    QPushButton *CmdSfoglia = nullptr;
 
     bool m_annulla = false;
     int32_t m_inizio = 0;
@@ -108,6 +126,8 @@ private:
     int16_t m_copie = 1;
     int32_t m_pagineTotali = 0;
     int32_t m_paginaCorrente = 0;
+    QString m_stampante;
+    QString m_filePdf;
     bool m_primaAttivazione = true;
     bool m_caricata = false;
 };

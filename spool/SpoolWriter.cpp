@@ -150,18 +150,30 @@ Record &Record::tag(const char *tagLine)
 
 // --- Appending ----------------------------------------------------------------
 
-bool appendRecord(const QString &path, const QByteArray &record)
+namespace {
+
+int openRetrying(const QByteArray &native, int flags, mode_t mode = 0)
 {
-    if (path.isEmpty())
-        return false;
-    const QByteArray native = QFile::encodeName(path);
     int fd;
     do {
-        fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+        fd = ::open(native.constData(), flags | O_CLOEXEC, mode);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return false;
+    return fd;
+}
 
+bool ownRegularFile(const struct stat &st)
+{
+    return S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
+}
+
+SpoolIdentity identityOf(const struct stat &st)
+{
+    return SpoolIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino)};
+}
+
+// Writes the whole record at the end of the open file and closes it.
+bool writeAndClose(int fd, const QByteArray &record)
+{
     const char *data = record.constData();
     qsizetype left = record.size();
     qsizetype done = 0;
@@ -196,6 +208,75 @@ bool appendRecord(const QString &path, const QByteArray &record)
     // error of close() cannot be undone by truncating any more.
     ::close(fd);
     return ok;
+}
+
+} // namespace
+
+bool appendRecord(const QString &path, const QByteArray &record)
+{
+    if (path.isEmpty())
+        return false;
+    const int fd = openRetrying(QFile::encodeName(path), O_WRONLY | O_APPEND | O_CREAT, 0600);
+    if (fd < 0)
+        return false;
+    return writeAndClose(fd, record);
+}
+
+std::optional<SpoolIdentity> claimSpoolFile(const QString &path)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    const QByteArray native = QFile::encodeName(path);
+    int fd = openRetrying(native, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+    const bool created = fd >= 0;
+    if (!created) {
+        if (errno != EEXIST)
+            return std::nullopt;
+        // The name is taken. O_NONBLOCK: a FIFO must not hold the command up.
+        fd = openRetrying(native, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0)
+            return std::nullopt;
+    }
+    struct stat st{};
+    // A name found in place must have no other name either: a hard link put
+    // there would make the new document empty some other file of ours.
+    bool ok = ::fstat(fd, &st) == 0 && ownRegularFile(st) && (created || st.st_nlink == 1);
+    // A file that was there before belongs to no document any more: a new one
+    // starts empty, as a freshly created name does.
+    if (ok && !created && st.st_size != 0) {
+        int rc;
+        do {
+            rc = ::ftruncate(fd, 0);
+        } while (rc != 0 && errno == EINTR);
+        ok = rc == 0;
+    }
+    ::close(fd);
+    if (!ok)
+        return std::nullopt;
+    return identityOf(st);
+}
+
+bool appendRecord(const QString &path, const SpoolIdentity &id, const QByteArray &record)
+{
+    if (path.isEmpty())
+        return false;
+    const int fd = openRetrying(QFile::encodeName(path), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !ownRegularFile(st) || identityOf(st) != id) {
+        ::close(fd);
+        return false;
+    }
+    return writeAndClose(fd, record);
+}
+
+bool isSpoolFile(const QString &path, const SpoolIdentity &id)
+{
+    struct stat st{};
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    return S_ISREG(st.st_mode) && identityOf(st) == id;
 }
 
 } // namespace qv::spool

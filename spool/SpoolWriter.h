@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace qv::spool {
 
@@ -74,5 +75,38 @@ private:
 /// limit), the file is cut back to its length before the record, so it holds
 /// whole records only. False when the record is not in the file.
 bool appendRecord(const QString &path, const QByteArray &record);
+
+// --- A document's own spool file ----------------------------------------------
+//
+// Between two recording commands the file is closed, and the temporary folder
+// is shared: the file may be deleted, or its name taken by a link or by
+// another file. A document therefore remembers which file it started (device
+// and inode) and writes only into that one, never through a link and never
+// creating the file again.
+
+/// Which file a document's spool is.
+struct SpoolIdentity
+{
+    uint64_t device = 0;
+    uint64_t inode = 0;
+
+    bool operator==(const SpoolIdentity &) const = default;
+};
+
+/// Makes \a path the spool file of a new document: creates it empty and
+/// exclusively, or, when the name exists, accepts it only when it is a
+/// regular file of this user with no other name and is no link, and empties
+/// it. No identity when the name cannot be had (another user's file, a link,
+/// a FIFO, a missing or read-only folder).
+std::optional<SpoolIdentity> claimSpoolFile(const QString &path);
+
+/// Appends \a record as appendRecord() does, but only into the file \a id
+/// names: the name is not followed when it is a link, the file is never
+/// created, and it must still be a regular file of this user with that device
+/// and inode. False, and nothing written, otherwise.
+bool appendRecord(const QString &path, const SpoolIdentity &id, const QByteArray &record);
+
+/// True when \a path still names the file \a id (not following a link).
+bool isSpoolFile(const QString &path, const SpoolIdentity &id);
 
 } // namespace qv::spool

@@ -9,7 +9,9 @@
 
 #include <qvpreview/PrintPreview.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QPicture>
@@ -25,6 +27,8 @@
 #include <limits>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using qv::test::FileSizeLimit;
 
@@ -543,5 +547,179 @@ TEST(ControlTempFolder, UnwritableFolderFailsEveryCommandCleanly)
     pp.AnnullaStampa();
     EXPECT_TRUE(pp.spoolPath().isEmpty());
 }
+
+// --- A spool file that vanished or was replaced between two commands ------------------
+
+// Every recording command, each failing the way it fails on a write error.
+void expectEveryCommandFails(PrintPreview &pp)
+{
+    const int16_t pages = pp.TotalePagine();
+    pp.NuovaPagina();
+    EXPECT_EQ(pp.TotalePagine(), pages);
+    EXPECT_FALSE(pp.linea(0, 0, 100, 100, false, false));
+    EXPECT_FALSE(pp.Punto(5, 5));
+    expectError([&] { pp.Cerchio(1, 2, 3); }, 1001, QStringLiteral("Cerchio"));
+    expectError([&] { pp.StampaTesto(0, 0, QStringLiteral("x")); }, 1001, QStringLiteral("StampaTesto"));
+    expectError([&] { pp.StampaCentrato(0, QStringLiteral("x")); }, 1001, QStringLiteral("StampaCentrato"));
+    expectError([&] { pp.StampaCampo(0, 0, QStringLiteral("x"), 1000, PP_Sinistra, true); }, 1001,
+                QStringLiteral("StampaCampo"));
+    int16_t righe = 0;
+    float interlinea = 0;
+    expectError([&] { pp.StampaCampoMultilinea(0, 0, QStringLiteral("x"), 1000, PP_Sinistra, righe, interlinea); },
+                1001, QStringLiteral("StampaCampoMultilinea"));
+    pp.StampaPicture(testImage(), 0, 0);
+    EXPECT_TRUE(pp.pictureFiles().isEmpty());
+}
+
+struct Tampering
+{
+    const char *name;
+    // Does it to the spool file \a spool; returns the file that now holds
+    // the name and must stay as it is ("" when the name is gone).
+    std::function<QString(const qv::test::TempEnv &env, const QString &spool)> apply;
+};
+
+void PrintTo(const Tampering &t, std::ostream *os)
+{
+    *os << t.name;
+}
+
+const QByteArray Victim = "contenuto di un altro file\n";
+
+class SpoolTampered : public Control, public ::testing::WithParamInterface<Tampering>
+{
+};
+
+TEST_P(SpoolTampered, EveryCommandFailsAndTheDocumentIsNotRestarted)
+{
+    pp.StampaTesto(1440, 1440, QStringLiteral("Pagina uno"));
+    pp.NuovaPagina();
+    const QString path = pp.spoolPath();
+    const QString left = GetParam().apply(env, path);
+
+    expectEveryCommandFails(pp);
+    EXPECT_EQ(pp.spoolPath(), path) << "the document keeps its name";
+    EXPECT_EQ(pp.TotalePagine(), 2);
+    if (left.isEmpty()) {
+        EXPECT_FALSE(QFileInfo::exists(path)) << "no new file under the old name";
+    } else {
+        EXPECT_EQ(readAll(left), Victim);
+    }
+
+    // Discarding leaves what took the name alone; the next document starts afresh.
+    pp.AnnullaStampa();
+    if (!left.isEmpty())
+        EXPECT_EQ(readAll(left), Victim);
+    QDir().mkpath(env.tempFolder());
+    ASSERT_TRUE(pp.linea(0, 0, 1, 1, false, false));
+    EXPECT_NE(pp.spoolPath(), path);
+    EXPECT_EQ(spool(), "#line@\r\n0,13,1,0,0,1\r\n0,0,1,1,#FALSE#,#FALSE#\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Control, SpoolTampered,
+    ::testing::Values(
+        Tampering{"Deleted",
+                  [](const qv::test::TempEnv &, const QString &spool) {
+                      QFile::remove(spool);
+                      return QString();
+                  }},
+        Tampering{"FolderDeleted",
+                  [](const qv::test::TempEnv &env, const QString &) {
+                      QDir(env.tempFolder()).removeRecursively();
+                      QDir().mkpath(env.tempFolder()); // as a cleaner or another program may
+                      return QString();
+                  }},
+        Tampering{"SymlinkSwappedIn",
+                  [](const qv::test::TempEnv &env, const QString &spool) {
+                      const QString target = qv::test::writeAll(env.root() + "altro.txt", Victim);
+                      QFile::remove(spool);
+                      QFile::link(target, spool);
+                      return target;
+                  }},
+        Tampering{"DanglingSymlinkSwappedIn",
+                  [](const qv::test::TempEnv &env, const QString &spool) {
+                      QFile::remove(spool);
+                      QFile::link(env.root() + "nuovo.txt", spool);
+                      return QString();
+                  }},
+        Tampering{"OtherFileRenamedOverIt",
+                  [](const qv::test::TempEnv &env, const QString &spool) {
+                      const QString other = qv::test::writeAll(env.tempFolder() + "altro.tmp", Victim);
+                      ::rename(QFile::encodeName(other).constData(), QFile::encodeName(spool).constData());
+                      return spool;
+                  }}),
+    [](const ::testing::TestParamInfo<Tampering> &info) { return std::string(info.param.name); });
+
+// The fallback name is used when no unique file can be made in the temporary
+// folder; an existing file there under that name is taken only when it is ours.
+struct Fallback
+{
+    const char *name;
+    // Puts something under the fallback name; false when that cannot be done here.
+    std::function<bool(const QString &fallback, const QString &elsewhere)> prepare;
+    bool taken;
+};
+
+void PrintTo(const Fallback &f, std::ostream *os)
+{
+    *os << f.name;
+}
+
+class FallbackName : public Control, public ::testing::WithParamInterface<Fallback>
+{
+};
+
+TEST_P(FallbackName, IsTakenOnlyWhenItIsOurOwnFile)
+{
+    const QString fallback = env.tempFolder() + "qv12345.tmp";
+    const QString elsewhere = qv::test::writeAll(env.root() + "altro.txt", Victim);
+    if (!GetParam().prepare(fallback, elsewhere))
+        GTEST_SKIP() << "only root can give a file to another user";
+    qv::test::ReadOnlyFolder readOnly(env.tempFolder());
+    if (!readOnly.active())
+        GTEST_SKIP() << "no folder here can be made read-only";
+
+    if (GetParam().taken) {
+        ASSERT_TRUE(pp.linea(0, 0, 1, 1, false, false));
+        EXPECT_EQ(pp.spoolPath(), fallback);
+        EXPECT_EQ(spool(), "#line@\r\n0,13,1,0,0,1\r\n0,0,1,1,#FALSE#,#FALSE#\r\n") << "a new document starts empty";
+    } else {
+        expectEveryCommandFails(pp);
+        EXPECT_EQ(pp.spoolPath(), fallback);
+        pp.AnnullaStampa();
+        EXPECT_EQ(readAll(fallback), Victim);
+        EXPECT_TRUE(QFileInfo::exists(fallback)) << "another's file is not discarded with the document";
+    }
+    EXPECT_EQ(readAll(elsewhere), Victim);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Control, FallbackName,
+    ::testing::Values(
+        Fallback{"AnotherUsersFile",
+                 [](const QString &fallback, const QString &) {
+                     qv::test::writeAll(fallback, Victim);
+                     const QByteArray name = QFile::encodeName(fallback);
+                     return ::chmod(name.constData(), 0666) == 0
+                            && ::chown(name.constData(), ::geteuid() + 1000, ::getegid()) == 0;
+                 },
+                 false},
+        Fallback{"SymlinkToAFileOfOurs",
+                 [](const QString &fallback, const QString &elsewhere) { return QFile::link(elsewhere, fallback); },
+                 false},
+        Fallback{"HardLinkToAFileOfOurs",
+                 [](const QString &fallback, const QString &elsewhere) {
+                     return ::link(QFile::encodeName(elsewhere).constData(), QFile::encodeName(fallback).constData())
+                            == 0;
+                 },
+                 false},
+        Fallback{"OurOwnLeftover",
+                 [](const QString &fallback, const QString &) {
+                     qv::test::writeAll(fallback, "#newpage@\r\n#newpage@\r\n");
+                     return true;
+                 },
+                 true}),
+    [](const ::testing::TestParamInfo<Fallback> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -17,6 +17,8 @@
 #include <limits>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using qv::test::FileSizeLimit;
 
@@ -168,6 +170,27 @@ TEST_F(AppendRecord, FullDiskLeavesTheFileAsItWas)
     // With room again the next record goes in whole.
     ASSERT_TRUE(spool::appendRecord(path(), big));
     EXPECT_EQ(qv::test::readAll(path()), first + big);
+}
+
+// A name that is no regular file of ours is never taken or written, and
+// nothing waits on a FIFO.
+TEST_F(AppendRecord, SpoolFileIsNeverAFifoOrAFolder)
+{
+    const QByteArray name = QFile::encodeName(path());
+    ASSERT_EQ(::mkfifo(name.constData(), 0600), 0);
+    EXPECT_FALSE(spool::claimSpoolFile(path()));
+    ::unlink(name.constData());
+    ASSERT_EQ(::mkdir(name.constData(), 0700), 0);
+    EXPECT_FALSE(spool::claimSpoolFile(path()));
+    ::rmdir(name.constData());
+
+    const auto id = spool::claimSpoolFile(path());
+    ASSERT_TRUE(id);
+    ASSERT_TRUE(spool::appendRecord(path(), *id, "#newpage@\r\n"));
+    ::unlink(name.constData());
+    ASSERT_EQ(::mkfifo(name.constData(), 0600), 0);
+    EXPECT_FALSE(spool::appendRecord(path(), *id, "#newpage@\r\n"));
+    EXPECT_FALSE(spool::isSpoolFile(path(), *id));
 }
 
 } // namespace

@@ -6,8 +6,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -85,7 +90,7 @@ protected:
 TEST_F(OpzioniTest, LaidOutInTwips)
 {
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Opzioni"));
-    EXPECT_EQ(dlg.size(), QSize(346, 248));
+    EXPECT_EQ(dlg.size(), QSize(346, 304));
     EXPECT_EQ(w("Frame1")->geometry(), QRect(8, 24, 241, 105));
     EXPECT_EQ(w<QGroupBox>("Frame1")->title(), QStringLiteral("Intervallo di Stampa"));
     EXPECT_EQ(w("TxtInizio")->parentWidget(), w("Frame1"));
@@ -101,6 +106,12 @@ TEST_F(OpzioniTest, LaidOutInTwips)
     EXPECT_TRUE(w("CmdPiu")->font().bold());
     EXPECT_DOUBLE_EQ(w("CmdPiu")->font().pointSizeF(), 9.75);
     EXPECT_EQ(w<QPushButton>("Command2")->text(), QStringLiteral("&Annulla"));
+    // The printer rows below the copies, as wide as the frames and buttons above.
+    EXPECT_EQ(w("CmbStampante")->geometry(), QRect(88, 240, 249, 21));
+    EXPECT_EQ(w("TxtFilePdf")->geometry(), QRect(88, 268, 221, 21));
+    EXPECT_EQ(w("CmdSfoglia")->geometry(), QRect(312, 268, 25, 21));
+    EXPECT_EQ(w<QLabel>("lblStampante")->text(), QStringLiteral("&Stampante:"));
+    EXPECT_EQ(w<QLabel>("lblFilePdf")->text(), QStringLiteral("&File PDF:"));
     for (const char *name : {"Command1", "Command2", "CmdPiu", "CmdMeno"}) {
         EXPECT_FALSE(w<QPushButton>(name)->autoDefault()) << name;
         EXPECT_FALSE(w<QPushButton>(name)->isDefault()) << name;
@@ -123,7 +134,8 @@ TEST_F(OpzioniTest, TabOrderFollowsTheLayout)
         next = next->nextInFocusChain();
     } while (next != start);
     EXPECT_EQ(order, (QStringList{"OptTutte", "OptPagine", "TxtInizio", "TxtFine", "OptCorrente",
-                                  "Command1", "Command2", "TxtNumeroCopie", "CmdPiu", "CmdMeno"}));
+                                  "Command1", "Command2", "TxtNumeroCopie", "CmdPiu", "CmdMeno",
+                                  "CmbStampante", "TxtFilePdf", "CmdSfoglia"}));
 }
 
 TEST_F(OpzioniTest, AllPagesOfAnEmptyDocument)
@@ -610,6 +622,186 @@ TEST(SelezionaTesto, SelectsTheWholeTextAndIgnoresNoField)
     EXPECT_EQ(field.selectionStart(), 0);
     EXPECT_EQ(field.selectedText(), QStringLiteral("12345"));
     EXPECT_NO_THROW(CampiTesto::SelezionaTesto(nullptr));
+}
+
+// --- The printer and the PDF file ---------------------------------------------------
+
+/// Two CUPS queues and the built-in PDF printer, with \a corrente the current
+/// one ("": none chosen, so the PDF printer).
+class StampanteTest : public OpzioniTest
+{
+public:
+    void scegliCorrente(const char *corrente)
+    {
+        platform::setPrintersForTesting(QList<platform::PrinterDesc>{
+            {QStringLiteral("Ufficio"), false, QSizeF(11906, 16838)},
+            {QStringLiteral("Magazzino"), false, QSizeF(11906, 16838)},
+            {platform::pdfPrinterName(), true, QSizeF(11906, 16838)}});
+        ASSERT_TRUE(platform::setCurrentPrinter(QLatin1String(corrente)));
+    }
+    void TearDown() override { platform::setCurrentPrinter(QString()); }
+
+    /// Alt+S, then \a tasto in the list.
+    void scegliStampante(Qt::Key tasto)
+    {
+        QTest::keyClick(&dlg, Qt::Key_S, Qt::AltModifier);
+        ASSERT_TRUE(w("CmbStampante")->hasFocus());
+        QTest::keyClick(w("CmbStampante"), tasto);
+    }
+    /// Alt+F, then \a testo typed into the file field.
+    void scriviFile(const QString &testo)
+    {
+        QTest::keyClick(&dlg, Qt::Key_F, Qt::AltModifier);
+        ASSERT_TRUE(campo("TxtFilePdf")->hasFocus());
+        QTest::keyClicks(campo("TxtFilePdf"), testo);
+    }
+    bool rigaFileAbilitata() { return campo("TxtFilePdf")->isEnabled() && w("CmdSfoglia")->isEnabled(); }
+};
+
+struct SceltaStampante
+{
+    const char *name;
+    const char *corrente;
+    Qt::Key tasto;       // in the printer list before the file is typed (0: none)
+    const char *file;    // typed after Alt+F ("" : nothing); "{root}" stands for the test's folder
+    Qt::Key tastoDopo;   // in the printer list after the file was typed (0: none)
+    const char *attesa;  // the printer OK gives
+    const char *filePdf; // the file OK gives; relative: inside the PDF printer's folder
+};
+
+void PrintTo(const SceltaStampante &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class SceltaStampanteTest : public StampanteTest, public ::testing::WithParamInterface<SceltaStampante>
+{
+};
+
+TEST_P(SceltaStampanteTest, OkGivesThePrinterAndForThePdfPrinterTheFile)
+{
+    const SceltaStampante &c = GetParam();
+    scegliCorrente(c.corrente);
+    prepara(3);
+    mostra();
+    EXPECT_EQ(w<QComboBox>("CmbStampante")->currentText(),
+              *c.corrente ? QLatin1String(c.corrente) : platform::pdfPrinterName());
+    if (c.tasto)
+        scegliStampante(c.tasto);
+    if (*c.file)
+        scriviFile(QString::fromUtf8(c.file).replace(QStringLiteral("{root}"), env.root()));
+    if (c.tastoDopo)
+        scegliStampante(c.tastoDopo);
+
+    const bool pdf = QLatin1String(c.attesa) == platform::pdfPrinterName();
+    EXPECT_EQ(rigaFileAbilitata(), pdf);
+    ok();
+    EXPECT_FALSE(dlg.Annulla());
+    EXPECT_EQ(dlg.Stampante(), QLatin1String(c.attesa));
+    QString atteso = QString::fromUtf8(c.filePdf).replace(QStringLiteral("{root}"), env.root());
+    if (!atteso.isEmpty() && QFileInfo(atteso).isRelative())
+        atteso = env.pdfFolder() + atteso;
+    EXPECT_EQ(dlg.FilePdf(), atteso);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Printers, SceltaStampanteTest,
+    ::testing::Values(
+        SceltaStampante{"CurrentQueueIsSelected", "Magazzino", Qt::Key(0), "", Qt::Key(0), "Magazzino", ""},
+        SceltaStampante{"QueueChosen", "", Qt::Key_Home, "", Qt::Key(0), "Ufficio", ""},
+        SceltaStampante{"PdfPrinterWithoutAFile", "", Qt::Key(0), "", Qt::Key(0), "PDF", ""},
+        SceltaStampante{"PdfChosenAndNamed", "Ufficio", Qt::Key_End, "fattura.pdf", Qt::Key(0), "PDF",
+                        "fattura.pdf"},
+        SceltaStampante{"NameWithoutExtension", "", Qt::Key(0), "conto", Qt::Key(0), "PDF", "conto.pdf"},
+        SceltaStampante{"AbsolutePathKept", "", Qt::Key(0), "{root}altrove/x.pdf", Qt::Key(0), "PDF",
+                        "{root}altrove/x.pdf"},
+        SceltaStampante{"FileDroppedForAQueueChosenAfter", "", Qt::Key(0), "x.pdf", Qt::Key_Home, "Ufficio", ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(StampanteTest, TabSkipsTheFileRowOfAQueue)
+{
+    scegliCorrente("Ufficio");
+    prepara(3);
+    mostra();
+    scegliStampante(Qt::Key_Home);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), w("OptTutte")) << "back to the first control";
+
+    scegliStampante(Qt::Key_End); // the PDF printer
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), w("TxtFilePdf"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), w("CmdSfoglia"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), w("OptTutte"));
+}
+
+TEST_F(StampanteTest, BrowseButtonAsksForAPdfFileToSave)
+{
+    scegliCorrente("");
+    prepara(3);
+    mostra();
+    bool driven = false;
+    QTimer::singleShot(0, &dlg, [&] {
+        auto *scelta = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(scelta, nullptr);
+        driven = true;
+        EXPECT_EQ(scelta->acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(scelta->nameFilters(), QStringList{QStringLiteral("Documenti PDF (*.pdf)")});
+        EXPECT_EQ(QDir(scelta->directory()).canonicalPath(), QDir(env.pdfFolder()).canonicalPath());
+        // The user types a name without an extension and presses Enter.
+        auto *nome = scelta->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(nome, nullptr);
+        nome->selectAll();
+        QTest::keyClicks(nome, QStringLiteral("scelto"));
+        QTest::keyClick(nome, Qt::Key_Return);
+    });
+    clicca("CmdSfoglia");
+    ASSERT_TRUE(driven);
+    EXPECT_EQ(campo("TxtFilePdf")->text(), env.pdfFolder() + QStringLiteral("scelto.pdf"));
+    ok();
+    EXPECT_EQ(dlg.FilePdf(), env.pdfFolder() + QStringLiteral("scelto.pdf"));
+}
+
+TEST_F(StampanteTest, ChiediCarriesThePrinterAndTheFile)
+{
+    scegliCorrente("Magazzino");
+    bool driven = false;
+    QTimer::singleShot(0, [&] {
+        auto *d = qobject_cast<FrmOpzioni *>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        driven = true;
+        QTest::keyClick(d, Qt::Key_S, Qt::AltModifier);
+        QTest::keyClick(d->findChild<QComboBox *>(QStringLiteral("CmbStampante")), Qt::Key_End);
+        QTest::keyClick(d, Qt::Key_F, Qt::AltModifier);
+        QTest::keyClicks(d->findChild<QLineEdit *>(QStringLiteral("TxtFilePdf")), QStringLiteral("doc.pdf"));
+        QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+    });
+    const std::optional<PrintOptions> scelte = FrmOpzioni::Chiedi(nullptr, 4, 2, 1);
+    ASSERT_TRUE(driven);
+    PrintOptions attese;
+    attese.firstPage = 1;
+    attese.lastPage = 4;
+    attese.copies = 1;
+    attese.printer = platform::pdfPrinterName();
+    attese.pdfFile = env.pdfFolder() + QStringLiteral("doc.pdf");
+    EXPECT_EQ(scelte, attese);
+}
+
+TEST_F(OpzioniTest, ListsThePrintersOfTheMachine)
+{
+    // The machine's own list: its CUPS queues (scripts/services.sh installs
+    // "qvtest") and the PDF printer, the current one chosen.
+    if (printerNames().size() < 2)
+        GTEST_SKIP() << "no CUPS queue here";
+    prepara(1);
+    auto *lista = w<QComboBox>("CmbStampante");
+    QStringList nomi;
+    for (int i = 0; i < lista->count(); ++i)
+        nomi << lista->itemText(i);
+    EXPECT_EQ(nomi, printerNames());
+    EXPECT_EQ(lista->currentText(), currentPrinterName());
+    EXPECT_EQ(campo("TxtFilePdf")->isEnabled(), currentPrinterName() == pdfPrinterName());
 }
 
 } // namespace
