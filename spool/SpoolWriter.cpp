@@ -212,16 +212,6 @@ bool writeAndClose(int fd, const QByteArray &record)
 
 } // namespace
 
-bool appendRecord(const QString &path, const QByteArray &record)
-{
-    if (path.isEmpty())
-        return false;
-    const int fd = openRetrying(QFile::encodeName(path), O_WRONLY | O_APPEND | O_CREAT, 0600);
-    if (fd < 0)
-        return false;
-    return writeAndClose(fd, record);
-}
-
 std::optional<SpoolIdentity> claimSpoolFile(const QString &path)
 {
     if (path.isEmpty())

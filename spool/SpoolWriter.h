@@ -70,12 +70,6 @@ private:
     qsizetype m_longestLine = 0;
 };
 
-/// Appends \a record to the file \a path (created when missing) with one
-/// write. When the write fails or comes up short (a full disk, a file-size
-/// limit), the file is cut back to its length before the record, so it holds
-/// whole records only. False when the record is not in the file.
-bool appendRecord(const QString &path, const QByteArray &record);
-
 // --- A document's own spool file ----------------------------------------------
 //
 // Between two recording commands the file is closed, and the temporary folder
@@ -100,10 +94,12 @@ struct SpoolIdentity
 /// a FIFO, a missing or read-only folder).
 std::optional<SpoolIdentity> claimSpoolFile(const QString &path);
 
-/// Appends \a record as appendRecord() does, but only into the file \a id
-/// names: the name is not followed when it is a link, the file is never
+/// Appends \a record to the file \a path with one write, only into the file
+/// \a id names: the name is not followed when it is a link, the file is never
 /// created, and it must still be a regular file of this user with that device
-/// and inode. False, and nothing written, otherwise.
+/// and inode. When the write fails or comes up short (a full disk, a
+/// file-size limit), the file is cut back to its length before the record, so
+/// it holds whole records only. False when the record is not in the file.
 bool appendRecord(const QString &path, const SpoolIdentity &id, const QByteArray &record);
 
 /// True when \a path still names the file \a id (not following a link).

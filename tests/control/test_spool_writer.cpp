@@ -141,34 +141,39 @@ protected:
     QString path() const { return env.tempFolder() + QStringLiteral("qvtest.tmp"); }
 };
 
-TEST_F(AppendRecord, AppendsAndCreatesTheFile)
+TEST_F(AppendRecord, AppendsToTheClaimedFile)
 {
-    ASSERT_TRUE(spool::appendRecord(path(), "#newpage@\r\n"));
-    ASSERT_TRUE(spool::appendRecord(path(), "#newpage@\r\n"));
+    const std::optional<spool::SpoolIdentity> id = spool::claimSpoolFile(path());
+    ASSERT_TRUE(id);
+    ASSERT_TRUE(spool::appendRecord(path(), *id, "#newpage@\r\n"));
+    ASSERT_TRUE(spool::appendRecord(path(), *id, "#newpage@\r\n"));
     EXPECT_EQ(qv::test::readAll(path()), QByteArray("#newpage@\r\n#newpage@\r\n"));
 }
 
 TEST_F(AppendRecord, FailsInAMissingFolder)
 {
     const QString missing = env.tempFolder() + QStringLiteral("nessuna/qv.tmp");
-    EXPECT_FALSE(spool::appendRecord(missing, "#newpage@\r\n"));
+    EXPECT_FALSE(spool::claimSpoolFile(missing));
+    EXPECT_FALSE(spool::appendRecord(missing, spool::SpoolIdentity{}, "#newpage@\r\n"));
     EXPECT_FALSE(QFile::exists(missing));
-    EXPECT_FALSE(spool::appendRecord(QString(), "#newpage@\r\n"));
+    EXPECT_FALSE(spool::appendRecord(QString(), spool::SpoolIdentity{}, "#newpage@\r\n"));
 }
 
 TEST_F(AppendRecord, FullDiskLeavesTheFileAsItWas)
 {
+    const std::optional<spool::SpoolIdentity> id = spool::claimSpoolFile(path());
+    ASSERT_TRUE(id);
     const QByteArray first = "#line@\r\n0,13,1,0,0,1\r\n1440,3000,5760,3600,#TRUE#,#FALSE#\r\n";
-    ASSERT_TRUE(spool::appendRecord(path(), first));
+    ASSERT_TRUE(spool::appendRecord(path(), *id, first));
     const QByteArray big = "#print@\r\n\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n1440,2880\r\n"
                            + QByteArray(200, 'x') + "\r\n#endprint@\r\n";
     {
         FileSizeLimit limit(first.size() + 20);
-        EXPECT_FALSE(spool::appendRecord(path(), big));
+        EXPECT_FALSE(spool::appendRecord(path(), *id, big));
     }
     EXPECT_EQ(qv::test::readAll(path()), first);
     // With room again the next record goes in whole.
-    ASSERT_TRUE(spool::appendRecord(path(), big));
+    ASSERT_TRUE(spool::appendRecord(path(), *id, big));
     EXPECT_EQ(qv::test::readAll(path()), first + big);
 }
 
