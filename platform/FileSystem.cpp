@@ -488,6 +488,13 @@ QString OutputFile::errorString() const
     return m_device->error != 0 ? qt_error_string(m_device->error) : QString();
 }
 
+int OutputFile::systemError() const
+{
+    if (!m_device)
+        return 0;
+    return m_device->error != 0 ? m_device->error : m_device->what.isEmpty() ? 0 : ENOENT;
+}
+
 bool sameFile(const QString &a, const QString &b)
 {
     struct stat first{};

@@ -119,6 +119,9 @@ public:
     void discard();
     /// The system's reason for the first failure ("No space left on device").
     QString errorString() const;
+    /// The errno of the first failure; 0 when none, or when it was not the
+    /// system's (a missing folder is ENOENT).
+    int systemError() const;
     const QString &path() const { return m_path; }
 
 private:
