@@ -347,16 +347,34 @@ TEST_F(Printing, APdfThroughALinkReplacesTheFileItPointsAt)
     EXPECT_EQ(pdfPageTexts(real), QStringList({"Pagina 1", "Pagina 2"}));
 }
 
-TEST_F(Printing, AMissingPdfFolderIsMadeForTheDefaultName)
+/// The default PDF name on a new account: HOME without a documents folder
+/// (made for it), or with a file where that folder would be (the PDF goes
+/// to the home folder).
+class DefaultPdfFolder : public Printing, public ::testing::WithParamInterface<bool>
 {
-    const QString folder = env.root() + "Documenti/nuova";
-    qputenv("QVPREVIEW_PDF_DIR", QFile::encodeName(folder));
+};
+
+TEST_P(DefaultPdfFolder, IsMadeOrTheHomeFolderTakesItsPlace)
+{
+    const bool blocked = GetParam();
+    const QString home = env.root() + "casa";
+    QDir().mkpath(home);
+    if (blocked)
+        writeAll(home + "/Documents", "un file, non una cartella");
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home));
+    qunsetenv("QVPREVIEW_PDF_DIR");
     platform::setPdfOutputFile({});
     MotoreStampa engine = MotoreStampa::conOpzioni(spool(document(1)), PrintOptions{{}, {}, 1, {}, {}, "Ordine 5"});
     engine.Stampa();
+    qputenv("HOME", oldHome);
+    const QString folder = blocked ? home : home + "/Documents";
     EXPECT_TRUE(engine.FileScritto().startsWith(folder + "/Ordine 5-")) << qPrintable(engine.FileScritto());
     EXPECT_EQ(pdfPageTexts(engine.FileScritto()), QStringList{"Pagina 1"});
 }
+
+INSTANTIATE_TEST_SUITE_P(Home, DefaultPdfFolder, ::testing::Bool(),
+                         [](const auto &info) { return info.param ? "Blocked" : "Missing"; });
 
 TEST_F(Printing, RangeWithNoPageOfTheDocumentIsAnErrorAndNoJob)
 {
