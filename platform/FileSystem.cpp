@@ -376,8 +376,11 @@ bool OutputFile::open()
         // A file without a name until commit() leaves nothing behind when
         // the process is killed half-way; file systems without O_TMPFILE get
         // a named temporary file.
-        d.fd = ::open(QFile::encodeName(targetInfo.absolutePath()).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC,
-                      0600);
+        // The file is named later through /proc, so that has to be there.
+        d.fd = ::access("/proc/self/fd", X_OK) == 0
+                   ? ::open(QFile::encodeName(targetInfo.absolutePath()).constData(),
+                            O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
+                   : -1;
         d.anonymous = d.fd >= 0;
         if (!d.anonymous)
             d.fd = ::mkostemp(d.temporary.data(), O_CLOEXEC);

@@ -321,6 +321,12 @@ struct FailedPrintCase
     int number;
 };
 
+void PrintTo(const FailedPrintCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+
 class FailedPrint : public Job, public ::testing::WithParamInterface<FailedPrintCase>
 {
 };

@@ -255,6 +255,12 @@ struct WriteFailureCase
     bool fileSizeLimit = false;
 };
 
+void PrintTo(const WriteFailureCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+
 class WriteFailures : public Printing, public ::testing::WithParamInterface<WriteFailureCase>
 {
 };

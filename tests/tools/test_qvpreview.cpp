@@ -206,6 +206,12 @@ struct OutputFailureCase
     bool fileSizeLimit = false;
 };
 
+void PrintTo(const OutputFailureCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+
 class OutputFailure : public Tool, public ::testing::WithParamInterface<OutputFailureCase>
 {
 };
