@@ -10,8 +10,6 @@
 #include "preview/FrmOpzioni.h"
 #include "replay/MotoreStampa.h"
 
-#include <QtGlobal>
-
 #include <exception>
 #include <optional>
 
@@ -36,9 +34,14 @@ void PrintPreview::ShowAnteprima()
 
 void PrintPreview::InviaAllaStampante(bool finestraDialogo)
 {
+    m_erroreStampa.reset();
+    m_ultimoPdf.clear();
     try {
-        if (platform::printers().isEmpty())
+        if (platform::printers().isEmpty()) {
+            m_erroreStampa = Error(ErrPrinter, QStringLiteral("InviaAllaStampante"),
+                                   MotoreStampa::testoNessunaStampante());
             return;
+        }
 
         PrintOptions opzioni;
         opzioni.copies = m_copie;
@@ -53,12 +56,16 @@ void PrintPreview::InviaAllaStampante(bool finestraDialogo)
         if (m_spool.isEmpty())
             return;
         opzioni.title = m_titolo;
-        MotoreStampa::StampaConOpzioni(m_spool, opzioni);
+        m_ultimoPdf = MotoreStampa::StampaConOpzioni(m_spool, opzioni);
         AnnullaStampa();
+    } catch (const Error &e) {
+        // The host hears nothing of a failed print but can ask for it
+        // (lastPrintError()); the document stays, so that it can be printed
+        // again or previewed.
+        m_erroreStampa = e;
     } catch (...) {
-        // The host hears nothing of a failed print; the document stays, so
-        // that it can be printed again or previewed.
-        qWarning("qvpreview: stampa non riuscita: %s", qPrintable(descrizioneErrore(std::current_exception())));
+        m_erroreStampa = Error(ErrPrinter, QStringLiteral("InviaAllaStampante"),
+                               descrizioneErrore(std::current_exception()));
     }
 }
 

@@ -4,6 +4,7 @@
 // window, and a counting replay for the check.
 #include <qvpreview/SpoolFile.h>
 
+#include "platform/FileSystem.h"
 #include "preview/FrmAnteprima.h"
 #include "replay/LetturaDati.h"
 #include "replay/MotoreStampa.h"
@@ -11,10 +12,13 @@
 #include "replay/PageSurface.h"
 #include "spool/PageStarts.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QImageWriter>
 #include <QPainter>
 
+#include <cerrno>
 #include <cmath>
 #include <exception>
 #include <limits>
@@ -156,9 +160,51 @@ QImage SpoolFile::renderPage(int32_t page, double dotsPerInch, std::optional<Err
     return image;
 }
 
-void SpoolFile::print(const PrintOptions &options, const std::function<void(int, int)> &progress) const
+QSize SpoolFile::savePage(int32_t page, double dotsPerInch, const QString &pngFile, std::optional<Error> *error) const
 {
-    MotoreStampa::StampaConOpzioni(m_path, options, progress);
+    if (platform::sameFile(pngFile, m_path))
+        throw Error(ErrPathFileAccess, Source,
+                    QStringLiteral("Impossibile scrivere il file \"%1\": è il file di stampa da disegnare").arg(pngFile))
+            .at(pngFile);
+    std::optional<Error> replayError;
+    const QImage image = renderPage(page, dotsPerInch, &replayError);
+    // Encoded in memory first: the PNG writer would report a failed write
+    // on the host's message handler.
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!QImageWriter(&buffer, "png").write(image))
+            throw Error(ErrOutOfMemory, Source,
+                        QStringLiteral("Memoria esaurita per il file PNG della pagina %1").arg(page))
+                .at(pngFile);
+    }
+    platform::OutputFile file(pngFile);
+    bool written = file.open();
+    if (written) {
+        written = file.device()->write(bytes) == bytes.size();
+        written = written ? file.commit() : (file.discard(), false);
+    }
+    if (!written) {
+        const int e = file.systemError();
+        const bool full = e == ENOSPC || e == EDQUOT || e == EFBIG;
+        throw Error(full ? ErrDiskFull : ErrPathFileAccess, Source,
+                    QStringLiteral("Impossibile scrivere il file \"%1\": %2")
+                        .arg(pngFile, file.errorString().isEmpty() ? QStringLiteral("errore di scrittura")
+                                                                   : file.errorString()))
+            .at(pngFile);
+    }
+    if (replayError) {
+        if (!error)
+            throw *replayError;
+        *error = replayError;
+    }
+    return image.size();
+}
+
+QString SpoolFile::print(const PrintOptions &options, const std::function<void(int, int)> &progress) const
+{
+    return MotoreStampa::StampaConOpzioni(m_path, options, progress);
 }
 
 void SpoolFile::showPreview(const QString &title, std::optional<Error> *error) const

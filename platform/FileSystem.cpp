@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QThread>
 
 #include <dlfcn.h>
@@ -17,6 +18,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace qv::platform {
 
@@ -273,6 +275,236 @@ int replaceFile(const QString &source, const QString &target)
         ::close(folder);
     }
     return 0;
+}
+
+// --- Output written whole or not at all ---------------------------------------
+
+/// The open output: a file descriptor under a QIODevice that keeps the errno
+/// of the first failed write.
+class OutputFile::Device : public QIODevice
+{
+public:
+    int fd = -1;
+    int error = 0;         // errno of the first failure
+    QString what;          // what failed, when it is not the system's errno
+    QByteArray temporary;  // empty when writing to the target directly
+    bool anonymous = false; // temporary is only a name pattern until commit() links the file there
+    QByteArray target;
+
+    bool isSequential() const override { return true; }
+
+    void fail(int e)
+    {
+        if (error == 0 && what.isEmpty())
+            error = e;
+    }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 length) override
+    {
+        if (error != 0 || fd < 0)
+            return -1;
+        if (!writeAll(fd, data, size_t(length))) {
+            fail(errno);
+            setErrorString(qt_error_string(error));
+            return -1;
+        }
+        return length;
+    }
+};
+
+namespace {
+
+/// The permission bits of a new file: 0666 less the process's umask, read
+/// without changing it.
+mode_t newFileMode()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("Umask:"))
+                return 0666 & ~mode_t(line.mid(6).trimmed().toUInt(nullptr, 8));
+    return 0644;
+}
+
+} // namespace
+
+OutputFile::OutputFile(QString path) : m_path(std::move(path)) {}
+
+OutputFile::~OutputFile()
+{
+    discard();
+}
+
+bool OutputFile::open()
+{
+    discard();
+    m_device = std::make_unique<Device>();
+    Device &d = *m_device;
+    const QByteArray path = QFile::encodeName(m_path);
+    struct stat info{};
+    const bool exists = ::stat(path.constData(), &info) == 0;
+    if (exists && S_ISDIR(info.st_mode)) {
+        d.fail(EISDIR);
+        return false;
+    }
+    if (exists && !S_ISREG(info.st_mode)) {
+        // A device or a FIFO cannot be replaced by renaming a file over it
+        // (and root could: /dev/full would become a regular file).
+        do {
+            d.fd = ::open(path.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        } while (d.fd < 0 && errno == EINTR);
+        if (d.fd < 0) {
+            d.fail(errno);
+            return false;
+        }
+    } else {
+        // Through a symbolic link, the file it points at is replaced, not the link.
+        const QFileInfo link(m_path);
+        QString target = exists ? link.canonicalFilePath() : m_path;
+        if (!exists && link.isSymLink())
+            target = link.symLinkTarget();
+        const QFileInfo targetInfo(target);
+        if (!QFileInfo(targetInfo.absolutePath()).isDir()) {
+            d.what = QStringLiteral("la cartella \"%1\" non esiste").arg(targetInfo.absolutePath());
+            return false;
+        }
+        d.target = QFile::encodeName(targetInfo.absoluteFilePath());
+        d.temporary = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName()
+                                        + QStringLiteral(".XXXXXX"));
+        // A file without a name until commit() leaves nothing behind when
+        // the process is killed half-way; file systems without O_TMPFILE get
+        // a named temporary file.
+        // The file is named later through /proc, so that has to be there.
+        d.fd = ::access("/proc/self/fd", X_OK) == 0
+                   ? ::open(QFile::encodeName(targetInfo.absolutePath()).constData(),
+                            O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
+                   : -1;
+        d.anonymous = d.fd >= 0;
+        if (!d.anonymous)
+            d.fd = ::mkostemp(d.temporary.data(), O_CLOEXEC);
+        if (d.fd < 0) {
+            d.fail(errno);
+            d.temporary.clear();
+            return false;
+        }
+        if (::fchmod(d.fd, exists ? info.st_mode & 07777 : newFileMode()) != 0) {
+            d.fail(errno);
+            discard();
+            return false;
+        }
+    }
+    d.QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    return true;
+}
+
+QIODevice *OutputFile::device() const
+{
+    return m_device.get();
+}
+
+bool OutputFile::failed() const
+{
+    return m_device && (m_device->error != 0 || !m_device->what.isEmpty());
+}
+
+bool OutputFile::commit()
+{
+    if (!m_device || m_device->fd < 0) {
+        if (!m_device) {
+            m_device = std::make_unique<Device>();
+            m_device->what = QStringLiteral("il file non è stato aperto");
+        }
+        return false;
+    }
+    Device &d = *m_device;
+    // A device that cannot be synced (a terminal, /dev/null) is not an error.
+    if (!failed() && ::fsync(d.fd) != 0 && !(d.temporary.isEmpty() && (errno == EINVAL || errno == EROFS)))
+        d.fail(errno);
+    if (!failed() && d.anonymous) {
+        // Give the file its temporary name, then rename it over the target.
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(d.fd);
+        const QByteArray pattern = d.temporary;
+        int linked = -1;
+        for (int attempt = 0; attempt < 100 && linked != 0; ++attempt) {
+            d.temporary = pattern;
+            d.temporary.chop(6);
+            d.temporary += QByteArray::number(QRandomGenerator::global()->bounded(1000000)).rightJustified(6, '0');
+            linked = ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, d.temporary.constData(), AT_SYMLINK_FOLLOW);
+            if (linked != 0 && errno != EEXIST)
+                break;
+        }
+        if (linked != 0) {
+            d.fail(errno);
+            d.temporary.clear();
+        }
+        d.anonymous = false;
+    }
+    if (::close(d.fd) != 0 && errno != EINTR)
+        d.fail(errno);
+    d.fd = -1;
+    d.close();
+    if (d.anonymous)
+        d.temporary.clear(); // nothing was linked: closing dropped the file
+    if (!d.temporary.isEmpty()) {
+        if (!failed() && ::rename(d.temporary.constData(), d.target.constData()) != 0)
+            d.fail(errno);
+        if (failed()) {
+            ::unlink(d.temporary.constData());
+            d.temporary.clear();
+            return false;
+        }
+        d.temporary.clear();
+        // The rename itself reaches the disk with the folder.
+        const int folder = ::open(QFile::encodeName(QFileInfo(QFile::decodeName(d.target)).absolutePath()).constData(),
+                                  O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            ::fsync(folder);
+            ::close(folder);
+        }
+    }
+    return !failed();
+}
+
+void OutputFile::discard()
+{
+    if (!m_device)
+        return;
+    Device &d = *m_device;
+    if (d.fd >= 0)
+        ::close(d.fd);
+    d.fd = -1;
+    if (!d.temporary.isEmpty() && !d.anonymous)
+        ::unlink(d.temporary.constData());
+    d.temporary.clear();
+    if (d.isOpen())
+        d.close();
+}
+
+QString OutputFile::errorString() const
+{
+    if (!m_device)
+        return {};
+    if (!m_device->what.isEmpty())
+        return m_device->what;
+    return m_device->error != 0 ? qt_error_string(m_device->error) : QString();
+}
+
+int OutputFile::systemError() const
+{
+    if (!m_device)
+        return 0;
+    return m_device->error != 0 ? m_device->error : m_device->what.isEmpty() ? 0 : ENOENT;
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    struct stat first{};
+    struct stat second{};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+           && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+           && first.st_ino == second.st_ino;
 }
 
 } // namespace qv::platform

@@ -8,6 +8,9 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
+
+class QIODevice;
 
 namespace qv::platform {
 
@@ -82,5 +85,53 @@ ExpandResult expandFile(const QString &source, const QString &destination);
 /// or the file size limit is full, ...); a failure leaves the target as it
 /// was and no temporary file behind.
 int replaceFile(const QString &source, const QString &target);
+
+/// A file written whole or not at all. A regular file (or a new one) is
+/// written to a hidden temporary file in its folder (a symbolic link's
+/// target's folder) and renamed over it by commit() only when every write
+/// succeeded and the data reached the disk; until then, and after a failure,
+/// the old file stays as it was and no temporary file is left. A new file
+/// gets the permissions the umask allows, an old one keeps its own. A target
+/// that exists and is not a regular file (a device such as /dev/null, a
+/// FIFO) is written directly, every write checked. Nothing is written after
+/// the first failed write.
+class OutputFile
+{
+public:
+    explicit OutputFile(QString path);
+    /// Discards the output unless it was committed.
+    ~OutputFile();
+    OutputFile(const OutputFile &) = delete;
+    OutputFile &operator=(const OutputFile &) = delete;
+
+    /// Opens the output for writing; false with errorString() when it cannot.
+    bool open();
+    /// The device to write to once open (sequential, write-only); it stays
+    /// this object's.
+    QIODevice *device() const;
+    /// True once a write has failed; errorString() says why.
+    bool failed() const;
+    /// Syncs the data to the disk and puts the file in place; false (the old
+    /// file kept, errorString() set) when any write, the sync, the close or
+    /// the rename failed.
+    bool commit();
+    /// Drops what was written; the old file stays.
+    void discard();
+    /// The system's reason for the first failure ("No space left on device").
+    QString errorString() const;
+    /// The errno of the first failure; 0 when none, or when it was not the
+    /// system's (a missing folder is ENOENT).
+    int systemError() const;
+    const QString &path() const { return m_path; }
+
+private:
+    class Device;
+    QString m_path;
+    std::unique_ptr<Device> m_device;
+};
+
+/// True when \a a and \a b name the same existing file (the same device and
+/// inode, after following symbolic links): hard links and links included.
+bool sameFile(const QString &a, const QString &b);
 
 } // namespace qv::platform

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPageLayout>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
@@ -127,9 +128,41 @@ QString pdfOutputFolder()
     QString dir = qEnvironmentVariable("QVPREVIEW_PDF_DIR");
     if (dir.isEmpty())
         dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (dir.isEmpty())
+    // A desktop without a documents folder yet (a new account, a server)
+    // gets one; where it cannot be made, the PDF goes to the home folder.
+    if (dir.isEmpty() || !(QFileInfo(dir).isDir() || QDir().mkpath(dir)))
         dir = QDir::homePath();
     return folderPath(dir);
+}
+
+QString pdfOutputPath(const QString &jobTitle, const QString &pdfFile)
+{
+    QString file = pdfFile.isEmpty() ? state().pdfFile : pdfFile;
+    if (!file.isEmpty())
+        return file;
+    QString base = jobTitle;
+    base.replace(QRegularExpression(QStringLiteral("[^\\w\\- ]")), QStringLiteral("_"));
+    if (base.trimmed().isEmpty())
+        base = QStringLiteral("qvpreview");
+    return pdfOutputFolder() + base + QLatin1Char('-')
+           + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")) + QStringLiteral(".pdf");
+}
+
+namespace {
+QPageLayout pdfPageLayout()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+}
+} // namespace
+
+std::unique_ptr<QPdfWriter> createPdfWriter(QIODevice *device, const QString &jobTitle)
+{
+    auto writer = std::make_unique<QPdfWriter>(device);
+    writer->setPageLayout(pdfPageLayout());
+    writer->setResolution(1200);
+    writer->setTitle(jobTitle);
+    writer->setCreator(QStringLiteral("qvPreview"));
+    return writer;
 }
 
 std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile)
@@ -137,18 +170,8 @@ std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QStrin
     auto qprinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
     if (printer.pdf) {
         qprinter->setOutputFormat(QPrinter::PdfFormat);
-        qprinter->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                            QMarginsF(0, 0, 0, 0)));
-        QString file = pdfFile.isEmpty() ? state().pdfFile : pdfFile;
-        if (file.isEmpty()) {
-            QString base = jobTitle;
-            base.replace(QRegularExpression(QStringLiteral("[^\\w\\- ]")), QStringLiteral("_"));
-            if (base.trimmed().isEmpty())
-                base = QStringLiteral("qvpreview");
-            file = pdfOutputFolder() + base + QLatin1Char('-')
-                   + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")) + QStringLiteral(".pdf");
-        }
-        qprinter->setOutputFileName(file);
+        qprinter->setPageLayout(pdfPageLayout());
+        qprinter->setOutputFileName(pdfOutputPath(jobTitle, pdfFile));
     } else {
         qprinter->setPrinterName(printer.name);
         qprinter->setOutputFormat(QPrinter::NativeFormat);

@@ -15,6 +15,8 @@
 #include <memory>
 #include <optional>
 
+class QIODevice;
+class QPdfWriter;
 class QPrinter;
 class QWidget;
 
@@ -56,11 +58,20 @@ bool setCurrentPrinter(const QString &name);
 /// The file the next PDF print writes; empty: a new name in pdfOutputFolder().
 void setPdfOutputFile(const QString &path);
 QString pdfOutputFile();
-/// $QVPREVIEW_PDF_DIR, else the user's documents folder (ends with "/").
+/// $QVPREVIEW_PDF_DIR, else the user's documents folder, created when it is
+/// missing; the home folder when it cannot be created (ends with "/").
 QString pdfOutputFolder();
+/// The file a PDF print named \a jobTitle writes: \a pdfFile, else
+/// pdfOutputFile(), else "<title>-<date-time>.pdf" in pdfOutputFolder().
+QString pdfOutputPath(const QString &jobTitle, const QString &pdfFile = QString());
+/// A PDF writer on \a device (which stays the caller's, open for writing)
+/// with the PDF printer's page: A4 without margins, 1200 dots per inch, the
+/// document titled \a jobTitle.
+std::unique_ptr<QPdfWriter> createPdfWriter(QIODevice *device, const QString &jobTitle);
 /// A QPrinter set up for \a printer, in high resolution, full page, with the
-/// job named \a jobTitle. For the PDF printer the output file is \a pdfFile,
-/// else pdfOutputFile(), else a new name in pdfOutputFolder().
+/// job named \a jobTitle. For the PDF printer the output file is
+/// pdfOutputPath(jobTitle, pdfFile); Qt's PDF engine does not report failed
+/// writes, so prints that must not lose data go through createPdfWriter().
 std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QString &jobTitle,
                                         const QString &pdfFile = QString());
 

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -1036,6 +1037,11 @@ void FrmAnteprima::paginaAccanto(bool avanti, bool suono)
 
 // --- Printing ------------------------------------------------------------------------------
 
+QString FrmAnteprima::testoStampatoInPdf(const QString &file)
+{
+    return QStringLiteral("Il documento è stato stampato nel file PDF:\n%1").arg(QDir::toNativeSeparators(file));
+}
+
 void FrmAnteprima::StampaDocumento()
 {
     std::exception_ptr errore;
@@ -1050,7 +1056,11 @@ void FrmAnteprima::StampaDocumento()
         if (!opzioni)
             return;
         opzioni->title = m_titolo;
-        MotoreStampa::StampaConOpzioni(m_fileTemporaneo, *opzioni);
+        const QString pdf = MotoreStampa::StampaConOpzioni(m_fileTemporaneo, *opzioni);
+        // A PDF lands in a folder the user did not choose: say where.
+        if (!pdf.isEmpty())
+            platform::messageBox(this, testoStampatoInPdf(pdf), QStringLiteral("Stampa"),
+                                 platform::MessageIcon::Information);
     } catch (...) {
         errore = std::current_exception();
     }

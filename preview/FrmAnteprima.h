@@ -108,6 +108,11 @@ public:
     /// Zoom, position and scroll state of the displayed page, in twips.
     const GeometriaPagina &Geometria() const { return m_geom; }
 
+    /// "Il documento è stato stampato nel file PDF:" and \a file on the next
+    /// line: what the user is told after printing from the window on the
+    /// built-in PDF printer.
+    static QString testoStampatoInPdf(const QString &file);
+
     /// The maker's web address shown by lblsito.
     static QString IndirizzoSito();
 

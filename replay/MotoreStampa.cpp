@@ -4,6 +4,7 @@
 #include "replay/MotoreStampa.h"
 
 #include "platform/CursoreOccupato.h"
+#include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "replay/LetturaDati.h"
 #include "replay/PrinterTarget.h"
@@ -67,16 +68,18 @@ void MotoreStampa::setStampaHookForTesting(std::function<void(const MotoreStampa
     stampaHook() = std::move(hook);
 }
 
-void MotoreStampa::StampaConOpzioni(const QString &file, const PrintOptions &opzioni,
-                                    std::function<void(int, int)> progresso)
+QString MotoreStampa::StampaConOpzioni(const QString &file, const PrintOptions &opzioni,
+                                       std::function<void(int, int)> progresso)
 {
     MotoreStampa motore = conOpzioni(file, opzioni);
     motore.setProgress(std::move(progresso));
     CursoreOccupato occupato;
-    if (stampaHook())
+    if (stampaHook()) {
         stampaHook()(motore);
-    else
-        motore.Stampa();
+        return {};
+    }
+    motore.Stampa();
+    return motore.FileScritto();
 }
 
 QString descrizioneErrore(std::exception_ptr errore)
@@ -127,7 +130,17 @@ void MotoreStampa::Stampa()
     const int copies = std::max<int>(1, m_copie);
     const int total = (last - first + 1) * copies;
 
-    PrinterTarget target(*printer, m_titolo, m_filePdf);
+    m_fileScritto.clear();
+    QString pdf;
+    if (printer->pdf) {
+        pdf = platform::pdfOutputPath(m_titolo, m_filePdf);
+        // Printing a document over itself would destroy it half-way.
+        if (platform::sameFile(pdf, m_fileTemporaneo))
+            throw Error(ErrPrinter, Source,
+                        QStringLiteral("Impossibile stampare sul file \"%1\": è il file di stampa da stampare")
+                            .arg(pdf));
+    }
+    PrinterTarget target(*printer, m_titolo, pdf);
     target.setHoldJob(true);
     try {
         int done = 0;
@@ -147,6 +160,7 @@ void MotoreStampa::Stampa()
             }
         }
         target.finishJob();
+        m_fileScritto = target.pdfFile();
     } catch (...) {
         target.KillDoc();
         throw;

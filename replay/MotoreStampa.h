@@ -47,9 +47,16 @@ public:
     /// picture files have been read. Throws qv::Error when there is no printer
     /// or none of that name (482), the range holds no page of the document
     /// (9; no job is started), the job cannot start (482, naming the printer
-    /// and the file), or the spool file cannot be read (53, 62, ...: the job
-    /// is then discarded). Every description says what went wrong and where.
+    /// and the file), the PDF file is the spool file itself (482), the spool
+    /// file cannot be read (53, 62, ...: the job is then discarded), or the
+    /// job cannot be completed (482: a PDF file that could not be written
+    /// whole, with the system's reason, is not put in place and an old file
+    /// of that name stays as it was). Every description says what went
+    /// wrong and where.
     void Stampa();
+    /// The PDF file that the last successful Stampa() wrote; empty after a
+    /// print on a CUPS queue or a failure.
+    QString FileScritto() const { return m_fileScritto; }
 
     /// An engine set up for \a file with \a opzioni: the pages (held within
     /// the engine's 16-bit range: a page beyond it means "as far as it
@@ -58,9 +65,10 @@ public:
     static MotoreStampa conOpzioni(const QString &file, const PrintOptions &opzioni);
 
     /// Prints \a file with \a opzioni under the busy pointer: the one way the
-    /// control, the preview window and the public interface print. Throws as
-    /// Stampa() does. \a progresso as setProgress().
-    static void StampaConOpzioni(const QString &file, const PrintOptions &opzioni,
+    /// control, the preview window and the public interface print. Returns
+    /// the PDF file written (FileScritto()), empty for a CUPS queue. Throws
+    /// as Stampa() does. \a progresso as setProgress().
+    static QString StampaConOpzioni(const QString &file, const PrintOptions &opzioni,
                                  std::function<void(int, int)> progresso = {});
     /// Replaces the printing of StampaConOpzioni(): the hook receives the
     /// engine set up to print instead of its Stampa() being called (an empty
@@ -87,6 +95,7 @@ private:
     QString m_titolo = QStringLiteral("Anteprima di Stampa");
     QString m_stampante;
     QString m_filePdf;
+    QString m_fileScritto;
     std::function<void(int, int)> m_progress;
 };
 

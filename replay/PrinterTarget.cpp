@@ -1,24 +1,46 @@
 // qvPreview - print preview for Qt applications.
 #include "replay/PrinterTarget.h"
 
+#include "platform/FileSystem.h"
 #include "replay/PageMetrics.h"
 
 #include <qvpreview/Error.h>
 
-#include <QFile>
+#include <QPdfWriter>
 #include <QPrinter>
 
 namespace qv {
 
+namespace {
+const QString Source = QStringLiteral("Stampa");
+} // namespace
+
 PrinterTarget::PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile)
     : PainterTarget(TargetKind::Printer)
-    , m_printer(platform::createPrinter(printer, jobTitle, pdfFile))
+    , m_printerName(printer.name)
 {
-    if (!m_printer || !m_painter.begin(m_printer.get())) {
-        QString dove = QStringLiteral("\"%1\"").arg(printer.name);
-        if (m_printer && !m_printer->outputFileName().isEmpty())
-            dove += QStringLiteral(" (file \"%1\")").arg(m_printer->outputFileName());
-        throw Error(ErrPrinter, QStringLiteral("Stampa"), QStringLiteral("Impossibile avviare la stampa su %1").arg(dove));
+    if (printer.pdf) {
+        // Qt's PDF engine ignores failed writes on a file it opens itself;
+        // on a device of ours every write is checked, and the file is put in
+        // place only when it is whole.
+        m_pdfFile = platform::pdfOutputPath(jobTitle, pdfFile);
+        m_output = std::make_unique<platform::OutputFile>(m_pdfFile);
+        if (!m_output->open())
+            throw Error(ErrPrinter, Source,
+                        QStringLiteral("Impossibile avviare la stampa su \"%1\": impossibile scrivere il file \"%2\": %3")
+                            .arg(m_printerName, m_pdfFile, m_output->errorString()));
+        m_pdf = platform::createPdfWriter(m_output->device(), jobTitle);
+        m_device = m_pdf.get();
+    } else {
+        m_printer = platform::createPrinter(printer, jobTitle);
+        m_device = m_printer.get();
+    }
+    if (!m_painter.begin(m_device)) {
+        m_output.reset();
+        QString dove = QStringLiteral("\"%1\"").arg(m_printerName);
+        if (!m_pdfFile.isEmpty())
+            dove += QStringLiteral(" (file \"%1\")").arg(m_pdfFile);
+        throw Error(ErrPrinter, Source, QStringLiteral("Impossibile avviare la stampa su %1").arg(dove));
     }
     setPainter(&m_painter);
     m_sheets = 1;
@@ -47,8 +69,8 @@ void PrinterTarget::applyScale()
     if (!m_painter.isActive())
         return;
     // Device pixels per twip, times twips per unit of the scale mode.
-    const double x = m_printer->resolution() / 1440.0 * PageMetrics::twipsPerUnitX(m_scaleMode);
-    const double y = m_printer->resolution() / 1440.0 * PageMetrics::twipsPerUnitY(m_scaleMode);
+    const double x = m_device->logicalDpiX() / 1440.0 * PageMetrics::twipsPerUnitX(m_scaleMode);
+    const double y = m_device->logicalDpiY() / 1440.0 * PageMetrics::twipsPerUnitY(m_scaleMode);
     m_painter.resetTransform();
     m_painter.scale(x, y);
     m_painter.setRenderHint(QPainter::Antialiasing);
@@ -62,12 +84,23 @@ void PrinterTarget::Cls()
     m_state.currentY = 0;
 }
 
+void PrinterTarget::pdfWriteFailed(const QString &reason)
+{
+    throw Error(ErrPrinter, Source,
+                QStringLiteral("Impossibile scrivere il file PDF \"%1\" della stampante \"%2\": %3")
+                    .arg(m_pdfFile, m_printerName, reason));
+}
+
 void PrinterTarget::NewPage()
 {
     if (!m_painter.isActive())
         return;
-    if (!m_printer->newPage())
-        throw Error(ErrPrinter, QStringLiteral("Stampa"), QStringLiteral("Impossibile iniziare un nuovo foglio"));
+    // A full disk stops a long job at the sheet where it happened.
+    if (m_output && m_output->failed())
+        pdfWriteFailed(m_output->errorString());
+    if (!m_device->newPage())
+        throw Error(ErrPrinter, Source,
+                    QStringLiteral("Impossibile iniziare un nuovo foglio sulla stampante \"%1\"").arg(m_printerName));
     ++m_sheets;
     m_state.currentX = 0;
     m_state.currentY = 0;
@@ -82,19 +115,33 @@ void PrinterTarget::EndDoc()
 
 void PrinterTarget::finishJob()
 {
-    if (m_painter.isActive() && !m_painter.end())
-        throw Error(ErrPrinter, QStringLiteral("Stampa"), QStringLiteral("Impossibile completare la stampa"));
+    if (!m_painter.isActive())
+        return;
+    const bool ended = m_painter.end();
+    if (m_output) {
+        if (!ended) {
+            m_output->discard();
+            pdfWriteFailed(QStringLiteral("il documento non è stato completato"));
+        }
+        if (!m_output->commit())
+            pdfWriteFailed(m_output->errorString());
+        return;
+    }
+    if (!ended || m_printer->printerState() == QPrinter::Error)
+        throw Error(ErrPrinter, Source,
+                    QStringLiteral("Impossibile completare la stampa sulla stampante \"%1\"").arg(m_printerName));
 }
 
 void PrinterTarget::KillDoc()
 {
     if (!m_painter.isActive())
         return;
-    m_printer->abort();
+    if (m_printer)
+        m_printer->abort();
     m_painter.end();
-    // A file printer has written its file all the same: a discarded job leaves none.
-    if (!m_printer->outputFileName().isEmpty())
-        QFile::remove(m_printer->outputFileName());
+    // A PDF that was not finished never reaches its name.
+    if (m_output)
+        m_output->discard();
 }
 
 } // namespace qv

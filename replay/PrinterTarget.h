@@ -11,17 +11,26 @@
 
 #include <memory>
 
+class QPagedPaintDevice;
+class QPdfWriter;
 class QPrinter;
 
 namespace qv {
+
+namespace platform {
+class OutputFile;
+}
 
 class PrinterTarget : public PainterTarget
 {
 public:
     /// Starts a print job named \a jobTitle on \a printer (a CUPS queue or
-    /// the built-in PDF printer, writing \a pdfFile when it is given). Throws
-    /// qv::Error 482 when the job cannot start (for example an output file
-    /// that cannot be written).
+    /// the built-in PDF printer, writing \a pdfFile when it is given, else
+    /// platform::pdfOutputPath()). A PDF is written to a temporary file
+    /// beside its target and put in place only when the job ends whole, so a
+    /// failed or discarded job leaves the old file untouched. Throws
+    /// qv::Error 482 when the job cannot start, naming the printer, the file
+    /// and the system's reason.
     PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile = QString());
     /// A job that was neither ended nor discarded is discarded here.
     ~PrinterTarget() override;
@@ -35,30 +44,41 @@ public:
     void setScaleMode(int32_t mode) override;
     /// A printer is never cleared: only the current position is reset.
     void Cls() override;
-    /// Ends the sheet and starts a new one.
+    /// Ends the sheet and starts a new one. Throws 482 when the printer
+    /// refuses, or when the PDF file could not be written so far.
     void NewPage() override;
-    /// Ends the job: it goes to the printer. With holdJob() set, the job
-    /// stays open (the print engine prints several replays as one job) until
-    /// finishJob().
+    /// Ends the job: it goes to the printer, or the PDF file is complete and
+    /// in place. With holdJob() set, the job stays open (the print engine
+    /// prints several replays as one job) until finishJob().
     void EndDoc() override;
-    /// Discards the job: nothing comes out of the printer.
+    /// Discards the job: nothing comes out of the printer, no PDF file is
+    /// written (an old one stays as it was).
     void KillDoc() override;
 
     void setHoldJob(bool hold) { m_hold = hold; }
     bool holdJob() const { return m_hold; }
-    /// Ends the job even when it is held.
+    /// Ends the job even when it is held. Throws 482 (naming the printer or
+    /// the file and the system's reason) when it cannot be completed: a PDF
+    /// whose writes, sync or rename failed is then not in place.
     void finishJob();
 
     /// Sheets started so far (1 once the job is open).
     int sheets() const { return m_sheets; }
     /// True while the job is open.
     bool isActive() const { return m_painter.isActive(); }
-    QPrinter &printer() { return *m_printer; }
+    /// The PDF file the job writes; empty on a CUPS queue.
+    QString pdfFile() const { return m_pdfFile; }
 
 private:
     void applyScale();
+    [[noreturn]] void pdfWriteFailed(const QString &reason);
 
+    QString m_printerName;
+    QString m_pdfFile;
+    std::unique_ptr<platform::OutputFile> m_output;
+    std::unique_ptr<QPdfWriter> m_pdf;
     std::unique_ptr<QPrinter> m_printer;
+    QPagedPaintDevice *m_device = nullptr;
     QPainter m_painter;
     int32_t m_scaleMode = 1;
     bool m_hold = false;

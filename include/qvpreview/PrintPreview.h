@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace qv {
 
@@ -154,9 +155,19 @@ public:
     /// Opens the modal preview window on the document; returns when the user closes it.
     void ShowAnteprima();
     /// Prints the document on the current printer, after the options dialog
-    /// when \a finestraDialogo, and discards it. Never throws; a document
-    /// whose printing failed is kept.
+    /// when \a finestraDialogo, and discards it. Never throws and logs
+    /// nothing; a document whose printing failed is kept, and
+    /// lastPrintError() says why.
     void InviaAllaStampante(bool finestraDialogo = false);
+    /// Why the last InviaAllaStampante() did not print: 482 with the printer's
+    /// error, or a PDF file that could not be written (the file and the
+    /// system's reason), 482 when no printer is installed, the replay's error
+    /// for a document that cannot be read (53, 62, ...). nullopt when it
+    /// printed, or had nothing to do (the dialog cancelled, nothing recorded).
+    const std::optional<Error> &lastPrintError() const { return m_erroreStampa; }
+    /// The PDF file the last InviaAllaStampante() wrote on the built-in PDF
+    /// printer; empty when it printed on a CUPS queue or did not print.
+    QString lastPdfFile() const { return m_ultimoPdf; }
     /// Discards the document: deletes the spool file and every picture file.
     void AnnullaStampa();
     /// Printable page width in the current scale (11520 twips without a printer).
@@ -232,6 +243,8 @@ private:
     int32_t m_fillStyle = 1;
     int16_t m_pagine = 1;
     QStringList m_immagini;
+    std::optional<Error> m_erroreStampa;
+    QString m_ultimoPdf;
 };
 
 } // namespace qv

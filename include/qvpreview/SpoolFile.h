@@ -81,13 +81,30 @@ public:
     /// there; without it the error is thrown.
     QImage renderPage(int32_t page, double dotsPerInch, std::optional<Error> *error = nullptr) const;
 
+    /// Writes page \a page, rasterised as renderPage() does, as the PNG file
+    /// \a pngFile, whole or not at all: through a temporary file in its
+    /// folder, renamed over it only once every byte is on the disk, so that
+    /// a failed write leaves no partial file and an old file as it was (a
+    /// device or a FIFO is written directly). Returns the image's size in
+    /// pixels. Throws as renderPage() does, 61 (disk full or file size limit)
+    /// or 75 when the file cannot be written, with the file and the
+    /// system's reason, and 75 when \a pngFile is this spool file (through
+    /// links too). A page that cannot be read in full is written as far as
+    /// it was drawn, its error stored in \a error when given, else thrown
+    /// after the file was written.
+    QSize savePage(int32_t page, double dotsPerInch, const QString &pngFile,
+                   std::optional<Error> *error = nullptr) const;
     /// Prints the pages that \a options choose, as one job, and returns when
     /// the job has been handed over. \a progress, when given, is called after
     /// each sheet with the sheets printed and the sheets in all. Throws 482
     /// without a printer or for an unknown one, 9 when the range holds no
-    /// page of the document (no job is started), and the replay's errors (the
-    /// job is then discarded).
-    void print(const PrintOptions &options = PrintOptions(), const std::function<void(int, int)> &progress = {}) const;
+    /// page of the document (no job is started), 482 when the job cannot be
+    /// completed (a PDF file that could not be written whole, naming the file
+    /// and the system's reason; an old file of that name stays as it was) or
+    /// when the PDF file is this spool file, and the replay's errors (the job
+    /// is then discarded). Returns the PDF file written; empty on a CUPS
+    /// queue.
+    QString print(const PrintOptions &options = PrintOptions(), const std::function<void(int, int)> &progress = {}) const;
 
     /// Opens the modal preview window on the file with the caption \a title;
     /// returns when the user closes it. Needs a QApplication with a display.

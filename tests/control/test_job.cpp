@@ -30,6 +30,7 @@
 
 #include <dlfcn.h>
 
+#include <cerrno>
 #include <cmath>
 #include <functional>
 
@@ -195,6 +196,8 @@ TEST_F(Job, PrintWithoutTheDialogPrintsEveryPageCopieTimesThenDiscards)
     EXPECT_EQ(pdfPageWords(pdf),
               QStringList({"pagina-uno", "pagina-due", "pagina-uno", "pagina-due"}));
     EXPECT_EQ(pdfTitle(pdf), QStringLiteral("Fattura di prova"));
+    EXPECT_EQ(pp.lastPdfFile(), pdf);
+    EXPECT_FALSE(pp.lastPrintError().has_value());
     expectDiscarded(spool, pictures);
     // The properties stay as the host set them.
     EXPECT_EQ(pp.Copie(), 2);
@@ -276,6 +279,8 @@ TEST_F(Job, WithoutAPrinterNothingHappens)
     pp.InviaAllaStampante(true);
     EXPECT_FALSE(driver.shown());
     expectKept(spool, pictures, 2);
+    ASSERT_TRUE(pp.lastPrintError().has_value());
+    EXPECT_EQ(pp.lastPrintError()->number(), ErrPrinter);
 }
 
 TEST_F(Job, AFailedPrintKeepsTheDocumentAndStaysQuiet)
@@ -292,6 +297,103 @@ TEST_F(Job, AFailedPrintKeepsTheDocumentAndStaysQuiet)
     EXPECT_NO_THROW(pp.InviaAllaStampante());
     expectKept(spool, pictures, 2);
 }
+
+/// Collects what reaches the host's Qt message handler while it lives.
+class HostMessages
+{
+public:
+    HostMessages() { s_messages.clear(); m_old = qInstallMessageHandler(&collect); }
+    ~HostMessages() { qInstallMessageHandler(m_old); }
+    const QStringList &messages() const { return s_messages; }
+
+private:
+    static void collect(QtMsgType, const QMessageLogContext &, const QString &message) { s_messages << message; }
+    static inline QStringList s_messages;
+    QtMessageHandler m_old = nullptr;
+};
+
+/// A print that fails: \a prepare breaks it (given the fixture's spool
+/// file) and returns the text the error must name.
+struct FailedPrintCase
+{
+    const char *name;
+    std::function<QString(const QString &spool, const QString &root)> prepare;
+    int number;
+};
+
+void PrintTo(const FailedPrintCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+
+class FailedPrint : public Job, public ::testing::WithParamInterface<FailedPrintCase>
+{
+};
+
+// The host hears nothing, in its message handler neither, and keeps the
+// document; lastPrintError() says what went wrong and where.
+TEST_P(FailedPrint, KeepsTheDocumentAndTellsTheHostOnlyWhenAsked)
+{
+    record(2);
+    const QString spool = pp.spoolPath();
+    const QStringList pictures = pp.pictureFiles();
+    const QString named = GetParam().prepare(spool, env.root());
+    if (named.isEmpty())
+        GTEST_SKIP() << "not available on this machine";
+    HostMessages host;
+    EXPECT_NO_THROW(pp.InviaAllaStampante());
+    EXPECT_TRUE(host.messages().isEmpty()) << qPrintable(host.messages().join('\n'));
+    expectKept(spool, pictures, 2);
+    ASSERT_TRUE(pp.lastPrintError().has_value());
+    EXPECT_EQ(pp.lastPrintError()->number(), GetParam().number);
+    EXPECT_TRUE(pp.lastPrintError()->description().contains(named)) << qPrintable(pp.lastPrintError()->description());
+    EXPECT_TRUE(pp.lastPdfFile().isEmpty());
+
+    // Once the fault is gone, the same document prints and is discarded.
+    platform::setPdfOutputFile(pdf);
+    if (GetParam().number == ErrPrinter) {
+        pp.InviaAllaStampante();
+        EXPECT_FALSE(pp.lastPrintError().has_value());
+        EXPECT_EQ(pp.lastPdfFile(), pdf);
+        EXPECT_EQ(pdfPageWords(pdf), QStringList({"pagina-uno", "pagina-due"}));
+        expectDiscarded(spool, pictures);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Host, FailedPrint,
+    ::testing::Values(
+        FailedPrintCase{"BrokenRecord",
+                        [](const QString &spool, const QString &) {
+                            QFile f(spool);
+                            f.open(QIODevice::Append);
+                            f.write("#line@\r\nnon è un numero\r\n");
+                            return spool;
+                        },
+                        ErrTypeMismatch},
+        FailedPrintCase{"FullDevice",
+                        [](const QString &, const QString &) {
+                            if (!QFileInfo(QStringLiteral("/dev/full")).exists()
+                                || QFileInfo(QStringLiteral("/dev/full")).isFile())
+                                return QString();
+                            platform::setPdfOutputFile(QStringLiteral("/dev/full"));
+                            return qt_error_string(ENOSPC);
+                        },
+                        ErrPrinter},
+        FailedPrintCase{"MissingFolder",
+                        [](const QString &, const QString &root) {
+                            platform::setPdfOutputFile(root + QStringLiteral("manca/out.pdf"));
+                            return root + QStringLiteral("manca");
+                        },
+                        ErrPrinter},
+        FailedPrintCase{"ItsOwnSpoolFile",
+                        [](const QString &spool, const QString &) {
+                            platform::setPdfOutputFile(spool);
+                            return spool;
+                        },
+                        ErrPrinter}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(Job, ShowAnteprimaOpensTheModalWindowAndTheDocumentStays)
 {

@@ -1,11 +1,16 @@
 // Temporary names and the page size that the printer layer gives the page surface.
+#include "platform/FileSystem.h"
 #include "preview/FrmAnteprima.h"
 #include "replay/Win.h"
 #include "support/TestEnv.h"
 
+#include <QDir>
 #include <QFileInfo>
 
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace qv;
 using qv::test::TempEnvTest;
@@ -53,4 +58,50 @@ TEST_F(TempEnvTest, PageSizeFollowsThePrinter)
     EXPECT_EQ(withPrinter.LarghezzaPagina(), 11906); // half to even
     EXPECT_EQ(withPrinter.AltezzaPagina(), 16837);
     EXPECT_EQ(withPrinter.Picture2().Width(), 11906);
+}
+
+// --- Output written whole or not at all ------------------------------------------
+
+namespace {
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+} // namespace
+
+// A process killed while it writes (a full disk with SIGXFSZ, the user's
+// kill) leaves neither a partial file nor a temporary one, and the old file
+// stays; one that is not killed puts the whole new file in place, with the
+// old file's permissions.
+TEST_F(TempEnvTest, OutputFileLeavesNothingWhenItsProcessIsKilled)
+{
+    const QString folder = env.root() + "uscita";
+    QDir().mkpath(folder);
+    const QString target = folder + "/documento.pdf";
+    qv::test::writeAll(target, "vecchio");
+    ::chmod(QFile::encodeName(target).constData(), 0640);
+    for (const bool kill : {true, false}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            platform::OutputFile out(target);
+            if (!out.open() || out.device()->write(QByteArray(100000, 'x')) != 100000)
+                ::_exit(3);
+            if (kill)
+                ::raise(SIGKILL);
+            ::_exit(out.commit() ? 0 : 4);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        if (kill) {
+            EXPECT_TRUE(WIFSIGNALED(status));
+            EXPECT_EQ(qv::test::readAll(target), "vecchio");
+        } else {
+            ASSERT_TRUE(WIFEXITED(status));
+            EXPECT_EQ(WEXITSTATUS(status), 0);
+            EXPECT_EQ(qv::test::readAll(target), QByteArray(100000, 'x'));
+            EXPECT_EQ(QFileInfo(target).permissions() & 0x0777, QFileDevice::Permissions(0x0640));
+        }
+        EXPECT_EQ(entries(folder), QStringList{"documento.pdf"}) << kill;
+    }
 }

@@ -780,6 +780,75 @@ TEST_F(AnteprimaTest, PrintEngineErrorIsShownWithoutIcon)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+/// The built-in PDF printer as the only printer, as on a machine without a
+/// CUPS queue; HOME is a new account's, without a documents folder.
+class StampaPdfTest : public AnteprimaTest
+{
+protected:
+    void SetUp() override
+    {
+        AnteprimaTest::SetUp();
+        platform::setPrintersForTesting(
+            QList<platform::PrinterDesc>{{platform::pdfPrinterName(), true, QSizeF(11906, 16838)}});
+        platform::setPdfOutputFile({});
+        m_home = qgetenv("HOME");
+        casa = env.root() + QStringLiteral("casa");
+        QDir().mkpath(casa);
+        qputenv("HOME", QFile::encodeName(casa));
+        qunsetenv("QVPREVIEW_PDF_DIR");
+    }
+    void TearDown() override
+    {
+        qputenv("HOME", m_home);
+        platform::setPdfOutputFile({});
+        AnteprimaTest::TearDown();
+    }
+    /// Prints from the window, confirming the options dialog.
+    void stampa(FrmAnteprima &w)
+    {
+        Risponditore ok([&](QDialog &d) {
+            QTest::mouseClick(d.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+        });
+        premi(w, QStringLiteral("stampa"));
+        ASSERT_EQ(ok.volte, 1);
+    }
+
+    QString casa;
+
+private:
+    QByteArray m_home;
+};
+
+TEST_F(StampaPdfTest, TheDocumentsFolderIsMadeAndTheUserToldWhereThePdfIs)
+{
+    auto w = apri(2);
+    w->setTitolo(QStringLiteral("Fattura 9"));
+    stampa(*w);
+    ASSERT_EQ(messaggi.size(), 1u);
+    const QString prefix = QStringLiteral("Il documento è stato stampato nel file PDF:\n");
+    EXPECT_TRUE(messaggi[0].testo.startsWith(prefix + casa + QStringLiteral("/Documents/Fattura 9-")))
+        << qPrintable(messaggi[0].testo);
+    EXPECT_EQ(messaggi[0].titolo, QStringLiteral("Stampa"));
+    EXPECT_EQ(messaggi[0].icona, platform::MessageIcon::Information);
+    const QString pdf = messaggi[0].testo.mid(prefix.size());
+    EXPECT_TRUE(QFileInfo(pdf).isFile()) << qPrintable(pdf);
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(StampaPdfTest, AFailedPdfNamesTheFileAndTheReason)
+{
+    const QString pdf = env.root() + QStringLiteral("altrove/out.pdf");
+    platform::setPdfOutputFile(pdf);
+    auto w = apri(2);
+    stampa(*w);
+    ASSERT_EQ(messaggi.size(), 1u);
+    EXPECT_TRUE(messaggi[0].testo.contains(pdf)) << qPrintable(messaggi[0].testo);
+    EXPECT_TRUE(messaggi[0].testo.contains(QStringLiteral("non esiste"))) << qPrintable(messaggi[0].testo);
+    EXPECT_EQ(messaggi[0].icona, platform::MessageIcon::None);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 // --- A fresh window each time ------------------------------------------------------------
 
 TEST_F(AnteprimaTest, ClosedAfterResizeScrollAndDragOpensFresh)

@@ -8,6 +8,8 @@
 #include "replay/MotoreStampa.h"
 #include "replay/PageSurface.h"
 #include "replay/PrinterTarget.h"
+#include "support/FileLimit.h"
+#include "support/SmallDisk.h"
 #include "support/TestEnv.h"
 
 #include <qvpreview/Error.h>
@@ -21,6 +23,9 @@
 #include <QUuid>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 using namespace qv;
 using namespace qv::test;
@@ -233,7 +238,149 @@ TEST_F(Printing, AFileThatCannotBeWrittenIsNamedInTheError)
     const Error e = stampaError(engine);
     EXPECT_EQ(e.number(), ErrPrinter);
     EXPECT_TRUE(e.description().contains(unwritable)) << qPrintable(e.description());
+    EXPECT_TRUE(e.description().contains(QStringLiteral("la cartella \"%1manca/cartella\" non esiste").arg(env.root())))
+        << qPrintable(e.description());
 }
+
+// --- Output that fails while it is written ------------------------------------------
+
+/// Where a PDF write fails: the place the output goes, set up by \a prepare
+/// (which returns the target, or an empty text to skip with \a why), and the
+/// system's reason the error must name.
+struct WriteFailureCase
+{
+    const char *name;
+    std::function<QString(TempEnv &env, std::unique_ptr<SmallDisk> &disk)> prepare;
+    int reason; ///< the errno whose text the error carries
+    bool fileSizeLimit = false;
+};
+
+void PrintTo(const WriteFailureCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+
+class WriteFailures : public Printing, public ::testing::WithParamInterface<WriteFailureCase>
+{
+};
+
+bool isCharacterDevice(const char *path)
+{
+    struct stat info{};
+    return ::stat(path, &info) == 0 && S_ISCHR(info.st_mode);
+}
+
+// A failed write is an error that names the file and the reason; the PDF
+// that was at the target before stays as it was, and nothing else is left
+// in its folder.
+TEST_P(WriteFailures, AreErrorsAndLeaveTheOldFile)
+{
+    std::unique_ptr<SmallDisk> disk;
+    const QString target = GetParam().prepare(env, disk);
+    if (target.isEmpty())
+        GTEST_SKIP() << "not available on this machine";
+    const bool regular = !target.startsWith("/dev/");
+    const QByteArray old = "vecchio PDF, da non perdere";
+    if (regular)
+        writeAll(target, old);
+    const QStringList before = QDir(QFileInfo(target).absolutePath()).entryList(QDir::AllEntries | QDir::Hidden);
+
+    // Sixty sheets: more than the small disk and the size limit hold.
+    MotoreStampa engine = MotoreStampa::conOpzioni(spool(document(3)), PrintOptions{{}, {}, 20, {}, target});
+    std::optional<FileSizeLimit> limit;
+    if (GetParam().fileSizeLimit)
+        limit.emplace(4096);
+    const Error e = stampaError(engine);
+    limit.reset();
+
+    EXPECT_EQ(e.number(), ErrPrinter);
+    EXPECT_TRUE(e.description().contains(target)) << qPrintable(e.description());
+    EXPECT_TRUE(e.description().contains(qt_error_string(GetParam().reason))) << qPrintable(e.description());
+    EXPECT_TRUE(engine.FileScritto().isEmpty());
+    if (regular) {
+        EXPECT_EQ(readAll(target), old);
+        EXPECT_EQ(QDir(QFileInfo(target).absolutePath()).entryList(QDir::AllEntries | QDir::Hidden), before);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Output, WriteFailures,
+    ::testing::Values(
+        WriteFailureCase{"DevFull",
+                         [](TempEnv &, std::unique_ptr<SmallDisk> &) {
+                             return isCharacterDevice("/dev/full") ? QStringLiteral("/dev/full") : QString();
+                         },
+                         ENOSPC},
+        WriteFailureCase{"FileSizeLimit",
+                         [](TempEnv &env, std::unique_ptr<SmallDisk> &) { return env.pdfFolder() + "limite.pdf"; },
+                         EFBIG, true},
+        WriteFailureCase{"FullDisk",
+                         [](TempEnv &env, std::unique_ptr<SmallDisk> &disk) {
+                             disk = std::make_unique<SmallDisk>(env.root() + "piccolo", 16);
+                             return disk->mounted() ? disk->folder() + "pieno.pdf" : QString();
+                         },
+                         ENOSPC}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Printing, TheSpoolFileIsNeverItsOwnPdf)
+{
+    const QString path = spool(document(1));
+    const QByteArray recorded = readAll(path);
+    const QString link = env.pdfFolder() + "collegamento.pdf";
+    const QString hardLink = env.pdfFolder() + "stesso.pdf";
+    ASSERT_TRUE(QFile::link(path, link));
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(hardLink).constData()), 0);
+    for (const QString &target : {path, link, hardLink}) {
+        MotoreStampa engine = MotoreStampa::conOpzioni(path, PrintOptions{{}, {}, 1, {}, target});
+        const Error e = stampaError(engine);
+        EXPECT_EQ(e.number(), ErrPrinter) << qPrintable(target);
+        EXPECT_TRUE(e.description().contains(target)) << qPrintable(e.description());
+        EXPECT_EQ(readAll(path), recorded) << qPrintable(target);
+    }
+}
+
+TEST_F(Printing, APdfThroughALinkReplacesTheFileItPointsAt)
+{
+    const QString real = env.pdfFolder() + "vero.pdf";
+    const QString link = env.pdfFolder() + "collegamento.pdf";
+    writeAll(real, "vecchio");
+    ASSERT_TRUE(QFile::link(real, link));
+    MotoreStampa engine = MotoreStampa::conOpzioni(spool(document(2)), PrintOptions{{}, {}, 1, {}, link});
+    engine.Stampa();
+    EXPECT_EQ(engine.FileScritto(), link);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(pdfPageTexts(real), QStringList({"Pagina 1", "Pagina 2"}));
+}
+
+/// The default PDF name on a new account: HOME without a documents folder
+/// (made for it), or with a file where that folder would be (the PDF goes
+/// to the home folder).
+class DefaultPdfFolder : public Printing, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(DefaultPdfFolder, IsMadeOrTheHomeFolderTakesItsPlace)
+{
+    const bool blocked = GetParam();
+    const QString home = env.root() + "casa";
+    QDir().mkpath(home);
+    if (blocked)
+        writeAll(home + "/Documents", "un file, non una cartella");
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home));
+    qunsetenv("QVPREVIEW_PDF_DIR");
+    platform::setPdfOutputFile({});
+    MotoreStampa engine = MotoreStampa::conOpzioni(spool(document(1)), PrintOptions{{}, {}, 1, {}, {}, "Ordine 5"});
+    engine.Stampa();
+    qputenv("HOME", oldHome);
+    const QString folder = blocked ? home : home + "/Documents";
+    EXPECT_TRUE(engine.FileScritto().startsWith(folder + "/Ordine 5-")) << qPrintable(engine.FileScritto());
+    EXPECT_EQ(pdfPageTexts(engine.FileScritto()), QStringList{"Pagina 1"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Home, DefaultPdfFolder, ::testing::Bool(),
+                         [](const auto &info) { return info.param ? "Blocked" : "Missing"; });
 
 TEST_F(Printing, RangeWithNoPageOfTheDocumentIsAnErrorAndNoJob)
 {

@@ -2,6 +2,8 @@
 // what it writes on standard output and standard error, and its files (PNG
 // pages, PDF files, jobs on the CUPS test queue).
 #include "platform/Platform.h"
+#include "support/FileLimit.h"
+#include "support/SmallDisk.h"
 #include "support/TestEnv.h"
 
 #include <qvpreview/PrintPreview.h>
@@ -16,7 +18,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <memory>
+#include <optional>
 
 using namespace qv;
 
@@ -184,6 +189,113 @@ TEST_F(Tool, PrintToPdf)
                                QStringLiteral("--copies"), QStringLiteral("3"), QStringLiteral("--pdf"), range});
     ASSERT_EQ(r2.exitCode, 0) << qPrintable(r2.err);
     EXPECT_EQ(pageWords(range), QStringList({"pagina-due", "pagina-due", "pagina-due"}));
+}
+
+/// Output that cannot be written: the command fails with 1 and names the
+/// file and the reason; an old file there stays as it was, no other file is
+/// left in its folder, and the spool file is never written over.
+struct OutputFailureCase
+{
+    const char *name;
+    const char *command; ///< "print" or "render"
+    /// The output path (DOC: the spool file itself, LINK: a link to it,
+    /// SMALL/...: on a full small disk, DIR/...: in the test's folder).
+    const char *target;
+    const char *says;    ///< what standard error must hold besides the path; "" with \a reason
+    int reason = 0;      ///< the errno whose text standard error must hold
+    bool fileSizeLimit = false;
+};
+
+void PrintTo(const OutputFailureCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+
+class OutputFailure : public Tool, public ::testing::WithParamInterface<OutputFailureCase>
+{
+};
+
+TEST_P(OutputFailure, ExitsWithOneAndKeepsWhatWasThere)
+{
+    const OutputFailureCase &c = GetParam();
+    QString target = QString::fromUtf8(c.target);
+    std::unique_ptr<qv::test::SmallDisk> disk;
+    if (target == "DOC") {
+        target = doc;
+    } else if (target == "LINK") {
+        target = path("collegamento.pdf");
+        ASSERT_TRUE(QFile::link(doc, target));
+    } else if (target.startsWith("SMALL/")) {
+        disk = std::make_unique<qv::test::SmallDisk>(path("piccolo"), 8);
+        if (!disk->mounted())
+            GTEST_SKIP() << "no tmpfs can be mounted here";
+        target = disk->folder() + target.mid(6);
+    } else if (target.startsWith("DIR/")) {
+        target = path("") + target.mid(4);
+    } else if (!QFileInfo(target).exists() || QFileInfo(target).isFile()) {
+        GTEST_SKIP() << qPrintable(target) << " is not a device here";
+    }
+    const bool regular = !target.startsWith("/dev/") && QFileInfo(QFileInfo(target).absolutePath()).isDir();
+    const QByteArray spool = qv::test::readAll(doc);
+    const QByteArray old = "il file di prima";
+    if (regular && !QFileInfo(target).exists())
+        qv::test::writeAll(target, old);
+    const QByteArray before = regular ? qv::test::readAll(target) : QByteArray();
+    const QStringList folder =
+        regular ? QDir(QFileInfo(target).absolutePath()).entryList(QDir::AllEntries | QDir::Hidden) : QStringList();
+
+    QStringList args{QString::fromUtf8(c.command), doc};
+    if (args.first() == "print")
+        args << "--copies" << "40" << "--pdf" << target;
+    else
+        args << "--page" << "1" << "--zoom" << "400" << "--png" << target;
+    Result r;
+    {
+        std::optional<qv::test::FileSizeLimit> limit;
+        if (c.fileSizeLimit)
+            limit.emplace(4096);
+        r = runTool(args);
+    }
+    EXPECT_EQ(r.exitCode, 1) << qPrintable(r.out);
+    EXPECT_TRUE(r.out.isEmpty()) << qPrintable(r.out);
+    EXPECT_TRUE(r.err.contains(target)) << qPrintable(r.err);
+    EXPECT_TRUE(r.err.contains(c.reason ? qt_error_string(c.reason) : QString::fromUtf8(c.says))) << qPrintable(r.err);
+    EXPECT_EQ(qv::test::readAll(doc), spool);
+    if (regular) {
+        EXPECT_EQ(qv::test::readAll(target), before);
+        EXPECT_EQ(QDir(QFileInfo(target).absolutePath()).entryList(QDir::AllEntries | QDir::Hidden), folder);
+    }
+    EXPECT_TRUE(env.tempFiles("qvm").isEmpty()) << qPrintable(env.tempFiles().join(' '));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tool, OutputFailure,
+    ::testing::Values(
+        OutputFailureCase{"PrintToDevFull", "print", "/dev/full", "", ENOSPC},
+        OutputFailureCase{"PrintToAFullDisk", "print", "SMALL/pieno.pdf", "", ENOSPC},
+        OutputFailureCase{"PrintPastTheFileSizeLimit", "print", "DIR/limite.pdf", "", EFBIG, true},
+        OutputFailureCase{"PrintIntoAMissingFolder", "print", "DIR/manca/out.pdf", "non esiste"},
+        OutputFailureCase{"PrintOverTheSpoolFile", "print", "DOC", "file di stampa"},
+        OutputFailureCase{"PrintOverALinkToTheSpoolFile", "print", "LINK", "file di stampa"},
+        OutputFailureCase{"RenderToDevFull", "render", "/dev/full", "", ENOSPC},
+        OutputFailureCase{"RenderToAFullDisk", "render", "SMALL/pieno.png", "", ENOSPC},
+        OutputFailureCase{"RenderPastTheFileSizeLimit", "render", "DIR/limite.png", "", EFBIG, true},
+        OutputFailureCase{"RenderOverTheSpoolFile", "render", "DOC", "file di stampa"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// The preview window's page image file is made only when the window shows a
+// page: rendering and printing leave none.
+TEST_F(Tool, RenderAndPrintMakeNoPageImageFile)
+{
+    ASSERT_EQ(runTool({QStringLiteral("render"), doc, QStringLiteral("--page"), QStringLiteral("1"),
+                       QStringLiteral("--png"), path("p.png")})
+                  .exitCode,
+              0);
+    const Result printed = runTool({QStringLiteral("print"), doc, QStringLiteral("--pdf"), path("p.pdf")});
+    ASSERT_EQ(printed.exitCode, 0) << qPrintable(printed.err);
+    EXPECT_EQ(printed.out, QStringLiteral("%1: stampato su PDF (%2)\n").arg(doc, path("p.pdf")));
+    EXPECT_TRUE(env.tempFiles().isEmpty()) << qPrintable(env.tempFiles().join(' '));
 }
 
 TEST_F(Tool, PrintToTheCupsTestQueue)

@@ -203,15 +203,13 @@ int commandRender(const QString &path, const Options &options)
         const double dotsPerInch = zoom / 100.0 * screenDotsPerInch();
         std::optional<qv::Error> replayError;
         // What was drawn before an error stays drawn: the page is still written, with a warning.
-        const QImage image = spool.renderPage(*page, dotsPerInch, &replayError);
         const QString png = options.values.at(QStringLiteral("png"));
-        if (!image.save(png, "PNG"))
-            return failure(QStringLiteral("%1: impossibile scrivere il file").arg(png));
+        const QSize size = spool.savePage(*page, dotsPerInch, png, &replayError);
         if (replayError)
             return failure(QStringLiteral("%1: pagina %2 disegnata solo in parte: %3")
                                .arg(path).arg(*page).arg(describe(*replayError)));
-        out() << png << ": pagina " << *page << " di " << pages << ", " << image.width() << " x "
-              << image.height() << " pixel\n";
+        out() << png << ": pagina " << *page << " di " << pages << ", " << size.width() << " x "
+              << size.height() << " pixel\n";
         out().flush();
         return Ok;
     } catch (const qv::Error &e) {
@@ -268,15 +266,17 @@ int commandPrint(const QString &path, const Options &options)
                 err() << "\n";
             err().flush();
         };
+    QString written;
     try {
-        qv::SpoolFile(QFileInfo(path).absoluteFilePath()).print(print, progress);
+        written = qv::SpoolFile(QFileInfo(path).absoluteFilePath()).print(print, progress);
     } catch (const qv::Error &e) {
         return failure(QStringLiteral("%1: %2").arg(path, describe(e)));
     }
     const QString printer = toPdf ? qv::pdfPrinterName() : toPrinter ? print.printer : qv::currentPrinterName();
     out() << path << ": stampato su " << printer;
-    if (toPdf)
-        out() << " (" << print.pdfFile << ")";
+    // The current printer may be the PDF printer: the file is told all the same.
+    if (!written.isEmpty())
+        out() << " (" << written << ")";
     out() << "\n";
     out().flush();
     return Ok;
