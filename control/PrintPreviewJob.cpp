@@ -9,6 +9,7 @@
 #include "preview/FrmInfo.h"
 #include "preview/FrmOpzioni.h"
 #include "replay/MotoreStampa.h"
+#include "spool/SpoolWriter.h"
 
 #include <exception>
 #include <optional>
@@ -55,6 +56,16 @@ void PrintPreview::InviaAllaStampante(bool finestraDialogo)
         }
         if (m_spool.isEmpty())
             return;
+        // Only the document's own file is printed: a name that now leads
+        // elsewhere (the file deleted, or replaced by a link or another
+        // file) is an error, and nothing is discarded.
+        const std::optional<spool::SpoolIdentity> &file = m_interno->fileSpool();
+        if (!file || !spool::isSpoolFile(m_spool, *file))
+            throw Error(ErrFileNotFound, QStringLiteral("InviaAllaStampante"),
+                        QStringLiteral("Il file di stampa \"%1\" non è più quello del documento: è stato cancellato "
+                                       "o sostituito")
+                            .arg(m_spool))
+                .at(m_spool);
         opzioni.title = m_titolo;
         m_ultimoPdf = MotoreStampa::StampaConOpzioni(m_spool, opzioni);
         AnnullaStampa();

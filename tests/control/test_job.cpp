@@ -395,6 +395,25 @@ INSTANTIATE_TEST_SUITE_P(
                         ErrPrinter}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// A spool file replaced by a link after the last record is not printed, and
+// neither the link nor the file it leads to is discarded.
+TEST_F(Job, AReplacedSpoolFileIsNotPrinted)
+{
+    record(2);
+    const QString spool = pp.spoolPath();
+    const QString elsewhere = env.root() + QStringLiteral("altrove.qv");
+    ASSERT_TRUE(QFile::rename(spool, elsewhere));
+    ASSERT_TRUE(QFile::link(elsewhere, spool));
+    platform::setPdfOutputFile(pdf);
+    pp.InviaAllaStampante();
+    ASSERT_TRUE(pp.lastPrintError().has_value());
+    EXPECT_EQ(pp.lastPrintError()->number(), ErrFileNotFound);
+    EXPECT_TRUE(pp.lastPrintError()->description().contains(spool));
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_TRUE(QFileInfo(spool).isSymLink());
+    EXPECT_TRUE(QFile::exists(elsewhere));
+}
+
 TEST_F(Job, ShowAnteprimaOpensTheModalWindowAndTheDocumentStays)
 {
     record(3);
