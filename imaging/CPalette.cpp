@@ -12,6 +12,7 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -455,9 +456,9 @@ bool CPalette::LoadFromJASCFile(const QString &sFileName)
     case platform::OpenRegularResult::NotFound:
     case platform::OpenRegularResult::Failed: raise(openErrorNumber(sFileName, true));
     }
-    // The file may have grown since it was examined: one byte more than the
-    // limit tells.
-    const QByteArray text = file.read(MaxTextFileBytes + 1);
+    // The file's length, and one byte more: a file that grew past the limit
+    // since it was examined shows so.
+    const QByteArray text = file.read(std::min<qint64>(file.size(), MaxTextFileBytes) + 1);
     if (file.error() != QFileDevice::NoError)
         raise(ioErrorNumber(file));
     if (text.size() > MaxTextFileBytes)

@@ -25,7 +25,7 @@
 #include <functional>
 #include <memory>
 #include <unordered_set>
-#include <vector>
+#include <deque>
 
 class QPainter;
 
@@ -61,7 +61,8 @@ public:
 
 private:
     QSize m_size;
-    std::vector<Call> m_calls;
+    // A deque grows in blocks: no reallocation that holds the list twice.
+    std::deque<Call> m_calls;
 };
 
 using FrozenPage = std::shared_ptr<const PageDrawing>;

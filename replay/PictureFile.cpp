@@ -13,6 +13,7 @@
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cstring>
 
 namespace qv {
@@ -220,7 +221,8 @@ std::optional<PictureData> PictureData::load(const QString &path, QString *error
                      QStringLiteral("documento SVG oltre %1 MiB").arg(MaxSvgBytes / (1024 * 1024)));
             return std::nullopt;
         }
-        const QByteArray svg = file.read(MaxSvgBytes + 1);
+        // The file's length, and one byte more to tell a file that grew.
+        const QByteArray svg = file.read(std::min(file.size(), MaxSvgBytes) + 1);
         if (svg.size() > MaxSvgBytes) {
             setError(error, kind, LoadError::Invalid,
                      QStringLiteral("documento SVG oltre %1 MiB").arg(MaxSvgBytes / (1024 * 1024)));
