@@ -3,6 +3,8 @@
 
 #include "qvpreview/Error.h"
 
+#include "platform/FileSystem.h"
+
 #include <QByteArrayView>
 #include <QDebug>
 #include <QFile>
@@ -10,6 +12,7 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -328,8 +331,11 @@ void CPalette::Clear()
 
 bool CPalette::Load(const QString &sFileName, int32_t *lPosition)
 {
-    QFile file(sFileName);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file: a device or a pipe is refused, never read from or
+    // waited on. Its length does not matter, as only one block is read.
+    QFile file;
+    if (platform::openRegularFile(file, sFileName, std::numeric_limits<int64_t>::max())
+        != platform::OpenRegularResult::Opened)
         return false;
     int64_t position = lPosition ? *lPosition : 0;
     if (position < 1) {
@@ -440,12 +446,23 @@ bool CPalette::SaveToJASCFile(const QString &sFileName)
 bool CPalette::LoadFromJASCFile(const QString &sFileName)
 {
     Clear();
-    QFile file(sFileName);
-    if (!file.open(QIODevice::ReadOnly))
-        raise(openErrorNumber(sFileName, true));
-    const QByteArray text = file.readAll();
+    // Only a regular file of bounded length is read whole: a device such as
+    // /dev/zero would grow the text without end, and a FIFO would block.
+    QFile file;
+    switch (platform::openRegularFile(file, sFileName, MaxTextFileBytes)) {
+    case platform::OpenRegularResult::Opened: break;
+    case platform::OpenRegularResult::NotRegular: raise(ErrPathFileAccess);
+    case platform::OpenRegularResult::TooLarge: raise(ErrOutOfMemory);
+    case platform::OpenRegularResult::NotFound:
+    case platform::OpenRegularResult::Failed: raise(openErrorNumber(sFileName, true));
+    }
+    // The file's length, and one byte more: a file that grew past the limit
+    // since it was examined shows so.
+    const QByteArray text = file.read(std::min<qint64>(file.size(), MaxTextFileBytes) + 1);
     if (file.error() != QFileDevice::NoError)
         raise(ioErrorNumber(file));
+    if (text.size() > MaxTextFileBytes)
+        raise(ErrOutOfMemory);
     file.close();
 
     std::vector<PaletteEntry> entries;

@@ -159,6 +159,45 @@ int createNewFile(const QString &path)
     return 0;
 }
 
+OpenRegularResult openRegularFile(QFile &file, const QString &path, int64_t maxBytes, int *errorNumber)
+{
+    if (errorNumber)
+        *errorNumber = 0;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int error = errno;
+        if (errorNumber)
+            *errorNumber = error;
+        return error == ENOENT || error == ENOTDIR ? OpenRegularResult::NotFound : OpenRegularResult::Failed;
+    }
+    struct stat info{};
+    if (::fstat(fd, &info) != 0) {
+        if (errorNumber)
+            *errorNumber = errno;
+        ::close(fd);
+        return OpenRegularResult::Failed;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return OpenRegularResult::NotRegular;
+    }
+    if (info.st_size > maxBytes) {
+        ::close(fd);
+        return OpenRegularResult::TooLarge;
+    }
+    // Blocking reads from here on: a regular file never blocks, and Qt's
+    // reads expect a blocking descriptor.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    file.setFileName(path);
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return OpenRegularResult::Failed;
+    }
+    return OpenRegularResult::Opened;
+}
+
 FolderLock::FolderLock(const QString &folder)
 {
     m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

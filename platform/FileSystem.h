@@ -5,6 +5,7 @@
 // the writers of one folder, and the expansion of SZDD-compressed files.
 #pragma once
 
+#include <QFile>
 #include <QString>
 
 #include <cstdint>
@@ -41,6 +42,24 @@ bool fileInUseByOthers(const QString &path);
 /// there (O_CREAT | O_EXCL). Returns 0 on success, else the errno of the
 /// failure (EEXIST when the name is taken).
 int createNewFile(const QString &path);
+
+/// Outcome of openRegularFile().
+enum class OpenRegularResult {
+    Opened,     ///< the file is open for reading
+    NotFound,   ///< no such file (or a folder on the way is missing)
+    NotRegular, ///< a folder, a device, a pipe or a socket: never opened for reading
+    TooLarge,   ///< a regular file longer than the caller accepts
+    Failed,     ///< it could not be opened or examined (permissions, I/O)
+};
+
+/// Opens \a path for reading into \a file, but only when it is a regular
+/// file of at most \a maxBytes bytes. The file is opened without blocking
+/// (a FIFO without a writer would otherwise block the open itself) and then
+/// examined through the open descriptor, so what is read is what was
+/// examined. A device such as /dev/zero, which reads without end, or a FIFO
+/// is NotRegular and is left closed. \a errorNumber, when given, receives
+/// the errno of a NotFound or Failed result.
+OpenRegularResult openRegularFile(QFile &file, const QString &path, int64_t maxBytes, int *errorNumber = nullptr);
 
 /// Holds an exclusive lock on a folder for as long as it lives, so that the
 /// processes that rewrite files of that folder through it take turns. A

@@ -7,9 +7,12 @@
 #include "replay/PictureFile.h"
 #include "replay/TextMetrics.h"
 
+#include <qvpreview/Error.h>
+
 #include <QString>
 
 #include <cstdint>
+#include <limits>
 
 namespace qv {
 
@@ -38,6 +41,14 @@ struct DrawState
     int32_t drawWidth = 1;
     int32_t fillColor = 0;
     int32_t fillStyle = 1;
+};
+
+/// Thrown by a target that cannot hold any more of the page (error 7,
+/// "pagina troppo grande: ..."); the replay adds the spool file and line.
+class PageTooLarge : public Error
+{
+public:
+    using Error::Error;
 };
 
 class DrawTarget
@@ -90,6 +101,11 @@ public:
     /// \a picture stretched into the rectangle (x, y, width, height).
     virtual void PaintPicture(const PictureData &picture, double x, double y, double width,
                               double height) = 0;
+
+    /// Bytes that the target can still hold for the current page (what it
+    /// keeps of drawn calls and decoded pictures); a picture that would need
+    /// more is not decoded. Unbounded for a target that keeps nothing.
+    virtual qint64 memoryLeft() const { return std::numeric_limits<qint64>::max(); }
 
     // Printer only.
     virtual int PrinterCount() const { return 0; }

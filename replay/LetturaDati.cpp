@@ -1,6 +1,8 @@
 // qvPreview - print preview for Qt applications.
 // The replay of a spool file: one record at a time, each turned into calls on
-// a drawing target. Nothing is cached: a record is read, drawn and dropped.
+// a drawing target. A record is read, drawn and dropped; only the pictures
+// of the current page are kept, so that a picture file drawn several times
+// on one page is decoded once.
 #include "replay/LetturaDati.h"
 
 #include "spool/PageStarts.h"
@@ -10,10 +12,12 @@
 #include <qvpreview/Error.h>
 
 #include <QByteArray>
-#include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <optional>
+#include <tuple>
 
 namespace qv::LetturaDati {
 
@@ -111,23 +115,65 @@ void drawCircle(DrawTarget &t, SpoolReader &in)
     t.Circle(x, y, radius, rgb, start, end, aspect);
 }
 
-void drawPicture(DrawTarget &t, SpoolReader &in)
+/// Pictures are decoded at most at this resolution of the size they are
+/// drawn at: print quality, and a bound on what a large image costs.
+constexpr double PictureDotsPerInch = 600;
+
+/// The pictures decoded for the current page, by file and decoded size. It
+/// holds at most MaxBytes: a target that keeps nothing (the printer, the
+/// check) must not keep every picture of a page through the cache either.
+struct PictureCache
+{
+    static constexpr qint64 MaxBytes = qint64(192) * 1024 * 1024;
+    std::map<std::tuple<QString, int, int>, PictureData> pictures;
+    qint64 bytes = 0;
+
+    void clear()
+    {
+        pictures.clear();
+        bytes = 0;
+    }
+};
+
+/// The size in pixels at PictureDotsPerInch of a length in twips.
+int decodedPixels(float twips)
+{
+    const double pixels = std::ceil(std::fabs(double(twips)) / 1440.0 * PictureDotsPerInch);
+    return int(std::clamp(std::isfinite(pixels) ? pixels : 1.0, 1.0, 65535.0));
+}
+
+void drawPicture(DrawTarget &t, SpoolReader &in, PictureCache &cache)
 {
     const QString path = in.text("il percorso dell'immagine");
     const float x = in.single("x");
     const float y = in.single("y");
     const float width = in.single("larghezza");
     const float height = in.single("altezza");
-    // Only a regular file can hold a picture: a device or a pipe could be
-    // read without end.
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists())
-        in.fail(ErrFileNotFound, QStringLiteral("immagine non caricabile \"%1\" (file non trovato)").arg(path));
-    QString why = QStringLiteral("non è un file");
-    const std::optional<PictureData> picture = info.isFile() ? PictureData::load(path, &why) : std::nullopt;
-    if (!picture)
-        in.fail(ErrInvalidPicture, QStringLiteral("immagine non caricabile \"%1\" (%2)").arg(path, why));
-    t.PaintPicture(*picture, x, y, width, height);
+    if (path.isEmpty())
+        in.fail(ErrFileNotFound, QStringLiteral("immagine non caricabile \"\" (file non trovato)"));
+    const QSize fit(decodedPixels(width), decodedPixels(height));
+    const auto key = std::make_tuple(path, fit.width(), fit.height());
+    auto found = cache.pictures.find(key);
+    if (found == cache.pictures.end()) {
+        QString why;
+        PictureData::LoadError kind = PictureData::LoadError::None;
+        std::optional<PictureData> picture = PictureData::load(path, &why, &kind, {fit, t.memoryLeft()});
+        switch (kind) {
+        case PictureData::LoadError::None: break;
+        case PictureData::LoadError::NotFound:
+            in.fail(ErrFileNotFound, QStringLiteral("immagine non caricabile \"%1\" (%2)").arg(path, why));
+        case PictureData::LoadError::TooLarge:
+            in.fail(ErrOutOfMemory, QStringLiteral("pagina troppo grande: immagine \"%1\" (%2)").arg(path, why));
+        case PictureData::LoadError::NotAFile:
+        case PictureData::LoadError::Invalid:
+            in.fail(ErrInvalidPicture, QStringLiteral("immagine non caricabile \"%1\" (%2)").arg(path, why));
+        }
+        if (cache.bytes + picture->memoryBytes() > PictureCache::MaxBytes)
+            cache.clear();
+        cache.bytes += picture->memoryBytes();
+        found = cache.pictures.emplace(key, std::move(*picture)).first;
+    }
+    t.PaintPicture(found->second, x, y, width, height);
 }
 
 } // namespace
@@ -172,25 +218,32 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, int1
         }
     }
 
+    PictureCache pictures;
     while (!in.atEnd()) {
         const QByteArrayView tag = in.readLineView();
-        if (tag == QByteArrayView(spool::TagPrint)) {
-            drawText(Destinazione, in);
-        } else if (tag == QByteArrayView(spool::TagNewPage)) {
-            if (Pagina != -1)
-                break;
-            if (printer)
-                Destinazione.NewPage();
-        } else if (tag == QByteArrayView(spool::TagLine)) {
-            drawLine(Destinazione, in);
-        } else if (tag == QByteArrayView(spool::TagPSet)) {
-            drawPoint(Destinazione, in);
-        } else if (tag == QByteArrayView(spool::TagCircle)) {
-            drawCircle(Destinazione, in);
-        } else if (tag == QByteArrayView(spool::TagPaint)) {
-            drawPicture(Destinazione, in);
+        try {
+            if (tag == QByteArrayView(spool::TagPrint)) {
+                drawText(Destinazione, in);
+            } else if (tag == QByteArrayView(spool::TagNewPage)) {
+                if (Pagina != -1)
+                    break;
+                pictures.clear();
+                if (printer)
+                    Destinazione.NewPage();
+            } else if (tag == QByteArrayView(spool::TagLine)) {
+                drawLine(Destinazione, in);
+            } else if (tag == QByteArrayView(spool::TagPSet)) {
+                drawPoint(Destinazione, in);
+            } else if (tag == QByteArrayView(spool::TagCircle)) {
+                drawCircle(Destinazione, in);
+            } else if (tag == QByteArrayView(spool::TagPaint)) {
+                drawPicture(Destinazione, in, pictures);
+            }
+            // Any other line is no tag: skipped.
+        } catch (const PageTooLarge &e) {
+            // The target is full: the error names the record that did not fit.
+            in.fail(ErrorNumber(e.number()), e.description());
         }
-        // Any other line is no tag: skipped.
     }
 
     if (printer) {

@@ -53,8 +53,15 @@ void PageSurface::setSize(int32_t widthTwips, int32_t heightTwips)
 {
     m_metrics.setSize(widthTwips, heightTwips);
     // A new page size starts a new, empty drawing of that size.
+    startDrawing();
+}
+
+void PageSurface::startDrawing()
+{
     m_drawing = std::make_shared<PageDrawing>(QSize(Width(), Height()));
     m_shared = false;
+    m_used = 0;
+    m_pictures.clear();
 }
 
 PageMetrics &PageSurface::metrics()
@@ -73,8 +80,22 @@ double PageSurface::TextWidth(const QString &text)
     return metrics().TextWidth(text);
 }
 
-void PageSurface::record(PageDrawing::Call call)
+namespace {
+/// What the allocator adds to each block it hands out, about.
+constexpr qint64 AllocationOverhead = 16;
+} // namespace
+
+template<class F>
+void PageSurface::record(F call, qint64 extraBytes)
 {
+    // The call as the drawing keeps it: its slot in the list, and its
+    // captures on the heap.
+    const qint64 cost = qint64(sizeof(PageDrawing::Call)) + qint64(sizeof(F)) + AllocationOverhead + extraBytes;
+    if (cost > m_budget - m_used)
+        throw PageTooLarge(ErrOutOfMemory, QStringLiteral("DisegnaPagina"),
+                           QStringLiteral("pagina troppo grande: oltre %1 MiB fra disegni e immagini")
+                               .arg(double(m_budget) / (1024 * 1024), 0, 'g', 4));
+    m_used += cost;
     if (m_shared) {
         m_drawing = std::make_shared<PageDrawing>(*m_drawing);
         m_shared = false;
@@ -84,8 +105,7 @@ void PageSurface::record(PageDrawing::Call call)
 
 void PageSurface::Cls()
 {
-    m_drawing = std::make_shared<PageDrawing>(QSize(Width(), Height()));
-    m_shared = false;
+    startDrawing();
     m_state.currentX = 0;
     m_state.currentY = 0;
 }
@@ -93,10 +113,12 @@ void PageSurface::Cls()
 void PageSurface::Print(const QString &text)
 {
     const DrawState s = m_state;
-    record([s, text](DrawTarget &t) {
-        t.setState(s);
-        t.Print(text);
-    });
+    record(
+        [s, text](DrawTarget &t) {
+            t.setState(s);
+            t.Print(text);
+        },
+        qint64(text.size()) * 2 + AllocationOverhead + 16);
     m_state.currentY += TextHeight(text);
 }
 
@@ -138,10 +160,18 @@ void PageSurface::PaintPicture(const PictureData &picture, double x, double y, d
                                double height)
 {
     const DrawState s = m_state;
-    record([=](DrawTarget &t) {
-        t.setState(s);
-        t.PaintPicture(picture, x, y, width, height);
-    });
+    // A picture already on the page costs nothing more; the set of counted
+    // pictures changes only once the call is recorded.
+    const qint64 identity = picture.identity();
+    const bool counted = picture.isNull() || m_pictures.count(identity);
+    record(
+        [=](DrawTarget &t) {
+            t.setState(s);
+            t.PaintPicture(picture, x, y, width, height);
+        },
+        counted ? 0 : picture.memoryBytes());
+    if (!counted)
+        m_pictures.insert(identity);
 }
 
 FrozenPage PageSurface::Picture() const

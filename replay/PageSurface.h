@@ -8,6 +8,11 @@
 // preview rasterises the frozen drawing at exactly the size it shows, so the
 // page stays sharp at every zoom and device pixel ratio, and a zoom step
 // never replays the spool file.
+//
+// What one page may hold is bounded (memoryBudget()): the recorded calls and
+// the decoded pictures they draw, each picture counted once however often
+// it is drawn. A call past the budget throws PageTooLarge, so that a hostile
+// or runaway spool file ends with an error instead of exhausting memory.
 #pragma once
 
 #include "replay/DrawTarget.h"
@@ -19,7 +24,8 @@
 
 #include <functional>
 #include <memory>
-#include <vector>
+#include <unordered_set>
+#include <deque>
 
 class QPainter;
 
@@ -55,7 +61,8 @@ public:
 
 private:
     QSize m_size;
-    std::vector<Call> m_calls;
+    // A deque grows in blocks: no reallocation that holds the list twice.
+    std::deque<Call> m_calls;
 };
 
 using FrozenPage = std::shared_ptr<const PageDrawing>;
@@ -93,13 +100,29 @@ public:
     /// The page at the screen's resolution (one pixel per screen pixel at 100 %).
     QImage image() const;
 
+    /// The most that one page may hold, in bytes: 192 MiB unless set.
+    static constexpr qint64 DefaultMemoryBudget = qint64(192) * 1024 * 1024;
+    qint64 memoryBudget() const { return m_budget; }
+    /// Sets the budget for the drawing from now on (tests use small ones).
+    void setMemoryBudget(qint64 bytes) { m_budget = bytes; }
+    /// What the current page holds: an estimate of its recorded calls (each
+    /// call's own size with its allocation, and the text it draws) plus the
+    /// decoded pictures, each counted once.
+    qint64 memoryUsed() const { return m_used; }
+    qint64 memoryLeft() const override { return std::max<qint64>(0, m_budget - m_used); }
+
 private:
-    void record(PageDrawing::Call call);
+    template<class F>
+    void record(F call, qint64 extraBytes = 0);
+    void startDrawing();
     PageMetrics &metrics();
 
     PageMetrics m_metrics;
     std::shared_ptr<PageDrawing> m_drawing;
     mutable bool m_shared = false;
+    qint64 m_budget = DefaultMemoryBudget;
+    qint64 m_used = 0;
+    std::unordered_set<qint64> m_pictures; // identities of the pictures counted
 };
 
 } // namespace qv

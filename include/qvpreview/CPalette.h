@@ -41,7 +41,9 @@ QV_EXPORT void PrintTo(const PaletteEntry &entry, std::ostream *os);
 /// - 6 "Overflow": a field of a palette text file outside 0..255.
 /// - 53 "Impossibile trovare il file", 76 "Impossibile trovare il percorso ",
 ///   75 "Errore di accesso al percorso/file", 57 "Errore di I/O periferica",
-///   61 "Disco pieno": a palette text file that cannot be read or written.
+///   61 "Disco pieno": a palette text file that cannot be read or written
+///   (75 also for one that is no regular file: a device or a pipe).
+/// - 7 "Memoria esaurita": a palette text file longer than MaxTextFileBytes.
 ///
 /// Numbers in palette text files and in text indices are read in one fixed
 /// form, whatever the user's locale: an optional sign, decimal digits and an
@@ -59,6 +61,8 @@ class QV_EXPORT CPalette : public QObject
 public:
     /// The largest count that Load() accepts in a raw palette block.
     static constexpr int32_t MaxBlockEntries = 4097;
+    /// The longest palette text file that LoadFromJASCFile() reads: 8 MiB.
+    static constexpr int64_t MaxTextFileBytes = 8 * 1024 * 1024;
 
     /// A new palette is empty.
     explicit CPalette(QObject *parent = nullptr);
@@ -110,7 +114,8 @@ public:
     /// file (nullptr or a value below 1: the start of the file, and 0 is
     /// written back). True when a block of 1 to 4097 entries was read in
     /// full; \a lPosition then points just past it. On false the palette and
-    /// \a lPosition (apart from the 0 above) are unchanged.
+    /// \a lPosition (apart from the 0 above) are unchanged. Only a regular
+    /// file is read: a folder, a device or a pipe gives false at once.
     bool Load(const QString &sFileName, int32_t *lPosition = nullptr);
     /// Writes the raw palette block at byte offset \a lPosition of a new file
     /// that replaces \a sFileName (the bytes before the offset are zero).
@@ -127,7 +132,11 @@ public:
     bool SaveToJASCFile(const QString &sFileName);
     /// Replaces the entries by every line of the file that holds exactly
     /// three fields separated by single spaces (lines end with CR LF; the
-    /// count line is not used). True, or throws with the palette left empty.
+    /// count line is not used). True, or throws with the palette left empty:
+    /// 53 or 76 for a missing file or folder, 75 for a file that cannot be
+    /// opened or is no regular file (a folder, a device, a pipe: none is read
+    /// or waited on), 7 for a file longer than MaxTextFileBytes, 57 for a
+    /// read that fails, 13 or 6 for a bad colour line.
     bool LoadFromJASCFile(const QString &sFileName);
 
 Q_SIGNALS:

@@ -121,8 +121,11 @@ public:
                  const QVariant &aspetto = {});
     /// A picture with its top-left corner at (X1, Y1), stretched to the given
     /// width and height, or its natural size when they are left out. \a Picture
-    /// holds a QImage or QPixmap (raster) or a QPicture (vector); an invalid
-    /// QVariant is no picture and records nothing. Never throws.
+    /// holds a QImage or QPixmap (raster, kept as a PNG file) or a QPicture
+    /// (vector, kept as an SVG document that the replay draws with Qt's SVG
+    /// renderer; the natural size is the QPicture's). An invalid QVariant, an
+    /// empty QPicture or any other value is no picture and records nothing.
+    /// Never throws.
     void StampaPicture(const QVariant &Picture, float X1, float Y1,
                        const QVariant &Width1 = {}, const QVariant &Height1 = {});
 

@@ -116,7 +116,11 @@ public:
     void showPreview(const QString &title, std::optional<Error> *error = nullptr) const;
 
     /// Reads the whole file as the replay does and counts what it draws.
-    /// Never throws: a file that cannot be read is its error.
+    /// Every picture file is loaded as the render loads it, so a picture
+    /// that render could not draw (no picture of an accepted format, QPicture
+    /// data, a device or a pipe) is the check's error too (481, naming the
+    /// picture file and the line of its record). Never throws: a file that
+    /// cannot be read is its error.
     SpoolCheck check() const;
 
 private:

@@ -3,6 +3,8 @@
 #include "ItalianLocale.h"
 #include "control/PrintPreviewInterno.h"
 #include "preview/FrmAnteprima.h"
+#include "replay/LetturaDati.h"
+#include "replay/PageSurface.h"
 #include "replay/PictureFile.h"
 #include "support/FileLimit.h"
 #include "support/TestEnv.h"
@@ -415,6 +417,32 @@ TEST_F(Control, PictureStretchedToTheGivenSize)
     const auto loaded = PictureData::load(pp.pictureFiles().first());
     ASSERT_TRUE(loaded.has_value());
     EXPECT_TRUE(loaded->isVector());
+}
+
+TEST_F(Control, VectorPictureIsRecordedAsSvgAndRendersItsPixels)
+{
+    QPicture vector;
+    {
+        QPainter painter(&vector);
+        painter.fillRect(QRect(0, 0, 96, 48), Qt::red);
+    }
+    pp.setScaleMode(SM_Twips);
+    pp.StampaPicture(QVariant::fromValue(vector), 1440, 1440, 2880, 1440);
+    ASSERT_EQ(pp.pictureFiles().size(), 1);
+    EXPECT_TRUE(readAll(pp.pictureFiles().first()).contains("<svg"));
+
+    PageSurface surface;
+    surface.setSize(DefaultPageWidthTwips, DefaultPageHeightTwips);
+    LetturaDati::DisegnaPagina(surface, pp.spoolPath(), 1);
+    const QImage image = surface.Picture()->render(0.1); // 10 twips a pixel
+    int inside = 0;
+    int outside = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == qRgb(255, 0, 0))
+                ++(QRect(144, 144, 288, 144).contains(x, y) ? inside : outside);
+    EXPECT_GE(inside, 280 * 140);
+    EXPECT_EQ(outside, 0);
 }
 
 TEST_F(Control, WhatIsNoPictureRecordsNothing)

@@ -10,14 +10,17 @@
 #include <qvpreview/SpoolFile.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFile>
 #include <QPainter>
+#include <QPicture>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 using namespace qv;
@@ -227,6 +230,78 @@ INSTANTIATE_TEST_SUITE_P(
                       CheckCase{"NotANumber", "#line@\r\nuno;due\r\n", ErrTypeMismatch, 2},
                       CheckCase{"CutShort", "#line@\r\n0,13,1,0,0,1\r\n1,2\r\n", ErrInputPastEnd, 4},
                       CheckCase{"MissingPicture", "#paint@\r\n\"/nonexistent/qvm.tmp\",1,2,3,4\r\n", ErrFileNotFound, 2}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct PictureCheck
+{
+    const char *name;
+    std::function<QByteArray()> content;
+    int number; ///< 0: the picture loads
+};
+
+void PrintTo(const PictureCheck &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class PictureChecks : public Spool, public ::testing::WithParamInterface<PictureCheck>
+{
+};
+
+TEST_P(PictureChecks, LoadEveryPictureAsTheRenderDoes)
+{
+    const QString picture = test::writeAll(env.root() + QStringLiteral("qvm1.tmp"), GetParam().content());
+    const QString path = withLines("#paint@\r\n\"" + picture.toUtf8() + "\",1,2,300,400\r\n");
+    const int documentLines = int(test::readAll(pp.spoolPath()).count('\n'));
+    const SpoolCheck check = SpoolFile(path).check();
+    if (!GetParam().number) {
+        EXPECT_TRUE(check.ok()) << qPrintable(check.error->description());
+        EXPECT_EQ(check.pictures, 1);
+        return;
+    }
+    ASSERT_FALSE(check.ok());
+    EXPECT_EQ(check.error->number(), GetParam().number);
+    EXPECT_EQ(check.error->file(), path);
+    EXPECT_EQ(check.error->line(), documentLines + 2);
+    EXPECT_TRUE(check.error->description().contains(picture)) << qPrintable(check.error->description());
+    EXPECT_EQ(check.pictures, 0);
+}
+
+QByteArray qpictureFile()
+{
+    QPicture picture;
+    {
+        QPainter painter(&picture);
+        painter.drawEllipse(0, 0, 100, 50);
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer);
+    return bytes;
+}
+
+QByteArray pngFile()
+{
+    QImage image(5, 5, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PictureChecks,
+    ::testing::Values(
+        PictureCheck{"Png", pngFile, 0},
+        PictureCheck{"Svg",
+                     [] { return QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4\" height=\"4\"/>"); },
+                     0},
+        PictureCheck{"QPicture", qpictureFile, ErrInvalidPicture},
+        PictureCheck{"TruncatedPng", [] { return pngFile().left(40); }, ErrInvalidPicture},
+        PictureCheck{"BrokenSvg", [] { return QByteArray("<svg><g></svg>"); }, ErrInvalidPicture}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(Spool, CheckOfAMissingFileIsItsError)

@@ -14,8 +14,16 @@
 
 #include <gmock/gmock.h>
 
+#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <set>
 #include <tuple>
 
@@ -540,6 +548,99 @@ TEST_F(TextFile, MissingFileOrFolderThrows)
     EXPECT_EQ(errorOf([&] { p.SaveToJASCFile(path("none/p.pal")); }), 76);
     EXPECT_EQ(p.Count(), 2);
 }
+
+// --- Files that are no palette file: devices, pipes, folders, huge files ---
+
+/// Runs \a f; should it still be blocked in opening the FIFO \a fifo after
+/// two seconds, a writer opens and closes the FIFO so that it goes on (and
+/// the test fails instead of hanging). True when that rescue was needed.
+bool blockedOnFifo(const QString &fifo, const std::function<void()> &f)
+{
+    std::mutex m;
+    std::condition_variable done;
+    bool finished = false;
+    bool rescued = false;
+    std::thread watchdog([&] {
+        std::unique_lock lock(m);
+        if (done.wait_for(lock, std::chrono::seconds(2), [&] { return finished; }))
+            return;
+        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) {
+            rescued = true;
+            ::close(fd);
+        }
+    });
+    f();
+    {
+        std::lock_guard lock(m);
+        finished = true;
+    }
+    done.notify_one();
+    watchdog.join();
+    return rescued;
+}
+
+struct SpecialFile
+{
+    const char *name;
+    std::function<QString(const QString &folder)> make; // the file's path
+    int textError; // of LoadFromJASCFile; 0: it loads
+};
+
+void PrintTo(const SpecialFile &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class SpecialFiles : public TempEnvTest, public ::testing::WithParamInterface<SpecialFile>
+{
+};
+
+TEST_P(SpecialFiles, AreRefusedWithoutReadingOrWaiting)
+{
+    const SpecialFile &c = GetParam();
+    const QString file = c.make(env.root());
+    ASSERT_FALSE(file.isEmpty());
+    CPalette p;
+    p.CreateMono();
+    int32_t position = 0;
+    EXPECT_FALSE(blockedOnFifo(file, [&] { EXPECT_FALSE(p.Load(file, &position)); }));
+    EXPECT_EQ(p.Count(), 2);
+    EXPECT_EQ(position, 0);
+    EXPECT_FALSE(blockedOnFifo(file, [&] { EXPECT_EQ(errorOf([&] { p.LoadFromJASCFile(file); }), c.textError); }));
+    EXPECT_EQ(p.Count(), 0);
+}
+
+QString sparseFile(const QString &path, qint64 size)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || !f.resize(size))
+        return {};
+    return path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CPalette, SpecialFiles,
+    ::testing::Values(
+        SpecialFile{"Fifo",
+                    [](const QString &folder) {
+                        const QString path = folder + QStringLiteral("pipe.pal");
+                        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 ? path : QString();
+                    },
+                    qv::ErrPathFileAccess},
+        SpecialFile{"EndlessDevice", [](const QString &) { return QStringLiteral("/dev/zero"); }, qv::ErrPathFileAccess},
+        SpecialFile{"Folder", [](const QString &folder) { return folder; }, qv::ErrPathFileAccess},
+        SpecialFile{"LongerThanTheLimit",
+                    [](const QString &folder) {
+                        return sparseFile(folder + QStringLiteral("big.pal"), CPalette::MaxTextFileBytes + 1);
+                    },
+                    qv::ErrOutOfMemory},
+        SpecialFile{"AtTheLimit",
+                    [](const QString &folder) {
+                        return sparseFile(folder + QStringLiteral("limit.pal"), CPalette::MaxTextFileBytes);
+                    },
+                    0}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(TextFile, FailedSaveKeepsTheOldFile)
 {

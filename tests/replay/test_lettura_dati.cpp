@@ -8,7 +8,15 @@
 
 #include <qvpreview/Error.h>
 
+#include <QBuffer>
 #include <QImage>
+#include <QPainter>
+#include <QPicture>
+
+#include <sys/stat.h>
+
+#include <functional>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -415,6 +423,167 @@ TEST_F(Replay, LineOfExactlyTheLimitIsRead)
     } t;
     LetturaDati::DisegnaPagina(t, path, 1);
     EXPECT_EQ(t.printed, spool::MaxLineBytes);
+}
+
+// --- Picture files ----------------------------------------------------------------
+
+namespace pictures {
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QImage redImage(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    return image;
+}
+
+QByteArray qpicture()
+{
+    QPicture picture;
+    {
+        QPainter painter(&picture);
+        painter.fillRect(0, 0, 40, 20, Qt::red);
+        painter.drawText(5, 15, QStringLiteral("QPIC"));
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer);
+    return bytes;
+}
+
+const QByteArray Svg = "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"20mm\" "
+                       "height=\"10mm\" viewBox=\"0 0 20 10\"><rect width=\"20\" height=\"10\" fill=\"red\"/></svg>";
+
+} // namespace pictures
+
+/// A target that keeps every picture it is asked to paint.
+class PictureTarget : public RecordingTarget
+{
+public:
+    void PaintPicture(const PictureData &p, double x, double y, double w, double h) override
+    {
+        painted.push_back(p);
+        RecordingTarget::PaintPicture(p, x, y, w, h);
+    }
+    std::vector<PictureData> painted;
+};
+
+struct PictureCase
+{
+    const char *name;
+    std::function<QByteArray()> content;
+    int number;          ///< 0: painted
+    const char *why;     ///< part of the error's description, or "vector" / "raster"
+};
+
+void PrintTo(const PictureCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class PictureFiles : public Replay, public ::testing::WithParamInterface<PictureCase>
+{
+};
+
+TEST_P(PictureFiles, OnlyRasterImagesAndSelfContainedSvgArePainted)
+{
+    const PictureCase &c = GetParam();
+    const QString picture = env.tempFolder() + QStringLiteral("qvm1.tmp");
+    test::writeAll(picture, c.content());
+    PictureTarget t;
+    const QString path = spool({"#paint@", "\"" + picture + "\",10,20,1440,720"});
+    if (c.number == 0) {
+        LetturaDati::DisegnaPagina(t, path, 1);
+        ASSERT_EQ(t.painted.size(), 1u);
+        EXPECT_FALSE(t.painted[0].isNull());
+        EXPECT_EQ(t.painted[0].isVector(), std::string(c.why) == "vector");
+        return;
+    }
+    const Error e = replayError(t, path);
+    EXPECT_EQ(e.number(), c.number);
+    EXPECT_EQ(e.line(), 2);
+    EXPECT_THAT(e.description().toStdString(), HasSubstr(picture.toStdString()));
+    EXPECT_THAT(e.description().toStdString(), HasSubstr(c.why));
+    EXPECT_TRUE(t.painted.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replay, PictureFiles,
+    ::testing::Values(
+        PictureCase{"Png", [] { return pictures::encoded(pictures::redImage(4, 3), "PNG"); }, 0, "raster"},
+        PictureCase{"Bmp", [] { return pictures::encoded(pictures::redImage(4, 3), "BMP"); }, 0, "raster"},
+        PictureCase{"Svg", [] { return pictures::Svg; }, 0, "vector"},
+        PictureCase{"SvgWithByteOrderMark", [] { return "\xEF\xBB\xBF" + pictures::Svg; }, 0, "vector"},
+        PictureCase{"QPicture", [] { return pictures::qpicture(); }, 481, "dati QPicture non ammessi"},
+        PictureCase{"MutatedQPicture",
+                    [] {
+                        QByteArray bytes = pictures::qpicture();
+                        for (qsizetype i = 12; i < bytes.size(); i += 7)
+                            bytes[i] = char(0xFF);
+                        return bytes;
+                    },
+                    481, "dati QPicture non ammessi"},
+        PictureCase{"BrokenSvg", [] { return QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\"><rect"); }, 481,
+                    "documento SVG non valido"},
+        PictureCase{"SvgNamingAnotherFile",
+                    [] {
+                        return QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" "
+                                          "xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"10\" height=\"10\">"
+                                          "<image xlink:href=\"/dev/zero\" width=\"10\" height=\"10\"/></svg>");
+                    },
+                    481, "riferimento esterno non ammesso: \"/dev/zero\""},
+        PictureCase{"OtherImageFormat", [] { return pictures::encoded(pictures::redImage(4, 3), "XPM"); }, 481,
+                    "formato non ammesso"},
+        PictureCase{"Garbage", [] { return QByteArray(300, '\x07'); }, 481, "nessuna immagine"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Replay, PictureInAPipeIsRefusedWithoutWaiting)
+{
+    const QString fifo = env.tempFolder() + QStringLiteral("qvm-pipe.tmp");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    PictureTarget t;
+    const Error e = replayError(t, spool({"#paint@", "\"" + fifo + "\",1,2,3,4"}));
+    EXPECT_EQ(e.number(), 481);
+    EXPECT_THAT(e.description().toStdString(), HasSubstr("non è un file"));
+}
+
+TEST_F(Replay, APictureFileIsDecodedOncePerPageAndSize)
+{
+    const QString picture = test::writeAll(env.tempFolder() + QStringLiteral("qvm1.tmp"),
+                                           pictures::encoded(pictures::redImage(30, 20), "PNG"));
+    const QString record = "\"" + picture + "\",0,0,1440,720";
+    PictureTarget t;
+    LetturaDati::DisegnaPagina(t, spool({"#paint@", record, "#paint@", record, "#paint@", "\"" + picture + "\",0,0,20,20",
+                                         "#newpage@", "#paint@", record}),
+                               -1);
+    ASSERT_EQ(t.painted.size(), 4u);
+    EXPECT_EQ(t.painted[0].identity(), t.painted[1].identity());
+    EXPECT_NE(t.painted[0].identity(), t.painted[2].identity()); // drawn smaller: decoded at its own size
+    EXPECT_EQ(t.painted[2].image().size(), QSize(9, 9));          // 20 twips at 600 dpi
+    EXPECT_NE(t.painted[0].identity(), t.painted[3].identity()); // the next page decodes anew
+}
+
+TEST_F(Replay, LargePicturesAreDecodedAtMostAtPrintResolution)
+{
+    const QString picture = test::writeAll(env.tempFolder() + QStringLiteral("qvm1.tmp"),
+                                           pictures::encoded(pictures::redImage(3000, 1500), "PNG"));
+    PictureTarget t;
+    // One inch by half an inch: 600 x 300 pixels; ten inches: the whole image.
+    LetturaDati::DisegnaPagina(t, spool({"#paint@", "\"" + picture + "\",0,0,1440,720", "#paint@",
+                                         "\"" + picture + "\",0,0,14400,7200"}),
+                               1);
+    ASSERT_EQ(t.painted.size(), 2u);
+    EXPECT_EQ(t.painted[0].image().size(), QSize(600, 300));
+    EXPECT_EQ(t.painted[1].image().size(), QSize(3000, 1500));
 }
 
 } // namespace

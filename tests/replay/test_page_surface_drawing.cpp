@@ -11,6 +11,7 @@
 
 #include <QPainter>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -624,6 +625,83 @@ TEST_F(SurfaceTest, HugeAndOddValuesDrawWithoutFailing)
     surface.PaintPicture(PictureData(), 0, 0, 100, 100);
     const QImage image = surface.Picture()->render(Scale);
     EXPECT_FALSE(image.isNull());
+}
+
+// --- What one page may hold -------------------------------------------------------
+
+class Budget : public SurfaceTest
+{
+protected:
+    QString png(const QString &name, int side)
+    {
+        QImage image(side, side, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        const QString path = env.tempFolder() + name;
+        EXPECT_TRUE(image.save(path, "PNG"));
+        return path;
+    }
+    static QStringList paint(const QString &picture, int times)
+    {
+        QStringList lines;
+        for (int i = 0; i < times; ++i)
+            lines << "#paint@" << QStringLiteral("\"%1\",%2,0,4000,4000").arg(picture).arg(i * 10);
+        return lines;
+    }
+    Error replayError(const QStringList &lines)
+    {
+        const QString path = writeSpool(env.tempFolder() + QStringLiteral("qv1.tmp"), lines);
+        try {
+            LetturaDati::DisegnaPagina(surface, path, 1);
+        } catch (const Error &e) {
+            return e;
+        }
+        ADD_FAILURE() << "no error";
+        return Error(0, {}, {});
+    }
+};
+
+TEST_F(Budget, PointsPastTheBudgetEndThePageWithAnErrorThatNamesTheRecord)
+{
+    surface.setMemoryBudget(64 * 1024);
+    QStringList lines;
+    for (int i = 0; i < 5000; ++i)
+        lines << "#pset@" << "0,13,1,0,0,1" << QStringLiteral("%1,%1").arg(i % 800);
+    const Error e = replayError(lines);
+    EXPECT_EQ(e.number(), ErrOutOfMemory);
+    EXPECT_EQ(e.source(), "DisegnaPagina");
+    EXPECT_GT(e.line(), 3);
+    EXPECT_THAT(e.description().toStdString(),
+                ::testing::HasSubstr(QStringLiteral("riga %1: pagina troppo grande").arg(e.line()).toStdString()));
+    // What fitted stays drawn, within the budget.
+    EXPECT_GT(surface.Picture()->callCount(), 100u);
+    EXPECT_LE(surface.memoryUsed(), surface.memoryBudget());
+    // A new page starts empty.
+    surface.Cls();
+    EXPECT_EQ(surface.memoryUsed(), 0);
+}
+
+TEST_F(Budget, APictureDrawnManyTimesIsHeldOnce)
+{
+    const QString one = png(QStringLiteral("qvm1.tmp"), 100); // 40000 bytes decoded
+    const QString other = png(QStringLiteral("qvm2.tmp"), 100);
+    const QString spool = writeSpool(env.tempFolder() + QStringLiteral("qv1.tmp"), paint(one, 16));
+    LetturaDati::DisegnaPagina(surface, spool, 1);
+    EXPECT_EQ(surface.Picture()->callCount(), 16u);
+    EXPECT_GE(surface.memoryUsed(), 40000);
+    EXPECT_LT(surface.memoryUsed(), 2 * 40000);
+    const QString two = writeSpool(env.tempFolder() + QStringLiteral("qv2.tmp"), paint(one, 8) + paint(other, 8));
+    LetturaDati::DisegnaPagina(surface, two, 1);
+    EXPECT_GE(surface.memoryUsed(), 2 * 40000);
+}
+
+TEST_F(Budget, APictureThatCannotFitIsNotDecoded)
+{
+    surface.setMemoryBudget(100 * 1024);
+    const Error e = replayError(paint(png(QStringLiteral("qvm1.tmp"), 400), 1));
+    EXPECT_EQ(e.number(), ErrOutOfMemory);
+    EXPECT_THAT(e.description().toStdString(), ::testing::HasSubstr("pagina troppo grande: immagine"));
+    EXPECT_THAT(e.description().toStdString(), ::testing::HasSubstr("400 x 400 pixel"));
+    EXPECT_EQ(surface.Picture()->callCount(), 0u);
 }
 
 } // namespace
