@@ -795,10 +795,9 @@ void PrintPreview::AnnullaStampa()
             return;
         // Only the document's own file goes: whatever took its name since
         // (a link, another user's file) is not ours to delete.
-        std::optional<spool::SpoolIdentity> &file = m_interno->fileSpool();
-        if (file && spool::isSpoolFile(m_spool, *file))
+        if (m_interno->spoolDelDocumento(m_spool))
             QFile::remove(m_spool);
-        file.reset();
+        m_interno->fileSpool().reset();
         m_pagine = 1;
         m_spool.clear();
         while (!m_immagini.isEmpty()) {

@@ -49,6 +49,12 @@ public:
     /// empty while the document has no file of its own (none recorded yet,
     /// or the fallback name could not be had).
     std::optional<spool::SpoolIdentity> &fileSpool() { return m_fileSpool; }
+    /// True when \a path still names the document's own file: not deleted,
+    /// not replaced by a link or another file since the document took it.
+    bool spoolDelDocumento(const QString &path) const
+    {
+        return m_fileSpool && spool::isSpoolFile(path, *m_fileSpool);
+    }
 
 private:
     std::unique_ptr<FrmAnteprima> m_anteprima;

@@ -9,7 +9,6 @@
 #include "preview/FrmInfo.h"
 #include "preview/FrmOpzioni.h"
 #include "replay/MotoreStampa.h"
-#include "spool/SpoolWriter.h"
 
 #include <exception>
 #include <optional>
@@ -59,8 +58,7 @@ void PrintPreview::InviaAllaStampante(bool finestraDialogo)
         // Only the document's own file is printed: a name that now leads
         // elsewhere (the file deleted, or replaced by a link or another
         // file) is an error, and nothing is discarded.
-        const std::optional<spool::SpoolIdentity> &file = m_interno->fileSpool();
-        if (!file || !spool::isSpoolFile(m_spool, *file))
+        if (!m_interno->spoolDelDocumento(m_spool))
             throw Error(ErrFileNotFound, QStringLiteral("InviaAllaStampante"),
                         QStringLiteral("Il file di stampa \"%1\" non è più quello del documento: è stato cancellato "
                                        "o sostituito")

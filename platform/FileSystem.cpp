@@ -260,6 +260,24 @@ int copyContents(int from, int to)
     }
 }
 
+/// A hidden name beside \a target for mkostemp ("dir/.name.XXXXXX"), so that
+/// the rename over the target stays within one file system.
+QByteArray hiddenTemporaryPattern(const QFileInfo &target)
+{
+    return QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName()
+                             + QStringLiteral(".XXXXXX"));
+}
+
+/// Syncs the folder \a folder, so that a rename in it reaches the disk.
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 } // namespace
 
 int replaceFile(const QString &source, const QString &target)
@@ -282,11 +300,8 @@ int replaceFile(const QString &source, const QString &target)
                              : sourceInfo.st_mode)
                         & 07777;
 
-    // The temporary file is a hidden name beside the target, so that the
-    // rename stays within one file system.
     const QFileInfo targetFile(target);
-    QByteArray temporary = QFile::encodeName(targetFile.absolutePath() + QStringLiteral("/.")
-                                             + targetFile.fileName() + QStringLiteral(".XXXXXX"));
+    QByteArray temporary = hiddenTemporaryPattern(targetFile);
     const int out = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (out < 0) {
         const int error = errno;
@@ -307,12 +322,7 @@ int replaceFile(const QString &source, const QString &target)
         ::unlink(temporary.constData());
         return error;
     }
-    // The rename itself reaches the disk with the folder.
-    const int folder = ::open(QFile::encodeName(targetFile.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    syncFolder(targetFile.absolutePath());
     return 0;
 }
 
@@ -410,8 +420,7 @@ bool OutputFile::open()
             return false;
         }
         d.target = QFile::encodeName(targetInfo.absoluteFilePath());
-        d.temporary = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName()
-                                        + QStringLiteral(".XXXXXX"));
+        d.temporary = hiddenTemporaryPattern(targetInfo);
         // A file without a name until commit() leaves nothing behind when
         // the process is killed half-way; file systems without O_TMPFILE get
         // a named temporary file.
@@ -495,13 +504,7 @@ bool OutputFile::commit()
             return false;
         }
         d.temporary.clear();
-        // The rename itself reaches the disk with the folder.
-        const int folder = ::open(QFile::encodeName(QFileInfo(QFile::decodeName(d.target)).absolutePath()).constData(),
-                                  O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folder >= 0) {
-            ::fsync(folder);
-            ::close(folder);
-        }
+        syncFolder(QFileInfo(QFile::decodeName(d.target)).absolutePath());
     }
     return !failed();
 }

@@ -148,34 +148,21 @@ QString pdfOutputPath(const QString &jobTitle, const QString &pdfFile)
            + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")) + QStringLiteral(".pdf");
 }
 
-namespace {
-QPageLayout pdfPageLayout()
-{
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
-}
-} // namespace
-
 std::unique_ptr<QPdfWriter> createPdfWriter(QIODevice *device, const QString &jobTitle)
 {
     auto writer = std::make_unique<QPdfWriter>(device);
-    writer->setPageLayout(pdfPageLayout());
+    writer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     writer->setResolution(1200);
     writer->setTitle(jobTitle);
     writer->setCreator(QStringLiteral("qvPreview"));
     return writer;
 }
 
-std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile)
+std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QString &jobTitle)
 {
     auto qprinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    if (printer.pdf) {
-        qprinter->setOutputFormat(QPrinter::PdfFormat);
-        qprinter->setPageLayout(pdfPageLayout());
-        qprinter->setOutputFileName(pdfOutputPath(jobTitle, pdfFile));
-    } else {
-        qprinter->setPrinterName(printer.name);
-        qprinter->setOutputFormat(QPrinter::NativeFormat);
-    }
+    qprinter->setPrinterName(printer.name);
+    qprinter->setOutputFormat(QPrinter::NativeFormat);
     qprinter->setFullPage(false);
     qprinter->setDocName(jobTitle);
     qprinter->setCreator(QStringLiteral("qvPreview"));

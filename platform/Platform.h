@@ -68,12 +68,10 @@ QString pdfOutputPath(const QString &jobTitle, const QString &pdfFile = QString(
 /// with the PDF printer's page: A4 without margins, 1200 dots per inch, the
 /// document titled \a jobTitle.
 std::unique_ptr<QPdfWriter> createPdfWriter(QIODevice *device, const QString &jobTitle);
-/// A QPrinter set up for \a printer, in high resolution, full page, with the
-/// job named \a jobTitle. For the PDF printer the output file is
-/// pdfOutputPath(jobTitle, pdfFile); Qt's PDF engine does not report failed
-/// writes, so prints that must not lose data go through createPdfWriter().
-std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QString &jobTitle,
-                                        const QString &pdfFile = QString());
+/// A QPrinter set up for the CUPS queue \a printer, in high resolution, with
+/// the job named \a jobTitle. The built-in PDF printer is no QPrinter: it is
+/// a createPdfWriter() on a file written whole or not at all.
+std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QString &jobTitle);
 
 /// Replaces the printer list (nullopt: back to the real one). An empty list
 /// makes every "no printer" path reachable.

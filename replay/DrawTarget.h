@@ -43,6 +43,11 @@ struct DrawState
     int32_t fillStyle = 1;
 };
 
+/// The most that one page may hold in memory, in bytes: what a page surface
+/// keeps of its drawn calls and decoded pictures, and what the replay keeps
+/// of the page's decoded pictures.
+inline constexpr qint64 PageMemoryBudget = qint64(192) * 1024 * 1024;
+
 /// Thrown by a target that cannot hold any more of the page (error 7,
 /// "pagina troppo grande: ..."); the replay adds the spool file and line.
 class PageTooLarge : public Error

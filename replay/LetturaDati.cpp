@@ -120,11 +120,11 @@ void drawCircle(DrawTarget &t, SpoolReader &in)
 constexpr double PictureDotsPerInch = 600;
 
 /// The pictures decoded for the current page, by file and decoded size. It
-/// holds at most MaxBytes: a target that keeps nothing (the printer, the
-/// check) must not keep every picture of a page through the cache either.
+/// holds at most a page's budget: a target that keeps nothing (the printer,
+/// the check) must not keep every picture of a page through the cache either.
 struct PictureCache
 {
-    static constexpr qint64 MaxBytes = qint64(192) * 1024 * 1024;
+    static constexpr qint64 MaxBytes = PageMemoryBudget;
     std::map<std::tuple<QString, int, int>, PictureData> pictures;
     qint64 bytes = 0;
 

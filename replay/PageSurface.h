@@ -101,7 +101,7 @@ public:
     QImage image() const;
 
     /// The most that one page may hold, in bytes: 192 MiB unless set.
-    static constexpr qint64 DefaultMemoryBudget = qint64(192) * 1024 * 1024;
+    static constexpr qint64 DefaultMemoryBudget = PageMemoryBudget;
     qint64 memoryBudget() const { return m_budget; }
     /// Sets the budget for the drawing from now on (tests use small ones).
     void setMemoryBudget(qint64 bytes) { m_budget = bytes; }

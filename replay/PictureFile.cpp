@@ -136,7 +136,6 @@ std::optional<PictureData> PictureData::fromSvg(const QByteArray &svg, QString *
         return std::nullopt;
     }
     PictureData data;
-    data.m_vector = true;
     data.m_svgData = svg;
     data.m_naturalHimetric = QSizeF(renderer->defaultSize()) / SvgUnitsPerInch * HimetricPerInch;
     data.m_svg = std::move(renderer);
@@ -145,7 +144,7 @@ std::optional<PictureData> PictureData::fromSvg(const QByteArray &svg, QString *
 
 QSizeF PictureData::naturalSizeHimetric() const
 {
-    if (m_vector)
+    if (isVector())
         return m_naturalHimetric;
     const double dpmX = m_image.dotsPerMeterX() > 0 ? m_image.dotsPerMeterX() : 3780.0;
     const double dpmY = m_image.dotsPerMeterY() > 0 ? m_image.dotsPerMeterY() : 3780.0;
@@ -156,7 +155,7 @@ void PictureData::paint(QPainter &painter, const QRectF &target) const
 {
     if (isNull() || target.isEmpty())
         return;
-    if (!m_vector) {
+    if (!isVector()) {
         painter.drawImage(target, m_image);
         return;
     }
@@ -165,19 +164,19 @@ void PictureData::paint(QPainter &painter, const QRectF &target) const
 
 qint64 PictureData::memoryBytes() const
 {
-    return m_vector ? qint64(m_svgData.size()) * 4 : qint64(m_image.sizeInBytes());
+    return isVector() ? qint64(m_svgData.size()) * 4 : qint64(m_image.sizeInBytes());
 }
 
 qint64 PictureData::identity() const
 {
-    return m_vector ? qint64(reinterpret_cast<quintptr>(m_svg.get())) : m_image.cacheKey();
+    return isVector() ? qint64(reinterpret_cast<quintptr>(m_svg.get())) : m_image.cacheKey();
 }
 
 bool PictureData::save(const QString &path) const
 {
     if (isNull())
         return false;
-    if (!m_vector)
+    if (!isVector())
         return m_image.save(path, "PNG");
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))

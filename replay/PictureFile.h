@@ -53,8 +53,8 @@ public:
     /// SVG renderer does not read it or it refers to anything outside itself.
     static std::optional<PictureData> fromSvg(const QByteArray &svg, QString *error = nullptr);
 
-    bool isNull() const { return m_vector ? !m_svg : m_image.isNull(); }
-    bool isVector() const { return m_vector; }
+    bool isNull() const { return !m_svg && m_image.isNull(); }
+    bool isVector() const { return bool(m_svg); }
     const QImage &image() const { return m_image; }
     /// The SVG document of a vector picture.
     const QByteArray &svg() const { return m_svgData; }
@@ -101,7 +101,6 @@ private:
     QByteArray m_svgData;
     std::shared_ptr<QSvgRenderer> m_svg;
     QSizeF m_naturalHimetric; // of a vector picture
-    bool m_vector = false;
 };
 
 } // namespace qv
