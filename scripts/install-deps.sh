@@ -13,6 +13,7 @@ PACKAGES=(
   poppler-utils qpdf desktop-file-utils
   xvfb xauth x11-utils
   libxcb1-dev libxcb-ewmh-dev openbox
+  doxygen
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
