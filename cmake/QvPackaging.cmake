@@ -68,8 +68,12 @@ set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${QV_DEB_RUNTIME_NAME})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_GENERATE_SHLIBS ON)
+# The shlibs file tells dpkg-shlibdeps of other packages which package
+# provides libqvpreview.so.1 (only the runtime package holds a library), and
+# the trigger has dpkg run ldconfig once after installing or removing it.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "print-preview component for Qt applications
 qvPreview gives a Qt Widgets application a print preview: the application
 records its document page by page through one control, the user previews

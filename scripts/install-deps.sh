@@ -14,6 +14,7 @@ PACKAGES=(
   xvfb xauth x11-utils
   libxcb1-dev libxcb-ewmh-dev openbox
   doxygen
+  dpkg-dev fakeroot lintian file man-db
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
