@@ -59,19 +59,19 @@ public:
     int32_t FontSize() const;
     /// Sets FontSize(); outside 1 to 2160 throws qv::Error 380.
     void setFontSize(int32_t value);
-    /// Italic next text records. Default false.
+    /// True: the next text records are italic. Default false.
     bool FontItalic() const;
     /// Sets FontItalic().
     void setFontItalic(bool value);
-    /// Bold next text records. Default false.
+    /// True: the next text records are bold. Default false.
     bool FontBold() const;
     /// Sets FontBold().
     void setFontBold(bool value);
-    /// Underlined next text records. Default false.
+    /// True: the next text records are underlined. Default false.
     bool FontUnderline() const;
     /// Sets FontUnderline().
     void setFontUnderline(bool value);
-    /// Struck-through next text records. Default false.
+    /// True: the next text records are struck through. Default false.
     bool FontStrikethru() const;
     /// Sets FontStrikethru().
     void setFontStrikethru(bool value);
