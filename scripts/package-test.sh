@@ -16,6 +16,14 @@ debs=("$out"/packages/*.deb)
 [ -e "${debs[0]}" ] || { echo "package-test: no packages in $out/packages (bash scripts/package.sh)" >&2; exit 1; }
 names=()
 for deb in "${debs[@]}"; do names+=("$(dpkg-deb -f "$deb" Package)"); done
+# The test removes what it installed: it does not touch packages that were
+# there before it.
+for name in "${names[@]}"; do
+  if dpkg-query -W -f '${Status}' "$name" 2>/dev/null | grep -q 'installed'; then
+    echo "package-test: $name is installed already; remove it first (sudo dpkg --purge ${names[*]})" >&2
+    exit 1
+  fi
+done
 
 work=$(mktemp -d)
 cleanup() {
