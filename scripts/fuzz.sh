@@ -11,7 +11,7 @@ if ! command -v clang++ >/dev/null 2>&1; then
   exit 0
 fi
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_BUILD_FUZZ=ON \
-  -DQV_BUILD_TESTS=OFF -DQV_BUILD_BENCH=OFF -DQV_BUILD_EXAMPLES=OFF >/dev/null
+  -DQV_BUILD_TESTS=OFF -DQV_BUILD_BENCH=OFF -DQV_BUILD_EXAMPLES=OFF -DQV_BUILD_TOOLS=OFF >/dev/null
 cmake --build build-fuzz -j2
 mkdir -p build-fuzz/artifacts
 export QT_QPA_PLATFORM=offscreen

@@ -13,6 +13,8 @@ PACKAGES=(
   poppler-utils qpdf desktop-file-utils
   xvfb xauth x11-utils
   libxcb1-dev libxcb-ewmh-dev openbox
+  doxygen
+  dpkg-dev fakeroot lintian file man-db
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -5,8 +5,17 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char **argv)
 {
+    // "Setup --version" says which version this service pack delivers, without
+    // a window and so without a display: for scripts and install checks.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("Setup %s\n", qv::Form1::VersioneServicePack);
+        return 0;
+    }
     QApplication app(argc, argv);
     qv::Form1 form(QCoreApplication::applicationDirPath());
     form.show();

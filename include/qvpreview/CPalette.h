@@ -20,15 +20,18 @@ namespace qv {
 /// One colour of a palette: 4 bytes as stored in a raw palette block.
 struct QV_EXPORT PaletteEntry
 {
-    uint8_t red = 0;
-    uint8_t green = 0;
-    uint8_t blue = 0;
+    uint8_t red = 0;   ///< red component, 0 to 255
+    uint8_t green = 0; ///< green component, 0 to 255
+    uint8_t blue = 0;  ///< blue component, 0 to 255
     uint8_t flags = 0; ///< not interpreted; 0 for entries this class makes, as read by Load()
 
+    /// Equal when all four bytes are, flags included.
     bool operator==(const PaletteEntry &) const = default;
 };
 
+/// Writes \a entry to a debug stream: its red, green, blue and flags.
 QV_EXPORT QDebug operator<<(QDebug debug, const PaletteEntry &entry);
+/// Prints \a entry in GoogleTest's failure messages.
 QV_EXPORT void PrintTo(const PaletteEntry &entry, std::ostream *os);
 
 /// An ordered list of RGB colours, indexed from 1.
@@ -85,7 +88,9 @@ public:
     /// outside 1..Count(), 13 when it is not a number (an invalid QVariant
     /// included).
     uint8_t Red(const QVariant &iIndex) const;
+    /// The green component of entry \a iIndex, with the errors of Red().
     uint8_t Green(const QVariant &iIndex) const;
+    /// The blue component of entry \a iIndex, with the errors of Red().
     uint8_t Blue(const QVariant &iIndex) const;
     /// The whole entry \a index (1-based), flags included; throws 9 outside 1..Count().
     PaletteEntry Entry(int32_t index) const;
@@ -140,8 +145,11 @@ public:
     bool LoadFromJASCFile(const QString &sFileName);
 
 Q_SIGNALS:
+    /// A long operation starts and will report up to \a Max steps (not emitted; see the class).
     void InitProgress(int32_t Max);
+    /// A long operation reached step \a lPosition (not emitted; see the class).
     void Progress(int32_t lPosition);
+    /// A long operation ended after \a lTimeMs milliseconds (not emitted; see the class).
     void Complete(int32_t lTimeMs);
 
 private:

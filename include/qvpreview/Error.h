@@ -113,8 +113,11 @@ public:
     /// An error whose description is the catalogue's text of \a number.
     Error(ErrorNumber number, QString source) : Error(int(number), std::move(source), errorText(number)) {}
 
+    /// The error number (ErrorNumber, or another number a caller chose).
     int number() const noexcept { return m_number; }
+    /// Where it was raised: usually the failing command's or property's name.
     const QString &source() const noexcept { return m_source; }
+    /// The Italian text; what() holds the same text in UTF-8.
     const QString &description() const noexcept { return m_description; }
 
     /// The file the error was found in; empty when it is not about a file.

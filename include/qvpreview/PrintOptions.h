@@ -35,10 +35,13 @@ struct QV_EXPORT PrintOptions
     /// The job's name; empty: "Anteprima di Stampa".
     QString title;
 
+    /// Equal when every field is.
     bool operator==(const PrintOptions &) const = default;
 };
 
+/// Writes \a options to a debug stream, every field named.
 QV_EXPORT QDebug operator<<(QDebug debug, const PrintOptions &options);
+/// Prints \a options in GoogleTest's failure messages.
 QV_EXPORT void PrintTo(const PrintOptions &options, std::ostream *os);
 
 /// The installed printers by name: the CUPS queues, then the built-in PDF
@@ -57,6 +60,7 @@ QV_EXPORT QString pdfPrinterName();
 /// empty (the default): a new file "<title>-<date-time>.pdf" in
 /// $QVPREVIEW_PDF_DIR, else in the user's documents folder.
 QV_EXPORT void setPdfOutputFile(const QString &path);
+/// The file set with setPdfOutputFile(); empty by default.
 QV_EXPORT QString pdfOutputFile();
 
 } // namespace qv

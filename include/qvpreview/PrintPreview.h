@@ -36,8 +36,10 @@ class PrintPreviewInterno;
 class QV_EXPORT PrintPreview : public QWidget
 {
     Q_OBJECT
+    /// The preview window's caption, as titolo() and setTitolo().
     Q_PROPERTY(QString titolo READ titolo WRITE setTitolo)
 public:
+    /// A control with every property at its default and nothing recorded.
     explicit PrintPreview(QWidget *parent = nullptr);
     /// Discards the document (as AnnullaStampa()) and unloads the preview window.
     ~PrintPreview() override;
@@ -46,56 +48,79 @@ public:
 
     /// Caption of the preview window. Default "Anteprima di Stampa"; persisted as "Titolo".
     QString titolo() const;
+    /// Sets titolo(); any text. Emits persistedPropertyChanged("Titolo").
     void setTitolo(const QString &value);
 
     /// Face name of the next text records. Default "Arial"; any value.
     QString FontName() const;
+    /// Sets FontName(); any text (an unknown face falls back as Qt chooses).
     void setFontName(const QString &value);
     /// Size in points of the next text records. Default 10; 1 to 2160.
     int32_t FontSize() const;
+    /// Sets FontSize(); outside 1 to 2160 throws qv::Error 380.
     void setFontSize(int32_t value);
+    /// True: the next text records are italic. Default false.
     bool FontItalic() const;
+    /// Sets FontItalic().
     void setFontItalic(bool value);
+    /// True: the next text records are bold. Default false.
     bool FontBold() const;
+    /// Sets FontBold().
     void setFontBold(bool value);
+    /// True: the next text records are underlined. Default false.
     bool FontUnderline() const;
+    /// Sets FontUnderline().
     void setFontUnderline(bool value);
+    /// True: the next text records are struck through. Default false.
     bool FontStrikethru() const;
+    /// Sets FontStrikethru().
     void setFontStrikethru(bool value);
     /// Text and pen colour, red + 256 * green + 65536 * blue. Default 0; 0 to 16777215.
     int32_t ForeColor() const;
+    /// Sets ForeColor(); outside 0 to 16777215 throws qv::Error 380.
     void setForeColor(int32_t value);
     /// The same from a QColor (its RGB; alpha is dropped). An invalid QColor
     /// is refused (380). qv::toQColor(ForeColor()) reads it back as a QColor.
     void setForeColor(const QColor &value);
+    /// The same from a Qt::GlobalColor (its RGB, as the QColor overload).
     void setForeColor(Qt::GlobalColor value) { setForeColor(QColor(value)); }
     /// True: texts are drawn without filling their background. Default true.
     bool FontTransparent() const;
+    /// Sets FontTransparent().
     void setFontTransparent(bool value);
     /// Unit of every coordinate and length (QV_SCALEMODE). Default 1 (twips); 0 to 7; persisted.
     int32_t ScaleMode() const;
+    /// Sets ScaleMode(); outside 0 to 7 throws qv::Error 380. Emits
+    /// persistedPropertyChanged("ScaleMode").
     void setScaleMode(int32_t value);
     /// Raster operation of the pen, 1 to 16 (13 copy pen); 0 is accepted too. Default 13.
     int32_t DrawMode() const;
+    /// Sets DrawMode(); outside 0 to 16 throws qv::Error 380.
     void setDrawMode(int32_t value);
     /// Pen width in device pixels. Default 1; 0 to 32767.
     int32_t DrawWidth() const;
+    /// Sets DrawWidth(); outside 0 to 32767 throws qv::Error 380.
     void setDrawWidth(int32_t value);
     /// Pen style: 0 solid, 1 dash, 2 dot, 3 dash-dot, 4 dash-dot-dot, 5 invisible, 6 inside solid. Default 0.
     int32_t DrawStyle() const;
+    /// Sets DrawStyle(); outside 0 to 6 throws qv::Error 380.
     void setDrawStyle(int32_t value);
     /// Fill colour of boxes and circles. Default 0; 0 to 16777215.
     int32_t FillColor() const;
+    /// Sets FillColor(); outside 0 to 16777215 throws qv::Error 380.
     void setFillColor(int32_t value);
     /// The same from a QColor (its RGB; alpha is dropped). An invalid QColor
     /// is refused (380).
     void setFillColor(const QColor &value);
+    /// The same from a Qt::GlobalColor (its RGB, as the QColor overload).
     void setFillColor(Qt::GlobalColor value) { setFillColor(QColor(value)); }
     /// Fill pattern: 0 solid, 1 transparent, 2 to 7 hatches. Default 1.
     int32_t FillStyle() const;
+    /// Sets FillStyle(); outside 0 to 7 throws qv::Error 380.
     void setFillStyle(int32_t value);
     /// Number of copies that InviaAllaStampante() prints. Default 1; any value.
     int16_t Copie() const;
+    /// Sets Copie().
     void setCopie(int16_t value);
     /// 1 plus the number of page breaks recorded (at most 32767).
     int32_t TotalePagine() const;
@@ -211,7 +236,9 @@ Q_SIGNALS:
     void persistedPropertyChanged(const QString &name);
 
 protected:
+    /// Keeps the control at its fixed size.
     void resizeEvent(QResizeEvent *event) override;
+    /// Draws the control as a framed box marked "QV".
     void paintEvent(QPaintEvent *event) override;
 
 private:

@@ -37,6 +37,7 @@ public:
         else
             m_values.insert(name, value);
     }
+    /// The stored values by name; a value equal to its default is not stored.
     const QHash<QString, QVariant> &values() const { return m_values; }
 
 private:

@@ -23,6 +23,7 @@ public:
     /// True while the page holds edits not yet applied; the container then
     /// offers to apply them.
     virtual bool Changed() const = 0;
+    /// The page says whether it holds edits not yet applied (see Changed()).
     virtual void setChanged(bool changed) = 0;
 };
 

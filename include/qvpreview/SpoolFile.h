@@ -37,6 +37,7 @@ struct QV_EXPORT SpoolCheck
     /// nullopt when the whole file reads. The counts stop there.
     std::optional<Error> error;
 
+    /// True when the whole file reads (no error).
     bool ok() const { return !error; }
 };
 
@@ -53,8 +54,10 @@ struct QV_EXPORT SpoolCheck
 class QV_EXPORT SpoolFile
 {
 public:
+    /// The spool file at \a path; nothing is read until a call needs it.
     explicit SpoolFile(QString path);
 
+    /// The path given to the constructor.
     const QString &path() const { return m_path; }
 
     /// Number of pages: 1 plus the page breaks, from one scan of the file.

@@ -26,8 +26,9 @@ enum QV_SCALEMODE : int32_t {
     SM_Centimeters = 7, ///< 14400 / 25.4 twips
 };
 
-/// The page used when no printer is installed, in twips.
+/// The page width used when no printer is installed, in twips.
 inline constexpr int32_t DefaultPageWidthTwips = 11520;
+/// The page height used when no printer is installed, in twips.
 inline constexpr int32_t DefaultPageHeightTwips = 15872;
 
 /// \a color as a colour value of the control, red + 256 x green + 65536 x

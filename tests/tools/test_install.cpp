@@ -1,9 +1,11 @@
 // The library as a developer embeds it: installed into a temporary prefix
 // with "cmake --install --prefix", then the README's example and a small host
 // built against that install with find_package and with pkg-config, and the
-// host run.
+// host run. The installed programs run from that prefix as they are, in an
+// environment without LD_LIBRARY_PATH.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -186,6 +188,47 @@ target_link_libraries(host PRIVATE QvPreview::qvpreview)
     ASSERT_EQ(eseguito.codice, 0) << eseguito.uscita.toStdString();
     EXPECT_TRUE(eseguito.uscita.contains(QStringLiteral("pagine 1 testi 1 riquadri 1 colore 16711680")))
         << eseguito.uscita.toStdString();
+}
+
+/// The environment of a program started by hand from the prefix: PATH and
+/// nothing else, above all no LD_LIBRARY_PATH.
+QProcessEnvironment ambientePulito()
+{
+    QProcessEnvironment pulito;
+    pulito.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
+    return pulito;
+}
+
+/// The installed tool finds the installed library through its relative run
+/// path: it answers, and the library it loads is the prefix's own, not one
+/// that happens to sit in a system folder.
+TEST_F(Installazione, ToolRunsFromThePrefixWithACleanEnvironment)
+{
+#ifndef QV_INSTALLED_TOOL
+    GTEST_SKIP() << "the command-line tool is not built";
+#endif
+    const QString bin = prefisso + QStringLiteral("/" QV_INSTALL_BINDIR "/qvpreview");
+    const Esito aiuto = esegui(bin, {QStringLiteral("--help")}, QString(), ambientePulito());
+    EXPECT_EQ(aiuto.codice, 0) << aiuto.uscita.toStdString();
+    EXPECT_TRUE(aiuto.uscita.contains(QStringLiteral("qvpreview COMANDO"))) << aiuto.uscita.toStdString();
+
+    const Esito ldd = esegui(QStringLiteral("ldd"), {bin}, QString(), ambientePulito());
+    ASSERT_EQ(ldd.codice, 0) << ldd.uscita.toStdString();
+    const auto caricata = QRegularExpression(QStringLiteral("libqvpreview\\.so\\.1 => (\\S+)")).match(ldd.uscita);
+    ASSERT_TRUE(caricata.hasMatch()) << ldd.uscita.toStdString();
+    EXPECT_EQ(QFileInfo(caricata.captured(1)).canonicalFilePath(),
+              QFileInfo(prefisso + QStringLiteral("/" QV_INSTALL_LIBDIR "/libqvpreview.so.1")).canonicalFilePath())
+        << ldd.uscita.toStdString();
+}
+
+/// Setup, installed beside the library, starts from there and answers its
+/// version query without a display.
+TEST_F(Installazione, SetupRunsFromThePrefixWithACleanEnvironment)
+{
+    const QString setup = prefisso + QStringLiteral("/" QV_INSTALL_LIBDIR "/Setup");
+    const Esito versione = esegui(setup, {QStringLiteral("--version")}, QString(), ambientePulito());
+    EXPECT_EQ(versione.codice, 0) << versione.uscita.toStdString();
+    EXPECT_EQ(versione.uscita.trimmed(), QStringLiteral("Setup 1.2.0.48"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, Installazione, ::testing::Values("findPackage", "pkgConfig"),

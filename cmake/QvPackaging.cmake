@@ -1,0 +1,109 @@
+# Debian packages, made by CPack's DEB generator from the install rules'
+# components (scripts/package.sh configures a build for /usr with
+# QV_DEBIAN_FILES and runs cpack there):
+#   runtime -> libqvpreview1     the shared library under its soname, and Setup
+#   dev     -> libqvpreview-dev  headers, CMake package, pkg-config file and
+#                                the libqvpreview.so link
+#   tools   -> qvpreview-tools   the command-line tool and its man page
+# An install rule that names no component goes to the runtime package.
+# dpkg-shlibdeps works out each package's dependencies on the system's
+# libraries; the packages depend on libqvpreview1 of the same version.
+
+option(QV_DEBIAN_FILES "Install the copyright file and changelog of each Debian package" OFF)
+set(QV_DEB_MAINTAINER "qvPreview developers <qvpreview@example.org>" CACHE STRING
+    "Maintainer of the Debian packages (name <address>)")
+
+set(QV_DEB_RUNTIME_NAME libqvpreview${PROJECT_VERSION_MAJOR})
+set(QV_DEB_COMPONENTS runtime dev)
+set(QV_DEB_NAMES ${QV_DEB_RUNTIME_NAME} libqvpreview-dev)
+if(TARGET qvpreview_cli)
+  list(APPEND QV_DEB_COMPONENTS tools)
+  list(APPEND QV_DEB_NAMES qvpreview-tools)
+endif()
+set(QV_DEB_VERSION "${PROJECT_VERSION}-1")
+
+if(QV_DEBIAN_FILES)
+  # Each package carries /usr/share/doc/<package>/copyright and
+  # changelog.Debian.gz, as Debian asks. The changelog's date is the
+  # configure time, or SOURCE_DATE_EPOCH for a reproducible build.
+  string(TIMESTAMP QV_DEB_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/changelog.in
+                 ${PROJECT_BINARY_DIR}/debian/changelog.Debian @ONLY)
+  find_program(QV_GZIP gzip REQUIRED)
+  execute_process(COMMAND ${QV_GZIP} -9nf changelog.Debian
+                  WORKING_DIRECTORY ${PROJECT_BINARY_DIR}/debian
+                  COMMAND_ERROR_IS_FATAL ANY)
+  foreach(component name IN ZIP_LISTS QV_DEB_COMPONENTS QV_DEB_NAMES)
+    install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright
+                  ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz
+            DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${name}
+            PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ
+            COMPONENT ${component})
+  endforeach()
+endif()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME qvpreview)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "qvPreview developers")
+set(CPACK_PACKAGE_CONTACT "${QV_DEB_MAINTAINER}")
+# Each component's description carries its own first (summary) line; CPack
+# puts the package summary in front of it unless the summary is its default.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CMAKE_PROJECT_NAME} built using CMake")
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
+set(CPACK_COMPONENTS_ALL ${QV_DEB_COMPONENTS})
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QV_DEB_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SOURCE qvpreview)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The tool links the library of the runtime package, which is not installed
+# yet: dpkg-shlibdeps finds it in the build tree, and the tool's package
+# depends on the runtime package through the component dependency.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR})
+set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
+
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${QV_DEB_RUNTIME_NAME})
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+# The shlibs file tells dpkg-shlibdeps of other packages which package
+# provides libqvpreview.so.1 (only the runtime package holds a library), and
+# the trigger has dpkg run ldconfig once after installing or removing it.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)
+set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "print-preview component for Qt applications
+qvPreview gives a Qt Widgets application a print preview: the application
+records its document page by page through one control, the user previews
+it (zoom, scrolling, page navigation) and prints a page range on a CUPS
+printer or to PDF.
+.
+This package holds the shared library and Setup, the service-pack installer
+that brings the library of the system folder up to its version.")
+
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME libqvpreview-dev)
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_DEV_PACKAGE_SHLIBDEPS OFF)
+# The CMake package and the pkg-config file ask for Qt's development files.
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "qt6-base-dev")
+set(CPACK_COMPONENT_DEV_DEPENDS runtime)
+set(CPACK_COMPONENT_DEV_DESCRIPTION "print-preview component for Qt applications - development files
+qvPreview gives a Qt Widgets application a print preview: the application
+records its document page by page through one control, the user previews
+it and prints it on a CUPS printer or to PDF.
+.
+This package holds the headers, the CMake package (find_package(QvPreview))
+and the pkg-config file (qvpreview).")
+
+set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME qvpreview-tools)
+set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
+set(CPACK_COMPONENT_TOOLS_DEPENDS runtime)
+set(CPACK_COMPONENT_TOOLS_DESCRIPTION "preview, print, render and check qvPreview spool files
+qvpreview works on the spool files that the qvPreview print-preview
+control records: it opens the preview window, prints a page range on a
+printer or to PDF, renders a page to PNG without a display, and checks a
+file record by record.")
+
+include(CPack)
