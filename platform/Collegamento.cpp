@@ -9,6 +9,10 @@ namespace qv::platform {
 
 namespace {
 
+/// The opener a launcher to a document starts, with the document as its
+/// last argument: GIO's, which reads the desktop's MIME associations.
+const char *const DocumentOpener[] = {"gio", "open"};
+
 bool holdsLineBreak(const QString &text)
 {
     return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) || text.contains(QChar(0));

@@ -27,9 +27,6 @@ struct Launcher
     bool opensDocument = false;
 };
 
-/// The opener a launcher to a document starts, with the document as its
-/// last argument.
-inline const char *const DocumentOpener[] = {"gio", "open"};
 
 /// The file name a launcher asked for as \a path gets: a name ending in
 /// ".lnk" (any case) ends in ".desktop" instead, a name already ending in

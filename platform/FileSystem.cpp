@@ -338,11 +338,14 @@ void removeLeftovers(const QString &folder, const QString &fileName)
         if (!isTemporaryNameOf(it.fileName(), fileName))
             continue;
         const QByteArray name = QFile::encodeName(path);
+        struct stat named{};
+        // Only regular files are opened: opening a device can act on it.
+        if (::lstat(name.constData(), &named) != 0 || !S_ISREG(named.st_mode) || named.st_uid != ::geteuid())
+            continue;
         const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (fd < 0)
             continue;
         struct stat held{};
-        struct stat named{};
         if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid()
             && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(name.constData(), &named) == 0
             && named.st_dev == held.st_dev && named.st_ino == held.st_ino)
