@@ -43,6 +43,23 @@ inline pid_t spawn(const QString &program, const QStringList &arguments, const Q
     return ::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) == 0 ? pid : -1;
 }
 
+/// False in a build with AddressSanitizer, whose runtime takes read() before
+/// any preloaded library: the faulty-read library would never be asked.
+constexpr bool canPreloadFaultyRead()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return false;
+#else
+    return true;
+#endif
+#else
+    return true;
+#endif
+}
+
 /// The environment that preloads the faulty-read library: reads of \a file
 /// fail with EIO ("eio") or stop the process ("stop") at \a offset.
 inline QList<QByteArray> faultyRead(const QString &file, qint64 offset, const char *action)

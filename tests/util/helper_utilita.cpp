@@ -58,11 +58,18 @@ int hold(const QString &file, const char *mode)
 int main(int argc, char **argv)
 {
     if (argc > 2 && std::strcmp(argv[1], "--memoria") == 0) {
-#if !defined(__SANITIZE_ADDRESS__)
+        bool sanitized = false;
+#if defined(__SANITIZE_ADDRESS__)
+        sanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+        sanitized = true;
+#endif
+#endif
         const rlim_t bytes = rlim_t(std::atoll(argv[2])) << 20;
         const rlimit limit{bytes, bytes};
-        ::setrlimit(RLIMIT_AS, &limit);
-#endif
+        if (!sanitized)
+            ::setrlimit(RLIMIT_AS, &limit);
         argc -= 2;
         argv += 2;
     }

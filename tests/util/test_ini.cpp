@@ -277,6 +277,8 @@ TEST_F(TempEnvTest, ScriviIniAfterAReadErrorLeavesTheFileAsItWas)
     QByteArray contents = "[Test]\n";
     for (int n = 0; n < 20000; ++n)
         contents += "chiave" + QByteArray::number(n) + "=valore " + QByteArray::number(n) + "\n";
+    if (!test::canPreloadFaultyRead())
+        GTEST_SKIP() << "AddressSanitizer takes read() before a preloaded library";
     const QString file = test::writeAll(env.root() + QStringLiteral("grande.ini"), contents);
     ASSERT_GT(contents.size(), 100000);
     const pid_t writer = test::spawn(QStringLiteral(QV_HELPER_UTILITA), {QStringLiteral("ini"), file, "1", "nuova"},
