@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 namespace qv::platform {
 
@@ -227,9 +228,10 @@ OpenRegularResult readRegularFile(const QString &path, int64_t maxBytes, QByteAr
             ::fstat(fd, &info);
             constexpr int64_t Chunk = 64 * 1024;
             // One byte more than the limit shows a file that grew past it.
-            contents.reserve(qsizetype(std::min<int64_t>(info.st_size + 1, maxBytes + 1)));
+            const int64_t limit = maxBytes < std::numeric_limits<int64_t>::max() ? maxBytes + 1 : maxBytes;
+            contents.reserve(qsizetype(std::min<int64_t>(info.st_size + 1, limit)));
             for (;;) {
-                const int64_t room = std::min<int64_t>(Chunk, maxBytes + 1 - contents.size());
+                const int64_t room = std::min<int64_t>(Chunk, limit - contents.size());
                 if (room <= 0) {
                     result = OpenRegularResult::TooLarge;
                     break;
@@ -237,11 +239,12 @@ OpenRegularResult readRegularFile(const QString &path, int64_t maxBytes, QByteAr
                 const qsizetype had = contents.size();
                 contents.resize(had + qsizetype(room));
                 const ssize_t got = ::read(fd, contents.data() + had, size_t(room));
+                const int readError = errno;
                 contents.resize(had + std::max<qsizetype>(got, 0));
-                if (got < 0 && errno == EINTR)
+                if (got < 0 && readError == EINTR)
                     continue;
                 if (got < 0) {
-                    error = errno;
+                    error = readError;
                     result = OpenRegularResult::Failed;
                     break;
                 }
