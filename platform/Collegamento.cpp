@@ -1,11 +1,17 @@
 // qvPreview - print preview for Qt applications.
 #include "platform/Collegamento.h"
 
-#include <QSaveFile>
+#include "platform/FileSystem.h"
+
+#include <QMimeDatabase>
 
 namespace qv::platform {
 
 namespace {
+
+/// The opener a launcher to a document starts, with the document as its
+/// last argument: GIO's, which reads the desktop's MIME associations.
+const char *const DocumentOpener[] = {"gio", "open"};
 
 bool holdsLineBreak(const QString &text)
 {
@@ -33,8 +39,8 @@ QString escapedValue(const QString &text)
 
 /// The program as one quoted argument of the Exec key: within double quotes
 /// the characters " ` $ \ get a backslash, and "%" (which starts a field
-/// code) is doubled; the whole is then escaped as a string value.
-QString execValue(const QString &program)
+/// code) is doubled. Not yet escaped as a string value.
+QString quotedArgument(const QString &program)
 {
     QString quoted = QStringLiteral("\"");
     for (const QChar c : program) {
@@ -45,7 +51,17 @@ QString execValue(const QString &program)
         quoted += c;
     }
     quoted += QLatin1Char('"');
-    return escapedValue(quoted);
+    return quoted;
+}
+
+/// The Exec key's value: the program, or the opener and the document.
+QString execValue(const Launcher &launcher)
+{
+    QString command;
+    if (launcher.opensDocument)
+        for (const char *word : DocumentOpener)
+            command += QString::fromLatin1(word) + QLatin1Char(' ');
+    return escapedValue(command + quotedArgument(launcher.program));
 }
 
 } // namespace
@@ -68,11 +84,14 @@ std::optional<QByteArray> desktopEntry(const Launcher &launcher)
         return std::nullopt;
     QString entry = QStringLiteral("[Desktop Entry]\nType=Application\n");
     entry += QStringLiteral("Name=") + escapedValue(launcher.name) + QLatin1Char('\n');
-    entry += QStringLiteral("Exec=") + execValue(launcher.program) + QLatin1Char('\n');
+    entry += QStringLiteral("Exec=") + execValue(launcher) + QLatin1Char('\n');
     if (!launcher.workingFolder.isEmpty())
         entry += QStringLiteral("Path=") + escapedValue(launcher.workingFolder) + QLatin1Char('\n');
-    if (!launcher.icon.isEmpty())
-        entry += QStringLiteral("Icon=") + escapedValue(launcher.icon) + QLatin1Char('\n');
+    QString icon = launcher.icon;
+    if (icon.isEmpty() && launcher.opensDocument)
+        icon = QMimeDatabase().mimeTypeForFile(launcher.program).genericIconName();
+    if (!icon.isEmpty())
+        entry += QStringLiteral("Icon=") + escapedValue(icon) + QLatin1Char('\n');
     entry += QStringLiteral("Terminal=false\n");
     return entry.toUtf8();
 }
@@ -80,19 +99,7 @@ std::optional<QByteArray> desktopEntry(const Launcher &launcher)
 bool writeLauncher(const QString &file, const Launcher &launcher)
 {
     const std::optional<QByteArray> entry = desktopEntry(launcher);
-    if (!entry)
-        return false;
-    QSaveFile out(file);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (out.write(*entry) != entry->size()) {
-        out.cancelWriting();
-        return false;
-    }
-    out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                       | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    return out.commit();
+    return entry && writeFileWhole(file, *entry, LinkAtName::Replace, 0744) == 0;
 }
 
 } // namespace qv::platform

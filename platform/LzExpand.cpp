@@ -1,12 +1,14 @@
 // qvPreview - print preview for Qt applications.
 // Expansion of SZDD files (the LZSS format of MS-DOS and Windows "compress")
 // with libmspack. libmspack does its I/O through a table of functions; ours
-// reads the source with QFile and writes into a QSaveFile, so the expanded
-// file appears under its name only when it is whole.
+// reads the source that expandFile() opened (a regular file only) and writes
+// into an OutputFile, so the expanded file appears under its name only when
+// it is whole.
 #include "platform/FileSystem.h"
 
 #include <QFile>
-#include <QSaveFile>
+
+#include <limits>
 
 #include <mspack.h>
 
@@ -29,7 +31,8 @@ struct IoFile
 struct IoSystem
 {
     mspack_system table{};
-    QSaveFile *output = nullptr; ///< every file opened for writing is this one
+    QIODevice *input = nullptr;  ///< every file opened for reading is this one, already open
+    QIODevice *output = nullptr; ///< every file opened for writing is this one
     qint64 written = 0;
 };
 
@@ -45,12 +48,10 @@ mspack_file *ioOpen(mspack_system *self, const char *filename, int mode)
         return reinterpret_cast<mspack_file *>(new IoFile{sys.output, false, &sys.written});
     if (mode != MSPACK_SYS_OPEN_READ)
         return nullptr;
-    auto *file = new QFile(QFile::decodeName(filename));
-    if (!file->open(QIODevice::ReadOnly)) {
-        delete file;
+    Q_UNUSED(filename); // the source expandFile() opened, not a file opened again by its name
+    if (!sys.input->seek(0))
         return nullptr;
-    }
-    return reinterpret_cast<mspack_file *>(new IoFile{file, true, nullptr});
+    return reinterpret_cast<mspack_file *>(new IoFile{sys.input, false, nullptr});
 }
 
 void ioClose(mspack_file *handle)
@@ -118,11 +119,12 @@ bool isSzdd(const QByteArray &head)
 
 /// Expands \a source into \a output; true when it gave exactly the number of
 /// bytes its header records, and at least one.
-bool expandSzdd(const QString &source, QSaveFile &output)
+bool expandSzdd(QFile &source, QIODevice &output)
 {
     IoSystem sys;
     sys.table = mspack_system{ioOpen, ioClose, ioRead, ioWrite, ioSeek, ioTell, ioMessage,
                               ioAlloc,  ioFree,  ioCopy, nullptr};
+    sys.input = &source;
     sys.output = &output;
     int selftest = MSPACK_ERR_OK;
     MSPACK_SYS_SELFTEST(selftest);
@@ -131,7 +133,7 @@ bool expandSzdd(const QString &source, QSaveFile &output)
     msszdd_decompressor *decompressor = mspack_create_szdd_decompressor(&sys.table);
     if (!decompressor)
         return false;
-    const QByteArray name = QFile::encodeName(source);
+    const QByteArray name = QFile::encodeName(source.fileName());
     bool whole = false;
     if (msszddd_header *header = decompressor->open(decompressor, name.constData())) {
         const int status = decompressor->extract(decompressor, header, "");
@@ -143,7 +145,7 @@ bool expandSzdd(const QString &source, QSaveFile &output)
 }
 
 /// Copies \a source into \a output as it is; true when at least one byte was copied.
-bool copyAsItIs(QFile &source, QSaveFile &output)
+bool copyAsItIs(QFile &source, QIODevice &output)
 {
     qint64 copied = 0;
     char buffer[64 * 1024];
@@ -164,28 +166,18 @@ bool copyAsItIs(QFile &source, QSaveFile &output)
 
 ExpandResult expandFile(const QString &source, const QString &destination)
 {
-    QFile input(source);
-    if (!input.open(QIODevice::ReadOnly))
+    QFile input;
+    if (openRegularFile(input, source, std::numeric_limits<int64_t>::max()) != OpenRegularResult::Opened)
         return ExpandResult::Failed;
-    // Unbuffered, so that a short write shows at once: QSaveFile::commit()
-    // does not notice a buffer it could not flush.
-    QSaveFile output(destination);
-    if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    OutputFile output(destination);
+    if (!output.open())
         return ExpandResult::Failed;
-    bool ok = false;
     const bool compressed = isSzdd(input.peek(8));
-    if (compressed) {
-        input.close();
-        ok = expandSzdd(source, output);
-    } else {
-        ok = copyAsItIs(input, output);
-    }
-    if (!ok) {
-        output.cancelWriting();
+    const bool ok = compressed ? expandSzdd(input, *output.device()) : copyAsItIs(input, *output.device());
+    if (!ok || !output.commit()) {
+        output.discard();
         return ExpandResult::Failed;
     }
-    if (!output.commit())
-        return ExpandResult::Failed;
     return compressed ? ExpandResult::Expanded : ExpandResult::Copied;
 }
 

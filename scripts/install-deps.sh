@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 locales
   cups cups-client printer-driver-cups-pdf
-  libsqlite3-dev libmspack-dev libglib2.0-dev
+  libsqlite3-dev libmspack-dev libglib2.0-dev libglib2.0-bin
   poppler-utils qpdf desktop-file-utils
   xvfb xauth x11-utils
   libxcb1-dev libxcb-ewmh-dev openbox

@@ -194,9 +194,14 @@ bool qvUtilita::CreaCollegamento(const QString &lnk_pathname, const QString &fil
         QString name = QFileInfo(launcher).completeBaseName();
         if (name.trimmed().isEmpty())
             name = QFileInfo(file).fileName();
-        // The program's own icon: the target itself, as the desktop shows
-        // the icon a file carries.
-        return platform::writeLauncher(launcher, platform::Launcher{name, file, dir_lavoro, file});
+        // A folder, or a file that cannot be run, is a document: the
+        // launcher opens it with its default application. A program (or a
+        // target that is not there yet) is started, with its own icon: the
+        // target itself, as the desktop shows the icon a file carries.
+        const QFileInfo target(file);
+        const bool document = target.exists() && (target.isDir() || !target.isExecutable());
+        return platform::writeLauncher(
+            launcher, platform::Launcher{name, file, dir_lavoro, document ? QString() : file, document});
     } catch (...) {
         return false;
     }

@@ -104,14 +104,12 @@ bool qvUtilita::ScriviLog(const QString &testo, const std::optional<QString> &fi
             line = QLocale().toString(QDateTime::currentDateTime(), QStringLiteral("yyyy-MMM-dd hh:mm:ss ")).toUtf8();
         line += testo.toUtf8();
         line += "\r\n";
-        if (CancellaPrecedente && !QFile::remove(file))
+        // Only a log that is a regular file is deleted (or written below).
+        if (CancellaPrecedente && (!QFileInfo(file).isFile() || !QFile::remove(file)))
             return false;
-        // One unbuffered write on a file opened for appending: the kernel
-        // puts the whole line at the end, whoever else appends at the time.
-        QFile log(file);
-        if (!log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-            return false;
-        return log.write(line) == line.size();
+        // Appended under the file's lock, so lines of processes that log to
+        // one file never mix; a failed write is taken back whole.
+        return platform::appendToFile(file, line) == 0;
     } catch (...) {
         return false;
     }

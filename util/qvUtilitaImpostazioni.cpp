@@ -6,9 +6,7 @@
 #include "util/FileIni.h"
 #include "util/Testo.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace qv {
 
@@ -18,51 +16,57 @@ namespace {
 /// with its terminating NUL).
 constexpr qsizetype ProfileValueLength = 1999;
 
+/// The largest INI file read or rewritten, in bytes: as many lines as the
+/// profile buffer has characters (2000), each as long as that buffer in
+/// UTF-8 (at most 4 bytes a character), about 16 MB. A settings file beyond
+/// that is not one; a device that reads without end (/dev/zero) never gets
+/// this far, since only regular files are read.
+constexpr int64_t MaxIniBytes = int64_t(ProfileValueLength + 1) * (ProfileValueLength + 1) * 4;
+
 } // namespace
 
 QString qvUtilita::LeggiINI(const QString &fileINI, const QString &Sezione, const QString &chiave,
                             const QString &DefaultValore)
 {
-    QFile file(fileINI);
-    if (!file.open(QIODevice::ReadOnly))
+    try {
+        QByteArray contents;
+        if (platform::readRegularFile(fileINI, MaxIniBytes, contents) != platform::OpenRegularResult::Opened)
+            return DefaultValore;
+        const std::optional<QString> value = FileIni::leggi(contents, Sezione, chiave);
+        const QString trimmed = value ? Testo::trimBlanks(value->left(ProfileValueLength)) : QString();
+        return trimmed.isEmpty() ? DefaultValore : trimmed;
+    } catch (...) {
         return DefaultValore;
-    const std::optional<QString> value = FileIni::leggi(file.readAll(), Sezione, chiave);
-    const QString trimmed = value ? Testo::trimBlanks(value->left(ProfileValueLength)) : QString();
-    return trimmed.isEmpty() ? DefaultValore : trimmed;
+    }
 }
 
 bool qvUtilita::ScriviINI(const QString &fileINI, const QString &Sezione, const QString &chiave,
                           const QString &valore)
 {
-    if (fileINI.isEmpty() || !FileIni::nomiValidi(Sezione, chiave, valore))
-        return false;
-    // Read, change and replace under the folder's lock, so that two writers
-    // of one file never lose each other's keys.
-    const platform::FolderLock lock(QFileInfo(fileINI).absolutePath());
-    QFile file(fileINI);
-    QByteArray contents;
-    const bool exists = file.exists();
-    if (exists) {
-        if (!file.open(QIODevice::ReadOnly))
-            return false; // never replace what could not be read
-        contents = file.readAll();
-        file.close();
-    }
-    const std::optional<QByteArray> updated = FileIni::scrivi(contents, Sezione, chiave, valore);
-    if (!updated)
-        return false;
-    if (exists && *updated == contents)
-        return true;
-    // Unbuffered, so that a short write shows at once: QSaveFile::commit()
-    // does not notice a buffer it could not flush.
-    QSaveFile out(fileINI);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (out.write(*updated) != updated->size()) {
-        out.cancelWriting();
+    try {
+        if (fileINI.isEmpty() || !FileIni::nomiValidi(Sezione, chiave, valore))
+            return false;
+        // Read, change and replace under the lock of the folder of the file
+        // that is replaced (through a link, the file it points at), so that
+        // two writers of one file never lose each other's keys, whatever
+        // name each of them knows it by.
+        const QString file = platform::fileToReplace(fileINI, platform::LinkAtName::Follow);
+        const platform::FolderLock lock(QFileInfo(file).absolutePath());
+        QByteArray contents;
+        const platform::OpenRegularResult read = platform::readRegularFile(file, MaxIniBytes, contents);
+        // A file that cannot be read whole (a read error, a device, a FIFO,
+        // one too large) is never replaced.
+        if (read != platform::OpenRegularResult::Opened && read != platform::OpenRegularResult::NotFound)
+            return false;
+        const std::optional<QByteArray> updated = FileIni::scrivi(contents, Sezione, chiave, valore);
+        if (!updated)
+            return false;
+        if (read == platform::OpenRegularResult::Opened && *updated == contents)
+            return true;
+        return platform::writeFileWhole(file, *updated, platform::LinkAtName::Follow) == 0;
+    } catch (...) {
         return false;
     }
-    return out.commit();
 }
 
 } // namespace qv

@@ -372,13 +372,13 @@ INSTANTIATE_TEST_SUITE_P(
                             return spool;
                         },
                         ErrTypeMismatch},
-        FailedPrintCase{"FullDevice",
+        FailedPrintCase{"ADevice",
                         [](const QString &, const QString &) {
                             if (!QFileInfo(QStringLiteral("/dev/full")).exists()
                                 || QFileInfo(QStringLiteral("/dev/full")).isFile())
                                 return QString();
                             platform::setPdfOutputFile(QStringLiteral("/dev/full"));
-                            return qt_error_string(ENOSPC);
+                            return QStringLiteral("non è un file regolare");
                         },
                         ErrPrinter},
         FailedPrintCase{"MissingFolder",

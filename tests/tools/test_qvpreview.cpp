@@ -272,13 +272,13 @@ TEST_P(OutputFailure, ExitsWithOneAndKeepsWhatWasThere)
 INSTANTIATE_TEST_SUITE_P(
     Tool, OutputFailure,
     ::testing::Values(
-        OutputFailureCase{"PrintToDevFull", "print", "/dev/full", "", ENOSPC},
+        OutputFailureCase{"PrintToDevFull", "print", "/dev/full", "non è un file regolare"},
         OutputFailureCase{"PrintToAFullDisk", "print", "SMALL/pieno.pdf", "", ENOSPC},
         OutputFailureCase{"PrintPastTheFileSizeLimit", "print", "DIR/limite.pdf", "", EFBIG, true},
         OutputFailureCase{"PrintIntoAMissingFolder", "print", "DIR/manca/out.pdf", "non esiste"},
         OutputFailureCase{"PrintOverTheSpoolFile", "print", "DOC", "file di stampa"},
         OutputFailureCase{"PrintOverALinkToTheSpoolFile", "print", "LINK", "file di stampa"},
-        OutputFailureCase{"RenderToDevFull", "render", "/dev/full", "", ENOSPC},
+        OutputFailureCase{"RenderToDevFull", "render", "/dev/full", "non è un file regolare"},
         OutputFailureCase{"RenderToAFullDisk", "render", "SMALL/pieno.png", "", ENOSPC},
         OutputFailureCase{"RenderPastTheFileSizeLimit", "render", "DIR/limite.png", "", EFBIG, true},
         OutputFailureCase{"RenderOverTheSpoolFile", "render", "DOC", "file di stampa"}),

@@ -4,9 +4,14 @@
 //   registro COUNT PREFIX    writes COUNT text values PREFIX<n> under HKCU\Software\Prova
 //   tieni FILE MODE          holds FILE (MODE: write, read, flock, posix, ofd), prints
 //                            "pronto" and waits until its standard input closes
+//   leggi-ini FILE SEZ KEY   prints LeggiINI of KEY in SEZ with the default "predefinito"
+//   copia SRC DST            replaces DST by a copy of SRC (platform::replaceFile)
+// A first argument "--memoria MB" limits the process's address space (not
+// under AddressSanitizer, which reserves more than any such limit).
 // Exits with the number of calls that failed (0: all succeeded), 100 on a usage error.
 #include <qvpreview/qvUtilita.h>
 
+#include "platform/FileSystem.h"
 #include "util/Registro.h"
 
 #include <QByteArray>
@@ -15,6 +20,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -51,6 +57,22 @@ int hold(const QString &file, const char *mode)
 
 int main(int argc, char **argv)
 {
+    if (argc > 2 && std::strcmp(argv[1], "--memoria") == 0) {
+        bool sanitized = false;
+#if defined(__SANITIZE_ADDRESS__)
+        sanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+        sanitized = true;
+#endif
+#endif
+        const rlim_t bytes = rlim_t(std::atoll(argv[2])) << 20;
+        const rlimit limit{bytes, bytes};
+        if (!sanitized)
+            ::setrlimit(RLIMIT_AS, &limit);
+        argc -= 2;
+        argv += 2;
+    }
     if (argc < 4)
         return 100;
     const QByteArray command = argv[1];
@@ -77,6 +99,13 @@ int main(int argc, char **argv)
                                      QString::number(n));
         return failures;
     }
+    if (command == "leggi-ini" && argc == 5) {
+        std::puts(qPrintable(u.LeggiINI(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                                        QString::fromLocal8Bit(argv[4]), QStringLiteral("predefinito"))));
+        return 0;
+    }
+    if (command == "copia")
+        return qv::platform::replaceFile(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3])) == 0 ? 0 : 1;
     if (command == "registro") {
         const int count = std::atoi(argv[2]);
         for (int n = 0; n < count; ++n)

@@ -16,6 +16,11 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <poll.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <ostream>
 
 namespace qv {
@@ -362,6 +367,91 @@ INSTANTIATE_TEST_SUITE_P(
         CollegamentoCase{"line_break_refused", "Rotto.lnk", "/opt/a\nb", "/tmp", QString()},
         CollegamentoCase{"empty_program_refused", "Vuoto.lnk", QString(), "/tmp", QString()},
         CollegamentoCase{"missing_folder", "manca/Tessavo.lnk", "/opt/tessavo/tessavo", "/tmp", QString()}));
+
+// A link planted at the launcher's name (by whoever may write into the
+// folder) is replaced by the launcher; the file it pointed at keeps its
+// content and its permissions.
+TEST_F(ComponentiTest, ALinkAtTheLaunchersNameIsReplacedNotFollowed)
+{
+    QDir(env.root()).mkdir("altrove");
+    const QString victim = test::writeAll(env.root() + "altrove/segreto", "da non toccare");
+    ::chmod(QFile::encodeName(victim).constData(), 0600);
+    const QString launcher = env.root() + "Tessavo.desktop";
+    ASSERT_TRUE(QFile::link(victim, launcher));
+    EXPECT_TRUE(qvUtilita().CreaCollegamento(env.root() + "Tessavo.lnk", "/opt/tessavo/tessavo", "/tmp"));
+    EXPECT_EQ(test::readAll(victim), "da non toccare");
+    EXPECT_EQ(QFileInfo(victim).permissions() & 0x0777, QFileDevice::Permissions(0x0600));
+    EXPECT_FALSE(QFileInfo(launcher).isSymLink());
+    EXPECT_EQ(valueOf(test::readAll(launcher), "Exec"), "\"/opt/tessavo/tessavo\"");
+}
+
+// A launcher to a document or a folder opens it with its default
+// application: it validates, and started as the desktop starts it (gio
+// launch) it runs the application of the target's type. The application
+// here is the helper program, which writes what it was given into a FIFO
+// that the test waits on.
+class LauncherToADocumentTest : public ComponentiTest, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(LauncherToADocumentTest, OpensItWithItsDefaultApplication)
+{
+    const bool folder = GetParam();
+    const QString target = folder ? env.root() + "Documenti" : test::writeAll(env.root() + "lettera.txt", "Gentile cliente\n");
+    if (folder)
+        QDir(env.root()).mkdir("Documenti");
+    ASSERT_TRUE(qvUtilita().CreaCollegamento(env.root() + "Apri.lnk", target, env.root()));
+    const QString launcher = env.root() + "Apri.desktop";
+    const QByteArray text = test::readAll(launcher);
+    EXPECT_EQ(valueOf(text, "Type"), "Application");
+    EXPECT_EQ(platform::splitCommandLine(valueOf(text, "Exec").replace("%%", "%")), QStringList({"gio", "open", target}));
+    EXPECT_EQ(valueOf(text, "Icon"), folder ? "folder" : "text-x-generic");
+
+    const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
+    const QString gio = QStandardPaths::findExecutable("gio");
+    if (validator.isEmpty() || gio.isEmpty())
+        GTEST_SKIP() << "desktop-file-validate (desktop-file-utils) or gio (libglib2.0-bin) is not installed";
+    QProcess validate;
+    validate.start(validator, {launcher});
+    ASSERT_TRUE(validate.waitForFinished(30000));
+    EXPECT_EQ(validate.exitCode(), 0);
+    EXPECT_EQ(validate.readAllStandardOutput(), QByteArray()) << text.toStdString();
+
+    // A desktop of the test's own: one application for texts and folders.
+    const QString fifo = env.root() + "aperto";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString data = env.root() + "data/";
+    QDir().mkpath(data + "applications");
+    QFile::link("/usr/share/mime", data + "mime");
+    test::writeAll(data + "applications/qvapri.desktop",
+                   "[Desktop Entry]\nType=Application\nName=Apri\nExec=" + Helper.toUtf8() + " apri " + fifo.toUtf8()
+                       + " %f\nMimeType=text/plain;inode/directory;\n");
+    test::writeAll(data + "applications/mimeinfo.cache",
+                   "[MIME Cache]\ntext/plain=qvapri.desktop;\ninode/directory=qvapri.desktop;\n");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_DIRS", data);
+    environment.insert("XDG_DATA_HOME", env.root() + "home-data");
+    environment.insert("XDG_CONFIG_HOME", env.root() + "home-config");
+    environment.insert("XDG_CONFIG_DIRS", env.root() + "config");
+
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    QProcess launch;
+    launch.setProcessEnvironment(environment);
+    launch.start(gio, {"launch", launcher});
+    ASSERT_TRUE(launch.waitForFinished(60000));
+    EXPECT_EQ(launch.exitCode(), 0) << launch.readAllStandardError().toStdString();
+    // The application writes the path it was given once it runs.
+    pollfd opened{reader, POLLIN, 0};
+    ASSERT_EQ(::poll(&opened, 1, 60000), 1) << "no application was started";
+    char buffer[4096];
+    const ssize_t got = ::read(reader, buffer, sizeof buffer);
+    ::close(reader);
+    EXPECT_EQ(QByteArray(buffer, int(std::max<ssize_t>(got, 0))), QFile::encodeName(target));
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, LauncherToADocumentTest, ::testing::Values(false, true),
+                         [](const auto &info) { return info.param ? "Folder" : "TextFile"; });
 
 } // namespace
 } // namespace qv

@@ -1,6 +1,8 @@
 // Error texts, the error message box and the log file of qvUtilita.
 #include "HelperProcess.h"
 #include "platform/FileSystem.h"
+#include "support/FileLimit.h"
+#include "support/SmallDisk.h"
 #include "support/TestEnv.h"
 
 #include <qvpreview/Error.h>
@@ -15,8 +17,11 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <sys/stat.h>
+
 #include <functional>
 #include <new>
+#include <optional>
 #include <ostream>
 
 namespace qv {
@@ -230,6 +235,54 @@ INSTANTIATE_TEST_SUITE_P(Files, ScriviLogFailureTest,
                                            "ROOT/cartella.log",    // a folder of that name
                                            "   ",                  // no name at all
                                            "/proc/qv-prova.log")); // a file system that refuses files
+
+// A line that does not fit (a full disk, the file size limit) is taken back
+// whole: the log ends with the last whole line, as before the call.
+class ScriviLogFullTest : public test::TempEnvTest, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(ScriviLogFullTest, LeavesTheLogAsItWasBeforeTheCall)
+{
+    const bool smallDisk = GetParam();
+    std::optional<test::SmallDisk> disk;
+    if (smallDisk) {
+        disk.emplace(env.root() + QStringLiteral("disco"), 64);
+        if (!disk->mounted())
+            GTEST_SKIP() << "no tmpfs can be mounted here";
+    }
+    const QString log = (smallDisk ? disk->folder() : env.root()) + QStringLiteral("prova.log");
+    qvUtilita u;
+    ASSERT_TRUE(u.ScriviLog(QStringLiteral("prima riga"), log));
+    const QByteArray before = readAll(log);
+    // Larger than the disk, and than the limit.
+    const QString line(200 * 1024, QLatin1Char('x'));
+    {
+        std::optional<test::FileSizeLimit> limit;
+        if (!smallDisk)
+            limit.emplace(4096);
+        EXPECT_FALSE(u.ScriviLog(line, log));
+    }
+    EXPECT_EQ(readAll(log), before);
+    EXPECT_TRUE(u.ScriviLog(QStringLiteral("dopo"), log));
+    EXPECT_EQ(readAll(log), before + "dopo\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, ScriviLogFullTest, ::testing::Values(true, false),
+                         [](const auto &info) { return info.param ? "FullDisk" : "FileSizeLimit"; });
+
+// A FIFO as the log is not a file to append to: refused at once, whether a
+// reader waits on it or not, and it stays a FIFO.
+TEST_F(ScriviLogTest, AFifoAsTheLogIsRefusedWithoutBlocking)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(log()).constData(), 0600), 0);
+    auto helper = test::startHelper({QStringLiteral("log"), log(), QStringLiteral("1"), QStringLiteral("A")});
+    EXPECT_EQ(test::finishHelper(*helper, 60000), 1) << "-1: it blocked";
+    EXPECT_FALSE(qvUtilita().ScriviLog(QStringLiteral("riga"), log(), false, true)); // not deleted either
+    struct stat info{};
+    ASSERT_EQ(::lstat(QFile::encodeName(log()).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
 
 TEST_F(ScriviLogTest, DefaultFileIsBesideTheRunningModule)
 {

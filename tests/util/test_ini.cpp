@@ -2,6 +2,7 @@
 // other byte kept), atomic replacement and two writers at once.
 #include "HelperProcess.h"
 #include "support/FileLimit.h"
+#include "support/Spawn.h"
 #include "support/TestEnv.h"
 
 #include <qvpreview/qvUtilita.h>
@@ -11,7 +12,9 @@
 #include <QFileInfo>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <functional>
 #include <ostream>
 
 namespace qv {
@@ -242,6 +245,113 @@ TEST_F(TempEnvTest, TwoProcessesWritingOneIniFileKeepEveryKey)
         ASSERT_EQ(u.LeggiINI(file, "Test", QStringLiteral("b%1").arg(n), "manca"), QString::number(n));
     }
 }
+
+// Two writers of one file, one through a link from another folder: both
+// take the lock of the folder of the file that is replaced, so no key is
+// lost, and the link stays a link.
+TEST_F(TempEnvTest, TwoProcessesWritingOneIniFileThroughALinkKeepEveryKey)
+{
+    QDir(env.root()).mkdir(QStringLiteral("vera"));
+    QDir(env.root()).mkdir(QStringLiteral("altra"));
+    const QString file = env.root() + QStringLiteral("vera/condiviso.ini");
+    const QString link = env.root() + QStringLiteral("altra/collegamento.ini");
+    ASSERT_TRUE(QFile::link(file, link));
+    constexpr int Keys = 150;
+    auto first = test::startHelper({QStringLiteral("ini"), file, QString::number(Keys), QStringLiteral("a")});
+    auto second = test::startHelper({QStringLiteral("ini"), link, QString::number(Keys), QStringLiteral("b")});
+    ASSERT_EQ(test::finishHelper(*first), 0);
+    ASSERT_EQ(test::finishHelper(*second), 0);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    qvUtilita u;
+    int missing = 0;
+    for (int n = 0; n < Keys; ++n)
+        for (const char *prefix : {"a", "b"})
+            missing += u.LeggiINI(file, "Test", QStringLiteral("%1%2").arg(prefix).arg(n), "manca") != QString::number(n);
+    EXPECT_EQ(missing, 0);
+}
+
+// A file whose read fails part-way (EIO after 100 kB of a 20,000-key file,
+// from a library preloaded into the writing process) is never replaced.
+TEST_F(TempEnvTest, ScriviIniAfterAReadErrorLeavesTheFileAsItWas)
+{
+    QByteArray contents = "[Test]\n";
+    for (int n = 0; n < 20000; ++n)
+        contents += "chiave" + QByteArray::number(n) + "=valore " + QByteArray::number(n) + "\n";
+    if (!test::canPreloadFaultyRead())
+        GTEST_SKIP() << "AddressSanitizer takes read() before a preloaded library";
+    const QString file = test::writeAll(env.root() + QStringLiteral("grande.ini"), contents);
+    ASSERT_GT(contents.size(), 100000);
+    const pid_t writer = test::spawn(QStringLiteral(QV_HELPER_UTILITA), {QStringLiteral("ini"), file, "1", "nuova"},
+                                     test::faultyRead(file, 100000, "eio"));
+    ASSERT_GT(writer, 0);
+    EXPECT_EQ(test::waitFor(writer), 1); // its one ScriviINI failed
+    EXPECT_EQ(readAll(file), contents);
+    EXPECT_EQ(QDir(env.root()).entryList(QDir::Files | QDir::Hidden), QStringList{"grande.ini"});
+}
+
+// What is not a regular INI file is neither read nor replaced: a FIFO (which
+// would block), a device that reads without end (which would exhaust the
+// memory and throw out of LeggiINI), a file beyond the size an INI file can
+// sensibly have (2000 lines of the 2000 characters a read gives). Each runs
+// in a helper process with a bounded address space, so that what blocks or
+// throws shows as a failure of the helper.
+struct NotAnIniCase
+{
+    const char *name;
+    std::function<QString(const QString &root)> make;
+};
+
+void PrintTo(const NotAnIniCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class NotAnIniTest : public test::TempEnvTest, public ::testing::WithParamInterface<NotAnIniCase>
+{
+};
+
+TEST_P(NotAnIniTest, GivesTheDefaultAndIsNeverReplaced)
+{
+    const QString file = GetParam().make(env.root());
+    if (file.isEmpty())
+        GTEST_SKIP() << "not available here";
+    struct stat before{};
+    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &before), 0);
+    auto reader = test::startHelper({"--memoria", "512", "leggi-ini", file, "A", "k"});
+    EXPECT_EQ(test::finishHelper(*reader, 60000), 0) << "-1: it blocked or threw";
+    EXPECT_EQ(reader->readAllStandardOutput(), "predefinito\n");
+    if (file.startsWith(env.root())) {
+        auto writer = test::startHelper({"--memoria", "512", "ini", file, "1", "k"});
+        EXPECT_EQ(test::finishHelper(*writer, 60000), 1) << "-1: it blocked or threw";
+    }
+    struct stat after{};
+    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_size, before.st_size);
+    EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, NotAnIniTest,
+    ::testing::Values(NotAnIniCase{"Fifo",
+                                   [](const QString &root) {
+                                       const QString fifo = root + "fifo.ini";
+                                       return ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0 ? fifo
+                                                                                                       : QString();
+                                   }},
+                      NotAnIniCase{"DevZero",
+                                   [](const QString &) {
+                                       return QFileInfo::exists("/dev/zero") ? QStringLiteral("/dev/zero") : QString();
+                                   }},
+                      NotAnIniCase{"TooLarge",
+                                   [](const QString &root) {
+                                       // A sparse file: a key first, then holes up to one byte past the bound.
+                                       const QString big = test::writeAll(root + "grande.ini", "[A]\nk=1\n");
+                                       return ::truncate(QFile::encodeName(big).constData(), 2000LL * 2000 * 4 + 1) == 0
+                                                  ? big
+                                                  : QString();
+                                   }}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace qv
