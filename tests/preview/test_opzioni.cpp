@@ -1,6 +1,7 @@
 // The print options dialog, driven through its widgets as a user would.
 #include "preview/FrmOpzioni.h"
 #include "preview/CampiTesto.h"
+#include "preview/ValidatoreCifre.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
@@ -613,6 +614,55 @@ INSTANTIATE_TEST_SUITE_P(Codes, SoloNumeriTest,
                                            std::pair{'a', false}, std::pair{' ', false}, std::pair{'-', false},
                                            std::pair{0, false}, std::pair{9, false}, std::pair{13, false},
                                            std::pair{127, false}, std::pair{0x0663, false}, std::pair{-1, false}));
+
+/// The digit fields' validator: a text as it reaches the field (typed,
+/// pasted or committed), with the cursor after it, and what the field keeps.
+struct CifreCase
+{
+    const char *name;
+    const char *testo; // UTF-8
+    int pos;
+    const char *atteso;
+    int posAttesa;
+};
+
+class ValidatoreCifreTest : public ::testing::TestWithParam<CifreCase>
+{
+};
+
+TEST_P(ValidatoreCifreTest, KeepsTheDigitsAndTheCursorAmongThem)
+{
+    const CifreCase &c = GetParam();
+    ValidatoreCifre validatore;
+    QString testo = QString::fromUtf8(c.testo);
+    int pos = c.pos;
+    EXPECT_EQ(validatore.validate(testo, pos), QValidator::Acceptable);
+    EXPECT_EQ(testo, QString::fromUtf8(c.atteso));
+    EXPECT_EQ(pos, c.posAttesa);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ValidatoreCifreTest,
+    ::testing::Values(CifreCase{"empty", "", 0, "", 0}, CifreCase{"digits", "0123456789", 4, "0123456789", 4},
+                      CifreCase{"typedLetterAtTheEnd", "1a", 2, "1", 1},
+                      CifreCase{"typedLetterInTheMiddle", "1a2", 2, "12", 1},
+                      CifreCase{"pastedBeforeTheCursor", "x7 pagine", 2, "7", 1},
+                      CifreCase{"signAndPoint", "-1.5", 4, "15", 2}, CifreCase{"blanks", " 1 2\t", 3, "12", 1},
+                      CifreCase{"otherScriptsDigits", "\u0663\u00bd4", 3, "4", 1},
+                      CifreCase{"digitOutsideTheBasicPlane", "\U0001D7D92", 3, "2", 1},
+                      CifreCase{"backspaceCharacter", "1\b2", 3, "12", 2}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(OpzioniTest, TheCallersCopiesShowAsGivenEvenBelowZero)
+{
+    // The digit rule is for what the user brings, not for the count the
+    // caller hands over: OK gives it back unchanged.
+    prepara(3, 0, -5);
+    mostra();
+    EXPECT_EQ(campo("TxtNumeroCopie")->text(), QStringLiteral("-5"));
+    ok();
+    EXPECT_EQ(dlg.Copie(), -5);
+}
 
 TEST(SelezionaTesto, SelectsTheWholeTextAndIgnoresNoField)
 {
