@@ -63,17 +63,6 @@ QLineEdit *nuovoCampo(QWidget *parent, const char *name, int maxLength)
     return field;
 }
 
-/// Writes the number \a n into the digit field \a campo as it is. The digit
-/// rule is for what the user brings: a copy count below 0 that the caller
-/// gave shows, and is read back, as the caller gave it.
-void scriviNumero(QLineEdit *campo, qint64 n)
-{
-    const QValidator *validatore = campo->validator();
-    campo->setValidator(nullptr);
-    campo->setText(QString::number(n));
-    campo->setValidator(validatore);
-}
-
 QRadioButton *nuovaOpzione(QWidget *parent, const char *name, const QString &caption)
 {
     auto *option = new QRadioButton(caption, parent);
@@ -172,9 +161,8 @@ void FrmOpzioni::creaControlli()
     // Digits only, however they arrive; no text is dropped on the fields.
     // The filter selects a field's text when it gets the focus and applies
     // the leave rule of the page fields.
-    auto *cifre = new ValidatoreCifre(this);
     for (QLineEdit *field : {TxtInizio, TxtFine, TxtNumeroCopie}) {
-        field->setValidator(cifre);
+        field->setValidator(new ValidatoreCifre(field));
         field->installEventFilter(this);
         field->setAcceptDrops(false);
     }
@@ -202,7 +190,7 @@ void FrmOpzioni::Carica()
     // printer-object flag here; Qt's printing has no counterpart to it.)
     m_annulla = true;
     m_primaAttivazione = true;
-    scriviNumero(TxtNumeroCopie, m_copie);
+    TxtNumeroCopie->setText(QString::number(m_copie));
     OptCorrente->setEnabled(false);
     OptPagine->setEnabled(false);
     m_inizio = 0;
@@ -296,8 +284,8 @@ void FrmOpzioni::setPagineTotali(int32_t value)
         Carica();
     m_pagineTotali = value;
     OptPagine->setEnabled(true);
-    scriviNumero(TxtInizio, 1);
-    scriviNumero(TxtFine, value);
+    TxtInizio->setText(QStringLiteral("1"));
+    TxtFine->setText(QString::number(value));
 }
 
 void FrmOpzioni::setPaginaCorrente(int32_t value)
@@ -362,7 +350,7 @@ void FrmOpzioni::LasciaCampoPagina(QLineEdit *campo)
     const int32_t value = LeggiNumero(campo->text(), std::numeric_limits<int32_t>::min(),
                                       std::numeric_limits<int32_t>::max());
     if (value > m_pagineTotali)
-        scriviNumero(campo, m_pagineTotali);
+        campo->setText(QString::number(m_pagineTotali));
 }
 
 void FrmOpzioni::showEvent(QShowEvent *event)
@@ -371,7 +359,7 @@ void FrmOpzioni::showEvent(QShowEvent *event)
         Carica();
     if (m_primaAttivazione) {
         // Shows a Copie written after the window loaded.
-        scriviNumero(TxtNumeroCopie, m_copie);
+        TxtNumeroCopie->setText(QString::number(m_copie));
         m_primaAttivazione = false;
         twips::centraSulloSchermo(this);
         OptTutte->setFocus(Qt::OtherFocusReason);

@@ -615,42 +615,64 @@ INSTANTIATE_TEST_SUITE_P(Codes, SoloNumeriTest,
                                            std::pair{0, false}, std::pair{9, false}, std::pair{13, false},
                                            std::pair{127, false}, std::pair{0x0663, false}, std::pair{-1, false}));
 
-/// The digit fields' validator: a text as it reaches the field (typed,
-/// pasted or committed), with the cursor after it, and what the field keeps.
+/// The digit fields' validator on a field: text typed, pasted (inserted at
+/// the cursor, as every way of pasting does) or set by the program, into a
+/// field holding \a prima with the cursor at \a cursore.
+enum class Arrivo { Scritto, Incollato, Impostato };
+
 struct CifreCase
 {
     const char *name;
+    const char *prima;
+    int cursore;
+    Arrivo arrivo;
     const char *testo; // UTF-8
-    int pos;
     const char *atteso;
-    int posAttesa;
+    int cursoreAtteso;
 };
 
 class ValidatoreCifreTest : public ::testing::TestWithParam<CifreCase>
 {
 };
 
-TEST_P(ValidatoreCifreTest, KeepsTheDigitsAndTheCursorAmongThem)
+TEST_P(ValidatoreCifreTest, KeepsTheDigitsOfWhatTheUserBrings)
 {
     const CifreCase &c = GetParam();
-    ValidatoreCifre validatore;
-    QString testo = QString::fromUtf8(c.testo);
-    int pos = c.pos;
-    EXPECT_EQ(validatore.validate(testo, pos), QValidator::Acceptable);
-    EXPECT_EQ(testo, QString::fromUtf8(c.atteso));
-    EXPECT_EQ(pos, c.posAttesa);
+    QLineEdit campo;
+    campo.setValidator(new ValidatoreCifre(&campo));
+    campo.setText(QString::fromUtf8(c.prima));
+    campo.setCursorPosition(c.cursore);
+    const QString testo = QString::fromUtf8(c.testo);
+    switch (c.arrivo) {
+    case Arrivo::Scritto:
+        QTest::keyClicks(&campo, testo);
+        break;
+    case Arrivo::Incollato:
+        campo.insert(testo);
+        break;
+    case Arrivo::Impostato:
+        campo.setText(testo);
+        break;
+    }
+    EXPECT_EQ(campo.text(), QString::fromUtf8(c.atteso));
+    EXPECT_EQ(campo.cursorPosition(), c.cursoreAtteso);
+    EXPECT_TRUE(campo.hasAcceptableInput());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, ValidatoreCifreTest,
-    ::testing::Values(CifreCase{"empty", "", 0, "", 0}, CifreCase{"digits", "0123456789", 4, "0123456789", 4},
-                      CifreCase{"typedLetterAtTheEnd", "1a", 2, "1", 1},
-                      CifreCase{"typedLetterInTheMiddle", "1a2", 2, "12", 1},
-                      CifreCase{"pastedBeforeTheCursor", "x7 pagine", 2, "7", 1},
-                      CifreCase{"signAndPoint", "-1.5", 4, "15", 2}, CifreCase{"blanks", " 1 2\t", 3, "12", 1},
-                      CifreCase{"otherScriptsDigits", "\u0663\u00bd4", 3, "4", 1},
-                      CifreCase{"digitOutsideTheBasicPlane", "\U0001D7D92", 3, "2", 1},
-                      CifreCase{"backspaceCharacter", "1\b2", 3, "12", 2}),
+    ::testing::Values(CifreCase{"typedDigits", "", 0, Arrivo::Scritto, "0123456789", "0123456789", 10},
+                      CifreCase{"typedLettersDropped", "", 0, Arrivo::Scritto, "1a-2 .", "12", 2},
+                      CifreCase{"typedInTheMiddle", "19", 1, Arrivo::Scritto, "x5", "159", 2},
+                      CifreCase{"pastedWords", "", 0, Arrivo::Incollato, "x7 pagine", "7", 1},
+                      CifreCase{"pastedBetweenDigits", "12", 1, Arrivo::Incollato, "x3.", "132", 2},
+                      CifreCase{"pastedNothingLeft", "4", 1, Arrivo::Incollato, "-,.", "4", 1},
+                      CifreCase{"pastedOtherScriptsDigits", "", 0, Arrivo::Incollato, "\u0663\u00bd4", "4", 1},
+                      CifreCase{"pastedDigitOutsideTheBasicPlane", "", 0, Arrivo::Incollato, "\U0001D7D92", "2",
+                                1},
+                      CifreCase{"pastedBackspaceCharacter", "", 0, Arrivo::Incollato, "1\b2", "12", 2},
+                      // What the program sets stays, a negative count too.
+                      CifreCase{"setByTheProgram", "7", 1, Arrivo::Impostato, "-65534", "-65534", 6}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(OpzioniTest, TheCallersCopiesShowAsGivenEvenBelowZero)
