@@ -449,52 +449,40 @@ bool FrmAnteprima::eventFilter(QObject *watched, QEvent *e)
 /// is at its limit. The page commands show the busy pointer.
 void FrmAnteprima::comando(ComandoAnteprima c, bool suono)
 {
+    using C = ComandoAnteprima;
+    using Zoom = VistaPagina::Zoom;
+    const auto pagina = [&](NavigazionePagine::Esito (NavigazionePagine::*passo)()) {
+        CursoreOccupato busy;
+        dopoNavigazione((m_nav.*passo)(), suono);
+    };
     switch (c) {
-    case ComandoAnteprima::Riduci:
-        applicaZoom(VistaPagina::Zoom::Riduci, suono);
-        break;
-    case ComandoAnteprima::Ingrandisci:
-        applicaZoom(VistaPagina::Zoom::Ingrandisci, suono);
-        break;
-    case ComandoAnteprima::DimensioneReale:
-        applicaZoom(VistaPagina::Zoom::DimensioneReale, suono);
-        break;
-    case ComandoAnteprima::AdattaPagina:
-        applicaZoom(VistaPagina::Zoom::AdattaPagina, suono);
-        break;
-    case ComandoAnteprima::AdattaLarghezza:
-        applicaZoom(VistaPagina::Zoom::AdattaLarghezza, suono);
-        break;
-    case ComandoAnteprima::Aggiorna:
+    case C::Riduci:
+        return applicaZoom(Zoom::Riduci, suono);
+    case C::Ingrandisci:
+        return applicaZoom(Zoom::Ingrandisci, suono);
+    case C::DimensioneReale:
+        return applicaZoom(Zoom::DimensioneReale, suono);
+    case C::AdattaPagina:
+        return applicaZoom(Zoom::AdattaPagina, suono);
+    case C::AdattaLarghezza:
+        return applicaZoom(Zoom::AdattaLarghezza, suono);
+    case C::Aggiorna:
         AggiornaNumeroPagina();
         MostraPagina();
-        break;
-    case ComandoAnteprima::Stampa:
+        return;
+    case C::Stampa:
         StampaDocumento();
-        break;
-    case ComandoAnteprima::PrimaPagina: {
-        CursoreOccupato busy;
-        dopoNavigazione(m_nav.prima(), suono);
-        break;
-    }
-    case ComandoAnteprima::PaginaPrecedente: {
-        CursoreOccupato busy;
-        dopoNavigazione(m_nav.precedente(), suono);
-        break;
-    }
-    case ComandoAnteprima::PaginaSuccessiva: {
-        CursoreOccupato busy;
-        dopoNavigazione(m_nav.successiva(), suono);
-        break;
-    }
-    case ComandoAnteprima::UltimaPagina: {
-        CursoreOccupato busy;
-        dopoNavigazione(m_nav.ultima(), suono);
-        break;
-    }
-    case ComandoAnteprima::Chiudi:
-        Chiudi();
-        break;
+        return;
+    case C::PrimaPagina:
+        return pagina(&NavigazionePagine::prima);
+    case C::PaginaPrecedente:
+        return pagina(&NavigazionePagine::precedente);
+    case C::PaginaSuccessiva:
+        return pagina(&NavigazionePagine::successiva);
+    case C::UltimaPagina:
+        return pagina(&NavigazionePagine::ultima);
+    case C::Chiudi:
+        return Chiudi();
     }
 }
 
