@@ -32,9 +32,7 @@ constexpr double ChkLeft = 6030, ChkTop = 0, ChkWidth = 1950, ChkHeight = 420;
 
 } // namespace
 
-BarraAnteprima::BarraAnteprima(QWidget *finestra)
-    : QObject(finestra)
-    , m_finestra(finestra)
+BarraAnteprima::BarraAnteprima(QWidget *finestra) : QObject(finestra), m_finestra(finestra)
 {
     creaBarraStrumenti();
     creaMenu();
@@ -160,8 +158,7 @@ bool BarraAnteprima::eventFilter(QObject *watched, QEvent *e)
                 QTimer::singleShot(0, m_indicatore, [this] { m_indicatore->selectAll(); });
         }
     } else if (watched == m_sito) {
-        if (e->type() == QEvent::MouseButtonRelease
-            && static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton) {
+        if (e->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton) {
             qvUtilita().Homepage(int32_t(m_finestra->winId()));
             return true;
         }

@@ -90,9 +90,7 @@ Error erroreDi(std::exception_ptr errore)
 
 } // namespace
 
-FrmAnteprima::FrmAnteprima(QWidget *parent)
-    : QDialog(parent)
-    , m_input(*this, m_vista)
+FrmAnteprima::FrmAnteprima(QWidget *parent) : QDialog(parent), m_input(*this, m_vista)
 {
     setWindowTitle(CaptionIniziale);
     setSizeGripEnabled(false);
@@ -456,33 +454,21 @@ void FrmAnteprima::comando(ComandoAnteprima c, bool suono)
         dopoNavigazione((m_nav.*passo)(), suono);
     };
     switch (c) {
-    case C::Riduci:
-        return applicaZoom(Zoom::Riduci, suono);
-    case C::Ingrandisci:
-        return applicaZoom(Zoom::Ingrandisci, suono);
-    case C::DimensioneReale:
-        return applicaZoom(Zoom::DimensioneReale, suono);
-    case C::AdattaPagina:
-        return applicaZoom(Zoom::AdattaPagina, suono);
-    case C::AdattaLarghezza:
-        return applicaZoom(Zoom::AdattaLarghezza, suono);
+    case C::Riduci: return applicaZoom(Zoom::Riduci, suono);
+    case C::Ingrandisci: return applicaZoom(Zoom::Ingrandisci, suono);
+    case C::DimensioneReale: return applicaZoom(Zoom::DimensioneReale, suono);
+    case C::AdattaPagina: return applicaZoom(Zoom::AdattaPagina, suono);
+    case C::AdattaLarghezza: return applicaZoom(Zoom::AdattaLarghezza, suono);
     case C::Aggiorna:
         AggiornaNumeroPagina();
         MostraPagina();
         return;
-    case C::Stampa:
-        StampaDocumento();
-        return;
-    case C::PrimaPagina:
-        return pagina(&NavigazionePagine::prima);
-    case C::PaginaPrecedente:
-        return pagina(&NavigazionePagine::precedente);
-    case C::PaginaSuccessiva:
-        return pagina(&NavigazionePagine::successiva);
-    case C::UltimaPagina:
-        return pagina(&NavigazionePagine::ultima);
-    case C::Chiudi:
-        return Chiudi();
+    case C::Stampa: StampaDocumento(); return;
+    case C::PrimaPagina: return pagina(&NavigazionePagine::prima);
+    case C::PaginaPrecedente: return pagina(&NavigazionePagine::precedente);
+    case C::PaginaSuccessiva: return pagina(&NavigazionePagine::successiva);
+    case C::UltimaPagina: return pagina(&NavigazionePagine::ultima);
+    case C::Chiudi: return Chiudi();
     }
 }
 
@@ -671,7 +657,8 @@ void FrmAnteprima::applicaZoom(VistaPagina::Zoom zoom, bool suono)
 
 void FrmAnteprima::aggiornaCaption()
 {
-    setWindowTitle(m_titolo + QStringLiteral("    ") + QString::number(m_vista.geometria().percentuale()) + QLatin1Char('%'));
+    setWindowTitle(m_titolo + QStringLiteral("    ") + QString::number(m_vista.geometria().percentuale())
+                   + QLatin1Char('%'));
 }
 
 // --- Navigation -------------------------------------------------------------------------

@@ -1,10 +1,10 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/FrmOpzioni.h"
 
+#include "platform/Platform.h"
 #include "preview/CampiTesto.h"
 #include "preview/DialogTwips.h"
 #include "preview/ValidatoreCifre.h"
-#include "platform/Platform.h"
 
 #include <QComboBox>
 #include <QDir>

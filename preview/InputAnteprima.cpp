@@ -25,23 +25,15 @@ bool InputAnteprima::tasto(const QKeyEvent &e)
         return true;
     };
     switch (e.key()) {
-    case Qt::Key_PageDown:
-        m_finestra.scorriVerticale(schermo, true, true);
-        return true;
-    case Qt::Key_PageUp:
-        m_finestra.scorriVerticale(-schermo, true, true);
-        return true;
+    case Qt::Key_PageDown: m_finestra.scorriVerticale(schermo, true, true); return true;
+    case Qt::Key_PageUp: m_finestra.scorriVerticale(-schermo, true, true); return true;
     case Qt::Key_Space:
         if (ctrl)
             return false;
         m_finestra.scorriVerticale(shift ? -schermo : schermo, true, true);
         return true;
-    case Qt::Key_Down:
-        m_finestra.scorriVerticale(RigaTwips, true, true);
-        return true;
-    case Qt::Key_Up:
-        m_finestra.scorriVerticale(-RigaTwips, true, true);
-        return true;
+    case Qt::Key_Down: m_finestra.scorriVerticale(RigaTwips, true, true); return true;
+    case Qt::Key_Up: m_finestra.scorriVerticale(-RigaTwips, true, true); return true;
     case Qt::Key_Right:
     case Qt::Key_Left: {
         const bool avanti = e.key() == Qt::Key_Right;
@@ -53,25 +45,16 @@ bool InputAnteprima::tasto(const QKeyEvent &e)
             m_finestra.scorriOrizzontale(avanti ? RigaTwips : -RigaTwips);
         return true;
     }
-    case Qt::Key_Home:
-        return comando(ComandoAnteprima::PrimaPagina);
-    case Qt::Key_End:
-        return comando(ComandoAnteprima::UltimaPagina);
+    case Qt::Key_Home: return comando(ComandoAnteprima::PrimaPagina);
+    case Qt::Key_End: return comando(ComandoAnteprima::UltimaPagina);
     case Qt::Key_Plus:
-    case Qt::Key_Equal:
-        return comando(ComandoAnteprima::Ingrandisci);
-    case Qt::Key_Minus:
-        return comando(ComandoAnteprima::Riduci);
-    case Qt::Key_0:
-        return ctrl && comando(ComandoAnteprima::DimensioneReale);
-    case Qt::Key_P:
-        return ctrl && comando(ComandoAnteprima::Stampa);
-    case Qt::Key_F:
-        return !ctrl && !shift && comando(ComandoAnteprima::AdattaPagina);
-    case Qt::Key_W:
-        return !ctrl && !shift && comando(ComandoAnteprima::AdattaLarghezza);
-    default:
-        return false;
+    case Qt::Key_Equal: return comando(ComandoAnteprima::Ingrandisci);
+    case Qt::Key_Minus: return comando(ComandoAnteprima::Riduci);
+    case Qt::Key_0: return ctrl && comando(ComandoAnteprima::DimensioneReale);
+    case Qt::Key_P: return ctrl && comando(ComandoAnteprima::Stampa);
+    case Qt::Key_F: return !ctrl && !shift && comando(ComandoAnteprima::AdattaPagina);
+    case Qt::Key_W: return !ctrl && !shift && comando(ComandoAnteprima::AdattaLarghezza);
+    default: return false;
     }
 }
 

@@ -42,11 +42,7 @@ public:
     };
 
     /// Keys and wheel for \a finestra, which shows \a vista.
-    InputAnteprima(Finestra &finestra, const VistaPagina &vista)
-        : m_finestra(finestra)
-        , m_vista(vista)
-    {
-    }
+    InputAnteprima(Finestra &finestra, const VistaPagina &vista) : m_finestra(finestra), m_vista(vista) {}
 
     /// The keys of a document viewer, for the keys that the focused control
     /// leaves to the window. True when \a e was one of them.

@@ -7,11 +7,7 @@
 
 namespace qv {
 
-ValidatoreCifre::ValidatoreCifre(QLineEdit *campo)
-    : QValidator(campo)
-    , m_campo(campo)
-{
-}
+ValidatoreCifre::ValidatoreCifre(QLineEdit *campo) : QValidator(campo), m_campo(campo) {}
 
 QValidator::State ValidatoreCifre::validate(QString &input, int &pos) const
 {

@@ -11,12 +11,8 @@ bool VistaPagina::zoom(Zoom comando)
     bool fatto = false;
     Adattamento modo = Adattamento::Nessuno;
     switch (comando) {
-    case Zoom::Riduci:
-        fatto = m_geom.riduci();
-        break;
-    case Zoom::Ingrandisci:
-        fatto = m_geom.ingrandisci();
-        break;
+    case Zoom::Riduci: fatto = m_geom.riduci(); break;
+    case Zoom::Ingrandisci: fatto = m_geom.ingrandisci(); break;
     case Zoom::DimensioneReale:
         m_geom.dimensioneReale();
         fatto = true;

@@ -348,14 +348,13 @@ struct ZoomCase
     const char *name;
     double vpW;
     Zoom primo, secondo;
-    bool fatto;     // what the second command returned
+    bool fatto; // what the second command returned
     Adattamento modo;
     double zoom;
 };
 
 class VistaZoomTest : public ::testing::TestWithParam<ZoomCase>
-{
-};
+{};
 
 TEST_P(VistaZoomTest, OnlyAFittingCommandThatWasDoneFollowsTheViewport)
 {
@@ -367,21 +366,21 @@ TEST_P(VistaZoomTest, OnlyAFittingCommandThatWasDoneFollowsTheViewport)
     EXPECT_DOUBLE_EQ(v.geometria().zoom(), c.zoom);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Zoom, VistaZoomTest,
-    ::testing::Values(
-        ZoomCase{"fitPage", 8000, Zoom::DimensioneReale, Zoom::AdattaPagina, true, Adattamento::Pagina, 5000 / H},
-        ZoomCase{"fitWidth", 8000, Zoom::DimensioneReale, Zoom::AdattaLarghezza, true, Adattamento::Larghezza,
-                 8000 / W},
-        ZoomCase{"stepAfterAFitStopsFollowing", 8000, Zoom::AdattaLarghezza, Zoom::Ingrandisci, true,
-                 Adattamento::Nessuno, 1},
-        ZoomCase{"hundredAfterAFit", 8000, Zoom::AdattaPagina, Zoom::DimensioneReale, true, Adattamento::Nessuno, 1},
-        // A step refused at its limit changes nothing, the fit included.
-        ZoomCase{"refusedStepKeepsTheFit", W * 10, Zoom::AdattaLarghezza, Zoom::Ingrandisci, false,
-                 Adattamento::Larghezza, 4},
-        ZoomCase{"fitOfAnEmptyViewportRefused", 0, Zoom::Ingrandisci, Zoom::AdattaLarghezza, false,
-                 Adattamento::Nessuno, 2}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Zoom, VistaZoomTest,
+                         ::testing::Values(ZoomCase{"fitPage", 8000, Zoom::DimensioneReale, Zoom::AdattaPagina, true,
+                                                    Adattamento::Pagina, 5000 / H},
+                                           ZoomCase{"fitWidth", 8000, Zoom::DimensioneReale, Zoom::AdattaLarghezza,
+                                                    true, Adattamento::Larghezza, 8000 / W},
+                                           ZoomCase{"stepAfterAFitStopsFollowing", 8000, Zoom::AdattaLarghezza,
+                                                    Zoom::Ingrandisci, true, Adattamento::Nessuno, 1},
+                                           ZoomCase{"hundredAfterAFit", 8000, Zoom::AdattaPagina, Zoom::DimensioneReale,
+                                                    true, Adattamento::Nessuno, 1},
+                                           // A step refused at its limit changes nothing, the fit included.
+                                           ZoomCase{"refusedStepKeepsTheFit", W * 10, Zoom::AdattaLarghezza,
+                                                    Zoom::Ingrandisci, false, Adattamento::Larghezza, 4},
+                                           ZoomCase{"fitOfAnEmptyViewportRefused", 0, Zoom::Ingrandisci,
+                                                    Zoom::AdattaLarghezza, false, Adattamento::Nessuno, 2}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(VistaPagina, AFittedZoomFollowsTheViewportOnlyWhenAskedTo)
 {
@@ -408,8 +407,7 @@ struct ScorriCase
 };
 
 class VistaScorriTest : public ::testing::TestWithParam<ScorriCase>
-{
-};
+{};
 
 TEST_P(VistaScorriTest, ScrollsInWholeUnitsUntilAnEnd)
 {
@@ -422,17 +420,17 @@ TEST_P(VistaScorriTest, ScrollsInWholeUnitsUntilAnEnd)
     EXPECT_DOUBLE_EQ(v.geometria().immagine().top(), -10.0 * c.valore);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, VistaScorriTest,
-    ::testing::Values(ScorriCase{"lineDown", 0, 300, true, 30}, ScorriCase{"lineUp", 100, -300, true, 70},
-                      ScorriCase{"roundedToTheUnit", 0, 906, true, 91},
-                      ScorriCase{"lessThanAUnitIsOne", 10, 4, true, 11},
-                      ScorriCase{"lessThanAUnitUpIsOne", 10, -4, true, 9},
-                      ScorriCase{"cutAtTheBottom", 1080, 300, true, 1087},
-                      ScorriCase{"cutAtTheTop", 20, -5000, true, 0},
-                      ScorriCase{"atTheBottomTurnsInstead", 1087, 300, false, 1087},
-                      ScorriCase{"atTheTopTurnsInstead", 0, -300, false, 0}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Steps, VistaScorriTest,
+                         ::testing::Values(ScorriCase{"lineDown", 0, 300, true, 30},
+                                           ScorriCase{"lineUp", 100, -300, true, 70},
+                                           ScorriCase{"roundedToTheUnit", 0, 906, true, 91},
+                                           ScorriCase{"lessThanAUnitIsOne", 10, 4, true, 11},
+                                           ScorriCase{"lessThanAUnitUpIsOne", 10, -4, true, 9},
+                                           ScorriCase{"cutAtTheBottom", 1080, 300, true, 1087},
+                                           ScorriCase{"cutAtTheTop", 20, -5000, true, 0},
+                                           ScorriCase{"atTheBottomTurnsInstead", 1087, 300, false, 1087},
+                                           ScorriCase{"atTheTopTurnsInstead", 0, -300, false, 0}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(VistaPagina, ACentredPageStaysCentredWhateverTheScrollSteps)
 {

@@ -1,6 +1,6 @@
 // The print options dialog, driven through its widgets as a user would.
-#include "preview/FrmOpzioni.h"
 #include "preview/CampiTesto.h"
+#include "preview/FrmOpzioni.h"
 #include "preview/ValidatoreCifre.h"
 #include "support/TestEnv.h"
 
@@ -632,8 +632,7 @@ struct CifreCase
 };
 
 class ValidatoreCifreTest : public ::testing::TestWithParam<CifreCase>
-{
-};
+{};
 
 TEST_P(ValidatoreCifreTest, KeepsTheDigitsOfWhatTheUserBrings)
 {
@@ -644,15 +643,9 @@ TEST_P(ValidatoreCifreTest, KeepsTheDigitsOfWhatTheUserBrings)
     campo.setCursorPosition(c.cursore);
     const QString testo = QString::fromUtf8(c.testo);
     switch (c.arrivo) {
-    case Arrivo::Scritto:
-        QTest::keyClicks(&campo, testo);
-        break;
-    case Arrivo::Incollato:
-        campo.insert(testo);
-        break;
-    case Arrivo::Impostato:
-        campo.setText(testo);
-        break;
+    case Arrivo::Scritto: QTest::keyClicks(&campo, testo); break;
+    case Arrivo::Incollato: campo.insert(testo); break;
+    case Arrivo::Impostato: campo.setText(testo); break;
     }
     EXPECT_EQ(campo.text(), QString::fromUtf8(c.atteso));
     EXPECT_EQ(campo.cursorPosition(), c.cursoreAtteso);
@@ -668,8 +661,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CifreCase{"pastedBetweenDigits", "12", 1, Arrivo::Incollato, "x3.", "132", 2},
                       CifreCase{"pastedNothingLeft", "4", 1, Arrivo::Incollato, "-,.", "4", 1},
                       CifreCase{"pastedOtherScriptsDigits", "", 0, Arrivo::Incollato, "\u0663\u00bd4", "4", 1},
-                      CifreCase{"pastedDigitOutsideTheBasicPlane", "", 0, Arrivo::Incollato, "\U0001D7D92", "2",
-                                1},
+                      CifreCase{"pastedDigitOutsideTheBasicPlane", "", 0, Arrivo::Incollato, "\U0001D7D92", "2", 1},
                       CifreCase{"pastedBackspaceCharacter", "", 0, Arrivo::Incollato, "1\b2", "12", 2},
                       // What the program sets stays, a negative count too.
                       CifreCase{"setByTheProgram", "7", 1, Arrivo::Impostato, "-65534", "-65534", 6}),
