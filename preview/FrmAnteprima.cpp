@@ -4,6 +4,7 @@
 #include "imaging/ModuloConversione.h"
 #include "platform/CursoreOccupato.h"
 #include "platform/Platform.h"
+#include "preview/BarraAnteprima.h"
 #include "preview/BarraScorrimento.h"
 #include "preview/FrmOpzioni.h"
 #include "preview/ImmaginePagina.h"
@@ -19,7 +20,6 @@
 #include <QFile>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,13 +27,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
-#include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
 #include <QSvgRenderer>
-#include <QTimer>
-#include <QToolBar>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -53,16 +50,8 @@ namespace {
 constexpr double ClientWidth = 8715;
 constexpr double ClientHeight = 5940;
 constexpr double Picture1Top = 600;
-constexpr double Text1Width = 1100;
-constexpr double ChkLeft = 6030, ChkTop = 0, ChkWidth = 1950, ChkHeight = 420;
 
 const QString CaptionIniziale = QStringLiteral("Anteprima di Stampa");
-
-// One line of scrolling (an arrow key, a click on a scroll bar's arrow), in
-// twips; a wheel notch scrolls the system's number of lines.
-constexpr double RigaTwips = 300;
-// One notch of a mouse wheel, in eighths of a degree.
-constexpr int Scatto = 120;
 
 const QString QualitaApp = QStringLiteral("QVPREVIEW");
 const QString QualitaSection = QStringLiteral("OPZIONE");
@@ -101,8 +90,7 @@ Error erroreDi(std::exception_ptr errore)
 
 } // namespace
 
-FrmAnteprima::FrmAnteprima(QWidget *parent)
-    : QDialog(parent)
+FrmAnteprima::FrmAnteprima(QWidget *parent) : QDialog(parent), m_input(*this, m_vista)
 {
     setWindowTitle(CaptionIniziale);
     setSizeGripEnabled(false);
@@ -131,7 +119,6 @@ void FrmAnteprima::creaControlli()
     creaBarraStrumenti();
     creaPagina();
     creaBarreScorrimento();
-    creaMenu();
     creaBarraErrore();
 
     // Esc closes the window whichever of its controls has the focus.
@@ -143,68 +130,24 @@ void FrmAnteprima::creaControlli()
     disponi();
 }
 
-/// The toolbar with its buttons and the page indicator Text1, the quality
-/// check box over its right end and the maker's address.
+/// The toolbar with the page indicator, the quality box, the maker's address
+/// and the pop-up menu (BarraAnteprima), wired to the window: their commands,
+/// a page number typed into the indicator, a change of quality.
 void FrmAnteprima::creaBarraStrumenti()
 {
-    const double tx = platform::twipsPerPixelX();
-    const double ty = platform::twipsPerPixelY();
-
-    Toolbar1 = new QToolBar(this);
-    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    Toolbar1->setIconSize(QSize(20, 20));
-    Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    Toolbar1->setMovable(false);
-    Toolbar1->setFloatable(false);
-    auto addButton = [this](const QString &key, const QString &tooltip) {
-        QAction *action = Toolbar1->addAction(QIcon(QStringLiteral(":/qvpreview/icons/%1.svg").arg(key)), tooltip);
-        action->setObjectName(key);
-        action->setData(key);
-        action->setToolTip(tooltip);
-        return action;
-    };
-    addButton(QStringLiteral("riduci"), QStringLiteral("Riduci"));
-    addButton(QStringLiteral("ingrandisci"), QStringLiteral("Ingradisci"));
-    addButton(QStringLiteral("reale"), QStringLiteral("Dimensione Reale"));
-    Toolbar1->addSeparator();
-    addButton(QStringLiteral("stampa"), QStringLiteral("Stampa"));
-    Toolbar1->addSeparator();
-    addButton(QStringLiteral("prima"), QStringLiteral("Prima Pagina"));
-    addButton(QStringLiteral("precedente"), QStringLiteral("Pagina Precedente"));
-    // The page indicator " 3/5" also takes a typed page number: Enter goes
-    // there, leaving the field shows the indicator again.
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setAlignment(Qt::AlignCenter);
-    Text1->setFixedWidth(px(Text1Width, tx));
-    Text1->setToolTip(QStringLiteral("Numero di pagina: scrivere un numero e premere Invio"));
-    Text1->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("\\s*\\d{0,10}\\s*(/\\s*\\d{0,10}\\s*)?")), Text1));
-    Text1->installEventFilter(this);
+    m_barra = new BarraAnteprima(this);
+    Toolbar1 = m_barra->toolbar();
+    Text1 = m_barra->indicatore();
+    chkMassima = m_barra->qualita();
+    lblsito = m_barra->sito();
+    mnfile = m_barra->menu();
+    connect(m_barra, &BarraAnteprima::comando, this, [this](ComandoAnteprima c) { comando(c, true); });
     connect(Text1, &QLineEdit::returnPressed, this, [this] { VaiAPagina(); });
     connect(Text1, &QLineEdit::editingFinished, this, [this] {
         if (!Text1->hasFocus())
             AggiornaNumeroPagina();
     });
-    Toolbar1->addWidget(Text1);
-    addButton(QStringLiteral("successiva"), QStringLiteral("Pagina Successiva"));
-    addButton(QStringLiteral("ultima"), QStringLiteral("Ultima Pagina"));
-    Toolbar1->addSeparator();
-    addButton(QStringLiteral("esci"), QStringLiteral("Chiudi Anteprima"));
-    connect(Toolbar1, &QToolBar::actionTriggered, this,
-            [this](QAction *action) { Toolbar1_ButtonClick(action->data().toString()); });
-
-    chkMassima = new QCheckBox(QStringLiteral("Massima qualità"), this);
-    chkMassima->setObjectName(QStringLiteral("chkMassima"));
-    chkMassima->setGeometry(px(ChkLeft, tx), px(ChkTop, ty), px(ChkWidth, tx), px(ChkHeight, ty));
     connect(chkMassima, &QCheckBox::clicked, this, [this] { AggiornaScroll(); });
-
-    lblsito = new QLabel(IndirizzoSito(), this);
-    lblsito->setObjectName(QStringLiteral("lblsito"));
-    lblsito->setStyleSheet(QStringLiteral("color: blue;"));
-    lblsito->setCursor(Qt::PointingHandCursor);
-    lblsito->adjustSize();
-    lblsito->installEventFilter(this);
 }
 
 /// The grey viewport Picture1 and the page image Image1 in it, with the hand cursors.
@@ -243,42 +186,15 @@ void FrmAnteprima::creaBarreScorrimento()
     connect(HScroll1, &QScrollBar::valueChanged, this, [this](int v) {
         if (m_applicando)
             return;
-        m_geom.setValoreH(v);
+        m_vista.geometria().setValoreH(v);
         applicaGeometria();
     });
     connect(VScroll1, &QScrollBar::valueChanged, this, [this](int v) {
         if (m_applicando)
             return;
-        m_geom.setValoreV(v);
+        m_vista.geometria().setValoreV(v);
         applicaGeometria();
     });
-}
-
-/// The pop-up menu of the page.
-void FrmAnteprima::creaMenu()
-{
-    mnfile = new QMenu(QStringLiteral("&File"), this);
-    mnfile->setObjectName(QStringLiteral("mnfile"));
-    auto addItem = [this](const QString &name, const QString &text, auto slot) {
-        QAction *action = mnfile->addAction(text);
-        action->setObjectName(name);
-        connect(action, &QAction::triggered, this, slot);
-        return action;
-    };
-    addItem(QStringLiteral("mnriduci"), QStringLiteral("&Riduci"), [this] { Riduci(); });
-    addItem(QStringLiteral("mningrandisci"), QStringLiteral("&Ingrandisci"), [this] { Ingrandisci(); });
-    addItem(QStringLiteral("mn100"), QStringLiteral("100%"), [this] { DimensioneReale(); });
-    addItem(QStringLiteral("mnpagina"), QStringLiteral("Adatta alla &pagina\tF"), [this] { AdattaPagina(); });
-    addItem(QStringLiteral("mnlarghezza"), QStringLiteral("Adatta alla &larghezza\tW"), [this] { AdattaLarghezza(); });
-    mnfile->addSeparator();
-    addItem(QStringLiteral("mnaggiorna"), QStringLiteral("Aggiorna"), [this] {
-        AggiornaNumeroPagina();
-        MostraPagina();
-    });
-    mnfile->addSeparator();
-    addItem(QStringLiteral("mnstampa"), QStringLiteral("&Stampa"), [this] { StampaDocumento(); });
-    mnfile->addSeparator();
-    addItem(QStringLiteral("mnchiudi"), QStringLiteral("&Chiudi"), [this] { Chiudi(); });
 }
 
 /// The bar that shows a reading error over the top of the page, with a
@@ -315,10 +231,7 @@ void FrmAnteprima::creaBarraErrore()
 
 QAction *FrmAnteprima::pulsante(const QString &key) const
 {
-    for (QAction *action : Toolbar1->actions())
-        if (action->data().toString() == key)
-            return action;
-    return nullptr;
+    return m_barra->pulsante(key);
 }
 
 // --- Load, unload ---------------------------------------------------------------
@@ -339,10 +252,9 @@ void FrmAnteprima::load()
     // A fresh window: its design size at the top-left corner of the screen,
     // the design caption, the page at its first place with both scroll bars
     // at 0, no zoom fitted, no error and no drag from the last showing.
-    m_geom = GeometriaPagina();
-    m_adatta = Adattamento::Nessuno;
+    m_vista = VistaPagina();
     m_primoErrore.reset();
-    m_restoZoom = m_restoPagina = 0;
+    m_input.azzera();
     fraErrore->hide();
     Image1->setCursor(ApertaImage);
     setWindowState(Qt::WindowNoState);
@@ -427,7 +339,7 @@ void FrmAnteprima::Aggiorna()
     m_larghezzaPagina = pagina.width();
     m_altezzaPagina = pagina.height();
     m_picture2->setSize(m_larghezzaPagina, m_altezzaPagina);
-    m_geom.setPagina(m_larghezzaPagina, m_altezzaPagina);
+    m_vista.setPagina(m_larghezzaPagina, m_altezzaPagina);
     applicaGeometria();
 }
 
@@ -461,24 +373,16 @@ void FrmAnteprima::disponi()
     const double vsWidth = VScroll1->sizeHint().width() * tx;
     const double hsHeight = HScroll1->sizeHint().height() * ty;
 
-    Toolbar1->setGeometry(0, 0, width(), std::min(px(Picture1Top, ty), Toolbar1->sizeHint().height()));
-    chkMassima->raise();
-
     const double vpWidth = std::max(0.0, w - vsWidth);
     const double vpHeight = std::max(0.0, h - Picture1Top - hsHeight);
     Picture1->setGeometry(0, px(Picture1Top, ty), px(vpWidth, tx), px(vpHeight, ty));
     VScroll1->setGeometry(Picture1->geometry().right() + 1, Picture1->y(), px(vsWidth, tx), Picture1->height());
     HScroll1->setGeometry(0, Picture1->geometry().bottom() + 1, Picture1->width(), px(hsHeight, ty));
 
-    m_geom.setViewport(vpWidth, vpHeight);
-    if (m_loaded && m_adatta == Adattamento::Pagina)
-        m_geom.adattaPagina();
-    else if (m_loaded && m_adatta == Adattamento::Larghezza)
-        m_geom.adattaLarghezza();
-    m_geom.aggiornaMassimi();
-    m_geom.centra();
+    // A fitted zoom follows the window while it is loaded.
+    const bool adattata = m_vista.setViewport(vpWidth, vpHeight, m_loaded);
     applicaGeometria();
-    if (m_loaded && m_adatta != Adattamento::Nessuno) {
+    if (adattata) {
         AggiornaScroll();
         aggiornaCaption();
     }
@@ -491,13 +395,13 @@ void FrmAnteprima::disponi()
         fraErrore->raise();
     }
 
-    lblsito->move(px(w - lblsito->width() * tx - 100, tx), px(Picture1Top, ty) - lblsito->height());
-    lblsito->raise();
+    m_barra->disponi(width(), px(Picture1Top, ty));
 }
 
 bool FrmAnteprima::eventFilter(QObject *watched, QEvent *e)
 {
     if (watched == Image1) {
+        GeometriaPagina &geom = m_vista.geometria();
         const double tx = platform::twipsPerPixelX();
         const double ty = platform::twipsPerPixelY();
         switch (e->type()) {
@@ -505,14 +409,14 @@ bool FrmAnteprima::eventFilter(QObject *watched, QEvent *e)
             auto *me = static_cast<QMouseEvent *>(e);
             if (me->button() == Qt::LeftButton) {
                 Image1->setCursor(ChiusaImage);
-                m_geom.inizioTrascinamento(me->position().x() * tx, me->position().y() * ty);
+                geom.inizioTrascinamento(me->position().x() * tx, me->position().y() * ty);
             }
             break;
         }
         case QEvent::MouseMove: {
             auto *me = static_cast<QMouseEvent *>(e);
-            if (m_geom.trascinamento()) {
-                m_geom.trascina(me->position().x() * tx, me->position().y() * ty);
+            if (geom.trascinamento()) {
+                geom.trascina(me->position().x() * tx, me->position().y() * ty);
                 applicaGeometria();
             }
             break;
@@ -521,7 +425,7 @@ bool FrmAnteprima::eventFilter(QObject *watched, QEvent *e)
             auto *me = static_cast<QMouseEvent *>(e);
             if (me->button() == Qt::LeftButton) {
                 Image1->setCursor(ApertaImage);
-                m_geom.fineTrascinamento();
+                geom.fineTrascinamento();
             } else if (me->button() == Qt::RightButton) {
                 mnfile->popup(me->globalPosition().toPoint());
             }
@@ -535,48 +439,36 @@ bool FrmAnteprima::eventFilter(QObject *watched, QEvent *e)
         // leaves (or puts) it on the viewport.
         if (e->type() == QEvent::FocusIn || e->type() == QEvent::MouseButtonPress)
             Picture1->setFocus(Qt::OtherFocusReason);
-    } else if (watched == Text1) {
-        // The page indicator is selected whole when it gets the focus, so a
-        // typed number replaces it (after a click, once the click is done).
-        if (e->type() == QEvent::FocusIn) {
-            Text1->selectAll();
-            if (static_cast<QFocusEvent *>(e)->reason() == Qt::MouseFocusReason)
-                QTimer::singleShot(0, Text1, [this] { Text1->selectAll(); });
-        }
-    } else if (watched == lblsito) {
-        if (e->type() == QEvent::MouseButtonRelease
-            && static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton) {
-            qvUtilita().Homepage(int32_t(winId()));
-            return true;
-        }
     }
     return QDialog::eventFilter(watched, e);
 }
 
-void FrmAnteprima::Toolbar1_ButtonClick(const QString &key)
+/// A command of the toolbar, the menu or the keys; \a suono: beep when it
+/// is at its limit. The page commands show the busy pointer.
+void FrmAnteprima::comando(ComandoAnteprima c, bool suono)
 {
-    if (key == QLatin1String("riduci")) {
-        Riduci();
-    } else if (key == QLatin1String("ingrandisci")) {
-        Ingrandisci();
-    } else if (key == QLatin1String("reale")) {
-        DimensioneReale();
-    } else if (key == QLatin1String("stampa")) {
-        StampaDocumento();
-    } else if (key == QLatin1String("prima")) {
+    using C = ComandoAnteprima;
+    using Zoom = VistaPagina::Zoom;
+    const auto pagina = [&](NavigazionePagine::Esito (NavigazionePagine::*passo)()) {
         CursoreOccupato busy;
-        PrimaPagina();
-    } else if (key == QLatin1String("precedente")) {
-        CursoreOccupato busy;
-        PaginaPrecedente();
-    } else if (key == QLatin1String("successiva")) {
-        CursoreOccupato busy;
-        PaginaSuccessiva();
-    } else if (key == QLatin1String("ultima")) {
-        CursoreOccupato busy;
-        UltimaPagina();
-    } else if (key == QLatin1String("esci")) {
-        Chiudi();
+        dopoNavigazione((m_nav.*passo)(), suono);
+    };
+    switch (c) {
+    case C::Riduci: return applicaZoom(Zoom::Riduci, suono);
+    case C::Ingrandisci: return applicaZoom(Zoom::Ingrandisci, suono);
+    case C::DimensioneReale: return applicaZoom(Zoom::DimensioneReale, suono);
+    case C::AdattaPagina: return applicaZoom(Zoom::AdattaPagina, suono);
+    case C::AdattaLarghezza: return applicaZoom(Zoom::AdattaLarghezza, suono);
+    case C::Aggiorna:
+        AggiornaNumeroPagina();
+        MostraPagina();
+        return;
+    case C::Stampa: StampaDocumento(); return;
+    case C::PrimaPagina: return pagina(&NavigazionePagine::prima);
+    case C::PaginaPrecedente: return pagina(&NavigazionePagine::precedente);
+    case C::PaginaSuccessiva: return pagina(&NavigazionePagine::successiva);
+    case C::UltimaPagina: return pagina(&NavigazionePagine::ultima);
+    case C::Chiudi: return Chiudi();
     }
 }
 
@@ -663,7 +555,7 @@ void FrmAnteprima::AggiornaScroll()
     // put it (centring would put it back on the scroll bars' 10-twip grid).
     // The zoom commands centre before they come here, so the 256-colour
     // raster is made for the area that will be visible.
-    m_geom.aggiornaMassimi();
+    m_vista.geometria().aggiornaMassimi();
     applicaGeometria();
     const FrozenPage pagina = m_picture2->Picture();
     Image1->clearPicture();
@@ -704,13 +596,13 @@ bool FrmAnteprima::CaricaImmagine(QImage &immagine)
 
 void FrmAnteprima::CentraImmagine()
 {
-    m_geom.centra();
+    m_vista.geometria().centra();
     applicaGeometria();
 }
 
 void FrmAnteprima::SincronizzaScroll()
 {
-    m_geom.sincronizzaScroll();
+    m_vista.geometria().sincronizzaScroll();
     applicaGeometria();
 }
 
@@ -720,72 +612,44 @@ void FrmAnteprima::applicaGeometria()
         return;
     const double tx = platform::twipsPerPixelX();
     const double ty = platform::twipsPerPixelY();
-    const QRectF r = m_geom.immagine();
+    const GeometriaPagina &geom = m_vista.geometria();
+    const QRectF r = geom.immagine();
     const QRect geometry(px(r.left(), tx), px(r.top(), ty), std::max(1, px(r.width(), tx)),
                          std::max(1, px(r.height(), ty)));
     if (Image1->geometry() != geometry)
         Image1->setGeometry(geometry);
     m_applicando = true;
-    const StatoScroll &h = m_geom.scrollH();
-    const StatoScroll &v = m_geom.scrollV();
+    const StatoScroll &h = geom.scrollH();
+    const StatoScroll &v = geom.scrollV();
     HScroll1->setRange(0, h.massimo);
     HScroll1->setValue(h.valore);
     HScroll1->setEnabled(h.abilitato);
-    HScroll1->setPageStep(std::max(1, int(m_geom.viewport().width() / GeometriaPagina::TwipsPerUnita)));
+    HScroll1->setPageStep(std::max(1, int(geom.viewport().width() / GeometriaPagina::TwipsPerUnita)));
     VScroll1->setRange(0, v.massimo);
     VScroll1->setValue(v.valore);
     VScroll1->setEnabled(v.abilitato);
-    VScroll1->setPageStep(std::max(1, int(m_geom.viewport().height() / GeometriaPagina::TwipsPerUnita)));
+    VScroll1->setPageStep(std::max(1, int(geom.viewport().height() / GeometriaPagina::TwipsPerUnita)));
     m_applicando = false;
 }
 
 // --- Zoom ----------------------------------------------------------------------------
 
-void FrmAnteprima::Riduci(bool suono)
-{
-    applicaZoom([this] { return m_geom.riduci(); }, Adattamento::Nessuno, suono);
-}
-
-void FrmAnteprima::Ingrandisci(bool suono)
-{
-    applicaZoom([this] { return m_geom.ingrandisci(); }, Adattamento::Nessuno, suono);
-}
-
 void FrmAnteprima::DimensioneReale()
 {
-    applicaZoom(
-        [this] {
-            m_geom.dimensioneReale();
-            return true;
-        },
-        Adattamento::Nessuno);
+    applicaZoom(VistaPagina::Zoom::DimensioneReale);
 }
 
-void FrmAnteprima::AdattaPagina()
-{
-    applicaZoom([this] { return m_geom.adattaPagina(); }, Adattamento::Pagina);
-}
-
-void FrmAnteprima::AdattaLarghezza()
-{
-    applicaZoom([this] { return m_geom.adattaLarghezza(); }, Adattamento::Larghezza);
-}
-
-// One zoom step: \a passo changes the size of the page (false: at a limit,
-// which beeps when \a suono); the picture, caption and centring follow, with
-// repaints held back so the page is drawn once at its new size. \a modo says
-// whether the new zoom follows the window's size from now on.
-void FrmAnteprima::applicaZoom(const std::function<bool()> &passo, Adattamento modo, bool suono)
+// One zoom step: \a zoom changes the size of the page (not at a limit, which
+// beeps when \a suono); the picture, caption and centring follow, with
+// repaints held back so the page is drawn once at its new size.
+void FrmAnteprima::applicaZoom(VistaPagina::Zoom zoom, bool suono)
 {
     ensureLoaded();
     Picture1->setUpdatesEnabled(false);
-    if (passo()) {
-        m_adatta = modo;
-        m_geom.centra();
+    if (m_vista.zoom(zoom))
         AggiornaScroll();
-    } else if (suono) {
+    else if (suono)
         platform::beep();
-    }
     aggiornaCaption();
     CentraImmagine();
     Picture1->setUpdatesEnabled(true);
@@ -793,7 +657,8 @@ void FrmAnteprima::applicaZoom(const std::function<bool()> &passo, Adattamento m
 
 void FrmAnteprima::aggiornaCaption()
 {
-    setWindowTitle(m_titolo + QStringLiteral("    ") + QString::number(m_geom.percentuale()) + QLatin1Char('%'));
+    setWindowTitle(m_titolo + QStringLiteral("    ") + QString::number(m_vista.geometria().percentuale())
+                   + QLatin1Char('%'));
 }
 
 // --- Navigation -------------------------------------------------------------------------
@@ -808,26 +673,6 @@ void FrmAnteprima::dopoNavigazione(NavigazionePagine::Esito esito, bool suono)
     AggiornaNumeroPagina();
     if (esito == NavigazionePagine::Cambiata)
         MostraPagina();
-}
-
-void FrmAnteprima::PrimaPagina()
-{
-    dopoNavigazione(m_nav.prima());
-}
-
-void FrmAnteprima::PaginaPrecedente()
-{
-    dopoNavigazione(m_nav.precedente());
-}
-
-void FrmAnteprima::PaginaSuccessiva()
-{
-    dopoNavigazione(m_nav.successiva());
-}
-
-void FrmAnteprima::UltimaPagina()
-{
-    dopoNavigazione(m_nav.ultima());
 }
 
 /// The page number typed into the page indicator: Enter goes there; a number
@@ -849,174 +694,37 @@ void FrmAnteprima::VaiAPagina()
 
 void FrmAnteprima::AggiornaNumeroPagina()
 {
-    Text1->setText(m_nav.indicatore());
-    aggiornaPulsantiPagina();
-}
-
-/// The page buttons are greyed out where their command would only beep: the
-/// first two on the first page, the last two on the last. The keys that give
-/// the same commands still beep there.
-void FrmAnteprima::aggiornaPulsantiPagina()
-{
-    const std::pair<const char *, NavigazionePagine::Esito (NavigazionePagine::*)()> pulsanti[] = {
-        {"prima", &NavigazionePagine::prima},
-        {"precedente", &NavigazionePagine::precedente},
-        {"successiva", &NavigazionePagine::successiva},
-        {"ultima", &NavigazionePagine::ultima},
-    };
-    for (const auto &[key, comando] : pulsanti)
-        if (QAction *action = pulsante(QLatin1String(key)))
-            action->setEnabled(m_nav.possibile(comando));
+    m_barra->mostraPagina(m_nav);
 }
 
 // --- Keys and wheel ---------------------------------------------------------------------
 
 void FrmAnteprima::keyPressEvent(QKeyEvent *e)
 {
-    if (tasto(*e))
+    if (m_input.tasto(*e))
         e->accept();
     else
         QDialog::keyPressEvent(e);
 }
 
-/// The keys of a document viewer, for the keys that the focused control
-/// leaves to the window. True when \a e was one of them.
-bool FrmAnteprima::tasto(const QKeyEvent &e)
-{
-    const Qt::KeyboardModifiers mods = e.modifiers() & ~Qt::KeypadModifier;
-    if (mods & (Qt::AltModifier | Qt::MetaModifier))
-        return false;
-    const bool ctrl = mods & Qt::ControlModifier;
-    const bool shift = mods & Qt::ShiftModifier;
-    const double schermo = m_geom.viewport().height();
-    switch (e.key()) {
-    case Qt::Key_PageDown:
-        scorriVerticale(schermo, true, true);
-        return true;
-    case Qt::Key_PageUp:
-        scorriVerticale(-schermo, true, true);
-        return true;
-    case Qt::Key_Space:
-        if (ctrl)
-            return false;
-        scorriVerticale(shift ? -schermo : schermo, true, true);
-        return true;
-    case Qt::Key_Down:
-        scorriVerticale(RigaTwips, true, true);
-        return true;
-    case Qt::Key_Up:
-        scorriVerticale(-RigaTwips, true, true);
-        return true;
-    case Qt::Key_Right:
-    case Qt::Key_Left: {
-        const bool avanti = e.key() == Qt::Key_Right;
-        // A page as narrow as the window has nothing to scroll sideways: the
-        // arrow turns the page, as in a book.
-        if (!m_geom.scrollH().abilitato)
-            paginaAccanto(avanti, true);
-        else
-            scorriOrizzontale(avanti ? RigaTwips : -RigaTwips);
-        return true;
-    }
-    case Qt::Key_Home: {
-        CursoreOccupato busy;
-        PrimaPagina();
-        return true;
-    }
-    case Qt::Key_End: {
-        CursoreOccupato busy;
-        UltimaPagina();
-        return true;
-    }
-    case Qt::Key_Plus:
-    case Qt::Key_Equal:
-        Ingrandisci();
-        return true;
-    case Qt::Key_Minus:
-        Riduci();
-        return true;
-    case Qt::Key_0:
-        if (!ctrl)
-            return false;
-        DimensioneReale();
-        return true;
-    case Qt::Key_P:
-        if (!ctrl)
-            return false;
-        StampaDocumento();
-        return true;
-    case Qt::Key_F:
-        if (ctrl || shift)
-            return false;
-        AdattaPagina();
-        return true;
-    case Qt::Key_W:
-        if (ctrl || shift)
-            return false;
-        AdattaLarghezza();
-        return true;
-    default:
-        return false;
-    }
-}
-
-/// The wheel scrolls the page, and at the end of a page one more notch goes
-/// on to the next page (or back to the previous one); Ctrl and the wheel
-/// zoom by the zoom steps. The wheel never beeps.
 void FrmAnteprima::wheelEvent(QWheelEvent *e)
 {
     e->accept();
-    const QPoint delta = e->angleDelta();
-    if (e->modifiers() & Qt::ControlModifier) {
-        m_restoZoom += delta.y() ? delta.y() : delta.x();
-        for (; m_restoZoom >= Scatto; m_restoZoom -= Scatto)
-            Ingrandisci(false);
-        for (; m_restoZoom <= -Scatto; m_restoZoom += Scatto)
-            Riduci(false);
-        return;
-    }
-    const bool orizzontale = delta.y() == 0 || (e->modifiers() & Qt::ShiftModifier);
-    const int gradi = delta.y() ? delta.y() : delta.x();
-    if (gradi == 0)
-        return;
-    // Turning the wheel away from the user (positive) shows what lies above.
-    const double twips = -double(gradi) / Scatto * QApplication::wheelScrollLines() * RigaTwips;
-    if (orizzontale) {
-        scorriOrizzontale(twips);
-        return;
-    }
-    const bool allaFine = twips > 0 ? m_geom.inFondo() : m_geom.inCima();
-    if (!allaFine) {
-        m_restoPagina = 0;
-        scorriVerticale(twips, false, false);
-        return;
-    }
-    // At the end of the page: a whole notch (or a touchpad's worth of one)
-    // turns the page.
-    if ((m_restoPagina > 0) != (gradi > 0))
-        m_restoPagina = 0;
-    m_restoPagina += gradi;
-    if (std::abs(m_restoPagina) >= Scatto) {
-        m_restoPagina = 0;
-        paginaAccanto(twips > 0, false);
-    }
+    m_input.rotella(*e);
 }
 
 void FrmAnteprima::scorriVerticale(double twips, bool cambiaPagina, bool suono)
 {
-    if (twips > 0 ? m_geom.inFondo() : m_geom.inCima()) {
-        if (cambiaPagina)
-            paginaAccanto(twips > 0, suono);
-        return;
-    }
-    const int unita = int(std::lround(twips / GeometriaPagina::TwipsPerUnita));
-    VScroll1->setValue(VScroll1->value() + (unita ? unita : twips > 0 ? 1 : -1));
+    if (m_vista.scorriVerticale(twips))
+        applicaGeometria();
+    else if (cambiaPagina)
+        paginaAccanto(twips > 0, suono);
 }
 
 void FrmAnteprima::scorriOrizzontale(double twips)
 {
-    const int unita = int(std::lround(twips / GeometriaPagina::TwipsPerUnita));
-    HScroll1->setValue(HScroll1->value() + (unita ? unita : twips > 0 ? 1 : -1));
+    m_vista.scorriOrizzontale(twips);
+    applicaGeometria();
 }
 
 /// The next page shown from its top, or the previous one from its bottom, as
@@ -1027,12 +735,8 @@ void FrmAnteprima::paginaAccanto(bool avanti, bool suono)
     CursoreOccupato busy;
     const NavigazionePagine::Esito esito = avanti ? m_nav.successiva() : m_nav.precedente();
     dopoNavigazione(esito, suono);
-    if (esito != NavigazionePagine::Cambiata)
-        return;
-    if (m_geom.scrollV().abilitato) {
-        m_geom.setValoreV(avanti ? 0 : m_geom.scrollV().massimo);
+    if (esito == NavigazionePagine::Cambiata && m_vista.mostraDa(avanti))
         applicaGeometria();
-    }
 }
 
 // --- Printing ------------------------------------------------------------------------------

@@ -1,8 +1,9 @@
 // qvPreview - print preview for Qt applications.
 #pragma once
 
-#include "preview/GeometriaPagina.h"
+#include "preview/InputAnteprima.h"
 #include "preview/NavigazionePagine.h"
+#include "preview/VistaPagina.h"
 #include "replay/PageSurface.h"
 
 #include <qvpreview/Error.h>
@@ -29,6 +30,7 @@ class QToolBar;
 
 namespace qv {
 
+class BarraAnteprima;
 class ImmaginePagina;
 class MotoreStampa;
 
@@ -48,7 +50,14 @@ class MotoreStampa;
 /// the print options dialog. A page that cannot be read in full is shown as
 /// far as it was drawn, with the reader's error in a bar over the page.
 /// docs/preview.md describes the window as its user sees it.
-class FrmAnteprima : public QDialog
+///
+/// The window wires its parts: the toolbar and the pop-up menu
+/// (BarraAnteprima), the keys and the wheel (InputAnteprima), which page is
+/// on show (NavigazionePagine) and the zoom and scroll state of the page
+/// (VistaPagina). Each command of the toolbar, the menu or the keys is carried
+/// out in comando(); the window draws the page and moves its widgets to the
+/// state.
+class FrmAnteprima : public QDialog, private InputAnteprima::Finestra
 {
     Q_OBJECT
 public:
@@ -104,9 +113,9 @@ public:
     const QVector<qint64> &PosizioniPagine() const { return m_posizioniPagine; }
     bool ImmagineConvertita() const { return m_immagineConvertita; }
     bool DaInizializzare() const { return m_daInizializzare; }
-    bool Trascinamento() const { return m_geom.trascinamento(); }
+    bool Trascinamento() const { return m_vista.geometria().trascinamento(); }
     /// Zoom, position and scroll state of the displayed page, in twips.
-    const GeometriaPagina &Geometria() const { return m_geom; }
+    const GeometriaPagina &Geometria() const { return m_vista.geometria(); }
 
     /// "Il documento è stato stampato nel file PDF:" and \a file on the next
     /// line: what the user is told after printing from the window on the
@@ -155,43 +164,26 @@ private:
     void creaBarraStrumenti();
     void creaPagina();
     void creaBarreScorrimento();
-    void creaMenu();
     void creaBarraErrore();
     void load();
     void leggiQualita();
     void disponi();
-    void Toolbar1_ButtonClick(const QString &key);
+    // What the toolbar, the menu, the keys and the wheel ask for.
+    void comando(ComandoAnteprima comando, bool suono) override;
+    void scorriVerticale(double twips, bool cambiaPagina, bool suono) override;
+    void scorriOrizzontale(double twips) override;
+    void paginaAccanto(bool avanti, bool suono) override;
 
     void MostraPagina();
     bool CaricaImmagine(QImage &immagine);
     void CentraImmagine();
     void SincronizzaScroll();
-    /// How the zoom follows the window: not at all (a step of the sequence),
-    /// or fitted to its page or width again whenever the window is resized.
-    enum class Adattamento { Nessuno, Pagina, Larghezza };
-
-    void Riduci(bool suono = true);
-    void Ingrandisci(bool suono = true);
     void DimensioneReale();
-    void AdattaPagina();
-    void AdattaLarghezza();
-    void applicaZoom(const std::function<bool()> &passo, Adattamento modo, bool suono = true);
+    void applicaZoom(VistaPagina::Zoom zoom, bool suono = true);
     void aggiornaCaption();
-    void PrimaPagina();
-    void PaginaPrecedente();
-    void PaginaSuccessiva();
-    void UltimaPagina();
     void dopoNavigazione(NavigazionePagine::Esito esito, bool suono = true);
     void VaiAPagina();
     void AggiornaNumeroPagina();
-    void aggiornaPulsantiPagina();
-    bool tasto(const QKeyEvent &event);
-    /// Scrolls the page by \a twips vertically (positive: down); at the end
-    /// of the page, with \a cambiaPagina, goes on to the next page (shown from
-    /// its top) or back to the previous one (shown from its bottom).
-    void scorriVerticale(double twips, bool cambiaPagina, bool suono);
-    void scorriOrizzontale(double twips);
-    void paginaAccanto(bool avanti, bool suono);
     void mostraErrore(const QString &dove, std::exception_ptr errore);
     void StampaDocumento();
     void Chiudi();
@@ -211,13 +203,11 @@ private:
     QString m_fileImmagine;
     bool m_immagineConvertita = false;
     bool m_daInizializzare = true;
-    GeometriaPagina m_geom;
-    Adattamento m_adatta = Adattamento::Nessuno;
+    VistaPagina m_vista;
+    InputAnteprima m_input;
+    BarraAnteprima *m_barra = nullptr;
     bool m_applicando = false;
     std::optional<Error> m_primoErrore;
-    // Wheel rotation not yet turned into a zoom step or a page change.
-    int m_restoZoom = 0;
-    int m_restoPagina = 0;
 };
 
 } // namespace qv

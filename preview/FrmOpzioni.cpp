@@ -1,26 +1,20 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/FrmOpzioni.h"
 
+#include "platform/Platform.h"
 #include "preview/CampiTesto.h"
 #include "preview/DialogTwips.h"
-#include "platform/Platform.h"
+#include "preview/ValidatoreCifre.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFocusEvent>
-#include <QInputMethodEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -164,9 +158,12 @@ void FrmOpzioni::creaControlli()
     for (size_t i = 1; i < std::size(ordine); ++i)
         setTabOrder(ordine[i - 1], ordine[i]);
 
+    // Digits only, however they arrive; no text is dropped on the fields.
+    // The filter selects a field's text when it gets the focus and applies
+    // the leave rule of the page fields.
     for (QLineEdit *field : {TxtInizio, TxtFine, TxtNumeroCopie}) {
+        field->setValidator(new ValidatoreCifre(field));
         field->installEventFilter(this);
-        // A dragged text would arrive without passing the digit filter.
         field->setAcceptDrops(false);
     }
 
@@ -331,94 +328,21 @@ bool FrmOpzioni::eventFilter(QObject *watched, QEvent *event)
     if (!field || (field != TxtInizio && field != TxtFine && field != TxtNumeroCopie))
         return QDialog::eventFilter(watched, event);
 
-    switch (event->type()) {
-    case QEvent::KeyPress: {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        // Pasting is a key press too: what it brings goes through the digit
-        // filter as if it were typed.
-        if (key->matches(QKeySequence::Paste)) {
-            incolla(field, QClipboard::Clipboard);
-            return true;
-        }
-        const QString text = key->text();
-        if (text.isEmpty())
-            return false; // arrows, Home, End: no character typed
-        // Ctrl and Meta combinations are shortcuts (paste, select all): they
-        // type nothing. Ctrl+Alt may be AltGr, which does type.
-        const Qt::KeyboardModifiers mods = key->modifiers();
-        if ((mods & (Qt::ControlModifier | Qt::MetaModifier)) && !(mods & Qt::AltModifier))
-            return false;
-        // Tab, Enter, Esc, Delete and Ctrl combinations keep their usual
-        // meaning; they type no character into the field.
-        if (text.size() == 1 && text.at(0).category() == QChar::Other_Control
-            && text.at(0) != QLatin1Char('\b'))
-            return false;
-        for (QChar c : text) {
-            int16_t code = int16_t(c.unicode());
-            if (CampiTesto::SoloNumeri(code) == 0)
-                return true;
-        }
-        return false;
-    }
-    case QEvent::InputMethod: {
-        // Text composed by an input method is committed without key presses.
-        auto *ime = static_cast<QInputMethodEvent *>(event);
-        if (!ime->commitString().isEmpty())
-            ime->setCommitString(CampiTesto::SoloNumeri(ime->commitString()), ime->replacementStart(),
-                                 ime->replacementLength());
-        return false;
-    }
-    case QEvent::ContextMenu: {
-        // The field's own menu, whose "paste" goes through the digit filter.
-        auto *menu = field->createStandardContextMenu();
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        for (QAction *action : menu->actions()) {
-            // Qt names the item from 6.5 on; before, only its text tells it.
-            const bool paste = action->objectName() == QLatin1String("edit-paste")
-                               || action->text().section(QLatin1Char('\t'), 0, 0) == QLineEdit::tr("&Paste");
-            if (!paste)
-                continue;
-            disconnect(action, &QAction::triggered, nullptr, nullptr);
-            connect(action, &QAction::triggered, field, [this, field] { incolla(field, QClipboard::Clipboard); });
-        }
-        menu->popup(static_cast<QContextMenuEvent *>(event)->globalPos());
-        return true;
-    }
-    case QEvent::MouseButtonRelease:
-        // The middle button pastes the selection where the system has one.
-        if (static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton) {
-            if (QGuiApplication::clipboard()->supportsSelection())
-                incolla(field, QClipboard::Selection);
-            return true;
-        }
-        return false;
-    case QEvent::FocusIn: {
+    if (event->type() == QEvent::FocusIn) {
         CampiTesto::SelezionaTesto(field);
         // A click puts the cursor where it lands after the focus arrived;
         // select again once the click is done.
         if (static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason)
             QTimer::singleShot(0, field, [field] { CampiTesto::SelezionaTesto(field); });
-        return false;
-    }
-    case QEvent::FocusOut: {
+    } else if (event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         // Switching to another window or opening the field's context menu
         // does not leave the field.
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
             && (field == TxtInizio || field == TxtFine))
             LasciaCampoPagina(field);
-        return false;
     }
-    default:
-        return false;
-    }
-}
-
-void FrmOpzioni::incolla(QLineEdit *campo, QClipboard::Mode modo)
-{
-    if (campo->isReadOnly() || !campo->isEnabled())
-        return;
-    campo->insert(CampiTesto::SoloNumeri(QGuiApplication::clipboard()->text(modo)));
+    return false;
 }
 
 void FrmOpzioni::LasciaCampoPagina(QLineEdit *campo)

@@ -3,7 +3,6 @@
 
 #include <qvpreview/PrintOptions.h>
 
-#include <QClipboard>
 #include <QDialog>
 
 #include <cstdint>
@@ -89,9 +88,6 @@ private:
     void creaControlli();
     void Carica();
     void LasciaCampoPagina(QLineEdit *campo);
-    /// Pastes the clipboard's text (or the selection's) into \a campo through
-    /// the digit filter.
-    void incolla(QLineEdit *campo, QClipboard::Mode modo);
     void Command1_Click();
     void CmdPiu_Click();
     void CmdMeno_Click();

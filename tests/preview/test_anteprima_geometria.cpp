@@ -1,7 +1,9 @@
 // The preview's page arithmetic: zoom steps, scroll ranges, centring,
-// dragging and page navigation, without any widget.
+// dragging, page navigation and the page view's fitted zooms and scroll
+// steps, without any widget.
 #include "preview/GeometriaPagina.h"
 #include "preview/NavigazionePagine.h"
+#include "preview/VistaPagina.h"
 
 #include <gtest/gtest.h>
 
@@ -322,6 +324,138 @@ TEST(Navigazione, BeyondTheSixteenBitIndexIsALimit)
     EXPECT_FALSE(nav.possibile(&NavigazionePagine::successiva));
     EXPECT_TRUE(nav.possibile(&NavigazionePagine::precedente));
     EXPECT_EQ(nav.paginaVisualizzata(), 32767); // asking changed nothing
+}
+
+// --- The page view: fitted zooms and scroll steps ---------------------------------
+
+using Zoom = VistaPagina::Zoom;
+using Adattamento = VistaPagina::Adattamento;
+
+/// The page at 100 % in a viewport of \a vpW x \a vpH twips, as the window
+/// shows it after loading.
+VistaPagina vista(double vpW = 8000, double vpH = 5000)
+{
+    VistaPagina v;
+    v.setPagina(W, H);
+    v.setViewport(vpW, vpH, true);
+    return v;
+}
+
+/// Two zoom commands in a row: what the second one does and whether the zoom
+/// then follows the viewport.
+struct ZoomCase
+{
+    const char *name;
+    double vpW;
+    Zoom primo, secondo;
+    bool fatto; // what the second command returned
+    Adattamento modo;
+    double zoom;
+};
+
+class VistaZoomTest : public ::testing::TestWithParam<ZoomCase>
+{};
+
+TEST_P(VistaZoomTest, OnlyAFittingCommandThatWasDoneFollowsTheViewport)
+{
+    const ZoomCase &c = GetParam();
+    VistaPagina v = vista(c.vpW);
+    v.zoom(c.primo);
+    EXPECT_EQ(v.zoom(c.secondo), c.fatto);
+    EXPECT_EQ(v.adattamento(), c.modo);
+    EXPECT_DOUBLE_EQ(v.geometria().zoom(), c.zoom);
+}
+
+INSTANTIATE_TEST_SUITE_P(Zoom, VistaZoomTest,
+                         ::testing::Values(ZoomCase{"fitPage", 8000, Zoom::DimensioneReale, Zoom::AdattaPagina, true,
+                                                    Adattamento::Pagina, 5000 / H},
+                                           ZoomCase{"fitWidth", 8000, Zoom::DimensioneReale, Zoom::AdattaLarghezza,
+                                                    true, Adattamento::Larghezza, 8000 / W},
+                                           ZoomCase{"stepAfterAFitStopsFollowing", 8000, Zoom::AdattaLarghezza,
+                                                    Zoom::Ingrandisci, true, Adattamento::Nessuno, 1},
+                                           ZoomCase{"hundredAfterAFit", 8000, Zoom::AdattaPagina, Zoom::DimensioneReale,
+                                                    true, Adattamento::Nessuno, 1},
+                                           // A step refused at its limit changes nothing, the fit included.
+                                           ZoomCase{"refusedStepKeepsTheFit", W * 10, Zoom::AdattaLarghezza,
+                                                    Zoom::Ingrandisci, false, Adattamento::Larghezza, 4},
+                                           ZoomCase{"fitOfAnEmptyViewportRefused", 0, Zoom::Ingrandisci,
+                                                    Zoom::AdattaLarghezza, false, Adattamento::Nessuno, 2}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(VistaPagina, AFittedZoomFollowsTheViewportOnlyWhenAskedTo)
+{
+    VistaPagina v = vista();
+    ASSERT_TRUE(v.zoom(Zoom::AdattaLarghezza));
+    EXPECT_FALSE(v.setViewport(4000, 5000, false)); // not loaded: the zoom stays
+    EXPECT_DOUBLE_EQ(v.geometria().zoom(), 8000 / W);
+    EXPECT_TRUE(v.setViewport(4000, 5000, true));
+    EXPECT_DOUBLE_EQ(v.geometria().zoom(), 4000 / W);
+    ASSERT_TRUE(v.zoom(Zoom::Riduci));
+    EXPECT_FALSE(v.setViewport(8000, 5000, true)); // a step does not follow
+    EXPECT_DOUBLE_EQ(v.geometria().zoom(), 0.25);
+}
+
+/// One vertical scroll of \a twips from the bar's value \a da, on the page at
+/// 100 % in an 8000 x 5000 viewport (the bar goes from 0 to 1087).
+struct ScorriCase
+{
+    const char *name;
+    int32_t da;
+    double twips;
+    bool scorso;
+    int32_t valore;
+};
+
+class VistaScorriTest : public ::testing::TestWithParam<ScorriCase>
+{};
+
+TEST_P(VistaScorriTest, ScrollsInWholeUnitsUntilAnEnd)
+{
+    const ScorriCase &c = GetParam();
+    VistaPagina v = vista();
+    ASSERT_EQ(v.geometria().scrollV().massimo, 1087);
+    v.geometria().setValoreV(c.da);
+    EXPECT_EQ(v.scorriVerticale(c.twips), c.scorso);
+    EXPECT_EQ(v.geometria().scrollV().valore, c.valore);
+    EXPECT_DOUBLE_EQ(v.geometria().immagine().top(), -10.0 * c.valore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, VistaScorriTest,
+                         ::testing::Values(ScorriCase{"lineDown", 0, 300, true, 30},
+                                           ScorriCase{"lineUp", 100, -300, true, 70},
+                                           ScorriCase{"roundedToTheUnit", 0, 906, true, 91},
+                                           ScorriCase{"lessThanAUnitIsOne", 10, 4, true, 11},
+                                           ScorriCase{"lessThanAUnitUpIsOne", 10, -4, true, 9},
+                                           ScorriCase{"cutAtTheBottom", 1080, 300, true, 1087},
+                                           ScorriCase{"cutAtTheTop", 20, -5000, true, 0},
+                                           ScorriCase{"atTheBottomTurnsInstead", 1087, 300, false, 1087},
+                                           ScorriCase{"atTheTopTurnsInstead", 0, -300, false, 0}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(VistaPagina, ACentredPageStaysCentredWhateverTheScrollSteps)
+{
+    // At 25 % the page fits: both bars disabled, the page in the middle.
+    VistaPagina v = vista();
+    ASSERT_TRUE(v.zoom(Zoom::Riduci) && v.zoom(Zoom::Riduci));
+    const QRectF centrata = v.geometria().immagine();
+    ASSERT_GT(centrata.left(), 0);
+    v.scorriOrizzontale(300);
+    v.scorriOrizzontale(-300);
+    EXPECT_FALSE(v.scorriVerticale(300));
+    EXPECT_FALSE(v.mostraDa(false));
+    EXPECT_EQ(v.geometria().immagine(), centrata);
+}
+
+TEST(VistaPagina, ATurnedPageShowsFromItsTopOrItsBottom)
+{
+    VistaPagina v = vista();
+    v.geometria().setValoreV(500);
+    EXPECT_TRUE(v.mostraDa(false));
+    EXPECT_EQ(v.geometria().scrollV().valore, 1087);
+    EXPECT_TRUE(v.mostraDa(true));
+    EXPECT_EQ(v.geometria().scrollV().valore, 0);
+    v.scorriOrizzontale(350 * 10 + 1000); // sideways, as far as the bar goes
+    EXPECT_EQ(v.geometria().scrollH().valore, v.geometria().scrollH().massimo);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The print options dialog, driven through its widgets as a user would.
-#include "preview/FrmOpzioni.h"
 #include "preview/CampiTesto.h"
+#include "preview/FrmOpzioni.h"
+#include "preview/ValidatoreCifre.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
@@ -613,6 +614,69 @@ INSTANTIATE_TEST_SUITE_P(Codes, SoloNumeriTest,
                                            std::pair{'a', false}, std::pair{' ', false}, std::pair{'-', false},
                                            std::pair{0, false}, std::pair{9, false}, std::pair{13, false},
                                            std::pair{127, false}, std::pair{0x0663, false}, std::pair{-1, false}));
+
+/// The digit fields' validator on a field: text typed, pasted (inserted at
+/// the cursor, as every way of pasting does) or set by the program, into a
+/// field holding \a prima with the cursor at \a cursore.
+enum class Arrivo { Scritto, Incollato, Impostato };
+
+struct CifreCase
+{
+    const char *name;
+    const char *prima;
+    int cursore;
+    Arrivo arrivo;
+    const char *testo; // UTF-8
+    const char *atteso;
+    int cursoreAtteso;
+};
+
+class ValidatoreCifreTest : public ::testing::TestWithParam<CifreCase>
+{};
+
+TEST_P(ValidatoreCifreTest, KeepsTheDigitsOfWhatTheUserBrings)
+{
+    const CifreCase &c = GetParam();
+    QLineEdit campo;
+    campo.setValidator(new ValidatoreCifre(&campo));
+    campo.setText(QString::fromUtf8(c.prima));
+    campo.setCursorPosition(c.cursore);
+    const QString testo = QString::fromUtf8(c.testo);
+    switch (c.arrivo) {
+    case Arrivo::Scritto: QTest::keyClicks(&campo, testo); break;
+    case Arrivo::Incollato: campo.insert(testo); break;
+    case Arrivo::Impostato: campo.setText(testo); break;
+    }
+    EXPECT_EQ(campo.text(), QString::fromUtf8(c.atteso));
+    EXPECT_EQ(campo.cursorPosition(), c.cursoreAtteso);
+    EXPECT_TRUE(campo.hasAcceptableInput());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ValidatoreCifreTest,
+    ::testing::Values(CifreCase{"typedDigits", "", 0, Arrivo::Scritto, "0123456789", "0123456789", 10},
+                      CifreCase{"typedLettersDropped", "", 0, Arrivo::Scritto, "1a-2 .", "12", 2},
+                      CifreCase{"typedInTheMiddle", "19", 1, Arrivo::Scritto, "x5", "159", 2},
+                      CifreCase{"pastedWords", "", 0, Arrivo::Incollato, "x7 pagine", "7", 1},
+                      CifreCase{"pastedBetweenDigits", "12", 1, Arrivo::Incollato, "x3.", "132", 2},
+                      CifreCase{"pastedNothingLeft", "4", 1, Arrivo::Incollato, "-,.", "4", 1},
+                      CifreCase{"pastedOtherScriptsDigits", "", 0, Arrivo::Incollato, "\u0663\u00bd4", "4", 1},
+                      CifreCase{"pastedDigitOutsideTheBasicPlane", "", 0, Arrivo::Incollato, "\U0001D7D92", "2", 1},
+                      CifreCase{"pastedBackspaceCharacter", "", 0, Arrivo::Incollato, "1\b2", "12", 2},
+                      // What the program sets stays, a negative count too.
+                      CifreCase{"setByTheProgram", "7", 1, Arrivo::Impostato, "-65534", "-65534", 6}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(OpzioniTest, TheCallersCopiesShowAsGivenEvenBelowZero)
+{
+    // The digit rule is for what the user brings, not for the count the
+    // caller hands over: OK gives it back unchanged.
+    prepara(3, 0, -5);
+    mostra();
+    EXPECT_EQ(campo("TxtNumeroCopie")->text(), QStringLiteral("-5"));
+    ok();
+    EXPECT_EQ(dlg.Copie(), -5);
+}
 
 TEST(SelezionaTesto, SelectsTheWholeTextAndIgnoresNoField)
 {

@@ -1,0 +1,169 @@
+// qvPreview - print preview for Qt applications.
+#include "preview/BarraAnteprima.h"
+
+#include "preview/DialogTwips.h"
+#include "preview/NavigazionePagine.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFocusEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QTimer>
+#include <QToolBar>
+
+#include <qvpreview/qvUtilita.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace qv {
+
+namespace {
+
+// Design geometry, in twips.
+constexpr double Text1Width = 1100;
+constexpr double ChkLeft = 6030, ChkTop = 0, ChkWidth = 1950, ChkHeight = 420;
+
+} // namespace
+
+BarraAnteprima::BarraAnteprima(QWidget *finestra) : QObject(finestra), m_finestra(finestra)
+{
+    creaBarraStrumenti();
+    creaMenu();
+}
+
+/// The toolbar with its buttons and the page indicator Text1, the quality
+/// check box over its right end and the maker's address.
+void BarraAnteprima::creaBarraStrumenti()
+{
+    m_toolbar = new QToolBar(m_finestra);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setIconSize(QSize(20, 20));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    // Each button carries its key (as data and object name) and its command.
+    auto addButton = [&](const QString &key, const QString &tooltip, ComandoAnteprima c) {
+        QAction *action = m_toolbar->addAction(QIcon(QStringLiteral(":/qvpreview/icons/%1.svg").arg(key)), tooltip);
+        action->setObjectName(key);
+        action->setData(key);
+        action->setToolTip(tooltip);
+        connect(action, &QAction::triggered, this, [this, c] { Q_EMIT comando(c); });
+    };
+    addButton(QStringLiteral("riduci"), QStringLiteral("Riduci"), ComandoAnteprima::Riduci);
+    addButton(QStringLiteral("ingrandisci"), QStringLiteral("Ingradisci"), ComandoAnteprima::Ingrandisci);
+    addButton(QStringLiteral("reale"), QStringLiteral("Dimensione Reale"), ComandoAnteprima::DimensioneReale);
+    m_toolbar->addSeparator();
+    addButton(QStringLiteral("stampa"), QStringLiteral("Stampa"), ComandoAnteprima::Stampa);
+    m_toolbar->addSeparator();
+    addButton(QStringLiteral("prima"), QStringLiteral("Prima Pagina"), ComandoAnteprima::PrimaPagina);
+    addButton(QStringLiteral("precedente"), QStringLiteral("Pagina Precedente"), ComandoAnteprima::PaginaPrecedente);
+    // The page indicator " 3/5" also takes a typed page number: the window
+    // goes there on Enter and shows the indicator again when it is left.
+    m_indicatore = new QLineEdit(m_finestra);
+    m_indicatore->setObjectName(QStringLiteral("Text1"));
+    m_indicatore->setAlignment(Qt::AlignCenter);
+    m_indicatore->setFixedWidth(twips::px(Text1Width));
+    m_indicatore->setToolTip(QStringLiteral("Numero di pagina: scrivere un numero e premere Invio"));
+    m_indicatore->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("\\s*\\d{0,10}\\s*(/\\s*\\d{0,10}\\s*)?")), m_indicatore));
+    m_indicatore->installEventFilter(this);
+    m_toolbar->addWidget(m_indicatore);
+    addButton(QStringLiteral("successiva"), QStringLiteral("Pagina Successiva"), ComandoAnteprima::PaginaSuccessiva);
+    addButton(QStringLiteral("ultima"), QStringLiteral("Ultima Pagina"), ComandoAnteprima::UltimaPagina);
+    m_toolbar->addSeparator();
+    addButton(QStringLiteral("esci"), QStringLiteral("Chiudi Anteprima"), ComandoAnteprima::Chiudi);
+
+    m_qualita = new QCheckBox(QStringLiteral("Massima qualità"), m_finestra);
+    m_qualita->setObjectName(QStringLiteral("chkMassima"));
+    m_qualita->setGeometry(twips::rect(ChkLeft, ChkTop, ChkWidth, ChkHeight));
+
+    m_sito = new QLabel(QString::fromLatin1(qvUtilita::SitoWeb), m_finestra);
+    m_sito->setObjectName(QStringLiteral("lblsito"));
+    m_sito->setStyleSheet(QStringLiteral("color: blue;"));
+    m_sito->setCursor(Qt::PointingHandCursor);
+    m_sito->adjustSize();
+    m_sito->installEventFilter(this);
+}
+
+/// The pop-up menu of the page.
+void BarraAnteprima::creaMenu()
+{
+    m_menu = new QMenu(QStringLiteral("&File"), m_finestra);
+    m_menu->setObjectName(QStringLiteral("mnfile"));
+    auto addItem = [this](const QString &name, const QString &text, ComandoAnteprima c) {
+        QAction *action = m_menu->addAction(text);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, [this, c] { Q_EMIT comando(c); });
+    };
+    addItem(QStringLiteral("mnriduci"), QStringLiteral("&Riduci"), ComandoAnteprima::Riduci);
+    addItem(QStringLiteral("mningrandisci"), QStringLiteral("&Ingrandisci"), ComandoAnteprima::Ingrandisci);
+    addItem(QStringLiteral("mn100"), QStringLiteral("100%"), ComandoAnteprima::DimensioneReale);
+    addItem(QStringLiteral("mnpagina"), QStringLiteral("Adatta alla &pagina\tF"), ComandoAnteprima::AdattaPagina);
+    addItem(QStringLiteral("mnlarghezza"), QStringLiteral("Adatta alla &larghezza\tW"),
+            ComandoAnteprima::AdattaLarghezza);
+    m_menu->addSeparator();
+    addItem(QStringLiteral("mnaggiorna"), QStringLiteral("Aggiorna"), ComandoAnteprima::Aggiorna);
+    m_menu->addSeparator();
+    addItem(QStringLiteral("mnstampa"), QStringLiteral("&Stampa"), ComandoAnteprima::Stampa);
+    m_menu->addSeparator();
+    addItem(QStringLiteral("mnchiudi"), QStringLiteral("&Chiudi"), ComandoAnteprima::Chiudi);
+}
+
+QAction *BarraAnteprima::pulsante(const QString &key) const
+{
+    for (QAction *action : m_toolbar->actions())
+        if (action->data().toString() == key)
+            return action;
+    return nullptr;
+}
+
+void BarraAnteprima::mostraPagina(const NavigazionePagine &pagine)
+{
+    m_indicatore->setText(pagine.indicatore());
+    const std::pair<const char *, NavigazionePagine::Esito (NavigazionePagine::*)()> pulsanti[] = {
+        {"prima", &NavigazionePagine::prima},
+        {"precedente", &NavigazionePagine::precedente},
+        {"successiva", &NavigazionePagine::successiva},
+        {"ultima", &NavigazionePagine::ultima},
+    };
+    for (const auto &[key, comando] : pulsanti)
+        if (QAction *action = pulsante(QLatin1String(key)))
+            action->setEnabled(pagine.possibile(comando));
+}
+
+void BarraAnteprima::disponi(int larghezza, int altoPagina)
+{
+    m_toolbar->setGeometry(0, 0, larghezza, std::min(altoPagina, m_toolbar->sizeHint().height()));
+    m_qualita->raise();
+    const double tx = platform::twipsPerPixelX();
+    m_sito->move(twips::px(larghezza * tx - m_sito->width() * tx - 100), altoPagina - m_sito->height());
+    m_sito->raise();
+}
+
+bool BarraAnteprima::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == m_indicatore) {
+        // The page indicator is selected whole when it gets the focus, so a
+        // typed number replaces it (after a click, once the click is done).
+        if (e->type() == QEvent::FocusIn) {
+            m_indicatore->selectAll();
+            if (static_cast<QFocusEvent *>(e)->reason() == Qt::MouseFocusReason)
+                QTimer::singleShot(0, m_indicatore, [this] { m_indicatore->selectAll(); });
+        }
+    } else if (watched == m_sito) {
+        if (e->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton) {
+            qvUtilita().Homepage(int32_t(m_finestra->winId()));
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, e);
+}
+
+} // namespace qv
