@@ -42,7 +42,6 @@ namespace {
 class TestiRegistrati : public DrawTarget
 {
 public:
-    TargetKind kind() const override { return TargetKind::PageSurface; }
     double TextHeight(const QString &) override { return 200; }
     double TextWidth(const QString &) override { return 100; }
     void Cls() override {}
