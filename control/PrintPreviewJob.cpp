@@ -38,8 +38,6 @@ void PrintPreview::ShowAnteprima()
 
 void PrintPreview::InviaAllaStampante(bool finestraDialogo)
 {
-    d->erroreStampa.reset();
-    d->ultimoPdf.clear();
     PrintRequest richiesta;
     richiesta.parent = this;
     richiesta.askOptions = finestraDialogo;
