@@ -38,7 +38,6 @@ namespace {
 
 const QString DefaultTitle = QStringLiteral("Anteprima di Stampa");
 constexpr int32_t ControlSizeTwips = 495;
-constexpr int16_t MaxPages = 32767;
 constexpr qsizetype MaxFieldChars = 250;
 constexpr int16_t AllLines = 32000;
 constexpr double TwipsPerInch = 1440.0;
@@ -177,10 +176,9 @@ bool writableAsText(const QString &path)
 
 PrintPreview::PrintPreview(QWidget *parent)
     : QWidget(parent)
-    , m_interno(std::make_unique<PrintPreviewInterno>(*this))
-    , m_titolo(DefaultTitle)
-    , m_fontName(QStringLiteral("Arial"))
+    , d(std::make_unique<Private>(*this))
 {
+    d->titolo = DefaultTitle;
     setFixedSize(fixedPixelSize());
 }
 
@@ -188,7 +186,7 @@ PrintPreview::~PrintPreview()
 {
     try {
         AnnullaStampa();
-        m_interno->anteprima().unload();
+        d->interno->anteprima().unload();
     } catch (...) {
     }
 }
@@ -220,49 +218,51 @@ void PrintPreview::paintEvent(QPaintEvent *)
 
 // --- Properties ---------------------------------------------------------------------
 
-QString PrintPreview::titolo() const { return m_titolo; }
+QString PrintPreview::titolo() const { return d->titolo; }
 
 void PrintPreview::setTitolo(const QString &value)
 {
-    m_titolo = value;
+    d->titolo = value;
     Q_EMIT persistedPropertyChanged(TitoloKey);
 }
 
-QString PrintPreview::FontName() const { return m_fontName; }
+QString PrintPreview::FontName() const { return d->font.fontName; }
 
 void PrintPreview::setFontName(const QString &value)
 {
-    m_fontName = value;
+    d->font.fontName = value;
     QFont own = font();
     own.setFamily(value);
     setFont(own);
 }
 
-int32_t PrintPreview::FontSize() const { return m_fontSize; }
+int32_t PrintPreview::FontSize() const { return d->font.fontSize; }
 
 void PrintPreview::setFontSize(int32_t value)
 {
     if (value < 1 || value > 2160)
         refuse("FontSize");
-    m_fontSize = value;
+    d->font.fontSize = value;
 }
 
-bool PrintPreview::FontItalic() const { return m_fontItalic; }
-void PrintPreview::setFontItalic(bool value) { m_fontItalic = value; }
-bool PrintPreview::FontBold() const { return m_fontBold; }
-void PrintPreview::setFontBold(bool value) { m_fontBold = value; }
-bool PrintPreview::FontUnderline() const { return m_fontUnderline; }
-void PrintPreview::setFontUnderline(bool value) { m_fontUnderline = value; }
-bool PrintPreview::FontStrikethru() const { return m_fontStrikethru; }
-void PrintPreview::setFontStrikethru(bool value) { m_fontStrikethru = value; }
+bool PrintPreview::FontItalic() const { return d->font.fontItalic; }
+void PrintPreview::setFontItalic(bool value) { d->font.fontItalic = value; }
+bool PrintPreview::FontBold() const { return d->font.fontBold; }
+void PrintPreview::setFontBold(bool value) { d->font.fontBold = value; }
+bool PrintPreview::FontUnderline() const { return d->font.fontUnderline; }
+void PrintPreview::setFontUnderline(bool value) { d->font.fontUnderline = value; }
+bool PrintPreview::FontStrikethru() const { return d->font.fontStrikethru; }
+void PrintPreview::setFontStrikethru(bool value) { d->font.fontStrikethru = value; }
 
-int32_t PrintPreview::ForeColor() const { return m_foreColor; }
+int32_t PrintPreview::ForeColor() const { return d->font.foreColor; }
 
 void PrintPreview::setForeColor(int32_t value)
 {
     if (!isColor(value))
         refuse("ForeColor");
-    m_foreColor = value;
+    // Texts and strokes are drawn in the same colour.
+    d->font.foreColor = value;
+    d->stroke.foreColor = value;
 }
 
 void PrintPreview::setForeColor(const QColor &value)
@@ -272,53 +272,53 @@ void PrintPreview::setForeColor(const QColor &value)
     setForeColor(colorValue(value));
 }
 
-bool PrintPreview::FontTransparent() const { return m_fontTransparent; }
-void PrintPreview::setFontTransparent(bool value) { m_fontTransparent = value; }
+bool PrintPreview::FontTransparent() const { return d->font.fontTransparent; }
+void PrintPreview::setFontTransparent(bool value) { d->font.fontTransparent = value; }
 
-int32_t PrintPreview::ScaleMode() const { return m_scaleMode; }
+int32_t PrintPreview::ScaleMode() const { return d->scaleMode; }
 
 void PrintPreview::setScaleMode(int32_t value)
 {
     if (value < SM_User || value > SM_Centimeters)
         refuse("ScaleMode");
-    m_scaleMode = value;
+    d->scaleMode = value;
     Q_EMIT persistedPropertyChanged(ScaleModeKey);
 }
 
-int32_t PrintPreview::DrawMode() const { return m_drawMode; }
+int32_t PrintPreview::DrawMode() const { return d->stroke.drawMode; }
 
 void PrintPreview::setDrawMode(int32_t value)
 {
     if (value < 0 || value > 16)
         refuse("DrawMode");
-    m_drawMode = value;
+    d->stroke.drawMode = value;
 }
 
-int32_t PrintPreview::DrawWidth() const { return m_drawWidth; }
+int32_t PrintPreview::DrawWidth() const { return d->stroke.drawWidth; }
 
 void PrintPreview::setDrawWidth(int32_t value)
 {
     if (value < 0 || value > 32767)
         refuse("DrawWidth");
-    m_drawWidth = value;
+    d->stroke.drawWidth = value;
 }
 
-int32_t PrintPreview::DrawStyle() const { return m_drawStyle; }
+int32_t PrintPreview::DrawStyle() const { return d->stroke.drawStyle; }
 
 void PrintPreview::setDrawStyle(int32_t value)
 {
     if (value < 0 || value > 6)
         refuse("DrawStyle");
-    m_drawStyle = value;
+    d->stroke.drawStyle = value;
 }
 
-int32_t PrintPreview::FillColor() const { return m_fillColor; }
+int32_t PrintPreview::FillColor() const { return d->stroke.fillColor; }
 
 void PrintPreview::setFillColor(int32_t value)
 {
     if (!isColor(value))
         refuse("FillColor");
-    m_fillColor = value;
+    d->stroke.fillColor = value;
 }
 
 void PrintPreview::setFillColor(const QColor &value)
@@ -328,26 +328,31 @@ void PrintPreview::setFillColor(const QColor &value)
     setFillColor(colorValue(value));
 }
 
-int32_t PrintPreview::FillStyle() const { return m_fillStyle; }
+int32_t PrintPreview::FillStyle() const { return d->stroke.fillStyle; }
 
 void PrintPreview::setFillStyle(int32_t value)
 {
     if (value < 0 || value > 7)
         refuse("FillStyle");
-    m_fillStyle = value;
+    d->stroke.fillStyle = value;
 }
 
-int16_t PrintPreview::Copie() const { return m_copie; }
-void PrintPreview::setCopie(int16_t value) { m_copie = value; }
+int16_t PrintPreview::Copie() const { return d->copie; }
+void PrintPreview::setCopie(int16_t value) { d->copie = value; }
 
-int32_t PrintPreview::TotalePagine() const { return m_pagine; }
+int32_t PrintPreview::TotalePagine() const { return d->document->pageCount(QStringLiteral("TotalePagine")); }
+
+const std::optional<Error> &PrintPreview::lastPrintError() const { return d->erroreStampa; }
+QString PrintPreview::lastPdfFile() const { return d->ultimoPdf; }
+QString PrintPreview::spoolPath() const { return d->document->path(); }
+QStringList PrintPreview::pictureFiles() const { return d->document->pictures(); }
 
 // --- Container protocol ---------------------------------------------------------------
 
 void PrintPreview::InitProperties()
 {
-    m_titolo = DefaultTitle;
-    m_scaleMode = SM_Twips;
+    d->titolo = DefaultTitle;
+    d->scaleMode = SM_Twips;
 }
 
 void PrintPreview::ReadProperties(const PropertyBag &bag)
@@ -362,74 +367,55 @@ void PrintPreview::ReadProperties(const PropertyBag &bag)
         refuse("ScaleMode");
     if (!title.canConvert<QString>())
         refuse("Titolo");
-    m_titolo = title.toString();
-    m_scaleMode = mode;
+    d->titolo = title.toString();
+    d->scaleMode = mode;
 }
 
 void PrintPreview::WriteProperties(PropertyBag &bag) const
 {
-    bag.WriteProperty(TitoloKey, m_titolo, DefaultTitle);
-    bag.WriteProperty(ScaleModeKey, m_scaleMode, int32_t(SM_Twips));
+    bag.WriteProperty(TitoloKey, d->titolo, DefaultTitle);
+    bag.WriteProperty(ScaleModeKey, d->scaleMode, int32_t(SM_Twips));
 }
 
 // --- Scale conversion -------------------------------------------------------------------
 
 float PrintPreview::ConvertiInTwipsX(float value)
 {
-    return float(PageMetrics::ScaleX(value, m_scaleMode, SM_Twips));
+    return float(PageMetrics::ScaleX(value, d->scaleMode, SM_Twips));
 }
 
 float PrintPreview::ConvertiInTwipsY(float value)
 {
-    return float(PageMetrics::ScaleY(value, m_scaleMode, SM_Twips));
+    return float(PageMetrics::ScaleY(value, d->scaleMode, SM_Twips));
 }
 
 float PrintPreview::ConvertiDaTwipsX(float value)
 {
-    return float(PageMetrics::ScaleX(value, SM_Twips, m_scaleMode));
+    return float(PageMetrics::ScaleX(value, SM_Twips, d->scaleMode));
 }
 
 float PrintPreview::ConvertiDaTwipsY(float value)
 {
-    return float(PageMetrics::ScaleY(value, SM_Twips, m_scaleMode));
+    return float(PageMetrics::ScaleY(value, SM_Twips, d->scaleMode));
 }
 
 // --- The spool file ---------------------------------------------------------------------
 
 void PrintPreview::ApriSpool()
 {
-    std::optional<spool::SpoolIdentity> &file = m_interno->fileSpool();
-    if (!m_spool.isEmpty() && file)
+    spool::Document &document = *d->document;
+    if (!document.isEmpty() && document.identity())
         return;
-    if (m_spool.isEmpty()) {
-        m_spool = Win::NomeFileSpool();
-        m_interno->aggiornaPagina();
+    if (document.isEmpty()) {
+        document.start(Win::NomeFileSpool());
+        d->interno->aggiornaPagina();
     }
     // The name becomes the document's once its file is: the new unique file,
     // or the fallback name when it is free or a file of ours. Until then
     // every record fails, and the next command tries again; once the file is
     // the document's, a record is only ever added to that very file.
-    file = spool::claimSpoolFile(m_spool);
+    document.claim();
 }
-
-namespace {
-
-// Appends one record to the document's own spool file: never through a link,
-// never into a file that replaced it, never into a new file after the old one
-// vanished (the document would silently lose its first pages).
-bool aggiungiRecord(PrintPreviewInterno &interno, const QString &path, const QByteArray &record)
-{
-    const std::optional<spool::SpoolIdentity> &file = interno.fileSpool();
-    return file && spool::appendRecord(path, *file, record);
-}
-
-spool::StrokeLine strokeOf(int32_t foreColor, int32_t drawMode, int32_t drawWidth, int32_t drawStyle,
-                           int32_t fillColor, int32_t fillStyle)
-{
-    return spool::StrokeLine{foreColor, drawMode, drawWidth, drawStyle, fillColor, fillStyle};
-}
-
-} // namespace
 
 // --- Drawing commands -------------------------------------------------------------------
 
@@ -438,10 +424,9 @@ void PrintPreview::NuovaPagina()
     try {
         ApriSpool();
         const spool::Record record(spool::TagNewPage);
-        if (!aggiungiRecord(*m_interno, m_spool, record.bytes()))
+        if (!d->document->append(record.bytes()))
             return;
-        if (m_pagine < MaxPages)
-            ++m_pagine;
+        d->document->addPage();
     } catch (...) {
     }
 }
@@ -457,10 +442,9 @@ bool PrintPreview::linea(float X1, float Y1, float X2, float Y2, bool rettangolo
         if (!finite(x1) || !finite(y1) || !finite(x2) || !finite(y2))
             return false;
         spool::Record record(spool::TagLine);
-        spool::ScriviAttributiTratto(record, strokeOf(m_foreColor, m_drawMode, m_drawWidth, m_drawStyle,
-                                                      m_fillColor, m_fillStyle));
+        spool::ScriviAttributiTratto(record, d->stroke);
         record.single(x1).single(y1).single(x2).single(y2).boolean(rettangolo).boolean(pieno).endLine();
-        return aggiungiRecord(*m_interno, m_spool, record.bytes());
+        return d->document->append(record.bytes());
     } catch (...) {
         return false;
     }
@@ -475,10 +459,9 @@ bool PrintPreview::Punto(float X1, float Y1)
         if (!finite(x) || !finite(y))
             return false;
         spool::Record record(spool::TagPSet);
-        spool::ScriviAttributiTratto(record, strokeOf(m_foreColor, m_drawMode, m_drawWidth, m_drawStyle,
-                                                      m_fillColor, m_fillStyle));
+        spool::ScriviAttributiTratto(record, d->stroke);
         record.single(x).single(y).endLine();
-        return aggiungiRecord(*m_interno, m_spool, record.bytes());
+        return d->document->append(record.bytes());
     } catch (...) {
         return false;
     }
@@ -495,13 +478,12 @@ void PrintPreview::Cerchio(float X1, float Y1, float raggio, const QVariant &col
         const float r = ConvertiInTwipsX(raggio);
         if (finite(x) && finite(y) && finite(r)) {
             spool::Record record(spool::TagCircle);
-            spool::ScriviAttributiTratto(record, strokeOf(m_foreColor, m_drawMode, m_drawWidth, m_drawStyle,
-                                                          m_fillColor, m_fillStyle));
+            spool::ScriviAttributiTratto(record, d->stroke);
             record.single(x).single(y).single(r);
             if (appendCircleColour(record, colore) && appendCircleValue(record, Inizio, 2)
                 && appendCircleValue(record, Fine, 2) && appendCircleValue(record, aspetto, 1)) {
                 record.endLine();
-                written = aggiungiRecord(*m_interno, m_spool, record.bytes());
+                written = d->document->append(record.bytes());
             }
         }
     } catch (...) {
@@ -553,13 +535,13 @@ void PrintPreview::StampaPicture(const QVariant &Picture, float X1, float Y1, co
             QFile::remove(file);
             return;
         }
-        m_immagini.append(file);
+        d->document->addPicture(file);
 
         spool::Record record(spool::TagPaint);
         record.text(file).single(x).single(y).single(width).single(height).endLine();
-        if (!aggiungiRecord(*m_interno, m_spool, record.bytes())) {
+        if (!d->document->append(record.bytes())) {
             // No record refers to the file: it goes, and the list is as before.
-            m_immagini.removeLast();
+            d->document->removeLastPicture();
             QFile::remove(file);
         }
     } catch (...) {
@@ -570,20 +552,21 @@ void PrintPreview::StampaPicture(const QVariant &Picture, float X1, float Y1, co
 
 void PrintPreview::applicaFont()
 {
-    m_interno->misura().setFont(
-        FontAttributes{m_fontName, m_fontSize, m_fontItalic, m_fontBold, m_fontUnderline, m_fontStrikethru});
+    const spool::FontLine &f = d->font;
+    d->interno->misura().setFont(
+        FontAttributes{f.fontName, f.fontSize, f.fontItalic, f.fontBold, f.fontUnderline, f.fontStrikethru});
 }
 
 double PrintPreview::LarghezzaTestoTwips(const QString &testo)
 {
     applicaFont();
-    return std::nearbyint(m_interno->misura().TextWidth(testo));
+    return std::nearbyint(d->interno->misura().TextWidth(testo));
 }
 
 double PrintPreview::AltezzaTestoTwips()
 {
     applicaFont();
-    return std::nearbyint(m_interno->misura().TextHeight(QStringLiteral("A")));
+    return std::nearbyint(d->interno->misura().TextHeight(QStringLiteral("A")));
 }
 
 bool PrintPreview::ScriviTesto(float x, float y, QString testo)
@@ -598,9 +581,7 @@ bool PrintPreview::ScriviTesto(float x, float y, QString testo)
         if (!finite(tx) || !finite(ty))
             return false;
         spool::Record record(spool::TagPrint);
-        spool::ScriviAttributiFont(record, spool::FontLine{m_fontName, m_fontSize, m_fontItalic, m_fontBold,
-                                                           m_fontUnderline, m_fontStrikethru, m_foreColor,
-                                                           m_fontTransparent});
+        spool::ScriviAttributiFont(record, d->font);
         record.single(tx).single(ty).endLine();
         const QString righe = spool::guardTextLines(testo);
         // A text that the replay could not read back is refused here, so
@@ -611,7 +592,7 @@ bool PrintPreview::ScriviTesto(float x, float y, QString testo)
         record.tag(spool::TagEndPrint);
         if (record.longestLine() > spool::MaxLineBytes)
             return false;
-        return aggiungiRecord(*m_interno, m_spool, record.bytes());
+        return d->document->append(record.bytes());
     } catch (...) {
         return false;
     }
@@ -656,7 +637,7 @@ void PrintPreview::ScriviCentrato(float Y, QString testo)
         testo = PulisciTesto(testo);
         trimSpaces(testo);
         const double w = LarghezzaTestoTwips(testo);
-        double x = std::nearbyint((m_interno->larghezzaPagina() - w) / 2.0);
+        double x = std::nearbyint((d->interno->larghezzaPagina() - w) / 2.0);
         if (x < 0)
             x = 0;
         const float xs = float(std::nearbyint(ConvertiDaTwipsX(float(x))));
@@ -701,7 +682,8 @@ int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float
     if (!std::isfinite(m) || !std::isfinite(x) || !finite(PosY))
         return -1;
 
-    const FontAttributes font{m_fontName, m_fontSize, m_fontItalic, m_fontBold, m_fontUnderline, m_fontStrikethru};
+    const spool::FontLine &f = d->font;
+    const FontAttributes font{f.fontName, f.fontSize, f.fontItalic, f.fontBold, f.fontUnderline, f.fontStrikethru};
     const AdattaTesto::Campo campo = AdattaTesto::adattaCampo(
         testo, m, parolaIntera, [this](const QString &piece) { return LarghezzaTestoTwips(piece); }, &font);
     const double w = campo.larghezza;
@@ -791,19 +773,11 @@ float PrintPreview::TextHeight()
 void PrintPreview::AnnullaStampa()
 {
     try {
-        if (m_spool.isEmpty())
-            return;
-        // Only the document's own file goes: whatever took its name since
-        // (a link, another user's file) is not ours to delete.
-        if (m_interno->spoolDelDocumento(m_spool))
-            QFile::remove(m_spool);
-        m_interno->fileSpool().reset();
-        m_pagine = 1;
-        m_spool.clear();
-        while (!m_immagini.isEmpty()) {
-            QFile::remove(m_immagini.first());
-            m_immagini.removeFirst();
-        }
+        // The spool file goes only while it is still the document's own:
+        // whatever took its name since (a link, another user's file) is not
+        // ours to delete. The next document starts afresh.
+        if (!d->document->isEmpty())
+            d->document->discard();
     } catch (...) {
     }
 }

@@ -1,12 +1,19 @@
 // qvPreview - print preview for Qt applications.
-// The private side of the control: the preview window object, which the
-// control creates together with itself and which loads (temporary page image,
-// settings, printer page) only when it is shown, and the measuring surface
-// that converts the host's units and measures text meanwhile.
+// The private side of the control: the document being recorded, the drawing
+// attributes as the spool records them, the persisted properties and the last
+// print's outcome (PrintPreview::Private); the preview window object, which
+// the control creates together with itself and which loads (temporary page
+// image, settings, printer page) only when it is shown, and the measuring
+// surface that converts the host's units and measures text meanwhile
+// (PrintPreviewInterno).
 #pragma once
 
 #include "replay/PageMetrics.h"
-#include "spool/SpoolWriter.h"
+#include "spool/Document.h"
+#include "spool/SpoolFormat.h"
+
+#include <qvpreview/Error.h>
+#include <qvpreview/PrintPreview.h>
 
 #include <QObject>
 
@@ -16,7 +23,7 @@
 namespace qv {
 
 class FrmAnteprima;
-class PrintPreview;
+struct PrintOutcome;
 
 class PrintPreviewInterno : public QObject
 {
@@ -45,22 +52,38 @@ public:
     /// The printer's page is taken again at the next use (the preview window closed).
     void paginaDaAggiornare() { m_paginaDaAggiornare = true; }
 
-    /// The file the document's spool path named when the document took it;
-    /// empty while the document has no file of its own (none recorded yet,
-    /// or the fallback name could not be had).
-    std::optional<spool::SpoolIdentity> &fileSpool() { return m_fileSpool; }
-    /// True when \a path still names the document's own file: not deleted,
-    /// not replaced by a link or another file since the document took it.
-    bool spoolDelDocumento(const QString &path) const
-    {
-        return m_fileSpool && spool::isSpoolFile(path, *m_fileSpool);
-    }
-
 private:
     std::unique_ptr<FrmAnteprima> m_anteprima;
-    std::optional<spool::SpoolIdentity> m_fileSpool;
     PageMetrics m_misura;
     bool m_paginaDaAggiornare = true;
+};
+
+class Q_DECL_HIDDEN PrintPreview::Private
+{
+public:
+    explicit Private(PrintPreview &controllo)
+        : interno(std::make_unique<PrintPreviewInterno>(controllo))
+    {
+        font.fontName = QStringLiteral("Arial");
+    }
+
+    std::unique_ptr<PrintPreviewInterno> interno;
+    /// The document being recorded; the preview window is handed it.
+    std::shared_ptr<spool::Document> document = std::make_shared<spool::Document>();
+
+    QString titolo;
+    int32_t scaleMode = SM_Twips;
+    int16_t copie = 1;
+    /// The attributes of the next records, as their font line and stroke
+    /// line hold them (ForeColor is in both).
+    spool::FontLine font;
+    spool::StrokeLine stroke;
+
+    std::optional<Error> erroreStampa;
+    QString ultimoPdf;
+    /// Keeps what the host can ask about the last print (lastPrintError(),
+    /// lastPdfFile()): of InviaAllaStampante() or of the preview window.
+    void riporta(const PrintOutcome &esito);
 };
 
 } // namespace qv

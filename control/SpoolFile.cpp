@@ -10,7 +10,7 @@
 #include "replay/MotoreStampa.h"
 #include "replay/PageMetrics.h"
 #include "replay/PageSurface.h"
-#include "spool/PageStarts.h"
+#include "spool/Document.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -33,7 +33,6 @@ const QString Source = QStringLiteral("SpoolFile");
 class Contatore : public DrawTarget
 {
 public:
-    TargetKind kind() const override { return TargetKind::PageSurface; }
     double TextHeight(const QString &text) override { return metrics().TextHeight(text); }
     double TextWidth(const QString &text) override { return metrics().TextWidth(text); }
     void Cls() override {}
@@ -62,24 +61,20 @@ private:
 
 } // namespace
 
-SpoolFile::SpoolFile(QString path) : m_path(std::move(path)) {}
+SpoolFile::SpoolFile(QString path)
+    : m_path(std::move(path))
+    , m_document(std::make_shared<spool::Document>(spool::Document::onFile(m_path)))
+{
+}
 
 const QList<qint64> &SpoolFile::starts() const
 {
-    const QFileInfo info(m_path);
-    const qint64 size = info.size();
-    const qint64 time = info.lastModified().toMSecsSinceEpoch();
-    if (size != m_startsSize || time != m_startsTime || m_starts.isEmpty()) {
-        m_starts = spool::pageStarts(m_path, Source);
-        m_startsSize = size;
-        m_startsTime = time;
-    }
-    return m_starts;
+    return m_document->pageIndex(Source);
 }
 
 int32_t SpoolFile::pageCount() const
 {
-    return int32_t(std::min<qsizetype>(starts().size(), std::numeric_limits<int32_t>::max()));
+    return m_document->pageCount(Source);
 }
 
 QSize SpoolFile::pageSizeTwips()
@@ -107,10 +102,10 @@ FrozenPage disegna(const QString &path, const QList<qint64> &starts, int32_t pag
     try {
         // The replay finds the page by counting page breaks, so that an error
         // names the line of the file; a page beyond 32767 is reached by its
-        // stored position, where the page number only has to say "not the
-        // first page".
+        // stored position.
         const bool counted = page <= std::numeric_limits<int16_t>::max();
-        LetturaDati::DisegnaPagina(surface, path, int16_t(std::min(page, 32767)), false, counted ? 0 : start);
+        LetturaDati::DisegnaPagina(surface, path,
+                                   counted ? LetturaDati::PageSpec::page(page) : LetturaDati::PageSpec::at(start));
     } catch (...) {
         errore = std::current_exception();
     }
@@ -204,14 +199,16 @@ QSize SpoolFile::savePage(int32_t page, double dotsPerInch, const QString &pngFi
 
 QString SpoolFile::print(const PrintOptions &options, const std::function<void(int, int)> &progress) const
 {
-    return MotoreStampa::StampaConOpzioni(m_path, options, progress);
+    return MotoreStampa::StampaConOpzioni(m_document, options, progress);
 }
 
 void SpoolFile::showPreview(const QString &title, std::optional<Error> *error) const
 {
     const int32_t pages = pageCount();
     FrmAnteprima window;
-    window.setFileTemporaneo(QFileInfo(m_path).absoluteFilePath());
+    // The window prints only the file it shows: the one the name leads to now.
+    window.setDocumento(std::make_shared<const spool::Document>(
+        spool::Document::onFile(QFileInfo(m_path).absoluteFilePath())));
     window.setPagineTotali(pages);
     window.setTitolo(title);
     window.InizializzaAnteprima();
@@ -228,7 +225,7 @@ SpoolCheck SpoolFile::check() const
     Contatore contatore;
     try {
         contatore.risultato.pages = pageCount();
-        LetturaDati::DisegnaPagina(contatore, m_path, -1);
+        LetturaDati::DisegnaPagina(contatore, m_path, LetturaDati::PageSpec::everyPage());
     } catch (const Error &e) {
         contatore.risultato.error = e;
     } catch (const std::exception &e) {

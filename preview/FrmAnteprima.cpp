@@ -8,7 +8,7 @@
 #include "preview/BarraScorrimento.h"
 #include "preview/FrmOpzioni.h"
 #include "preview/ImmaginePagina.h"
-#include "preview/IndicePagine.h"
+#include "preview/PrintCommand.h"
 #include "replay/LetturaDati.h"
 #include "replay/MotoreStampa.h"
 #include "replay/Win.h"
@@ -316,7 +316,17 @@ void FrmAnteprima::setTitolo(const QString &value)
 
 void FrmAnteprima::setFileTemporaneo(const QString &value)
 {
-    m_fileTemporaneo = value;
+    setDocumento(std::make_shared<const spool::Document>(spool::Document::onFile(value)));
+}
+
+void FrmAnteprima::setDocumento(std::shared_ptr<const spool::Document> documento)
+{
+    m_documento = std::move(documento);
+}
+
+void FrmAnteprima::setPrintListener(std::function<void(const PrintOutcome &)> listener)
+{
+    m_printListener = std::move(listener);
 }
 
 void FrmAnteprima::setPagineTotali(int32_t value)
@@ -484,7 +494,7 @@ void FrmAnteprima::InizializzaAnteprima()
         ensureLoaded();
         m_nav.setPaginaVisualizzata(0);
         try {
-            LetturaDati::DisegnaPagina(*m_picture2, m_fileTemporaneo, 1, QVariant(false), 0);
+            LetturaDati::DisegnaPagina(*m_picture2, FileTemporaneo(), LetturaDati::PageSpec::page(1));
         } catch (...) {
             errore = std::current_exception();
         }
@@ -492,16 +502,19 @@ void FrmAnteprima::InizializzaAnteprima()
         const int32_t totali = m_nav.pagineTotali();
         m_posizioniPagine = QVector<qint64>(std::max<int32_t>(totali, 0) + 1, 0);
         m_posizioniPagine[0] = 1;
-        if (!m_fileTemporaneo.isEmpty()) {
+        if (!FileTemporaneo().isEmpty()) {
             {
                 CursoreOccupato busy;
                 if (totali >= 2) {
-                    m_posizioniPagine = IndicePagine::Costruisci(m_fileTemporaneo, totali);
+                    // The document's page index, held against the page count
+                    // the window shows; pages it does not reach stay 0.
+                    const spool::PageIndex indice = m_documento->pageIndex(QStringLiteral("FrmAnteprima"), totali);
+                    std::copy(indice.begin(), indice.end(), m_posizioniPagine.begin());
                 } else {
-                    QFile file(m_fileTemporaneo);
+                    QFile file(FileTemporaneo());
                     if (!file.open(QIODevice::ReadOnly))
                         throw Error(ErrFileNotFound, QStringLiteral("FrmAnteprima"),
-                                    QStringLiteral("File non trovato: %1").arg(m_fileTemporaneo));
+                                    QStringLiteral("File non trovato: %1").arg(FileTemporaneo()));
                 }
             }
             AggiornaNumeroPagina();
@@ -521,7 +534,9 @@ void FrmAnteprima::MostraPagina()
     const qint64 inizio = pagina >= 0 && pagina < m_posizioniPagine.size() ? m_posizioniPagine[pagina] : 0;
     std::exception_ptr errore;
     try {
-        LetturaDati::DisegnaPagina(Picture2(), m_fileTemporaneo, int16_t(pagina + 1), QVariant(false), inizio);
+        LetturaDati::DisegnaPagina(Picture2(), FileTemporaneo(),
+                                   inizio > 0 ? LetturaDati::PageSpec::at(inizio)
+                                              : LetturaDati::PageSpec::page(int32_t(pagina) + 1));
     } catch (...) {
         // A page that cannot be replayed completely (a picture file gone, a
         // record cut short) is shown as far as it was drawn, with the error;
@@ -748,28 +763,36 @@ QString FrmAnteprima::testoStampatoInPdf(const QString &file)
 
 void FrmAnteprima::StampaDocumento()
 {
-    std::exception_ptr errore;
-    try {
-        if (platform::printers().isEmpty()) {
-            platform::messageBox(this, MotoreStampa::testoNessunaStampante(), QStringLiteral("Stampa"),
-                                 platform::MessageIcon::Information);
-            return;
-        }
-        std::optional<PrintOptions> opzioni = FrmOpzioni::Chiedi(this, m_nav.pagineTotali(),
-                                                                 int32_t(m_nav.paginaVisualizzata()) + 1, 1);
-        if (!opzioni)
-            return;
-        opzioni->title = m_titolo;
-        const QString pdf = MotoreStampa::StampaConOpzioni(m_fileTemporaneo, *opzioni);
+    PrintRequest request;
+    request.parent = this;
+    request.pages = m_nav.pagineTotali();
+    request.currentPage = int32_t(m_nav.paginaVisualizzata()) + 1;
+    request.title = m_titolo;
+    request.source = QStringLiteral("FrmAnteprima");
+    const PrintOutcome outcome = printDocument(m_documento, request);
+    if (m_printListener)
+        m_printListener(outcome);
+    switch (outcome.result) {
+    case PrintOutcome::Result::Printed:
         // A PDF lands in a folder the user did not choose: say where.
-        if (!pdf.isEmpty())
-            platform::messageBox(this, testoStampatoInPdf(pdf), QStringLiteral("Stampa"),
+        if (!outcome.pdfFile.isEmpty())
+            platform::messageBox(this, testoStampatoInPdf(outcome.pdfFile), QStringLiteral("Stampa"),
                                  platform::MessageIcon::Information);
-    } catch (...) {
-        errore = std::current_exception();
+        break;
+    case PrintOutcome::Result::NoPrinter:
+        platform::messageBox(this, outcome.error->description(), QStringLiteral("Stampa"),
+                             platform::MessageIcon::Information);
+        break;
+    case PrintOutcome::Result::Failed:
+        platform::messageBox(this, outcome.error->description(), QString(), platform::MessageIcon::None);
+        break;
+    case PrintOutcome::Result::Empty:
+        platform::messageBox(this, QStringLiteral("Nessun documento da stampare"), QString(),
+                             platform::MessageIcon::None);
+        break;
+    case PrintOutcome::Result::Cancelled:
+        break;
     }
-    if (errore)
-        platform::messageBox(this, descrizioneErrore(errore), QString(), platform::MessageIcon::None);
 }
 
 } // namespace qv

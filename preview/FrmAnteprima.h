@@ -5,6 +5,7 @@
 #include "preview/NavigazionePagine.h"
 #include "preview/VistaPagina.h"
 #include "replay/PageSurface.h"
+#include "spool/Document.h"
 
 #include <qvpreview/Error.h>
 
@@ -33,6 +34,7 @@ namespace qv {
 class BarraAnteprima;
 class ImmaginePagina;
 class MotoreStampa;
+struct PrintOutcome;
 
 /// The print-preview window. The control creates one with itself and keeps
 /// it hidden until the host asks for the preview; the control converts and
@@ -70,8 +72,14 @@ public:
     QString titolo() const { return m_titolo; }
     void setTitolo(const QString &value);
     /// Full path of the spool file on show.
-    QString FileTemporaneo() const { return m_fileTemporaneo; }
+    QString FileTemporaneo() const { return m_documento ? m_documento->path() : QString(); }
+    /// Shows the spool file at \a value as it stands (spool::Document::onFile).
     void setFileTemporaneo(const QString &value);
+    /// The document on show: its file, its page index; the window prints it.
+    void setDocumento(std::shared_ptr<const spool::Document> documento);
+    /// Called after each print command of the window with how it went (the
+    /// control reports it through lastPrintError()).
+    void setPrintListener(std::function<void(const PrintOutcome &)> listener);
     /// Number of pages of the document; setting it refreshes the page indicator.
     int32_t PagineTotali() const { return m_nav.pagineTotali(); }
     void setPagineTotali(int32_t value);
@@ -195,7 +203,8 @@ private:
     bool m_loaded = false;
     std::unique_ptr<PageSurface> m_picture2;
     QString m_titolo = QStringLiteral("Anteprima di Stampa");
-    QString m_fileTemporaneo;
+    std::shared_ptr<const spool::Document> m_documento;
+    std::function<void(const PrintOutcome &)> m_printListener;
     NavigazionePagine m_nav;
     QVector<qint64> m_posizioniPagine;
     int32_t m_larghezzaPagina = 0;

@@ -1,7 +1,8 @@
 // qvPreview - print preview for Qt applications.
 // The drawing target: what the replay of a spool file calls, in twips, on
 // whatever it draws on. The page surface and the printer implement it; so
-// can a test that records the calls.
+// can a test that records the calls. It only draws: a print job's sheets
+// and its end belong to the print engine (MotoreStampa).
 #pragma once
 
 #include "replay/PictureFile.h"
@@ -15,8 +16,6 @@
 #include <limits>
 
 namespace qv {
-
-enum class TargetKind { PageSurface, Printer };
 
 /// How Line() draws its two points.
 enum class LineKind {
@@ -61,8 +60,6 @@ class DrawTarget
 public:
     virtual ~DrawTarget() = default;
 
-    virtual TargetKind kind() const = 0;
-
     // Attributes. The default implementations store the value in state().
     virtual void setFontName(const QString &v) { m_state.font.name = v; }
     virtual void setFontSize(int32_t points) { m_state.font.size = points; }
@@ -83,8 +80,8 @@ public:
     /// Sets every attribute at once (a recorded drawing replays so).
     virtual void setState(const DrawState &s) { m_state = s; }
 
-    /// Page surface only: clears to the background colour and resets the
-    /// current position.
+    /// A page begins: clears to the background colour (on a target that
+    /// can be cleared) and resets the current position.
     virtual void Cls() = 0;
     /// Height in twips of \a text in the current font (one line height per line).
     virtual double TextHeight(const QString &text) = 0;
@@ -111,16 +108,6 @@ public:
     /// keeps of drawn calls and decoded pictures); a picture that would need
     /// more is not decoded. Unbounded for a target that keeps nothing.
     virtual qint64 memoryLeft() const { return std::numeric_limits<qint64>::max(); }
-
-    // Printer only.
-    virtual int PrinterCount() const { return 0; }
-    virtual int32_t ScaleMode() const { return 1; }
-    virtual void setScaleMode(int32_t) {}
-    virtual void NewPage() {}
-    /// Ends the print job: it goes to the printer.
-    virtual void EndDoc() {}
-    /// Discards the print job.
-    virtual void KillDoc() {}
 
 protected:
     DrawState m_state;

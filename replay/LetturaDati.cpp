@@ -178,46 +178,38 @@ void drawPicture(DrawTarget &t, SpoolReader &in, PictureCache &cache)
 
 } // namespace
 
-void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, int16_t Pagina,
-                   const QVariant &Abbandona, qint64 PosizioneInizio)
+void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, const PageSpec &Pagina)
 {
     if (FileTemporaneo.isEmpty())
         return;
-    const bool printer = Destinazione.kind() == TargetKind::Printer;
-    if (!printer)
-        Destinazione.Cls();
-    if (printer) {
-        if (Destinazione.PrinterCount() == 0)
-            return;
-        if (Destinazione.ScaleMode() != 1)
-            Destinazione.setScaleMode(1);
-    }
+    Destinazione.Cls();
 
     SpoolReader in(Source);
     in.open(FileTemporaneo);
 
-    if (Pagina >= 2) {
-        if (PosizioneInizio == 0) {
-            // The page is found by counting page breaks with the one page-start
-            // scan that the page index uses: counts and stored positions always
-            // lead to the same line. The text lines of text records count too.
-            spool::PageStartScanner scanner(FileTemporaneo, Source, true);
-            std::optional<qint64> start;
-            for (int counter = 1; counter < Pagina; ++counter)
-                if (!(start = scanner.next()))
-                    break;
-            if (start)
-                in.seek(*start, scanner.linesBefore());
-            else
-                in.seekToEnd(); // fewer pages than that: nothing to draw
-        } else {
-            if (PosizioneInizio < 0)
-                in.fail(ErrBadRecordNumber,
-                        QStringLiteral("posizione di inizio pagina non valida: %1").arg(PosizioneInizio));
-            in.seek(PosizioneInizio);
-        }
+    if (Pagina.kind() == PageSpec::Kind::Number && Pagina.number() >= 2) {
+        // The page is found by counting page breaks with the one page-start
+        // scan that the page index uses: counts and stored positions always
+        // lead to the same line. The text lines of text records count too.
+        spool::PageStartScanner scanner(FileTemporaneo, Source, true);
+        std::optional<qint64> start;
+        for (int32_t counter = 1; counter < Pagina.number(); ++counter)
+            if (!(start = scanner.next()))
+                break;
+        if (start)
+            in.seek(*start, scanner.linesBefore());
+        else
+            in.seekToEnd(); // fewer pages than that: nothing to draw
+    } else if (Pagina.kind() == PageSpec::Kind::Position && Pagina.position() != 1) {
+        // Position 1 is the file start: read from there, with line numbers
+        // counted from the file's first line.
+        if (Pagina.position() < 1)
+            in.fail(ErrBadRecordNumber,
+                    QStringLiteral("posizione di inizio pagina non valida: %1").arg(Pagina.position()));
+        in.seek(Pagina.position());
     }
 
+    const bool everyPage = Pagina.kind() == PageSpec::Kind::Every;
     PictureCache pictures;
     while (!in.atEnd()) {
         const QByteArrayView tag = in.readLineView();
@@ -225,11 +217,9 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, int1
             if (tag == QByteArrayView(spool::TagPrint)) {
                 drawText(Destinazione, in);
             } else if (tag == QByteArrayView(spool::TagNewPage)) {
-                if (Pagina != -1)
+                if (!everyPage)
                     break;
                 pictures.clear();
-                if (printer)
-                    Destinazione.NewPage();
             } else if (tag == QByteArrayView(spool::TagLine)) {
                 drawLine(Destinazione, in);
             } else if (tag == QByteArrayView(spool::TagPSet)) {
@@ -244,13 +234,6 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, int1
             // The target is full: the error names the record that did not fit.
             in.fail(ErrorNumber(e.number()), e.description());
         }
-    }
-
-    if (printer) {
-        if (Abbandona.isValid() && !Abbandona.isNull() && Abbandona.toBool())
-            Destinazione.KillDoc();
-        else
-            Destinazione.EndDoc();
     }
 }
 

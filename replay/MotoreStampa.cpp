@@ -1,6 +1,7 @@
 // qvPreview - print preview for Qt applications.
-// The print engine: one scan of the spool file for the page starts, then one
-// replay per sheet, each reaching its page through one seek, all in one job.
+// The print engine: the document's page index, then one replay per sheet,
+// each reaching its page through one seek, all in one job that the engine
+// begins, pages, ends or discards.
 #include "replay/MotoreStampa.h"
 
 #include "platform/CursoreOccupato.h"
@@ -8,7 +9,6 @@
 #include "platform/Platform.h"
 #include "replay/LetturaDati.h"
 #include "replay/PrinterTarget.h"
-#include "spool/PageStarts.h"
 
 #include <qvpreview/Error.h>
 
@@ -23,7 +23,12 @@ const QString Source = QStringLiteral("MotoreStampa");
 
 QList<qint64> MotoreStampa::PosizioniPagine(const QString &path)
 {
-    return spool::pageStarts(path, Source);
+    return spool::buildPageIndex(path, Source);
+}
+
+void MotoreStampa::setFileTemporaneo(const QString &value)
+{
+    setDocumento(std::make_shared<const spool::Document>(spool::Document::onFile(value)));
 }
 
 namespace {
@@ -44,8 +49,13 @@ int16_t in16Bit(int32_t value)
 
 MotoreStampa MotoreStampa::conOpzioni(const QString &file, const PrintOptions &opzioni)
 {
+    return conOpzioni(std::make_shared<const spool::Document>(spool::Document::onFile(file)), opzioni);
+}
+
+MotoreStampa MotoreStampa::conOpzioni(std::shared_ptr<const spool::Document> documento, const PrintOptions &opzioni)
+{
     MotoreStampa motore;
-    motore.setFileTemporaneo(file);
+    motore.setDocumento(std::move(documento));
     motore.setCopie(in16Bit(opzioni.copies));
     if (opzioni.firstPage)
         motore.setInizio(in16Bit(*opzioni.firstPage));
@@ -68,10 +78,10 @@ void MotoreStampa::setStampaHookForTesting(std::function<void(const MotoreStampa
     stampaHook() = std::move(hook);
 }
 
-QString MotoreStampa::StampaConOpzioni(const QString &file, const PrintOptions &opzioni,
+QString MotoreStampa::StampaConOpzioni(std::shared_ptr<const spool::Document> documento, const PrintOptions &opzioni,
                                        std::function<void(int, int)> progresso)
 {
-    MotoreStampa motore = conOpzioni(file, opzioni);
+    MotoreStampa motore = conOpzioni(std::move(documento), opzioni);
     motore.setProgress(std::move(progresso));
     CursoreOccupato occupato;
     if (stampaHook()) {
@@ -114,10 +124,11 @@ void MotoreStampa::Stampa()
     }
     if (!printer)
         throw Error(ErrPrinter, Source, testoNessunaStampante());
-    if (m_fileTemporaneo.isEmpty())
+    if (!m_documento || m_documento->isEmpty())
         throw Error(ErrFileNotFound, Source, QStringLiteral("Nessun documento da stampare"));
+    const QString file = m_documento->path();
 
-    const QList<qint64> starts = PosizioniPagine(m_fileTemporaneo);
+    const spool::PageIndex starts = m_documento->pageIndex(Source);
     const int pages = int(starts.size());
     const int first = std::max(1, m_inizioSet ? int(m_inizio) : 1);
     const int last = std::min(pages, m_fineSet ? int(m_fine) : pages);
@@ -135,25 +146,23 @@ void MotoreStampa::Stampa()
     if (printer->pdf) {
         pdf = platform::pdfOutputPath(m_titolo, m_filePdf);
         // Printing a document over itself would destroy it half-way.
-        if (platform::sameFile(pdf, m_fileTemporaneo))
+        if (platform::sameFile(pdf, file))
             throw Error(ErrPrinter, Source,
                         QStringLiteral("Impossibile stampare sul file \"%1\": è il file di stampa da stampare")
                             .arg(pdf));
     }
+    // The job begins here, gets a new sheet before every page but the first,
+    // and ends here; a page that fails discards it.
     PrinterTarget target(*printer, m_titolo, pdf);
-    target.setHoldJob(true);
     try {
         int done = 0;
         for (int copy = 0; copy < copies; ++copy) {
             for (int page = first; page <= last; ++page) {
                 if (done > 0)
-                    target.NewPage();
-                // With a stored position the page number only has to say "not
-                // the first page", so documents beyond 32767 pages, and pages
-                // past 2 GiB of the file, print too.
-                const qint64 start = starts.at(page - 1);
-                LetturaDati::DisegnaPagina(target, m_fileTemporaneo, int16_t(std::min(page, 32767)), false,
-                                           page >= 2 ? start : 0);
+                    target.newSheet();
+                // Each page is reached by its stored position (positions are
+                // 64-bit: pages past 2 GiB of the file print too).
+                LetturaDati::DisegnaPagina(target, file, LetturaDati::PageSpec::at(starts.at(page - 1)));
                 ++done;
                 if (m_progress)
                     m_progress(done, total);
@@ -162,7 +171,7 @@ void MotoreStampa::Stampa()
         target.finishJob();
         m_fileScritto = target.pdfFile();
     } catch (...) {
-        target.KillDoc();
+        target.abortJob();
         throw;
     }
 }

@@ -1,6 +1,10 @@
 // qvPreview - print preview for Qt applications.
-// The print engine: prints pages of a spool file on the current printer.
+// The print engine: prints pages of a document on the current printer. It
+// owns the print job: it begins it, starts a new sheet for each page, ends it,
+// or discards it when a page fails; the replay only draws each page.
 #pragma once
+
+#include "spool/Document.h"
 
 #include <qvpreview/PrintOptions.h>
 
@@ -10,6 +14,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 
 namespace qv {
 
@@ -19,9 +24,13 @@ public:
     /// Number of copies (each page printed that many times); below 1 prints once.
     void setCopie(int16_t value) { m_copie = value; }
     int16_t Copie() const { return m_copie; }
-    /// Full path of the spool file to print.
-    void setFileTemporaneo(const QString &value) { m_fileTemporaneo = value; }
-    QString FileTemporaneo() const { return m_fileTemporaneo; }
+    /// The document to print; its page index gives the pages.
+    void setDocumento(std::shared_ptr<const spool::Document> documento) { m_documento = std::move(documento); }
+    const std::shared_ptr<const spool::Document> &Documento() const { return m_documento; }
+    /// The spool file at \a value as the document to print (spool::Document::onFile).
+    void setFileTemporaneo(const QString &value);
+    /// Full path of the document's spool file.
+    QString FileTemporaneo() const { return m_documento ? m_documento->path() : QString(); }
     /// First and last page to print (1-based). Without a first page printing
     /// starts at page 1, without a last page it ends at the document's last
     /// page. A range partly outside the document prints the pages inside it.
@@ -62,14 +71,16 @@ public:
     /// the engine's 16-bit range: a page beyond it means "as far as it
     /// goes", never a number that wrapped round), the copies, the printer or
     /// PDF file, and the title.
+    static MotoreStampa conOpzioni(std::shared_ptr<const spool::Document> documento, const PrintOptions &opzioni);
+    /// The same for the spool file at \a file.
     static MotoreStampa conOpzioni(const QString &file, const PrintOptions &opzioni);
 
-    /// Prints \a file with \a opzioni under the busy pointer: the one way the
-    /// control, the preview window and the public interface print. Returns
+    /// Prints \a documento with \a opzioni under the busy pointer: the one way
+    /// the control, the preview window and the public interface print. Returns
     /// the PDF file written (FileScritto()), empty for a CUPS queue. Throws
     /// as Stampa() does. \a progresso as setProgress().
-    static QString StampaConOpzioni(const QString &file, const PrintOptions &opzioni,
-                                 std::function<void(int, int)> progresso = {});
+    static QString StampaConOpzioni(std::shared_ptr<const spool::Document> documento, const PrintOptions &opzioni,
+                                    std::function<void(int, int)> progresso = {});
     /// Replaces the printing of StampaConOpzioni(): the hook receives the
     /// engine set up to print instead of its Stampa() being called (an empty
     /// function restores printing). An exception thrown by the hook is a
@@ -81,13 +92,13 @@ public:
     static QString testoNessunaStampante();
 
     /// The 1-based byte position of the first line of every page of the
-    /// spool file at \a path, from the one page-start scan
-    /// (spool::pageStarts). Throws qv::Error 53 when it is missing.
+    /// spool file at \a path, from the one page index builder
+    /// (spool::buildPageIndex). Throws qv::Error 53 when it is missing.
     static QList<qint64> PosizioniPagine(const QString &path);
 
 private:
     int16_t m_copie = 1;
-    QString m_fileTemporaneo;
+    std::shared_ptr<const spool::Document> m_documento;
     int16_t m_inizio = 0;
     int16_t m_fine = 0;
     bool m_inizioSet = false;

@@ -22,7 +22,7 @@ void PageDrawing::replay(DrawTarget &target) const
 
 void PageDrawing::paint(QPainter &painter, const QRectF &visibleTwips) const
 {
-    PainterTarget target(painter, TargetKind::PageSurface);
+    PainterTarget target(painter);
     target.setVisibleArea(visibleTwips);
     replay(target);
 }

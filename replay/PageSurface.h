@@ -72,8 +72,6 @@ class PageSurface : public DrawTarget
 public:
     PageSurface();
 
-    TargetKind kind() const override { return TargetKind::PageSurface; }
-
     /// Page size in twips (LarghezzaPagina x AltezzaPagina).
     int32_t Width() const { return m_metrics.Width(); }
     int32_t Height() const { return m_metrics.Height(); }

@@ -129,14 +129,8 @@ private:
     bool m_draw = true;
 };
 
-PainterTarget::PainterTarget(QPainter &painter, TargetKind kind)
+PainterTarget::PainterTarget(QPainter &painter)
     : m_painter(&painter)
-    , m_kind(kind)
-{
-}
-
-PainterTarget::PainterTarget(TargetKind kind)
-    : m_kind(kind)
 {
 }
 

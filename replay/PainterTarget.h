@@ -22,11 +22,8 @@ class PainterTarget : public DrawTarget
 {
 public:
     /// Draws on \a painter, which must already map twips to its device.
-    /// \a kind is what the target reports to the replay.
     /// \note The painter stays the caller's; it must outlive the target.
-    explicit PainterTarget(QPainter &painter, TargetKind kind = TargetKind::PageSurface);
-
-    TargetKind kind() const override { return m_kind; }
+    explicit PainterTarget(QPainter &painter);
 
     double TextHeight(const QString &text) override;
     double TextWidth(const QString &text) override;
@@ -58,7 +55,7 @@ public:
 
 protected:
     /// For targets that make their painter after the base (the printer).
-    explicit PainterTarget(TargetKind kind);
+    PainterTarget() = default;
     void setPainter(QPainter *painter) { m_painter = painter; }
     QPainter *painter() const { return m_painter; }
     /// Device pixels per twip under the painter's current transform.
@@ -75,7 +72,6 @@ private:
     bool drawPlainText(const QPointF &baseline, const QString &text);
 
     QPainter *m_painter = nullptr;
-    TargetKind m_kind;
     FontAttributes m_fontKey;
     QFont m_font;
     double m_ascent = 0;

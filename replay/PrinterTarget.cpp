@@ -2,7 +2,6 @@
 #include "replay/PrinterTarget.h"
 
 #include "platform/FileSystem.h"
-#include "replay/PageMetrics.h"
 
 #include <qvpreview/Error.h>
 
@@ -16,8 +15,7 @@ const QString Source = QStringLiteral("Stampa");
 } // namespace
 
 PrinterTarget::PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile)
-    : PainterTarget(TargetKind::Printer)
-    , m_printerName(printer.name)
+    : m_printerName(printer.name)
 {
     if (printer.pdf) {
         // Qt's PDF engine ignores failed writes on a file it opens itself;
@@ -50,27 +48,16 @@ PrinterTarget::PrinterTarget(const platform::PrinterDesc &printer, const QString
 PrinterTarget::~PrinterTarget()
 {
     if (m_painter.isActive())
-        KillDoc();
-}
-
-int PrinterTarget::PrinterCount() const
-{
-    return int(platform::printers().size());
-}
-
-void PrinterTarget::setScaleMode(int32_t mode)
-{
-    m_scaleMode = mode;
-    applyScale();
+        abortJob();
 }
 
 void PrinterTarget::applyScale()
 {
     if (!m_painter.isActive())
         return;
-    // Device pixels per twip, times twips per unit of the scale mode.
-    const double x = m_device->logicalDpiX() / 1440.0 * PageMetrics::twipsPerUnitX(m_scaleMode);
-    const double y = m_device->logicalDpiY() / 1440.0 * PageMetrics::twipsPerUnitY(m_scaleMode);
+    // The replay draws in twips: device pixels per twip.
+    const double x = m_device->logicalDpiX() / 1440.0;
+    const double y = m_device->logicalDpiY() / 1440.0;
     m_painter.resetTransform();
     m_painter.scale(x, y);
     m_painter.setRenderHint(QPainter::Antialiasing);
@@ -91,7 +78,7 @@ void PrinterTarget::pdfWriteFailed(const QString &reason)
                     .arg(m_pdfFile, m_printerName, reason));
 }
 
-void PrinterTarget::NewPage()
+void PrinterTarget::newSheet()
 {
     if (!m_painter.isActive())
         return;
@@ -105,12 +92,6 @@ void PrinterTarget::NewPage()
     m_state.currentX = 0;
     m_state.currentY = 0;
     applyScale();
-}
-
-void PrinterTarget::EndDoc()
-{
-    if (!m_hold)
-        finishJob();
 }
 
 void PrinterTarget::finishJob()
@@ -132,7 +113,7 @@ void PrinterTarget::finishJob()
                     QStringLiteral("Impossibile completare la stampa sulla stampante \"%1\"").arg(m_printerName));
 }
 
-void PrinterTarget::KillDoc()
+void PrinterTarget::abortJob()
 {
     if (!m_painter.isActive())
         return;

@@ -32,35 +32,26 @@ public:
     /// qv::Error 482 when the job cannot start, naming the printer, the file
     /// and the system's reason.
     PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile = QString());
-    /// A job that was neither ended nor discarded is discarded here.
+    /// A job that was neither finished nor aborted is discarded here.
     ~PrinterTarget() override;
     PrinterTarget(const PrinterTarget &) = delete;
     PrinterTarget &operator=(const PrinterTarget &) = delete;
 
-    /// Count of installed printers (platform::printers()).
-    int PrinterCount() const override;
-    /// The scale of the drawing calls (QV_SCALEMODE); 1 = twips, the default.
-    int32_t ScaleMode() const override { return m_scaleMode; }
-    void setScaleMode(int32_t mode) override;
     /// A printer is never cleared: only the current position is reset.
     void Cls() override;
+
+    // The job, driven by its owner (the print engine); the replay only draws.
     /// Ends the sheet and starts a new one. Throws 482 when the printer
     /// refuses, or when the PDF file could not be written so far.
-    void NewPage() override;
+    void newSheet();
     /// Ends the job: it goes to the printer, or the PDF file is complete and
-    /// in place. With holdJob() set, the job stays open (the print engine
-    /// prints several replays as one job) until finishJob().
-    void EndDoc() override;
+    /// in place. Throws 482 (naming the printer or the file and the system's
+    /// reason) when it cannot be completed: a PDF whose writes, sync or
+    /// rename failed is then not in place.
+    void finishJob();
     /// Discards the job: nothing comes out of the printer, no PDF file is
     /// written (an old one stays as it was).
-    void KillDoc() override;
-
-    void setHoldJob(bool hold) { m_hold = hold; }
-    bool holdJob() const { return m_hold; }
-    /// Ends the job even when it is held. Throws 482 (naming the printer or
-    /// the file and the system's reason) when it cannot be completed: a PDF
-    /// whose writes, sync or rename failed is then not in place.
-    void finishJob();
+    void abortJob();
 
     /// Sheets started so far (1 once the job is open).
     int sheets() const { return m_sheets; }
@@ -80,8 +71,6 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     QPagedPaintDevice *m_device = nullptr;
     QPainter m_painter;
-    int32_t m_scaleMode = 1;
-    bool m_hold = false;
     int m_sheets = 0;
 };
 

@@ -111,13 +111,4 @@ std::optional<qint64> PageStartScanner::next()
     }
 }
 
-QList<qint64> pageStarts(const QString &path, const QString &source)
-{
-    PageStartScanner scanner(path, source);
-    QList<qint64> starts{1};
-    while (const std::optional<qint64> start = scanner.next())
-        starts.append(*start);
-    return starts;
-}
-
 } // namespace qv::spool

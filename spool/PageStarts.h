@@ -1,12 +1,11 @@
 // qvPreview - print preview for Qt applications.
 // The one scan for page starts: where each page's first line begins in a
-// spool file. The page index of the preview, the print engine and the
-// replay's positioning by page number all find pages through it, so that a
+// spool file. The page index (spool::buildPageIndex, Document.h) and the
+// replay's positioning by page number both find pages through it, so that a
 // position and a page number always lead to the same line.
 #pragma once
 
 #include <QFile>
-#include <QList>
 #include <QString>
 
 #include <cstdint>
@@ -58,10 +57,5 @@ private:
     qint64 m_newlines = 0;
     qint64 m_linesBefore = 0;
 };
-
-/// Every page start of the spool file \a path in one scan: element 0 is 1
-/// (the file start), then one element per page break. Throws as
-/// PageStartScanner does, with the source \a source.
-QList<qint64> pageStarts(const QString &path, const QString &source);
 
 } // namespace qv::spool

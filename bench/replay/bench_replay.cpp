@@ -106,7 +106,7 @@ void BM_ReplayInvoicePage(benchmark::State &state)
     const QString path = writeDocument(QStringLiteral("invoice1.tmp"), 1, true);
     qv::PageSurface surface;
     for (auto _ : state) {
-        qv::LetturaDati::DisegnaPagina(surface, path, 1);
+        qv::LetturaDati::DisegnaPagina(surface, path, qv::LetturaDati::PageSpec::page(1));
         benchmark::DoNotOptimize(surface.Picture());
     }
     state.counters["calls"] = double(surface.Picture()->callCount());
@@ -118,7 +118,7 @@ void BM_ReplayAndRenderInvoicePage(benchmark::State &state)
     const QString path = writeDocument(QStringLiteral("invoice1.tmp"), 1, true);
     qv::PageSurface surface;
     for (auto _ : state) {
-        qv::LetturaDati::DisegnaPagina(surface, path, 1);
+        qv::LetturaDati::DisegnaPagina(surface, path, qv::LetturaDati::PageSpec::page(1));
         const QImage image = surface.Picture()->render(1.0 / 15.0); // 100 % on a 96-dpi screen
         benchmark::DoNotOptimize(image.constBits());
     }
@@ -203,7 +203,7 @@ void BM_FindPageByCounting(benchmark::State &state)
     const QString path = writeDocument(QStringLiteral("pages10000.tmp"), 10000, false);
     qv::PageSurface surface;
     for (auto _ : state)
-        qv::LetturaDati::DisegnaPagina(surface, path, int16_t(state.range(0)));
+        qv::LetturaDati::DisegnaPagina(surface, path, qv::LetturaDati::PageSpec::page(state.range(0)));
 }
 BENCHMARK(BM_FindPageByCounting)->Arg(2)->Arg(9000)->Unit(benchmark::kMicrosecond);
 
@@ -215,7 +215,7 @@ void BM_FindPageByStoredPosition(benchmark::State &state)
     const int page = int(state.range(0));
     qv::PageSurface surface;
     for (auto _ : state)
-        qv::LetturaDati::DisegnaPagina(surface, path, int16_t(page), QVariant(), starts.at(page - 1));
+        qv::LetturaDati::DisegnaPagina(surface, path, qv::LetturaDati::PageSpec::at(starts.at(page - 1)));
 }
 BENCHMARK(BM_FindPageByStoredPosition)->Arg(2)->Arg(9000)->Unit(benchmark::kMicrosecond);
 

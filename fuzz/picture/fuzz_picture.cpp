@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     qv::PageSurface surface;
     surface.setMemoryBudget(qint64(64) * 1024 * 1024);
     try {
-        qv::LetturaDati::DisegnaPagina(surface, spoolPath, 1);
+        qv::LetturaDati::DisegnaPagina(surface, spoolPath, qv::LetturaDati::PageSpec::page(1));
     } catch (const qv::Error &e) {
         if (e.number() != qv::ErrInvalidPicture && e.number() != qv::ErrOutOfMemory)
             std::abort();

@@ -48,17 +48,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     qv::PageSurface surface;
     try {
-        qv::LetturaDati::DisegnaPagina(surface, spoolPath, -1);
+        qv::LetturaDati::DisegnaPagina(surface, spoolPath, qv::LetturaDati::PageSpec::everyPage());
     } catch (const qv::Error &) {
     }
     (void)surface.Picture()->render(0.01);
     try {
         const QList<qint64> starts = qv::MotoreStampa::PosizioniPagine(spoolPath);
         if (starts.size() >= 2) {
-            qv::LetturaDati::DisegnaPagina(surface, spoolPath, 2, QVariant(), starts.at(1));
+            qv::LetturaDati::DisegnaPagina(surface, spoolPath, qv::LetturaDati::PageSpec::at(starts.at(1)));
             (void)surface.Picture()->render(0.01);
         }
-        qv::LetturaDati::DisegnaPagina(surface, spoolPath, 2);
+        qv::LetturaDati::DisegnaPagina(surface, spoolPath, qv::LetturaDati::PageSpec::page(2));
     } catch (const qv::Error &) {
     }
     return 0;

@@ -17,8 +17,6 @@
 
 namespace qv {
 
-class PrintPreviewInterno;
-
 /// The print-preview control. A host records its document page by page
 /// through the recording commands; nothing is drawn at call time, every call
 /// appends one record to a spool file in the temporary folder. The document
@@ -187,15 +185,18 @@ public:
     /// nothing; a document whose printing failed is kept, and
     /// lastPrintError() says why.
     void InviaAllaStampante(bool finestraDialogo = false);
-    /// Why the last InviaAllaStampante() did not print: 482 with the printer's
-    /// error, or a PDF file that could not be written (the file and the
-    /// system's reason), 482 when no printer is installed, the replay's error
-    /// for a document that cannot be read (53, 62, ...). nullopt when it
-    /// printed, or had nothing to do (the dialog cancelled, nothing recorded).
-    const std::optional<Error> &lastPrintError() const { return m_erroreStampa; }
-    /// The PDF file the last InviaAllaStampante() wrote on the built-in PDF
-    /// printer; empty when it printed on a CUPS queue or did not print.
-    QString lastPdfFile() const { return m_ultimoPdf; }
+    /// Why the last print did not print (InviaAllaStampante(), or the print
+    /// command of the preview window that ShowAnteprima() opened): 482 with
+    /// the printer's error, or a PDF file that could not be written (the file
+    /// and the system's reason), 482 when no printer is installed, 53 when
+    /// the spool file was deleted or replaced since the last record, the
+    /// replay's error for a document that cannot be read (62, ...). nullopt
+    /// when it printed, or had nothing to do (the dialog cancelled, nothing
+    /// recorded).
+    const std::optional<Error> &lastPrintError() const;
+    /// The PDF file the last print wrote on the built-in PDF printer; empty
+    /// when it printed on a CUPS queue or did not print.
+    QString lastPdfFile() const;
     /// Discards the document: deletes the spool file and every picture file.
     void AnnullaStampa();
     /// Printable page width in the current scale (11520 twips without a printer).
@@ -227,9 +228,9 @@ public:
 
     /// Full path of the current spool file; empty while nothing is recorded.
     /// SpoolFile (SpoolFile.h) renders, prints or checks it.
-    QString spoolPath() const { return m_spool; }
+    QString spoolPath() const;
     /// The temporary picture files of the document, in recording order.
-    QStringList pictureFiles() const { return m_immagini; }
+    QStringList pictureFiles() const;
 
 Q_SIGNALS:
     /// A persisted property ("Titolo" or "ScaleMode") changed.
@@ -253,28 +254,9 @@ private:
     void applicaFont();
     QSize fixedPixelSize() const;
 
-    std::unique_ptr<PrintPreviewInterno> m_interno;
-    QString m_titolo;
-    QString m_spool;
-    int32_t m_scaleMode = SM_Twips;
-    int16_t m_copie = 1;
-    QString m_fontName;
-    int32_t m_fontSize = 10;
-    bool m_fontItalic = false;
-    bool m_fontBold = false;
-    bool m_fontUnderline = false;
-    bool m_fontStrikethru = false;
-    int32_t m_foreColor = 0;
-    bool m_fontTransparent = true;
-    int32_t m_drawMode = 13;
-    int32_t m_drawWidth = 1;
-    int32_t m_drawStyle = 0;
-    int32_t m_fillColor = 0;
-    int32_t m_fillStyle = 1;
-    int16_t m_pagine = 1;
-    QStringList m_immagini;
-    std::optional<Error> m_erroreStampa;
-    QString m_ultimoPdf;
+    // The document being recorded, the drawing attributes and the window.
+    class Private;
+    std::unique_ptr<Private> d;
 };
 
 } // namespace qv

@@ -15,11 +15,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QPainter;
 
 namespace qv {
+
+namespace spool {
+class Document;
+}
 
 /// What SpoolFile::check() found: the counts of what the file draws, and
 /// the first error.
@@ -130,9 +135,8 @@ private:
     const QList<qint64> &starts() const;
 
     QString m_path;
-    mutable QList<qint64> m_starts;
-    mutable qint64 m_startsSize = -1;
-    mutable qint64 m_startsTime = 0;
+    // The document on the file: its page index, kept between calls.
+    std::shared_ptr<spool::Document> m_document;
 };
 
 } // namespace qv

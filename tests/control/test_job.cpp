@@ -2,9 +2,11 @@
 // without the print options dialog (to the built-in PDF printer, read back
 // with poppler's tools), the discarding afterwards, and the about box.
 #include "control/PrintPreviewInterno.h"
+#include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/FrmInfo.h"
 #include "preview/FrmOpzioni.h"
+#include "replay/MotoreStampa.h"
 #include "support/TestEnv.h"
 
 #include <qvpreview/PrintPreview.h>
@@ -412,6 +414,35 @@ TEST_F(Job, AReplacedSpoolFileIsNotPrinted)
     EXPECT_FALSE(QFile::exists(pdf));
     EXPECT_TRUE(QFileInfo(spool).isSymLink());
     EXPECT_TRUE(QFile::exists(elsewhere));
+}
+
+// The preview window prints through the control's print command: what it
+// did is what lastPrintError() says afterwards, and nothing is discarded.
+TEST_F(Job, ThePreviewWindowsPrintIsReportedThroughLastPrintError)
+{
+    record(2);
+    pp.InviaAllaStampante(); // prints and discards: no error
+    ASSERT_FALSE(pp.lastPrintError());
+    record(2);
+
+    qv::test::TempEnv::noPrinters();
+    QStringList shown;
+    platform::setMessageBoxHandlerForTesting(
+        [&](const QString &text, const QString &, platform::MessageIcon) { shown << text; });
+    ModalDriver driver([](QWidget *w) {
+        auto *window = qobject_cast<FrmAnteprima *>(w);
+        ASSERT_NE(window, nullptr);
+        window->pulsante(QStringLiteral("stampa"))->trigger();
+        window->pulsante(QStringLiteral("esci"))->trigger();
+    });
+    pp.ShowAnteprima();
+    platform::setMessageBoxHandlerForTesting({});
+    ASSERT_TRUE(driver.shown());
+    EXPECT_EQ(shown, QStringList{MotoreStampa::testoNessunaStampante()});
+    ASSERT_TRUE(pp.lastPrintError().has_value());
+    EXPECT_EQ(pp.lastPrintError()->number(), ErrPrinter);
+    EXPECT_TRUE(pp.lastPdfFile().isEmpty());
+    expectKept(pp.spoolPath(), pp.pictureFiles(), 2);
 }
 
 TEST_F(Job, ShowAnteprimaOpensTheModalWindowAndTheDocumentStays)

@@ -433,7 +433,7 @@ TEST_F(Control, VectorPictureIsRecordedAsSvgAndRendersItsPixels)
 
     PageSurface surface;
     surface.setSize(DefaultPageWidthTwips, DefaultPageHeightTwips);
-    LetturaDati::DisegnaPagina(surface, pp.spoolPath(), 1);
+    LetturaDati::DisegnaPagina(surface, pp.spoolPath(), LetturaDati::PageSpec::page(1));
     const QImage image = surface.Picture()->render(0.1); // 10 twips a pixel
     int inside = 0;
     int outside = 0;

@@ -22,7 +22,7 @@ protected:
     QStringList replay(int16_t page)
     {
         qv::test::RecordingTarget target;
-        LetturaDati::DisegnaPagina(target, pp.spoolPath(), page);
+        LetturaDati::DisegnaPagina(target, pp.spoolPath(), LetturaDati::PageSpec::page(page));
         QStringList calls = target.drawing();
         calls.removeAll(QStringLiteral("Cls"));
         return calls;

@@ -3,9 +3,9 @@
 // length limit of the writer and the reader, pages past 2 GiB of the file,
 // and more page breaks than the 16-bit page numbers reach.
 #include "platform/Platform.h"
-#include "preview/IndicePagine.h"
+#include "tests/preview/SpoolDiProva.h"
 #include "replay/MotoreStampa.h"
-#include "spool/PageStarts.h"
+#include "spool/Document.h"
 #include "spool/SpoolFormat.h"
 #include "support/TestEnv.h"
 #include "tests/replay/PdfTools.h"
@@ -141,7 +141,7 @@ TEST_F(PastTwoGiB, IsRenderedIndexedAndPrinted)
     // The text at one inch from the top left corner.
     EXPECT_TRUE(inkIn(page, QRect(96, 80, 100, 20)));
 
-    EXPECT_EQ(IndicePagine::Costruisci(path, 2), (QVector<qint64>{1, secondPage, 0}));
+    EXPECT_EQ(test::indiceFinestra(path, 2), (QVector<qint64>{1, secondPage, 0}));
 
     PrintOptions options;
     options.firstPage = 2;
@@ -188,11 +188,11 @@ TEST_F(ManyPages, TheFirst32767AreCheckedRenderedAndIndexed)
     }
 
     // The control's count stops at 32767: the index holds those pages.
-    const QVector<qint64> index = IndicePagine::Costruisci(path, 32767);
+    const QVector<qint64> index = test::indiceFinestra(path, 32767);
     ASSERT_EQ(index.size(), 32768);
-    EXPECT_EQ(index.at(32766), spool::pageStarts(path, QStringLiteral("Prova")).at(32766));
+    EXPECT_EQ(index.at(32766), spool::buildPageIndex(path, QStringLiteral("Prova")).at(32766));
     // A smaller count that the file contradicts is still an error.
-    EXPECT_THROW(IndicePagine::Costruisci(path, 100), Error);
+    EXPECT_THROW(test::indiceFinestra(path, 100), Error);
 }
 
 // --- Files that do not end where their size says, or cannot be read --------------------

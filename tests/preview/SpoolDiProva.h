@@ -1,11 +1,27 @@
 // Spool files written by hand for the preview's tests and benchmarks.
 #pragma once
 
+#include "spool/Document.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QVector>
+
+#include <algorithm>
 
 namespace qv::test {
+
+/// The page index as the preview window holds it for a document of
+/// \a pagine pages: the document's index held against that count, elements
+/// 0 to pagine, 0 where no page break was found.
+inline QVector<qint64> indiceFinestra(const QString &path, int32_t pagine)
+{
+    QVector<qint64> posizioni(std::max<int32_t>(pagine, 0) + 1, 0);
+    const spool::PageIndex indice = spool::Document::onFile(path).pageIndex(QStringLiteral("FrmAnteprima"), pagine);
+    std::copy(indice.begin(), indice.end(), posizioni.begin());
+    return posizioni;
+}
 
 /// The records of one text at (x, y) (y is the lower edge of the line).
 inline QByteArray testo(double x, double y, const QByteArray &text, int size = 10, bool bold = false)

@@ -2,6 +2,7 @@
 // drags, scroll bars, the pop-up menu, the quality box and printing.
 #include "preview/FrmAnteprima.h"
 #include "preview/ImmaginePagina.h"
+#include "preview/PrintCommand.h"
 #include "replay/LetturaDati.h"
 #include "replay/MotoreStampa.h"
 #include "support/TestEnv.h"
@@ -42,7 +43,6 @@ namespace {
 class TestiRegistrati : public DrawTarget
 {
 public:
-    TargetKind kind() const override { return TargetKind::PageSurface; }
     double TextHeight(const QString &) override { return 200; }
     double TextWidth(const QString &) override { return 100; }
     void Cls() override {}
@@ -778,6 +778,43 @@ TEST_F(AnteprimaTest, PrintEngineErrorIsShownWithoutIcon)
     EXPECT_EQ(messaggi[0].icona, platform::MessageIcon::None);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// The window prints the file it was handed and no other: a file that took
+// its name since is refused with error 53, as the control refuses it, and
+// the outcome goes to the window's listener (the control's lastPrintError()).
+TEST_F(AnteprimaTest, PrintsOnlyTheFileItWasHanded)
+{
+    test::TempEnv::onePrinter(11520, 15872);
+    int printed = 0;
+    FrmAnteprima::setStampaHookForTesting([&](const MotoreStampa &) { ++printed; });
+    auto w = apri(2);
+    std::vector<PrintOutcome> outcomes;
+    w->setPrintListener([&](const PrintOutcome &o) { outcomes.push_back(o); });
+    Risponditore ok([&](QDialog &d) {
+        QTest::mouseClick(d.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+    });
+    premi(*w, QStringLiteral("stampa"));
+    EXPECT_EQ(printed, 1);
+
+    // Made while the file on show exists, so it cannot take its inode.
+    const QString other = env.tempFolder() + QStringLiteral("altro.tmp");
+    ASSERT_TRUE(test::scriviDocumento(other, 2, false, 5));
+    ASSERT_TRUE(QFile::remove(spool));
+    ASSERT_TRUE(QFile::rename(other, spool));
+    premi(*w, QStringLiteral("stampa"));
+    ASSERT_EQ(ok.volte, 2);
+    EXPECT_EQ(printed, 1) << "the other file was printed";
+    ASSERT_EQ(messaggi.size(), 1u);
+    EXPECT_TRUE(messaggi[0].testo.contains(spool)) << qPrintable(messaggi[0].testo);
+    EXPECT_EQ(messaggi[0].icona, platform::MessageIcon::None);
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_EQ(outcomes[0].result, PrintOutcome::Result::Printed);
+    EXPECT_FALSE(outcomes[0].error);
+    EXPECT_EQ(outcomes[1].result, PrintOutcome::Result::Failed);
+    ASSERT_TRUE(outcomes[1].error);
+    EXPECT_EQ(outcomes[1].error->number(), ErrFileNotFound);
+    EXPECT_TRUE(QFile::exists(spool)) << "nothing is discarded";
 }
 
 /// The built-in PDF printer as the only printer, as on a machine without a

@@ -1,6 +1,5 @@
 // The page index scan gives the same positions as reading the file line by
 // line with the replay's reader, whatever the line ends and block borders.
-#include "preview/IndicePagine.h"
 #include "spool/SpoolReader.h"
 #include "support/TestEnv.h"
 #include "tests/preview/SpoolDiProva.h"
@@ -53,7 +52,7 @@ TEST_P(IndiceCasi, MatchesTheLineReader)
 {
     const Caso &c = GetParam();
     const QString path = scrivi(c.bytes);
-    EXPECT_EQ(IndicePagine::Costruisci(path, c.pagine), perRighe(path, c.pagine));
+    EXPECT_EQ(test::indiceFinestra(path, c.pagine), perRighe(path, c.pagine));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -83,7 +82,7 @@ TEST_F(IndiceTest, BreaksAcrossBlockBorders)
         bytes += QByteArray(1024 * 1024 + 512 * 1024, 'y') + "\r\n#newpage@\r\nend\r\n";
         const QString path = scrivi(bytes);
         const QVector<qint64> expected = perRighe(path, 3);
-        ASSERT_EQ(IndicePagine::Costruisci(path, 3), expected) << "shift " << shift;
+        ASSERT_EQ(test::indiceFinestra(path, 3), expected) << "shift " << shift;
         ASSERT_NE(expected[1], 0);
         ASSERT_NE(expected[2], 0);
     }
@@ -93,7 +92,7 @@ TEST_F(IndiceTest, InvoiceDocumentPositionsLandOnPageStarts)
 {
     const QString path = env.tempFolder() + QStringLiteral("fattura.tmp");
     ASSERT_TRUE(test::scriviDocumento(path, 8, true, 3));
-    const QVector<qint64> pos = IndicePagine::Costruisci(path, 8);
+    const QVector<qint64> pos = test::indiceFinestra(path, 8);
     EXPECT_EQ(pos, perRighe(path, 8));
     spool::SpoolReader reader;
     reader.open(path);
@@ -107,13 +106,13 @@ TEST_F(IndiceTest, InvoiceDocumentPositionsLandOnPageStarts)
 TEST_F(IndiceTest, MoreBreaksThanPagesIsAnError)
 {
     const QString path = scrivi("#newpage@\r\n#newpage@\r\n#newpage@\r\n");
-    EXPECT_THROW(IndicePagine::Costruisci(path, 2), Error);
+    EXPECT_THROW(test::indiceFinestra(path, 2), Error);
 }
 
 TEST_F(IndiceTest, MissingFileIsAnError)
 {
     try {
-        IndicePagine::Costruisci(env.tempFolder() + QStringLiteral("manca.tmp"), 2);
+        test::indiceFinestra(env.tempFolder() + QStringLiteral("manca.tmp"), 2);
         FAIL() << "no error";
     } catch (const Error &e) {
         EXPECT_EQ(e.number(), 53);

@@ -54,12 +54,7 @@ inline QStringList textRecord(double x, double y, const QStringList &text, int s
 class RecordingTarget : public DrawTarget
 {
 public:
-    explicit RecordingTarget(TargetKind kind = TargetKind::PageSurface) : m_kind(kind) {}
-
-    TargetKind kind() const override { return m_kind; }
     QStringList calls;
-    int printers = 1;
-    int32_t scaleMode = 1;
 
     static constexpr double LetterHeight = 230;
 
@@ -107,12 +102,6 @@ public:
         calls << QStringLiteral("PaintPicture %1x%2 at %3,%4 %5x%6")
                      .arg(p.image().width()).arg(p.image().height()).arg(x).arg(y).arg(w).arg(h);
     }
-    int PrinterCount() const override { return printers; }
-    int32_t ScaleMode() const override { return scaleMode; }
-    void setScaleMode(int32_t v) override { calls << QStringLiteral("ScaleMode %1").arg(v); scaleMode = v; }
-    void NewPage() override { calls << QStringLiteral("NewPage"); }
-    void EndDoc() override { calls << QStringLiteral("EndDoc"); }
-    void KillDoc() override { calls << QStringLiteral("KillDoc"); }
 
     /// The calls that draw (no attribute settings).
     QStringList drawing() const
@@ -120,7 +109,7 @@ public:
         QStringList out;
         for (const QString &c : calls)
             if (c.startsWith("Print") || c.startsWith("Line") || c.startsWith("PSet") || c.startsWith("Circle")
-                || c.startsWith("PaintPicture") || c == "NewPage" || c == "Cls")
+                || c.startsWith("PaintPicture") || c == "Cls")
                 out << c;
         return out;
     }
@@ -130,7 +119,6 @@ private:
     void log(const char *name, int32_t v) { calls << QStringLiteral("%1 %2").arg(name).arg(v); }
     void log(const char *name, double v) { calls << QStringLiteral("%1 %2").arg(name).arg(v); }
     void log(const QString &s) { calls << s; }
-    TargetKind m_kind;
 };
 
 } // namespace qv::test

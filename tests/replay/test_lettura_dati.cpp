@@ -53,7 +53,7 @@ protected:
     Error replayError(DrawTarget &t, const QString &path, int16_t page = 1, int32_t pos = 0)
     {
         try {
-            LetturaDati::DisegnaPagina(t, path, page, QVariant(), pos);
+            LetturaDati::DisegnaPagina(t, path, pos ? LetturaDati::PageSpec::at(pos) : LetturaDati::PageSpec::page(page));
         } catch (const Error &e) {
             return e;
         }
@@ -65,7 +65,7 @@ protected:
 TEST_F(Replay, WorkedExampleMakesTheCallsInOrder)
 {
     RecordingTarget t;
-    LetturaDati::DisegnaPagina(t, spool(workedExample()), 1);
+    LetturaDati::DisegnaPagina(t, spool(workedExample()), LetturaDati::PageSpec::page(1));
     const QString y = QString::number(2880 - RecordingTarget::LetterHeight);
     EXPECT_EQ(t.calls, QStringList({"Cls", "FontName Arial", "FontSize 10", "FontItalic false", "FontBold false",
                                     "FontUnderline false", "FontStrikethru false", "ForeColor 0",
@@ -78,8 +78,8 @@ TEST_F(Replay, SecondPageOfTheWorkedExampleIsEmpty)
 {
     const QString path = spool(workedExample());
     RecordingTarget byCount, byPosition;
-    LetturaDati::DisegnaPagina(byCount, path, 2);
-    LetturaDati::DisegnaPagina(byPosition, path, 2, QVariant(), pageStarts(path).at(1));
+    LetturaDati::DisegnaPagina(byCount, path, LetturaDati::PageSpec::page(2));
+    LetturaDati::DisegnaPagina(byPosition, path, LetturaDati::PageSpec::at(pageStarts(path).at(1)));
     EXPECT_EQ(byCount.calls, QStringList{"Cls"});
     EXPECT_EQ(byPosition.calls, QStringList{"Cls"});
 }
@@ -87,14 +87,14 @@ TEST_F(Replay, SecondPageOfTheWorkedExampleIsEmpty)
 TEST_F(Replay, EmptyPathTouchesNothing)
 {
     RecordingTarget t;
-    LetturaDati::DisegnaPagina(t, QString(), 1);
+    LetturaDati::DisegnaPagina(t, QString(), LetturaDati::PageSpec::page(1));
     EXPECT_TRUE(t.calls.isEmpty());
 }
 
 TEST_F(Replay, PageBeyondTheLastLeavesTheSurfaceCleared)
 {
     RecordingTarget t;
-    LetturaDati::DisegnaPagina(t, spool(workedExample() + textRecord(10, 300, {"B"})), 3);
+    LetturaDati::DisegnaPagina(t, spool(workedExample() + textRecord(10, 300, {"B"})), LetturaDati::PageSpec::page(3));
     EXPECT_EQ(t.calls, QStringList{"Cls"});
 }
 
@@ -102,8 +102,7 @@ TEST_F(Replay, EveryPageOnTheSurfaceDrawsAllPagesOverEachOther)
 {
     RecordingTarget t;
     LetturaDati::DisegnaPagina(t, spool(textRecord(10, 300, {"A"}) + QStringList{"#newpage@"}
-                                        + textRecord(10, 300, {"B"})),
-                               -1);
+                                        + textRecord(10, 300, {"B"})), LetturaDati::PageSpec::everyPage());
     EXPECT_EQ(t.drawing(), QStringList({"Cls", "Print A", "Print B"}));
 }
 
@@ -123,8 +122,8 @@ TEST_F(Replay, CountingAndStoredPositionGiveTheSameDrawing)
     ASSERT_EQ(starts.size(), 5);
     for (int16_t p = 1; p <= 5; ++p) {
         RecordingTarget byCount, byPosition;
-        LetturaDati::DisegnaPagina(byCount, path, p);
-        LetturaDati::DisegnaPagina(byPosition, path, p, QVariant(), starts.at(p - 1));
+        LetturaDati::DisegnaPagina(byCount, path, LetturaDati::PageSpec::page(p));
+        LetturaDati::DisegnaPagina(byPosition, path, LetturaDati::PageSpec::at(starts.at(p - 1)));
         EXPECT_EQ(byCount.calls, byPosition.calls) << "page " << p;
         EXPECT_THAT(byCount.drawing(),
                     ElementsAre("Cls", QStringLiteral("Print Pagina %1|seconda riga").arg(p),
@@ -136,19 +135,19 @@ TEST_F(Replay, PageBreakInsideATextCountsWhenCountingButIsTextInTheLoop)
 {
     const QString path = spool(textRecord(0, 300, {"uno", "#newpage@", "due"}) + textRecord(0, 600, {"tre"}));
     RecordingTarget page1;
-    LetturaDati::DisegnaPagina(page1, path, 1);
+    LetturaDati::DisegnaPagina(page1, path, LetturaDati::PageSpec::page(1));
     EXPECT_EQ(page1.drawing(), QStringList({"Cls", "Print uno|#newpage@|due", "Print tre"}));
     // Counting takes the text line for a page break: page 2 starts after it;
     // "due" and "#endprint@" are then no tags and are skipped.
     RecordingTarget page2;
-    LetturaDati::DisegnaPagina(page2, path, 2);
+    LetturaDati::DisegnaPagina(page2, path, LetturaDati::PageSpec::page(2));
     EXPECT_EQ(page2.drawing(), QStringList({"Cls", "Print tre"}));
 }
 
 TEST_F(Replay, EndPrintInsideATextEndsItAndTheRestIsSkipped)
 {
     RecordingTarget t;
-    LetturaDati::DisegnaPagina(t, spool(textRecord(0, 300, {"A", "#endprint@", "B"}) + textRecord(0, 600, {"C"})), 1);
+    LetturaDati::DisegnaPagina(t, spool(textRecord(0, 300, {"A", "#endprint@", "B"}) + textRecord(0, 600, {"C"})), LetturaDati::PageSpec::page(1));
     EXPECT_EQ(t.drawing(), QStringList({"Cls", "Print A", "Print C"}));
 }
 
@@ -165,7 +164,7 @@ class TextCollection : public Replay, public ::testing::WithParamInterface<TextC
 TEST_P(TextCollection, JoinsLinesWithCrLf)
 {
     RecordingTarget t;
-    LetturaDati::DisegnaPagina(t, spool(textRecord(0, 300, GetParam().lines)), 1);
+    LetturaDati::DisegnaPagina(t, spool(textRecord(0, 300, GetParam().lines)), LetturaDati::PageSpec::page(1));
     EXPECT_EQ(t.drawing(), QStringList({"Cls", "Print " + GetParam().printed}));
 }
 
@@ -178,10 +177,10 @@ INSTANTIATE_TEST_SUITE_P(Texts, TextCollection,
 TEST_F(Replay, SmallFontSizeIsSetBeforeAndAfterTheName)
 {
     RecordingTarget t;
-    LetturaDati::DisegnaPagina(t, spool(textRecord(0, 300, {"x"}, 6)), 1);
+    LetturaDati::DisegnaPagina(t, spool(textRecord(0, 300, {"x"}, 6)), LetturaDati::PageSpec::page(1));
     EXPECT_EQ(t.calls.mid(1, 3), QStringList({"FontSize 6", "FontName Arial", "FontSize 6"}));
     RecordingTarget big;
-    LetturaDati::DisegnaPagina(big, spool(textRecord(0, 300, {"x"}, 8)), 1);
+    LetturaDati::DisegnaPagina(big, spool(textRecord(0, 300, {"x"}, 8)), LetturaDati::PageSpec::page(1));
     EXPECT_EQ(big.calls.mid(1, 2), QStringList({"FontName Arial", "FontSize 8"}));
 }
 
@@ -199,8 +198,7 @@ TEST_F(Replay, RecordsOfEveryKind)
                "#circle@", "16711680,13,1,0,0,1", "100,200,50,-1,2,2,1",   // -1: the pen colour
                "#circle@", "0,13,1,0,0,1", "100,200,50,255,-.5,-1.5,0.5",  // an explicit red pie
                "garbage line", "",                                        // no tags: skipped
-               "#paint@", "\"" + picture + "\",10,20,300,400"}),
-        1);
+               "#paint@", "\"" + picture + "\",10,20,300,400"}), LetturaDati::PageSpec::page(1));
     EXPECT_EQ(t.drawing(), QStringList({"Cls", "Line 1,2,3,4 line", "PSet 7,8 65280",
                                         "Circle 100,200 r50 c16711680 2 2 a1", "Circle 100,200 r50 c255 -0.5 -1.5 a0.5",
                                         "PaintPicture 4x3 at 10,20 300x400"}));
@@ -215,8 +213,7 @@ TEST_F(Replay, ValuesMayWrapAcrossLinesAndUseAnyNumberNotation)
     RecordingTarget t;
     LetturaDati::DisegnaPagina(t,
                                spool({"#line@", "0,13", "1,0,", "0,1", "1.44E+03,.5,-0.25,2e1,#TRUE#,#FALSE#",
-                                      "#pset@", "0,13,1,0,0,1", "+3.,  4 "}),
-                               1);
+                                      "#pset@", "0,13,1,0,0,1", "+3.,  4 "}), LetturaDati::PageSpec::page(1));
     EXPECT_EQ(t.drawing(), QStringList({"Cls", "Line 1440,0.5,-0.25,20 box", "PSet 3,4 0"}));
 }
 
@@ -237,7 +234,7 @@ class ValueLayouts : public Replay, public ::testing::WithParamInterface<LayoutC
 TEST_P(ValueLayouts, ReplayAsOneStream)
 {
     RecordingTarget t;
-    LetturaDati::DisegnaPagina(t, spool(GetParam().lines), 1);
+    LetturaDati::DisegnaPagina(t, spool(GetParam().lines), LetturaDati::PageSpec::page(1));
     EXPECT_EQ(t.drawing(), QStringList{"Cls"} + GetParam().drawing);
 }
 
@@ -259,38 +256,6 @@ INSTANTIATE_TEST_SUITE_P(
                    {"#pset@", "0,13,1,0,0,1,99", "5,6,7", "#pset@", "0,13,1,0,0,1", "8,9"},
                    {"PSet 99,5 0", "PSet 8,9 0"}}),
     [](const auto &info) { return std::string(info.param.name); });
-
-// --- The printer target ------------------------------------------------------
-
-TEST_F(Replay, PrinterGetsAnEndOfJobAndNewSheetsForEveryPage)
-{
-    const QString path = spool(workedExample() + textRecord(0, 300, {"B"}) + QStringList{"#newpage@"});
-    RecordingTarget t(TargetKind::Printer);
-    t.scaleMode = 3;
-    LetturaDati::DisegnaPagina(t, path, -1);
-    EXPECT_EQ(t.calls.first(), "ScaleMode 1");
-    EXPECT_EQ(t.drawing(), QStringList({"Print Totale", "Line 1440,3000,5760,3600 box", "NewPage", "Print B", "NewPage"}));
-    EXPECT_EQ(t.calls.last(), "EndDoc");
-}
-
-TEST_F(Replay, PrinterDiscardsTheJobWhenAbandoned)
-{
-    const QString path = spool(workedExample());
-    RecordingTarget abandoned(TargetKind::Printer), nullFlag(TargetKind::Printer);
-    LetturaDati::DisegnaPagina(abandoned, path, 1, true);
-    LetturaDati::DisegnaPagina(nullFlag, path, 1, QVariant(QMetaType::fromType<bool>()));
-    EXPECT_EQ(abandoned.calls.last(), "KillDoc");
-    EXPECT_EQ(nullFlag.calls.last(), "EndDoc");
-    EXPECT_FALSE(abandoned.calls.contains("Cls"));
-}
-
-TEST_F(Replay, PrinterWithoutPrintersDoesNothing)
-{
-    RecordingTarget t(TargetKind::Printer);
-    t.printers = 0;
-    LetturaDati::DisegnaPagina(t, env.tempFolder() + "missing.tmp", 1);
-    EXPECT_TRUE(t.calls.isEmpty());
-}
 
 // --- Errors -------------------------------------------------------------------
 
@@ -421,7 +386,7 @@ TEST_F(Replay, LineOfExactlyTheLimitIsRead)
         qsizetype printed = -1;
         void Print(const QString &text) override { printed = text.size(); }
     } t;
-    LetturaDati::DisegnaPagina(t, path, 1);
+    LetturaDati::DisegnaPagina(t, path, LetturaDati::PageSpec::page(1));
     EXPECT_EQ(t.printed, spool::MaxLineBytes);
 }
 
@@ -502,7 +467,7 @@ TEST_P(PictureFiles, OnlyRasterImagesAndSelfContainedSvgArePainted)
     PictureTarget t;
     const QString path = spool({"#paint@", "\"" + picture + "\",10,20,1440,720"});
     if (c.number == 0) {
-        LetturaDati::DisegnaPagina(t, path, 1);
+        LetturaDati::DisegnaPagina(t, path, LetturaDati::PageSpec::page(1));
         ASSERT_EQ(t.painted.size(), 1u);
         EXPECT_FALSE(t.painted[0].isNull());
         EXPECT_EQ(t.painted[0].isVector(), std::string(c.why) == "vector");
@@ -563,8 +528,7 @@ TEST_F(Replay, APictureFileIsDecodedOncePerPageAndSize)
     const QString record = "\"" + picture + "\",0,0,1440,720";
     PictureTarget t;
     LetturaDati::DisegnaPagina(t, spool({"#paint@", record, "#paint@", record, "#paint@", "\"" + picture + "\",0,0,20,20",
-                                         "#newpage@", "#paint@", record}),
-                               -1);
+                                         "#newpage@", "#paint@", record}), LetturaDati::PageSpec::everyPage());
     ASSERT_EQ(t.painted.size(), 4u);
     EXPECT_EQ(t.painted[0].identity(), t.painted[1].identity());
     EXPECT_NE(t.painted[0].identity(), t.painted[2].identity()); // drawn smaller: decoded at its own size
@@ -579,8 +543,7 @@ TEST_F(Replay, LargePicturesAreDecodedAtMostAtPrintResolution)
     PictureTarget t;
     // One inch by half an inch: 600 x 300 pixels; ten inches: the whole image.
     LetturaDati::DisegnaPagina(t, spool({"#paint@", "\"" + picture + "\",0,0,1440,720", "#paint@",
-                                         "\"" + picture + "\",0,0,14400,7200"}),
-                               1);
+                                         "\"" + picture + "\",0,0,14400,7200"}), LetturaDati::PageSpec::page(1));
     ASSERT_EQ(t.painted.size(), 2u);
     EXPECT_EQ(t.painted[0].image().size(), QSize(600, 300));
     EXPECT_EQ(t.painted[1].image().size(), QSize(3000, 1500));

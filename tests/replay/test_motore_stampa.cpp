@@ -79,46 +79,46 @@ protected:
     QString pdf;
 };
 
-TEST_F(Printing, EveryPageOnThePrinterGivesOneSheetPerPageBreakPlusOne)
+TEST_F(Printing, EveryPageGivesOneSheetPerPageBreakPlusOne)
 {
-    const QString path = spool(document(4) + QStringList{"#newpage@"});
-    {
-        PrinterTarget target(pdfPrinter(), "Quattro");
-        LetturaDati::DisegnaPagina(target, path, -1);
-        EXPECT_FALSE(target.isActive());
-        EXPECT_EQ(target.sheets(), 5);
-    }
+    MotoreStampa engine;
+    engine.setFileTemporaneo(spool(document(4) + QStringList{"#newpage@"}));
+    engine.Stampa();
     EXPECT_EQ(pdfPages(pdf), 5);
     EXPECT_EQ(pdfPageTexts(pdf), QStringList({"Pagina 1", "Pagina 2", "Pagina 3", "Pagina 4", ""}));
 }
 
-TEST_F(Printing, AbandonedJobLeavesNoOutput)
+TEST_F(Printing, AbortedJobLeavesNoOutput)
 {
     {
         PrinterTarget target(pdfPrinter(), "Abbandonato");
-        LetturaDati::DisegnaPagina(target, spool(document(2)), -1, true);
+        LetturaDati::DisegnaPagina(target, spool(document(2)), LetturaDati::PageSpec::page(1));
+        target.abortJob();
         EXPECT_FALSE(target.isActive());
     }
     EXPECT_LE(QFileInfo(pdf).size(), 0) << "no PDF document written";
 }
 
-TEST_F(Printing, PrinterWithoutInstalledPrintersIsLeftAlone)
+// The replay draws and nothing else: the job stays open, on its one sheet,
+// until its owner ends it.
+TEST_F(Printing, DrawingLeavesTheJobToItsOwner)
 {
-    PrinterTarget target(pdfPrinter(), "Niente");
-    TempEnv::noPrinters();
-    LetturaDati::DisegnaPagina(target, env.tempFolder() + "missing.tmp", -1);
+    PrinterTarget target(pdfPrinter(), "Due");
+    LetturaDati::DisegnaPagina(target, spool(document(2)), LetturaDati::PageSpec::everyPage());
     EXPECT_TRUE(target.isActive()) << "neither ended nor discarded";
+    EXPECT_EQ(target.sheets(), 1);
+    target.finishJob();
+    EXPECT_FALSE(target.isActive());
+    EXPECT_EQ(pdfPages(pdf), 1);
 }
 
-TEST_F(Printing, ReplaySwitchesThePrinterBackToTwips)
+TEST_F(Printing, PrinterDrawsInTwips)
 {
     const QString path = spool({"#line@", "0,13,1,0,0,1", "1440,1440,2880,2880,#TRUE#,#TRUE#"});
     {
         PrinterTarget target(pdfPrinter(), "Scala");
-        EXPECT_EQ(target.ScaleMode(), 1);
-        target.setScaleMode(6); // millimetres: the box would land 2.5 m away
-        LetturaDati::DisegnaPagina(target, path, 1);
-        EXPECT_EQ(target.ScaleMode(), 1);
+        LetturaDati::DisegnaPagina(target, path, LetturaDati::PageSpec::page(1));
+        target.finishJob();
     }
     const QImage page = pdfPageImage(pdf, 1, 96);
     ASSERT_FALSE(page.isNull());
@@ -491,13 +491,14 @@ TEST_F(Printing, PreviewPageAndPrintedPageAgree)
     const QString path = spool(lines);
 
     PageSurface surface;
-    LetturaDati::DisegnaPagina(surface, path, 1);
+    LetturaDati::DisegnaPagina(surface, path, LetturaDati::PageSpec::page(1));
     const double dpi = 96;
     const QImage preview = surface.Picture()->render(dpi / 1440.0);
 
     {
         PrinterTarget target(pdfPrinter(), "Confronto");
-        LetturaDati::DisegnaPagina(target, path, 1);
+        LetturaDati::DisegnaPagina(target, path, LetturaDati::PageSpec::page(1));
+        target.finishJob();
     }
     const QImage printedPage = pdfPageImage(pdf, 1, int(dpi));
     ASSERT_FALSE(printedPage.isNull());

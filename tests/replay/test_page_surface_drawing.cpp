@@ -462,7 +462,7 @@ TEST_F(SurfaceTest, EveryLineOfATextStartsAtTheRecordsX)
     PageSurface page; // 11520 x 15872 twips
     const QString path = writeSpool(env.tempFolder() + "qv2.tmp",
                                     textRecord(2835, 2000, {"IIII", "IIII"}, 20)); // x = 5 cm
-    LetturaDati::DisegnaPagina(page, path, 1);
+    LetturaDati::DisegnaPagina(page, path, LetturaDati::PageSpec::page(1));
     const QImage image = page.Picture()->render(Scale);
     const QFont font = makeTwipsFont(FontAttributes{QStringLiteral("Arial"), 20});
     const int line = int(lineHeightTwips(font) * Scale);
@@ -480,7 +480,7 @@ TEST_F(SurfaceTest, TextHangsFromCurrentYWithItsBaselineOneAscentLower)
 {
     PageSurface page;
     const QString path = writeSpool(env.tempFolder() + "qv3.tmp", textRecord(1440, 3000, {"HHH"}, 36));
-    LetturaDati::DisegnaPagina(page, path, 1);
+    LetturaDati::DisegnaPagina(page, path, LetturaDati::PageSpec::page(1));
     const QFont font = makeTwipsFont(FontAttributes{QStringLiteral("Arial"), 36});
     // The recorded y is the line's lower edge; the baseline lies one descent above it.
     const double baseline = 3000 - QFontMetricsF(font).descent();
@@ -651,7 +651,7 @@ protected:
     {
         const QString path = writeSpool(env.tempFolder() + QStringLiteral("qv1.tmp"), lines);
         try {
-            LetturaDati::DisegnaPagina(surface, path, 1);
+            LetturaDati::DisegnaPagina(surface, path, LetturaDati::PageSpec::page(1));
         } catch (const Error &e) {
             return e;
         }
@@ -685,12 +685,12 @@ TEST_F(Budget, APictureDrawnManyTimesIsHeldOnce)
     const QString one = png(QStringLiteral("qvm1.tmp"), 100); // 40000 bytes decoded
     const QString other = png(QStringLiteral("qvm2.tmp"), 100);
     const QString spool = writeSpool(env.tempFolder() + QStringLiteral("qv1.tmp"), paint(one, 16));
-    LetturaDati::DisegnaPagina(surface, spool, 1);
+    LetturaDati::DisegnaPagina(surface, spool, LetturaDati::PageSpec::page(1));
     EXPECT_EQ(surface.Picture()->callCount(), 16u);
     EXPECT_GE(surface.memoryUsed(), 40000);
     EXPECT_LT(surface.memoryUsed(), 2 * 40000);
     const QString two = writeSpool(env.tempFolder() + QStringLiteral("qv2.tmp"), paint(one, 8) + paint(other, 8));
-    LetturaDati::DisegnaPagina(surface, two, 1);
+    LetturaDati::DisegnaPagina(surface, two, LetturaDati::PageSpec::page(1));
     EXPECT_GE(surface.memoryUsed(), 2 * 40000);
 }
 

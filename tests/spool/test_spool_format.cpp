@@ -1,6 +1,7 @@
 // The spool format's home: tags, the attribute lines written and read back,
 // the reader's value stream and line numbers, and the page-start scan with
 // its line counts against a line-by-line read.
+#include "spool/Document.h"
 #include "spool/PageStarts.h"
 #include "spool/SpoolFormat.h"
 #include "spool/SpoolReader.h"
@@ -219,7 +220,7 @@ TEST_P(PageScan, PositionsAndLineCountsMatchALineByLineRead)
     }
     EXPECT_EQ(scannedPositions, positions);
     EXPECT_EQ(scannedLines, lines);
-    EXPECT_EQ(pageStarts(path, QStringLiteral("Prova")), QList<qint64>{1} + positions);
+    EXPECT_EQ(buildPageIndex(path, QStringLiteral("Prova")), QList<qint64>{1} + positions);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -272,7 +273,7 @@ TEST(SpoolReaderEnd, AReadErrorIsSeventyFiveWithThePath)
         EXPECT_EQ(e.number(), ErrPathFileAccess);
         EXPECT_TRUE(e.description().contains(path)) << e.description().toStdString();
     }
-    EXPECT_THROW(pageStarts(path, QStringLiteral("Prova")), Error);
+    EXPECT_THROW(buildPageIndex(path, QStringLiteral("Prova")), Error);
 }
 
 TEST_F(FormatFile, AValueExpectedAtTheEndNamesTheLineAfterTheLast)

@@ -1,0 +1,60 @@
+// qvPreview - print preview for Qt applications.
+#include "preview/PrintCommand.h"
+
+#include "platform/Platform.h"
+#include "preview/FrmOpzioni.h"
+#include "replay/MotoreStampa.h"
+
+#include <exception>
+
+namespace qv {
+
+PrintOutcome printDocument(const std::shared_ptr<const spool::Document> &document, const PrintRequest &request)
+{
+    PrintOutcome outcome;
+    try {
+        if (platform::printers().isEmpty()) {
+            outcome.result = PrintOutcome::Result::NoPrinter;
+            outcome.error = Error(ErrPrinter, request.source, MotoreStampa::testoNessunaStampante());
+            return outcome;
+        }
+
+        PrintOptions options;
+        options.copies = request.copies;
+        if (request.askOptions) {
+            const std::optional<PrintOptions> chosen =
+                FrmOpzioni::Chiedi(request.parent, request.pages, request.currentPage, request.copies);
+            if (!chosen) {
+                outcome.result = PrintOutcome::Result::Cancelled;
+                return outcome;
+            }
+            options = *chosen;
+        }
+        if (!document || document->isEmpty()) {
+            outcome.result = PrintOutcome::Result::Empty;
+            return outcome;
+        }
+        // Only the document's own file is printed: a name that now leads
+        // elsewhere (the file deleted, or replaced by a link or another
+        // file) is an error, and nothing is discarded.
+        const QString &path = document->path();
+        if (!document->isOwnFile())
+            throw Error(ErrFileNotFound, request.source,
+                        QStringLiteral("Il file di stampa \"%1\" non è più quello del documento: è stato cancellato "
+                                       "o sostituito")
+                            .arg(path))
+                .at(path);
+        options.title = request.title;
+        outcome.pdfFile = MotoreStampa::StampaConOpzioni(document, options);
+        outcome.result = PrintOutcome::Result::Printed;
+    } catch (const Error &e) {
+        outcome.result = PrintOutcome::Result::Failed;
+        outcome.error = e;
+    } catch (...) {
+        outcome.result = PrintOutcome::Result::Failed;
+        outcome.error = Error(ErrPrinter, request.source, descrizioneErrore(std::current_exception()));
+    }
+    return outcome;
+}
+
+} // namespace qv

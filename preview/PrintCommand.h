@@ -1,0 +1,64 @@
+// qvPreview - print preview for Qt applications.
+// The print command that the control and the preview window share: ask the
+// print options (or take the defaults), check that the document's own spool
+// file is still there, print it through the print engine, and say how it went.
+#pragma once
+
+#include "spool/Document.h"
+
+#include <qvpreview/Error.h>
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+class QWidget;
+
+namespace qv {
+
+/// What the print command is asked to do.
+struct PrintRequest
+{
+    /// The print options dialog's parent.
+    QWidget *parent = nullptr;
+    /// Shows the print options dialog first; without it every page prints.
+    bool askOptions = true;
+    /// The page count the dialog offers.
+    int32_t pages = 1;
+    /// The page on show, offered as the current page; 0: none.
+    int32_t currentPage = 0;
+    /// The copies the dialog starts with, or that print without it.
+    int16_t copies = 1;
+    /// The print job's name.
+    QString title;
+    /// Names the command in its errors ("InviaAllaStampante").
+    QString source;
+};
+
+/// How the print command went.
+struct PrintOutcome
+{
+    enum class Result {
+        Printed,   ///< handed to the printer; pdfFile() names a PDF written
+        Cancelled, ///< the user cancelled the options dialog
+        Empty,     ///< the document has nothing recorded: nothing to print
+        NoPrinter, ///< no printer is installed (error 482, before any dialog)
+        Failed,    ///< error says why; nothing was discarded
+    };
+    Result result = Result::Failed;
+    /// The PDF file written on the built-in PDF printer; empty otherwise.
+    QString pdfFile;
+    /// Why it did not print (NoPrinter, Failed): 482 with the printer's
+    /// error, 53 when the document's spool file was deleted or replaced
+    /// since its last record, the replay's error for a document that
+    /// cannot be read.
+    std::optional<Error> error;
+};
+
+/// Asks the options (when \a request says so), then prints \a document:
+/// only its own spool file, never a file that took its name. Never throws.
+PrintOutcome printDocument(const std::shared_ptr<const spool::Document> &document, const PrintRequest &request);
+
+} // namespace qv
