@@ -351,6 +351,26 @@ ReadResult KeyStore::read(const QString &keyPath, const QString &name) const
     return readValue(db, path->toCaseFolded(), name.toCaseFolded());
 }
 
+QList<ReadResult> KeyStore::read(const QList<std::pair<QString, QString>> &values) const
+{
+    QList<ReadResult> results;
+    Database db(m_hive, Database::Read);
+    // One read transaction: every value as it was at one moment.
+    const bool open = db && db.exec("BEGIN");
+    for (const auto &[keyPath, name] : values) {
+        const std::optional<QString> path = normalised(keyPath);
+        if (!path || db.absent())
+            results.append(ReadResult{ReadResult::Missing, {}});
+        else if (!open)
+            results.append(ReadResult{ReadResult::Failed, {}});
+        else
+            results.append(readValue(db, path->toCaseFolded(), name.toCaseFolded()));
+    }
+    if (open)
+        db.exec("COMMIT");
+    return results;
+}
+
 bool KeyStore::createKeyWithValues(const QString &keyPath,
                                    const QList<std::pair<QString, StoredValue>> &values) const
 {

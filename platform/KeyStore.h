@@ -100,6 +100,9 @@ public:
     /// The value \a name of the key, telling a missing value from a read
     /// that failed.
     ReadResult read(const QString &keyPath, const QString &name) const;
+    /// Several values (key path and value name each) read at one moment,
+    /// through one connection to the database.
+    QList<ReadResult> read(const QList<std::pair<QString, QString>> &values) const;
     /// Writes the value \a name of the key (replacing any value of that name,
     /// whatever its type). With \a createKeyFirst false the key must exist;
     /// with true it is created like createKey(). True when the value was stored.
