@@ -82,12 +82,12 @@ bool regularOrMissing(const QString &path)
 /// in the rollback mode (no WAL): a WAL database cannot be read by users
 /// who may not write its folder, and needs shared memory that network file
 /// systems do not give.
-class Database
+class HiveDatabase
 {
 public:
     enum Mode { Read, Write };
 
-    Database(Hive hive, Mode mode)
+    HiveDatabase(Hive hive, Mode mode)
     {
         const QString file = KeyStore::databaseFile(hive);
         if (!regularOrMissing(file) || !regularOrMissing(file + QStringLiteral("-journal")))
@@ -107,9 +107,9 @@ public:
         }
         sqlite3_busy_timeout(m_db, KeyStore::busyTimeoutMs);
     }
-    ~Database() { sqlite3_close_v2(m_db); }
-    Database(const Database &) = delete;
-    Database &operator=(const Database &) = delete;
+    ~HiveDatabase() { sqlite3_close_v2(m_db); }
+    HiveDatabase(const HiveDatabase &) = delete;
+    HiveDatabase &operator=(const HiveDatabase &) = delete;
 
     explicit operator bool() const { return m_db != nullptr; }
     /// True when a read found no database file: nothing stored, not a failure.
@@ -134,7 +134,7 @@ namespace {
 class Statement
 {
 public:
-    Statement(const Database &db, const char *sql)
+    Statement(const HiveDatabase &db, const char *sql)
     {
         if (sqlite3_prepare_v2(db.handle(), sql, -1, &m_stmt, nullptr) != SQLITE_OK) {
             sqlite3_finalize(m_stmt);
@@ -187,14 +187,14 @@ private:
 
 /// True when the database holds no tables at all: an empty file, which
 /// SQLite takes for an empty database.
-bool noTables(const Database &db)
+bool noTables(const HiveDatabase &db)
 {
     Statement query(db, "SELECT count(*) FROM sqlite_master");
     return query && query.step() == SQLITE_ROW && query.integer(0) == 0;
 }
 
 /// Whether the key of folded path \a fold exists (the hive always does).
-ReadResult::Status keyStatus(const Database &db, const QString &fold)
+ReadResult::Status keyStatus(const HiveDatabase &db, const QString &fold)
 {
     if (fold.isEmpty())
         return ReadResult::Found;
@@ -208,13 +208,13 @@ ReadResult::Status keyStatus(const Database &db, const QString &fold)
     }
 }
 
-bool keyStored(const Database &db, const QString &fold)
+bool keyStored(const HiveDatabase &db, const QString &fold)
 {
     return keyStatus(db, fold) == ReadResult::Found;
 }
 
 /// The value of folded name \a name of the key of folded path \a key.
-ReadResult readValue(const Database &db, const QString &key, const QString &name)
+ReadResult readValue(const HiveDatabase &db, const QString &key, const QString &name)
 {
     Statement query(db, "SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2");
     if (!query)
@@ -227,7 +227,7 @@ ReadResult readValue(const Database &db, const QString &key, const QString &name
 }
 
 /// Writes the value (the key must exist).
-bool upsertValue(const Database &db, const QString &fold, const QString &name, const StoredValue &value)
+bool upsertValue(const HiveDatabase &db, const QString &fold, const QString &name, const StoredValue &value)
 {
     // A value written again under another spelling keeps its first one.
     Statement upsert(db, "INSERT INTO vals(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
@@ -239,7 +239,7 @@ bool upsertValue(const Database &db, const QString &fold, const QString &name, c
 
 /// Deletes the value: SQLITE_DONE with a row gone, SQLITE_NOTFOUND without
 /// one, or an error.
-int eraseValue(const Database &db, const QString &fold, const QString &name)
+int eraseValue(const HiveDatabase &db, const QString &fold, const QString &name)
 {
     Statement erase(db, "DELETE FROM vals WHERE key = ?1 AND fold = ?2");
     const int result = erase ? erase.bind(1, fold).bind(2, name.toCaseFolded()).step() : SQLITE_ERROR;
@@ -249,7 +249,7 @@ int eraseValue(const Database &db, const QString &fold, const QString &name)
 }
 
 /// Inserts every level of \a path that is not there yet.
-bool insertLevels(const Database &db, const QString &path)
+bool insertLevels(const HiveDatabase &db, const QString &path)
 {
     if (path.isEmpty())
         return true;
@@ -272,7 +272,7 @@ bool writeTransaction(Hive hive, const QString &keyPath, Work work)
     const std::optional<QString> path = normalised(keyPath);
     if (!path)
         return false;
-    Database db(hive, Database::Write);
+    HiveDatabase db(hive, HiveDatabase::Write);
     if (!db || !db.beginWrite())
         return false;
     if (!work(db, *path)) {
@@ -321,13 +321,13 @@ bool KeyStore::keyExists(const QString &keyPath) const
         return false;
     if (path->isEmpty())
         return true;
-    const Database db(m_hive, Database::Read);
+    const HiveDatabase db(m_hive, HiveDatabase::Read);
     return db && keyStored(db, path->toCaseFolded());
 }
 
 bool KeyStore::createKey(const QString &keyPath) const
 {
-    return writeTransaction(m_hive, keyPath, [](const Database &db, const QString &path) {
+    return writeTransaction(m_hive, keyPath, [](const HiveDatabase &db, const QString &path) {
         return insertLevels(db, path);
     });
 }
@@ -345,7 +345,7 @@ ReadResult KeyStore::read(const QString &keyPath, const QString &name) const
     const std::optional<QString> path = normalised(keyPath);
     if (!path)
         return ReadResult{ReadResult::Missing, {}};
-    const Database db(m_hive, Database::Read);
+    const HiveDatabase db(m_hive, HiveDatabase::Read);
     if (!db)
         return ReadResult{db.absent() ? ReadResult::Missing : ReadResult::Failed, {}};
     return readValue(db, path->toCaseFolded(), name.toCaseFolded());
@@ -354,7 +354,7 @@ ReadResult KeyStore::read(const QString &keyPath, const QString &name) const
 QList<ReadResult> KeyStore::read(const QList<std::pair<QString, QString>> &values) const
 {
     QList<ReadResult> results;
-    Database db(m_hive, Database::Read);
+    HiveDatabase db(m_hive, HiveDatabase::Read);
     // One read transaction: every value as it was at one moment.
     const bool open = db && db.exec("BEGIN");
     for (const auto &[keyPath, name] : values) {
@@ -374,7 +374,7 @@ QList<ReadResult> KeyStore::read(const QList<std::pair<QString, QString>> &value
 bool KeyStore::createKeyWithValues(const QString &keyPath,
                                    const QList<std::pair<QString, StoredValue>> &values) const
 {
-    return writeTransaction(m_hive, keyPath, [&](const Database &db, const QString &path) {
+    return writeTransaction(m_hive, keyPath, [&](const HiveDatabase &db, const QString &path) {
         const QString fold = path.toCaseFolded();
         if (keyStored(db, fold))
             return true;
@@ -402,7 +402,7 @@ bool KeyStore::deleteValue(const QString &keyPath, const QString &name) const
 
 bool KeyStore::deleteKey(const QString &keyPath) const
 {
-    return writeTransaction(m_hive, keyPath, [&](const Database &db, const QString &path) {
+    return writeTransaction(m_hive, keyPath, [&](const HiveDatabase &db, const QString &path) {
         if (path.isEmpty())
             return false;
         const QString fold = path.toCaseFolded();
@@ -417,7 +417,7 @@ bool KeyStore::deleteKey(const QString &keyPath) const
 
 bool KeyStore::transaction(const std::function<bool(Transaction &)> &work) const
 {
-    Database db(m_hive, Database::Write);
+    HiveDatabase db(m_hive, HiveDatabase::Write);
     if (!db || !db.beginWrite())
         return false;
     Transaction steps(db);

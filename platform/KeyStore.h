@@ -61,7 +61,7 @@ struct ReadResult
     bool found() const { return status == Found; }
 };
 
-class Database;
+class HiveDatabase;
 
 /// Access to one hive. Every call opens the hive's database, does its work in
 /// one transaction and closes it again, so that several processes can share
@@ -152,10 +152,10 @@ public:
 
 private:
     friend class KeyStore;
-    explicit Transaction(Database &db) : m_db(db) {}
+    explicit Transaction(HiveDatabase &db) : m_db(db) {}
     bool fail() { return !(m_failed = true); }
 
-    Database &m_db;
+    HiveDatabase &m_db;
     bool m_failed = false;
 };
 
