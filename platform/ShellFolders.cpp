@@ -30,27 +30,40 @@ QString userLocation(QStandardPaths::StandardLocation location)
     return QDir::cleanPath(QStandardPaths::writableLocation(location));
 }
 
+/// The folders that user-dirs.dirs names; they follow that file.
+QList<std::pair<QString, QString>> userDirsFolders()
+{
+    return {
+        {QStringLiteral("Personal"), userLocation(QStandardPaths::DocumentsLocation)},
+        {QStringLiteral("Desktop"), userLocation(QStandardPaths::DesktopLocation)},
+        {QStringLiteral("My Pictures"), userLocation(QStandardPaths::PicturesLocation)},
+    };
+}
+
+/// A location that cannot be determined (no home folder) is left out.
+QList<std::pair<QString, QString>> absoluteOnly(QList<std::pair<QString, QString>> folders)
+{
+    folders.removeIf([](const auto &folder) { return !QDir::isAbsolutePath(folder.second); });
+    return folders;
+}
+
 QList<std::pair<QString, QString>> userFolders()
 {
     const QString data = userLocation(QStandardPaths::GenericDataLocation);
     const QString applications = userLocation(QStandardPaths::ApplicationsLocation);
-    QList<std::pair<QString, QString>> folders = {
-        {QStringLiteral("Personal"), userLocation(QStandardPaths::DocumentsLocation)},
+    QList<std::pair<QString, QString>> folders = userDirsFolders();
+    folders += {
         {QStringLiteral("AppData"), data},
-        {QStringLiteral("Desktop"), userLocation(QStandardPaths::DesktopLocation)},
         {QStringLiteral("Startup"), userLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart")},
         {QStringLiteral("Start Menu"), applications},
         {QStringLiteral("Programs"), applications},
         // One desktop link per recently used document, as the Recent folder
         // holds one shortcut per document.
         {QStringLiteral("Recent"), data + QStringLiteral("/RecentDocuments")},
-        {QStringLiteral("My Pictures"), userLocation(QStandardPaths::PicturesLocation)},
         {QStringLiteral("Fonts"), data + QStringLiteral("/fonts")},
         {QStringLiteral("Cache"), userLocation(QStandardPaths::GenericCacheLocation)},
     };
-    // A location that cannot be determined (no home folder) is left out.
-    folders.removeIf([](const auto &folder) { return !QDir::isAbsolutePath(folder.second); });
-    return folders;
+    return absoluteOnly(folders);
 }
 
 QList<std::pair<QString, QString>> machineFolders()
@@ -66,22 +79,14 @@ QList<std::pair<QString, QString>> machineFolders()
     };
 }
 
-/// The values whose folders user-dirs.dirs names: they follow that file.
-bool followsUserDirs(const QString &name)
-{
-    return name == QLatin1String("Personal") || name == QLatin1String("Desktop")
-           || name == QLatin1String("My Pictures");
-}
-
 /// The values of xdgShellFolders(\a hive) that follow user-dirs.dirs.
 QList<std::pair<QString, StoredValue>> followedFolders(Hive hive)
 {
     QList<std::pair<QString, StoredValue>> followed;
     if (hive != Hive::CurrentUser)
         return followed;
-    for (const auto &[name, folder] : xdgShellFolders(hive))
-        if (followsUserDirs(name))
-            followed.append({name, StoredValue::text(folder)});
+    for (const auto &[name, folder] : absoluteOnly(userDirsFolders()))
+        followed.append({name, StoredValue::text(folder)});
     return followed;
 }
 
@@ -99,18 +104,23 @@ Seguito seguito(const ReadResult &stored, const ReadResult &seeded, const Stored
     return stored.found() && stored.value == now ? Seguito::Registra : Seguito::Resta;
 }
 
-/// True when a followed value needs a write: read without taking the
-/// write lock, so that the common case costs one read.
-bool needsFollowing(const KeyStore &store, const QList<std::pair<QString, StoredValue>> &followed)
+/// True when the key exists and no followed value needs a write: read
+/// without taking the write lock, so that the common case costs one read.
+bool upToDate(const KeyStore &store, const QList<std::pair<QString, StoredValue>> &followed)
 {
+    if (followed.isEmpty())
+        return store.keyExists(shellFoldersKey());
     QList<std::pair<QString, QString>> wanted;
     for (const auto &[name, folder] : followed)
         wanted << std::pair{shellFoldersKey(), name} << std::pair{seededShellFoldersKey(), name};
     const QList<ReadResult> read = store.read(wanted);
-    for (qsizetype n = 0; n < followed.size(); ++n)
+    bool anyStored = false;
+    for (qsizetype n = 0; n < followed.size(); ++n) {
         if (seguito(read[2 * n], read[2 * n + 1], followed[n].second) != Seguito::Resta)
-            return true;
-    return false;
+            return false;
+        anyStored = anyStored || read[2 * n].found();
+    }
+    return anyStored || store.keyExists(shellFoldersKey());
 }
 
 } // namespace
@@ -148,7 +158,7 @@ bool seedShellFolders(Hive hive)
 {
     const KeyStore store(hive);
     const QList<std::pair<QString, StoredValue>> followed = followedFolders(hive);
-    if (store.keyExists(shellFoldersKey()) && (followed.isEmpty() || !needsFollowing(store, followed)))
+    if (upToDate(store, followed))
         return true;
     const QString key = shellFoldersKey();
     const QString seeded = seededShellFoldersKey();
