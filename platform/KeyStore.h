@@ -2,8 +2,8 @@
 // The persistent key store: a tree of keys holding typed values, one SQLite
 // database per hive. Key paths and value names are matched without regard to
 // case; the empty value name is the key's default value. Reads never create
-// anything; a missing, damaged or unreadable database reads as "not found"
-// and refuses writes.
+// anything; a damaged or unreadable database refuses writes, and its reads
+// say that they failed. Only regular files are opened as databases.
 #pragma once
 
 #include <QByteArray>
@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -49,6 +50,19 @@ struct StoredValue
     bool operator==(const StoredValue &) const = default;
 };
 
+/// The outcome of one read: the value, no such value (or key, or database),
+/// or a read that failed (the database locked beyond the bounded wait, an
+/// I/O error, a damaged file, a file that is not a regular file).
+struct ReadResult
+{
+    enum Status { Found, Missing, Failed } status = Missing;
+    StoredValue value; ///< when Found
+
+    bool found() const { return status == Found; }
+};
+
+class HiveDatabase;
+
 /// Access to one hive. Every call opens the hive's database, does its work in
 /// one transaction and closes it again, so that several processes can share
 /// the store: a writer waits for another (up to busyTimeoutMs) instead of
@@ -60,6 +74,8 @@ struct StoredValue
 class KeyStore
 {
 public:
+    class Transaction;
+
     explicit KeyStore(Hive hive);
 
     /// How long a call waits for another process's write, in milliseconds.
@@ -81,6 +97,12 @@ public:
     /// The value \a name of the key; nullopt when the key or the value is
     /// missing or the store cannot be read.
     std::optional<StoredValue> value(const QString &keyPath, const QString &name) const;
+    /// The value \a name of the key, telling a missing value from a read
+    /// that failed.
+    ReadResult read(const QString &keyPath, const QString &name) const;
+    /// Several values (key path and value name each) read at one moment,
+    /// through one connection to the database.
+    QList<ReadResult> read(const QList<std::pair<QString, QString>> &values) const;
     /// Writes the value \a name of the key (replacing any value of that name,
     /// whatever its type). With \a createKeyFirst false the key must exist;
     /// with true it is created like createKey(). True when the value was stored.
@@ -100,8 +122,41 @@ public:
     /// when the key exists afterwards, whoever created it.
     bool createKeyWithValues(const QString &keyPath, const QList<std::pair<QString, StoredValue>> &values) const;
 
+    /// Runs \a work in one write transaction: the write lock is taken before
+    /// anything is read (waiting up to busyTimeoutMs for another process) and
+    /// kept until the commit, so no other process's change falls between
+    /// what \a work reads and what it writes. Committed when \a work returns
+    /// true and none of its steps failed; otherwise nothing is changed. True
+    /// when committed. Creates the folder and the database when missing.
+    bool transaction(const std::function<bool(Transaction &)> &work) const;
+
 private:
     Hive m_hive;
+};
+
+/// The steps of one write transaction (KeyStore::transaction). A step that
+/// fails makes the whole transaction fail.
+class KeyStore::Transaction
+{
+public:
+    ReadResult read(const QString &keyPath, const QString &name);
+    bool keyExists(const QString &keyPath);
+    bool createKey(const QString &keyPath);
+    /// As KeyStore::setValue.
+    bool setValue(const QString &keyPath, const QString &name, const StoredValue &value, bool createKeyFirst);
+    /// Deletes the value; false when it does not exist.
+    bool deleteValue(const QString &keyPath, const QString &name);
+
+    /// True when a step failed (not merely found nothing).
+    bool failed() const { return m_failed; }
+
+private:
+    friend class KeyStore;
+    explicit Transaction(HiveDatabase &db) : m_db(db) {}
+    bool fail() { return !(m_failed = true); }
+
+    HiveDatabase &m_db;
+    bool m_failed = false;
 };
 
 } // namespace qv::platform

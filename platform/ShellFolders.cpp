@@ -2,7 +2,13 @@
 #include "platform/ShellFolders.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
+
+#include <sys/stat.h>
+
+#include <cerrno>
 
 namespace qv::platform {
 
@@ -24,27 +30,40 @@ QString userLocation(QStandardPaths::StandardLocation location)
     return QDir::cleanPath(QStandardPaths::writableLocation(location));
 }
 
+/// The folders that user-dirs.dirs names; they follow that file.
+QList<std::pair<QString, QString>> userDirsFolders()
+{
+    return {
+        {QStringLiteral("Personal"), userLocation(QStandardPaths::DocumentsLocation)},
+        {QStringLiteral("Desktop"), userLocation(QStandardPaths::DesktopLocation)},
+        {QStringLiteral("My Pictures"), userLocation(QStandardPaths::PicturesLocation)},
+    };
+}
+
+/// A location that cannot be determined (no home folder) is left out.
+QList<std::pair<QString, QString>> absoluteOnly(QList<std::pair<QString, QString>> folders)
+{
+    folders.removeIf([](const auto &folder) { return !QDir::isAbsolutePath(folder.second); });
+    return folders;
+}
+
 QList<std::pair<QString, QString>> userFolders()
 {
     const QString data = userLocation(QStandardPaths::GenericDataLocation);
     const QString applications = userLocation(QStandardPaths::ApplicationsLocation);
-    QList<std::pair<QString, QString>> folders = {
-        {QStringLiteral("Personal"), userLocation(QStandardPaths::DocumentsLocation)},
+    QList<std::pair<QString, QString>> folders = userDirsFolders();
+    folders += {
         {QStringLiteral("AppData"), data},
-        {QStringLiteral("Desktop"), userLocation(QStandardPaths::DesktopLocation)},
         {QStringLiteral("Startup"), userLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart")},
         {QStringLiteral("Start Menu"), applications},
         {QStringLiteral("Programs"), applications},
         // One desktop link per recently used document, as the Recent folder
         // holds one shortcut per document.
         {QStringLiteral("Recent"), data + QStringLiteral("/RecentDocuments")},
-        {QStringLiteral("My Pictures"), userLocation(QStandardPaths::PicturesLocation)},
         {QStringLiteral("Fonts"), data + QStringLiteral("/fonts")},
         {QStringLiteral("Cache"), userLocation(QStandardPaths::GenericCacheLocation)},
     };
-    // A location that cannot be determined (no home folder) is left out.
-    folders.removeIf([](const auto &folder) { return !QDir::isAbsolutePath(folder.second); });
-    return folders;
+    return absoluteOnly(folders);
 }
 
 QList<std::pair<QString, QString>> machineFolders()
@@ -60,7 +79,56 @@ QList<std::pair<QString, QString>> machineFolders()
     };
 }
 
+/// The values of xdgShellFolders(\a hive) that follow user-dirs.dirs.
+QList<std::pair<QString, StoredValue>> followedFolders(Hive hive)
+{
+    QList<std::pair<QString, StoredValue>> followed;
+    if (hive != Hive::CurrentUser)
+        return followed;
+    for (const auto &[name, folder] : absoluteOnly(userDirsFolders()))
+        followed.append({name, StoredValue::text(folder)});
+    return followed;
+}
+
+/// What becomes of one followed value, given what the key holds, what was
+/// last seeded and the folder of now.
+enum class Seguito { Resta, Aggiorna, Registra };
+
+Seguito seguito(const ReadResult &stored, const ReadResult &seeded, const StoredValue &now)
+{
+    if (seeded.found())
+        return stored.found() && stored.value == seeded.value && seeded.value != now ? Seguito::Aggiorna
+                                                                                      : Seguito::Resta;
+    // A key filled before seeded folders were recorded: a value equal to
+    // the folder of now is taken as seeded from now on.
+    return stored.found() && stored.value == now ? Seguito::Registra : Seguito::Resta;
+}
+
+/// True when the key exists and no followed value needs a write: read
+/// without taking the write lock, so that the common case costs one read.
+bool upToDate(const KeyStore &store, const QList<std::pair<QString, StoredValue>> &followed)
+{
+    if (followed.isEmpty())
+        return store.keyExists(shellFoldersKey());
+    QList<std::pair<QString, QString>> wanted;
+    for (const auto &[name, folder] : followed)
+        wanted << std::pair{shellFoldersKey(), name} << std::pair{seededShellFoldersKey(), name};
+    const QList<ReadResult> read = store.read(wanted);
+    bool anyStored = false;
+    for (qsizetype n = 0; n < followed.size(); ++n) {
+        if (seguito(read[2 * n], read[2 * n + 1], followed[n].second) != Seguito::Resta)
+            return false;
+        anyStored = anyStored || read[2 * n].found();
+    }
+    return anyStored || store.keyExists(shellFoldersKey());
+}
+
 } // namespace
+
+QString seededShellFoldersKey()
+{
+    return QStringLiteral("Software\\qvPreview\\Shell Folders seeded");
+}
 
 QString shellFoldersKey()
 {
@@ -89,12 +157,48 @@ std::optional<QString> xdgShellFolder(Hive hive, const QString &name)
 bool seedShellFolders(Hive hive)
 {
     const KeyStore store(hive);
-    if (store.keyExists(shellFoldersKey()))
+    const QList<std::pair<QString, StoredValue>> followed = followedFolders(hive);
+    if (upToDate(store, followed))
         return true;
-    QList<std::pair<QString, StoredValue>> values;
-    for (const auto &[name, folder] : xdgShellFolders(hive))
-        values.append({name, StoredValue::text(folder)});
-    return store.createKeyWithValues(shellFoldersKey(), values);
+    const QString key = shellFoldersKey();
+    const QString seeded = seededShellFoldersKey();
+    const bool done = store.transaction([&](KeyStore::Transaction &t) {
+        if (!t.keyExists(key)) {
+            if (t.failed() || !t.createKey(key))
+                return false;
+            for (const auto &[name, folder] : xdgShellFolders(hive))
+                t.setValue(key, name, StoredValue::text(folder), false);
+            for (const auto &[name, folder] : followed)
+                t.setValue(seeded, name, folder, true);
+            return !t.failed();
+        }
+        for (const auto &[name, folder] : followed) {
+            switch (seguito(t.read(key, name), t.read(seeded, name), folder)) {
+            case Seguito::Aggiorna: t.setValue(key, name, folder, false); [[fallthrough]];
+            case Seguito::Registra: t.setValue(seeded, name, folder, true); break;
+            case Seguito::Resta: break;
+            }
+        }
+        return !t.failed();
+    });
+    return done || store.keyExists(key);
+}
+
+bool makeUserFolder(const QString &path)
+{
+    if (!QDir::isAbsolutePath(path))
+        return false;
+    if (QFileInfo(path).isDir())
+        return true;
+    const QString clean = QDir::cleanPath(path);
+    qsizetype end = 0;
+    do {
+        end = clean.indexOf(QLatin1Char('/'), end + 1);
+        const QString level = end < 0 ? clean : clean.left(end);
+        if (::mkdir(QFile::encodeName(level).constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+    } while (end >= 0);
+    return QFileInfo(path).isDir();
 }
 
 } // namespace qv::platform

@@ -34,12 +34,26 @@ QList<std::pair<QString, QString>> xdgShellFolders(Hive hive);
 /// (compared without regard to case); nullopt when it gives none.
 std::optional<QString> xdgShellFolder(Hive hive, const QString &name);
 
-/// Makes sure that the key of \a hive exists: when it does not, creates it
-/// holding xdgShellFolders(\a hive), in one transaction. A key that exists is
-/// never changed, so a value set in the store (or removed from it) stays as
-/// it was. True when the key exists afterwards; false when it is missing and
-/// the hive cannot be written (the machine-wide hives for a user who is not
-/// the superuser, a damaged database).
+/// The key of the current-user hive that records, for each value that
+/// follows the user's user-dirs.dirs ("Personal", "Desktop", "My Pictures"),
+/// the folder last seeded into the Shell Folders key.
+QString seededShellFoldersKey();
+
+/// Makes sure that the key of \a hive exists and follows the user's folders:
+/// - a missing key is created holding xdgShellFolders(\a hive);
+/// - a value seeded from user-dirs.dirs that still holds what was seeded
+///   gets the folder that file names now (when the user moved it);
+/// - any other value stays as it is: one that a program set in the store,
+///   one removed from it, and every value of the machine-wide hives.
+/// All in one transaction. True when the key exists afterwards; false when it
+/// is missing and the hive cannot be written (the machine-wide hives for a
+/// user who is not the superuser, a damaged database).
 bool seedShellFolders(Hive hive);
+
+/// Makes the user's folder \a path when it is missing: every missing level,
+/// private to the user (mode 0700), as the desktop keeps its folders. A
+/// path that is not absolute is left alone. True when \a path is a folder
+/// afterwards.
+bool makeUserFolder(const QString &path);
 
 } // namespace qv::platform

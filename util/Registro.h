@@ -7,6 +7,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 namespace qv::Registro {
 
@@ -26,6 +28,28 @@ constexpr int ReadBufferBytes = 1024;
 /// not fit the read buffer, the hive handle is unknown or the store cannot be
 /// read.
 bool LeggiValoreRegistro(uint32_t hive, const QString &chiave, const QString &nome, QString &valore);
+
+/// What ModificaValoreRegistro does with the value it has read.
+struct Modifica
+{
+    enum Azione {
+        Annulla,     ///< nothing: the call fails
+        ScriviDWord, ///< write \a numero as a 32-bit number value
+        Cancella,    ///< delete the value (the call fails when there is none)
+    } azione = Annulla;
+    int32_t numero = 0;
+};
+
+/// Reads the value \a nome of the key \a chiave as LeggiValoreRegistro reads
+/// it (nullopt where that gives false) and applies what \a decidi makes of
+/// it, in one transaction of the store that holds the write lock from before
+/// the read to the end: no other process's change falls between the read and
+/// the write. With \a crea the key is created first when missing. False, and
+/// nothing changed, when the store cannot be read or written (also when
+/// another process keeps it locked beyond the bounded wait), when \a decidi
+/// says Annulla, or when a value to delete does not exist.
+bool ModificaValoreRegistro(uint32_t hive, const QString &chiave, const QString &nome, bool crea,
+                            const std::function<Modifica(const std::optional<QString> &letto)> &decidi);
 
 /// Writes \a valore as the text value \a nome of the key \a chiave, creating
 /// the key (and the levels above it) when \a crea is true. False when the key

@@ -27,8 +27,12 @@ QString cartella(qvUtilita &utilita, platform::Hive hive, const char *nome)
 {
     try {
         QString valore;
-        if (!leggiCartella(hive, QString::fromLatin1(nome), valore) || valore.isEmpty())
+        if (!leggiCartella(hive, QString::fromLatin1(nome), valore) || valore.trimmed().isEmpty())
             return QString();
+        // The user's folders exist once asked for, as the desktop keeps
+        // them; the folders of all users are the administrator's.
+        if (hive == platform::Hive::CurrentUser)
+            platform::makeUserFolder(valore.trimmed());
         return utilita.AggiungiSepDir(valore);
     } catch (...) {
         return QString();

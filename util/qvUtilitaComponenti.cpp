@@ -74,27 +74,38 @@ bool registra(const QString &path, bool registrare)
     return false;
 }
 
-/// The usage count of \a path: -1 when there is none; nullopt when the value
-/// does not read as a 32-bit number.
-std::optional<int64_t> contatoreCondiviso(const QString &path)
+/// The usage count read as \a letto: -1 when there is none; nullopt when
+/// the value does not read as a 32-bit number.
+std::optional<int64_t> contatore(const std::optional<QString> &letto)
 {
-    QString testo;
-    if (!Registro::LeggiValoreRegistro(Registro::HKEY_LOCAL_MACHINE, SharedDlls, path, testo))
+    if (!letto)
         return -1;
-    const double value = std::nearbyint(Versione::valoreNumerico(testo));
+    const double value = std::nearbyint(Versione::valoreNumerico(*letto));
     if (!(value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max()))
         return std::nullopt;
     return int64_t(value);
 }
 
-bool scriviContatore(const QString &path, int64_t count)
+/// Writing \a count, unless it leaves the 32-bit range.
+Registro::Modifica scrivi(int64_t count)
 {
     if (count < std::numeric_limits<int32_t>::min() || count > std::numeric_limits<int32_t>::max())
-        return false;
-    // A number value is written into an existing key only; the key of the
-    // counts is part of the system and made when missing.
-    return Registro::CreaChiaveRegistro(Registro::HKEY_LOCAL_MACHINE, SharedDlls)
-           && Registro::ScriviValoreDWord(Registro::HKEY_LOCAL_MACHINE, SharedDlls, path, int32_t(count));
+        return {};
+    return {Registro::Modifica::ScriviDWord, int32_t(count)};
+}
+
+/// Reads the usage count of \a path and writes what \a nuovo makes of it
+/// in one transaction, so that processes counting at once never lose a
+/// count, and a count that cannot be read is never taken for a missing one.
+/// A number value is written into an existing key only; the key of the
+/// counts is part of the system and made when missing.
+bool aggiornaContatore(const QString &path, const std::function<Registro::Modifica(int64_t)> &nuovo)
+{
+    return Registro::ModificaValoreRegistro(Registro::HKEY_LOCAL_MACHINE, SharedDlls, path, true,
+                                            [&](const std::optional<QString> &letto) {
+                                                const std::optional<int64_t> n = contatore(letto);
+                                                return n ? nuovo(*n) : Registro::Modifica{};
+                                            });
 }
 
 QString pathServer(const QString &progId, const QString &server)
@@ -144,12 +155,11 @@ bool qvUtilita::DeRegistraServer(const QString &pathfile)
 bool qvUtilita::SetFileShared(const QString &pathfile, bool EsisteGià)
 {
     try {
-        std::optional<int64_t> n = contatoreCondiviso(pathfile);
-        if (!n)
-            return false;
-        if (EsisteGià && *n == -1)
-            n = 0;
-        return scriviContatore(pathfile, *n + 1);
+        return aggiornaContatore(pathfile, [&](int64_t n) {
+            if (EsisteGià && n == -1)
+                n = 0;
+            return scrivi(n + 1);
+        });
     } catch (...) {
         return false;
     }
@@ -158,12 +168,9 @@ bool qvUtilita::SetFileShared(const QString &pathfile, bool EsisteGià)
 bool qvUtilita::DecFileShared(const QString &pathfile)
 {
     try {
-        const std::optional<int64_t> n = contatoreCondiviso(pathfile);
-        if (!n)
-            return false;
-        if (*n < 1)
-            return Registro::CancellaValoreRegistro(Registro::HKEY_LOCAL_MACHINE, SharedDlls, pathfile);
-        return scriviContatore(pathfile, *n - 1);
+        return aggiornaContatore(pathfile, [](int64_t n) {
+            return n < 1 ? Registro::Modifica{Registro::Modifica::Cancella} : scrivi(n - 1);
+        });
     } catch (...) {
         return false;
     }

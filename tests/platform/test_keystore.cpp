@@ -155,6 +155,9 @@ TEST_P(DamagedStoreTest, ReadsAsEmptyAndIsNeverOverwritten)
     const QString file = KeyStore::databaseFile(Hive::CurrentUser);
     test::writeFile(file, GetParam());
     EXPECT_FALSE(user.value("K", "v").has_value());
+    // A read that fails says so: it is not a missing value.
+    EXPECT_EQ(user.read("K", "v").status, ReadResult::Failed);
+    EXPECT_EQ(user.read({{"K", "v"}}).value(0).status, ReadResult::Failed);
     EXPECT_FALSE(user.keyExists("K"));
     EXPECT_FALSE(user.setValue("K", "v", Text, true));
     EXPECT_FALSE(user.createKey("K"));
@@ -175,6 +178,20 @@ QByteArray truncatedDatabase()
 INSTANTIATE_TEST_SUITE_P(Files, DamagedStoreTest,
                          ::testing::Values(QByteArray("non sono un database, solo testo\n"),
                                            QByteArray(4096, '\xFF'), truncatedDatabase()));
+
+TEST_F(KeyStoreTest, MissingIsNotFailed)
+{
+    EXPECT_EQ(user.read("K", "v").status, ReadResult::Missing); // no database
+    QDir().mkpath(env.registryFolder());
+    test::writeFile(KeyStore::databaseFile(Hive::CurrentUser), QByteArray()); // an empty database
+    EXPECT_EQ(user.read("K", "v").status, ReadResult::Missing);
+    ASSERT_TRUE(user.setValue("K", "v", Text, true));
+    const QList<ReadResult> both = user.read({{"k", "V"}, {"K", "altro"}});
+    ASSERT_EQ(both.size(), 2);
+    EXPECT_EQ(both[0].status, ReadResult::Found);
+    EXPECT_EQ(both[0].value, Text);
+    EXPECT_EQ(both[1].status, ReadResult::Missing);
+}
 
 TEST_F(KeyStoreTest, AFolderThatCannotBeCreatedRefusesWrites)
 {

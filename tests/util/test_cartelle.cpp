@@ -1,6 +1,7 @@
 // The special folders of qvUtilita on a real key store in a temporary
 // folder, with a temporary home, XDG folders and user-dirs.dirs: the key
-// filled from the XDG folders, values of the store as they come back, values
+// filled from the XDG folders, the user's folders made when asked for, values
+// that follow user-dirs.dirs, values of the store as they come back, values
 // set in the store never overwritten, hives that cannot be written.
 #include "platform/KeyStore.h"
 #include "platform/ShellFolders.h"
@@ -10,6 +11,7 @@
 #include <qvpreview/qvUtilita.h>
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <ostream>
 
@@ -54,11 +56,19 @@ class CartelleTest : public test::TempEnvTest
 protected:
     CartelleTest()
     {
+        userDirs("Documenti");
+    }
+
+    /// Writes user-dirs.dirs with the documents in \a documents of the home.
+    void userDirs(const char *documents)
+    {
         test::writeAll(env.configFolder() + "user-dirs.dirs",
                        "# scritto da xdg-user-dirs-update\n"
                        "XDG_DESKTOP_DIR=\"$HOME/Scrivania\"\n"
-                       "XDG_DOCUMENTS_DIR=\"$HOME/Documenti\"\n"
-                       "XDG_PICTURES_DIR=\"/srv/immagini di citt\xC3\xA0\"\n");
+                       "XDG_DOCUMENTS_DIR=\"$HOME/"
+                           + QByteArray(documents) + "\"\n"
+                           "XDG_PICTURES_DIR=\""
+                           + QFile::encodeName(env.root()) + "immagini di citt\xC3\xA0\"\n");
     }
 
     QString home() const { return env.root() + "casa"; }
@@ -79,6 +89,7 @@ struct XdgCase
     const char *name;
     Cartella cartella;
     const char *folder; // "~" the home, "@" the data folder, "^" the test's root; "" none
+    bool made = true;   // made when asked for (the user's folders)
 };
 
 void PrintTo(const XdgCase &c, std::ostream *os)
@@ -100,6 +111,8 @@ protected:
 TEST_P(XdgTest, TheKeyIsFilledFromTheXdgFolders)
 {
     EXPECT_EQ((u.*GetParam().cartella)(), expected());
+    if (!expected().isEmpty())
+        EXPECT_EQ(QFileInfo(expected()).isDir(), GetParam().made);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -107,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         XdgCase{"Documenti", &qvUtilita::CartellaDocumenti, "~/Documenti/"},
         XdgCase{"Desktop", &qvUtilita::CartellaDesktop, "~/Scrivania/"},
-        XdgCase{"Immagini", &qvUtilita::CartellaImmagini, "/srv/immagini di citt\xC3\xA0/"},
+        XdgCase{"Immagini", &qvUtilita::CartellaImmagini, "^/immagini di citt\xC3\xA0/"},
         XdgCase{"Dati", &qvUtilita::CartellaDati, "@/"},
         XdgCase{"EsecuzioneAutomatica", &qvUtilita::CartellaEsecuzioneAutomatica, "^/config/autostart/"},
         XdgCase{"MenuAvvio", &qvUtilita::CartellaMenuAvvio, "@/applications/"},
@@ -118,13 +131,14 @@ INSTANTIATE_TEST_SUITE_P(
         XdgCase{"SendTo", &qvUtilita::CartellaSendTo, ""}, XdgCase{"RisorseRete", &qvUtilita::CartellaRisorseRete, ""},
         XdgCase{"Cronologia", &qvUtilita::CartellaCronologia, ""},
         XdgCase{"Preferiti", &qvUtilita::CartellaPreferiti, ""}, XdgCase{"Cookies", &qvUtilita::CartellaCookies, ""},
-        // All users: the first absolute entry of the XDG lists.
-        XdgCase{"DatiCondivisi", &qvUtilita::CartellaDatiCondivisi, "/opt/qvprova/share/"},
+        // All users: the first absolute entry of the XDG lists, as it is.
+        XdgCase{"DatiCondivisi", &qvUtilita::CartellaDatiCondivisi, "/opt/qvprova/share/", false},
         XdgCase{"EsecuzioneAutomaticaTuttiUtenti", &qvUtilita::CartellaEsecuzioneAutomaticaTuttiUtenti,
-                "/etc/qvprova/xdg/autostart/"},
-        XdgCase{"MenuAvvioTuttiUtenti", &qvUtilita::CartellaMenuAvvioTuttiUtenti, "/opt/qvprova/share/applications/"},
+                "/etc/qvprova/xdg/autostart/", false},
+        XdgCase{"MenuAvvioTuttiUtenti", &qvUtilita::CartellaMenuAvvioTuttiUtenti, "/opt/qvprova/share/applications/",
+                false},
         XdgCase{"MenuProgrammiTuttiUtenti", &qvUtilita::CartellaMenuProgrammiTuttiUtenti,
-                "/opt/qvprova/share/applications/"},
+                "/opt/qvprova/share/applications/", false},
         XdgCase{"DesktopTuttiUtenti", &qvUtilita::CartellaDesktopTuttiUtenti, ""},
         XdgCase{"PreferitiTuttiUtenti", &qvUtilita::CartellaPreferitiTuttiUtenti, ""},
         XdgCase{"DocumentiCondivisi", &qvUtilita::CartellaDocumentiCondivisi, ""},
@@ -168,21 +182,23 @@ class StoredValueTest : public CartelleTest, public ::testing::WithParamInterfac
 
 TEST_P(StoredValueTest, ComesBackWithOneSeparatorAndNoBlanks)
 {
+    // "^" is the test's root.
+    const QString stored = QString(GetParam().stored).replace("^", env.root());
+    const QString returned = QString(GetParam().returned).replace("^", env.root());
     u.CartellaDocumenti(); // the key is filled first; the value then set over it
-    ASSERT_TRUE(Registro::ScriviValoreRegistro(Registro::HKEY_CURRENT_USER, Chiave, "Personal", GetParam().stored,
-                                               false));
-    EXPECT_EQ(u.CartellaDocumenti(), GetParam().returned);
-    EXPECT_EQ(u.CartellaDocumenti(), GetParam().returned); // and again: the value set stays
+    ASSERT_TRUE(Registro::ScriviValoreRegistro(Registro::HKEY_CURRENT_USER, Chiave, "Personal", stored, false));
+    EXPECT_EQ(u.CartellaDocumenti(), returned);
+    EXPECT_EQ(u.CartellaDocumenti(), returned); // and again: the value set stays
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Values, StoredValueTest,
-    ::testing::Values(StoredCase{"no_separator", "/home/anna/Documenti", "/home/anna/Documenti/"},
-                      StoredCase{"separator", "/home/anna/Documenti/", "/home/anna/Documenti/"},
+    ::testing::Values(StoredCase{"no_separator", "^anna/Documenti", "^anna/Documenti/"},
+                      StoredCase{"separator", "^anna/Documenti/", "^anna/Documenti/"},
                       StoredCase{"windows_separator", "C:\\Documenti\\", "C:\\Documenti\\"},
                       StoredCase{"windows_path", "C:\\Documenti", "C:\\Documenti/"},
-                      StoredCase{"trailing_blank", "/home/anna/Documenti ", "/home/anna/Documenti/"},
-                      StoredCase{"blanks_around", "  /srv/doc/  ", "/srv/doc/"},
+                      StoredCase{"trailing_blank", "^anna/Documenti ", "^anna/Documenti/"},
+                      StoredCase{"blanks_around", "  ^doc/  ", "^doc/"},
                       StoredCase{"empty", "", ""}, StoredCase{"only_blanks", "   ", ""}));
 
 TEST_F(CartelleTest, AValueSetByHandIsNeverOverwritten)
@@ -195,13 +211,48 @@ TEST_F(CartelleTest, AValueSetByHandIsNeverOverwritten)
     EXPECT_EQ(u.CartellaDatiCondivisi(), "");
 
     u.CartellaDesktop();
-    ASSERT_TRUE(Registro::ScriviValoreRegistro(Registro::HKEY_CURRENT_USER, Chiave, "Desktop", "/srv/mio", false));
+    ASSERT_TRUE(
+        Registro::ScriviValoreRegistro(Registro::HKEY_CURRENT_USER, Chiave, "Desktop", env.root() + "mio", false));
     ASSERT_TRUE(Registro::CancellaValoreRegistro(Registro::HKEY_CURRENT_USER, Chiave, "Fonts"));
     // A second filling of the key changes nothing of it.
     EXPECT_TRUE(platform::seedShellFolders(Hive::CurrentUser));
-    EXPECT_EQ(u.CartellaDesktop(), "/srv/mio/");
+    EXPECT_EQ(u.CartellaDesktop(), env.root() + "mio/");
     EXPECT_EQ(u.CartellaFonts(), "");
 }
+
+struct SeguitoCase
+{
+    const char *name;
+    const char *written; // set in the store by a program before the move; nullptr: none
+    const char *after;   // the documents folder after the move, in the home
+};
+
+void PrintTo(const SeguitoCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class SeguitoTest : public CartelleTest, public ::testing::WithParamInterface<SeguitoCase>
+{
+};
+
+TEST_P(SeguitoTest, SeededFoldersFollowUserDirsAndWrittenOnesStay)
+{
+    EXPECT_EQ(u.CartellaDocumenti(), home() + "/Documenti/");
+    if (GetParam().written)
+        ASSERT_TRUE(Registro::ScriviValoreRegistro(Registro::HKEY_CURRENT_USER, Chiave, "Personal",
+                                                   home() + GetParam().written, false));
+    userDirs("Carte"); // the user moves the documents
+    const QString after = home() + "/" + GetParam().after + "/";
+    EXPECT_EQ(u.CartellaDocumenti(), after);
+    EXPECT_EQ(u.CartellaDesktop(), home() + "/Scrivania/"); // the others as they were
+    userDirs("Documenti"); // and back
+    EXPECT_EQ(u.CartellaDocumenti(), GetParam().written ? after : home() + "/Documenti/");
+}
+
+INSTANTIATE_TEST_SUITE_P(Moves, SeguitoTest,
+                         ::testing::Values(SeguitoCase{"seeded", nullptr, "Carte"},
+                                           SeguitoCase{"written_by_a_program", "/Archivio", "Archivio"}));
 
 TEST_F(CartelleTest, AHiveThatCannotBeWrittenGivesTheXdgFolders)
 {
