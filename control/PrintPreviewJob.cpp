@@ -10,6 +10,8 @@
 #include "preview/FrmOpzioni.h"
 #include "replay/MotoreStampa.h"
 
+#include <QCoreApplication>
+
 #include <exception>
 #include <optional>
 
@@ -60,8 +62,10 @@ void PrintPreview::InviaAllaStampante(bool finestraDialogo)
         // file) is an error, and nothing is discarded.
         if (!m_interno->spoolDelDocumento(m_spool))
             throw Error(ErrFileNotFound, QStringLiteral("InviaAllaStampante"),
-                        QStringLiteral("Il file di stampa \"%1\" non è più quello del documento: è stato cancellato "
-                                       "o sostituito")
+                        QCoreApplication::translate(
+                            "qv::PrintPreview",
+                            "Il file di stampa \"%1\" non è più quello del documento: è stato cancellato "
+                            "o sostituito")
                             .arg(m_spool))
                 .at(m_spool);
         opzioni.title = m_titolo;

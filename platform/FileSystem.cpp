@@ -2,6 +2,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Sistema.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -416,7 +417,8 @@ bool OutputFile::open()
             target = link.symLinkTarget();
         const QFileInfo targetInfo(target);
         if (!QFileInfo(targetInfo.absolutePath()).isDir()) {
-            d.what = QStringLiteral("la cartella \"%1\" non esiste").arg(targetInfo.absolutePath());
+            d.what = QCoreApplication::translate("qv::FileSystem", "la cartella \"%1\" non esiste")
+                         .arg(targetInfo.absolutePath());
             return false;
         }
         d.target = QFile::encodeName(targetInfo.absoluteFilePath());
@@ -462,7 +464,7 @@ bool OutputFile::commit()
     if (!m_device || m_device->fd < 0) {
         if (!m_device) {
             m_device = std::make_unique<Device>();
-            m_device->what = QStringLiteral("il file non è stato aperto");
+            m_device->what = QCoreApplication::translate("qv::FileSystem", "il file non è stato aperto");
         }
         return false;
     }

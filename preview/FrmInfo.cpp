@@ -43,7 +43,7 @@ FrmInfo::FrmInfo(QWidget *parent)
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("FrmInfo"));
-    setWindowTitle(QStringLiteral("Informazioni sul PrintPreview..."));
+    setWindowTitle(tr("Informazioni sul PrintPreview..."));
     setModal(true);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSize(8);
@@ -68,17 +68,17 @@ FrmInfo::FrmInfo(QWidget *parent)
 
     Label3 = nuovaEtichetta(this, "Label3", twips::rect(480, 2160, 5775, 315));
     Label3->setText(QString::fromLatin1(qvUtilita::SitoWeb));
-    Label3->setToolTip(QStringLiteral("Il mio sito ufficiale"));
+    Label3->setToolTip(tr("Il mio sito ufficiale"));
     Label4 = nuovaEtichetta(this, "Label4", twips::rect(480, 2520, 4335, 315));
-    Label4->setText(QStringLiteral("E-Mail: ") + QString::fromLatin1(qvUtilita::IndirizzoEMail));
-    Label4->setToolTip(QStringLiteral("Scrivimi..."));
+    Label4->setText(tr("E-Mail: ") + QString::fromLatin1(qvUtilita::IndirizzoEMail));
+    Label4->setToolTip(tr("Scrivimi..."));
     for (QLabel *link : {Label3, Label4}) {
         coloraTesto(link, ColoreCollegamento);
         link->setCursor(Qt::PointingHandCursor);
         link->installEventFilter(this);
     }
 
-    Command1 = new QPushButton(QStringLiteral("&OK"), this);
+    Command1 = new QPushButton(tr("&OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(twips::rect(5280, 2640, 1095, 375));
     connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
