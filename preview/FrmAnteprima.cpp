@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
@@ -56,7 +57,7 @@ constexpr double Picture1Top = 600;
 constexpr double Text1Width = 1100;
 constexpr double ChkLeft = 6030, ChkTop = 0, ChkWidth = 1950, ChkHeight = 420;
 
-const QString CaptionIniziale = QStringLiteral("Anteprima di Stampa");
+const char CaptionIniziale[] = QT_TRANSLATE_NOOP("qv::FrmAnteprima", "Anteprima di Stampa");
 
 // One line of scrolling (an arrow key, a click on a scroll bar's arrow), in
 // twips; a wheel notch scrolls the system's number of lines.
@@ -104,7 +105,7 @@ Error erroreDi(std::exception_ptr errore)
 FrmAnteprima::FrmAnteprima(QWidget *parent)
     : QDialog(parent)
 {
-    setWindowTitle(CaptionIniziale);
+    setWindowTitle(QCoreApplication::translate("qv::FrmAnteprima", CaptionIniziale));
     setSizeGripEnabled(false);
     creaControlli();
 }
@@ -163,21 +164,22 @@ void FrmAnteprima::creaBarraStrumenti()
         action->setToolTip(tooltip);
         return action;
     };
-    addButton(QStringLiteral("riduci"), QStringLiteral("Riduci"));
-    addButton(QStringLiteral("ingrandisci"), QStringLiteral("Ingradisci"));
-    addButton(QStringLiteral("reale"), QStringLiteral("Dimensione Reale"));
+    addButton(QStringLiteral("riduci"), QCoreApplication::translate("qv::FrmAnteprima", "Riduci"));
+    addButton(QStringLiteral("ingrandisci"), QCoreApplication::translate("qv::FrmAnteprima", "Ingradisci"));
+    addButton(QStringLiteral("reale"), QCoreApplication::translate("qv::FrmAnteprima", "Dimensione Reale"));
     Toolbar1->addSeparator();
-    addButton(QStringLiteral("stampa"), QStringLiteral("Stampa"));
+    addButton(QStringLiteral("stampa"), QCoreApplication::translate("qv::FrmAnteprima", "Stampa"));
     Toolbar1->addSeparator();
-    addButton(QStringLiteral("prima"), QStringLiteral("Prima Pagina"));
-    addButton(QStringLiteral("precedente"), QStringLiteral("Pagina Precedente"));
+    addButton(QStringLiteral("prima"), QCoreApplication::translate("qv::FrmAnteprima", "Prima Pagina"));
+    addButton(QStringLiteral("precedente"), QCoreApplication::translate("qv::FrmAnteprima", "Pagina Precedente"));
     // The page indicator " 3/5" also takes a typed page number: Enter goes
     // there, leaving the field shows the indicator again.
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setAlignment(Qt::AlignCenter);
     Text1->setFixedWidth(px(Text1Width, tx));
-    Text1->setToolTip(QStringLiteral("Numero di pagina: scrivere un numero e premere Invio"));
+    Text1->setToolTip(
+        QCoreApplication::translate("qv::FrmAnteprima", "Numero di pagina: scrivere un numero e premere Invio"));
     Text1->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("\\s*\\d{0,10}\\s*(/\\s*\\d{0,10}\\s*)?")), Text1));
     Text1->installEventFilter(this);
@@ -187,14 +189,14 @@ void FrmAnteprima::creaBarraStrumenti()
             AggiornaNumeroPagina();
     });
     Toolbar1->addWidget(Text1);
-    addButton(QStringLiteral("successiva"), QStringLiteral("Pagina Successiva"));
-    addButton(QStringLiteral("ultima"), QStringLiteral("Ultima Pagina"));
+    addButton(QStringLiteral("successiva"), QCoreApplication::translate("qv::FrmAnteprima", "Pagina Successiva"));
+    addButton(QStringLiteral("ultima"), QCoreApplication::translate("qv::FrmAnteprima", "Ultima Pagina"));
     Toolbar1->addSeparator();
-    addButton(QStringLiteral("esci"), QStringLiteral("Chiudi Anteprima"));
+    addButton(QStringLiteral("esci"), QCoreApplication::translate("qv::FrmAnteprima", "Chiudi Anteprima"));
     connect(Toolbar1, &QToolBar::actionTriggered, this,
             [this](QAction *action) { Toolbar1_ButtonClick(action->data().toString()); });
 
-    chkMassima = new QCheckBox(QStringLiteral("Massima qualità"), this);
+    chkMassima = new QCheckBox(QCoreApplication::translate("qv::FrmAnteprima", "Massima qualità"), this);
     chkMassima->setObjectName(QStringLiteral("chkMassima"));
     chkMassima->setGeometry(px(ChkLeft, tx), px(ChkTop, ty), px(ChkWidth, tx), px(ChkHeight, ty));
     connect(chkMassima, &QCheckBox::clicked, this, [this] { AggiornaScroll(); });
@@ -257,7 +259,7 @@ void FrmAnteprima::creaBarreScorrimento()
 /// The pop-up menu of the page.
 void FrmAnteprima::creaMenu()
 {
-    mnfile = new QMenu(QStringLiteral("&File"), this);
+    mnfile = new QMenu(QCoreApplication::translate("qv::FrmAnteprima", "&File"), this);
     mnfile->setObjectName(QStringLiteral("mnfile"));
     auto addItem = [this](const QString &name, const QString &text, auto slot) {
         QAction *action = mnfile->addAction(text);
@@ -265,20 +267,26 @@ void FrmAnteprima::creaMenu()
         connect(action, &QAction::triggered, this, slot);
         return action;
     };
-    addItem(QStringLiteral("mnriduci"), QStringLiteral("&Riduci"), [this] { Riduci(); });
-    addItem(QStringLiteral("mningrandisci"), QStringLiteral("&Ingrandisci"), [this] { Ingrandisci(); });
+    addItem(QStringLiteral("mnriduci"), QCoreApplication::translate("qv::FrmAnteprima", "&Riduci"),
+            [this] { Riduci(); });
+    addItem(QStringLiteral("mningrandisci"), QCoreApplication::translate("qv::FrmAnteprima", "&Ingrandisci"),
+            [this] { Ingrandisci(); });
     addItem(QStringLiteral("mn100"), QStringLiteral("100%"), [this] { DimensioneReale(); });
-    addItem(QStringLiteral("mnpagina"), QStringLiteral("Adatta alla &pagina\tF"), [this] { AdattaPagina(); });
-    addItem(QStringLiteral("mnlarghezza"), QStringLiteral("Adatta alla &larghezza\tW"), [this] { AdattaLarghezza(); });
+    addItem(QStringLiteral("mnpagina"), QCoreApplication::translate("qv::FrmAnteprima", "Adatta alla &pagina\tF"),
+            [this] { AdattaPagina(); });
+    addItem(QStringLiteral("mnlarghezza"), QCoreApplication::translate("qv::FrmAnteprima", "Adatta alla &larghezza\tW"),
+            [this] { AdattaLarghezza(); });
     mnfile->addSeparator();
-    addItem(QStringLiteral("mnaggiorna"), QStringLiteral("Aggiorna"), [this] {
+    addItem(QStringLiteral("mnaggiorna"), QCoreApplication::translate("qv::FrmAnteprima", "Aggiorna"), [this] {
         AggiornaNumeroPagina();
         MostraPagina();
     });
     mnfile->addSeparator();
-    addItem(QStringLiteral("mnstampa"), QStringLiteral("&Stampa"), [this] { StampaDocumento(); });
+    addItem(QStringLiteral("mnstampa"), QCoreApplication::translate("qv::FrmAnteprima", "&Stampa"),
+            [this] { StampaDocumento(); });
     mnfile->addSeparator();
-    addItem(QStringLiteral("mnchiudi"), QStringLiteral("&Chiudi"), [this] { Chiudi(); });
+    addItem(QStringLiteral("mnchiudi"), QCoreApplication::translate("qv::FrmAnteprima", "&Chiudi"),
+            [this] { Chiudi(); });
 }
 
 /// The bar that shows a reading error over the top of the page, with a
@@ -305,7 +313,7 @@ void FrmAnteprima::creaBarraErrore()
     auto *nascondi = new QToolButton(fraErrore);
     nascondi->setObjectName(QStringLiteral("cmdNascondiErrore"));
     nascondi->setText(QStringLiteral("\u00d7"));
-    nascondi->setToolTip(QStringLiteral("Nascondi"));
+    nascondi->setToolTip(QCoreApplication::translate("qv::FrmAnteprima", "Nascondi"));
     nascondi->setAutoRaise(true);
     nascondi->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(nascondi, 0, Qt::AlignTop);
@@ -346,7 +354,7 @@ void FrmAnteprima::load()
     fraErrore->hide();
     Image1->setCursor(ApertaImage);
     setWindowState(Qt::WindowNoState);
-    setWindowTitle(CaptionIniziale);
+    setWindowTitle(QCoreApplication::translate("qv::FrmAnteprima", CaptionIniziale));
     move(0, 0);
     resize(px(ClientWidth, platform::twipsPerPixelX()), px(ClientHeight, platform::twipsPerPixelY()));
     disponi();
@@ -609,7 +617,8 @@ void FrmAnteprima::InizializzaAnteprima()
                     QFile file(m_fileTemporaneo);
                     if (!file.open(QIODevice::ReadOnly))
                         throw Error(ErrFileNotFound, QStringLiteral("FrmAnteprima"),
-                                    QStringLiteral("File non trovato: %1").arg(m_fileTemporaneo));
+                                    QCoreApplication::translate("qv::FrmAnteprima", "File non trovato: %1")
+                                        .arg(m_fileTemporaneo));
                 }
             }
             AggiornaNumeroPagina();
@@ -620,7 +629,7 @@ void FrmAnteprima::InizializzaAnteprima()
         if (!errore)
             errore = std::current_exception();
     }
-    mostraErrore(QStringLiteral("Pagina 1 mostrata solo in parte"), errore);
+    mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Pagina 1 mostrata solo in parte"), errore);
 }
 
 void FrmAnteprima::MostraPagina()
@@ -637,7 +646,9 @@ void FrmAnteprima::MostraPagina()
         errore = std::current_exception();
     }
     AggiornaScroll();
-    mostraErrore(QStringLiteral("Pagina %1 mostrata solo in parte").arg(int32_t(pagina) + 1), errore);
+    mostraErrore(
+        QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(int32_t(pagina) + 1),
+        errore);
 }
 
 /// Shows \a errore in the bar over the page, after \a dove (what it
@@ -1039,7 +1050,8 @@ void FrmAnteprima::paginaAccanto(bool avanti, bool suono)
 
 QString FrmAnteprima::testoStampatoInPdf(const QString &file)
 {
-    return QStringLiteral("Il documento è stato stampato nel file PDF:\n%1").arg(QDir::toNativeSeparators(file));
+    return QCoreApplication::translate("qv::FrmAnteprima", "Il documento è stato stampato nel file PDF:\n%1")
+        .arg(QDir::toNativeSeparators(file));
 }
 
 void FrmAnteprima::StampaDocumento()
@@ -1047,7 +1059,8 @@ void FrmAnteprima::StampaDocumento()
     std::exception_ptr errore;
     try {
         if (platform::printers().isEmpty()) {
-            platform::messageBox(this, MotoreStampa::testoNessunaStampante(), QStringLiteral("Stampa"),
+            platform::messageBox(this, MotoreStampa::testoNessunaStampante(),
+                                 QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
                                  platform::MessageIcon::Information);
             return;
         }
@@ -1059,7 +1072,8 @@ void FrmAnteprima::StampaDocumento()
         const QString pdf = MotoreStampa::StampaConOpzioni(m_fileTemporaneo, *opzioni);
         // A PDF lands in a folder the user did not choose: say where.
         if (!pdf.isEmpty())
-            platform::messageBox(this, testoStampatoInPdf(pdf), QStringLiteral("Stampa"),
+            platform::messageBox(this, testoStampatoInPdf(pdf),
+                                 QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
                                  platform::MessageIcon::Information);
     } catch (...) {
         errore = std::current_exception();

@@ -422,6 +422,111 @@
     </message>
 </context>
 <context>
+    <name>qv::FrmAnteprima</name>
+    <message>
+        <source>Anteprima di Stampa</source>
+        <translation>Print Preview</translation>
+    </message>
+    <message>
+        <source>Riduci</source>
+        <translation>Zoom Out</translation>
+    </message>
+    <message>
+        <source>Ingradisci</source>
+        <translation>Zoom In</translation>
+    </message>
+    <message>
+        <source>Dimensione Reale</source>
+        <translation>Actual Size</translation>
+    </message>
+    <message>
+        <source>Stampa</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>Prima Pagina</source>
+        <translation>First Page</translation>
+    </message>
+    <message>
+        <source>Pagina Precedente</source>
+        <translation>Previous Page</translation>
+    </message>
+    <message>
+        <source>Numero di pagina: scrivere un numero e premere Invio</source>
+        <translation>Page number: type a number and press Enter</translation>
+    </message>
+    <message>
+        <source>Pagina Successiva</source>
+        <translation>Next Page</translation>
+    </message>
+    <message>
+        <source>Ultima Pagina</source>
+        <translation>Last Page</translation>
+    </message>
+    <message>
+        <source>Chiudi Anteprima</source>
+        <translation>Close Preview</translation>
+    </message>
+    <message>
+        <source>Massima qualità</source>
+        <translation>Best quality</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>&amp;Riduci</source>
+        <translation>Zoom &amp;Out</translation>
+    </message>
+    <message>
+        <source>&amp;Ingrandisci</source>
+        <translation>Zoom &amp;In</translation>
+    </message>
+    <message>
+        <source>Adatta alla &amp;pagina	F</source>
+        <translation>Fit to &amp;page	F</translation>
+    </message>
+    <message>
+        <source>Adatta alla &amp;larghezza	W</source>
+        <translation>Fit to &amp;width	W</translation>
+    </message>
+    <message>
+        <source>Aggiorna</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>&amp;Stampa</source>
+        <translation>&amp;Print</translation>
+    </message>
+    <message>
+        <source>&amp;Chiudi</source>
+        <translation>&amp;Close</translation>
+    </message>
+    <message>
+        <source>Nascondi</source>
+        <translation>Hide</translation>
+    </message>
+    <message>
+        <source>File non trovato: %1</source>
+        <translation>File not found: %1</translation>
+    </message>
+    <message>
+        <source>Pagina 1 mostrata solo in parte</source>
+        <translation>Page 1 shown only in part</translation>
+    </message>
+    <message>
+        <source>Pagina %1 mostrata solo in parte</source>
+        <translation>Page %1 shown only in part</translation>
+    </message>
+    <message>
+        <source>Il documento è stato stampato nel file PDF:
+%1</source>
+        <translation>The document was printed to the PDF file:
+%1</translation>
+    </message>
+</context>
+<context>
     <name>qv::FrmInfo</name>
     <message>
         <source>Informazioni sul PrintPreview...</source>

@@ -3,6 +3,7 @@
 // error catalogue and the error box, in Italian (nothing installed, Italian,
 // a language without a catalogue) and in English (the shipped catalogue).
 #include "platform/Platform.h"
+#include "preview/FrmAnteprima.h"
 #include "preview/FrmInfo.h"
 #include "preview/FrmOpzioni.h"
 #include "preview/PageAnteprima.h"
@@ -13,6 +14,7 @@
 #include <qvpreview/Translation.h>
 #include <qvpreview/qvUtilita.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QCheckBox>
@@ -117,6 +119,26 @@ TEST_P(LinguaTest, AboutBoxAndTitlePage)
     EXPECT_EQ(figlio<QLabel>(pagina, "Label1")->text(), atteso("Titolo:", "Title:"));
 }
 
+TEST_P(LinguaTest, PreviewWindowToolbarAndMenu)
+{
+    FrmAnteprima w;
+    EXPECT_EQ(w.windowTitle(), atteso("Anteprima di Stampa", "Print Preview"));
+    const std::pair<const char *, std::pair<const char *, const char *>> azioni[] = {
+        {"riduci", {"Riduci", "Zoom Out"}},
+        {"stampa", {"Stampa", "Print"}},
+        {"successiva", {"Pagina Successiva", "Next Page"}},
+        {"esci", {"Chiudi Anteprima", "Close Preview"}},
+        {"mnpagina", {"Adatta alla &pagina\tF", "Fit to &page\tF"}},
+        {"mnchiudi", {"&Chiudi", "&Close"}},
+    };
+    for (const auto &[nome, testi] : azioni) {
+        auto *azione = w.findChild<QAction *>(QLatin1String(nome));
+        ASSERT_NE(azione, nullptr) << nome;
+        EXPECT_EQ(azione->text(), atteso(testi.first, testi.second)) << nome;
+    }
+    EXPECT_EQ(figlio<QCheckBox>(w, "chkMassima")->text(), atteso("Massima qualità", "Best quality"));
+}
+
 TEST_P(LinguaTest, InstallerWindow)
 {
     Form1 form(env.root());
@@ -213,6 +235,7 @@ TEST(Catalogo, EnglishTextsFitWhereTheItalianOnesDo)
         d.emplace_back(QStringLiteral("info"), std::make_unique<FrmInfo>());
         d.emplace_back(QStringLiteral("pagina"), std::make_unique<PageAnteprima>());
         d.emplace_back(QStringLiteral("setup"), std::make_unique<Form1>(env.root()));
+        d.emplace_back(QStringLiteral("anteprima"), std::make_unique<FrmAnteprima>());
         return d;
     };
     std::map<QString, QMap<QString, bool>> italiano;
