@@ -5,6 +5,8 @@
 
 #include <qvpreview/Error.h>
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <limits>
 
@@ -27,7 +29,8 @@ QVector<qint64> Costruisci(const QString &path, int32_t pagineTotali)
             break;
         if (n >= posizioni.size())
             throw Error(ErrSubscriptOutOfRange, source,
-                        QStringLiteral("Il file %1 contiene più interruzioni di pagina delle %2 pagine attese")
+                        QCoreApplication::translate(
+                            "qv::IndicePagine", "Il file %1 contiene più interruzioni di pagina delle %2 pagine attese")
                             .arg(path)
                             .arg(pagineTotali))
                 .at(path);

@@ -609,6 +609,13 @@
     </message>
 </context>
 <context>
+    <name>qv::IndicePagine</name>
+    <message>
+        <source>Il file %1 contiene più interruzioni di pagina delle %2 pagine attese</source>
+        <translation>The file %1 holds more page breaks than the %2 pages expected</translation>
+    </message>
+</context>
+<context>
     <name>qv::LetturaDati</name>
     <message>
         <source>testo oltre %1 byte senza &quot;%2&quot;</source>
