@@ -804,7 +804,11 @@ void FrmAnteprima::applicaZoom(const std::function<bool()> &passo, Adattamento m
 
 void FrmAnteprima::aggiornaCaption()
 {
-    setWindowTitle(m_titolo + QStringLiteral("    ") + QString::number(m_geom.percentuale()) + QLatin1Char('%'));
+    // The control's default title is the design caption, in the user's language.
+    const QString titolo = m_titolo == QLatin1String(CaptionIniziale)
+                               ? QCoreApplication::translate("qv::FrmAnteprima", CaptionIniziale)
+                               : m_titolo;
+    setWindowTitle(titolo + QStringLiteral("    ") + QString::number(m_geom.percentuale()) + QLatin1Char('%'));
 }
 
 // --- Navigation -------------------------------------------------------------------------

@@ -137,6 +137,18 @@ TEST_P(LinguaTest, PreviewWindowToolbarAndMenu)
         EXPECT_EQ(azione->text(), atteso(testi.first, testi.second)) << nome;
     }
     EXPECT_EQ(figlio<QCheckBox>(w, "chkMassima")->text(), atteso("Massima qualità", "Best quality"));
+    // The control's default title is the design caption in the user's
+    // language; a title of the host's own stays as it is.
+    // The caption shows the title with the zoom once the zoom changes.
+    QAction *reale = w.findChild<QAction *>(QStringLiteral("reale"));
+    ASSERT_NE(reale, nullptr);
+    w.setTitolo(QStringLiteral("Anteprima di Stampa"));
+    reale->trigger();
+    EXPECT_TRUE(w.windowTitle().startsWith(atteso("Anteprima di Stampa    ", "Print Preview    ")))
+        << qPrintable(w.windowTitle());
+    w.setTitolo(QStringLiteral("Stampa"));
+    reale->trigger();
+    EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("Stampa    "))) << qPrintable(w.windowTitle());
 }
 
 TEST_P(LinguaTest, InstallerWindow)
