@@ -8,6 +8,8 @@
 #include <qvpreview/VersionRecord.h>
 #include <qvpreview/qvUtilita.h>
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -34,6 +36,16 @@ void coloraTesto(QLabel *label, const QColor &colour)
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);
     label->setPalette(palette);
+}
+
+/// The banner picture, its motto in the user's language.
+QByteArray banner()
+{
+    QFile file(QStringLiteral(":/qvpreview/info/info-banner.svg"));
+    QByteArray svg = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const QString motto = QCoreApplication::translate("qv::FrmInfo", "anteprima di stampa");
+    svg.replace(">anteprima di stampa<", ">" + motto.toHtmlEscaped().toUtf8() + "<");
+    return svg;
 }
 
 } // namespace
@@ -64,7 +76,7 @@ FrmInfo::FrmInfo(QWidget *parent)
 
     Image2 = nuovaEtichetta(this, "Image2", twips::rect(1440, 720, 3975, 1200));
     Image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image2->setPixmap(platform::disegnaSvg(QStringLiteral(":/qvpreview/info/info-banner.svg"), QSize(265, 80), dpr));
+    Image2->setPixmap(platform::disegnaSvg(banner(), QSize(265, 80), dpr));
 
     Label3 = nuovaEtichetta(this, "Label3", twips::rect(480, 2160, 5775, 315));
     Label3->setText(QString::fromLatin1(qvUtilita::SitoWeb));

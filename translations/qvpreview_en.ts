@@ -548,6 +548,10 @@
         <source>&amp;OK</source>
         <translation>&amp;OK</translation>
     </message>
+    <message>
+        <source>anteprima di stampa</source>
+        <translation>print preview</translation>
+    </message>
 </context>
 <context>
     <name>qv::FrmOpzioni</name>

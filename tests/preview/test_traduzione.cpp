@@ -2,6 +2,7 @@
 // dialogs (print options, about box, title page, the installer's window), the
 // error catalogue and the error box, in Italian (nothing installed, Italian,
 // a language without a catalogue) and in English (the shipped catalogue).
+#include "platform/DisegnoSvg.h"
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/FrmInfo.h"
@@ -112,6 +113,13 @@ TEST_P(LinguaTest, AboutBoxAndTitlePage)
     EXPECT_EQ(figlio<QLabel>(info, "Label4")->toolTip(), atteso("Scrivimi...", "Write to me..."));
     // The product name and version are not texts to translate.
     EXPECT_EQ(figlio<QLabel>(info, "Label1")->text(), FrmInfo::TestoVersione());
+    // The banner's motto: the picture as drawn in Italian, another one in English.
+    const QImage banner = figlio<QLabel>(info, "Image2")->pixmap().toImage();
+    const QImage italiano = platform::disegnaSvg(QStringLiteral(":/qvpreview/info/info-banner.svg"), QSize(265, 80),
+                                                 info.devicePixelRatioF())
+                                .toImage();
+    ASSERT_FALSE(banner.isNull());
+    EXPECT_EQ(banner == italiano, !GetParam().inglese);
 
     PageAnteprima pagina(nullptr);
     EXPECT_EQ(pagina.Caption(), atteso("Anteprima", "Preview"));
