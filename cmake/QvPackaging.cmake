@@ -74,14 +74,18 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)
+# Qt's own catalogues, which qv::installTranslator loads beside the
+# component's, so that Qt's dialogs inside the component speak its language.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "print-preview component for Qt applications
 qvPreview gives a Qt Widgets application a print preview: the application
 records its document page by page through one control, the user previews
 it (zoom, scrolling, page navigation) and prints a page range on a CUPS
 printer or to PDF.
 .
-This package holds the shared library and Setup, the service-pack installer
-that brings the library of the system folder up to its version.")
+This package holds the shared library, its English catalogue and Setup, the
+service-pack installer that brings the library of the system folder up to
+its version.")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libqvpreview-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)

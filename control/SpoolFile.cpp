@@ -13,6 +13,7 @@
 #include "spool/Document.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -90,7 +91,7 @@ FrozenPage disegna(const QString &path, const QList<qint64> &starts, int32_t pag
 {
     if (page < 1 || page > starts.size())
         throw Error(ErrSubscriptOutOfRange, Source,
-                    QStringLiteral("La pagina %1 non è nel documento \"%2\" (%3 pagine)")
+                    QCoreApplication::translate("qv::SpoolFile", "La pagina %1 non è nel documento \"%2\" (%3 pagine)")
                         .arg(page)
                         .arg(path)
                         .arg(starts.size()))
@@ -131,7 +132,8 @@ QImage SpoolFile::renderPage(int32_t page, double dotsPerInch, std::optional<Err
     if (!(dotsPerInch > 0) || !std::isfinite(dotsPerInch) || std::ceil(twips.width() * pixelsPerTwip) > MaxSide
         || std::ceil(twips.height() * pixelsPerTwip) > MaxSide)
         throw Error(ErrInvalidProcedureCall, Source,
-                    QStringLiteral("Risoluzione non valida per la pagina di %1 x %2 twip: %3 punti per pollice")
+                    QCoreApplication::translate(
+                        "qv::SpoolFile", "Risoluzione non valida per la pagina di %1 x %2 twip: %3 punti per pollice")
                         .arg(twips.width())
                         .arg(twips.height())
                         .arg(dotsPerInch));
@@ -140,7 +142,8 @@ QImage SpoolFile::renderPage(int32_t page, double dotsPerInch, std::optional<Err
     QImage image = drawing->render(pixelsPerTwip);
     if (image.isNull())
         throw Error(ErrOutOfMemory, Source,
-                    QStringLiteral("Memoria esaurita per l'immagine della pagina %1 a %2 punti per pollice")
+                    QCoreApplication::translate(
+                        "qv::SpoolFile", "Memoria esaurita per l'immagine della pagina %1 a %2 punti per pollice")
                         .arg(page)
                         .arg(dotsPerInch));
     if (errore) {
@@ -159,7 +162,9 @@ QSize SpoolFile::savePage(int32_t page, double dotsPerInch, const QString &pngFi
 {
     if (platform::sameFile(pngFile, m_path))
         throw Error(ErrPathFileAccess, Source,
-                    QStringLiteral("Impossibile scrivere il file \"%1\": è il file di stampa da disegnare").arg(pngFile))
+                    QCoreApplication::translate("qv::SpoolFile",
+                                                "Impossibile scrivere il file \"%1\": è il file di stampa da disegnare")
+                        .arg(pngFile))
             .at(pngFile);
     std::optional<Error> replayError;
     const QImage image = renderPage(page, dotsPerInch, &replayError);
@@ -171,7 +176,8 @@ QSize SpoolFile::savePage(int32_t page, double dotsPerInch, const QString &pngFi
         buffer.open(QIODevice::WriteOnly);
         if (!QImageWriter(&buffer, "png").write(image))
             throw Error(ErrOutOfMemory, Source,
-                        QStringLiteral("Memoria esaurita per il file PNG della pagina %1").arg(page))
+                        QCoreApplication::translate("qv::SpoolFile", "Memoria esaurita per il file PNG della pagina %1")
+                            .arg(page))
                 .at(pngFile);
     }
     platform::OutputFile file(pngFile);
@@ -184,9 +190,10 @@ QSize SpoolFile::savePage(int32_t page, double dotsPerInch, const QString &pngFi
         const int e = file.systemError();
         const bool full = e == ENOSPC || e == EDQUOT || e == EFBIG;
         throw Error(full ? ErrDiskFull : ErrPathFileAccess, Source,
-                    QStringLiteral("Impossibile scrivere il file \"%1\": %2")
-                        .arg(pngFile, file.errorString().isEmpty() ? QStringLiteral("errore di scrittura")
-                                                                   : file.errorString()))
+                    QCoreApplication::translate("qv::SpoolFile", "Impossibile scrivere il file \"%1\": %2")
+                        .arg(pngFile, file.errorString().isEmpty()
+                                          ? QCoreApplication::translate("qv::SpoolFile", "errore di scrittura")
+                                          : file.errorString()))
             .at(pngFile);
     }
     if (replayError) {

@@ -10,14 +10,15 @@
 
 namespace qv::platform {
 
-/// The SVG resource \a resource drawn at \a size logical pixels, sharp on
-/// screens of \a devicePixelRatio.
-inline QPixmap disegnaSvg(const QString &resource, QSize size, qreal devicePixelRatio)
+/// The SVG picture \a svg (a resource's path, or the document's bytes) drawn
+/// at \a size logical pixels, sharp on screens of \a devicePixelRatio.
+template<typename Svg>
+inline QPixmap disegnaSvg(const Svg &svg, QSize size, qreal devicePixelRatio)
 {
     QPixmap pixmap(size * devicePixelRatio);
     pixmap.setDevicePixelRatio(devicePixelRatio);
     pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(resource);
+    QSvgRenderer renderer(svg);
     QPainter painter(&pixmap);
     renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
     return pixmap;

@@ -2,6 +2,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Sistema.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -563,13 +564,13 @@ bool OutputFile::open()
     if (exists && !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
         // A device, a FIFO or a socket is never replaced by a regular file
         // (as root, /dev/null would become one) nor written to.
-        d.fail(EINVAL, QStringLiteral("non è un file regolare (un dispositivo, una FIFO o un socket non viene "
-                                      "sostituito)"));
+        d.fail(EINVAL, QCoreApplication::translate("qv::FileSystem", "non è un file regolare (un dispositivo, una FIFO "
+                                                                 "o un socket non viene sostituito)"));
         return false;
     }
     const QFileInfo targetInfo(target);
     if (!QFileInfo(targetInfo.absolutePath()).isDir()) {
-        d.fail(ENOENT, QStringLiteral("la cartella \"%1\" non esiste").arg(targetInfo.absolutePath()));
+        d.fail(ENOENT, QCoreApplication::translate("qv::FileSystem", "la cartella \"%1\" non esiste").arg(targetInfo.absolutePath()));
         return false;
     }
     removeLeftovers(targetInfo.absolutePath(), targetInfo.fileName());
@@ -619,7 +620,7 @@ bool OutputFile::commit()
     if (!m_device || m_device->fd < 0) {
         if (!m_device)
             m_device = std::make_unique<Device>();
-        m_device->fail(EBADF, QStringLiteral("il file non è stato aperto"));
+        m_device->fail(EBADF, QCoreApplication::translate("qv::FileSystem", "il file non è stato aperto"));
         return false;
     }
     Device &d = *m_device;

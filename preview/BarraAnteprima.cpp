@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QIcon>
 #include <QLabel>
@@ -25,6 +26,7 @@
 namespace qv {
 
 namespace {
+
 
 // Design geometry, in twips.
 constexpr double Text1Width = 1100;
@@ -56,31 +58,41 @@ void BarraAnteprima::creaBarraStrumenti()
         action->setToolTip(tooltip);
         connect(action, &QAction::triggered, this, [this, c] { Q_EMIT comando(c); });
     };
-    addButton(QStringLiteral("riduci"), QStringLiteral("Riduci"), ComandoAnteprima::Riduci);
-    addButton(QStringLiteral("ingrandisci"), QStringLiteral("Ingradisci"), ComandoAnteprima::Ingrandisci);
-    addButton(QStringLiteral("reale"), QStringLiteral("Dimensione Reale"), ComandoAnteprima::DimensioneReale);
+    addButton(QStringLiteral("riduci"), QCoreApplication::translate("qv::FrmAnteprima", "Riduci"),
+              ComandoAnteprima::Riduci);
+    addButton(QStringLiteral("ingrandisci"), QCoreApplication::translate("qv::FrmAnteprima", "Ingradisci"),
+              ComandoAnteprima::Ingrandisci);
+    addButton(QStringLiteral("reale"), QCoreApplication::translate("qv::FrmAnteprima", "Dimensione Reale"),
+              ComandoAnteprima::DimensioneReale);
     m_toolbar->addSeparator();
-    addButton(QStringLiteral("stampa"), QStringLiteral("Stampa"), ComandoAnteprima::Stampa);
+    addButton(QStringLiteral("stampa"), QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
+              ComandoAnteprima::Stampa);
     m_toolbar->addSeparator();
-    addButton(QStringLiteral("prima"), QStringLiteral("Prima Pagina"), ComandoAnteprima::PrimaPagina);
-    addButton(QStringLiteral("precedente"), QStringLiteral("Pagina Precedente"), ComandoAnteprima::PaginaPrecedente);
+    addButton(QStringLiteral("prima"), QCoreApplication::translate("qv::FrmAnteprima", "Prima Pagina"),
+              ComandoAnteprima::PrimaPagina);
+    addButton(QStringLiteral("precedente"), QCoreApplication::translate("qv::FrmAnteprima", "Pagina Precedente"),
+              ComandoAnteprima::PaginaPrecedente);
     // The page indicator " 3/5" also takes a typed page number: the window
     // goes there on Enter and shows the indicator again when it is left.
     m_indicatore = new QLineEdit(m_finestra);
     m_indicatore->setObjectName(QStringLiteral("Text1"));
     m_indicatore->setAlignment(Qt::AlignCenter);
     m_indicatore->setFixedWidth(twips::px(Text1Width));
-    m_indicatore->setToolTip(QStringLiteral("Numero di pagina: scrivere un numero e premere Invio"));
+    m_indicatore->setToolTip(
+        QCoreApplication::translate("qv::FrmAnteprima", "Numero di pagina: scrivere un numero e premere Invio"));
     m_indicatore->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("\\s*\\d{0,10}\\s*(/\\s*\\d{0,10}\\s*)?")), m_indicatore));
     m_indicatore->installEventFilter(this);
     m_toolbar->addWidget(m_indicatore);
-    addButton(QStringLiteral("successiva"), QStringLiteral("Pagina Successiva"), ComandoAnteprima::PaginaSuccessiva);
-    addButton(QStringLiteral("ultima"), QStringLiteral("Ultima Pagina"), ComandoAnteprima::UltimaPagina);
+    addButton(QStringLiteral("successiva"), QCoreApplication::translate("qv::FrmAnteprima", "Pagina Successiva"),
+              ComandoAnteprima::PaginaSuccessiva);
+    addButton(QStringLiteral("ultima"), QCoreApplication::translate("qv::FrmAnteprima", "Ultima Pagina"),
+              ComandoAnteprima::UltimaPagina);
     m_toolbar->addSeparator();
-    addButton(QStringLiteral("esci"), QStringLiteral("Chiudi Anteprima"), ComandoAnteprima::Chiudi);
+    addButton(QStringLiteral("esci"), QCoreApplication::translate("qv::FrmAnteprima", "Chiudi Anteprima"),
+              ComandoAnteprima::Chiudi);
 
-    m_qualita = new QCheckBox(QStringLiteral("Massima qualità"), m_finestra);
+    m_qualita = new QCheckBox(QCoreApplication::translate("qv::FrmAnteprima", "Massima qualità"), m_finestra);
     m_qualita->setObjectName(QStringLiteral("chkMassima"));
     m_qualita->setGeometry(twips::rect(ChkLeft, ChkTop, ChkWidth, ChkHeight));
 
@@ -95,25 +107,31 @@ void BarraAnteprima::creaBarraStrumenti()
 /// The pop-up menu of the page.
 void BarraAnteprima::creaMenu()
 {
-    m_menu = new QMenu(QStringLiteral("&File"), m_finestra);
+    m_menu = new QMenu(QCoreApplication::translate("qv::FrmAnteprima", "&File"), m_finestra);
     m_menu->setObjectName(QStringLiteral("mnfile"));
     auto addItem = [this](const QString &name, const QString &text, ComandoAnteprima c) {
         QAction *action = m_menu->addAction(text);
         action->setObjectName(name);
         connect(action, &QAction::triggered, this, [this, c] { Q_EMIT comando(c); });
     };
-    addItem(QStringLiteral("mnriduci"), QStringLiteral("&Riduci"), ComandoAnteprima::Riduci);
-    addItem(QStringLiteral("mningrandisci"), QStringLiteral("&Ingrandisci"), ComandoAnteprima::Ingrandisci);
+    addItem(QStringLiteral("mnriduci"), QCoreApplication::translate("qv::FrmAnteprima", "&Riduci"),
+            ComandoAnteprima::Riduci);
+    addItem(QStringLiteral("mningrandisci"), QCoreApplication::translate("qv::FrmAnteprima", "&Ingrandisci"),
+            ComandoAnteprima::Ingrandisci);
     addItem(QStringLiteral("mn100"), QStringLiteral("100%"), ComandoAnteprima::DimensioneReale);
-    addItem(QStringLiteral("mnpagina"), QStringLiteral("Adatta alla &pagina\tF"), ComandoAnteprima::AdattaPagina);
-    addItem(QStringLiteral("mnlarghezza"), QStringLiteral("Adatta alla &larghezza\tW"),
+    addItem(QStringLiteral("mnpagina"), QCoreApplication::translate("qv::FrmAnteprima", "Adatta alla &pagina\tF"),
+            ComandoAnteprima::AdattaPagina);
+    addItem(QStringLiteral("mnlarghezza"), QCoreApplication::translate("qv::FrmAnteprima", "Adatta alla &larghezza\tW"),
             ComandoAnteprima::AdattaLarghezza);
     m_menu->addSeparator();
-    addItem(QStringLiteral("mnaggiorna"), QStringLiteral("Aggiorna"), ComandoAnteprima::Aggiorna);
+    addItem(QStringLiteral("mnaggiorna"), QCoreApplication::translate("qv::FrmAnteprima", "Aggiorna"),
+            ComandoAnteprima::Aggiorna);
     m_menu->addSeparator();
-    addItem(QStringLiteral("mnstampa"), QStringLiteral("&Stampa"), ComandoAnteprima::Stampa);
+    addItem(QStringLiteral("mnstampa"), QCoreApplication::translate("qv::FrmAnteprima", "&Stampa"),
+            ComandoAnteprima::Stampa);
     m_menu->addSeparator();
-    addItem(QStringLiteral("mnchiudi"), QStringLiteral("&Chiudi"), ComandoAnteprima::Chiudi);
+    addItem(QStringLiteral("mnchiudi"), QCoreApplication::translate("qv::FrmAnteprima", "&Chiudi"),
+            ComandoAnteprima::Chiudi);
 }
 
 QAction *BarraAnteprima::pulsante(const QString &key) const

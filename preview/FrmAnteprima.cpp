@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
@@ -51,7 +52,7 @@ constexpr double ClientWidth = 8715;
 constexpr double ClientHeight = 5940;
 constexpr double Picture1Top = 600;
 
-const QString CaptionIniziale = QStringLiteral("Anteprima di Stampa");
+const char CaptionIniziale[] = QT_TRANSLATE_NOOP("qv::FrmAnteprima", "Anteprima di Stampa");
 
 const QString QualitaApp = QStringLiteral("QVPREVIEW");
 const QString QualitaSection = QStringLiteral("OPZIONE");
@@ -92,7 +93,7 @@ Error erroreDi(std::exception_ptr errore)
 
 FrmAnteprima::FrmAnteprima(QWidget *parent) : QDialog(parent), m_input(*this, m_vista)
 {
-    setWindowTitle(CaptionIniziale);
+    setWindowTitle(QCoreApplication::translate("qv::FrmAnteprima", CaptionIniziale));
     setSizeGripEnabled(false);
     creaControlli();
 }
@@ -221,7 +222,7 @@ void FrmAnteprima::creaBarraErrore()
     auto *nascondi = new QToolButton(fraErrore);
     nascondi->setObjectName(QStringLiteral("cmdNascondiErrore"));
     nascondi->setText(QStringLiteral("\u00d7"));
-    nascondi->setToolTip(QStringLiteral("Nascondi"));
+    nascondi->setToolTip(QCoreApplication::translate("qv::FrmAnteprima", "Nascondi"));
     nascondi->setAutoRaise(true);
     nascondi->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(nascondi, 0, Qt::AlignTop);
@@ -258,7 +259,7 @@ void FrmAnteprima::load()
     fraErrore->hide();
     Image1->setCursor(ApertaImage);
     setWindowState(Qt::WindowNoState);
-    setWindowTitle(CaptionIniziale);
+    setWindowTitle(QCoreApplication::translate("qv::FrmAnteprima", CaptionIniziale));
     move(0, 0);
     resize(px(ClientWidth, platform::twipsPerPixelX()), px(ClientHeight, platform::twipsPerPixelY()));
     disponi();
@@ -514,7 +515,8 @@ void FrmAnteprima::InizializzaAnteprima()
                     QFile file(FileTemporaneo());
                     if (!file.open(QIODevice::ReadOnly))
                         throw Error(ErrFileNotFound, QStringLiteral("FrmAnteprima"),
-                                    QStringLiteral("File non trovato: %1").arg(FileTemporaneo()));
+                                    QCoreApplication::translate("qv::FrmAnteprima", "File non trovato: %1")
+                                        .arg(FileTemporaneo()));
                 }
             }
             AggiornaNumeroPagina();
@@ -525,7 +527,7 @@ void FrmAnteprima::InizializzaAnteprima()
         if (!errore)
             errore = std::current_exception();
     }
-    mostraErrore(QStringLiteral("Pagina 1 mostrata solo in parte"), errore);
+    mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Pagina 1 mostrata solo in parte"), errore);
 }
 
 void FrmAnteprima::MostraPagina()
@@ -544,7 +546,9 @@ void FrmAnteprima::MostraPagina()
         errore = std::current_exception();
     }
     AggiornaScroll();
-    mostraErrore(QStringLiteral("Pagina %1 mostrata solo in parte").arg(int32_t(pagina) + 1), errore);
+    mostraErrore(
+        QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(int32_t(pagina) + 1),
+        errore);
 }
 
 /// Shows \a errore in the bar over the page, after \a dove (what it
@@ -672,7 +676,11 @@ void FrmAnteprima::applicaZoom(VistaPagina::Zoom zoom, bool suono)
 
 void FrmAnteprima::aggiornaCaption()
 {
-    setWindowTitle(m_titolo + QStringLiteral("    ") + QString::number(m_vista.geometria().percentuale())
+    // The control's default title is the design caption, in the user's language.
+    const QString titolo = m_titolo == QLatin1String(CaptionIniziale)
+                               ? QCoreApplication::translate("qv::FrmAnteprima", CaptionIniziale)
+                               : m_titolo;
+    setWindowTitle(titolo + QStringLiteral("    ") + QString::number(m_vista.geometria().percentuale())
                    + QLatin1Char('%'));
 }
 
@@ -758,7 +766,8 @@ void FrmAnteprima::paginaAccanto(bool avanti, bool suono)
 
 QString FrmAnteprima::testoStampatoInPdf(const QString &file)
 {
-    return QStringLiteral("Il documento è stato stampato nel file PDF:\n%1").arg(QDir::toNativeSeparators(file));
+    return QCoreApplication::translate("qv::FrmAnteprima", "Il documento è stato stampato nel file PDF:\n%1")
+        .arg(QDir::toNativeSeparators(file));
 }
 
 void FrmAnteprima::StampaDocumento()
@@ -776,18 +785,18 @@ void FrmAnteprima::StampaDocumento()
     case PrintOutcome::Result::Printed:
         // A PDF lands in a folder the user did not choose: say where.
         if (!outcome.pdfFile.isEmpty())
-            platform::messageBox(this, testoStampatoInPdf(outcome.pdfFile), QStringLiteral("Stampa"),
+            platform::messageBox(this, testoStampatoInPdf(outcome.pdfFile), QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
                                  platform::MessageIcon::Information);
         break;
     case PrintOutcome::Result::NoPrinter:
-        platform::messageBox(this, outcome.error->description(), QStringLiteral("Stampa"),
+        platform::messageBox(this, outcome.error->description(), QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
                              platform::MessageIcon::Information);
         break;
     case PrintOutcome::Result::Failed:
         platform::messageBox(this, outcome.error->description(), QString(), platform::MessageIcon::None);
         break;
     case PrintOutcome::Result::Empty:
-        platform::messageBox(this, QStringLiteral("Nessun documento da stampare"), QString(),
+        platform::messageBox(this, QCoreApplication::translate("qv::MotoreStampa", "Nessun documento da stampare"), QString(),
                              platform::MessageIcon::None);
         break;
     case PrintOutcome::Result::Cancelled:

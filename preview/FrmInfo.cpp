@@ -8,6 +8,8 @@
 #include <qvpreview/VersionRecord.h>
 #include <qvpreview/qvUtilita.h>
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -36,6 +38,16 @@ void coloraTesto(QLabel *label, const QColor &colour)
     label->setPalette(palette);
 }
 
+/// The banner picture, its motto in the user's language.
+QByteArray banner()
+{
+    QFile file(QStringLiteral(":/qvpreview/info/info-banner.svg"));
+    QByteArray svg = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const QString motto = QCoreApplication::translate("qv::FrmInfo", "anteprima di stampa");
+    svg.replace(">anteprima di stampa<", ">" + motto.toHtmlEscaped().toUtf8() + "<");
+    return svg;
+}
+
 } // namespace
 
 FrmInfo::FrmInfo(QWidget *parent)
@@ -43,7 +55,7 @@ FrmInfo::FrmInfo(QWidget *parent)
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("FrmInfo"));
-    setWindowTitle(QStringLiteral("Informazioni sul PrintPreview..."));
+    setWindowTitle(tr("Informazioni sul PrintPreview..."));
     setModal(true);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSize(8);
@@ -64,21 +76,21 @@ FrmInfo::FrmInfo(QWidget *parent)
 
     Image2 = nuovaEtichetta(this, "Image2", twips::rect(1440, 720, 3975, 1200));
     Image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image2->setPixmap(platform::disegnaSvg(QStringLiteral(":/qvpreview/info/info-banner.svg"), QSize(265, 80), dpr));
+    Image2->setPixmap(platform::disegnaSvg(banner(), QSize(265, 80), dpr));
 
     Label3 = nuovaEtichetta(this, "Label3", twips::rect(480, 2160, 5775, 315));
     Label3->setText(QString::fromLatin1(qvUtilita::SitoWeb));
-    Label3->setToolTip(QStringLiteral("Il mio sito ufficiale"));
+    Label3->setToolTip(tr("Il mio sito ufficiale"));
     Label4 = nuovaEtichetta(this, "Label4", twips::rect(480, 2520, 4335, 315));
-    Label4->setText(QStringLiteral("E-Mail: ") + QString::fromLatin1(qvUtilita::IndirizzoEMail));
-    Label4->setToolTip(QStringLiteral("Scrivimi..."));
+    Label4->setText(tr("E-Mail: ") + QString::fromLatin1(qvUtilita::IndirizzoEMail));
+    Label4->setToolTip(tr("Scrivimi..."));
     for (QLabel *link : {Label3, Label4}) {
         coloraTesto(link, ColoreCollegamento);
         link->setCursor(Qt::PointingHandCursor);
         link->installEventFilter(this);
     }
 
-    Command1 = new QPushButton(QStringLiteral("&OK"), this);
+    Command1 = new QPushButton(tr("&OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(twips::rect(5280, 2640, 1095, 375));
     connect(Command1, &QPushButton::clicked, this, &QDialog::accept);

@@ -77,7 +77,7 @@ FrmOpzioni::FrmOpzioni(QWidget *parent)
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("FrmOpzioni"));
-    setWindowTitle(QStringLiteral("Opzioni"));
+    setWindowTitle(tr("Opzioni"));
     setModal(true);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSize(8);
@@ -90,31 +90,31 @@ FrmOpzioni::~FrmOpzioni() = default;
 
 void FrmOpzioni::creaControlli()
 {
-    Frame1 = new QGroupBox(QStringLiteral("Intervallo di Stampa"), this);
+    Frame1 = new QGroupBox(tr("Intervallo di Stampa"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(twips::rect(120, 360, 3615, 1575));
 
-    OptTutte = nuovaOpzione(Frame1, "OptTutte", QStringLiteral("Tutte le Pagine"));
+    OptTutte = nuovaOpzione(Frame1, "OptTutte", tr("Tutte le Pagine"));
     OptTutte->setGeometry(twips::rect(120, 300, 2175, 195));
-    OptPagine = nuovaOpzione(Frame1, "OptPagine", QStringLiteral("Da Pagina:"));
+    OptPagine = nuovaOpzione(Frame1, "OptPagine", tr("Da Pagina:"));
     OptPagine->setGeometry(twips::rect(120, 720, 1215, 195));
     TxtInizio = nuovoCampo(Frame1, "TxtInizio", 8);
     TxtInizio->setGeometry(twips::rect(1320, 660, 735, 315));
     TxtFine = nuovoCampo(Frame1, "TxtFine", 8);
     TxtFine->setGeometry(twips::rect(2520, 660, 735, 315));
-    Label1 = new QLabel(QStringLiteral("a:"), Frame1);
+    Label1 = new QLabel(tr("a:"), Frame1);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(twips::rect(2280, 720, 255, 195));
-    OptCorrente = nuovaOpzione(Frame1, "OptCorrente", QStringLiteral("Pagina Corrente"));
+    OptCorrente = nuovaOpzione(Frame1, "OptCorrente", tr("Pagina Corrente"));
     OptCorrente->setGeometry(twips::rect(120, 1080, 1815, 375));
 
     Frame2 = new QGroupBox(this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
     Frame2->setGeometry(twips::rect(120, 2040, 3615, 1455));
 
-    Command1 = nuovoPulsante(this, "Command1", QStringLiteral("&OK"));
+    Command1 = nuovoPulsante(this, "Command1", tr("&OK"));
     Command1->setGeometry(twips::rect(3960, 420, 1095, 435));
-    Command2 = nuovoPulsante(this, "Command2", QStringLiteral("&Annulla"));
+    Command2 = nuovoPulsante(this, "Command2", tr("&Annulla"));
     Command2->setGeometry(twips::rect(3960, 960, 1095, 435));
 
     TxtNumeroCopie = nuovoCampo(Frame2, "TxtNumeroCopie", 2);
@@ -129,7 +129,7 @@ void FrmOpzioni::creaControlli()
     CmdMeno->setGeometry(twips::rect(2640, 2820, 300, 250));
     CmdMeno->setFont(fontPulsantiCopie());
     CmdMeno->raise();
-    Label2 = new QLabel(QStringLiteral("Numero Copie:"), Frame2);
+    Label2 = new QLabel(tr("Numero Copie:"), Frame2);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(twips::rect(600, 710, 1215, 255));
 
@@ -138,14 +138,14 @@ void FrmOpzioni::creaControlli()
     CmbStampante = new QComboBox(this);
     CmbStampante->setObjectName(QStringLiteral("CmbStampante"));
     CmbStampante->setGeometry(twips::rect(1320, 3600, 3735, 315));
-    lblStampante = new QLabel(QStringLiteral("&Stampante:"), this);
+    lblStampante = new QLabel(tr("&Stampante:"), this);
     lblStampante->setObjectName(QStringLiteral("lblStampante"));
     lblStampante->setGeometry(twips::rect(120, 3660, 1095, 255));
     lblStampante->setBuddy(CmbStampante);
     TxtFilePdf = new QLineEdit(this);
     TxtFilePdf->setObjectName(QStringLiteral("TxtFilePdf"));
     TxtFilePdf->setGeometry(twips::rect(1320, 4020, 3315, 315));
-    lblFilePdf = new QLabel(QStringLiteral("&File PDF:"), this);
+    lblFilePdf = new QLabel(tr("&File PDF:"), this);
     lblFilePdf->setObjectName(QStringLiteral("lblFilePdf"));
     lblFilePdf->setGeometry(twips::rect(120, 4080, 1095, 255));
     lblFilePdf->setBuddy(TxtFilePdf);
@@ -217,7 +217,7 @@ void FrmOpzioni::Carica()
         CmbStampante->setCurrentIndex(CmbStampante->findText(m_stampante, Qt::MatchExactly));
     }
     TxtFilePdf->setText(platform::pdfOutputFile());
-    TxtFilePdf->setPlaceholderText(QStringLiteral("un nuovo file in %1").arg(platform::pdfOutputFolder()));
+    TxtFilePdf->setPlaceholderText(tr("un nuovo file in %1").arg(platform::pdfOutputFolder()));
     CmbStampante_Change();
     m_caricata = true;
 }
@@ -261,9 +261,8 @@ QString percorsoPdf(const QString &testo)
 void FrmOpzioni::CmdSfoglia_Click()
 {
     const QString attuale = percorsoPdf(TxtFilePdf->text());
-    QFileDialog scelta(this, QStringLiteral("Salva come PDF"),
-                       attuale.isEmpty() ? platform::pdfOutputFolder() : attuale,
-                       QStringLiteral("Documenti PDF (*.pdf)"));
+    QFileDialog scelta(this, tr("Salva come PDF"), attuale.isEmpty() ? platform::pdfOutputFolder() : attuale,
+                       tr("Documenti PDF (*.pdf)"));
     scelta.setObjectName(QStringLiteral("DlgFilePdf"));
     scelta.setAcceptMode(QFileDialog::AcceptSave);
     scelta.setFileMode(QFileDialog::AnyFile);

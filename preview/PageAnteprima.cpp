@@ -5,6 +5,7 @@
 
 #include <qvpreview/Error.h>
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaProperty>
@@ -53,7 +54,7 @@ PageAnteprima::PageAnteprima(PropertyPageSite *site, QWidget *parent)
     setFont(font);
     setFixedSize(twips::size(4800, 3600));
 
-    Label1 = new QLabel(QStringLiteral("Titolo:"), this);
+    Label1 = new QLabel(QCoreApplication::translate("qv::PageAnteprima", "Titolo:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     QFont labelFont(QStringLiteral("MS Sans Serif"));
     labelFont.setPointSizeF(9.75);
@@ -78,7 +79,7 @@ PageAnteprima::~PageAnteprima() = default;
 
 QString PageAnteprima::Caption() const
 {
-    return QStringLiteral("Anteprima");
+    return QCoreApplication::translate("qv::PageAnteprima", "Anteprima");
 }
 
 QObject *PageAnteprima::primoSelezionato() const

@@ -5,6 +5,8 @@
 #include "preview/FrmOpzioni.h"
 #include "replay/MotoreStampa.h"
 
+#include <QCoreApplication>
+
 #include <exception>
 
 namespace qv {
@@ -40,8 +42,9 @@ PrintOutcome printDocument(const std::shared_ptr<const spool::Document> &documen
         const QString &path = document->path();
         if (!document->isOwnFile())
             throw Error(ErrFileNotFound, request.source,
-                        QStringLiteral("Il file di stampa \"%1\" non è più quello del documento: è stato cancellato "
-                                       "o sostituito")
+                        QCoreApplication::translate("qv::PrintPreview",
+                                                    "Il file di stampa \"%1\" non è più quello del documento: "
+                                                    "è stato cancellato o sostituito")
                             .arg(path))
                 .at(path);
         options.title = request.title;

@@ -12,6 +12,7 @@
 #include <qvpreview/Error.h>
 
 #include <QByteArray>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cmath>
@@ -50,7 +51,7 @@ void drawText(DrawTarget &t, SpoolReader &in)
         if (line == QByteArrayView(spool::TagEndPrint))
             break;
         if (collected.size() + line.size() > spool::MaxTextBytes)
-            in.fail(ErrOutOfMemory, QStringLiteral("testo oltre %1 byte senza \"%2\"")
+            in.fail(ErrOutOfMemory, QCoreApplication::translate("qv::LetturaDati", "testo oltre %1 byte senza \"%2\"")
                                         .arg(spool::MaxTextBytes)
                                         .arg(QLatin1String(spool::TagEndPrint)));
         collected += line;
@@ -150,7 +151,8 @@ void drawPicture(DrawTarget &t, SpoolReader &in, PictureCache &cache)
     const float width = in.single("larghezza");
     const float height = in.single("altezza");
     if (path.isEmpty())
-        in.fail(ErrFileNotFound, QStringLiteral("immagine non caricabile \"\" (file non trovato)"));
+        in.fail(ErrFileNotFound,
+                QCoreApplication::translate("qv::LetturaDati", "immagine non caricabile \"\" (file non trovato)"));
     const QSize fit(decodedPixels(width), decodedPixels(height));
     const auto key = std::make_tuple(path, fit.width(), fit.height());
     auto found = cache.pictures.find(key);
@@ -161,12 +163,18 @@ void drawPicture(DrawTarget &t, SpoolReader &in, PictureCache &cache)
         switch (kind) {
         case PictureData::LoadError::None: break;
         case PictureData::LoadError::NotFound:
-            in.fail(ErrFileNotFound, QStringLiteral("immagine non caricabile \"%1\" (%2)").arg(path, why));
+            in.fail(
+                ErrFileNotFound,
+                QCoreApplication::translate("qv::LetturaDati", "immagine non caricabile \"%1\" (%2)").arg(path, why));
         case PictureData::LoadError::TooLarge:
-            in.fail(ErrOutOfMemory, QStringLiteral("pagina troppo grande: immagine \"%1\" (%2)").arg(path, why));
+            in.fail(ErrOutOfMemory,
+                    QCoreApplication::translate("qv::LetturaDati", "pagina troppo grande: immagine \"%1\" (%2)")
+                        .arg(path, why));
         case PictureData::LoadError::NotAFile:
         case PictureData::LoadError::Invalid:
-            in.fail(ErrInvalidPicture, QStringLiteral("immagine non caricabile \"%1\" (%2)").arg(path, why));
+            in.fail(
+                ErrInvalidPicture,
+                QCoreApplication::translate("qv::LetturaDati", "immagine non caricabile \"%1\" (%2)").arg(path, why));
         }
         if (cache.bytes + picture->memoryBytes() > PictureCache::MaxBytes)
             cache.clear();
@@ -205,7 +213,7 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
         // counted from the file's first line.
         if (Pagina.position() < 1)
             in.fail(ErrBadRecordNumber,
-                    QStringLiteral("posizione di inizio pagina non valida: %1").arg(Pagina.position()));
+                    QCoreApplication::translate("qv::LetturaDati", "posizione di inizio pagina non valida: %1").arg(Pagina.position()));
         in.seek(Pagina.position());
     }
 

@@ -12,6 +12,8 @@
 
 #include <qvpreview/Error.h>
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <limits>
 
@@ -70,7 +72,8 @@ MotoreStampa MotoreStampa::conOpzioni(std::shared_ptr<const spool::Document> doc
 
 QString MotoreStampa::testoNessunaStampante()
 {
-    return QStringLiteral("Per poter Stampare bisogna avere una stampante installata.");
+    return QCoreApplication::translate("qv::MotoreStampa",
+                                       "Per poter Stampare bisogna avere una stampante installata.");
 }
 
 void MotoreStampa::setStampaHookForTesting(std::function<void(const MotoreStampa &)> hook)
@@ -101,7 +104,7 @@ QString descrizioneErrore(std::exception_ptr errore)
     } catch (const std::exception &e) {
         return QString::fromLocal8Bit(e.what());
     } catch (...) {
-        return QStringLiteral("Errore sconosciuto durante la stampa");
+        return QCoreApplication::translate("qv::MotoreStampa", "Errore sconosciuto durante la stampa");
     }
 }
 
@@ -115,9 +118,10 @@ void MotoreStampa::Stampa()
         });
         if (found == list.end())
             throw Error(ErrPrinter, Source,
-                        list.isEmpty() ? testoNessunaStampante()
-                                       : QStringLiteral("Stampante non installata: \"%1\"")
-                                             .arg(m_filePdf.isEmpty() ? m_stampante : platform::pdfPrinterName()));
+                        list.isEmpty()
+                            ? testoNessunaStampante()
+                            : QCoreApplication::translate("qv::MotoreStampa", "Stampante non installata: \"%1\"")
+                                  .arg(m_filePdf.isEmpty() ? m_stampante : platform::pdfPrinterName()));
         printer = *found;
     } else {
         printer = platform::currentPrinter();
@@ -125,7 +129,7 @@ void MotoreStampa::Stampa()
     if (!printer)
         throw Error(ErrPrinter, Source, testoNessunaStampante());
     if (!m_documento || m_documento->isEmpty())
-        throw Error(ErrFileNotFound, Source, QStringLiteral("Nessun documento da stampare"));
+        throw Error(ErrFileNotFound, Source, QCoreApplication::translate("qv::MotoreStampa", "Nessun documento da stampare"));
     const QString file = m_documento->path();
 
     const spool::PageIndex starts = m_documento->pageIndex(Source);
@@ -134,7 +138,9 @@ void MotoreStampa::Stampa()
     const int last = std::min(pages, m_fineSet ? int(m_fine) : pages);
     if (first > last)
         throw Error(ErrSubscriptOutOfRange, Source,
-                    QStringLiteral("Nessuna pagina da stampare: le pagine da %1 a %2 non sono nel documento (%3 pagine)")
+                    QCoreApplication::translate(
+                        "qv::MotoreStampa",
+                        "Nessuna pagina da stampare: le pagine da %1 a %2 non sono nel documento (%3 pagine)")
                         .arg(m_inizioSet ? int(m_inizio) : 1)
                         .arg(m_fineSet ? int(m_fine) : pages)
                         .arg(pages));
@@ -148,7 +154,8 @@ void MotoreStampa::Stampa()
         // Printing a document over itself would destroy it half-way.
         if (platform::sameFile(pdf, file))
             throw Error(ErrPrinter, Source,
-                        QStringLiteral("Impossibile stampare sul file \"%1\": è il file di stampa da stampare")
+                        QCoreApplication::translate(
+                            "qv::MotoreStampa", "Impossibile stampare sul file \"%1\": è il file di stampa da stampare")
                             .arg(pdf));
     }
     // The job begins here, gets a new sheet before every page but the first,

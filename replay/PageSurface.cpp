@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "replay/PainterTarget.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 
 #include <qvpreview/Types.h>
@@ -92,9 +93,10 @@ void PageSurface::record(F call, qint64 extraBytes)
     // captures on the heap.
     const qint64 cost = qint64(sizeof(PageDrawing::Call)) + qint64(sizeof(F)) + AllocationOverhead + extraBytes;
     if (cost > m_budget - m_used)
-        throw PageTooLarge(ErrOutOfMemory, QStringLiteral("DisegnaPagina"),
-                           QStringLiteral("pagina troppo grande: oltre %1 MiB fra disegni e immagini")
-                               .arg(double(m_budget) / (1024 * 1024), 0, 'g', 4));
+        throw PageTooLarge(
+            ErrOutOfMemory, QStringLiteral("DisegnaPagina"),
+            QCoreApplication::translate("qv::PageSurface", "pagina troppo grande: oltre %1 MiB fra disegni e immagini")
+                .arg(double(m_budget) / (1024 * 1024), 0, 'g', 4));
     m_used += cost;
     if (m_shared) {
         m_drawing = std::make_shared<PageDrawing>(*m_drawing);

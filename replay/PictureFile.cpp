@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
@@ -58,7 +59,8 @@ bool selfContained(const QByteArray &svg, QString *error)
             if (!link.isEmpty() && !link.startsWith(QLatin1Char('#'))
                 && !link.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) {
                 if (error)
-                    *error = QStringLiteral("documento SVG con un riferimento esterno non ammesso: \"%1\"")
+                    *error = QCoreApplication::translate("qv::PictureFile",
+                                                         "documento SVG con un riferimento esterno non ammesso: \"%1\"")
                                  .arg(link.left(200));
                 return false;
             }
@@ -66,7 +68,9 @@ bool selfContained(const QByteArray &svg, QString *error)
     }
     if (xml.hasError()) {
         if (error)
-            *error = QStringLiteral("documento SVG non valido alla riga %1: %2").arg(xml.lineNumber()).arg(xml.errorString());
+            *error = QCoreApplication::translate("qv::PictureFile", "documento SVG non valido alla riga %1: %2")
+                         .arg(xml.lineNumber())
+                         .arg(xml.errorString());
         return false;
     }
     return true;
@@ -132,7 +136,7 @@ std::optional<PictureData> PictureData::fromSvg(const QByteArray &svg, QString *
     auto renderer = std::make_shared<QSvgRenderer>(svg);
     if (!renderer->isValid()) {
         if (error)
-            *error = QStringLiteral("documento SVG non leggibile");
+            *error = QCoreApplication::translate("qv::PictureFile", "documento SVG non leggibile");
         return std::nullopt;
     }
     PictureData data;
@@ -195,41 +199,47 @@ std::optional<PictureData> PictureData::load(const QString &path, QString *error
     switch (platform::openRegularFile(file, path, std::numeric_limits<int64_t>::max(), &errorNumber)) {
     case platform::OpenRegularResult::Opened: break;
     case platform::OpenRegularResult::NotFound:
-        setError(error, kind, LoadError::NotFound, QStringLiteral("file non trovato"));
+        setError(error, kind, LoadError::NotFound, QCoreApplication::translate("qv::PictureFile", "file non trovato"));
         return std::nullopt;
     case platform::OpenRegularResult::NotRegular:
     case platform::OpenRegularResult::TooLarge:
-        setError(error, kind, LoadError::NotAFile, QStringLiteral("non è un file"));
+        setError(error, kind, LoadError::NotAFile, QCoreApplication::translate("qv::PictureFile", "non è un file"));
         return std::nullopt;
     case platform::OpenRegularResult::Failed:
         setError(error, kind, LoadError::Invalid,
-                 QStringLiteral("impossibile aprire il file: %1").arg(QString::fromLocal8Bit(std::strerror(errorNumber))));
+                 QCoreApplication::translate("qv::PictureFile", "impossibile aprire il file: %1")
+                     .arg(QString::fromLocal8Bit(std::strerror(errorNumber))));
         return std::nullopt;
     }
 
     const QByteArray head = file.peek(64);
     if (head.startsWith("QPIC")) {
         setError(error, kind, LoadError::Invalid,
-                 QStringLiteral("dati QPicture non ammessi: solo immagini raster e documenti SVG"));
+                 QCoreApplication::translate("qv::PictureFile",
+                                             "dati QPicture non ammessi: solo immagini raster e documenti SVG"));
         return std::nullopt;
     }
 
     if (looksLikeXml(head)) {
         if (file.size() > MaxSvgBytes) {
             setError(error, kind, LoadError::Invalid,
-                     QStringLiteral("documento SVG oltre %1 MiB").arg(MaxSvgBytes / (1024 * 1024)));
+                     QCoreApplication::translate("qv::PictureFile", "documento SVG oltre %1 MiB")
+                         .arg(MaxSvgBytes / (1024 * 1024)));
             return std::nullopt;
         }
         // The file's length, and one byte more to tell a file that grew.
         const QByteArray svg = file.read(std::min(file.size(), MaxSvgBytes) + 1);
         if (svg.size() > MaxSvgBytes) {
             setError(error, kind, LoadError::Invalid,
-                     QStringLiteral("documento SVG oltre %1 MiB").arg(MaxSvgBytes / (1024 * 1024)));
+                     QCoreApplication::translate("qv::PictureFile", "documento SVG oltre %1 MiB")
+                         .arg(MaxSvgBytes / (1024 * 1024)));
             return std::nullopt;
         }
         if (qint64(svg.size()) * 4 > limits.maxBytes) {
             setError(error, kind, LoadError::TooLarge,
-                     QStringLiteral("documento SVG di %1 byte oltre la memoria rimasta alla pagina").arg(svg.size()));
+                     QCoreApplication::translate("qv::PictureFile",
+                                                 "documento SVG di %1 byte oltre la memoria rimasta alla pagina")
+                         .arg(svg.size()));
             return std::nullopt;
         }
         QString why;
@@ -243,8 +253,10 @@ std::optional<PictureData> PictureData::load(const QString &path, QString *error
     const QByteArray format = reader.format();
     if (!acceptedRasterFormat(format)) {
         setError(error, kind, LoadError::Invalid,
-                 format.isEmpty() ? QStringLiteral("nessuna immagine di un formato ammesso (BMP, PNG, JPEG, ICO, GIF, SVG)")
-                                  : QStringLiteral("formato non ammesso: %1").arg(QString::fromLatin1(format)));
+                 format.isEmpty() ? QCoreApplication::translate(
+                     "qv::PictureFile", "nessuna immagine di un formato ammesso (BMP, PNG, JPEG, ICO, GIF, SVG)")
+                                  : QCoreApplication::translate("qv::PictureFile", "formato non ammesso: %1")
+                                        .arg(QString::fromLatin1(format)));
         return std::nullopt;
     }
     QSize size = reader.size();
@@ -258,15 +270,17 @@ std::optional<PictureData> PictureData::load(const QString &path, QString *error
     // Decoded as 32 bits a pixel.
     if (size.isValid() && qint64(size.width()) * size.height() * 4 > limits.maxBytes) {
         setError(error, kind, LoadError::TooLarge,
-                 QStringLiteral("immagine di %1 x %2 pixel oltre la memoria rimasta alla pagina")
+                 QCoreApplication::translate("qv::PictureFile",
+                                             "immagine di %1 x %2 pixel oltre la memoria rimasta alla pagina")
                      .arg(size.width())
                      .arg(size.height()));
         return std::nullopt;
     }
     QImage image = reader.read();
     if (image.isNull()) {
-        setError(error, kind, LoadError::Invalid,
-                 QStringLiteral("immagine non leggibile: %1").arg(reader.errorString()));
+        setError(
+            error, kind, LoadError::Invalid,
+            QCoreApplication::translate("qv::PictureFile", "immagine non leggibile: %1").arg(reader.errorString()));
         return std::nullopt;
     }
     // Drawn as it is kept: a format that the painter would convert at every
@@ -276,7 +290,7 @@ std::optional<PictureData> PictureData::load(const QString &path, QString *error
         image = std::move(image).convertToFormat(drawn);
     if (image.isNull() || qint64(image.sizeInBytes()) > limits.maxBytes) {
         setError(error, kind, LoadError::TooLarge,
-                 QStringLiteral("immagine oltre la memoria rimasta alla pagina"));
+                 QCoreApplication::translate("qv::PictureFile", "immagine oltre la memoria rimasta alla pagina"));
         return std::nullopt;
     }
     return PictureData(std::move(image));

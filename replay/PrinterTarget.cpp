@@ -5,6 +5,7 @@
 
 #include <qvpreview/Error.h>
 
+#include <QCoreApplication>
 #include <QPdfWriter>
 #include <QPrinter>
 
@@ -25,7 +26,9 @@ PrinterTarget::PrinterTarget(const platform::PrinterDesc &printer, const QString
         m_output = std::make_unique<platform::OutputFile>(m_pdfFile);
         if (!m_output->open())
             throw Error(ErrPrinter, Source,
-                        QStringLiteral("Impossibile avviare la stampa su \"%1\": impossibile scrivere il file \"%2\": %3")
+                        QCoreApplication::translate(
+                            "qv::PrinterTarget",
+                            "Impossibile avviare la stampa su \"%1\": impossibile scrivere il file \"%2\": %3")
                             .arg(m_printerName, m_pdfFile, m_output->errorString()));
         m_pdf = platform::createPdfWriter(m_output->device(), jobTitle);
         m_device = m_pdf.get();
@@ -37,8 +40,9 @@ PrinterTarget::PrinterTarget(const platform::PrinterDesc &printer, const QString
         m_output.reset();
         QString dove = QStringLiteral("\"%1\"").arg(m_printerName);
         if (!m_pdfFile.isEmpty())
-            dove += QStringLiteral(" (file \"%1\")").arg(m_pdfFile);
-        throw Error(ErrPrinter, Source, QStringLiteral("Impossibile avviare la stampa su %1").arg(dove));
+            dove += QCoreApplication::translate("qv::PrinterTarget", " (file \"%1\")").arg(m_pdfFile);
+        throw Error(ErrPrinter, Source,
+                    QCoreApplication::translate("qv::PrinterTarget", "Impossibile avviare la stampa su %1").arg(dove));
     }
     setPainter(&m_painter);
     m_sheets = 1;
@@ -74,7 +78,8 @@ void PrinterTarget::Cls()
 void PrinterTarget::pdfWriteFailed(const QString &reason)
 {
     throw Error(ErrPrinter, Source,
-                QStringLiteral("Impossibile scrivere il file PDF \"%1\" della stampante \"%2\": %3")
+                QCoreApplication::translate("qv::PrinterTarget",
+                                            "Impossibile scrivere il file PDF \"%1\" della stampante \"%2\": %3")
                     .arg(m_pdfFile, m_printerName, reason));
 }
 
@@ -87,7 +92,9 @@ void PrinterTarget::newSheet()
         pdfWriteFailed(m_output->errorString());
     if (!m_device->newPage())
         throw Error(ErrPrinter, Source,
-                    QStringLiteral("Impossibile iniziare un nuovo foglio sulla stampante \"%1\"").arg(m_printerName));
+                    QCoreApplication::translate("qv::PrinterTarget",
+                                                "Impossibile iniziare un nuovo foglio sulla stampante \"%1\"")
+                        .arg(m_printerName));
     ++m_sheets;
     m_state.currentX = 0;
     m_state.currentY = 0;
@@ -102,15 +109,17 @@ void PrinterTarget::finishJob()
     if (m_output) {
         if (!ended) {
             m_output->discard();
-            pdfWriteFailed(QStringLiteral("il documento non è stato completato"));
+            pdfWriteFailed(QCoreApplication::translate("qv::PrinterTarget", "il documento non è stato completato"));
         }
         if (!m_output->commit())
             pdfWriteFailed(m_output->errorString());
         return;
     }
     if (!ended || m_printer->printerState() == QPrinter::Error)
-        throw Error(ErrPrinter, Source,
-                    QStringLiteral("Impossibile completare la stampa sulla stampante \"%1\"").arg(m_printerName));
+        throw Error(
+            ErrPrinter, Source,
+            QCoreApplication::translate("qv::PrinterTarget", "Impossibile completare la stampa sulla stampante \"%1\"")
+                .arg(m_printerName));
 }
 
 void PrinterTarget::abortJob()

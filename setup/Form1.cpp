@@ -10,6 +10,7 @@
 #include "setup/Modulo2.h"
 #include "setup/SetupToolkit.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFont>
 #include <QIcon>
@@ -41,17 +42,17 @@ Form1::Form1(const QString &cartellaProgramma, QWidget *parent)
     , m_cartellaProgramma(cartellaProgramma)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QString::fromUtf8(Titolo));
+    setWindowTitle(QCoreApplication::translate("qv::Form1", Titolo));
     QIcon icona;
     for (const int side : {16, 32, 64})
         icona.addPixmap(platform::disegnaSvg(QStringLiteral(":/setup/icona.svg"), QSize(side, side), 1));
     setWindowIcon(icona);
     setFixedSize(pixel(4650, true), pixel(2610, false));
 
-    const char *etichette[] = {"Old", "New"};
+    const char *etichette[] = {QT_TRANSLATE_NOOP("qv::Form1", "Old"), QT_TRANSLATE_NOOP("qv::Form1", "New")};
     const int sinistra[] = {420, 3120};
     for (int i = 0; i < 2; ++i) {
-        Label1[i] = new QLabel(QString::fromLatin1(etichette[i]), this);
+        Label1[i] = new QLabel(QCoreApplication::translate("qv::Form1", etichette[i]), this);
         Label1[i]->setObjectName(QStringLiteral("Label1_%1").arg(i));
         Label1[i]->setFont(fontEtichetta());
         posiziona(Label1[i], sinistra[i], 360, 1215, 615);
@@ -65,7 +66,7 @@ Form1::Form1(const QString &cartellaProgramma, QWidget *parent)
     Command1->setIconSize(faccia);
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 
-    Label2 = new QLabel(QStringLiteral("Directory di SYSTEM:"), this);
+    Label2 = new QLabel(QCoreApplication::translate("qv::Form1", "Directory di SYSTEM:"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     posiziona(Label2, 240, 1440, 2175, 315);
 
@@ -108,7 +109,7 @@ void Form1::Form_Load()
 
 void Form1::Command1_Click()
 {
-    const QString errore = QStringLiteral("Errore");
+    const QString errore = QCoreApplication::translate("qv::Form1", "Errore");
     try {
         const QString destinazione = percorsoDestinazione();
         const QString sorgente = percorsoSorgente();
@@ -119,7 +120,8 @@ void Form1::Command1_Click()
             utilita.emplace();
             const QString installata = utilita->GetVersione(destinazione);
             if (utilita->ConfrontaVersione(QString::fromLatin1(VersioneServicePack), installata) != 1) {
-                platform::messageBox(this, QStringLiteral("Tessavo è già aggiornato."), QStringLiteral("Upgrade"),
+                platform::messageBox(this, QCoreApplication::translate("qv::Form1", "Tessavo è già aggiornato."),
+                                     QCoreApplication::translate("qv::Form1", "Upgrade"),
                                      platform::MessageIcon::Information);
                 return;
             }
@@ -132,22 +134,26 @@ void Form1::Command1_Click()
                         QString::fromLocal8Bit(std::strerror(failure)))
                 .at(destinazione);
         if ((SetupToolkit::DLLSelfRegister(destinazione) & 0xFFFF) != 0) {
-            platform::messageBox(this,
-                                 QStringLiteral("registrazione ") + destinazione.toUpper()
-                                     + QStringLiteral(" fallita. Riavviare Windows e ripetere l'installazione!"),
-                                 errore, platform::MessageIcon::Critical);
+            platform::messageBox(
+                this,
+                QCoreApplication::translate("qv::Form1",
+                                            "registrazione %1 fallita. Riavviare Windows e ripetere l'installazione!")
+                    .arg(destinazione.toUpper()),
+                errore, platform::MessageIcon::Critical);
             return;
         }
         platform::messageBox(this,
-                             QStringLiteral("Installazione Service Pack avvenuta correttamente. Si consiglia di "
-                                            "riavviare il personal computer."),
-                             QStringLiteral("Upgrade"), platform::MessageIcon::Information);
+                             QCoreApplication::translate(
+                                 "qv::Form1", "Installazione Service Pack avvenuta correttamente. Si consiglia di "
+                                              "riavviare il personal computer."),
+                             QCoreApplication::translate("qv::Form1", "Upgrade"), platform::MessageIcon::Information);
         close();
     } catch (...) {
-        platform::messageBox(this,
-                             QStringLiteral("Installazione Service Pack fallita. Riavviare Windows e ripetere "
-                                            "l'installazione!"),
-                             errore, platform::MessageIcon::Critical);
+        platform::messageBox(
+            this,
+            QCoreApplication::translate("qv::Form1", "Installazione Service Pack fallita. Riavviare Windows e ripetere "
+                                                     "l'installazione!"),
+            errore, platform::MessageIcon::Critical);
     }
 }
 

@@ -23,7 +23,7 @@ public:
     /// The version that this service pack delivers.
     static constexpr char VersioneServicePack[] = QV_SERVICE_PACK_VERSION;
     /// The window's caption.
-    static constexpr char Titolo[] = "Service Pack 2.0 per Tessavo 3.x";
+    static constexpr char Titolo[] = QT_TRANSLATE_NOOP("qv::Form1", "Service Pack 2.0 per Tessavo 3.x");
 
     /// The window of the installer started from the folder
     /// \a cartellaProgramma, where the new library lies beside it. Loading it

@@ -3,6 +3,8 @@
 // from the folder that holds the new library file beside it.
 #include "setup/Form1.h"
 
+#include <qvpreview/Translation.h>
+
 #include <QApplication>
 
 #include <cstdio>
@@ -17,6 +19,9 @@ int main(int argc, char **argv)
         return 0;
     }
     QApplication app(argc, argv);
+    // The user's language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) where the
+    // component has a catalogue for it; Italian otherwise.
+    qv::installTranslator(QLocale::system());
     qv::Form1 form(QCoreApplication::applicationDirPath());
     form.show();
     return app.exec();

@@ -5,6 +5,7 @@
 
 #include <qvpreview/Error.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -47,7 +48,8 @@ PageIndex limitToPageCount(PageIndex index, int32_t expectedPages, const QString
     // does not match its page count.
     if (expectedPages < Document::MaxRecordedPages)
         throw Error(ErrSubscriptOutOfRange, source,
-                    QStringLiteral("Il file %1 contiene più interruzioni di pagina delle %2 pagine attese")
+                    QCoreApplication::translate(
+                        "qv::IndicePagine", "Il file %1 contiene più interruzioni di pagina delle %2 pagine attese")
                         .arg(path)
                         .arg(expectedPages))
             .at(path);

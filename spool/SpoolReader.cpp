@@ -1,6 +1,8 @@
 // qvPreview - print preview for Qt applications.
 #include "spool/SpoolReader.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cfloat>
 #include <charconv>
@@ -120,13 +122,15 @@ bool SpoolReader::fill()
 QString SpoolReader::where() const
 {
     if (m_linesKnown)
-        return QStringLiteral("riga %1").arg(m_line);
-    return QStringLiteral("riga %1 dalla posizione %2").arg(m_line).arg(m_origin);
+        return QCoreApplication::translate("qv::SpoolReader", "riga %1").arg(m_line);
+    return QCoreApplication::translate("qv::SpoolReader", "riga %1 dalla posizione %2").arg(m_line).arg(m_origin);
 }
 
 void SpoolReader::fail(ErrorNumber number, const QString &what) const
 {
-    throw Error(number, m_source, QStringLiteral("Errore nel file di stampa \"%1\", %2: %3").arg(m_path, where(), what))
+    throw Error(number, m_source,
+                QCoreApplication::translate("qv::SpoolReader", "Errore nel file di stampa \"%1\", %2: %3")
+                    .arg(m_path, where(), what))
         .at(m_path, lineNumber());
 }
 
@@ -138,9 +142,12 @@ QByteArrayView SpoolReader::fetch(const char *field, const QString &expected)
     dropValueLine();
     if (rawAtEnd()) {
         ++m_line;
-        const QString what = field ? QStringLiteral("il valore %1").arg(QLatin1String(field)) : expected;
-        fail(ErrInputPastEnd, what.isEmpty() ? QStringLiteral("fine del file inattesa")
-                                             : QStringLiteral("fine del file inattesa, atteso %1").arg(what));
+        const QString what =
+            field ? QCoreApplication::translate("qv::SpoolReader", "il valore %1").arg(QLatin1String(field)) : expected;
+        fail(ErrInputPastEnd,
+             what.isEmpty()
+                 ? QCoreApplication::translate("qv::SpoolReader", "fine del file inattesa")
+                 : QCoreApplication::translate("qv::SpoolReader", "fine del file inattesa, atteso %1").arg(what));
     }
     qsizetype searched = m_next;
     qsizetype end = -1;
@@ -152,7 +159,8 @@ QByteArrayView SpoolReader::fetch(const char *field, const QString &expected)
         if (m_buffer.size() - m_next > MaxLineBytes + 1) {
             ++m_line;
             m_next = m_buffer.size();
-            fail(ErrInputPastEnd, QStringLiteral("riga troppo lunga (oltre %1 byte)").arg(MaxLineBytes));
+            fail(ErrInputPastEnd,
+                 QCoreApplication::translate("qv::SpoolReader", "riga troppo lunga (oltre %1 byte)").arg(MaxLineBytes));
         }
         searched = m_buffer.size() - m_next;
         if (!fill())
@@ -165,7 +173,8 @@ QByteArrayView SpoolReader::fetch(const char *field, const QString &expected)
     if (last > first && m_buffer.at(last - 1) == '\r')
         --last;
     if (last - first > MaxLineBytes)
-        fail(ErrInputPastEnd, QStringLiteral("riga troppo lunga (oltre %1 byte)").arg(MaxLineBytes));
+        fail(ErrInputPastEnd,
+             QCoreApplication::translate("qv::SpoolReader", "riga troppo lunga (oltre %1 byte)").arg(MaxLineBytes));
     return QByteArrayView(m_buffer.constData() + first, last - first);
 }
 
@@ -233,7 +242,8 @@ QByteArrayView SpoolReader::item(const char *field, bool quotedAllowed)
         const qsizetype close = m_current.indexOf('"', p + 1);
         if (close < 0)
             fail(ErrTypeMismatch,
-                 QStringLiteral("testo senza virgolette di chiusura per %1").arg(QLatin1String(field)));
+                 QCoreApplication::translate("qv::SpoolReader", "testo senza virgolette di chiusura per %1")
+                     .arg(QLatin1String(field)));
         value = m_current.sliced(p + 1, close - p - 1);
         p = close + 1;
         // Anything between the closing quote and the comma is ignored.
@@ -274,13 +284,14 @@ double SpoolReader::number(const char *field)
     if (plain) {
         const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
         if (ec == std::errc::result_out_of_range && end == last)
-            fail(ErrOverflow, QStringLiteral("valore fuori dall'intervallo ammesso per %1: \"%2\"")
-                                  .arg(QLatin1String(field), shown(raw)));
+            fail(ErrOverflow,
+                 QCoreApplication::translate("qv::SpoolReader", "valore fuori dall'intervallo ammesso per %1: \"%2\"")
+                     .arg(QLatin1String(field), shown(raw)));
         plain = ec == std::errc() && end == last;
     }
     if (!plain)
-        fail(ErrTypeMismatch,
-             QStringLiteral("atteso un numero per %1, trovato \"%2\"").arg(QLatin1String(field), shown(raw)));
+        fail(ErrTypeMismatch, QCoreApplication::translate("qv::SpoolReader", "atteso un numero per %1, trovato \"%2\"")
+                                  .arg(QLatin1String(field), shown(raw)));
     return value;
 }
 
@@ -288,7 +299,8 @@ int32_t SpoolReader::integer(const char *field)
 {
     const double v = std::nearbyint(number(field));
     if (!(v >= double(std::numeric_limits<int32_t>::min()) && v <= double(std::numeric_limits<int32_t>::max())))
-        fail(ErrOverflow, QStringLiteral("valore intero fuori dall'intervallo per %1").arg(QLatin1String(field)));
+        fail(ErrOverflow, QCoreApplication::translate("qv::SpoolReader", "valore intero fuori dall'intervallo per %1")
+                              .arg(QLatin1String(field)));
     return int32_t(v);
 }
 
@@ -296,7 +308,8 @@ float SpoolReader::single(const char *field)
 {
     const double v = number(field);
     if (std::fabs(v) > double(FLT_MAX))
-        fail(ErrOverflow, QStringLiteral("valore fuori dall'intervallo a 32 bit per %1").arg(QLatin1String(field)));
+        fail(ErrOverflow, QCoreApplication::translate("qv::SpoolReader", "valore fuori dall'intervallo a 32 bit per %1")
+                              .arg(QLatin1String(field)));
     return float(v);
 }
 
@@ -314,7 +327,8 @@ bool SpoolReader::boolean(const char *field)
     if (ok && std::isfinite(v))
         return v != 0;
     fail(ErrTypeMismatch,
-         QStringLiteral("atteso #TRUE# o #FALSE# per %1, trovato \"%2\"").arg(QLatin1String(field), shown(raw)));
+         QCoreApplication::translate("qv::SpoolReader", "atteso #TRUE# o #FALSE# per %1, trovato \"%2\"")
+             .arg(QLatin1String(field), shown(raw)));
 }
 
 } // namespace qv::spool

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "util/Testo.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -86,9 +87,10 @@ void qvUtilita::PrintErrore()
 {
     const CurrentError error = currentError();
     const QString text = error.number == ErrBadFileNameOrNumber
-                             ? QStringLiteral("Impossibile leggere l'unità specificata.")
+                             ? QCoreApplication::translate("qv::qvUtilita", "Impossibile leggere l'unità specificata.")
                              : error.description;
-    platform::messageBox(nullptr, text, QStringLiteral("Errore ") + Testo::numberText(error.number),
+    platform::messageBox(nullptr, text,
+                         QCoreApplication::translate("qv::qvUtilita", "Errore ") + Testo::numberText(error.number),
                          platform::MessageIcon::Information);
 }
 

@@ -10,6 +10,7 @@
 #include "util/Registro.h"
 #include "util/Testo.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -139,9 +140,9 @@ bool qvUtilita::WriteAccess(const QString &strDirName)
     }
     const int number = errorNumberOf(error);
     platform::messageBox(nullptr,
-                         QStringLiteral("Errore # ") + Testo::numberText(number) + QLatin1Char('\r')
-                             + errorText(number),
-                         QStringLiteral("Errore"), platform::MessageIcon::Critical);
+                         QCoreApplication::translate("qv::qvUtilita", "Errore # ") + Testo::numberText(number)
+                             + QLatin1Char('\r') + errorText(number),
+                         QCoreApplication::translate("qv::qvUtilita", "Errore"), platform::MessageIcon::Critical);
     return false;
 }
 

@@ -24,15 +24,16 @@ namespace {
 QString testoEsito(platform::OpenResult result)
 {
     switch (result) {
-    case platform::OpenResult::NotFound: return QStringLiteral(": file non trovato!");
-    case platform::OpenResult::NoAssociation: return QStringLiteral(": nessun programma associato a questo tipo di file!");
-    default: return QStringLiteral(": accesso negato!");
+    case platform::OpenResult::NotFound: return QCoreApplication::translate("qv::qvUtilita", ": file non trovato!");
+    case platform::OpenResult::NoAssociation:
+        return QCoreApplication::translate("qv::qvUtilita", ": nessun programma associato a questo tipo di file!");
+    default: return QCoreApplication::translate("qv::qvUtilita", ": accesso negato!");
     }
 }
 
 void boxErrore(const QString &text, platform::MessageIcon icon)
 {
-    platform::messageBox(nullptr, text, QStringLiteral("Errore"), icon);
+    platform::messageBox(nullptr, text, QCoreApplication::translate("qv::qvUtilita", "Errore"), icon);
 }
 
 } // namespace
@@ -92,7 +93,8 @@ bool qvUtilita::StartApplicazione(const QString &applicazione)
     try {
         QString programma;
         if (!Registro::LeggiAppPath(applicazione, programma)) {
-            boxErrore(applicazione + QStringLiteral(": Applicazione non trovata."), platform::MessageIcon::Warning);
+            boxErrore(applicazione + QCoreApplication::translate("qv::qvUtilita", ": Applicazione non trovata."),
+                      platform::MessageIcon::Warning);
             return false;
         }
         if (!platform::startDetached(programma)) {

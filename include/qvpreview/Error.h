@@ -88,6 +88,8 @@ enum ErrorNumber : int {
 /// The catalogue's Italian text of error \a number, exactly as the component
 /// shows it (trailing blanks included, as in "Impossibile trovare il
 /// percorso "); an empty text for a number the catalogue does not list.
+/// With a catalogue installed by installTranslator() (Translation.h), the
+/// text in that language ("Path not found " for 76); the number stays.
 QV_EXPORT QString errorText(int number);
 
 /// True when the catalogue lists \a number.
@@ -96,7 +98,7 @@ QV_EXPORT bool hasErrorText(int number);
 /// A numbered error of the component, as the host receives it: the number
 /// (380 for an invalid property value, 1001 for a command that could not
 /// record, ...), the source (usually the name of the failing command) and an
-/// Italian description. Errors found in a file (the spool file, a palette
+/// Italian description (or its translation, see installTranslator()). Errors found in a file (the spool file, a palette
 /// file) also carry the file's path and the 1-based line (0: not known).
 class QV_EXPORT Error : public std::runtime_error
 {
@@ -117,7 +119,8 @@ public:
     int number() const noexcept { return m_number; }
     /// Where it was raised: usually the failing command's or property's name.
     const QString &source() const noexcept { return m_source; }
-    /// The Italian text; what() holds the same text in UTF-8.
+    /// The Italian text, or its translation in the language installed when the
+    /// error was raised; what() holds the same text in UTF-8.
     const QString &description() const noexcept { return m_description; }
 
     /// The file the error was found in; empty when it is not about a file.

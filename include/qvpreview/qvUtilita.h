@@ -211,7 +211,9 @@ public:
     /// error's description. A qv::Error gives its number and description; an
     /// allocation failure is error 7 with its catalogue text; any other
     /// std::exception is error 51 with its what() text; no exception, error 0
-    /// with an empty text. The box is always shown.
+    /// with an empty text. The box is always shown. With a catalogue
+    /// installed (installTranslator()), the title and texts are in its
+    /// language ("Error  53"), the number as it is.
     void PrintErrore();
 
     /// \a testo without any blank (character 32); other white space stays.
@@ -358,7 +360,8 @@ public:
     /// The Italian text of the run-time error \a codice (the 87 classic codes,
     /// trailing blanks included). For any other code, the description of the
     /// exception being handled (a qv::Error's description, else what()), or
-    /// the empty text outside a catch block. Never fails.
+    /// the empty text outside a catch block. Never fails. With a catalogue
+    /// installed (installTranslator()), the catalogue's text in its language.
     QString MessaggioErroreITA(int32_t codice);
     /// Appends one line, \a testo ended by CR LF, to a log file; the line is
     /// written with one append, so processes logging to one file never mix

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -219,6 +220,35 @@ TEST_F(Installazione, ToolRunsFromThePrefixWithACleanEnvironment)
     EXPECT_EQ(QFileInfo(caricata.captured(1)).canonicalFilePath(),
               QFileInfo(prefisso + QStringLiteral("/" QV_INSTALL_LIBDIR "/libqvpreview.so.1")).canonicalFilePath())
         << ldd.uscita.toStdString();
+}
+
+/// The English catalogue is installed for the runtime, and the installed tool
+/// reads the installed one first: replaced by a catalogue without the
+/// component's texts (Qt's own German one), the tool no longer speaks English.
+TEST_F(Installazione, TheInstalledCatalogueIsTheOneRead)
+{
+#ifndef QV_INSTALLED_TOOL
+    GTEST_SKIP() << "the command-line tool is not built";
+#endif
+    const QString catalogo = prefisso + QStringLiteral("/share/qvpreview/translations/qvpreview_en.qm");
+    ASSERT_TRUE(QFile::exists(catalogo));
+    const QString bin = prefisso + QStringLiteral("/" QV_INSTALL_BINDIR "/qvpreview");
+    QProcessEnvironment inglese = ambientePulito();
+    inglese.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
+    Esito aiuto = esegui(bin, {QStringLiteral("--help")}, QString(), inglese);
+    EXPECT_EQ(aiuto.codice, 0) << aiuto.uscita.toStdString();
+    EXPECT_TRUE(aiuto.uscita.startsWith(QStringLiteral("Usage: qvpreview COMMAND"))) << aiuto.uscita.toStdString();
+
+    const QString altro = QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_de.qm");
+    if (!QFile::exists(altro))
+        GTEST_SKIP() << "no catalogue of Qt's to stand in: " << altro.toStdString();
+    const QString salvato = catalogo + QStringLiteral(".salvato");
+    ASSERT_TRUE(QFile::rename(catalogo, salvato));
+    ASSERT_TRUE(QFile::copy(altro, catalogo));
+    aiuto = esegui(bin, {QStringLiteral("--help")}, QString(), inglese);
+    QFile::remove(catalogo);
+    QFile::rename(salvato, catalogo);
+    EXPECT_TRUE(aiuto.uscita.startsWith(QStringLiteral("Uso: qvpreview COMANDO"))) << aiuto.uscita.toStdString();
 }
 
 /// Setup, installed beside the library, starts from there and answers its

@@ -34,8 +34,8 @@ const QSet<QString> Public = {
     "PropertyBag", "MemoryPropertyBag", "PropertyPageSite", "PropertyPage", "VersionRecord", "QV_ALLINEAMENTO",
     "QV_SCALEMODE", "ErrorNumber",
     // functions
-    "errorText", "hasErrorText", "libraryVersion", "printerNames", "currentPrinterName", "setCurrentPrinter",
-    "pdfPrinterName", "setPdfOutputFile", "pdfOutputFile", "PrintTo", "operator"};
+    "errorText", "hasErrorText", "installTranslator", "libraryVersion", "printerNames", "currentPrinterName",
+    "setCurrentPrinter", "pdfPrinterName", "setPdfOutputFile", "pdfOutputFile", "PrintTo", "operator"};
 
 TEST(PublicBoundary, OnlyThePublicInterfaceIsExported)
 {

@@ -436,6 +436,87 @@ INSTANTIATE_TEST_SUITE_P(
                       QStringList{"print", "--pdf", "x.pdf"}),
     [](const auto &info) { return info.param.first().toStdString(); });
 
+// --- the user's language -------------------------------------------------------
+
+/// The tool's language comes from the environment (LANGUAGE, LC_ALL,
+/// LC_MESSAGES, LANG): English where it asks for English, Italian otherwise.
+struct ToolLanguage
+{
+    const char *name;
+    QList<std::pair<const char *, const char *>> variables;
+    bool english;
+};
+
+class Language : public Tool, public ::testing::WithParamInterface<ToolLanguage>
+{
+protected:
+    Result run(const QStringList &args) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+            environment.remove(QLatin1String(name));
+        for (const auto &[name, value] : GetParam().variables)
+            environment.insert(QLatin1String(name), QLatin1String(value));
+        return runTool(args, environment);
+    }
+    QString expected(const char *italian, const char *english) const
+    {
+        return QString::fromUtf8(GetParam().english ? english : italian);
+    }
+};
+
+TEST_P(Language, HelpAndUsageErrors)
+{
+    Result r = run({QStringLiteral("--help")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.startsWith(
+        expected("Uso: qvpreview COMANDO FILE [OPZIONI]\n", "Usage: qvpreview COMMAND FILE [OPTIONS]\n")))
+        << qPrintable(r.out);
+    r = run({QStringLiteral("stampa"), doc});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, expected("qvpreview: comando sconosciuto: stampa\n"
+                              "Provare 'qvpreview --help' per maggiori informazioni.\n",
+                              "qvpreview: unknown command: stampa\n"
+                              "Try 'qvpreview --help' for more information.\n"));
+    r = run({});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.startsWith(expected("qvpreview: manca il comando\n", "qvpreview: missing command\n")))
+        << qPrintable(r.err);
+}
+
+TEST_P(Language, CheckReportAndTheLibrarysErrors)
+{
+    Result r = run({QStringLiteral("check"), doc});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_EQ(r.out,
+              doc
+                  + expected(": valido\npagine: 2\ntesti: 2\nlinee: 1\nriquadri: 1\npunti: 0\ncerchi: 1\nimmagini: 0\n",
+                             ": valid\npages: 2\ntexts: 2\nlines: 1\nboxes: 1\npoints: 0\ncircles: 1\npictures: 0\n"));
+    // The spool reader's message and the catalogue's text, with the error's number.
+    QFile f(doc);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("#line@\r\n");
+    f.close();
+    r = run({QStringLiteral("check"), doc});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(expected(": errore 62 (", ": error 62 ("))) << qPrintable(r.err);
+    EXPECT_TRUE(r.err.contains(expected("Errore nel file di stampa \"", "Error in the print file \"")))
+        << qPrintable(r.err);
+    EXPECT_TRUE(r.err.contains(expected("fine del file inattesa", "unexpected end of file"))) << qPrintable(r.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tool, Language,
+    ::testing::Values(
+        ToolLanguage{"NoLanguage", {}, false}, ToolLanguage{"CLocale", {{"LANG", "C.UTF-8"}}, false},
+        ToolLanguage{"Italian", {{"LANG", "it_IT.UTF-8"}}, false},
+        ToolLanguage{"GermanHasNoCatalogue", {{"LANG", "de_DE.UTF-8"}}, false},
+        ToolLanguage{"English", {{"LANG", "en_US.UTF-8"}}, true},
+        ToolLanguage{"EnglishMessagesOnItalian", {{"LANG", "it_IT.UTF-8"}, {"LC_MESSAGES", "en_GB.UTF-8"}}, true},
+        ToolLanguage{"EnglishOverAll", {{"LANG", "it_IT.UTF-8"}, {"LC_ALL", "en_US.UTF-8"}}, true},
+        ToolLanguage{"ItalianPreferredToEnglish", {{"LANG", "en_US.UTF-8"}, {"LANGUAGE", "it:en"}}, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 #ifdef QV_INVOICE_BIN
 TEST_F(Tool, TheExampleHostPrintsAndRendersWithoutADisplay)
 {

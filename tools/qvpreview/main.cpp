@@ -2,6 +2,7 @@
 #include <qvpreview/Error.h>
 #include <qvpreview/PrintOptions.h>
 #include <qvpreview/SpoolFile.h>
+#include <qvpreview/Translation.h>
 #include <qvpreview/VersionRecord.h>
 
 #include <QApplication>
@@ -23,24 +24,24 @@ namespace {
 
 enum ExitCode { Ok = 0, Failure = 1, Usage = 2 };
 
-const char *const UsageText =
-    "Uso: qvpreview COMANDO FILE [OPZIONI]\n"
-    "\n"
-    "Comandi:\n"
-    "  view FILE                       apre l'anteprima di stampa del file di spool\n"
-    "  print FILE [--pages A-B] [--copies N] [--printer NOME | --pdf OUT.pdf]\n"
-    "                                  stampa le pagine A..B, N copie, sulla stampante\n"
-    "                                  indicata (predefinita: quella corrente) o in un PDF\n"
-    "  render FILE --page N [--zoom Z] --png OUT.png\n"
-    "                                  disegna la pagina N al Z per cento (100) in un PNG,\n"
-    "                                  senza bisogno di uno schermo\n"
-    "  check FILE                      legge tutto il file e riporta il primo errore con\n"
-    "                                  la sua riga, oppure le pagine e i record\n"
-    "\n"
-    "Opzioni generali:\n"
-    "  -h, --help                      mostra questo aiuto\n"
-    "  --version                       mostra la versione\n"
-    "  --list-printers                 elenca le stampanti installate\n";
+const char *const UsageText = QT_TRANSLATE_NOOP(
+    "qvpreview", "Uso: qvpreview COMANDO FILE [OPZIONI]\n"
+                 "\n"
+                 "Comandi:\n"
+                 "  view FILE                       apre l'anteprima di stampa del file di spool\n"
+                 "  print FILE [--pages A-B] [--copies N] [--printer NOME | --pdf OUT.pdf]\n"
+                 "                                  stampa le pagine A..B, N copie, sulla stampante\n"
+                 "                                  indicata (predefinita: quella corrente) o in un PDF\n"
+                 "  render FILE --page N [--zoom Z] --png OUT.png\n"
+                 "                                  disegna la pagina N al Z per cento (100) in un PNG,\n"
+                 "                                  senza bisogno di uno schermo\n"
+                 "  check FILE                      legge tutto il file e riporta il primo errore con\n"
+                 "                                  la sua riga, oppure le pagine e i record\n"
+                 "\n"
+                 "Opzioni generali:\n"
+                 "  -h, --help                      mostra questo aiuto\n"
+                 "  --version                       mostra la versione\n"
+                 "  --list-printers                 elenca le stampanti installate\n");
 
 QTextStream &out()
 {
@@ -57,7 +58,7 @@ QTextStream &err()
 int usageError(const QString &message)
 {
     err() << "qvpreview: " << message << "\n"
-          << "Provare 'qvpreview --help' per maggiori informazioni.\n";
+          << QCoreApplication::translate("qvpreview", "Provare 'qvpreview --help' per maggiori informazioni.") << "\n";
     err().flush();
     return Usage;
 }
@@ -71,7 +72,9 @@ int failure(const QString &message)
 
 QString describe(const qv::Error &e)
 {
-    return QStringLiteral("errore %1 (%2): %3").arg(e.number()).arg(e.source(), e.description());
+    return QCoreApplication::translate("qvpreview", "errore %1 (%2): %3")
+        .arg(e.number())
+        .arg(e.source(), e.description());
 }
 
 /// Command-line options after the command and the file.
@@ -97,7 +100,7 @@ std::optional<QString> parseOptions(const QStringList &args, const QStringList &
             continue;
         }
         if (!a.startsWith(QLatin1String("--")))
-            return QStringLiteral("opzione sconosciuta: %1").arg(a);
+            return QCoreApplication::translate("qvpreview", "opzione sconosciuta: %1").arg(a);
         QString name = a.mid(2);
         QString value;
         const qsizetype eq = name.indexOf(QLatin1Char('='));
@@ -106,13 +109,13 @@ std::optional<QString> parseOptions(const QStringList &args, const QStringList &
             name = name.left(eq);
         } else if (known.contains(name)) {
             if (i + 1 >= args.size())
-                return QStringLiteral("l'opzione --%1 richiede un valore").arg(name);
+                return QCoreApplication::translate("qvpreview", "l'opzione --%1 richiede un valore").arg(name);
             value = args[++i];
         }
         if (!known.contains(name))
-            return QStringLiteral("opzione sconosciuta: --%1").arg(name);
+            return QCoreApplication::translate("qvpreview", "opzione sconosciuta: --%1").arg(name);
         if (value.isEmpty())
-            return QStringLiteral("l'opzione --%1 richiede un valore").arg(name);
+            return QCoreApplication::translate("qvpreview", "l'opzione --%1 richiede un valore").arg(name);
         options.values[name] = value;
     }
     return std::nullopt;
@@ -139,11 +142,11 @@ bool checkReadable(const QString &path, QString &message)
 {
     const QFileInfo info(path);
     if (!info.exists()) {
-        message = QStringLiteral("%1: file non trovato").arg(path);
+        message = QCoreApplication::translate("qvpreview", "%1: file non trovato").arg(path);
         return false;
     }
     if (!info.isFile() || !info.isReadable()) {
-        message = QStringLiteral("%1: non è un file leggibile").arg(path);
+        message = QCoreApplication::translate("qvpreview", "%1: non è un file leggibile").arg(path);
         return false;
     }
     return true;
@@ -159,14 +162,14 @@ int commandCheck(const QString &path)
     const qv::SpoolCheck check = qv::SpoolFile(path).check();
     if (check.error)
         return failure(QStringLiteral("%1: %2").arg(path, describe(*check.error)));
-    out() << path << ": valido\n"
-          << "pagine: " << check.pages << "\n"
-          << "testi: " << check.texts << "\n"
-          << "linee: " << check.lines << "\n"
-          << "riquadri: " << check.boxes << "\n"
-          << "punti: " << check.points << "\n"
-          << "cerchi: " << check.circles << "\n"
-          << "immagini: " << check.pictures << "\n";
+    out() << path << ": " << QCoreApplication::translate("qvpreview", "valido") << "\n"
+          << QCoreApplication::translate("qvpreview", "pagine: ") << check.pages << "\n"
+          << QCoreApplication::translate("qvpreview", "testi: ") << check.texts << "\n"
+          << QCoreApplication::translate("qvpreview", "linee: ") << check.lines << "\n"
+          << QCoreApplication::translate("qvpreview", "riquadri: ") << check.boxes << "\n"
+          << QCoreApplication::translate("qvpreview", "punti: ") << check.points << "\n"
+          << QCoreApplication::translate("qvpreview", "cerchi: ") << check.circles << "\n"
+          << QCoreApplication::translate("qvpreview", "immagini: ") << check.pictures << "\n";
     out().flush();
     return Ok;
 }
@@ -176,17 +179,19 @@ int commandCheck(const QString &path)
 int commandRender(const QString &path, const Options &options)
 {
     if (!options.values.count(QStringLiteral("page")))
-        return usageError(QStringLiteral("render richiede --page N"));
+        return usageError(QCoreApplication::translate("qvpreview", "render richiede --page N"));
     if (!options.values.count(QStringLiteral("png")))
-        return usageError(QStringLiteral("render richiede --png OUT.png"));
+        return usageError(QCoreApplication::translate("qvpreview", "render richiede --png OUT.png"));
     const auto page = parseInt(options.values.at(QStringLiteral("page")), 1, 32767);
     if (!page)
-        return usageError(QStringLiteral("numero di pagina non valido: %1").arg(options.values.at(QStringLiteral("page"))));
+        return usageError(QCoreApplication::translate("qvpreview", "numero di pagina non valido: %1")
+                              .arg(options.values.at(QStringLiteral("page"))));
     int zoom = 100;
     if (options.values.count(QStringLiteral("zoom"))) {
         const auto z = parseInt(options.values.at(QStringLiteral("zoom")), 1, 1600);
         if (!z)
-            return usageError(QStringLiteral("zoom non valido (da 1 a 1600): %1").arg(options.values.at(QStringLiteral("zoom"))));
+            return usageError(QCoreApplication::translate("qvpreview", "zoom non valido (da 1 a 1600): %1")
+                                  .arg(options.values.at(QStringLiteral("zoom"))));
         zoom = *z;
     }
     QString message;
@@ -196,8 +201,11 @@ int commandRender(const QString &path, const Options &options)
         const qv::SpoolFile spool(path);
         const int32_t pages = spool.pageCount();
         if (*page > pages)
-            return failure(QStringLiteral("%1: il documento ha %2 pagine, la pagina %3 non esiste")
-                               .arg(path).arg(pages).arg(*page));
+            return failure(
+                QCoreApplication::translate("qvpreview", "%1: il documento ha %2 pagine, la pagina %3 non esiste")
+                    .arg(path)
+                    .arg(pages)
+                    .arg(*page));
         // The zoom is relative to the screen, as in the preview: at 100 % the
         // page has the screen's logical resolution.
         const double dotsPerInch = zoom / 100.0 * screenDotsPerInch();
@@ -206,10 +214,17 @@ int commandRender(const QString &path, const Options &options)
         const QString png = options.values.at(QStringLiteral("png"));
         const QSize size = spool.savePage(*page, dotsPerInch, png, &replayError);
         if (replayError)
-            return failure(QStringLiteral("%1: pagina %2 disegnata solo in parte: %3")
-                               .arg(path).arg(*page).arg(describe(*replayError)));
-        out() << png << ": pagina " << *page << " di " << pages << ", " << size.width() << " x "
-              << size.height() << " pixel\n";
+            return failure(QCoreApplication::translate("qvpreview", "%1: pagina %2 disegnata solo in parte: %3")
+                               .arg(path)
+                               .arg(*page)
+                               .arg(describe(*replayError)));
+        out() << png << ": "
+              << QCoreApplication::translate("qvpreview", "pagina %1 di %2, %3 x %4 pixel")
+                     .arg(*page)
+                     .arg(pages)
+                     .arg(size.width())
+                     .arg(size.height())
+              << "\n";
         out().flush();
         return Ok;
     } catch (const qv::Error &e) {
@@ -233,26 +248,31 @@ int commandPrint(const QString &path, const Options &options)
             last = parseInt(parts[1], 1, 32767);
         }
         if (!first || !last || *first > *last)
-            return usageError(QStringLiteral("intervallo di pagine non valido: %1 (atteso A-B, con A <= B)").arg(range));
+            return usageError(
+                QCoreApplication::translate("qvpreview", "intervallo di pagine non valido: %1 (atteso A-B, con A <= B)")
+                    .arg(range));
         print.firstPage = *first;
         print.lastPage = *last;
     }
     if (options.values.count(QStringLiteral("copies"))) {
         const auto copies = parseInt(options.values.at(QStringLiteral("copies")), 1, 999);
         if (!copies)
-            return usageError(QStringLiteral("numero di copie non valido (da 1 a 999): %1").arg(options.values.at(QStringLiteral("copies"))));
+            return usageError(QCoreApplication::translate("qvpreview", "numero di copie non valido (da 1 a 999): %1")
+                                  .arg(options.values.at(QStringLiteral("copies"))));
         print.copies = *copies;
     }
     const bool toPdf = options.values.count(QStringLiteral("pdf")) > 0;
     const bool toPrinter = options.values.count(QStringLiteral("printer")) > 0;
     if (toPdf && toPrinter)
-        return usageError(QStringLiteral("--printer e --pdf non si possono usare insieme"));
+        return usageError(QCoreApplication::translate("qvpreview", "--printer e --pdf non si possono usare insieme"));
     if (toPdf) {
         print.pdfFile = QFileInfo(options.values.at(QStringLiteral("pdf"))).absoluteFilePath();
     } else if (toPrinter) {
         print.printer = options.values.at(QStringLiteral("printer"));
         if (!qv::printerNames().contains(print.printer))
-            return failure(QStringLiteral("stampante sconosciuta: %1 (vedere --list-printers)").arg(print.printer));
+            return failure(
+                QCoreApplication::translate("qvpreview", "stampante sconosciuta: %1 (vedere --list-printers)")
+                    .arg(print.printer));
     }
     QString message;
     if (!checkReadable(path, message))
@@ -261,7 +281,7 @@ int commandPrint(const QString &path, const Options &options)
     std::function<void(int, int)> progress;
     if (::isatty(STDERR_FILENO))
         progress = [](int done, int total) {
-            err() << "\rstampa: foglio " << done << " di " << total;
+            err() << "\r" << QCoreApplication::translate("qvpreview", "stampa: foglio %1 di %2").arg(done).arg(total);
             if (done == total)
                 err() << "\n";
             err().flush();
@@ -273,7 +293,7 @@ int commandPrint(const QString &path, const Options &options)
         return failure(QStringLiteral("%1: %2").arg(path, describe(e)));
     }
     const QString printer = toPdf ? qv::pdfPrinterName() : toPrinter ? print.printer : qv::currentPrinterName();
-    out() << path << ": stampato su " << printer;
+    out() << path << ": " << QCoreApplication::translate("qvpreview", "stampato su %1").arg(printer);
     // The current printer may be the PDF printer: the file is told all the same.
     if (!written.isEmpty())
         out() << " (" << written << ")";
@@ -302,6 +322,24 @@ int commandView(const QString &path)
     }
 }
 
+/// The user's language for the messages: the first of LANGUAGE, LC_ALL,
+/// LC_MESSAGES and LANG that the component has a catalogue for; Italian
+/// otherwise (and under the C locale).
+void setLanguage()
+{
+    qv::installTranslator(QLocale::system());
+}
+
+/// Runs \a tell, which ends the tool before it needs its QApplication (the
+/// help, a missing command, "view" without a screen), with a core
+/// application of its own that carries the user's language.
+int ending(int &argc, char **argv, const std::function<int()> &tell)
+{
+    QCoreApplication app(argc, argv);
+    setLanguage();
+    return tell();
+}
+
 bool haveDisplay()
 {
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
@@ -315,14 +353,18 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     if (args.isEmpty())
-        return usageError(QStringLiteral("manca il comando"));
+        return ending(argc, argv,
+                      [] { return usageError(QCoreApplication::translate("qvpreview", "manca il comando")); });
     const QString command = args.takeFirst();
     const qsizetype endOfOptions = args.indexOf(QStringLiteral("--"));
     const QStringList optionArgs = endOfOptions < 0 ? args : args.mid(0, endOfOptions);
     if (command == QLatin1String("-h") || command == QLatin1String("--help") || command == QLatin1String("help")
         || optionArgs.contains(QStringLiteral("-h")) || optionArgs.contains(QStringLiteral("--help"))) {
-        std::fputs(UsageText, stdout);
-        return Ok;
+        return ending(argc, argv, [] {
+            out() << QCoreApplication::translate("qvpreview", UsageText);
+            out().flush();
+            return int(Ok);
+        });
     }
     if (command == QLatin1String("--version")) {
         // The version of the control library the tool runs on.
@@ -333,7 +375,10 @@ int main(int argc, char **argv)
     }
     const bool needsDisplay = command == QLatin1String("view");
     if (needsDisplay && !haveDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return failure(QStringLiteral("view richiede uno schermo (DISPLAY non impostato); usare render o print"));
+        return ending(argc, argv, [] {
+            return failure(QCoreApplication::translate(
+                "qvpreview", "view richiede uno schermo (DISPLAY non impostato); usare render o print"));
+        });
     if (!needsDisplay && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
@@ -343,6 +388,7 @@ int main(int argc, char **argv)
         qputenv("XDG_RUNTIME_DIR", runtime);
     }
     QApplication app(argc, argv);
+    setLanguage();
 
     if (command == QLatin1String("--list-printers")) {
         const QString current = qv::currentPrinterName();
@@ -354,7 +400,7 @@ int main(int argc, char **argv)
     static const QStringList commands{QStringLiteral("view"), QStringLiteral("print"), QStringLiteral("render"),
                                       QStringLiteral("check")};
     if (!commands.contains(command))
-        return usageError(QStringLiteral("comando sconosciuto: %1").arg(command));
+        return usageError(QCoreApplication::translate("qvpreview", "comando sconosciuto: %1").arg(command));
 
     QStringList known;
     if (command == QLatin1String("print"))
@@ -365,8 +411,9 @@ int main(int argc, char **argv)
     if (const auto error = parseOptions(args, known, options))
         return usageError(*error);
     if (options.positional.size() != 1)
-        return usageError(options.positional.isEmpty() ? QStringLiteral("manca il file di spool")
-                                                        : QStringLiteral("troppi argomenti"));
+        return usageError(options.positional.isEmpty()
+                              ? QCoreApplication::translate("qvpreview", "manca il file di spool")
+                              : QCoreApplication::translate("qvpreview", "troppi argomenti"));
     const QString path = options.positional.first();
 
     if (command == QLatin1String("check"))
