@@ -6,6 +6,7 @@ SUDO=""
 PACKAGES=(
   build-essential cmake ccache pkg-config clang lld
   qt6-base-dev qt6-svg-dev libgl-dev
+  qt6-tools-dev libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 locales
   cups cups-client printer-driver-cups-pdf

@@ -35,7 +35,7 @@ const QSet<QString> Public = {
     "QV_SCALEMODE", "ErrorNumber",
     // functions
     "errorText", "hasErrorText", "libraryVersion", "printerNames", "currentPrinterName", "setCurrentPrinter",
-    "pdfPrinterName", "setPdfOutputFile", "pdfOutputFile", "PrintTo", "operator"};
+    "pdfPrinterName", "setPdfOutputFile", "pdfOutputFile", "PrintTo", "operator", "CreaPaginaAnteprima"};
 
 TEST(PublicBoundary, OnlyThePublicInterfaceIsExported)
 {
