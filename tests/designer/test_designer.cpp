@@ -4,6 +4,8 @@
 // of its context menu.
 #include <qvpreview/PrintPreview.h>
 
+#include "ui_modulo_fattura.h"
+
 #include <QtDesigner/QDesignerFormEditorInterface>
 #include <QtDesigner/QDesignerTaskMenuExtension>
 #include <QtDesigner/QExtensionManager>
@@ -150,6 +152,17 @@ TEST(DesignerPlugin, UiFileWithAScaleModeOutOfRangeLoads)
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(control->ScaleMode(), qv::SM_Twips);
     EXPECT_EQ(control->titolo(), QStringLiteral("Bolla"));
+}
+
+/// A host's form built by uic's code from a .ui file that Designer saved.
+TEST(DesignerUic, GeneratedCodeSetsThePersistedProperties)
+{
+    QWidget form;
+    Ui::ModuloFattura ui;
+    ui.setupUi(&form);
+    EXPECT_EQ(ui.printPreview->titolo(), QStringLiteral("Fattura di maggio"));
+    EXPECT_EQ(ui.printPreview->ScaleMode(), qv::SM_Millimeters);
+    EXPECT_EQ(ui.printPreview->size(), qv::PrintPreview().size());
 }
 
 struct Persistito
