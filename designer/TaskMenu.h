@@ -23,7 +23,7 @@ class PrintPreviewTaskMenu : public QObject, public QDesignerTaskMenuExtension
 public:
     PrintPreviewTaskMenu(QWidget *control, QObject *parent);
 
-    /// The page's action: a double click on the control opens it too.
+    /// The page's action: F2 on the selected control opens it too.
     QAction *preferredEditAction() const override;
     QList<QAction *> taskActions() const override;
 
