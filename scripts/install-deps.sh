@@ -6,6 +6,8 @@ SUDO=""
 PACKAGES=(
   build-essential cmake ccache pkg-config clang lld
   qt6-base-dev qt6-svg-dev libgl-dev
+  # Qt Designer's development files for the Designer plugin; Qt6Designer's
+  # CMake package needs Qt6OpenGL's, which qt6-tools-dev does not pull in.
   qt6-tools-dev libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 locales
