@@ -82,23 +82,16 @@ void PrintPreviewPlugin::initialize(QDesignerFormEditorInterface *core)
 
 QString PrintPreviewPlugin::domXml() const
 {
-    // The title is the preview window's caption: a single line, translatable
-    // like any other text of the form.
     return QStringLiteral(R"(<ui language="c++" displayname="PrintPreview">
  <widget class="qv::PrintPreview" name="printPreview"/>
  <customwidgets>
   <customwidget>
    <class>qv::PrintPreview</class>
    <header location="global">qvpreview/PrintPreview.h</header>
-   <propertyspecifications>
-    <tooltip name="titolo">%1</tooltip>
-    <stringpropertyspecification name="titolo" type="singleline"/>
-   </propertyspecifications>
   </customwidget>
  </customwidgets>
 </ui>
-)")
-        .arg(tr("Imposta o restituisce il Titolo della finestra dell'Anteprima di Stampa.").toHtmlEscaped());
+)");
 }
 
 } // namespace qv::designer

@@ -38,8 +38,8 @@ public:
     /// Registers the context menu of the control with Designer's extension
     /// manager (once; a core without one gets none).
     void initialize(QDesignerFormEditorInterface *core) override;
-    /// The control as the widget box places it, and its custom-widget entry:
-    /// global header, the title's help text and its single-line editor.
+    /// The control as the widget box places it, and its custom-widget entry
+    /// with the header that uic includes (<qvpreview/PrintPreview.h>).
     QString domXml() const override;
 
 private:
