@@ -41,7 +41,9 @@ QString PrintPreviewPlugin::whatsThis() const
 
 QString PrintPreviewPlugin::includeFile() const
 {
-    return QStringLiteral("qvpreview/PrintPreview.h");
+    // In angle brackets: Designer then stores the header as a global one, and
+    // uic writes #include <qvpreview/PrintPreview.h>.
+    return QStringLiteral("<qvpreview/PrintPreview.h>");
 }
 
 QIcon PrintPreviewPlugin::icon() const

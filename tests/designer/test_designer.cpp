@@ -55,7 +55,7 @@ TEST(DesignerPlugin, LoadsAndNamesTheControlAsUicNeedsIt)
     QDesignerCustomWidgetInterface *entry = plugin();
     ASSERT_NE(entry, nullptr) << loader().errorString().toStdString();
     EXPECT_EQ(entry->name(), QStringLiteral("qv::PrintPreview"));
-    EXPECT_EQ(entry->includeFile(), QStringLiteral("qvpreview/PrintPreview.h"));
+    EXPECT_EQ(entry->includeFile(), QStringLiteral("<qvpreview/PrintPreview.h>"));
     EXPECT_FALSE(entry->isContainer());
     EXPECT_FALSE(entry->icon().isNull());
     EXPECT_TRUE(entry->domXml().contains(QStringLiteral("<header location=\"global\">qvpreview/PrintPreview.h</header>")));
