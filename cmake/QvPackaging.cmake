@@ -5,6 +5,7 @@
 #   dev     -> libqvpreview-dev  headers, CMake package, pkg-config file and
 #                                the libqvpreview.so link
 #   tools   -> qvpreview-tools   the command-line tool and its man page
+#   designer -> qvpreview-designer-plugin  the Qt Designer plugin (when it is built)
 # An install rule that names no component goes to the runtime package.
 # dpkg-shlibdeps works out each package's dependencies on the system's
 # libraries; the packages depend on libqvpreview1 of the same version.
@@ -19,6 +20,10 @@ set(QV_DEB_NAMES ${QV_DEB_RUNTIME_NAME} libqvpreview-dev)
 if(TARGET qvpreview_cli)
   list(APPEND QV_DEB_COMPONENTS tools)
   list(APPEND QV_DEB_NAMES qvpreview-tools)
+endif()
+if(TARGET qvpreview_designer)
+  list(APPEND QV_DEB_COMPONENTS designer)
+  list(APPEND QV_DEB_NAMES qvpreview-designer-plugin)
 endif()
 set(QV_DEB_VERSION "${PROJECT_VERSION}-1")
 
@@ -109,5 +114,19 @@ qvpreview works on the spool files that the qvPreview print-preview
 control records: it opens the preview window, prints a page range on a
 printer or to PDF, renders a page to PNG without a display, and checks a
 file record by record.")
+
+# The plugin goes where Debian's Designer looks for plugins; it depends on
+# the library of the same version, and dpkg-shlibdeps adds Designer's own.
+set(CPACK_DEBIAN_DESIGNER_PACKAGE_NAME qvpreview-designer-plugin)
+set(CPACK_DEBIAN_DESIGNER_PACKAGE_SECTION devel)
+set(CPACK_COMPONENT_DESIGNER_DEPENDS runtime)
+set(CPACK_COMPONENT_DESIGNER_DESCRIPTION "Qt Designer plugin of the qvPreview print-preview control
+qvPreview gives a Qt Widgets application a print preview: the application
+records its document page by page through one control, the user previews
+it and prints it on a CUPS printer or to PDF.
+.
+This package lets Qt Designer place the control on forms, edit its title
+and scale mode and open its title property page from the form's context
+menu.")
 
 include(CPack)

@@ -111,4 +111,9 @@ void PageAnteprima::ApplyChanges()
         throw Error(ErrTypeMismatch, origine());
 }
 
+QWidget *CreaPaginaAnteprima(PropertyPageSite *site, QWidget *parent)
+{
+    return new PageAnteprima(site, parent);
+}
+
 } // namespace qv

@@ -6,7 +6,10 @@ SUDO=""
 PACKAGES=(
   build-essential cmake ccache pkg-config clang lld
   qt6-base-dev qt6-svg-dev libgl-dev
-  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
+  # Qt's tools: the translation tools and catalogues, and Designer's
+  # development files for the Designer plugin (Qt6Designer's CMake package
+  # needs Qt6OpenGL's, which qt6-tools-dev does not pull in).
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 locales
   cups cups-client printer-driver-cups-pdf

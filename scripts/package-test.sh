@@ -115,5 +115,19 @@ run_host "$work/host-pc" pkg-config
 env -i PATH=/usr/bin:/bin qvpreview --version
 setup=$(dpkg -L "${names[@]}" | grep '/Setup$')
 env -i PATH=/usr/bin:/bin "$setup" --version
+# The Designer plugin, when it was packaged: in the designer/ folder of Qt's
+# plugin folder, where Designer looks, and its libraries all found.
+plugin=$(dpkg -L "${names[@]}" | grep '/designer/libqvpreviewdesigner\.so$' || true)
+if [ -n "$plugin" ]; then
+  qtplugins=$(qtpaths6 --query QT_INSTALL_PLUGINS 2>/dev/null || /usr/lib/qt6/bin/qtpaths --query QT_INSTALL_PLUGINS)
+  [ "$plugin" = "$qtplugins/designer/libqvpreviewdesigner.so" ] || {
+    echo "package-test: the Designer plugin is $plugin, not in $qtplugins/designer" >&2; exit 1; }
+  if env -i PATH=/usr/bin:/bin ldd "$plugin" | grep -q 'not found'; then
+    echo "package-test: the Designer plugin misses a library:" >&2
+    ldd "$plugin" >&2
+    exit 1
+  fi
+  echo "package-test: Designer plugin ok ($plugin)"
+fi
 man -w qvpreview >/dev/null 2>&1 && echo "package-test: man qvpreview found" || echo "package-test: man qvpreview not found (man-db?)"
 echo "package-test: removing ${names[*]}"

@@ -3,6 +3,8 @@
 #   libqvpreview1     the shared library (by its soname) and Setup
 #   libqvpreview-dev  headers, CMake package, pkg-config file
 #   qvpreview-tools   the command-line tool qvpreview and its man page
+#   qvpreview-designer-plugin  the Qt Designer plugin (where Designer's
+#                     development files are installed, qt6-tools-dev)
 # from a build of only these (no tests, benchmarks or examples) configured
 # for /usr in BUILD-DIR; the packages land in BUILD-DIR/packages/.
 #   bash scripts/package.sh [BUILD-DIR]        (default: build-deb)

@@ -36,6 +36,21 @@ class QV_EXPORT PrintPreview : public QWidget
     Q_OBJECT
     /// The preview window's caption, as titolo() and setTitolo().
     Q_PROPERTY(QString titolo READ titolo WRITE setTitolo)
+    /// The unit of coordinates, as ScaleMode(); with titolo, the persisted
+    /// property set that a form designer edits and a .ui file stores. Written
+    /// through the meta-object system (a designer's property editor,
+    /// QUiLoader, QObject::setProperty), where no caller can catch qv::Error,
+    /// a value outside 0 to 7 is refused with a warning and the scale mode
+    /// stays as it was; setScaleMode() throws as usual.
+    Q_PROPERTY(int ScaleMode READ ScaleMode WRITE scriviScaleModeProprieta)
+    void scriviScaleModeProprieta(int value)
+    {
+        try {
+            setScaleMode(value);
+        } catch (const Error &e) {
+            qWarning("qv::PrintPreview: ScaleMode %d refused (%s)", value, e.what());
+        }
+    }
 public:
     /// A control with every property at its default and nothing recorded.
     explicit PrintPreview(QWidget *parent = nullptr);

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+class QWidget;
+
 namespace qv {
 
 /// What a container (a form designer) offers a property page it shows:
@@ -40,5 +42,14 @@ public:
     /// Errors of the property access are thrown to the container as qv::Error.
     virtual void ApplyChanges() = 0;
 };
+
+/// The property page of PrintPreview, "Anteprima": it edits the title
+/// (`titolo`, the preview window's caption) of the first selected control,
+/// any QObject with a `QString titolo` property. A container shows the widget
+/// in a window of its own and drives it through its PropertyPage interface
+/// (`dynamic_cast<qv::PropertyPage *>(page)`). \a site stays owned by the
+/// container and must outlive the page; the widget belongs to \a parent, or
+/// to the caller when \a parent is null.
+QV_EXPORT QWidget *CreaPaginaAnteprima(PropertyPageSite *site, QWidget *parent = nullptr);
 
 } // namespace qv

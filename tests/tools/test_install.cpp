@@ -261,6 +261,26 @@ TEST_F(Installazione, SetupRunsFromThePrefixWithACleanEnvironment)
     EXPECT_EQ(versione.uscita.trimmed(), QStringLiteral("Setup 1.2.0.48"));
 }
 
+/// The Designer plugin lands in the Qt plugin folder under the prefix and
+/// loads the prefix's library through its relative run path.
+TEST_F(Installazione, DesignerPluginFindsTheLibraryOfThePrefix)
+{
+#ifndef QV_INSTALLED_DESIGNER_PLUGIN
+    GTEST_SKIP() << "the Designer plugin is not built";
+#else
+    const QString plugin = prefisso + QStringLiteral("/" QV_INSTALLED_DESIGNER_PLUGIN);
+    ASSERT_TRUE(QFile::exists(plugin)) << plugin.toStdString();
+    EXPECT_TRUE(plugin.contains(QStringLiteral("/qt6/plugins/designer/"))) << plugin.toStdString();
+    const Esito ldd = esegui(QStringLiteral("ldd"), {plugin}, QString(), ambientePulito());
+    ASSERT_EQ(ldd.codice, 0) << ldd.uscita.toStdString();
+    const auto caricata = QRegularExpression(QStringLiteral("libqvpreview\\.so\\.1 => (\\S+)")).match(ldd.uscita);
+    ASSERT_TRUE(caricata.hasMatch()) << ldd.uscita.toStdString();
+    EXPECT_EQ(QFileInfo(caricata.captured(1)).canonicalFilePath(),
+              QFileInfo(prefisso + QStringLiteral("/" QV_INSTALL_LIBDIR "/libqvpreview.so.1")).canonicalFilePath())
+        << ldd.uscita.toStdString();
+#endif
+}
+
 INSTANTIATE_TEST_SUITE_P(Hosts, Installazione, ::testing::Values("findPackage", "pkgConfig"),
                          [](const auto &info) { return std::string(info.param); });
 

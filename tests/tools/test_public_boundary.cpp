@@ -35,7 +35,8 @@ const QSet<QString> Public = {
     "QV_SCALEMODE", "ErrorNumber",
     // functions
     "errorText", "hasErrorText", "installTranslator", "libraryVersion", "printerNames", "currentPrinterName",
-    "setCurrentPrinter", "pdfPrinterName", "setPdfOutputFile", "pdfOutputFile", "PrintTo", "operator"};
+    "setCurrentPrinter", "pdfPrinterName", "setPdfOutputFile", "pdfOutputFile", "PrintTo", "operator",
+    "CreaPaginaAnteprima"};
 
 TEST(PublicBoundary, OnlyThePublicInterfaceIsExported)
 {

@@ -1,0 +1,99 @@
+// qvPreview - print preview for Qt applications.
+#include "PrintPreviewPlugin.h"
+
+#include "TaskMenu.h"
+
+#include <qvpreview/PrintPreview.h>
+
+#include <QtDesigner/QDesignerFormEditorInterface>
+#include <QtDesigner/QExtensionManager>
+
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+
+namespace qv::designer {
+
+PrintPreviewPlugin::PrintPreviewPlugin(QObject *parent)
+    : QObject(parent)
+{
+}
+
+QString PrintPreviewPlugin::name() const
+{
+    return QStringLiteral("qv::PrintPreview");
+}
+
+QString PrintPreviewPlugin::group() const
+{
+    return QStringLiteral("qvPreview");
+}
+
+QString PrintPreviewPlugin::toolTip() const
+{
+    return tr("Anteprima di Stampa");
+}
+
+QString PrintPreviewPlugin::whatsThis() const
+{
+    return tr("Registra un documento pagina per pagina e ne apre l'anteprima di stampa.");
+}
+
+QString PrintPreviewPlugin::includeFile() const
+{
+    // In angle brackets: Designer then stores the header as a global one, and
+    // uic writes #include <qvpreview/PrintPreview.h>.
+    return QStringLiteral("<qvpreview/PrintPreview.h>");
+}
+
+QIcon PrintPreviewPlugin::icon() const
+{
+    // The control as it shows itself on a form: a framed box marked "QV".
+    QPixmap pixmap(22, 22);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::black);
+    painter.setBrush(Qt::white);
+    painter.drawRect(1, 1, 19, 19);
+    QFont font = painter.font();
+    font.setPixelSize(9);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRect(1, 1, 20, 20), Qt::AlignCenter, QStringLiteral("QV"));
+    painter.end();
+    return QIcon(pixmap);
+}
+
+QWidget *PrintPreviewPlugin::createWidget(QWidget *parent)
+{
+    auto *control = new PrintPreview(parent);
+    control->InitProperties();
+    return control;
+}
+
+void PrintPreviewPlugin::initialize(QDesignerFormEditorInterface *core)
+{
+    if (m_initialized)
+        return;
+    m_initialized = true;
+    if (!core)
+        return;
+    if (QExtensionManager *manager = core->extensionManager())
+        manager->registerExtensions(new PrintPreviewTaskMenuFactory(manager), Q_TYPEID(QDesignerTaskMenuExtension));
+}
+
+QString PrintPreviewPlugin::domXml() const
+{
+    return QStringLiteral(R"(<ui language="c++" displayname="PrintPreview">
+ <widget class="qv::PrintPreview" name="printPreview"/>
+ <customwidgets>
+  <customwidget>
+   <class>qv::PrintPreview</class>
+   <header location="global">qvpreview/PrintPreview.h</header>
+  </customwidget>
+ </customwidgets>
+</ui>
+)");
+}
+
+} // namespace qv::designer
