@@ -56,8 +56,19 @@ public:
         return m_fileSpool && spool::isSpoolFile(path, *m_fileSpool);
     }
 
+    /// The last text block that StampaCampoMultilinea laid out: its lines
+    /// and their height (lines x line spacing) in the host's scale of the call.
+    struct BloccoTesto
+    {
+        int righe = 0;
+        double altezza = 0;
+    };
+    /// The last text block; {0, 0} before the first one.
+    BloccoTesto &ultimoBlocco() { return m_ultimoBlocco; }
+
 private:
     std::unique_ptr<FrmAnteprima> m_anteprima;
+    BloccoTesto m_ultimoBlocco;
     std::optional<spool::SpoolIdentity> m_fileSpool;
     PageMetrics m_misura;
     bool m_paginaDaAggiornare = true;
