@@ -44,11 +44,11 @@ class PrintPreviewInterno;
 ///   lastPrintError() says why a print failed).
 ///
 /// Line breaks in texts: StampaTesto() and StampaCampoMultilinea() take
-/// "\r\n" as the line break. StampaTesto() also breaks at a lone "\n" (the
+/// `"\r\n"` as the line break. StampaTesto() also breaks at a lone `"\n"` (the
 /// record's lines end at either); StampaCampoMultilinea() breaks paragraphs
-/// only at "\r\n", and a lone "\n" or "\r" there becomes a blank, as does
+/// only at `"\r\n"`, and a lone `"\n"` or `"\r"` there becomes a blank, as does
 /// every control character but tab in StampaCentrato() and StampaCampo(),
-/// which print one line. A host with "\n" texts converts them first:
+/// which print one line. A host with `"\n"` texts converts them first:
 /// `text.replace("\r\n", "\n").replace("\n", "\r\n")`.
 ///
 /// The control is a fixed 495 x 495 twips widget with no visible function.
@@ -177,7 +177,7 @@ public:
     // --- Text commands ----------------------------------------------------
 
     /// A text whose left edge is PosX and whose line ends at PosY (lower edge);
-    /// "\r\n" or "\n" start a further line of the same record.
+    /// `"\r\n"` or `"\n"` start a further line of the same record.
     /// Throws qv::Error 1001 (source "StampaTesto") for an empty text or a failed record.
     void StampaTesto(float PosX, float PosY, QString testo);
     /// A text centred on the page width, line ending at Y. Throws 1001 like StampaTesto.
@@ -190,7 +190,7 @@ public:
     /// A wrapped multi-line block. \a nRighe (0: 32000) limits the lines laid
     /// out, \a interlinea (0: the line height) is the line spacing; both are
     /// given back. Returns the text that did not fit. Paragraphs end at
-    /// "\r\n"; a lone "\n" becomes a blank. lastBlockLines() and
+    /// `"\r\n"`; a lone `"\n"` becomes a blank. lastBlockLines() and
     /// lastBlockHeight() then say how many lines the block took and how tall it is.
     /// Throws 1001 (source "StampaCampoMultilinea").
     QString StampaCampoMultilinea(float PosX, float PosY, QString testo, float limiteMax,
