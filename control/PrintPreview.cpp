@@ -83,8 +83,8 @@ const QString ScaleModeKey = QStringLiteral("ScaleMode");
 
 [[noreturn]] void refuseInvalidColor(const char *property)
 {
-    refuse(property, QCoreApplication::translate("qv::PrintPreview", "%1 = QColor non valido")
-                         .arg(QLatin1String(property)));
+    refuse(property,
+           QCoreApplication::translate("qv::PrintPreview", "%1 = QColor non valido").arg(QLatin1String(property)));
 }
 
 [[noreturn]] void cannotPrint(const char *command)

@@ -45,8 +45,8 @@ struct Row
 std::vector<Row> reportRows(int count)
 {
     static const char *const Regions[] = {"North", "South", "East", "West", "Central"};
-    static const char *const Products[] = {"Desk lamp", "Office chair", "Standing desk", "Monitor arm",
-                                           "Filing cabinet", "Whiteboard"};
+    static const char *const Products[] = {"Desk lamp",   "Office chair",   "Standing desk",
+                                           "Monitor arm", "Filing cabinet", "Whiteboard"};
     static const char *const Remarks[] = {
         "Steady demand.",
         "Reorder placed early after a strong first month; stock levels are back to normal.",
@@ -87,7 +87,7 @@ constexpr float Left = 15;
 constexpr float Right = 195;
 constexpr float ColId = Left + 1, ColRegion = 28, ColProduct = 50, ColNotes = 82, ColUnits = 150, ColRevenue = 167;
 constexpr float NotesWidth = ColUnits - ColNotes - 3;
-constexpr float RowGap = 2;       // between a row's last line and the rule under it
+constexpr float RowGap = 2;        // between a row's last line and the rule under it
 constexpr float HeaderBottom = 30; // where a continuation page's table starts
 constexpr float FooterSpace = 16;  // kept free at the page's foot
 
@@ -332,8 +332,7 @@ int main(int argc, char **argv)
             return 1;
         }
         const QScreen *screen = QGuiApplication::primaryScreen();
-        const double dotsPerInch =
-            screen && screen->logicalDotsPerInchX() > 0 ? screen->logicalDotsPerInchX() : 96.0;
+        const double dotsPerInch = screen && screen->logicalDotsPerInchX() > 0 ? screen->logicalDotsPerInchX() : 96.0;
         const qv::SpoolFile spool(pp.spoolPath());
         for (int p = 1; p <= pp.TotalePagine(); ++p) {
             const QString png = outFolder + QStringLiteral("page-%1.png").arg(p);

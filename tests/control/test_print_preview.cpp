@@ -167,8 +167,7 @@ void PrintTo(const DetailCase &c, std::ostream *os)
 }
 
 class RefusedValue : public qv::test::TempEnvTest, public ::testing::WithParamInterface<DetailCase>
-{
-};
+{};
 
 TEST_P(RefusedValue, SaysWhichPropertyAndValue)
 {

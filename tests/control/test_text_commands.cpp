@@ -344,8 +344,7 @@ void PrintTo(const BlockCase &c, std::ostream *os)
 }
 
 class LastBlock : public Text, public ::testing::WithParamInterface<BlockCase>
-{
-};
+{};
 
 TEST_P(LastBlock, CountsTheLinesAndTheirHeightInTheHostsUnits)
 {
@@ -407,10 +406,9 @@ TEST_F(Text, FailedBlockReportsTheLinesItRecordedBeforeItFailed)
     int16_t righe = 0;
     float interlinea = 200;
     // A line, an empty paragraph, and a line that cannot hold even one character.
-    expect1001([&] {
-        pp.StampaCampoMultilinea(0, 0, QStringLiteral("i\r\n\r\nWWWW"), field, PP_Sinistra, righe, interlinea);
-    },
-               "StampaCampoMultilinea");
+    expect1001(
+        [&] { pp.StampaCampoMultilinea(0, 0, QStringLiteral("i\r\n\r\nWWWW"), field, PP_Sinistra, righe, interlinea); },
+        "StampaCampoMultilinea");
     EXPECT_EQ(records().size(), 1);
     EXPECT_EQ(pp.lastBlockLines(), 2);
     EXPECT_EQ(pp.lastBlockHeight(), 400);

@@ -559,8 +559,7 @@ struct WhereCase
 };
 
 class TextFileWhere : public TextFile, public ::testing::WithParamInterface<WhereCase>
-{
-};
+{};
 
 TEST_P(TextFileWhere, TheErrorNamesTheFileAndLine)
 {
@@ -581,14 +580,14 @@ TEST_P(TextFileWhere, TheErrorNamesTheFileAndLine)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CPalette, TextFileWhere,
-    ::testing::Values(WhereCase{"FirstLine", "a 0 0", qv::ErrTypeMismatch, 1},
-                      WhereCase{"AfterGoodLines", "1 2 3\r\n\r\n4 5 x", qv::ErrTypeMismatch, 3},
-                      WhereCase{"OverflowAfterTheHeader", "JASC\r\n0100\r\n1\r\n300 0 0", qv::ErrOverflow, 4},
-                      // Lines end with CR LF only: a file of LF lines is one line.
-                      WhereCase{"LineFeedsOnly", "JASC\n0100\n1\n1 2 3", qv::ErrTypeMismatch, 1}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(CPalette, TextFileWhere,
+                         ::testing::Values(WhereCase{"FirstLine", "a 0 0", qv::ErrTypeMismatch, 1},
+                                           WhereCase{"AfterGoodLines", "1 2 3\r\n\r\n4 5 x", qv::ErrTypeMismatch, 3},
+                                           WhereCase{"OverflowAfterTheHeader", "JASC\r\n0100\r\n1\r\n300 0 0",
+                                                     qv::ErrOverflow, 4},
+                                           // Lines end with CR LF only: a file of LF lines is one line.
+                                           WhereCase{"LineFeedsOnly", "JASC\n0100\n1\n1 2 3", qv::ErrTypeMismatch, 1}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(TextFile, AFileThatCannotBeOpenedIsNamedInTheDetail)
 {

@@ -485,8 +485,8 @@ QList<QList<Word>> pdfWords(const QString &pdf)
     p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     p.waitForFinished(30000);
     QList<QList<Word>> pages;
-    static const QRegularExpression word(
-        QStringLiteral("<page |<word xMin=\"[^\"]*\" yMin=\"([^\"]*)\" xMax=\"[^\"]*\" yMax=\"([^\"]*)\">([^<]*)</word>"));
+    static const QRegularExpression word(QStringLiteral(
+        "<page |<word xMin=\"[^\"]*\" yMin=\"([^\"]*)\" xMax=\"[^\"]*\" yMax=\"([^\"]*)\">([^<]*)</word>"));
     for (const auto &m : word.globalMatch(QString::fromUtf8(p.readAllStandardOutput()))) {
         if (m.captured(0) == QLatin1String("<page "))
             pages.append(QList<Word>());
@@ -498,8 +498,7 @@ QList<QList<Word>> pdfWords(const QString &pdf)
 
 /// The English example host, run without a display with a number of table rows.
 class ReportExample : public Tool, public ::testing::WithParamInterface<int>
-{
-};
+{};
 
 TEST_P(ReportExample, BreaksTheTableBetweenRowsAndNumbersThePages)
 {
@@ -510,7 +509,8 @@ TEST_P(ReportExample, BreaksTheTableBetweenRowsAndNumbersThePages)
     const QString out = path("report");
     QProcess p;
     p.setProcessEnvironment(environment);
-    p.start(QStringLiteral(QV_REPORT_BIN), {QStringLiteral("--out"), out, QStringLiteral("--rows"), QString::number(rows)});
+    p.start(QStringLiteral(QV_REPORT_BIN),
+            {QStringLiteral("--out"), out, QStringLiteral("--rows"), QString::number(rows)});
     ASSERT_TRUE(p.waitForFinished(120000));
     const QString stdoutText = QString::fromUtf8(p.readAllStandardOutput());
     ASSERT_EQ(p.exitCode(), 0) << qPrintable(QString::fromUtf8(p.readAllStandardError()));

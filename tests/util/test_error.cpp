@@ -104,8 +104,7 @@ void PrintTo(const DetailCase &c, std::ostream *os)
 }
 
 class ErrorDetail : public ::testing::TestWithParam<DetailCase>
-{
-};
+{};
 
 TEST_P(ErrorDetail, WhatShowsTheTextAndTheDetailAndNothingElseChanges)
 {
@@ -134,7 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
     Errors, ErrorDetail,
     ::testing::Values(
         DetailCase{"Catalogue", Error(ErrInvalidPropertyValue, QStringLiteral("FontSize")),
-                   "FontSize = 0 (ammessi da 1 a 2160)", "Valore di proprietà non valido: FontSize = 0 (ammessi da 1 a 2160)"},
+                   "FontSize = 0 (ammessi da 1 a 2160)",
+                   "Valore di proprietà non valido: FontSize = 0 (ammessi da 1 a 2160)"},
         // The catalogue's trailing blank stays in description(), not before the colon.
         DetailCase{"TrailingBlank", Error(ErrPathNotFound, QStringLiteral("x")), "/a/b",
                    "Impossibile trovare il percorso: /a/b"},
