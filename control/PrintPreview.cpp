@@ -19,6 +19,7 @@
 #include "spool/SpoolFormat.h"
 #include "spool/SpoolWriter.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPaintEvent>
 #include <QPainter>
@@ -46,9 +47,43 @@ constexpr double HimetricPerInch = 2540.0;
 const QString TitoloKey = QStringLiteral("Titolo");
 const QString ScaleModeKey = QStringLiteral("ScaleMode");
 
-[[noreturn]] void refuse(const char *property)
+[[noreturn]] void refuse(const char *property, const QString &detail)
 {
-    throw Error(ErrInvalidPropertyValue, QString::fromLatin1(property));
+    throw Error(ErrInvalidPropertyValue, QString::fromLatin1(property)).withDetail(detail);
+}
+
+/// Refuses \a value of \a property, which must lie between \a low and \a high.
+[[noreturn]] void refuseRange(const char *property, qint64 value, qint64 low, qint64 high)
+{
+    refuse(property, QCoreApplication::translate("qv::PrintPreview", "%1 = %2 (ammessi da %3 a %4)")
+                         .arg(QLatin1String(property))
+                         .arg(value)
+                         .arg(low)
+                         .arg(high));
+}
+
+/// Refuses a colour value outside 0 to 0xFFFFFF, shown in decimal and in
+/// hexadecimal. A value whose top byte is 0xFF is most likely a QRgb (qRgb()
+/// puts an opaque alpha there): the detail says how to pass one.
+[[noreturn]] void refuseColor(const char *property, int32_t value)
+{
+    const QString hex =
+        QStringLiteral("0x") + QString::number(quint32(value), 16).toUpper().rightJustified(8, QLatin1Char('0'));
+    QString detail = QCoreApplication::translate("qv::PrintPreview", "%1 = %2 (%3): ammessi da 0 a 16777215 "
+                                                                     "(0xFFFFFF), rosso + 256 × verde + 65536 × blu")
+                         .arg(QLatin1String(property))
+                         .arg(value)
+                         .arg(hex);
+    if (quint32(value) >> 24 == 0xFF)
+        detail += QCoreApplication::translate("qv::PrintPreview", "; un QRgb porta l'alfa nel byte alto: "
+                                                                  "passare QColor::fromRgb(valore)");
+    refuse(property, detail);
+}
+
+[[noreturn]] void refuseInvalidColor(const char *property)
+{
+    refuse(property,
+           QCoreApplication::translate("qv::PrintPreview", "%1 = QColor non valido").arg(QLatin1String(property)));
 }
 
 [[noreturn]] void cannotPrint(const char *command)
@@ -241,7 +276,7 @@ int32_t PrintPreview::FontSize() const { return d->font.fontSize; }
 void PrintPreview::setFontSize(int32_t value)
 {
     if (value < 1 || value > 2160)
-        refuse("FontSize");
+        refuseRange("FontSize", value, 1, 2160);
     d->font.fontSize = value;
 }
 
@@ -259,7 +294,7 @@ int32_t PrintPreview::ForeColor() const { return d->font.foreColor; }
 void PrintPreview::setForeColor(int32_t value)
 {
     if (!isColor(value))
-        refuse("ForeColor");
+        refuseColor("ForeColor", value);
     // Texts and strokes are drawn in the same colour.
     d->font.foreColor = value;
     d->stroke.foreColor = value;
@@ -268,7 +303,7 @@ void PrintPreview::setForeColor(int32_t value)
 void PrintPreview::setForeColor(const QColor &value)
 {
     if (!value.isValid())
-        refuse("ForeColor");
+        refuseInvalidColor("ForeColor");
     setForeColor(colorValue(value));
 }
 
@@ -280,7 +315,7 @@ int32_t PrintPreview::ScaleMode() const { return d->scaleMode; }
 void PrintPreview::setScaleMode(int32_t value)
 {
     if (value < SM_User || value > SM_Centimeters)
-        refuse("ScaleMode");
+        refuseRange("ScaleMode", value, SM_User, SM_Centimeters);
     d->scaleMode = value;
     Q_EMIT persistedPropertyChanged(ScaleModeKey);
 }
@@ -290,7 +325,7 @@ int32_t PrintPreview::DrawMode() const { return d->stroke.drawMode; }
 void PrintPreview::setDrawMode(int32_t value)
 {
     if (value < 0 || value > 16)
-        refuse("DrawMode");
+        refuseRange("DrawMode", value, 0, 16);
     d->stroke.drawMode = value;
 }
 
@@ -299,7 +334,7 @@ int32_t PrintPreview::DrawWidth() const { return d->stroke.drawWidth; }
 void PrintPreview::setDrawWidth(int32_t value)
 {
     if (value < 0 || value > 32767)
-        refuse("DrawWidth");
+        refuseRange("DrawWidth", value, 0, 32767);
     d->stroke.drawWidth = value;
 }
 
@@ -308,7 +343,7 @@ int32_t PrintPreview::DrawStyle() const { return d->stroke.drawStyle; }
 void PrintPreview::setDrawStyle(int32_t value)
 {
     if (value < 0 || value > 6)
-        refuse("DrawStyle");
+        refuseRange("DrawStyle", value, 0, 6);
     d->stroke.drawStyle = value;
 }
 
@@ -317,14 +352,14 @@ int32_t PrintPreview::FillColor() const { return d->stroke.fillColor; }
 void PrintPreview::setFillColor(int32_t value)
 {
     if (!isColor(value))
-        refuse("FillColor");
+        refuseColor("FillColor", value);
     d->stroke.fillColor = value;
 }
 
 void PrintPreview::setFillColor(const QColor &value)
 {
     if (!value.isValid())
-        refuse("FillColor");
+        refuseInvalidColor("FillColor");
     setFillColor(colorValue(value));
 }
 
@@ -333,7 +368,7 @@ int32_t PrintPreview::FillStyle() const { return d->stroke.fillStyle; }
 void PrintPreview::setFillStyle(int32_t value)
 {
     if (value < 0 || value > 7)
-        refuse("FillStyle");
+        refuseRange("FillStyle", value, 0, 7);
     d->stroke.fillStyle = value;
 }
 
@@ -363,10 +398,14 @@ void PrintPreview::ReadProperties(const PropertyBag &bag)
     const QVariant scale = bag.ReadProperty(ScaleModeKey, int32_t(SM_Twips));
     bool ok = false;
     const int mode = scale.toInt(&ok);
-    if (!ok || mode < SM_User || mode > SM_Centimeters)
-        refuse("ScaleMode");
+    if (!ok)
+        refuse("ScaleMode", QCoreApplication::translate("qv::PrintPreview", "ScaleMode = %1 (non è un numero intero)")
+                                .arg(scale.toString()));
+    if (mode < SM_User || mode > SM_Centimeters)
+        refuseRange("ScaleMode", mode, SM_User, SM_Centimeters);
     if (!title.canConvert<QString>())
-        refuse("Titolo");
+        refuse("Titolo", QCoreApplication::translate("qv::PrintPreview", "Titolo = un valore di tipo %1, non un testo")
+                             .arg(QLatin1String(title.typeName() ? title.typeName() : "?")));
     d->titolo = title.toString();
     d->scaleMode = mode;
 }
@@ -704,6 +743,11 @@ QString PrintPreview::StampaCampoMultilinea(float PosX, float PosY, QString test
     static const QString CrLf = QStringLiteral("\r\n");
     QString line;
     QString rest;
+    // What lastBlockLines() and lastBlockHeight() report: the lines laid out
+    // so far, kept up to date line by line so that a call that fails half way
+    // leaves what it did record.
+    PrintPreviewInterno::BloccoTesto &blocco = d->interno->ultimoBlocco();
+    blocco = {};
     try {
         ApriSpool();
         removeTrailingSpaces(testo);
@@ -745,6 +789,8 @@ QString PrintPreview::StampaCampoMultilinea(float PosX, float PosY, QString test
                     cannotPrint("StampaCampoMultilinea");
                 else
                     line.remove(0, n);
+                ++blocco.righe;
+                blocco.altezza = blocco.righe * double(interlinea);
             } while (riga <= nRighe && n < L && n != 0);
         } while (!rest.isEmpty() && riga <= nRighe);
     } catch (const Error &) {
@@ -756,6 +802,16 @@ QString PrintPreview::StampaCampoMultilinea(float PosX, float PosY, QString test
     if (!rest.isEmpty())
         return line.isEmpty() ? rest : line + CrLf + rest;
     return line;
+}
+
+int PrintPreview::lastBlockLines() const
+{
+    return d->interno->ultimoBlocco().righe;
+}
+
+double PrintPreview::lastBlockHeight() const
+{
+    return d->interno->ultimoBlocco().altezza;
 }
 
 float PrintPreview::TextWidth(const QString &testo)

@@ -52,8 +52,19 @@ public:
     /// The printer's page is taken again at the next use (the preview window closed).
     void paginaDaAggiornare() { m_paginaDaAggiornare = true; }
 
+    /// The last text block that StampaCampoMultilinea laid out: its lines
+    /// and their height (lines x line spacing) in the host's scale of the call.
+    struct BloccoTesto
+    {
+        int righe = 0;
+        double altezza = 0;
+    };
+    /// The last text block; {0, 0} before the first one.
+    BloccoTesto &ultimoBlocco() { return m_ultimoBlocco; }
+
 private:
     std::unique_ptr<FrmAnteprima> m_anteprima;
+    BloccoTesto m_ultimoBlocco;
     PageMetrics m_misura;
     bool m_paginaDaAggiornare = true;
 };

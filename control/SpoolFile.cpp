@@ -236,7 +236,10 @@ SpoolCheck SpoolFile::check() const
     } catch (const Error &e) {
         contatore.risultato.error = e;
     } catch (const std::exception &e) {
-        contatore.risultato.error = Error(ErrInternal, Source, QString::fromLocal8Bit(e.what())).at(m_path);
+        // The exception's text does not say which file: the detail does.
+        contatore.risultato.error = Error(ErrInternal, Source, QString::fromLocal8Bit(e.what()))
+                                        .at(m_path)
+                                        .withDetail(QStringLiteral("file \"%1\"").arg(m_path));
     }
     return contatore.risultato;
 }

@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 
 #include <QByteArrayView>
+#include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
@@ -28,6 +29,16 @@ const QString kSource = QStringLiteral("qvpreview.cPalette");
 [[noreturn]] void raise(int number)
 {
     throw Error(number, kSource, errorText(number));
+}
+
+/// An error of the palette text file \a file, found on its 1-based \a line
+/// (0: not on a line): the file and line go into the error, and into its
+/// detail, as the catalogue's text does not name them.
+void inFile(Error &e, const QString &file, int64_t line)
+{
+    e.at(file, line);
+    e.withDetail(line > 0 ? QCoreApplication::translate("qv::CPalette", "file \"%1\", riga %2").arg(file).arg(line)
+                          : QCoreApplication::translate("qv::CPalette", "file \"%1\"").arg(file));
 }
 
 // The error of a file that could not be opened.
@@ -417,79 +428,91 @@ bool CPalette::Save(const QString &sFileName, int32_t lPosition)
 
 bool CPalette::SaveToJASCFile(const QString &sFileName)
 {
-    QByteArray text;
-    text.reserve(16 + qsizetype(m_entries.size()) * 13);
-    text += "JASC\r\n0100\r\n";
-    text += QByteArray::number(Count());
-    for (const PaletteEntry &e : m_entries) {
-        text += "\r\n";
-        text += QByteArray::number(e.red);
-        text += ' ';
-        text += QByteArray::number(e.green);
-        text += ' ';
-        text += QByteArray::number(e.blue);
-    }
+    try {
+        QByteArray text;
+        text.reserve(16 + qsizetype(m_entries.size()) * 13);
+        text += "JASC\r\n0100\r\n";
+        text += QByteArray::number(Count());
+        for (const PaletteEntry &e : m_entries) {
+            text += "\r\n";
+            text += QByteArray::number(e.red);
+            text += ' ';
+            text += QByteArray::number(e.green);
+            text += ' ';
+            text += QByteArray::number(e.blue);
+        }
 
-    QSaveFile file(sFileName); // unbuffered: see Save()
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        raise(openErrorNumber(sFileName, false));
-    if (file.write(text) != text.size()) {
-        const int number = ioErrorNumber(file);
-        file.cancelWriting();
-        raise(number);
+        QSaveFile file(sFileName); // unbuffered: see Save()
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            raise(openErrorNumber(sFileName, false));
+        if (file.write(text) != text.size()) {
+            const int number = ioErrorNumber(file);
+            file.cancelWriting();
+            raise(number);
+        }
+        if (!file.commit())
+            raise(ioErrorNumber(file));
+        return true;
+    } catch (Error &e) {
+        inFile(e, sFileName, 0);
+        throw;
     }
-    if (!file.commit())
-        raise(ioErrorNumber(file));
-    return true;
 }
 
 bool CPalette::LoadFromJASCFile(const QString &sFileName)
 {
-    Clear();
-    // Only a regular file of bounded length is read whole: a device such as
-    // /dev/zero would grow the text without end, and a FIFO would block.
-    QFile file;
-    switch (platform::openRegularFile(file, sFileName, MaxTextFileBytes)) {
-    case platform::OpenRegularResult::Opened: break;
-    case platform::OpenRegularResult::NotRegular: raise(ErrPathFileAccess);
-    case platform::OpenRegularResult::TooLarge: raise(ErrOutOfMemory);
-    case platform::OpenRegularResult::NotFound:
-    case platform::OpenRegularResult::Failed: raise(openErrorNumber(sFileName, true));
-    }
-    // The file's length, and one byte more: a file that grew past the limit
-    // since it was examined shows so.
-    const QByteArray text = file.read(std::min<qint64>(file.size(), MaxTextFileBytes) + 1);
-    if (file.error() != QFileDevice::NoError)
-        raise(ioErrorNumber(file));
-    if (text.size() > MaxTextFileBytes)
-        raise(ErrOutOfMemory);
-    file.close();
+    int64_t lineNumber = 0; // the line being read; 0 before the first
+    try {
+        Clear();
+        // Only a regular file of bounded length is read whole: a device such as
+        // /dev/zero would grow the text without end, and a FIFO would block.
+        QFile file;
+        switch (platform::openRegularFile(file, sFileName, MaxTextFileBytes)) {
+        case platform::OpenRegularResult::Opened: break;
+        case platform::OpenRegularResult::NotRegular: raise(ErrPathFileAccess);
+        case platform::OpenRegularResult::TooLarge: raise(ErrOutOfMemory);
+        case platform::OpenRegularResult::NotFound:
+        case platform::OpenRegularResult::Failed: raise(openErrorNumber(sFileName, true));
+        }
+        // The file's length, and one byte more: a file that grew past the limit
+        // since it was examined shows so.
+        const QByteArray text = file.read(std::min<qint64>(file.size(), MaxTextFileBytes) + 1);
+        if (file.error() != QFileDevice::NoError)
+            raise(ioErrorNumber(file));
+        if (text.size() > MaxTextFileBytes)
+            raise(ErrOutOfMemory);
+        file.close();
 
-    std::vector<PaletteEntry> entries;
-    const QByteArrayView all(text);
-    qsizetype start = 0;
-    while (start <= all.size()) {
-        qsizetype end = all.indexOf(QByteArrayView("\r\n"), start);
-        if (end < 0)
-            end = all.size();
-        const QByteArrayView line = all.sliced(start, end - start);
-        start = end + 2;
+        std::vector<PaletteEntry> entries;
+        const QByteArrayView all(text);
+        qsizetype start = 0;
+        while (start <= all.size()) {
+            qsizetype end = all.indexOf(QByteArrayView("\r\n"), start);
+            if (end < 0)
+                end = all.size();
+            const QByteArrayView line = all.sliced(start, end - start);
+            start = end + 2;
+            ++lineNumber;
 
-        // Exactly three fields: exactly two spaces.
-        const qsizetype first = line.indexOf(' ');
-        if (first < 0)
-            continue;
-        const qsizetype second = line.indexOf(' ', first + 1);
-        if (second < 0 || line.indexOf(' ', second + 1) >= 0)
-            continue;
-        if (entries.size() >= std::size_t(std::numeric_limits<int32_t>::max()))
-            raise(ErrOverflow);
-        entries.push_back(PaletteEntry{componentValue(line.first(first)),
-                                       componentValue(line.sliced(first + 1, second - first - 1)),
-                                       componentValue(line.sliced(second + 1)), 0});
+            // Exactly three fields: exactly two spaces.
+            const qsizetype first = line.indexOf(' ');
+            if (first < 0)
+                continue;
+            const qsizetype second = line.indexOf(' ', first + 1);
+            if (second < 0 || line.indexOf(' ', second + 1) >= 0)
+                continue;
+            if (entries.size() >= std::size_t(std::numeric_limits<int32_t>::max()))
+                raise(ErrOverflow);
+            entries.push_back(PaletteEntry{componentValue(line.first(first)),
+                                           componentValue(line.sliced(first + 1, second - first - 1)),
+                                           componentValue(line.sliced(second + 1)), 0});
+        }
+        m_entries = std::move(entries);
+        return true;
+    } catch (Error &e) {
+        inFile(e, sFileName, lineNumber);
+        throw;
     }
-    m_entries = std::move(entries);
-    return true;
 }
 
 } // namespace qv

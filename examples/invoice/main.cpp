@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -216,7 +217,7 @@ int main(int argc, char **argv)
         float interlinea = 0;
         pp.StampaCampoMultilinea(ColDescr, y, descrizione, larghezzaDescr, qv::PP_Sinistra,
                                                        righe, interlinea);
-        const int usate = pp.TextWidth(descrizione) > larghezzaDescr ? 2 : 1;
+        const int usate = std::max(1, pp.lastBlockLines()); // the lines the description took
         pp.StampaCampo(ColQta, y, QString::number(r.quantita), 14, qv::PP_destra, false);
         pp.StampaCampo(ColPrezzo, y, euro(r.prezzo), 20, qv::PP_destra, false);
         pp.StampaCampo(ColImporto, y, euro(importo), Right - ColImporto - 1, qv::PP_destra, false);

@@ -46,6 +46,11 @@ QV_EXPORT void PrintTo(const PaletteEntry &entry, std::ostream *os);
 ///   75 "Errore di accesso al percorso/file", 57 "Errore di I/O periferica",
 ///   61 "Disco pieno": a palette text file that cannot be read or written
 ///   (75 also for one that is no regular file: a device or a pipe).
+///
+/// An error of LoadFromJASCFile() or SaveToJASCFile() names the text file in
+/// Error::file() and, for a bad colour line, its 1-based line in
+/// Error::line(); its Error::detail() says the same ("file \"p.pal\", riga 4"),
+/// beside the catalogue's text.
 /// - 7 "Memoria esaurita": a palette text file longer than MaxTextFileBytes.
 ///
 /// Numbers in palette text files and in text indices are read in one fixed

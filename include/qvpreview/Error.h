@@ -3,6 +3,7 @@
 
 #include <qvpreview/Export.h>
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -100,6 +101,11 @@ QV_EXPORT bool hasErrorText(int number);
 /// record, ...), the source (usually the name of the failing command) and an
 /// Italian description (or its translation, see installTranslator()). Errors found in a file (the spool file, a palette
 /// file) also carry the file's path and the 1-based line (0: not known).
+///
+/// Besides the description, which for most errors is the catalogue's fixed
+/// text, an error may carry a detail: what exactly was refused or where
+/// ("ForeColor = -65536 (0xFFFF0000) ..." for a property value, the file
+/// and line of a palette file). what() shows both, "description: detail".
 class QV_EXPORT Error : public std::runtime_error
 {
 public:
@@ -109,7 +115,15 @@ public:
         , m_number(number)
         , m_source(std::move(source))
         , m_description(std::move(description))
+        , m_what(m_description.toUtf8())
     {
+    }
+
+    /// An error with its own description and a detail (see detail()).
+    Error(int number, QString source, QString description, QString detail)
+        : Error(number, std::move(source), std::move(description))
+    {
+        withDetail(std::move(detail));
     }
 
     /// An error whose description is the catalogue's text of \a number.
@@ -120,8 +134,31 @@ public:
     /// Where it was raised: usually the failing command's or property's name.
     const QString &source() const noexcept { return m_source; }
     /// The Italian text, or its translation in the language installed when the
-    /// error was raised; what() holds the same text in UTF-8.
+    /// error was raised, without the detail; what() adds the detail.
     const QString &description() const noexcept { return m_description; }
+
+    /// What exactly went wrong, beside description(): for a property value
+    /// refused with 380, the property and the value ("FontSize = 0 (ammessi
+    /// da 1 a 2160)"); for an error in a file whose description does not say
+    /// so already, the file and line. Empty when there is nothing to add.
+    const QString &detail() const noexcept { return m_detail; }
+    /// Sets detail(); returns the error for a throw expression.
+    Error &withDetail(QString detail)
+    {
+        m_detail = std::move(detail);
+        QString shown = m_description;
+        if (!m_detail.isEmpty()) {
+            // "Impossibile trovare il percorso " keeps its blank in
+            // description(), but not before the colon.
+            while (shown.endsWith(QLatin1Char(' ')))
+                shown.chop(1);
+            shown += QStringLiteral(": ") + m_detail;
+        }
+        m_what = shown.toUtf8();
+        return *this;
+    }
+    /// description() in UTF-8, followed by ": " and detail() when there is one.
+    const char *what() const noexcept override { return m_what.constData(); }
 
     /// The file the error was found in; empty when it is not about a file.
     const QString &file() const noexcept { return m_file; }
@@ -139,6 +176,8 @@ private:
     int m_number;
     QString m_source;
     QString m_description;
+    QString m_detail;
+    QByteArray m_what; // implicitly shared, so copying an error cannot throw
     QString m_file;
     int64_t m_line = 0;
 };

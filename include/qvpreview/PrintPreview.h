@@ -29,6 +29,26 @@ namespace qv {
 /// ("Valore di proprietà non valido", source the property's name) and keep
 /// the old value.
 ///
+/// What throws (every error is a qv::Error; see Error.h):
+/// - the property setters and ReadProperties(): 380, source the property's
+///   name, and a detail() with the property and the value refused
+///   ("FontSize = 0 (ammessi da 1 a 2160)"); what() shows both;
+/// - StampaTesto(), StampaCentrato(), StampaCampo(), StampaCampoMultilinea()
+///   and Cerchio(): 1001 ("Impossibile stampare..."), source the command's
+///   name, when the record could not be written or the text does not fit its
+///   field at all;
+/// - NuovaPagina(), linea(), Punto(), StampaPicture(), AnnullaStampa() and
+///   InviaAllaStampante() never throw (linea() and Punto() return false,
+///   lastPrintError() says why a print failed).
+///
+/// Line breaks in texts: StampaTesto() and StampaCampoMultilinea() take
+/// `"\r\n"` as the line break. StampaTesto() also breaks at a lone `"\n"` (the
+/// record's lines end at either); StampaCampoMultilinea() breaks paragraphs
+/// only at `"\r\n"`, and a lone `"\n"` or `"\r"` there becomes a blank, as does
+/// every control character but tab in StampaCentrato() and StampaCampo(),
+/// which print one line. A host with `"\n"` texts converts them first:
+/// `text.replace("\r\n", "\n").replace("\n", "\r\n")`.
+///
 /// The control is a fixed 495 x 495 twips widget with no visible function.
 /// It needs a QApplication.
 class QV_EXPORT PrintPreview : public QWidget
@@ -169,7 +189,8 @@ public:
 
     // --- Text commands ----------------------------------------------------
 
-    /// A text whose left edge is PosX and whose line ends at PosY (lower edge).
+    /// A text whose left edge is PosX and whose line ends at PosY (lower edge);
+    /// `"\r\n"` or `"\n"` start a further line of the same record.
     /// Throws qv::Error 1001 (source "StampaTesto") for an empty text or a failed record.
     void StampaTesto(float PosX, float PosY, QString testo);
     /// A text centred on the page width, line ending at Y. Throws 1001 like StampaTesto.
@@ -181,11 +202,25 @@ public:
                         QV_ALLINEAMENTO Allineamento, bool parolaIntera);
     /// A wrapped multi-line block. \a nRighe (0: 32000) limits the lines laid
     /// out, \a interlinea (0: the line height) is the line spacing; both are
-    /// given back. Returns the text that did not fit.
+    /// given back. Returns the text that did not fit. Paragraphs end at
+    /// `"\r\n"`; a lone `"\n"` becomes a blank. lastBlockLines() and
+    /// lastBlockHeight() then say how many lines the block took and how tall it is.
     /// Throws 1001 (source "StampaCampoMultilinea").
     QString StampaCampoMultilinea(float PosX, float PosY, QString testo, float limiteMax,
                                   QV_ALLINEAMENTO Allineamento, int16_t &nRighe,
                                   float &interlinea);
+    /// The lines that the last StampaCampoMultilinea() call laid out, an empty
+    /// paragraph counting as one (nRighe gives back only the limit, 32000 when
+    /// it was 0). Updated by every StampaCampoMultilinea() call and by nothing
+    /// else: 0 before the first, and after a call that recorded nothing (an
+    /// empty text or one of spaces). After a call that threw, the lines it
+    /// recorded before it failed (they stay in the document).
+    int lastBlockLines() const;
+    /// The height of the last StampaCampoMultilinea() block: lastBlockLines()
+    /// x its line spacing (interlinea), in the unit of ScaleMode() at the time
+    /// of that call. PosY + lastBlockHeight() is where a next block at the same
+    /// spacing puts its first line. Updated as lastBlockLines().
+    double lastBlockHeight() const;
     /// Width of \a testo in the current font, in the current scale.
     float TextWidth(const QString &testo);
     /// Height of one line of text in the current font, in the current scale.

@@ -152,6 +152,73 @@ INSTANTIATE_TEST_SUITE_P(Properties, PropertyRange,
                                            RANGE(FillColor, 0, 16777215), RANGE(FillStyle, 0, 7)),
                          [](const auto &info) { return std::string(info.param.property); });
 
+/// A refused value and the detail its error carries.
+struct DetailCase
+{
+    const char *name;
+    std::function<void(PrintPreview &)> set;
+    const char *source;
+    const char *detail; // UTF-8
+};
+
+void PrintTo(const DetailCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class RefusedValue : public qv::test::TempEnvTest, public ::testing::WithParamInterface<DetailCase>
+{};
+
+TEST_P(RefusedValue, SaysWhichPropertyAndValue)
+{
+    const DetailCase &c = GetParam();
+    PrintPreview pp;
+    try {
+        c.set(pp);
+        ADD_FAILURE() << "no error raised";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.number(), 380);
+        EXPECT_EQ(e.source(), QString::fromLatin1(c.source));
+        EXPECT_EQ(e.description(), QStringLiteral("Valore di proprietà non valido"));
+        EXPECT_EQ(e.detail(), QString::fromUtf8(c.detail));
+        EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("Valore di proprietà non valido: ") + e.detail());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Properties, RefusedValue,
+    ::testing::Values(
+        DetailCase{"FontSize", [](PrintPreview &p) { p.setFontSize(0); }, "FontSize",
+                   "FontSize = 0 (ammessi da 1 a 2160)"},
+        DetailCase{"ScaleMode", [](PrintPreview &p) { p.setScaleMode(8); }, "ScaleMode",
+                   "ScaleMode = 8 (ammessi da 0 a 7)"},
+        DetailCase{"DrawWidth", [](PrintPreview &p) { p.setDrawWidth(-1); }, "DrawWidth",
+                   "DrawWidth = -1 (ammessi da 0 a 32767)"},
+        // qRgb() sets the alpha byte: the host passed a QRgb where a colour value goes.
+        DetailCase{"ForeColorFromQRgb", [](PrintPreview &p) { p.setForeColor(qRgb(255, 0, 0)); }, "ForeColor",
+                   "ForeColor = -65536 (0xFFFF0000): ammessi da 0 a 16777215 (0xFFFFFF), rosso + 256 × verde + "
+                   "65536 × blu; un QRgb porta l'alfa nel byte alto: passare QColor::fromRgb(valore)"},
+        DetailCase{"FillColorTooLarge", [](PrintPreview &p) { p.setFillColor(0x1000000); }, "FillColor",
+                   "FillColor = 16777216 (0x01000000): ammessi da 0 a 16777215 (0xFFFFFF), rosso + 256 × verde + "
+                   "65536 × blu"},
+        DetailCase{"InvalidQColor", [](PrintPreview &p) { p.setFillColor(QColor()); }, "FillColor",
+                   "FillColor = QColor non valido"},
+        DetailCase{"PersistedScaleNotANumber",
+                   [](PrintPreview &p) {
+                       MemoryPropertyBag bag;
+                       bag.WriteProperty(QStringLiteral("ScaleMode"), QStringLiteral("cm"), 1);
+                       p.ReadProperties(bag);
+                   },
+                   "ScaleMode", "ScaleMode = cm (non è un numero intero)"},
+        DetailCase{"PersistedScaleOutOfRange",
+                   [](PrintPreview &p) {
+                       MemoryPropertyBag bag;
+                       bag.WriteProperty(QStringLiteral("ScaleMode"), 9, 1);
+                       p.ReadProperties(bag);
+                   },
+                   "ScaleMode", "ScaleMode = 9 (ammessi da 0 a 7)"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(Control, PersistedSetRoundTripsTitleAndScaleOnly)
 {
     QSignalSpy changed(&pp, &PrintPreview::persistedPropertyChanged);

@@ -326,6 +326,100 @@ TEST_F(Text, MultilinePrintsALongTextOverSeveralCalls)
     EXPECT_GT(calls, 1);
 }
 
+// --- The last block's lines and height ---------------------------------------------
+
+/// A block and the lines it takes.
+struct BlockCase
+{
+    const char *name;
+    QString text;
+    int16_t nRighe;
+    int lines;         ///< lastBlockLines()
+    QStringList texts; ///< the text records' lines, one record a line
+};
+
+void PrintTo(const BlockCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class LastBlock : public Text, public ::testing::WithParamInterface<BlockCase>
+{};
+
+TEST_P(LastBlock, CountsTheLinesAndTheirHeightInTheHostsUnits)
+{
+    const BlockCase &c = GetParam();
+    pp.setScaleMode(SM_Millimeters);
+    // Fixed-pitch, so that "alfa beta" fits the field and "alfa beta gamma" does not.
+    pp.setFontName(QStringLiteral("Courier New"));
+    const float field = pp.TextWidth(QStringLiteral("alfa beta")) + 0.1f;
+    int16_t righe = c.nRighe;
+    float interlinea = 0;
+    pp.StampaCampoMultilinea(20, 30, c.text, field, PP_Sinistra, righe, interlinea);
+    EXPECT_EQ(pp.lastBlockLines(), c.lines);
+    EXPECT_DOUBLE_EQ(pp.lastBlockHeight(), c.lines * double(interlinea));
+    QStringList texts;
+    for (const TextRecord &r : records())
+        texts << r.lines.join(QLatin1Char('|'));
+    EXPECT_EQ(texts, c.texts);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Blocks, LastBlock,
+    ::testing::Values(
+        BlockCase{"OneLine", QStringLiteral("alfa"), 0, 1, {"alfa"}},
+        BlockCase{"Paragraphs", QStringLiteral("uno\r\ndue\r\ntre"), 0, 3, {"uno", "due", "tre"}},
+        BlockCase{"EmptyParagraphTakesALine", QStringLiteral("uno\r\n\r\ntre"), 0, 3, {"uno", "tre"}},
+        BlockCase{"Wrapped", QStringLiteral("alfa beta gamma delta"), 0, 3, {"alfa beta", "gamma", "delta"}},
+        BlockCase{"LimitedByNRighe", QStringLiteral("alfa beta gamma delta\r\nzeta"), 1, 1, {"alfa beta"}},
+        // A lone LF is no paragraph break: it becomes a blank, and wraps as one.
+        BlockCase{"LoneLineFeedIsABlank", QStringLiteral("alfa\nbeta"), 0, 1, {"alfa beta"}},
+        BlockCase{"Empty", QString(), 0, 0, {}}, BlockCase{"Blanks", QStringLiteral("    "), 0, 0, {}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Text, LastBlockIsReplacedByEveryBlockAndOnlyByOne)
+{
+    EXPECT_EQ(pp.lastBlockLines(), 0);
+    EXPECT_EQ(pp.lastBlockHeight(), 0);
+    int16_t righe = 0;
+    float interlinea = 250;
+    pp.StampaCampoMultilinea(0, 1000, QStringLiteral("a\r\nb"), 5000, PP_Sinistra, righe, interlinea);
+    EXPECT_EQ(pp.lastBlockLines(), 2);
+    EXPECT_EQ(pp.lastBlockHeight(), 500);
+    // The next block at PosY + height follows on at the same spacing.
+    pp.StampaCampoMultilinea(0, float(1000 + pp.lastBlockHeight()), QStringLiteral("c"), 5000, PP_Sinistra, righe,
+                             interlinea);
+    EXPECT_EQ(records().value(2).position, "0,1500");
+    // Other text commands leave it alone; an empty block sets it to nothing.
+    pp.StampaTesto(0, 0, QStringLiteral("x"));
+    pp.StampaCampo(0, 0, QStringLiteral("x"), 5000, PP_Sinistra, true);
+    EXPECT_EQ(pp.lastBlockLines(), 1);
+    pp.StampaCampoMultilinea(0, 0, QString(), 5000, PP_Sinistra, righe, interlinea);
+    EXPECT_EQ(pp.lastBlockLines(), 0);
+    EXPECT_EQ(pp.lastBlockHeight(), 0);
+}
+
+TEST_F(Text, FailedBlockReportsTheLinesItRecordedBeforeItFailed)
+{
+    const float field = pp.TextWidth(QStringLiteral("ii")) + 1;
+    ASSERT_GT(pp.TextWidth(QStringLiteral("W")), field) << "the test needs a proportional face";
+    int16_t righe = 0;
+    float interlinea = 200;
+    // A line, an empty paragraph, and a line that cannot hold even one character.
+    expect1001(
+        [&] { pp.StampaCampoMultilinea(0, 0, QStringLiteral("i\r\n\r\nWWWW"), field, PP_Sinistra, righe, interlinea); },
+        "StampaCampoMultilinea");
+    EXPECT_EQ(records().size(), 1);
+    EXPECT_EQ(pp.lastBlockLines(), 2);
+    EXPECT_EQ(pp.lastBlockHeight(), 400);
+}
+
+TEST_F(Text, StampaTestoBreaksAtALoneLineFeedToo)
+{
+    pp.StampaTesto(0, 0, QStringLiteral("a\nb\r\nc"));
+    EXPECT_EQ(records().value(0).lines, (QStringList{"a", "b", "c"}));
+}
+
 TEST_F(Text, MeasuresInTheCurrentFontAndScale)
 {
     const float small = pp.TextWidth(QStringLiteral("Imponibile"));

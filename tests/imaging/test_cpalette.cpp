@@ -549,6 +549,65 @@ TEST_F(TextFile, MissingFileOrFolderThrows)
     EXPECT_EQ(p.Count(), 2);
 }
 
+/// A palette text file with a bad line, and where the error says it is.
+struct WhereCase
+{
+    const char *name;
+    QByteArray content;
+    int number;
+    int64_t line;
+};
+
+class TextFileWhere : public TextFile, public ::testing::WithParamInterface<WhereCase>
+{};
+
+TEST_P(TextFileWhere, TheErrorNamesTheFileAndLine)
+{
+    const WhereCase &c = GetParam();
+    writeFile(path(), c.content);
+    CPalette p;
+    try {
+        p.LoadFromJASCFile(path());
+        ADD_FAILURE() << "no error raised";
+    } catch (const qv::Error &e) {
+        EXPECT_EQ(e.number(), c.number);
+        EXPECT_EQ(e.description(), qv::errorText(c.number));
+        EXPECT_EQ(e.file(), path());
+        EXPECT_EQ(e.line(), c.line);
+        const QString detail = QStringLiteral("file \"%1\", riga %2").arg(path()).arg(c.line);
+        EXPECT_EQ(e.detail(), detail);
+        EXPECT_EQ(QString::fromUtf8(e.what()), qv::errorText(c.number) + QStringLiteral(": ") + detail);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(CPalette, TextFileWhere,
+                         ::testing::Values(WhereCase{"FirstLine", "a 0 0", qv::ErrTypeMismatch, 1},
+                                           WhereCase{"AfterGoodLines", "1 2 3\r\n\r\n4 5 x", qv::ErrTypeMismatch, 3},
+                                           WhereCase{"OverflowAfterTheHeader", "JASC\r\n0100\r\n1\r\n300 0 0",
+                                                     qv::ErrOverflow, 4},
+                                           // Lines end with CR LF only: a file of LF lines is one line.
+                                           WhereCase{"LineFeedsOnly", "JASC\n0100\n1\n1 2 3", qv::ErrTypeMismatch, 1}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(TextFile, AFileThatCannotBeOpenedIsNamedInTheDetail)
+{
+    CPalette p;
+    for (const QString &file : {path("missing.pal"), path("none/p.pal")}) {
+        try {
+            if (file.contains(QLatin1String("none")))
+                p.SaveToJASCFile(file);
+            else
+                p.LoadFromJASCFile(file);
+            ADD_FAILURE() << "no error raised";
+        } catch (const qv::Error &e) {
+            EXPECT_EQ(e.file(), file);
+            EXPECT_EQ(e.line(), 0);
+            EXPECT_EQ(e.detail(), QStringLiteral("file \"%1\"").arg(file));
+            EXPECT_TRUE(QString::fromUtf8(e.what()).endsWith(QStringLiteral(": file \"%1\"").arg(file)));
+        }
+    }
+}
+
 // --- Files that are no palette file: devices, pipes, folders, huge files ---
 
 /// Runs \a f; should it still be blocked in opening the FIFO \a fifo after

@@ -550,4 +550,111 @@ TEST_F(Tool, TheExampleHostPrintsAndRendersWithoutADisplay)
 }
 #endif
 
+#ifdef QV_REPORT_BIN
+/// A word of a PDF page and its box, in points from the page's top.
+struct Word
+{
+    QString text;
+    double top;
+    double bottom;
+};
+
+/// The words of each page of \a pdf, as pdftotext -bbox finds them.
+QList<QList<Word>> pdfWords(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    p.waitForFinished(30000);
+    QList<QList<Word>> pages;
+    static const QRegularExpression word(QStringLiteral(
+        "<page |<word xMin=\"[^\"]*\" yMin=\"([^\"]*)\" xMax=\"[^\"]*\" yMax=\"([^\"]*)\">([^<]*)</word>"));
+    for (const auto &m : word.globalMatch(QString::fromUtf8(p.readAllStandardOutput()))) {
+        if (m.captured(0) == QLatin1String("<page "))
+            pages.append(QList<Word>());
+        else if (!pages.isEmpty())
+            pages.last().append(Word{m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()});
+    }
+    return pages;
+}
+
+/// The English example host, run without a display with a number of table rows.
+class ReportExample : public Tool, public ::testing::WithParamInterface<int>
+{};
+
+TEST_P(ReportExample, BreaksTheTableBetweenRowsAndNumbersThePages)
+{
+    const int rows = GetParam();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    const QString out = path("report");
+    QProcess p;
+    p.setProcessEnvironment(environment);
+    p.start(QStringLiteral(QV_REPORT_BIN),
+            {QStringLiteral("--out"), out, QStringLiteral("--rows"), QString::number(rows)});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    const QString stdoutText = QString::fromUtf8(p.readAllStandardOutput());
+    ASSERT_EQ(p.exitCode(), 0) << qPrintable(QString::fromUtf8(p.readAllStandardError()));
+    EXPECT_TRUE(env.tempFiles(QStringLiteral("qv")).isEmpty()) << qPrintable(env.tempFiles().join(' '));
+
+    const QString pdf = out + QStringLiteral("/report.pdf");
+    EXPECT_TRUE(stdoutText.contains(QStringLiteral("Printed to PDF: ") + pdf)) << qPrintable(stdoutText);
+    const int pages = pdfPages(pdf);
+    ASSERT_GE(pages, 1);
+    if (rows > 20)
+        EXPECT_GE(pages, 3);
+    const QStringList texts = pdfText(pdf).split(QChar(0x0c));
+    ASSERT_GE(texts.size(), pages);
+    for (int page = 1; page <= pages; ++page) {
+        const QString &text = texts[page - 1];
+        EXPECT_TRUE(text.contains(QStringLiteral("Page %1 of %2").arg(page).arg(pages))) << page;
+        EXPECT_TRUE(text.contains(QStringLiteral("Revenue ($)"))) << "the heading on page " << page;
+        EXPECT_FALSE(QImage(out + QStringLiteral("/page-%1.png").arg(page)).isNull()) << page;
+    }
+    // Every row whole on one page: its id starts it, and its notes end with
+    // the id in brackets on that same page.
+    for (int row = 1; row <= rows; ++row) {
+        const QString id = QStringLiteral("R%1").arg(row, 3, 10, QLatin1Char('0'));
+        const QRegularExpression start(QStringLiteral("^") + id + QStringLiteral("\\b"),
+                                       QRegularExpression::MultilineOption);
+        int startPage = 0;
+        int endPage = 0;
+        for (int page = 1; page <= pages; ++page) {
+            if (texts[page - 1].contains(start))
+                startPage = startPage ? -1 : page;
+            if (texts[page - 1].contains(QLatin1Char('[') + id + QLatin1Char(']')))
+                endPage = endPage ? -1 : page;
+        }
+        EXPECT_GT(startPage, 0) << qPrintable(id);
+        EXPECT_EQ(endPage, startPage) << qPrintable(id);
+    }
+    EXPECT_TRUE(texts[pages - 1].contains(QStringLiteral("Total, %1 rows").arg(rows)));
+
+    // The rows' heights are right: each row begins below the end of the
+    // previous row's notes, and the last one ends above the footer.
+    const QList<QList<Word>> words = pdfWords(pdf);
+    ASSERT_EQ(words.size(), pages);
+    static const QRegularExpression rowId(QStringLiteral("^R\\d{3}$"));
+    static const QRegularExpression rowEnd(QStringLiteral("^\\[R\\d{3}\\]$"));
+    for (int page = 1; page <= pages; ++page) {
+        double footer = 1e9;
+        double lastEnd = 0;
+        for (const Word &w : words[page - 1]) {
+            if (w.text == QLatin1String("Printed"))
+                footer = std::min(footer, w.top);
+        }
+        for (const Word &w : words[page - 1]) {
+            if (rowId.match(w.text).hasMatch()) {
+                EXPECT_GT(w.top, lastEnd) << qPrintable(w.text) << " overlaps the row above it";
+            } else if (rowEnd.match(w.text).hasMatch()) {
+                lastEnd = w.bottom;
+                EXPECT_LT(w.bottom, footer) << qPrintable(w.text) << " runs into the footer";
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ReportExample, ::testing::Values(1, 60, 140));
+#endif
+
 } // namespace

@@ -89,5 +89,72 @@ TEST(ErrorCatalogue, AFileErrorCarriesItsFileAndLine)
     }
 }
 
+/// An error, the detail given to it, and what what() then shows.
+struct DetailCase
+{
+    const char *name;
+    Error error;
+    const char *detail;
+    const char *what;
+};
+
+void PrintTo(const DetailCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ErrorDetail : public ::testing::TestWithParam<DetailCase>
+{};
+
+TEST_P(ErrorDetail, WhatShowsTheTextAndTheDetailAndNothingElseChanges)
+{
+    const DetailCase &c = GetParam();
+    Error e = c.error;
+    // The detail travels in a throw, and in a copy of the error.
+    try {
+        throw Error(e).withDetail(QString::fromUtf8(c.detail));
+    } catch (const Error &thrown) {
+        e = thrown;
+    }
+    EXPECT_EQ(e.number(), c.error.number());
+    EXPECT_EQ(e.source(), c.error.source());
+    EXPECT_EQ(e.description(), c.error.description());
+    EXPECT_EQ(e.file(), c.error.file());
+    EXPECT_EQ(e.line(), c.error.line());
+    EXPECT_EQ(e.detail(), QString::fromUtf8(c.detail));
+    EXPECT_STREQ(e.what(), c.what);
+    // The constructor that takes a detail gives the same error.
+    const Error made(c.error.number(), c.error.source(), c.error.description(), QString::fromUtf8(c.detail));
+    EXPECT_STREQ(made.what(), c.what);
+    EXPECT_EQ(made.detail(), e.detail());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, ErrorDetail,
+    ::testing::Values(
+        DetailCase{"Catalogue", Error(ErrInvalidPropertyValue, QStringLiteral("FontSize")),
+                   "FontSize = 0 (ammessi da 1 a 2160)",
+                   "Valore di proprietà non valido: FontSize = 0 (ammessi da 1 a 2160)"},
+        // The catalogue's trailing blank stays in description(), not before the colon.
+        DetailCase{"TrailingBlank", Error(ErrPathNotFound, QStringLiteral("x")), "/a/b",
+                   "Impossibile trovare il percorso: /a/b"},
+        DetailCase{"OwnTextInAFile",
+                   Error(ErrTypeMismatch, QStringLiteral("LoadFromJASCFile"), QStringLiteral("Tipo non corrispondente"))
+                       .at(QStringLiteral("/p.pal"), 4),
+                   "file \"/p.pal\", riga 4", "Tipo non corrispondente: file \"/p.pal\", riga 4"},
+        DetailCase{"NoDetail", Error(ErrCannotPrint, QStringLiteral("StampaTesto")), "", "Impossibile stampare..."}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ErrorDetail, AnErrorWithoutOneHasNoneAndClearingOneRestoresWhat)
+{
+    Error e(ErrOverflow, QStringLiteral("s"));
+    EXPECT_TRUE(e.detail().isEmpty());
+    EXPECT_STREQ(e.what(), "Overflow");
+    e.withDetail(QStringLiteral("1e400"));
+    EXPECT_STREQ(e.what(), "Overflow: 1e400");
+    e.withDetail(QString());
+    EXPECT_STREQ(e.what(), "Overflow");
+}
+
 } // namespace
 } // namespace qv
