@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "setup/Modulo2.h"
 #include "setup/SetupToolkit.h"
+#include "setup/VerificaLibreria.h"
 
 #include <QFileInfo>
 #include <QFont>
@@ -106,24 +107,62 @@ void Form1::Form_Load()
     Text1->setText(DirSystem);
 }
 
+bool Form1::registrataQui(qvUtilita &utilita, const QString &destinazione)
+{
+    for (const char *classe : ClassiControllo) {
+        const QString server = utilita.PathServerOcx(QString::fromLatin1(classe));
+        if (server.isEmpty() || !platform::sameFile(server, destinazione))
+            return false;
+    }
+    return true;
+}
+
+void Form1::registra(const QString &destinazione)
+{
+    if ((SetupToolkit::DLLSelfRegister(destinazione) & 0xFFFF) != 0) {
+        platform::messageBox(this,
+                             QStringLiteral("registrazione ") + destinazione.toUpper()
+                                 + QStringLiteral(" fallita. Riavviare Windows e ripetere l'installazione!"),
+                             QStringLiteral("Errore"), platform::MessageIcon::Critical);
+        return;
+    }
+    platform::messageBox(this,
+                         QStringLiteral("Installazione Service Pack avvenuta correttamente. Si consiglia di "
+                                        "riavviare il personal computer."),
+                         QStringLiteral("Upgrade"), platform::MessageIcon::Information);
+    close();
+}
+
 void Form1::Command1_Click()
 {
-    const QString errore = QStringLiteral("Errore");
     try {
         const QString destinazione = percorsoDestinazione();
         const QString sorgente = percorsoSorgente();
         std::optional<qvUtilita> utilita;
         // An installed library (a regular file, or a link to one) that is as
-        // new as this one, or newer, is left alone.
+        // new as this one, or newer, is not replaced.
         if (QFileInfo(destinazione).isFile()) {
             utilita.emplace();
             const QString installata = utilita->GetVersione(destinazione);
-            if (utilita->ConfrontaVersione(QString::fromLatin1(VersioneServicePack), installata) != 1) {
+            const int32_t confronto = utilita->ConfrontaVersione(QString::fromLatin1(VersioneServicePack), installata);
+            if (confronto != 1) {
+                // This very version, left unregistered by a failed
+                // registration (or registered in another file's name), is
+                // registered now: repeating the installation is what the
+                // failure message asks for.
+                if (confronto == 0 && !registrataQui(*utilita, destinazione)) {
+                    registra(destinazione);
+                    return;
+                }
                 platform::messageBox(this, QStringLiteral("Tessavo è già aggiornato."), QStringLiteral("Upgrade"),
                                      platform::MessageIcon::Information);
                 return;
             }
         }
+        // A library that hosts could not load whole would take every host
+        // down: the new file must be this version and whole before the old
+        // one goes.
+        VerificaLibreria::verifica(sorgente, QString::fromLatin1(VersioneServicePack));
         // The new library takes the old one's place in one rename: the
         // folder never lacks the library, a failed copy leaves the old one,
         // and running hosts keep the copy they have mapped.
@@ -131,23 +170,12 @@ void Form1::Command1_Click()
             throw Error(ErrPathFileAccess, QStringLiteral("Command1_Click"),
                         QString::fromLocal8Bit(std::strerror(failure)))
                 .at(destinazione);
-        if ((SetupToolkit::DLLSelfRegister(destinazione) & 0xFFFF) != 0) {
-            platform::messageBox(this,
-                                 QStringLiteral("registrazione ") + destinazione.toUpper()
-                                     + QStringLiteral(" fallita. Riavviare Windows e ripetere l'installazione!"),
-                                 errore, platform::MessageIcon::Critical);
-            return;
-        }
-        platform::messageBox(this,
-                             QStringLiteral("Installazione Service Pack avvenuta correttamente. Si consiglia di "
-                                            "riavviare il personal computer."),
-                             QStringLiteral("Upgrade"), platform::MessageIcon::Information);
-        close();
+        registra(destinazione);
     } catch (...) {
         platform::messageBox(this,
                              QStringLiteral("Installazione Service Pack fallita. Riavviare Windows e ripetere "
                                             "l'installazione!"),
-                             errore, platform::MessageIcon::Critical);
+                             QStringLiteral("Errore"), platform::MessageIcon::Critical);
     }
 }
 
