@@ -55,6 +55,10 @@ void PrintPreview::InviaAllaStampante(bool finestraDialogo)
         }
         if (m_spool.isEmpty())
             return;
+        // No copies asked for: nothing to print, and nothing was put on
+        // paper or into a file, so the document stays for a later print.
+        if (opzioni.copies < 1)
+            return;
         // Only the document's own file is printed: a name that now leads
         // elsewhere (the file deleted, or replaced by a link or another
         // file) is an error, and nothing is discarded.

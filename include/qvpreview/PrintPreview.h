@@ -94,7 +94,8 @@ public:
     /// Fill pattern: 0 solid, 1 transparent, 2 to 7 hatches. Default 1.
     int32_t FillStyle() const;
     void setFillStyle(int32_t value);
-    /// Number of copies that InviaAllaStampante() prints. Default 1; any value.
+    /// Number of copies that InviaAllaStampante() prints. Default 1; any value
+    /// (0 or fewer prints nothing).
     int16_t Copie() const;
     void setCopie(int16_t value);
     /// 1 plus the number of page breaks recorded (at most 32767).
@@ -160,13 +161,16 @@ public:
     /// Prints the document on the current printer, after the options dialog
     /// when \a finestraDialogo, and discards it. Never throws and logs
     /// nothing; a document whose printing failed is kept, and
-    /// lastPrintError() says why.
+    /// lastPrintError() says why. With 0 or fewer copies (Copie(), or the
+    /// dialog's) there is nothing to print: no job, no PDF file, no error,
+    /// and the document is kept.
     void InviaAllaStampante(bool finestraDialogo = false);
     /// Why the last InviaAllaStampante() did not print: 482 with the printer's
     /// error, or a PDF file that could not be written (the file and the
     /// system's reason), 482 when no printer is installed, the replay's error
     /// for a document that cannot be read (53, 62, ...). nullopt when it
-    /// printed, or had nothing to do (the dialog cancelled, nothing recorded).
+    /// printed, or had nothing to do (the dialog cancelled, nothing recorded,
+    /// no copies asked for).
     const std::optional<Error> &lastPrintError() const { return m_erroreStampa; }
     /// The PDF file the last InviaAllaStampante() wrote on the built-in PDF
     /// printer; empty when it printed on a CUPS queue or did not print.
