@@ -384,6 +384,19 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // As a broken download leaves it: 300 kB of 870.
         SorgenteCase{"cut_to_a_third", [](QByteArray b) { return b.left(b.size() * 300 / 870); }},
+        // Whatever the build put after them (debug information, in a build
+        // with it): cut in the middle of the last segment the loader maps.
+        SorgenteCase{"cut_inside_the_last_loaded_segment",
+                     [](QByteArray b) {
+                         ElfDaModificare elf(b);
+                         qsizetype end = 0;
+                         for (int i = 0; i < elf.header.e_phnum; ++i) {
+                             const ElfW(Phdr) p = elf.segmento(i);
+                             if (p.p_type == PT_LOAD && p.p_filesz > 0)
+                                 end = qsizetype(p.p_offset + p.p_filesz / 2);
+                         }
+                         return b.left(end);
+                     }},
         // Every segment whole; the section headers (and the version) missing.
         SorgenteCase{"cut_before_the_section_headers",
                      [](QByteArray b) { return b.left(qsizetype(ElfDaModificare(b).header.e_shoff)); }},
