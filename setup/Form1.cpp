@@ -107,6 +107,16 @@ void Form1::Form_Load()
     Text1->setText(DirSystem);
 }
 
+bool Form1::intera(const QString &libreria)
+{
+    try {
+        VerificaLibreria::verifica(libreria, QString::fromLatin1(VersioneServicePack));
+        return true;
+    } catch (const Error &) {
+        return false;
+    }
+}
+
 bool Form1::registrataQui(qvUtilita &utilita, const QString &destinazione)
 {
     for (const char *classe : ClassiControllo) {
@@ -145,7 +155,11 @@ void Form1::Command1_Click()
             utilita.emplace();
             const QString installata = utilita->GetVersione(destinazione);
             const int32_t confronto = utilita->ConfrontaVersione(QString::fromLatin1(VersioneServicePack), installata);
-            if (confronto != 1) {
+            // This very version, but not a whole library (as a broken copy
+            // leaves it), is replaced like an older one: loading it would
+            // bring down the installer and every host.
+            const bool danneggiata = confronto == 0 && !intera(destinazione);
+            if (confronto != 1 && !danneggiata) {
                 // This very version, left unregistered by a failed
                 // registration (or registered in another file's name), is
                 // registered now: repeating the installation is what the

@@ -57,6 +57,9 @@ private:
     /// Lets the installed library \a destinazione register itself and says
     /// how it went; on success the window closes.
     void registra(const QString &destinazione);
+    /// True when \a libreria is a whole library of the version this service
+    /// pack delivers (VerificaLibreria::verifica()).
+    static bool intera(const QString &libreria);
     /// True when every class of the control is registered as served by
     /// \a destinazione (that file, through any link).
     static bool registrataQui(qvUtilita &utilita, const QString &destinazione);

@@ -30,7 +30,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <condition_variable>
 #include <cstring>
 #include <functional>
@@ -138,6 +140,43 @@ protected:
     std::unique_ptr<Form1> form;
 };
 
+/// The ELF header, program headers and section headers of \a bytes, to be
+/// changed in place (the file is of this machine's class and byte order).
+struct ElfDaModificare
+{
+    explicit ElfDaModificare(QByteArray &bytes) : bytes(bytes) { std::memcpy(&header, bytes.constData(), sizeof header); }
+    ElfW(Phdr) segmento(int i) const { return leggi<ElfW(Phdr)>(header.e_phoff + i * sizeof(ElfW(Phdr))); }
+    ElfW(Shdr) sezione(int i) const { return leggi<ElfW(Shdr)>(header.e_shoff + i * sizeof(ElfW(Shdr))); }
+    void scrivi(int i, const ElfW(Phdr) &p) { std::memcpy(bytes.data() + header.e_phoff + i * sizeof p, &p, sizeof p); }
+    void scrivi(int i, const ElfW(Shdr) &s) { std::memcpy(bytes.data() + header.e_shoff + i * sizeof s, &s, sizeof s); }
+    template<typename T>
+    T leggi(qsizetype offset) const
+    {
+        T value;
+        std::memcpy(&value, bytes.constData() + offset, sizeof value);
+        return value;
+    }
+
+    QByteArray &bytes;
+    ElfW(Ehdr) header;
+};
+
+/// \a bytes with its loaded segments running 4 kB past the end of the file:
+/// the version still reads, but a loader would map pages that are not there.
+QByteArray segmentiOltreLaFine(QByteArray bytes)
+{
+    ElfDaModificare elf(bytes);
+    for (int i = 0; i < elf.header.e_phnum; ++i) {
+        ElfW(Phdr) p = elf.segmento(i);
+        if (p.p_type == PT_LOAD && p.p_filesz > 0) {
+            p.p_filesz = bytes.size() - p.p_offset + 4096;
+            p.p_memsz = std::max(p.p_memsz, p.p_filesz);
+            elf.scrivi(i, p);
+        }
+    }
+    return bytes;
+}
+
 // --- The installed file and what the installer does with it ----------------------
 
 struct InstallazioneCase
@@ -174,7 +213,7 @@ TEST_P(InstallazioneTest, ReplacesOnlyAnOlderLibraryAndRegistersIt)
     } else {
         EXPECT_EQ(messages, QList<Message>{informazione(Aggiornato)});
         EXPECT_EQ(test::readAll(destinazione()), *c.installed);
-        EXPECT_EQ(registrata(), c.registeredHere ? destinazione() : QString());
+        EXPECT_EQ(registrata(), QString());
         EXPECT_TRUE(form->isVisible());
     }
     EXPECT_EQ(altriFile(), QStringList());
@@ -188,7 +227,8 @@ INSTANTIATE_TEST_SUITE_P(
                       InstallazioneCase{"older_windows_file", test::peFile(1, 2, 0, 47), true},
                       InstallazioneCase{"without_version", QByteArray("vecchia libreria senza versione\n"), true},
                       InstallazioneCase{"empty_file", QByteArray(), true},
-                      InstallazioneCase{"same_and_registered", test::elfFile(1, 2, 0, 48), false, true},
+                      // This version, registered, but no whole library: repaired.
+                      InstallazioneCase{"same_but_no_whole_library", test::elfFile(1, 2, 0, 48), true, true},
                       InstallazioneCase{"newer_minor", test::elfFile(1, 3, 0, 0), false},
                       InstallazioneCase{"newer_major", test::elfFile(2, 0, 0, 0), false},
                       InstallazioneCase{"newer_windows_file", test::peFile(2, 0, 0, 0), false}));
@@ -250,6 +290,19 @@ INSTANTIATE_TEST_SUITE_P(
                       RipetizioneCase{"only_one_class_registered", "here", true, true},
                       RipetizioneCase{"registered_here", "here", false, false},
                       RipetizioneCase{"registered_through_a_link", "link", false, false}));
+
+TEST_F(SetupTest, ADamagedLibraryOfThisVersionIsReplacedNotLoaded)
+{
+    // Its version reads, but its segments run past the end of the file:
+    // loading it to register it could die of SIGBUS.
+    const QByteArray damaged = segmentiOltreLaFine(test::readAll(NuovaLibreria));
+    test::writeAll(destinazione(), damaged);
+    ASSERT_EQ(qvUtilita().GetVersione(destinazione()), "1.2.0.48");
+    installa();
+    EXPECT_EQ(messages, QList<Message>{informazione(Riuscita)});
+    EXPECT_EQ(test::readAll(destinazione()), test::readAll(NuovaLibreria));
+    EXPECT_EQ(registrata(), destinazione());
+}
 
 TEST_F(SetupTest, RepeatingAfterAFailedRegistrationRegisters)
 {
@@ -326,27 +379,6 @@ TEST_F(SetupTest, ALibraryWithoutAnEntryPointOfItsOwnFailsToRegisterAndStays)
 
 // --- A damaged or wrong source never replaces the installed library -----------
 
-/// The ELF header, program headers and section headers of \a bytes, to be
-/// changed in place (the file is of this machine's class and byte order).
-struct ElfDaModificare
-{
-    explicit ElfDaModificare(QByteArray &bytes) : bytes(bytes) { std::memcpy(&header, bytes.constData(), sizeof header); }
-    ElfW(Phdr) segmento(int i) const { return leggi<ElfW(Phdr)>(header.e_phoff + i * sizeof(ElfW(Phdr))); }
-    ElfW(Shdr) sezione(int i) const { return leggi<ElfW(Shdr)>(header.e_shoff + i * sizeof(ElfW(Shdr))); }
-    void scrivi(int i, const ElfW(Phdr) &p) { std::memcpy(bytes.data() + header.e_phoff + i * sizeof p, &p, sizeof p); }
-    void scrivi(int i, const ElfW(Shdr) &s) { std::memcpy(bytes.data() + header.e_shoff + i * sizeof s, &s, sizeof s); }
-    template<typename T>
-    T leggi(qsizetype offset) const
-    {
-        T value;
-        std::memcpy(&value, bytes.constData() + offset, sizeof value);
-        return value;
-    }
-
-    QByteArray &bytes;
-    ElfW(Ehdr) header;
-};
-
 /// The real library, damaged one way; every way is sized from the file itself.
 using Danno = std::function<QByteArray(QByteArray)>;
 
@@ -402,19 +434,7 @@ INSTANTIATE_TEST_SUITE_P(
                      [](QByteArray b) { return b.left(qsizetype(ElfDaModificare(b).header.e_shoff)); }},
         SorgenteCase{"cut_in_the_last_byte", [](QByteArray b) { return b.left(b.size() - 1); }},
         // The version still reads; a segment's bytes run past the end.
-        SorgenteCase{"segment_beyond_the_end",
-                     [](QByteArray b) {
-                         ElfDaModificare elf(b);
-                         for (int i = 0; i < elf.header.e_phnum; ++i) {
-                             ElfW(Phdr) p = elf.segmento(i);
-                             if (p.p_type == PT_LOAD && p.p_filesz > 0) {
-                                 p.p_filesz = b.size() - p.p_offset + 4096;
-                                 p.p_memsz = std::max(p.p_memsz, p.p_filesz);
-                                 elf.scrivi(i, p);
-                             }
-                         }
-                         return b;
-                     }},
+        SorgenteCase{"segment_beyond_the_end", segmentiOltreLaFine},
         SorgenteCase{"section_beyond_the_end",
                      [](QByteArray b) {
                          ElfDaModificare elf(b);
