@@ -360,7 +360,8 @@ TEST(ShowFinestraConTitoloWindowManager, BringsBackAMinimisedWindow)
     // Minimised once the window manager has taken it in: a request made
     // before that (as a busy machine lets happen) would be lost.
     ASSERT_TRUE(attendiX([&] { return x.managed(loro.id()) && x.normal(loro.id()); }, {loro.id()}))
-        << "the window manager did not take the window in";
+        << "the window manager did not take the window in: listed " << x.managed(loro.id()) << ", WM_STATE "
+        << x.wmState(loro.id()) << ", viewable " << x.viewable(loro.id());
     x.iconify(loro.id());
     ASSERT_TRUE(attendiX([&] { return x.iconic(loro.id()) && !x.viewable(loro.id()); }, {loro.id()}))
         << "the window was not minimised";
