@@ -107,9 +107,11 @@ bool lockedByOthers(const struct stat &file)
     return false;
 }
 
-/// True when another process has an open file description of the file
-/// (device, inode) with write access.
-bool openForWritingByOthers(const struct stat &file)
+/// True when another process holds the file (device, inode) open, in any
+/// mode: a reader keeps a file in use as much as a writer does (a program
+/// that opens it to replace or delete it would pull it from under the
+/// reader).
+bool openByOthers(const struct stat &file)
 {
     const QString self = QString::number(::getpid());
     const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -119,24 +121,12 @@ bool openForWritingByOthers(const struct stat &file)
         const QString fdFolder = QStringLiteral("/proc/") + pid + QStringLiteral("/fd/");
         const QStringList fds = QDir(fdFolder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
         for (const QString &fd : fds) {
+            // stat follows the descriptor's link to the open file itself,
+            // whatever name it was opened by (or none, once deleted).
             struct stat target{};
-            if (::stat(QFile::encodeName(fdFolder + fd).constData(), &target) != 0
-                || target.st_dev != file.st_dev || target.st_ino != file.st_ino)
-                continue;
-            QFile fdinfo(QStringLiteral("/proc/") + pid + QStringLiteral("/fdinfo/") + fd);
-            if (!fdinfo.open(QIODevice::ReadOnly))
-                continue;
-            const QList<QByteArray> lines = fdinfo.readAll().split('\n');
-            for (const QByteArray &line : lines) {
-                if (!line.startsWith("flags:"))
-                    continue;
-                bool ok = false;
-                const int flags = line.mid(6).trimmed().toInt(&ok, 8);
-                const int access = flags & O_ACCMODE;
-                if (ok && (access == O_WRONLY || access == O_RDWR))
-                    return true;
-                break;
-            }
+            if (::stat(QFile::encodeName(fdFolder + fd).constData(), &target) == 0
+                && target.st_dev == file.st_dev && target.st_ino == file.st_ino)
+                return true;
         }
     }
     return false;
@@ -149,7 +139,7 @@ bool fileInUseByOthers(const QString &path)
     struct stat file{};
     if (::stat(QFile::encodeName(path).constData(), &file) != 0)
         return false;
-    return lockedByOthers(file) || openForWritingByOthers(file);
+    return lockedByOthers(file) || openByOthers(file);
 }
 
 // --- Exclusive creation and folder locks ---------------------------------------

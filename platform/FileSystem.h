@@ -32,11 +32,11 @@ bool isNetworkFileSystemType(int64_t magic);
 /// and when the path cannot be examined.
 bool isOnNetworkFileSystem(const QString &path);
 
-/// True when a process other than this one holds \a path open for writing
-/// (any open file description of it with write access, found through
-/// /proc/<pid>/fd and /proc/<pid>/fdinfo), or when any process other than
-/// this one holds a lock on it (flock, POSIX or open-file-description locks,
-/// found in /proc/locks). Processes whose /proc entries this user may not
+/// True when a process other than this one holds \a path open in any mode,
+/// reading included (an open descriptor of the same device and inode, found
+/// through /proc/<pid>/fd), or when any process other than this one holds a
+/// lock on it (flock, POSIX or open-file-description locks, found in
+/// /proc/locks). Processes whose /proc entries this user may not
 /// read are not seen, as with fuser and lsof. False for a missing file.
 bool fileInUseByOthers(const QString &path);
 

@@ -6,7 +6,9 @@
 #include <QProcess>
 
 #include <dlfcn.h>
+#include <link.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cerrno>
@@ -113,20 +115,47 @@ bool startDetached(const QString &program, const QStringList &arguments)
     return !program.isEmpty() && QProcess::startDetached(program, arguments);
 }
 
+namespace {
+
+/// True when \a symbol lies in the object that \a library names itself, not
+/// in one of the libraries it depends on.
+bool definedBy(void *library, void *symbol)
+{
+    link_map *own = nullptr;
+    if (::dlinfo(library, RTLD_DI_LINKMAP, &own) != 0 || !own)
+        return false;
+    Dl_info info{};
+    link_map *defining = nullptr;
+    return ::dladdr1(symbol, &info, reinterpret_cast<void **>(&defining), RTLD_DL_LINKMAP) != 0 && defining == own;
+}
+
+} // namespace
+
 EntryResult callLibraryEntryPoint(const QString &path, const char *name)
 {
     // A name without "/" would be looked for in the library path; the caller
     // means a file.
     const QByteArray file = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    // Only a regular file (or a link to one) goes to the loader: it opens a
+    // FIFO for reading and would wait for a writer for ever, and a device is
+    // no library.
+    struct stat info{};
+    if (::stat(file.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return {EntryCall::NotLoaded, 0};
     void *library = ::dlopen(file.constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!library)
         return {EntryCall::NotLoaded, 0};
-    using EntryPoint = int32_t (*)();
-    const auto entry = reinterpret_cast<EntryPoint>(::dlsym(library, name));
-    if (!entry) {
+    // dlsym looks in the library and then in everything it depends on: a
+    // library that links ours would offer our entry point as its own, and
+    // calling it would register (or unregister) our classes in its name.
+    // Only an entry point the library defines itself counts.
+    void *symbol = ::dlsym(library, name);
+    if (!symbol || !definedBy(library, symbol)) {
         ::dlclose(library);
         return {EntryCall::NoEntryPoint, 0};
     }
+    using EntryPoint = int32_t (*)();
+    const auto entry = reinterpret_cast<EntryPoint>(symbol);
     int32_t result = UnexpectedFailure;
     try {
         result = entry();

@@ -43,7 +43,7 @@ bool startDetached(const QString &program, const QStringList &arguments = {});
 /// What became of a call of a library's entry point.
 enum class EntryCall {
     NotLoaded,    ///< the file could not be loaded as a shared library
-    NoEntryPoint, ///< the library does not export the entry point
+    NoEntryPoint, ///< the library does not export the entry point itself
     Called,       ///< the entry point ran; its result is in the result field
 };
 
@@ -54,8 +54,10 @@ struct EntryResult
 };
 
 /// Loads the shared library \a path (a path without "/" is taken in the
-/// current folder, never looked for in the library path), calls its entry
-/// point \a name, a function without arguments that returns a 32-bit
+/// current folder, never looked for in the library path; only a regular
+/// file, or a link to one, is loaded), calls its entry point \a name, which
+/// the library must define itself (one that only a library it depends on
+/// defines is NoEntryPoint), a function without arguments that returns a 32-bit
 /// result, and releases it again. The library stays mapped until the
 /// program ends (libraries that register themselves with Qt or the C++
 /// runtime cannot be unmapped safely). An exception that escapes the entry

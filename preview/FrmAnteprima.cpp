@@ -800,6 +800,7 @@ void FrmAnteprima::StampaDocumento()
                              platform::MessageIcon::None);
         break;
     case PrintOutcome::Result::Cancelled:
+    case PrintOutcome::Result::NoCopies:
         break;
     }
 }

@@ -36,6 +36,12 @@ PrintOutcome printDocument(const std::shared_ptr<const spool::Document> &documen
             outcome.result = PrintOutcome::Result::Empty;
             return outcome;
         }
+        // No copies asked for: nothing goes to paper or into a file, so the
+        // document stays for a later print.
+        if (options.copies < 1) {
+            outcome.result = PrintOutcome::Result::NoCopies;
+            return outcome;
+        }
         // Only the document's own file is printed: a name that now leads
         // elsewhere (the file deleted, or replaced by a link or another
         // file) is an error, and nothing is discarded.

@@ -44,6 +44,7 @@ struct PrintOutcome
         Printed,   ///< handed to the printer; pdfFile() names a PDF written
         Cancelled, ///< the user cancelled the options dialog
         Empty,     ///< the document has nothing recorded: nothing to print
+        NoCopies,  ///< 0 or fewer copies asked for: nothing printed, nothing written
         NoPrinter, ///< no printer is installed (error 482, before any dialog)
         Failed,    ///< error says why; nothing was discarded
     };

@@ -144,10 +144,14 @@ void MotoreStampa::Stampa()
                         .arg(m_inizioSet ? int(m_inizio) : 1)
                         .arg(m_fineSet ? int(m_fine) : pages)
                         .arg(pages));
-    const int copies = std::max<int>(1, m_copie);
+    // That many copies: none for 0 or fewer. No job is started, so no sheet
+    // comes out of a printer and no PDF file is written (an old one stays).
+    m_fileScritto.clear();
+    const int copies = m_copie;
+    if (copies < 1)
+        return;
     const int total = (last - first + 1) * copies;
 
-    m_fileScritto.clear();
     QString pdf;
     if (printer->pdf) {
         pdf = platform::pdfOutputPath(m_titolo, m_filePdf);

@@ -21,7 +21,8 @@ namespace qv {
 class MotoreStampa
 {
 public:
-    /// Number of copies (each page printed that many times); below 1 prints once.
+    /// Number of copies (each page printed that many times); 0 or fewer
+    /// prints nothing.
     void setCopie(int16_t value) { m_copie = value; }
     int16_t Copie() const { return m_copie; }
     /// The document to print; its page index gives the pages.
@@ -53,7 +54,10 @@ public:
 
     /// Prints the pages as one job named Titolo(), collated (1, 2, 3, 1, 2,
     /// 3), each page on its own sheet, and returns when the spool file and its
-    /// picture files have been read. Throws qv::Error when there is no printer
+    /// picture files have been read. With Copie() 0 or fewer the printer, the
+    /// file and the range are checked as for a print, and then no job is
+    /// started: nothing is printed, FileScritto() is empty and an old PDF file
+    /// stays as it was. Throws qv::Error when there is no printer
     /// or none of that name (482), the range holds no page of the document
     /// (9; no job is started), the job cannot start (482, naming the printer
     /// and the file), the PDF file is the spool file itself (482), the spool

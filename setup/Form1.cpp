@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "setup/Modulo2.h"
 #include "setup/SetupToolkit.h"
+#include "setup/VerificaLibreria.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -107,6 +108,45 @@ void Form1::Form_Load()
     Text1->setText(DirSystem);
 }
 
+bool Form1::intera(const QString &libreria)
+{
+    try {
+        VerificaLibreria::verifica(libreria, QString::fromLatin1(VersioneServicePack));
+        return true;
+    } catch (const Error &) {
+        return false;
+    }
+}
+
+bool Form1::registrataQui(qvUtilita &utilita, const QString &destinazione)
+{
+    for (const char *classe : ClassiControllo) {
+        const QString server = utilita.PathServerOcx(QString::fromLatin1(classe));
+        if (server.isEmpty() || !platform::sameFile(server, destinazione))
+            return false;
+    }
+    return true;
+}
+
+void Form1::registra(const QString &destinazione)
+{
+    if ((SetupToolkit::DLLSelfRegister(destinazione) & 0xFFFF) != 0) {
+        platform::messageBox(
+            this,
+            QCoreApplication::translate("qv::Form1",
+                                        "registrazione %1 fallita. Riavviare Windows e ripetere l'installazione!")
+                .arg(destinazione.toUpper()),
+            QCoreApplication::translate("qv::Form1", "Errore"), platform::MessageIcon::Critical);
+        return;
+    }
+    platform::messageBox(this,
+                         QCoreApplication::translate(
+                             "qv::Form1", "Installazione Service Pack avvenuta correttamente. Si consiglia di "
+                                          "riavviare il personal computer."),
+                         QCoreApplication::translate("qv::Form1", "Upgrade"), platform::MessageIcon::Information);
+    close();
+}
+
 void Form1::Command1_Click()
 {
     const QString errore = QCoreApplication::translate("qv::Form1", "Errore");
@@ -115,17 +155,34 @@ void Form1::Command1_Click()
         const QString sorgente = percorsoSorgente();
         std::optional<qvUtilita> utilita;
         // An installed library (a regular file, or a link to one) that is as
-        // new as this one, or newer, is left alone.
+        // new as this one, or newer, is not replaced.
         if (QFileInfo(destinazione).isFile()) {
             utilita.emplace();
             const QString installata = utilita->GetVersione(destinazione);
-            if (utilita->ConfrontaVersione(QString::fromLatin1(VersioneServicePack), installata) != 1) {
+            const int32_t confronto = utilita->ConfrontaVersione(QString::fromLatin1(VersioneServicePack), installata);
+            // This very version, but not a whole library (as a broken copy
+            // leaves it), is replaced like an older one: loading it would
+            // bring down the installer and every host.
+            const bool danneggiata = confronto == 0 && !intera(destinazione);
+            if (confronto != 1 && !danneggiata) {
+                // This very version, left unregistered by a failed
+                // registration (or registered in another file's name), is
+                // registered now: repeating the installation is what the
+                // failure message asks for.
+                if (confronto == 0 && !registrataQui(*utilita, destinazione)) {
+                    registra(destinazione);
+                    return;
+                }
                 platform::messageBox(this, QCoreApplication::translate("qv::Form1", "Tessavo è già aggiornato."),
                                      QCoreApplication::translate("qv::Form1", "Upgrade"),
                                      platform::MessageIcon::Information);
                 return;
             }
         }
+        // A library that hosts could not load whole would take every host
+        // down: the new file must be this version and whole before the old
+        // one goes.
+        VerificaLibreria::verifica(sorgente, QString::fromLatin1(VersioneServicePack));
         // The new library takes the old one's place in one rename: the
         // folder never lacks the library, a failed copy leaves the old one,
         // and running hosts keep the copy they have mapped.
@@ -133,21 +190,7 @@ void Form1::Command1_Click()
             throw Error(ErrPathFileAccess, QStringLiteral("Command1_Click"),
                         QString::fromLocal8Bit(std::strerror(failure)))
                 .at(destinazione);
-        if ((SetupToolkit::DLLSelfRegister(destinazione) & 0xFFFF) != 0) {
-            platform::messageBox(
-                this,
-                QCoreApplication::translate("qv::Form1",
-                                            "registrazione %1 fallita. Riavviare Windows e ripetere l'installazione!")
-                    .arg(destinazione.toUpper()),
-                errore, platform::MessageIcon::Critical);
-            return;
-        }
-        platform::messageBox(this,
-                             QCoreApplication::translate(
-                                 "qv::Form1", "Installazione Service Pack avvenuta correttamente. Si consiglia di "
-                                              "riavviare il personal computer."),
-                             QCoreApplication::translate("qv::Form1", "Upgrade"), platform::MessageIcon::Information);
-        close();
+        registra(destinazione);
     } catch (...) {
         platform::messageBox(
             this,

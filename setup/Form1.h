@@ -15,6 +15,8 @@ class QPushButton;
 
 namespace qv {
 
+class qvUtilita;
+
 class Form1 : public QWidget
 {
 public:
@@ -24,6 +26,9 @@ public:
     static constexpr char VersioneServicePack[] = QV_SERVICE_PACK_VERSION;
     /// The window's caption.
     static constexpr char Titolo[] = QT_TRANSLATE_NOOP("qv::Form1", "Service Pack 2.0 per Tessavo 3.x");
+    /// The classes the control library registers in its own name.
+    static constexpr const char *ClassiControllo[] = {"qvPreview.PrintPreview", "qvPreview.CPalette",
+                                                     "qvPreview.PageAnteprima"};
 
     /// The window of the installer started from the folder
     /// \a cartellaProgramma, where the new library lies beside it. Loading it
@@ -49,6 +54,15 @@ public:
 private:
     void Form_Load();
     void Command1_Click();
+    /// Lets the installed library \a destinazione register itself and says
+    /// how it went; on success the window closes.
+    void registra(const QString &destinazione);
+    /// True when \a libreria is a whole library of the version this service
+    /// pack delivers (VerificaLibreria::verifica()).
+    static bool intera(const QString &libreria);
+    /// True when every class of the control is registered as served by
+    /// \a destinazione (that file, through any link).
+    static bool registrataQui(qvUtilita &utilita, const QString &destinazione);
     /// Places \a widget at a rectangle given in twips.
     void posiziona(QWidget *widget, int left, int top, int width, int height) const;
     int pixel(int twips, bool horizontal) const;

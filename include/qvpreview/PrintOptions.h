@@ -25,7 +25,8 @@ struct QV_EXPORT PrintOptions
     std::optional<int32_t> firstPage;
     /// Last page to print; left out: the document's last page.
     std::optional<int32_t> lastPage;
-    /// Copies, collated (1, 2, 3, 1, 2, 3). Below 1 prints once; at most 32767.
+    /// Copies, collated (1, 2, 3, 1, 2, 3); 0 or fewer prints nothing (no job
+    /// is started, no PDF file written); at most 32767.
     int32_t copies = 1;
     /// The printer by name (see printerNames()); empty: the current printer.
     QString printer;

@@ -151,7 +151,8 @@ public:
     int32_t FillStyle() const;
     /// Sets FillStyle(); outside 0 to 7 throws qv::Error 380.
     void setFillStyle(int32_t value);
-    /// Number of copies that InviaAllaStampante() prints. Default 1; any value.
+    /// Number of copies that InviaAllaStampante() prints. Default 1; any value
+    /// (0 or fewer prints nothing).
     int16_t Copie() const;
     /// Sets Copie().
     void setCopie(int16_t value);
@@ -233,7 +234,9 @@ public:
     /// Prints the document on the current printer, after the options dialog
     /// when \a finestraDialogo, and discards it. Never throws and logs
     /// nothing; a document whose printing failed is kept, and
-    /// lastPrintError() says why.
+    /// lastPrintError() says why. With 0 or fewer copies (Copie(), or the
+    /// dialog's) there is nothing to print: no job, no PDF file, no error,
+    /// and the document is kept.
     void InviaAllaStampante(bool finestraDialogo = false);
     /// Why the last print did not print (InviaAllaStampante(), or the print
     /// command of the preview window that ShowAnteprima() opened): 482 with
@@ -242,7 +245,7 @@ public:
     /// the spool file was deleted or replaced since the last record, the
     /// replay's error for a document that cannot be read (62, ...). nullopt
     /// when it printed, or had nothing to do (the dialog cancelled, nothing
-    /// recorded).
+    /// recorded, no copies asked for).
     const std::optional<Error> &lastPrintError() const;
     /// The PDF file the last print wrote on the built-in PDF printer; empty
     /// when it printed on a CUPS queue or did not print.

@@ -111,7 +111,8 @@ public:
     /// and the system's reason; an old file of that name stays as it was) or
     /// when the PDF file is this spool file, and the replay's errors (the job
     /// is then discarded). Returns the PDF file written; empty on a CUPS
-    /// queue.
+    /// queue, and when \a options ask for no copies (0 or fewer: nothing is
+    /// printed).
     QString print(const PrintOptions &options = PrintOptions(), const std::function<void(int, int)> &progress = {}) const;
 
     /// Opens the modal preview window on the file with the caption \a title;

@@ -206,6 +206,25 @@ TEST_F(Job, PrintWithoutTheDialogPrintsEveryPageCopieTimesThenDiscards)
     EXPECT_EQ(pp.titolo(), QStringLiteral("Fattura di prova"));
 }
 
+TEST_F(Job, NoCopiesPrintNothingAndKeepTheDocument)
+{
+    record(2);
+    pp.setCopie(0);
+    const QString spool = pp.spoolPath();
+    pp.InviaAllaStampante();
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_EQ(pp.lastPdfFile(), QString());
+    EXPECT_FALSE(pp.lastPrintError().has_value());
+    // Nothing came out, so nothing is discarded: it prints once copies are asked for.
+    EXPECT_EQ(pp.spoolPath(), spool);
+    EXPECT_TRUE(QFile::exists(spool));
+    EXPECT_EQ(pp.TotalePagine(), 2);
+    pp.setCopie(1);
+    pp.InviaAllaStampante();
+    EXPECT_EQ(pdfPages(pdf), 2);
+    EXPECT_EQ(pp.lastPdfFile(), pdf);
+}
+
 TEST_F(Job, TheDialogGivesTheRangeAndTheCopies)
 {
     record(3);

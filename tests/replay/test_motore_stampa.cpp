@@ -149,6 +149,29 @@ TEST_F(Printing, EngineprintsCollatedCopiesAsOneNamedJob)
     EXPECT_EQ(progress.back(), std::make_pair(6, 6));
 }
 
+class NoCopies : public Printing, public ::testing::WithParamInterface<int16_t>
+{
+};
+
+TEST_P(NoCopies, PrintNothingAndLeaveTheOldFile)
+{
+    writeAll(pdf, "vecchio");
+    MotoreStampa engine;
+    engine.setCopie(GetParam());
+    engine.setFileTemporaneo(spool(document(2)));
+    int sheets = 0;
+    engine.setProgress([&](int, int) { ++sheets; });
+    engine.Stampa();
+    EXPECT_EQ(sheets, 0);
+    EXPECT_EQ(engine.FileScritto(), QString());
+    EXPECT_EQ(readAll(pdf), "vecchio");
+    // The file and the range are still checked.
+    engine.setInizio(5);
+    EXPECT_EQ(stampaError(engine).number(), ErrSubscriptOutOfRange);
+}
+
+INSTANTIATE_TEST_SUITE_P(Copies, NoCopies, ::testing::Values(int16_t(0), int16_t(-1), int16_t(INT16_MIN)));
+
 struct RangeCase
 {
     int inizio, fine; ///< 0: not set

@@ -21,6 +21,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <future>
+
 #include <ostream>
 
 namespace qv {
@@ -162,6 +165,43 @@ TEST_F(ComponentiTest, TheControlLibraryRegistersItselfAndIsFound)
     // Nothing of the classes is left behind; unregistering again is no failure.
     EXPECT_FALSE(platform::KeyStore(platform::Hive::ClassesRoot).keyExists("Clsid\\{D20F1AF3-C41C-458B-9FBD-EBE2A77D67F1}"));
     EXPECT_TRUE(u.DeRegistraServer(library));
+}
+
+TEST_F(ComponentiTest, ALibraryOffersOnlyItsOwnEntryPoint)
+{
+    // It links the control library, whose entry points the loader brings in
+    // with it, and has none of its own.
+    const QString control = copia(QStringLiteral(QV_LIBRARY_FILE), "libqvpreview.so.1");
+    const QString plugin = copia(QStringLiteral(QV_LIBRERIA_SENZA_INGRESSO), "libplugin.so");
+    qvUtilita u;
+    EXPECT_FALSE(u.RegistraServer(plugin));
+    EXPECT_EQ(u.PathServerOcx("qvPreview.PrintPreview"), QString());
+    ASSERT_TRUE(u.RegistraServer(control));
+    EXPECT_FALSE(u.DeRegistraServer(plugin));
+    EXPECT_EQ(u.PathServerOcx("qvPreview.PrintPreview"), control);
+}
+
+TEST_F(ComponentiTest, AFifoIsNoLibraryAndDoesNotBlock)
+{
+    const QString fifo = env.root() + "x.so";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    auto chiamate = std::async(std::launch::async, [&] {
+        qvUtilita u;
+        return std::make_pair(u.RegistraServer(fifo), u.DeRegistraServer(fifo));
+    });
+    // A loader that opened the FIFO waits for a writer: one that comes (and
+    // goes at once) lets it go on, so the test ends either way.
+    bool blocked = false;
+    while (chiamate.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        blocked = true;
+        const int writer = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            ::close(writer);
+    }
+    EXPECT_FALSE(blocked) << "registration blocked on a FIFO";
+    const auto [registra, deregistra] = chiamate.get();
+    EXPECT_FALSE(registra);
+    EXPECT_FALSE(deregistra);
 }
 
 TEST_F(ComponentiTest, PathServerOfAClassWithoutItsServerIsEmpty)

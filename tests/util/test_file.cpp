@@ -249,29 +249,46 @@ TEST_F(WriteAccessTest, AReadOnlyFolderShowsTheErrorOnce)
 
 // --- FileAperto ------------------------------------------------------------------
 
-class FileApertoTest : public FileTest, public ::testing::WithParamInterface<std::pair<const char *, bool>>
+struct FileApertoCase
+{
+    const char *mode;  // how the other process holds the file
+    bool throughLink;  // it opened the file by another name (a hard link)
+    bool inUse;
+};
+
+void PrintTo(const FileApertoCase &c, std::ostream *os)
+{
+    *os << c.mode << (c.throughLink ? " through a link" : "");
+}
+
+class FileApertoTest : public FileTest, public ::testing::WithParamInterface<FileApertoCase>
 {
 };
 
-TEST_P(FileApertoTest, SeesAnotherProcessWritingOrLocking)
+TEST_P(FileApertoTest, SeesAnotherProcessHoldingOrLocking)
 {
     const QString file = path("documento.txt");
     writeFile(file, "testo");
-    auto holder = test::startHelper({QStringLiteral("tieni"), file, QString::fromUtf8(GetParam().first)});
+    QString held = file;
+    if (GetParam().throughLink) {
+        held = path("altro-nome.txt");
+        ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(held).constData()), 0);
+    }
+    auto holder = test::startHelper({QStringLiteral("tieni"), held, QString::fromUtf8(GetParam().mode)});
     ASSERT_TRUE(holder->waitForReadyRead(10000));
     ASSERT_EQ(holder->readLine().trimmed(), QByteArray("pronto"));
-    EXPECT_EQ(qvUtilita().FileAperto(file), GetParam().second);
+    EXPECT_EQ(qvUtilita().FileAperto(file), GetParam().inUse);
     holder->closeWriteChannel();
     EXPECT_EQ(test::finishHelper(*holder), 0);
     EXPECT_FALSE(qvUtilita().FileAperto(file)); // let go
 }
 
+// A reader holds the file as much as a writer: opening it denying all others
+// would fail while either has it.
 INSTANTIATE_TEST_SUITE_P(Holds, FileApertoTest,
-                         ::testing::Values(std::pair<const char *, bool>{"write", true},
-                                           std::pair<const char *, bool>{"read", false},
-                                           std::pair<const char *, bool>{"flock", true},
-                                           std::pair<const char *, bool>{"posix", true},
-                                           std::pair<const char *, bool>{"ofd", true}));
+                         ::testing::Values(FileApertoCase{"write", false, true}, FileApertoCase{"read", false, true},
+                                           FileApertoCase{"read", true, true}, FileApertoCase{"flock", false, true},
+                                           FileApertoCase{"posix", false, true}, FileApertoCase{"ofd", false, true}));
 
 TEST_F(FileTest, FileApertoOfAMissingFileOrOneThisProcessHolds)
 {

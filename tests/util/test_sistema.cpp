@@ -136,8 +136,10 @@ INSTANTIATE_TEST_SUITE_P(
         CartellaCase{"system_with_separator", "QVPREVIEW_SYSTEM_DIR", "<root>tmp/", "<root>tmp/"},
         CartellaCase{"system_missing_folder", "QVPREVIEW_SYSTEM_DIR", "<root>manca", QString()},
         CartellaCase{"system_a_file", "QVPREVIEW_SYSTEM_DIR", "/proc/version", QString()},
+        // The library folder the build was configured for (its install prefix).
         CartellaCase{"system_default", "QVPREVIEW_SYSTEM_DIR", QString(),
-                     QDir("/usr/local/lib").exists() ? QStringLiteral("/usr/local/lib/") : QString()},
+                     QDir(QStringLiteral(QV_CONFIGURED_LIBDIR)).exists() ? QStringLiteral(QV_CONFIGURED_LIBDIR "/")
+                                                                        : QString()},
         CartellaCase{"windows_configured", "QVPREVIEW_WINDOWS_DIR", "/opt/tessavo", "/opt/tessavo/"},
         CartellaCase{"windows_blanks_removed", "QVPREVIEW_WINDOWS_DIR", "  /opt/tessavo  ", "/opt/tessavo/"},
         CartellaCase{"windows_only_blanks", "QVPREVIEW_WINDOWS_DIR", "   ", "/"},
