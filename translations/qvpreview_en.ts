@@ -2,10 +2,14 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
-    <name>QLineEdit</name>
+    <name>qv::CPalette</name>
     <message>
-        <source>&amp;Paste</source>
-        <translation>&amp;Paste</translation>
+        <source>file &quot;%1&quot;, riga %2</source>
+        <translation>file &quot;%1&quot;, line %2</translation>
+    </message>
+    <message>
+        <source>file &quot;%1&quot;</source>
+        <translation>file &quot;%1&quot;</translation>
     </message>
 </context>
 <context>
@@ -376,6 +380,10 @@
     <message>
         <source>il file non è stato aperto</source>
         <translation>the file was not opened</translation>
+    </message>
+    <message>
+        <source>non è un file regolare (un dispositivo, una FIFO o un socket non viene sostituito)</source>
+        <translation>not a regular file (a device, a FIFO or a socket is not replaced)</translation>
     </message>
 </context>
 <context>
@@ -751,6 +759,30 @@
     <message>
         <source>Il file di stampa &quot;%1&quot; non è più quello del documento: è stato cancellato o sostituito</source>
         <translation>The print file &quot;%1&quot; is no longer the document&apos;s: it was deleted or replaced</translation>
+    </message>
+    <message>
+        <source>%1 = %2 (ammessi da %3 a %4)</source>
+        <translation>%1 = %2 (allowed: %3 to %4)</translation>
+    </message>
+    <message>
+        <source>%1 = %2 (%3): ammessi da 0 a 16777215 (0xFFFFFF), rosso + 256 × verde + 65536 × blu</source>
+        <translation>%1 = %2 (%3): allowed: 0 to 16777215 (0xFFFFFF), red + 256 × green + 65536 × blue</translation>
+    </message>
+    <message>
+        <source>; un QRgb porta l&apos;alfa nel byte alto: passare QColor::fromRgb(valore)</source>
+        <translation>; a QRgb carries alpha in its top byte: pass QColor::fromRgb(value)</translation>
+    </message>
+    <message>
+        <source>%1 = QColor non valido</source>
+        <translation>%1 = an invalid QColor</translation>
+    </message>
+    <message>
+        <source>ScaleMode = %1 (non è un numero intero)</source>
+        <translation>ScaleMode = %1 (not an integer)</translation>
+    </message>
+    <message>
+        <source>Titolo = un valore di tipo %1, non un testo</source>
+        <translation>Titolo = a value of type %1, not a text</translation>
     </message>
 </context>
 <context>
