@@ -152,11 +152,11 @@ bool qvUtilita::DeRegistraServer(const QString &pathfile)
     }
 }
 
-bool qvUtilita::SetFileShared(const QString &pathfile, bool EsisteGià)
+bool qvUtilita::SetFileShared(const QString &pathfile, bool esisteGia)
 {
     try {
         return aggiornaContatore(pathfile, [&](int64_t n) {
-            if (EsisteGià && n == -1)
+            if (esisteGia && n == -1)
                 n = 0;
             return scrivi(n + 1);
         });

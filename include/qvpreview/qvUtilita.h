@@ -455,9 +455,9 @@ public:
     /// named by the path under the local-machine key
     /// "SOFTWARE\Microsoft\Windows\CurrentVersion\SharedDLLs" (created when
     /// missing) goes up by one. A file without a count gets 1 when
-    /// \a EsisteGià (it was there before this installation), else 0. False
+    /// \a esisteGia (it was there before this installation), else 0. False
     /// when the count cannot be read as a 32-bit number or written.
-    bool SetFileShared(const QString &pathfile, bool EsisteGià);
+    bool SetFileShared(const QString &pathfile, bool esisteGia);
     /// Counts one use less of \a pathfile: a count of 1 or more goes down by
     /// one; a count below 1 is deleted. False when there is no count, or it
     /// cannot be written or deleted.

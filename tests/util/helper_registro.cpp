@@ -1,5 +1,5 @@
 // Helper program for the tests of the key store shared by several processes:
-//   set FILE COUNT [gia]      COUNT x SetFileShared(FILE, EsisteGià = "gia" given)
+//   set FILE COUNT [gia]      COUNT x SetFileShared(FILE, esisteGia = "gia" given)
 //   dec FILE COUNT            COUNT x DecFileShared(FILE)
 //   leggi CHIAVE SUBCHIAVE    prints GetInfoDisinstallazione(CHIAVE, SUBCHIAVE)
 //   scrivi CHIAVE SUBCHIAVE V SetInfoDisinstallazione(CHIAVE, SUBCHIAVE, V, true)
