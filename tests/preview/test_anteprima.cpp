@@ -1225,8 +1225,9 @@ TEST_P(AdattaTest, FitsAndStepsOnFromThere)
               QStringLiteral("Anteprima di Stampa    %1%").arg(int(std::floor(fattore * 100 + 0.5))));
     // The whole page, or its whole width, is in the window.
     EXPECT_LE(w->Image1->width(), w->Picture1->width());
-    if (c.pagina)
+    if (c.pagina) {
         EXPECT_LE(w->Image1->height(), w->Picture1->height());
+    }
     EXPECT_FALSE(w->HScroll1->isEnabled() && w->HScroll1->maximum() > 0);
     if (c.dopo) {
         premi(*w, QLatin1String(c.dopo));
