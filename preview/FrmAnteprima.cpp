@@ -100,6 +100,9 @@ FrmAnteprima::FrmAnteprima(QWidget *parent) : QDialog(parent), m_input(*this, m_
 
 FrmAnteprima::~FrmAnteprima()
 {
+    // The page field outlives this part of the window: losing the focus as
+    // it goes, it would call back into a window already destroyed.
+    Text1->disconnect(this);
     unload();
 }
 

@@ -12,6 +12,12 @@ out=${1:-build/service-pack}
 if [ ! -x build/setup/Setup ] || [ ! -e build/libqvpreview.so.1 ]; then
   bash scripts/build.sh
 fi
+# A library built with the sanitizers (QV_SANITIZE=ON, as CI builds) needs
+# their runtime loaded first in every host: it never travels.
+if grep -q '^QV_SANITIZE:BOOL=ON$' build/CMakeCache.txt; then
+  echo "service-pack: build/ is built with the sanitizers; rebuild it without (bash scripts/build.sh)" >&2
+  exit 1
+fi
 mkdir -p "$out"
 install -m 0755 build/setup/Setup "$out/Setup"
 # The file itself, not the link the build tree keeps under that name.

@@ -15,7 +15,9 @@
 namespace qv::spool {
 
 namespace {
-constexpr QByteArrayView Tag(TagNewPage);
+// The length from the array: GCC with -fsanitize=undefined cannot scan the
+// array for its end at compile time.
+constexpr QByteArrayView Tag(TagNewPage, sizeof TagNewPage - 1);
 // The tag and the longest line end after it ("\r\n").
 constexpr qint64 Lookahead = Tag.size() + 2;
 constexpr qint64 BlockSize = 1 << 20;

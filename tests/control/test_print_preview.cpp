@@ -703,8 +703,9 @@ TEST_P(SpoolTampered, EveryCommandFailsAndTheDocumentIsNotRestarted)
 
     // Discarding leaves what took the name alone; the next document starts afresh.
     pp.AnnullaStampa();
-    if (!left.isEmpty())
+    if (!left.isEmpty()) {
         EXPECT_EQ(readAll(left), Victim);
+    }
     QDir().mkpath(env.tempFolder());
     ASSERT_TRUE(pp.linea(0, 0, 1, 1, false, false));
     EXPECT_NE(pp.spoolPath(), path);

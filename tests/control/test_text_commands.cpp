@@ -490,8 +490,9 @@ TEST_P(FieldFit, SameAsMeasuringEveryPrefix)
             } catch (const Error &) {
                 got = -1;
             }
-            if (got != -1)
+            if (got != -1) {
                 EXPECT_EQ(got, expected);
+            }
         }
     }
 }

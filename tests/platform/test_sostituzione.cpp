@@ -164,8 +164,9 @@ TEST_P(HostileTarget, IsNeverReplacedOrWritten)
     const QString made = c.node.link ? node : target;
     if (!c.node.make(made))
         GTEST_SKIP() << c.node.name << " cannot be made here (mknod needs root)";
-    if (c.node.link)
+    if (c.node.link) {
         ASSERT_TRUE(QFile::link(node, target));
+    }
     struct stat before{};
     ASSERT_EQ(::lstat(QFile::encodeName(made).constData(), &before), 0);
     QStringList expectedEntries = entries(folder);
@@ -180,10 +181,11 @@ TEST_P(HostileTarget, IsNeverReplacedOrWritten)
     EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
     EXPECT_EQ(after.st_rdev, before.st_rdev);
     EXPECT_EQ(entries(folder), expectedEntries);
-    if (replacesTheLink)
+    if (replacesTheLink) {
         EXPECT_TRUE(QFileInfo(target).isFile() && !QFileInfo(target).isSymLink());
-    else if (c.node.link)
+    } else if (c.node.link) {
         EXPECT_TRUE(QFileInfo(target).isSymLink());
+    }
 }
 
 std::vector<Case> allCases()
@@ -246,13 +248,15 @@ TEST_F(TempEnvTest, ACopyKilledHalfWayLeavesNothing)
     ASSERT_GT(copy, 0);
     ASSERT_EQ(test::waitFor(copy), -2) << "the copy did not stop half-way";
     const bool unnamed = unnamedFilesWork(folder);
-    if (unnamed)
+    if (unnamed) {
         EXPECT_EQ(entries(folder), QStringList{"libqvpreview.so.1"});
+    }
     ::kill(copy, SIGKILL);
     EXPECT_EQ(test::waitFor(copy), -1);
     EXPECT_EQ(readAll(target), "vecchia libreria");
-    if (unnamed)
+    if (unnamed) {
         EXPECT_EQ(entries(folder), QStringList{"libqvpreview.so.1"});
+    }
 
     ASSERT_EQ(platform::replaceFile(source, target), 0);
     EXPECT_EQ(readAll(target), library);

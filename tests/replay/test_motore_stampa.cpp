@@ -231,9 +231,9 @@ INSTANTIATE_TEST_SUITE_P(
     Options, EngineOptions,
     ::testing::Values(OptionsCase{"Defaults", PrintOptions{}, 1, 0, 0, "Anteprima di Stampa"},
                       OptionsCase{"RangeCopiesTitle", PrintOptions{2, 5, 3, "qvtest", {}, "Fatture"}, 3, 2, 5, "Fatture"},
-                      OptionsCase{"BeyondSixteenBits", PrintOptions{-40000, 40000, 70000}, 32767, -32768, 32767,
+                      OptionsCase{"BeyondSixteenBits", PrintOptions{-40000, 40000, 70000, {}, {}, {}}, 32767, -32768, 32767,
                                   "Anteprima di Stampa"},
-                      OptionsCase{"OnlyTheLastPage", PrintOptions{std::nullopt, 4, -2, {}, "/tmp/x.pdf"}, -2, 0, 4,
+                      OptionsCase{"OnlyTheLastPage", PrintOptions{std::nullopt, 4, -2, {}, "/tmp/x.pdf", {}}, -2, 0, 4,
                                   "Anteprima di Stampa"}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -241,23 +241,23 @@ TEST_F(Printing, OptionsChooseThePdfFileOrAPrinterByName)
 {
     const QString path = spool(document(2));
     const QString own = env.pdfFolder() + "proprio.pdf";
-    MotoreStampa::conOpzioni(path, PrintOptions{2, std::nullopt, 1, {}, own}).Stampa();
+    MotoreStampa::conOpzioni(path, PrintOptions{2, std::nullopt, 1, {}, own, {}}).Stampa();
     EXPECT_EQ(pdfPageTexts(own), QStringList{"Pagina 2"});
     EXPECT_FALSE(QFileInfo::exists(pdf)); // the default PDF file is left alone
     EXPECT_EQ(platform::pdfOutputFile(), pdf);
 
-    MotoreStampa byName = MotoreStampa::conOpzioni(path, PrintOptions{std::nullopt, std::nullopt, 1, "Nessuna"});
+    MotoreStampa byName = MotoreStampa::conOpzioni(path, PrintOptions{std::nullopt, std::nullopt, 1, "Nessuna", {}, {}});
     const Error e = stampaError(byName);
     EXPECT_EQ(e.number(), ErrPrinter);
     EXPECT_TRUE(e.description().contains(QStringLiteral("\"Nessuna\""))) << qPrintable(e.description());
-    MotoreStampa::conOpzioni(path, PrintOptions{std::nullopt, std::nullopt, 1, platform::pdfPrinterName()}).Stampa();
+    MotoreStampa::conOpzioni(path, PrintOptions{std::nullopt, std::nullopt, 1, platform::pdfPrinterName(), {}, {}}).Stampa();
     EXPECT_EQ(pdfPages(pdf), 2);
 }
 
 TEST_F(Printing, AFileThatCannotBeWrittenIsNamedInTheError)
 {
     const QString unwritable = env.root() + "manca/cartella/out.pdf";
-    MotoreStampa engine = MotoreStampa::conOpzioni(spool(document(1)), PrintOptions{{}, {}, 1, {}, unwritable});
+    MotoreStampa engine = MotoreStampa::conOpzioni(spool(document(1)), PrintOptions{{}, {}, 1, {}, unwritable, {}});
     const Error e = stampaError(engine);
     EXPECT_EQ(e.number(), ErrPrinter);
     EXPECT_TRUE(e.description().contains(unwritable)) << qPrintable(e.description());
@@ -311,7 +311,7 @@ TEST_P(WriteFailures, AreErrorsAndLeaveTheOldFile)
     const QStringList before = QDir(QFileInfo(target).absolutePath()).entryList(QDir::AllEntries | QDir::Hidden);
 
     // Sixty sheets: more than the small disk and the size limit hold.
-    MotoreStampa engine = MotoreStampa::conOpzioni(spool(document(3)), PrintOptions{{}, {}, 20, {}, target});
+    MotoreStampa engine = MotoreStampa::conOpzioni(spool(document(3)), PrintOptions{{}, {}, 20, {}, target, {}});
     std::optional<FileSizeLimit> limit;
     if (GetParam().fileSizeLimit)
         limit.emplace(4096);
@@ -358,7 +358,7 @@ TEST_F(Printing, TheSpoolFileIsNeverItsOwnPdf)
     ASSERT_TRUE(QFile::link(path, link));
     ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(hardLink).constData()), 0);
     for (const QString &target : {path, link, hardLink}) {
-        MotoreStampa engine = MotoreStampa::conOpzioni(path, PrintOptions{{}, {}, 1, {}, target});
+        MotoreStampa engine = MotoreStampa::conOpzioni(path, PrintOptions{{}, {}, 1, {}, target, {}});
         const Error e = stampaError(engine);
         EXPECT_EQ(e.number(), ErrPrinter) << qPrintable(target);
         EXPECT_TRUE(e.description().contains(target)) << qPrintable(e.description());
@@ -372,7 +372,7 @@ TEST_F(Printing, APdfThroughALinkReplacesTheFileItPointsAt)
     const QString link = env.pdfFolder() + "collegamento.pdf";
     writeAll(real, "vecchio");
     ASSERT_TRUE(QFile::link(real, link));
-    MotoreStampa engine = MotoreStampa::conOpzioni(spool(document(2)), PrintOptions{{}, {}, 1, {}, link});
+    MotoreStampa engine = MotoreStampa::conOpzioni(spool(document(2)), PrintOptions{{}, {}, 1, {}, link, {}});
     engine.Stampa();
     EXPECT_EQ(engine.FileScritto(), link);
     EXPECT_TRUE(QFileInfo(link).isSymLink());

@@ -42,11 +42,6 @@ int32_t bgr(QRgb c)
     return qRed(c) | (qGreen(c) << 8) | (qBlue(c) << 16);
 }
 
-QRgb toRgb(int32_t c)
-{
-    return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
-
 int countColour(const QImage &image, QRgb colour, QRect area = QRect())
 {
     if (area.isNull())
@@ -296,8 +291,9 @@ TEST_P(FillStyles, PaintTheirPatternInTheFillColour)
         const int dy = GetParam() == 4 ? -1 : 1;
         for (int x = 10; x < 70; ++x)
             for (int y = 10; y < 70; ++y)
-                if (red(image, x, y))
+                if (red(image, x, y)) {
                     ASSERT_TRUE(red(image, x + 1, y + dy)) << x << "," << y;
+                }
         break;
     }
     case 6: EXPECT_EQ(redCount, 64 * 8 * 2 - 8 * 8); break;

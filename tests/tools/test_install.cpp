@@ -15,6 +15,10 @@
 
 #include <memory>
 
+#ifndef QV_HOST_FLAGS
+#define QV_HOST_FLAGS ""
+#endif
+
 namespace {
 
 struct Esito
@@ -161,7 +165,8 @@ target_link_libraries(host PRIVATE QvPreview::qvpreview)
         const QString build = sorgenti + QStringLiteral("/build");
         const Esito configura = esegui(QStringLiteral("cmake"),
                                        {QStringLiteral("-S"), sorgenti, QStringLiteral("-B"), build,
-                                        QStringLiteral("-DCMAKE_PREFIX_PATH=") + prefisso},
+                                        QStringLiteral("-DCMAKE_PREFIX_PATH=") + prefisso,
+                                        QStringLiteral("-DCMAKE_CXX_FLAGS=" QV_HOST_FLAGS)},
                                        QString(), ambiente);
         ASSERT_EQ(configura.codice, 0) << configura.uscita.toStdString();
         const Esito costruisci = esegui(QStringLiteral("cmake"), {QStringLiteral("--build"), build, QStringLiteral("-j2")},
@@ -180,6 +185,7 @@ target_link_libraries(host PRIVATE QvPreview::qvpreview)
                                   QLatin1String(nome) + QStringLiteral(".cpp"), QStringLiteral("-o"), QLatin1String(nome)};
             argomenti << flags.uscita.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
             argomenti << QStringLiteral("-Wl,-rpath,") + libdir.uscita.trimmed();
+            argomenti << QStringLiteral(QV_HOST_FLAGS).split(QLatin1Char(' '), Qt::SkipEmptyParts);
             const Esito compila = esegui(QStringLiteral("c++"), argomenti, sorgenti, ambiente);
             ASSERT_EQ(compila.codice, 0) << nome << ": " << compila.uscita.toStdString();
         }

@@ -243,9 +243,10 @@ const QString File = "/usr/local/lib/libqvpreview.so.1";
 
 TEST_P(ContatoreTest, CountsTheUsesOfASharedFile)
 {
-    if (GetParam().before)
+    if (GetParam().before) {
         ASSERT_TRUE(Registro::ScriviValoreRegistro(Registro::HKEY_LOCAL_MACHINE, SharedDlls, File,
                                                    *GetParam().before, true));
+    }
     qvUtilita u;
     int step = 0;
     for (const Passo &p : GetParam().passi) {

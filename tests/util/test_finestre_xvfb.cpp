@@ -398,13 +398,15 @@ TEST_P(TopMostTest, SetsAndClearsTheAboveState)
     EXPECT_TRUE(nostra.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(nostra.isVisible());
     EXPECT_EQ(uint32_t(nostra.winId()), id); // the same native window, never hidden
-    if (windowManager)
+    if (windowManager) {
         EXPECT_TRUE(attendiX([&] { return x.above(id); }, {id}));
+    }
     qvUtilita().FinetraTopMost(int32_t(id), false);
     EXPECT_FALSE(nostra.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(nostra.isVisible());
-    if (windowManager)
+    if (windowManager) {
         EXPECT_TRUE(attendiX([&] { return !x.above(id); }, {id}));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, TopMostTest,

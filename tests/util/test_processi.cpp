@@ -257,8 +257,9 @@ TEST_P(EseguiExTest, OpensWithTheDefaultProgramOrSaysWhyNot)
             EXPECT_EQ(messages.list[0].title, "Errore");
             EXPECT_EQ(messages.list[0].icon, platform::MessageIcon::Critical);
         }
-        if (c.result)
+        if (c.result) {
             EXPECT_EQ(waitForFile(Desktop::marker()), QFile::encodeName(file));
+        }
     }
 }
 

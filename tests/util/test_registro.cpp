@@ -145,10 +145,11 @@ class CartellaApplicazioneTest : public RegistroTest, public ::testing::WithPara
 
 TEST_P(CartellaApplicazioneTest, ReadsTheAppPathsEntry)
 {
-    if (GetParam().registered)
+    if (GetParam().registered) {
         ASSERT_TRUE(ScriviValoreRegistro(HKEY_LOCAL_MACHINE,
                                          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\prova", "",
                                          QString::fromUtf8(GetParam().registered), true));
+    }
     EXPECT_EQ(qvUtilita().CartellaApplicazione(QString::fromUtf8(GetParam().asked)),
               QString::fromUtf8(GetParam().folder));
 }

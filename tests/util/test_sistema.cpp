@@ -154,9 +154,11 @@ TEST(GetSerial, TheRootVolumeHasOneSignedSerialWhateverItIsCalled)
     bool ok = false;
     serial.toInt(&ok);
     ASSERT_TRUE(ok) << qPrintable(serial);
-    for (const char *name : {"c", "C", "c:", "C:\\", "/", "/usr"})
-        if (QByteArray(name) != "/usr" || QFileInfo("/usr").exists())
+    for (const char *name : {"c", "C", "c:", "C:\\", "/", "/usr"}) {
+        if (QByteArray(name) != "/usr" || QFileInfo("/usr").exists()) {
             EXPECT_EQ(u.GetSerialDrive(QString::fromLatin1(name)), serial) << name;
+        }
+    }
 }
 
 TEST(GetSerial, OtherLettersAndMissingPathsHaveNone)
