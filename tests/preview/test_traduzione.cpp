@@ -210,8 +210,9 @@ TEST_P(LinguaTest, SaveAsPdfDialogWithQtsOwnTexts)
         EXPECT_EQ(scelta->nameFilters(), QStringList{atteso("Documenti PDF (*.pdf)", "PDF documents (*.pdf)")});
         auto *label = scelta->findChild<QLabel *>(QStringLiteral("lookInLabel"));
         EXPECT_NE(label, nullptr);
-        if (label)
+        if (label) {
             EXPECT_EQ(label->text(), cercaIn);
+        }
         scelta->reject();
     });
     figlio<QPushButton>(dlg, "CmdSfoglia")->click();
@@ -289,8 +290,9 @@ TEST(Catalogo, EveryErrorTextIsTranslated)
     for (auto it = italiano.cbegin(); it != italiano.cend(); ++it) {
         const QString inglese = errorText(it.key());
         EXPECT_FALSE(inglese.isEmpty()) << it.key();
-        if (it.value() != QLatin1String("Overflow"))
+        if (it.value() != QLatin1String("Overflow")) {
             EXPECT_NE(inglese, it.value()) << it.key();
+        }
         // A blank that ends the Italian text ends the English one.
         EXPECT_EQ(inglese.endsWith(QLatin1Char(' ')), it.value().endsWith(QLatin1Char(' '))) << it.key();
     }

@@ -601,8 +601,9 @@ TEST_P(ReportExample, BreaksTheTableBetweenRowsAndNumbersThePages)
     EXPECT_TRUE(stdoutText.contains(QStringLiteral("Printed to PDF: ") + pdf)) << qPrintable(stdoutText);
     const int pages = pdfPages(pdf);
     ASSERT_GE(pages, 1);
-    if (rows > 20)
+    if (rows > 20) {
         EXPECT_GE(pages, 3);
+    }
     const QStringList texts = pdfText(pdf).split(QChar(0x0c));
     ASSERT_GE(texts.size(), pages);
     for (int page = 1; page <= pages; ++page) {

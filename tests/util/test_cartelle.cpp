@@ -111,8 +111,9 @@ protected:
 TEST_P(XdgTest, TheKeyIsFilledFromTheXdgFolders)
 {
     EXPECT_EQ((u.*GetParam().cartella)(), expected());
-    if (!expected().isEmpty())
+    if (!expected().isEmpty()) {
         EXPECT_EQ(QFileInfo(expected()).isDir(), GetParam().made);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -239,9 +240,10 @@ class SeguitoTest : public CartelleTest, public ::testing::WithParamInterface<Se
 TEST_P(SeguitoTest, SeededFoldersFollowUserDirsAndWrittenOnesStay)
 {
     EXPECT_EQ(u.CartellaDocumenti(), home() + "/Documenti/");
-    if (GetParam().written)
+    if (GetParam().written) {
         ASSERT_TRUE(Registro::ScriviValoreRegistro(Registro::HKEY_CURRENT_USER, Chiave, "Personal",
                                                    home() + GetParam().written, false));
+    }
     userDirs("Carte"); // the user moves the documents
     const QString after = home() + "/" + GetParam().after + "/";
     EXPECT_EQ(u.CartellaDocumenti(), after);
