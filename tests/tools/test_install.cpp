@@ -206,6 +206,19 @@ QProcessEnvironment ambientePulito()
     return pulito;
 }
 
+/// Checks that \a binary, run with a clean environment, loads the prefix's
+/// own libqvpreview.so.1, not one that happens to sit in a system folder.
+void caricaLaLibreriaDelPrefisso(const QString &prefisso, const QString &binary)
+{
+    const Esito ldd = esegui(QStringLiteral("ldd"), {binary}, QString(), ambientePulito());
+    ASSERT_EQ(ldd.codice, 0) << ldd.uscita.toStdString();
+    const auto caricata = QRegularExpression(QStringLiteral("libqvpreview\\.so\\.1 => (\\S+)")).match(ldd.uscita);
+    ASSERT_TRUE(caricata.hasMatch()) << ldd.uscita.toStdString();
+    EXPECT_EQ(QFileInfo(caricata.captured(1)).canonicalFilePath(),
+              QFileInfo(prefisso + QStringLiteral("/" QV_INSTALL_LIBDIR "/libqvpreview.so.1")).canonicalFilePath())
+        << ldd.uscita.toStdString();
+}
+
 /// The installed tool finds the installed library through its relative run
 /// path: it answers, and the library it loads is the prefix's own, not one
 /// that happens to sit in a system folder.
@@ -219,13 +232,7 @@ TEST_F(Installazione, ToolRunsFromThePrefixWithACleanEnvironment)
     EXPECT_EQ(aiuto.codice, 0) << aiuto.uscita.toStdString();
     EXPECT_TRUE(aiuto.uscita.contains(QStringLiteral("qvpreview COMANDO"))) << aiuto.uscita.toStdString();
 
-    const Esito ldd = esegui(QStringLiteral("ldd"), {bin}, QString(), ambientePulito());
-    ASSERT_EQ(ldd.codice, 0) << ldd.uscita.toStdString();
-    const auto caricata = QRegularExpression(QStringLiteral("libqvpreview\\.so\\.1 => (\\S+)")).match(ldd.uscita);
-    ASSERT_TRUE(caricata.hasMatch()) << ldd.uscita.toStdString();
-    EXPECT_EQ(QFileInfo(caricata.captured(1)).canonicalFilePath(),
-              QFileInfo(prefisso + QStringLiteral("/" QV_INSTALL_LIBDIR "/libqvpreview.so.1")).canonicalFilePath())
-        << ldd.uscita.toStdString();
+    caricaLaLibreriaDelPrefisso(prefisso, bin);
 }
 
 /// The English catalogue is installed for the runtime, and the installed tool
@@ -277,13 +284,7 @@ TEST_F(Installazione, DesignerPluginFindsTheLibraryOfThePrefix)
     const QString plugin = prefisso + QStringLiteral("/" QV_INSTALLED_DESIGNER_PLUGIN);
     ASSERT_TRUE(QFile::exists(plugin)) << plugin.toStdString();
     EXPECT_TRUE(plugin.contains(QStringLiteral("/qt6/plugins/designer/"))) << plugin.toStdString();
-    const Esito ldd = esegui(QStringLiteral("ldd"), {plugin}, QString(), ambientePulito());
-    ASSERT_EQ(ldd.codice, 0) << ldd.uscita.toStdString();
-    const auto caricata = QRegularExpression(QStringLiteral("libqvpreview\\.so\\.1 => (\\S+)")).match(ldd.uscita);
-    ASSERT_TRUE(caricata.hasMatch()) << ldd.uscita.toStdString();
-    EXPECT_EQ(QFileInfo(caricata.captured(1)).canonicalFilePath(),
-              QFileInfo(prefisso + QStringLiteral("/" QV_INSTALL_LIBDIR "/libqvpreview.so.1")).canonicalFilePath())
-        << ldd.uscita.toStdString();
+    caricaLaLibreriaDelPrefisso(prefisso, plugin);
 #endif
 }
 
