@@ -2,7 +2,7 @@
 // Image1 of the preview window: the page at the current zoom.
 #pragma once
 
-#include "replay/PageSurface.h"
+#include "render/PageSurface.h"
 
 #include <QImage>
 #include <QRect>
