@@ -91,6 +91,10 @@ void PreviewToolbar::creaBarraStrumenti()
     m_toolbar->addSeparator();
     addButton(QStringLiteral("esci"), QCoreApplication::translate("qv::FrmAnteprima", "Chiudi Anteprima"),
               PreviewCommand::Chiudi);
+    // Pages one under another: a toggle, checked while the view is on.
+    addButton(QStringLiteral("continua"), QCoreApplication::translate("qv::PreviewToolbar", "Pagine continue (F8)"),
+              PreviewCommand::VistaContinua);
+    pulsante(QStringLiteral("continua"))->setCheckable(true);
 
     m_qualita = new QCheckBox(QCoreApplication::translate("qv::FrmAnteprima", "Massima qualità"), m_finestra);
     m_qualita->setObjectName(QStringLiteral("chkMassima"));
@@ -132,6 +136,23 @@ void PreviewToolbar::creaMenu()
     m_menu->addSeparator();
     addItem(QStringLiteral("mnchiudi"), QCoreApplication::translate("qv::FrmAnteprima", "&Chiudi"),
             PreviewCommand::Chiudi);
+    m_menu->addSeparator();
+    addItem(QStringLiteral("mncontinua"), QCoreApplication::translate("qv::PreviewToolbar", "Pagine c&ontinue\tF8"),
+            PreviewCommand::VistaContinua);
+    addItem(QStringLiteral("mnminiature"), QCoreApplication::translate("qv::PreviewToolbar", "&Miniature\tF9"),
+            PreviewCommand::Miniature);
+    for (const char *name : {"mncontinua", "mnminiature"})
+        m_menu->findChild<QAction *>(QLatin1String(name))->setCheckable(true);
+}
+
+void PreviewToolbar::mostraViste(bool continua, bool miniature)
+{
+    if (QAction *action = pulsante(QStringLiteral("continua")))
+        action->setChecked(continua);
+    if (QAction *action = m_menu->findChild<QAction *>(QStringLiteral("mncontinua")))
+        action->setChecked(continua);
+    if (QAction *action = m_menu->findChild<QAction *>(QStringLiteral("mnminiature")))
+        action->setChecked(miniature);
 }
 
 QAction *PreviewToolbar::pulsante(const QString &key) const

@@ -30,7 +30,8 @@ public:
     explicit PreviewToolbar(QWidget *finestra);
 
     /// The toolbar: "riduci", "ingrandisci", "reale", "stampa", "prima",
-    /// "precedente", the page indicator, "successiva", "ultima", "esci".
+    /// "precedente", the page indicator, "successiva", "ultima", "esci",
+    /// "continua" (the continuous view, a toggle).
     QToolBar *toolbar() const { return m_toolbar; }
     /// The page indicator " 3/5", which also takes a typed page number.
     QLineEdit *indicatore() const { return m_indicatore; }
@@ -55,6 +56,10 @@ public:
     /// quality box over it and the maker's address at the right, just above
     /// the page.
     void disponi(int larghezza, int altoPagina);
+
+    /// Checks the toggles of the continuous view ("continua", "mncontinua")
+    /// and of the thumbnail pane ("mnminiature") as the window shows them.
+    void mostraViste(bool continua, bool miniature);
 
 Q_SIGNALS:
     /// A toolbar button or a menu item was chosen.

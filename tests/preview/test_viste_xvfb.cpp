@@ -1,0 +1,328 @@
+// The continuous view and the thumbnail pane of the preview window on a real
+// X server (Xvfb), driven by keys, the wheel, the mouse and the toolbar as
+// a user drives them. Screenshots of both are kept as test artefacts
+// (continua-<scale>x.png, miniature-<scale>x.png).
+#include "platform/Devices.h"
+#include "platform/Platform.h"
+#include "preview/ContinuousView.h"
+#include "preview/FrmAnteprima.h"
+#include "preview/ThumbnailPane.h"
+#include "support/TestEnv.h"
+#include "support/XServer.h"
+#include "tests/preview/SpoolDiProva.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace qv {
+namespace {
+
+class VisteXvfb : public ::testing::Test
+{
+protected:
+    /// A window on \a pagine pages ("Pagina n" on each, or invoices), shown
+    /// and activated.
+    void apri(int pagine, bool fattura = false)
+    {
+        test::TempEnv::noPrinters();
+        platform::setBeepHandlerForTesting([this] { ++beeps; });
+        spool = env.tempFolder() + QStringLiteral("documento.tmp");
+        ASSERT_TRUE(test::scriviDocumento(spool, pagine, fattura, 20));
+        w = std::make_unique<FrmAnteprima>();
+        w->setFileTemporaneo(spool);
+        w->setPagineTotali(pagine);
+        w->setTitolo(QStringLiteral("Viste"));
+        w->InizializzaAnteprima();
+        w->resize(900, 700);
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        w->activateWindow();
+        QTRY_VERIFY(w->isActiveWindow());
+    }
+
+    void tasto(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : w.get(), key, mods);
+    }
+
+    ContinuousView &vista() { return *w->vistaContinua(); }
+    QScrollBar &barraV() { return *vista().verticalScrollBar(); }
+
+    /// Turns the wheel \a scatti notches over the middle of \a widget
+    /// (positive: away from the user, up the document).
+    static void rotella(QWidget *widget, int scatti, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        const QPointF centro = QPointF(widget->rect().center());
+        QWheelEvent e(centro, widget->mapToGlobal(centro), QPoint(), QPoint(0, 120 * scatti), Qt::NoButton, mods,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(widget, &e);
+    }
+
+    /// What the window shows, saved as \a nome-<scale>x.png in the artefacts.
+    void fotografa(const QString &nome)
+    {
+        // The scroll bars show or hide themselves on a posted event.
+        QCoreApplication::processEvents();
+        const QPixmap shot = w->grab();
+        const QString folder = QStringLiteral(QV_ARTIFACT_DIR);
+        QDir().mkpath(folder);
+        const QString file = folder + QStringLiteral("/%1-%2x.png").arg(nome).arg(qRound(w->devicePixelRatioF()));
+        EXPECT_TRUE(shot.save(file));
+        std::printf("screenshot: %s\n", qPrintable(file));
+    }
+
+    void TearDown() override { platform::setBeepHandlerForTesting({}); }
+
+    test::TempEnv env;
+    int beeps = 0;
+    QString spool;
+    std::unique_ptr<FrmAnteprima> w;
+};
+
+TEST_F(VisteXvfb, F8AndTheToolbarSwitchBetweenTheViewsOnTheSamePage)
+{
+    apri(5);
+    tasto(Qt::Key_PageDown);
+    tasto(Qt::Key_End);
+    tasto(Qt::Key_PageUp); // on the last page: a page back is page 4
+    tasto(Qt::Key_Home);
+    w->pulsante(QStringLiteral("successiva"))->trigger();
+    w->pulsante(QStringLiteral("successiva"))->trigger();
+    ASSERT_EQ(w->Text1->text(), QStringLiteral(" 3/5"));
+    EXPECT_FALSE(w->continuaAttiva());
+    EXPECT_TRUE(w->vistaContinua()->isHidden());
+
+    tasto(Qt::Key_F8);
+    EXPECT_TRUE(w->continuaAttiva());
+    EXPECT_TRUE(vista().isVisible());
+    EXPECT_FALSE(w->Picture1->isVisible());
+    EXPECT_TRUE(w->pulsante(QStringLiteral("continua"))->isChecked());
+    EXPECT_TRUE(w->mnfile->findChild<QAction *>(QStringLiteral("mncontinua"))->isChecked());
+    // Page 3 from its top, at the window's zoom (100 %: as wide as Image1 was).
+    EXPECT_EQ(vista().paginaCorrente(), 2);
+    EXPECT_EQ(vista().rettangoloPagina(2).top(), ContinuousView::Spazio);
+    EXPECT_EQ(vista().dimensionePagina(), w->Image1->size());
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 3/5"));
+    fotografa(QStringLiteral("continua"));
+
+    // The toolbar button turns it off again, on the page then on show.
+    tasto(Qt::Key_End);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 5/5"));
+    w->pulsante(QStringLiteral("continua"))->trigger();
+    EXPECT_FALSE(w->continuaAttiva());
+    EXPECT_TRUE(w->Picture1->isVisible());
+    EXPECT_FALSE(vista().isVisible());
+    EXPECT_EQ(vista().pagineInMemoria(), 0); // hidden, it keeps nothing
+    EXPECT_FALSE(w->pulsante(QStringLiteral("continua"))->isChecked());
+    EXPECT_EQ(w->PaginaVisualizzata(), 4);
+
+    // The menu item does the same.
+    w->mnfile->findChild<QAction *>(QStringLiteral("mncontinua"))->trigger();
+    EXPECT_TRUE(w->continuaAttiva());
+    EXPECT_EQ(vista().paginaCorrente(), 4);
+
+    // At 25 % several pages stand one under another, centred, the gaps between them.
+    tasto(Qt::Key_Home);
+    tasto(Qt::Key_Minus);
+    tasto(Qt::Key_Minus);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Viste    25%"));
+    const QRect prima = vista().rettangoloPagina(0);
+    const QRect seconda = vista().rettangoloPagina(1);
+    EXPECT_EQ(seconda.top() - prima.bottom() - 1, ContinuousView::Spazio);
+    EXPECT_EQ(prima.center().x(), vista().viewport()->rect().center().x());
+    EXPECT_GE(vista().pagineMostrate(), 2);
+    int inVista = 0;
+    for (int32_t p = 0; p < 5; ++p)
+        inVista += vista().rettangoloPagina(p).intersects(vista().viewport()->rect());
+    EXPECT_EQ(vista().pagineMostrate(), inVista); // a widget for each page in view, no more
+    fotografa(QStringLiteral("continua-25"));
+}
+
+TEST_F(VisteXvfb, PageDownAndTheWheelCrossPagesAndTheIndicatorFollows)
+{
+    apri(2000);
+    tasto(Qt::Key_F8);
+    ASSERT_TRUE(w->continuaAttiva());
+    const int altezza = vista().viewport()->height();
+    const int passo = vista().dimensionePagina().height() + ContinuousView::Spazio;
+    ASSERT_GT(passo, altezza); // at 100 % a page is taller than the view
+
+    // PgDn scrolls by a view's height, through the page's end, and the
+    // indicator names the page that fills most of the view.
+    int premuti = 0;
+    while (w->Text1->text() == QStringLiteral(" 1/2000") && premuti < 10) {
+        tasto(Qt::Key_PageDown);
+        ++premuti;
+    }
+    EXPECT_EQ(barraV().value(), premuti * altezza);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 2/2000"));
+    EXPECT_EQ(w->PaginaVisualizzata(), 1);
+    const QRect seconda = vista().rettangoloPagina(1);
+    EXPECT_GT(std::min(seconda.bottom(), altezza) - std::max(seconda.top(), 0), altezza / 2);
+
+    // The wheel goes back up through the boundary; it never turns a page on its own.
+    const int prima = barraV().value();
+    rotella(vista().viewport(), 1);
+    EXPECT_EQ(barraV().value(), prima - QApplication::wheelScrollLines() * 20);
+    while (w->Text1->text() != QStringLiteral(" 1/2000") && barraV().value() > 0)
+        rotella(vista().viewport(), 1);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 1/2000"));
+
+    // Down goes a line; Home / End go to the ends of the document.
+    const int v = barraV().value();
+    tasto(Qt::Key_Down);
+    EXPECT_EQ(barraV().value(), v + 20);
+    tasto(Qt::Key_End);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 2000/2000"));
+    EXPECT_EQ(vista().rettangoloPagina(1999).top(), ContinuousView::Spazio);
+    tasto(Qt::Key_PageDown);
+    EXPECT_EQ(barraV().value(), barraV().maximum());
+    EXPECT_EQ(beeps, 0);
+    const int suoni = beeps;
+    tasto(Qt::Key_PageDown); // at the end of the document: beeps, nothing moves
+    EXPECT_EQ(beeps, suoni + 1);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 2000/2000"));
+
+    // Only the pages in view and their neighbours were replayed and kept.
+    EXPECT_LE(vista().pagineMostrate(), 2);
+    EXPECT_LE(vista().pagineInMemoria(), 3);
+    EXPECT_LT(vista().riproduzioni(), 30);
+}
+
+TEST_F(VisteXvfb, DraggingScrollsAcrossPagesAndTheZoomApplies)
+{
+    apri(50);
+    w->pulsante(QStringLiteral("continua"))->trigger();
+    QWidget *vp = vista().viewport();
+    const QPoint da(vp->width() / 2, vp->height() - 10);
+    const QPoint a(vp->width() / 2, 10);
+    // Dragged upwards four times a view's height less 20 pixels: page 2 comes up.
+    for (int i = 0; i < 4; ++i) {
+        QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, da);
+        QTest::mouseMove(vp, QPoint(da.x(), (da.y() + a.y()) / 2));
+        QTest::mouseMove(vp, a);
+        QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, a);
+    }
+    EXPECT_EQ(barraV().value(), 4 * (da.y() - a.y()));
+    EXPECT_NE(w->Text1->text(), QStringLiteral(" 1/50"));
+
+    // A zoom step: the pages halve, the page in the middle stays on show.
+    const int32_t pagina = vista().paginaCorrente();
+    const QSize prima = vista().dimensionePagina();
+    w->pulsante(QStringLiteral("riduci"))->trigger();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Viste    50%"));
+    EXPECT_NEAR(vista().dimensionePagina().width(), prima.width() / 2, 1);
+    EXPECT_LE(std::abs(vista().paginaCorrente() - pagina), 1);
+    // Ctrl and the wheel zoom in again, through the window.
+    rotella(vp, 1, Qt::ControlModifier);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Viste    100%"));
+    EXPECT_EQ(vista().dimensionePagina(), prima);
+
+    // 256 colours: the pages in view go through the converter.
+    w->chkMassima->click();
+    ASSERT_FALSE(w->chkMassima->isChecked());
+    ImmaginePagina *corrente = vista().widgetDi(vista().paginaCorrente());
+    ASSERT_NE(corrente, nullptr);
+    EXPECT_TRUE(corrente->modo256());
+    QTRY_VERIFY(corrente->rasterizzazioni() > 0);
+    EXPECT_TRUE(corrente->convertita());
+}
+
+TEST_F(VisteXvfb, APageCountThatGrowsKeepsThePlaceInView)
+{
+    apri(40);
+    tasto(Qt::Key_F8);
+    for (int i = 0; i < 6; ++i)
+        tasto(Qt::Key_PageDown);
+    const int v = barraV().value();
+    const int massimo = barraV().maximum();
+    const QString indicatore = w->Text1->text();
+    w->setPagineTotali(20); // the first 20 known so far
+    EXPECT_LT(barraV().maximum(), massimo);
+    EXPECT_EQ(barraV().value(), v);
+    w->setPagineTotali(40);
+    EXPECT_EQ(barraV().maximum(), massimo);
+    EXPECT_EQ(barraV().value(), v);
+    EXPECT_EQ(w->Text1->text(), indicatore);
+}
+
+TEST_F(VisteXvfb, F9ShowsThumbnailsAndAClickGoesToThatPage)
+{
+    apri(10000);
+    ThumbnailPane *pane = w->miniature();
+    ASSERT_NE(pane, nullptr);
+    EXPECT_TRUE(pane->isHidden());
+    const int larghezzaPagina = w->Picture1->width();
+
+    tasto(Qt::Key_F9);
+    ASSERT_TRUE(pane->isVisible());
+    EXPECT_TRUE(w->mnfile->findChild<QAction *>(QStringLiteral("mnminiature"))->isChecked());
+    EXPECT_EQ(pane->model()->rowCount(), 10000);
+    EXPECT_EQ(w->Picture1->x(), pane->width()); // the page area moved over
+    EXPECT_EQ(w->Picture1->width(), larghezzaPagina - pane->width());
+    EXPECT_EQ(pane->paginaCorrente(), 0);
+    EXPECT_TRUE(pane->selectionModel()->isSelected(pane->model()->index(0, 0)));
+
+    // The thumbnails in view arrive from the worker; nothing else is made.
+    QTRY_VERIFY(pane->haMiniatura(0) && pane->haMiniatura(1));
+    const int inVista = pane->viewport()->height() / pane->rettangoloPagina(0).height() + 2;
+    EXPECT_LE(pane->miniatureFatte(), inVista);
+
+    // A click on the third thumbnail shows page 3, which is highlighted.
+    const QRect terza = pane->rettangoloPagina(2);
+    QTest::mouseClick(pane->viewport(), Qt::LeftButton, Qt::NoModifier, terza.center());
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 3/10000"));
+    EXPECT_EQ(w->PaginaVisualizzata(), 2);
+    EXPECT_EQ(pane->paginaCorrente(), 2);
+    // The keys still go to the page, and the highlight follows it.
+    tasto(Qt::Key_End);
+    EXPECT_EQ(pane->paginaCorrente(), 9999);
+    EXPECT_TRUE(pane->viewport()->rect().intersects(pane->rettangoloPagina(9999)));
+    QTRY_VERIFY(pane->haMiniatura(9999));
+    tasto(Qt::Key_Home);
+
+    // With the continuous view as well: a click scrolls the view to that page.
+    tasto(Qt::Key_F8);
+    QTest::mouseClick(pane->viewport(), Qt::LeftButton, Qt::NoModifier, pane->rettangoloPagina(1).center());
+    EXPECT_EQ(vista().paginaCorrente(), 1);
+    EXPECT_EQ(vista().rettangoloPagina(1).top(), ContinuousView::Spazio);
+    tasto(Qt::Key_PageDown);
+    tasto(Qt::Key_PageDown);
+    tasto(Qt::Key_PageDown);
+    EXPECT_EQ(pane->paginaCorrente(), vista().paginaCorrente());
+    QTRY_VERIFY(pane->haMiniatura(pane->paginaCorrente()));
+    fotografa(QStringLiteral("miniature"));
+
+    tasto(Qt::Key_F9);
+    EXPECT_TRUE(pane->isHidden());
+    EXPECT_EQ(w->Picture1->x(), 0);
+}
+
+} // namespace
+} // namespace qv
+
+int main(int argc, char **argv)
+{
+    qv::test::OwnXvfb own;
+    if (qv::test::displayForTests(own, QStringLiteral(QV_ARTIFACT_DIR)).isEmpty())
+        return qv::test::noXServerExitCode();
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
