@@ -61,6 +61,13 @@ protected:
         QTest::keyClick(focus ? focus : w.get(), key, mods);
     }
 
+    /// An item of the views' menu (the arrow of the toolbar's "continua").
+    QAction *voce(const char *nome)
+    {
+        QMenu *menu = w->findChild<QMenu *>(QStringLiteral("mnviste"));
+        return menu ? menu->findChild<QAction *>(QLatin1String(nome)) : nullptr;
+    }
+
     ContinuousView &vista() { return *w->vistaContinua(); }
     QScrollBar &barraV() { return *vista().verticalScrollBar(); }
 
@@ -113,7 +120,7 @@ TEST_F(VisteXvfb, F8AndTheToolbarSwitchBetweenTheViewsOnTheSamePage)
     EXPECT_TRUE(vista().isVisible());
     EXPECT_FALSE(w->Picture1->isVisible());
     EXPECT_TRUE(w->pulsante(QStringLiteral("continua"))->isChecked());
-    EXPECT_TRUE(w->mnfile->findChild<QAction *>(QStringLiteral("mncontinua"))->isChecked());
+    EXPECT_TRUE(voce("mncontinua")->isChecked());
     // Page 3 from its top, at the window's zoom (100 %: as wide as Image1 was).
     EXPECT_EQ(vista().paginaCorrente(), 2);
     EXPECT_EQ(vista().rettangoloPagina(2).top(), ContinuousView::Spazio);
@@ -133,7 +140,7 @@ TEST_F(VisteXvfb, F8AndTheToolbarSwitchBetweenTheViewsOnTheSamePage)
     EXPECT_EQ(w->PaginaVisualizzata(), 4);
 
     // The menu item does the same.
-    w->mnfile->findChild<QAction *>(QStringLiteral("mncontinua"))->trigger();
+    voce("mncontinua")->trigger();
     EXPECT_TRUE(w->continuaAttiva());
     EXPECT_EQ(vista().paginaCorrente(), 4);
 
@@ -272,7 +279,7 @@ TEST_F(VisteXvfb, F9ShowsThumbnailsAndAClickGoesToThatPage)
 
     tasto(Qt::Key_F9);
     ASSERT_TRUE(pane->isVisible());
-    EXPECT_TRUE(w->mnfile->findChild<QAction *>(QStringLiteral("mnminiature"))->isChecked());
+    EXPECT_TRUE(voce("mnminiature")->isChecked());
     EXPECT_EQ(pane->model()->rowCount(), 10000);
     EXPECT_EQ(w->Picture1->x(), pane->width()); // the page area moved over
     EXPECT_EQ(w->Picture1->width(), larghezzaPagina - pane->width());
