@@ -316,6 +316,7 @@ void FrmAnteprima::unload()
         // The window closes anyway.
     }
     m_picture2.reset();
+    m_continua->ricarica(); // the window is hidden: its pages go
     m_loaded = false;
 }
 

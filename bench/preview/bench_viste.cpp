@@ -230,6 +230,7 @@ BENCHMARK(BM_Viste_QPrintPreviewWidget)
     ->Args({1000, 0})
     ->Args({1000, 1})
     ->Args({10000, 0})
+    ->Args({100000, 0})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 

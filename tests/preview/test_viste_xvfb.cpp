@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
@@ -319,6 +320,44 @@ TEST_F(VisteXvfb, F9ShowsThumbnailsAndAClickGoesToThatPage)
     tasto(Qt::Key_F9);
     EXPECT_TRUE(pane->isHidden());
     EXPECT_EQ(w->Picture1->x(), 0);
+}
+
+TEST_F(VisteXvfb, APageThatCannotBeReadShowsItsErrorWhileItIsCurrent)
+{
+    test::TempEnv::noPrinters();
+    spool = env.tempFolder() + QStringLiteral("rotto.tmp");
+    {
+        QFile file(spool);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(
+            test::testo(1440, 2880, "Pagina 1") + test::interruzione() + test::testo(1440, 2880, "Pagina 2")
+            + "#print@\r\n\"Arial\",1x0,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n1440,4000\r\nx\r\n#endprint@\r\n"
+            + test::interruzione() + test::testo(1440, 2880, "Pagina 3"));
+    }
+    w = std::make_unique<FrmAnteprima>();
+    w->setFileTemporaneo(spool);
+    w->setPagineTotali(3);
+    w->InizializzaAnteprima();
+    w->resize(900, 700);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    tasto(Qt::Key_F8);
+    tasto(Qt::Key_F9);
+    // Page 2 is replayed beside page 1, but its error shows only once it is current.
+    EXPECT_NE(vista().errore(1), nullptr);
+    EXPECT_TRUE(w->fraErrore->isHidden());
+    while (w->Text1->text() == QStringLiteral(" 1/3"))
+        tasto(Qt::Key_PageDown);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 2/3"));
+    ASSERT_FALSE(w->fraErrore->isHidden());
+    EXPECT_TRUE(w->lblErrore->text().startsWith(QStringLiteral("Pagina 2 mostrata solo in parte: ")))
+        << qPrintable(w->lblErrore->text());
+    EXPECT_TRUE(w->lblErrore->text().contains(QStringLiteral("1x0")));
+    ASSERT_TRUE(w->PrimoErrore().has_value());
+    // Its thumbnail comes all the same, as far as it was drawn.
+    QTRY_VERIFY(w->miniature()->haMiniatura(1));
+    tasto(Qt::Key_End);
+    EXPECT_TRUE(w->fraErrore->isHidden());
 }
 
 } // namespace
