@@ -29,7 +29,8 @@ constexpr int SpazioTesto = 4; // between the thumbnail and its number
 /// Renders thumbnails in a thread of its own: the replay of a page onto a
 /// page surface of the thread's own, rasterised into a QImage (QPixmap is
 /// for the GUI thread only). The newest request is served first; a request
-/// pushed onto a full queue drops the oldest one.
+/// pushed onto a full queue drops the oldest one. Only chiedi() and the
+/// destructor start and stop the thread; they are called from one thread.
 class ThumbnailWorker
 {
 public:
@@ -42,7 +43,7 @@ public:
     /// of the document it was made for.
     using Consegna = std::function<void(int32_t pagina, QImage miniatura, quint64 generazione)>;
 
-    explicit ThumbnailWorker(Consegna consegna) : m_consegna(std::move(consegna)), m_thread([this] { ciclo(); }) {}
+    explicit ThumbnailWorker(Consegna consegna) : m_consegna(std::move(consegna)) {}
 
     ~ThumbnailWorker()
     {
@@ -52,7 +53,8 @@ public:
             m_coda.clear();
         }
         m_cv.notify_all();
-        m_thread.join();
+        if (m_thread.joinable())
+            m_thread.join();
     }
 
     /// A new document (or size): what is waiting is dropped.
@@ -79,6 +81,10 @@ public:
             m_coda.push_back(richiesta);
         }
         m_cv.notify_one();
+        // The thread starts with the first thumbnail: a window whose pane is
+        // never shown has none.
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { ciclo(); });
         return tolta;
     }
 
@@ -127,7 +133,7 @@ private:
     QSize m_twips;
     QSize m_pixel;
     quint64 m_generazione = 0;
-    std::thread m_thread; // last: started once everything above exists
+    std::thread m_thread;
 };
 
 } // namespace
