@@ -173,8 +173,17 @@ bool TextSearch::run(const QString &path, const PageIndex &index, int32_t firstP
             }
             // Every character of a match takes at least one byte of the text.
             if (!m_query.isEmpty() && joined.size() >= m_query.size()) {
+                // The text as written, for the matches that carry it: the
+                // search below turns capitals to small letters in place.
+                const QByteArray written = m_keepText ? joined : QByteArray();
                 const bool ascii = lowerAscii(joined);
+                const qsizetype before = found.size();
                 matchRecord(joined, ascii, match, found);
+                if (m_keepText && found.size() > before) {
+                    const QString recordText = QString::fromUtf8(written);
+                    for (qsizetype i = before; i < found.size(); ++i)
+                        found[i].text = recordText;
+                }
             }
             for (; breaks > 0; --breaks) {
                 if (!endPage())

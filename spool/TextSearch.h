@@ -29,6 +29,7 @@ struct TextMatch
     float y = 0;        ///< the record's y in twips, as recorded (the lower edge of its first line)
     int32_t offset = 0; ///< where the match starts in the record's searched text, in QString characters
     int32_t length = 0; ///< the match's length in QString characters
+    QString text;       ///< the record's searched text, when TextSearch::setKeepText() asks for it
 
     bool operator==(const TextMatch &) const = default;
 };
@@ -68,6 +69,9 @@ public:
     explicit TextSearch(QString query);
 
     const QString &query() const { return m_query; }
+    /// With \a keep, each match carries its record's searched text
+    /// (TextMatch::text), for a caller that shows it; off by default.
+    void setKeepText(bool keep) { m_keepText = keep; }
     bool isEmpty() const { return m_query.isEmpty(); }
 
     /// Searches pages \a firstPage to \a lastPage (1-based, clamped to the
@@ -103,6 +107,7 @@ private:
     // then searched as bytes, without decoding.
     QByteArray m_asciiLower;
     bool m_asciiQuery = false;
+    bool m_keepText = false;
 };
 
 } // namespace qv::spool
