@@ -130,6 +130,7 @@ bool TextSearch::run(const QString &path, const PageIndex &index, int32_t firstP
     };
 
     QByteArray joined;
+    const QString endExpected = QStringLiteral("\"%1\"").arg(QLatin1String(TagEndPrint));
     try {
         while (!in.atEnd()) {
             if (cancel && cancel->load(std::memory_order_relaxed))
@@ -156,8 +157,7 @@ bool TextSearch::run(const QString &path, const PageIndex &index, int32_t firstP
             qint64 textBytes = 0;
             int32_t breaks = 0; // page break lines inside the text: pages that end within it
             for (bool first = true;; first = false) {
-                const QByteArrayView line =
-                    in.readLineView(QStringLiteral("\"%1\"").arg(QLatin1String(TagEndPrint)));
+                const QByteArrayView line = in.readLineView(endExpected);
                 if (line == QByteArrayView(TagEndPrint))
                     break;
                 if (line == QByteArrayView(TagNewPage))
