@@ -222,6 +222,9 @@ void FindBar::start()
     });
     m_thread->start(QThread::LowPriority);
     refresh();
+    // The page on show lights the new query's matches at once; the current
+    // one follows when the worker finds it.
+    emit highlightChanged();
 }
 
 void FindBar::received(quint64 generation, bool wrapped, const QList<spool::TextMatch> &matches, bool done,
