@@ -387,6 +387,41 @@
     </message>
 </context>
 <context>
+    <name>qv::FindBar</name>
+    <message>
+        <source>Trova nel documento</source>
+        <translation>Find in the document</translation>
+    </message>
+    <message>
+        <source>Corrispondenza precedente (Maiusc+F3)</source>
+        <translation>Previous match (Shift+F3)</translation>
+    </message>
+    <message>
+        <source>Corrispondenza successiva (F3)</source>
+        <translation>Next match (F3)</translation>
+    </message>
+    <message>
+        <source>Chiudi (Esc)</source>
+        <translation>Close (Esc)</translation>
+    </message>
+    <message>
+        <source>Errore: %1</source>
+        <translation>Error: %1</translation>
+    </message>
+    <message>
+        <source>Ricerca in corso…</source>
+        <translation>Searching…</translation>
+    </message>
+    <message>
+        <source>Nessuna corrispondenza</source>
+        <translation>No matches</translation>
+    </message>
+    <message>
+        <source>%1 di %2</source>
+        <translation>%1 of %2</translation>
+    </message>
+</context>
+<context>
     <name>qv::Form1</name>
     <message>
         <source>Old</source>
