@@ -4,7 +4,7 @@
 // word. Pure text arithmetic over a width function: no widgets, no files.
 #pragma once
 
-#include "replay/TextMetrics.h"
+#include "render/TextMetrics.h"
 
 #include <QString>
 

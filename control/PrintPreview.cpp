@@ -11,11 +11,12 @@
 
 #include "control/AdattaTesto.h"
 #include "control/PrintPreviewInterno.h"
+#include "platform/Devices.h"
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
-#include "replay/PictureFile.h"
-#include "replay/TextMetrics.h"
-#include "replay/Win.h"
+#include "spool/PictureFile.h"
+#include "render/TextMetrics.h"
+#include "spool/Win.h"
 #include "spool/SpoolFormat.h"
 #include "spool/SpoolWriter.h"
 

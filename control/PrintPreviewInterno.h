@@ -8,7 +8,7 @@
 // (PrintPreviewInterno).
 #pragma once
 
-#include "replay/PageMetrics.h"
+#include "render/PageMetrics.h"
 #include "spool/Document.h"
 #include "spool/SpoolFormat.h"
 

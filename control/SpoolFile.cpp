@@ -6,10 +6,10 @@
 
 #include "platform/FileSystem.h"
 #include "preview/FrmAnteprima.h"
-#include "replay/LetturaDati.h"
-#include "replay/MotoreStampa.h"
-#include "replay/PageMetrics.h"
-#include "replay/PageSurface.h"
+#include "render/LetturaDati.h"
+#include "print/MotoreStampa.h"
+#include "render/PageMetrics.h"
+#include "render/PageSurface.h"
 #include "spool/Document.h"
 #include "spool/TextSearch.h"
 

@@ -1,6 +1,6 @@
 // qvPreview - print preview for Qt applications.
 #include "platform/FileSystem.h"
-#include "platform/Sistema.h"
+#include "platform/Platform.h"
 
 #include <QCoreApplication>
 #include <QDir>

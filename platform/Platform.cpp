@@ -1,20 +1,32 @@
 // qvPreview - print preview for Qt applications.
+// The system services that the control, the utility class and the installer
+// share (platform/Platform.h). Printers, the screen, the beep and the
+// per-user settings, which only the control needs, are in Devices.cpp.
 #include "platform/Platform.h"
-#include "platform/Sistema.h"
+#include "platform/FileSystem.h"
 
+#include <QDesktopServices>
 #include <QApplication>
-#include <QDateTime>
 #include <QDir>
+#include <QFileDialog>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPageLayout>
-#include <QPdfWriter>
-#include <QPrinter>
-#include <QPrinterInfo>
+#include <QLocale>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QSettings>
-#include <QStandardPaths>
+#include <QUrl>
+
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+
+#ifndef QV_SYSTEM_FOLDER
+#define QV_SYSTEM_FOLDER "/usr/local/lib"
+#endif
 
 namespace qv::platform {
 
@@ -22,13 +34,9 @@ namespace {
 
 struct State
 {
-    std::optional<QList<PrinterDesc>> testPrinters;
-    std::optional<QList<PrinterDesc>> cachedPrinters;
-    QString chosenPrinter;
-    QString pdfFile;
-    double testTwipsX = 0;
-    double testTwipsY = 0;
-    std::function<void()> beep;
+    std::function<void(const QString &, const QString &, MessageIcon)> messageBox;
+    std::function<bool(const QString &)> openUrl;
+    std::optional<std::optional<SystemVersion>> testVersion;
 };
 
 State &state()
@@ -37,154 +45,187 @@ State &state()
     return s;
 }
 
-constexpr double TwipsPerInch = 1440.0;
-
-QSizeF drawableAreaOf(QPrinter &printer)
+/// The value of the environment variable \a name, else \a fallback.
+QString configured(const char *name, const QString &fallback)
 {
-    const QRectF inches = printer.pageLayout().paintRect(QPageLayout::Inch);
-    return QSizeF(inches.width() * TwipsPerInch, inches.height() * TwipsPerInch);
-}
-
-QSizeF pdfDrawableArea()
-{
-    const QSizeF mm = QPageSize(QPageSize::A4).size(QPageSize::Millimeter);
-    return QSizeF(mm.width() / 25.4 * TwipsPerInch, mm.height() / 25.4 * TwipsPerInch);
-}
-
-QList<PrinterDesc> realPrinters()
-{
-    QList<PrinterDesc> list;
-    const auto infos = QPrinterInfo::availablePrinters();
-    for (const QPrinterInfo &info : infos) {
-        QPrinter printer(info, QPrinter::HighResolution);
-        list.append(PrinterDesc{info.printerName(), false, drawableAreaOf(printer)});
-    }
-    list.append(PrinterDesc{pdfPrinterName(), true, pdfDrawableArea()});
-    return list;
+    const QString value = qEnvironmentVariable(name);
+    return value.isEmpty() ? fallback : value;
 }
 
 } // namespace
 
-// --- Printers -------------------------------------------------------------
+// --- Temporary folder and unique names ------------------------------------
 
-QString pdfPrinterName()
+QString systemTempFolder()
 {
-    return QStringLiteral("PDF");
-}
-
-QList<PrinterDesc> printers()
-{
-    State &s = state();
-    if (s.testPrinters)
-        return *s.testPrinters;
-    if (!s.cachedPrinters)
-        s.cachedPrinters = realPrinters();
-    return *s.cachedPrinters;
-}
-
-std::optional<PrinterDesc> currentPrinter()
-{
-    const QList<PrinterDesc> list = printers();
-    if (list.isEmpty())
-        return std::nullopt;
-    const State &s = state();
-    QString wanted = s.chosenPrinter;
-    if (wanted.isEmpty() && !s.testPrinters)
-        wanted = QPrinterInfo::defaultPrinterName();
-    for (const PrinterDesc &p : list)
-        if (p.name == wanted)
-            return p;
-    for (const PrinterDesc &p : list)
-        if (p.pdf)
-            return p;
-    return list.first();
-}
-
-bool setCurrentPrinter(const QString &name)
-{
-    if (!name.isEmpty()) {
-        const QList<PrinterDesc> list = printers();
-        const bool known = std::any_of(list.begin(), list.end(),
-                                       [&](const PrinterDesc &p) { return p.name == name; });
-        if (!known)
-            return false;
-    }
-    state().chosenPrinter = name;
-    return true;
-}
-
-void setPdfOutputFile(const QString &path)
-{
-    state().pdfFile = path;
-}
-
-QString pdfOutputFile()
-{
-    return state().pdfFile;
-}
-
-QString pdfOutputFolder()
-{
-    QString dir = qEnvironmentVariable("QVPREVIEW_PDF_DIR");
-    if (dir.isEmpty())
-        dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    // A desktop without a documents folder yet (a new account, a server)
-    // gets one; where it cannot be made, the PDF goes to the home folder.
-    if (dir.isEmpty() || !(QFileInfo(dir).isDir() || QDir().mkpath(dir)))
-        dir = QDir::homePath();
+    QString dir = qEnvironmentVariable("TMPDIR");
+    if (dir.isEmpty() || !QFileInfo(dir).isDir())
+        dir = QStringLiteral("/tmp");
+    if (!QFileInfo(dir).isDir())
+        return QString();
     return folderPath(dir);
 }
 
-QString pdfOutputPath(const QString &jobTitle, const QString &pdfFile)
+QString createUniqueFile(const QString &folder, const QString &prefix)
 {
-    QString file = pdfFile.isEmpty() ? state().pdfFile : pdfFile;
-    if (!file.isEmpty())
-        return file;
-    QString base = jobTitle;
-    base.replace(QRegularExpression(QStringLiteral("[^\\w\\- ]")), QStringLiteral("_"));
-    if (base.trimmed().isEmpty())
-        base = QStringLiteral("qvpreview");
-    return pdfOutputFolder() + base + QLatin1Char('-')
-           + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")) + QStringLiteral(".pdf");
+    QByteArray templ = QFile::encodeName(folder + prefix + QStringLiteral("XXXXXX.tmp"));
+    const int fd = ::mkstemps(templ.data(), 4);
+    if (fd < 0)
+        return QString();
+    ::close(fd);
+    return QFile::decodeName(templ);
 }
 
-std::unique_ptr<QPdfWriter> createPdfWriter(QIODevice *device, const QString &jobTitle)
+QString libraryFolder()
 {
-    auto writer = std::make_unique<QPdfWriter>(device);
-    writer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    writer->setResolution(1200);
-    writer->setTitle(jobTitle);
-    writer->setCreator(QStringLiteral("qvPreview"));
-    return writer;
+    const QString folder = moduleFolder();
+    return folderPath(folder.isEmpty() ? QDir::currentPath() : folder);
 }
 
-std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QString &jobTitle)
+// --- Message boxes ----------------------------------------------------------
+
+void messageBox(QWidget *parent, const QString &text, const QString &title, MessageIcon icon)
 {
-    auto qprinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    qprinter->setPrinterName(printer.name);
-    qprinter->setOutputFormat(QPrinter::NativeFormat);
-    qprinter->setFullPage(false);
-    qprinter->setDocName(jobTitle);
-    qprinter->setCreator(QStringLiteral("qvPreview"));
-    return qprinter;
+    if (state().messageBox) {
+        state().messageBox(text, title, icon);
+        return;
+    }
+    QMessageBox::Icon qicon = QMessageBox::NoIcon;
+    switch (icon) {
+    case MessageIcon::Critical: qicon = QMessageBox::Critical; break;
+    case MessageIcon::Warning: qicon = QMessageBox::Warning; break;
+    case MessageIcon::Information: qicon = QMessageBox::Information; break;
+    case MessageIcon::None: break;
+    }
+    // A text may break its lines with a carriage return alone; the box
+    // breaks lines at line feeds.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(qicon, title, shown, QMessageBox::Ok, parent);
+    box.exec();
 }
 
-void setPrintersForTesting(std::optional<QList<PrinterDesc>> list)
+void setMessageBoxHandlerForTesting(
+    std::function<void(const QString &, const QString &, MessageIcon)> handler)
 {
-    state().testPrinters = std::move(list);
-    state().chosenPrinter.clear();
+    state().messageBox = std::move(handler);
+}
+
+QString chooseFolder(QWidget *parent, const QString &title)
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return QString();
+    QFileDialog dialog(parent, title);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || !QFileInfo(chosen.first()).isDir())
+        return QString();
+    return QDir::cleanPath(QFileInfo(chosen.first()).absoluteFilePath());
+}
+
+// --- Shell ------------------------------------------------------------------
+
+bool openUrl(const QString &url)
+{
+    if (state().openUrl)
+        return state().openUrl(url);
+    return QDesktopServices::openUrl(QUrl::fromUserInput(url));
+}
+
+void setOpenUrlHandlerForTesting(std::function<bool(const QString &)> handler)
+{
+    state().openUrl = std::move(handler);
+}
+
+// --- System version ---------------------------------------------------------
+
+std::optional<SystemVersion> systemVersion()
+{
+    if (state().testVersion)
+        return *state().testVersion;
+    struct utsname names{};
+    if (::uname(&names) != 0)
+        return std::nullopt;
+    SystemVersion v;
+    const QStringList parts = QString::fromLatin1(names.release).split(QRegularExpression(QStringLiteral("[.\\-+]")));
+    if (parts.size() > 0) v.major = parts[0].toUInt();
+    if (parts.size() > 1) v.minor = parts[1].toUInt();
+    if (parts.size() > 2) v.build = parts[2].toUInt();
+    v.platformId = 3;
+    v.servicePack = QString::fromLatin1(names.version).left(127);
+    return v;
+}
+
+void setSystemVersionForTesting(std::optional<std::optional<SystemVersion>> version)
+{
+    state().testVersion = std::move(version);
+}
+
+// --- Folders -----------------------------------------------------------------
+
+QString folderPath(QString path)
+{
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
+}
+
+// --- System and Windows folders ---------------------------------------------
+
+QString systemFolder()
+{
+    const QString folder = configured("QVPREVIEW_SYSTEM_DIR", QStringLiteral(QV_SYSTEM_FOLDER));
+    return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+QString windowsFolder()
+{
+    return configured("QVPREVIEW_WINDOWS_DIR", QStringLiteral("/etc"));
+}
+
+// --- The running program ----------------------------------------------------
+
+QString programFile()
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (length <= 0 || size_t(length) >= sizeof buffer)
+        return QString();
+    return QFile::decodeName(QByteArray(buffer, length));
+}
+
+// --- Numbers ----------------------------------------------------------------
+
+QString localeNumberText(double value, int decimals)
+{
+    return QLocale().toString(value, 'f', decimals);
 }
 
 // --- Screen ---------------------------------------------------------------
 
 namespace {
+struct ScreenOverride
+{
+    double x = 0;
+    double y = 0;
+};
+
+ScreenOverride &screenState()
+{
+    static ScreenOverride overrides;
+    return overrides;
+}
+
 double screenTwipsPerPixel(bool horizontal)
 {
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         if (QScreen *screen = app->primaryScreen()) {
             const double dpi = horizontal ? screen->logicalDotsPerInchX() : screen->logicalDotsPerInchY();
             if (dpi > 0)
-                return TwipsPerInch / dpi;
+                return 1440.0 / dpi; // twips per inch
         }
     }
     return 15.0;
@@ -193,63 +234,18 @@ double screenTwipsPerPixel(bool horizontal)
 
 double twipsPerPixelX()
 {
-    return state().testTwipsX > 0 ? state().testTwipsX : screenTwipsPerPixel(true);
+    return screenState().x > 0 ? screenState().x : screenTwipsPerPixel(true);
 }
 
 double twipsPerPixelY()
 {
-    return state().testTwipsY > 0 ? state().testTwipsY : screenTwipsPerPixel(false);
+    return screenState().y > 0 ? screenState().y : screenTwipsPerPixel(false);
 }
 
 void setTwipsPerPixelForTesting(double x, double y)
 {
-    state().testTwipsX = x;
-    state().testTwipsY = y;
-}
-
-// --- Beep -----------------------------------------------------------------
-
-void beep()
-{
-    if (state().beep) {
-        state().beep();
-        return;
-    }
-    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
-        QApplication::beep();
-}
-
-void setBeepHandlerForTesting(std::function<void()> handler)
-{
-    state().beep = std::move(handler);
-}
-
-// --- Per-user settings ------------------------------------------------------
-
-namespace {
-QString settingsFile(const QString &application)
-{
-    QString dir = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (dir.isEmpty())
-        dir = QDir::homePath() + QStringLiteral("/.config");
-    return folderPath(dir) + application + QStringLiteral(".ini");
-}
-} // namespace
-
-QString readUserSetting(const QString &application, const QString &section, const QString &key,
-                        const QString &defaultValue)
-{
-    QSettings settings(settingsFile(application), QSettings::IniFormat);
-    return settings.value(section + QLatin1Char('/') + key, defaultValue).toString();
-}
-
-bool writeUserSetting(const QString &application, const QString &section, const QString &key,
-                      const QString &value)
-{
-    QSettings settings(settingsFile(application), QSettings::IniFormat);
-    settings.setValue(section + QLatin1Char('/') + key, value);
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    screenState().x = x;
+    screenState().y = y;
 }
 
 } // namespace qv::platform

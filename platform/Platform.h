@@ -1,23 +1,20 @@
 // qvPreview - print preview for Qt applications.
-// The thin layer between the component and Linux/Qt: temporary files,
-// printers, screen metrics, beep, message boxes, the folder picker, per-user
-// settings, opening addresses and the system version. Every other folder calls
-// this layer instead of reaching for QPrinter, the file system or the desktop
-// directly; tests replace its answers through the *ForTesting hooks.
+// The thin layer between the component and Linux/Qt that the control, the
+// utility class and the installer share: temporary files, message boxes, the
+// folder picker, the screen's metrics, opening addresses, the system version, the system and
+// Windows folders, the running program and the user's number format. Every
+// other folder calls this layer instead of reaching for the file system or
+// the desktop directly; tests replace its answers through the *ForTesting
+// hooks. The printers, the beep and the per-user settings, which only the control uses,
+// are in platform/Devices.h.
 #pragma once
 
-#include <QList>
-#include <QSizeF>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 
-class QIODevice;
-class QPdfWriter;
-class QPrinter;
 class QWidget;
 
 namespace qv::platform {
@@ -33,50 +30,6 @@ QString createUniqueFile(const QString &folder, const QString &prefix);
 /// "/"; the current folder when the module is not known.
 QString libraryFolder();
 
-// --- Printers -------------------------------------------------------------
-
-/// One installed printer.
-struct PrinterDesc
-{
-    QString name;          ///< CUPS queue name, or pdfPrinterName() for the built-in PDF printer
-    bool pdf = false;      ///< the built-in PDF printer
-    QSizeF drawableTwips;  ///< the area the printer can draw on, in twips
-
-    bool operator==(const PrinterDesc &) const = default;
-};
-
-/// Name of the built-in PDF printer, always installed.
-QString pdfPrinterName();
-/// The installed printers: CUPS queues, then the built-in PDF printer.
-QList<PrinterDesc> printers();
-/// The current printer: the one chosen with setCurrentPrinter(), else CUPS's
-/// default destination, else the PDF printer. Empty when no printer is installed.
-std::optional<PrinterDesc> currentPrinter();
-/// Chooses the current printer by name; an empty name goes back to the default.
-/// Returns false (and changes nothing) when no printer has that name.
-bool setCurrentPrinter(const QString &name);
-/// The file the next PDF print writes; empty: a new name in pdfOutputFolder().
-void setPdfOutputFile(const QString &path);
-QString pdfOutputFile();
-/// $QVPREVIEW_PDF_DIR, else the user's documents folder, created when it is
-/// missing; the home folder when it cannot be created (ends with "/").
-QString pdfOutputFolder();
-/// The file a PDF print named \a jobTitle writes: \a pdfFile, else
-/// pdfOutputFile(), else "<title>-<date-time>.pdf" in pdfOutputFolder().
-QString pdfOutputPath(const QString &jobTitle, const QString &pdfFile = QString());
-/// A PDF writer on \a device (which stays the caller's, open for writing)
-/// with the PDF printer's page: A4 without margins, 1200 dots per inch, the
-/// document titled \a jobTitle.
-std::unique_ptr<QPdfWriter> createPdfWriter(QIODevice *device, const QString &jobTitle);
-/// A QPrinter set up for the CUPS queue \a printer, in high resolution, with
-/// the job named \a jobTitle. The built-in PDF printer is no QPrinter: it is
-/// a createPdfWriter() on a file written whole or not at all.
-std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QString &jobTitle);
-
-/// Replaces the printer list (nullopt: back to the real one). An empty list
-/// makes every "no printer" path reachable.
-void setPrintersForTesting(std::optional<QList<PrinterDesc>> list);
-
 // --- Screen ---------------------------------------------------------------
 
 /// Twips per screen pixel, horizontally and vertically (15 at 96 dpi).
@@ -85,12 +38,7 @@ double twipsPerPixelY();
 /// Overrides the screen's twips per pixel (0: back to the real screen).
 void setTwipsPerPixelForTesting(double x, double y);
 
-// --- Beep, message boxes and the folder picker ----------------------------
-
-/// The system beep.
-void beep();
-/// Replaces the beep (tests count beeps); an empty function restores it.
-void setBeepHandlerForTesting(std::function<void()> handler);
+// --- Message boxes and the folder picker ---------------------------------
 
 /// Icon styles of a message box.
 enum class MessageIcon { None = 0, Critical = 16, Warning = 48, Information = 64 };
@@ -104,15 +52,6 @@ void setMessageBoxHandlerForTesting(
 /// chosen folder's absolute path, without a trailing "/" (the root folder is
 /// "/"); empty when the user cancels, and without a widget application.
 QString chooseFolder(QWidget *parent, const QString &title);
-
-// --- Per-user settings (application, section, key) ------------------------
-
-/// Reads a per-user setting; \a defaultValue when absent.
-QString readUserSetting(const QString &application, const QString &section, const QString &key,
-                        const QString &defaultValue);
-/// Writes a per-user setting; false when the store could not be written.
-bool writeUserSetting(const QString &application, const QString &section, const QString &key,
-                      const QString &value);
 
 // --- Shell ------------------------------------------------------------------
 
@@ -133,5 +72,31 @@ struct SystemVersion
 /// The running kernel's version; nullopt when it cannot be read.
 std::optional<SystemVersion> systemVersion();
 void setSystemVersionForTesting(std::optional<std::optional<SystemVersion>> version);
+
+// --- Folders, the running program, numbers --------------------------------
+
+
+/// \a path with a trailing "/" (added when it has none).
+QString folderPath(QString path);
+
+/// The system folder, where the control library is installed and where hosts
+/// load it from: $QVPREVIEW_SYSTEM_DIR when it is set and not empty, else the
+/// library folder of this installation (/usr/local/lib by default), as
+/// configured (a trailing "/" is not added). Empty when it does not name an
+/// existing folder.
+QString systemFolder();
+
+/// The Windows folder, the system-wide folder for the settings of programs:
+/// $QVPREVIEW_WINDOWS_DIR when it is set and not empty, else "/etc", as
+/// configured; not checked for existence.
+QString windowsFolder();
+
+/// The full path of the running program (not of a library it has loaded);
+/// empty when the system cannot tell.
+QString programFile();
+
+/// \a value written as the user's locale (QLocale()) writes numbers, with
+/// \a decimals digits after the decimal separator and the thousands grouped.
+QString localeNumberText(double value, int decimals);
 
 } // namespace qv::platform

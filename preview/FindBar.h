@@ -5,7 +5,7 @@
 // then from the first page, so a long document never holds the window up.
 #pragma once
 
-#include "replay/TextHighlight.h"
+#include "render/TextHighlight.h"
 #include "spool/TextSearch.h"
 
 #include <QFrame>

@@ -5,15 +5,16 @@
 
 #include "imaging/ModuloConversione.h"
 #include "platform/CursoreOccupato.h"
+#include "platform/Devices.h"
 #include "platform/Platform.h"
-#include "preview/BarraAnteprima.h"
+#include "preview/PreviewToolbar.h"
 #include "preview/BarraScorrimento.h"
 #include "preview/FrmOpzioni.h"
 #include "preview/ImmaginePagina.h"
 #include "preview/PrintCommand.h"
-#include "replay/LetturaDati.h"
-#include "replay/MotoreStampa.h"
-#include "replay/Win.h"
+#include "render/LetturaDati.h"
+#include "print/MotoreStampa.h"
+#include "spool/Win.h"
 
 #include <QAction>
 #include <QApplication>
@@ -144,17 +145,17 @@ void FrmAnteprima::creaControlli()
 }
 
 /// The toolbar with the page indicator, the quality box, the maker's address
-/// and the pop-up menu (BarraAnteprima), wired to the window: their commands,
+/// and the pop-up menu (PreviewToolbar), wired to the window: their commands,
 /// a page number typed into the indicator, a change of quality.
 void FrmAnteprima::creaBarraStrumenti()
 {
-    m_barra = new BarraAnteprima(this);
+    m_barra = new PreviewToolbar(this);
     Toolbar1 = m_barra->toolbar();
     Text1 = m_barra->indicatore();
     chkMassima = m_barra->qualita();
     lblsito = m_barra->sito();
     mnfile = m_barra->menu();
-    connect(m_barra, &BarraAnteprima::comando, this, [this](ComandoAnteprima c) { comando(c, true); });
+    connect(m_barra, &PreviewToolbar::comando, this, [this](PreviewCommand c) { comando(c, true); });
     connect(Text1, &QLineEdit::returnPressed, this, [this] { VaiAPagina(); });
     connect(Text1, &QLineEdit::editingFinished, this, [this] {
         if (!Text1->hasFocus())
@@ -305,7 +306,7 @@ void FrmAnteprima::load()
     // A fresh window: its design size at the top-left corner of the screen,
     // the design caption, the page at its first place with both scroll bars
     // at 0, no zoom fitted, no error and no drag from the last showing.
-    m_vista = VistaPagina();
+    m_vista = PageView();
     m_primoErrore.reset();
     m_input.azzera();
     fraErrore->hide();
@@ -513,10 +514,10 @@ bool FrmAnteprima::eventFilter(QObject *watched, QEvent *e)
 
 /// A command of the toolbar, the menu or the keys; \a suono: beep when it
 /// is at its limit. The page commands show the busy pointer.
-void FrmAnteprima::comando(ComandoAnteprima c, bool suono)
+void FrmAnteprima::comando(PreviewCommand c, bool suono)
 {
-    using C = ComandoAnteprima;
-    using Zoom = VistaPagina::Zoom;
+    using C = PreviewCommand;
+    using Zoom = PageView::Zoom;
     const auto pagina = [&](NavigazionePagine::Esito (NavigazionePagine::*passo)()) {
         CursoreOccupato busy;
         dopoNavigazione((m_nav.*passo)(), suono);
@@ -713,13 +714,13 @@ void FrmAnteprima::applicaGeometria()
 
 void FrmAnteprima::DimensioneReale()
 {
-    applicaZoom(VistaPagina::Zoom::DimensioneReale);
+    applicaZoom(PageView::Zoom::DimensioneReale);
 }
 
 // One zoom step: \a zoom changes the size of the page (not at a limit, which
 // beeps when \a suono); the picture, caption and centring follow, with
 // repaints held back so the page is drawn once at its new size.
-void FrmAnteprima::applicaZoom(VistaPagina::Zoom zoom, bool suono)
+void FrmAnteprima::applicaZoom(PageView::Zoom zoom, bool suono)
 {
     ensureLoaded();
     Picture1->setUpdatesEnabled(false);

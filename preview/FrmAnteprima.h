@@ -1,10 +1,10 @@
 // qvPreview - print preview for Qt applications.
 #pragma once
 
-#include "preview/InputAnteprima.h"
+#include "preview/PreviewInput.h"
 #include "preview/NavigazionePagine.h"
-#include "preview/VistaPagina.h"
-#include "replay/PageSurface.h"
+#include "preview/PageView.h"
+#include "render/PageSurface.h"
 #include "spool/Document.h"
 
 #include <qvpreview/Error.h>
@@ -31,8 +31,8 @@ class QToolBar;
 
 namespace qv {
 
-class BarraAnteprima;
 class FindBar;
+class PreviewToolbar;
 class ImmaginePagina;
 class MotoreStampa;
 struct PrintOutcome;
@@ -55,12 +55,12 @@ struct PrintOutcome;
 /// docs/preview.md describes the window as its user sees it.
 ///
 /// The window wires its parts: the toolbar and the pop-up menu
-/// (BarraAnteprima), the keys and the wheel (InputAnteprima), which page is
+/// (PreviewToolbar), the keys and the wheel (PreviewInput), which page is
 /// on show (NavigazionePagine) and the zoom and scroll state of the page
-/// (VistaPagina). Each command of the toolbar, the menu or the keys is carried
+/// (PageView). Each command of the toolbar, the menu or the keys is carried
 /// out in comando(); the window draws the page and moves its widgets to the
 /// state.
-class FrmAnteprima : public QDialog, private InputAnteprima::Finestra
+class FrmAnteprima : public QDialog, private PreviewInput::Finestra
 {
     Q_OBJECT
 public:
@@ -181,7 +181,7 @@ private:
     void leggiQualita();
     void disponi();
     // What the toolbar, the menu, the keys and the wheel ask for.
-    void comando(ComandoAnteprima comando, bool suono) override;
+    void comando(PreviewCommand comando, bool suono) override;
     void scorriVerticale(double twips, bool cambiaPagina, bool suono) override;
     void scorriOrizzontale(double twips) override;
     void paginaAccanto(bool avanti, bool suono) override;
@@ -191,7 +191,7 @@ private:
     void CentraImmagine();
     void SincronizzaScroll();
     void DimensioneReale();
-    void applicaZoom(VistaPagina::Zoom zoom, bool suono = true);
+    void applicaZoom(PageView::Zoom zoom, bool suono = true);
     void aggiornaCaption();
     void dopoNavigazione(NavigazionePagine::Esito esito, bool suono = true);
     void VaiAPagina();
@@ -216,9 +216,9 @@ private:
     QString m_fileImmagine;
     bool m_immagineConvertita = false;
     bool m_daInizializzare = true;
-    VistaPagina m_vista;
-    InputAnteprima m_input;
-    BarraAnteprima *m_barra = nullptr;
+    PageView m_vista;
+    PreviewInput m_input;
+    PreviewToolbar *m_barra = nullptr;
     FindBar *m_find = nullptr;
     bool m_applicando = false;
     std::optional<Error> m_primoErrore;

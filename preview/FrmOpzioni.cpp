@@ -1,10 +1,10 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/FrmOpzioni.h"
 
-#include "platform/Platform.h"
+#include "platform/Devices.h"
 #include "preview/CampiTesto.h"
 #include "preview/DialogTwips.h"
-#include "preview/ValidatoreCifre.h"
+#include "preview/DigitValidator.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -162,7 +162,7 @@ void FrmOpzioni::creaControlli()
     // The filter selects a field's text when it gets the focus and applies
     // the leave rule of the page fields.
     for (QLineEdit *field : {TxtInizio, TxtFine, TxtNumeroCopie}) {
-        field->setValidator(new ValidatoreCifre(field));
+        field->setValidator(new DigitValidator(field));
         field->installEventFilter(this);
         field->setAcceptDrops(false);
     }

@@ -2,8 +2,8 @@
 // Image1 of the preview window: the page at the current zoom.
 #pragma once
 
-#include "replay/PageSurface.h"
-#include "replay/TextHighlight.h"
+#include "render/PageSurface.h"
+#include "render/TextHighlight.h"
 
 #include <QImage>
 #include <QRect>

@@ -1,9 +1,9 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/PrintCommand.h"
 
-#include "platform/Platform.h"
+#include "platform/Devices.h"
 #include "preview/FrmOpzioni.h"
-#include "replay/MotoreStampa.h"
+#include "print/MotoreStampa.h"
 
 #include <QCoreApplication>
 

@@ -3,7 +3,7 @@
 
 #include <qvpreview/Error.h>
 
-#include "platform/Sistema.h"
+#include "platform/Platform.h"
 
 namespace qv::Modulo2 {
 

@@ -4,6 +4,8 @@
 // operations expect them. Hives are passed as their handles.
 #pragma once
 
+#include "platform/KeyStore.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -12,10 +14,10 @@
 
 namespace qv::Registro {
 
-/// The handles of the hives.
-constexpr uint32_t HKEY_CLASSES_ROOT = 0x80000000u;
-constexpr uint32_t HKEY_CURRENT_USER = 0x80000001u;
-constexpr uint32_t HKEY_LOCAL_MACHINE = 0x80000002u;
+/// The handles of the hives, as the key store defines them.
+constexpr uint32_t HKEY_CLASSES_ROOT = static_cast<uint32_t>(platform::Hive::ClassesRoot);
+constexpr uint32_t HKEY_CURRENT_USER = static_cast<uint32_t>(platform::Hive::CurrentUser);
+constexpr uint32_t HKEY_LOCAL_MACHINE = static_cast<uint32_t>(platform::Hive::LocalMachine);
 
 /// The size of the read buffer in bytes: a text value is read whole when its
 /// UTF-8 bytes and the terminating NUL fit (up to 1023 bytes of text).

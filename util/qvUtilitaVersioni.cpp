@@ -7,7 +7,7 @@
 #include <qvpreview/Error.h>
 
 #include "platform/Platform.h"
-#include "platform/Sistema.h"
+#include "platform/Platform.h"
 #include "platform/Volumi.h"
 #include "util/LetturaVersione.h"
 #include "util/Testo.h"

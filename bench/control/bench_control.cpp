@@ -1,6 +1,6 @@
 // Recording speed of the control: short texts, field layout, multi-line
 // blocks, and the cost of a record as the document grows.
-#include "platform/Platform.h"
+#include "platform/Devices.h"
 
 #include <qvpreview/PrintPreview.h>
 

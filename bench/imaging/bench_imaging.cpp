@@ -12,7 +12,7 @@
 
 #include "platform/Platform.h"
 #include "qvpreview/CPalette.h"
-#include "replay/PageSurface.h"
+#include "render/PageSurface.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -5,7 +5,7 @@
 //
 // Peak memory is the process's resident high-water mark (VmHWM), reset
 // before each measurement through /proc/self/clear_refs.
-#include "platform/Platform.h"
+#include "platform/Devices.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/ImmaginePagina.h"
 #include "tests/preview/SpoolDiProva.h"

@@ -5,9 +5,9 @@
 // check loads it. The outcome must be a drawn page or a qv::Error: never a
 // crash, a hang or an unbounded allocation. QPicture data must always be
 // refused.
-#include "replay/LetturaDati.h"
-#include "replay/PageSurface.h"
-#include "replay/PictureFile.h"
+#include "render/LetturaDati.h"
+#include "render/PageSurface.h"
+#include "spool/PictureFile.h"
 
 #include <qvpreview/Error.h>
 

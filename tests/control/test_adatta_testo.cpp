@@ -2,7 +2,7 @@
 // by character and by word, on a width table; the layout shortcut against
 // measuring every piece with real fonts; and the clean-up of a host's text.
 #include "control/AdattaTesto.h"
-#include "replay/PageMetrics.h"
+#include "render/PageMetrics.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,12 @@
 // without the print options dialog (to the built-in PDF printer, read back
 // with poppler's tools), the discarding afterwards, and the about box.
 #include "control/PrintPreviewInterno.h"
+#include "platform/Devices.h"
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/FrmInfo.h"
 #include "preview/FrmOpzioni.h"
-#include "replay/MotoreStampa.h"
+#include "print/MotoreStampa.h"
 #include "support/TestEnv.h"
 
 #include <qvpreview/PrintPreview.h>

@@ -3,9 +3,9 @@
 #include "ItalianLocale.h"
 #include "control/PrintPreviewInterno.h"
 #include "preview/FrmAnteprima.h"
-#include "replay/LetturaDati.h"
-#include "replay/PageSurface.h"
-#include "replay/PictureFile.h"
+#include "render/LetturaDati.h"
+#include "render/PageSurface.h"
+#include "spool/PictureFile.h"
 #include "support/FileLimit.h"
 #include "support/TestEnv.h"
 

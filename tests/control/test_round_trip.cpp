@@ -1,7 +1,7 @@
 // What the control records, the replay reads back: every command's record
 // through LetturaDati onto a target that logs its calls.
-#include "replay/LetturaDati.h"
-#include "replay/SpoolFixture.h"
+#include "render/LetturaDati.h"
+#include "render/SpoolFixture.h"
 #include "support/TestEnv.h"
 
 #include <qvpreview/PrintPreview.h>

@@ -3,7 +3,7 @@
 // with options, the check with the first error and its line, and errors that
 // say what went wrong and where.
 #include "support/TestEnv.h"
-#include "tests/replay/PdfTools.h"
+#include "tests/render/PdfTools.h"
 
 #include <qvpreview/PrintOptions.h>
 #include <qvpreview/PrintPreview.h>

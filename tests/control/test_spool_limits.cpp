@@ -2,13 +2,13 @@
 // SpoolFile, the print engine and the preview's page index: texts at the one
 // length limit of the writer and the reader, pages past 2 GiB of the file,
 // and more page breaks than the 16-bit page numbers reach.
-#include "platform/Platform.h"
+#include "platform/Devices.h"
 #include "tests/preview/SpoolDiProva.h"
-#include "replay/MotoreStampa.h"
+#include "print/MotoreStampa.h"
 #include "spool/Document.h"
 #include "spool/SpoolFormat.h"
 #include "support/TestEnv.h"
-#include "tests/replay/PdfTools.h"
+#include "tests/render/PdfTools.h"
 
 #include <qvpreview/PrintOptions.h>
 #include <qvpreview/PrintPreview.h>

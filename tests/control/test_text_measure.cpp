@@ -3,7 +3,7 @@
 // printer-resolution device.
 #include "control/PrintPreviewInterno.h"
 #include "preview/FrmAnteprima.h"
-#include "replay/PageSurface.h"
+#include "render/PageSurface.h"
 #include "support/TestEnv.h"
 
 #include <qvpreview/PrintPreview.h>

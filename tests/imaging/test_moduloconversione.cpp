@@ -4,7 +4,7 @@
 
 #include "platform/Platform.h"
 #include "qvpreview/CPalette.h"
-#include "replay/PageSurface.h"
+#include "render/PageSurface.h"
 
 #include "support/FileLimit.h"
 #include "support/TestEnv.h"

@@ -1,7 +1,7 @@
 // Temporary names and the page size that the printer layer gives the page surface.
 #include "platform/FileSystem.h"
 #include "preview/FrmAnteprima.h"
-#include "replay/Win.h"
+#include "spool/Win.h"
 #include "support/TestEnv.h"
 
 #include <QDir>

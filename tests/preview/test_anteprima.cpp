@@ -3,8 +3,8 @@
 #include "preview/FrmAnteprima.h"
 #include "preview/ImmaginePagina.h"
 #include "preview/PrintCommand.h"
-#include "replay/LetturaDati.h"
-#include "replay/MotoreStampa.h"
+#include "render/LetturaDati.h"
+#include "print/MotoreStampa.h"
 #include "support/TestEnv.h"
 #include "tests/preview/SpoolDiProva.h"
 

@@ -3,7 +3,7 @@
 // steps, without any widget.
 #include "preview/GeometriaPagina.h"
 #include "preview/NavigazionePagine.h"
-#include "preview/VistaPagina.h"
+#include "preview/PageView.h"
 
 #include <gtest/gtest.h>
 
@@ -328,14 +328,14 @@ TEST(Navigazione, BeyondTheSixteenBitIndexIsALimit)
 
 // --- The page view: fitted zooms and scroll steps ---------------------------------
 
-using Zoom = VistaPagina::Zoom;
-using Adattamento = VistaPagina::Adattamento;
+using Zoom = PageView::Zoom;
+using Adattamento = PageView::Adattamento;
 
 /// The page at 100 % in a viewport of \a vpW x \a vpH twips, as the window
 /// shows it after loading.
-VistaPagina vista(double vpW = 8000, double vpH = 5000)
+PageView vista(double vpW = 8000, double vpH = 5000)
 {
-    VistaPagina v;
+    PageView v;
     v.setPagina(W, H);
     v.setViewport(vpW, vpH, true);
     return v;
@@ -359,7 +359,7 @@ class VistaZoomTest : public ::testing::TestWithParam<ZoomCase>
 TEST_P(VistaZoomTest, OnlyAFittingCommandThatWasDoneFollowsTheViewport)
 {
     const ZoomCase &c = GetParam();
-    VistaPagina v = vista(c.vpW);
+    PageView v = vista(c.vpW);
     v.zoom(c.primo);
     EXPECT_EQ(v.zoom(c.secondo), c.fatto);
     EXPECT_EQ(v.adattamento(), c.modo);
@@ -382,9 +382,9 @@ INSTANTIATE_TEST_SUITE_P(Zoom, VistaZoomTest,
                                                     Zoom::AdattaLarghezza, false, Adattamento::Nessuno, 2}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(VistaPagina, AFittedZoomFollowsTheViewportOnlyWhenAskedTo)
+TEST(PageView, AFittedZoomFollowsTheViewportOnlyWhenAskedTo)
 {
-    VistaPagina v = vista();
+    PageView v = vista();
     ASSERT_TRUE(v.zoom(Zoom::AdattaLarghezza));
     EXPECT_FALSE(v.setViewport(4000, 5000, false)); // not loaded: the zoom stays
     EXPECT_DOUBLE_EQ(v.geometria().zoom(), 8000 / W);
@@ -412,7 +412,7 @@ class VistaScorriTest : public ::testing::TestWithParam<ScorriCase>
 TEST_P(VistaScorriTest, ScrollsInWholeUnitsUntilAnEnd)
 {
     const ScorriCase &c = GetParam();
-    VistaPagina v = vista();
+    PageView v = vista();
     ASSERT_EQ(v.geometria().scrollV().massimo, 1087);
     v.geometria().setValoreV(c.da);
     EXPECT_EQ(v.scorriVerticale(c.twips), c.scorso);
@@ -432,10 +432,10 @@ INSTANTIATE_TEST_SUITE_P(Steps, VistaScorriTest,
                                            ScorriCase{"atTheTopTurnsInstead", 0, -300, false, 0}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(VistaPagina, ACentredPageStaysCentredWhateverTheScrollSteps)
+TEST(PageView, ACentredPageStaysCentredWhateverTheScrollSteps)
 {
     // At 25 % the page fits: both bars disabled, the page in the middle.
-    VistaPagina v = vista();
+    PageView v = vista();
     ASSERT_TRUE(v.zoom(Zoom::Riduci) && v.zoom(Zoom::Riduci));
     const QRectF centrata = v.geometria().immagine();
     ASSERT_GT(centrata.left(), 0);
@@ -446,9 +446,9 @@ TEST(VistaPagina, ACentredPageStaysCentredWhateverTheScrollSteps)
     EXPECT_EQ(v.geometria().immagine(), centrata);
 }
 
-TEST(VistaPagina, ATurnedPageShowsFromItsTopOrItsBottom)
+TEST(PageView, ATurnedPageShowsFromItsTopOrItsBottom)
 {
-    VistaPagina v = vista();
+    PageView v = vista();
     v.geometria().setValoreV(500);
     EXPECT_TRUE(v.mostraDa(false));
     EXPECT_EQ(v.geometria().scrollV().valore, 1087);

@@ -1,7 +1,7 @@
 // The print options dialog, driven through its widgets as a user would.
 #include "preview/CampiTesto.h"
 #include "preview/FrmOpzioni.h"
-#include "preview/ValidatoreCifre.h"
+#include "preview/DigitValidator.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
@@ -631,14 +631,14 @@ struct CifreCase
     int cursoreAtteso;
 };
 
-class ValidatoreCifreTest : public ::testing::TestWithParam<CifreCase>
+class DigitValidatorTest : public ::testing::TestWithParam<CifreCase>
 {};
 
-TEST_P(ValidatoreCifreTest, KeepsTheDigitsOfWhatTheUserBrings)
+TEST_P(DigitValidatorTest, KeepsTheDigitsOfWhatTheUserBrings)
 {
     const CifreCase &c = GetParam();
     QLineEdit campo;
-    campo.setValidator(new ValidatoreCifre(&campo));
+    campo.setValidator(new DigitValidator(&campo));
     campo.setText(QString::fromUtf8(c.prima));
     campo.setCursorPosition(c.cursore);
     const QString testo = QString::fromUtf8(c.testo);
@@ -653,7 +653,7 @@ TEST_P(ValidatoreCifreTest, KeepsTheDigitsOfWhatTheUserBrings)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Texts, ValidatoreCifreTest,
+    Texts, DigitValidatorTest,
     ::testing::Values(CifreCase{"typedDigits", "", 0, Arrivo::Scritto, "0123456789", "0123456789", 10},
                       CifreCase{"typedLettersDropped", "", 0, Arrivo::Scritto, "1a-2 .", "12", 2},
                       CifreCase{"typedInTheMiddle", "19", 1, Arrivo::Scritto, "x5", "159", 2},

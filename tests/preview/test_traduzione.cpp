@@ -3,6 +3,7 @@
 // error catalogue and the error box, in Italian (nothing installed, Italian,
 // a language without a catalogue) and in English (the shipped catalogue).
 #include "platform/DisegnoSvg.h"
+#include "platform/Devices.h"
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/FrmInfo.h"

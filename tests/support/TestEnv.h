@@ -3,6 +3,7 @@
 // afterwards.
 #pragma once
 
+#include "platform/Devices.h"
 #include "platform/Platform.h"
 
 #include <QString>

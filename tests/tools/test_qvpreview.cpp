@@ -1,6 +1,7 @@
 // The qvpreview command-line tool, run as a user runs it: its exit codes,
 // what it writes on standard output and standard error, and its files (PNG
 // pages, PDF files, jobs on the CUPS test queue).
+#include "platform/Devices.h"
 #include "platform/Platform.h"
 #include "support/FileLimit.h"
 #include "support/SmallDisk.h"

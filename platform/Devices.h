@@ -1,0 +1,83 @@
+// qvPreview - print preview for Qt applications.
+// What only the control and its window use of the desk: the printers (CUPS
+// queues and the built-in PDF printer), the beep and the per-user settings.
+// The installer and the utility class never link this part
+// (platform/Platform.h is what they share with the control); tests replace
+// its answers through the *ForTesting hooks.
+#pragma once
+
+#include <QList>
+#include <QSizeF>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QIODevice;
+class QPdfWriter;
+class QPrinter;
+
+namespace qv::platform {
+
+// --- Printers -------------------------------------------------------------
+
+/// One installed printer.
+struct PrinterDesc
+{
+    QString name;          ///< CUPS queue name, or pdfPrinterName() for the built-in PDF printer
+    bool pdf = false;      ///< the built-in PDF printer
+    QSizeF drawableTwips;  ///< the area the printer can draw on, in twips
+
+    bool operator==(const PrinterDesc &) const = default;
+};
+
+/// Name of the built-in PDF printer, always installed.
+QString pdfPrinterName();
+/// The installed printers: CUPS queues, then the built-in PDF printer.
+QList<PrinterDesc> printers();
+/// The current printer: the one chosen with setCurrentPrinter(), else CUPS's
+/// default destination, else the PDF printer. Empty when no printer is installed.
+std::optional<PrinterDesc> currentPrinter();
+/// Chooses the current printer by name; an empty name goes back to the default.
+/// Returns false (and changes nothing) when no printer has that name.
+bool setCurrentPrinter(const QString &name);
+/// The file the next PDF print writes; empty: a new name in pdfOutputFolder().
+void setPdfOutputFile(const QString &path);
+QString pdfOutputFile();
+/// $QVPREVIEW_PDF_DIR, else the user's documents folder, created when it is
+/// missing; the home folder when it cannot be created (ends with "/").
+QString pdfOutputFolder();
+/// The file a PDF print named \a jobTitle writes: \a pdfFile, else
+/// pdfOutputFile(), else "<title>-<date-time>.pdf" in pdfOutputFolder().
+QString pdfOutputPath(const QString &jobTitle, const QString &pdfFile = QString());
+/// A PDF writer on \a device (which stays the caller's, open for writing)
+/// with the PDF printer's page: A4 without margins, 1200 dots per inch, the
+/// document titled \a jobTitle.
+std::unique_ptr<QPdfWriter> createPdfWriter(QIODevice *device, const QString &jobTitle);
+/// A QPrinter set up for the CUPS queue \a printer, in high resolution, with
+/// the job named \a jobTitle. The built-in PDF printer is no QPrinter: it is
+/// a createPdfWriter() on a file written whole or not at all.
+std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QString &jobTitle);
+
+/// Replaces the printer list (nullopt: back to the real one). An empty list
+/// makes every "no printer" path reachable.
+void setPrintersForTesting(std::optional<QList<PrinterDesc>> list);
+
+// --- Beep ------------------------------------------------------------------
+
+/// The system beep.
+void beep();
+/// Replaces the beep (tests count beeps); an empty function restores it.
+void setBeepHandlerForTesting(std::function<void()> handler);
+
+// --- Per-user settings (application, section, key) ------------------------
+
+/// Reads a per-user setting; \a defaultValue when absent.
+QString readUserSetting(const QString &application, const QString &section, const QString &key,
+                        const QString &defaultValue);
+/// Writes a per-user setting; false when the store could not be written.
+bool writeUserSetting(const QString &application, const QString &section, const QString &key,
+                      const QString &value);
+
+} // namespace qv::platform

@@ -1,0 +1,187 @@
+// qvPreview - print preview for Qt applications.
+#include "preview/PreviewToolbar.h"
+
+#include "preview/DialogTwips.h"
+#include "preview/NavigazionePagine.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QTimer>
+#include <QToolBar>
+
+#include <qvpreview/qvUtilita.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace qv {
+
+namespace {
+
+
+// Design geometry, in twips.
+constexpr double Text1Width = 1100;
+constexpr double ChkLeft = 6030, ChkTop = 0, ChkWidth = 1950, ChkHeight = 420;
+
+} // namespace
+
+PreviewToolbar::PreviewToolbar(QWidget *finestra) : QObject(finestra), m_finestra(finestra)
+{
+    creaBarraStrumenti();
+    creaMenu();
+}
+
+/// The toolbar with its buttons and the page indicator Text1, the quality
+/// check box over its right end and the maker's address.
+void PreviewToolbar::creaBarraStrumenti()
+{
+    m_toolbar = new QToolBar(m_finestra);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setIconSize(QSize(20, 20));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    // Each button carries its key (as data and object name) and its command.
+    auto addButton = [&](const QString &key, const QString &tooltip, PreviewCommand c) {
+        QAction *action = m_toolbar->addAction(QIcon(QStringLiteral(":/qvpreview/icons/%1.svg").arg(key)), tooltip);
+        action->setObjectName(key);
+        action->setData(key);
+        action->setToolTip(tooltip);
+        connect(action, &QAction::triggered, this, [this, c] { Q_EMIT comando(c); });
+    };
+    addButton(QStringLiteral("riduci"), QCoreApplication::translate("qv::FrmAnteprima", "Riduci"),
+              PreviewCommand::Riduci);
+    addButton(QStringLiteral("ingrandisci"), QCoreApplication::translate("qv::FrmAnteprima", "Ingradisci"),
+              PreviewCommand::Ingrandisci);
+    addButton(QStringLiteral("reale"), QCoreApplication::translate("qv::FrmAnteprima", "Dimensione Reale"),
+              PreviewCommand::DimensioneReale);
+    m_toolbar->addSeparator();
+    addButton(QStringLiteral("stampa"), QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
+              PreviewCommand::Stampa);
+    m_toolbar->addSeparator();
+    addButton(QStringLiteral("prima"), QCoreApplication::translate("qv::FrmAnteprima", "Prima Pagina"),
+              PreviewCommand::PrimaPagina);
+    addButton(QStringLiteral("precedente"), QCoreApplication::translate("qv::FrmAnteprima", "Pagina Precedente"),
+              PreviewCommand::PaginaPrecedente);
+    // The page indicator " 3/5" also takes a typed page number: the window
+    // goes there on Enter and shows the indicator again when it is left.
+    m_indicatore = new QLineEdit(m_finestra);
+    m_indicatore->setObjectName(QStringLiteral("Text1"));
+    m_indicatore->setAlignment(Qt::AlignCenter);
+    m_indicatore->setFixedWidth(twips::px(Text1Width));
+    m_indicatore->setToolTip(
+        QCoreApplication::translate("qv::FrmAnteprima", "Numero di pagina: scrivere un numero e premere Invio"));
+    m_indicatore->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("\\s*\\d{0,10}\\s*(/\\s*\\d{0,10}\\s*)?")), m_indicatore));
+    m_indicatore->installEventFilter(this);
+    m_toolbar->addWidget(m_indicatore);
+    addButton(QStringLiteral("successiva"), QCoreApplication::translate("qv::FrmAnteprima", "Pagina Successiva"),
+              PreviewCommand::PaginaSuccessiva);
+    addButton(QStringLiteral("ultima"), QCoreApplication::translate("qv::FrmAnteprima", "Ultima Pagina"),
+              PreviewCommand::UltimaPagina);
+    m_toolbar->addSeparator();
+    addButton(QStringLiteral("esci"), QCoreApplication::translate("qv::FrmAnteprima", "Chiudi Anteprima"),
+              PreviewCommand::Chiudi);
+
+    m_qualita = new QCheckBox(QCoreApplication::translate("qv::FrmAnteprima", "Massima qualità"), m_finestra);
+    m_qualita->setObjectName(QStringLiteral("chkMassima"));
+    m_qualita->setGeometry(twips::rect(ChkLeft, ChkTop, ChkWidth, ChkHeight));
+
+    m_sito = new QLabel(QString::fromLatin1(qvUtilita::SitoWeb), m_finestra);
+    m_sito->setObjectName(QStringLiteral("lblsito"));
+    m_sito->setStyleSheet(QStringLiteral("color: blue;"));
+    m_sito->setCursor(Qt::PointingHandCursor);
+    m_sito->adjustSize();
+    m_sito->installEventFilter(this);
+}
+
+/// The pop-up menu of the page.
+void PreviewToolbar::creaMenu()
+{
+    m_menu = new QMenu(QCoreApplication::translate("qv::FrmAnteprima", "&File"), m_finestra);
+    m_menu->setObjectName(QStringLiteral("mnfile"));
+    auto addItem = [this](const QString &name, const QString &text, PreviewCommand c) {
+        QAction *action = m_menu->addAction(text);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, [this, c] { Q_EMIT comando(c); });
+    };
+    addItem(QStringLiteral("mnriduci"), QCoreApplication::translate("qv::FrmAnteprima", "&Riduci"),
+            PreviewCommand::Riduci);
+    addItem(QStringLiteral("mningrandisci"), QCoreApplication::translate("qv::FrmAnteprima", "&Ingrandisci"),
+            PreviewCommand::Ingrandisci);
+    addItem(QStringLiteral("mn100"), QStringLiteral("100%"), PreviewCommand::DimensioneReale);
+    addItem(QStringLiteral("mnpagina"), QCoreApplication::translate("qv::FrmAnteprima", "Adatta alla &pagina\tF"),
+            PreviewCommand::AdattaPagina);
+    addItem(QStringLiteral("mnlarghezza"), QCoreApplication::translate("qv::FrmAnteprima", "Adatta alla &larghezza\tW"),
+            PreviewCommand::AdattaLarghezza);
+    m_menu->addSeparator();
+    addItem(QStringLiteral("mnaggiorna"), QCoreApplication::translate("qv::FrmAnteprima", "Aggiorna"),
+            PreviewCommand::Aggiorna);
+    m_menu->addSeparator();
+    addItem(QStringLiteral("mnstampa"), QCoreApplication::translate("qv::FrmAnteprima", "&Stampa"),
+            PreviewCommand::Stampa);
+    m_menu->addSeparator();
+    addItem(QStringLiteral("mnchiudi"), QCoreApplication::translate("qv::FrmAnteprima", "&Chiudi"),
+            PreviewCommand::Chiudi);
+}
+
+QAction *PreviewToolbar::pulsante(const QString &key) const
+{
+    for (QAction *action : m_toolbar->actions())
+        if (action->data().toString() == key)
+            return action;
+    return nullptr;
+}
+
+void PreviewToolbar::mostraPagina(const NavigazionePagine &pagine)
+{
+    m_indicatore->setText(pagine.indicatore());
+    const std::pair<const char *, NavigazionePagine::Esito (NavigazionePagine::*)()> pulsanti[] = {
+        {"prima", &NavigazionePagine::prima},
+        {"precedente", &NavigazionePagine::precedente},
+        {"successiva", &NavigazionePagine::successiva},
+        {"ultima", &NavigazionePagine::ultima},
+    };
+    for (const auto &[key, comando] : pulsanti)
+        if (QAction *action = pulsante(QLatin1String(key)))
+            action->setEnabled(pagine.possibile(comando));
+}
+
+void PreviewToolbar::disponi(int larghezza, int altoPagina)
+{
+    m_toolbar->setGeometry(0, 0, larghezza, std::min(altoPagina, m_toolbar->sizeHint().height()));
+    m_qualita->raise();
+    const double tx = platform::twipsPerPixelX();
+    m_sito->move(twips::px(larghezza * tx - m_sito->width() * tx - 100), altoPagina - m_sito->height());
+    m_sito->raise();
+}
+
+bool PreviewToolbar::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == m_indicatore) {
+        // The page indicator is selected whole when it gets the focus, so a
+        // typed number replaces it (after a click, once the click is done).
+        if (e->type() == QEvent::FocusIn) {
+            m_indicatore->selectAll();
+            if (static_cast<QFocusEvent *>(e)->reason() == Qt::MouseFocusReason)
+                QTimer::singleShot(0, m_indicatore, [this] { m_indicatore->selectAll(); });
+        }
+    } else if (watched == m_sito) {
+        if (e->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton) {
+            qvUtilita().Homepage(int32_t(m_finestra->winId()));
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, e);
+}
+
+} // namespace qv

@@ -1,0 +1,190 @@
+// qvPreview - print preview for Qt applications.
+// The print engine: the document's page index, then one replay per sheet,
+// each reaching its page through one seek, all in one job that the engine
+// begins, pages, ends or discards.
+#include "print/MotoreStampa.h"
+
+#include "platform/CursoreOccupato.h"
+#include "platform/FileSystem.h"
+#include "platform/Devices.h"
+#include "render/LetturaDati.h"
+#include "print/PrinterTarget.h"
+
+#include <qvpreview/Error.h>
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <limits>
+
+namespace qv {
+
+namespace {
+const QString Source = QStringLiteral("MotoreStampa");
+} // namespace
+
+QList<qint64> MotoreStampa::PosizioniPagine(const QString &path)
+{
+    return spool::buildPageIndex(path, Source);
+}
+
+void MotoreStampa::setFileTemporaneo(const QString &value)
+{
+    setDocumento(std::make_shared<const spool::Document>(spool::Document::onFile(value)));
+}
+
+namespace {
+
+
+std::function<void(const MotoreStampa &)> &stampaHook()
+{
+    static std::function<void(const MotoreStampa &)> hook;
+    return hook;
+}
+
+int16_t in16Bit(int32_t value)
+{
+    return int16_t(std::clamp<int32_t>(value, INT16_MIN, INT16_MAX));
+}
+
+} // namespace
+
+MotoreStampa MotoreStampa::conOpzioni(const QString &file, const PrintOptions &opzioni)
+{
+    return conOpzioni(std::make_shared<const spool::Document>(spool::Document::onFile(file)), opzioni);
+}
+
+MotoreStampa MotoreStampa::conOpzioni(std::shared_ptr<const spool::Document> documento, const PrintOptions &opzioni)
+{
+    MotoreStampa motore;
+    motore.setDocumento(std::move(documento));
+    motore.setCopie(in16Bit(opzioni.copies));
+    if (opzioni.firstPage)
+        motore.setInizio(in16Bit(*opzioni.firstPage));
+    if (opzioni.lastPage)
+        motore.setFine(in16Bit(*opzioni.lastPage));
+    motore.setStampante(opzioni.printer);
+    motore.setFilePdf(opzioni.pdfFile);
+    if (!opzioni.title.isEmpty())
+        motore.setTitolo(opzioni.title);
+    return motore;
+}
+
+QString MotoreStampa::testoNessunaStampante()
+{
+    return QCoreApplication::translate("qv::MotoreStampa",
+                                       "Per poter Stampare bisogna avere una stampante installata.");
+}
+
+void MotoreStampa::setStampaHookForTesting(std::function<void(const MotoreStampa &)> hook)
+{
+    stampaHook() = std::move(hook);
+}
+
+QString MotoreStampa::StampaConOpzioni(std::shared_ptr<const spool::Document> documento, const PrintOptions &opzioni,
+                                       std::function<void(int, int)> progresso)
+{
+    MotoreStampa motore = conOpzioni(std::move(documento), opzioni);
+    motore.setProgress(std::move(progresso));
+    CursoreOccupato occupato;
+    if (stampaHook()) {
+        stampaHook()(motore);
+        return {};
+    }
+    motore.Stampa();
+    return motore.FileScritto();
+}
+
+QString descrizioneErrore(std::exception_ptr errore)
+{
+    try {
+        std::rethrow_exception(errore);
+    } catch (const Error &e) {
+        return e.description();
+    } catch (const std::exception &e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QCoreApplication::translate("qv::MotoreStampa", "Errore sconosciuto durante la stampa");
+    }
+}
+
+void MotoreStampa::Stampa()
+{
+    std::optional<platform::PrinterDesc> printer;
+    if (!m_filePdf.isEmpty() || !m_stampante.isEmpty()) {
+        const QList<platform::PrinterDesc> list = platform::printers();
+        const auto found = std::find_if(list.begin(), list.end(), [&](const platform::PrinterDesc &p) {
+            return m_filePdf.isEmpty() ? p.name == m_stampante : p.pdf;
+        });
+        if (found == list.end())
+            throw Error(ErrPrinter, Source,
+                        list.isEmpty()
+                            ? testoNessunaStampante()
+                            : QCoreApplication::translate("qv::MotoreStampa", "Stampante non installata: \"%1\"")
+                                  .arg(m_filePdf.isEmpty() ? m_stampante : platform::pdfPrinterName()));
+        printer = *found;
+    } else {
+        printer = platform::currentPrinter();
+    }
+    if (!printer)
+        throw Error(ErrPrinter, Source, testoNessunaStampante());
+    if (!m_documento || m_documento->isEmpty())
+        throw Error(ErrFileNotFound, Source, QCoreApplication::translate("qv::MotoreStampa", "Nessun documento da stampare"));
+    const QString file = m_documento->path();
+
+    const spool::PageIndex starts = m_documento->pageIndex(Source);
+    const int pages = int(starts.size());
+    const int first = std::max(1, m_inizioSet ? int(m_inizio) : 1);
+    const int last = std::min(pages, m_fineSet ? int(m_fine) : pages);
+    if (first > last)
+        throw Error(ErrSubscriptOutOfRange, Source,
+                    QCoreApplication::translate(
+                        "qv::MotoreStampa",
+                        "Nessuna pagina da stampare: le pagine da %1 a %2 non sono nel documento (%3 pagine)")
+                        .arg(m_inizioSet ? int(m_inizio) : 1)
+                        .arg(m_fineSet ? int(m_fine) : pages)
+                        .arg(pages));
+    // That many copies: none for 0 or fewer. No job is started, so no sheet
+    // comes out of a printer and no PDF file is written (an old one stays).
+    m_fileScritto.clear();
+    const int copies = m_copie;
+    if (copies < 1)
+        return;
+    const int total = (last - first + 1) * copies;
+
+    QString pdf;
+    if (printer->pdf) {
+        pdf = platform::pdfOutputPath(m_titolo, m_filePdf);
+        // Printing a document over itself would destroy it half-way.
+        if (platform::sameFile(pdf, file))
+            throw Error(ErrPrinter, Source,
+                        QCoreApplication::translate(
+                            "qv::MotoreStampa", "Impossibile stampare sul file \"%1\": è il file di stampa da stampare")
+                            .arg(pdf));
+    }
+    // The job begins here, gets a new sheet before every page but the first,
+    // and ends here; a page that fails discards it.
+    PrinterTarget target(*printer, m_titolo, pdf);
+    try {
+        int done = 0;
+        for (int copy = 0; copy < copies; ++copy) {
+            for (int page = first; page <= last; ++page) {
+                if (done > 0)
+                    target.newSheet();
+                // Each page is reached by its stored position (positions are
+                // 64-bit: pages past 2 GiB of the file print too).
+                LetturaDati::DisegnaPagina(target, file, LetturaDati::PageSpec::at(starts.at(page - 1)));
+                ++done;
+                if (m_progress)
+                    m_progress(done, total);
+            }
+        }
+        target.finishJob();
+        m_fileScritto = target.pdfFile();
+    } catch (...) {
+        target.abortJob();
+        throw;
+    }
+}
+
+} // namespace qv

@@ -1,0 +1,77 @@
+// qvPreview - print preview for Qt applications.
+// The printer as a drawing target: the one renderer on a QPainter over a
+// QPrinter, scaled so that the replay draws in twips from the top-left corner
+// of the printable area.
+#pragma once
+
+#include "platform/Devices.h"
+#include "render/PainterTarget.h"
+
+#include <QPainter>
+
+#include <memory>
+
+class QPagedPaintDevice;
+class QPdfWriter;
+class QPrinter;
+
+namespace qv {
+
+namespace platform {
+class OutputFile;
+}
+
+class PrinterTarget : public PainterTarget
+{
+public:
+    /// Starts a print job named \a jobTitle on \a printer (a CUPS queue or
+    /// the built-in PDF printer, writing \a pdfFile when it is given, else
+    /// platform::pdfOutputPath()). A PDF is written to a temporary file
+    /// beside its target and put in place only when the job ends whole, so a
+    /// failed or discarded job leaves the old file untouched. Throws
+    /// qv::Error 482 when the job cannot start, naming the printer, the file
+    /// and the system's reason.
+    PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile = QString());
+    /// A job that was neither finished nor aborted is discarded here.
+    ~PrinterTarget() override;
+    PrinterTarget(const PrinterTarget &) = delete;
+    PrinterTarget &operator=(const PrinterTarget &) = delete;
+
+    /// A printer is never cleared: only the current position is reset.
+    void Cls() override;
+
+    // The job, driven by its owner (the print engine); the replay only draws.
+    /// Ends the sheet and starts a new one. Throws 482 when the printer
+    /// refuses, or when the PDF file could not be written so far.
+    void newSheet();
+    /// Ends the job: it goes to the printer, or the PDF file is complete and
+    /// in place. Throws 482 (naming the printer or the file and the system's
+    /// reason) when it cannot be completed: a PDF whose writes, sync or
+    /// rename failed is then not in place.
+    void finishJob();
+    /// Discards the job: nothing comes out of the printer, no PDF file is
+    /// written (an old one stays as it was).
+    void abortJob();
+
+    /// Sheets started so far (1 once the job is open).
+    int sheets() const { return m_sheets; }
+    /// True while the job is open.
+    bool isActive() const { return m_painter.isActive(); }
+    /// The PDF file the job writes; empty on a CUPS queue.
+    QString pdfFile() const { return m_pdfFile; }
+
+private:
+    void applyScale();
+    [[noreturn]] void pdfWriteFailed(const QString &reason);
+
+    QString m_printerName;
+    QString m_pdfFile;
+    std::unique_ptr<platform::OutputFile> m_output;
+    std::unique_ptr<QPdfWriter> m_pdf;
+    std::unique_ptr<QPrinter> m_printer;
+    QPagedPaintDevice *m_device = nullptr;
+    QPainter m_painter;
+    int m_sheets = 0;
+};
+
+} // namespace qv

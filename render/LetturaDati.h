@@ -1,0 +1,56 @@
+// qvPreview - print preview for Qt applications.
+// The replay: the only reader of the spool file.
+#pragma once
+
+#include "render/DrawTarget.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace qv::LetturaDati {
+
+/// Which part of a spool file one replay draws.
+class PageSpec
+{
+public:
+    enum class Kind {
+        Number,   ///< one page, found by counting page breaks from the file start
+        Position, ///< one page, reached by one seek to its stored start
+        Every,    ///< every page, one after another, onto the same target (the check)
+    };
+
+    /// Page \a number (1-based; below 1 draws page 1), found by counting page
+    /// breaks, so that an error names the line of the file.
+    static PageSpec page(int32_t number) { return PageSpec(Kind::Number, std::max(number, 1), 0); }
+    /// The page whose first line starts at the 1-based byte position
+    /// \a position (64-bit: pages past 2 GiB are reached too); 1 is the
+    /// first page. An error names the line counted from that position.
+    static PageSpec at(qint64 position) { return PageSpec(Kind::Position, 0, position); }
+    /// Every page, one after another, without a break between them.
+    static PageSpec everyPage() { return PageSpec(Kind::Every, 0, 0); }
+
+    Kind kind() const { return m_kind; }
+    int32_t number() const { return m_number; }
+    qint64 position() const { return m_position; }
+
+private:
+    PageSpec(Kind kind, int32_t number, qint64 position) : m_kind(kind), m_number(number), m_position(position) {}
+
+    Kind m_kind;
+    int32_t m_number;
+    qint64 m_position;
+};
+
+/// Draws the page (or pages) \a Pagina of the spool file \a FileTemporaneo
+/// onto \a Destinazione: clears it (Cls), then draws the records up to the
+/// page's end. It draws and does nothing else: a print job is begun, given
+/// new sheets and ended by its owner, the print engine.
+/// Errors (a missing file, a record cut short, a value that is no number)
+/// end the call with a qv::Error naming the line and what was expected; what
+/// was drawn so far stays drawn and the file is closed. An empty path draws
+/// nothing and touches nothing.
+void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, const PageSpec &Pagina);
+
+} // namespace qv::LetturaDati
