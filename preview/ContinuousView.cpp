@@ -126,6 +126,12 @@ void ContinuousView::setConvertitore(ImmaginePagina::Convertitore convertitore)
         widget->setConvertitore(m_convertitore);
 }
 
+void ContinuousView::aggiornaEvidenziazioni()
+{
+    for (auto &[numero, widget] : m_widget)
+        widget->setHighlight(m_evidenziazione ? m_evidenziazione(numero) : nullptr);
+}
+
 void ContinuousView::ricarica()
 {
     m_pagine.clear();
@@ -250,6 +256,8 @@ void ContinuousView::disponiPagine()
             widget = new ImmaginePagina(viewport());
             widget->setObjectName(QStringLiteral("pagina%1").arg(p + 1));
             widget->setConvertitore(m_convertitore);
+            if (m_evidenziazione)
+                widget->setHighlight(m_evidenziazione(p));
             widget->setPicture(m_pagine[p].disegno);
         }
         const QRect r = rettangoloPagina(p);

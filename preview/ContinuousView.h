@@ -59,6 +59,11 @@ public:
     int32_t pagineTotali() const { return m_totali; }
     /// The 256-colour converter for the rasters (empty: full colour).
     void setConvertitore(ImmaginePagina::Convertitore convertitore);
+    /// What page \a pagina (0-based) highlights of a find (null: nothing).
+    using Evidenziazione = std::function<std::shared_ptr<const TextHighlight>(int32_t pagina)>;
+    void setEvidenziazione(Evidenziazione evidenziazione) { m_evidenziazione = std::move(evidenziazione); }
+    /// The highlights changed: the pages in view take them again.
+    void aggiornaEvidenziazioni();
     /// The cursors over the pages, and while dragging.
     void setCursori(const QCursor &aperta, const QCursor &chiusa);
 
@@ -127,6 +132,7 @@ private:
     int32_t m_totali = 0;
     int32_t m_corrente = 0;
     ImmaginePagina::Convertitore m_convertitore;
+    Evidenziazione m_evidenziazione;
     std::map<int32_t, Pagina> m_pagine;
     std::map<int32_t, ImmaginePagina *> m_widget;
     QCursor m_aperta{Qt::OpenHandCursor};

@@ -1,6 +1,8 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/FrmAnteprima.h"
 
+#include "preview/FindBar.h"
+
 #include "imaging/ModuloConversione.h"
 #include "platform/CursoreOccupato.h"
 #include "platform/Devices.h"
@@ -134,12 +136,19 @@ void FrmAnteprima::creaControlli()
     creaPagina();
     creaBarreScorrimento();
     creaBarraErrore();
+    createFindBar();
     creaVisteDocumento();
 
-    // Esc closes the window whichever of its controls has the focus.
+    // Esc closes the window whichever of its controls has the focus (the
+    // find bar first, while it is open).
     auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     esc->setContext(Qt::WindowShortcut);
-    connect(esc, &QShortcut::activated, this, [this] { Chiudi(); });
+    connect(esc, &QShortcut::activated, this, [this] {
+        if (!m_find->isHidden())
+            m_find->close();
+        else
+            Chiudi();
+    });
 
     resize(px(ClientWidth, platform::twipsPerPixelX()), px(ClientHeight, platform::twipsPerPixelY()));
     disponi();
@@ -163,6 +172,46 @@ void FrmAnteprima::creaBarraStrumenti()
             AggiornaNumeroPagina();
     });
     connect(chkMassima, &QCheckBox::clicked, this, [this] { AggiornaScroll(); });
+}
+
+/// The find bar under the toolbar, hidden until Ctrl+F (F3 and Shift+F3 go
+/// to the next and previous match): it searches the document on show from
+/// the page on show, goes to the page of the current match and has the page
+/// highlight the matches.
+void FrmAnteprima::createFindBar()
+{
+    m_find = new FindBar(
+        [this] {
+            FindBar::Document document;
+            document.path = FileTemporaneo();
+            // The pages the window shows whose start is known.
+            const qsizetype pages = std::min<qsizetype>(m_nav.pagineTotali(), m_posizioniPagine.size());
+            for (qsizetype i = 0; i < pages && m_posizioniPagine[i] > 0; ++i)
+                document.index.append(m_posizioniPagine[i]);
+            document.currentPage = int32_t(m_nav.paginaVisualizzata()) + 1;
+            return document;
+        },
+        this);
+    m_find->hide();
+    connect(m_find, &FindBar::showPage, this, [this](int32_t page) {
+        if (page != int32_t(m_nav.paginaVisualizzata()) + 1)
+            dopoNavigazione(m_nav.vai(page), false);
+    });
+    connect(m_find, &FindBar::highlightChanged, this,
+            [this] { Image1->setHighlight(m_find->highlightFor(int32_t(m_nav.paginaVisualizzata()) + 1)); });
+    connect(m_find, &FindBar::visibilityChanged, this, [this](bool visible) {
+        disponi();
+        if (!visible)
+            Picture1->setFocus(Qt::OtherFocusReason);
+    });
+    const auto shortcut = [this](const QKeySequence &keys, void (FindBar::*action)()) {
+        auto *s = new QShortcut(keys, this);
+        s->setContext(Qt::WindowShortcut);
+        connect(s, &QShortcut::activated, m_find, action);
+    };
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_F), &FindBar::open);
+    shortcut(QKeySequence(Qt::Key_F3), &FindBar::next);
+    shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), &FindBar::previous);
 }
 
 /// The grey viewport Picture1 and the page image Image1 in it, with the hand cursors.
@@ -413,11 +462,16 @@ void FrmAnteprima::disponi()
     const double vsWidth = VScroll1->sizeHint().width() * tx;
     const double hsHeight = HScroll1->sizeHint().height() * ty;
 
-    // The thumbnail pane, when shown, takes the left of the page area.
+    // The find bar, when open, lies between the toolbar and the page; the
+    // thumbnail pane, when shown, takes the left of the page area under it.
+    const int findHeight = m_find->isHidden() ? 0 : m_find->sizeHint().height();
+    if (findHeight > 0)
+        m_find->setGeometry(0, px(Picture1Top, ty), width(), findHeight);
+    const double top = Picture1Top + findHeight * ty;
     const int sinistra = m_miniature && !m_miniature->isHidden() ? m_miniature->larghezzaPreferita() : 0;
     const double vpWidth = std::max(0.0, w - vsWidth - sinistra * tx);
-    const double vpHeight = std::max(0.0, h - Picture1Top - hsHeight);
-    Picture1->setGeometry(sinistra, px(Picture1Top, ty), px(vpWidth, tx), px(vpHeight, ty));
+    const double vpHeight = std::max(0.0, h - top - hsHeight);
+    Picture1->setGeometry(sinistra, px(Picture1Top, ty) + findHeight, px(vpWidth, tx), px(vpHeight, ty));
     VScroll1->setGeometry(Picture1->geometry().right() + 1, Picture1->y(), px(vsWidth, tx), Picture1->height());
     HScroll1->setGeometry(sinistra, Picture1->geometry().bottom() + 1, Picture1->width(), px(hsHeight, ty));
     if (sinistra > 0)
@@ -628,6 +682,7 @@ void FrmAnteprima::AggiornaScroll()
     }
     const FrozenPage pagina = m_picture2->Picture();
     Image1->clearPicture();
+    Image1->setHighlight(m_find->highlightFor(int32_t(m_nav.paginaVisualizzata()) + 1));
     if (chkMassima->isChecked()) {
         m_immagineConvertita = false;
         Image1->setConvertitore({});
@@ -861,6 +916,16 @@ void FrmAnteprima::creaVisteDocumento()
             m_continua->errore(pagina));
     });
     connect(m_continua, &ContinuousView::menuRichiesto, this, [this](QPoint globale) { mnfile->popup(globale); });
+    // The matches of a find are lit on every page in view.
+    m_continua->setEvidenziazione([this](int32_t pagina) { return m_find->highlightFor(pagina + 1); });
+    connect(m_find, &FindBar::highlightChanged, m_continua, [this] {
+        if (m_continuaAttiva)
+            m_continua->aggiornaEvidenziazioni();
+    });
+    connect(m_find, &FindBar::visibilityChanged, m_continua, [this](bool visible) {
+        if (!visible && m_continuaAttiva)
+            m_continua->setFocus(Qt::OtherFocusReason);
+    });
     connect(m_continua, &ContinuousView::rotellaZoom, this, [this](const QWheelEvent &e) { m_input.rotella(e); });
 
     m_miniature = new ThumbnailPane(this);
