@@ -5,6 +5,7 @@
 #include "platform/Devices.h"
 #include "platform/Platform.h"
 #include "preview/ContinuousView.h"
+#include "preview/FindBar.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/ThumbnailPane.h"
 #include "support/TestEnv.h"
@@ -53,7 +54,7 @@ protected:
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
         w->activateWindow();
-        QTRY_VERIFY(w->isActiveWindow());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w->isActiveWindow(); }, 10000));
     }
 
     void tasto(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
@@ -248,7 +249,7 @@ TEST_F(VisteXvfb, DraggingScrollsAcrossPagesAndTheZoomApplies)
     ImmaginePagina *corrente = vista().widgetDi(vista().paginaCorrente());
     ASSERT_NE(corrente, nullptr);
     EXPECT_TRUE(corrente->modo256());
-    QTRY_VERIFY(corrente->rasterizzazioni() > 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return corrente->rasterizzazioni() > 0; }, 10000));
     EXPECT_TRUE(corrente->convertita());
 }
 
@@ -288,7 +289,7 @@ TEST_F(VisteXvfb, F9ShowsThumbnailsAndAClickGoesToThatPage)
     EXPECT_TRUE(pane->selectionModel()->isSelected(pane->model()->index(0, 0)));
 
     // The thumbnails in view arrive from the worker; nothing else is made.
-    QTRY_VERIFY(pane->haMiniatura(0) && pane->haMiniatura(1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->haMiniatura(0) && pane->haMiniatura(1); }, 10000));
     const int inVista = pane->viewport()->height() / pane->rettangoloPagina(0).height() + 2;
     EXPECT_LE(pane->miniatureFatte(), inVista);
 
@@ -302,7 +303,7 @@ TEST_F(VisteXvfb, F9ShowsThumbnailsAndAClickGoesToThatPage)
     tasto(Qt::Key_End);
     EXPECT_EQ(pane->paginaCorrente(), 9999);
     EXPECT_TRUE(pane->viewport()->rect().intersects(pane->rettangoloPagina(9999)));
-    QTRY_VERIFY(pane->haMiniatura(9999));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->haMiniatura(9999); }, 10000));
     tasto(Qt::Key_Home);
 
     // With the continuous view as well: a click scrolls the view to that page.
@@ -314,7 +315,7 @@ TEST_F(VisteXvfb, F9ShowsThumbnailsAndAClickGoesToThatPage)
     tasto(Qt::Key_PageDown);
     tasto(Qt::Key_PageDown);
     EXPECT_EQ(pane->paginaCorrente(), vista().paginaCorrente());
-    QTRY_VERIFY(pane->haMiniatura(pane->paginaCorrente()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->haMiniatura(pane->paginaCorrente()); }, 10000));
     fotografa(QStringLiteral("miniature"));
 
     tasto(Qt::Key_F9);
@@ -355,9 +356,29 @@ TEST_F(VisteXvfb, APageThatCannotBeReadShowsItsErrorWhileItIsCurrent)
     EXPECT_TRUE(w->lblErrore->text().contains(QStringLiteral("1x0")));
     ASSERT_TRUE(w->PrimoErrore().has_value());
     // Its thumbnail comes all the same, as far as it was drawn.
-    QTRY_VERIFY(w->miniature()->haMiniatura(1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->miniature()->haMiniatura(1); }, 10000));
     tasto(Qt::Key_End);
     EXPECT_TRUE(w->fraErrore->isHidden());
+}
+
+TEST_F(VisteXvfb, TheMatchesOfAFindAreLitOnThePagesInView)
+{
+    apri(6);
+    tasto(Qt::Key_F8);
+    tasto(Qt::Key_Minus);
+    tasto(Qt::Key_Minus); // 25 %: pages 1 to 3 in view
+    ASSERT_GE(vista().pagineMostrate(), 3);
+    QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(w->findBar()->field(), QStringLiteral("pagina 2"));
+    // The view goes to the page of the match, and its pages in view are lit.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return vista().paginaCorrente() == 1; }, 10000));
+    EXPECT_EQ(w->PaginaVisualizzata(), 1);
+    ASSERT_NE(vista().widgetDi(1), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return vista().widgetDi(1)->highlight() != nullptr; }, 10000));
+    // Closing the bar drops the highlights and gives the keys back to the view.
+    QTest::keyClick(w->findBar()->field(), Qt::Key_Escape);
+    EXPECT_EQ(vista().widgetDi(1)->highlight(), nullptr);
+    EXPECT_TRUE(vista().hasFocus());
 }
 
 } // namespace
