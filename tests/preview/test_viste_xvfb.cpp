@@ -323,6 +323,44 @@ TEST_F(VisteXvfb, F9ShowsThumbnailsAndAClickGoesToThatPage)
     EXPECT_EQ(w->Picture1->x(), 0);
 }
 
+TEST_F(VisteXvfb, ThumbnailsPushedOutWhileScrollingFastAreAskedForAgain)
+{
+    apri(2000, true); // invoices: a thumbnail takes longer than a jump
+    tasto(Qt::Key_F9);
+    ThumbnailPane *pane = w->miniature();
+    QScrollBar *barra = pane->verticalScrollBar();
+    // The pane's scroll bar dragged down in jumps, each painted before the
+    // next: far more thumbnails are asked for than may wait.
+    const int passo = pane->rettangoloPagina(0).height();
+    barra->setValue(10 * passo);
+    pane->viewport()->repaint();
+    const int32_t prima = pane->indexAt(QPoint(5, 5)).row();
+    const int32_t ultima = pane->indexAt(QPoint(5, pane->viewport()->height() - 5)).row();
+    for (int i = 1; i <= 4 * ThumbnailPane::MassimoInAttesa; ++i) {
+        barra->setValue((i + 1) * 10 * passo);
+        pane->viewport()->repaint();
+    }
+    // Back where it started: those in view all arrive, though their first
+    // requests were pushed out by the newer ones.
+    barra->setValue(10 * passo);
+    ASSERT_GT(prima, 0);
+    ASSERT_GE(ultima, prima);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            pane->viewport()->update(); // as a user's pane repaints on scrolling
+            for (int32_t p = prima; p <= ultima; ++p)
+                if (!pane->haMiniatura(p))
+                    return false;
+            return true;
+        },
+        20000));
+    // Rendered: those in view at some point, never every page jumped over.
+    EXPECT_LT(pane->miniatureFatte(), 4 * ThumbnailPane::MassimoInAttesa * (ultima - prima + 2));
+    EXPECT_LE(pane->miniatureInMemoria() * qint64(pane->dimensioneMiniatura().width())
+                  * pane->dimensioneMiniatura().height() * 4,
+              ThumbnailPane::MemoriaMassima * w->devicePixelRatioF() * w->devicePixelRatioF());
+}
+
 TEST_F(VisteXvfb, APageThatCannotBeReadShowsItsErrorWhileItIsCurrent)
 {
     test::TempEnv::noPrinters();
