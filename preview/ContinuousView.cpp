@@ -58,7 +58,10 @@ int ContinuousView::altezzaDocumento() const
 
 int ContinuousView::larghezzaDocumento() const
 {
-    return m_pagina.width() + 2 * Spazio;
+    // A page that fits the view needs no gaps at its sides (a page fitted to
+    // the width scrolls not sideways); a wider one has them at its edges.
+    const int larghezza = viewport()->width();
+    return m_pagina.width() <= larghezza ? larghezza : m_pagina.width() + 2 * Spazio;
 }
 
 void ContinuousView::aggiornaBarre()

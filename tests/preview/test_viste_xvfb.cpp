@@ -243,6 +243,18 @@ TEST_F(VisteXvfb, DraggingScrollsAcrossPagesAndTheZoomApplies)
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Viste    100%"));
     EXPECT_EQ(vista().dimensionePagina(), prima);
 
+    // Fitted to the width, the page is as wide as the view, with nothing to
+    // scroll sideways; it follows the window.
+    tasto(Qt::Key_W);
+    QCoreApplication::processEvents(); // the scroll bars show or hide on a posted event
+    EXPECT_EQ(vista().horizontalScrollBar()->maximum(), 0);
+    EXPECT_NEAR(vista().dimensionePagina().width(), vista().viewport()->width(), 1);
+    EXPECT_EQ(vista().rettangoloPagina(vista().paginaCorrente()).left(), 0);
+    w->resize(700, 700);
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(vista().dimensionePagina().width(), vista().viewport()->width(), 1);
+    tasto(Qt::Key_0, Qt::ControlModifier);
+
     // 256 colours: the pages in view go through the converter.
     w->chkMassima->click();
     ASSERT_FALSE(w->chkMassima->isChecked());
