@@ -4,6 +4,7 @@
 #include "preview/PreviewInput.h"
 #include "preview/NavigazionePagine.h"
 #include "preview/PageView.h"
+#include "render/LetturaDati.h"
 #include "render/PageSurface.h"
 #include "spool/Document.h"
 
@@ -34,6 +35,8 @@ namespace qv {
 class FindBar;
 class PreviewToolbar;
 class ImmaginePagina;
+class ContinuousView;
+class ThumbnailPane;
 class MotoreStampa;
 struct PrintOutcome;
 
@@ -163,6 +166,14 @@ public:
 
     void done(int result) override;
 
+    /// The continuous view (pages one under another, F8, the toolbar's
+    /// "continua"), shown instead of Picture1 while it is on; off when the
+    /// window loads.
+    ContinuousView *vistaContinua() const { return m_continua; }
+    bool continuaAttiva() const { return m_continuaAttiva; }
+    /// The thumbnail pane at the left (F9), hidden when the window loads.
+    ThumbnailPane *miniature() const { return m_miniature; }
+
 protected:
     bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -204,6 +215,15 @@ private:
     void applicaGeometria();
     QImage convertiA256(const QImage &raster);
 
+    // The continuous view and the thumbnail pane.
+    void creaVisteDocumento();
+    void attivaContinua(bool attiva);
+    void mostraMiniature(bool mostra);
+    /// The continuous view follows the zoom and the quality of the window.
+    void aggiornaContinua();
+    /// Where the replay finds page \a pagina (0-based).
+    LetturaDati::PageSpec posizioneDi(int32_t pagina) const;
+
     bool m_loaded = false;
     std::unique_ptr<PageSurface> m_picture2;
     QString m_titolo = QStringLiteral("Anteprima di Stampa");
@@ -222,6 +242,9 @@ private:
     FindBar *m_find = nullptr;
     bool m_applicando = false;
     std::optional<Error> m_primoErrore;
+    ContinuousView *m_continua = nullptr;
+    bool m_continuaAttiva = false;
+    ThumbnailPane *m_miniature = nullptr;
 };
 
 } // namespace qv
