@@ -58,6 +58,7 @@ struct QV_EXPORT SpoolMatch
     int32_t length = 0; ///< the match's length in characters
     QString text;       ///< the record's text, its lines joined by one space
 
+    /// Two matches are equal when every field is.
     bool operator==(const SpoolMatch &) const = default;
 };
 
