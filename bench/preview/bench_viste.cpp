@@ -12,6 +12,8 @@
 #include "preview/ThumbnailPane.h"
 #include "tests/preview/SpoolDiProva.h"
 
+#include "bench/support/PeakMemory.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -52,20 +54,8 @@ QString documento(int pagine)
     return path;
 }
 
-void resetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-double peakMiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
+using qv::bench::peakMiB;
+using qv::bench::resetPeak;
 
 std::unique_ptr<qv::FrmAnteprima> apri(int pagine)
 {
