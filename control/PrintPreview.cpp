@@ -861,4 +861,56 @@ float PrintPreview::PageHeight()
     return ConvertiDaTwipsY(float(twips));
 }
 
+// --- How the preview window opens ----------------------------------------------
+
+namespace {
+
+void checkPreviewSize(const QSize &value)
+{
+    // QSize() is "the design size"; any other size must hold a window.
+    if (value != QSize() && (value.width() < 1 || value.height() < 1))
+        refuse("previewSize", QCoreApplication::translate("qv::PrintPreview", "previewSize = %1 x %2 (almeno 1 x 1)")
+                                  .arg(value.width())
+                                  .arg(value.height()));
+}
+
+void checkPreviewFit(int value)
+{
+    if (value < PreviewWindowOptions::FitNone || value > PreviewWindowOptions::FitWidth)
+        refuseRange("previewFit", value, PreviewWindowOptions::FitNone, PreviewWindowOptions::FitWidth);
+}
+
+} // namespace
+
+bool PrintPreview::previewMaximized() const { return d->finestra.maximized; }
+void PrintPreview::setPreviewMaximized(bool value) { d->finestra.maximized = value; }
+QSize PrintPreview::previewSize() const { return d->finestra.size; }
+
+void PrintPreview::setPreviewSize(const QSize &value)
+{
+    checkPreviewSize(value);
+    d->finestra.size = value;
+}
+
+int PrintPreview::previewFit() const { return d->finestra.fit; }
+
+void PrintPreview::setPreviewFit(int value)
+{
+    checkPreviewFit(value);
+    d->finestra.fit = PreviewWindowOptions::Fit(value);
+}
+
+bool PrintPreview::previewRemembers() const { return d->finestra.remember; }
+void PrintPreview::setPreviewRemembers(bool value) { d->finestra.remember = value; }
+bool PrintPreview::previewPageShadow() const { return d->finestra.pageShadow; }
+void PrintPreview::setPreviewPageShadow(bool value) { d->finestra.pageShadow = value; }
+PreviewWindowOptions PrintPreview::previewWindowOptions() const { return d->finestra; }
+
+void PrintPreview::setPreviewWindowOptions(const PreviewWindowOptions &value)
+{
+    checkPreviewSize(value.size);
+    checkPreviewFit(value.fit);
+    d->finestra = value;
+}
+
 } // namespace qv

@@ -92,6 +92,8 @@ public:
 
     std::optional<Error> erroreStampa;
     QString ultimoPdf;
+    /// How the preview window opens (the preview properties).
+    PreviewWindowOptions finestra;
     /// Keeps what the host can ask about the last print (lastPrintError(),
     /// lastPdfFile()): of InviaAllaStampante() or of the preview window.
     void riporta(const PrintOutcome &esito);

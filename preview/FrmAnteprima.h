@@ -8,6 +8,7 @@
 #include "spool/Document.h"
 
 #include <qvpreview/Error.h>
+#include <qvpreview/PreviewWindowOptions.h>
 
 #include <QCursor>
 #include <QDialog>
@@ -22,6 +23,7 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -32,6 +34,7 @@ class QToolBar;
 namespace qv {
 
 class PreviewToolbar;
+class ZoomBox;
 class ImmaginePagina;
 class MotoreStampa;
 struct PrintOutcome;
@@ -160,6 +163,26 @@ public:
 
     void done(int result) override;
 
+    // Opening, remembering and the zoom box.
+    /// How the window opens and whether it remembers the user's last window
+    /// (PreviewWindowOptions); taken when the document is first shown
+    /// (InizializzaAnteprima()). Default: every option off.
+    void setWindowOptions(const PreviewWindowOptions &options) { m_windowOptions = options; }
+    const PreviewWindowOptions &windowOptions() const { return m_windowOptions; }
+    /// The view on show as a number that the view's owner defines (0: the
+    /// single page), for remembering it: \a current reads it when the window
+    /// closes, \a restore shows a remembered one when it opens. Without a
+    /// hook the remembered number is kept as it was read (viewHookValue()).
+    void setViewHook(std::function<int()> current, std::function<void(int)> restore);
+    /// The view number remembered or read through the hook last.
+    int viewHookValue() const { return m_vistaRicordata; }
+    /// Shows the page at \a factor (1 = 100 %, above 0 up to 400 %), as a
+    /// zoom typed into the zoom box; false, with a beep, outside that range.
+    bool setZoom(double factor);
+    /// The zoom box at the end of the toolbar: the zoom in use, a typed
+    /// percentage, the steps and the fitted zooms.
+    QComboBox *cmbZoom = nullptr;
+
 protected:
     bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -181,6 +204,7 @@ private:
     void scorriVerticale(double twips, bool cambiaPagina, bool suono) override;
     void scorriOrizzontale(double twips) override;
     void paginaAccanto(bool avanti, bool suono) override;
+    void zoomRotella(bool ingrandisci, QPointF globale) override;
 
     void MostraPagina();
     bool CaricaImmagine(QImage &immagine);
@@ -199,6 +223,15 @@ private:
     /// Moves the widgets to the geometry's page position, size and scroll state.
     void applicaGeometria();
     QImage convertiA256(const QImage &raster);
+    /// Carries out \a passo, a change of the zoom (false: at its limit, a beep
+    /// when \a suono), then redraws, centres and shows the new zoom.
+    void cambiaZoom(const std::function<bool()> &passo, bool suono);
+    /// The host's opening options and what was remembered: window size,
+    /// position and state, zoom and view. Once per load.
+    void applicaApertura();
+    /// Stores the window for the next run (with the remember option).
+    void ricordaFinestra();
+    void mostraZoom();
 
     bool m_loaded = false;
     std::unique_ptr<PageSurface> m_picture2;
@@ -217,6 +250,14 @@ private:
     PreviewToolbar *m_barra = nullptr;
     bool m_applicando = false;
     std::optional<Error> m_primoErrore;
+    PreviewWindowOptions m_windowOptions;
+    ZoomBox *m_zoomBox = nullptr;
+    bool m_aperturaFatta = false;
+    // Margin around the page on the grey background, pixels (with the shadow).
+    int m_margine = 0;
+    std::function<int()> m_vistaCorrente;
+    std::function<void(int)> m_vistaRipristina;
+    int m_vistaRicordata = 0;
 };
 
 } // namespace qv
