@@ -32,7 +32,7 @@ ZoomBox::ZoomBox(QWidget *parent) : QObject(parent)
     m_casella->setCompleter(nullptr);
     m_casella->setMaxVisibleItems(12);
     m_casella->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_casella->setMinimumContentsLength(5);
+    m_casella->setMinimumContentsLength(4);
     m_casella->setToolTip(
         QCoreApplication::translate("qv::ZoomBox", "Zoom: scrivere una percentuale (da 10 a 400) e premere Invio"));
     m_casella->lineEdit()->installEventFilter(this);
@@ -119,8 +119,7 @@ bool ZoomBox::eventFilter(QObject *watched, QEvent *e)
         } else if (e->type() == QEvent::FocusIn) {
             // Selected whole, so that a typed zoom replaces it.
             m_casella->lineEdit()->selectAll();
-        } else if (e->type() == QEvent::FocusOut
-                   && static_cast<QFocusEvent *>(e)->reason() != Qt::PopupFocusReason) {
+        } else if (e->type() == QEvent::FocusOut && static_cast<QFocusEvent *>(e)->reason() != Qt::PopupFocusReason) {
             // Left without Enter: nothing changes.
             ripristina();
         }
