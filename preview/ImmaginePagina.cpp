@@ -9,7 +9,8 @@
 
 namespace qv {
 
-ImmaginePagina::ImmaginePagina(QWidget *parent) : QWidget(parent)
+ImmaginePagina::ImmaginePagina(QWidget *parent)
+    : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -63,9 +64,7 @@ void ImmaginePagina::rasterizza(const QRect &richiesta)
     const QRect tutta = rect();
     const int margine = m_convertitore ? 0 : Margine;
     QRect area = (areaVisibile() | richiesta).adjusted(-margine, -margine, margine, margine) & tutta;
-    auto pixel = [&](const QRect &r) {
-        return qint64(std::ceil(r.width() * ratio)) * qint64(std::ceil(r.height() * ratio));
-    };
+    auto pixel = [&](const QRect &r) { return qint64(std::ceil(r.width() * ratio)) * qint64(std::ceil(r.height() * ratio)); };
     if (pixel(area) > PixelMassimi)
         area = richiesta & tutta;
     if (area.isEmpty())

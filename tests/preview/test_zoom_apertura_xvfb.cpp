@@ -123,8 +123,7 @@ struct Scritto
 };
 
 class ZoomScritto : public ZoomXvfb, public ::testing::WithParamInterface<Scritto>
-{
-};
+{};
 
 TEST_P(ZoomScritto, TypedPercentagesWithinTheRangeOnly)
 {
@@ -207,8 +206,9 @@ TEST_F(ZoomXvfb, AnArbitraryZoomScrollsAndDragsLikeAStep)
     const double top = g.immagine().top();
     const QPoint da(200, 300);
     QTest::mousePress(w->Image1, Qt::LeftButton, {}, da);
-    QMouseEvent move(QEvent::MouseMove, QPointF(da + QPoint(0, -40)), w->Image1->mapToGlobal(QPointF(da + QPoint(0, -40))),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(da + QPoint(0, -40)),
+                     w->Image1->mapToGlobal(QPointF(da + QPoint(0, -40))), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(w->Image1, &move);
     QTest::mouseRelease(w->Image1, Qt::LeftButton, {}, da + QPoint(0, -40));
     EXPECT_NEAR(g.immagine().top(), top - 40 * platform::twipsPerPixelY(), 1e-6);
@@ -224,8 +224,7 @@ struct Rotella
 };
 
 class ZoomRotella : public ZoomXvfb, public ::testing::WithParamInterface<Rotella>
-{
-};
+{};
 
 // The points are chosen where the scroll bars can keep them: a page edge
 // never leaves the viewport's edge for it.
@@ -278,8 +277,7 @@ struct Apertura
 };
 
 class AperturaXvfb : public ZoomXvfb, public ::testing::WithParamInterface<Apertura>
-{
-};
+{};
 
 TEST_P(AperturaXvfb, TheOptionsOpenTheWindowAsAsked)
 {
@@ -410,8 +408,8 @@ TEST_F(ZoomXvfb, WhatTheUserLeftComesBackInTheNextWindow)
     }
     // Without the option nothing is read: the window of the Part.
     auto w = apri({}, QSize());
-    EXPECT_EQ(w->size(), QSize(std::lround(8715 / platform::twipsPerPixelX()),
-                               std::lround(5940 / platform::twipsPerPixelY())));
+    EXPECT_EQ(w->size(),
+              QSize(std::lround(8715 / platform::twipsPerPixelX()), std::lround(5940 / platform::twipsPerPixelY())));
     EXPECT_DOUBLE_EQ(w->Geometria().zoom(), 1.0);
 }
 
