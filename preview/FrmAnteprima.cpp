@@ -1,6 +1,8 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/FrmAnteprima.h"
 
+#include "preview/FindBar.h"
+
 #include "imaging/ModuloConversione.h"
 #include "platform/CursoreOccupato.h"
 #include "platform/Devices.h"
@@ -132,11 +134,18 @@ void FrmAnteprima::creaControlli()
     creaPagina();
     creaBarreScorrimento();
     creaBarraErrore();
+    createFindBar();
 
-    // Esc closes the window whichever of its controls has the focus.
+    // Esc closes the window whichever of its controls has the focus (the
+    // find bar first, while it is open).
     auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     esc->setContext(Qt::WindowShortcut);
-    connect(esc, &QShortcut::activated, this, [this] { Chiudi(); });
+    connect(esc, &QShortcut::activated, this, [this] {
+        if (!m_find->isHidden())
+            m_find->close();
+        else
+            Chiudi();
+    });
 
     resize(px(ClientWidth, platform::twipsPerPixelX()), px(ClientHeight, platform::twipsPerPixelY()));
     disponi();
@@ -169,6 +178,46 @@ void FrmAnteprima::creaBarraStrumenti()
     connect(m_zoomBox, &ZoomBox::comando, this, [this](PreviewCommand c) { comando(c, true); });
     connect(m_zoomBox, &ZoomBox::rifiutato, this, [] { platform::beep(); });
     connect(m_zoomBox, &ZoomBox::finito, this, [this] { Picture1->setFocus(Qt::OtherFocusReason); });
+}
+
+/// The find bar under the toolbar, hidden until Ctrl+F (F3 and Shift+F3 go
+/// to the next and previous match): it searches the document on show from
+/// the page on show, goes to the page of the current match and has the page
+/// highlight the matches.
+void FrmAnteprima::createFindBar()
+{
+    m_find = new FindBar(
+        [this] {
+            FindBar::Document document;
+            document.path = FileTemporaneo();
+            // The pages the window shows whose start is known.
+            const qsizetype pages = std::min<qsizetype>(m_nav.pagineTotali(), m_posizioniPagine.size());
+            for (qsizetype i = 0; i < pages && m_posizioniPagine[i] > 0; ++i)
+                document.index.append(m_posizioniPagine[i]);
+            document.currentPage = int32_t(m_nav.paginaVisualizzata()) + 1;
+            return document;
+        },
+        this);
+    m_find->hide();
+    connect(m_find, &FindBar::showPage, this, [this](int32_t page) {
+        if (page != int32_t(m_nav.paginaVisualizzata()) + 1)
+            dopoNavigazione(m_nav.vai(page), false);
+    });
+    connect(m_find, &FindBar::highlightChanged, this,
+            [this] { Image1->setHighlight(m_find->highlightFor(int32_t(m_nav.paginaVisualizzata()) + 1)); });
+    connect(m_find, &FindBar::visibilityChanged, this, [this](bool visible) {
+        disponi();
+        if (!visible)
+            Picture1->setFocus(Qt::OtherFocusReason);
+    });
+    const auto shortcut = [this](const QKeySequence &keys, void (FindBar::*action)()) {
+        auto *s = new QShortcut(keys, this);
+        s->setContext(Qt::WindowShortcut);
+        connect(s, &QShortcut::activated, m_find, action);
+    };
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_F), &FindBar::open);
+    shortcut(QKeySequence(Qt::Key_F3), &FindBar::next);
+    shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), &FindBar::previous);
 }
 
 /// The grey viewport Picture1 and the page image Image1 in it, with the hand cursors.
@@ -408,9 +457,14 @@ void FrmAnteprima::disponi()
     const double vsWidth = VScroll1->sizeHint().width() * tx;
     const double hsHeight = HScroll1->sizeHint().height() * ty;
 
+    // The find bar, when open, lies between the toolbar and the page.
+    const int findHeight = m_find->isHidden() ? 0 : m_find->sizeHint().height();
+    if (findHeight > 0)
+        m_find->setGeometry(0, px(Picture1Top, ty), width(), findHeight);
+    const double top = Picture1Top + findHeight * ty;
     const double vpWidth = std::max(0.0, w - vsWidth);
-    const double vpHeight = std::max(0.0, h - Picture1Top - hsHeight);
-    Picture1->setGeometry(0, px(Picture1Top, ty), px(vpWidth, tx), px(vpHeight, ty));
+    const double vpHeight = std::max(0.0, h - top - hsHeight);
+    Picture1->setGeometry(0, px(Picture1Top, ty) + findHeight, px(vpWidth, tx), px(vpHeight, ty));
     VScroll1->setGeometry(Picture1->geometry().right() + 1, Picture1->y(), px(vsWidth, tx), Picture1->height());
     HScroll1->setGeometry(0, Picture1->geometry().bottom() + 1, Picture1->width(), px(hsHeight, ty));
 
@@ -605,6 +659,7 @@ void FrmAnteprima::AggiornaScroll()
     applicaGeometria();
     const FrozenPage pagina = m_picture2->Picture();
     Image1->clearPicture();
+    Image1->setHighlight(m_find->highlightFor(int32_t(m_nav.paginaVisualizzata()) + 1));
     if (chkMassima->isChecked()) {
         m_immagineConvertita = false;
         Image1->setConvertitore({});

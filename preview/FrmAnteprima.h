@@ -33,6 +33,7 @@ class QToolBar;
 
 namespace qv {
 
+class FindBar;
 class PreviewToolbar;
 class ZoomBox;
 class ImmaginePagina;
@@ -158,6 +159,8 @@ public:
     QCursor ChiusaImage;
     QCursor ApertaImage;
 
+    /// The find bar (Ctrl+F), hidden until asked for.
+    FindBar *findBar() const { return m_find; }
     /// The toolbar button with \a key ("riduci", ..., "esci"), or null.
     QAction *pulsante(const QString &key) const;
 
@@ -196,6 +199,7 @@ private:
     void creaPagina();
     void creaBarreScorrimento();
     void creaBarraErrore();
+    void createFindBar();
     void load();
     void leggiQualita();
     void disponi();
@@ -248,6 +252,7 @@ private:
     PageView m_vista;
     PreviewInput m_input;
     PreviewToolbar *m_barra = nullptr;
+    FindBar *m_find = nullptr;
     bool m_applicando = false;
     std::optional<Error> m_primoErrore;
     PreviewWindowOptions m_windowOptions;

@@ -22,6 +22,15 @@ void ImmaginePagina::setPicture(FrozenPage page)
     update();
 }
 
+void ImmaginePagina::setHighlight(std::shared_ptr<const TextHighlight> highlight)
+{
+    if (highlight == m_highlight)
+        return;
+    m_highlight = std::move(highlight);
+    m_cacheValida = false;
+    update();
+}
+
 void ImmaginePagina::setConvertitore(Convertitore convertitore)
 {
     m_convertitore = std::move(convertitore);
@@ -76,7 +85,7 @@ void ImmaginePagina::rasterizza(const QRect &richiesta)
     if (pixel(area) > PixelMassimi)
         scala = ratio * std::sqrt(double(PixelMassimi) / double(pixel(area)));
     const QRectF twips(area.x() / perTwip, area.y() / perTwip, area.width() / perTwip, area.height() / perTwip);
-    QImage raster = m_page->render(perTwip * scala, twips);
+    QImage raster = m_page->render(perTwip * scala, twips, m_highlight.get());
     ++m_rasterizzazioni;
 
     m_cacheConvertita = false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "render/PageSurface.h"
+#include "render/TextHighlight.h"
 
 #include <QImage>
 #include <QRect>
@@ -44,6 +45,10 @@ public:
     FrozenPage Picture() const { return m_page; }
     /// Removes the picture.
     void clearPicture() { setPicture(nullptr); }
+    /// The matches of a find to highlight on the page (null: none); a new
+    /// one rasterises the page again.
+    void setHighlight(std::shared_ptr<const TextHighlight> highlight);
+    const std::shared_ptr<const TextHighlight> &highlight() const { return m_highlight; }
 
     /// Turns the 256-colour mode on (with its converter) or off (empty function).
     void setConvertitore(Convertitore convertitore);
@@ -75,6 +80,7 @@ private:
     bool coperta(const QRect &richiesta) const;
 
     FrozenPage m_page;
+    std::shared_ptr<const TextHighlight> m_highlight;
     Convertitore m_convertitore;
     QImage m_cache;
     QRect m_cacheArea;     // logical pixels of this widget covered by m_cache
