@@ -21,6 +21,7 @@
 #include "spool/SpoolWriter.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <QFile>
 #include <QPaintEvent>
 #include <QPainter>
@@ -724,8 +725,10 @@ int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float
 
     const spool::FontLine &f = d->font;
     const FontAttributes font{f.fontName, f.fontSize, f.fontItalic, f.fontBold, f.fontUnderline, f.fontStrikethru};
-    const AdattaTesto::Campo campo = AdattaTesto::adattaCampo(
-        testo, m, parolaIntera, [this](const QString &piece) { return LarghezzaTestoTwips(piece); }, &font);
+    const AdattaTesto::Misura misura = [this](const QString &piece) { return LarghezzaTestoTwips(piece); };
+    const AdattaTesto::Campo campo =
+        d->paragrafo ? AdattaTesto::adattaCampo(testo, m, parolaIntera, misura, *d->paragrafo, d->inizioRiga)
+                     : AdattaTesto::adattaCampo(testo, m, parolaIntera, misura, &font);
     const double w = campo.larghezza;
 
     switch (Allineamento) {
@@ -777,11 +780,21 @@ QString PrintPreview::StampaCampoMultilinea(float PosX, float PosY, QString test
             line = PulisciTesto(line);
             removeTrailingSpaces(line);
 
+            // The paragraph is laid out once for all its lines (the font
+            // stays the same meanwhile).
+            const spool::FontLine &f = d->font;
+            AdattaTesto::Paragrafo paragrafo(
+                line, FontAttributes{f.fontName, f.fontSize, f.fontItalic, f.fontBold, f.fontUnderline, f.fontStrikethru});
+            d->paragrafo = &paragrafo;
+            d->inizioRiga = 0;
+            const auto fine = qScopeGuard([this] { d->paragrafo = nullptr; });
             qsizetype n = 0;
             qsizetype L = 0;
             do {
                 L = line.size();
                 n = ImpaginaCampo(PosX, PosY + offset, line, limiteMax, Allineamento, true);
+                if (n > 0)
+                    d->inizioRiga += n;
                 offset += interlinea;
                 ++riga;
                 if (n >= L)
