@@ -21,11 +21,11 @@
 #include "spool/SpoolWriter.h"
 
 #include <QCoreApplication>
-#include <QScopeGuard>
 #include <QFile>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScopeGuard>
 
 #include <cmath>
 #include <limits>
@@ -783,8 +783,8 @@ QString PrintPreview::StampaCampoMultilinea(float PosX, float PosY, QString test
             // The paragraph is laid out once for all its lines (the font
             // stays the same meanwhile).
             const spool::FontLine &f = d->font;
-            AdattaTesto::Paragrafo paragrafo(
-                line, FontAttributes{f.fontName, f.fontSize, f.fontItalic, f.fontBold, f.fontUnderline, f.fontStrikethru});
+            AdattaTesto::Paragrafo paragrafo(line, FontAttributes{f.fontName, f.fontSize, f.fontItalic, f.fontBold,
+                                                                  f.fontUnderline, f.fontStrikethru});
             d->paragrafo = &paragrafo;
             d->inizioRiga = 0;
             const auto fine = qScopeGuard([this] { d->paragrafo = nullptr; });

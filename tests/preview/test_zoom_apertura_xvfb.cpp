@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFrame>
 #include <QLineEdit>
+#include <QProcess>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
@@ -29,8 +30,12 @@
 
 #include <gtest/gtest.h>
 
+#include <xcb/xcb.h>
+
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace qv {
@@ -412,6 +417,86 @@ TEST_F(ZoomXvfb, WhatTheUserLeftComesBackInTheNextWindow)
               QSize(std::lround(8715 / platform::twipsPerPixelX()), std::lround(5940 / platform::twipsPerPixelY())));
     EXPECT_DOUBLE_EQ(w->Geometria().zoom(), 1.0);
 }
+
+#ifdef QVPREVIEW_BIN
+/// The top-level window whose title starts with \a title, or 0 (no window
+/// manager here: the windows are children of the root).
+xcb_window_t finestraDi(xcb_connection_t *c, const QByteArray &title)
+{
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_query_tree_reply_t *tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
+    if (!tree)
+        return 0;
+    xcb_window_t found = 0;
+    const xcb_window_t *children = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
+        xcb_get_property_reply_t *name = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, children[i], XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr);
+        if (name) {
+            const QByteArray value(static_cast<const char *>(xcb_get_property_value(name)),
+                                   xcb_get_property_value_length(name));
+            if (value.startsWith(title))
+                found = children[i];
+            free(name);
+        }
+    }
+    free(tree);
+    return found;
+}
+
+xcb_atom_t atomo(xcb_connection_t *c, const char *name)
+{
+    xcb_intern_atom_reply_t *r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
+    const xcb_atom_t atom = r ? r->atom : 0;
+    free(r);
+    return atom;
+}
+
+TEST_F(ZoomXvfb, ViewOpensOnTheWholeScreenFittedToTheWidthAndRemembers)
+{
+    QProcess view;
+    view.start(QStringLiteral(QVPREVIEW_BIN), {QStringLiteral("view"), spool});
+    ASSERT_TRUE(view.waitForStarted());
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    ASSERT_FALSE(xcb_connection_has_error(c));
+    xcb_window_t window = 0;
+    for (int i = 0; i < 400 && !window && view.state() == QProcess::Running; ++i) {
+        QTest::qWait(25);
+        window = finestraDi(c, "fattura.tmp    ");
+    }
+    ASSERT_NE(window, 0u) << view.readAllStandardError().constData();
+    // As large as the screen (no window manager: no panels either).
+    const QSize schermo = QGuiApplication::primaryScreen()->availableSize();
+    QSize size;
+    for (int i = 0; i < 400 && size != schermo; ++i) {
+        QTest::qWait(25);
+        xcb_get_geometry_reply_t *g = xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+        if (g)
+            size = QSize(g->width, g->height);
+        free(g);
+    }
+    EXPECT_EQ(size, schermo);
+
+    // Closed as a window manager closes it.
+    xcb_client_message_event_t chiudi{};
+    chiudi.response_type = XCB_CLIENT_MESSAGE;
+    chiudi.format = 32;
+    chiudi.window = window;
+    chiudi.type = atomo(c, "WM_PROTOCOLS");
+    chiudi.data.data32[0] = atomo(c, "WM_DELETE_WINDOW");
+    chiudi.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&chiudi));
+    xcb_flush(c);
+    ASSERT_TRUE(view.waitForFinished(20000));
+    EXPECT_EQ(view.exitCode(), 0) << view.readAllStandardError().constData();
+    xcb_disconnect(c);
+
+    QSettings ini(env.configFolder() + QStringLiteral("QVPREVIEW.ini"), QSettings::IniFormat);
+    EXPECT_EQ(ini.value(QStringLiteral("FINESTRA/ZOOM")).toString(), QStringLiteral("LARGHEZZA"));
+    EXPECT_EQ(ini.value(QStringLiteral("FINESTRA/GEOMETRIA")).toString(),
+              QStringLiteral("0 0 %1 %2").arg(schermo.width()).arg(schermo.height()));
+}
+#endif
 
 TEST_F(ZoomXvfb, ScreenshotOfTheZoomBox)
 {
