@@ -9,11 +9,13 @@
 #include "platform/Platform.h"
 #include "preview/PreviewToolbar.h"
 #include "preview/BarraScorrimento.h"
+#include "preview/ContinuousView.h"
 #include "preview/FrmOpzioni.h"
 #include "preview/ImmaginePagina.h"
 #include "preview/PrintCommand.h"
 #include "preview/PageShadow.h"
 #include "preview/RememberedWindow.h"
+#include "preview/ThumbnailPane.h"
 #include "preview/ZoomBox.h"
 #include "render/LetturaDati.h"
 #include "print/MotoreStampa.h"
@@ -87,6 +89,13 @@ QCursor cursoreSvg(const QString &path, Qt::CursorShape riserva)
     return QCursor(pixmap, 16, 16);
 }
 
+/// The pages the window can show of \a totali: the page index is 16-bit,
+/// and an empty document still shows its one empty page.
+int32_t pagineRaggiungibili(int32_t totali)
+{
+    return std::clamp<int32_t>(totali, 1, int32_t(INT16_MAX) + 1);
+}
+
 /// The error that \a errore holds, as a qv::Error.
 Error erroreDi(std::exception_ptr errore)
 {
@@ -135,6 +144,7 @@ void FrmAnteprima::creaControlli()
     creaBarreScorrimento();
     creaBarraErrore();
     createFindBar();
+    creaVisteDocumento();
 
     // Esc closes the window whichever of its controls has the focus (the
     // find bar first, while it is open).
@@ -327,6 +337,14 @@ void FrmAnteprima::load()
     m_primoErrore.reset();
     m_input.azzera();
     fraErrore->hide();
+    // One page at a time and no thumbnails, whatever the last showing had.
+    m_continuaAttiva = false;
+    m_continua->hide();
+    m_continua->ricarica();
+    m_miniature->hide();
+    for (QWidget *w : {static_cast<QWidget *>(Picture1), static_cast<QWidget *>(HScroll1), static_cast<QWidget *>(VScroll1)})
+        w->show();
+    m_barra->mostraViste(false, false);
     Image1->setCursor(ApertaImage);
     setWindowState(Qt::WindowNoState);
     setWindowTitle(QCoreApplication::translate("qv::FrmAnteprima", CaptionIniziale));
@@ -365,6 +383,7 @@ void FrmAnteprima::unload()
         // The window closes anyway.
     }
     m_picture2.reset();
+    m_continua->ricarica(); // the window is hidden: its pages go
     m_loaded = false;
 }
 
@@ -408,6 +427,12 @@ void FrmAnteprima::setPagineTotali(int32_t value)
     ensureLoaded();
     m_nav.setPagineTotali(value);
     AggiornaNumeroPagina();
+    // The continuous view and the thumbnails follow a count that changes
+    // while they are shown (a page index growing in the background).
+    if (m_continuaAttiva)
+        m_continua->setPagineTotali(pagineRaggiungibili(value));
+    if (!m_miniature->isHidden())
+        m_miniature->setPagineTotali(pagineRaggiungibili(value));
 }
 
 PageSurface &FrmAnteprima::Picture2()
@@ -457,16 +482,24 @@ void FrmAnteprima::disponi()
     const double vsWidth = VScroll1->sizeHint().width() * tx;
     const double hsHeight = HScroll1->sizeHint().height() * ty;
 
-    // The find bar, when open, lies between the toolbar and the page.
+    // The find bar, when open, lies between the toolbar and the page; the
+    // thumbnail pane, when shown, takes the left of the page area under it.
     const int findHeight = m_find->isHidden() ? 0 : m_find->sizeHint().height();
     if (findHeight > 0)
         m_find->setGeometry(0, px(Picture1Top, ty), width(), findHeight);
     const double top = Picture1Top + findHeight * ty;
-    const double vpWidth = std::max(0.0, w - vsWidth);
+    const int sinistra = m_miniature && !m_miniature->isHidden() ? m_miniature->larghezzaPreferita() : 0;
+    const double vpWidth = std::max(0.0, w - vsWidth - sinistra * tx);
     const double vpHeight = std::max(0.0, h - top - hsHeight);
-    Picture1->setGeometry(0, px(Picture1Top, ty) + findHeight, px(vpWidth, tx), px(vpHeight, ty));
+    Picture1->setGeometry(sinistra, px(Picture1Top, ty) + findHeight, px(vpWidth, tx), px(vpHeight, ty));
     VScroll1->setGeometry(Picture1->geometry().right() + 1, Picture1->y(), px(vsWidth, tx), Picture1->height());
-    HScroll1->setGeometry(0, Picture1->geometry().bottom() + 1, Picture1->width(), px(hsHeight, ty));
+    HScroll1->setGeometry(sinistra, Picture1->geometry().bottom() + 1, Picture1->width(), px(hsHeight, ty));
+    if (sinistra > 0)
+        m_miniature->setGeometry(0, Picture1->y(), sinistra, std::max(0, height() - Picture1->y()));
+    // The continuous view has scroll bars of its own, where the page's are.
+    if (m_continua)
+        m_continua->setGeometry(Picture1->x(), Picture1->y(), Picture1->width() + VScroll1->width(),
+                                Picture1->height() + HScroll1->height());
 
     // A fitted zoom follows the window while it is loaded. With the page's
     // shadow the page has a margin on every side of the viewport.
@@ -552,6 +585,13 @@ void FrmAnteprima::comando(PreviewCommand c, bool suono)
     case C::AdattaLarghezza: return applicaZoom(Zoom::AdattaLarghezza, suono);
     case C::Aggiorna:
         AggiornaNumeroPagina();
+        if (m_continuaAttiva) {
+            m_continua->ricarica();
+            mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte")
+                             .arg(int32_t(m_nav.paginaVisualizzata()) + 1),
+                         m_continua->errore(m_nav.paginaVisualizzata()));
+            return;
+        }
         MostraPagina();
         return;
     case C::Stampa: StampaDocumento(); return;
@@ -560,6 +600,8 @@ void FrmAnteprima::comando(PreviewCommand c, bool suono)
     case C::PaginaSuccessiva: return pagina(&NavigazionePagine::successiva);
     case C::UltimaPagina: return pagina(&NavigazionePagine::ultima);
     case C::Chiudi: return Chiudi();
+    case C::VistaContinua: return attivaContinua(!m_continuaAttiva);
+    case C::Miniature: return mostraMiniature(m_miniature->isHidden());
     }
 }
 
@@ -580,7 +622,6 @@ void FrmAnteprima::InizializzaAnteprima()
             errore = std::current_exception();
         }
         DimensioneReale();
-        applicaApertura();
         const int32_t totali = m_nav.pagineTotali();
         m_posizioniPagine = QVector<qint64>(std::max<int32_t>(totali, 0) + 1, 0);
         m_posizioniPagine[0] = 1;
@@ -607,6 +648,15 @@ void FrmAnteprima::InizializzaAnteprima()
         // What is shown stays, and the next activation tries again.
         if (!errore)
             errore = std::current_exception();
+    }
+    // The window as the host asked for it, or as the user left it: once the
+    // page and its index are there, so that a remembered view can show them.
+    if (m_loaded) {
+        try {
+            applicaApertura();
+        } catch (...) {
+            // The window opens as it always has.
+        }
     }
     mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Pagina 1 mostrata solo in parte"), errore);
 }
@@ -657,6 +707,10 @@ void FrmAnteprima::AggiornaScroll()
     // raster is made for the area that will be visible.
     m_vista.geometria().aggiornaMassimi();
     applicaGeometria();
+    if (m_continuaAttiva) {
+        aggiornaContinua();
+        return;
+    }
     const FrozenPage pagina = m_picture2->Picture();
     Image1->clearPicture();
     Image1->setHighlight(m_find->highlightFor(int32_t(m_nav.paginaVisualizzata()) + 1));
@@ -814,8 +868,15 @@ void FrmAnteprima::dopoNavigazione(NavigazionePagine::Esito esito, bool suono)
         return;
     }
     AggiornaNumeroPagina();
-    if (esito == NavigazionePagine::Cambiata)
-        MostraPagina();
+    if (esito != NavigazionePagine::Cambiata)
+        return;
+    if (!m_continuaAttiva)
+        return MostraPagina();
+    const int16_t pagina = m_nav.paginaVisualizzata();
+    m_continua->vaiAPagina(pagina);
+    mostraErrore(
+        QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(int32_t(pagina) + 1),
+        m_continua->errore(pagina));
 }
 
 /// The page number typed into the page indicator: Enter goes there; a number
@@ -838,6 +899,8 @@ void FrmAnteprima::VaiAPagina()
 void FrmAnteprima::AggiornaNumeroPagina()
 {
     m_barra->mostraPagina(m_nav);
+    if (m_miniature && !m_miniature->isHidden())
+        m_miniature->setPaginaCorrente(m_nav.paginaVisualizzata());
 }
 
 // --- Keys and wheel ---------------------------------------------------------------------
@@ -858,6 +921,13 @@ void FrmAnteprima::wheelEvent(QWheelEvent *e)
 
 void FrmAnteprima::scorriVerticale(double twips, bool cambiaPagina, bool suono)
 {
+    if (m_continuaAttiva) {
+        // Through page boundaries; only the document's ends stop it.
+        const int pixel = int(std::lround(twips / platform::twipsPerPixelY()));
+        if (!m_continua->scorri(pixel == 0 ? (twips < 0 ? -1 : 1) : pixel) && cambiaPagina && suono)
+            platform::beep();
+        return;
+    }
     if (m_vista.scorriVerticale(twips))
         applicaGeometria();
     else if (cambiaPagina)
@@ -866,6 +936,10 @@ void FrmAnteprima::scorriVerticale(double twips, bool cambiaPagina, bool suono)
 
 void FrmAnteprima::scorriOrizzontale(double twips)
 {
+    if (m_continuaAttiva) {
+        m_continua->scorriOrizzontale(int(std::lround(twips / platform::twipsPerPixelX())));
+        return;
+    }
     m_vista.scorriOrizzontale(twips);
     applicaGeometria();
 }
@@ -878,8 +952,120 @@ void FrmAnteprima::paginaAccanto(bool avanti, bool suono)
     CursoreOccupato busy;
     const NavigazionePagine::Esito esito = avanti ? m_nav.successiva() : m_nav.precedente();
     dopoNavigazione(esito, suono);
-    if (esito == NavigazionePagine::Cambiata && m_vista.mostraDa(avanti))
+    if (esito == NavigazionePagine::Cambiata && !m_continuaAttiva && m_vista.mostraDa(avanti))
         applicaGeometria();
+}
+
+// --- Continuous view and thumbnails -------------------------------------------------------
+
+/// The continuous view, fed by replays onto a page surface of its own (the
+/// page surface Picture2 keeps the single page), and the thumbnail pane.
+/// Both are hidden until the user asks for them.
+void FrmAnteprima::creaVisteDocumento()
+{
+    m_continua = new ContinuousView(this);
+    m_continua->hide();
+    m_continua->setCursori(ApertaImage, ChiusaImage);
+    auto superficie = std::make_shared<PageSurface>();
+    m_continua->setSorgente([this, superficie](int32_t pagina, std::exception_ptr &errore) {
+        if (superficie->Width() != m_larghezzaPagina || superficie->Height() != m_altezzaPagina)
+            superficie->setSize(m_larghezzaPagina, m_altezzaPagina);
+        try {
+            LetturaDati::DisegnaPagina(*superficie, FileTemporaneo(), posizioneDi(pagina));
+        } catch (...) {
+            errore = std::current_exception();
+        }
+        return superficie->Picture();
+    });
+    connect(m_continua, &ContinuousView::paginaCorrenteCambiata, this, [this](int32_t pagina) {
+        m_nav.setPaginaVisualizzata(int16_t(pagina));
+        AggiornaNumeroPagina();
+        mostraErrore(
+            QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(pagina + 1),
+            m_continua->errore(pagina));
+    });
+    connect(m_continua, &ContinuousView::menuRichiesto, this, [this](QPoint globale) { mnfile->popup(globale); });
+    // The matches of a find are lit on every page in view.
+    m_continua->setEvidenziazione([this](int32_t pagina) { return m_find->highlightFor(pagina + 1); });
+    connect(m_find, &FindBar::highlightChanged, m_continua, [this] {
+        if (m_continuaAttiva)
+            m_continua->aggiornaEvidenziazioni();
+    });
+    connect(m_find, &FindBar::visibilityChanged, m_continua, [this](bool visible) {
+        if (!visible && m_continuaAttiva)
+            m_continua->setFocus(Qt::OtherFocusReason);
+    });
+    connect(m_continua, &ContinuousView::rotellaZoom, this, [this](const QWheelEvent &e) { m_input.rotella(e); });
+
+    m_miniature = new ThumbnailPane(this);
+    m_miniature->hide();
+    connect(m_miniature, &ThumbnailPane::paginaScelta, this, [this](int32_t pagina) {
+        CursoreOccupato busy;
+        dopoNavigazione(m_nav.vai(pagina + 1));
+    });
+}
+
+LetturaDati::PageSpec FrmAnteprima::posizioneDi(int32_t pagina) const
+{
+    const qint64 inizio = pagina >= 0 && pagina < m_posizioniPagine.size() ? m_posizioniPagine[pagina] : 0;
+    return inizio > 0 ? LetturaDati::PageSpec::at(inizio) : LetturaDati::PageSpec::page(pagina + 1);
+}
+
+/// Pages one under another (\a attiva) or one page at a time again, from
+/// the page on show.
+void FrmAnteprima::attivaContinua(bool attiva)
+{
+    ensureLoaded();
+    m_continuaAttiva = attiva;
+    m_barra->mostraViste(attiva, !m_miniature->isHidden());
+    const int16_t pagina = m_nav.paginaVisualizzata();
+    for (QWidget *w : {static_cast<QWidget *>(Picture1), static_cast<QWidget *>(HScroll1), static_cast<QWidget *>(VScroll1)})
+        w->setVisible(!attiva);
+    if (attiva) {
+        disponi();
+        aggiornaContinua();
+        m_continua->show();
+        m_continua->vaiAPagina(pagina);
+        m_continua->setFocus(Qt::OtherFocusReason);
+        mostraErrore(
+            QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(int32_t(pagina) + 1),
+            m_continua->errore(pagina));
+    } else {
+        m_continua->hide();
+        m_continua->ricarica(); // hidden, it keeps no page
+        disponi();
+        MostraPagina();
+        Picture1->setFocus(Qt::OtherFocusReason);
+    }
+    if (!fraErrore->isHidden())
+        fraErrore->raise();
+}
+
+void FrmAnteprima::mostraMiniature(bool mostra)
+{
+    ensureLoaded();
+    if (mostra) {
+        m_miniature->setDocumento(FileTemporaneo(), QSize(m_larghezzaPagina, m_altezzaPagina),
+                                  [this](int32_t pagina) { return posizioneDi(pagina); });
+        m_miniature->setPagineTotali(pagineRaggiungibili(m_nav.pagineTotali()));
+    }
+    m_miniature->setVisible(mostra);
+    m_barra->mostraViste(m_continuaAttiva, mostra);
+    disponi();
+    if (mostra)
+        m_miniature->setPaginaCorrente(m_nav.paginaVisualizzata());
+}
+
+void FrmAnteprima::aggiornaContinua()
+{
+    const QRectF r = m_vista.geometria().immagine();
+    m_continua->setPagineTotali(pagineRaggiungibili(m_nav.pagineTotali()));
+    m_continua->setDimensionePagina(QSize(std::max(1, px(r.width(), platform::twipsPerPixelX())),
+                                          std::max(1, px(r.height(), platform::twipsPerPixelY()))));
+    if (chkMassima->isChecked())
+        m_continua->setConvertitore({});
+    else
+        m_continua->setConvertitore([this](const QImage &raster) { return convertiA256(raster); });
 }
 
 // --- Printing ------------------------------------------------------------------------------
@@ -984,6 +1170,8 @@ void FrmAnteprima::applicaApertura()
         m_vistaRicordata = ricordo->vista;
         if (m_vistaRipristina)
             m_vistaRipristina(m_vistaRicordata);
+        else if (m_vistaRicordata == VistaContinua)
+            attivaContinua(true);
     } else if (o.fit == PreviewWindowOptions::FitPage) {
         applicaZoom(PageView::Zoom::AdattaPagina, false);
     } else if (o.fit == PreviewWindowOptions::FitWidth) {
@@ -1000,6 +1188,8 @@ void FrmAnteprima::ricordaFinestra()
     r.zoom = m_vista.geometria().zoom();
     if (m_vistaCorrente)
         m_vistaRicordata = m_vistaCorrente();
+    else
+        m_vistaRicordata = m_continuaAttiva ? VistaContinua : VistaPagina;
     r.vista = m_vistaRicordata;
     // A window that cannot store its state still closes.
     r.scrivi();

@@ -4,6 +4,7 @@
 #include "preview/PreviewInput.h"
 #include "preview/NavigazionePagine.h"
 #include "preview/PageView.h"
+#include "render/LetturaDati.h"
 #include "render/PageSurface.h"
 #include "spool/Document.h"
 
@@ -37,6 +38,8 @@ class FindBar;
 class PreviewToolbar;
 class ZoomBox;
 class ImmaginePagina;
+class ContinuousView;
+class ThumbnailPane;
 class MotoreStampa;
 struct PrintOutcome;
 
@@ -166,16 +169,26 @@ public:
 
     void done(int result) override;
 
+    /// The continuous view (pages one under another, F8, the toolbar's
+    /// "continua"), shown instead of Picture1 while it is on; off when the
+    /// window loads.
+    ContinuousView *vistaContinua() const { return m_continua; }
+    bool continuaAttiva() const { return m_continuaAttiva; }
+    /// The thumbnail pane at the left (F9), hidden when the window loads.
+    ThumbnailPane *miniature() const { return m_miniature; }
     // Opening, remembering and the zoom box.
     /// How the window opens and whether it remembers the user's last window
     /// (PreviewWindowOptions); taken when the document is first shown
     /// (InizializzaAnteprima()). Default: every option off.
     void setWindowOptions(const PreviewWindowOptions &options) { m_windowOptions = options; }
     const PreviewWindowOptions &windowOptions() const { return m_windowOptions; }
-    /// The view on show as a number that the view's owner defines (0: the
-    /// single page), for remembering it: \a current reads it when the window
-    /// closes, \a restore shows a remembered one when it opens. Without a
-    /// hook the remembered number is kept as it was read (viewHookValue()).
+    /// The views the window remembers: VistaPagina, one page at a time, and
+    /// VistaContinua, the continuous view.
+    static constexpr int VistaPagina = 0, VistaContinua = 1;
+    /// The view on show as a number, for remembering it: \a current reads it
+    /// when the window closes, \a restore shows a remembered one when it
+    /// opens. Without a hook the window remembers VistaPagina or
+    /// VistaContinua itself; a hook replaces that (a view of its own).
     void setViewHook(std::function<int()> current, std::function<void(int)> restore);
     /// The view number remembered or read through the hook last.
     int viewHookValue() const { return m_vistaRicordata; }
@@ -237,6 +250,15 @@ private:
     void ricordaFinestra();
     void mostraZoom();
 
+    // The continuous view and the thumbnail pane.
+    void creaVisteDocumento();
+    void attivaContinua(bool attiva);
+    void mostraMiniature(bool mostra);
+    /// The continuous view follows the zoom and the quality of the window.
+    void aggiornaContinua();
+    /// Where the replay finds page \a pagina (0-based).
+    LetturaDati::PageSpec posizioneDi(int32_t pagina) const;
+
     bool m_loaded = false;
     std::unique_ptr<PageSurface> m_picture2;
     QString m_titolo = QStringLiteral("Anteprima di Stampa");
@@ -255,6 +277,9 @@ private:
     FindBar *m_find = nullptr;
     bool m_applicando = false;
     std::optional<Error> m_primoErrore;
+    ContinuousView *m_continua = nullptr;
+    bool m_continuaAttiva = false;
+    ThumbnailPane *m_miniature = nullptr;
     PreviewWindowOptions m_windowOptions;
     ZoomBox *m_zoomBox = nullptr;
     bool m_aperturaFatta = false;

@@ -790,6 +790,25 @@
     </message>
 </context>
 <context>
+    <name>qv::PreviewToolbar</name>
+    <message>
+        <source>Viste</source>
+        <translation>Views</translation>
+    </message>
+    <message>
+        <source>Pagine c&amp;ontinue	F8</source>
+        <translation>C&amp;ontinuous pages	F8</translation>
+    </message>
+    <message>
+        <source>&amp;Miniature	F9</source>
+        <translation>&amp;Thumbnails	F9</translation>
+    </message>
+    <message>
+        <source>Pagine continue (F8)</source>
+        <translation>Continuous pages (F8)</translation>
+    </message>
+</context>
+<context>
     <name>qv::PrintPreview</name>
     <message>
         <source>Il file di stampa &quot;%1&quot; non è più quello del documento: è stato cancellato o sostituito</source>

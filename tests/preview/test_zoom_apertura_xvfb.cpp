@@ -418,6 +418,24 @@ TEST_F(ZoomXvfb, WhatTheUserLeftComesBackInTheNextWindow)
     EXPECT_DOUBLE_EQ(w->Geometria().zoom(), 1.0);
 }
 
+TEST_F(ZoomXvfb, TheContinuousViewIsRememberedToo)
+{
+    PreviewWindowOptions o;
+    o.remember = true;
+    {
+        auto w = apri(o);
+        QTest::keyClick(w->Picture1, Qt::Key_F8);
+        ASSERT_TRUE(w->continuaAttiva());
+        w->reject();
+    }
+    auto w = apri(o);
+    EXPECT_TRUE(w->continuaAttiva());
+    QTest::keyClick(w.get(), Qt::Key_F8);
+    ASSERT_FALSE(w->continuaAttiva());
+    w->reject();
+    EXPECT_FALSE(apri(o)->continuaAttiva());
+}
+
 #ifdef QVPREVIEW_BIN
 /// The top-level window whose title starts with \a title, or 0 (no window
 /// manager here: the windows are children of the root).

@@ -92,11 +92,11 @@ TEST_F(SpoolSearch, ReportsEveryPageWithThePageRecordAndPositionOfItsMatches)
     const auto seen = pages(QStringLiteral("fattura"));
     ASSERT_EQ(seen.size(), 3);
     EXPECT_EQ(seen[0].first, 1);
-    EXPECT_EQ(seen[0].second, (QList<TextMatch>{{1, 0, 1440, 2880, 0, 7}, {1, 1, 500, 600, 7, 7}}));
+    EXPECT_EQ(seen[0].second, (QList<TextMatch>{{1, 0, 1440, 2880, 0, 7, {}}, {1, 1, 500, 600, 7, 7, {}}}));
     EXPECT_EQ(seen[1].first, 2);
     EXPECT_TRUE(seen[1].second.isEmpty()) << "a page without matches is reported too";
     EXPECT_EQ(seen[2].first, 3);
-    EXPECT_EQ(seen[2].second, (QList<TextMatch>{{3, 1, 300.5f, 400, 0, 7}}));
+    EXPECT_EQ(seen[2].second, (QList<TextMatch>{{3, 1, 300.5f, 400, 0, 7, {}}}));
 }
 
 TEST_F(SpoolSearch, AFirstPageLaterThanOneStartsAtItsIndexedPosition)
@@ -108,8 +108,8 @@ TEST_F(SpoolSearch, AFirstPageLaterThanOneStartsAtItsIndexedPosition)
     const auto seen = pages(QStringLiteral("pagina"), 3, 4);
     ASSERT_EQ(seen.size(), 2);
     EXPECT_EQ(seen[0].first, 3);
-    EXPECT_EQ(seen[0].second, (QList<TextMatch>{{3, 0, 100, 300, 0, 6}}));
-    EXPECT_EQ(seen[1].second, (QList<TextMatch>{{4, 0, 100, 400, 0, 6}}));
+    EXPECT_EQ(seen[0].second, (QList<TextMatch>{{3, 0, 100, 300, 0, 6, {}}}));
+    EXPECT_EQ(seen[1].second, (QList<TextMatch>{{4, 0, 100, 400, 0, 6, {}}}));
     EXPECT_EQ(pages(QStringLiteral("pagina"), 7, 9).size(), 0) << "pages past the end";
 }
 
@@ -121,8 +121,8 @@ TEST_F(SpoolSearch, APageBreakLineInsideATextCountsAsThePageIndexCountsIt)
     write(text("1", "2", "prima\r\n#newpage@\r\nancora prima") + text("3", "4", "dopo prima"));
     const auto seen = pages(QStringLiteral("prima"));
     ASSERT_EQ(seen.size(), 2);
-    EXPECT_EQ(seen[0].second, (QList<TextMatch>{{1, 0, 1, 2, 0, 5}, {1, 0, 1, 2, 23, 5}}));
-    EXPECT_EQ(seen[1].second, (QList<TextMatch>{{2, 0, 3, 4, 5, 5}}));
+    EXPECT_EQ(seen[0].second, (QList<TextMatch>{{1, 0, 1, 2, 0, 5, {}}, {1, 0, 1, 2, 23, 5, {}}}));
+    EXPECT_EQ(seen[1].second, (QList<TextMatch>{{2, 0, 3, 4, 5, 5, {}}}));
 }
 
 TEST_F(SpoolSearch, ValuesSpreadAcrossLinesReadAsTheReplayReadsThem)
@@ -130,7 +130,7 @@ TEST_F(SpoolSearch, ValuesSpreadAcrossLinesReadAsTheReplayReadsThem)
     write("#print@\r\n\"Arial\",10,#FALSE#,\r\n#FALSE#,#FALSE#,#FALSE#,0,#TRUE#,720\r\n1440\r\nUno due\r\n#endprint@\r\n");
     const auto seen = pages(QStringLiteral("due"));
     ASSERT_EQ(seen.size(), 1);
-    EXPECT_EQ(seen[0].second, (QList<TextMatch>{{1, 0, 720, 1440, 4, 3}}));
+    EXPECT_EQ(seen[0].second, (QList<TextMatch>{{1, 0, 720, 1440, 4, 3, {}}}));
 }
 
 TEST_F(SpoolSearch, TheSinkAndTheCancelFlagStopTheSearch)
@@ -191,7 +191,7 @@ TEST_F(SpoolSearch, FindAllOnADocumentGivesEveryMatchInOrder)
 {
     const QString path = write(text("1", "1", "a b a") + "#newpage@\r\n" + text("2", "2", "A"));
     const QList<TextMatch> all = TextSearch(QStringLiteral("a")).findAll(Document::onFile(path));
-    EXPECT_EQ(all, (QList<TextMatch>{{1, 0, 1, 1, 0, 1}, {1, 0, 1, 1, 4, 1}, {2, 0, 2, 2, 0, 1}}));
+    EXPECT_EQ(all, (QList<TextMatch>{{1, 0, 1, 1, 0, 1, {}}, {1, 0, 1, 1, 4, 1, {}}, {2, 0, 2, 2, 0, 1, {}}}));
 }
 
 } // namespace
