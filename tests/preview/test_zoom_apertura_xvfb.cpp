@@ -95,7 +95,7 @@ protected:
     {
         QLineEdit *edit = w.cmbZoom->lineEdit();
         QTest::mouseClick(edit, Qt::LeftButton);
-        QTRY_VERIFY(edit->hasFocus());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }));
         edit->selectAll();
         QTest::keyClicks(edit, text);
         QTest::keyClick(edit, Qt::Key_Return);
@@ -109,10 +109,10 @@ protected:
         ASSERT_GE(indice, 0) << qPrintable(text);
         box->showPopup();
         QAbstractItemView *view = box->view();
-        QTRY_VERIFY(view->isVisible());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->isVisible(); }));
         const QRect r = view->visualRect(box->model()->index(indice, 0));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
-        QTRY_VERIFY(!view->isVisible());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !view->isVisible(); }));
     }
 
     test::TempEnv env;
@@ -167,7 +167,7 @@ TEST_F(ZoomXvfb, TheBoxFollowsKeysToolbarAndMenu)
     QTest::keyClick(w->Picture1, Qt::Key_F);
     const QString prima = w->cmbZoom->currentText();
     w->resize(600, 900);
-    QTRY_VERIFY(w->cmbZoom->currentText() != prima);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->cmbZoom->currentText() != prima; }));
     EXPECT_EQ(w->cmbZoom->currentText(), QStringLiteral("%1%").arg(w->Geometria().percentuale()));
     EXPECT_EQ(beeps, 0);
 }
@@ -181,7 +181,9 @@ TEST_F(ZoomXvfb, ChoosingAFittedZoomOrAStepFromTheList)
     EXPECT_EQ(w->cmbZoom->currentText(), QStringLiteral("%1%").arg(g.percentuale()));
     // It follows the window, as the menu's fitted zoom does.
     w->resize(700, 700);
-    QTRY_VERIFY(std::abs(g.immagine().width() - g.viewport().width()) < 1e-6 && g.viewport().width() < 700 * 15);
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return std::abs(g.immagine().width() - g.viewport().width()) < 1e-6 && g.viewport().width() < 700 * 15;
+    }));
     scegli(*w, QStringLiteral("Adatta alla pagina"));
     EXPECT_NEAR(g.immagine().height(), g.viewport().height(), 1e-6);
     scegli(*w, QStringLiteral("25%"));
@@ -351,9 +353,15 @@ TEST_F(ZoomXvfb, TheControlsPropertiesReachTheWindow)
     QSize vista;
     double larghezza = 0, viewport = 0;
     QTimer::singleShot(0, [&] {
-        auto *w = qobject_cast<FrmAnteprima *>(QApplication::activeModalWidget());
-        QTRY_VERIFY(w = qobject_cast<FrmAnteprima *>(QApplication::activeModalWidget()));
-        QTRY_VERIFY(w->isVisible());
+        // The modal window, once it is shown; closed whatever was found, so
+        // that ShowAnteprima() returns.
+        FrmAnteprima *w = nullptr;
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            w = qobject_cast<FrmAnteprima *>(QApplication::activeModalWidget());
+            return w && w->isVisible();
+        }));
+        if (!w)
+            return;
         vista = w->size();
         larghezza = w->Geometria().immagine().width();
         viewport = w->Geometria().viewport().width();
@@ -374,7 +382,7 @@ TEST_F(ZoomXvfb, WhatTheUserLeftComesBackInTheNextWindow)
     {
         auto w = apri(o, QSize());
         w->setGeometry(120, 90, 760, 560);
-        QTRY_COMPARE(w->size(), QSize(760, 560));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w->size() == QSize(760, 560); }));
         scrivi(*w, QStringLiteral("250"));
         w->setViewHook([] { return 1; }, [](int) {});
         w->chkMassima->setChecked(false);
@@ -408,7 +416,8 @@ TEST_F(ZoomXvfb, WhatTheUserLeftComesBackInTheNextWindow)
         EXPECT_EQ(w->size(), QSize(760, 560));
         EXPECT_NEAR(g.immagine().width(), g.viewport().width(), 1e-6);
         w->resize(640, 560);
-        QTRY_VERIFY(std::abs(g.immagine().width() - g.viewport().width()) < 1e-6 && w->width() == 640);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return std::abs(g.immagine().width() - g.viewport().width()) < 1e-6 && w->width() == 640; }));
         w->reject();
     }
     // Without the option nothing is read: the window of the Part.
@@ -531,7 +540,7 @@ TEST_F(ZoomXvfb, ScreenshotOfTheZoomBox)
     auto w = apri(o, QSize(900, 650));
     fotografa(*w, QStringLiteral("finestra-zoom"));
     w->cmbZoom->showPopup();
-    QTRY_VERIFY(w->cmbZoom->view()->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->cmbZoom->view()->isVisible(); }));
     const QPixmap popup = w->cmbZoom->view()->window()->grab();
     const QString file = cartellaFoto() + QStringLiteral("zoom-elenco-x%1.png").arg(w->devicePixelRatioF());
     EXPECT_TRUE(popup.save(file));
