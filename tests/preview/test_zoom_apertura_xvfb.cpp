@@ -420,7 +420,7 @@ TEST_F(ZoomXvfb, WhatTheUserLeftComesBackInTheNextWindow)
             [&] { return std::abs(g.immagine().width() - g.viewport().width()) < 1e-6 && w->width() == 640; }));
         w->reject();
     }
-    // Without the option nothing is read: the window of the Part.
+    // Without the option nothing is read: the window as it always opened.
     auto w = apri({}, QSize());
     EXPECT_EQ(w->size(),
               QSize(std::lround(8715 / platform::twipsPerPixelX()), std::lround(5940 / platform::twipsPerPixelY())));
