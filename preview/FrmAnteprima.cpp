@@ -25,12 +25,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -39,6 +38,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
@@ -831,14 +831,45 @@ bool FrmAnteprima::setZoom(double factor)
 /// the page's view.
 void FrmAnteprima::zoomRotella(bool ingrandisci, QPointF globale)
 {
+    const PageView::Zoom zoom = ingrandisci ? PageView::Zoom::Ingrandisci : PageView::Zoom::Riduci;
+    if (m_continuaAttiva) {
+        zoomContinuaAttorno(zoom, globale);
+        return;
+    }
     const double tx = platform::twipsPerPixelX();
     const double ty = platform::twipsPerPixelY();
     QPointF locale = Picture1->mapFromGlobal(globale);
     if (!Picture1->rect().contains(locale.toPoint()))
         locale = QRectF(Picture1->rect()).center();
     const QPointF punto((locale.x() - m_margine) * tx, (locale.y() - m_margine) * ty);
-    const PageView::Zoom zoom = ingrandisci ? PageView::Zoom::Ingrandisci : PageView::Zoom::Riduci;
     cambiaZoom([&] { return m_vista.zoomAttorno(zoom, punto); }, false);
+}
+
+/// The same in the continuous view: the page under the pointer (or the
+/// nearest one) keeps the point under it, as far as the view scrolls.
+void FrmAnteprima::zoomContinuaAttorno(PageView::Zoom zoom, QPointF globale)
+{
+    QWidget *viewport = m_continua->viewport();
+    QPointF locale = viewport->mapFromGlobal(globale);
+    if (!viewport->rect().contains(locale.toPoint()))
+        locale = QRectF(viewport->rect()).center();
+    // Of the pages around the current one, the one whose band holds the point.
+    const int32_t corrente = m_continua->paginaCorrente();
+    int32_t pagina = corrente;
+    for (int32_t p = std::max(0, corrente - 2); p <= corrente + 2 && p < m_continua->pagineTotali(); ++p) {
+        const QRect r = m_continua->rettangoloPagina(p);
+        if (locale.y() >= r.top() - ContinuousView::Spazio && locale.y() <= r.bottom() + ContinuousView::Spazio)
+            pagina = p;
+    }
+    const QRect prima = m_continua->rettangoloPagina(pagina);
+    if (prima.isEmpty())
+        return applicaZoom(zoom, false);
+    const double fx = (locale.x() - prima.left()) / prima.width();
+    const double fy = (locale.y() - prima.top()) / prima.height();
+    applicaZoom(zoom, false);
+    const QRect dopo = m_continua->rettangoloPagina(pagina);
+    m_continua->scorri(int(std::lround(dopo.top() + fy * dopo.height() - locale.y())));
+    m_continua->scorriOrizzontale(int(std::lround(dopo.left() + fx * dopo.width() - locale.x())));
 }
 
 void FrmAnteprima::mostraZoom()

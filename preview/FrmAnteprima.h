@@ -243,6 +243,7 @@ private:
     /// Carries out \a passo, a change of the zoom (false: at its limit, a beep
     /// when \a suono), then redraws, centres and shows the new zoom.
     void cambiaZoom(const std::function<bool()> &passo, bool suono);
+    void zoomContinuaAttorno(PageView::Zoom zoom, QPointF globale);
     /// The host's opening options and what was remembered: window size,
     /// position and state, zoom and view. Once per load.
     void applicaApertura();

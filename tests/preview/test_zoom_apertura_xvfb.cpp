@@ -4,6 +4,7 @@
 // with its shadow go to build/artifacts/ (or $QV_SHOTS_DIR).
 #include "platform/Devices.h"
 #include "platform/Platform.h"
+#include "preview/ContinuousView.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/ImmaginePagina.h"
 #include "support/TestEnv.h"
@@ -274,6 +275,35 @@ INSTANTIATE_TEST_SUITE_P(Wheel, ZoomRotella,
                          ::testing::Values(Rotella{{300, 200}, 1, 1.0, 0, 0}, Rotella{{150, 500}, 1, 1.0, 0, 0},
                                            Rotella{{500, 100}, 2, 1.0, 0, 0}, Rotella{{50, 300}, -1, 2.0, 1, 3},
                                            Rotella{{100, 450}, -1, 1.5, 1, 3}));
+
+TEST_F(ZoomXvfb, CtrlWheelInTheContinuousViewKeepsThePointToo)
+{
+    auto w = apri({}, QSize(700, 650));
+    QTest::keyClick(w->Picture1, Qt::Key_F8);
+    ASSERT_TRUE(w->continuaAttiva());
+    ContinuousView *v = w->vistaContinua();
+    QTest::keyClick(w.get(), Qt::Key_PageDown); // into the first page's lower half
+    const QPoint dove(250, 300);
+    const auto sotto = [&](int32_t pagina) {
+        const QRect r = v->rettangoloPagina(pagina);
+        return QPointF(double(dove.x() - r.left()) / r.width(), double(dove.y() - r.top()) / r.height());
+    };
+    int32_t pagina = 0;
+    while (!v->rettangoloPagina(pagina).contains(dove) && pagina < 3)
+        ++pagina;
+    ASSERT_LT(pagina, 3) << "no page under the pointer";
+    const QPointF prima = sotto(pagina);
+    const QSize dimensione = v->dimensionePagina();
+    QWheelEvent wheel(QPointF(dove), QPointF(v->viewport()->mapToGlobal(dove)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(v->viewport(), &wheel);
+    ASSERT_EQ(v->dimensionePagina(), dimensione * 2);
+    const QPointF dopo = sotto(pagina);
+    // Within a pixel of the larger page.
+    EXPECT_NEAR(dopo.x(), prima.x(), 1.5 / v->dimensionePagina().width());
+    EXPECT_NEAR(dopo.y(), prima.y(), 1.5 / v->dimensionePagina().height());
+    EXPECT_EQ(w->cmbZoom->currentText(), QStringLiteral("200%"));
+}
 
 // --- Opening ------------------------------------------------------------------------
 
