@@ -6,9 +6,11 @@
 
 #include "render/TextMetrics.h"
 
+#include <QFont>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace qv::AdattaTesto {
 
@@ -49,5 +51,46 @@ struct Campo
 /// without being measured; the result is the same as measuring them all.
 Campo adattaCampo(const QString &testo, double limite, bool parolaIntera, const Misura &misura,
                   const FontAttributes *font = nullptr);
+
+/// A paragraph laid out once, so that the fitting of its lines one after
+/// the other reads the widths of their pieces off it and measures only the
+/// pieces that might fit. The layout is made at the first question.
+class Paragrafo
+{
+public:
+    Paragrafo(QString testo, const FontAttributes &font);
+    ~Paragrafo();
+    Paragrafo(const Paragrafo &) = delete;
+    Paragrafo &operator=(const Paragrafo &) = delete;
+
+    const QString &testo() const { return m_testo; }
+    /// True when the \a lunghezza characters from \a inizio are certainly
+    /// wider than \a campo twips when measured on their own.
+    bool sicuramentePiuLargo(qsizetype inizio, qsizetype lunghezza, double campo);
+    /// Holds the exact width \a misura of the \a lunghezza characters from
+    /// \a inizio against what the pruning read; false when they differ
+    /// beyond rounding, and the paragraph then reads its layout instead.
+    bool confermaMisura(qsizetype inizio, qsizetype lunghezza, double misura);
+
+private:
+    void prepara();
+    bool preparaAvanzamenti(const QFont &font);
+    /// Where the character at \a pos starts, in twips from the paragraph's start.
+    double x(qsizetype pos);
+    struct Layout;
+
+    QString m_testo;
+    FontAttributes m_font;
+    bool m_pronto = false;
+    bool m_avanzamenti = false;
+    bool m_soloLayout = false;
+    std::unique_ptr<Layout> m_layout;
+};
+
+/// The same for \a testo standing at \a inizio in \a paragrafo (which
+/// \a misura measures in): the same result, measuring fewer pieces. A text
+/// that is not the paragraph's at that place is measured in full.
+Campo adattaCampo(const QString &testo, double limite, bool parolaIntera, const Misura &misura, Paragrafo &paragrafo,
+                  qsizetype inizio);
 
 } // namespace qv::AdattaTesto

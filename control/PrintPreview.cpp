@@ -25,6 +25,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScopeGuard>
 
 #include <cmath>
 #include <limits>
@@ -724,8 +725,10 @@ int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float
 
     const spool::FontLine &f = d->font;
     const FontAttributes font{f.fontName, f.fontSize, f.fontItalic, f.fontBold, f.fontUnderline, f.fontStrikethru};
-    const AdattaTesto::Campo campo = AdattaTesto::adattaCampo(
-        testo, m, parolaIntera, [this](const QString &piece) { return LarghezzaTestoTwips(piece); }, &font);
+    const AdattaTesto::Misura misura = [this](const QString &piece) { return LarghezzaTestoTwips(piece); };
+    const AdattaTesto::Campo campo =
+        d->paragrafo ? AdattaTesto::adattaCampo(testo, m, parolaIntera, misura, *d->paragrafo, d->inizioRiga)
+                     : AdattaTesto::adattaCampo(testo, m, parolaIntera, misura, &font);
     const double w = campo.larghezza;
 
     switch (Allineamento) {
@@ -777,11 +780,21 @@ QString PrintPreview::StampaCampoMultilinea(float PosX, float PosY, QString test
             line = PulisciTesto(line);
             removeTrailingSpaces(line);
 
+            // The paragraph is laid out once for all its lines (the font
+            // stays the same meanwhile).
+            const spool::FontLine &f = d->font;
+            AdattaTesto::Paragrafo paragrafo(line, FontAttributes{f.fontName, f.fontSize, f.fontItalic, f.fontBold,
+                                                                  f.fontUnderline, f.fontStrikethru});
+            d->paragrafo = &paragrafo;
+            d->inizioRiga = 0;
+            const auto fine = qScopeGuard([this] { d->paragrafo = nullptr; });
             qsizetype n = 0;
             qsizetype L = 0;
             do {
                 L = line.size();
                 n = ImpaginaCampo(PosX, PosY + offset, line, limiteMax, Allineamento, true);
+                if (n > 0)
+                    d->inizioRiga += n;
                 offset += interlinea;
                 ++riga;
                 if (n >= L)
@@ -859,6 +872,58 @@ float PrintPreview::PageHeight()
             twips = h;
     }
     return ConvertiDaTwipsY(float(twips));
+}
+
+// --- How the preview window opens ----------------------------------------------
+
+namespace {
+
+void checkPreviewSize(const QSize &value)
+{
+    // QSize() is "the design size"; any other size must hold a window.
+    if (value != QSize() && (value.width() < 1 || value.height() < 1))
+        refuse("previewSize", QCoreApplication::translate("qv::PrintPreview", "previewSize = %1 x %2 (almeno 1 x 1)")
+                                  .arg(value.width())
+                                  .arg(value.height()));
+}
+
+void checkPreviewFit(int value)
+{
+    if (value < PreviewWindowOptions::FitNone || value > PreviewWindowOptions::FitWidth)
+        refuseRange("previewFit", value, PreviewWindowOptions::FitNone, PreviewWindowOptions::FitWidth);
+}
+
+} // namespace
+
+bool PrintPreview::previewMaximized() const { return d->finestra.maximized; }
+void PrintPreview::setPreviewMaximized(bool value) { d->finestra.maximized = value; }
+QSize PrintPreview::previewSize() const { return d->finestra.size; }
+
+void PrintPreview::setPreviewSize(const QSize &value)
+{
+    checkPreviewSize(value);
+    d->finestra.size = value;
+}
+
+int PrintPreview::previewFit() const { return d->finestra.fit; }
+
+void PrintPreview::setPreviewFit(int value)
+{
+    checkPreviewFit(value);
+    d->finestra.fit = PreviewWindowOptions::Fit(value);
+}
+
+bool PrintPreview::previewRemembers() const { return d->finestra.remember; }
+void PrintPreview::setPreviewRemembers(bool value) { d->finestra.remember = value; }
+bool PrintPreview::previewPageShadow() const { return d->finestra.pageShadow; }
+void PrintPreview::setPreviewPageShadow(bool value) { d->finestra.pageShadow = value; }
+PreviewWindowOptions PrintPreview::previewWindowOptions() const { return d->finestra; }
+
+void PrintPreview::setPreviewWindowOptions(const PreviewWindowOptions &value)
+{
+    checkPreviewSize(value.size);
+    checkPreviewFit(value.fit);
+    d->finestra = value;
 }
 
 } // namespace qv

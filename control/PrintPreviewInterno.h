@@ -8,6 +8,7 @@
 // (PrintPreviewInterno).
 #pragma once
 
+#include "control/AdattaTesto.h"
 #include "render/PageMetrics.h"
 #include "spool/Document.h"
 #include "spool/SpoolFormat.h"
@@ -92,6 +93,13 @@ public:
 
     std::optional<Error> erroreStampa;
     QString ultimoPdf;
+    /// How the preview window opens (the preview properties).
+    PreviewWindowOptions finestra;
+    /// While StampaCampoMultilinea lays out a paragraph: the paragraph and
+    /// where the line being fitted starts in it, so that the fitting reads
+    /// widths off one layout of the paragraph.
+    AdattaTesto::Paragrafo *paragrafo = nullptr;
+    qsizetype inizioRiga = 0;
     /// Keeps what the host can ask about the last print (lastPrintError(),
     /// lastPdfFile()): of InviaAllaStampante() or of the preview window.
     void riporta(const PrintOutcome &esito);

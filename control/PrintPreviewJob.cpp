@@ -23,6 +23,7 @@ void PrintPreview::ApriAnteprima()
     finestra.setDocumento(d->document);
     finestra.setPagineTotali(TotalePagine());
     finestra.setTitolo(d->titolo);
+    finestra.setWindowOptions(d->finestra);
     // The window's print command reports to the host as InviaAllaStampante() does.
     finestra.setPrintListener([this](const PrintOutcome &esito) { d->riporta(esito); });
     finestra.InizializzaAnteprima();

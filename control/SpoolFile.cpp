@@ -212,6 +212,12 @@ QString SpoolFile::print(const PrintOptions &options, const std::function<void(i
 
 void SpoolFile::showPreview(const QString &title, std::optional<Error> *error) const
 {
+    showPreview(title, PreviewWindowOptions(), error);
+}
+
+void SpoolFile::showPreview(const QString &title, const PreviewWindowOptions &options,
+                            std::optional<Error> *error) const
+{
     const int32_t pages = pageCount();
     FrmAnteprima window;
     // The window prints only the file it shows: the one the name leads to now.
@@ -219,6 +225,7 @@ void SpoolFile::showPreview(const QString &title, std::optional<Error> *error) c
         spool::Document::onFile(QFileInfo(m_path).absoluteFilePath())));
     window.setPagineTotali(pages);
     window.setTitolo(title);
+    window.setWindowOptions(options);
     window.InizializzaAnteprima();
     window.exec();
     if (const std::optional<Error> &shown = window.PrimoErrore()) {

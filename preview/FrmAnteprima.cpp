@@ -13,7 +13,10 @@
 #include "preview/FrmOpzioni.h"
 #include "preview/ImmaginePagina.h"
 #include "preview/PrintCommand.h"
+#include "preview/PageShadow.h"
+#include "preview/RememberedWindow.h"
 #include "preview/ThumbnailPane.h"
+#include "preview/ZoomBox.h"
 #include "render/LetturaDati.h"
 #include "print/MotoreStampa.h"
 #include "spool/Win.h"
@@ -21,10 +24,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -33,10 +38,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
 #include <QSvgRenderer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -172,6 +179,15 @@ void FrmAnteprima::creaBarraStrumenti()
             AggiornaNumeroPagina();
     });
     connect(chkMassima, &QCheckBox::clicked, this, [this] { AggiornaScroll(); });
+
+    // The zoom box at the end of the toolbar.
+    m_zoomBox = new ZoomBox(Toolbar1);
+    cmbZoom = m_zoomBox->casella();
+    Toolbar1->addWidget(cmbZoom);
+    connect(m_zoomBox, &ZoomBox::zoomScelto, this, [this](double fattore) { setZoom(fattore); });
+    connect(m_zoomBox, &ZoomBox::comando, this, [this](PreviewCommand c) { comando(c, true); });
+    connect(m_zoomBox, &ZoomBox::rifiutato, this, [] { platform::beep(); });
+    connect(m_zoomBox, &ZoomBox::finito, this, [this] { Picture1->setFocus(Qt::OtherFocusReason); });
 }
 
 /// The find bar under the toolbar, hidden until Ctrl+F (F3 and Shift+F3 go
@@ -317,6 +333,7 @@ void FrmAnteprima::load()
     // the design caption, the page at its first place with both scroll bars
     // at 0, no zoom fitted, no error and no drag from the last showing.
     m_vista = PageView();
+    m_aperturaFatta = false;
     m_primoErrore.reset();
     m_input.azzera();
     fraErrore->hide();
@@ -338,6 +355,7 @@ void FrmAnteprima::load()
     Aggiorna();
     m_nav.setPaginaVisualizzata(0);
     leggiQualita();
+    mostraZoom();
 }
 
 void FrmAnteprima::leggiQualita()
@@ -371,6 +389,8 @@ void FrmAnteprima::unload()
 
 void FrmAnteprima::done(int result)
 {
+    if (m_loaded && m_windowOptions.remember)
+        ricordaFinestra();
     unload();
     QDialog::done(result);
 }
@@ -481,8 +501,10 @@ void FrmAnteprima::disponi()
         m_continua->setGeometry(Picture1->x(), Picture1->y(), Picture1->width() + VScroll1->width(),
                                 Picture1->height() + HScroll1->height());
 
-    // A fitted zoom follows the window while it is loaded.
-    const bool adattata = m_vista.setViewport(vpWidth, vpHeight, m_loaded);
+    // A fitted zoom follows the window while it is loaded. With the page's
+    // shadow the page has a margin on every side of the viewport.
+    const bool adattata = m_vista.setViewport(std::max(0.0, vpWidth - 2 * m_margine * tx),
+                                              std::max(0.0, vpHeight - 2 * m_margine * ty), m_loaded);
     applicaGeometria();
     if (adattata) {
         AggiornaScroll();
@@ -627,6 +649,15 @@ void FrmAnteprima::InizializzaAnteprima()
         if (!errore)
             errore = std::current_exception();
     }
+    // The window as the host asked for it, or as the user left it: once the
+    // page and its index are there, so that a remembered view can show them.
+    if (m_loaded) {
+        try {
+            applicaApertura();
+        } catch (...) {
+            // The window opens as it always has.
+        }
+    }
     mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Pagina 1 mostrata solo in parte"), errore);
 }
 
@@ -738,10 +769,14 @@ void FrmAnteprima::applicaGeometria()
     const double ty = platform::twipsPerPixelY();
     const GeometriaPagina &geom = m_vista.geometria();
     const QRectF r = geom.immagine();
-    const QRect geometry(px(r.left(), tx), px(r.top(), ty), std::max(1, px(r.width(), tx)),
+    const QRect geometry(px(r.left(), tx) + m_margine, px(r.top(), ty) + m_margine, std::max(1, px(r.width(), tx)),
                          std::max(1, px(r.height(), ty)));
-    if (Image1->geometry() != geometry)
+    if (Image1->geometry() != geometry) {
         Image1->setGeometry(geometry);
+        // The shadow around the page moves with it.
+        if (m_margine)
+            Picture1->update();
+    }
     m_applicando = true;
     const StatoScroll &h = geom.scrollH();
     const StatoScroll &v = geom.scrollV();
@@ -768,15 +803,79 @@ void FrmAnteprima::DimensioneReale()
 // repaints held back so the page is drawn once at its new size.
 void FrmAnteprima::applicaZoom(PageView::Zoom zoom, bool suono)
 {
+    cambiaZoom([&] { return m_vista.zoom(zoom); }, suono);
+}
+
+void FrmAnteprima::cambiaZoom(const std::function<bool()> &passo, bool suono)
+{
     ensureLoaded();
     Picture1->setUpdatesEnabled(false);
-    if (m_vista.zoom(zoom))
+    if (passo())
         AggiornaScroll();
     else if (suono)
         platform::beep();
     aggiornaCaption();
     CentraImmagine();
     Picture1->setUpdatesEnabled(true);
+}
+
+bool FrmAnteprima::setZoom(double factor)
+{
+    bool fatto = false;
+    cambiaZoom([&] { return fatto = m_vista.zoomA(factor); }, true);
+    return fatto;
+}
+
+/// Ctrl and the wheel: the point of the page under the pointer stays under
+/// it; over the toolbar or the scroll bars the zoom is about the middle of
+/// the page's view.
+void FrmAnteprima::zoomRotella(bool ingrandisci, QPointF globale)
+{
+    const PageView::Zoom zoom = ingrandisci ? PageView::Zoom::Ingrandisci : PageView::Zoom::Riduci;
+    if (m_continuaAttiva) {
+        zoomContinuaAttorno(zoom, globale);
+        return;
+    }
+    const double tx = platform::twipsPerPixelX();
+    const double ty = platform::twipsPerPixelY();
+    QPointF locale = Picture1->mapFromGlobal(globale);
+    if (!Picture1->rect().contains(locale.toPoint()))
+        locale = QRectF(Picture1->rect()).center();
+    const QPointF punto((locale.x() - m_margine) * tx, (locale.y() - m_margine) * ty);
+    cambiaZoom([&] { return m_vista.zoomAttorno(zoom, punto); }, false);
+}
+
+/// The same in the continuous view: the page under the pointer (or the
+/// nearest one) keeps the point under it, as far as the view scrolls.
+void FrmAnteprima::zoomContinuaAttorno(PageView::Zoom zoom, QPointF globale)
+{
+    QWidget *viewport = m_continua->viewport();
+    QPointF locale = viewport->mapFromGlobal(globale);
+    if (!viewport->rect().contains(locale.toPoint()))
+        locale = QRectF(viewport->rect()).center();
+    // Of the pages around the current one, the one whose band holds the point.
+    const int32_t corrente = m_continua->paginaCorrente();
+    int32_t pagina = corrente;
+    for (int32_t p = std::max(0, corrente - 2); p <= corrente + 2 && p < m_continua->pagineTotali(); ++p) {
+        const QRect r = m_continua->rettangoloPagina(p);
+        if (locale.y() >= r.top() - ContinuousView::Spazio && locale.y() <= r.bottom() + ContinuousView::Spazio)
+            pagina = p;
+    }
+    const QRect prima = m_continua->rettangoloPagina(pagina);
+    if (prima.isEmpty())
+        return applicaZoom(zoom, false);
+    const double fx = (locale.x() - prima.left()) / prima.width();
+    const double fy = (locale.y() - prima.top()) / prima.height();
+    applicaZoom(zoom, false);
+    const QRect dopo = m_continua->rettangoloPagina(pagina);
+    m_continua->scorri(int(std::lround(dopo.top() + fy * dopo.height() - locale.y())));
+    m_continua->scorriOrizzontale(int(std::lround(dopo.left() + fx * dopo.width() - locale.x())));
+}
+
+void FrmAnteprima::mostraZoom()
+{
+    if (m_zoomBox)
+        m_zoomBox->mostra(m_vista.geometria().zoom(), m_vista.geometria().passi());
 }
 
 void FrmAnteprima::aggiornaCaption()
@@ -787,6 +886,7 @@ void FrmAnteprima::aggiornaCaption()
                                : m_titolo;
     setWindowTitle(titolo + QStringLiteral("    ") + QString::number(m_vista.geometria().percentuale())
                    + QLatin1Char('%'));
+    mostraZoom();
 }
 
 // --- Navigation -------------------------------------------------------------------------
@@ -1040,6 +1140,90 @@ void FrmAnteprima::StampaDocumento()
     case PrintOutcome::Result::NoCopies:
         break;
     }
+}
+
+} // namespace qv
+
+namespace qv {
+
+// --- Opening and remembering ----------------------------------------------------------------
+
+void FrmAnteprima::setViewHook(std::function<int()> current, std::function<void(int)> restore)
+{
+    m_vistaCorrente = std::move(current);
+    m_vistaRipristina = std::move(restore);
+}
+
+void FrmAnteprima::applicaApertura()
+{
+    if (m_aperturaFatta)
+        return;
+    m_aperturaFatta = true;
+    const PreviewWindowOptions &o = m_windowOptions;
+    PageShadow *ombra = Image1->findChild<PageShadow *>();
+    if (o.pageShadow && !ombra) {
+        m_margine = PageShadow::Margine;
+        new PageShadow(Image1);
+    } else if (!o.pageShadow && ombra) {
+        m_margine = 0;
+        delete ombra;
+    }
+    if (o == PreviewWindowOptions())
+        return; // the window as it has always opened
+    const std::optional<RememberedWindow> ricordo = o.remember ? RememberedWindow::leggi() : std::nullopt;
+
+    // The size: remembered, else the host's, within the screen's free area.
+    QScreen *schermo = QGuiApplication::primaryScreen();
+    const QRect libero = schermo ? schermo->availableGeometry() : QRect(0, 0, 1280, 1024);
+    if (ricordo && ricordo->geometria.isValid()) {
+        QRect g = ricordo->geometria;
+        g.setSize(g.size().boundedTo(libero.size()));
+        // A window remembered on a screen that is gone comes back onto this one.
+        if (!libero.intersects(g))
+            g.moveTopLeft(libero.topLeft());
+        setGeometry(g);
+    } else if (o.size.isValid() && !o.size.isEmpty()) {
+        QRect g(QPoint(), o.size.boundedTo(libero.size()));
+        g.moveCenter(libero.center());
+        setGeometry(g);
+    }
+    if (ricordo ? ricordo->massimizzata : o.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    disponi();
+
+    // The zoom: remembered, else the host's fitting.
+    if (ricordo) {
+        switch (ricordo->adattamento) {
+        case PageView::Adattamento::Pagina: applicaZoom(PageView::Zoom::AdattaPagina, false); break;
+        case PageView::Adattamento::Larghezza: applicaZoom(PageView::Zoom::AdattaLarghezza, false); break;
+        case PageView::Adattamento::Nessuno: cambiaZoom([&] { return m_vista.zoomA(ricordo->zoom); }, false); break;
+        }
+        m_vistaRicordata = ricordo->vista;
+        if (m_vistaRipristina)
+            m_vistaRipristina(m_vistaRicordata);
+        else if (m_vistaRicordata == VistaContinua)
+            attivaContinua(true);
+    } else if (o.fit == PreviewWindowOptions::FitPage) {
+        applicaZoom(PageView::Zoom::AdattaPagina, false);
+    } else if (o.fit == PreviewWindowOptions::FitWidth) {
+        applicaZoom(PageView::Zoom::AdattaLarghezza, false);
+    }
+}
+
+void FrmAnteprima::ricordaFinestra()
+{
+    RememberedWindow r;
+    r.geometria = normalGeometry();
+    r.massimizzata = isMaximized();
+    r.adattamento = m_vista.adattamento();
+    r.zoom = m_vista.geometria().zoom();
+    if (m_vistaCorrente)
+        m_vistaRicordata = m_vistaCorrente();
+    else
+        m_vistaRicordata = m_continuaAttiva ? VistaContinua : VistaPagina;
+    r.vista = m_vistaRicordata;
+    // A window that cannot store its state still closes.
+    r.scrivi();
 }
 
 } // namespace qv

@@ -9,6 +9,7 @@
 #include "spool/Document.h"
 
 #include <qvpreview/Error.h>
+#include <qvpreview/PreviewWindowOptions.h>
 
 #include <QCursor>
 #include <QDialog>
@@ -23,6 +24,7 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -34,6 +36,7 @@ namespace qv {
 
 class FindBar;
 class PreviewToolbar;
+class ZoomBox;
 class ImmaginePagina;
 class ContinuousView;
 class ThumbnailPane;
@@ -173,6 +176,28 @@ public:
     bool continuaAttiva() const { return m_continuaAttiva; }
     /// The thumbnail pane at the left (F9), hidden when the window loads.
     ThumbnailPane *miniature() const { return m_miniature; }
+    // Opening, remembering and the zoom box.
+    /// How the window opens and whether it remembers the user's last window
+    /// (PreviewWindowOptions); taken when the document is first shown
+    /// (InizializzaAnteprima()). Default: every option off.
+    void setWindowOptions(const PreviewWindowOptions &options) { m_windowOptions = options; }
+    const PreviewWindowOptions &windowOptions() const { return m_windowOptions; }
+    /// The views the window remembers: VistaPagina, one page at a time, and
+    /// VistaContinua, the continuous view.
+    static constexpr int VistaPagina = 0, VistaContinua = 1;
+    /// The view on show as a number, for remembering it: \a current reads it
+    /// when the window closes, \a restore shows a remembered one when it
+    /// opens. Without a hook the window remembers VistaPagina or
+    /// VistaContinua itself; a hook replaces that (a view of its own).
+    void setViewHook(std::function<int()> current, std::function<void(int)> restore);
+    /// The view number remembered or read through the hook last.
+    int viewHookValue() const { return m_vistaRicordata; }
+    /// Shows the page at \a factor (1 = 100 %, above 0 up to 400 %), as a
+    /// zoom typed into the zoom box; false, with a beep, outside that range.
+    bool setZoom(double factor);
+    /// The zoom box at the end of the toolbar: the zoom in use, a typed
+    /// percentage, the steps and the fitted zooms.
+    QComboBox *cmbZoom = nullptr;
 
 protected:
     bool event(QEvent *event) override;
@@ -196,6 +221,7 @@ private:
     void scorriVerticale(double twips, bool cambiaPagina, bool suono) override;
     void scorriOrizzontale(double twips) override;
     void paginaAccanto(bool avanti, bool suono) override;
+    void zoomRotella(bool ingrandisci, QPointF globale) override;
 
     void MostraPagina();
     bool CaricaImmagine(QImage &immagine);
@@ -214,6 +240,16 @@ private:
     /// Moves the widgets to the geometry's page position, size and scroll state.
     void applicaGeometria();
     QImage convertiA256(const QImage &raster);
+    /// Carries out \a passo, a change of the zoom (false: at its limit, a beep
+    /// when \a suono), then redraws, centres and shows the new zoom.
+    void cambiaZoom(const std::function<bool()> &passo, bool suono);
+    void zoomContinuaAttorno(PageView::Zoom zoom, QPointF globale);
+    /// The host's opening options and what was remembered: window size,
+    /// position and state, zoom and view. Once per load.
+    void applicaApertura();
+    /// Stores the window for the next run (with the remember option).
+    void ricordaFinestra();
+    void mostraZoom();
 
     // The continuous view and the thumbnail pane.
     void creaVisteDocumento();
@@ -245,6 +281,14 @@ private:
     ContinuousView *m_continua = nullptr;
     bool m_continuaAttiva = false;
     ThumbnailPane *m_miniature = nullptr;
+    PreviewWindowOptions m_windowOptions;
+    ZoomBox *m_zoomBox = nullptr;
+    bool m_aperturaFatta = false;
+    // Margin around the page on the grey background, pixels (with the shadow).
+    int m_margine = 0;
+    std::function<int()> m_vistaCorrente;
+    std::function<void(int)> m_vistaRipristina;
+    int m_vistaRicordata = 0;
 };
 
 } // namespace qv

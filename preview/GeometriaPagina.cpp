@@ -87,15 +87,51 @@ bool GeometriaPagina::adattaLarghezza()
     return adatta(m_viewport.width() / m_pagina.width());
 }
 
+double GeometriaPagina::zoomMinimo() const
+{
+    return m_pagina.width() > 0 ? std::min(1.0, LarghezzaMinima / 2 / m_pagina.width()) : 1.0;
+}
+
 bool GeometriaPagina::adatta(double fattore)
 {
     if (!(fattore > 0))
         return false;
     // Never smaller than the smallest step can be, never beyond the largest.
-    const double minimo = std::min(1.0, LarghezzaMinima / 2 / m_pagina.width());
-    m_immagine.setSize(m_pagina * std::clamp(fattore, minimo, ZoomMassimo));
+    m_immagine.setSize(m_pagina * std::clamp(fattore, zoomMinimo(), ZoomMassimo));
     aggiornaMassimi();
     return true;
+}
+
+bool GeometriaPagina::impostaZoom(double fattore)
+{
+    // A small tolerance, so that 400 % computed from a percentage is 400 %.
+    if (m_pagina.isEmpty() || !(fattore > 0) || !(fattore <= ZoomMassimo * (1 + TolleranzaPasso)))
+        return false;
+    m_immagine.setSize(m_pagina * std::min(fattore, ZoomMassimo));
+    aggiornaMassimi();
+    return true;
+}
+
+std::vector<double> GeometriaPagina::passi() const
+{
+    std::vector<double> passi;
+    if (m_pagina.width() <= 0)
+        return passi;
+    // Riduci goes on while the shown width is above the limit.
+    for (double passo = ZoomMassimo;; passo /= 2) {
+        passi.push_back(passo);
+        if (m_pagina.width() * passo <= LarghezzaMinima)
+            break;
+    }
+    return passi;
+}
+
+void GeometriaPagina::portaA(double left, double top)
+{
+    if (m_h.abilitato)
+        setValoreH(arrotondaPari(-left / TwipsPerUnita));
+    if (m_v.abilitato)
+        setValoreV(arrotondaPari(-top / TwipsPerUnita));
 }
 
 void GeometriaPagina::dimensioneReale()

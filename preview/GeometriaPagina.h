@@ -8,6 +8,7 @@
 #include <QSizeF>
 
 #include <cstdint>
+#include <vector>
 
 namespace qv {
 
@@ -77,6 +78,20 @@ public:
     /// viewport has no size.
     bool adattaPagina();
     bool adattaLarghezza();
+
+    /// Shows the page at \a fattore (1 = 100 %), any value above 0 up to
+    /// 400 %: a typed zoom. False, with nothing changed, for a value outside
+    /// that range or a page without size.
+    bool impostaZoom(double fattore);
+    /// The smallest zoom factor a typed or fitted zoom may have: the one
+    /// whose width is half the smallest step's width limit, at most 100 %.
+    double zoomMinimo() const;
+    /// The zoom steps of this page from 400 % down to the last one Riduci
+    /// reaches, as factors.
+    std::vector<double> passi() const;
+    /// Puts the page's left and top edges as near to (\a left, \a top) as the
+    /// scroll bars allow, on their 10-twip grid; a centred axis stays centred.
+    void portaA(double left, double top);
 
     /// Scroll maxima from the page and viewport sizes: (shown - viewport) / 10,
     /// halves to even, never below 0. A value above its new maximum is cut to

@@ -33,6 +33,30 @@ bool PageView::zoom(Zoom comando)
     return true;
 }
 
+bool PageView::zoomA(double fattore)
+{
+    if (!m_geom.impostaZoom(fattore))
+        return false;
+    m_adatta = Adattamento::Nessuno;
+    m_geom.centra();
+    return true;
+}
+
+bool PageView::zoomAttorno(Zoom comando, QPointF punto)
+{
+    // The point as a fraction of the page, so that it is found again at the new size.
+    const QRectF prima = m_geom.immagine();
+    if (prima.isEmpty())
+        return zoom(comando);
+    const double fx = std::clamp((punto.x() - prima.left()) / prima.width(), 0.0, 1.0);
+    const double fy = std::clamp((punto.y() - prima.top()) / prima.height(), 0.0, 1.0);
+    if (!zoom(comando))
+        return false;
+    const QRectF dopo = m_geom.immagine();
+    m_geom.portaA(punto.x() - fx * dopo.width(), punto.y() - fy * dopo.height());
+    return true;
+}
+
 bool PageView::setViewport(double larghezza, double altezza, bool segui)
 {
     m_geom.setViewport(larghezza, altezza);

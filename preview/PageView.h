@@ -8,6 +8,8 @@
 
 #include "preview/GeometriaPagina.h"
 
+#include <QPointF>
+
 #include <cstdint>
 
 namespace qv {
@@ -54,6 +56,16 @@ public:
     /// its bottom. False when the page has no vertical scrolling, so nothing
     /// moved.
     bool mostraDa(bool dallInizio);
+
+    /// Shows the page at \a fattore (1 = 100 %, up to 400 %), a zoom that does
+    /// not follow the viewport; centred as after a zoom command. False, with
+    /// nothing changed, outside the range.
+    bool zoomA(double fattore);
+    /// Carries out \a comando keeping the point of the page under \a punto
+    /// (twips relative to the viewport) under it, as far as the scroll bars
+    /// allow; a point off the page keeps the page's nearest edge. False at
+    /// the command's limit, as zoom().
+    bool zoomAttorno(Zoom comando, QPointF punto);
 
     /// Scroll units for a move of \a twips: rounded to the nearest unit, and
     /// at least one unit in the move's direction (up for 0, as the keys

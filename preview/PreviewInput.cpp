@@ -66,9 +66,9 @@ void PreviewInput::rotella(const QWheelEvent &e)
     if (e.modifiers() & Qt::ControlModifier) {
         m_restoZoom += delta.y() ? delta.y() : delta.x();
         for (; m_restoZoom >= Scatto; m_restoZoom -= Scatto)
-            m_finestra.comando(PreviewCommand::Ingrandisci, false);
+            m_finestra.zoomRotella(true, e.globalPosition());
         for (; m_restoZoom <= -Scatto; m_restoZoom += Scatto)
-            m_finestra.comando(PreviewCommand::Riduci, false);
+            m_finestra.zoomRotella(false, e.globalPosition());
         return;
     }
     const bool orizzontale = delta.y() == 0 || (e.modifiers() & Qt::ShiftModifier);

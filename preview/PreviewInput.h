@@ -6,6 +6,9 @@
 
 #include "preview/PreviewCommand.h"
 
+#include <QPointF>
+#include <QtGlobal>
+
 class QKeyEvent;
 class QWheelEvent;
 
@@ -36,6 +39,13 @@ public:
         virtual void scorriOrizzontale(double twips) = 0;
         /// The next page from its top or the previous one from its bottom.
         virtual void paginaAccanto(bool avanti, bool suono) = 0;
+        /// Ctrl and the wheel: one zoom step in or out about the point under
+        /// the pointer (\a globale, screen coordinates); never beeps.
+        virtual void zoomRotella(bool ingrandisci, QPointF globale)
+        {
+            Q_UNUSED(globale);
+            comando(ingrandisci ? PreviewCommand::Ingrandisci : PreviewCommand::Riduci, false);
+        }
 
     protected:
         ~Finestra() = default;

@@ -202,6 +202,9 @@ void PreviewToolbar::mostraPagina(const NavigazionePagine &pagine)
 void PreviewToolbar::disponi(int larghezza, int altoPagina)
 {
     m_toolbar->setGeometry(0, 0, larghezza, std::min(altoPagina, m_toolbar->sizeHint().height()));
+    // The quality box stands over the toolbar's free right end: after the
+    // last item, when the items reach its place.
+    m_qualita->move(std::max(twips::px(ChkLeft), m_toolbar->sizeHint().width() + 4), m_qualita->y());
     m_qualita->raise();
     const double tx = platform::twipsPerPixelX();
     m_sito->move(twips::px(larghezza * tx - m_sito->width() * tx - 100), altoPagina - m_sito->height());

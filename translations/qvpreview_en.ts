@@ -838,6 +838,10 @@
         <source>Titolo = un valore di tipo %1, non un testo</source>
         <translation>Titolo = a value of type %1, not a text</translation>
     </message>
+    <message>
+        <source>previewSize = %1 x %2 (almeno 1 x 1)</source>
+        <translation>previewSize = %1 x %2 (at least 1 x 1)</translation>
+    </message>
 </context>
 <context>
     <name>qv::PrinterTarget</name>
@@ -961,6 +965,21 @@
     <message>
         <source>testo oltre %1 byte senza &quot;%2&quot;</source>
         <translation>text over %1 bytes without &quot;%2&quot;</translation>
+    </message>
+</context>
+<context>
+    <name>qv::ZoomBox</name>
+    <message>
+        <source>Zoom: scrivere una percentuale (da 10 a 400) e premere Invio</source>
+        <translation>Zoom: type a percentage (10 to 400) and press Enter</translation>
+    </message>
+    <message>
+        <source>Adatta alla pagina</source>
+        <translation>Fit to page</translation>
+    </message>
+    <message>
+        <source>Adatta alla larghezza</source>
+        <translation>Fit to width</translation>
     </message>
 </context>
 <context>

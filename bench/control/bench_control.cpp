@@ -67,6 +67,19 @@ void BM_StampaCampoMultilinea2000(benchmark::State &state)
 }
 BENCHMARK(BM_StampaCampoMultilinea2000)->Unit(benchmark::kMicrosecond);
 
+// One measuring pass of the same 2,000 characters (TextWidth, which the
+// fitting of a field calls): what StampaCampoMultilinea is held against.
+void BM_MisuraTesto2000(benchmark::State &state)
+{
+    qv::PrintPreview pp;
+    pp.setScaleMode(qv::SM_Inches);
+    const QString text = italianText(2000);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(pp.TextWidth(text));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_MisuraTesto2000)->Unit(benchmark::kMicrosecond);
+
 // A text, a box and a point on page N of a document that already holds N - 1
 // page breaks: the cost must not depend on N.
 void BM_RecordOnPage(benchmark::State &state)

@@ -3,6 +3,7 @@
 
 #include <qvpreview/Error.h>
 #include <qvpreview/Export.h>
+#include <qvpreview/PreviewWindowOptions.h>
 #include <qvpreview/PropertyBag.h>
 #include <qvpreview/Types.h>
 
@@ -69,6 +70,30 @@ class QV_EXPORT PrintPreview : public QWidget
             setScaleMode(value);
         } catch (const Error &e) {
             qWarning("qv::PrintPreview: ScaleMode %d refused (%s)", value, e.what());
+        }
+    }
+    /// How the preview window opens (see the preview properties below); not
+    /// part of the persisted set. Values refused by the setters are refused
+    /// with a warning, as ScaleMode.
+    Q_PROPERTY(bool previewMaximized READ previewMaximized WRITE setPreviewMaximized)
+    Q_PROPERTY(QSize previewSize READ previewSize WRITE scriviPreviewSizeProprieta)
+    Q_PROPERTY(int previewFit READ previewFit WRITE scriviPreviewFitProprieta)
+    Q_PROPERTY(bool previewRemembers READ previewRemembers WRITE setPreviewRemembers)
+    Q_PROPERTY(bool previewPageShadow READ previewPageShadow WRITE setPreviewPageShadow)
+    void scriviPreviewSizeProprieta(const QSize &value)
+    {
+        try {
+            setPreviewSize(value);
+        } catch (const Error &e) {
+            qWarning("qv::PrintPreview: previewSize refused (%s)", e.what());
+        }
+    }
+    void scriviPreviewFitProprieta(int value)
+    {
+        try {
+            setPreviewFit(value);
+        } catch (const Error &e) {
+            qWarning("qv::PrintPreview: previewFit %d refused (%s)", value, e.what());
         }
     }
 public:
@@ -278,6 +303,45 @@ public:
     void ReadProperties(const PropertyBag &bag);
     /// Stores "Titolo" and "ScaleMode", with their defaults, in the container's property set.
     void WriteProperties(PropertyBag &bag) const;
+
+    // --- How the preview window opens ---------------------------------------
+
+    /// The preview window opens maximised. Default false.
+    bool previewMaximized() const;
+    /// Sets previewMaximized().
+    void setPreviewMaximized(bool value);
+    /// The preview window's size when it opens, in device-independent
+    /// pixels, centred on the screen and cut to its free area. Default: an
+    /// invalid QSize, the window's design size (8715 x 5940 twips) at the
+    /// top-left corner.
+    QSize previewSize() const;
+    /// Sets previewSize(); a valid size must be at least 1 x 1, else it
+    /// throws qv::Error 380. An invalid QSize goes back to the design size.
+    void setPreviewSize(const QSize &value);
+    /// The zoom the preview opens at (PreviewWindowOptions::Fit): 0 100 %,
+    /// 1 the whole page, 2 the page's width; a fitted zoom then follows the
+    /// window's size. Default 0.
+    int previewFit() const;
+    /// Sets previewFit(); outside 0 to 2 throws qv::Error 380.
+    void setPreviewFit(int value);
+    /// True: the preview window remembers its size, position, maximised
+    /// state, zoom and view for the user between runs, in the user's settings
+    /// (`$XDG_CONFIG_HOME/QVPREVIEW.ini`, `[FINESTRA]`); what it remembered
+    /// wins over previewMaximized(), previewSize() and previewFit(). Default
+    /// false (the quality box is remembered in any case).
+    bool previewRemembers() const;
+    /// Sets previewRemembers().
+    void setPreviewRemembers(bool value);
+    /// True: the page stands on the preview's grey background with a margin
+    /// of 16 pixels and a shadow. Default false.
+    bool previewPageShadow() const;
+    /// Sets previewPageShadow().
+    void setPreviewPageShadow(bool value);
+    /// All of the above at once.
+    PreviewWindowOptions previewWindowOptions() const;
+    /// Sets all of the above; throws qv::Error 380 as their setters do, and
+    /// then changes nothing.
+    void setPreviewWindowOptions(const PreviewWindowOptions &value);
 
     /// Full path of the current spool file; empty while nothing is recorded.
     /// SpoolFile (SpoolFile.h) renders, prints or checks it.

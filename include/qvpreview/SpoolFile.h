@@ -6,6 +6,7 @@
 
 #include <qvpreview/Error.h>
 #include <qvpreview/Export.h>
+#include <qvpreview/PreviewWindowOptions.h>
 #include <qvpreview/PrintOptions.h>
 
 #include <QImage>
@@ -139,6 +140,10 @@ public:
     /// \a error when it is given, else thrown. Throws 53 or 75 at once for a
     /// file that does not exist or cannot be read.
     void showPreview(const QString &title, std::optional<Error> *error = nullptr) const;
+    /// The same, the window opening as \a options say (maximised, at a size,
+    /// fitted, remembering the user's last window, the page's shadow).
+    void showPreview(const QString &title, const PreviewWindowOptions &options,
+                     std::optional<Error> *error = nullptr) const;
 
     /// Reads the whole file as the replay does and counts what it draws.
     /// Every picture file is loaded as the render loads it, so a picture

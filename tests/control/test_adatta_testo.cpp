@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <ostream>
+#include <vector>
 
 namespace qv::AdattaTesto {
 
@@ -97,6 +98,86 @@ INSTANTIATE_TEST_SUITE_P(
         ShortcutCase{"Tabs", FontAttributes{"Arial", 10}, "Codice\tDescrizione\tImporto totale"},
         ShortcutCase{"RightToLeft", FontAttributes{"Arial", 10}, QString::fromUtf8("Totale שלום עולם 42 euro")},
         ShortcutCase{"Monospaced", FontAttributes{"Courier New", 11}, "EL-0101 EL-0102 EL-0230 EL-0231"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// --- A paragraph's lines: the same breaks as measuring every piece ----------------------
+
+struct ParagraphCase
+{
+    const char *name;
+    FontAttributes font;
+    QString text;
+};
+
+/// The lines of \a text in a field \a field twips wide, each fitted by
+/// word as StampaCampoMultilinea fits them (at most 250 characters at a
+/// time, trailing blanks dropped), with \a paragrafo or measuring every piece.
+std::vector<Campo> righe(const QString &text, double field, const Misura &misura, Paragrafo *paragrafo)
+{
+    std::vector<Campo> out;
+    qsizetype inizio = 0;
+    while (inizio < text.size() && out.size() < 400) {
+        QString riga = text.mid(inizio, 250);
+        removeTrailingSpaces(riga);
+        if (riga.isEmpty())
+            break;
+        const Campo c = paragrafo ? adattaCampo(riga, field, true, misura, *paragrafo, inizio)
+                                  : adattaCampo(riga, field, true, misura);
+        out.push_back(c);
+        if (c.usati == 0)
+            break;
+        inizio += c.usati;
+    }
+    return out;
+}
+
+class ParagraphLines : public ::testing::TestWithParam<ParagraphCase>
+{
+};
+
+TEST_P(ParagraphLines, SameBreaksAsMeasuringEveryPiece)
+{
+    PageMetrics metrics;
+    metrics.setFont(GetParam().font);
+    const Misura misura = [&](const QString &t) { return std::nearbyint(metrics.TextWidth(t)); };
+    // A measure that the characters' advances do not add up to, as with a
+    // font whose ligatures change widths: the pruning must notice.
+    const Misura storta = [&](const QString &t) { return misura(t) - std::floor(t.size() / 7.0) * 3; };
+    const QString &text = GetParam().text;
+    for (double field : {300.0, 1500.0, 4000.0, 9360.0})
+        for (const Misura *m : {&misura, &storta}) {
+            Paragrafo paragrafo(text, GetParam().font);
+            EXPECT_EQ(righe(text, field, *m, &paragrafo), righe(text, field, *m, nullptr))
+                << "field " << field << (m == &storta ? ", uneven measure" : "");
+        }
+}
+
+QString ripeti(const char *text, int volte)
+{
+    QString out;
+    for (int i = 0; i < volte; ++i)
+        out += QString::fromUtf8(text);
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ParagraphLines,
+    ::testing::Values(
+        ParagraphCase{"ItalianProse", FontAttributes{"Arial", 10},
+                      ripeti("Fornitura di materiale elettrico per l'impianto del capannone di via Roma, comprensiva "
+                             "di posa in opera, collaudo e certificazione di conformità; ",
+                             12)},
+        ParagraphCase{"SeveralBlanksAndLongWords", FontAttributes{"Times New Roman", 12, true, true},
+                      ripeti("Precipitevolissimevolmente   a  b    sovramagnificentissimamente    ", 6)},
+        ParagraphCase{"NoBlankAtAll", FontAttributes{"Arial", 10}, ripeti("ABCDEFGHIJKLMNOPQRSTUVWXYZ", 30)},
+        ParagraphCase{"Ligatures", FontAttributes{"Times New Roman", 9},
+                      ripeti("affine office official fluff stiff AVAVA To Ty ffi ", 20)},
+        ParagraphCase{"AccentsAndSymbols", FontAttributes{"Courier New", 11},
+                      ripeti("Perché è già così: 1,5 mm² à 12 €/m, «ß», ŁÓDŹ ", 25)},
+        ParagraphCase{"Greek", FontAttributes{"Arial", 10}, ripeti("Καλημέρα κόσμε, τι κάνεις σήμερα; ", 25)},
+        ParagraphCase{"Tabs", FontAttributes{"Arial", 10}, ripeti("Codice\tDescrizione\tImporto totale ", 20)},
+        ParagraphCase{"RightToLeft", FontAttributes{"Arial", 10}, ripeti("Totale שלום עולם 42 euro ", 20)},
+        ParagraphCase{"BigFont", FontAttributes{"Arial", 72, false, true}, ripeti("Titolo grande ", 10)}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // --- Clean-up -------------------------------------------------------------------------

@@ -460,3 +460,93 @@ TEST(PageView, ATurnedPageShowsFromItsTopOrItsBottom)
 
 } // namespace
 } // namespace qv
+
+namespace qv {
+namespace {
+
+// --- Typed zooms and zooms about a point ----------------------------------------------
+
+TEST(ZoomTyped, AnyFactorUpToFourHundredAndStepsOnFromIt)
+{
+    GeometriaPagina g = pagina();
+    EXPECT_FALSE(g.impostaZoom(0));
+    EXPECT_FALSE(g.impostaZoom(4.01));
+    EXPECT_FALSE(g.impostaZoom(std::nan("")));
+    EXPECT_DOUBLE_EQ(g.zoom(), 1.0);
+    ASSERT_TRUE(g.impostaZoom(1.37));
+    EXPECT_DOUBLE_EQ(g.immagine().width(), 1.37 * W);
+    // The scroll ranges follow the new size.
+    EXPECT_EQ(g.scrollV().massimo, arrotonda16((1.37 * H - 5000) / 10));
+    // From a typed zoom the commands go to the next step, as from a fitted one.
+    EXPECT_TRUE(g.ingrandisci());
+    EXPECT_DOUBLE_EQ(g.zoom(), 2.0);
+    ASSERT_TRUE(g.impostaZoom(0.7));
+    EXPECT_TRUE(g.riduci());
+    EXPECT_DOUBLE_EQ(g.zoom(), 0.5);
+}
+
+TEST(ZoomTyped, TheStepsOfThePage)
+{
+    EXPECT_EQ(pagina().passi(), (std::vector<double>{4, 2, 1, 0.5, 0.25, 0.125}));
+    GeometriaPagina stretta;
+    stretta.setPagina(2000, 3000);
+    EXPECT_EQ(stretta.passi(), (std::vector<double>{4, 2, 1}));
+    EXPECT_TRUE(GeometriaPagina().passi().empty());
+}
+
+struct Attorno
+{
+    QPointF punto; // twips in the viewport
+    PageView::Zoom zoom;
+    double da;
+    QPointF scorri; // scroll values before, in units
+};
+
+class ZoomAttorno : public ::testing::TestWithParam<Attorno>
+{
+};
+
+/// The page point under \a punto stays there, within the scroll bars' grid,
+/// wherever the bars can put the page.
+TEST_P(ZoomAttorno, KeepsThePointUnderThePointer)
+{
+    const Attorno &a = GetParam();
+    PageView v;
+    v.setPagina(W, H);
+    v.setViewport(8000, 5000, false);
+    ASSERT_TRUE(v.zoomA(a.da));
+    v.geometria().setValoreH(int32_t(a.scorri.x()));
+    v.geometria().setValoreV(int32_t(a.scorri.y()));
+    const auto sotto = [&] {
+        const QRectF r = v.geometria().immagine();
+        return QPointF((a.punto.x() - r.left()) / v.geometria().zoom(), (a.punto.y() - r.top()) / v.geometria().zoom());
+    };
+    const QPointF prima = sotto();
+    ASSERT_TRUE(v.zoomAttorno(a.zoom, a.punto));
+    const QPointF dopo = sotto();
+    const double grid = GeometriaPagina::TwipsPerUnita / v.geometria().zoom();
+    EXPECT_NEAR(dopo.x(), prima.x(), grid);
+    EXPECT_NEAR(dopo.y(), prima.y(), grid);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Points, ZoomAttorno,
+    ::testing::Values(Attorno{{4000, 2500}, PageView::Zoom::Ingrandisci, 1.0, {100, 300}},
+                      Attorno{{500, 4500}, PageView::Zoom::Ingrandisci, 1.0, {0, 0}},
+                      Attorno{{7900, 100}, PageView::Zoom::Ingrandisci, 1.5, {200, 1000}},
+                      Attorno{{1000, 1000}, PageView::Zoom::Riduci, 2.0, {600, 800}},
+                      Attorno{{6000, 4000}, PageView::Zoom::Riduci, 4.0, {3000, 5000}}));
+
+TEST(ZoomAttorno, APageNarrowerThanTheViewportIsCentred)
+{
+    PageView v;
+    v.setPagina(W, H);
+    v.setViewport(8000, 5000, false);
+    ASSERT_TRUE(v.zoomA(1.0));
+    ASSERT_TRUE(v.zoomAttorno(PageView::Zoom::Riduci, QPointF(100, 100)));
+    EXPECT_DOUBLE_EQ(v.geometria().immagine().left(), (8000 - W / 2) / 2);
+    EXPECT_FALSE(v.geometria().scrollH().abilitato);
+}
+
+} // namespace
+} // namespace qv

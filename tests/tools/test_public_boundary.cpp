@@ -45,7 +45,7 @@ const QSet<QString> Public = {
     // classes and value types
     "PrintPreview", "CPalette", "PaletteEntry", "qvUtilita", "Error", "SpoolFile", "SpoolCheck", "SpoolMatch", "PrintOptions",
     "PropertyBag", "MemoryPropertyBag", "PropertyPageSite", "PropertyPage", "VersionRecord", "QV_ALLINEAMENTO",
-    "QV_SCALEMODE", "ErrorNumber",
+    "QV_SCALEMODE", "ErrorNumber", "PreviewWindowOptions",
     // functions
     "errorText", "hasErrorText", "installTranslator", "libraryVersion", "printerNames", "currentPrinterName",
     "setCurrentPrinter", "pdfPrinterName", "setPdfOutputFile", "pdfOutputFile", "PrintTo", "operator",
@@ -84,7 +84,9 @@ TEST(PublicBoundary, TheEntryPointsOfTheInterfaceAreThere)
           "qv::SpoolFile::renderPage(int, double", "qv::SpoolFile::print(", "qv::SpoolFile::check() const",
           "qv::SpoolFile::find(QString const&) const",
           "qv::errorText(int)", "qv::libraryVersion()", "typeinfo for qv::Error", "qv::printerNames()",
-          "qv::qvUtilita::GetVersione(QString const&)", "DllRegisterServer", "DllUnregisterServer"}) {
+          "qv::qvUtilita::GetVersione(QString const&)", "qv::PrintPreview::setPreviewWindowOptions(",
+          "qv::SpoolFile::showPreview(QString const&, qv::PreviewWindowOptions const&", "DllRegisterServer",
+          "DllUnregisterServer"}) {
         const bool found = std::any_of(symbols.begin(), symbols.end(),
                                        [&](const QString &s) { return s.startsWith(QLatin1String(wanted)); });
         EXPECT_TRUE(found) << wanted;

@@ -349,7 +349,16 @@ int commandView(const QString &path)
         // A page that cannot be read in full is shown with its error in the
         // window; the error is told here too once the window is closed.
         std::optional<qv::Error> shown;
-        qv::SpoolFile(path).showPreview(QFileInfo(path).fileName(), &shown);
+        // A viewer's window: as large as the screen's free area, the page as
+        // wide as the window on the grey background with its shadow, and
+        // the user's last window, zoom and view the next time.
+        qv::PreviewWindowOptions options;
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            options.size = screen->availableSize();
+        options.fit = qv::PreviewWindowOptions::FitWidth;
+        options.remember = true;
+        options.pageShadow = true;
+        qv::SpoolFile(path).showPreview(QFileInfo(path).fileName(), options, &shown);
         if (shown)
             return failure(QStringLiteral("%1: %2").arg(path, describe(*shown)));
         return Ok;
