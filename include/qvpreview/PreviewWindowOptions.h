@@ -39,6 +39,7 @@ struct PreviewWindowOptions
     /// around it and a shadow, as in document viewers. Default false.
     bool pageShadow = false;
 
+    /// True when every option is the same.
     bool operator==(const PreviewWindowOptions &) const = default;
 };
 

@@ -76,9 +76,13 @@ class QV_EXPORT PrintPreview : public QWidget
     /// part of the persisted set. Values refused by the setters are refused
     /// with a warning, as ScaleMode.
     Q_PROPERTY(bool previewMaximized READ previewMaximized WRITE setPreviewMaximized)
+    /// The preview window's opening size, as previewSize().
     Q_PROPERTY(QSize previewSize READ previewSize WRITE scriviPreviewSizeProprieta)
+    /// The preview window's opening zoom fit, as previewFit().
     Q_PROPERTY(int previewFit READ previewFit WRITE scriviPreviewFitProprieta)
+    /// Whether the preview window remembers its state, as previewRemembers().
     Q_PROPERTY(bool previewRemembers READ previewRemembers WRITE setPreviewRemembers)
+    /// Whether the page stands with a margin and a shadow, as previewPageShadow().
     Q_PROPERTY(bool previewPageShadow READ previewPageShadow WRITE setPreviewPageShadow)
     void scriviPreviewSizeProprieta(const QSize &value)
     {
