@@ -5,13 +5,15 @@
 #include "platform/CursoreOccupato.h"
 #include "platform/Devices.h"
 #include "platform/Platform.h"
-#include "preview/PreviewToolbar.h"
 #include "preview/BarraScorrimento.h"
 #include "preview/FrmOpzioni.h"
 #include "preview/ImmaginePagina.h"
+#include "preview/PreviewToolbar.h"
 #include "preview/PrintCommand.h"
-#include "render/LetturaDati.h"
+#include "preview/RenderAhead.h"
 #include "print/MotoreStampa.h"
+#include "render/LetturaDati.h"
+#include "spool/PageIndexScan.h"
 #include "spool/Win.h"
 
 #include <QAction>
@@ -20,6 +22,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -33,6 +36,7 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QSvgRenderer>
+#include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -41,8 +45,8 @@
 #include <qvpreview/qvUtilita.h>
 
 #include <cmath>
-#include <functional>
 #include <exception>
+#include <functional>
 
 namespace qv {
 
@@ -58,6 +62,10 @@ const char CaptionIniziale[] = QT_TRANSLATE_NOOP("qv::FrmAnteprima", "Anteprima 
 const QString QualitaApp = QStringLiteral("QVPREVIEW");
 const QString QualitaSection = QStringLiteral("OPZIONE");
 const QString QualitaKey = QStringLiteral("QUALITA");
+
+/// A spool file at least this long has its page index built in the
+/// background; a shorter one is scanned at once (a millisecond or less).
+constexpr qint64 IndiceInBackground = 1024 * 1024;
 
 int px(double twips, double twipsPerPixel)
 {
@@ -97,6 +105,7 @@ FrmAnteprima::FrmAnteprima(QWidget *parent) : QDialog(parent), m_input(*this, m_
     setWindowTitle(QCoreApplication::translate("qv::FrmAnteprima", CaptionIniziale));
     setSizeGripEnabled(false);
     creaControlli();
+    m_anticipo = new RenderAhead(this);
 }
 
 FrmAnteprima::~FrmAnteprima()
@@ -105,6 +114,9 @@ FrmAnteprima::~FrmAnteprima()
     // it goes, it would call back into a window already destroyed.
     Text1->disconnect(this);
     unload();
+    // The worker's last result must not reach a window half destroyed.
+    delete m_anticipo;
+    m_anticipo = nullptr;
 }
 
 QString FrmAnteprima::IndirizzoSito()
@@ -297,6 +309,12 @@ void FrmAnteprima::unload()
     } catch (...) {
         // The window closes anyway.
     }
+    fermaIndice();
+    m_anticipo->want({});
+    m_anticipo->setView({});
+    m_rasterPronto.reset();
+    m_erroreMostrato = nullptr;
+    m_paginaMostrata = -1;
     m_picture2.reset();
     m_loaded = false;
 }
@@ -404,13 +422,14 @@ void FrmAnteprima::disponi()
 
     if (!fraErrore->isHidden()) {
         const int larghezza = Picture1->width();
-        const int altezza = fraErrore->hasHeightForWidth() ? fraErrore->heightForWidth(larghezza)
-                                                           : fraErrore->sizeHint().height();
+        const int altezza =
+            fraErrore->hasHeightForWidth() ? fraErrore->heightForWidth(larghezza) : fraErrore->sizeHint().height();
         fraErrore->setGeometry(Picture1->x(), Picture1->y(), larghezza, std::min(altezza, Picture1->height()));
         fraErrore->raise();
     }
 
     m_barra->disponi(width(), px(Picture1Top, ty));
+    programmaAnticipo();
 }
 
 bool FrmAnteprima::eventFilter(QObject *watched, QEvent *e)
@@ -446,8 +465,7 @@ bool FrmAnteprima::eventFilter(QObject *watched, QEvent *e)
             }
             break;
         }
-        default:
-            break;
+        default: break;
         }
     } else if (watched == HScroll1 || watched == VScroll1) {
         // The scroll bars never keep the keyboard focus: a click on one
@@ -497,11 +515,16 @@ void FrmAnteprima::InizializzaAnteprima()
     std::exception_ptr errore;
     try {
         ensureLoaded();
+        fermaIndice();
         m_nav.setPaginaVisualizzata(0);
+        m_paginaMostrata = 0;
+        m_inizioMostrato = 1;
+        m_erroreMostrato = nullptr;
         try {
             LetturaDati::DisegnaPagina(*m_picture2, FileTemporaneo(), LetturaDati::PageSpec::page(1));
         } catch (...) {
             errore = std::current_exception();
+            m_erroreMostrato = errore;
         }
         DimensioneReale();
         const int32_t totali = m_nav.pagineTotali();
@@ -510,7 +533,11 @@ void FrmAnteprima::InizializzaAnteprima()
         if (!FileTemporaneo().isEmpty()) {
             {
                 CursoreOccupato busy;
-                if (totali >= 2) {
+                if (totali >= 2 && QFileInfo(FileTemporaneo()).size() >= IndiceInBackground) {
+                    // A long document: page 1 is on show, the rest of the
+                    // index comes in the background.
+                    avviaIndice(totali);
+                } else if (totali >= 2) {
                     // The document's page index, held against the page count
                     // the window shows; pages it does not reach stay 0.
                     const spool::PageIndex indice = m_documento->pageIndex(QStringLiteral("FrmAnteprima"), totali);
@@ -536,19 +563,32 @@ void FrmAnteprima::InizializzaAnteprima()
 
 void FrmAnteprima::MostraPagina()
 {
+    ensureLoaded();
     const int16_t pagina = m_nav.paginaVisualizzata();
-    const qint64 inizio = pagina >= 0 && pagina < m_posizioniPagine.size() ? m_posizioniPagine[pagina] : 0;
+    const qint64 inizio = inizioPagina(pagina);
+    lasciaPagina();
     std::exception_ptr errore;
-    try {
-        LetturaDati::DisegnaPagina(Picture2(), FileTemporaneo(),
-                                   inizio > 0 ? LetturaDati::PageSpec::at(inizio)
-                                              : LetturaDati::PageSpec::page(int32_t(pagina) + 1));
-    } catch (...) {
-        // A page that cannot be replayed completely (a picture file gone, a
-        // record cut short) is shown as far as it was drawn, with the error;
-        // the window stays.
-        errore = std::current_exception();
+    if (std::optional<PreparedPage> pronta = inizio > 0 ? m_anticipo->take(pagina, inizio) : std::nullopt) {
+        // Made ahead while the user read the last page.
+        m_picture2->adopt(std::move(pronta->drawing), pronta->memoryUsed);
+        errore = pronta->error;
+        if (!pronta->raster.isNull())
+            m_rasterPronto = std::move(pronta->raster);
+    } else {
+        try {
+            LetturaDati::DisegnaPagina(Picture2(), FileTemporaneo(),
+                                       inizio > 0 ? LetturaDati::PageSpec::at(inizio)
+                                                  : LetturaDati::PageSpec::page(int32_t(pagina) + 1));
+        } catch (...) {
+            // A page that cannot be replayed completely (a picture file gone, a
+            // record cut short) is shown as far as it was drawn, with the error;
+            // the window stays.
+            errore = std::current_exception();
+        }
     }
+    m_paginaMostrata = pagina;
+    m_inizioMostrato = inizio;
+    m_erroreMostrato = errore;
     AggiornaScroll();
     mostraErrore(
         QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(int32_t(pagina) + 1),
@@ -586,11 +626,15 @@ void FrmAnteprima::AggiornaScroll()
         m_immagineConvertita = false;
         Image1->setConvertitore({});
         Image1->setPicture(pagina);
+        if (m_rasterPronto)
+            Image1->adoptRaster(std::move(*m_rasterPronto));
     } else {
         Image1->setConvertitore([this](const QImage &raster) { return convertiA256(raster); });
         Image1->setPicture(pagina);
         m_immagineConvertita = Image1->prepara();
     }
+    m_rasterPronto.reset();
+    programmaAnticipo();
 }
 
 QImage FrmAnteprima::convertiA256(const QImage &raster)
@@ -789,24 +833,194 @@ void FrmAnteprima::StampaDocumento()
     case PrintOutcome::Result::Printed:
         // A PDF lands in a folder the user did not choose: say where.
         if (!outcome.pdfFile.isEmpty())
-            platform::messageBox(this, testoStampatoInPdf(outcome.pdfFile), QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
+            platform::messageBox(this, testoStampatoInPdf(outcome.pdfFile),
+                                 QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
                                  platform::MessageIcon::Information);
         break;
     case PrintOutcome::Result::NoPrinter:
-        platform::messageBox(this, outcome.error->description(), QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
+        platform::messageBox(this, outcome.error->description(),
+                             QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
                              platform::MessageIcon::Information);
         break;
     case PrintOutcome::Result::Failed:
         platform::messageBox(this, outcome.error->description(), QString(), platform::MessageIcon::None);
         break;
     case PrintOutcome::Result::Empty:
-        platform::messageBox(this, QCoreApplication::translate("qv::MotoreStampa", "Nessun documento da stampare"), QString(),
-                             platform::MessageIcon::None);
+        platform::messageBox(this, QCoreApplication::translate("qv::MotoreStampa", "Nessun documento da stampare"),
+                             QString(), platform::MessageIcon::None);
         break;
     case PrintOutcome::Result::Cancelled:
-    case PrintOutcome::Result::NoCopies:
-        break;
+    case PrintOutcome::Result::NoCopies: break;
     }
+}
+
+// --- The page index in the background, the pages made ahead -----------------------------
+
+const QVector<qint64> &FrmAnteprima::PosizioniPagine()
+{
+    if (m_scansione) {
+        m_scansione->waitForFinished();
+        riceviIndice();
+        fineIndice();
+    }
+    return m_posizioniPagine;
+}
+
+int32_t FrmAnteprima::knownPageCount() const
+{
+    const int32_t totali = m_nav.pagineTotali();
+    if (!m_scansione)
+        return totali;
+    return int32_t(std::min<qsizetype>(m_indiceNoto, totali));
+}
+
+bool FrmAnteprima::pageIndexComplete() const
+{
+    return !m_scansione;
+}
+
+/// Starts the background scan of the document for its page index; the
+/// positions of m_posizioniPagine fill in as it finds them.
+void FrmAnteprima::avviaIndice(int32_t totali)
+{
+    Q_UNUSED(totali);
+    m_indiceNoto = 1; // page 1 starts at the file start
+    m_scansione = new spool::PageIndexScan(FileTemporaneo(), QStringLiteral("FrmAnteprima"), this);
+    connect(m_scansione, &spool::PageIndexScan::grew, this, [this] { riceviIndice(); });
+    connect(m_scansione, &spool::PageIndexScan::done, this, [this] { fineIndice(); });
+}
+
+/// Takes the starts the scan found since the last call, held against the
+/// page count the window shows as the document's index is
+/// (spool::limitToPageCount): a surplus of page breaks is error 9, except
+/// past the control's cap, where the pages past it are out of reach.
+void FrmAnteprima::riceviIndice()
+{
+    if (!m_scansione)
+        return;
+    const spool::PageIndex nuovi = m_scansione->startsFrom(m_indiceNoto);
+    if (nuovi.isEmpty())
+        return;
+    const int32_t totali = m_nav.pagineTotali();
+    const qsizetype posti = m_posizioniPagine.size();
+    for (qsizetype i = 0; i < nuovi.size() && m_indiceNoto + i < posti; ++i)
+        m_posizioniPagine[m_indiceNoto + i] = nuovi[i];
+    m_indiceNoto += nuovi.size();
+    if (m_indiceNoto > posti) {
+        std::exception_ptr errore;
+        try {
+            spool::limitToPageCount(spool::PageIndex(m_indiceNoto, 1), totali, FileTemporaneo(),
+                                    QStringLiteral("FrmAnteprima"));
+        } catch (...) {
+            errore = std::current_exception();
+        }
+        if (errore) {
+            // As when the index is built at once: no positions, the pages
+            // are found by counting, and the next activation tries again.
+            fermaIndice();
+            m_posizioniPagine = QVector<qint64>(posti, 0);
+            m_posizioniPagine[0] = 1;
+            m_daInizializzare = true;
+            mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Indice delle pagine incompleto"), errore);
+            emit pageIndexFinished();
+            return;
+        }
+    }
+    emit knownPageCountChanged(knownPageCount());
+}
+
+void FrmAnteprima::fineIndice()
+{
+    if (!m_scansione || !m_scansione->finished())
+        return;
+    riceviIndice();
+    if (!m_scansione)
+        return; // stopped at a surplus of page breaks
+    const std::optional<Error> errore = m_scansione->error();
+    fermaIndice();
+    if (errore)
+        mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Indice delle pagine incompleto"),
+                     std::make_exception_ptr(*errore));
+    emit knownPageCountChanged(knownPageCount());
+    emit pageIndexFinished();
+    programmaAnticipo();
+}
+
+void FrmAnteprima::fermaIndice()
+{
+    delete m_scansione; // stops and joins the scan
+    m_scansione = nullptr;
+}
+
+/// The stored start of page \a pagina (0-based), waiting under the busy
+/// pointer for the background scan to reach it; 0 when it is not known (the
+/// page is then found by counting).
+qint64 FrmAnteprima::inizioPagina(int32_t pagina)
+{
+    if (pagina < 0 || pagina >= m_posizioniPagine.size())
+        return 0;
+    if (m_posizioniPagine[pagina] == 0 && m_scansione && pagina >= m_indiceNoto) {
+        CursoreOccupato busy;
+        m_scansione->waitForPage(pagina + 1);
+        riceviIndice();
+        if (m_scansione && m_scansione->finished())
+            fineIndice();
+    }
+    return pagina < m_posizioniPagine.size() ? m_posizioniPagine[pagina] : 0;
+}
+
+/// The page on show goes into the cache of pages made ahead, so that coming
+/// back to it shows it at once.
+void FrmAnteprima::lasciaPagina()
+{
+    if (m_paginaMostrata < 0 || m_inizioMostrato <= 0 || !Image1->Picture())
+        return;
+    PreparedPage lasciata;
+    lasciata.page = m_paginaMostrata;
+    lasciata.start = m_inizioMostrato;
+    lasciata.drawing = Image1->Picture();
+    lasciata.memoryUsed = m_picture2 ? m_picture2->memoryUsed() : 0;
+    lasciata.error = m_erroreMostrato;
+    if (!Image1->modo256() && !Image1->raster().isNull())
+        lasciata.raster =
+            PageRaster{Image1->Picture(), Image1->raster(), Image1->areaRaster(), Image1->size(), Image1->rasterDpr()};
+    m_anticipo->keep(std::move(lasciata));
+}
+
+/// Asks for the pages next to the one on show once the window has settled
+/// (a page change, a zoom or a resize comes to several calls).
+void FrmAnteprima::programmaAnticipo()
+{
+    if (m_anticipoProgrammato || !m_loaded || !m_anticipo)
+        return;
+    m_anticipoProgrammato = true;
+    QTimer::singleShot(0, this, [this] {
+        m_anticipoProgrammato = false;
+        anticipa();
+    });
+}
+
+void FrmAnteprima::anticipa()
+{
+    if (!m_loaded || FileTemporaneo().isEmpty() || m_daInizializzare)
+        return;
+    RenderAhead::View view;
+    view.file = FileTemporaneo();
+    view.pageTwips = QSize(m_larghezzaPagina, m_altezzaPagina);
+    view.memoryBudget = m_picture2->memoryBudget();
+    view.raster = chkMassima->isChecked();
+    if (view.raster) {
+        view.widgetSize = Image1->size();
+        view.dpr = Image1->rasterDpr();
+        view.area = Image1->areaDaPreparare();
+    }
+    m_anticipo->setView(view);
+    const int32_t pagina = m_nav.paginaVisualizzata();
+    QList<QPair<int32_t, qint64>> vicine;
+    for (const int32_t vicina : {pagina + 1, pagina - 1})
+        if (vicina >= 0 && vicina < m_nav.pagineTotali() && vicina < m_posizioniPagine.size())
+            vicine.append({vicina, m_posizioniPagine[vicina]});
+    m_anticipo->want(vicine);
 }
 
 } // namespace qv

@@ -1,9 +1,10 @@
 // qvPreview - print preview for Qt applications.
 #pragma once
 
-#include "preview/PreviewInput.h"
+#include "preview/ImmaginePagina.h"
 #include "preview/NavigazionePagine.h"
 #include "preview/PageView.h"
+#include "preview/PreviewInput.h"
 #include "render/PageSurface.h"
 #include "spool/Document.h"
 
@@ -15,8 +16,8 @@
 #include <QVector>
 
 #include <cstdint>
-#include <functional>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -33,6 +34,10 @@ namespace qv {
 
 class PreviewToolbar;
 class ImmaginePagina;
+class RenderAhead;
+namespace spool {
+class PageIndexScan;
+}
 class MotoreStampa;
 struct PrintOutcome;
 
@@ -118,7 +123,8 @@ public:
     /// 0-based index of the page on show.
     int16_t PaginaVisualizzata() const { return m_nav.paginaVisualizzata(); }
     /// 1-based start positions of the pages in the spool file (0: unknown).
-    const QVector<qint64> &PosizioniPagine() const { return m_posizioniPagine; }
+    /// While the page index is built in the background, waits for it first.
+    const QVector<qint64> &PosizioniPagine();
     bool ImmagineConvertita() const { return m_immagineConvertita; }
     bool DaInizializzare() const { return m_daInizializzare; }
     bool Trascinamento() const { return m_vista.geometria().trascinamento(); }
@@ -159,6 +165,23 @@ public:
     QAction *pulsante(const QString &key) const;
 
     void done(int result) override;
+
+    /// Pages whose start in the spool file is known so far: all of them
+    /// once the page index is complete. The index of a long document is
+    /// built in the background after the first page is shown; a page not
+    /// indexed yet is waited for when it is asked for.
+    int32_t knownPageCount() const;
+    /// True once the page index is complete (or could not be built).
+    bool pageIndexComplete() const;
+    /// The pages next to the one on show, made ahead in a worker thread
+    /// (null until the window loads).
+    RenderAhead *renderAhead() const { return m_anticipo; }
+
+signals:
+    /// More pages are indexed (knownPageCount()).
+    void knownPageCountChanged(int32_t known);
+    /// The page index is complete, or stopped at an error.
+    void pageIndexFinished();
 
 protected:
     bool event(QEvent *event) override;
@@ -217,6 +240,24 @@ private:
     PreviewToolbar *m_barra = nullptr;
     bool m_applicando = false;
     std::optional<Error> m_primoErrore;
+
+    // The page index built in the background, and the pages made ahead.
+    void avviaIndice(int32_t totali);
+    void riceviIndice();
+    void fineIndice();
+    void fermaIndice();
+    qint64 inizioPagina(int32_t pagina);
+    void programmaAnticipo();
+    void anticipa();
+    void lasciaPagina();
+    spool::PageIndexScan *m_scansione = nullptr;
+    qsizetype m_indiceNoto = 0; // starts taken from the scan
+    RenderAhead *m_anticipo = nullptr;
+    std::optional<PageRaster> m_rasterPronto;
+    std::exception_ptr m_erroreMostrato; // the page on show stopped early at it
+    qint64 m_inizioMostrato = 0;         // start of the page on show (0: counted)
+    int32_t m_paginaMostrata = -1;
+    bool m_anticipoProgrammato = false;
 };
 
 } // namespace qv

@@ -22,10 +22,10 @@
 #include <QRectF>
 #include <QSize>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <unordered_set>
-#include <deque>
 
 class QPainter;
 
@@ -87,14 +87,16 @@ public:
     void Print(const QString &text) override;
     void Line(double x1, double y1, double x2, double y2, LineKind kind) override;
     void PSet(double x, double y, int32_t color) override;
-    void Circle(double x, double y, double radius, int32_t color, double start, double end,
-                double aspect) override;
-    void PaintPicture(const PictureData &picture, double x, double y, double width,
-                      double height) override;
+    void Circle(double x, double y, double radius, int32_t color, double start, double end, double aspect) override;
+    void PaintPicture(const PictureData &picture, double x, double y, double width, double height) override;
 
     /// Freezes the surface: its drawing so far, as a picture that later
     /// drawing on the surface does not change.
     FrozenPage Picture() const;
+    /// Takes \a drawing, a page replayed onto another surface of the same
+    /// size (in another thread, ahead of time), as this surface's drawing,
+    /// as if the replay had drawn it here; \a memoryUsed is what it held there.
+    void adopt(FrozenPage drawing, qint64 memoryUsed);
     /// The page at the screen's resolution (one pixel per screen pixel at 100 %).
     QImage image() const;
 
@@ -110,7 +112,7 @@ public:
     qint64 memoryLeft() const override { return std::max<qint64>(0, m_budget - m_used); }
 
 private:
-    template<class F>
+    template <class F>
     void record(F call, qint64 extraBytes = 0);
     void startDrawing();
     PageMetrics &metrics();

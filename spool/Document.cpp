@@ -20,7 +20,8 @@ namespace {
 /// The regular file that \a path leads to now (following links), or nullopt.
 std::optional<SpoolIdentity> currentFile(const QString &path)
 {
-    struct stat st{};
+    struct stat st
+    {};
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     return SpoolIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino)};
@@ -30,10 +31,28 @@ std::optional<SpoolIdentity> currentFile(const QString &path)
 
 PageIndex buildPageIndex(const QString &path, const QString &source)
 {
+    return buildPageIndex(path, source, {}, {});
+}
+
+PageIndex buildPageIndex(const QString &path, const QString &source,
+                         const std::function<bool(const PageIndex &starts)> &found,
+                         const std::function<qsizetype(qsizetype size)> &batch)
+{
     PageIndex starts{1};
     PageStartScanner scanner(path, source);
-    while (const std::optional<qint64> start = scanner.next())
+    qsizetype told = 0;
+    qsizetype next = 0; // the size at which found() is called next
+    while (const std::optional<qint64> start = scanner.next()) {
         starts.append(*start);
+        if (found && starts.size() >= next) {
+            if (!found(starts))
+                return starts;
+            told = starts.size();
+            next = told + std::max<qsizetype>(batch ? batch(told) : 1, 1);
+        }
+    }
+    if (found && told != starts.size())
+        found(starts);
     return starts;
 }
 
@@ -48,8 +67,8 @@ PageIndex limitToPageCount(PageIndex index, int32_t expectedPages, const QString
     // does not match its page count.
     if (expectedPages < Document::MaxRecordedPages)
         throw Error(ErrSubscriptOutOfRange, source,
-                    QCoreApplication::translate(
-                        "qv::IndicePagine", "Il file %1 contiene più interruzioni di pagina delle %2 pagine attese")
+                    QCoreApplication::translate("qv::IndicePagine",
+                                                "Il file %1 contiene più interruzioni di pagina delle %2 pagine attese")
                         .arg(path)
                         .arg(expectedPages))
             .at(path);

@@ -37,8 +37,7 @@ struct FitCase
 };
 
 class Fit : public ::testing::TestWithParam<FitCase>
-{
-};
+{};
 
 TEST_P(Fit, FindsTheLongestPieceThatFits)
 {
@@ -70,8 +69,7 @@ struct ShortcutCase
 };
 
 class Shortcut : public ::testing::TestWithParam<ShortcutCase>
-{
-};
+{};
 
 TEST_P(Shortcut, SameAsMeasuringEveryPiece)
 {
