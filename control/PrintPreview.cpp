@@ -14,11 +14,11 @@
 #include "platform/Devices.h"
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
-#include "render/TextMetrics.h"
 #include "spool/PictureFile.h"
+#include "render/TextMetrics.h"
+#include "spool/Win.h"
 #include "spool/SpoolFormat.h"
 #include "spool/SpoolWriter.h"
-#include "spool/Win.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -121,11 +121,14 @@ std::optional<double> numberOf(const QVariant &value)
     case QMetaType::SChar:
     case QMetaType::UChar:
     case QMetaType::Float:
-    case QMetaType::Double: d = value.toDouble(&ok); break;
+    case QMetaType::Double:
+        d = value.toDouble(&ok);
+        break;
     case QMetaType::QString:
         d = value.toString().trimmed().toDouble(&ok); // QString::toDouble is locale-independent
         break;
-    default: break;
+    default:
+        break;
     }
     if (!ok || !std::isfinite(d))
         return std::nullopt;
@@ -146,7 +149,9 @@ bool appendCircleValue(spool::Record &record, const QVariant &value, int default
     case QMetaType::Long:
     case QMetaType::Short:
     case QMetaType::Char:
-    case QMetaType::SChar: record.integer(value.toLongLong()); return true;
+    case QMetaType::SChar:
+        record.integer(value.toLongLong());
+        return true;
     case QMetaType::UInt:
     case QMetaType::ULongLong:
     case QMetaType::ULong:
@@ -182,8 +187,8 @@ bool appendCircleColour(spool::Record &record, const QVariant &value)
 {
     const QMetaType type = value.metaType();
     if (type == QMetaType::fromType<QColor>() || type == QMetaType::fromType<Qt::GlobalColor>()) {
-        const QColor color =
-            type == QMetaType::fromType<QColor>() ? value.value<QColor>() : QColor(value.value<Qt::GlobalColor>());
+        const QColor color = type == QMetaType::fromType<QColor>() ? value.value<QColor>()
+                                                                   : QColor(value.value<Qt::GlobalColor>());
         if (!color.isValid())
             return false;
         record.integer(colorValue(color));
@@ -205,7 +210,9 @@ bool writableAsText(const QString &path)
 
 // --- Creation and destruction ---------------------------------------------------
 
-PrintPreview::PrintPreview(QWidget *parent) : QWidget(parent), d(std::make_unique<Private>(*this))
+PrintPreview::PrintPreview(QWidget *parent)
+    : QWidget(parent)
+    , d(std::make_unique<Private>(*this))
 {
     d->titolo = DefaultTitle;
     setFixedSize(fixedPixelSize());
@@ -247,10 +254,7 @@ void PrintPreview::paintEvent(QPaintEvent *)
 
 // --- Properties ---------------------------------------------------------------------
 
-QString PrintPreview::titolo() const
-{
-    return d->titolo;
-}
+QString PrintPreview::titolo() const { return d->titolo; }
 
 void PrintPreview::setTitolo(const QString &value)
 {
@@ -258,10 +262,7 @@ void PrintPreview::setTitolo(const QString &value)
     Q_EMIT persistedPropertyChanged(TitoloKey);
 }
 
-QString PrintPreview::FontName() const
-{
-    return d->font.fontName;
-}
+QString PrintPreview::FontName() const { return d->font.fontName; }
 
 void PrintPreview::setFontName(const QString &value)
 {
@@ -271,10 +272,7 @@ void PrintPreview::setFontName(const QString &value)
     setFont(own);
 }
 
-int32_t PrintPreview::FontSize() const
-{
-    return d->font.fontSize;
-}
+int32_t PrintPreview::FontSize() const { return d->font.fontSize; }
 
 void PrintPreview::setFontSize(int32_t value)
 {
@@ -283,43 +281,16 @@ void PrintPreview::setFontSize(int32_t value)
     d->font.fontSize = value;
 }
 
-bool PrintPreview::FontItalic() const
-{
-    return d->font.fontItalic;
-}
-void PrintPreview::setFontItalic(bool value)
-{
-    d->font.fontItalic = value;
-}
-bool PrintPreview::FontBold() const
-{
-    return d->font.fontBold;
-}
-void PrintPreview::setFontBold(bool value)
-{
-    d->font.fontBold = value;
-}
-bool PrintPreview::FontUnderline() const
-{
-    return d->font.fontUnderline;
-}
-void PrintPreview::setFontUnderline(bool value)
-{
-    d->font.fontUnderline = value;
-}
-bool PrintPreview::FontStrikethru() const
-{
-    return d->font.fontStrikethru;
-}
-void PrintPreview::setFontStrikethru(bool value)
-{
-    d->font.fontStrikethru = value;
-}
+bool PrintPreview::FontItalic() const { return d->font.fontItalic; }
+void PrintPreview::setFontItalic(bool value) { d->font.fontItalic = value; }
+bool PrintPreview::FontBold() const { return d->font.fontBold; }
+void PrintPreview::setFontBold(bool value) { d->font.fontBold = value; }
+bool PrintPreview::FontUnderline() const { return d->font.fontUnderline; }
+void PrintPreview::setFontUnderline(bool value) { d->font.fontUnderline = value; }
+bool PrintPreview::FontStrikethru() const { return d->font.fontStrikethru; }
+void PrintPreview::setFontStrikethru(bool value) { d->font.fontStrikethru = value; }
 
-int32_t PrintPreview::ForeColor() const
-{
-    return d->font.foreColor;
-}
+int32_t PrintPreview::ForeColor() const { return d->font.foreColor; }
 
 void PrintPreview::setForeColor(int32_t value)
 {
@@ -337,19 +308,10 @@ void PrintPreview::setForeColor(const QColor &value)
     setForeColor(colorValue(value));
 }
 
-bool PrintPreview::FontTransparent() const
-{
-    return d->font.fontTransparent;
-}
-void PrintPreview::setFontTransparent(bool value)
-{
-    d->font.fontTransparent = value;
-}
+bool PrintPreview::FontTransparent() const { return d->font.fontTransparent; }
+void PrintPreview::setFontTransparent(bool value) { d->font.fontTransparent = value; }
 
-int32_t PrintPreview::ScaleMode() const
-{
-    return d->scaleMode;
-}
+int32_t PrintPreview::ScaleMode() const { return d->scaleMode; }
 
 void PrintPreview::setScaleMode(int32_t value)
 {
@@ -359,10 +321,7 @@ void PrintPreview::setScaleMode(int32_t value)
     Q_EMIT persistedPropertyChanged(ScaleModeKey);
 }
 
-int32_t PrintPreview::DrawMode() const
-{
-    return d->stroke.drawMode;
-}
+int32_t PrintPreview::DrawMode() const { return d->stroke.drawMode; }
 
 void PrintPreview::setDrawMode(int32_t value)
 {
@@ -371,10 +330,7 @@ void PrintPreview::setDrawMode(int32_t value)
     d->stroke.drawMode = value;
 }
 
-int32_t PrintPreview::DrawWidth() const
-{
-    return d->stroke.drawWidth;
-}
+int32_t PrintPreview::DrawWidth() const { return d->stroke.drawWidth; }
 
 void PrintPreview::setDrawWidth(int32_t value)
 {
@@ -383,10 +339,7 @@ void PrintPreview::setDrawWidth(int32_t value)
     d->stroke.drawWidth = value;
 }
 
-int32_t PrintPreview::DrawStyle() const
-{
-    return d->stroke.drawStyle;
-}
+int32_t PrintPreview::DrawStyle() const { return d->stroke.drawStyle; }
 
 void PrintPreview::setDrawStyle(int32_t value)
 {
@@ -395,10 +348,7 @@ void PrintPreview::setDrawStyle(int32_t value)
     d->stroke.drawStyle = value;
 }
 
-int32_t PrintPreview::FillColor() const
-{
-    return d->stroke.fillColor;
-}
+int32_t PrintPreview::FillColor() const { return d->stroke.fillColor; }
 
 void PrintPreview::setFillColor(int32_t value)
 {
@@ -414,10 +364,7 @@ void PrintPreview::setFillColor(const QColor &value)
     setFillColor(colorValue(value));
 }
 
-int32_t PrintPreview::FillStyle() const
-{
-    return d->stroke.fillStyle;
-}
+int32_t PrintPreview::FillStyle() const { return d->stroke.fillStyle; }
 
 void PrintPreview::setFillStyle(int32_t value)
 {
@@ -426,36 +373,15 @@ void PrintPreview::setFillStyle(int32_t value)
     d->stroke.fillStyle = value;
 }
 
-int16_t PrintPreview::Copie() const
-{
-    return d->copie;
-}
-void PrintPreview::setCopie(int16_t value)
-{
-    d->copie = value;
-}
+int16_t PrintPreview::Copie() const { return d->copie; }
+void PrintPreview::setCopie(int16_t value) { d->copie = value; }
 
-int32_t PrintPreview::TotalePagine() const
-{
-    return d->document->pageCount(QStringLiteral("TotalePagine"));
-}
+int32_t PrintPreview::TotalePagine() const { return d->document->pageCount(QStringLiteral("TotalePagine")); }
 
-const std::optional<Error> &PrintPreview::lastPrintError() const
-{
-    return d->erroreStampa;
-}
-QString PrintPreview::lastPdfFile() const
-{
-    return d->ultimoPdf;
-}
-QString PrintPreview::spoolPath() const
-{
-    return d->document->path();
-}
-QStringList PrintPreview::pictureFiles() const
-{
-    return d->document->pictures();
-}
+const std::optional<Error> &PrintPreview::lastPrintError() const { return d->erroreStampa; }
+QString PrintPreview::lastPdfFile() const { return d->ultimoPdf; }
+QString PrintPreview::spoolPath() const { return d->document->path(); }
+QStringList PrintPreview::pictureFiles() const { return d->document->pictures(); }
 
 // --- Container protocol ---------------------------------------------------------------
 
@@ -763,8 +689,8 @@ void PrintPreview::ScriviCentrato(float Y, QString testo)
         cannotPrint("StampaCentrato");
 }
 
-int32_t PrintPreview::StampaCampo(float PosX, float PosY, QString testo, float limiteMax, QV_ALLINEAMENTO Allineamento,
-                                  bool parolaIntera)
+int32_t PrintPreview::StampaCampo(float PosX, float PosY, QString testo, float limiteMax,
+                                  QV_ALLINEAMENTO Allineamento, bool parolaIntera)
 {
     int32_t n = -1;
     try {
@@ -812,7 +738,8 @@ int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float
 }
 
 QString PrintPreview::StampaCampoMultilinea(float PosX, float PosY, QString testo, float limiteMax,
-                                            QV_ALLINEAMENTO Allineamento, int16_t &nRighe, float &interlinea)
+                                            QV_ALLINEAMENTO Allineamento, int16_t &nRighe,
+                                            float &interlinea)
 {
     static const QString CrLf = QStringLiteral("\r\n");
     QString line;

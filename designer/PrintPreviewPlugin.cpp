@@ -14,7 +14,10 @@
 
 namespace qv::designer {
 
-PrintPreviewPlugin::PrintPreviewPlugin(QObject *parent) : QObject(parent) {}
+PrintPreviewPlugin::PrintPreviewPlugin(QObject *parent)
+    : QObject(parent)
+{
+}
 
 QString PrintPreviewPlugin::name() const
 {

@@ -47,7 +47,10 @@ void PrintPreviewTaskMenu::apriPagina()
     dialogo.exec();
 }
 
-PrintPreviewTaskMenuFactory::PrintPreviewTaskMenuFactory(QExtensionManager *parent) : QExtensionFactory(parent) {}
+PrintPreviewTaskMenuFactory::PrintPreviewTaskMenuFactory(QExtensionManager *parent)
+    : QExtensionFactory(parent)
+{
+}
 
 QObject *PrintPreviewTaskMenuFactory::createExtension(QObject *object, const QString &iid, QObject *parent) const
 {

@@ -5,14 +5,14 @@
 #include "platform/CursoreOccupato.h"
 #include "platform/Devices.h"
 #include "platform/Platform.h"
+#include "preview/PreviewToolbar.h"
 #include "preview/BarraScorrimento.h"
 #include "preview/FrmOpzioni.h"
 #include "preview/ImmaginePagina.h"
-#include "preview/PreviewToolbar.h"
 #include "preview/PrintCommand.h"
 #include "preview/RenderAhead.h"
-#include "print/MotoreStampa.h"
 #include "render/LetturaDati.h"
+#include "print/MotoreStampa.h"
 #include "spool/PageIndexScan.h"
 #include "spool/Win.h"
 
@@ -45,8 +45,8 @@
 #include <qvpreview/qvUtilita.h>
 
 #include <cmath>
-#include <exception>
 #include <functional>
+#include <exception>
 
 namespace qv {
 
@@ -422,8 +422,8 @@ void FrmAnteprima::disponi()
 
     if (!fraErrore->isHidden()) {
         const int larghezza = Picture1->width();
-        const int altezza =
-            fraErrore->hasHeightForWidth() ? fraErrore->heightForWidth(larghezza) : fraErrore->sizeHint().height();
+        const int altezza = fraErrore->hasHeightForWidth() ? fraErrore->heightForWidth(larghezza)
+                                                           : fraErrore->sizeHint().height();
         fraErrore->setGeometry(Picture1->x(), Picture1->y(), larghezza, std::min(altezza, Picture1->height()));
         fraErrore->raise();
     }
@@ -465,7 +465,8 @@ bool FrmAnteprima::eventFilter(QObject *watched, QEvent *e)
             }
             break;
         }
-        default: break;
+        default:
+            break;
         }
     } else if (watched == HScroll1 || watched == VScroll1) {
         // The scroll bars never keep the keyboard focus: a click on one
@@ -833,24 +834,23 @@ void FrmAnteprima::StampaDocumento()
     case PrintOutcome::Result::Printed:
         // A PDF lands in a folder the user did not choose: say where.
         if (!outcome.pdfFile.isEmpty())
-            platform::messageBox(this, testoStampatoInPdf(outcome.pdfFile),
-                                 QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
+            platform::messageBox(this, testoStampatoInPdf(outcome.pdfFile), QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
                                  platform::MessageIcon::Information);
         break;
     case PrintOutcome::Result::NoPrinter:
-        platform::messageBox(this, outcome.error->description(),
-                             QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
+        platform::messageBox(this, outcome.error->description(), QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
                              platform::MessageIcon::Information);
         break;
     case PrintOutcome::Result::Failed:
         platform::messageBox(this, outcome.error->description(), QString(), platform::MessageIcon::None);
         break;
     case PrintOutcome::Result::Empty:
-        platform::messageBox(this, QCoreApplication::translate("qv::MotoreStampa", "Nessun documento da stampare"),
-                             QString(), platform::MessageIcon::None);
+        platform::messageBox(this, QCoreApplication::translate("qv::MotoreStampa", "Nessun documento da stampare"), QString(),
+                             platform::MessageIcon::None);
         break;
     case PrintOutcome::Result::Cancelled:
-    case PrintOutcome::Result::NoCopies: break;
+    case PrintOutcome::Result::NoCopies:
+        break;
     }
 }
 

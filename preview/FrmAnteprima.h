@@ -1,10 +1,10 @@
 // qvPreview - print preview for Qt applications.
 #pragma once
 
+#include "preview/PreviewInput.h"
 #include "preview/ImmaginePagina.h"
 #include "preview/NavigazionePagine.h"
 #include "preview/PageView.h"
-#include "preview/PreviewInput.h"
 #include "render/PageSurface.h"
 #include "spool/Document.h"
 
@@ -16,8 +16,8 @@
 #include <QVector>
 
 #include <cstdint>
-#include <exception>
 #include <functional>
+#include <exception>
 #include <memory>
 #include <optional>
 

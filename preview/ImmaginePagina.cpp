@@ -9,7 +9,8 @@
 
 namespace qv {
 
-ImmaginePagina::ImmaginePagina(QWidget *parent) : QWidget(parent)
+ImmaginePagina::ImmaginePagina(QWidget *parent)
+    : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

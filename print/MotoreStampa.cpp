@@ -5,10 +5,10 @@
 #include "print/MotoreStampa.h"
 
 #include "platform/CursoreOccupato.h"
-#include "platform/Devices.h"
 #include "platform/FileSystem.h"
-#include "print/PrinterTarget.h"
+#include "platform/Devices.h"
 #include "render/LetturaDati.h"
+#include "print/PrinterTarget.h"
 
 #include <qvpreview/Error.h>
 
@@ -34,6 +34,7 @@ void MotoreStampa::setFileTemporaneo(const QString &value)
 }
 
 namespace {
+
 
 std::function<void(const MotoreStampa &)> &stampaHook()
 {
@@ -128,8 +129,7 @@ void MotoreStampa::Stampa()
     if (!printer)
         throw Error(ErrPrinter, Source, testoNessunaStampante());
     if (!m_documento || m_documento->isEmpty())
-        throw Error(ErrFileNotFound, Source,
-                    QCoreApplication::translate("qv::MotoreStampa", "Nessun documento da stampare"));
+        throw Error(ErrFileNotFound, Source, QCoreApplication::translate("qv::MotoreStampa", "Nessun documento da stampare"));
     const QString file = m_documento->path();
 
     const spool::PageIndex starts = m_documento->pageIndex(Source);

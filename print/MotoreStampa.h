@@ -35,16 +35,8 @@ public:
     /// First and last page to print (1-based). Without a first page printing
     /// starts at page 1, without a last page it ends at the document's last
     /// page. A range partly outside the document prints the pages inside it.
-    void setInizio(int16_t value)
-    {
-        m_inizio = value;
-        m_inizioSet = true;
-    }
-    void setFine(int16_t value)
-    {
-        m_fine = value;
-        m_fineSet = true;
-    }
+    void setInizio(int16_t value) { m_inizio = value; m_inizioSet = true; }
+    void setFine(int16_t value) { m_fine = value; m_fineSet = true; }
     int16_t Inizio() const { return m_inizio; }
     int16_t Fine() const { return m_fine; }
     /// Name of the print job (the document's title).

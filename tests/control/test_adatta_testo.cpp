@@ -37,7 +37,8 @@ struct FitCase
 };
 
 class Fit : public ::testing::TestWithParam<FitCase>
-{};
+{
+};
 
 TEST_P(Fit, FindsTheLongestPieceThatFits)
 {
@@ -69,7 +70,8 @@ struct ShortcutCase
 };
 
 class Shortcut : public ::testing::TestWithParam<ShortcutCase>
-{};
+{
+};
 
 TEST_P(Shortcut, SameAsMeasuringEveryPiece)
 {

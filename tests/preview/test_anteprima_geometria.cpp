@@ -118,7 +118,8 @@ struct Trascinamento
 };
 
 class DragEdges : public ::testing::TestWithParam<Trascinamento>
-{};
+{
+};
 
 TEST_P(DragEdges, StopsAtEveryEdge)
 {
@@ -141,14 +142,15 @@ TEST_P(DragEdges, StopsAtEveryEdge)
     EXPECT_EQ(g.scrollV().valore, int(-t.top / 10));
 }
 
-INSTANTIATE_TEST_SUITE_P(Drag, DragEdges,
-                         ::testing::Values(Trascinamento{"inside", -500, 300, -1500, -700},
-                                           Trascinamento{"pastLeft", 5000, 0, 0, -1000},
-                                           Trascinamento{"pastTop", 0, 5000, -1000, 0},
-                                           Trascinamento{"pastRight", -50000, 0, -(W - 8000), -1000},
-                                           Trascinamento{"pastBottom", 0, -50000, -1000, -(H - 5000)},
-                                           Trascinamento{"pastTopLeftCorner", 9000, 9000, 0, 0}),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Drag, DragEdges,
+    ::testing::Values(Trascinamento{"inside", -500, 300, -1500, -700},
+                      Trascinamento{"pastLeft", 5000, 0, 0, -1000},
+                      Trascinamento{"pastTop", 0, 5000, -1000, 0},
+                      Trascinamento{"pastRight", -50000, 0, -(W - 8000), -1000},
+                      Trascinamento{"pastBottom", 0, -50000, -1000, -(H - 5000)},
+                      Trascinamento{"pastTopLeftCorner", 9000, 9000, 0, 0}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Drag, ScrollBarsDoNotMoveThePageWhileDragging)
 {
@@ -217,7 +219,8 @@ struct PassoCase
 };
 
 class PassoTest : public ::testing::TestWithParam<PassoCase>
-{};
+{
+};
 
 TEST_P(PassoTest, FromAnyZoomToTheNextStep)
 {
@@ -231,12 +234,12 @@ TEST_P(PassoTest, FromAnyZoomToTheNextStep)
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, PassoTest,
-                         ::testing::Values(PassoCase{1, true, 2}, PassoCase{1, false, 0.5}, PassoCase{0.737, true, 1},
-                                           PassoCase{0.737, false, 0.5}, PassoCase{0.3223, true, 0.5},
-                                           PassoCase{0.3223, false, 0.25}, PassoCase{3, true, 4}, PassoCase{2, true, 4},
-                                           PassoCase{4, true, 0}, PassoCase{0.2, false, 0.125},
-                                           PassoCase{0.17, false, 0}, PassoCase{1 + 1e-12, true, 2},
-                                           PassoCase{0.5 - 1e-12, false, 0.25}));
+                         ::testing::Values(PassoCase{1, true, 2}, PassoCase{1, false, 0.5},
+                                           PassoCase{0.737, true, 1}, PassoCase{0.737, false, 0.5},
+                                           PassoCase{0.3223, true, 0.5}, PassoCase{0.3223, false, 0.25},
+                                           PassoCase{3, true, 4}, PassoCase{2, true, 4}, PassoCase{4, true, 0},
+                                           PassoCase{0.2, false, 0.125}, PassoCase{0.17, false, 0},
+                                           PassoCase{1 + 1e-12, true, 2}, PassoCase{0.5 - 1e-12, false, 0.25}));
 
 /// Fitting: the zoom for a viewport, kept within the steps' range.
 struct AdattaCase
@@ -248,7 +251,8 @@ struct AdattaCase
 };
 
 class AdattaTest : public ::testing::TestWithParam<AdattaCase>
-{};
+{
+};
 
 TEST_P(AdattaTest, FitsWithinTheRange)
 {
@@ -259,14 +263,15 @@ TEST_P(AdattaTest, FitsWithinTheRange)
     EXPECT_DOUBLE_EQ(g.zoom(), fatto ? c.zoom : 1.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fit, AdattaTest,
-                         ::testing::Values(AdattaCase{"pageTallViewport", W / 2, H, true, 0.5},
-                                           AdattaCase{"pageWideViewport", W, H / 4, true, 0.25},
-                                           AdattaCase{"width", W * 0.75, 10, false, 0.75},
-                                           AdattaCase{"neverBeyond400", W * 10, H * 10, true, 4},
-                                           AdattaCase{"neverBelow1000Twips", 100, 100, true, 1000 / W},
-                                           AdattaCase{"emptyViewportRefused", 0, 0, false, 0}),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Fit, AdattaTest,
+    ::testing::Values(AdattaCase{"pageTallViewport", W / 2, H, true, 0.5},
+                      AdattaCase{"pageWideViewport", W, H / 4, true, 0.25},
+                      AdattaCase{"width", W * 0.75, 10, false, 0.75},
+                      AdattaCase{"neverBeyond400", W * 10, H * 10, true, 4},
+                      AdattaCase{"neverBelow1000Twips", 100, 100, true, 1000 / W},
+                      AdattaCase{"emptyViewportRefused", 0, 0, false, 0}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Scroll, EndsOfTheBars)
 {
@@ -290,7 +295,8 @@ struct VaiCase
 };
 
 class VaiTest : public ::testing::TestWithParam<VaiCase>
-{};
+{
+};
 
 TEST_P(VaiTest, GoesInsideTheDocumentOnly)
 {
@@ -301,11 +307,13 @@ TEST_P(VaiTest, GoesInsideTheDocumentOnly)
     EXPECT_EQ(nav.paginaVisualizzata(), GetParam().pagina);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pages, VaiTest,
-    ::testing::Values(VaiCase{1, NavigazionePagine::Cambiata, 0}, VaiCase{5, NavigazionePagine::Cambiata, 4},
-                      VaiCase{2, NavigazionePagine::Stessa, 1}, VaiCase{0, NavigazionePagine::Limite, 1},
-                      VaiCase{6, NavigazionePagine::Limite, 1}, VaiCase{-3, NavigazionePagine::Limite, 1}));
+INSTANTIATE_TEST_SUITE_P(Pages, VaiTest,
+                         ::testing::Values(VaiCase{1, NavigazionePagine::Cambiata, 0},
+                                           VaiCase{5, NavigazionePagine::Cambiata, 4},
+                                           VaiCase{2, NavigazionePagine::Stessa, 1},
+                                           VaiCase{0, NavigazionePagine::Limite, 1},
+                                           VaiCase{6, NavigazionePagine::Limite, 1},
+                                           VaiCase{-3, NavigazionePagine::Limite, 1}));
 
 TEST(Navigazione, BeyondTheSixteenBitIndexIsALimit)
 {

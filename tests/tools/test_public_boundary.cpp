@@ -58,8 +58,8 @@ TEST(PublicBoundary, OnlyThePublicInterfaceIsExported)
     const QRegularExpression qvName(QStringLiteral("\\bqv::(\\w+)"));
     // The linker's own symbols and the self-registration entry points that
     // installers look up by name.
-    const QSet<QString> linker = {
-        "_edata", "_end", "__bss_start", "_init", "_fini", "DllRegisterServer", "DllUnregisterServer"};
+    const QSet<QString> linker = {"_edata", "_end", "__bss_start", "_init", "_fini", "DllRegisterServer",
+                                  "DllUnregisterServer"};
     for (const QString &symbol : symbols) {
         auto it = qvName.globalMatch(symbol);
         if (!it.hasNext()) {

@@ -13,7 +13,8 @@ namespace {
 using platform::SystemVersion;
 
 class UtilitaTest : public test::TempEnvTest
-{};
+{
+};
 
 struct FamilyCase
 {
@@ -30,7 +31,8 @@ void PrintTo(const FamilyCase &c, std::ostream *os)
 }
 
 class IsWindowsNTTest : public test::TempEnvTest, public ::testing::WithParamInterface<FamilyCase>
-{};
+{
+};
 
 TEST_P(IsWindowsNTTest, TrueOnlyForASuccessfulQueryNamingNT)
 {
@@ -50,8 +52,10 @@ SystemVersion withPlatform(uint32_t id)
 }
 
 INSTANTIATE_TEST_SUITE_P(PlatformIds, IsWindowsNTTest,
-                         ::testing::Values(FamilyCase{withPlatform(2), true}, FamilyCase{withPlatform(1), false},
-                                           FamilyCase{withPlatform(0), false}, FamilyCase{withPlatform(3), false},
+                         ::testing::Values(FamilyCase{withPlatform(2), true},
+                                           FamilyCase{withPlatform(1), false},
+                                           FamilyCase{withPlatform(0), false},
+                                           FamilyCase{withPlatform(3), false},
                                            FamilyCase{std::nullopt, false}));
 
 TEST_F(UtilitaTest, LinuxIsNotWindowsNT)
@@ -61,7 +65,8 @@ TEST_F(UtilitaTest, LinuxIsNotWindowsNT)
 }
 
 class HomepageTest : public test::TempEnvTest, public ::testing::WithParamInterface<int32_t>
-{};
+{
+};
 
 TEST_P(HomepageTest, OpensTheMakersPageWhateverTheWindow)
 {
