@@ -827,6 +827,7 @@ void FrmAnteprima::StampaDocumento()
     request.currentPage = int32_t(m_nav.paginaVisualizzata()) + 1;
     request.title = m_titolo;
     request.source = QStringLiteral("FrmAnteprima");
+    request.showProgress = true;
     const PrintOutcome outcome = printDocument(m_documento, request);
     if (m_printListener)
         m_printListener(outcome);
