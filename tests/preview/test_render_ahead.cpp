@@ -23,6 +23,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -312,6 +314,15 @@ TEST_F(RenderAheadTest, CancelInThePrintProgressLeavesNoPdfAndKeepsTheDocument)
         }
         auto *progresso = w->findChild<QProgressDialog *>(QStringLiteral("progressoStampa"));
         if (progresso && progresso->isVisible() && progresso->value() >= 2 && !progresso->wasCanceled()) {
+            // QV_SHOTS_DIR keeps a picture of the dialog over the window.
+            if (const QString shots = qEnvironmentVariable("QV_SHOTS_DIR"); !shots.isEmpty())
+            {
+                QPixmap shot = w->grab();
+                QPainter painter(&shot);
+                painter.drawPixmap(progresso->geometry().topLeft() - w->geometry().topLeft(), progresso->grab());
+                painter.end();
+                shot.save(shots + QStringLiteral("/progresso-stampa-dpr%1.png").arg(w->devicePixelRatio()));
+            }
             ++annullati;
             QTest::mouseClick(progresso->findChild<QPushButton *>(), Qt::LeftButton);
         }
