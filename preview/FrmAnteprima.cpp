@@ -889,6 +889,7 @@ void FrmAnteprima::avviaIndice(int32_t totali)
     m_scansione = new spool::PageIndexScan(FileTemporaneo(), QStringLiteral("FrmAnteprima"), this);
     connect(m_scansione, &spool::PageIndexScan::grew, this, [this] { riceviIndice(); });
     connect(m_scansione, &spool::PageIndexScan::done, this, [this] { fineIndice(); });
+    m_scansione->start();
 }
 
 /// Takes the starts the scan found since the last call, held against the

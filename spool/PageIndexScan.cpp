@@ -7,8 +7,15 @@ namespace qv::spool {
 
 PageIndexScan::PageIndexScan(const QString &path, const QString &source, QObject *parent)
     : QObject(parent)
+    , m_path(path)
+    , m_source(source)
 {
-    m_thread = std::thread([this, path, source] { run(path, source); });
+}
+
+void PageIndexScan::start()
+{
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { run(); });
 }
 
 PageIndexScan::~PageIndexScan()
@@ -18,8 +25,10 @@ PageIndexScan::~PageIndexScan()
         m_thread.join();
 }
 
-void PageIndexScan::run(const QString &path, const QString &source)
+void PageIndexScan::run()
 {
+    const QString &path = m_path;
+    const QString &source = m_source;
     // Published in batches that grow with the index (at most 1024 starts
     // apart), so that the first pages are told at once and a long file costs
     // few signals; a page someone waits for is told as soon as it is found.

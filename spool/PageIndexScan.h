@@ -25,9 +25,11 @@ class PageIndexScan : public QObject
 {
     Q_OBJECT
 public:
-    /// Starts scanning \a path in a thread of its own; \a source names the
-    /// reader in an error.
+    /// A scan of \a path; \a source names the reader in an error.
     PageIndexScan(const QString &path, const QString &source, QObject *parent = nullptr);
+    /// Starts the scan in a thread of its own (once; connect to the signals
+    /// first, so that none is missed).
+    void start();
     /// Stops the scan (between two blocks of the file) and waits for it.
     ~PageIndexScan() override;
 
@@ -46,7 +48,7 @@ public:
     /// the scan failed before it. The scan publishes as soon as that page is
     /// found, however far it is from the last start it told.
     std::optional<qint64> waitForPage(qsizetype page) const;
-    /// Waits until the scan ended.
+    /// Waits until the scan ended (it must have been started).
     void waitForFinished() const;
 
 signals:
@@ -57,7 +59,10 @@ signals:
     void done();
 
 private:
-    void run(const QString &path, const QString &source);
+    void run();
+
+    QString m_path;
+    QString m_source;
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;

@@ -106,7 +106,10 @@ protected:
     /// Waits until the worker has made the pages next to the one on show.
     static void attendiAnticipo(FrmAnteprima &w)
     {
-        QTRY_VERIFY_WITH_TIMEOUT(!w.renderAhead()->busy() && w.renderAhead()->readyCount() > 0, 30000);
+        const bool pronte = QTest::qWaitFor(
+            [&] { return !w.renderAhead()->busy() && w.renderAhead()->readyCount() > 0; }, 30000);
+        ASSERT_TRUE(pronte) << "busy " << w.renderAhead()->busy() << " ready " << w.renderAhead()->readyCount()
+                            << " indexed " << w.knownPageCount() << " complete " << w.pageIndexComplete();
     }
 
     QStringList messaggi;
@@ -150,12 +153,12 @@ TEST_F(RenderAheadTest, TheScanPublishesAsItGoesAndAPageWaitedForIsToldAtOnce)
     spool::PageIndexScan scan(path, QStringLiteral("test"));
     QList<qsizetype> known;
     QObject::connect(&scan, &spool::PageIndexScan::grew, &scan, [&](qsizetype k) { known << k; });
+    scan.start();
     // Waiting for a page returns its start, the same as the whole index's.
     for (const qsizetype page : {qsizetype(1), qsizetype(2), qsizetype(1234), qsizetype(pagine)})
         EXPECT_EQ(scan.waitForPage(page), std::optional<qint64>(indice.at(page - 1))) << page;
     EXPECT_EQ(scan.waitForPage(pagine + 1), std::nullopt);
     scan.waitForFinished();
-    QSignalSpy fine(&scan, &spool::PageIndexScan::done);
     QTRY_VERIFY(known.size() > 2 && known.last() == pagine);
     // Told in growing batches, from the first pages on.
     EXPECT_LE(known.first(), 3);
@@ -167,6 +170,7 @@ TEST_F(RenderAheadTest, TheScanPublishesAsItGoesAndAPageWaitedForIsToldAtOnce)
 TEST_F(RenderAheadTest, AMissingFileEndsTheScanWithError53)
 {
     spool::PageIndexScan scan(env.tempFolder() + QStringLiteral("manca.tmp"), QStringLiteral("test"));
+    scan.start();
     scan.waitForFinished();
     ASSERT_TRUE(scan.error());
     EXPECT_EQ(scan.error()->number(), 53);
@@ -196,7 +200,7 @@ TEST_F(RenderAheadTest, APreparedPageIsTheImageOfOneRenderedOnDemand)
     // Made ahead: the window waits for its worker before the page change.
     auto pronta = apri(path, 300);
     QTest::keyClick(pronta->Picture1, Qt::Key_F); // the whole page in view
-    attendiAnticipo(*pronta);
+    ASSERT_NO_FATAL_FAILURE(attendiAnticipo(*pronta));
     const int raster = pronta->Image1->rasterizzazioni();
     premi(*pronta, "successiva");
     pronta->Image1->repaint();
