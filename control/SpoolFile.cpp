@@ -11,6 +11,7 @@
 #include "render/PageMetrics.h"
 #include "render/PageSurface.h"
 #include "spool/Document.h"
+#include "spool/TextSearch.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -242,6 +243,23 @@ SpoolCheck SpoolFile::check() const
                                         .withDetail(QStringLiteral("file \"%1\"").arg(m_path));
     }
     return contatore.risultato;
+}
+
+QList<SpoolMatch> SpoolFile::find(const QString &text) const
+{
+    QList<SpoolMatch> found;
+    spool::TextSearch search(text);
+    search.setKeepText(true);
+    const QList<qint64> &index = starts();
+    search.run(
+        m_path, index, 1, int32_t(std::min<qsizetype>(index.size(), std::numeric_limits<int32_t>::max())),
+        [&found](int32_t, const QList<spool::TextMatch> &matches) {
+            for (const spool::TextMatch &m : matches)
+                found.append(SpoolMatch{m.page, m.record, m.x, m.y, m.offset, m.length, m.text});
+            return true;
+        },
+        nullptr, Source);
+    return found;
 }
 
 } // namespace qv

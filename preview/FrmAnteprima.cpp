@@ -1,16 +1,20 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/FrmAnteprima.h"
 
+#include "preview/FindBar.h"
+
 #include "imaging/ModuloConversione.h"
 #include "platform/CursoreOccupato.h"
 #include "platform/Devices.h"
 #include "platform/Platform.h"
 #include "preview/PreviewToolbar.h"
 #include "preview/BarraScorrimento.h"
+#include "preview/ContinuousView.h"
 #include "preview/FrmOpzioni.h"
 #include "preview/ImmaginePagina.h"
 #include "preview/PrintCommand.h"
 #include "preview/RenderAhead.h"
+#include "preview/ThumbnailPane.h"
 #include "render/LetturaDati.h"
 #include "print/MotoreStampa.h"
 #include "spool/PageIndexScan.h"
@@ -86,6 +90,13 @@ QCursor cursoreSvg(const QString &path, Qt::CursorShape riserva)
     return QCursor(pixmap, 16, 16);
 }
 
+/// The pages the window can show of \a totali: the page index is 16-bit,
+/// and an empty document still shows its one empty page.
+int32_t pagineRaggiungibili(int32_t totali)
+{
+    return std::clamp<int32_t>(totali, 1, int32_t(INT16_MAX) + 1);
+}
+
 /// The error that \a errore holds, as a qv::Error.
 Error erroreDi(std::exception_ptr errore)
 {
@@ -137,11 +148,19 @@ void FrmAnteprima::creaControlli()
     creaPagina();
     creaBarreScorrimento();
     creaBarraErrore();
+    createFindBar();
+    creaVisteDocumento();
 
-    // Esc closes the window whichever of its controls has the focus.
+    // Esc closes the window whichever of its controls has the focus (the
+    // find bar first, while it is open).
     auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     esc->setContext(Qt::WindowShortcut);
-    connect(esc, &QShortcut::activated, this, [this] { Chiudi(); });
+    connect(esc, &QShortcut::activated, this, [this] {
+        if (!m_find->isHidden())
+            m_find->close();
+        else
+            Chiudi();
+    });
 
     resize(px(ClientWidth, platform::twipsPerPixelX()), px(ClientHeight, platform::twipsPerPixelY()));
     disponi();
@@ -165,6 +184,46 @@ void FrmAnteprima::creaBarraStrumenti()
             AggiornaNumeroPagina();
     });
     connect(chkMassima, &QCheckBox::clicked, this, [this] { AggiornaScroll(); });
+}
+
+/// The find bar under the toolbar, hidden until Ctrl+F (F3 and Shift+F3 go
+/// to the next and previous match): it searches the document on show from
+/// the page on show, goes to the page of the current match and has the page
+/// highlight the matches.
+void FrmAnteprima::createFindBar()
+{
+    m_find = new FindBar(
+        [this] {
+            FindBar::Document document;
+            document.path = FileTemporaneo();
+            // The pages the window shows whose start is known.
+            const qsizetype pages = std::min<qsizetype>(m_nav.pagineTotali(), m_posizioniPagine.size());
+            for (qsizetype i = 0; i < pages && m_posizioniPagine[i] > 0; ++i)
+                document.index.append(m_posizioniPagine[i]);
+            document.currentPage = int32_t(m_nav.paginaVisualizzata()) + 1;
+            return document;
+        },
+        this);
+    m_find->hide();
+    connect(m_find, &FindBar::showPage, this, [this](int32_t page) {
+        if (page != int32_t(m_nav.paginaVisualizzata()) + 1)
+            dopoNavigazione(m_nav.vai(page), false);
+    });
+    connect(m_find, &FindBar::highlightChanged, this,
+            [this] { Image1->setHighlight(m_find->highlightFor(int32_t(m_nav.paginaVisualizzata()) + 1)); });
+    connect(m_find, &FindBar::visibilityChanged, this, [this](bool visible) {
+        disponi();
+        if (!visible)
+            Picture1->setFocus(Qt::OtherFocusReason);
+    });
+    const auto shortcut = [this](const QKeySequence &keys, void (FindBar::*action)()) {
+        auto *s = new QShortcut(keys, this);
+        s->setContext(Qt::WindowShortcut);
+        connect(s, &QShortcut::activated, m_find, action);
+    };
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_F), &FindBar::open);
+    shortcut(QKeySequence(Qt::Key_F3), &FindBar::next);
+    shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), &FindBar::previous);
 }
 
 /// The grey viewport Picture1 and the page image Image1 in it, with the hand cursors.
@@ -273,6 +332,14 @@ void FrmAnteprima::load()
     m_primoErrore.reset();
     m_input.azzera();
     fraErrore->hide();
+    // One page at a time and no thumbnails, whatever the last showing had.
+    m_continuaAttiva = false;
+    m_continua->hide();
+    m_continua->ricarica();
+    m_miniature->hide();
+    for (QWidget *w : {static_cast<QWidget *>(Picture1), static_cast<QWidget *>(HScroll1), static_cast<QWidget *>(VScroll1)})
+        w->show();
+    m_barra->mostraViste(false, false);
     Image1->setCursor(ApertaImage);
     setWindowState(Qt::WindowNoState);
     setWindowTitle(QCoreApplication::translate("qv::FrmAnteprima", CaptionIniziale));
@@ -316,6 +383,7 @@ void FrmAnteprima::unload()
     m_erroreMostrato = nullptr;
     m_paginaMostrata = -1;
     m_picture2.reset();
+    m_continua->ricarica(); // the window is hidden: its pages go
     m_loaded = false;
 }
 
@@ -357,6 +425,12 @@ void FrmAnteprima::setPagineTotali(int32_t value)
     ensureLoaded();
     m_nav.setPagineTotali(value);
     AggiornaNumeroPagina();
+    // The continuous view and the thumbnails follow a count that changes
+    // while they are shown (a page index growing in the background).
+    if (m_continuaAttiva)
+        m_continua->setPagineTotali(pagineRaggiungibili(value));
+    if (!m_miniature->isHidden())
+        m_miniature->setPagineTotali(pagineRaggiungibili(value));
 }
 
 PageSurface &FrmAnteprima::Picture2()
@@ -406,11 +480,24 @@ void FrmAnteprima::disponi()
     const double vsWidth = VScroll1->sizeHint().width() * tx;
     const double hsHeight = HScroll1->sizeHint().height() * ty;
 
-    const double vpWidth = std::max(0.0, w - vsWidth);
-    const double vpHeight = std::max(0.0, h - Picture1Top - hsHeight);
-    Picture1->setGeometry(0, px(Picture1Top, ty), px(vpWidth, tx), px(vpHeight, ty));
+    // The find bar, when open, lies between the toolbar and the page; the
+    // thumbnail pane, when shown, takes the left of the page area under it.
+    const int findHeight = m_find->isHidden() ? 0 : m_find->sizeHint().height();
+    if (findHeight > 0)
+        m_find->setGeometry(0, px(Picture1Top, ty), width(), findHeight);
+    const double top = Picture1Top + findHeight * ty;
+    const int sinistra = m_miniature && !m_miniature->isHidden() ? m_miniature->larghezzaPreferita() : 0;
+    const double vpWidth = std::max(0.0, w - vsWidth - sinistra * tx);
+    const double vpHeight = std::max(0.0, h - top - hsHeight);
+    Picture1->setGeometry(sinistra, px(Picture1Top, ty) + findHeight, px(vpWidth, tx), px(vpHeight, ty));
     VScroll1->setGeometry(Picture1->geometry().right() + 1, Picture1->y(), px(vsWidth, tx), Picture1->height());
-    HScroll1->setGeometry(0, Picture1->geometry().bottom() + 1, Picture1->width(), px(hsHeight, ty));
+    HScroll1->setGeometry(sinistra, Picture1->geometry().bottom() + 1, Picture1->width(), px(hsHeight, ty));
+    if (sinistra > 0)
+        m_miniature->setGeometry(0, Picture1->y(), sinistra, std::max(0, height() - Picture1->y()));
+    // The continuous view has scroll bars of its own, where the page's are.
+    if (m_continua)
+        m_continua->setGeometry(Picture1->x(), Picture1->y(), Picture1->width() + VScroll1->width(),
+                                Picture1->height() + HScroll1->height());
 
     // A fitted zoom follows the window while it is loaded.
     const bool adattata = m_vista.setViewport(vpWidth, vpHeight, m_loaded);
@@ -495,6 +582,13 @@ void FrmAnteprima::comando(PreviewCommand c, bool suono)
     case C::AdattaLarghezza: return applicaZoom(Zoom::AdattaLarghezza, suono);
     case C::Aggiorna:
         AggiornaNumeroPagina();
+        if (m_continuaAttiva) {
+            m_continua->ricarica();
+            mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte")
+                             .arg(int32_t(m_nav.paginaVisualizzata()) + 1),
+                         m_continua->errore(m_nav.paginaVisualizzata()));
+            return;
+        }
         MostraPagina();
         return;
     case C::Stampa: StampaDocumento(); return;
@@ -503,6 +597,8 @@ void FrmAnteprima::comando(PreviewCommand c, bool suono)
     case C::PaginaSuccessiva: return pagina(&NavigazionePagine::successiva);
     case C::UltimaPagina: return pagina(&NavigazionePagine::ultima);
     case C::Chiudi: return Chiudi();
+    case C::VistaContinua: return attivaContinua(!m_continuaAttiva);
+    case C::Miniature: return mostraMiniature(m_miniature->isHidden());
     }
 }
 
@@ -621,8 +717,13 @@ void FrmAnteprima::AggiornaScroll()
     // raster is made for the area that will be visible.
     m_vista.geometria().aggiornaMassimi();
     applicaGeometria();
+    if (m_continuaAttiva) {
+        aggiornaContinua();
+        return;
+    }
     const FrozenPage pagina = m_picture2->Picture();
     Image1->clearPicture();
+    Image1->setHighlight(m_find->highlightFor(int32_t(m_nav.paginaVisualizzata()) + 1));
     if (chkMassima->isChecked()) {
         m_immagineConvertita = false;
         Image1->setConvertitore({});
@@ -743,8 +844,15 @@ void FrmAnteprima::dopoNavigazione(NavigazionePagine::Esito esito, bool suono)
         return;
     }
     AggiornaNumeroPagina();
-    if (esito == NavigazionePagine::Cambiata)
-        MostraPagina();
+    if (esito != NavigazionePagine::Cambiata)
+        return;
+    if (!m_continuaAttiva)
+        return MostraPagina();
+    const int16_t pagina = m_nav.paginaVisualizzata();
+    m_continua->vaiAPagina(pagina);
+    mostraErrore(
+        QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(int32_t(pagina) + 1),
+        m_continua->errore(pagina));
 }
 
 /// The page number typed into the page indicator: Enter goes there; a number
@@ -767,6 +875,8 @@ void FrmAnteprima::VaiAPagina()
 void FrmAnteprima::AggiornaNumeroPagina()
 {
     m_barra->mostraPagina(m_nav);
+    if (m_miniature && !m_miniature->isHidden())
+        m_miniature->setPaginaCorrente(m_nav.paginaVisualizzata());
 }
 
 // --- Keys and wheel ---------------------------------------------------------------------
@@ -787,6 +897,13 @@ void FrmAnteprima::wheelEvent(QWheelEvent *e)
 
 void FrmAnteprima::scorriVerticale(double twips, bool cambiaPagina, bool suono)
 {
+    if (m_continuaAttiva) {
+        // Through page boundaries; only the document's ends stop it.
+        const int pixel = int(std::lround(twips / platform::twipsPerPixelY()));
+        if (!m_continua->scorri(pixel == 0 ? (twips < 0 ? -1 : 1) : pixel) && cambiaPagina && suono)
+            platform::beep();
+        return;
+    }
     if (m_vista.scorriVerticale(twips))
         applicaGeometria();
     else if (cambiaPagina)
@@ -795,6 +912,10 @@ void FrmAnteprima::scorriVerticale(double twips, bool cambiaPagina, bool suono)
 
 void FrmAnteprima::scorriOrizzontale(double twips)
 {
+    if (m_continuaAttiva) {
+        m_continua->scorriOrizzontale(int(std::lround(twips / platform::twipsPerPixelX())));
+        return;
+    }
     m_vista.scorriOrizzontale(twips);
     applicaGeometria();
 }
@@ -807,8 +928,120 @@ void FrmAnteprima::paginaAccanto(bool avanti, bool suono)
     CursoreOccupato busy;
     const NavigazionePagine::Esito esito = avanti ? m_nav.successiva() : m_nav.precedente();
     dopoNavigazione(esito, suono);
-    if (esito == NavigazionePagine::Cambiata && m_vista.mostraDa(avanti))
+    if (esito == NavigazionePagine::Cambiata && !m_continuaAttiva && m_vista.mostraDa(avanti))
         applicaGeometria();
+}
+
+// --- Continuous view and thumbnails -------------------------------------------------------
+
+/// The continuous view, fed by replays onto a page surface of its own (the
+/// page surface Picture2 keeps the single page), and the thumbnail pane.
+/// Both are hidden until the user asks for them.
+void FrmAnteprima::creaVisteDocumento()
+{
+    m_continua = new ContinuousView(this);
+    m_continua->hide();
+    m_continua->setCursori(ApertaImage, ChiusaImage);
+    auto superficie = std::make_shared<PageSurface>();
+    m_continua->setSorgente([this, superficie](int32_t pagina, std::exception_ptr &errore) {
+        if (superficie->Width() != m_larghezzaPagina || superficie->Height() != m_altezzaPagina)
+            superficie->setSize(m_larghezzaPagina, m_altezzaPagina);
+        try {
+            LetturaDati::DisegnaPagina(*superficie, FileTemporaneo(), posizioneDi(pagina));
+        } catch (...) {
+            errore = std::current_exception();
+        }
+        return superficie->Picture();
+    });
+    connect(m_continua, &ContinuousView::paginaCorrenteCambiata, this, [this](int32_t pagina) {
+        m_nav.setPaginaVisualizzata(int16_t(pagina));
+        AggiornaNumeroPagina();
+        mostraErrore(
+            QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(pagina + 1),
+            m_continua->errore(pagina));
+    });
+    connect(m_continua, &ContinuousView::menuRichiesto, this, [this](QPoint globale) { mnfile->popup(globale); });
+    // The matches of a find are lit on every page in view.
+    m_continua->setEvidenziazione([this](int32_t pagina) { return m_find->highlightFor(pagina + 1); });
+    connect(m_find, &FindBar::highlightChanged, m_continua, [this] {
+        if (m_continuaAttiva)
+            m_continua->aggiornaEvidenziazioni();
+    });
+    connect(m_find, &FindBar::visibilityChanged, m_continua, [this](bool visible) {
+        if (!visible && m_continuaAttiva)
+            m_continua->setFocus(Qt::OtherFocusReason);
+    });
+    connect(m_continua, &ContinuousView::rotellaZoom, this, [this](const QWheelEvent &e) { m_input.rotella(e); });
+
+    m_miniature = new ThumbnailPane(this);
+    m_miniature->hide();
+    connect(m_miniature, &ThumbnailPane::paginaScelta, this, [this](int32_t pagina) {
+        CursoreOccupato busy;
+        dopoNavigazione(m_nav.vai(pagina + 1));
+    });
+}
+
+LetturaDati::PageSpec FrmAnteprima::posizioneDi(int32_t pagina) const
+{
+    const qint64 inizio = pagina >= 0 && pagina < m_posizioniPagine.size() ? m_posizioniPagine[pagina] : 0;
+    return inizio > 0 ? LetturaDati::PageSpec::at(inizio) : LetturaDati::PageSpec::page(pagina + 1);
+}
+
+/// Pages one under another (\a attiva) or one page at a time again, from
+/// the page on show.
+void FrmAnteprima::attivaContinua(bool attiva)
+{
+    ensureLoaded();
+    m_continuaAttiva = attiva;
+    m_barra->mostraViste(attiva, !m_miniature->isHidden());
+    const int16_t pagina = m_nav.paginaVisualizzata();
+    for (QWidget *w : {static_cast<QWidget *>(Picture1), static_cast<QWidget *>(HScroll1), static_cast<QWidget *>(VScroll1)})
+        w->setVisible(!attiva);
+    if (attiva) {
+        disponi();
+        aggiornaContinua();
+        m_continua->show();
+        m_continua->vaiAPagina(pagina);
+        m_continua->setFocus(Qt::OtherFocusReason);
+        mostraErrore(
+            QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(int32_t(pagina) + 1),
+            m_continua->errore(pagina));
+    } else {
+        m_continua->hide();
+        m_continua->ricarica(); // hidden, it keeps no page
+        disponi();
+        MostraPagina();
+        Picture1->setFocus(Qt::OtherFocusReason);
+    }
+    if (!fraErrore->isHidden())
+        fraErrore->raise();
+}
+
+void FrmAnteprima::mostraMiniature(bool mostra)
+{
+    ensureLoaded();
+    if (mostra) {
+        m_miniature->setDocumento(FileTemporaneo(), QSize(m_larghezzaPagina, m_altezzaPagina),
+                                  [this](int32_t pagina) { return posizioneDi(pagina); });
+        m_miniature->setPagineTotali(pagineRaggiungibili(m_nav.pagineTotali()));
+    }
+    m_miniature->setVisible(mostra);
+    m_barra->mostraViste(m_continuaAttiva, mostra);
+    disponi();
+    if (mostra)
+        m_miniature->setPaginaCorrente(m_nav.paginaVisualizzata());
+}
+
+void FrmAnteprima::aggiornaContinua()
+{
+    const QRectF r = m_vista.geometria().immagine();
+    m_continua->setPagineTotali(pagineRaggiungibili(m_nav.pagineTotali()));
+    m_continua->setDimensionePagina(QSize(std::max(1, px(r.width(), platform::twipsPerPixelX())),
+                                          std::max(1, px(r.height(), platform::twipsPerPixelY()))));
+    if (chkMassima->isChecked())
+        m_continua->setConvertitore({});
+    else
+        m_continua->setConvertitore([this](const QImage &raster) { return convertiA256(raster); });
 }
 
 // --- Printing ------------------------------------------------------------------------------

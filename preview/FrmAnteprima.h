@@ -5,6 +5,7 @@
 #include "preview/ImmaginePagina.h"
 #include "preview/NavigazionePagine.h"
 #include "preview/PageView.h"
+#include "render/LetturaDati.h"
 #include "render/PageSurface.h"
 #include "spool/Document.h"
 
@@ -32,12 +33,15 @@ class QToolBar;
 
 namespace qv {
 
+class FindBar;
 class PreviewToolbar;
 class ImmaginePagina;
 class RenderAhead;
 namespace spool {
 class PageIndexScan;
 }
+class ContinuousView;
+class ThumbnailPane;
 class MotoreStampa;
 struct PrintOutcome;
 
@@ -161,10 +165,20 @@ public:
     QCursor ChiusaImage;
     QCursor ApertaImage;
 
+    /// The find bar (Ctrl+F), hidden until asked for.
+    FindBar *findBar() const { return m_find; }
     /// The toolbar button with \a key ("riduci", ..., "esci"), or null.
     QAction *pulsante(const QString &key) const;
 
     void done(int result) override;
+
+    /// The continuous view (pages one under another, F8, the toolbar's
+    /// "continua"), shown instead of Picture1 while it is on; off when the
+    /// window loads.
+    ContinuousView *vistaContinua() const { return m_continua; }
+    bool continuaAttiva() const { return m_continuaAttiva; }
+    /// The thumbnail pane at the left (F9), hidden when the window loads.
+    ThumbnailPane *miniature() const { return m_miniature; }
 
     /// Pages whose start in the spool file is known so far: all of them
     /// once the page index is complete. The index of a long document is
@@ -196,6 +210,7 @@ private:
     void creaPagina();
     void creaBarreScorrimento();
     void creaBarraErrore();
+    void createFindBar();
     void load();
     void leggiQualita();
     void disponi();
@@ -223,6 +238,15 @@ private:
     void applicaGeometria();
     QImage convertiA256(const QImage &raster);
 
+    // The continuous view and the thumbnail pane.
+    void creaVisteDocumento();
+    void attivaContinua(bool attiva);
+    void mostraMiniature(bool mostra);
+    /// The continuous view follows the zoom and the quality of the window.
+    void aggiornaContinua();
+    /// Where the replay finds page \a pagina (0-based).
+    LetturaDati::PageSpec posizioneDi(int32_t pagina) const;
+
     bool m_loaded = false;
     std::unique_ptr<PageSurface> m_picture2;
     QString m_titolo = QStringLiteral("Anteprima di Stampa");
@@ -238,6 +262,7 @@ private:
     PageView m_vista;
     PreviewInput m_input;
     PreviewToolbar *m_barra = nullptr;
+    FindBar *m_find = nullptr;
     bool m_applicando = false;
     std::optional<Error> m_primoErrore;
 
@@ -258,6 +283,9 @@ private:
     qint64 m_inizioMostrato = 0;         // start of the page on show (0: counted)
     int32_t m_paginaMostrata = -1;
     bool m_anticipoProgrammato = false;
+    ContinuousView *m_continua = nullptr;
+    bool m_continuaAttiva = false;
+    ThumbnailPane *m_miniature = nullptr;
 };
 
 } // namespace qv

@@ -22,6 +22,15 @@ void ImmaginePagina::setPicture(FrozenPage page)
     update();
 }
 
+void ImmaginePagina::setHighlight(std::shared_ptr<const TextHighlight> highlight)
+{
+    if (highlight == m_highlight)
+        return;
+    m_highlight = std::move(highlight);
+    m_cacheValida = false;
+    update();
+}
+
 void ImmaginePagina::setConvertitore(Convertitore convertitore)
 {
     m_convertitore = std::move(convertitore);
@@ -54,7 +63,7 @@ void ImmaginePagina::resizeEvent(QResizeEvent *event)
 }
 
 PageRaster ImmaginePagina::rasterFor(const FrozenPage &page, QSize widgetSize, double ratio, QRect wanted, int margine,
-                                     QRect fallback)
+                                     QRect fallback, const TextHighlight *highlight)
 {
     PageRaster out;
     if (!page || widgetSize.width() <= 0 || widgetSize.height() <= 0)
@@ -75,7 +84,7 @@ PageRaster ImmaginePagina::rasterFor(const FrozenPage &page, QSize widgetSize, d
     if (pixel(area) > PixelMassimi)
         scala = ratio * std::sqrt(double(PixelMassimi) / double(pixel(area)));
     const QRectF twips(area.x() / perTwip, area.y() / perTwip, area.width() / perTwip, area.height() / perTwip);
-    out.image = page->render(perTwip * scala, twips);
+    out.image = page->render(perTwip * scala, twips, highlight);
     // The raster covers exactly the area: its own pixel ratio makes it so.
     out.image.setDevicePixelRatio(double(out.image.width()) / area.width());
     out.page = page;
@@ -90,7 +99,8 @@ void ImmaginePagina::rasterizza(const QRect &richiesta)
     m_cacheValida = false;
     m_cache = QImage();
     const int margine = m_convertitore ? 0 : Margine;
-    PageRaster made = rasterFor(m_page, size(), dpr(), areaVisibile() | richiesta, margine, richiesta);
+    PageRaster made =
+        rasterFor(m_page, size(), dpr(), areaVisibile() | richiesta, margine, richiesta, m_highlight.get());
     if (made.isNull())
         return;
     ++m_rasterizzazioni;
@@ -115,8 +125,9 @@ void ImmaginePagina::rasterizza(const QRect &richiesta)
 
 bool ImmaginePagina::adoptRaster(PageRaster raster)
 {
-    if (raster.isNull() || m_convertitore || !m_page || raster.page != m_page || raster.widgetSize != size()
-        || raster.dpr != dpr())
+    // Made without the find's highlight: taken only while there is none.
+    if (raster.isNull() || m_convertitore || m_highlight || !m_page || raster.page != m_page
+        || raster.widgetSize != size() || raster.dpr != dpr())
         return false;
     m_cache = std::move(raster.image);
     m_cacheArea = raster.area;

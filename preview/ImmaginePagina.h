@@ -3,6 +3,7 @@
 #pragma once
 
 #include "render/PageSurface.h"
+#include "render/TextHighlight.h"
 
 #include <QImage>
 #include <QRect>
@@ -57,6 +58,10 @@ public:
     FrozenPage Picture() const { return m_page; }
     /// Removes the picture.
     void clearPicture() { setPicture(nullptr); }
+    /// The matches of a find to highlight on the page (null: none); a new
+    /// one rasterises the page again.
+    void setHighlight(std::shared_ptr<const TextHighlight> highlight);
+    const std::shared_ptr<const TextHighlight> &highlight() const { return m_highlight; }
 
     /// Turns the 256-colour mode on (with its converter) or off (empty function).
     void setConvertitore(Convertitore convertitore);
@@ -78,11 +83,12 @@ public:
     /// for \a wanted (logical pixels) with \a margin around it, or only
     /// \a fallback (null: \a wanted) when that would exceed PixelMassimi: the
     /// one rasteriser of the page, safe to call in any thread.
+    /// \a highlight: the find's matches to light, if any.
     static PageRaster rasterFor(const FrozenPage &page, QSize widgetSize, double dpr, QRect wanted, int margin,
-                                QRect fallback = QRect());
+                                QRect fallback = QRect(), const TextHighlight *highlight = nullptr);
     /// Takes \a raster, made ahead of time, as the raster on show when it
     /// was made for this page, size and pixel ratio in full colour; false
-    /// (and nothing changes) otherwise.
+    /// (and nothing changes) otherwise, or while a find's matches are lit.
     bool adoptRaster(PageRaster raster);
     /// The area that a raster made now would cover (the visible area, or
     /// the top-left corner while the widget is not laid out yet).
@@ -104,6 +110,7 @@ private:
     bool coperta(const QRect &richiesta) const;
 
     FrozenPage m_page;
+    std::shared_ptr<const TextHighlight> m_highlight;
     Convertitore m_convertitore;
     QImage m_cache;
     QRect m_cacheArea;     // logical pixels of this widget covered by m_cache

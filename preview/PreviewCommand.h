@@ -20,6 +20,8 @@ enum class PreviewCommand {
     PaginaSuccessiva,
     UltimaPagina,
     Chiudi,
+    VistaContinua, ///< pages one under another, or one page at a time again
+    Miniature,     ///< shows or hides the thumbnail pane
 };
 
 } // namespace qv

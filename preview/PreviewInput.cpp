@@ -54,6 +54,8 @@ bool PreviewInput::tasto(const QKeyEvent &e)
     case Qt::Key_P: return ctrl && comando(PreviewCommand::Stampa);
     case Qt::Key_F: return !ctrl && !shift && comando(PreviewCommand::AdattaPagina);
     case Qt::Key_W: return !ctrl && !shift && comando(PreviewCommand::AdattaLarghezza);
+    case Qt::Key_F8: return !ctrl && !shift && comando(PreviewCommand::VistaContinua);
+    case Qt::Key_F9: return !ctrl && !shift && comando(PreviewCommand::Miniature);
     default: return false;
     }
 }

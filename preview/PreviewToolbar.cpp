@@ -17,6 +17,7 @@
 #include <QRegularExpressionValidator>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <qvpreview/qvUtilita.h>
 
@@ -91,6 +92,7 @@ void PreviewToolbar::creaBarraStrumenti()
     m_toolbar->addSeparator();
     addButton(QStringLiteral("esci"), QCoreApplication::translate("qv::FrmAnteprima", "Chiudi Anteprima"),
               PreviewCommand::Chiudi);
+    creaViste();
 
     m_qualita = new QCheckBox(QCoreApplication::translate("qv::FrmAnteprima", "Massima qualità"), m_finestra);
     m_qualita->setObjectName(QStringLiteral("chkMassima"));
@@ -102,6 +104,36 @@ void PreviewToolbar::creaBarraStrumenti()
     m_sito->setCursor(Qt::PointingHandCursor);
     m_sito->adjustSize();
     m_sito->installEventFilter(this);
+}
+
+/// The views, added after the classic buttons: a toggle for the continuous
+/// view ("continua", checked while it is on) whose arrow opens the menu of
+/// the views ("mnviste": the continuous view, the thumbnail pane). The
+/// toggle carries no button key, so the classic buttons stay as they were.
+void PreviewToolbar::creaViste()
+{
+    m_menuViste = new QMenu(QCoreApplication::translate("qv::PreviewToolbar", "Viste"), m_finestra);
+    m_menuViste->setObjectName(QStringLiteral("mnviste"));
+    auto addItem = [this](const QString &name, const QString &text, PreviewCommand c) {
+        QAction *action = m_menuViste->addAction(text);
+        action->setObjectName(name);
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, c] { Q_EMIT comando(c); });
+    };
+    addItem(QStringLiteral("mncontinua"), QCoreApplication::translate("qv::PreviewToolbar", "Pagine c&ontinue\tF8"),
+            PreviewCommand::VistaContinua);
+    addItem(QStringLiteral("mnminiature"), QCoreApplication::translate("qv::PreviewToolbar", "&Miniature\tF9"),
+            PreviewCommand::Miniature);
+
+    const QString tip = QCoreApplication::translate("qv::PreviewToolbar", "Pagine continue (F8)");
+    QAction *continua = m_toolbar->addAction(QIcon(QStringLiteral(":/qvpreview/icons/continua.svg")), tip);
+    continua->setObjectName(QStringLiteral("continua"));
+    continua->setToolTip(tip);
+    continua->setCheckable(true);
+    continua->setMenu(m_menuViste);
+    connect(continua, &QAction::triggered, this, [this] { Q_EMIT comando(PreviewCommand::VistaContinua); });
+    if (auto *button = qobject_cast<QToolButton *>(m_toolbar->widgetForAction(continua)))
+        button->setPopupMode(QToolButton::MenuButtonPopup);
 }
 
 /// The pop-up menu of the page.
@@ -134,12 +166,23 @@ void PreviewToolbar::creaMenu()
             PreviewCommand::Chiudi);
 }
 
+void PreviewToolbar::mostraViste(bool continua, bool miniature)
+{
+    if (QAction *action = pulsante(QStringLiteral("continua")))
+        action->setChecked(continua);
+    if (QAction *action = m_menuViste->findChild<QAction *>(QStringLiteral("mncontinua")))
+        action->setChecked(continua);
+    if (QAction *action = m_menuViste->findChild<QAction *>(QStringLiteral("mnminiature")))
+        action->setChecked(miniature);
+}
+
 QAction *PreviewToolbar::pulsante(const QString &key) const
 {
     for (QAction *action : m_toolbar->actions())
         if (action->data().toString() == key)
             return action;
-    return nullptr;
+    // The views' toggle, which has no button key.
+    return key == QLatin1String("continua") ? m_toolbar->findChild<QAction *>(key) : nullptr;
 }
 
 void PreviewToolbar::mostraPagina(const NavigazionePagine &pagine)

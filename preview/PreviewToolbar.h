@@ -30,7 +30,8 @@ public:
     explicit PreviewToolbar(QWidget *finestra);
 
     /// The toolbar: "riduci", "ingrandisci", "reale", "stampa", "prima",
-    /// "precedente", the page indicator, "successiva", "ultima", "esci".
+    /// "precedente", the page indicator, "successiva", "ultima", "esci",
+    /// then "continua" (the continuous view, a toggle with the views' menu).
     QToolBar *toolbar() const { return m_toolbar; }
     /// The page indicator " 3/5", which also takes a typed page number.
     QLineEdit *indicatore() const { return m_indicatore; }
@@ -56,6 +57,12 @@ public:
     /// the page.
     void disponi(int larghezza, int altoPagina);
 
+    /// The menu of the views (the toggle's arrow): "mncontinua", "mnminiature".
+    QMenu *menuViste() const { return m_menuViste; }
+    /// Checks the toggles of the continuous view ("continua", "mncontinua")
+    /// and of the thumbnail pane ("mnminiature") as the window shows them.
+    void mostraViste(bool continua, bool miniature);
+
 Q_SIGNALS:
     /// A toolbar button or a menu item was chosen.
     void comando(PreviewCommand comando);
@@ -66,6 +73,7 @@ protected:
 private:
     void creaBarraStrumenti();
     void creaMenu();
+    void creaViste();
 
     QWidget *m_finestra;
     QToolBar *m_toolbar = nullptr;
@@ -73,6 +81,7 @@ private:
     QCheckBox *m_qualita = nullptr;
     QLabel *m_sito = nullptr;
     QMenu *m_menu = nullptr;
+    QMenu *m_menuViste = nullptr;
 };
 
 } // namespace qv

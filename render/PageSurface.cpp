@@ -21,14 +21,15 @@ void PageDrawing::replay(DrawTarget &target) const
         call(target);
 }
 
-void PageDrawing::paint(QPainter &painter, const QRectF &visibleTwips) const
+void PageDrawing::paint(QPainter &painter, const QRectF &visibleTwips, const TextHighlight *highlight) const
 {
     PainterTarget target(painter);
     target.setVisibleArea(visibleTwips);
+    target.setHighlight(highlight);
     replay(target);
 }
 
-QImage PageDrawing::render(double pixelsPerTwip, const QRectF &clipTwips) const
+QImage PageDrawing::render(double pixelsPerTwip, const QRectF &clipTwips, const TextHighlight *highlight) const
 {
     const QRectF area = clipTwips.isEmpty() ? QRectF(QPointF(0, 0), QSizeF(m_size)) : clipTwips;
     const QSize pixels(std::max(1, int(std::ceil(area.width() * pixelsPerTwip))),
@@ -42,7 +43,7 @@ QImage PageDrawing::render(double pixelsPerTwip, const QRectF &clipTwips) const
     painter.scale(pixelsPerTwip, pixelsPerTwip);
     painter.translate(-area.topLeft());
     painter.setClipRect(area);
-    paint(painter, area);
+    paint(painter, area, highlight);
     return image;
 }
 

@@ -31,6 +31,8 @@ class QPainter;
 
 namespace qv {
 
+struct TextHighlight;
+
 /// The frozen drawing of one page: the calls a page surface received since
 /// its last Cls(), ready to be painted onto any painter at any scale.
 class PageDrawing
@@ -49,13 +51,17 @@ public:
     /// (the caller sets the transform to the device). The page background is
     /// not painted. Raster operations need a raster device (a QImage).
     /// Text wholly outside \a visibleTwips, when it is valid, is not drawn.
-    void paint(QPainter &painter, const QRectF &visibleTwips = QRectF()) const;
+    /// With \a highlight, the matches of its find are highlighted behind
+    /// the text (PainterTarget::setHighlight).
+    void paint(QPainter &painter, const QRectF &visibleTwips = QRectF(),
+               const TextHighlight *highlight = nullptr) const;
     /// Replays the recorded calls onto another target.
     void replay(DrawTarget &target) const;
     /// The page rasterised at \a pixelsPerTwip on a white background: the
     /// whole page, or only \a clipTwips of it (the image then covers that
-    /// rectangle).
-    QImage render(double pixelsPerTwip, const QRectF &clipTwips = QRectF()) const;
+    /// rectangle). \a highlight as for paint().
+    QImage render(double pixelsPerTwip, const QRectF &clipTwips = QRectF(),
+                  const TextHighlight *highlight = nullptr) const;
 
     void append(Call call) { m_calls.push_back(std::move(call)); }
 

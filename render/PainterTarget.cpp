@@ -1,6 +1,8 @@
 // qvPreview - print preview for Qt applications.
 #include "render/PainterTarget.h"
 
+#include "render/TextHighlight.h"
+
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPaintDevice>
@@ -308,6 +310,25 @@ bool PainterTarget::drawPlainText(const QPointF &baseline, const QString &text)
     return true;
 }
 
+/// Fills the matches of the highlight's query in the record's \a lines,
+/// drawn from (\a x, \a top): each stretch of a match on a line is measured
+/// in the font the line is drawn in, from the line's start.
+void PainterTarget::drawHighlights(const QFont &font, const QStringList &lines, double x, double top)
+{
+    const int32_t record = m_record;
+    for (const spool::LineSpan &span : m_highlight->search.spansIn(lines)) {
+        const QString &part = lines[span.line];
+        const double lineTop = top + m_lineHeight * span.line;
+        if (outsideVisibleArea(x, lineTop, part.size()))
+            continue;
+        const double left = x + textWidthTwips(font, part.left(span.start));
+        const double width = textWidthTwips(font, part.mid(span.start, span.length));
+        const bool current = record == m_highlight->currentRecord && span.offset == m_highlight->currentOffset;
+        m_painter->fillRect(QRectF(left, lineTop, width, m_lineHeight),
+                            current ? m_highlight->currentColour : m_highlight->matchColour);
+    }
+}
+
 void PainterTarget::Print(const QString &text)
 {
     const QFont &font = currentFont();
@@ -323,10 +344,22 @@ void PainterTarget::Print(const QString &text)
         m_painter->setFont(font);
         m_painter->setPen(rgb(m_state.foreColor));
         double lineTop = y;
+        // An opaque text paints its own background first: the highlights go
+        // over it, the text over them.
+        if (m_highlight && !m_state.fontTransparent)
+            for (const QString &part : lines) {
+                if (!part.isEmpty() && !outsideVisibleArea(x, lineTop, part.size()))
+                    m_painter->fillRect(QRectF(x, lineTop, textWidthTwips(font, part), line), Qt::white);
+                lineTop += line;
+            }
+        if (m_highlight) {
+            drawHighlights(font, lines, x, y);
+            lineTop = y;
+        }
         for (const QString &part : lines) {
             // Every line starts at the record's x, one line height lower.
             if (!part.isEmpty() && !outsideVisibleArea(x, lineTop, part.size())) {
-                if (!m_state.fontTransparent)
+                if (!m_state.fontTransparent && !m_highlight)
                     m_painter->fillRect(QRectF(x, lineTop, textWidthTwips(font, part), line), Qt::white);
                 const QPointF baseline(x, lineTop + ascent);
                 if (!drawPlainText(baseline, part))
@@ -336,6 +369,7 @@ void PainterTarget::Print(const QString &text)
         }
     }
     m_state.currentY = y + line * double(lines.size());
+    ++m_record;
 }
 
 void PainterTarget::Line(double x1, double y1, double x2, double y2, LineKind kind)

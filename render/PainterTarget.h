@@ -18,6 +18,8 @@ class QPainterPath;
 
 namespace qv {
 
+struct TextHighlight;
+
 class PainterTarget : public DrawTarget
 {
 public:
@@ -41,6 +43,15 @@ public:
     /// clip, in its own coordinates): text records that lie wholly outside
     /// only move the current position. An invalid rectangle draws everything.
     void setVisibleArea(const QRectF &twips) { m_visible = twips; }
+
+    /// Highlights the matches of a find behind the text it draws from now
+    /// on: \a highlight's query is matched in each text record's lines as
+    /// drawn and each match is filled, in the font and at the place the text
+    /// is drawn, before the text. Text records count from the target's
+    /// construction (the first Print() is record 0). Null: no highlight, and
+    /// no cost. \note The highlight stays the caller's; it must outlive the
+    /// drawing.
+    void setHighlight(const TextHighlight *highlight) { m_highlight = highlight; }
 
     /// True when the device composes raster operations (a raster image);
     /// on other devices DrawMode is approximated (see docs/drawing.md).
@@ -70,6 +81,7 @@ private:
     const QFont &currentFont();
     bool outsideVisibleArea(double x, double lineTop, qsizetype length) const;
     bool drawPlainText(const QPointF &baseline, const QString &text);
+    void drawHighlights(const QFont &font, const QStringList &lines, double x, double top);
 
     QPainter *m_painter = nullptr;
     FontAttributes m_fontKey;
@@ -83,6 +95,8 @@ private:
     QRawFont m_rawFont;
     bool m_rawFontValid = false;
     QRectF m_visible;
+    const TextHighlight *m_highlight = nullptr;
+    int32_t m_record = 0; // text records drawn so far: the next one's number on the page
 };
 
 } // namespace qv

@@ -387,6 +387,41 @@
     </message>
 </context>
 <context>
+    <name>qv::FindBar</name>
+    <message>
+        <source>Trova nel documento</source>
+        <translation>Find in the document</translation>
+    </message>
+    <message>
+        <source>Corrispondenza precedente (Maiusc+F3)</source>
+        <translation>Previous match (Shift+F3)</translation>
+    </message>
+    <message>
+        <source>Corrispondenza successiva (F3)</source>
+        <translation>Next match (F3)</translation>
+    </message>
+    <message>
+        <source>Chiudi (Esc)</source>
+        <translation>Close (Esc)</translation>
+    </message>
+    <message>
+        <source>Errore: %1</source>
+        <translation>Error: %1</translation>
+    </message>
+    <message>
+        <source>Ricerca in corso…</source>
+        <translation>Searching…</translation>
+    </message>
+    <message>
+        <source>Nessuna corrispondenza</source>
+        <translation>No matches</translation>
+    </message>
+    <message>
+        <source>%1 di %2</source>
+        <translation>%1 of %2</translation>
+    </message>
+</context>
+<context>
     <name>qv::Form1</name>
     <message>
         <source>Old</source>
@@ -755,6 +790,25 @@
     </message>
 </context>
 <context>
+    <name>qv::PreviewToolbar</name>
+    <message>
+        <source>Viste</source>
+        <translation>Views</translation>
+    </message>
+    <message>
+        <source>Pagine c&amp;ontinue	F8</source>
+        <translation>C&amp;ontinuous pages	F8</translation>
+    </message>
+    <message>
+        <source>&amp;Miniature	F9</source>
+        <translation>&amp;Thumbnails	F9</translation>
+    </message>
+    <message>
+        <source>Pagine continue (F8)</source>
+        <translation>Continuous pages (F8)</translation>
+    </message>
+</context>
+<context>
     <name>qv::PrintPreview</name>
     <message>
         <source>Il file di stampa &quot;%1&quot; non è più quello del documento: è stato cancellato o sostituito</source>
@@ -903,6 +957,13 @@
     </message>
 </context>
 <context>
+    <name>qv::TextSearch</name>
+    <message>
+        <source>testo oltre %1 byte senza &quot;%2&quot;</source>
+        <translation>text over %1 bytes without &quot;%2&quot;</translation>
+    </message>
+</context>
+<context>
     <name>qv::qvUtilita</name>
     <message>
         <source>Impossibile leggere l&apos;unità specificata.</source>
@@ -939,44 +1000,6 @@
 </context>
 <context>
     <name>qvpreview</name>
-    <message>
-        <source>Uso: qvpreview COMANDO FILE [OPZIONI]
-
-Comandi:
-  view FILE                       apre l&apos;anteprima di stampa del file di spool
-  print FILE [--pages A-B] [--copies N] [--printer NOME | --pdf OUT.pdf]
-                                  stampa le pagine A..B, N copie, sulla stampante
-                                  indicata (predefinita: quella corrente) o in un PDF
-  render FILE --page N [--zoom Z] --png OUT.png
-                                  disegna la pagina N al Z per cento (100) in un PNG,
-                                  senza bisogno di uno schermo
-  check FILE                      legge tutto il file e riporta il primo errore con
-                                  la sua riga, oppure le pagine e i record
-
-Opzioni generali:
-  -h, --help                      mostra questo aiuto
-  --version                       mostra la versione
-  --list-printers                 elenca le stampanti installate
-</source>
-        <translation>Usage: qvpreview COMMAND FILE [OPTIONS]
-
-Commands:
-  view FILE                       opens the print preview of the spool file
-  print FILE [--pages A-B] [--copies N] [--printer NAME | --pdf OUT.pdf]
-                                  prints pages A..B, N copies, on the printer
-                                  given (default: the current one) or to a PDF
-  render FILE --page N [--zoom Z] --png OUT.png
-                                  draws page N at Z per cent (100) into a PNG,
-                                  without needing a display
-  check FILE                      reads the whole file and reports the first error
-                                  with its line, or the pages and the records
-
-General options:
-  -h, --help                      shows this help
-  --version                       shows the version
-  --list-printers                 lists the installed printers
-</translation>
-    </message>
     <message>
         <source>Provare &apos;qvpreview --help&apos; per maggiori informazioni.</source>
         <translation>Try &apos;qvpreview --help&apos; for more information.</translation>
@@ -1108,6 +1131,62 @@ General options:
     <message>
         <source>troppi argomenti</source>
         <translation>too many arguments</translation>
+    </message>
+    <message>
+        <source>Uso: qvpreview COMANDO FILE [OPZIONI]
+
+Comandi:
+  view FILE                       apre l&apos;anteprima di stampa del file di spool
+  print FILE [--pages A-B] [--copies N] [--printer NOME | --pdf OUT.pdf]
+                                  stampa le pagine A..B, N copie, sulla stampante
+                                  indicata (predefinita: quella corrente) o in un PDF
+  render FILE --page N [--zoom Z] --png OUT.png
+                                  disegna la pagina N al Z per cento (100) in un PNG,
+                                  senza bisogno di uno schermo
+  check FILE                      legge tutto il file e riporta il primo errore con
+                                  la sua riga, oppure le pagine e i record
+  find FILE TESTO                 cerca TESTO nei testi del documento, senza distinguere
+                                  maiuscole e minuscole, e scrive una riga per ogni
+                                  occorrenza: PAGINA:X,Y:COLONNA:TESTO DEL RECORD
+                                  (X e Y in twip, COLONNA dal carattere 1); esce con 0
+                                  se ne trova, 1 se non ne trova, 2 per un errore
+
+Opzioni generali:
+  -h, --help                      mostra questo aiuto
+  --version                       mostra la versione
+  --list-printers                 elenca le stampanti installate
+</source>
+        <translation>Usage: qvpreview COMMAND FILE [OPTIONS]
+
+Commands:
+  view FILE                       opens the print preview of the spool file
+  print FILE [--pages A-B] [--copies N] [--printer NAME | --pdf OUT.pdf]
+                                  prints pages A..B, N copies, on the printer
+                                  given (default: the current one) or to a PDF
+  render FILE --page N [--zoom Z] --png OUT.png
+                                  draws page N at Z per cent (100) into a PNG,
+                                  without needing a display
+  check FILE                      reads the whole file and reports the first error
+                                  with its line, or the pages and the records
+  find FILE TEXT                  finds TEXT in the document&apos;s texts, whatever the
+                                  case, and writes one line for each match:
+                                  PAGE:X,Y:COLUMN:TEXT OF THE RECORD
+                                  (X and Y in twips, COLUMN from character 1); exits
+                                  with 0 when found, 1 when not found, 2 on an error
+
+General options:
+  -h, --help                      shows this help
+  --version                       shows the version
+  --list-printers                 lists the installed printers
+</translation>
+    </message>
+    <message>
+        <source>il testo da cercare è vuoto</source>
+        <translation>the text to find is empty</translation>
+    </message>
+    <message>
+        <source>manca il testo da cercare</source>
+        <translation>missing text to find</translation>
     </message>
 </context>
 </TS>

@@ -46,6 +46,21 @@ struct QV_EXPORT SpoolCheck
     bool ok() const { return !error; }
 };
 
+/// One place where SpoolFile::find() found its text: a text record and where
+/// in its text.
+struct QV_EXPORT SpoolMatch
+{
+    int32_t page = 0;   ///< 1-based page
+    int32_t record = 0; ///< 0-based: the how-manieth text record of its page, in drawing order
+    float x = 0;        ///< the record's left edge in twips from the page's left edge
+    float y = 0;        ///< the lower edge of the record's first line in twips from the page's top
+    int32_t offset = 0; ///< where the match starts in text, in characters (0-based)
+    int32_t length = 0; ///< the match's length in characters
+    QString text;       ///< the record's text, its lines joined by one space
+
+    bool operator==(const SpoolMatch &) const = default;
+};
+
 /// A spool file as the control records it: PrintPreview::spoolPath() while
 /// the document lives, or a copy of that file. The object holds only the
 /// path; each call reads the file afresh (the page starts are kept between
@@ -131,6 +146,16 @@ public:
     /// picture file and the line of its record). Never throws: a file that
     /// cannot be read is its error.
     SpoolCheck check() const;
+
+    /// Every place where \a text occurs in the document's text records
+    /// (plain and centred texts, fields, each line of a multi-line block),
+    /// in page order: case-blind, the lines of a record joined by one space
+    /// (so a match may run across them, never across records), matches of
+    /// one record not overlapping. An empty \a text finds nothing. Throws 53
+    /// or 75 for a file that cannot be read, and the replay's errors (13, 6,
+    /// 62: file, line and what was expected) for a text record that cannot
+    /// be read.
+    QList<SpoolMatch> find(const QString &text) const;
 
 private:
     const QList<qint64> &starts() const;

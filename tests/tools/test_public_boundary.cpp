@@ -43,7 +43,7 @@ bool fromTheSanitizers(const QString &symbol)
 // The names of the public interface, as they stand after "qv::".
 const QSet<QString> Public = {
     // classes and value types
-    "PrintPreview", "CPalette", "PaletteEntry", "qvUtilita", "Error", "SpoolFile", "SpoolCheck", "PrintOptions",
+    "PrintPreview", "CPalette", "PaletteEntry", "qvUtilita", "Error", "SpoolFile", "SpoolCheck", "SpoolMatch", "PrintOptions",
     "PropertyBag", "MemoryPropertyBag", "PropertyPageSite", "PropertyPage", "VersionRecord", "QV_ALLINEAMENTO",
     "QV_SCALEMODE", "ErrorNumber",
     // functions
@@ -82,6 +82,7 @@ TEST(PublicBoundary, TheEntryPointsOfTheInterfaceAreThere)
          {"qv::PrintPreview::PrintPreview(QWidget*)", "qv::PrintPreview::StampaCampo(", "qv::CPalette::CPalette(",
           "qv::qvUtilita::IsWindowsNT()", "qv::SpoolFile::renderPage(int, QPainter&) const",
           "qv::SpoolFile::renderPage(int, double", "qv::SpoolFile::print(", "qv::SpoolFile::check() const",
+          "qv::SpoolFile::find(QString const&) const",
           "qv::errorText(int)", "qv::libraryVersion()", "typeinfo for qv::Error", "qv::printerNames()",
           "qv::qvUtilita::GetVersione(QString const&)", "DllRegisterServer", "DllUnregisterServer"}) {
         const bool found = std::any_of(symbols.begin(), symbols.end(),

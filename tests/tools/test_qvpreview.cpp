@@ -431,7 +431,7 @@ TEST_F(Tool, HelpGoesToStandardOutput)
         const Result r = runTool(args);
         EXPECT_EQ(r.exitCode, 0) << qPrintable(args.join(' '));
         EXPECT_TRUE(r.out.startsWith(QStringLiteral("Uso: qvpreview"))) << qPrintable(r.out);
-        for (const char *command : {"view FILE", "print FILE", "render FILE", "check FILE"})
+        for (const char *command : {"view FILE", "print FILE", "render FILE", "check FILE", "find FILE TESTO"})
             EXPECT_TRUE(r.out.contains(QLatin1String(command))) << command;
         EXPECT_TRUE(r.err.isEmpty());
     }
@@ -513,6 +513,90 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(QStringList{"check"}, QStringList{"render", "--page", "1", "--png", "x.png"},
                       QStringList{"print", "--pdf", "x.pdf"}),
     [](const auto &info) { return info.param.first().toStdString(); });
+
+// --- find ----------------------------------------------------------------------
+
+/// "find FILE TEXT" as grep does it: a line for each match, 0 when found, 1
+/// when nothing was (and nothing is said), 2 for an error naming the file.
+struct FindCase
+{
+    const char *name;
+    QStringList args;      ///< after "find"; DOC, MISSING and BROKEN stand for files
+    int exitCode;
+    QStringList out;       ///< the lines written; {x} and {y} stand for coordinates that depend on the fonts
+    const char *errPart;   ///< what standard error holds; empty: nothing
+};
+
+class Find : public Tool, public ::testing::WithParamInterface<FindCase>
+{
+protected:
+    void SetUp() override
+    {
+        Tool::SetUp();
+        // Every kind of text command, and a second page.
+        doc = env.root() + QStringLiteral("testi.qv");
+        PrintPreview pp;
+        pp.StampaTesto(1440, 2880, QStringLiteral("Ditta Rossi\r\nS.r.l. Milano"));
+        pp.StampaCentrato(4000, QStringLiteral("FATTURA n. 12 - PERCHÉ"));
+        pp.StampaCampo(1440, 5000, QStringLiteral("Totale fattura"), 4000, PP_destra, false);
+        pp.NuovaPagina();
+        int16_t lines = 0;
+        float spacing = 0;
+        pp.StampaCampoMultilinea(1440, 1440, QStringLiteral("Prima riga\r\nseconda fattura, sconto -5%"), 9000,
+                                 PP_Sinistra, lines, spacing);
+        ASSERT_TRUE(QFile::copy(pp.spoolPath(), doc));
+        broken = env.root() + QStringLiteral("rotto.qv");
+        qv::test::writeAll(broken, qv::test::readAll(doc) + "#print@\r\n\"Arial\",10,uno\r\n");
+    }
+    QString broken;
+};
+
+TEST_P(Find, WritesEachMatchAndExitsAsGrepDoes)
+{
+    const FindCase &c = GetParam();
+    QStringList args{QStringLiteral("find")};
+    for (const QString &a : c.args)
+        args << (a == QLatin1String("DOC")       ? doc
+                 : a == QLatin1String("MISSING") ? path("non-esiste.qv")
+                 : a == QLatin1String("BROKEN")  ? broken
+                                                 : a);
+    const Result r = runTool(args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << qPrintable(r.err);
+    QStringList lines = r.out.split(QLatin1Char('\n'));
+    EXPECT_EQ(lines.takeLast(), QString()) << "every line ends";
+    ASSERT_EQ(lines.size(), c.out.size()) << qPrintable(r.out);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString pattern = QRegularExpression::escape(c.out[i])
+                                    .replace(QStringLiteral("\\{x\\}"), QStringLiteral("\\d+(\\.\\d+)?"))
+                                    .replace(QStringLiteral("\\{y\\}"), QStringLiteral("\\d+(\\.\\d+)?"));
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^") + pattern + QStringLiteral("$")).match(lines[i]).hasMatch())
+            << qPrintable(lines[i]) << " is not " << qPrintable(c.out[i]);
+    }
+    if (*c.errPart)
+        EXPECT_TRUE(r.err.startsWith(QStringLiteral("qvpreview: ")) && r.err.contains(QString::fromUtf8(c.errPart)))
+            << qPrintable(r.err);
+    else
+        EXPECT_TRUE(r.err.isEmpty()) << qPrintable(r.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tool, Find,
+    ::testing::Values(
+        FindCase{"AcrossTheLinesOfOneText", {"DOC", "rossi s.r.l"}, 0, {"1:1440,2880:7:Ditta Rossi S.r.l. Milano"}, ""},
+        FindCase{"EveryKindOfTextInPageOrder",
+                 {"DOC", "Fattura"},
+                 0,
+                 {"1:{x},{y}:1:FATTURA n. 12 - PERCHÉ", "1:{x},{y}:8:Totale fattura", "2:1440,{y}:9:seconda fattura, sconto -5%"},
+                 ""},
+        FindCase{"CaseBlindBeyondAscii", {"DOC", "perché"}, 0, {"1:{x},{y}:17:FATTURA n. 12 - PERCHÉ"}, ""},
+        FindCase{"ATextStartingWithADashAfterTheDashes", {"DOC", "--", "-5%"}, 0,
+                 {"2:1440,{y}:25:seconda fattura, sconto -5%"}, ""},
+        FindCase{"NothingFoundSaysNothing", {"DOC", "nota di credito"}, 1, {}, ""},
+        FindCase{"AMissingFile", {"MISSING", "x"}, 2, {}, "non-esiste.qv: file non trovato"},
+        FindCase{"ABrokenRecordNamesTheFileAndLine", {"BROKEN", "x"}, 2, {}, "rotto.qv: errore 13 ("},
+        FindCase{"AnEmptyText", {"DOC", ""}, 2, {}, "il testo da cercare è vuoto"},
+        FindCase{"NoText", {"DOC"}, 2, {}, "manca il testo da cercare"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // --- the user's language -------------------------------------------------------
 

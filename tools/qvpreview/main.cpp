@@ -1,4 +1,4 @@
-// qvpreview: preview, print, render and check spool files from the command line.
+// qvpreview: preview, print, render, check and search spool files from the command line.
 #include <qvpreview/Error.h>
 #include <qvpreview/PrintOptions.h>
 #include <qvpreview/SpoolFile.h>
@@ -37,6 +37,11 @@ const char *const UsageText = QT_TRANSLATE_NOOP(
                  "                                  senza bisogno di uno schermo\n"
                  "  check FILE                      legge tutto il file e riporta il primo errore con\n"
                  "                                  la sua riga, oppure le pagine e i record\n"
+                 "  find FILE TESTO                 cerca TESTO nei testi del documento, senza distinguere\n"
+                 "                                  maiuscole e minuscole, e scrive una riga per ogni\n"
+                 "                                  occorrenza: PAGINA:X,Y:COLONNA:TESTO DEL RECORD\n"
+                 "                                  (X e Y in twip, COLONNA dal carattere 1); esce con 0\n"
+                 "                                  se ne trova, 1 se non ne trova, 2 per un errore\n"
                  "\n"
                  "Opzioni generali:\n"
                  "  -h, --help                      mostra questo aiuto\n"
@@ -172,6 +177,37 @@ int commandCheck(const QString &path)
           << QCoreApplication::translate("qvpreview", "immagini: ") << check.pictures << "\n";
     out().flush();
     return Ok;
+}
+
+// --- find -------------------------------------------------------------------
+
+/// The numbers of a position as recorded (a 32-bit float): "1440", "566.9291".
+QString twips(float value)
+{
+    return QString::number(double(value), 'g', 7);
+}
+
+/// As grep: 0 when something was found, 1 when nothing was (and nothing is
+/// written), 2 for an error, whose message names the file.
+int commandFind(const QString &path, const QString &text)
+{
+    if (text.isEmpty())
+        return usageError(QCoreApplication::translate("qvpreview", "il testo da cercare è vuoto"));
+    QString message;
+    if (!checkReadable(path, message)) {
+        failure(message);
+        return Usage;
+    }
+    try {
+        const QList<qv::SpoolMatch> matches = qv::SpoolFile(path).find(text);
+        for (const qv::SpoolMatch &m : matches)
+            out() << m.page << ':' << twips(m.x) << ',' << twips(m.y) << ':' << m.offset + 1 << ':' << m.text << '\n';
+        out().flush();
+        return matches.isEmpty() ? Failure : Ok;
+    } catch (const qv::Error &e) {
+        failure(QStringLiteral("%1: %2").arg(path, describe(e)));
+        return Usage;
+    }
 }
 
 // --- render -----------------------------------------------------------------
@@ -398,7 +434,7 @@ int main(int argc, char **argv)
         return Ok;
     }
     static const QStringList commands{QStringLiteral("view"), QStringLiteral("print"), QStringLiteral("render"),
-                                      QStringLiteral("check")};
+                                      QStringLiteral("check"), QStringLiteral("find")};
     if (!commands.contains(command))
         return usageError(QCoreApplication::translate("qvpreview", "comando sconosciuto: %1").arg(command));
 
@@ -410,11 +446,17 @@ int main(int argc, char **argv)
     Options options;
     if (const auto error = parseOptions(args, known, options))
         return usageError(*error);
-    if (options.positional.size() != 1)
-        return usageError(options.positional.isEmpty()
-                              ? QCoreApplication::translate("qvpreview", "manca il file di spool")
+    // find takes the text to search after the file.
+    const qsizetype arguments = command == QLatin1String("find") ? 2 : 1;
+    if (options.positional.size() != arguments)
+        return usageError(options.positional.isEmpty() ? QCoreApplication::translate("qvpreview", "manca il file di spool")
+                          : options.positional.size() < arguments
+                              ? QCoreApplication::translate("qvpreview", "manca il testo da cercare")
                               : QCoreApplication::translate("qvpreview", "troppi argomenti"));
     const QString path = options.positional.first();
+
+    if (command == QLatin1String("find"))
+        return commandFind(path, options.positional.at(1));
 
     if (command == QLatin1String("check"))
         return commandCheck(path);

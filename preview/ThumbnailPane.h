@@ -1,0 +1,79 @@
+// qvPreview - print preview for Qt applications.
+// The thumbnail pane of the preview window: every page of the document as a
+// small picture, rendered in the background.
+#pragma once
+
+#include "render/LetturaDati.h"
+
+#include <QListView>
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+namespace qv {
+
+class ThumbnailModel;
+
+/// A list of every page as a thumbnail with its number under it, the
+/// current page highlighted; a click on a page asks the window to show it.
+///
+/// The list holds no per-page data: its items are all the same size, worked
+/// out from the page size, so that a document of any length opens its pane
+/// at once. A thumbnail is asked for only when its item is painted, rendered
+/// by a worker thread of the pane (its own replay of the page onto an image:
+/// the newest requests first, at most a few dozen waiting, older ones
+/// dropped and asked again when they are painted again) and kept in a cache
+/// of a few megabytes.
+///
+/// The pane takes no keyboard focus: the keys stay with the window.
+class ThumbnailPane : public QListView
+{
+    Q_OBJECT
+public:
+    /// Where page \a pagina (0-based) starts, as the replay is to find it.
+    using Posizione = std::function<LetturaDati::PageSpec(int32_t pagina)>;
+
+    /// Width of a thumbnail, in logical pixels.
+    static constexpr int LarghezzaMiniatura = 110;
+    /// Requests waiting for the worker at most.
+    static constexpr int MassimoInAttesa = 48;
+    /// Bytes of thumbnails kept at most.
+    static constexpr qint64 MemoriaMassima = 12 * 1024 * 1024;
+
+    explicit ThumbnailPane(QWidget *parent = nullptr);
+    ~ThumbnailPane() override;
+
+    /// The document: its spool file, its page size in twips and where each
+    /// page starts. Forgets the thumbnails made so far.
+    void setDocumento(const QString &path, QSize paginaTwips, Posizione posizione);
+    /// The number of pages; the list grows or shrinks to it.
+    void setPagineTotali(int32_t pagine);
+    int32_t pagineTotali() const;
+    /// Highlights page \a pagina (0-based) and scrolls it into the pane.
+    void setPaginaCorrente(int32_t pagina);
+    int32_t paginaCorrente() const;
+
+    /// The width the pane wants, scroll bar included, in logical pixels.
+    int larghezzaPreferita() const;
+    /// The size of one thumbnail, in logical pixels.
+    QSize dimensioneMiniatura() const;
+    /// Where the item of \a pagina lies, in the viewport's coordinates.
+    QRect rettangoloPagina(int32_t pagina) const;
+    /// Thumbnails rendered so far, and kept now (for tests).
+    int miniatureFatte() const;
+    int miniatureInMemoria() const;
+    bool haMiniatura(int32_t pagina) const;
+
+Q_SIGNALS:
+    /// The user clicked page \a pagina (0-based).
+    void paginaScelta(int32_t pagina);
+    /// The thumbnail of \a pagina arrived from the worker.
+    void miniaturaPronta(int32_t pagina);
+
+private:
+    ThumbnailModel *m_model;
+};
+
+} // namespace qv

@@ -1,0 +1,207 @@
+// The preview window's find bar on a real X server (Xvfb), driven as a user
+// drives it: Ctrl+F, typing, F3 and Shift+F3, Enter and Shift+Enter, Esc.
+// The label says where the user is, the window shows the page of the current
+// match, and the page shows the highlight where the matched text is drawn.
+// A screenshot of the bar with its highlights is kept as a test artefact.
+#include "platform/Platform.h"
+#include "preview/FindBar.h"
+#include "preview/FrmAnteprima.h"
+#include "preview/ImmaginePagina.h"
+#include "support/TestEnv.h"
+#include "support/XServer.h"
+#include "tests/preview/SpoolDiProva.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+
+namespace qv {
+namespace {
+
+/// Where the match of "Speciale" at the start of its record lies: every
+/// page has its number; pages 2, 5 and 9 a note, page 5 two matches in one
+/// record.
+constexpr double NoteX = 1440;
+constexpr double NoteY = 2880;
+
+QByteArray document(int pages)
+{
+    QByteArray doc;
+    for (int p = 1; p <= pages; ++p) {
+        doc += test::testo(1440, 1000, "Pagina " + QByteArray::number(p), 12);
+        if (pages <= 10 && (p == 2 || p == 9))
+            doc += test::testo(NoteX, NoteY, "Speciale: nota della pagina", 14);
+        if (pages <= 10 && p == 5)
+            doc += test::testo(NoteX, NoteY, "Speciale e ancora speciale", 14);
+        if (p < pages)
+            doc += "#newpage@\r\n";
+    }
+    return doc;
+}
+
+class FindBarXvfb : public ::testing::Test
+{
+protected:
+    void open(int pages)
+    {
+        test::TempEnv::noPrinters();
+        const QString spool = env.tempFolder() + QStringLiteral("trova.tmp");
+        QFile f(spool);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(document(pages));
+        f.close();
+        w = std::make_unique<FrmAnteprima>();
+        w->setFileTemporaneo(spool);
+        w->setPagineTotali(pages);
+        w->InizializzaAnteprima();
+        w->resize(900, 700);
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        bar = w->findBar();
+        ASSERT_TRUE(bar->isHidden()) << "the bar waits for Ctrl+F";
+    }
+    void type(const QString &text)
+    {
+        QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
+        EXPECT_TRUE(bar->isVisible());
+        EXPECT_TRUE(bar->field()->hasFocus());
+        QTest::keyClicks(bar->field(), text);
+    }
+    int page() const { return w->PaginaVisualizzata() + 1; }
+    /// Waits on the window's events until \a condition holds (false after 10 s).
+    static bool until(const std::function<bool()> &condition, int ms = 10000) { return QTest::qWaitFor(condition, ms); }
+    QString label() const { return bar->label()->text(); }
+
+    /// The box of the pixels of the page widget in \a colour.
+    std::optional<QRect> lit(const QColor &colour) const
+    {
+        const QImage shot = w->Image1->grab().toImage();
+        QRect box;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if ((shot.pixel(x, y) & 0xFFFFFF) == (colour.rgb() & 0xFFFFFF))
+                    box |= QRect(x, y, 1, 1);
+        return box.isNull() ? std::nullopt : std::optional(box);
+    }
+
+    test::TempEnv env;
+    std::unique_ptr<FrmAnteprima> w;
+    FindBar *bar = nullptr;
+};
+
+TEST_F(FindBarXvfb, TypingFindsTheFirstMatchAndTheKeysGoRoundTheDocument)
+{
+    open(10);
+    type(QStringLiteral("SPECIALE"));
+    ASSERT_TRUE(until([&] { return label() == QStringLiteral("1 di 4"); })) << qPrintable(label());
+    EXPECT_EQ(page(), 2) << "the first match from the page on show";
+    EXPECT_FALSE(w->Picture1->geometry().intersects(bar->geometry())) << "the bar sits above the page";
+
+    // The current match is highlighted where it is drawn: at the record's
+    // x, its line ending at the record's y.
+    const TextHighlight colours(QString{});
+    const double scale = double(w->Image1->width()) / w->LarghezzaPagina();
+    std::optional<QRect> current;
+    ASSERT_TRUE(until([&] { return (current = lit(colours.currentColour)).has_value(); }));
+    EXPECT_NEAR(current->left(), NoteX * scale, 2);
+    EXPECT_NEAR(current->bottom(), NoteY * scale, 3);
+    EXPECT_GT(current->width(), current->height()) << "a word, not a letter";
+
+    const QDir folder(QStringLiteral(QV_ARTIFACT_DIR));
+    QDir().mkpath(folder.path());
+    EXPECT_TRUE(w->grab().save(folder.filePath(QStringLiteral("find-bar.png"))));
+
+    struct Step
+    {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        QWidget *to;
+        const char *label;
+        int page;
+    };
+    for (const Step &s : {Step{Qt::Key_F3, {}, w.get(), "2 di 4", 5}, Step{Qt::Key_F3, {}, w.get(), "3 di 4", 5},
+                          Step{Qt::Key_Return, {}, bar->field(), "4 di 4", 9},
+                          Step{Qt::Key_F3, {}, w.get(), "1 di 4", 2},
+                          Step{Qt::Key_F3, Qt::ShiftModifier, w.get(), "4 di 4", 9},
+                          Step{Qt::Key_Return, Qt::ShiftModifier, bar->field(), "3 di 4", 5}}) {
+        QTest::keyClick(s.to, Qt::Key(s.key), s.modifiers);
+        EXPECT_EQ(label(), QString::fromUtf8(s.label));
+        EXPECT_EQ(page(), s.page) << s.label;
+    }
+    // On page 5 the current match is the second of its record: the first
+    // is lit in the plain colour, left of it.
+    std::optional<QRect> plain;
+    ASSERT_TRUE(until([&] { return (plain = lit(colours.matchColour)).has_value(); }));
+    ASSERT_TRUE(until([&] { return (current = lit(colours.currentColour)).has_value(); }));
+    EXPECT_LT(plain->right(), current->left());
+
+    // Nothing found: said so, nothing lit.
+    bar->field()->selectAll();
+    QTest::keyClicks(bar->field(), QStringLiteral("fattura"));
+    ASSERT_TRUE(until([&] { return label() == QStringLiteral("Nessuna corrispondenza"); })) << qPrintable(label());
+    ASSERT_TRUE(until([&] { return !lit(colours.matchColour) && !lit(colours.currentColour); }));
+
+    // Esc closes the bar and its highlights; the next Esc the window.
+    bar->field()->selectAll();
+    QTest::keyClicks(bar->field(), QStringLiteral("speciale"));
+    // From the page on show (5): its first match.
+    ASSERT_TRUE(until([&] { return label() == QStringLiteral("2 di 4"); })) << qPrintable(label());
+    QTest::keyClick(bar->field(), Qt::Key_Escape);
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_TRUE(w->isVisible());
+    ASSERT_TRUE(until([&] { return !lit(colours.matchColour) && !lit(colours.currentColour); }));
+    QTest::keyClick(w.get(), Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(FindBarXvfb, TheSearchStartsOnThePageOnShow)
+{
+    open(10);
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(w.get(), Qt::Key_Right);
+    ASSERT_EQ(page(), 6);
+    type(QStringLiteral("speciale"));
+    ASSERT_TRUE(until([&] { return label() == QStringLiteral("4 di 4"); })) << qPrintable(label());
+    EXPECT_EQ(page(), 9);
+    QTest::keyClick(w.get(), Qt::Key_F3);
+    EXPECT_EQ(label(), QStringLiteral("1 di 4"));
+    EXPECT_EQ(page(), 2) << "wraps round to the first page";
+}
+
+// A long document is searched on a worker thread: the window answers the
+// keys while it runs, and every page is counted in the end.
+TEST_F(FindBarXvfb, ALongDocumentIsSearchedWhileTheWindowAnswers)
+{
+    open(10000);
+    type(QStringLiteral("pagina 99"));
+    QTest::keyClick(w.get(), Qt::Key_End); // answered while the search runs
+    EXPECT_EQ(page(), 10000);
+    ASSERT_TRUE(until([&] { return !bar->searching(); }, 30000));
+    // "Pagina 99", "Pagina 990".."999", "Pagina 9900".."9999": 1 + 10 + 100.
+    EXPECT_TRUE(label().endsWith(QStringLiteral(" di 111"))) << qPrintable(label());
+    QTest::keyClick(w.get(), Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(label(), QStringLiteral("111 di 111"));
+    EXPECT_EQ(page(), 9999);
+}
+
+} // namespace
+} // namespace qv
+
+int main(int argc, char **argv)
+{
+    qv::test::OwnXvfb own;
+    if (qv::test::displayForTests(own, QStringLiteral(QV_ARTIFACT_DIR)).isEmpty())
+        return qv::test::noXServerExitCode();
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

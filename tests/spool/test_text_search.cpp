@@ -1,0 +1,198 @@
+// Find in a document: what matches in one record's text, and where the
+// matches of a spool file lie (page, record, position), read page by page,
+// from any page on, stopped on request, and the errors of a broken file.
+#include "spool/TextSearch.h"
+#include "support/TestEnv.h"
+
+#include <qvpreview/Error.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace qv::spool {
+namespace {
+
+// --- One record's text ----------------------------------------------------------------
+
+struct TextCase
+{
+    const char *name;
+    QStringList lines; ///< the record's text lines as drawn
+    const char *query;
+    QList<int32_t> offsets;  ///< in the lines joined by one space
+    QList<LineSpan> spans;   ///< {line, start, length, offset}
+};
+
+class RecordText : public ::testing::TestWithParam<TextCase>
+{
+};
+
+TEST_P(RecordText, MatchesAndTheirStretchesOnTheDrawnLines)
+{
+    const TextCase &c = GetParam();
+    const TextSearch search(QString::fromUtf8(c.query));
+    EXPECT_EQ(search.offsetsIn(c.lines.join(QLatin1Char(' '))), c.offsets);
+    EXPECT_EQ(search.spansIn(c.lines), c.spans);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TextSearch, RecordText,
+    ::testing::Values(
+        TextCase{"CaseBlind", {"Totale TOTALE totale"}, "ToTaLe", {0, 7, 14}, {{0, 0, 6, 0}, {0, 7, 6, 7}, {0, 14, 6, 14}}},
+        TextCase{"AccentedLettersFoldToo", {"PERCHÉ così"}, "perché", {0}, {{0, 0, 6, 0}}},
+        TextCase{"OffsetsCountCharactersNotBytes", {"città più Roma"}, "roma", {10}, {{0, 10, 4, 10}}},
+        TextCase{"MatchesDoNotOverlap", {"aaaaa"}, "aa", {0, 2}, {{0, 0, 2, 0}, {0, 2, 2, 2}}},
+        TextCase{"AcrossALineEndTheLinesJoinWithASpace",
+                 {"Ditta Rossi", "S.r.l. Milano"},
+                 "rossi s.r.l",
+                 {6},
+                 {{0, 6, 5, 6}, {1, 0, 5, 6}}},
+        TextCase{"OnTheSecondLine", {"uno", "", "tre due"}, "due", {9}, {{2, 4, 3, 9}}},
+        TextCase{"NoMatch", {"Fattura"}, "nota", {}, {}},
+        TextCase{"EmptyQueryMatchesNothing", {"Fattura"}, "", {}, {}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// --- A spool file ---------------------------------------------------------------------
+
+QByteArray text(const QByteArray &x, const QByteArray &y, const QByteArray &lines)
+{
+    return "#print@\r\n\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n" + x + "," + y + "\r\n" + lines
+           + "\r\n#endprint@\r\n";
+}
+
+const QByteArray Box = "#line@\r\n0,13,1,0,0,1\r\n100,100,2000,2000,#TRUE#,#FALSE#\r\n";
+
+class SpoolSearch : public test::TempEnvTest
+{
+protected:
+    QString write(const QByteArray &bytes)
+    {
+        return test::writeAll(env.tempFolder() + QStringLiteral("doc.tmp"), bytes);
+    }
+
+    /// Every page searched, with its matches, from \a first to \a last.
+    QList<std::pair<int32_t, QList<TextMatch>>> pages(const QString &query, int32_t first = 1, int32_t last = 99)
+    {
+        QList<std::pair<int32_t, QList<TextMatch>>> seen;
+        const QString path = env.tempFolder() + QStringLiteral("doc.tmp");
+        EXPECT_TRUE(TextSearch(query).run(path, buildPageIndex(path, QStringLiteral("Prova")), first, last,
+                                          [&](int32_t page, const QList<TextMatch> &m) {
+                                              seen.append({page, m});
+                                              return true;
+                                          }));
+        return seen;
+    }
+};
+
+TEST_F(SpoolSearch, ReportsEveryPageWithThePageRecordAndPositionOfItsMatches)
+{
+    write(text("1440", "2880", "Fattura n. 1") + Box + text("500", "600", "Totale fattura") + "#newpage@\r\n"
+          + "#newpage@\r\n" + text("100", "200", "Nota") + text("300.5", "400", "FATTURA\r\nseconda riga"));
+    const auto seen = pages(QStringLiteral("fattura"));
+    ASSERT_EQ(seen.size(), 3);
+    EXPECT_EQ(seen[0].first, 1);
+    EXPECT_EQ(seen[0].second, (QList<TextMatch>{{1, 0, 1440, 2880, 0, 7, {}}, {1, 1, 500, 600, 7, 7, {}}}));
+    EXPECT_EQ(seen[1].first, 2);
+    EXPECT_TRUE(seen[1].second.isEmpty()) << "a page without matches is reported too";
+    EXPECT_EQ(seen[2].first, 3);
+    EXPECT_EQ(seen[2].second, (QList<TextMatch>{{3, 1, 300.5f, 400, 0, 7, {}}}));
+}
+
+TEST_F(SpoolSearch, AFirstPageLaterThanOneStartsAtItsIndexedPosition)
+{
+    QByteArray doc;
+    for (int page = 1; page <= 5; ++page)
+        doc += text("100", QByteArray::number(page * 100), "pagina " + QByteArray::number(page)) + "#newpage@\r\n";
+    write(doc);
+    const auto seen = pages(QStringLiteral("pagina"), 3, 4);
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_EQ(seen[0].first, 3);
+    EXPECT_EQ(seen[0].second, (QList<TextMatch>{{3, 0, 100, 300, 0, 6, {}}}));
+    EXPECT_EQ(seen[1].second, (QList<TextMatch>{{4, 0, 100, 400, 0, 6, {}}}));
+    EXPECT_EQ(pages(QStringLiteral("pagina"), 7, 9).size(), 0) << "pages past the end";
+}
+
+// A page break line in a text (only a file written by other means holds
+// one) ends a page as the page index counts it; the text belongs to the page
+// it starts on, where the replay draws it whole.
+TEST_F(SpoolSearch, APageBreakLineInsideATextCountsAsThePageIndexCountsIt)
+{
+    write(text("1", "2", "prima\r\n#newpage@\r\nancora prima") + text("3", "4", "dopo prima"));
+    const auto seen = pages(QStringLiteral("prima"));
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_EQ(seen[0].second, (QList<TextMatch>{{1, 0, 1, 2, 0, 5, {}}, {1, 0, 1, 2, 23, 5, {}}}));
+    EXPECT_EQ(seen[1].second, (QList<TextMatch>{{2, 0, 3, 4, 5, 5, {}}}));
+}
+
+TEST_F(SpoolSearch, ValuesSpreadAcrossLinesReadAsTheReplayReadsThem)
+{
+    write("#print@\r\n\"Arial\",10,#FALSE#,\r\n#FALSE#,#FALSE#,#FALSE#,0,#TRUE#,720\r\n1440\r\nUno due\r\n#endprint@\r\n");
+    const auto seen = pages(QStringLiteral("due"));
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_EQ(seen[0].second, (QList<TextMatch>{{1, 0, 720, 1440, 4, 3, {}}}));
+}
+
+TEST_F(SpoolSearch, TheSinkAndTheCancelFlagStopTheSearch)
+{
+    QByteArray doc;
+    for (int page = 1; page <= 4; ++page)
+        doc += text("1", "1", "x") + "#newpage@\r\n";
+    const QString path = write(doc);
+    const PageIndex index = buildPageIndex(path, QStringLiteral("Prova"));
+    int calls = 0;
+    EXPECT_FALSE(TextSearch(QStringLiteral("x")).run(path, index, 1, 5, [&](int32_t page, const QList<TextMatch> &) {
+        ++calls;
+        return page < 2;
+    }));
+    EXPECT_EQ(calls, 2);
+    std::atomic_bool cancel{true};
+    calls = 0;
+    EXPECT_FALSE(TextSearch(QStringLiteral("x")).run(
+        path, index, 1, 5, [&](int32_t, const QList<TextMatch> &) { return ++calls, true; }, &cancel));
+    EXPECT_EQ(calls, 0);
+}
+
+TEST_F(SpoolSearch, ABrokenRecordIsAnErrorNamingTheFileAfterThePagesBefore)
+{
+    const QString path = write(text("1", "1", "ok") + "#newpage@\r\n" + text("2", "2", "ok") + text("abc", "1", "ok"));
+    QList<int32_t> reported;
+    int found = 0;
+    try {
+        TextSearch(QStringLiteral("ok")).run(path, buildPageIndex(path, QStringLiteral("Prova")), 1, 9,
+                                             [&](int32_t page, const QList<TextMatch> &m) {
+                                                 reported << page;
+                                                 found += int(m.size());
+                                                 return true;
+                                             });
+        FAIL() << "no error";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.number(), ErrTypeMismatch);
+        EXPECT_EQ(e.source(), TextSearch::DefaultSource);
+        EXPECT_EQ(e.file(), path);
+        EXPECT_TRUE(e.description().contains(QLatin1String("abc"))) << qPrintable(e.description());
+    }
+    EXPECT_EQ(reported, (QList<int32_t>{1, 2}));
+    EXPECT_EQ(found, 2) << "the matches read before the error are reported";
+}
+
+TEST_F(SpoolSearch, AMissingFileIsError53)
+{
+    const Document missing = Document::onFile(env.tempFolder() + QStringLiteral("none.tmp"));
+    try {
+        TextSearch(QStringLiteral("x")).findAll(missing);
+        FAIL() << "no error";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.number(), ErrFileNotFound);
+    }
+}
+
+TEST_F(SpoolSearch, FindAllOnADocumentGivesEveryMatchInOrder)
+{
+    const QString path = write(text("1", "1", "a b a") + "#newpage@\r\n" + text("2", "2", "A"));
+    const QList<TextMatch> all = TextSearch(QStringLiteral("a")).findAll(Document::onFile(path));
+    EXPECT_EQ(all, (QList<TextMatch>{{1, 0, 1, 1, 0, 1, {}}, {1, 0, 1, 1, 4, 1, {}}, {2, 0, 2, 2, 0, 1, {}}}));
+}
+
+} // namespace
+} // namespace qv::spool
