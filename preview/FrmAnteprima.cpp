@@ -48,7 +48,9 @@
 #include <qvpreview/Types.h>
 #include <qvpreview/qvUtilita.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <functional>
 #include <exception>
 
@@ -594,8 +596,12 @@ void FrmAnteprima::comando(PreviewCommand c, bool suono)
     case C::Stampa: StampaDocumento(); return;
     case C::PrimaPagina: return pagina(&NavigazionePagine::prima);
     case C::PaginaPrecedente: return pagina(&NavigazionePagine::precedente);
-    case C::PaginaSuccessiva: return pagina(&NavigazionePagine::successiva);
-    case C::UltimaPagina: return pagina(&NavigazionePagine::ultima);
+    case C::PaginaSuccessiva:
+        attendiPagina(int32_t(m_nav.paginaVisualizzata()) + 2);
+        return pagina(&NavigazionePagine::successiva);
+    case C::UltimaPagina:
+        attendiPagina(std::numeric_limits<qint64>::max());
+        return pagina(&NavigazionePagine::ultima);
     case C::Chiudi: return Chiudi();
     case C::VistaContinua: return attivaContinua(!m_continuaAttiva);
     case C::Miniature: return mostraMiniature(m_miniature->isHidden());
@@ -630,7 +636,15 @@ void FrmAnteprima::InizializzaAnteprima()
         if (!FileTemporaneo().isEmpty()) {
             {
                 CursoreOccupato busy;
-                if (totali >= 2 && QFileInfo(FileTemporaneo()).size() >= IndiceInBackground) {
+                if (m_contaDaIndice && QFileInfo(FileTemporaneo()).size() < IndiceInBackground) {
+                    // The count is the index's: every start a page.
+                    const spool::PageIndex indice = m_documento->pageIndex(QStringLiteral("FrmAnteprima"));
+                    m_posizioniPagine = QVector<qint64>(indice.begin(), indice.end());
+                    m_posizioniPagine.append(0);
+                    contaPagine(indice.size());
+                } else if (m_contaDaIndice) {
+                    avviaIndice(totali);
+                } else if (totali >= 2 && QFileInfo(FileTemporaneo()).size() >= IndiceInBackground) {
                     // A long document: page 1 is on show, the rest of the
                     // index comes in the background.
                     avviaIndice(totali);
@@ -866,6 +880,8 @@ void FrmAnteprima::VaiAPagina()
     const qlonglong pagina = m.hasMatch() ? m.captured(1).toLongLong(&ok) : 0;
     {
         CursoreOccupato busy;
+        if (ok)
+            attendiPagina(pagina);
         dopoNavigazione(m_nav.vai(ok && pagina <= INT32_MAX ? int32_t(pagina) : -1));
     }
     AggiornaNumeroPagina();
@@ -875,6 +891,11 @@ void FrmAnteprima::VaiAPagina()
 void FrmAnteprima::AggiornaNumeroPagina()
 {
     m_barra->mostraPagina(m_nav);
+    // While the count follows an index still being built, more pages come.
+    if (m_contaDaIndice && m_scansione)
+        for (const char *key : {"successiva", "ultima"})
+            if (QAction *action = pulsante(QLatin1String(key)))
+                action->setEnabled(true);
     if (m_miniature && !m_miniature->isHidden())
         m_miniature->setPaginaCorrente(m_nav.paginaVisualizzata());
 }
@@ -926,6 +947,8 @@ void FrmAnteprima::scorriOrizzontale(double twips)
 void FrmAnteprima::paginaAccanto(bool avanti, bool suono)
 {
     CursoreOccupato busy;
+    if (avanti)
+        attendiPagina(int32_t(m_nav.paginaVisualizzata()) + 2);
     const NavigazionePagine::Esito esito = avanti ? m_nav.successiva() : m_nav.precedente();
     dopoNavigazione(esito, suono);
     if (esito == NavigazionePagine::Cambiata && !m_continuaAttiva && m_vista.mostraDa(avanti))
@@ -1137,11 +1160,15 @@ void FrmAnteprima::riceviIndice()
     if (nuovi.isEmpty())
         return;
     const int32_t totali = m_nav.pagineTotali();
+    if (m_contaDaIndice)
+        m_posizioniPagine.resize(m_indiceNoto + nuovi.size() + 1);
     const qsizetype posti = m_posizioniPagine.size();
     for (qsizetype i = 0; i < nuovi.size() && m_indiceNoto + i < posti; ++i)
         m_posizioniPagine[m_indiceNoto + i] = nuovi[i];
     m_indiceNoto += nuovi.size();
-    if (m_indiceNoto > posti) {
+    if (m_contaDaIndice)
+        contaPagine(m_indiceNoto);
+    if (m_indiceNoto > posti && !m_contaDaIndice) {
         std::exception_ptr errore;
         try {
             spool::limitToPageCount(spool::PageIndex(m_indiceNoto, 1), totali, FileTemporaneo(),
@@ -1173,6 +1200,8 @@ void FrmAnteprima::fineIndice()
         return; // stopped at a surplus of page breaks
     const std::optional<Error> errore = m_scansione->error();
     fermaIndice();
+    if (m_contaDaIndice && !Text1->hasFocus())
+        AggiornaNumeroPagina(); // the page buttons as the whole count says
     if (errore)
         mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Indice delle pagine incompleto"),
                      std::make_exception_ptr(*errore));
@@ -1202,6 +1231,39 @@ qint64 FrmAnteprima::inizioPagina(int32_t pagina)
             fineIndice();
     }
     return pagina < m_posizioniPagine.size() ? m_posizioniPagine[pagina] : 0;
+}
+
+/// While the page count follows the index: waits, under the busy pointer,
+/// until page \a numero (1-based) is indexed or the index is complete.
+void FrmAnteprima::attendiPagina(qint64 numero)
+{
+    if (!m_contaDaIndice || !m_scansione || numero <= m_nav.pagineTotali())
+        return;
+    CursoreOccupato busy;
+    if (numero == std::numeric_limits<qint64>::max())
+        m_scansione->waitForFinished();
+    else
+        m_scansione->waitForPage(qsizetype(numero));
+    riceviIndice();
+    if (m_scansione && m_scansione->finished())
+        fineIndice();
+}
+
+/// The page count from the index: \a pages starts are as many pages. A page
+/// number being typed into the indicator stays as it is.
+void FrmAnteprima::contaPagine(qsizetype pagine)
+{
+    const int32_t conte = int32_t(std::clamp<qsizetype>(pagine, 1, std::numeric_limits<int32_t>::max()));
+    if (conte == m_nav.pagineTotali())
+        return;
+    const bool scrive = Text1->hasFocus();
+    const QString testo = Text1->text();
+    const int cursore = Text1->cursorPosition();
+    setPagineTotali(conte);
+    if (scrive) {
+        Text1->setText(testo);
+        Text1->setCursorPosition(cursore);
+    }
 }
 
 /// The page on show goes into the cache of pages made ahead, so that coming

@@ -187,6 +187,12 @@ public:
     int32_t knownPageCount() const;
     /// True once the page index is complete (or could not be built).
     bool pageIndexComplete() const;
+    /// The page count follows the page index as it is built (a spool file
+    /// whose pages nobody counted, as SpoolFile::showPreview shows): the
+    /// count grows with the index (setPagineTotali()), and the last page or a
+    /// page number beyond the count waits for the index to get there. Off
+    /// by default: the count is the one given.
+    void setCountPagesFromIndex(bool on) { m_contaDaIndice = on; }
     /// The pages next to the one on show, made ahead in a worker thread
     /// (null until the window loads).
     RenderAhead *renderAhead() const { return m_anticipo; }
@@ -283,6 +289,9 @@ private:
     qint64 m_inizioMostrato = 0;         // start of the page on show (0: counted)
     int32_t m_paginaMostrata = -1;
     bool m_anticipoProgrammato = false;
+    bool m_contaDaIndice = false;
+    void attendiPagina(qint64 numero);
+    void contaPagine(qsizetype pagine);
     ContinuousView *m_continua = nullptr;
     bool m_continuaAttiva = false;
     ThumbnailPane *m_miniature = nullptr;

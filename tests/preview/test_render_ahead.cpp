@@ -145,6 +145,63 @@ TEST_F(RenderAheadTest, TheIndexGrowsInTheBackgroundAndALatePageWaitsOnlyForItse
     EXPECT_FALSE(w->PrimoErrore());
 }
 
+/// A file whose pages nobody counted (SpoolFile::showPreview): the count
+/// grows with the index, and the last page or a page number typed beyond the
+/// count so far waits for the index to get there.
+struct CountCase
+{
+    const char *name;
+    int pagine;
+    bool typed; ///< a page number typed (else the last page's button)
+};
+
+class CountFromIndex : public RenderAheadTest, public ::testing::WithParamInterface<CountCase>
+{
+};
+
+TEST_P(CountFromIndex, GrowsWithTheIndexAndWaitsForAPageBeyondIt)
+{
+    const int pagine = GetParam().pagine;
+    const QString path = documento(pagine);
+    auto w = std::make_unique<FrmAnteprima>();
+    w->setFileTemporaneo(path);
+    w->setCountPagesFromIndex(true);
+    w->setPagineTotali(1);
+    QList<int32_t> conte;
+    QObject::connect(w.get(), &FrmAnteprima::knownPageCountChanged, w.get(), [&](int32_t n) { conte << n; });
+    w->InizializzaAnteprima();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    EXPECT_LE(w->PagineTotali(), pagine);
+
+    const int meta = pagine / 2 + 1;
+    if (GetParam().typed) {
+        w->Text1->setFocus();
+        QTest::mouseClick(w->Text1, Qt::LeftButton);
+        w->Text1->selectAll();
+        QTest::keyClicks(w->Text1, QString::number(meta));
+        const QString scritto = w->Text1->text();
+        QTest::keyClick(w->Text1, Qt::Key_Return);
+        EXPECT_EQ(int32_t(w->PaginaVisualizzata()), meta - 1) << qPrintable(scritto) << " " << w->PagineTotali();
+        EXPECT_TRUE(testiDi(w->Image1->Picture()).contains(QStringLiteral("Fattura n. %1").arg(meta)));
+    } else {
+        premi(*w, "ultima");
+        EXPECT_EQ(w->Text1->text(), QStringLiteral(" %1/%1").arg(pagine));
+        EXPECT_TRUE(testiDi(w->Image1->Picture()).contains(QStringLiteral("Fattura n. %1").arg(pagine)));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->pageIndexComplete(); }, 30000));
+    EXPECT_EQ(w->PagineTotali(), pagine);
+    EXPECT_EQ(w->knownPageCount(), pagine);
+    EXPECT_TRUE(std::is_sorted(conte.begin(), conte.end()));
+    EXPECT_FALSE(w->PrimoErrore());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CountFromIndex,
+                         ::testing::Values(CountCase{"LongFileLastPage", 3000, false},
+                                           CountCase{"LongFilePageTyped", 3000, true},
+                                           CountCase{"ShortFileLastPage", 20, false}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(RenderAheadTest, TheScanPublishesAsItGoesAndAPageWaitedForIsToldAtOnce)
 {
     const int pagine = 2500;
