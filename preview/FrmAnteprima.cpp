@@ -677,9 +677,15 @@ void FrmAnteprima::MostraPagina()
     ensureLoaded();
     const int16_t pagina = m_nav.paginaVisualizzata();
     const qint64 inizio = inizioPagina(pagina);
-    lasciaPagina();
+    // A redraw of the page on show reads it again; another page may have
+    // been made ahead, for the page size and zoom of now.
+    const bool altra = pagina != m_paginaMostrata;
+    if (altra)
+        lasciaPagina();
+    m_anticipo->setView(vistaAnticipo());
     std::exception_ptr errore;
-    if (std::optional<PreparedPage> pronta = inizio > 0 ? m_anticipo->take(pagina, inizio) : std::nullopt) {
+    if (std::optional<PreparedPage> pronta =
+            inizio > 0 && altra ? m_anticipo->take(pagina, inizio) : std::nullopt) {
         // Made ahead while the user read the last page.
         m_picture2->adopt(std::move(pronta->drawing), pronta->memoryUsed);
         errore = pronta->error;
@@ -1297,10 +1303,12 @@ void FrmAnteprima::programmaAnticipo()
     });
 }
 
-void FrmAnteprima::anticipa()
+/// What the pages made ahead are made for now: the file, the page size,
+/// the replay's budget and, in full colour, the page widget's size, pixel
+/// ratio and the area on show (the whole page when it is rasterised whole,
+/// so that scrolling does not make it stale).
+RenderAhead::View FrmAnteprima::vistaAnticipo() const
 {
-    if (!m_loaded || FileTemporaneo().isEmpty() || m_daInizializzare)
-        return;
     RenderAhead::View view;
     view.file = FileTemporaneo();
     view.pageTwips = QSize(m_larghezzaPagina, m_altezzaPagina);
@@ -1309,9 +1317,19 @@ void FrmAnteprima::anticipa()
     if (view.raster) {
         view.widgetSize = Image1->size();
         view.dpr = Image1->rasterDpr();
-        view.area = Image1->areaDaPreparare();
+        const qint64 pixel = qint64(std::ceil(view.widgetSize.width() * view.dpr))
+                             * qint64(std::ceil(view.widgetSize.height() * view.dpr));
+        view.area = pixel <= RenderAhead::WholePagePixels ? QRect(QPoint(0, 0), view.widgetSize)
+                                                          : Image1->areaDaPreparare();
     }
-    m_anticipo->setView(view);
+    return view;
+}
+
+void FrmAnteprima::anticipa()
+{
+    if (!m_loaded || FileTemporaneo().isEmpty() || m_daInizializzare)
+        return;
+    m_anticipo->setView(vistaAnticipo());
     const int32_t pagina = m_nav.paginaVisualizzata();
     QList<QPair<int32_t, qint64>> vicine;
     for (const int32_t vicina : {pagina + 1, pagina - 1})

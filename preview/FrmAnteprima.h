@@ -3,6 +3,7 @@
 
 #include "preview/PreviewInput.h"
 #include "preview/ImmaginePagina.h"
+#include "preview/RenderAhead.h"
 #include "preview/NavigazionePagine.h"
 #include "preview/PageView.h"
 #include "render/LetturaDati.h"
@@ -36,7 +37,6 @@ namespace qv {
 class FindBar;
 class PreviewToolbar;
 class ImmaginePagina;
-class RenderAhead;
 namespace spool {
 class PageIndexScan;
 }
@@ -280,6 +280,7 @@ private:
     qint64 inizioPagina(int32_t pagina);
     void programmaAnticipo();
     void anticipa();
+    RenderAhead::View vistaAnticipo() const;
     void lasciaPagina();
     spool::PageIndexScan *m_scansione = nullptr;
     qsizetype m_indiceNoto = 0; // starts taken from the scan

@@ -21,7 +21,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
@@ -285,6 +288,26 @@ TEST_F(RenderAheadTest, APreparedPageIsTheImageOfOneRenderedOnDemand)
     pronta->Image1->repaint();
     EXPECT_EQ(pronta->Image1->rasterizzazioni(), dopo);
     EXPECT_TRUE(testiDi(pronta->Image1->Picture()).contains(QStringLiteral("Fattura n. 1")));
+}
+
+TEST_F(RenderAheadTest, ARedrawReadsThePageAgainAndNotWhatWasMadeAhead)
+{
+    const QString path = documento(300);
+    auto w = apri(path, 300);
+    ASSERT_NO_FATAL_FAILURE(attendiAnticipo(*w));
+    premi(*w, "successiva"); // page 2, made ahead
+    ASSERT_FALSE(w->fraErrore->isVisible());
+    // The file is cut short inside page 2: a redraw reads what is there now.
+    const qint64 inizio = w->PosizioniPagine().at(1);
+    ASSERT_TRUE(QFile::resize(path, inizio + 40));
+    QAction *aggiorna = nullptr;
+    for (QAction *a : w->mnfile->actions())
+        if (a->objectName() == QStringLiteral("mnaggiorna"))
+            aggiorna = a;
+    ASSERT_NE(aggiorna, nullptr);
+    aggiorna->trigger();
+    EXPECT_TRUE(w->fraErrore->isVisible());
+    EXPECT_TRUE(w->lblErrore->text().startsWith(QStringLiteral("Pagina 2 mostrata solo in parte"))) << qPrintable(w->lblErrore->text());
 }
 
 /// Work for a view or a page no longer wanted is dropped, and what is kept
