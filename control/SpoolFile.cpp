@@ -11,6 +11,7 @@
 #include "render/PageMetrics.h"
 #include "render/PageSurface.h"
 #include "spool/Document.h"
+#include "spool/SpoolReader.h"
 #include "spool/TextSearch.h"
 
 #include <QBuffer>
@@ -218,12 +219,19 @@ void SpoolFile::showPreview(const QString &title, std::optional<Error> *error) c
 void SpoolFile::showPreview(const QString &title, const PreviewWindowOptions &options,
                             std::optional<Error> *error) const
 {
-    const int32_t pages = pageCount();
+    // A file that is missing or cannot be read is told at once; its pages
+    // are counted by the window, in the background for a long file, so the
+    // first page shows before the whole file has been read.
+    {
+        QFile file(m_path);
+        spool::openForReading(file, Source);
+    }
     FrmAnteprima window;
     // The window prints only the file it shows: the one the name leads to now.
     window.setDocumento(std::make_shared<const spool::Document>(
         spool::Document::onFile(QFileInfo(m_path).absoluteFilePath())));
-    window.setPagineTotali(pages);
+    window.setCountPagesFromIndex(true);
+    window.setPagineTotali(1);
     window.setTitolo(title);
     window.setWindowOptions(options);
     window.InizializzaAnteprima();

@@ -15,10 +15,12 @@
 #include "preview/PrintCommand.h"
 #include "preview/PageShadow.h"
 #include "preview/RememberedWindow.h"
+#include "preview/RenderAhead.h"
 #include "preview/ThumbnailPane.h"
 #include "preview/ZoomBox.h"
 #include "render/LetturaDati.h"
 #include "print/MotoreStampa.h"
+#include "spool/PageIndexScan.h"
 #include "spool/Win.h"
 
 #include <QAction>
@@ -28,6 +30,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -44,6 +47,7 @@
 #include <QStyle>
 #include <QSvgRenderer>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -51,7 +55,9 @@
 #include <qvpreview/Types.h>
 #include <qvpreview/qvUtilita.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <functional>
 #include <exception>
 
@@ -69,6 +75,10 @@ const char CaptionIniziale[] = QT_TRANSLATE_NOOP("qv::FrmAnteprima", "Anteprima 
 const QString QualitaApp = QStringLiteral("QVPREVIEW");
 const QString QualitaSection = QStringLiteral("OPZIONE");
 const QString QualitaKey = QStringLiteral("QUALITA");
+
+/// A spool file at least this long has its page index built in the
+/// background; a shorter one is scanned at once (a millisecond or less).
+constexpr qint64 IndiceInBackground = 1024 * 1024;
 
 int px(double twips, double twipsPerPixel)
 {
@@ -115,6 +125,7 @@ FrmAnteprima::FrmAnteprima(QWidget *parent) : QDialog(parent), m_input(*this, m_
     setWindowTitle(QCoreApplication::translate("qv::FrmAnteprima", CaptionIniziale));
     setSizeGripEnabled(false);
     creaControlli();
+    m_anticipo = new RenderAhead(this);
 }
 
 FrmAnteprima::~FrmAnteprima()
@@ -123,6 +134,9 @@ FrmAnteprima::~FrmAnteprima()
     // it goes, it would call back into a window already destroyed.
     Text1->disconnect(this);
     unload();
+    // The worker's last result must not reach a window half destroyed.
+    delete m_anticipo;
+    m_anticipo = nullptr;
 }
 
 QString FrmAnteprima::IndirizzoSito()
@@ -382,6 +396,12 @@ void FrmAnteprima::unload()
     } catch (...) {
         // The window closes anyway.
     }
+    fermaIndice();
+    m_anticipo->want({});
+    m_anticipo->setView({});
+    m_rasterPronto.reset();
+    m_erroreMostrato = nullptr;
+    m_paginaMostrata = -1;
     m_picture2.reset();
     m_continua->ricarica(); // the window is hidden: its pages go
     m_loaded = false;
@@ -520,6 +540,7 @@ void FrmAnteprima::disponi()
     }
 
     m_barra->disponi(width(), px(Picture1Top, ty));
+    programmaAnticipo();
 }
 
 bool FrmAnteprima::eventFilter(QObject *watched, QEvent *e)
@@ -597,8 +618,12 @@ void FrmAnteprima::comando(PreviewCommand c, bool suono)
     case C::Stampa: StampaDocumento(); return;
     case C::PrimaPagina: return pagina(&NavigazionePagine::prima);
     case C::PaginaPrecedente: return pagina(&NavigazionePagine::precedente);
-    case C::PaginaSuccessiva: return pagina(&NavigazionePagine::successiva);
-    case C::UltimaPagina: return pagina(&NavigazionePagine::ultima);
+    case C::PaginaSuccessiva:
+        attendiPagina(int32_t(m_nav.paginaVisualizzata()) + 2);
+        return pagina(&NavigazionePagine::successiva);
+    case C::UltimaPagina:
+        attendiPagina(std::numeric_limits<qint64>::max());
+        return pagina(&NavigazionePagine::ultima);
     case C::Chiudi: return Chiudi();
     case C::VistaContinua: return attivaContinua(!m_continuaAttiva);
     case C::Miniature: return mostraMiniature(m_miniature->isHidden());
@@ -615,11 +640,16 @@ void FrmAnteprima::InizializzaAnteprima()
     std::exception_ptr errore;
     try {
         ensureLoaded();
+        fermaIndice();
         m_nav.setPaginaVisualizzata(0);
+        m_paginaMostrata = 0;
+        m_inizioMostrato = 1;
+        m_erroreMostrato = nullptr;
         try {
             LetturaDati::DisegnaPagina(*m_picture2, FileTemporaneo(), LetturaDati::PageSpec::page(1));
         } catch (...) {
             errore = std::current_exception();
+            m_erroreMostrato = errore;
         }
         DimensioneReale();
         const int32_t totali = m_nav.pagineTotali();
@@ -628,7 +658,19 @@ void FrmAnteprima::InizializzaAnteprima()
         if (!FileTemporaneo().isEmpty()) {
             {
                 CursoreOccupato busy;
-                if (totali >= 2) {
+                if (m_contaDaIndice && QFileInfo(FileTemporaneo()).size() < IndiceInBackground) {
+                    // The count is the index's: every start a page.
+                    const spool::PageIndex indice = m_documento->pageIndex(QStringLiteral("FrmAnteprima"));
+                    m_posizioniPagine = QVector<qint64>(indice.begin(), indice.end());
+                    m_posizioniPagine.append(0);
+                    contaPagine(indice.size());
+                } else if (m_contaDaIndice) {
+                    avviaIndice(totali);
+                } else if (totali >= 2 && QFileInfo(FileTemporaneo()).size() >= IndiceInBackground) {
+                    // A long document: page 1 is on show, the rest of the
+                    // index comes in the background.
+                    avviaIndice(totali);
+                } else if (totali >= 2) {
                     // The document's page index, held against the page count
                     // the window shows; pages it does not reach stay 0.
                     const spool::PageIndex indice = m_documento->pageIndex(QStringLiteral("FrmAnteprima"), totali);
@@ -663,19 +705,38 @@ void FrmAnteprima::InizializzaAnteprima()
 
 void FrmAnteprima::MostraPagina()
 {
+    ensureLoaded();
     const int16_t pagina = m_nav.paginaVisualizzata();
-    const qint64 inizio = pagina >= 0 && pagina < m_posizioniPagine.size() ? m_posizioniPagine[pagina] : 0;
+    const qint64 inizio = inizioPagina(pagina);
+    // A redraw of the page on show reads it again; another page may have
+    // been made ahead, for the page size and zoom of now.
+    const bool altra = pagina != m_paginaMostrata;
+    if (altra)
+        lasciaPagina();
+    m_anticipo->setView(vistaAnticipo());
     std::exception_ptr errore;
-    try {
-        LetturaDati::DisegnaPagina(Picture2(), FileTemporaneo(),
-                                   inizio > 0 ? LetturaDati::PageSpec::at(inizio)
-                                              : LetturaDati::PageSpec::page(int32_t(pagina) + 1));
-    } catch (...) {
-        // A page that cannot be replayed completely (a picture file gone, a
-        // record cut short) is shown as far as it was drawn, with the error;
-        // the window stays.
-        errore = std::current_exception();
+    if (std::optional<PreparedPage> pronta =
+            inizio > 0 && altra ? m_anticipo->take(pagina, inizio) : std::nullopt) {
+        // Made ahead while the user read the last page.
+        m_picture2->adopt(std::move(pronta->drawing), pronta->memoryUsed);
+        errore = pronta->error;
+        if (!pronta->raster.isNull())
+            m_rasterPronto = std::move(pronta->raster);
+    } else {
+        try {
+            LetturaDati::DisegnaPagina(Picture2(), FileTemporaneo(),
+                                       inizio > 0 ? LetturaDati::PageSpec::at(inizio)
+                                                  : LetturaDati::PageSpec::page(int32_t(pagina) + 1));
+        } catch (...) {
+            // A page that cannot be replayed completely (a picture file gone, a
+            // record cut short) is shown as far as it was drawn, with the error;
+            // the window stays.
+            errore = std::current_exception();
+        }
     }
+    m_paginaMostrata = pagina;
+    m_inizioMostrato = inizio;
+    m_erroreMostrato = errore;
     AggiornaScroll();
     mostraErrore(
         QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(int32_t(pagina) + 1),
@@ -718,11 +779,15 @@ void FrmAnteprima::AggiornaScroll()
         m_immagineConvertita = false;
         Image1->setConvertitore({});
         Image1->setPicture(pagina);
+        if (m_rasterPronto)
+            Image1->adoptRaster(std::move(*m_rasterPronto));
     } else {
         Image1->setConvertitore([this](const QImage &raster) { return convertiA256(raster); });
         Image1->setPicture(pagina);
         m_immagineConvertita = Image1->prepara();
     }
+    m_rasterPronto.reset();
+    programmaAnticipo();
 }
 
 QImage FrmAnteprima::convertiA256(const QImage &raster)
@@ -921,6 +986,8 @@ void FrmAnteprima::VaiAPagina()
     const qlonglong pagina = m.hasMatch() ? m.captured(1).toLongLong(&ok) : 0;
     {
         CursoreOccupato busy;
+        if (ok)
+            attendiPagina(pagina);
         dopoNavigazione(m_nav.vai(ok && pagina <= INT32_MAX ? int32_t(pagina) : -1));
     }
     AggiornaNumeroPagina();
@@ -930,6 +997,11 @@ void FrmAnteprima::VaiAPagina()
 void FrmAnteprima::AggiornaNumeroPagina()
 {
     m_barra->mostraPagina(m_nav);
+    // While the count follows an index still being built, more pages come.
+    if (m_contaDaIndice && m_scansione)
+        for (const char *key : {"successiva", "ultima"})
+            if (QAction *action = pulsante(QLatin1String(key)))
+                action->setEnabled(true);
     if (m_miniature && !m_miniature->isHidden())
         m_miniature->setPaginaCorrente(m_nav.paginaVisualizzata());
 }
@@ -981,6 +1053,8 @@ void FrmAnteprima::scorriOrizzontale(double twips)
 void FrmAnteprima::paginaAccanto(bool avanti, bool suono)
 {
     CursoreOccupato busy;
+    if (avanti)
+        attendiPagina(int32_t(m_nav.paginaVisualizzata()) + 2);
     const NavigazionePagine::Esito esito = avanti ? m_nav.successiva() : m_nav.precedente();
     dopoNavigazione(esito, suono);
     if (esito == NavigazionePagine::Cambiata && !m_continuaAttiva && m_vista.mostraDa(avanti))
@@ -1115,6 +1189,7 @@ void FrmAnteprima::StampaDocumento()
     request.currentPage = int32_t(m_nav.paginaVisualizzata()) + 1;
     request.title = m_titolo;
     request.source = QStringLiteral("FrmAnteprima");
+    request.showProgress = true;
     const PrintOutcome outcome = printDocument(m_documento, request);
     if (m_printListener)
         m_printListener(outcome);
@@ -1140,6 +1215,227 @@ void FrmAnteprima::StampaDocumento()
     case PrintOutcome::Result::NoCopies:
         break;
     }
+}
+
+// --- The page index in the background, the pages made ahead -----------------------------
+
+const QVector<qint64> &FrmAnteprima::PosizioniPagine()
+{
+    if (m_scansione) {
+        m_scansione->waitForFinished();
+        riceviIndice();
+        fineIndice();
+    }
+    return m_posizioniPagine;
+}
+
+int32_t FrmAnteprima::knownPageCount() const
+{
+    const int32_t totali = m_nav.pagineTotali();
+    if (!m_scansione)
+        return totali;
+    return int32_t(std::min<qsizetype>(m_indiceNoto, totali));
+}
+
+bool FrmAnteprima::pageIndexComplete() const
+{
+    return !m_scansione;
+}
+
+/// Starts the background scan of the document for its page index; the
+/// positions of m_posizioniPagine fill in as it finds them.
+void FrmAnteprima::avviaIndice(int32_t totali)
+{
+    Q_UNUSED(totali);
+    m_indiceNoto = 1; // page 1 starts at the file start
+    m_scansione = new spool::PageIndexScan(FileTemporaneo(), QStringLiteral("FrmAnteprima"), this);
+    connect(m_scansione, &spool::PageIndexScan::grew, this, [this] { riceviIndice(); });
+    connect(m_scansione, &spool::PageIndexScan::done, this, [this] { fineIndice(); });
+    m_scansione->start();
+}
+
+/// Takes the starts the scan found since the last call, held against the
+/// page count the window shows as the document's index is
+/// (spool::limitToPageCount): a surplus of page breaks is error 9, except
+/// past the control's cap, where the pages past it are out of reach.
+void FrmAnteprima::riceviIndice()
+{
+    if (!m_scansione)
+        return;
+    const spool::PageIndex nuovi = m_scansione->startsFrom(m_indiceNoto);
+    if (nuovi.isEmpty())
+        return;
+    const int32_t totali = m_nav.pagineTotali();
+    if (m_contaDaIndice)
+        m_posizioniPagine.resize(m_indiceNoto + nuovi.size() + 1);
+    const qsizetype posti = m_posizioniPagine.size();
+    for (qsizetype i = 0; i < nuovi.size() && m_indiceNoto + i < posti; ++i)
+        m_posizioniPagine[m_indiceNoto + i] = nuovi[i];
+    m_indiceNoto += nuovi.size();
+    if (m_contaDaIndice)
+        contaPagine(m_indiceNoto);
+    if (m_indiceNoto > posti && !m_contaDaIndice) {
+        std::exception_ptr errore;
+        try {
+            spool::limitToPageCount(spool::PageIndex(m_indiceNoto, 1), totali, FileTemporaneo(),
+                                    QStringLiteral("FrmAnteprima"));
+        } catch (...) {
+            errore = std::current_exception();
+        }
+        if (errore) {
+            // As when the index is built at once: no positions, the pages
+            // are found by counting, and the next activation tries again.
+            fermaIndice();
+            m_posizioniPagine = QVector<qint64>(posti, 0);
+            m_posizioniPagine[0] = 1;
+            m_daInizializzare = true;
+            mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Indice delle pagine incompleto"), errore);
+            emit pageIndexFinished();
+            return;
+        }
+    }
+    emit knownPageCountChanged(knownPageCount());
+}
+
+void FrmAnteprima::fineIndice()
+{
+    if (!m_scansione || !m_scansione->finished())
+        return;
+    riceviIndice();
+    if (!m_scansione)
+        return; // stopped at a surplus of page breaks
+    const std::optional<Error> errore = m_scansione->error();
+    fermaIndice();
+    if (m_contaDaIndice && !Text1->hasFocus())
+        AggiornaNumeroPagina(); // the page buttons as the whole count says
+    if (errore)
+        mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Indice delle pagine incompleto"),
+                     std::make_exception_ptr(*errore));
+    emit knownPageCountChanged(knownPageCount());
+    emit pageIndexFinished();
+    programmaAnticipo();
+}
+
+void FrmAnteprima::fermaIndice()
+{
+    delete m_scansione; // stops and joins the scan
+    m_scansione = nullptr;
+}
+
+/// The stored start of page \a pagina (0-based), waiting under the busy
+/// pointer for the background scan to reach it; 0 when it is not known (the
+/// page is then found by counting).
+qint64 FrmAnteprima::inizioPagina(int32_t pagina)
+{
+    if (pagina < 0 || pagina >= m_posizioniPagine.size())
+        return 0;
+    if (m_posizioniPagine[pagina] == 0 && m_scansione && pagina >= m_indiceNoto) {
+        CursoreOccupato busy;
+        m_scansione->waitForPage(pagina + 1);
+        riceviIndice();
+        if (m_scansione && m_scansione->finished())
+            fineIndice();
+    }
+    return pagina < m_posizioniPagine.size() ? m_posizioniPagine[pagina] : 0;
+}
+
+/// While the page count follows the index: waits, under the busy pointer,
+/// until page \a numero (1-based) is indexed or the index is complete.
+void FrmAnteprima::attendiPagina(qint64 numero)
+{
+    if (!m_contaDaIndice || !m_scansione || numero <= m_nav.pagineTotali())
+        return;
+    CursoreOccupato busy;
+    if (numero == std::numeric_limits<qint64>::max())
+        m_scansione->waitForFinished();
+    else
+        m_scansione->waitForPage(qsizetype(numero));
+    riceviIndice();
+    if (m_scansione && m_scansione->finished())
+        fineIndice();
+}
+
+/// The page count from the index: \a pages starts are as many pages. A page
+/// number being typed into the indicator stays as it is.
+void FrmAnteprima::contaPagine(qsizetype pagine)
+{
+    const int32_t conte = int32_t(std::clamp<qsizetype>(pagine, 1, std::numeric_limits<int32_t>::max()));
+    if (conte == m_nav.pagineTotali())
+        return;
+    const bool scrive = Text1->hasFocus();
+    const QString testo = Text1->text();
+    const int cursore = Text1->cursorPosition();
+    setPagineTotali(conte);
+    if (scrive) {
+        Text1->setText(testo);
+        Text1->setCursorPosition(cursore);
+    }
+}
+
+/// The page on show goes into the cache of pages made ahead, so that coming
+/// back to it shows it at once.
+void FrmAnteprima::lasciaPagina()
+{
+    if (m_paginaMostrata < 0 || m_inizioMostrato <= 0 || !Image1->Picture())
+        return;
+    PreparedPage lasciata;
+    lasciata.page = m_paginaMostrata;
+    lasciata.start = m_inizioMostrato;
+    lasciata.drawing = Image1->Picture();
+    lasciata.memoryUsed = m_picture2 ? m_picture2->memoryUsed() : 0;
+    lasciata.error = m_erroreMostrato;
+    if (!Image1->modo256() && !Image1->raster().isNull())
+        lasciata.raster =
+            PageRaster{Image1->Picture(), Image1->raster(), Image1->areaRaster(), Image1->size(), Image1->rasterDpr()};
+    m_anticipo->keep(std::move(lasciata));
+}
+
+/// Asks for the pages next to the one on show once the window has settled
+/// (a page change, a zoom or a resize comes to several calls).
+void FrmAnteprima::programmaAnticipo()
+{
+    if (m_anticipoProgrammato || !m_loaded || !m_anticipo)
+        return;
+    m_anticipoProgrammato = true;
+    QTimer::singleShot(0, this, [this] {
+        m_anticipoProgrammato = false;
+        anticipa();
+    });
+}
+
+/// What the pages made ahead are made for now: the file, the page size,
+/// the replay's budget and, in full colour, the page widget's size, pixel
+/// ratio and the area on show (the whole page when it is rasterised whole,
+/// so that scrolling does not make it stale).
+RenderAhead::View FrmAnteprima::vistaAnticipo() const
+{
+    RenderAhead::View view;
+    view.file = FileTemporaneo();
+    view.pageTwips = QSize(m_larghezzaPagina, m_altezzaPagina);
+    view.memoryBudget = m_picture2->memoryBudget();
+    view.raster = chkMassima->isChecked();
+    if (view.raster) {
+        view.widgetSize = Image1->size();
+        view.dpr = Image1->rasterDpr();
+        const qint64 pixel = qint64(std::ceil(view.widgetSize.width() * view.dpr))
+                             * qint64(std::ceil(view.widgetSize.height() * view.dpr));
+        view.area = pixel <= RenderAhead::WholePagePixels ? QRect(QPoint(0, 0), view.widgetSize)
+                                                          : Image1->areaDaPreparare();
+    }
+    return view;
+}
+
+void FrmAnteprima::anticipa()
+{
+    if (!m_loaded || FileTemporaneo().isEmpty() || m_daInizializzare)
+        return;
+    m_anticipo->setView(vistaAnticipo());
+    const int32_t pagina = m_nav.paginaVisualizzata();
+    QList<QPair<int32_t, qint64>> vicine;
+    for (const int32_t vicina : {pagina + 1, pagina - 1})
+        if (vicina >= 0 && vicina < m_nav.pagineTotali() && vicina < m_posizioniPagine.size())
+            vicine.append({vicina, m_posizioniPagine[vicina]});
+    m_anticipo->want(vicine);
 }
 
 } // namespace qv

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "preview/PreviewInput.h"
+#include "preview/ImmaginePagina.h"
+#include "preview/RenderAhead.h"
 #include "preview/NavigazionePagine.h"
 #include "preview/PageView.h"
 #include "render/LetturaDati.h"
@@ -38,6 +40,9 @@ class FindBar;
 class PreviewToolbar;
 class ZoomBox;
 class ImmaginePagina;
+namespace spool {
+class PageIndexScan;
+}
 class ContinuousView;
 class ThumbnailPane;
 class MotoreStampa;
@@ -125,7 +130,8 @@ public:
     /// 0-based index of the page on show.
     int16_t PaginaVisualizzata() const { return m_nav.paginaVisualizzata(); }
     /// 1-based start positions of the pages in the spool file (0: unknown).
-    const QVector<qint64> &PosizioniPagine() const { return m_posizioniPagine; }
+    /// While the page index is built in the background, waits for it first.
+    const QVector<qint64> &PosizioniPagine();
     bool ImmagineConvertita() const { return m_immagineConvertita; }
     bool DaInizializzare() const { return m_daInizializzare; }
     bool Trascinamento() const { return m_vista.geometria().trascinamento(); }
@@ -198,6 +204,29 @@ public:
     /// The zoom box at the end of the toolbar: the zoom in use, a typed
     /// percentage, the steps and the fitted zooms.
     QComboBox *cmbZoom = nullptr;
+
+    /// Pages whose start in the spool file is known so far: all of them
+    /// once the page index is complete. The index of a long document is
+    /// built in the background after the first page is shown; a page not
+    /// indexed yet is waited for when it is asked for.
+    int32_t knownPageCount() const;
+    /// True once the page index is complete (or could not be built).
+    bool pageIndexComplete() const;
+    /// The page count follows the page index as it is built (a spool file
+    /// whose pages nobody counted, as SpoolFile::showPreview shows): the
+    /// count grows with the index (setPagineTotali()), and the last page or a
+    /// page number beyond the count waits for the index to get there. Off
+    /// by default: the count is the one given.
+    void setCountPagesFromIndex(bool on) { m_contaDaIndice = on; }
+    /// The pages next to the one on show, made ahead in a worker thread
+    /// (null until the window loads).
+    RenderAhead *renderAhead() const { return m_anticipo; }
+
+signals:
+    /// More pages are indexed (knownPageCount()).
+    void knownPageCountChanged(int32_t known);
+    /// The page index is complete, or stopped at an error.
+    void pageIndexFinished();
 
 protected:
     bool event(QEvent *event) override;
@@ -278,6 +307,28 @@ private:
     FindBar *m_find = nullptr;
     bool m_applicando = false;
     std::optional<Error> m_primoErrore;
+
+    // The page index built in the background, and the pages made ahead.
+    void avviaIndice(int32_t totali);
+    void riceviIndice();
+    void fineIndice();
+    void fermaIndice();
+    qint64 inizioPagina(int32_t pagina);
+    void programmaAnticipo();
+    void anticipa();
+    RenderAhead::View vistaAnticipo() const;
+    void lasciaPagina();
+    spool::PageIndexScan *m_scansione = nullptr;
+    qsizetype m_indiceNoto = 0; // starts taken from the scan
+    RenderAhead *m_anticipo = nullptr;
+    std::optional<PageRaster> m_rasterPronto;
+    std::exception_ptr m_erroreMostrato; // the page on show stopped early at it
+    qint64 m_inizioMostrato = 0;         // start of the page on show (0: counted)
+    int32_t m_paginaMostrata = -1;
+    bool m_anticipoProgrammato = false;
+    bool m_contaDaIndice = false;
+    void attendiPagina(qint64 numero);
+    void contaPagine(qsizetype pagine);
     ContinuousView *m_continua = nullptr;
     bool m_continuaAttiva = false;
     ThumbnailPane *m_miniature = nullptr;

@@ -62,31 +62,49 @@ void ImmaginePagina::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
 }
 
-void ImmaginePagina::rasterizza(const QRect &richiesta)
+PageRaster ImmaginePagina::rasterFor(const FrozenPage &page, QSize widgetSize, double ratio, QRect wanted, int margine,
+                                     QRect fallback, const TextHighlight *highlight)
 {
-    m_cacheValida = false;
-    m_cache = QImage();
-    if (!m_page || width() <= 0 || height() <= 0)
-        return;
-
-    const double ratio = dpr();
-    const QRect tutta = rect();
-    const int margine = m_convertitore ? 0 : Margine;
-    QRect area = (areaVisibile() | richiesta).adjusted(-margine, -margine, margine, margine) & tutta;
-    auto pixel = [&](const QRect &r) { return qint64(std::ceil(r.width() * ratio)) * qint64(std::ceil(r.height() * ratio)); };
+    PageRaster out;
+    if (!page || widgetSize.width() <= 0 || widgetSize.height() <= 0)
+        return out;
+    const QRect tutta(QPoint(0, 0), widgetSize);
+    QRect area = wanted.adjusted(-margine, -margine, margine, margine) & tutta;
+    auto pixel = [&](const QRect &r) {
+        return qint64(std::ceil(r.width() * ratio)) * qint64(std::ceil(r.height() * ratio));
+    };
     if (pixel(area) > PixelMassimi)
-        area = richiesta & tutta;
+        area = (fallback.isNull() ? wanted : fallback) & tutta;
     if (area.isEmpty())
-        return;
+        return out;
 
     // Logical pixels per twip at this zoom, then the device resolution.
-    const double perTwip = double(width()) / m_page->sizeTwips().width();
+    const double perTwip = double(widgetSize.width()) / page->sizeTwips().width();
     double scala = ratio;
     if (pixel(area) > PixelMassimi)
         scala = ratio * std::sqrt(double(PixelMassimi) / double(pixel(area)));
     const QRectF twips(area.x() / perTwip, area.y() / perTwip, area.width() / perTwip, area.height() / perTwip);
-    QImage raster = m_page->render(perTwip * scala, twips, m_highlight.get());
+    out.image = page->render(perTwip * scala, twips, highlight);
+    // The raster covers exactly the area: its own pixel ratio makes it so.
+    out.image.setDevicePixelRatio(double(out.image.width()) / area.width());
+    out.page = page;
+    out.area = area;
+    out.widgetSize = widgetSize;
+    out.dpr = ratio;
+    return out;
+}
+
+void ImmaginePagina::rasterizza(const QRect &richiesta)
+{
+    m_cacheValida = false;
+    m_cache = QImage();
+    const int margine = m_convertitore ? 0 : Margine;
+    PageRaster made =
+        rasterFor(m_page, size(), dpr(), areaVisibile() | richiesta, margine, richiesta, m_highlight.get());
+    if (made.isNull())
+        return;
     ++m_rasterizzazioni;
+    QImage raster = std::move(made.image);
 
     m_cacheConvertita = false;
     if (m_convertitore) {
@@ -97,19 +115,41 @@ void ImmaginePagina::rasterizza(const QRect &richiesta)
         }
     }
     // The raster covers exactly the area: its own pixel ratio makes it so.
-    raster.setDevicePixelRatio(double(raster.width()) / area.width());
+    raster.setDevicePixelRatio(double(raster.width()) / made.area.width());
     m_cache = std::move(raster);
-    m_cacheArea = area;
+    m_cacheArea = made.area;
     m_cacheSize = size();
-    m_cacheDpr = ratio;
+    m_cacheDpr = made.dpr;
     m_cacheValida = true;
 }
 
-bool ImmaginePagina::prepara()
+bool ImmaginePagina::adoptRaster(PageRaster raster)
+{
+    // Made without the find's highlight: taken only while there is none.
+    if (raster.isNull() || m_convertitore || m_highlight || !m_page || raster.page != m_page
+        || raster.widgetSize != size() || raster.dpr != dpr())
+        return false;
+    m_cache = std::move(raster.image);
+    m_cacheArea = raster.area;
+    m_cacheSize = raster.widgetSize;
+    m_cacheDpr = raster.dpr;
+    m_cacheConvertita = false;
+    m_cacheValida = true;
+    update();
+    return true;
+}
+
+QRect ImmaginePagina::areaDaPreparare() const
 {
     QRect area = areaVisibile();
     if (area.isEmpty())
         area = QRect(0, 0, 1024, 1024) & rect();
+    return area;
+}
+
+bool ImmaginePagina::prepara()
+{
+    const QRect area = areaDaPreparare();
     if (!coperta(area))
         rasterizza(area);
     return m_cacheConvertita;

@@ -13,6 +13,19 @@
 
 namespace qv {
 
+/// A raster of part of a page, made for a widget of a given size and device
+/// pixel ratio: what ImmaginePagina shows, made ahead of time (in another
+/// thread) by ImmaginePagina::rasterFor().
+struct PageRaster
+{
+    FrozenPage page;
+    QImage image;     ///< its device pixel ratio makes it cover exactly area
+    QRect area;       ///< logical pixels of the widget it covers
+    QSize widgetSize; ///< widget size it was made for
+    double dpr = 0;   ///< device pixel ratio it was made for
+    bool isNull() const { return image.isNull(); }
+};
+
 /// Shows a frozen page stretched to the widget's size. The page is kept as
 /// its vector drawing and rasterised in paintEvent at exactly the shown
 /// scale times the device pixel ratio, so it is sharp at every zoom; only
@@ -65,6 +78,23 @@ public:
     /// The last raster and the area of this widget it covers, in logical pixels.
     const QImage &raster() const { return m_cache; }
     QRect areaRaster() const { return m_cacheValida ? m_cacheArea : QRect(); }
+
+    /// The raster of \a page that a widget of \a widgetSize at \a dpr shows
+    /// for \a wanted (logical pixels) with \a margin around it, or only
+    /// \a fallback (null: \a wanted) when that would exceed PixelMassimi: the
+    /// one rasteriser of the page, safe to call in any thread.
+    /// \a highlight: the find's matches to light, if any.
+    static PageRaster rasterFor(const FrozenPage &page, QSize widgetSize, double dpr, QRect wanted, int margin,
+                                QRect fallback = QRect(), const TextHighlight *highlight = nullptr);
+    /// Takes \a raster, made ahead of time, as the raster on show when it
+    /// was made for this page, size and pixel ratio in full colour; false
+    /// (and nothing changes) otherwise, or while a find's matches are lit.
+    bool adoptRaster(PageRaster raster);
+    /// The area that a raster made now would cover (the visible area, or
+    /// the top-left corner while the widget is not laid out yet).
+    QRect areaDaPreparare() const;
+    /// The device pixel ratio rasters are made at.
+    double rasterDpr() const { return dpr(); }
 
     /// The device pixel ratio used for rasters (0: the widget's own).
     void setDevicePixelRatioForTesting(double dpr) { m_dprTest = dpr; }

@@ -6,10 +6,29 @@
 #include "print/MotoreStampa.h"
 
 #include <QCoreApplication>
+#include <QProgressDialog>
 
 #include <exception>
 
 namespace qv {
+
+namespace {
+int &delay()
+{
+    static int milliseconds = 500;
+    return milliseconds;
+}
+} // namespace
+
+int progressDelay()
+{
+    return delay();
+}
+
+void setProgressDelayForTesting(int milliseconds)
+{
+    delay() = milliseconds < 0 ? 500 : milliseconds;
+}
 
 PrintOutcome printDocument(const std::shared_ptr<const spool::Document> &document, const PrintRequest &request)
 {
@@ -54,8 +73,37 @@ PrintOutcome printDocument(const std::shared_ptr<const spool::Document> &documen
                             .arg(path))
                 .at(path);
         options.title = request.title;
-        outcome.pdfFile = MotoreStampa::StampaConOpzioni(document, options);
-        outcome.result = PrintOutcome::Result::Printed;
+        std::function<void(int, int)> progress;
+        std::function<bool()> cancelled;
+        std::unique_ptr<QProgressDialog> dialog;
+        if (request.showProgress) {
+            // Shown once the print has taken half a second; setValue() lets
+            // the dialog's Cancel button be pressed between two pages.
+            dialog = std::make_unique<QProgressDialog>(
+                QCoreApplication::translate("qv::PrintCommand", "Stampa in corso..."),
+                QCoreApplication::translate("qv::PrintCommand", "Annulla"), 0, 1, request.parent);
+            dialog->setObjectName(QStringLiteral("progressoStampa"));
+            dialog->setWindowTitle(QCoreApplication::translate("qv::PrintCommand", "Stampa"));
+            dialog->setWindowModality(Qt::WindowModal);
+            dialog->setMinimumDuration(progressDelay());
+            dialog->setAutoClose(false);
+            dialog->setAutoReset(false);
+            dialog->setValue(0);
+            progress = [&dialog](int done, int total) {
+                dialog->setMaximum(total);
+                dialog->setLabelText(QCoreApplication::translate("qv::PrintCommand", "Stampa del foglio %1 di %2...")
+                                         .arg(std::min(done + 1, total))
+                                         .arg(total));
+                dialog->setValue(done);
+            };
+            cancelled = [&dialog] { return dialog->wasCanceled(); };
+        }
+        try {
+            outcome.pdfFile = MotoreStampa::StampaConOpzioni(document, options, progress, cancelled);
+            outcome.result = PrintOutcome::Result::Printed;
+        } catch (const PrintCancelled &) {
+            outcome.result = PrintOutcome::Result::Cancelled;
+        }
     } catch (const Error &e) {
         outcome.result = PrintOutcome::Result::Failed;
         outcome.error = e;

@@ -35,6 +35,11 @@ struct PrintRequest
     QString title;
     /// Names the command in its errors ("InviaAllaStampante").
     QString source;
+    /// A print that takes longer than half a second shows its progress by
+    /// sheet in a dialog over \a parent, with a button that cancels it
+    /// between two pages (the job is then aborted: nothing is printed, no
+    /// PDF file is written, the document stays).
+    bool showProgress = false;
 };
 
 /// How the print command went.
@@ -42,7 +47,7 @@ struct PrintOutcome
 {
     enum class Result {
         Printed,   ///< handed to the printer; pdfFile() names a PDF written
-        Cancelled, ///< the user cancelled the options dialog
+        Cancelled, ///< the user cancelled the options dialog, or the print in progress (nothing came out)
         Empty,     ///< the document has nothing recorded: nothing to print
         NoCopies,  ///< 0 or fewer copies asked for: nothing printed, nothing written
         NoPrinter, ///< no printer is installed (error 482, before any dialog)
@@ -57,6 +62,11 @@ struct PrintOutcome
     /// cannot be read.
     std::optional<Error> error;
 };
+
+/// How long a print runs before its progress dialog shows: 500 ms.
+int progressDelay();
+/// Sets that delay (tests show the dialog at once with 0); below 0 restores it.
+void setProgressDelayForTesting(int milliseconds);
 
 /// Asks the options (when \a request says so), then prints \a document:
 /// only its own spool file, never a file that took its name. Never throws.

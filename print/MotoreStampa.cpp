@@ -82,10 +82,11 @@ void MotoreStampa::setStampaHookForTesting(std::function<void(const MotoreStampa
 }
 
 QString MotoreStampa::StampaConOpzioni(std::shared_ptr<const spool::Document> documento, const PrintOptions &opzioni,
-                                       std::function<void(int, int)> progresso)
+                                       std::function<void(int, int)> progresso, std::function<bool()> annullata)
 {
     MotoreStampa motore = conOpzioni(std::move(documento), opzioni);
     motore.setProgress(std::move(progresso));
+    motore.setCancelCheck(std::move(annullata));
     CursoreOccupato occupato;
     if (stampaHook()) {
         stampaHook()(motore);
@@ -169,6 +170,9 @@ void MotoreStampa::Stampa()
         int done = 0;
         for (int copy = 0; copy < copies; ++copy) {
             for (int page = first; page <= last; ++page) {
+                // Cancelled between two pages: the job is aborted below.
+                if (done > 0 && m_cancelled && m_cancelled())
+                    throw PrintCancelled();
                 if (done > 0)
                     target.newSheet();
                 // Each page is reached by its stored position (positions are

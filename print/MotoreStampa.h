@@ -18,6 +18,13 @@
 
 namespace qv {
 
+/// Thrown by MotoreStampa::Stampa() when its cancel check says so between two
+/// pages: the job was aborted, nothing came out (no PDF file was put in
+/// place) and the document is as it was.
+struct PrintCancelled
+{
+};
+
 class MotoreStampa
 {
 public:
@@ -51,6 +58,9 @@ public:
     QString FilePdf() const { return m_filePdf; }
     /// Called after each sheet with (sheets printed, sheets in all): progress for long jobs.
     void setProgress(std::function<void(int, int)> progress) { m_progress = std::move(progress); }
+    /// Asked before every page but the first: true stops the print there,
+    /// aborts the job and throws PrintCancelled.
+    void setCancelCheck(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
 
     /// Prints the pages as one job named Titolo(), collated (1, 2, 3, 1, 2,
     /// 3), each page on its own sheet, and returns when the spool file and its
@@ -82,9 +92,11 @@ public:
     /// Prints \a documento with \a opzioni under the busy pointer: the one way
     /// the control, the preview window and the public interface print. Returns
     /// the PDF file written (FileScritto()), empty for a CUPS queue. Throws
-    /// as Stampa() does. \a progresso as setProgress().
+    /// as Stampa() does. \a progresso as setProgress(), \a annullata as
+    /// setCancelCheck().
     static QString StampaConOpzioni(std::shared_ptr<const spool::Document> documento, const PrintOptions &opzioni,
-                                    std::function<void(int, int)> progresso = {});
+                                    std::function<void(int, int)> progresso = {},
+                                    std::function<bool()> annullata = {});
     /// Replaces the printing of StampaConOpzioni(): the hook receives the
     /// engine set up to print instead of its Stampa() being called (an empty
     /// function restores printing). An exception thrown by the hook is a
@@ -112,6 +124,7 @@ private:
     QString m_filePdf;
     QString m_fileScritto;
     std::function<void(int, int)> m_progress;
+    std::function<bool()> m_cancelled;
 };
 
 /// What went wrong in a failed print, as the user is told: the description

@@ -183,6 +183,16 @@ FrozenPage PageSurface::Picture() const
     return m_drawing;
 }
 
+void PageSurface::adopt(FrozenPage drawing, qint64 memoryUsed)
+{
+    // Shared: the next call recorded copies it first, so the frozen page
+    // never changes under whoever holds it.
+    m_drawing = std::const_pointer_cast<PageDrawing>(std::move(drawing));
+    m_shared = true;
+    m_used = memoryUsed;
+    m_pictures.clear();
+}
+
 QImage PageSurface::image() const
 {
     return Picture()->render(1.0 / platform::twipsPerPixelX());

@@ -101,6 +101,10 @@ public:
     /// Freezes the surface: its drawing so far, as a picture that later
     /// drawing on the surface does not change.
     FrozenPage Picture() const;
+    /// Takes \a drawing, a page replayed onto another surface of the same
+    /// size (in another thread, ahead of time), as this surface's drawing,
+    /// as if the replay had drawn it here; \a memoryUsed is what it held there.
+    void adopt(FrozenPage drawing, qint64 memoryUsed);
     /// The page at the screen's resolution (one pixel per screen pixel at 100 %).
     QImage image() const;
 

@@ -30,10 +30,28 @@ std::optional<SpoolIdentity> currentFile(const QString &path)
 
 PageIndex buildPageIndex(const QString &path, const QString &source)
 {
+    return buildPageIndex(path, source, {}, {});
+}
+
+PageIndex buildPageIndex(const QString &path, const QString &source,
+                         const std::function<bool(const PageIndex &starts)> &found,
+                         const std::function<qsizetype(qsizetype size)> &batch)
+{
     PageIndex starts{1};
     PageStartScanner scanner(path, source);
-    while (const std::optional<qint64> start = scanner.next())
+    qsizetype told = 0;
+    qsizetype next = 0; // the size at which found() is called next
+    while (const std::optional<qint64> start = scanner.next()) {
         starts.append(*start);
+        if (found && starts.size() >= next) {
+            if (!found(starts))
+                return starts;
+            told = starts.size();
+            next = told + std::max<qsizetype>(batch ? batch(told) : 1, 1);
+        }
+    }
+    if (found && told != starts.size())
+        found(starts);
     return starts;
 }
 

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -29,6 +30,15 @@ using PageIndex = QList<qint64>;
 /// Throws qv::Error with the source \a source: 53 for a missing file, 75 for
 /// one that cannot be read.
 PageIndex buildPageIndex(const QString &path, const QString &source);
+
+/// The same scan, telling \a found about the starts as they are found: it
+/// is called with the index so far whenever it grew by \a batch(current
+/// size) starts or more (the size it was last called at and the size now
+/// tell the new ones), and once more at the end. \a found returns false to
+/// stop the scan, which then returns the starts found so far.
+PageIndex buildPageIndex(const QString &path, const QString &source,
+                         const std::function<bool(const PageIndex &starts)> &found,
+                         const std::function<qsizetype(qsizetype size)> &batch);
 
 /// \a index held against a page count kept while recording
 /// (\a expectedPages): one start more than pages is tolerated; more is

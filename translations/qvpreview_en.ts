@@ -568,6 +568,10 @@
         <translation>The document was printed to the PDF file:
 %1</translation>
     </message>
+    <message>
+        <source>Indice delle pagine incompleto</source>
+        <translation>Page index incomplete</translation>
+    </message>
 </context>
 <context>
     <name>qv::FrmInfo</name>
@@ -806,6 +810,25 @@
     <message>
         <source>Pagine continue (F8)</source>
         <translation>Continuous pages (F8)</translation>
+    </message>
+</context>
+<context>
+    <name>qv::PrintCommand</name>
+    <message>
+        <source>Stampa in corso...</source>
+        <translation>Printing...</translation>
+    </message>
+    <message>
+        <source>Annulla</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Stampa</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>Stampa del foglio %1 di %2...</source>
+        <translation>Printing sheet %1 of %2...</translation>
     </message>
 </context>
 <context>

@@ -9,6 +9,10 @@
 #include "preview/FrmAnteprima.h"
 #include "preview/ImmaginePagina.h"
 #include "tests/preview/SpoolDiProva.h"
+#if __has_include("preview/RenderAhead.h")
+#include "preview/RenderAhead.h"
+#define QV_RENDER_AHEAD 1
+#endif
 
 #include "bench/support/PeakMemory.h"
 
@@ -25,6 +29,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+
+#include <time.h>
 
 #include <fstream>
 #include <map>
@@ -165,7 +171,7 @@ void BM_Apertura_qvPreview(benchmark::State &state)
     }
     state.counters["peak_MiB"] = peak;
 }
-BENCHMARK(BM_Apertura_qvPreview)->Arg(10)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Apertura_qvPreview)->Arg(10)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_Apertura_QPrintPreviewWidget(benchmark::State &state)
 {
@@ -228,6 +234,65 @@ void BM_CambioPagina_QPrintPreviewWidget(benchmark::State &state)
     }
 }
 BENCHMARK(BM_CambioPagina_QPrintPreviewWidget)->Unit(benchmark::kMillisecond);
+
+// --- Next page, as a reader goes through the document ---------------------------------
+//
+// One page forward at a time with "Massima qualita" on. Between two changes
+// the reader reads: the window's worker has made the next page by then
+// (waited for outside the timing). Besides the wall time, the CPU time of
+// the UI thread alone (CLOCK_THREAD_CPUTIME_ID around the change).
+
+double threadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+void attendiLettore([[maybe_unused]] qv::FrmAnteprima &w)
+{
+    QApplication::processEvents();
+#ifdef QV_RENDER_AHEAD
+    while (w.renderAhead()->busy())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+#endif
+}
+
+void BM_PaginaSuccessiva_qvPreview(benchmark::State &state)
+{
+    auto w = apri(10000, true);
+    double cpu = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        attendiLettore(*w);
+        state.ResumeTiming();
+        const double t0 = threadCpuMs();
+        premi(*w, "successiva");
+        cpu += threadCpuMs() - t0;
+    }
+    state.counters["ui_cpu_ms"] = cpu / double(state.iterations());
+    state.counters["rasters"] = w->Image1->rasterizzazioni();
+}
+BENCHMARK(BM_PaginaSuccessiva_qvPreview)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+void BM_PaginaSuccessiva_QPrintPreviewWidget(benchmark::State &state)
+{
+    QtPreview qt(10000);
+    qt.mostra();
+    int pagina = 1;
+    double cpu = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        const double t0 = threadCpuMs();
+        qt.widget->setCurrentPage(++pagina);
+        qt.dipingi();
+        cpu += threadCpuMs() - t0;
+    }
+    state.counters["ui_cpu_ms"] = cpu / double(state.iterations());
+}
+BENCHMARK(BM_PaginaSuccessiva_QPrintPreviewWidget)->Unit(benchmark::kMillisecond)->Iterations(200);
 
 void BM_Zoom_qvPreview(benchmark::State &state)
 {

@@ -134,6 +134,8 @@ public:
 
     /// Opens the modal preview window on the file with the caption \a title;
     /// returns when the user closes it. Needs a QApplication with a display.
+    /// The first page shows at once: the pages of a long file are counted
+    /// while it is on show, and the page count grows as they are.
     /// A page that cannot be read in full is shown as far as it could be
     /// drawn, with the reader's error (file, line, what was expected) in the
     /// window. After the window closed, the first such error is stored in

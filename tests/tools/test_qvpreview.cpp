@@ -19,6 +19,10 @@
 
 #include <gtest/gtest.h>
 
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cmath>
 #include <memory>
@@ -191,6 +195,79 @@ TEST_F(Tool, PrintToPdf)
     ASSERT_EQ(r2.exitCode, 0) << qPrintable(r2.err);
     EXPECT_EQ(pageWords(range), QStringList({"pagina-due", "pagina-due", "pagina-due"}));
 }
+
+/// The tool run with its standard streams on a pseudo-terminal, as in a
+/// terminal window: everything it wrote there, and its exit code.
+Result runOnTerminal(const QStringList &args)
+{
+    Result r;
+    const QByteArray program = QByteArrayLiteral(QVPREVIEW_BIN);
+    QList<QByteArray> bytes;
+    for (const QString &a : args)
+        bytes << QFile::encodeName(a);
+    std::vector<char *> argv{const_cast<char *>(program.constData())};
+    for (QByteArray &b : bytes)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    int terminal = -1;
+    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid < 0)
+        return r;
+    if (pid == 0) {
+        ::execv(program.constData(), argv.data());
+        ::_exit(127);
+    }
+    QByteArray seen;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(terminal, buffer, sizeof buffer);
+        if (got > 0)
+            seen.append(buffer, got);
+        else if (got < 0 && errno == EINTR)
+            continue;
+        else
+            break; // EIO: the tool closed the terminal
+    }
+    ::close(terminal);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = QString::fromUtf8(seen);
+    return r;
+}
+
+/// Printing tells its progress by sheet on a terminal, on one line rewritten
+/// with a carriage return, and nothing when standard error is no terminal
+/// (a pipe, a file): a log is not filled with progress lines.
+struct ProgressCase
+{
+    const char *name;
+    bool terminal;
+};
+
+class PrintProgress : public Tool, public ::testing::WithParamInterface<ProgressCase>
+{
+};
+
+TEST_P(PrintProgress, OnlyOnATerminal)
+{
+    const QString pdf = path("progresso.pdf");
+    const QStringList args{QStringLiteral("print"), doc, QStringLiteral("--pdf"), pdf};
+    const Result r = GetParam().terminal ? runOnTerminal(args) : runTool(args);
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_EQ(pdfPages(pdf), 2);
+    if (GetParam().terminal) {
+        EXPECT_TRUE(r.err.contains(QStringLiteral("\rstampa: foglio 1 di 2\rstampa: foglio 2 di 2\r\n")))
+            << qPrintable(r.err);
+    } else {
+        EXPECT_FALSE(r.err.contains(QStringLiteral("foglio"))) << qPrintable(r.err);
+        EXPECT_FALSE(r.err.contains(QLatin1Char('\r'))) << qPrintable(r.err);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Streams, PrintProgress,
+                         ::testing::Values(ProgressCase{"Pipe", false}, ProgressCase{"Terminal", true}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 /// Output that cannot be written: the command fails with 1 and names the
 /// file and the reason; an old file there stays as it was, no other file is

@@ -1,0 +1,195 @@
+// qvPreview - print preview for Qt applications.
+#include "preview/RenderAhead.h"
+
+#include "render/LetturaDati.h"
+
+#include <QPointer>
+#include <QThreadPool>
+
+#include <cmath>
+
+namespace qv {
+
+namespace {
+
+/// The replay of the page at \a start onto a surface of the view's size.
+void replay(PreparedPage &made, const RenderAhead::View &view)
+{
+    PageSurface surface;
+    surface.setSize(view.pageTwips.width(), view.pageTwips.height());
+    if (view.memoryBudget > 0)
+        surface.setMemoryBudget(view.memoryBudget);
+    try {
+        LetturaDati::DisegnaPagina(surface, view.file, LetturaDati::PageSpec::at(made.start));
+    } catch (...) {
+        // Shown as far as it was drawn, with the error, as on demand.
+        made.error = std::current_exception();
+    }
+    made.drawing = surface.Picture();
+    made.memoryUsed = surface.memoryUsed();
+}
+
+/// The raster the page widget would make: the whole page when it is small
+/// enough (any scroll position is then covered), else the view's area.
+PageRaster rasterise(const FrozenPage &drawing, const RenderAhead::View &view)
+{
+    const QRect whole(QPoint(0, 0), view.widgetSize);
+    const qint64 pixels =
+        qint64(std::ceil(whole.width() * view.dpr)) * qint64(std::ceil(whole.height() * view.dpr));
+    if (pixels <= RenderAhead::WholePagePixels)
+        return ImmaginePagina::rasterFor(drawing, view.widgetSize, view.dpr, whole, 0);
+    return ImmaginePagina::rasterFor(drawing, view.widgetSize, view.dpr, view.area, ImmaginePagina::Margine,
+                                     view.area);
+}
+
+} // namespace
+
+RenderAhead::RenderAhead(QObject *parent)
+    : QObject(parent)
+    , m_pool(new QThreadPool(this))
+{
+    // One worker: the page the user goes to next comes first, and the
+    // reader keeps the other core.
+    m_pool->setMaxThreadCount(1);
+    m_pool->setExpiryTimeout(5000);
+}
+
+RenderAhead::~RenderAhead()
+{
+    for (const auto &flag : std::as_const(m_jobs))
+        *flag = true;
+    m_pool->clear();
+    m_pool->waitForDone();
+}
+
+void RenderAhead::setView(const View &view)
+{
+    if (view == m_view)
+        return;
+    const bool sameDrawings =
+        view.file == m_view.file && view.pageTwips == m_view.pageTwips && view.memoryBudget == m_view.memoryBudget;
+    m_view = view;
+    for (const auto &flag : std::as_const(m_jobs))
+        *flag = true;
+    m_jobs.clear();
+    if (!sameDrawings) {
+        m_ready.clear();
+        return;
+    }
+    // The drawings do not depend on the zoom: only their rasters are made again.
+    QList<PreparedPage> kept;
+    for (PreparedPage &page : m_ready) {
+        page.raster = PageRaster();
+        kept.append(std::move(page));
+    }
+    m_ready.clear();
+    for (PreparedPage &page : kept) {
+        if (!m_view.raster) {
+            m_ready.insert(page.page, std::move(page));
+            continue;
+        }
+        const int32_t number = page.page;
+        const qint64 start = page.start;
+        queue(number, start, std::move(page.drawing), page.memoryUsed);
+    }
+}
+
+void RenderAhead::want(const QList<QPair<int32_t, qint64>> &pages)
+{
+    m_wanted.clear();
+    for (const auto &[page, start] : pages)
+        if (start > 0)
+            m_wanted.insert(page, start);
+    for (auto it = m_ready.begin(); it != m_ready.end();) {
+        if (m_wanted.value(it.key()) != it->start)
+            it = m_ready.erase(it);
+        else
+            ++it;
+    }
+    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
+        if (!m_wanted.contains(it.key())) {
+            **it = true;
+            it = m_jobs.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (m_view.file.isEmpty() || m_view.pageTwips.isEmpty())
+        return;
+    for (auto it = m_wanted.cbegin(); it != m_wanted.cend(); ++it)
+        if (!m_ready.contains(it.key()) && !m_jobs.contains(it.key()))
+            queue(it.key(), it.value(), nullptr, 0);
+}
+
+void RenderAhead::queue(int32_t page, qint64 start, FrozenPage drawing, qint64 memoryUsed)
+{
+    auto cancelled = std::make_shared<std::atomic<bool>>(false);
+    m_jobs.insert(page, cancelled);
+    ++m_pending;
+    auto made = std::make_shared<PreparedPage>();
+    made->page = page;
+    made->start = start;
+    made->drawing = std::move(drawing);
+    made->memoryUsed = memoryUsed;
+    const View view = m_view;
+    QPointer<RenderAhead> self(this);
+    m_pool->start([self, made, cancelled, view] {
+        if (!*cancelled) {
+            if (!made->drawing)
+                replay(*made, view);
+            if (view.raster && !*cancelled)
+                made->raster = rasterise(made->drawing, view);
+        }
+        // Back on the window's thread; the window may be gone by then.
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, made, cancelled] {
+                if (self)
+                    self->arrived(made, cancelled);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void RenderAhead::arrived(const std::shared_ptr<PreparedPage> &made, const std::shared_ptr<std::atomic<bool>> &cancelled)
+{
+    --m_pending;
+    const auto job = m_jobs.constFind(made->page);
+    if (job != m_jobs.cend() && *job == cancelled)
+        m_jobs.erase(job);
+    if (*cancelled || m_wanted.value(made->page) != made->start) {
+        ++m_dropped;
+    } else {
+        const int32_t page = made->page;
+        m_ready.insert(page, std::move(*made));
+        emit ready(page);
+    }
+    if (m_pending == 0)
+        emit idle();
+}
+
+std::optional<PreparedPage> RenderAhead::take(int32_t page, qint64 start)
+{
+    const auto it = m_ready.find(page);
+    if (it == m_ready.end() || it->start != start)
+        return std::nullopt;
+    PreparedPage out = std::move(*it);
+    m_ready.erase(it);
+    return out;
+}
+
+void RenderAhead::keep(PreparedPage page)
+{
+    if (page.start <= 0 || !page.drawing)
+        return;
+    if (!m_view.raster || page.raster.widgetSize != m_view.widgetSize || page.raster.dpr != m_view.dpr)
+        page.raster = PageRaster();
+    const auto job = m_jobs.constFind(page.page);
+    if (job != m_jobs.cend()) {
+        **job = true;
+        m_jobs.erase(job);
+    }
+    m_ready.insert(page.page, std::move(page));
+}
+
+} // namespace qv
