@@ -91,10 +91,8 @@ void Paragrafo::prepara()
         case QChar::DirRLE:
         case QChar::DirRLO:
         case QChar::DirRLI:
-        case QChar::DirAN:
-            return;
-        default:
-            break;
+        case QChar::DirAN: return;
+        default: break;
         }
         if (c == QLatin1Char('\t'))
             return;

@@ -14,11 +14,11 @@
 #include "platform/Devices.h"
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
-#include "spool/PictureFile.h"
 #include "render/TextMetrics.h"
-#include "spool/Win.h"
+#include "spool/PictureFile.h"
 #include "spool/SpoolFormat.h"
 #include "spool/SpoolWriter.h"
+#include "spool/Win.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -122,14 +122,11 @@ std::optional<double> numberOf(const QVariant &value)
     case QMetaType::SChar:
     case QMetaType::UChar:
     case QMetaType::Float:
-    case QMetaType::Double:
-        d = value.toDouble(&ok);
-        break;
+    case QMetaType::Double: d = value.toDouble(&ok); break;
     case QMetaType::QString:
         d = value.toString().trimmed().toDouble(&ok); // QString::toDouble is locale-independent
         break;
-    default:
-        break;
+    default: break;
     }
     if (!ok || !std::isfinite(d))
         return std::nullopt;
@@ -150,9 +147,7 @@ bool appendCircleValue(spool::Record &record, const QVariant &value, int default
     case QMetaType::Long:
     case QMetaType::Short:
     case QMetaType::Char:
-    case QMetaType::SChar:
-        record.integer(value.toLongLong());
-        return true;
+    case QMetaType::SChar: record.integer(value.toLongLong()); return true;
     case QMetaType::UInt:
     case QMetaType::ULongLong:
     case QMetaType::ULong:
@@ -188,8 +183,8 @@ bool appendCircleColour(spool::Record &record, const QVariant &value)
 {
     const QMetaType type = value.metaType();
     if (type == QMetaType::fromType<QColor>() || type == QMetaType::fromType<Qt::GlobalColor>()) {
-        const QColor color = type == QMetaType::fromType<QColor>() ? value.value<QColor>()
-                                                                   : QColor(value.value<Qt::GlobalColor>());
+        const QColor color =
+            type == QMetaType::fromType<QColor>() ? value.value<QColor>() : QColor(value.value<Qt::GlobalColor>());
         if (!color.isValid())
             return false;
         record.integer(colorValue(color));
@@ -211,9 +206,7 @@ bool writableAsText(const QString &path)
 
 // --- Creation and destruction ---------------------------------------------------
 
-PrintPreview::PrintPreview(QWidget *parent)
-    : QWidget(parent)
-    , d(std::make_unique<Private>(*this))
+PrintPreview::PrintPreview(QWidget *parent) : QWidget(parent), d(std::make_unique<Private>(*this))
 {
     d->titolo = DefaultTitle;
     setFixedSize(fixedPixelSize());
@@ -255,7 +248,10 @@ void PrintPreview::paintEvent(QPaintEvent *)
 
 // --- Properties ---------------------------------------------------------------------
 
-QString PrintPreview::titolo() const { return d->titolo; }
+QString PrintPreview::titolo() const
+{
+    return d->titolo;
+}
 
 void PrintPreview::setTitolo(const QString &value)
 {
@@ -263,7 +259,10 @@ void PrintPreview::setTitolo(const QString &value)
     Q_EMIT persistedPropertyChanged(TitoloKey);
 }
 
-QString PrintPreview::FontName() const { return d->font.fontName; }
+QString PrintPreview::FontName() const
+{
+    return d->font.fontName;
+}
 
 void PrintPreview::setFontName(const QString &value)
 {
@@ -273,7 +272,10 @@ void PrintPreview::setFontName(const QString &value)
     setFont(own);
 }
 
-int32_t PrintPreview::FontSize() const { return d->font.fontSize; }
+int32_t PrintPreview::FontSize() const
+{
+    return d->font.fontSize;
+}
 
 void PrintPreview::setFontSize(int32_t value)
 {
@@ -282,16 +284,43 @@ void PrintPreview::setFontSize(int32_t value)
     d->font.fontSize = value;
 }
 
-bool PrintPreview::FontItalic() const { return d->font.fontItalic; }
-void PrintPreview::setFontItalic(bool value) { d->font.fontItalic = value; }
-bool PrintPreview::FontBold() const { return d->font.fontBold; }
-void PrintPreview::setFontBold(bool value) { d->font.fontBold = value; }
-bool PrintPreview::FontUnderline() const { return d->font.fontUnderline; }
-void PrintPreview::setFontUnderline(bool value) { d->font.fontUnderline = value; }
-bool PrintPreview::FontStrikethru() const { return d->font.fontStrikethru; }
-void PrintPreview::setFontStrikethru(bool value) { d->font.fontStrikethru = value; }
+bool PrintPreview::FontItalic() const
+{
+    return d->font.fontItalic;
+}
+void PrintPreview::setFontItalic(bool value)
+{
+    d->font.fontItalic = value;
+}
+bool PrintPreview::FontBold() const
+{
+    return d->font.fontBold;
+}
+void PrintPreview::setFontBold(bool value)
+{
+    d->font.fontBold = value;
+}
+bool PrintPreview::FontUnderline() const
+{
+    return d->font.fontUnderline;
+}
+void PrintPreview::setFontUnderline(bool value)
+{
+    d->font.fontUnderline = value;
+}
+bool PrintPreview::FontStrikethru() const
+{
+    return d->font.fontStrikethru;
+}
+void PrintPreview::setFontStrikethru(bool value)
+{
+    d->font.fontStrikethru = value;
+}
 
-int32_t PrintPreview::ForeColor() const { return d->font.foreColor; }
+int32_t PrintPreview::ForeColor() const
+{
+    return d->font.foreColor;
+}
 
 void PrintPreview::setForeColor(int32_t value)
 {
@@ -309,10 +338,19 @@ void PrintPreview::setForeColor(const QColor &value)
     setForeColor(colorValue(value));
 }
 
-bool PrintPreview::FontTransparent() const { return d->font.fontTransparent; }
-void PrintPreview::setFontTransparent(bool value) { d->font.fontTransparent = value; }
+bool PrintPreview::FontTransparent() const
+{
+    return d->font.fontTransparent;
+}
+void PrintPreview::setFontTransparent(bool value)
+{
+    d->font.fontTransparent = value;
+}
 
-int32_t PrintPreview::ScaleMode() const { return d->scaleMode; }
+int32_t PrintPreview::ScaleMode() const
+{
+    return d->scaleMode;
+}
 
 void PrintPreview::setScaleMode(int32_t value)
 {
@@ -322,7 +360,10 @@ void PrintPreview::setScaleMode(int32_t value)
     Q_EMIT persistedPropertyChanged(ScaleModeKey);
 }
 
-int32_t PrintPreview::DrawMode() const { return d->stroke.drawMode; }
+int32_t PrintPreview::DrawMode() const
+{
+    return d->stroke.drawMode;
+}
 
 void PrintPreview::setDrawMode(int32_t value)
 {
@@ -331,7 +372,10 @@ void PrintPreview::setDrawMode(int32_t value)
     d->stroke.drawMode = value;
 }
 
-int32_t PrintPreview::DrawWidth() const { return d->stroke.drawWidth; }
+int32_t PrintPreview::DrawWidth() const
+{
+    return d->stroke.drawWidth;
+}
 
 void PrintPreview::setDrawWidth(int32_t value)
 {
@@ -340,7 +384,10 @@ void PrintPreview::setDrawWidth(int32_t value)
     d->stroke.drawWidth = value;
 }
 
-int32_t PrintPreview::DrawStyle() const { return d->stroke.drawStyle; }
+int32_t PrintPreview::DrawStyle() const
+{
+    return d->stroke.drawStyle;
+}
 
 void PrintPreview::setDrawStyle(int32_t value)
 {
@@ -349,7 +396,10 @@ void PrintPreview::setDrawStyle(int32_t value)
     d->stroke.drawStyle = value;
 }
 
-int32_t PrintPreview::FillColor() const { return d->stroke.fillColor; }
+int32_t PrintPreview::FillColor() const
+{
+    return d->stroke.fillColor;
+}
 
 void PrintPreview::setFillColor(int32_t value)
 {
@@ -365,7 +415,10 @@ void PrintPreview::setFillColor(const QColor &value)
     setFillColor(colorValue(value));
 }
 
-int32_t PrintPreview::FillStyle() const { return d->stroke.fillStyle; }
+int32_t PrintPreview::FillStyle() const
+{
+    return d->stroke.fillStyle;
+}
 
 void PrintPreview::setFillStyle(int32_t value)
 {
@@ -374,15 +427,36 @@ void PrintPreview::setFillStyle(int32_t value)
     d->stroke.fillStyle = value;
 }
 
-int16_t PrintPreview::Copie() const { return d->copie; }
-void PrintPreview::setCopie(int16_t value) { d->copie = value; }
+int16_t PrintPreview::Copie() const
+{
+    return d->copie;
+}
+void PrintPreview::setCopie(int16_t value)
+{
+    d->copie = value;
+}
 
-int32_t PrintPreview::TotalePagine() const { return d->document->pageCount(QStringLiteral("TotalePagine")); }
+int32_t PrintPreview::TotalePagine() const
+{
+    return d->document->pageCount(QStringLiteral("TotalePagine"));
+}
 
-const std::optional<Error> &PrintPreview::lastPrintError() const { return d->erroreStampa; }
-QString PrintPreview::lastPdfFile() const { return d->ultimoPdf; }
-QString PrintPreview::spoolPath() const { return d->document->path(); }
-QStringList PrintPreview::pictureFiles() const { return d->document->pictures(); }
+const std::optional<Error> &PrintPreview::lastPrintError() const
+{
+    return d->erroreStampa;
+}
+QString PrintPreview::lastPdfFile() const
+{
+    return d->ultimoPdf;
+}
+QString PrintPreview::spoolPath() const
+{
+    return d->document->path();
+}
+QStringList PrintPreview::pictureFiles() const
+{
+    return d->document->pictures();
+}
 
 // --- Container protocol ---------------------------------------------------------------
 
@@ -690,8 +764,8 @@ void PrintPreview::ScriviCentrato(float Y, QString testo)
         cannotPrint("StampaCentrato");
 }
 
-int32_t PrintPreview::StampaCampo(float PosX, float PosY, QString testo, float limiteMax,
-                                  QV_ALLINEAMENTO Allineamento, bool parolaIntera)
+int32_t PrintPreview::StampaCampo(float PosX, float PosY, QString testo, float limiteMax, QV_ALLINEAMENTO Allineamento,
+                                  bool parolaIntera)
 {
     int32_t n = -1;
     try {
@@ -741,8 +815,7 @@ int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float
 }
 
 QString PrintPreview::StampaCampoMultilinea(float PosX, float PosY, QString testo, float limiteMax,
-                                            QV_ALLINEAMENTO Allineamento, int16_t &nRighe,
-                                            float &interlinea)
+                                            QV_ALLINEAMENTO Allineamento, int16_t &nRighe, float &interlinea)
 {
     static const QString CrLf = QStringLiteral("\r\n");
     QString line;
@@ -895,9 +968,18 @@ void checkPreviewFit(int value)
 
 } // namespace
 
-bool PrintPreview::previewMaximized() const { return d->finestra.maximized; }
-void PrintPreview::setPreviewMaximized(bool value) { d->finestra.maximized = value; }
-QSize PrintPreview::previewSize() const { return d->finestra.size; }
+bool PrintPreview::previewMaximized() const
+{
+    return d->finestra.maximized;
+}
+void PrintPreview::setPreviewMaximized(bool value)
+{
+    d->finestra.maximized = value;
+}
+QSize PrintPreview::previewSize() const
+{
+    return d->finestra.size;
+}
 
 void PrintPreview::setPreviewSize(const QSize &value)
 {
@@ -905,7 +987,10 @@ void PrintPreview::setPreviewSize(const QSize &value)
     d->finestra.size = value;
 }
 
-int PrintPreview::previewFit() const { return d->finestra.fit; }
+int PrintPreview::previewFit() const
+{
+    return d->finestra.fit;
+}
 
 void PrintPreview::setPreviewFit(int value)
 {
@@ -913,11 +998,26 @@ void PrintPreview::setPreviewFit(int value)
     d->finestra.fit = PreviewWindowOptions::Fit(value);
 }
 
-bool PrintPreview::previewRemembers() const { return d->finestra.remember; }
-void PrintPreview::setPreviewRemembers(bool value) { d->finestra.remember = value; }
-bool PrintPreview::previewPageShadow() const { return d->finestra.pageShadow; }
-void PrintPreview::setPreviewPageShadow(bool value) { d->finestra.pageShadow = value; }
-PreviewWindowOptions PrintPreview::previewWindowOptions() const { return d->finestra; }
+bool PrintPreview::previewRemembers() const
+{
+    return d->finestra.remember;
+}
+void PrintPreview::setPreviewRemembers(bool value)
+{
+    d->finestra.remember = value;
+}
+bool PrintPreview::previewPageShadow() const
+{
+    return d->finestra.pageShadow;
+}
+void PrintPreview::setPreviewPageShadow(bool value)
+{
+    d->finestra.pageShadow = value;
+}
+PreviewWindowOptions PrintPreview::previewWindowOptions() const
+{
+    return d->finestra;
+}
 
 void PrintPreview::setPreviewWindowOptions(const PreviewWindowOptions &value)
 {

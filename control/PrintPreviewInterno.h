@@ -73,8 +73,7 @@ private:
 class Q_DECL_HIDDEN PrintPreview::Private
 {
 public:
-    explicit Private(PrintPreview &controllo)
-        : interno(std::make_unique<PrintPreviewInterno>(controllo))
+    explicit Private(PrintPreview &controllo) : interno(std::make_unique<PrintPreviewInterno>(controllo))
     {
         font.fontName = QStringLiteral("Arial");
     }

@@ -14,7 +14,7 @@ namespace qv {
 
 namespace {
 
-constexpr int32_t Riuscito = 0;                       // S_OK
+constexpr int32_t Riuscito = 0;                            // S_OK
 constexpr int32_t ClasseNonScritta = int32_t(0x80040201u); // SELFREG_E_CLASS
 
 struct Classe

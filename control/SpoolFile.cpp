@@ -6,8 +6,8 @@
 
 #include "platform/FileSystem.h"
 #include "preview/FrmAnteprima.h"
-#include "render/LetturaDati.h"
 #include "print/MotoreStampa.h"
+#include "render/LetturaDati.h"
 #include "render/PageMetrics.h"
 #include "render/PageSurface.h"
 #include "spool/Document.h"
@@ -67,8 +67,7 @@ private:
 SpoolFile::SpoolFile(QString path)
     : m_path(std::move(path))
     , m_document(std::make_shared<spool::Document>(spool::Document::onFile(m_path)))
-{
-}
+{}
 
 const QList<qint64> &SpoolFile::starts() const
 {
@@ -228,8 +227,8 @@ void SpoolFile::showPreview(const QString &title, const PreviewWindowOptions &op
     }
     FrmAnteprima window;
     // The window prints only the file it shows: the one the name leads to now.
-    window.setDocumento(std::make_shared<const spool::Document>(
-        spool::Document::onFile(QFileInfo(m_path).absoluteFilePath())));
+    window.setDocumento(
+        std::make_shared<const spool::Document>(spool::Document::onFile(QFileInfo(m_path).absoluteFilePath())));
     window.setCountPagesFromIndex(true);
     window.setPagineTotali(1);
     window.setTitolo(title);

@@ -9,8 +9,12 @@ namespace {
 
 // Kept in its section even though nothing in the library refers to it by address.
 [[gnu::section("qv_version"), gnu::used]] const VersionRecord VersioneLibreria = {
-    {'Q', 'V', 'V', 'E', 'R', 'S', '1', '\0'}, "qvPreview",
-    QV_VERSION_MAJOR, QV_VERSION_MINOR, QV_VERSION_PATCH, QV_VERSION_TWEAK};
+    {'Q', 'V', 'V', 'E', 'R', 'S', '1', '\0'},
+    "qvPreview",
+    QV_VERSION_MAJOR,
+    QV_VERSION_MINOR,
+    QV_VERSION_PATCH,
+    QV_VERSION_TWEAK};
 
 } // namespace
 

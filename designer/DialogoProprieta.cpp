@@ -15,8 +15,7 @@ ControlloInModifica::ControlloInModifica(QWidget *control, Scrittura scrivi, QOb
     : QObject(parent)
     , m_control(control)
     , m_scrivi(std::move(scrivi))
-{
-}
+{}
 
 QString ControlloInModifica::titolo() const
 {

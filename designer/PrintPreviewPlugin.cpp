@@ -14,10 +14,7 @@
 
 namespace qv::designer {
 
-PrintPreviewPlugin::PrintPreviewPlugin(QObject *parent)
-    : QObject(parent)
-{
-}
+PrintPreviewPlugin::PrintPreviewPlugin(QObject *parent) : QObject(parent) {}
 
 QString PrintPreviewPlugin::name() const
 {

@@ -47,10 +47,7 @@ void PrintPreviewTaskMenu::apriPagina()
     dialogo.exec();
 }
 
-PrintPreviewTaskMenuFactory::PrintPreviewTaskMenuFactory(QExtensionManager *parent)
-    : QExtensionFactory(parent)
-{
-}
+PrintPreviewTaskMenuFactory::PrintPreviewTaskMenuFactory(QExtensionManager *parent) : QExtensionFactory(parent) {}
 
 QObject *PrintPreviewTaskMenuFactory::createExtension(QObject *object, const QString &iid, QObject *parent) const
 {

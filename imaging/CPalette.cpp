@@ -117,21 +117,18 @@ int64_t indexValue(const QVariant &v)
     if (!v.isValid() || v.isNull())
         raise(ErrTypeMismatch);
     switch (v.typeId()) {
-    case QMetaType::Bool:
-        return v.toBool() ? -1 : 0; // true is -1 as a number
+    case QMetaType::Bool: return v.toBool() ? -1 : 0; // true is -1 as a number
     case QMetaType::Int:
     case QMetaType::Long:
     case QMetaType::LongLong:
     case QMetaType::Short:
     case QMetaType::SChar:
-    case QMetaType::Char:
-        return v.toLongLong();
+    case QMetaType::Char: return v.toLongLong();
     case QMetaType::UInt:
     case QMetaType::ULong:
     case QMetaType::ULongLong:
     case QMetaType::UShort:
-    case QMetaType::UChar:
-        return int64_t(std::min<qulonglong>(v.toULongLong(), qulonglong(INT64_MAX)));
+    case QMetaType::UChar: return int64_t(std::min<qulonglong>(v.toULongLong(), qulonglong(INT64_MAX)));
     case QMetaType::Double:
     case QMetaType::Float: {
         const double d = v.toDouble();
@@ -150,8 +147,7 @@ int64_t indexValue(const QVariant &v)
         if (const auto n = parseRounded(v.toByteArray()))
             return *n;
         raise(ErrTypeMismatch);
-    default:
-        raise(ErrTypeMismatch);
+    default: raise(ErrTypeMismatch);
     }
 }
 
@@ -171,15 +167,13 @@ uint8_t componentValue(QByteArrayView field)
 QDebug operator<<(QDebug debug, const PaletteEntry &e)
 {
     QDebugStateSaver saver(debug);
-    debug.nospace() << "PaletteEntry(" << e.red << ", " << e.green << ", " << e.blue << ", flags "
-                    << e.flags << ')';
+    debug.nospace() << "PaletteEntry(" << e.red << ", " << e.green << ", " << e.blue << ", flags " << e.flags << ')';
     return debug;
 }
 
 void PrintTo(const PaletteEntry &e, std::ostream *os)
 {
-    *os << '(' << int(e.red) << ", " << int(e.green) << ", " << int(e.blue) << ", flags "
-        << int(e.flags) << ')';
+    *os << '(' << int(e.red) << ", " << int(e.green) << ", " << int(e.blue) << ", flags " << int(e.flags) << ')';
 }
 
 CPalette::CPalette(QObject *parent) : QObject(parent) {}
@@ -199,8 +193,8 @@ int32_t CPalette::ClosestIndex(int32_t Red, int32_t Green, int32_t Blue) const
         const PaletteEntry &e = m_entries[i];
         if (e.red == Red && e.green == Green && e.blue == Blue)
             return int32_t(i + 1);
-        const int64_t distance = std::abs(int64_t(Red) - e.red) + std::abs(int64_t(Green) - e.green)
-                                 + std::abs(int64_t(Blue) - e.blue);
+        const int64_t distance =
+            std::abs(int64_t(Red) - e.red) + std::abs(int64_t(Green) - e.green) + std::abs(int64_t(Blue) - e.blue);
         if (distance < bestDistance) {
             best = int32_t(i + 1);
             bestDistance = distance;

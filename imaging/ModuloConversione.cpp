@@ -57,10 +57,7 @@ struct HalftoneMap
         }
     }
 
-    uint8_t operator()(QRgb p) const
-    {
-        return uint8_t(red[qRed(p)] + green[qGreen(p)] + blue[qBlue(p)]);
-    }
+    uint8_t operator()(QRgb p) const { return uint8_t(red[qRed(p)] + green[qGreen(p)] + blue[qBlue(p)]); }
 };
 
 const HalftoneMap &halftone()
@@ -249,8 +246,7 @@ bool SalvaBitmap256(const PageSurface *picture, const QString &path, double pixe
             erroreImmagine();
         const double scale = pixelsPerTwip == 0 ? 1.0 / platform::twipsPerPixelX() : pixelsPerTwip;
         const FrozenPage page = picture->Picture();
-        if (!page || !(scale > 0) || !std::isfinite(scale)
-            || page->sizeTwips().width() * scale > kMaxSidePixels
+        if (!page || !(scale > 0) || !std::isfinite(scale) || page->sizeTwips().width() * scale > kMaxSidePixels
             || page->sizeTwips().height() * scale > kMaxSidePixels)
             erroreImmagine();
         const QImage image = page->render(scale);

@@ -28,7 +28,7 @@ struct GObjectRelease
 {
     void operator()(gpointer object) const { g_object_unref(object); }
 };
-template<typename T>
+template <typename T>
 using GPtr = std::unique_ptr<T, GObjectRelease>;
 
 struct GErrorRelease

@@ -27,7 +27,6 @@ struct Launcher
     bool opensDocument = false;
 };
 
-
 /// The file name a launcher asked for as \a path gets: a name ending in
 /// ".lnk" (any case) ends in ".desktop" instead, a name already ending in
 /// ".desktop" stays, any other gets ".desktop" appended.

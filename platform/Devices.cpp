@@ -102,8 +102,7 @@ bool setCurrentPrinter(const QString &name)
 {
     if (!name.isEmpty()) {
         const QList<PrinterDesc> list = printers();
-        const bool known = std::any_of(list.begin(), list.end(),
-                                       [&](const PrinterDesc &p) { return p.name == name; });
+        const bool known = std::any_of(list.begin(), list.end(), [&](const PrinterDesc &p) { return p.name == name; });
         if (!known)
             return false;
     }
@@ -209,8 +208,7 @@ QString readUserSetting(const QString &application, const QString &section, cons
     return settings.value(section + QLatin1Char('/') + key, defaultValue).toString();
 }
 
-bool writeUserSetting(const QString &application, const QString &section, const QString &key,
-                      const QString &value)
+bool writeUserSetting(const QString &application, const QString &section, const QString &key, const QString &value)
 {
     QSettings settings(settingsFile(application), QSettings::IniFormat);
     settings.setValue(section + QLatin1Char('/') + key, value);

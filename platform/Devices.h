@@ -25,9 +25,9 @@ namespace qv::platform {
 /// One installed printer.
 struct PrinterDesc
 {
-    QString name;          ///< CUPS queue name, or pdfPrinterName() for the built-in PDF printer
-    bool pdf = false;      ///< the built-in PDF printer
-    QSizeF drawableTwips;  ///< the area the printer can draw on, in twips
+    QString name;         ///< CUPS queue name, or pdfPrinterName() for the built-in PDF printer
+    bool pdf = false;     ///< the built-in PDF printer
+    QSizeF drawableTwips; ///< the area the printer can draw on, in twips
 
     bool operator==(const PrinterDesc &) const = default;
 };
@@ -77,7 +77,6 @@ void setBeepHandlerForTesting(std::function<void()> handler);
 QString readUserSetting(const QString &application, const QString &section, const QString &key,
                         const QString &defaultValue);
 /// Writes a per-user setting; false when the store could not be written.
-bool writeUserSetting(const QString &application, const QString &section, const QString &key,
-                      const QString &value);
+bool writeUserSetting(const QString &application, const QString &section, const QString &key, const QString &value);
 
 } // namespace qv::platform

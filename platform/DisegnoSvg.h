@@ -12,7 +12,7 @@ namespace qv::platform {
 
 /// The SVG picture \a svg (a resource's path, or the document's bytes) drawn
 /// at \a size logical pixels, sharp on screens of \a devicePixelRatio.
-template<typename Svg>
+template <typename Svg>
 inline QPixmap disegnaSvg(const Svg &svg, QSize size, qreal devicePixelRatio)
 {
     QPixmap pixmap(size * devicePixelRatio);

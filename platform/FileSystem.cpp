@@ -34,9 +34,8 @@ QString moduleFile()
     // library has its file name there, the program an empty one.
     Dl_info info{};
     link_map *map = nullptr;
-    if (::dladdr1(reinterpret_cast<void *>(&moduleFile), &info, reinterpret_cast<void **>(&map),
-                  RTLD_DL_LINKMAP)
-        && map && map->l_name && map->l_name[0] != '\0')
+    if (::dladdr1(reinterpret_cast<void *>(&moduleFile), &info, reinterpret_cast<void **>(&map), RTLD_DL_LINKMAP) && map
+        && map->l_name && map->l_name[0] != '\0')
         return QFileInfo(QFile::decodeName(map->l_name)).absoluteFilePath();
     return programFile();
 }
@@ -65,14 +64,14 @@ bool isNetworkFileSystemType(int64_t magic)
     case 0x564Cu:     // NCP (NetWare)
     case 0x0BD00BD0u: // Lustre
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
 bool isOnNetworkFileSystem(const QString &path)
 {
-    struct statfs info{};
+    struct statfs info
+    {};
     if (::statfs(QFile::encodeName(path).constData(), &info) != 0)
         return false;
     return isNetworkFileSystemType(int64_t(info.f_type));
@@ -123,9 +122,10 @@ bool openByOthers(const struct stat &file)
         for (const QString &fd : fds) {
             // stat follows the descriptor's link to the open file itself,
             // whatever name it was opened by (or none, once deleted).
-            struct stat target{};
-            if (::stat(QFile::encodeName(fdFolder + fd).constData(), &target) == 0
-                && target.st_dev == file.st_dev && target.st_ino == file.st_ino)
+            struct stat target
+            {};
+            if (::stat(QFile::encodeName(fdFolder + fd).constData(), &target) == 0 && target.st_dev == file.st_dev
+                && target.st_ino == file.st_ino)
                 return true;
         }
     }
@@ -136,7 +136,8 @@ bool openByOthers(const struct stat &file)
 
 bool fileInUseByOthers(const QString &path)
 {
-    struct stat file{};
+    struct stat file
+    {};
     if (::stat(QFile::encodeName(path).constData(), &file) != 0)
         return false;
     return lockedByOthers(file) || openByOthers(file);
@@ -167,7 +168,8 @@ int openRegular(const QString &path, int64_t maxBytes, OpenRegularResult &result
         result = error == ENOENT || error == ENOTDIR ? OpenRegularResult::NotFound : OpenRegularResult::Failed;
         return -1;
     }
-    struct stat info{};
+    struct stat info
+    {};
     if (::fstat(fd, &info) != 0) {
         error = errno;
         ::close(fd);
@@ -215,7 +217,8 @@ OpenRegularResult readRegularFile(const QString &path, int64_t maxBytes, QByteAr
     const int fd = openRegular(path, maxBytes, result, error);
     if (fd >= 0) {
         try {
-            struct stat info{};
+            struct stat info
+            {};
             ::fstat(fd, &info);
             constexpr int64_t Chunk = 64 * 1024;
             // One byte more than the limit shows a file that grew past it.
@@ -332,14 +335,16 @@ void removeLeftovers(const QString &folder, const QString &fileName)
         if (!isTemporaryNameOf(it.fileName(), fileName))
             continue;
         const QByteArray name = QFile::encodeName(path);
-        struct stat named{};
+        struct stat named
+        {};
         // Only regular files are opened: opening a device can act on it.
         if (::lstat(name.constData(), &named) != 0 || !S_ISREG(named.st_mode) || named.st_uid != ::geteuid())
             continue;
         const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (fd < 0)
             continue;
-        struct stat held{};
+        struct stat held
+        {};
         if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid()
             && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(name.constData(), &named) == 0
             && named.st_dev == held.st_dev && named.st_ino == held.st_ino)
@@ -379,7 +384,8 @@ int appendToFile(const QString &path, const QByteArray &bytes)
                           O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0)
         return errno == ENXIO ? EINVAL : errno; // ENXIO: a FIFO without a reader
-    struct stat info{};
+    struct stat info
+    {};
     int error = ::fstat(fd, &info) != 0 ? errno : S_ISREG(info.st_mode) ? 0 : EINVAL;
     if (error == 0) {
         const int flags = ::fcntl(fd, F_GETFL);
@@ -432,7 +438,8 @@ int replaceFile(const QString &source, const QString &target)
     const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (in < 0)
         return errno;
-    struct stat sourceInfo{};
+    struct stat sourceInfo
+    {};
     const int statResult = ::fstat(in, &sourceInfo);
     if (statResult != 0 || !S_ISREG(sourceInfo.st_mode)) {
         const int error = statResult != 0 ? errno : EISDIR; // only a regular file is copied
@@ -442,9 +449,10 @@ int replaceFile(const QString &source, const QString &target)
     const int flags = ::fcntl(in, F_GETFL);
     if (flags >= 0)
         ::fcntl(in, F_SETFL, flags & ~O_NONBLOCK);
-    struct stat targetInfo{};
-    const bool oldRegular = ::stat(QFile::encodeName(target).constData(), &targetInfo) == 0
-                            && S_ISREG(targetInfo.st_mode);
+    struct stat targetInfo
+    {};
+    const bool oldRegular =
+        ::stat(QFile::encodeName(target).constData(), &targetInfo) == 0 && S_ISREG(targetInfo.st_mode);
 
     OutputFile out(target, LinkAtName::Replace);
     out.setPermissions((oldRegular ? targetInfo.st_mode : sourceInfo.st_mode) & 07777);
@@ -491,10 +499,10 @@ class OutputFile::Device : public QIODevice
 {
 public:
     int fd = -1;
-    int error = 0;          // errno of the first failure
-    QString what;           // what failed, when the system's text would not say it
-    QByteArray temporary;   // the temporary file's name, or its pattern while it has none
-    bool named = false;     // temporary names the file (else the file has no name yet)
+    int error = 0;        // errno of the first failure
+    QString what;         // what failed, when the system's text would not say it
+    QByteArray temporary; // the temporary file's name, or its pattern while it has none
+    bool named = false;   // temporary names the file (else the file has no name yet)
     QByteArray target;
 
     bool isSequential() const override { return true; }
@@ -541,7 +549,8 @@ bool OutputFile::open()
     Device &d = *m_device;
     const QString target = fileToReplace(m_path, m_links);
     const QByteArray to = QFile::encodeName(target);
-    struct stat info{};
+    struct stat info
+    {};
     const bool exists = ::lstat(to.constData(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode)) {
         d.fail(EISDIR);
@@ -555,12 +564,13 @@ bool OutputFile::open()
         // A device, a FIFO or a socket is never replaced by a regular file
         // (as root, /dev/null would become one) nor written to.
         d.fail(EINVAL, QCoreApplication::translate("qv::FileSystem", "non è un file regolare (un dispositivo, una FIFO "
-                                                                 "o un socket non viene sostituito)"));
+                                                                     "o un socket non viene sostituito)"));
         return false;
     }
     const QFileInfo targetInfo(target);
     if (!QFileInfo(targetInfo.absolutePath()).isDir()) {
-        d.fail(ENOENT, QCoreApplication::translate("qv::FileSystem", "la cartella \"%1\" non esiste").arg(targetInfo.absolutePath()));
+        d.fail(ENOENT, QCoreApplication::translate("qv::FileSystem", "la cartella \"%1\" non esiste")
+                           .arg(targetInfo.absolutePath()));
         return false;
     }
     removeLeftovers(targetInfo.absolutePath(), targetInfo.fileName());
@@ -582,10 +592,11 @@ bool OutputFile::open()
     }
     // Held while it exists: removeLeftovers() of another writer leaves it alone.
     ::flock(d.fd, LOCK_EX);
-    struct stat old{};
-    const mode_t mode = m_mode                                                              ? mode_t(*m_mode)
+    struct stat old
+    {};
+    const mode_t mode = m_mode                                                      ? mode_t(*m_mode)
                         : ::stat(to.constData(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777
-                                                                                       : newFileMode();
+                                                                                    : newFileMode();
     if (::fchmod(d.fd, mode) != 0) {
         d.fail(errno);
         discard(); // the failure stays recorded
@@ -682,8 +693,10 @@ int OutputFile::systemError() const
 
 bool sameFile(const QString &a, const QString &b)
 {
-    struct stat first{};
-    struct stat second{};
+    struct stat first
+    {};
+    struct stat second
+    {};
     return ::stat(QFile::encodeName(a).constData(), &first) == 0
            && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
            && first.st_ino == second.st_ino;

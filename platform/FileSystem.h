@@ -100,9 +100,9 @@ int appendToFile(const QString &path, const QByteArray &bytes);
 
 /// Outcome of expandFile().
 enum class ExpandResult {
-    Expanded,  ///< an SZDD file was expanded into the destination
-    Copied,    ///< an uncompressed file was copied as it is
-    Failed,    ///< nothing written: source unreadable, damaged, empty or not a regular file, or destination unwritable
+    Expanded, ///< an SZDD file was expanded into the destination
+    Copied,   ///< an uncompressed file was copied as it is
+    Failed,   ///< nothing written: source unreadable, damaged, empty or not a regular file, or destination unwritable
 };
 
 /// Expands the SZDD-compressed file \a source into \a destination, or copies
@@ -117,7 +117,8 @@ ExpandResult expandFile(const QString &source, const QString &destination);
 /// How a file replaced whole treats a symbolic link at its name.
 enum class LinkAtName {
     Follow,  ///< the file the link points at is replaced; the link stays (INI files, PDF output)
-    Replace, ///< the link itself is replaced by the new file; what it pointed at stays (launchers, the installed library)
+    Replace, ///< the link itself is replaced by the new file; what it pointed at stays (launchers, the installed
+             ///< library)
 };
 
 /// The file that replacing \a path replaces: with Follow, the links at its

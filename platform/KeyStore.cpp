@@ -233,8 +233,13 @@ bool upsertValue(const HiveDatabase &db, const QString &fold, const QString &nam
     Statement upsert(db, "INSERT INTO vals(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
                          " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
     return upsert
-           && upsert.bind(1, fold).bind(2, name.toCaseFolded()).bind(3, name).bind(4, int64_t(value.type))
-                      .bind(5, value.data).step() == SQLITE_DONE;
+           && upsert.bind(1, fold)
+                      .bind(2, name.toCaseFolded())
+                      .bind(3, name)
+                      .bind(4, int64_t(value.type))
+                      .bind(5, value.data)
+                      .step()
+                  == SQLITE_DONE;
 }
 
 /// Deletes the value: SQLITE_DONE with a row gone, SQLITE_NOTFOUND without
@@ -266,7 +271,7 @@ bool insertLevels(const HiveDatabase &db, const QString &path)
 
 /// Runs \a work with the normalised key path in one write transaction of the
 /// hive's database: committed when it returns true, rolled back otherwise.
-template<typename Work>
+template <typename Work>
 bool writeTransaction(Hive hive, const QString &keyPath, Work work)
 {
     const std::optional<QString> path = normalised(keyPath);
@@ -327,9 +332,8 @@ bool KeyStore::keyExists(const QString &keyPath) const
 
 bool KeyStore::createKey(const QString &keyPath) const
 {
-    return writeTransaction(m_hive, keyPath, [](const HiveDatabase &db, const QString &path) {
-        return insertLevels(db, path);
-    });
+    return writeTransaction(m_hive, keyPath,
+                            [](const HiveDatabase &db, const QString &path) { return insertLevels(db, path); });
 }
 
 std::optional<StoredValue> KeyStore::value(const QString &keyPath, const QString &name) const
@@ -371,8 +375,7 @@ QList<ReadResult> KeyStore::read(const QList<std::pair<QString, QString>> &value
     return results;
 }
 
-bool KeyStore::createKeyWithValues(const QString &keyPath,
-                                   const QList<std::pair<QString, StoredValue>> &values) const
+bool KeyStore::createKeyWithValues(const QString &keyPath, const QList<std::pair<QString, StoredValue>> &values) const
 {
     return writeTransaction(m_hive, keyPath, [&](const HiveDatabase &db, const QString &path) {
         const QString fold = path.toCaseFolded();
@@ -382,8 +385,15 @@ bool KeyStore::createKeyWithValues(const QString &keyPath,
             return false;
         Statement insert(db, "INSERT OR IGNORE INTO vals(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)");
         for (const auto &[name, value] : values)
-            if (!insert || insert.reset().bind(1, fold).bind(2, name.toCaseFolded()).bind(3, name)
-                                   .bind(4, int64_t(value.type)).bind(5, value.data).step() != SQLITE_DONE)
+            if (!insert
+                || insert.reset()
+                           .bind(1, fold)
+                           .bind(2, name.toCaseFolded())
+                           .bind(3, name)
+                           .bind(4, int64_t(value.type))
+                           .bind(5, value.data)
+                           .step()
+                       != SQLITE_DONE)
                 return false;
         return true;
     });

@@ -106,8 +106,7 @@ public:
     /// Writes the value \a name of the key (replacing any value of that name,
     /// whatever its type). With \a createKeyFirst false the key must exist;
     /// with true it is created like createKey(). True when the value was stored.
-    bool setValue(const QString &keyPath, const QString &name, const StoredValue &value,
-                  bool createKeyFirst) const;
+    bool setValue(const QString &keyPath, const QString &name, const StoredValue &value, bool createKeyFirst) const;
     /// Deletes the value \a name of the key; true when it existed and is gone.
     bool deleteValue(const QString &keyPath, const QString &name) const;
     /// Deletes the key with its values and every key below it; true when it

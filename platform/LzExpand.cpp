@@ -122,8 +122,8 @@ bool isSzdd(const QByteArray &head)
 bool expandSzdd(QFile &source, QIODevice &output)
 {
     IoSystem sys;
-    sys.table = mspack_system{ioOpen, ioClose, ioRead, ioWrite, ioSeek, ioTell, ioMessage,
-                              ioAlloc,  ioFree,  ioCopy, nullptr};
+    sys.table =
+        mspack_system{ioOpen, ioClose, ioRead, ioWrite, ioSeek, ioTell, ioMessage, ioAlloc, ioFree, ioCopy, nullptr};
     sys.input = &source;
     sys.output = &output;
     int selftest = MSPACK_ERR_OK;

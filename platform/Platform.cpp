@@ -5,11 +5,11 @@
 #include "platform/Platform.h"
 #include "platform/FileSystem.h"
 
-#include <QDesktopServices>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
-#include <QFileDialog>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
@@ -105,8 +105,7 @@ void messageBox(QWidget *parent, const QString &text, const QString &title, Mess
     box.exec();
 }
 
-void setMessageBoxHandlerForTesting(
-    std::function<void(const QString &, const QString &, MessageIcon)> handler)
+void setMessageBoxHandlerForTesting(std::function<void(const QString &, const QString &, MessageIcon)> handler)
 {
     state().messageBox = std::move(handler);
 }
@@ -146,14 +145,18 @@ std::optional<SystemVersion> systemVersion()
 {
     if (state().testVersion)
         return *state().testVersion;
-    struct utsname names{};
+    struct utsname names
+    {};
     if (::uname(&names) != 0)
         return std::nullopt;
     SystemVersion v;
     const QStringList parts = QString::fromLatin1(names.release).split(QRegularExpression(QStringLiteral("[.\\-+]")));
-    if (parts.size() > 0) v.major = parts[0].toUInt();
-    if (parts.size() > 1) v.minor = parts[1].toUInt();
-    if (parts.size() > 2) v.build = parts[2].toUInt();
+    if (parts.size() > 0)
+        v.major = parts[0].toUInt();
+    if (parts.size() > 1)
+        v.minor = parts[1].toUInt();
+    if (parts.size() > 2)
+        v.build = parts[2].toUInt();
     v.platformId = 3;
     v.servicePack = QString::fromLatin1(names.version).left(127);
     return v;

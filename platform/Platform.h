@@ -75,7 +75,6 @@ void setSystemVersionForTesting(std::optional<std::optional<SystemVersion>> vers
 
 // --- Folders, the running program, numbers --------------------------------
 
-
 /// \a path with a trailing "/" (added when it has none).
 QString folderPath(QString path);
 

@@ -139,7 +139,8 @@ EntryResult callLibraryEntryPoint(const QString &path, const char *name)
     // Only a regular file (or a link to one) goes to the loader: it opens a
     // FIFO for reading and would wait for a writer for ever, and a device is
     // no library.
-    struct stat info{};
+    struct stat info
+    {};
     if (::stat(file.constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return {EntryCall::NotLoaded, 0};
     void *library = ::dlopen(file.constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);

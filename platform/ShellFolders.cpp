@@ -98,7 +98,7 @@ Seguito seguito(const ReadResult &stored, const ReadResult &seeded, const Stored
 {
     if (seeded.found())
         return stored.found() && stored.value == seeded.value && seeded.value != now ? Seguito::Aggiorna
-                                                                                      : Seguito::Resta;
+                                                                                     : Seguito::Resta;
     // A key filled before seeded folders were recorded: a value equal to
     // the folder of now is taken as seeded from now on.
     return stored.found() && stored.value == now ? Seguito::Registra : Seguito::Resta;

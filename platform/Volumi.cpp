@@ -35,7 +35,8 @@ std::optional<uint32_t> foldUuid(const QString &uuid)
 std::optional<uint32_t> volumeSerial(const QString &path, const QString &uuidFolder)
 {
     const QByteArray name = QFile::encodeName(path);
-    struct stat info{};
+    struct stat info
+    {};
     if (path.isEmpty() || ::stat(name.constData(), &info) != 0)
         return std::nullopt;
     const bool device = S_ISBLK(info.st_mode);
@@ -43,7 +44,8 @@ std::optional<uint32_t> volumeSerial(const QString &path, const QString &uuidFol
 
     const QStringList links = QDir(uuidFolder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
     for (const QString &link : links) {
-        struct stat target{};
+        struct stat target
+        {};
         const QByteArray linkPath = QFile::encodeName(uuidFolder + QLatin1Char('/') + link);
         if (::stat(linkPath.constData(), &target) == 0 && S_ISBLK(target.st_mode) && target.st_rdev == wanted)
             if (const auto serial = foldUuid(link))
@@ -52,7 +54,8 @@ std::optional<uint32_t> volumeSerial(const QString &path, const QString &uuidFol
     if (device)
         return std::nullopt;
 
-    struct statfs fs{};
+    struct statfs fs
+    {};
     if (::statfs(name.constData(), &fs) != 0)
         return std::nullopt;
     uint32_t halves[2];

@@ -21,7 +21,8 @@ inline constexpr char DiskUuidFolder[] = "/dev/disk/by-uuid";
 /// id of statfs (its two 32-bit halves combined by exclusive or); a block
 /// device without a UUID there has no serial. nullopt when the path does not
 /// exist or the system cannot tell.
-std::optional<uint32_t> volumeSerial(const QString &path, const QString &uuidFolder = QString::fromLatin1(DiskUuidFolder));
+std::optional<uint32_t> volumeSerial(const QString &path,
+                                     const QString &uuidFolder = QString::fromLatin1(DiskUuidFolder));
 
 /// A UUID text folded to 32 bits; dashes are ignored, the rest must be
 /// hexadecimal digits. Up to 8 digits (a FAT serial "1234-ABCD") give their

@@ -18,10 +18,10 @@ namespace qv::platform {
 
 namespace {
 
-template<typename T>
+template <typename T>
 using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
-template<typename T>
+template <typename T>
 Reply<T> reply(T *r)
 {
     return Reply<T>(r, &std::free);
@@ -166,8 +166,8 @@ public:
 private:
     Reply<xcb_get_window_attributes_reply_t> attributes(xcb_window_t window)
     {
-        return reply(xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window),
-                                                     nullptr));
+        return reply(
+            xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr));
     }
 
     /// A window manager announces itself on the root window with a child

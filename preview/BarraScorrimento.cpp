@@ -38,8 +38,7 @@ void freccia(QPainter &p, const QRect &r, int dx, int dy, const QColor &colore)
 
 } // namespace
 
-BarraScorrimento::BarraScorrimento(Qt::Orientation orientation, QWidget *parent)
-    : QScrollBar(orientation, parent)
+BarraScorrimento::BarraScorrimento(Qt::Orientation orientation, QWidget *parent) : QScrollBar(orientation, parent)
 {
     // Every pixel is painted below, so the window's background need not be.
     setAttribute(Qt::WA_OpaquePaintEvent);

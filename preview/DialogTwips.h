@@ -7,8 +7,8 @@
 #include <QGuiApplication>
 #include <QRect>
 #include <QScreen>
-#include <QWidget>
 #include <QSize>
+#include <QWidget>
 
 #include <cmath>
 

@@ -24,8 +24,7 @@ constexpr qint64 HandOverMs = 40;
 
 } // namespace
 
-FindBar::FindBar(std::function<Document()> document, QWidget *parent)
-    : QFrame(parent), m_document(std::move(document))
+FindBar::FindBar(std::function<Document()> document, QWidget *parent) : QFrame(parent), m_document(std::move(document))
 {
     setObjectName(QStringLiteral("FindBar"));
     setFrameShape(QFrame::StyledPanel);
@@ -171,47 +170,47 @@ void FindBar::start()
     const quint64 generation = m_generation;
     m_cancel = std::make_shared<std::atomic_bool>(false);
     QPointer<FindBar> self(this);
-    m_thread = QThread::create([self, generation, query, first, pages, document = std::move(document),
-                                cancel = m_cancel] {
-        const spool::TextSearch search(query);
-        QList<spool::TextMatch> batch;
-        QElapsedTimer sinceHandOver;
-        sinceHandOver.start();
-        bool wrapped = false;
-        // Hands the batch to the bar on its own thread.
-        const auto handOver = [&](bool done, const QString &error = QString()) {
-            QMetaObject::invokeMethod(
-                self.data(),
-                [self, generation, wrapped, matches = std::move(batch), done, error] {
-                    if (self)
-                        self->received(generation, wrapped, matches, done, error);
-                },
-                Qt::QueuedConnection);
-            batch.clear();
-            sinceHandOver.restart();
-        };
-        const auto sink = [&](int32_t, const QList<spool::TextMatch> &matches) {
-            batch.append(matches);
-            if (!batch.isEmpty() && sinceHandOver.elapsed() >= HandOverMs)
+    m_thread =
+        QThread::create([self, generation, query, first, pages, document = std::move(document), cancel = m_cancel] {
+            const spool::TextSearch search(query);
+            QList<spool::TextMatch> batch;
+            QElapsedTimer sinceHandOver;
+            sinceHandOver.start();
+            bool wrapped = false;
+            // Hands the batch to the bar on its own thread.
+            const auto handOver = [&](bool done, const QString &error = QString()) {
+                QMetaObject::invokeMethod(
+                    self.data(),
+                    [self, generation, wrapped, matches = std::move(batch), done, error] {
+                        if (self)
+                            self->received(generation, wrapped, matches, done, error);
+                    },
+                    Qt::QueuedConnection);
+                batch.clear();
+                sinceHandOver.restart();
+            };
+            const auto sink = [&](int32_t, const QList<spool::TextMatch> &matches) {
+                batch.append(matches);
+                if (!batch.isEmpty() && sinceHandOver.elapsed() >= HandOverMs)
+                    handOver(false);
+                return true;
+            };
+            try {
+                if (!search.run(document.path, document.index, first, pages, sink, cancel.get(),
+                                QStringLiteral("FrmAnteprima")))
+                    return;
                 handOver(false);
-            return true;
-        };
-        try {
-            if (!search.run(document.path, document.index, first, pages, sink, cancel.get(),
-                            QStringLiteral("FrmAnteprima")))
-                return;
-            handOver(false);
-            wrapped = true;
-            if (!search.run(document.path, document.index, 1, first - 1, sink, cancel.get(),
-                            QStringLiteral("FrmAnteprima")))
-                return;
-            handOver(true);
-        } catch (const Error &e) {
-            handOver(true, e.description());
-        } catch (const std::exception &e) {
-            handOver(true, QString::fromLocal8Bit(e.what()));
-        }
-    });
+                wrapped = true;
+                if (!search.run(document.path, document.index, 1, first - 1, sink, cancel.get(),
+                                QStringLiteral("FrmAnteprima")))
+                    return;
+                handOver(true);
+            } catch (const Error &e) {
+                handOver(true, e.description());
+            } catch (const std::exception &e) {
+                handOver(true, QString::fromLocal8Bit(e.what()));
+            }
+        });
     connect(m_thread, &QThread::finished, this, [this, generation] {
         if (generation != m_generation)
             return; // stopped: stop() has deleted it

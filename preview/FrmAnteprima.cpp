@@ -7,19 +7,19 @@
 #include "platform/CursoreOccupato.h"
 #include "platform/Devices.h"
 #include "platform/Platform.h"
-#include "preview/PreviewToolbar.h"
 #include "preview/BarraScorrimento.h"
 #include "preview/ContinuousView.h"
 #include "preview/FrmOpzioni.h"
 #include "preview/ImmaginePagina.h"
-#include "preview/PrintCommand.h"
 #include "preview/PageShadow.h"
+#include "preview/PreviewToolbar.h"
+#include "preview/PrintCommand.h"
 #include "preview/RememberedWindow.h"
 #include "preview/RenderAhead.h"
 #include "preview/ThumbnailPane.h"
 #include "preview/ZoomBox.h"
-#include "render/LetturaDati.h"
 #include "print/MotoreStampa.h"
+#include "render/LetturaDati.h"
 #include "spool/PageIndexScan.h"
 #include "spool/Win.h"
 
@@ -46,8 +46,8 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QSvgRenderer>
-#include <QToolBar>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -57,9 +57,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
-#include <functional>
 #include <exception>
+#include <functional>
+#include <limits>
 
 namespace qv {
 
@@ -356,7 +356,8 @@ void FrmAnteprima::load()
     m_continua->hide();
     m_continua->ricarica();
     m_miniature->hide();
-    for (QWidget *w : {static_cast<QWidget *>(Picture1), static_cast<QWidget *>(HScroll1), static_cast<QWidget *>(VScroll1)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(Picture1), static_cast<QWidget *>(HScroll1), static_cast<QWidget *>(VScroll1)})
         w->show();
     m_barra->mostraViste(false, false);
     Image1->setCursor(ApertaImage);
@@ -533,8 +534,8 @@ void FrmAnteprima::disponi()
 
     if (!fraErrore->isHidden()) {
         const int larghezza = Picture1->width();
-        const int altezza = fraErrore->hasHeightForWidth() ? fraErrore->heightForWidth(larghezza)
-                                                           : fraErrore->sizeHint().height();
+        const int altezza =
+            fraErrore->hasHeightForWidth() ? fraErrore->heightForWidth(larghezza) : fraErrore->sizeHint().height();
         fraErrore->setGeometry(Picture1->x(), Picture1->y(), larghezza, std::min(altezza, Picture1->height()));
         fraErrore->raise();
     }
@@ -576,8 +577,7 @@ bool FrmAnteprima::eventFilter(QObject *watched, QEvent *e)
             }
             break;
         }
-        default:
-            break;
+        default: break;
         }
     } else if (watched == HScroll1 || watched == VScroll1) {
         // The scroll bars never keep the keyboard focus: a click on one
@@ -621,9 +621,7 @@ void FrmAnteprima::comando(PreviewCommand c, bool suono)
     case C::PaginaSuccessiva:
         attendiPagina(int32_t(m_nav.paginaVisualizzata()) + 2);
         return pagina(&NavigazionePagine::successiva);
-    case C::UltimaPagina:
-        attendiPagina(std::numeric_limits<qint64>::max());
-        return pagina(&NavigazionePagine::ultima);
+    case C::UltimaPagina: attendiPagina(std::numeric_limits<qint64>::max()); return pagina(&NavigazionePagine::ultima);
     case C::Chiudi: return Chiudi();
     case C::VistaContinua: return attivaContinua(!m_continuaAttiva);
     case C::Miniature: return mostraMiniature(m_miniature->isHidden());
@@ -715,8 +713,7 @@ void FrmAnteprima::MostraPagina()
         lasciaPagina();
     m_anticipo->setView(vistaAnticipo());
     std::exception_ptr errore;
-    if (std::optional<PreparedPage> pronta =
-            inizio > 0 && altra ? m_anticipo->take(pagina, inizio) : std::nullopt) {
+    if (std::optional<PreparedPage> pronta = inizio > 0 && altra ? m_anticipo->take(pagina, inizio) : std::nullopt) {
         // Made ahead while the user read the last page.
         m_picture2->adopt(std::move(pronta->drawing), pronta->memoryUsed);
         errore = pronta->error;
@@ -1124,7 +1121,8 @@ void FrmAnteprima::attivaContinua(bool attiva)
     m_continuaAttiva = attiva;
     m_barra->mostraViste(attiva, !m_miniature->isHidden());
     const int16_t pagina = m_nav.paginaVisualizzata();
-    for (QWidget *w : {static_cast<QWidget *>(Picture1), static_cast<QWidget *>(HScroll1), static_cast<QWidget *>(VScroll1)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(Picture1), static_cast<QWidget *>(HScroll1), static_cast<QWidget *>(VScroll1)})
         w->setVisible(!attiva);
     if (attiva) {
         disponi();
@@ -1132,9 +1130,9 @@ void FrmAnteprima::attivaContinua(bool attiva)
         m_continua->show();
         m_continua->vaiAPagina(pagina);
         m_continua->setFocus(Qt::OtherFocusReason);
-        mostraErrore(
-            QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(int32_t(pagina) + 1),
-            m_continua->errore(pagina));
+        mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte")
+                         .arg(int32_t(pagina) + 1),
+                     m_continua->errore(pagina));
     } else {
         m_continua->hide();
         m_continua->ricarica(); // hidden, it keeps no page
@@ -1197,23 +1195,24 @@ void FrmAnteprima::StampaDocumento()
     case PrintOutcome::Result::Printed:
         // A PDF lands in a folder the user did not choose: say where.
         if (!outcome.pdfFile.isEmpty())
-            platform::messageBox(this, testoStampatoInPdf(outcome.pdfFile), QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
+            platform::messageBox(this, testoStampatoInPdf(outcome.pdfFile),
+                                 QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
                                  platform::MessageIcon::Information);
         break;
     case PrintOutcome::Result::NoPrinter:
-        platform::messageBox(this, outcome.error->description(), QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
+        platform::messageBox(this, outcome.error->description(),
+                             QCoreApplication::translate("qv::FrmAnteprima", "Stampa"),
                              platform::MessageIcon::Information);
         break;
     case PrintOutcome::Result::Failed:
         platform::messageBox(this, outcome.error->description(), QString(), platform::MessageIcon::None);
         break;
     case PrintOutcome::Result::Empty:
-        platform::messageBox(this, QCoreApplication::translate("qv::MotoreStampa", "Nessun documento da stampare"), QString(),
-                             platform::MessageIcon::None);
+        platform::messageBox(this, QCoreApplication::translate("qv::MotoreStampa", "Nessun documento da stampare"),
+                             QString(), platform::MessageIcon::None);
         break;
     case PrintOutcome::Result::Cancelled:
-    case PrintOutcome::Result::NoCopies:
-        break;
+    case PrintOutcome::Result::NoCopies: break;
     }
 }
 
@@ -1419,8 +1418,8 @@ RenderAhead::View FrmAnteprima::vistaAnticipo() const
         view.dpr = Image1->rasterDpr();
         const qint64 pixel = qint64(std::ceil(view.widgetSize.width() * view.dpr))
                              * qint64(std::ceil(view.widgetSize.height() * view.dpr));
-        view.area = pixel <= RenderAhead::WholePagePixels ? QRect(QPoint(0, 0), view.widgetSize)
-                                                          : Image1->areaDaPreparare();
+        view.area =
+            pixel <= RenderAhead::WholePagePixels ? QRect(QPoint(0, 0), view.widgetSize) : Image1->areaDaPreparare();
     }
     return view;
 }

@@ -1,11 +1,11 @@
 // qvPreview - print preview for Qt applications.
 #pragma once
 
-#include "preview/PreviewInput.h"
 #include "preview/ImmaginePagina.h"
-#include "preview/RenderAhead.h"
 #include "preview/NavigazionePagine.h"
 #include "preview/PageView.h"
+#include "preview/PreviewInput.h"
+#include "preview/RenderAhead.h"
 #include "render/LetturaDati.h"
 #include "render/PageSurface.h"
 #include "spool/Document.h"
@@ -19,8 +19,8 @@
 #include <QVector>
 
 #include <cstdint>
-#include <functional>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 

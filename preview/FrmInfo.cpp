@@ -51,8 +51,8 @@ QByteArray banner()
 } // namespace
 
 FrmInfo::FrmInfo(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                          | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("FrmInfo"));
     setWindowTitle(tr("Informazioni sul PrintPreview..."));

@@ -73,8 +73,8 @@ QRadioButton *nuovaOpzione(QWidget *parent, const char *name, const QString &cap
 } // namespace
 
 FrmOpzioni::FrmOpzioni(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                          | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("FrmOpzioni"));
     setWindowTitle(tr("Opzioni"));
@@ -152,9 +152,8 @@ void FrmOpzioni::creaControlli()
     CmdSfoglia = nuovoPulsante(this, "CmdSfoglia", QStringLiteral("..."));
     CmdSfoglia->setGeometry(twips::rect(4680, 4020, 375, 315));
 
-    QWidget *ordine[] = {OptTutte, OptPagine, TxtInizio, TxtFine, OptCorrente,
-                         Command1, Command2, TxtNumeroCopie, CmdPiu, CmdMeno,
-                         CmbStampante, TxtFilePdf, CmdSfoglia};
+    QWidget *ordine[] = {OptTutte,       OptPagine, TxtInizio, TxtFine,      OptCorrente, Command1,  Command2,
+                         TxtNumeroCopie, CmdPiu,    CmdMeno,   CmbStampante, TxtFilePdf,  CmdSfoglia};
     for (size_t i = 1; i < std::size(ordine); ++i)
         setTabOrder(ordine[i - 1], ordine[i]);
 
@@ -297,8 +296,7 @@ void FrmOpzioni::setPaginaCorrente(int32_t value)
 
 int32_t FrmOpzioni::LeggiNumero(const QString &testo, int32_t minimo, int32_t massimo)
 {
-    static const QRegularExpression numero(
-        QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?"));
+    static const QRegularExpression numero(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?"));
     const QRegularExpressionMatch match = numero.match(testo);
     if (!match.hasMatch())
         return 0;
@@ -346,8 +344,8 @@ bool FrmOpzioni::eventFilter(QObject *watched, QEvent *event)
 
 void FrmOpzioni::LasciaCampoPagina(QLineEdit *campo)
 {
-    const int32_t value = LeggiNumero(campo->text(), std::numeric_limits<int32_t>::min(),
-                                      std::numeric_limits<int32_t>::max());
+    const int32_t value =
+        LeggiNumero(campo->text(), std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
     if (value > m_pagineTotali)
         campo->setText(QString::number(m_pagineTotali));
 }
@@ -407,8 +405,8 @@ void FrmOpzioni::Command1_Click()
         m_inizio = m_paginaCorrente;
         m_fine = m_paginaCorrente;
     }
-    m_copie = int16_t(LeggiNumero(TxtNumeroCopie->text(), std::numeric_limits<int16_t>::min(),
-                                  std::numeric_limits<int16_t>::max()));
+    m_copie = int16_t(
+        LeggiNumero(TxtNumeroCopie->text(), std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
     if (CmbStampante->currentIndex() >= 0)
         m_stampante = CmbStampante->currentText();
     m_filePdf = stampantePdf() ? percorsoPdf(TxtFilePdf->text()) : QString();
@@ -418,8 +416,9 @@ void FrmOpzioni::Command1_Click()
 
 void FrmOpzioni::CmdPiu_Click()
 {
-    int32_t n = LeggiNumero(TxtNumeroCopie->text(), std::numeric_limits<int16_t>::min(),
-                            std::numeric_limits<int16_t>::max()) + 1;
+    int32_t n =
+        LeggiNumero(TxtNumeroCopie->text(), std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max())
+        + 1;
     if (n > CopieMassimePulsanti)
         n = CopieMassimePulsanti;
     TxtNumeroCopie->setText(QString::number(n));
@@ -427,8 +426,9 @@ void FrmOpzioni::CmdPiu_Click()
 
 void FrmOpzioni::CmdMeno_Click()
 {
-    int32_t n = LeggiNumero(TxtNumeroCopie->text(), std::numeric_limits<int16_t>::min(),
-                            std::numeric_limits<int16_t>::max()) - 1;
+    int32_t n =
+        LeggiNumero(TxtNumeroCopie->text(), std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max())
+        - 1;
     if (n < CopieMinimePulsanti)
         n = CopieMinimePulsanti;
     TxtNumeroCopie->setText(QString::number(n));

@@ -9,8 +9,7 @@
 
 namespace qv {
 
-ImmaginePagina::ImmaginePagina(QWidget *parent)
-    : QWidget(parent)
+ImmaginePagina::ImmaginePagina(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

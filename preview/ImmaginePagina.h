@@ -113,8 +113,8 @@ private:
     std::shared_ptr<const TextHighlight> m_highlight;
     Convertitore m_convertitore;
     QImage m_cache;
-    QRect m_cacheArea;     // logical pixels of this widget covered by m_cache
-    QSize m_cacheSize;     // widget size the cache was made for
+    QRect m_cacheArea; // logical pixels of this widget covered by m_cache
+    QSize m_cacheSize; // widget size the cache was made for
     double m_cacheDpr = 0;
     bool m_cacheConvertita = false;
     bool m_cacheValida = false;

@@ -43,9 +43,7 @@ QString senzaSpazi(const QString &text)
 
 } // namespace
 
-PageAnteprima::PageAnteprima(PropertyPageSite *site, QWidget *parent)
-    : QWidget(parent)
-    , m_site(site)
+PageAnteprima::PageAnteprima(PropertyPageSite *site, QWidget *parent) : QWidget(parent), m_site(site)
 {
     setObjectName(QStringLiteral("PageAnteprima"));
     setWindowTitle(Caption());

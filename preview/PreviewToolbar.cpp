@@ -28,7 +28,6 @@ namespace qv {
 
 namespace {
 
-
 // Design geometry, in twips.
 constexpr double Text1Width = 1100;
 constexpr double ChkLeft = 6030, ChkTop = 0, ChkWidth = 1950, ChkHeight = 420;

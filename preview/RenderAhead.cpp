@@ -34,19 +34,15 @@ void replay(PreparedPage &made, const RenderAhead::View &view)
 PageRaster rasterise(const FrozenPage &drawing, const RenderAhead::View &view)
 {
     const QRect whole(QPoint(0, 0), view.widgetSize);
-    const qint64 pixels =
-        qint64(std::ceil(whole.width() * view.dpr)) * qint64(std::ceil(whole.height() * view.dpr));
+    const qint64 pixels = qint64(std::ceil(whole.width() * view.dpr)) * qint64(std::ceil(whole.height() * view.dpr));
     if (pixels <= RenderAhead::WholePagePixels)
         return ImmaginePagina::rasterFor(drawing, view.widgetSize, view.dpr, whole, 0);
-    return ImmaginePagina::rasterFor(drawing, view.widgetSize, view.dpr, view.area, ImmaginePagina::Margine,
-                                     view.area);
+    return ImmaginePagina::rasterFor(drawing, view.widgetSize, view.dpr, view.area, ImmaginePagina::Margine, view.area);
 }
 
 } // namespace
 
-RenderAhead::RenderAhead(QObject *parent)
-    : QObject(parent)
-    , m_pool(new QThreadPool(this))
+RenderAhead::RenderAhead(QObject *parent) : QObject(parent), m_pool(new QThreadPool(this))
 {
     // One worker: the page the user goes to next comes first, and the
     // reader keeps the other core.
@@ -151,7 +147,8 @@ void RenderAhead::queue(int32_t page, qint64 start, FrozenPage drawing, qint64 m
     });
 }
 
-void RenderAhead::arrived(const std::shared_ptr<PreparedPage> &made, const std::shared_ptr<std::atomic<bool>> &cancelled)
+void RenderAhead::arrived(const std::shared_ptr<PreparedPage> &made,
+                          const std::shared_ptr<std::atomic<bool>> &cancelled)
 {
     --m_pending;
     const auto job = m_jobs.constFind(made->page);

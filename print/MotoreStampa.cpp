@@ -5,10 +5,10 @@
 #include "print/MotoreStampa.h"
 
 #include "platform/CursoreOccupato.h"
-#include "platform/FileSystem.h"
 #include "platform/Devices.h"
-#include "render/LetturaDati.h"
+#include "platform/FileSystem.h"
 #include "print/PrinterTarget.h"
+#include "render/LetturaDati.h"
 
 #include <qvpreview/Error.h>
 
@@ -34,7 +34,6 @@ void MotoreStampa::setFileTemporaneo(const QString &value)
 }
 
 namespace {
-
 
 std::function<void(const MotoreStampa &)> &stampaHook()
 {
@@ -130,7 +129,8 @@ void MotoreStampa::Stampa()
     if (!printer)
         throw Error(ErrPrinter, Source, testoNessunaStampante());
     if (!m_documento || m_documento->isEmpty())
-        throw Error(ErrFileNotFound, Source, QCoreApplication::translate("qv::MotoreStampa", "Nessun documento da stampare"));
+        throw Error(ErrFileNotFound, Source,
+                    QCoreApplication::translate("qv::MotoreStampa", "Nessun documento da stampare"));
     const QString file = m_documento->path();
 
     const spool::PageIndex starts = m_documento->pageIndex(Source);

@@ -22,8 +22,7 @@ namespace qv {
 /// pages: the job was aborted, nothing came out (no PDF file was put in
 /// place) and the document is as it was.
 struct PrintCancelled
-{
-};
+{};
 
 class MotoreStampa
 {
@@ -42,8 +41,16 @@ public:
     /// First and last page to print (1-based). Without a first page printing
     /// starts at page 1, without a last page it ends at the document's last
     /// page. A range partly outside the document prints the pages inside it.
-    void setInizio(int16_t value) { m_inizio = value; m_inizioSet = true; }
-    void setFine(int16_t value) { m_fine = value; m_fineSet = true; }
+    void setInizio(int16_t value)
+    {
+        m_inizio = value;
+        m_inizioSet = true;
+    }
+    void setFine(int16_t value)
+    {
+        m_fine = value;
+        m_fineSet = true;
+    }
     int16_t Inizio() const { return m_inizio; }
     int16_t Fine() const { return m_fine; }
     /// Name of the print job (the document's title).
@@ -95,8 +102,7 @@ public:
     /// as Stampa() does. \a progresso as setProgress(), \a annullata as
     /// setCancelCheck().
     static QString StampaConOpzioni(std::shared_ptr<const spool::Document> documento, const PrintOptions &opzioni,
-                                    std::function<void(int, int)> progresso = {},
-                                    std::function<bool()> annullata = {});
+                                    std::function<void(int, int)> progresso = {}, std::function<bool()> annullata = {});
     /// Replaces the printing of StampaConOpzioni(): the hook receives the
     /// engine set up to print instead of its Stampa() being called (an empty
     /// function restores printing). An exception thrown by the hook is a

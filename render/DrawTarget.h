@@ -5,8 +5,8 @@
 // and its end belong to the print engine (MotoreStampa).
 #pragma once
 
-#include "spool/PictureFile.h"
 #include "render/TextMetrics.h"
+#include "spool/PictureFile.h"
 
 #include <qvpreview/Error.h>
 
@@ -98,11 +98,9 @@ public:
     /// o'clock; equal angles draw the full figure; a negative angle also draws
     /// the radius to that point. \a aspect is height / width; \a radius lies
     /// along the longer axis.
-    virtual void Circle(double x, double y, double radius, int32_t color, double start, double end,
-                        double aspect) = 0;
+    virtual void Circle(double x, double y, double radius, int32_t color, double start, double end, double aspect) = 0;
     /// \a picture stretched into the rectangle (x, y, width, height).
-    virtual void PaintPicture(const PictureData &picture, double x, double y, double width,
-                              double height) = 0;
+    virtual void PaintPicture(const PictureData &picture, double x, double y, double width, double height) = 0;
 
     /// Bytes that the target can still hold for the current page (what it
     /// keeps of drawn calls and decoded pictures); a picture that would need

@@ -213,7 +213,8 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
         // counted from the file's first line.
         if (Pagina.position() < 1)
             in.fail(ErrBadRecordNumber,
-                    QCoreApplication::translate("qv::LetturaDati", "posizione di inizio pagina non valida: %1").arg(Pagina.position()));
+                    QCoreApplication::translate("qv::LetturaDati", "posizione di inizio pagina non valida: %1")
+                        .arg(Pagina.position()));
         in.seek(Pagina.position());
     }
 

@@ -87,7 +87,7 @@ namespace {
 constexpr qint64 AllocationOverhead = 16;
 } // namespace
 
-template<class F>
+template <class F>
 void PageSurface::record(F call, qint64 extraBytes)
 {
     // The call as the drawing keeps it: its slot in the list, and its
@@ -147,8 +147,7 @@ void PageSurface::PSet(double x, double y, int32_t color)
     m_state.currentY = y;
 }
 
-void PageSurface::Circle(double x, double y, double radius, int32_t color, double start, double end,
-                         double aspect)
+void PageSurface::Circle(double x, double y, double radius, int32_t color, double start, double end, double aspect)
 {
     const DrawState s = m_state;
     record([=](DrawTarget &t) {
@@ -159,8 +158,7 @@ void PageSurface::Circle(double x, double y, double radius, int32_t color, doubl
     m_state.currentY = y;
 }
 
-void PageSurface::PaintPicture(const PictureData &picture, double x, double y, double width,
-                               double height)
+void PageSurface::PaintPicture(const PictureData &picture, double x, double y, double width, double height)
 {
     const DrawState s = m_state;
     // A picture already on the page costs nothing more; the set of counted

@@ -22,10 +22,10 @@
 #include <QRectF>
 #include <QSize>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <unordered_set>
-#include <deque>
 
 class QPainter;
 
@@ -93,10 +93,8 @@ public:
     void Print(const QString &text) override;
     void Line(double x1, double y1, double x2, double y2, LineKind kind) override;
     void PSet(double x, double y, int32_t color) override;
-    void Circle(double x, double y, double radius, int32_t color, double start, double end,
-                double aspect) override;
-    void PaintPicture(const PictureData &picture, double x, double y, double width,
-                      double height) override;
+    void Circle(double x, double y, double radius, int32_t color, double start, double end, double aspect) override;
+    void PaintPicture(const PictureData &picture, double x, double y, double width, double height) override;
 
     /// Freezes the surface: its drawing so far, as a picture that later
     /// drawing on the surface does not change.
@@ -120,7 +118,7 @@ public:
     qint64 memoryLeft() const override { return std::max<qint64>(0, m_budget - m_used); }
 
 private:
-    template<class F>
+    template <class F>
     void record(F call, qint64 extraBytes = 0);
     void startDrawing();
     PageMetrics &metrics();

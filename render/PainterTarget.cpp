@@ -73,19 +73,43 @@ public:
         QPainter::CompositionMode op = QPainter::CompositionMode_SourceOver;
         switch (drawMode) {
         case 1: m_colour = Colour::Black; break;
-        case 2: op = QPainter::RasterOp_NotSourceAndNotDestination; m_colour = Colour::Black; break;
-        case 3: op = QPainter::RasterOp_NotSourceAndDestination; m_colour = Colour::Inverted; break;
+        case 2:
+            op = QPainter::RasterOp_NotSourceAndNotDestination;
+            m_colour = Colour::Black;
+            break;
+        case 3:
+            op = QPainter::RasterOp_NotSourceAndDestination;
+            m_colour = Colour::Inverted;
+            break;
         case 4: m_colour = Colour::Inverted; break;
-        case 5: op = QPainter::RasterOp_SourceAndNotDestination; m_colour = Colour::Black; break;
-        case 6: op = QPainter::RasterOp_NotDestination; m_colour = Colour::Black; break;
-        case 7: op = QPainter::RasterOp_SourceXorDestination; m_colour = Colour::Inverted; break;
-        case 8: op = QPainter::RasterOp_NotSourceOrNotDestination; m_colour = Colour::Inverted; break;
+        case 5:
+            op = QPainter::RasterOp_SourceAndNotDestination;
+            m_colour = Colour::Black;
+            break;
+        case 6:
+            op = QPainter::RasterOp_NotDestination;
+            m_colour = Colour::Black;
+            break;
+        case 7:
+            op = QPainter::RasterOp_SourceXorDestination;
+            m_colour = Colour::Inverted;
+            break;
+        case 8:
+            op = QPainter::RasterOp_NotSourceOrNotDestination;
+            m_colour = Colour::Inverted;
+            break;
         case 9: op = QPainter::RasterOp_SourceAndDestination; break;
         case 10: op = QPainter::RasterOp_NotSourceXorDestination; break;
         case 11: m_draw = false; break;
-        case 12: op = QPainter::RasterOp_NotSourceOrDestination; m_colour = Colour::White; break;
+        case 12:
+            op = QPainter::RasterOp_NotSourceOrDestination;
+            m_colour = Colour::White;
+            break;
         case 14: op = QPainter::RasterOp_SourceOrNotDestination; break;
-        case 15: op = QPainter::RasterOp_SourceOrDestination; m_colour = Colour::White; break;
+        case 15:
+            op = QPainter::RasterOp_SourceOrDestination;
+            m_colour = Colour::White;
+            break;
         case 16: m_colour = Colour::White; break;
         default: break; // 13 copy pen; 0 and anything out of range draw as 13
         }
@@ -131,10 +155,7 @@ private:
     bool m_draw = true;
 };
 
-PainterTarget::PainterTarget(QPainter &painter)
-    : m_painter(&painter)
-{
-}
+PainterTarget::PainterTarget(QPainter &painter) : m_painter(&painter) {}
 
 bool PainterTarget::supportsRasterOps() const
 {
@@ -440,8 +461,7 @@ void PainterTarget::PSet(double x, double y, int32_t color)
     m_painter->drawEllipse(QPointF(x, y), r, r);
 }
 
-void PainterTarget::Circle(double x, double y, double radius, int32_t color, double start, double end,
-                           double aspect)
+void PainterTarget::Circle(double x, double y, double radius, int32_t color, double start, double end, double aspect)
 {
     x = limited(x), y = limited(y);
     radius = limitedLength(radius);
@@ -506,8 +526,7 @@ void PainterTarget::Circle(double x, double y, double radius, int32_t color, dou
     m_painter->drawPath(path);
 }
 
-void PainterTarget::PaintPicture(const PictureData &picture, double x, double y, double width,
-                                 double height)
+void PainterTarget::PaintPicture(const PictureData &picture, double x, double y, double width, double height)
 {
     x = limited(x), y = limited(y), width = limited(width), height = limited(height);
     if (!m_painter || width == 0 || height == 0)

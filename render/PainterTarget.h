@@ -34,10 +34,8 @@ public:
     void Print(const QString &text) override;
     void Line(double x1, double y1, double x2, double y2, LineKind kind) override;
     void PSet(double x, double y, int32_t color) override;
-    void Circle(double x, double y, double radius, int32_t color, double start, double end,
-                double aspect) override;
-    void PaintPicture(const PictureData &picture, double x, double y, double width,
-                      double height) override;
+    void Circle(double x, double y, double radius, int32_t color, double start, double end, double aspect) override;
+    void PaintPicture(const PictureData &picture, double x, double y, double width, double height) override;
 
     /// Limits text drawing to what can show within \a twips (the painter's
     /// clip, in its own coordinates): text records that lie wholly outside

@@ -131,19 +131,18 @@ bool Form1::registrataQui(qvUtilita &utilita, const QString &destinazione)
 void Form1::registra(const QString &destinazione)
 {
     if ((SetupToolkit::DLLSelfRegister(destinazione) & 0xFFFF) != 0) {
-        platform::messageBox(
-            this,
-            QCoreApplication::translate("qv::Form1",
-                                        "registrazione %1 fallita. Riavviare Windows e ripetere l'installazione!")
-                .arg(destinazione.toUpper()),
-            QCoreApplication::translate("qv::Form1", "Errore"), platform::MessageIcon::Critical);
+        platform::messageBox(this,
+                             QCoreApplication::translate(
+                                 "qv::Form1", "registrazione %1 fallita. Riavviare Windows e ripetere l'installazione!")
+                                 .arg(destinazione.toUpper()),
+                             QCoreApplication::translate("qv::Form1", "Errore"), platform::MessageIcon::Critical);
         return;
     }
-    platform::messageBox(this,
-                         QCoreApplication::translate(
-                             "qv::Form1", "Installazione Service Pack avvenuta correttamente. Si consiglia di "
-                                          "riavviare il personal computer."),
-                         QCoreApplication::translate("qv::Form1", "Upgrade"), platform::MessageIcon::Information);
+    platform::messageBox(
+        this,
+        QCoreApplication::translate("qv::Form1", "Installazione Service Pack avvenuta correttamente. Si consiglia di "
+                                                 "riavviare il personal computer."),
+        QCoreApplication::translate("qv::Form1", "Upgrade"), platform::MessageIcon::Information);
     close();
 }
 

@@ -28,7 +28,7 @@ public:
     static constexpr char Titolo[] = QT_TRANSLATE_NOOP("qv::Form1", "Service Pack 2.0 per Tessavo 3.x");
     /// The classes the control library registers in its own name.
     static constexpr const char *ClassiControllo[] = {"qvPreview.PrintPreview", "qvPreview.CPalette",
-                                                     "qvPreview.PageAnteprima"};
+                                                      "qvPreview.PageAnteprima"};
 
     /// The window of the installer started from the folder
     /// \a cartellaProgramma, where the new library lies beside it. Loading it

@@ -10,10 +10,10 @@ namespace qv::SetupToolkit {
 
 /// The results of DLLSelfRegister().
 enum EsitoRegistrazione : int32_t {
-    Registrata = 0,      ///< the library registered itself
-    NonCaricata = 1,     ///< the file could not be loaded as a shared library
+    Registrata = 0,         ///< the library registered itself
+    NonCaricata = 1,        ///< the file could not be loaded as a shared library
     SenzaPuntoIngresso = 2, ///< the library has no DllRegisterServer
-    Rifiutata = 3,       ///< DllRegisterServer reported a failure
+    Rifiutata = 3,          ///< DllRegisterServer reported a failure
 };
 
 /// Loads the library \a path and calls its DllRegisterServer; 0 when it

@@ -45,7 +45,7 @@ bool tabella(uint64_t size, const ReadAt &readAt, uint64_t offset, uint64_t coun
     return true;
 }
 
-template<typename T>
+template <typename T>
 T voce(const std::vector<char> &table, uint64_t index)
 {
     T entry;
@@ -109,13 +109,10 @@ void verifica(const QString &path, const QString &versione)
     QFile file;
     int errore = 0;
     switch (platform::openRegularFile(file, path, DimensioneMassima, &errore)) {
-    case platform::OpenRegularResult::Opened:
-        break;
-    case platform::OpenRegularResult::NotFound:
-        throw Error(ErrFileNotFound, Source).at(path);
+    case platform::OpenRegularResult::Opened: break;
+    case platform::OpenRegularResult::NotFound: throw Error(ErrFileNotFound, Source).at(path);
     case platform::OpenRegularResult::NotRegular:
-        throw Error(ErrPathFileAccess, Source,
-                    QStringLiteral("La libreria \"%1\" non è un file regolare").arg(path))
+        throw Error(ErrPathFileAccess, Source, QStringLiteral("La libreria \"%1\" non è un file regolare").arg(path))
             .at(path);
     case platform::OpenRegularResult::TooLarge:
         throw Error(ErrDllLoad, Source, QStringLiteral("La libreria \"%1\" è troppo grande").arg(path)).at(path);
@@ -132,19 +129,15 @@ void verifica(const QString &path, const QString &versione)
     };
 
     const std::optional<LetturaVersione::FileVersion> letta = LetturaVersione::read(size, readAt);
-    const QString trovata = letta ? QStringLiteral("%1.%2.%3.%4")
-                                        .arg(letta->major)
-                                        .arg(letta->minor)
-                                        .arg(letta->build)
-                                        .arg(letta->revision)
-                                  : QStringLiteral("nessuna");
+    const QString trovata =
+        letta ? QStringLiteral("%1.%2.%3.%4").arg(letta->major).arg(letta->minor).arg(letta->build).arg(letta->revision)
+              : QStringLiteral("nessuna");
     if (trovata != versione)
         throw Error(ErrDllLoad, Source,
                     QStringLiteral("La libreria \"%1\" ha la versione %2 invece di %3").arg(path, trovata, versione))
             .at(path);
     switch (esamina(size, readAt)) {
-    case Elf::Intero:
-        return;
+    case Elf::Intero: return;
     case Elf::NonLibreria:
         throw Error(ErrDllLoad, Source,
                     QStringLiteral("Il file \"%1\" non è una libreria per questo sistema").arg(path))

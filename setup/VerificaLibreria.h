@@ -14,9 +14,10 @@ namespace qv::VerificaLibreria {
 
 /// What the examination of an ELF file found.
 enum class Elf {
-    Intero,         ///< a shared library of this machine, every part inside the file
-    NonLibreria,    ///< not an ELF shared library of this machine's class, byte order and processor
-    Troncato,       ///< damaged: a header table, a segment or a section ends beyond the file, or a table's entries have the wrong size
+    Intero,      ///< a shared library of this machine, every part inside the file
+    NonLibreria, ///< not an ELF shared library of this machine's class, byte order and processor
+    Troncato, ///< damaged: a header table, a segment or a section ends beyond the file, or a table's entries have the
+              ///< wrong size
 };
 
 /// Reads bytes of the file; called only for ranges inside it.

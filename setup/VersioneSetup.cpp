@@ -6,7 +6,11 @@
 namespace {
 
 [[gnu::section("qv_version"), gnu::used]] const qv::VersionRecord VersioneSetup = {
-    {'Q', 'V', 'V', 'E', 'R', 'S', '1', '\0'}, "qvPreview Setup",
-    QV_VERSION_MAJOR, QV_VERSION_MINOR, QV_VERSION_PATCH, QV_VERSION_TWEAK};
+    {'Q', 'V', 'V', 'E', 'R', 'S', '1', '\0'},
+    "qvPreview Setup",
+    QV_VERSION_MAJOR,
+    QV_VERSION_MINOR,
+    QV_VERSION_PATCH,
+    QV_VERSION_TWEAK};
 
 } // namespace

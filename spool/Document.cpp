@@ -20,7 +20,8 @@ namespace {
 /// The regular file that \a path leads to now (following links), or nullopt.
 std::optional<SpoolIdentity> currentFile(const QString &path)
 {
-    struct stat st{};
+    struct stat st
+    {};
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     return SpoolIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino)};
@@ -66,8 +67,8 @@ PageIndex limitToPageCount(PageIndex index, int32_t expectedPages, const QString
     // does not match its page count.
     if (expectedPages < Document::MaxRecordedPages)
         throw Error(ErrSubscriptOutOfRange, source,
-                    QCoreApplication::translate(
-                        "qv::IndicePagine", "Il file %1 contiene più interruzioni di pagina delle %2 pagine attese")
+                    QCoreApplication::translate("qv::IndicePagine",
+                                                "Il file %1 contiene più interruzioni di pagina delle %2 pagine attese")
                         .arg(path)
                         .arg(expectedPages))
             .at(path);

@@ -9,8 +9,7 @@ PageIndexScan::PageIndexScan(const QString &path, const QString &source, QObject
     : QObject(parent)
     , m_path(path)
     , m_source(source)
-{
-}
+{}
 
 void PageIndexScan::start()
 {

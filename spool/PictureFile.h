@@ -81,10 +81,10 @@ public:
     /// How load() failed.
     enum class LoadError {
         None,
-        NotFound,   ///< no such file
-        NotAFile,   ///< a folder, device, pipe or socket: never read
-        Invalid,    ///< no picture of an accepted format, or a damaged one
-        TooLarge,   ///< the decoded picture would exceed maxBytes
+        NotFound, ///< no such file
+        NotAFile, ///< a folder, device, pipe or socket: never read
+        Invalid,  ///< no picture of an accepted format, or a damaged one
+        TooLarge, ///< the decoded picture would exceed maxBytes
     };
     /// The longest SVG document read, in bytes.
     static constexpr qint64 MaxSvgBytes = 32 * 1024 * 1024;
@@ -93,8 +93,8 @@ public:
     /// document of the accepted formats. Only a regular file is opened (a
     /// device or a pipe is NotAFile). Nullopt when it holds no picture;
     /// \a error then says why in Italian, and \a kind how it failed.
-    static std::optional<PictureData> load(const QString &path, QString *error = nullptr,
-                                           LoadError *kind = nullptr, const PictureLimits &limits = {});
+    static std::optional<PictureData> load(const QString &path, QString *error = nullptr, LoadError *kind = nullptr,
+                                           const PictureLimits &limits = {});
 
 private:
     QImage m_image;

@@ -4,8 +4,8 @@
 #include <QFile>
 
 #include <algorithm>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,8 +27,7 @@ void appendGeneral(QByteArray &out, T value, int precision)
         return;
     }
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
-                                      precision);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
     for (char *p = buffer; p != result.ptr; ++p)
         if (*p == 'e')
             *p = 'E';
@@ -198,7 +197,8 @@ bool writeAndClose(int fd, const QByteArray &record)
         // The part of the record that reached the file goes again: the file
         // ends with the last whole record, as before the call. (Appends only
         // ever add at the end, so the record's bytes are the file's last ones.)
-        struct stat now{};
+        struct stat now
+        {};
         if (::fstat(fd, &now) == 0 && now.st_size >= done) {
             while (::ftruncate(fd, now.st_size - done) != 0 && errno == EINTR) {
             }
@@ -227,7 +227,8 @@ std::optional<SpoolIdentity> claimSpoolFile(const QString &path)
         if (fd < 0)
             return std::nullopt;
     }
-    struct stat st{};
+    struct stat st
+    {};
     // A name found in place must have no other name either: a hard link put
     // there would make the new document empty some other file of ours.
     bool ok = ::fstat(fd, &st) == 0 && ownRegularFile(st) && (created || st.st_nlink == 1);
@@ -253,7 +254,8 @@ bool appendRecord(const QString &path, const SpoolIdentity &id, const QByteArray
     const int fd = openRetrying(QFile::encodeName(path), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return false;
-    struct stat st{};
+    struct stat st
+    {};
     if (::fstat(fd, &st) != 0 || !ownRegularFile(st) || identityOf(st) != id) {
         ::close(fd);
         return false;
@@ -263,7 +265,8 @@ bool appendRecord(const QString &path, const SpoolIdentity &id, const QByteArray
 
 bool isSpoolFile(const QString &path, const SpoolIdentity &id)
 {
-    struct stat st{};
+    struct stat st
+    {};
     if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return false;
     return S_ISREG(st.st_mode) && identityOf(st) == id;

@@ -164,9 +164,10 @@ bool TextSearch::run(const QString &path, const PageIndex &index, int32_t firstP
                     ++breaks;
                 textBytes += line.size() + 2;
                 if (textBytes > MaxTextBytes + 2)
-                    in.fail(ErrOutOfMemory, QCoreApplication::translate("qv::TextSearch", "testo oltre %1 byte senza \"%2\"")
-                                                .arg(MaxTextBytes)
-                                                .arg(QLatin1String(TagEndPrint)));
+                    in.fail(ErrOutOfMemory,
+                            QCoreApplication::translate("qv::TextSearch", "testo oltre %1 byte senza \"%2\"")
+                                .arg(MaxTextBytes)
+                                .arg(QLatin1String(TagEndPrint)));
                 if (!first)
                     joined += ' ';
                 joined += line;
@@ -209,7 +210,8 @@ QList<TextMatch> TextSearch::findAll(const Document &document, const QString &so
 {
     QList<TextMatch> all;
     const PageIndex &index = document.pageIndex(source);
-    run(document.path(), index, 1, int32_t(std::min<qsizetype>(index.size(), std::numeric_limits<int32_t>::max())),
+    run(
+        document.path(), index, 1, int32_t(std::min<qsizetype>(index.size(), std::numeric_limits<int32_t>::max())),
         [&all](int32_t, const QList<TextMatch> &matches) {
             all.append(matches);
             return true;

@@ -40,17 +40,16 @@ QList<Banda> bandeSfumate(int larghezza, int altezza, double bande, int64_t pass
     // The channels as integer division and a mask take them apart, negative
     // colours included.
     const int64_t rosso = colore & 255, verde = (colore / 256) & 255, blu = (colore / 65536) & 255;
-    const int64_t menoRosso = rosso > 0 ? passo : 0, menoVerde = verde > 0 ? passo : 0,
-                  menoBlu = blu > 0 ? passo : 0;
+    const int64_t menoRosso = rosso > 0 ? passo : 0, menoVerde = verde > 0 ? passo : 0, menoBlu = blu > 0 ? passo : 0;
 
     double i = 1;
     int64_t sopra = 0;
     while (i <= bande && sopra < altezza) {
         const int64_t sotto = arrotonda(i * alto);
         if (sotto > sopra)
-            risultato.append(Banda{QRect(0, int(sopra), larghezza, int(std::min<int64_t>(sotto, altezza) - sopra)),
-                                   QColor(canale(rosso, menoRosso, i - 1), canale(verde, menoVerde, i - 1),
-                                          canale(blu, menoBlu, i - 1))});
+            risultato.append(Banda{
+                QRect(0, int(sopra), larghezza, int(std::min<int64_t>(sotto, altezza) - sopra)),
+                QColor(canale(rosso, menoRosso, i - 1), canale(verde, menoVerde, i - 1), canale(blu, menoBlu, i - 1))});
         // The next band that has rows of its own: with more bands than rows
         // most have none, so jump close to it instead of counting them all.
         double j = i + 1;

@@ -24,9 +24,9 @@ enum class Kind { Blank, Comment, Section, Entry };
 struct Parsed
 {
     Kind kind = Kind::Blank;
-    QByteArrayView name;    ///< section or key name, without surrounding white space
-    qsizetype equals = -1;  ///< offset of "=" within the line content; -1 for an entry without a value
-    qsizetype nameEnd = 0;  ///< offset after the key's last character
+    QByteArrayView name;   ///< section or key name, without surrounding white space
+    qsizetype equals = -1; ///< offset of "=" within the line content; -1 for an entry without a value
+    qsizetype nameEnd = 0; ///< offset after the key's last character
 };
 
 Parsed parse(QByteArrayView content)
@@ -57,7 +57,7 @@ Parsed parse(QByteArrayView content)
 }
 
 /// Calls \a visit(line, parsed) for every line until it returns false.
-template<typename Visit>
+template <typename Visit>
 void forEachLine(const QByteArray &contents, Visit visit)
 {
     const qsizetype size = contents.size();
@@ -111,10 +111,10 @@ bool sameName(QByteArrayView name, const QString &wanted)
 struct Scan
 {
     bool found = false;
-    Line entry;               ///< the key's line
-    Parsed parsed;            ///< what it holds
+    Line entry;    ///< the key's line
+    Parsed parsed; ///< what it holds
     bool sectionFound = false;
-    qsizetype insertAt = -1;  ///< after the first matching section's last entry (or its header)
+    qsizetype insertAt = -1;       ///< after the first matching section's last entry (or its header)
     bool insertNeedsBreak = false; ///< that line has no line end (last line of the file)
 };
 

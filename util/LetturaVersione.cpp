@@ -18,10 +18,7 @@ public:
 
     uint64_t size() const { return m_size; }
 
-    bool contains(uint64_t offset, uint64_t length) const
-    {
-        return offset <= m_size && length <= m_size - offset;
-    }
+    bool contains(uint64_t offset, uint64_t length) const { return offset <= m_size && length <= m_size - offset; }
 
     bool bytes(uint64_t offset, char *buffer, size_t length) const
     {
@@ -66,11 +63,11 @@ struct ElfLayout
 {
     bool is64;
     bool bigEndian;
-    uint64_t entryMin;    // the bytes of a section header this reader needs
-    uint64_t offOffset;   // sh_offset within a section header
-    uint64_t sizeOffset;  // sh_size
-    uint64_t linkOffset;  // sh_link
-    int wordWidth;        // width of sh_offset and sh_size
+    uint64_t entryMin;   // the bytes of a section header this reader needs
+    uint64_t offOffset;  // sh_offset within a section header
+    uint64_t sizeOffset; // sh_size
+    uint64_t linkOffset; // sh_link
+    int wordWidth;       // width of sh_offset and sh_size
 };
 
 struct ElfSection
@@ -132,8 +129,7 @@ std::optional<FileVersion> readElf(const Fonte &f)
         if (shstrndx == 0xFFFF)
             shstrndx = first->link;
     }
-    if (shnum == 0 || shstrndx >= shnum || shnum > f.size() / *shentsize
-        || !f.contains(*shoff, shnum * *shentsize))
+    if (shnum == 0 || shstrndx >= shnum || shnum > f.size() / *shentsize || !f.contains(*shoff, shnum * *shentsize))
         return std::nullopt;
 
     const auto names = elfSection(f, l, *shoff + shstrndx * *shentsize);
@@ -152,8 +148,7 @@ std::optional<FileVersion> readElf(const Fonte &f)
             || std::memcmp(name, SectionName, sizeof name) != 0)
             continue;
         char record[RecordSize];
-        if (!f.bytes(section->offset, record, sizeof record)
-            || std::memcmp(record, RecordMark, sizeof RecordMark) != 0)
+        if (!f.bytes(section->offset, record, sizeof record) || std::memcmp(record, RecordMark, sizeof RecordMark) != 0)
             continue;
         // The record's numbers are little-endian, whatever the file's byte order.
         const auto number = [&](int k) {
@@ -166,11 +161,11 @@ std::optional<FileVersion> readElf(const Fonte &f)
 
 // --- PE: the fixed file information of the version resource -----------------
 
-constexpr uint32_t ResourceVersion = 16;      // RT_VERSION
+constexpr uint32_t ResourceVersion = 16; // RT_VERSION
 constexpr uint32_t SubdirectoryBit = 0x80000000u;
 constexpr uint32_t FixedInfoSignature = 0xFEEF04BDu;
 constexpr uint64_t FixedInfoSize = 52;
-constexpr uint64_t FixedInfoOffset = 40;      // header (6) + "VS_VERSION_INFO\0" (32) + padding (2)
+constexpr uint64_t FixedInfoOffset = 40; // header (6) + "VS_VERSION_INFO\0" (32) + padding (2)
 constexpr char16_t VersionKey[] = u"VS_VERSION_INFO";
 
 struct PeSection
@@ -348,7 +343,11 @@ std::optional<FileVersion> read(uint64_t fileSize, const ReadAt &readAt)
     char magic[4];
     if (!f.bytes(0, magic, sizeof magic))
         return std::nullopt;
-    if (std::memcmp(magic, "\x7f" "ELF", 4) == 0)
+    if (std::memcmp(magic,
+                    "\x7f"
+                    "ELF",
+                    4)
+        == 0)
         return readElf(f);
     if (magic[0] == 'M' && magic[1] == 'Z') {
         PeImage image(f);

@@ -81,8 +81,7 @@ bool ModificaValoreRegistro(uint32_t hive, const QString &chiave, const QString 
     });
 }
 
-bool ScriviValoreRegistro(uint32_t hive, const QString &chiave, const QString &nome, const QString &valore,
-                          bool crea)
+bool ScriviValoreRegistro(uint32_t hive, const QString &chiave, const QString &nome, const QString &valore, bool crea)
 {
     const std::optional<platform::KeyStore> store = storeOf(hive);
     if (!store)

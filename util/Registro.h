@@ -57,8 +57,7 @@ bool ModificaValoreRegistro(uint32_t hive, const QString &chiave, const QString 
 /// the key (and the levels above it) when \a crea is true. False when the key
 /// is missing and \a crea is false (nothing is created), or the store cannot
 /// be written.
-bool ScriviValoreRegistro(uint32_t hive, const QString &chiave, const QString &nome, const QString &valore,
-                          bool crea);
+bool ScriviValoreRegistro(uint32_t hive, const QString &chiave, const QString &nome, const QString &valore, bool crea);
 
 /// Writes \a valore as the 32-bit number value \a nome of the existing key
 /// \a chiave. False when the key is missing or the store cannot be written.

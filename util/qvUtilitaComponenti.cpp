@@ -64,12 +64,10 @@ bool registra(const QString &path, bool registrare)
     if (path.size() < MinimumPath)
         return false;
     switch (tipoComponente(path)) {
-    case Tipo::Libreria:
-        return registraDll(path, registrare ? "DllRegisterServer" : "DllUnregisterServer");
+    case Tipo::Libreria: return registraDll(path, registrare ? "DllRegisterServer" : "DllUnregisterServer");
     case Tipo::Programma:
         return registraExe(path, registrare ? QStringLiteral("/REGSERVER") : QStringLiteral("/UNREGSERVER"));
-    case Tipo::Nessuno:
-        break;
+    case Tipo::Nessuno: break;
     }
     return false;
 }

@@ -107,7 +107,8 @@ bool qvUtilita::ShowFinestraConTitolo(const QString &testo)
             return false;
         const QWidgetList finestre = QApplication::topLevelWidgets();
         for (QWidget *finestra : finestre) {
-            const QString titolo = finestra->windowHandle() ? finestra->windowHandle()->title() : finestra->windowTitle();
+            const QString titolo =
+                finestra->windowHandle() ? finestra->windowHandle()->title() : finestra->windowTitle();
             if (finestra->isVisible() && matches(titolo)) {
                 finestra->showNormal();
                 finestra->raise();

@@ -40,8 +40,7 @@ QString qvUtilita::LeggiINI(const QString &fileINI, const QString &Sezione, cons
     }
 }
 
-bool qvUtilita::ScriviINI(const QString &fileINI, const QString &Sezione, const QString &chiave,
-                          const QString &valore)
+bool qvUtilita::ScriviINI(const QString &fileINI, const QString &Sezione, const QString &chiave, const QString &valore)
 {
     try {
         if (fileINI.isEmpty() || !FileIni::nomiValidi(Sezione, chiave, valore))

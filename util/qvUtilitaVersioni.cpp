@@ -7,7 +7,6 @@
 #include <qvpreview/Error.h>
 
 #include "platform/Platform.h"
-#include "platform/Platform.h"
 #include "platform/Volumi.h"
 #include "util/LetturaVersione.h"
 #include "util/Testo.h"
@@ -92,8 +91,8 @@ QString qvUtilita::GetSerialDrive(const QString &letteraDrive)
 
 bool qvUtilita::IsVBEnvironment()
 {
-    static constexpr std::array<const char *, 8> Ambienti = {"vb.exe",  "vb32.exe",  "vb5.exe", "vb5cce.exe",
-                                                               "vb6.exe", "vb6cce.exe", "vb7.exe", "vb7cce.exe"};
+    static constexpr std::array<const char *, 8> Ambienti = {"vb.exe",  "vb32.exe",   "vb5.exe", "vb5cce.exe",
+                                                             "vb6.exe", "vb6cce.exe", "vb7.exe", "vb7cce.exe"};
     try {
         const QString program = StripTerminator(platform::programFile());
         qsizetype last = -1;
@@ -132,7 +131,11 @@ QString qvUtilita::GetVersione(const QString &file)
         });
     if (!version)
         return QStringLiteral("0.0.0.0");
-    return QStringLiteral("%1.%2.%3.%4").arg(version->major).arg(version->minor).arg(version->build).arg(version->revision);
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(version->major)
+        .arg(version->minor)
+        .arg(version->build)
+        .arg(version->revision);
 }
 
 int32_t qvUtilita::ConfrontaVersione(const QString &VersioneA, const QString &VersioneB)
@@ -173,8 +176,7 @@ int32_t qvUtilita::InfoSO()
     if (!v)
         return 0;
     switch (v->platformId) {
-    case Win32s:
-        return 1;
+    case Win32s: return 1;
     case Windows9x:
         if (v->major == 4 && v->minor == 0)
             return 3;
@@ -189,8 +191,7 @@ int32_t qvUtilita::InfoSO()
         if (v->major == 5 && v->minor != 1)
             return 7;
         return 8;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

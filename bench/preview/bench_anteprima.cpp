@@ -93,8 +93,7 @@ void paginaFatturaQt(QPainter &p, int n)
 
 struct QtPreview
 {
-    explicit QtPreview(int pagine)
-        : printer(QPrinter::HighResolution)
+    explicit QtPreview(int pagine) : printer(QPrinter::HighResolution)
     {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(folder->filePath(QStringLiteral("qt.pdf")));
@@ -171,7 +170,13 @@ void BM_Apertura_qvPreview(benchmark::State &state)
     }
     state.counters["peak_MiB"] = peak;
 }
-BENCHMARK(BM_Apertura_qvPreview)->Arg(10)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Apertura_qvPreview)
+    ->Arg(10)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 void BM_Apertura_QPrintPreviewWidget(benchmark::State &state)
 {
@@ -189,7 +194,12 @@ void BM_Apertura_QPrintPreviewWidget(benchmark::State &state)
     }
     state.counters["peak_MiB"] = peak;
 }
-BENCHMARK(BM_Apertura_QPrintPreviewWidget)->Arg(10)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_Apertura_QPrintPreviewWidget)
+    ->Arg(10)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 // --- Page change and zoom step in a 10,000-page document --------------------------------
 

@@ -2,8 +2,8 @@
 // 1,000 pages to PDF through MotoreStampa against plain QPainter on a
 // QPrinter, and finding a page of a 10,000-page document.
 #include "platform/Devices.h"
-#include "render/LetturaDati.h"
 #include "print/MotoreStampa.h"
+#include "render/LetturaDati.h"
 #include "render/PageSurface.h"
 #include "render/TextMetrics.h"
 
@@ -40,13 +40,17 @@ struct Item
 std::vector<Item> invoicePage(int page)
 {
     std::vector<Item> items;
-    items.push_back({Item::Text, 1440, 1200, 0, 0, QStringLiteral("Ditta Rossi S.r.l. - Fattura n. %1").arg(page), 16, true});
-    items.push_back({Item::Text, 1440, 1500, 0, 0, QStringLiteral("Via Roma 1, 20100 Milano - P.IVA 01234567890"), 9, false});
+    items.push_back(
+        {Item::Text, 1440, 1200, 0, 0, QStringLiteral("Ditta Rossi S.r.l. - Fattura n. %1").arg(page), 16, true});
+    items.push_back(
+        {Item::Text, 1440, 1500, 0, 0, QStringLiteral("Via Roma 1, 20100 Milano - P.IVA 01234567890"), 9, false});
     items.push_back({Item::Box, 1000, 1800, 10500, 2600, {}, 0, false});
-    items.push_back({Item::Text, 1200, 2200, 0, 0, QStringLiteral("Cliente: Bianchi Mario, Via Verdi 22, Torino"), 10, false});
+    items.push_back(
+        {Item::Text, 1200, 2200, 0, 0, QStringLiteral("Cliente: Bianchi Mario, Via Verdi 22, Torino"), 10, false});
     for (int row = 0; row < 18; ++row) {
         const double y = 3400 + row * 500.0;
-        items.push_back({Item::Text, 1200, y, 0, 0, QStringLiteral("Articolo %1 - descrizione").arg(row + 1), 10, false});
+        items.push_back(
+            {Item::Text, 1200, y, 0, 0, QStringLiteral("Articolo %1 - descrizione").arg(row + 1), 10, false});
         items.push_back({Item::Text, 6500, y, 0, 0, QString::number(row + 2), 10, false});
         items.push_back({Item::Text, 8500, y, 0, 0, QStringLiteral("%1,50").arg(12 * row + 7), 10, false});
         if (row % 2 == 0)
@@ -66,7 +70,8 @@ void writeItems(QFile &f, const std::vector<Item> &items)
 {
     for (const Item &it : items) {
         if (it.kind == Item::Text) {
-            f.write(QStringLiteral("#print@\r\n\"Arial\",%1,#FALSE#,%2,#FALSE#,#FALSE#,0,#TRUE#\r\n%3,%4\r\n%5\r\n#endprint@\r\n")
+            f.write(QStringLiteral(
+                        "#print@\r\n\"Arial\",%1,#FALSE#,%2,#FALSE#,#FALSE#,0,#TRUE#\r\n%3,%4\r\n%5\r\n#endprint@\r\n")
                         .arg(it.size)
                         .arg(it.bold ? "#TRUE#" : "#FALSE#")
                         .arg(it.x1)
@@ -75,7 +80,10 @@ void writeItems(QFile &f, const std::vector<Item> &items)
                         .toUtf8());
         } else {
             f.write(QStringLiteral("#line@\r\n0,13,1,0,0,1\r\n%1,%2,%3,%4,%5,#FALSE#\r\n")
-                        .arg(it.x1).arg(it.y1).arg(it.x2).arg(it.y2)
+                        .arg(it.x1)
+                        .arg(it.y1)
+                        .arg(it.x2)
+                        .arg(it.y2)
                         .arg(it.kind == Item::Box ? "#TRUE#" : "#FALSE#")
                         .toUtf8());
         }

@@ -31,10 +31,9 @@ public:
             qputenv(variables[n], QFile::encodeName(m_dir.filePath(QString::fromLatin1(folders[n]))));
         }
         for (int n = 0; n < 300; ++n)
-            qv::Registro::ScriviValoreRegistro(qv::Registro::HKEY_LOCAL_MACHINE,
-                                               QStringLiteral("SOFTWARE\\Ditta\\Prodotto%1").arg(n % 30),
-                                               QStringLiteral("Valore%1").arg(n), QStringLiteral("dato %1").arg(n),
-                                               true);
+            qv::Registro::ScriviValoreRegistro(
+                qv::Registro::HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Ditta\\Prodotto%1").arg(n % 30),
+                QStringLiteral("Valore%1").arg(n), QStringLiteral("dato %1").arg(n), true);
     }
     ~Store()
     {

@@ -49,10 +49,9 @@ public:
     {
         qputenv("QVPREVIEW_REGISTRY_DIR", QFile::encodeName(m_dir.path()));
         for (int n = 0; n < 300; ++n)
-            qv::Registro::ScriviValoreRegistro(qv::Registro::HKEY_LOCAL_MACHINE,
-                                               QStringLiteral("SOFTWARE\\Ditta\\Prodotto%1").arg(n % 30),
-                                               QStringLiteral("Valore%1").arg(n), QStringLiteral("dato %1").arg(n),
-                                               true);
+            qv::Registro::ScriviValoreRegistro(
+                qv::Registro::HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Ditta\\Prodotto%1").arg(n % 30),
+                QStringLiteral("Valore%1").arg(n), QStringLiteral("dato %1").arg(n), true);
     }
     ~Store() { qunsetenv("QVPREVIEW_REGISTRY_DIR"); }
 
@@ -66,8 +65,8 @@ void BM_LeggiValoreRegistro(benchmark::State &state)
     const QString key = QStringLiteral("software\\ditta\\prodotto7");
     QString value;
     for (auto _ : state) {
-        const bool found = qv::Registro::LeggiValoreRegistro(qv::Registro::HKEY_LOCAL_MACHINE, key,
-                                                             QStringLiteral("valore37"), value);
+        const bool found =
+            qv::Registro::LeggiValoreRegistro(qv::Registro::HKEY_LOCAL_MACHINE, key, QStringLiteral("valore37"), value);
         benchmark::DoNotOptimize(found);
     }
     if (value != QStringLiteral("dato 37"))

@@ -127,7 +127,8 @@ QStringList renderPages(qv::PrintPreview &pp, const QString &folder)
     for (int page = 1; page <= pp.TotalePagine(); ++page) {
         const QString file = folder + QStringLiteral("pagina-%1.png").arg(page);
         if (!spool.renderPage(page, dotsPerInch).save(file, "PNG"))
-            throw qv::Error(qv::ErrPathFileAccess, QStringLiteral("qv_invoice"), QStringLiteral("impossibile scrivere %1").arg(file));
+            throw qv::Error(qv::ErrPathFileAccess, QStringLiteral("qv_invoice"),
+                            QStringLiteral("impossibile scrivere %1").arg(file));
         files << file;
     }
     return files;
@@ -215,8 +216,7 @@ int main(int argc, char **argv)
         // At most two lines of description; what does not fit is cut.
         int16_t righe = 2;
         float interlinea = 0;
-        pp.StampaCampoMultilinea(ColDescr, y, descrizione, larghezzaDescr, qv::PP_Sinistra,
-                                                       righe, interlinea);
+        pp.StampaCampoMultilinea(ColDescr, y, descrizione, larghezzaDescr, qv::PP_Sinistra, righe, interlinea);
         const int usate = std::max(1, pp.lastBlockLines()); // the lines the description took
         pp.StampaCampo(ColQta, y, QString::number(r.quantita), 14, qv::PP_destra, false);
         pp.StampaCampo(ColPrezzo, y, euro(r.prezzo), 20, qv::PP_destra, false);

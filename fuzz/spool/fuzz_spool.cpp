@@ -2,8 +2,8 @@
 // every page and then one page reached by its stored position, and the
 // result rendered. The outcome must be success or a qv::Error: never a
 // crash, a hang or an unbounded allocation.
-#include "render/LetturaDati.h"
 #include "print/MotoreStampa.h"
+#include "render/LetturaDati.h"
 #include "render/PageSurface.h"
 
 #include <qvpreview/Error.h>

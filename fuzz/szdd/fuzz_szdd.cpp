@@ -62,12 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(QDir(folder).entryList(QDir::Files).size() == 2); // no temporary file left
     check(readAll(source) == input);
     switch (result) {
-    case ExpandResult::Failed:
-        check(after == "precedente");
-        break;
-    case ExpandResult::Copied:
-        check(after == input && !input.isEmpty());
-        break;
+    case ExpandResult::Failed: check(after == "precedente"); break;
+    case ExpandResult::Copied: check(after == input && !input.isEmpty()); break;
     case ExpandResult::Expanded: {
         // The size recorded in the header: after 10 bytes in the usual
         // format, after 8 in the QBasic one.

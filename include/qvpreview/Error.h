@@ -116,8 +116,7 @@ public:
         , m_source(std::move(source))
         , m_description(std::move(description))
         , m_what(m_description.toUtf8())
-    {
-    }
+    {}
 
     /// An error with its own description and a detail (see detail()).
     Error(int number, QString source, QString description, QString detail)

@@ -100,6 +100,7 @@ class QV_EXPORT PrintPreview : public QWidget
             qWarning("qv::PrintPreview: previewFit %d refused (%s)", value, e.what());
         }
     }
+
 public:
     /// A control with every property at its default and nothing recorded.
     explicit PrintPreview(QWidget *parent = nullptr);
@@ -204,9 +205,8 @@ public:
     /// in radians (equal: a full circle; negative: the radius is drawn too),
     /// \a aspetto height / width. Left out they are -1, 2, 2 and 1.
     /// Throws qv::Error 1001 (source "Cerchio") when it cannot record.
-    void Cerchio(float X1, float Y1, float raggio, const QVariant &colore = {},
-                 const QVariant &Inizio = {}, const QVariant &Fine = {},
-                 const QVariant &aspetto = {});
+    void Cerchio(float X1, float Y1, float raggio, const QVariant &colore = {}, const QVariant &Inizio = {},
+                 const QVariant &Fine = {}, const QVariant &aspetto = {});
     /// A picture with its top-left corner at (X1, Y1), stretched to the given
     /// width and height, or its natural size when they are left out. \a Picture
     /// holds a QImage or QPixmap (raster, kept as a PNG file) or a QPicture
@@ -214,8 +214,8 @@ public:
     /// renderer; the natural size is the QPicture's). An invalid QVariant, an
     /// empty QPicture or any other value is no picture and records nothing.
     /// Never throws.
-    void StampaPicture(const QVariant &Picture, float X1, float Y1,
-                       const QVariant &Width1 = {}, const QVariant &Height1 = {});
+    void StampaPicture(const QVariant &Picture, float X1, float Y1, const QVariant &Width1 = {},
+                       const QVariant &Height1 = {});
 
     // --- Text commands ----------------------------------------------------
 
@@ -228,17 +228,16 @@ public:
     /// A text fitted into a field \a limiteMax wide, aligned, cut at a word
     /// when \a parolaIntera. Returns the number of characters of \a testo used
     /// up, or 0 when there was nothing to print. Throws 1001 (source "StampaCampo").
-    int32_t StampaCampo(float PosX, float PosY, QString testo, float limiteMax,
-                        QV_ALLINEAMENTO Allineamento, bool parolaIntera);
+    int32_t StampaCampo(float PosX, float PosY, QString testo, float limiteMax, QV_ALLINEAMENTO Allineamento,
+                        bool parolaIntera);
     /// A wrapped multi-line block. \a nRighe (0: 32000) limits the lines laid
     /// out, \a interlinea (0: the line height) is the line spacing; both are
     /// given back. Returns the text that did not fit. Paragraphs end at
     /// `"\r\n"`; a lone `"\n"` becomes a blank. lastBlockLines() and
     /// lastBlockHeight() then say how many lines the block took and how tall it is.
     /// Throws 1001 (source "StampaCampoMultilinea").
-    QString StampaCampoMultilinea(float PosX, float PosY, QString testo, float limiteMax,
-                                  QV_ALLINEAMENTO Allineamento, int16_t &nRighe,
-                                  float &interlinea);
+    QString StampaCampoMultilinea(float PosX, float PosY, QString testo, float limiteMax, QV_ALLINEAMENTO Allineamento,
+                                  int16_t &nRighe, float &interlinea);
     /// The lines that the last StampaCampoMultilinea() call laid out, an empty
     /// paragraph counting as one (nRighe gives back only the limit, 32000 when
     /// it was 0). Updated by every StampaCampoMultilinea() call and by nothing
@@ -367,8 +366,8 @@ private:
     void ApriSpool();
     void ApriAnteprima();
     bool ScriviTesto(float x, float y, QString testo);
-    int32_t ImpaginaCampo(float PosX, float PosY, QString testo, float limiteMax,
-                          QV_ALLINEAMENTO Allineamento, bool parolaIntera);
+    int32_t ImpaginaCampo(float PosX, float PosY, QString testo, float limiteMax, QV_ALLINEAMENTO Allineamento,
+                          bool parolaIntera);
     void ScriviCentrato(float Y, QString testo);
     double LarghezzaTestoTwips(const QString &testo);
     double AltezzaTestoTwips();

@@ -130,7 +130,8 @@ public:
     /// is then discarded). Returns the PDF file written; empty on a CUPS
     /// queue, and when \a options ask for no copies (0 or fewer: nothing is
     /// printed).
-    QString print(const PrintOptions &options = PrintOptions(), const std::function<void(int, int)> &progress = {}) const;
+    QString print(const PrintOptions &options = PrintOptions(),
+                  const std::function<void(int, int)> &progress = {}) const;
 
     /// Opens the modal preview window on the file with the caption \a title;
     /// returns when the user closes it. Needs a QApplication with a display.

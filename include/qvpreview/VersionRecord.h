@@ -14,12 +14,12 @@ namespace qv {
 /// integers.
 struct VersionRecord
 {
-    char mark[8];       ///< "QVVERS1\0"
-    char product[24];   ///< the product name, NUL-padded
-    uint16_t major;     ///< major version
-    uint16_t minor;     ///< minor version
-    uint16_t patch;     ///< patch number
-    uint16_t revision;  ///< revision (build) number
+    char mark[8];      ///< "QVVERS1\0"
+    char product[24];  ///< the product name, NUL-padded
+    uint16_t major;    ///< major version
+    uint16_t minor;    ///< minor version
+    uint16_t patch;    ///< patch number
+    uint16_t revision; ///< revision (build) number
 };
 static_assert(sizeof(VersionRecord) == 40, "the embedded layout is fixed");
 

@@ -38,8 +38,7 @@ struct FitCase
 };
 
 class Fit : public ::testing::TestWithParam<FitCase>
-{
-};
+{};
 
 TEST_P(Fit, FindsTheLongestPieceThatFits)
 {
@@ -71,8 +70,7 @@ struct ShortcutCase
 };
 
 class Shortcut : public ::testing::TestWithParam<ShortcutCase>
-{
-};
+{};
 
 TEST_P(Shortcut, SameAsMeasuringEveryPiece)
 {
@@ -132,8 +130,7 @@ std::vector<Campo> righe(const QString &text, double field, const Misura &misura
 }
 
 class ParagraphLines : public ::testing::TestWithParam<ParagraphCase>
-{
-};
+{};
 
 TEST_P(ParagraphLines, SameBreaksAsMeasuringEveryPiece)
 {

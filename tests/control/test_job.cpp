@@ -55,8 +55,7 @@ namespace {
 class ModalDriver
 {
 public:
-    explicit ModalDriver(std::function<void(QWidget *)> action)
-        : m_action(std::move(action))
+    explicit ModalDriver(std::function<void(QWidget *)> action) : m_action(std::move(action))
     {
         m_timer.setInterval(10);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
@@ -196,8 +195,7 @@ TEST_F(Job, PrintWithoutTheDialogPrintsEveryPageCopieTimesThenDiscards)
     EXPECT_FALSE(driver.shown());
     ASSERT_TRUE(QFile::exists(pdf));
     EXPECT_EQ(pdfPages(pdf), 4);
-    EXPECT_EQ(pdfPageWords(pdf),
-              QStringList({"pagina-uno", "pagina-due", "pagina-uno", "pagina-due"}));
+    EXPECT_EQ(pdfPageWords(pdf), QStringList({"pagina-uno", "pagina-due", "pagina-uno", "pagina-due"}));
     EXPECT_EQ(pdfTitle(pdf), QStringLiteral("Fattura di prova"));
     EXPECT_EQ(pp.lastPdfFile(), pdf);
     EXPECT_FALSE(pp.lastPrintError().has_value());
@@ -246,8 +244,7 @@ TEST_F(Job, TheDialogGivesTheRangeAndTheCopies)
     pp.InviaAllaStampante(true);
     ASSERT_TRUE(filled);
     EXPECT_EQ(pdfPages(pdf), 4);
-    EXPECT_EQ(pdfPageWords(pdf),
-              QStringList({"pagina-due", "pagina-tre", "pagina-due", "pagina-tre"}));
+    EXPECT_EQ(pdfPageWords(pdf), QStringList({"pagina-due", "pagina-tre", "pagina-due", "pagina-tre"}));
     expectDiscarded(spool, pictures);
     EXPECT_EQ(pp.Copie(), 1); // the dialog's copies are this print's only
 }
@@ -324,7 +321,11 @@ TEST_F(Job, AFailedPrintKeepsTheDocumentAndStaysQuiet)
 class HostMessages
 {
 public:
-    HostMessages() { s_messages.clear(); m_old = qInstallMessageHandler(&collect); }
+    HostMessages()
+    {
+        s_messages.clear();
+        m_old = qInstallMessageHandler(&collect);
+    }
     ~HostMessages() { qInstallMessageHandler(m_old); }
     const QStringList &messages() const { return s_messages; }
 
@@ -348,10 +349,8 @@ void PrintTo(const FailedPrintCase &c, std::ostream *os)
     *os << c.name;
 }
 
-
 class FailedPrint : public Job, public ::testing::WithParamInterface<FailedPrintCase>
-{
-};
+{};
 
 // The host hears nothing, in its message handler neither, and keeps the
 // document; lastPrintError() says what went wrong and where.
@@ -383,39 +382,38 @@ TEST_P(FailedPrint, KeepsTheDocumentAndTellsTheHostOnlyWhenAsked)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Host, FailedPrint,
-    ::testing::Values(
-        FailedPrintCase{"BrokenRecord",
-                        [](const QString &spool, const QString &) {
-                            QFile f(spool);
-                            f.open(QIODevice::Append);
-                            f.write("#line@\r\nnon è un numero\r\n");
-                            return spool;
-                        },
-                        ErrTypeMismatch},
-        FailedPrintCase{"ADevice",
-                        [](const QString &, const QString &) {
-                            if (!QFileInfo(QStringLiteral("/dev/full")).exists()
-                                || QFileInfo(QStringLiteral("/dev/full")).isFile())
-                                return QString();
-                            platform::setPdfOutputFile(QStringLiteral("/dev/full"));
-                            return QStringLiteral("non è un file regolare");
-                        },
-                        ErrPrinter},
-        FailedPrintCase{"MissingFolder",
-                        [](const QString &, const QString &root) {
-                            platform::setPdfOutputFile(root + QStringLiteral("manca/out.pdf"));
-                            return root + QStringLiteral("manca");
-                        },
-                        ErrPrinter},
-        FailedPrintCase{"ItsOwnSpoolFile",
-                        [](const QString &spool, const QString &) {
-                            platform::setPdfOutputFile(spool);
-                            return spool;
-                        },
-                        ErrPrinter}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Host, FailedPrint,
+                         ::testing::Values(FailedPrintCase{"BrokenRecord",
+                                                           [](const QString &spool, const QString &) {
+                                                               QFile f(spool);
+                                                               f.open(QIODevice::Append);
+                                                               f.write("#line@\r\nnon è un numero\r\n");
+                                                               return spool;
+                                                           },
+                                                           ErrTypeMismatch},
+                                           FailedPrintCase{"ADevice",
+                                                           [](const QString &, const QString &) {
+                                                               if (!QFileInfo(QStringLiteral("/dev/full")).exists()
+                                                                   || QFileInfo(QStringLiteral("/dev/full")).isFile())
+                                                                   return QString();
+                                                               platform::setPdfOutputFile(QStringLiteral("/dev/full"));
+                                                               return QStringLiteral("non è un file regolare");
+                                                           },
+                                                           ErrPrinter},
+                                           FailedPrintCase{"MissingFolder",
+                                                           [](const QString &, const QString &root) {
+                                                               platform::setPdfOutputFile(
+                                                                   root + QStringLiteral("manca/out.pdf"));
+                                                               return root + QStringLiteral("manca");
+                                                           },
+                                                           ErrPrinter},
+                                           FailedPrintCase{"ItsOwnSpoolFile",
+                                                           [](const QString &spool, const QString &) {
+                                                               platform::setPdfOutputFile(spool);
+                                                               return spool;
+                                                           },
+                                                           ErrPrinter}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // A spool file replaced by a link after the last record is not printed, and
 // neither the link nor the file it leads to is discarded.

@@ -123,8 +123,7 @@ void PrintTo(const RangeCase &c, std::ostream *os)
 }
 
 class PropertyRange : public qv::test::TempEnvTest, public ::testing::WithParamInterface<RangeCase>
-{
-};
+{};
 
 TEST_P(PropertyRange, RefusesOutsideAndKeepsTheOldValue)
 {
@@ -134,22 +133,25 @@ TEST_P(PropertyRange, RefusesOutsideAndKeepsTheOldValue)
     EXPECT_EQ(c.get(pp), c.lowest);
     c.set(pp, c.highest);
     EXPECT_EQ(c.get(pp), c.highest);
-    for (int32_t bad : {c.lowest - 1, c.highest + 1, std::numeric_limits<int32_t>::min(),
-                        std::numeric_limits<int32_t>::max()}) {
+    for (int32_t bad :
+         {c.lowest - 1, c.highest + 1, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()}) {
         expectError([&] { c.set(pp, bad); }, 380, QString::fromLatin1(c.property));
         EXPECT_EQ(c.get(pp), c.highest);
     }
 }
 
-#define RANGE(prop, lo, hi)                                                                           \
-    RangeCase{#prop, [](PrintPreview &p, int32_t v) { p.set##prop(v); },                             \
-              [](const PrintPreview &p) { return int32_t(p.prop()); }, lo, hi}
+#define RANGE(prop, lo, hi)                                                                                            \
+    RangeCase                                                                                                          \
+    {                                                                                                                  \
+#prop, [](PrintPreview & p,                                                                                    \
+                  int32_t v) { p.set##prop(v); }, [](const PrintPreview &p) { return int32_t(p.prop()); }, lo, hi      \
+    }
 
 INSTANTIATE_TEST_SUITE_P(Properties, PropertyRange,
                          ::testing::Values(RANGE(FontSize, 1, 2160), RANGE(ForeColor, 0, 16777215),
-                                           RANGE(ScaleMode, 0, 7), RANGE(DrawMode, 0, 16),
-                                           RANGE(DrawWidth, 0, 32767), RANGE(DrawStyle, 0, 6),
-                                           RANGE(FillColor, 0, 16777215), RANGE(FillStyle, 0, 7)),
+                                           RANGE(ScaleMode, 0, 7), RANGE(DrawMode, 0, 16), RANGE(DrawWidth, 0, 32767),
+                                           RANGE(DrawStyle, 0, 6), RANGE(FillColor, 0, 16777215),
+                                           RANGE(FillStyle, 0, 7)),
                          [](const auto &info) { return std::string(info.param.property); });
 
 /// A refused value and the detail its error carries.
@@ -378,8 +380,7 @@ void PrintTo(const Colore &c, std::ostream *os)
 }
 
 class ColoreTest : public Control, public ::testing::WithParamInterface<Colore>
-{
-};
+{};
 
 TEST_P(ColoreTest, QColorGivesTheIntegerColour)
 {
@@ -410,8 +411,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Colore{"blue", QColor(0, 0, 255), 16711680}, Colore{"white", QColor(Qt::white), 16777215},
                       Colore{"mixed", QColor(1, 2, 3), 1 + 2 * 256 + 3 * 65536},
                       Colore{"alphaDropped", QColor(10, 20, 30, 40), 10 + 20 * 256 + 30 * 65536},
-                      Colore{"hsv", QColor::fromHsv(0, 255, 255), 255},
-                      Colore{"invalid", QColor(), -1}),
+                      Colore{"hsv", QColor::fromHsv(0, 255, 255), 255}, Colore{"invalid", QColor(), -1}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(Control, GlobalColourIsAColourNotItsEnumNumber)
@@ -593,12 +593,11 @@ TEST_F(Control, FullDiskFailsEachCommandAndKeepsTheDocument)
         FileSizeLimit limit(before.size() + 30);
         EXPECT_FALSE(pp.linea(0, 0, 100, 100, true, false));
         EXPECT_TRUE(pp.Punto(5, 5)) << "a record that fits still goes in";
-        expectError([&] { pp.StampaTesto(0, 0, QString(100, QLatin1Char('x'))); }, 1001,
-                    QStringLiteral("StampaTesto"));
+        expectError([&] { pp.StampaTesto(0, 0, QString(100, QLatin1Char('x'))); }, 1001, QStringLiteral("StampaTesto"));
         expectError([&] { pp.Cerchio(1, 2, 3, 1.0 / 3.0, 1.0 / 7.0, 1.0 / 9.0, 1.0 / 11.0); }, 1001,
                     QStringLiteral("Cerchio"));
-        expectError([&] { pp.StampaCampo(0, 0, QString(60, QLatin1Char('y')), 100000, PP_Sinistra, false); },
-                    1001, QStringLiteral("StampaCampo"));
+        expectError([&] { pp.StampaCampo(0, 0, QString(60, QLatin1Char('y')), 100000, PP_Sinistra, false); }, 1001,
+                    QStringLiteral("StampaCampo"));
         pp.StampaPicture(testImage(), 0, 0);
         EXPECT_TRUE(pp.pictureFiles().isEmpty());
     }
@@ -682,8 +681,7 @@ void PrintTo(const Tampering &t, std::ostream *os)
 const QByteArray Victim = "contenuto di un altro file\n";
 
 class SpoolTampered : public Control, public ::testing::WithParamInterface<Tampering>
-{
-};
+{};
 
 TEST_P(SpoolTampered, EveryCommandFailsAndTheDocumentIsNotRestarted)
 {
@@ -712,40 +710,42 @@ TEST_P(SpoolTampered, EveryCommandFailsAndTheDocumentIsNotRestarted)
     EXPECT_EQ(spool(), "#line@\r\n0,13,1,0,0,1\r\n0,0,1,1,#FALSE#,#FALSE#\r\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Control, SpoolTampered,
-    ::testing::Values(
-        Tampering{"Deleted",
-                  [](const qv::test::TempEnv &, const QString &spool) {
-                      QFile::remove(spool);
-                      return QString();
-                  }},
-        Tampering{"FolderDeleted",
-                  [](const qv::test::TempEnv &env, const QString &) {
-                      QDir(env.tempFolder()).removeRecursively();
-                      QDir().mkpath(env.tempFolder()); // as a cleaner or another program may
-                      return QString();
-                  }},
-        Tampering{"SymlinkSwappedIn",
-                  [](const qv::test::TempEnv &env, const QString &spool) {
-                      const QString target = qv::test::writeAll(env.root() + "altro.txt", Victim);
-                      QFile::remove(spool);
-                      QFile::link(target, spool);
-                      return target;
-                  }},
-        Tampering{"DanglingSymlinkSwappedIn",
-                  [](const qv::test::TempEnv &env, const QString &spool) {
-                      QFile::remove(spool);
-                      QFile::link(env.root() + "nuovo.txt", spool);
-                      return QString();
-                  }},
-        Tampering{"OtherFileRenamedOverIt",
-                  [](const qv::test::TempEnv &env, const QString &spool) {
-                      const QString other = qv::test::writeAll(env.tempFolder() + "altro.tmp", Victim);
-                      ::rename(QFile::encodeName(other).constData(), QFile::encodeName(spool).constData());
-                      return spool;
-                  }}),
-    [](const ::testing::TestParamInfo<Tampering> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Control, SpoolTampered,
+                         ::testing::Values(Tampering{"Deleted",
+                                                     [](const qv::test::TempEnv &, const QString &spool) {
+                                                         QFile::remove(spool);
+                                                         return QString();
+                                                     }},
+                                           Tampering{"FolderDeleted",
+                                                     [](const qv::test::TempEnv &env, const QString &) {
+                                                         QDir(env.tempFolder()).removeRecursively();
+                                                         QDir().mkpath(
+                                                             env.tempFolder()); // as a cleaner or another program may
+                                                         return QString();
+                                                     }},
+                                           Tampering{"SymlinkSwappedIn",
+                                                     [](const qv::test::TempEnv &env, const QString &spool) {
+                                                         const QString target =
+                                                             qv::test::writeAll(env.root() + "altro.txt", Victim);
+                                                         QFile::remove(spool);
+                                                         QFile::link(target, spool);
+                                                         return target;
+                                                     }},
+                                           Tampering{"DanglingSymlinkSwappedIn",
+                                                     [](const qv::test::TempEnv &env, const QString &spool) {
+                                                         QFile::remove(spool);
+                                                         QFile::link(env.root() + "nuovo.txt", spool);
+                                                         return QString();
+                                                     }},
+                                           Tampering{"OtherFileRenamedOverIt",
+                                                     [](const qv::test::TempEnv &env, const QString &spool) {
+                                                         const QString other =
+                                                             qv::test::writeAll(env.tempFolder() + "altro.tmp", Victim);
+                                                         ::rename(QFile::encodeName(other).constData(),
+                                                                  QFile::encodeName(spool).constData());
+                                                         return spool;
+                                                     }}),
+                         [](const ::testing::TestParamInfo<Tampering> &info) { return std::string(info.param.name); });
 
 // The fallback name is used when no unique file can be made in the temporary
 // folder; an existing file there under that name is taken only when it is ours.
@@ -763,8 +763,7 @@ void PrintTo(const Fallback &f, std::ostream *os)
 }
 
 class FallbackName : public Control, public ::testing::WithParamInterface<Fallback>
-{
-};
+{};
 
 TEST_P(FallbackName, IsTakenOnlyWhenItIsOurOwnFile)
 {
@@ -790,32 +789,35 @@ TEST_P(FallbackName, IsTakenOnlyWhenItIsOurOwnFile)
     EXPECT_EQ(readAll(elsewhere), Victim);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Control, FallbackName,
-    ::testing::Values(
-        Fallback{"AnotherUsersFile",
-                 [](const QString &fallback, const QString &) {
-                     qv::test::writeAll(fallback, Victim);
-                     const QByteArray name = QFile::encodeName(fallback);
-                     return ::chmod(name.constData(), 0666) == 0
-                            && ::chown(name.constData(), ::geteuid() + 1000, ::getegid()) == 0;
-                 },
-                 false},
-        Fallback{"SymlinkToAFileOfOurs",
-                 [](const QString &fallback, const QString &elsewhere) { return QFile::link(elsewhere, fallback); },
-                 false},
-        Fallback{"HardLinkToAFileOfOurs",
-                 [](const QString &fallback, const QString &elsewhere) {
-                     return ::link(QFile::encodeName(elsewhere).constData(), QFile::encodeName(fallback).constData())
-                            == 0;
-                 },
-                 false},
-        Fallback{"OurOwnLeftover",
-                 [](const QString &fallback, const QString &) {
-                     qv::test::writeAll(fallback, "#newpage@\r\n#newpage@\r\n");
-                     return true;
-                 },
-                 true}),
-    [](const ::testing::TestParamInfo<Fallback> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Control, FallbackName,
+                         ::testing::Values(Fallback{"AnotherUsersFile",
+                                                    [](const QString &fallback, const QString &) {
+                                                        qv::test::writeAll(fallback, Victim);
+                                                        const QByteArray name = QFile::encodeName(fallback);
+                                                        return ::chmod(name.constData(), 0666) == 0
+                                                               && ::chown(name.constData(), ::geteuid() + 1000,
+                                                                          ::getegid())
+                                                                      == 0;
+                                                    },
+                                                    false},
+                                           Fallback{"SymlinkToAFileOfOurs",
+                                                    [](const QString &fallback, const QString &elsewhere) {
+                                                        return QFile::link(elsewhere, fallback);
+                                                    },
+                                                    false},
+                                           Fallback{"HardLinkToAFileOfOurs",
+                                                    [](const QString &fallback, const QString &elsewhere) {
+                                                        return ::link(QFile::encodeName(elsewhere).constData(),
+                                                                      QFile::encodeName(fallback).constData())
+                                                               == 0;
+                                                    },
+                                                    false},
+                                           Fallback{"OurOwnLeftover",
+                                                    [](const QString &fallback, const QString &) {
+                                                        qv::test::writeAll(fallback, "#newpage@\r\n#newpage@\r\n");
+                                                        return true;
+                                                    },
+                                                    true}),
+                         [](const ::testing::TestParamInfo<Fallback> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -92,8 +92,7 @@ struct BadRender
 };
 
 class BadRenders : public Spool, public ::testing::WithParamInterface<BadRender>
-{
-};
+{};
 
 TEST_P(BadRenders, AreErrorsThatSayWhy)
 {
@@ -107,15 +106,15 @@ TEST_P(BadRenders, AreErrorsThatSayWhy)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, BadRenders,
-    ::testing::Values(BadRender{"PageZero", 0, 96, ErrSubscriptOutOfRange},
-                      BadRender{"PageBeyondTheLast", 3, 96, ErrSubscriptOutOfRange},
-                      BadRender{"NoResolution", 1, 0, ErrInvalidProcedureCall},
-                      BadRender{"NegativeResolution", 1, -96, ErrInvalidProcedureCall},
-                      BadRender{"NotANumber", 1, std::numeric_limits<double>::quiet_NaN(), ErrInvalidProcedureCall},
-                      BadRender{"TooLargeAnImage", 1, 4000, ErrInvalidProcedureCall}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, BadRenders,
+                         ::testing::Values(BadRender{"PageZero", 0, 96, ErrSubscriptOutOfRange},
+                                           BadRender{"PageBeyondTheLast", 3, 96, ErrSubscriptOutOfRange},
+                                           BadRender{"NoResolution", 1, 0, ErrInvalidProcedureCall},
+                                           BadRender{"NegativeResolution", 1, -96, ErrInvalidProcedureCall},
+                                           BadRender{"NotANumber", 1, std::numeric_limits<double>::quiet_NaN(),
+                                                     ErrInvalidProcedureCall},
+                                           BadRender{"TooLargeAnImage", 1, 4000, ErrInvalidProcedureCall}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(Spool, APageReadInPartGivesWhatWasDrawnAndTheError)
 {
@@ -141,8 +140,7 @@ struct Anteprima
 };
 
 class Previews : public Spool, public ::testing::WithParamInterface<Anteprima>
-{
-};
+{};
 
 TEST_P(Previews, TheErrorShownComesBackAfterTheWindowCloses)
 {
@@ -169,7 +167,8 @@ TEST_P(Previews, TheErrorShownComesBackAfterTheWindowCloses)
     if (error) {
         EXPECT_EQ(error->number(), ErrTypeMismatch);
         EXPECT_EQ(error->file(), path);
-        EXPECT_TRUE(error->description().contains(QStringLiteral("trovato \"uno\""))) << error->description().toStdString();
+        EXPECT_TRUE(error->description().contains(QStringLiteral("trovato \"uno\"")))
+            << error->description().toStdString();
     }
 }
 
@@ -198,8 +197,7 @@ struct CheckCase
 };
 
 class Checks : public Spool, public ::testing::WithParamInterface<CheckCase>
-{
-};
+{};
 
 TEST_P(Checks, CountWhatIsDrawnOrNameTheFirstError)
 {
@@ -226,10 +224,12 @@ TEST_P(Checks, CountWhatIsDrawnOrNameTheFirstError)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, Checks,
-    ::testing::Values(CheckCase{"Valid", "#line@\r\n0,13,1,0,0,1\r\n1,2,3,4,#FALSE#,#FALSE#\r\n#pset@\r\n0,13,1,0,0,1\r\n5,6\r\n", 0, 0},
-                      CheckCase{"NotANumber", "#line@\r\nuno;due\r\n", ErrTypeMismatch, 2},
-                      CheckCase{"CutShort", "#line@\r\n0,13,1,0,0,1\r\n1,2\r\n", ErrInputPastEnd, 4},
-                      CheckCase{"MissingPicture", "#paint@\r\n\"/nonexistent/qvm.tmp\",1,2,3,4\r\n", ErrFileNotFound, 2}),
+    ::testing::Values(
+        CheckCase{"Valid", "#line@\r\n0,13,1,0,0,1\r\n1,2,3,4,#FALSE#,#FALSE#\r\n#pset@\r\n0,13,1,0,0,1\r\n5,6\r\n", 0,
+                  0},
+        CheckCase{"NotANumber", "#line@\r\nuno;due\r\n", ErrTypeMismatch, 2},
+        CheckCase{"CutShort", "#line@\r\n0,13,1,0,0,1\r\n1,2\r\n", ErrInputPastEnd, 4},
+        CheckCase{"MissingPicture", "#paint@\r\n\"/nonexistent/qvm.tmp\",1,2,3,4\r\n", ErrFileNotFound, 2}),
     [](const auto &info) { return std::string(info.param.name); });
 
 struct PictureCheck
@@ -245,8 +245,7 @@ void PrintTo(const PictureCheck &c, std::ostream *os)
 }
 
 class PictureChecks : public Spool, public ::testing::WithParamInterface<PictureCheck>
-{
-};
+{};
 
 TEST_P(PictureChecks, LoadEveryPictureAsTheRenderDoes)
 {
@@ -318,8 +317,9 @@ TEST_F(Spool, PrintsTheChosenPagesAndCopiesToAPdfFile)
     ASSERT_TRUE(printerNames().contains(pdfPrinterName()));
     const QString pdf = env.root() + QStringLiteral("due.pdf");
     std::vector<std::pair<int, int>> progress;
-    SpoolFile(pp.spoolPath()).print(PrintOptions{2, 2, 3, {}, pdf, QStringLiteral("Prova")},
-                                    [&](int done, int total) { progress.emplace_back(done, total); });
+    SpoolFile(pp.spoolPath()).print(PrintOptions{2, 2, 3, {}, pdf, QStringLiteral("Prova")}, [&](int done, int total) {
+        progress.emplace_back(done, total);
+    });
     EXPECT_EQ(test::pdfPageTexts(pdf), QStringList({"pagina-due", "pagina-due", "pagina-due"}));
     EXPECT_EQ(test::pdfInfoField(pdf, QStringLiteral("Title")), QStringLiteral("Prova"));
     EXPECT_EQ(progress.back(), std::make_pair(3, 3));

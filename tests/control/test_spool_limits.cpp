@@ -3,11 +3,11 @@
 // length limit of the writer and the reader, pages past 2 GiB of the file,
 // and more page breaks than the 16-bit page numbers reach.
 #include "platform/Devices.h"
-#include "tests/preview/SpoolDiProva.h"
 #include "print/MotoreStampa.h"
 #include "spool/Document.h"
 #include "spool/SpoolFormat.h"
 #include "support/TestEnv.h"
+#include "tests/preview/SpoolDiProva.h"
 #include "tests/render/PdfTools.h"
 
 #include <qvpreview/PrintOptions.h>

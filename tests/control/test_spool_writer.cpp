@@ -10,11 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
 #include <cstdio>
-#include <ostream>
-#include <cmath>
 #include <limits>
+#include <ostream>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -39,23 +39,30 @@ void PrintTo(const SingleCase &c, std::ostream *os)
 }
 
 class SingleFormat : public ::testing::TestWithParam<SingleCase>
-{
-};
+{};
 
 TEST_P(SingleFormat, WritesInvariantNotation)
 {
     EXPECT_EQ(spool::formatSingle(GetParam().value), QByteArray(GetParam().text));
 }
 
-const SingleCase SingleCases[] = {SingleCase{1440.0f, "1440"}, SingleCase{-1440.0f, "-1440"},
-                      SingleCase{float(10 * 1440.0 / 25.4), "566.9291"}, SingleCase{0.5f, "0.5"},
-                      SingleCase{-0.25f, "-0.25"}, SingleCase{-0.0f, "0"}, SingleCase{0.0f, "0"},
-                      SingleCase{0.1f, "0.1"}, SingleCase{1.0f / 3.0f, "0.3333333"},
-                      SingleCase{1234567.0f, "1234567"}, SingleCase{12345678.0f, "1.234568E+07"},
-                      SingleCase{1.5e10f, "1.5E+10"}, SingleCase{0.0001f, "0.0001"},
-                      SingleCase{0.00001f, "1E-05"}, SingleCase{2.5e-7f, "2.5E-07"},
-                      SingleCase{std::numeric_limits<float>::max(), "3.402823E+38"},
-                      SingleCase{11520.0f, "11520"}};
+const SingleCase SingleCases[] = {SingleCase{1440.0f, "1440"},
+                                  SingleCase{-1440.0f, "-1440"},
+                                  SingleCase{float(10 * 1440.0 / 25.4), "566.9291"},
+                                  SingleCase{0.5f, "0.5"},
+                                  SingleCase{-0.25f, "-0.25"},
+                                  SingleCase{-0.0f, "0"},
+                                  SingleCase{0.0f, "0"},
+                                  SingleCase{0.1f, "0.1"},
+                                  SingleCase{1.0f / 3.0f, "0.3333333"},
+                                  SingleCase{1234567.0f, "1234567"},
+                                  SingleCase{12345678.0f, "1.234568E+07"},
+                                  SingleCase{1.5e10f, "1.5E+10"},
+                                  SingleCase{0.0001f, "0.0001"},
+                                  SingleCase{0.00001f, "1E-05"},
+                                  SingleCase{2.5e-7f, "2.5E-07"},
+                                  SingleCase{std::numeric_limits<float>::max(), "3.402823E+38"},
+                                  SingleCase{11520.0f, "11520"}};
 
 INSTANTIATE_TEST_SUITE_P(Values, SingleFormat, ::testing::ValuesIn(SingleCases));
 
@@ -71,19 +78,21 @@ void PrintTo(const DoubleCase &c, std::ostream *os)
 }
 
 class DoubleFormat : public ::testing::TestWithParam<DoubleCase>
-{
-};
+{};
 
 TEST_P(DoubleFormat, WritesFifteenDigitsAtMost)
 {
     EXPECT_EQ(spool::formatDouble(GetParam().value), QByteArray(GetParam().text));
 }
 
-const DoubleCase DoubleCases[] = {DoubleCase{2.0, "2"}, DoubleCase{-1.0, "-1"},
-                                           DoubleCase{1.0 / 3.0, "0.333333333333333"},
-                                           DoubleCase{M_PI, "3.14159265358979"}, DoubleCase{-0.0, "0"},
-                                           DoubleCase{1e20, "1E+20"}, DoubleCase{1.5e-300, "1.5E-300"},
-                                           DoubleCase{0.75, "0.75"}};
+const DoubleCase DoubleCases[] = {DoubleCase{2.0, "2"},
+                                  DoubleCase{-1.0, "-1"},
+                                  DoubleCase{1.0 / 3.0, "0.333333333333333"},
+                                  DoubleCase{M_PI, "3.14159265358979"},
+                                  DoubleCase{-0.0, "0"},
+                                  DoubleCase{1e20, "1E+20"},
+                                  DoubleCase{1.5e-300, "1.5E-300"},
+                                  DoubleCase{0.75, "0.75"}};
 
 INSTANTIATE_TEST_SUITE_P(Values, DoubleFormat, ::testing::ValuesIn(DoubleCases));
 
@@ -113,8 +122,8 @@ TEST(SpoolRecord, BuildsLinesWithCrLfAndCommas)
 TEST(SpoolRecord, FontLineHasEightItems)
 {
     spool::Record record("#print@");
-    spool::ScriviAttributiFont(record, spool::FontLine{QStringLiteral("Times New Roman"), 12, true, false, true,
-                                                       false, 16711680, false});
+    spool::ScriviAttributiFont(
+        record, spool::FontLine{QStringLiteral("Times New Roman"), 12, true, false, true, false, 16711680, false});
     EXPECT_EQ(record.bytes(),
               QByteArray("#print@\r\n\"Times New Roman\",12,#TRUE#,#FALSE#,#TRUE#,#FALSE#,16711680,#FALSE#\r\n"));
 }

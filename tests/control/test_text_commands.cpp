@@ -122,8 +122,7 @@ TEST_F(Text, EmptyAndBlankTexts)
     EXPECT_EQ(pp.StampaCampo(0, 0, QString(), 1000, PP_Sinistra, true), 0);
     int16_t righe = 3;
     float interlinea = 100;
-    EXPECT_EQ(pp.StampaCampoMultilinea(0, 0, QStringLiteral("   "), 1000, PP_Sinistra, righe, interlinea),
-              QString());
+    EXPECT_EQ(pp.StampaCampoMultilinea(0, 0, QStringLiteral("   "), 1000, PP_Sinistra, righe, interlinea), QString());
     EXPECT_FALSE(pp.spoolPath().isEmpty());
     EXPECT_EQ(spool(), QByteArray());
 }
@@ -135,13 +134,12 @@ TEST_F(Text, NonFiniteInputFailsWithoutARecord)
     expect1001([&] { pp.StampaCentrato(NaN, QStringLiteral("x")); }, "StampaCentrato");
     expect1001([&] { pp.StampaCampo(NaN, 0, QStringLiteral("x"), 1000, PP_Sinistra, true); }, "StampaCampo");
     expect1001([&] { pp.StampaCampo(0, 0, QStringLiteral("x"), NaN, PP_Sinistra, true); }, "StampaCampo");
-    expect1001([&] { pp.StampaCampo(0, 0, QStringLiteral("x"), std::numeric_limits<float>::infinity(),
-                                    PP_Sinistra, false); },
-               "StampaCampo");
+    expect1001(
+        [&] { pp.StampaCampo(0, 0, QStringLiteral("x"), std::numeric_limits<float>::infinity(), PP_Sinistra, false); },
+        "StampaCampo");
     int16_t righe = 0;
     float interlinea = NaN;
-    expect1001([&] { pp.StampaCampoMultilinea(0, 0, QStringLiteral("a b"), 1000, PP_Sinistra, righe,
-                                              interlinea); },
+    expect1001([&] { pp.StampaCampoMultilinea(0, 0, QStringLiteral("a b"), 1000, PP_Sinistra, righe, interlinea); },
                "StampaCampoMultilinea");
     EXPECT_EQ(spool(), before);
 }
@@ -197,8 +195,7 @@ void PrintTo(const AlignCase &c, std::ostream *os)
 }
 
 class CampoAlignment : public Text, public ::testing::WithParamInterface<AlignCase>
-{
-};
+{};
 
 TEST_P(CampoAlignment, PlacesThePieceInItsField)
 {
@@ -222,8 +219,7 @@ TEST_F(Text, FieldNarrowerThanOneCharacterFails)
     expect1001([&] { pp.StampaCampo(0, 0, QStringLiteral("Wide"), 10, PP_Sinistra, true); }, "StampaCampo");
     // The only break is a leading space: the piece is empty.
     const float width = pp.TextWidth(QStringLiteral("parola"));
-    expect1001([&] { pp.StampaCampo(0, 0, QStringLiteral(" parolalunga"), width, PP_Sinistra, true); },
-               "StampaCampo");
+    expect1001([&] { pp.StampaCampo(0, 0, QStringLiteral(" parolalunga"), width, PP_Sinistra, true); }, "StampaCampo");
     int16_t righe = 0;
     float interlinea = 0;
     expect1001([&] { pp.StampaCampoMultilinea(0, 0, QStringLiteral("W"), 10, PP_Sinistra, righe, interlinea); },
@@ -258,8 +254,8 @@ TEST_F(Text, MultilineGivesBackItsDefaults)
     int16_t righe = 0;
     float interlinea = 0;
     const QString rest = pp.StampaCampoMultilinea(
-        0, 1000, QStringLiteral("uno") + CrLf + QStringLiteral("due") + CrLf + QStringLiteral("tre"), 5000,
-        PP_Sinistra, righe, interlinea);
+        0, 1000, QStringLiteral("uno") + CrLf + QStringLiteral("due") + CrLf + QStringLiteral("tre"), 5000, PP_Sinistra,
+        righe, interlinea);
     EXPECT_EQ(rest, QString());
     EXPECT_EQ(righe, 32000);
     EXPECT_EQ(interlinea, pp.TextHeight());
@@ -294,8 +290,8 @@ TEST_F(Text, MultilineEmptyParagraphTakesOneLine)
 {
     int16_t righe = 0;
     float interlinea = 250;
-    pp.StampaCampoMultilinea(0, 1000, QStringLiteral("a") + CrLf + CrLf + QStringLiteral("b"), 5000, PP_Sinistra,
-                             righe, interlinea);
+    pp.StampaCampoMultilinea(0, 1000, QStringLiteral("a") + CrLf + CrLf + QStringLiteral("b"), 5000, PP_Sinistra, righe,
+                             interlinea);
     const auto r = records();
     ASSERT_EQ(r.size(), 2);
     EXPECT_EQ(r[0].position, "0,1000");
@@ -471,9 +467,7 @@ int32_t referenceFit(PrintPreview &pp, QString text, float field, bool words)
 }
 
 class FieldFit : public qv::test::TempEnvTest, public ::testing::WithParamInterface<const char *>
-{
-};
-
+{};
 
 TEST_P(FieldFit, SameAsMeasuringEveryPrefix)
 {

@@ -30,7 +30,8 @@ struct FontCase
 
 void PrintTo(const FontCase &c, std::ostream *os)
 {
-    *os << c.name << ' ' << c.size << (c.bold ? " bold" : "") << (c.italic ? " italic" : "") << " at " << c.dpi << " dpi";
+    *os << c.name << ' ' << c.size << (c.bold ? " bold" : "") << (c.italic ? " italic" : "") << " at " << c.dpi
+        << " dpi";
 }
 
 class Measure : public qv::test::TempEnvTest, public ::testing::WithParamInterface<FontCase>
@@ -105,7 +106,8 @@ TEST_P(Measure, SameAsTheReplaysPageSurfaceWithoutLoadingThePreview)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fonts, Measure,
-                         ::testing::Values(FontCase{"Arial", 10, false, false, 720}, FontCase{"Arial", 9, true, false, 1200},
+                         ::testing::Values(FontCase{"Arial", 10, false, false, 720},
+                                           FontCase{"Arial", 9, true, false, 1200},
                                            FontCase{"Times New Roman", 12, false, true, 1200},
                                            FontCase{"Courier New", 11, false, false, 720},
                                            FontCase{"Arial", 48, true, true, 1200}),

@@ -58,7 +58,8 @@ TEST(DesignerPlugin, LoadsAndNamesTheControlAsUicNeedsIt)
     EXPECT_EQ(entry->includeFile(), QStringLiteral("<qvpreview/PrintPreview.h>"));
     EXPECT_FALSE(entry->isContainer());
     EXPECT_FALSE(entry->icon().isNull());
-    EXPECT_TRUE(entry->domXml().contains(QStringLiteral("<header location=\"global\">qvpreview/PrintPreview.h</header>")));
+    EXPECT_TRUE(
+        entry->domXml().contains(QStringLiteral("<header location=\"global\">qvpreview/PrintPreview.h</header>")));
 }
 
 /// What the widget box places on a form is a .ui document of its own: built
@@ -173,8 +174,7 @@ struct Persistito
 };
 
 class DesignerUi : public ::testing::TestWithParam<Persistito>
-{
-};
+{};
 
 /// A form with the control, saved as a .ui file and loaded again: the title
 /// and scale mode come back; the font, which is not persisted, starts from
@@ -202,8 +202,8 @@ TEST_P(DesignerUi, PersistedPropertiesSurviveSavingAndLoading)
     QFile file(ui);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());
-    EXPECT_TRUE(text.contains(QRegularExpression(
-        QStringLiteral("<property name=\"ScaleMode\">\\s*<number>%1</number>").arg(p.scaleMode))))
+    EXPECT_TRUE(text.contains(
+        QRegularExpression(QStringLiteral("<property name=\"ScaleMode\">\\s*<number>%1</number>").arg(p.scaleMode))))
         << text.toStdString();
     file.seek(0);
 
@@ -232,11 +232,7 @@ INSTANTIATE_TEST_SUITE_P(
 class Core : public QDesignerFormEditorInterface
 {
 public:
-    Core()
-        : QDesignerFormEditorInterface(qApp)
-    {
-        setExtensionManager(new QExtensionManager(this));
-    }
+    Core() : QDesignerFormEditorInterface(qApp) { setExtensionManager(new QExtensionManager(this)); }
 };
 
 QDesignerFormEditorInterface *core()
@@ -276,8 +272,7 @@ struct Modifica
 };
 
 class DesignerPaginaTitolo : public ::testing::TestWithParam<Modifica>
-{
-};
+{};
 
 /// Runs \a step on the property dialog once it is shown (as soon as the
 /// dialog's own event loop runs), unless \a attesa was cleared first.
@@ -340,14 +335,18 @@ TEST_P(DesignerPaginaTitolo, EditsTheTitleOfTheControl)
 
 INSTANTIATE_TEST_SUITE_P(
     Pulsanti, DesignerPaginaTitolo,
-    ::testing::Values(Modifica{"Ok", QStringLiteral("  Fattura di maggio  "), {QStringLiteral("ok")},
-                               QStringLiteral("Fattura di maggio")},
-                      Modifica{"Annulla", QStringLiteral("Bolla"), {QStringLiteral("annulla")},
-                               QStringLiteral("Vecchio titolo")},
-                      Modifica{"ApplicaPoiAnnulla", QStringLiteral("Bolla"),
-                               {QStringLiteral("applica"), QStringLiteral("annulla")}, QStringLiteral("Bolla")},
-                      Modifica{"OkSenzaModifiche", QStringLiteral("Vecchio titolo"), {QStringLiteral("ok")},
-                               QStringLiteral("Vecchio titolo")}),
+    ::testing::Values(
+        Modifica{
+            "Ok", QStringLiteral("  Fattura di maggio  "), {QStringLiteral("ok")}, QStringLiteral("Fattura di maggio")},
+        Modifica{"Annulla", QStringLiteral("Bolla"), {QStringLiteral("annulla")}, QStringLiteral("Vecchio titolo")},
+        Modifica{"ApplicaPoiAnnulla",
+                 QStringLiteral("Bolla"),
+                 {QStringLiteral("applica"), QStringLiteral("annulla")},
+                 QStringLiteral("Bolla")},
+        Modifica{"OkSenzaModifiche",
+                 QStringLiteral("Vecchio titolo"),
+                 {QStringLiteral("ok")},
+                 QStringLiteral("Vecchio titolo")}),
     [](const auto &info) { return std::string(info.param.caso); });
 
 } // namespace

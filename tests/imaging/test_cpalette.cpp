@@ -14,8 +14,8 @@
 
 #include <gmock/gmock.h>
 
-#include <sys/stat.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -23,8 +23,8 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
-#include <thread>
 #include <set>
+#include <thread>
 #include <tuple>
 
 using qv::CPalette;
@@ -61,8 +61,7 @@ QByteArray block(int32_t count, const QByteArray &entries)
 QByteArray entriesBytes(int n)
 {
     QByteArray bytes;
-    for (int i = 0; i < n; ++i)
-    {
+    for (int i = 0; i < n; ++i) {
         const char e[4] = {char(i), char(i >> 8), char(7), char(i & 0x0F)};
         bytes += QByteArray(e, 4);
     }
@@ -82,8 +81,7 @@ struct BuilderCase
 };
 
 class Builders : public ::testing::TestWithParam<BuilderCase>
-{
-};
+{};
 
 TEST_P(Builders, HaveTheirCountAndEntries)
 {
@@ -97,30 +95,56 @@ TEST_P(Builders, HaveTheirCountAndEntries)
 
 INSTANTIATE_TEST_SUITE_P(
     CPalette, Builders,
-    ::testing::Values(
-        BuilderCase{"Mono", &CPalette::CreateMono, 2, {{1, rgb(0, 0, 0)}, {2, rgb(255, 255, 255)}}},
-        BuilderCase{"Colour16",
-                    &CPalette::Create16Colour,
-                    16,
-                    {{1, rgb(0, 0, 0)}, {2, rgb(128, 0, 0)}, {3, rgb(0, 128, 0)}, {4, rgb(128, 128, 0)},
-                     {5, rgb(0, 0, 128)}, {6, rgb(128, 0, 128)}, {7, rgb(0, 128, 128)},
-                     {8, rgb(192, 192, 192)}, {9, rgb(128, 128, 128)}, {10, rgb(255, 0, 0)},
-                     {11, rgb(0, 255, 0)}, {12, rgb(255, 255, 0)}, {13, rgb(0, 0, 255)},
-                     {14, rgb(255, 0, 255)}, {15, rgb(0, 255, 255)}, {16, rgb(255, 255, 255)}}},
-        BuilderCase{"HalfTone",
-                    &CPalette::CreateHalfTone,
-                    256,
-                    {{1, rgb(0, 0, 0)}, {2, rgb(64, 0, 0)}, {5, rgb(255, 0, 0)}, {6, rgb(0, 64, 0)},
-                     {26, rgb(0, 0, 64)}, {32, rgb(64, 64, 64)}, {124, rgb(192, 255, 255)},
-                     {125, rgb(255, 255, 255)}, {126, rgb(0, 0, 0)}, {256, rgb(0, 0, 0)}}},
-        BuilderCase{"WebSafe",
-                    &CPalette::CreateWebSafe,
-                    256,
-                    {{1, rgb(0, 0, 0)}, {2, rgb(128, 0, 0)}, {8, rgb(192, 192, 192)}, {9, rgb(51, 0, 0)},
-                     {10, rgb(102, 0, 0)}, {13, rgb(0, 51, 0)}, {216, rgb(204, 255, 255)},
-                     {217, rgb(8, 8, 8)}, {232, rgb(128, 128, 128)}, {247, rgb(248, 248, 248)},
-                     {248, rgb(128, 128, 128)}, {249, rgb(255, 0, 0)}, {255, rgb(255, 255, 255)},
-                     {256, rgb(0, 0, 0)}}}),
+    ::testing::Values(BuilderCase{"Mono", &CPalette::CreateMono, 2, {{1, rgb(0, 0, 0)}, {2, rgb(255, 255, 255)}}},
+                      BuilderCase{"Colour16",
+                                  &CPalette::Create16Colour,
+                                  16,
+                                  {{1, rgb(0, 0, 0)},
+                                   {2, rgb(128, 0, 0)},
+                                   {3, rgb(0, 128, 0)},
+                                   {4, rgb(128, 128, 0)},
+                                   {5, rgb(0, 0, 128)},
+                                   {6, rgb(128, 0, 128)},
+                                   {7, rgb(0, 128, 128)},
+                                   {8, rgb(192, 192, 192)},
+                                   {9, rgb(128, 128, 128)},
+                                   {10, rgb(255, 0, 0)},
+                                   {11, rgb(0, 255, 0)},
+                                   {12, rgb(255, 255, 0)},
+                                   {13, rgb(0, 0, 255)},
+                                   {14, rgb(255, 0, 255)},
+                                   {15, rgb(0, 255, 255)},
+                                   {16, rgb(255, 255, 255)}}},
+                      BuilderCase{"HalfTone",
+                                  &CPalette::CreateHalfTone,
+                                  256,
+                                  {{1, rgb(0, 0, 0)},
+                                   {2, rgb(64, 0, 0)},
+                                   {5, rgb(255, 0, 0)},
+                                   {6, rgb(0, 64, 0)},
+                                   {26, rgb(0, 0, 64)},
+                                   {32, rgb(64, 64, 64)},
+                                   {124, rgb(192, 255, 255)},
+                                   {125, rgb(255, 255, 255)},
+                                   {126, rgb(0, 0, 0)},
+                                   {256, rgb(0, 0, 0)}}},
+                      BuilderCase{"WebSafe",
+                                  &CPalette::CreateWebSafe,
+                                  256,
+                                  {{1, rgb(0, 0, 0)},
+                                   {2, rgb(128, 0, 0)},
+                                   {8, rgb(192, 192, 192)},
+                                   {9, rgb(51, 0, 0)},
+                                   {10, rgb(102, 0, 0)},
+                                   {13, rgb(0, 51, 0)},
+                                   {216, rgb(204, 255, 255)},
+                                   {217, rgb(8, 8, 8)},
+                                   {232, rgb(128, 128, 128)},
+                                   {247, rgb(248, 248, 248)},
+                                   {248, rgb(128, 128, 128)},
+                                   {249, rgb(255, 0, 0)},
+                                   {255, rgb(255, 255, 255)},
+                                   {256, rgb(0, 0, 0)}}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(CPalette, WebSafeCubeHoldsEveryNonCornerColourOnce)
@@ -164,8 +188,7 @@ struct ClosestCase
 };
 
 class Closest : public ::testing::TestWithParam<ClosestCase>
-{
-};
+{};
 
 TEST_P(Closest, FindsTheNearestEntry)
 {
@@ -177,18 +200,17 @@ TEST_P(Closest, FindsTheNearestEntry)
 
 INSTANTIATE_TEST_SUITE_P(
     CPalette, Closest,
-    ::testing::Values(
-        ClosestCase{"Empty", {}, 0, 0, 0, 0},
-        ClosestCase{"ExactMatch", {rgb(1, 0, 0), rgb(0, 0, 0)}, 0, 0, 0, 2},
-        ClosestCase{"TieFirstWins", {rgb(10, 0, 0), rgb(0, 10, 0)}, 5, 5, 0, 1},
-        ClosestCase{"TieFirstWinsReversed", {rgb(0, 10, 0), rgb(10, 0, 0)}, 5, 5, 0, 1},
-        ClosestCase{"TieAfterNearer", {rgb(90, 0, 0), rgb(0, 0, 0), rgb(20, 0, 0)}, 10, 0, 0, 2},
-        ClosestCase{"StrictlySmallerWins", {rgb(0, 0, 0), rgb(30, 0, 0)}, 16, 0, 0, 2},
-        ClosestCase{"FarthestNeverChosen", {rgb(255, 255, 255)}, 0, 0, 0, 0},
-        ClosestCase{"JustInsideReach", {rgb(254, 255, 255)}, 0, 0, 0, 1},
-        ClosestCase{"OnlyBlackForWhite", {rgb(0, 0, 0)}, 255, 255, 255, 0},
-        ClosestCase{"OutOfByteRange", {rgb(0, 0, 0), rgb(255, 255, 255)}, 300, 300, -100, 2},
-        ClosestCase{"HugeComponents", {rgb(0, 0, 0)}, INT32_MAX, INT32_MIN, 0, 0}),
+    ::testing::Values(ClosestCase{"Empty", {}, 0, 0, 0, 0},
+                      ClosestCase{"ExactMatch", {rgb(1, 0, 0), rgb(0, 0, 0)}, 0, 0, 0, 2},
+                      ClosestCase{"TieFirstWins", {rgb(10, 0, 0), rgb(0, 10, 0)}, 5, 5, 0, 1},
+                      ClosestCase{"TieFirstWinsReversed", {rgb(0, 10, 0), rgb(10, 0, 0)}, 5, 5, 0, 1},
+                      ClosestCase{"TieAfterNearer", {rgb(90, 0, 0), rgb(0, 0, 0), rgb(20, 0, 0)}, 10, 0, 0, 2},
+                      ClosestCase{"StrictlySmallerWins", {rgb(0, 0, 0), rgb(30, 0, 0)}, 16, 0, 0, 2},
+                      ClosestCase{"FarthestNeverChosen", {rgb(255, 255, 255)}, 0, 0, 0, 0},
+                      ClosestCase{"JustInsideReach", {rgb(254, 255, 255)}, 0, 0, 0, 1},
+                      ClosestCase{"OnlyBlackForWhite", {rgb(0, 0, 0)}, 255, 255, 255, 0},
+                      ClosestCase{"OutOfByteRange", {rgb(0, 0, 0), rgb(255, 255, 255)}, 300, 300, -100, 2},
+                      ClosestCase{"HugeComponents", {rgb(0, 0, 0)}, INT32_MAX, INT32_MIN, 0, 0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(CPalette, ClosestIndexOnTheStandardPalettes)
@@ -203,7 +225,7 @@ TEST(CPalette, ClosestIndexOnTheStandardPalettes)
     EXPECT_EQ(p.ClosestIndex(250, 5, 5), 10);
     p.CreateHalfTone();
     EXPECT_EQ(p.ClosestIndex(0, 0, 0), 1);
-    EXPECT_EQ(p.ClosestIndex(32, 0, 0), 1);  // tie between 0 and 64: the first
+    EXPECT_EQ(p.ClosestIndex(32, 0, 0), 1); // tie between 0 and 64: the first
     EXPECT_EQ(p.ClosestIndex(33, 0, 0), 2);
     EXPECT_EQ(p.ClosestIndex(224, 224, 224), 125);
     p.CreateWebSafe();
@@ -219,9 +241,9 @@ TEST(CPalette, ComponentsTakeAnyNumericIndex)
     EXPECT_EQ(p.Red(2), 128);
     EXPECT_EQ(p.Green(QVariant(qint64(3))), 128);
     EXPECT_EQ(p.Blue(5u), 128);
-    EXPECT_EQ(p.Red(9.6), 255);                     // 10
-    EXPECT_EQ(p.Red(9.5), 255);                     // halves to even: 10
-    EXPECT_EQ(p.Red(10.5), 255);                    // 10
+    EXPECT_EQ(p.Red(9.6), 255);  // 10
+    EXPECT_EQ(p.Red(9.5), 255);  // halves to even: 10
+    EXPECT_EQ(p.Red(10.5), 255); // 10
     EXPECT_EQ(p.Green(QStringLiteral("11")), 255);
     EXPECT_EQ(p.Green(QStringLiteral(" 11 ")), 255);
     EXPECT_EQ(p.Blue(QStringLiteral("12.5")), 0);   // 12: yellow
@@ -302,7 +324,7 @@ TEST_F(RawBlock, ConsecutiveBlocksAreReadInTurn)
     EXPECT_EQ(position, 12 + 16);
     ASSERT_EQ(p.Count(), 3);
     EXPECT_EQ(p.Entry(3), (PaletteEntry{2, 0, 7, 2})); // flags kept as read
-    EXPECT_FALSE(p.Load(path(), &position));          // nothing more
+    EXPECT_FALSE(p.Load(path(), &position));           // nothing more
     EXPECT_EQ(position, 28);
     EXPECT_EQ(p.Count(), 3);
 }
@@ -326,8 +348,7 @@ struct CountCase
 };
 
 class RawBlockCounts : public RawBlock, public ::testing::WithParamInterface<CountCase>
-{
-};
+{};
 
 TEST_P(RawBlockCounts, AcceptOnlyFullBlocksOfOneTo4097Entries)
 {
@@ -347,13 +368,13 @@ TEST_P(RawBlockCounts, AcceptOnlyFullBlocksOfOneTo4097Entries)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CPalette, RawBlockCounts,
-    ::testing::Values(CountCase{"One", 1, 1, true}, CountCase{"Max4097", 4097, 4097, true},
-                      CountCase{"Over4098", 4098, 4098, false}, CountCase{"Zero", 0, 0, false},
-                      CountCase{"Negative", -1, 4, false}, CountCase{"Huge", INT32_MAX, 10, false},
-                      CountCase{"ShortByOne", 3, 2, false}, CountCase{"TrailingBytesIgnored", 2, 5, true}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(CPalette, RawBlockCounts,
+                         ::testing::Values(CountCase{"One", 1, 1, true}, CountCase{"Max4097", 4097, 4097, true},
+                                           CountCase{"Over4098", 4098, 4098, false}, CountCase{"Zero", 0, 0, false},
+                                           CountCase{"Negative", -1, 4, false}, CountCase{"Huge", INT32_MAX, 10, false},
+                                           CountCase{"ShortByOne", 3, 2, false},
+                                           CountCase{"TrailingBytesIgnored", 2, 5, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RawBlock, ShortOrMissingFilesAreRefused)
 {
@@ -426,8 +447,7 @@ TEST_F(RawBlock, UnwritableFolderKeepsTheOldFile)
 // --- Both file forms, every builder ----------------------------------------
 
 class RoundTrip : public TempEnvTest, public ::testing::WithParamInterface<void (CPalette::*)()>
-{
-};
+{};
 
 TEST_P(RoundTrip, BothFileFormsGiveBackTheSameColours)
 {
@@ -447,8 +467,8 @@ TEST_P(RoundTrip, BothFileFormsGiveBackTheSameColours)
 }
 
 INSTANTIATE_TEST_SUITE_P(CPalette, RoundTrip,
-                         ::testing::Values(&CPalette::CreateMono, &CPalette::Create16Colour,
-                                           &CPalette::CreateHalfTone, &CPalette::CreateWebSafe));
+                         ::testing::Values(&CPalette::CreateMono, &CPalette::Create16Colour, &CPalette::CreateHalfTone,
+                                           &CPalette::CreateWebSafe));
 
 // --- Palette text files -----------------------------------------------------
 
@@ -492,8 +512,7 @@ struct TextCase
 };
 
 class TextFileLoad : public TextFile, public ::testing::WithParamInterface<TextCase>
-{
-};
+{};
 
 TEST_P(TextFileLoad, ReadsEveryThreeFieldLine)
 {
@@ -515,23 +534,26 @@ INSTANTIATE_TEST_SUITE_P(
     CPalette, TextFileLoad,
     ::testing::Values(
         TextCase{"Ours", "JASC\r\n0100\r\n2\r\n1 2 3\r\n4 5 6", {rgb(1, 2, 3), rgb(4, 5, 6)}, 0},
-        TextCase{"OtherProgram", "JASC-PAL\r\n0100\r\n2\r\n10 20 30\r\n40 50 60\r\n", {rgb(10, 20, 30), rgb(40, 50, 60)}, 0},
-        TextCase{"CountLineIgnored", "JASC\r\n0100\r\n256\r\n1 1 1\r\n2 2 2\r\n3 3 3", {rgb(1, 1, 1), rgb(2, 2, 2), rgb(3, 3, 3)}, 0},
+        TextCase{
+            "OtherProgram", "JASC-PAL\r\n0100\r\n2\r\n10 20 30\r\n40 50 60\r\n", {rgb(10, 20, 30), rgb(40, 50, 60)}, 0},
+        TextCase{"CountLineIgnored",
+                 "JASC\r\n0100\r\n256\r\n1 1 1\r\n2 2 2\r\n3 3 3",
+                 {rgb(1, 1, 1), rgb(2, 2, 2), rgb(3, 3, 3)},
+                 0},
         TextCase{"LineFeedsOnly", "JASC\n0100\n2\n1 2 3\n4 5 6", {}, 0},
         TextCase{"TrailingSpaceSkipped", "1 2 3 \r\n4 5 6", {rgb(4, 5, 6)}, 0},
         TextCase{"DoubleSpaceFourFields", "1  2 3\r\n4 5 6", {rgb(4, 5, 6)}, 0},
         TextCase{"EmptyLines", "\r\n\r\n7 8 9\r\n\r\n", {rgb(7, 8, 9)}, 0},
-        TextCase{"NoLineBreak", "7 8 9", {rgb(7, 8, 9)}, 0},
-        TextCase{"EmptyFile", "", {}, 0},
-        TextCase{"Fractions", "2.5 3.5 0.5\r\n254.5 255.4 -0.5\r\n1.50001 .5 7.", {rgb(2, 4, 0), rgb(254, 255, 0), rgb(2, 0, 7)}, 0},
+        TextCase{"NoLineBreak", "7 8 9", {rgb(7, 8, 9)}, 0}, TextCase{"EmptyFile", "", {}, 0},
+        TextCase{"Fractions",
+                 "2.5 3.5 0.5\r\n254.5 255.4 -0.5\r\n1.50001 .5 7.",
+                 {rgb(2, 4, 0), rgb(254, 255, 0), rgb(2, 0, 7)},
+                 0},
         TextCase{"SignsAndBlanks", "+1 \t2\t 003", {rgb(1, 2, 3)}, 0},
         TextCase{"TwoNumbersTwoSpaces", "JASC\r\n1  2", {}, qv::ErrTypeMismatch},
-        TextCase{"First256", "256 0 0", {}, 6},
-        TextCase{"RoundsTo256", "255.5 0 0", {}, 6},
-        TextCase{"Negative", "0 0 -1", {}, 6},
-        TextCase{"Letter", "a 0 0", {}, qv::ErrTypeMismatch},
-        TextCase{"Comma", "1,5 0 0", {}, qv::ErrTypeMismatch},
-        TextCase{"Exponent", "1e2 0 0", {}, qv::ErrTypeMismatch},
+        TextCase{"First256", "256 0 0", {}, 6}, TextCase{"RoundsTo256", "255.5 0 0", {}, 6},
+        TextCase{"Negative", "0 0 -1", {}, 6}, TextCase{"Letter", "a 0 0", {}, qv::ErrTypeMismatch},
+        TextCase{"Comma", "1,5 0 0", {}, qv::ErrTypeMismatch}, TextCase{"Exponent", "1e2 0 0", {}, qv::ErrTypeMismatch},
         TextCase{"HugeNumber", "0 0 99999999999999999999999999", {}, 6},
         TextCase{"BadLineAfterGoodOnes", "1 2 3\r\n4 5 x", {}, qv::ErrTypeMismatch},
         TextCase{"OneColourOnLineFeeds", "JASC\n0100\n1\n1 2 3", {}, qv::ErrTypeMismatch}),
@@ -643,7 +665,7 @@ struct SpecialFile
 {
     const char *name;
     std::function<QString(const QString &folder)> make; // the file's path
-    int textError; // of LoadFromJASCFile; 0: it loads
+    int textError;                                      // of LoadFromJASCFile; 0: it loads
 };
 
 void PrintTo(const SpecialFile &c, std::ostream *os)
@@ -652,8 +674,7 @@ void PrintTo(const SpecialFile &c, std::ostream *os)
 }
 
 class SpecialFiles : public TempEnvTest, public ::testing::WithParamInterface<SpecialFile>
-{
-};
+{};
 
 TEST_P(SpecialFiles, AreRefusedWithoutReadingOrWaiting)
 {
@@ -680,25 +701,28 @@ QString sparseFile(const QString &path, qint64 size)
 
 INSTANTIATE_TEST_SUITE_P(
     CPalette, SpecialFiles,
-    ::testing::Values(
-        SpecialFile{"Fifo",
-                    [](const QString &folder) {
-                        const QString path = folder + QStringLiteral("pipe.pal");
-                        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 ? path : QString();
-                    },
-                    qv::ErrPathFileAccess},
-        SpecialFile{"EndlessDevice", [](const QString &) { return QStringLiteral("/dev/zero"); }, qv::ErrPathFileAccess},
-        SpecialFile{"Folder", [](const QString &folder) { return folder; }, qv::ErrPathFileAccess},
-        SpecialFile{"LongerThanTheLimit",
-                    [](const QString &folder) {
-                        return sparseFile(folder + QStringLiteral("big.pal"), CPalette::MaxTextFileBytes + 1);
-                    },
-                    qv::ErrOutOfMemory},
-        SpecialFile{"AtTheLimit",
-                    [](const QString &folder) {
-                        return sparseFile(folder + QStringLiteral("limit.pal"), CPalette::MaxTextFileBytes);
-                    },
-                    0}),
+    ::testing::Values(SpecialFile{"Fifo",
+                                  [](const QString &folder) {
+                                      const QString path = folder + QStringLiteral("pipe.pal");
+                                      return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 ? path
+                                                                                                      : QString();
+                                  },
+                                  qv::ErrPathFileAccess},
+                      SpecialFile{"EndlessDevice", [](const QString &) { return QStringLiteral("/dev/zero"); },
+                                  qv::ErrPathFileAccess},
+                      SpecialFile{"Folder", [](const QString &folder) { return folder; }, qv::ErrPathFileAccess},
+                      SpecialFile{"LongerThanTheLimit",
+                                  [](const QString &folder) {
+                                      return sparseFile(folder + QStringLiteral("big.pal"),
+                                                        CPalette::MaxTextFileBytes + 1);
+                                  },
+                                  qv::ErrOutOfMemory},
+                      SpecialFile{"AtTheLimit",
+                                  [](const QString &folder) {
+                                      return sparseFile(folder + QStringLiteral("limit.pal"),
+                                                        CPalette::MaxTextFileBytes);
+                                  },
+                                  0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(TextFile, FailedSaveKeepsTheOldFile)

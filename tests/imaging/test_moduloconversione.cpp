@@ -90,8 +90,7 @@ struct WidthCase
 };
 
 class BitmapWidths : public Bitmap, public ::testing::WithParamInterface<WidthCase>
-{
-};
+{};
 
 TEST_P(BitmapWidths, RowsArePaddedToAMultipleOfFour)
 {
@@ -146,8 +145,8 @@ TEST(ModuloConversione, MappingIsClosestIndexOnTheHalftonePalette)
     qv::CPalette palette;
     palette.CreateHalfTone();
     // Every level boundary and its neighbours, in every combination...
-    const int levels[] = {0, 1, 31, 32, 33, 63, 64, 65, 95, 96, 97, 127, 128, 129,
-                          159, 160, 161, 191, 192, 193, 222, 223, 224, 225, 254, 255};
+    const int levels[] = {0,   1,   31,  32,  33,  63,  64,  65,  95,  96,  97,  127, 128,
+                          129, 159, 160, 161, 191, 192, 193, 222, 223, 224, 225, 254, 255};
     for (int r : levels)
         for (int g : levels)
             for (int b : levels)

@@ -34,8 +34,7 @@ void PrintTo(const PathCase &c, std::ostream *os)
 }
 
 class KeyPathTest : public KeyStoreTest, public ::testing::WithParamInterface<PathCase>
-{
-};
+{};
 
 TEST_P(KeyPathTest, MatchesSpellingsOfOneKey)
 {
@@ -146,8 +145,7 @@ TEST_F(KeyStoreTest, ValuesKeepEveryByte)
 }
 
 class DamagedStoreTest : public KeyStoreTest, public ::testing::WithParamInterface<QByteArray>
-{
-};
+{};
 
 TEST_P(DamagedStoreTest, ReadsAsEmptyAndIsNeverOverwritten)
 {
@@ -176,8 +174,8 @@ QByteArray truncatedDatabase()
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, DamagedStoreTest,
-                         ::testing::Values(QByteArray("non sono un database, solo testo\n"),
-                                           QByteArray(4096, '\xFF'), truncatedDatabase()));
+                         ::testing::Values(QByteArray("non sono un database, solo testo\n"), QByteArray(4096, '\xFF'),
+                                           truncatedDatabase()));
 
 TEST_F(KeyStoreTest, MissingIsNotFailed)
 {

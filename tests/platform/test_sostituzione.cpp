@@ -32,8 +32,8 @@ namespace qv {
 namespace {
 
 using test::readAll;
-using test::writeAll;
 using test::TempEnvTest;
+using test::writeAll;
 
 QStringList entries(const QString &folder)
 {
@@ -111,8 +111,8 @@ const Writer Writers[] = {
          return qvUtilita().Decomprimi(writeAll(f + "sorgente.bin", "dati non compressi"), t);
      },
      true},
-    {"CreaCollegamento", [](const QString &t, const QString &) { return qvUtilita().CreaCollegamento(t, "/bin/true", "/"); },
-     false},
+    {"CreaCollegamento",
+     [](const QString &t, const QString &) { return qvUtilita().CreaCollegamento(t, "/bin/true", "/"); }, false},
     {"replaceFile",
      [](const QString &t, const QString &f) {
          return platform::replaceFile(writeAll(f + "libreria.so", "nuova libreria"), t) == 0;
@@ -146,8 +146,7 @@ void PrintTo(const Case &c, std::ostream *os)
 }
 
 class HostileTarget : public test::TempEnvTest, public ::testing::WithParamInterface<Case>
-{
-};
+{};
 
 // The node stays the node it was (same inode, same kind), the writer says it
 // failed, and nothing else appears beside it. Through a link, a writer that
@@ -167,7 +166,8 @@ TEST_P(HostileTarget, IsNeverReplacedOrWritten)
     if (c.node.link) {
         ASSERT_TRUE(QFile::link(node, target));
     }
-    struct stat before{};
+    struct stat before
+    {};
     ASSERT_EQ(::lstat(QFile::encodeName(made).constData(), &before), 0);
     QStringList expectedEntries = entries(folder);
 
@@ -175,7 +175,8 @@ TEST_P(HostileTarget, IsNeverReplacedOrWritten)
     const bool replacesTheLink = c.node.link && !c.writer.followsLinks;
     EXPECT_EQ(result, replacesTheLink ? 0 : 1) << "1: refused; -1: it blocked";
 
-    struct stat after{};
+    struct stat after
+    {};
     ASSERT_EQ(::lstat(QFile::encodeName(made).constData(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
@@ -285,7 +286,8 @@ TEST_F(TempEnvTest, TheNextCopyRemovesOnlyTheLeftoversOfKilledRuns)
     ASSERT_EQ(platform::replaceFile(writeAll(env.root() + "nuova.so", "nuova libreria"), target), 0);
     EXPECT_EQ(readAll(target), "nuova libreria");
     QStringList expected = others;
-    expected << "libqvpreview.so.1" << ".libqvpreview.so.1.Zz99Yy";
+    expected << "libqvpreview.so.1"
+             << ".libqvpreview.so.1.Zz99Yy";
     expected.sort();
     QStringList found = entries(folder);
     found.sort();

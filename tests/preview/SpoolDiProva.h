@@ -27,8 +27,8 @@ inline QVector<qint64> indiceFinestra(const QString &path, int32_t pagine)
 inline QByteArray testo(double x, double y, const QByteArray &text, int size = 10, bool bold = false)
 {
     return "#print@\r\n\"Arial\"," + QByteArray::number(size) + ",#FALSE#," + (bold ? "#TRUE#" : "#FALSE#")
-           + ",#FALSE#,#FALSE#,0,#TRUE#\r\n" + QByteArray::number(x) + ',' + QByteArray::number(y) + "\r\n"
-           + text + "\r\n#endprint@\r\n";
+           + ",#FALSE#,#FALSE#,0,#TRUE#\r\n" + QByteArray::number(x) + ',' + QByteArray::number(y) + "\r\n" + text
+           + "\r\n#endprint@\r\n";
 }
 
 /// A box (or a line) in black.

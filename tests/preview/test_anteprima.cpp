@@ -3,8 +3,8 @@
 #include "preview/FrmAnteprima.h"
 #include "preview/ImmaginePagina.h"
 #include "preview/PrintCommand.h"
-#include "render/LetturaDati.h"
 #include "print/MotoreStampa.h"
+#include "render/LetturaDati.h"
 #include "support/TestEnv.h"
 #include "tests/preview/SpoolDiProva.h"
 
@@ -25,10 +25,10 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
-#include <QtTest/qtestspontaneevent.h>
 #include <QTimer>
 #include <QToolBar>
 #include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 
 #include <gtest/gtest.h>
 
@@ -76,8 +76,9 @@ protected:
         platform::setTwipsPerPixelForTesting(15, 15);
         test::TempEnv::noPrinters();
         platform::setBeepHandlerForTesting([this] { ++beeps; });
-        platform::setMessageBoxHandlerForTesting(
-            [this](const QString &t, const QString &ti, platform::MessageIcon i) { messaggi.push_back({t, ti, i}); });
+        platform::setMessageBoxHandlerForTesting([this](const QString &t, const QString &ti, platform::MessageIcon i) {
+            messaggi.push_back({t, ti, i});
+        });
     }
     void TearDown() override { FrmAnteprima::setStampaHookForTesting({}); }
 
@@ -130,12 +131,11 @@ protected:
             const QPoint at = from + delta * i / steps;
             // The event is relative to the page, which moves under the mouse.
             QMouseEvent move(QEvent::MouseMove, w.Image1->mapFrom(w.Picture1, at),
-                             w.Image1->mapToGlobal(w.Image1->mapFrom(w.Picture1, at)), Qt::NoButton,
-                             Qt::LeftButton, Qt::NoModifier);
+                             w.Image1->mapToGlobal(w.Image1->mapFrom(w.Picture1, at)), Qt::NoButton, Qt::LeftButton,
+                             Qt::NoModifier);
             QApplication::sendEvent(w.Image1, &move);
         }
-        QTest::mouseRelease(w.Image1, Qt::LeftButton, Qt::NoModifier,
-                            w.Image1->mapFrom(w.Picture1, from + delta));
+        QTest::mouseRelease(w.Image1, Qt::LeftButton, Qt::NoModifier, w.Image1->mapFrom(w.Picture1, from + delta));
     }
 
     QString spool;
@@ -433,8 +433,7 @@ struct Direzione
 };
 
 class DragTest : public AnteprimaTest, public ::testing::WithParamInterface<Direzione>
-{
-};
+{};
 
 TEST_P(DragTest, StopsAtTheEdge)
 {
@@ -512,7 +511,8 @@ TEST_F(AnteprimaTest, ScrollBarsMoveThePageAndHandTheFocusBack)
     QTest::mouseClick(w->HScroll1, Qt::LeftButton, Qt::NoModifier,
                       QPoint(w->HScroll1->width() - 5, w->HScroll1->height() / 2));
     EXPECT_GT(w->HScroll1->value(), 0);
-    EXPECT_EQ(QApplication::focusWidget(), w->Picture1) << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
+    EXPECT_EQ(QApplication::focusWidget(), w->Picture1)
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
     for (QScrollBar *bar : {w->HScroll1, w->VScroll1}) {
         w->Text1->setFocus();
         bar->setFocus(Qt::TabFocusReason);
@@ -576,8 +576,7 @@ struct Qualita
 };
 
 class QualitaTest : public AnteprimaTest, public ::testing::WithParamInterface<Qualita>
-{
-};
+{};
 
 TEST_P(QualitaTest, ReadAtLoad)
 {
@@ -764,9 +763,8 @@ TEST_F(AnteprimaTest, CancelledDialogPrintsNothing)
     int printed = 0;
     FrmAnteprima::setStampaHookForTesting([&](const MotoreStampa &) { ++printed; });
     auto w = apri(2);
-    Risponditore annulla([&](QDialog &d) {
-        QTest::mouseClick(d.findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
-    });
+    Risponditore annulla(
+        [&](QDialog &d) { QTest::mouseClick(d.findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton); });
     w->mnfile->findChild<QAction *>(QStringLiteral("mnstampa"))->trigger();
     ASSERT_EQ(annulla.volte, 1);
     EXPECT_EQ(printed, 0);
@@ -781,9 +779,8 @@ TEST_F(AnteprimaTest, PrintEngineErrorIsShownWithoutIcon)
         throw Error(1001, QStringLiteral("MotoreStampa"), QStringLiteral("La stampante non risponde"));
     });
     auto w = apri(2);
-    Risponditore ok([&](QDialog &d) {
-        QTest::mouseClick(d.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
-    });
+    Risponditore ok(
+        [&](QDialog &d) { QTest::mouseClick(d.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton); });
     premi(*w, QStringLiteral("stampa"));
     ASSERT_EQ(ok.volte, 1);
     ASSERT_EQ(messaggi.size(), 1u);
@@ -804,9 +801,8 @@ TEST_F(AnteprimaTest, PrintsOnlyTheFileItWasHanded)
     auto w = apri(2);
     std::vector<PrintOutcome> outcomes;
     w->setPrintListener([&](const PrintOutcome &o) { outcomes.push_back(o); });
-    Risponditore ok([&](QDialog &d) {
-        QTest::mouseClick(d.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
-    });
+    Risponditore ok(
+        [&](QDialog &d) { QTest::mouseClick(d.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton); });
     premi(*w, QStringLiteral("stampa"));
     EXPECT_EQ(printed, 1);
 
@@ -940,8 +936,7 @@ struct Ridisegno
 };
 
 class RidisegnoTest : public AnteprimaTest, public ::testing::WithParamInterface<Ridisegno>
-{
-};
+{};
 
 TEST_P(RidisegnoTest, AfterADragThePageStaysPut)
 {
@@ -963,8 +958,7 @@ TEST_P(RidisegnoTest, AfterADragThePageStaysPut)
 }
 
 INSTANTIATE_TEST_SUITE_P(Redraw, RidisegnoTest,
-                         ::testing::Values(Ridisegno{"refresh96dpi", 15, false},
-                                           Ridisegno{"refresh192dpi", 7.5, false},
+                         ::testing::Values(Ridisegno{"refresh96dpi", 15, false}, Ridisegno{"refresh192dpi", 7.5, false},
                                            Ridisegno{"quality192dpi", 7.5, true}),
                          [](const auto &info) { return std::string(info.param.name); });
 
@@ -979,8 +973,7 @@ struct Rotto
 };
 
 class RottoTest : public AnteprimaTest, public ::testing::WithParamInterface<Rotto>
-{
-};
+{};
 
 TEST_P(RottoTest, ShowsWhatWasDrawnAndTheErrorWithoutClosing)
 {
@@ -1018,11 +1011,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Rotto{"cutInsidePage1",
               PrimaPaginaBuona + "#print@\r\n\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n1440,40",
-              "riga 12: fine del file inattesa, atteso \"#endprint@\"", {QStringLiteral("Prima riga")}},
-        Rotto{"badNumberInFirstRecord",
-              "#print@\r\n\"Arial\",1x0,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n1440,2880\r\nPrima\r\n#endprint@\r\n"
-              "#newpage@\r\n" + test::testo(1440, 2880, "Seconda"),
-              "riga 2: atteso un numero per FontSize, trovato \"1x0\"", {}}),
+              "riga 12: fine del file inattesa, atteso \"#endprint@\"",
+              {QStringLiteral("Prima riga")}},
+        Rotto{
+            "badNumberInFirstRecord",
+            "#print@\r\n\"Arial\",1x0,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n1440,2880\r\nPrima\r\n#endprint@\r\n"
+            "#newpage@\r\n"
+                + test::testo(1440, 2880, "Seconda"),
+            "riga 2: atteso un numero per FontSize, trovato \"1x0\"",
+            {}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(AnteprimaTest, ErrorOfAPageGoesAwayOnAGoodPageAndComesBack)
@@ -1065,8 +1062,7 @@ void PrintTo(const Tasti &t, std::ostream *os)
 }
 
 class TastiTest : public AnteprimaTest, public ::testing::WithParamInterface<Tasti>
-{
-};
+{};
 
 TEST_P(TastiTest, KeysOnThePage)
 {
@@ -1079,12 +1075,8 @@ TEST_P(TastiTest, KeysOnThePage)
     EXPECT_EQ(w->Text1->text(), QString::fromLatin1(t.indicatore));
     EXPECT_EQ(beeps, t.beep);
     switch (t.dove) {
-    case Verticale::Cima:
-        EXPECT_EQ(w->VScroll1->value(), 0);
-        break;
-    case Verticale::Fondo:
-        EXPECT_EQ(w->VScroll1->value(), w->VScroll1->maximum());
-        break;
+    case Verticale::Cima: EXPECT_EQ(w->VScroll1->value(), 0); break;
+    case Verticale::Fondo: EXPECT_EQ(w->VScroll1->value(), w->VScroll1->maximum()); break;
     case Verticale::Mezzo:
         EXPECT_GT(w->VScroll1->value(), 0);
         EXPECT_LT(w->VScroll1->value(), w->VScroll1->maximum());
@@ -1103,15 +1095,34 @@ INSTANTIATE_TEST_SUITE_P(
         Tasti{"spaceScrolls", {}, Qt::Key_Space, Nessuno, " 1/3", 0, Verticale::Mezzo},
         Tasti{"downScrolls", {}, Qt::Key_Down, Nessuno, " 1/3", 0, Verticale::Mezzo},
         Tasti{"pageDownAtTheBottomGoesOnToTheTop",
-              {FondoPagina, FondoPagina, FondoPagina}, Qt::Key_PageDown, Nessuno, " 2/3", 0, Verticale::Cima},
+              {FondoPagina, FondoPagina, FondoPagina},
+              Qt::Key_PageDown,
+              Nessuno,
+              " 2/3",
+              0,
+              Verticale::Cima},
         Tasti{"pageUpAtTheTopGoesBackToTheBottom",
-              {{Qt::Key_End, Nessuno}}, Qt::Key_PageUp, Nessuno, " 2/3", 0, Verticale::Fondo},
-        Tasti{"shiftSpaceAtTheTopGoesBack", {{Qt::Key_End, Nessuno}}, Qt::Key_Space, Qt::ShiftModifier, " 2/3", 0,
+              {{Qt::Key_End, Nessuno}},
+              Qt::Key_PageUp,
+              Nessuno,
+              " 2/3",
+              0,
+              Verticale::Fondo},
+        Tasti{"shiftSpaceAtTheTopGoesBack",
+              {{Qt::Key_End, Nessuno}},
+              Qt::Key_Space,
+              Qt::ShiftModifier,
+              " 2/3",
+              0,
               Verticale::Fondo},
         Tasti{"pageUpOnTheFirstPageTopBeeps", {}, Qt::Key_PageUp, Nessuno, " 1/3", 1, Verticale::Cima},
         Tasti{"upOnTheFirstPageTopBeeps", {}, Qt::Key_Up, Nessuno, " 1/3", 1, Verticale::Cima},
         Tasti{"pageDownAtTheLastBottomBeeps",
-              {{Qt::Key_End, Nessuno}, FondoPagina, FondoPagina, FondoPagina}, Qt::Key_PageDown, Nessuno, " 3/3", 1,
+              {{Qt::Key_End, Nessuno}, FondoPagina, FondoPagina, FondoPagina},
+              Qt::Key_PageDown,
+              Nessuno,
+              " 3/3",
+              1,
               Verticale::Fondo},
         Tasti{"endGoesToTheLastPage", {}, Qt::Key_End, Nessuno, " 3/3", 0, Verticale::Cima},
         Tasti{"endOnTheLastPageBeeps", {{Qt::Key_End, Nessuno}}, Qt::Key_End, Nessuno, " 3/3", 1, Verticale::Cima},
@@ -1128,8 +1139,7 @@ struct TastoZoom
 };
 
 class TastoZoomTest : public AnteprimaTest, public ::testing::WithParamInterface<TastoZoom>
-{
-};
+{};
 
 TEST_P(TastoZoomTest, ZoomKeys)
 {
@@ -1146,9 +1156,11 @@ INSTANTIATE_TEST_SUITE_P(
                       TastoZoom{"ctrlEquals", {{Qt::Key_Equal, Qt::ControlModifier}}, "200%", 0},
                       TastoZoom{"minus", {{Qt::Key_Minus, Nessuno}}, "50%", 0},
                       TastoZoom{"plusBeyond400Beeps",
-                                {{Qt::Key_Plus, Nessuno}, {Qt::Key_Plus, Nessuno}, {Qt::Key_Plus, Nessuno}}, "400%", 1},
-                      TastoZoom{"ctrlZeroIs100", {{Qt::Key_Plus, Nessuno}, {Qt::Key_0, Qt::ControlModifier}}, "100%",
-                                0}),
+                                {{Qt::Key_Plus, Nessuno}, {Qt::Key_Plus, Nessuno}, {Qt::Key_Plus, Nessuno}},
+                                "400%",
+                                1},
+                      TastoZoom{
+                          "ctrlZeroIs100", {{Qt::Key_Plus, Nessuno}, {Qt::Key_0, Qt::ControlModifier}}, "100%", 0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(AnteprimaTest, RightArrowScrollsAWidePageAndTurnsANarrowOne)
@@ -1183,8 +1195,8 @@ void rotella(FrmAnteprima &w, int scatti, Qt::KeyboardModifiers mods = Qt::NoMod
     const QPointF at(100, 100);
     for (int i = 0; i < std::abs(scatti); ++i) {
         const int delta = scatti > 0 ? -gradi : gradi;
-        QWheelEvent e(at, w.Image1->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
-                      Qt::NoScrollPhase, false);
+        QWheelEvent e(at, w.Image1->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, mods, Qt::NoScrollPhase,
+                      false);
         // As from the window system: a wheel event the page does not take
         // goes on to its parents.
         QSpontaneKeyEvent::setSpontaneous(&e);
@@ -1197,7 +1209,7 @@ TEST_F(AnteprimaTest, WheelScrollsThenTurnsThePageWithoutBeeping)
     auto w = apri(2);
     rotella(*w, 1);
     EXPECT_EQ(w->VScroll1->value(), 3 * 30); // three lines of 300 twips
-    rotella(*w, 100); // to the bottom, where it stops
+    rotella(*w, 100);                        // to the bottom, where it stops
     EXPECT_EQ(w->VScroll1->value(), w->VScroll1->maximum());
     // Those that came after the bottom turned the page, shown from its top.
     rotella(*w, -1);
@@ -1249,16 +1261,15 @@ TEST_F(AnteprimaTest, CtrlWheelZoomsByTheStepsWithoutBeeping)
 struct Adatta
 {
     const char *name;
-    const char *voce;  // menu item, or nullptr for the key
+    const char *voce; // menu item, or nullptr for the key
     Qt::Key tasto;
-    bool pagina;       // fit page (else fit width)
-    const char *dopo;  // "ingrandisci", "riduci" or nullptr
-    double passo;      // the zoom expected after that command
+    bool pagina;      // fit page (else fit width)
+    const char *dopo; // "ingrandisci", "riduci" or nullptr
+    double passo;     // the zoom expected after that command
 };
 
 class AdattaTest : public AnteprimaTest, public ::testing::WithParamInterface<Adatta>
-{
-};
+{};
 
 TEST_P(AdattaTest, FitsAndStepsOnFromThere)
 {
@@ -1271,8 +1282,7 @@ TEST_P(AdattaTest, FitsAndStepsOnFromThere)
     const QSizeF vp = w->Geometria().viewport();
     const double fattore = c.pagina ? std::min(vp.width() / 11520, vp.height() / 15872) : vp.width() / 11520;
     EXPECT_NEAR(w->Geometria().zoom(), fattore, 1e-9);
-    EXPECT_EQ(w->windowTitle(),
-              QStringLiteral("Anteprima di Stampa    %1%").arg(int(std::floor(fattore * 100 + 0.5))));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Anteprima di Stampa    %1%").arg(int(std::floor(fattore * 100 + 0.5))));
     // The whole page, or its whole width, is in the window.
     EXPECT_LE(w->Image1->width(), w->Picture1->width());
     if (c.pagina) {
@@ -1325,8 +1335,7 @@ struct Digitato
 };
 
 class DigitatoTest : public AnteprimaTest, public ::testing::WithParamInterface<Digitato>
-{
-};
+{};
 
 TEST_P(DigitatoTest, EnterGoesToTheTypedPage)
 {
@@ -1353,8 +1362,7 @@ INSTANTIATE_TEST_SUITE_P(Typed, DigitatoTest,
                          ::testing::Values(Digitato{"inside", "4", " 4/5", 0}, Digitato{"last", "5", " 5/5", 0},
                                            Digitato{"current", "1", " 1/5", 0},
                                            Digitato{"withTheCount", "3/5", " 3/5", 0},
-                                           Digitato{"beyondTheEnd", "6", " 1/5", 1},
-                                           Digitato{"zero", "0", " 1/5", 1},
+                                           Digitato{"beyondTheEnd", "6", " 1/5", 1}, Digitato{"zero", "0", " 1/5", 1},
                                            Digitato{"huge", "99999999999", " 1/5", 1},
                                            Digitato{"lettersAreNotTaken", "x", " 1/5", 0}),
                          [](const auto &info) { return std::string(info.param.name); });

@@ -118,8 +118,7 @@ struct Trascinamento
 };
 
 class DragEdges : public ::testing::TestWithParam<Trascinamento>
-{
-};
+{};
 
 TEST_P(DragEdges, StopsAtEveryEdge)
 {
@@ -142,15 +141,14 @@ TEST_P(DragEdges, StopsAtEveryEdge)
     EXPECT_EQ(g.scrollV().valore, int(-t.top / 10));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Drag, DragEdges,
-    ::testing::Values(Trascinamento{"inside", -500, 300, -1500, -700},
-                      Trascinamento{"pastLeft", 5000, 0, 0, -1000},
-                      Trascinamento{"pastTop", 0, 5000, -1000, 0},
-                      Trascinamento{"pastRight", -50000, 0, -(W - 8000), -1000},
-                      Trascinamento{"pastBottom", 0, -50000, -1000, -(H - 5000)},
-                      Trascinamento{"pastTopLeftCorner", 9000, 9000, 0, 0}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Drag, DragEdges,
+                         ::testing::Values(Trascinamento{"inside", -500, 300, -1500, -700},
+                                           Trascinamento{"pastLeft", 5000, 0, 0, -1000},
+                                           Trascinamento{"pastTop", 0, 5000, -1000, 0},
+                                           Trascinamento{"pastRight", -50000, 0, -(W - 8000), -1000},
+                                           Trascinamento{"pastBottom", 0, -50000, -1000, -(H - 5000)},
+                                           Trascinamento{"pastTopLeftCorner", 9000, 9000, 0, 0}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Drag, ScrollBarsDoNotMoveThePageWhileDragging)
 {
@@ -219,8 +217,7 @@ struct PassoCase
 };
 
 class PassoTest : public ::testing::TestWithParam<PassoCase>
-{
-};
+{};
 
 TEST_P(PassoTest, FromAnyZoomToTheNextStep)
 {
@@ -234,12 +231,12 @@ TEST_P(PassoTest, FromAnyZoomToTheNextStep)
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, PassoTest,
-                         ::testing::Values(PassoCase{1, true, 2}, PassoCase{1, false, 0.5},
-                                           PassoCase{0.737, true, 1}, PassoCase{0.737, false, 0.5},
-                                           PassoCase{0.3223, true, 0.5}, PassoCase{0.3223, false, 0.25},
-                                           PassoCase{3, true, 4}, PassoCase{2, true, 4}, PassoCase{4, true, 0},
-                                           PassoCase{0.2, false, 0.125}, PassoCase{0.17, false, 0},
-                                           PassoCase{1 + 1e-12, true, 2}, PassoCase{0.5 - 1e-12, false, 0.25}));
+                         ::testing::Values(PassoCase{1, true, 2}, PassoCase{1, false, 0.5}, PassoCase{0.737, true, 1},
+                                           PassoCase{0.737, false, 0.5}, PassoCase{0.3223, true, 0.5},
+                                           PassoCase{0.3223, false, 0.25}, PassoCase{3, true, 4}, PassoCase{2, true, 4},
+                                           PassoCase{4, true, 0}, PassoCase{0.2, false, 0.125},
+                                           PassoCase{0.17, false, 0}, PassoCase{1 + 1e-12, true, 2},
+                                           PassoCase{0.5 - 1e-12, false, 0.25}));
 
 /// Fitting: the zoom for a viewport, kept within the steps' range.
 struct AdattaCase
@@ -251,8 +248,7 @@ struct AdattaCase
 };
 
 class AdattaTest : public ::testing::TestWithParam<AdattaCase>
-{
-};
+{};
 
 TEST_P(AdattaTest, FitsWithinTheRange)
 {
@@ -263,15 +259,14 @@ TEST_P(AdattaTest, FitsWithinTheRange)
     EXPECT_DOUBLE_EQ(g.zoom(), fatto ? c.zoom : 1.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fit, AdattaTest,
-    ::testing::Values(AdattaCase{"pageTallViewport", W / 2, H, true, 0.5},
-                      AdattaCase{"pageWideViewport", W, H / 4, true, 0.25},
-                      AdattaCase{"width", W * 0.75, 10, false, 0.75},
-                      AdattaCase{"neverBeyond400", W * 10, H * 10, true, 4},
-                      AdattaCase{"neverBelow1000Twips", 100, 100, true, 1000 / W},
-                      AdattaCase{"emptyViewportRefused", 0, 0, false, 0}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Fit, AdattaTest,
+                         ::testing::Values(AdattaCase{"pageTallViewport", W / 2, H, true, 0.5},
+                                           AdattaCase{"pageWideViewport", W, H / 4, true, 0.25},
+                                           AdattaCase{"width", W * 0.75, 10, false, 0.75},
+                                           AdattaCase{"neverBeyond400", W * 10, H * 10, true, 4},
+                                           AdattaCase{"neverBelow1000Twips", 100, 100, true, 1000 / W},
+                                           AdattaCase{"emptyViewportRefused", 0, 0, false, 0}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Scroll, EndsOfTheBars)
 {
@@ -295,8 +290,7 @@ struct VaiCase
 };
 
 class VaiTest : public ::testing::TestWithParam<VaiCase>
-{
-};
+{};
 
 TEST_P(VaiTest, GoesInsideTheDocumentOnly)
 {
@@ -307,13 +301,11 @@ TEST_P(VaiTest, GoesInsideTheDocumentOnly)
     EXPECT_EQ(nav.paginaVisualizzata(), GetParam().pagina);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, VaiTest,
-                         ::testing::Values(VaiCase{1, NavigazionePagine::Cambiata, 0},
-                                           VaiCase{5, NavigazionePagine::Cambiata, 4},
-                                           VaiCase{2, NavigazionePagine::Stessa, 1},
-                                           VaiCase{0, NavigazionePagine::Limite, 1},
-                                           VaiCase{6, NavigazionePagine::Limite, 1},
-                                           VaiCase{-3, NavigazionePagine::Limite, 1}));
+INSTANTIATE_TEST_SUITE_P(
+    Pages, VaiTest,
+    ::testing::Values(VaiCase{1, NavigazionePagine::Cambiata, 0}, VaiCase{5, NavigazionePagine::Cambiata, 4},
+                      VaiCase{2, NavigazionePagine::Stessa, 1}, VaiCase{0, NavigazionePagine::Limite, 1},
+                      VaiCase{6, NavigazionePagine::Limite, 1}, VaiCase{-3, NavigazionePagine::Limite, 1}));
 
 TEST(Navigazione, BeyondTheSixteenBitIndexIsALimit)
 {
@@ -503,8 +495,7 @@ struct Attorno
 };
 
 class ZoomAttorno : public ::testing::TestWithParam<Attorno>
-{
-};
+{};
 
 /// The page point under \a punto stays there, within the scroll bars' grid,
 /// wherever the bars can put the page.
@@ -529,13 +520,12 @@ TEST_P(ZoomAttorno, KeepsThePointUnderThePointer)
     EXPECT_NEAR(dopo.y(), prima.y(), grid);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Points, ZoomAttorno,
-    ::testing::Values(Attorno{{4000, 2500}, PageView::Zoom::Ingrandisci, 1.0, {100, 300}},
-                      Attorno{{500, 4500}, PageView::Zoom::Ingrandisci, 1.0, {0, 0}},
-                      Attorno{{7900, 100}, PageView::Zoom::Ingrandisci, 1.5, {200, 1000}},
-                      Attorno{{1000, 1000}, PageView::Zoom::Riduci, 2.0, {600, 800}},
-                      Attorno{{6000, 4000}, PageView::Zoom::Riduci, 4.0, {3000, 5000}}));
+INSTANTIATE_TEST_SUITE_P(Points, ZoomAttorno,
+                         ::testing::Values(Attorno{{4000, 2500}, PageView::Zoom::Ingrandisci, 1.0, {100, 300}},
+                                           Attorno{{500, 4500}, PageView::Zoom::Ingrandisci, 1.0, {0, 0}},
+                                           Attorno{{7900, 100}, PageView::Zoom::Ingrandisci, 1.5, {200, 1000}},
+                                           Attorno{{1000, 1000}, PageView::Zoom::Riduci, 2.0, {600, 800}},
+                                           Attorno{{6000, 4000}, PageView::Zoom::Riduci, 4.0, {3000, 5000}}));
 
 TEST(ZoomAttorno, APageNarrowerThanTheViewportIsCentred)
 {

@@ -45,8 +45,7 @@ struct Caso
 };
 
 class IndiceCasi : public IndiceTest, public ::testing::WithParamInterface<Caso>
-{
-};
+{};
 
 TEST_P(IndiceCasi, MatchesTheLineReader)
 {
@@ -57,19 +56,17 @@ TEST_P(IndiceCasi, MatchesTheLineReader)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, IndiceCasi,
-    ::testing::Values(
-        Caso{"crlf", "a\r\n#newpage@\r\nb\r\n#newpage@\r\n", 3},
-        Caso{"lfOnly", "a\n#newpage@\nb\n", 2},
-        Caso{"firstRecordIsABreak", "#newpage@\r\nx\r\n", 2},
-        Caso{"lastLineWithoutLineEnd", "a\r\n#newpage@", 2},
-        Caso{"lastLineWithCrOnly", "a\r\n#newpage@\r", 2},
-        Caso{"tagWithTrailingBlankIsNoBreak", "#newpage@ \r\n#newpage@\r\r\n #newpage@\r\n", 2},
-        Caso{"textLineThatReadsLikeABreakCounts", "#print@\r\nf\r\n1,2\r\n#newpage@\r\n#endprint@\r\n", 2},
-        Caso{"fewerBreaksThanPages", "a\r\n#newpage@\r\n", 4},
-        Caso{"emptyFile", "", 2},
-        Caso{"twelveBytes", "#newpage@\r\nx", 2},
-        Caso{"breakAfterLoneCrIsNoLineStart", "a\r#newpage@\r\n#newpage@\n", 3},
-        Caso{"onlyBreaks", "#newpage@\r\n#newpage@\r\n#newpage@\r\n", 4}),
+    ::testing::Values(Caso{"crlf", "a\r\n#newpage@\r\nb\r\n#newpage@\r\n", 3}, Caso{"lfOnly", "a\n#newpage@\nb\n", 2},
+                      Caso{"firstRecordIsABreak", "#newpage@\r\nx\r\n", 2},
+                      Caso{"lastLineWithoutLineEnd", "a\r\n#newpage@", 2},
+                      Caso{"lastLineWithCrOnly", "a\r\n#newpage@\r", 2},
+                      Caso{"tagWithTrailingBlankIsNoBreak", "#newpage@ \r\n#newpage@\r\r\n #newpage@\r\n", 2},
+                      Caso{"textLineThatReadsLikeABreakCounts", "#print@\r\nf\r\n1,2\r\n#newpage@\r\n#endprint@\r\n",
+                           2},
+                      Caso{"fewerBreaksThanPages", "a\r\n#newpage@\r\n", 4}, Caso{"emptyFile", "", 2},
+                      Caso{"twelveBytes", "#newpage@\r\nx", 2},
+                      Caso{"breakAfterLoneCrIsNoLineStart", "a\r#newpage@\r\n#newpage@\n", 3},
+                      Caso{"onlyBreaks", "#newpage@\r\n#newpage@\r\n#newpage@\r\n", 4}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(IndiceTest, BreaksAcrossBlockBorders)

@@ -37,8 +37,8 @@ struct Finestra
         window.setPalette(pal);
         bar = new Barra(o, &window);
         bar->setPalette(QApplication::palette());
-        const int spessore = bar->sizeHint().rheight() > bar->sizeHint().rwidth()
-                                 ? bar->sizeHint().width() : bar->sizeHint().height();
+        const int spessore =
+            bar->sizeHint().rheight() > bar->sizeHint().rwidth() ? bar->sizeHint().width() : bar->sizeHint().height();
         bar->setGeometry(o == Qt::Vertical ? QRect(0, 0, spessore, 300) : QRect(0, 0, 300, spessore));
         window.resize(bar->size());
         bar->setRange(0, 100);

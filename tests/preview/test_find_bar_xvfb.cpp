@@ -128,11 +128,11 @@ TEST_F(FindBarXvfb, TypingFindsTheFirstMatchAndTheKeysGoRoundTheDocument)
         const char *label;
         int page;
     };
-    for (const Step &s : {Step{Qt::Key_F3, {}, w.get(), "2 di 4", 5}, Step{Qt::Key_F3, {}, w.get(), "3 di 4", 5},
-                          Step{Qt::Key_Return, {}, bar->field(), "4 di 4", 9},
-                          Step{Qt::Key_F3, {}, w.get(), "1 di 4", 2},
-                          Step{Qt::Key_F3, Qt::ShiftModifier, w.get(), "4 di 4", 9},
-                          Step{Qt::Key_Return, Qt::ShiftModifier, bar->field(), "3 di 4", 5}}) {
+    for (const Step &s :
+         {Step{Qt::Key_F3, {}, w.get(), "2 di 4", 5}, Step{Qt::Key_F3, {}, w.get(), "3 di 4", 5},
+          Step{Qt::Key_Return, {}, bar->field(), "4 di 4", 9}, Step{Qt::Key_F3, {}, w.get(), "1 di 4", 2},
+          Step{Qt::Key_F3, Qt::ShiftModifier, w.get(), "4 di 4", 9},
+          Step{Qt::Key_Return, Qt::ShiftModifier, bar->field(), "3 di 4", 5}}) {
         QTest::keyClick(s.to, Qt::Key(s.key), s.modifiers);
         EXPECT_EQ(label(), QString::fromUtf8(s.label));
         EXPECT_EQ(page(), s.page) << s.label;

@@ -43,8 +43,7 @@ struct Valori
 };
 
 class RicordoGuasto : public test::TempEnvTest, public ::testing::WithParamInterface<Valori>
-{
-};
+{};
 
 /// A file edited by hand or left by another version: what cannot be read is
 /// left at its default, the rest is kept.
@@ -63,13 +62,14 @@ TEST_P(RicordoGuasto, WhatCannotBeReadIsLeftAtItsDefault)
     EXPECT_EQ(r->vista, v.attesaVista);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, RicordoGuasto,
-    ::testing::Values(Valori{"1 2 300 400", "250", "1", QRect(1, 2, 300, 400), 2.5, 1},
-                      Valori{"1 2 300", "abc", "x", QRect(), 1, 0}, Valori{"1 2 0 400", "0", "", QRect(), 1, 0},
-                      Valori{"a b c d", "-50", "2", QRect(), 1, 2}, Valori{"1 2 99999 400", "inf", "3", QRect(), 1, 3},
-                      Valori{" 5  6  7  8 ", "401", "0", QRect(5, 6, 7, 8), 1, 0},
-                      Valori{"1,2,300,400", "nan", "1.5", QRect(), 1, 0}));
+INSTANTIATE_TEST_SUITE_P(Files, RicordoGuasto,
+                         ::testing::Values(Valori{"1 2 300 400", "250", "1", QRect(1, 2, 300, 400), 2.5, 1},
+                                           Valori{"1 2 300", "abc", "x", QRect(), 1, 0},
+                                           Valori{"1 2 0 400", "0", "", QRect(), 1, 0},
+                                           Valori{"a b c d", "-50", "2", QRect(), 1, 2},
+                                           Valori{"1 2 99999 400", "inf", "3", QRect(), 1, 3},
+                                           Valori{" 5  6  7  8 ", "401", "0", QRect(5, 6, 7, 8), 1, 0},
+                                           Valori{"1,2,300,400", "nan", "1.5", QRect(), 1, 0}));
 
 TEST(ProprietaFinestra, DefaultsOffAndRefusesWhatNoWindowCanBe)
 {

@@ -70,8 +70,7 @@ void PrintTo(const LinkCase &c, std::ostream *os)
 }
 
 class CollegamentoTest : public InfoTest, public ::testing::WithParamInterface<LinkCase>
-{
-};
+{};
 
 TEST_P(CollegamentoTest, ClickOpensTheTargetWhileTheLinkIsRed)
 {

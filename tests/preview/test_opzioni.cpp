@@ -1,17 +1,17 @@
 // The print options dialog, driven through its widgets as a user would.
 #include "preview/CampiTesto.h"
-#include "preview/FrmOpzioni.h"
 #include "preview/DigitValidator.h"
+#include "preview/FrmOpzioni.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QComboBox>
-#include <QFileDialog>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -134,9 +134,9 @@ TEST_F(OpzioniTest, TabOrderFollowsTheLayout)
             order << next->objectName();
         next = next->nextInFocusChain();
     } while (next != start);
-    EXPECT_EQ(order, (QStringList{"OptTutte", "OptPagine", "TxtInizio", "TxtFine", "OptCorrente",
-                                  "Command1", "Command2", "TxtNumeroCopie", "CmdPiu", "CmdMeno",
-                                  "CmbStampante", "TxtFilePdf", "CmdSfoglia"}));
+    EXPECT_EQ(order,
+              (QStringList{"OptTutte", "OptPagine", "TxtInizio", "TxtFine", "OptCorrente", "Command1", "Command2",
+                           "TxtNumeroCopie", "CmdPiu", "CmdMeno", "CmbStampante", "TxtFilePdf", "CmdSfoglia"}));
 }
 
 TEST_F(OpzioniTest, AllPagesOfAnEmptyDocument)
@@ -187,8 +187,7 @@ void PrintTo(const RangeCase &c, std::ostream *os)
 }
 
 class IntervalloTest : public OpzioniTest, public ::testing::WithParamInterface<RangeCase>
-{
-};
+{};
 
 TEST_P(IntervalloTest, RangeOfA12PageDocument)
 {
@@ -204,13 +203,11 @@ TEST_P(IntervalloTest, RangeOfA12PageDocument)
 }
 
 INSTANTIATE_TEST_SUITE_P(Ranges, IntervalloTest,
-                         ::testing::Values(RangeCase{"7", "3", 3, 7},  // swapped
+                         ::testing::Values(RangeCase{"7", "3", 3, 7}, // swapped
                                            RangeCase{"3", "7", 3, 7},
                                            RangeCase{"99", "5", 5, 12}, // cut to the count, then swapped
-                                           RangeCase{"2", "99", 2, 12},
-                                           RangeCase{"0", "4", 0, 4},   // 0 stays 0
-                                           RangeCase{"", "0", 0, 0},
-                                           RangeCase{"12", "12", 12, 12},
+                                           RangeCase{"2", "99", 2, 12}, RangeCase{"0", "4", 0, 4}, // 0 stays 0
+                                           RangeCase{"", "0", 0, 0}, RangeCase{"12", "12", 12, 12},
                                            RangeCase{"13", "1", 1, 12}));
 
 TEST_F(OpzioniTest, LeavingAPageFieldCutsOnlyValuesAboveTheCount)
@@ -277,8 +274,7 @@ void PrintTo(const CopieCase &c, std::ostream *os)
 }
 
 class PiuMenoTest : public OpzioniTest, public ::testing::WithParamInterface<CopieCase>
-{
-};
+{};
 
 TEST_P(PiuMenoTest, ButtonsKeepTheCountBetween1And10)
 {
@@ -298,8 +294,7 @@ INSTANTIATE_TEST_SUITE_P(Copies, PiuMenoTest,
                                            CopieCase{"99", "CmdMeno", "98"}));
 
 class CopieScritteTest : public OpzioniTest, public ::testing::WithParamInterface<int>
-{
-};
+{};
 
 TEST_P(CopieScritteTest, TypedCopiesAreReturnedUnchanged)
 {
@@ -389,8 +384,7 @@ void PrintTo(const Tasto &t, std::ostream *os)
 }
 
 class TastiTest : public OpzioniTest, public ::testing::WithParamInterface<Tasto>
-{
-};
+{};
 
 TEST_P(TastiTest, NonDigitKeysNeverReachTheFields)
 {
@@ -407,8 +401,7 @@ TEST_P(TastiTest, NonDigitKeysNeverReachTheFields)
 
 INSTANTIATE_TEST_SUITE_P(Keys, TastiTest,
                          ::testing::Values(Tasto{"a"}, Tasto{"Z"}, Tasto{" "}, Tasto{"-"}, Tasto{"+"}, Tasto{"."},
-                                           Tasto{","}, Tasto{"/"}, Tasto{":"}, Tasto{"é"}, Tasto{"½"},
-                                           Tasto{"٣"}));
+                                           Tasto{","}, Tasto{"/"}, Tasto{":"}, Tasto{"é"}, Tasto{"½"}, Tasto{"٣"}));
 
 TEST_F(OpzioniTest, DigitsAndBackspaceReachTheFields)
 {
@@ -445,8 +438,7 @@ void PrintTo(const IncollaCase &c, std::ostream *os)
 }
 
 class IncollaTest : public OpzioniTest, public ::testing::WithParamInterface<IncollaCase>
-{
-};
+{};
 
 TEST_P(IncollaTest, PastingGoesThroughTheDigitFilter)
 {
@@ -458,12 +450,8 @@ TEST_P(IncollaTest, PastingGoesThroughTheDigitFilter)
     scrivi(c.campo, QString());
     QLineEdit *field = campo(c.campo);
     switch (c.modo) {
-    case Incolla::CtrlV:
-        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
-        break;
-    case Incolla::ShiftInsert:
-        QTest::keyClick(field, Qt::Key_Insert, Qt::ShiftModifier);
-        break;
+    case Incolla::CtrlV: QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier); break;
+    case Incolla::ShiftInsert: QTest::keyClick(field, Qt::Key_Insert, Qt::ShiftModifier); break;
     case Incolla::MenuDelCampo: {
         // The field's own context menu, its "paste" item clicked.
         QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));
@@ -532,8 +520,7 @@ struct TastoOk
 };
 
 class TastoOkTest : public OpzioniTest, public ::testing::WithParamInterface<TastoOk>
-{
-};
+{};
 
 TEST_P(TastoOkTest, LeavesTheFieldBeforeOk)
 {
@@ -569,8 +556,7 @@ void PrintTo(const NumeroCase &c, std::ostream *os)
 }
 
 class LeggiNumeroTest : public ::testing::TestWithParam<NumeroCase>
-{
-};
+{};
 
 TEST_P(LeggiNumeroTest, ReadsTheLeadingNumber)
 {
@@ -579,15 +565,15 @@ TEST_P(LeggiNumeroTest, ReadsTheLeadingNumber)
               GetParam().atteso);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, LeggiNumeroTest,
-    ::testing::Values(NumeroCase{"", 0}, NumeroCase{"12", 12}, NumeroCase{"  7", 7}, NumeroCase{"007", 7},
-                      NumeroCase{"12abc", 12}, NumeroCase{"abc", 0}, NumeroCase{"-4", -4}, NumeroCase{"+4", 4},
-                      NumeroCase{"3.4", 3}, NumeroCase{"3.6", 4}, NumeroCase{"2.5", 2}, NumeroCase{"3.5", 4},
-                      NumeroCase{".5", 0}, NumeroCase{"1e3", 1000}, NumeroCase{"2E2x", 200},
-                      NumeroCase{"99999999999", std::numeric_limits<int32_t>::max()},
-                      NumeroCase{"9e99999", std::numeric_limits<int32_t>::max()},
-                      NumeroCase{"-9e99999", std::numeric_limits<int32_t>::min()}));
+INSTANTIATE_TEST_SUITE_P(Texts, LeggiNumeroTest,
+                         ::testing::Values(NumeroCase{"", 0}, NumeroCase{"12", 12}, NumeroCase{"  7", 7},
+                                           NumeroCase{"007", 7}, NumeroCase{"12abc", 12}, NumeroCase{"abc", 0},
+                                           NumeroCase{"-4", -4}, NumeroCase{"+4", 4}, NumeroCase{"3.4", 3},
+                                           NumeroCase{"3.6", 4}, NumeroCase{"2.5", 2}, NumeroCase{"3.5", 4},
+                                           NumeroCase{".5", 0}, NumeroCase{"1e3", 1000}, NumeroCase{"2E2x", 200},
+                                           NumeroCase{"99999999999", std::numeric_limits<int32_t>::max()},
+                                           NumeroCase{"9e99999", std::numeric_limits<int32_t>::max()},
+                                           NumeroCase{"-9e99999", std::numeric_limits<int32_t>::min()}));
 
 TEST(LeggiNumero, HeldWithinTheFieldsRange)
 {
@@ -596,8 +582,7 @@ TEST(LeggiNumero, HeldWithinTheFieldsRange)
 }
 
 class SoloNumeriTest : public ::testing::TestWithParam<std::pair<int, bool>>
-{
-};
+{};
 
 TEST_P(SoloNumeriTest, KeepsOnlyDigitsAndBackspace)
 {
@@ -697,10 +682,10 @@ class StampanteTest : public OpzioniTest
 public:
     void scegliCorrente(const char *corrente)
     {
-        platform::setPrintersForTesting(QList<platform::PrinterDesc>{
-            {QStringLiteral("Ufficio"), false, QSizeF(11906, 16838)},
-            {QStringLiteral("Magazzino"), false, QSizeF(11906, 16838)},
-            {platform::pdfPrinterName(), true, QSizeF(11906, 16838)}});
+        platform::setPrintersForTesting(
+            QList<platform::PrinterDesc>{{QStringLiteral("Ufficio"), false, QSizeF(11906, 16838)},
+                                         {QStringLiteral("Magazzino"), false, QSizeF(11906, 16838)},
+                                         {platform::pdfPrinterName(), true, QSizeF(11906, 16838)}});
         ASSERT_TRUE(platform::setCurrentPrinter(QLatin1String(corrente)));
     }
     void TearDown() override { platform::setCurrentPrinter(QString()); }
@@ -739,8 +724,7 @@ void PrintTo(const SceltaStampante &c, std::ostream *os)
 }
 
 class SceltaStampanteTest : public StampanteTest, public ::testing::WithParamInterface<SceltaStampante>
-{
-};
+{};
 
 TEST_P(SceltaStampanteTest, OkGivesThePrinterAndForThePdfPrinterTheFile)
 {
@@ -774,8 +758,7 @@ INSTANTIATE_TEST_SUITE_P(
         SceltaStampante{"CurrentQueueIsSelected", "Magazzino", Qt::Key(0), "", Qt::Key(0), "Magazzino", ""},
         SceltaStampante{"QueueChosen", "", Qt::Key_Home, "", Qt::Key(0), "Ufficio", ""},
         SceltaStampante{"PdfPrinterWithoutAFile", "", Qt::Key(0), "", Qt::Key(0), "PDF", ""},
-        SceltaStampante{"PdfChosenAndNamed", "Ufficio", Qt::Key_End, "fattura.pdf", Qt::Key(0), "PDF",
-                        "fattura.pdf"},
+        SceltaStampante{"PdfChosenAndNamed", "Ufficio", Qt::Key_End, "fattura.pdf", Qt::Key(0), "PDF", "fattura.pdf"},
         SceltaStampante{"NameWithoutExtension", "", Qt::Key(0), "conto", Qt::Key(0), "PDF", "conto.pdf"},
         SceltaStampante{"AbsolutePathKept", "", Qt::Key(0), "{root}altrove/x.pdf", Qt::Key(0), "PDF",
                         "{root}altrove/x.pdf"},

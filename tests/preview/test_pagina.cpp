@@ -25,7 +25,8 @@ public:
     void setTitolo(const QString &value)
     {
         if (rifiuta)
-            throw Error(ErrInvalidPropertyValue, QStringLiteral("PrintPreview"), QStringLiteral("Valore di proprietà non valido"));
+            throw Error(ErrInvalidPropertyValue, QStringLiteral("PrintPreview"),
+                        QStringLiteral("Valore di proprietà non valido"));
         m_titolo = value;
     }
     bool rifiuta = false;
@@ -143,8 +144,7 @@ void PrintTo(const TitoloCase &c, std::ostream *os)
 }
 
 class ApplicaTest : public PaginaTest, public ::testing::WithParamInterface<TitoloCase>
-{
-};
+{};
 
 TEST_P(ApplicaTest, ApplyStoresTheTrimmedTextInTheFirstControlOnly)
 {
@@ -158,10 +158,8 @@ TEST_P(ApplicaTest, ApplyStoresTheTrimmedTextInTheFirstControlOnly)
 
 INSTANTIATE_TEST_SUITE_P(Titles, ApplicaTest,
                          ::testing::Values(TitoloCase{"  Il mio   titolo  ", "Il mio   titolo"},
-                                           TitoloCase{"Anteprima", "Anteprima"},
-                                           TitoloCase{"   ", ""},
-                                           TitoloCase{"", ""},
-                                           TitoloCase{" \xc3\xa8 ora ", "\xc3\xa8 ora"}));
+                                           TitoloCase{"Anteprima", "Anteprima"}, TitoloCase{"   ", ""},
+                                           TitoloCase{"", ""}, TitoloCase{" \xc3\xa8 ora ", "\xc3\xa8 ora"}));
 
 TEST_F(PaginaTest, ASecondSelectionLoadsItsOwnTitle)
 {

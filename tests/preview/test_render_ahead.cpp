@@ -24,8 +24,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMenu>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QProgressDialog>
@@ -109,8 +109,8 @@ protected:
     /// Waits until the worker has made the pages next to the one on show.
     static void attendiAnticipo(FrmAnteprima &w)
     {
-        const bool pronte = QTest::qWaitFor(
-            [&] { return !w.renderAhead()->busy() && w.renderAhead()->readyCount() > 0; }, 30000);
+        const bool pronte =
+            QTest::qWaitFor([&] { return !w.renderAhead()->busy() && w.renderAhead()->readyCount() > 0; }, 30000);
         ASSERT_TRUE(pronte) << "busy " << w.renderAhead()->busy() << " ready " << w.renderAhead()->readyCount()
                             << " indexed " << w.knownPageCount() << " complete " << w.pageIndexComplete();
     }
@@ -160,8 +160,7 @@ struct CountCase
 };
 
 class CountFromIndex : public RenderAheadTest, public ::testing::WithParamInterface<CountCase>
-{
-};
+{};
 
 TEST_P(CountFromIndex, GrowsWithTheIndexAndWaitsForAPageBeyondIt)
 {
@@ -309,7 +308,8 @@ TEST_F(RenderAheadTest, ARedrawReadsThePageAgainAndNotWhatWasMadeAhead)
     ASSERT_NE(aggiorna, nullptr);
     aggiorna->trigger();
     EXPECT_TRUE(w->fraErrore->isVisible());
-    EXPECT_TRUE(w->lblErrore->text().startsWith(QStringLiteral("Pagina 2 mostrata solo in parte"))) << qPrintable(w->lblErrore->text());
+    EXPECT_TRUE(w->lblErrore->text().startsWith(QStringLiteral("Pagina 2 mostrata solo in parte")))
+        << qPrintable(w->lblErrore->text());
 }
 
 /// Work for a view or a page no longer wanted is dropped, and what is kept
@@ -321,8 +321,7 @@ struct StaleCase
 };
 
 class StaleWork : public RenderAheadTest, public ::testing::WithParamInterface<StaleCase>
-{
-};
+{};
 
 TEST_P(StaleWork, IsDroppedAndTheNewWorkKept)
 {
@@ -368,7 +367,8 @@ TEST_P(StaleWork, IsDroppedAndTheNewWorkKept)
     EXPECT_LT(made->raster.area.height(), view.widgetSize.height());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, StaleWork, ::testing::Values(StaleCase{"ZoomChanged", true}, StaleCase{"JumpedFar", false}),
+INSTANTIATE_TEST_SUITE_P(Cases, StaleWork,
+                         ::testing::Values(StaleCase{"ZoomChanged", true}, StaleCase{"JumpedFar", false}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 // --- Progress and cancel in printing ---------------------------------------------------
@@ -402,8 +402,7 @@ TEST_F(RenderAheadTest, CancelInThePrintProgressLeavesNoPdfAndKeepsTheDocument)
         auto *progresso = w->findChild<QProgressDialog *>(QStringLiteral("progressoStampa"));
         if (progresso && progresso->isVisible() && progresso->value() >= 2 && !progresso->wasCanceled()) {
             // QV_SHOTS_DIR keeps a picture of the dialog over the window.
-            if (const QString shots = qEnvironmentVariable("QV_SHOTS_DIR"); !shots.isEmpty())
-            {
+            if (const QString shots = qEnvironmentVariable("QV_SHOTS_DIR"); !shots.isEmpty()) {
                 QPixmap shot = w->grab();
                 QPainter painter(&shot);
                 painter.drawPixmap(progresso->geometry().topLeft() - w->geometry().topLeft(), progresso->grab());

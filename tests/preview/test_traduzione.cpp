@@ -2,8 +2,8 @@
 // dialogs (print options, about box, title page, the installer's window), the
 // error catalogue and the error box, in Italian (nothing installed, Italian,
 // a language without a catalogue) and in English (the shipped catalogue).
-#include "platform/DisegnoSvg.h"
 #include "platform/Devices.h"
+#include "platform/DisegnoSvg.h"
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/FrmInfo.h"
@@ -18,8 +18,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>

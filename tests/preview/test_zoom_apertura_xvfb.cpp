@@ -283,7 +283,7 @@ TEST_F(ZoomXvfb, CtrlWheelInTheContinuousViewKeepsThePointToo)
     ASSERT_TRUE(w->continuaAttiva());
     ContinuousView *v = w->vistaContinua();
     QTest::keyClick(w.get(), Qt::Key_PageDown); // into the first page's lower half
-    const QPoint dove(120, 90); // away from the middle, which the view keeps anyway
+    const QPoint dove(120, 90);                 // away from the middle, which the view keeps anyway
     const auto sotto = [&](int32_t pagina) {
         const QRect r = v->rettangoloPagina(pagina);
         return QPointF(double(dove.x() - r.left()) / r.width(), double(dove.y() - r.top()) / r.height());

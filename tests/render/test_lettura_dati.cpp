@@ -53,7 +53,8 @@ protected:
     Error replayError(DrawTarget &t, const QString &path, int16_t page = 1, int32_t pos = 0)
     {
         try {
-            LetturaDati::DisegnaPagina(t, path, pos ? LetturaDati::PageSpec::at(pos) : LetturaDati::PageSpec::page(page));
+            LetturaDati::DisegnaPagina(t, path,
+                                       pos ? LetturaDati::PageSpec::at(pos) : LetturaDati::PageSpec::page(page));
         } catch (const Error &e) {
             return e;
         }
@@ -101,8 +102,9 @@ TEST_F(Replay, PageBeyondTheLastLeavesTheSurfaceCleared)
 TEST_F(Replay, EveryPageOnTheSurfaceDrawsAllPagesOverEachOther)
 {
     RecordingTarget t;
-    LetturaDati::DisegnaPagina(t, spool(textRecord(10, 300, {"A"}) + QStringList{"#newpage@"}
-                                        + textRecord(10, 300, {"B"})), LetturaDati::PageSpec::everyPage());
+    LetturaDati::DisegnaPagina(
+        t, spool(textRecord(10, 300, {"A"}) + QStringList{"#newpage@"} + textRecord(10, 300, {"B"})),
+        LetturaDati::PageSpec::everyPage());
     EXPECT_EQ(t.drawing(), QStringList({"Cls", "Print A", "Print B"}));
 }
 
@@ -113,7 +115,8 @@ TEST_F(Replay, CountingAndStoredPositionGiveTheSameDrawing)
     QStringList lines;
     for (int p = 1; p <= 5; ++p) {
         lines << textRecord(100 * p, 500, {QStringLiteral("Pagina %1").arg(p), "seconda riga"});
-        lines << "#line@" << "255,13,2,0,0,0" << QStringLiteral("0,%1,100,200,#TRUE#,#TRUE#").arg(p);
+        lines << "#line@"
+              << "255,13,2,0,0,0" << QStringLiteral("0,%1,100,200,#TRUE#,#TRUE#").arg(p);
         if (p < 5)
             lines << "#newpage@";
     }
@@ -125,9 +128,8 @@ TEST_F(Replay, CountingAndStoredPositionGiveTheSameDrawing)
         LetturaDati::DisegnaPagina(byCount, path, LetturaDati::PageSpec::page(p));
         LetturaDati::DisegnaPagina(byPosition, path, LetturaDati::PageSpec::at(starts.at(p - 1)));
         EXPECT_EQ(byCount.calls, byPosition.calls) << "page " << p;
-        EXPECT_THAT(byCount.drawing(),
-                    ElementsAre("Cls", QStringLiteral("Print Pagina %1|seconda riga").arg(p),
-                                QStringLiteral("Line 0,%1,100,200 filled").arg(p)));
+        EXPECT_THAT(byCount.drawing(), ElementsAre("Cls", QStringLiteral("Print Pagina %1|seconda riga").arg(p),
+                                                   QStringLiteral("Line 0,%1,100,200 filled").arg(p)));
     }
 }
 
@@ -147,7 +149,8 @@ TEST_F(Replay, PageBreakInsideATextCountsWhenCountingButIsTextInTheLoop)
 TEST_F(Replay, EndPrintInsideATextEndsItAndTheRestIsSkipped)
 {
     RecordingTarget t;
-    LetturaDati::DisegnaPagina(t, spool(textRecord(0, 300, {"A", "#endprint@", "B"}) + textRecord(0, 600, {"C"})), LetturaDati::PageSpec::page(1));
+    LetturaDati::DisegnaPagina(t, spool(textRecord(0, 300, {"A", "#endprint@", "B"}) + textRecord(0, 600, {"C"})),
+                               LetturaDati::PageSpec::page(1));
     EXPECT_EQ(t.drawing(), QStringList({"Cls", "Print A", "Print C"}));
 }
 
@@ -158,8 +161,7 @@ struct TextCase
 };
 
 class TextCollection : public Replay, public ::testing::WithParamInterface<TextCase>
-{
-};
+{};
 
 TEST_P(TextCollection, JoinsLinesWithCrLf)
 {
@@ -169,9 +171,8 @@ TEST_P(TextCollection, JoinsLinesWithCrLf)
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, TextCollection,
-                         ::testing::Values(TextCase{{"AB"}, "AB"}, TextCase{{"A", "B"}, "A|B"},
-                                           TextCase{{""}, "|"}, TextCase{{}, ""},
-                                           TextCase{{"x, \"y\""}, "x, \"y\""},
+                         ::testing::Values(TextCase{{"AB"}, "AB"}, TextCase{{"A", "B"}, "A|B"}, TextCase{{""}, "|"},
+                                           TextCase{{}, ""}, TextCase{{"x, \"y\""}, "x, \"y\""},
                                            TextCase{{"àèìòù €"}, "àèìòù €"}));
 
 TEST_F(Replay, SmallFontSizeIsSetBeforeAndAfterTheName)
@@ -193,15 +194,16 @@ TEST_F(Replay, RecordsOfEveryKind)
     RecordingTarget t;
     LetturaDati::DisegnaPagina(
         t,
-        spool({"#line@", "0,13,1,0,0,1", "1,2,3,4,#FALSE#,#TRUE#",       // pieno without rettangolo: a line
-               "#pset@", "65280,13,3,0,0,1", "7,8",                        // a point in its own colour
-               "#circle@", "16711680,13,1,0,0,1", "100,200,50,-1,2,2,1",   // -1: the pen colour
-               "#circle@", "0,13,1,0,0,1", "100,200,50,255,-.5,-1.5,0.5",  // an explicit red pie
+        spool({"#line@", "0,13,1,0,0,1", "1,2,3,4,#FALSE#,#TRUE#",        // pieno without rettangolo: a line
+               "#pset@", "65280,13,3,0,0,1", "7,8",                       // a point in its own colour
+               "#circle@", "16711680,13,1,0,0,1", "100,200,50,-1,2,2,1",  // -1: the pen colour
+               "#circle@", "0,13,1,0,0,1", "100,200,50,255,-.5,-1.5,0.5", // an explicit red pie
                "garbage line", "",                                        // no tags: skipped
-               "#paint@", "\"" + picture + "\",10,20,300,400"}), LetturaDati::PageSpec::page(1));
-    EXPECT_EQ(t.drawing(), QStringList({"Cls", "Line 1,2,3,4 line", "PSet 7,8 65280",
-                                        "Circle 100,200 r50 c16711680 2 2 a1", "Circle 100,200 r50 c255 -0.5 -1.5 a0.5",
-                                        "PaintPicture 4x3 at 10,20 300x400"}));
+               "#paint@", "\"" + picture + "\",10,20,300,400"}),
+        LetturaDati::PageSpec::page(1));
+    EXPECT_EQ(t.drawing(),
+              QStringList({"Cls", "Line 1,2,3,4 line", "PSet 7,8 65280", "Circle 100,200 r50 c16711680 2 2 a1",
+                           "Circle 100,200 r50 c255 -0.5 -1.5 a0.5", "PaintPicture 4x3 at 10,20 300x400"}));
     // The stroke attributes are set in their fixed order before each figure.
     const int pset = int(t.calls.indexOf("PSet 7,8 65280"));
     EXPECT_EQ(t.calls.mid(pset - 6, 6), QStringList({"DrawMode 13", "DrawStyle 0", "DrawWidth 3", "FillColor 0",
@@ -212,8 +214,9 @@ TEST_F(Replay, ValuesMayWrapAcrossLinesAndUseAnyNumberNotation)
 {
     RecordingTarget t;
     LetturaDati::DisegnaPagina(t,
-                               spool({"#line@", "0,13", "1,0,", "0,1", "1.44E+03,.5,-0.25,2e1,#TRUE#,#FALSE#",
-                                      "#pset@", "0,13,1,0,0,1", "+3.,  4 "}), LetturaDati::PageSpec::page(1));
+                               spool({"#line@", "0,13", "1,0,", "0,1", "1.44E+03,.5,-0.25,2e1,#TRUE#,#FALSE#", "#pset@",
+                                      "0,13,1,0,0,1", "+3.,  4 "}),
+                               LetturaDati::PageSpec::page(1));
     EXPECT_EQ(t.drawing(), QStringList({"Cls", "Line 1440,0.5,-0.25,20 box", "PSet 3,4 0"}));
 }
 
@@ -228,8 +231,7 @@ struct LayoutCase
 };
 
 class ValueLayouts : public Replay, public ::testing::WithParamInterface<LayoutCase>
-{
-};
+{};
 
 TEST_P(ValueLayouts, ReplayAsOneStream)
 {
@@ -243,15 +245,17 @@ const QStringList LineFrom1440 = {"Line 1440,1440,5000,1440 line"};
 INSTANTIATE_TEST_SUITE_P(
     Layouts, ValueLayouts,
     ::testing::Values(
-        LayoutCase{"GroupsOnTheirOwnLines", {"#line@", "0,13,1,0,0,1", "1440,1440,5000,1440,#FALSE#,#FALSE#"}, LineFrom1440},
+        LayoutCase{
+            "GroupsOnTheirOwnLines", {"#line@", "0,13,1,0,0,1", "1440,1440,5000,1440,#FALSE#,#FALSE#"}, LineFrom1440},
         LayoutCase{"StrokeLineRunsOn", {"#line@", "0,13,1,0,0,1,1440", "1440,5000,1440,#FALSE#,#FALSE#"}, LineFrom1440},
         LayoutCase{"AllOnOneLine", {"#line@", "0,13,1,0,0,1,1440,1440,5000,1440,#FALSE#,#FALSE#"}, LineFrom1440},
         LayoutCase{"OneValuePerLine",
                    {"#line@", "0", "13", "1", "0", "0", "1", "1440", "1440", "5000", "1440", "#FALSE#", "#FALSE#"},
                    LineFrom1440},
-        LayoutCase{"FontAndPositionOnOneLine",
-                   {"#print@", "\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#,1440,2880", "Totale", "#endprint@"},
-                   {"Print Totale"}},
+        LayoutCase{
+            "FontAndPositionOnOneLine",
+            {"#print@", "\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#,1440,2880", "Totale", "#endprint@"},
+            {"Print Totale"}},
         LayoutCase{"LeftOverValuesFeedTheNextFields",
                    {"#pset@", "0,13,1,0,0,1,99", "5,6,7", "#pset@", "0,13,1,0,0,1", "8,9"},
                    {"PSet 99,5 0", "PSet 8,9 0"}}),
@@ -268,8 +272,7 @@ struct ErrorCase
 };
 
 class ReplayErrors : public Replay, public ::testing::WithParamInterface<ErrorCase>
-{
-};
+{};
 
 TEST_P(ReplayErrors, NameTheLineAndKeepWhatWasDrawn)
 {
@@ -289,21 +292,35 @@ TEST_P(ReplayErrors, NameTheLineAndKeepWhatWasDrawn)
 INSTANTIATE_TEST_SUITE_P(
     Bad, ReplayErrors,
     ::testing::Values(
-        ErrorCase{"TextWithoutEnd", {"#print@", "\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#", "1,2", "testo"},
-                  62, "riga 8: fine del file inattesa, atteso \"#endprint@\""},
-        ErrorCase{"RecordCutShort", {"#line@", "0,13,1,0,0,1", "1,2,3"}, 62, "riga 7: fine del file inattesa, atteso il valore y2"},
-        ErrorCase{"NotANumber", {"#line@", "0,13,abc,0,0,1", "1,2,3,4,#TRUE#,#TRUE#"}, 13,
+        ErrorCase{"TextWithoutEnd",
+                  {"#print@", "\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#", "1,2", "testo"},
+                  62,
+                  "riga 8: fine del file inattesa, atteso \"#endprint@\""},
+        ErrorCase{"RecordCutShort",
+                  {"#line@", "0,13,1,0,0,1", "1,2,3"},
+                  62,
+                  "riga 7: fine del file inattesa, atteso il valore y2"},
+        ErrorCase{"NotANumber",
+                  {"#line@", "0,13,abc,0,0,1", "1,2,3,4,#TRUE#,#TRUE#"},
+                  13,
                   "riga 5: atteso un numero per DrawWidth, trovato \"abc\""},
         ErrorCase{"NaN", {"#pset@", "0,13,1,0,0,1", "nan,1"}, 13, "riga 6: atteso un numero per x"},
         ErrorCase{"Infinity", {"#pset@", "0,13,1,0,0,1", "1,-inf"}, 13, "riga 6: atteso un numero per y"},
         ErrorCase{"DecimalComma", {"#pset@", "0,13,1,0,0,1", "1;5,2"}, 13, "per x"},
-        ErrorCase{"HugeFloat", {"#pset@", "0,13,1,0,0,1", "1e39,2"}, 6, "riga 6: valore fuori dall'intervallo a 32 bit per x"},
+        ErrorCase{"HugeFloat",
+                  {"#pset@", "0,13,1,0,0,1", "1e39,2"},
+                  6,
+                  "riga 6: valore fuori dall'intervallo a 32 bit per x"},
         ErrorCase{"HugeDouble", {"#pset@", "0,13,1,0,0,1", "1e999,2"}, 6, "riga 6: valore fuori dall'intervallo"},
         ErrorCase{"HugeInteger", {"#pset@", "9999999999,13,1,0,0,1", "1,2"}, 6, "riga 5: valore intero fuori"},
-        ErrorCase{"NotABoolean", {"#line@", "0,13,1,0,0,1", "1,2,3,4,#VERO#,#TRUE#"}, 13,
+        ErrorCase{"NotABoolean",
+                  {"#line@", "0,13,1,0,0,1", "1,2,3,4,#VERO#,#TRUE#"},
+                  13,
                   "riga 6: atteso #TRUE# o #FALSE# per rettangolo"},
         ErrorCase{"UnclosedQuote", {"#paint@", "\"/tmp/x,1,2,3,4"}, 13, "riga 5: testo senza virgolette"},
-        ErrorCase{"MissingPicture", {"#paint@", "\"/nonexistent/qvm.tmp\",1,2,3,4"}, 53,
+        ErrorCase{"MissingPicture",
+                  {"#paint@", "\"/nonexistent/qvm.tmp\",1,2,3,4"},
+                  53,
                   "riga 5: immagine non caricabile \"/nonexistent/qvm.tmp\""}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -360,7 +377,8 @@ TEST_F(Replay, LineLongerThanEightMebibytesIsAnErrorNotAnAllocation)
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("#pset@\r\n0,13,1,0,0,1\r\n1,1\r\n#print@\r\n\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n1,2\r\n");
+        f.write("#pset@\r\n0,13,1,0,0,1\r\n1,1\r\n#print@\r\n\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#"
+                "\r\n1,2\r\n");
         f.write(QByteArray(spool::MaxLineBytes + 10, 'x'));
         f.write("\r\n#endprint@\r\n");
     }
@@ -446,8 +464,8 @@ struct PictureCase
 {
     const char *name;
     std::function<QByteArray()> content;
-    int number;          ///< 0: painted
-    const char *why;     ///< part of the error's description, or "vector" / "raster"
+    int number;      ///< 0: painted
+    const char *why; ///< part of the error's description, or "vector" / "raster"
 };
 
 void PrintTo(const PictureCase &c, std::ostream *os)
@@ -456,8 +474,7 @@ void PrintTo(const PictureCase &c, std::ostream *os)
 }
 
 class PictureFiles : public Replay, public ::testing::WithParamInterface<PictureCase>
-{
-};
+{};
 
 TEST_P(PictureFiles, OnlyRasterImagesAndSelfContainedSvgArePainted)
 {
@@ -527,12 +544,14 @@ TEST_F(Replay, APictureFileIsDecodedOncePerPageAndSize)
                                            pictures::encoded(pictures::redImage(30, 20), "PNG"));
     const QString record = "\"" + picture + "\",0,0,1440,720";
     PictureTarget t;
-    LetturaDati::DisegnaPagina(t, spool({"#paint@", record, "#paint@", record, "#paint@", "\"" + picture + "\",0,0,20,20",
-                                         "#newpage@", "#paint@", record}), LetturaDati::PageSpec::everyPage());
+    LetturaDati::DisegnaPagina(t,
+                               spool({"#paint@", record, "#paint@", record, "#paint@", "\"" + picture + "\",0,0,20,20",
+                                      "#newpage@", "#paint@", record}),
+                               LetturaDati::PageSpec::everyPage());
     ASSERT_EQ(t.painted.size(), 4u);
     EXPECT_EQ(t.painted[0].identity(), t.painted[1].identity());
     EXPECT_NE(t.painted[0].identity(), t.painted[2].identity()); // drawn smaller: decoded at its own size
-    EXPECT_EQ(t.painted[2].image().size(), QSize(9, 9));          // 20 twips at 600 dpi
+    EXPECT_EQ(t.painted[2].image().size(), QSize(9, 9));         // 20 twips at 600 dpi
     EXPECT_NE(t.painted[0].identity(), t.painted[3].identity()); // the next page decodes anew
 }
 
@@ -542,8 +561,9 @@ TEST_F(Replay, LargePicturesAreDecodedAtMostAtPrintResolution)
                                            pictures::encoded(pictures::redImage(3000, 1500), "PNG"));
     PictureTarget t;
     // One inch by half an inch: 600 x 300 pixels; ten inches: the whole image.
-    LetturaDati::DisegnaPagina(t, spool({"#paint@", "\"" + picture + "\",0,0,1440,720", "#paint@",
-                                         "\"" + picture + "\",0,0,14400,7200"}), LetturaDati::PageSpec::page(1));
+    LetturaDati::DisegnaPagina(
+        t, spool({"#paint@", "\"" + picture + "\",0,0,1440,720", "#paint@", "\"" + picture + "\",0,0,14400,7200"}),
+        LetturaDati::PageSpec::page(1));
     ASSERT_EQ(t.painted.size(), 2u);
     EXPECT_EQ(t.painted[0].image().size(), QSize(600, 300));
     EXPECT_EQ(t.painted[1].image().size(), QSize(3000, 1500));

@@ -4,10 +4,10 @@
 #include "PdfTools.h"
 #include "SpoolFixture.h"
 
-#include "render/LetturaDati.h"
 #include "print/MotoreStampa.h"
-#include "render/PageSurface.h"
 #include "print/PrinterTarget.h"
+#include "render/LetturaDati.h"
+#include "render/PageSurface.h"
 #include "support/FileLimit.h"
 #include "support/SmallDisk.h"
 #include "support/TestEnv.h"
@@ -46,8 +46,11 @@ QStringList document(int pages)
     QStringList lines;
     for (int p = 1; p <= pages; ++p) {
         lines << textRecord(1440, 1440 + 200 * p, {QStringLiteral("Pagina %1").arg(p)}, 14);
-        lines << "#line@" << "0,13,1,0,0,1" << "1440,3000,5760,3600,#TRUE#,#FALSE#";
-        lines << "#line@" << "255,13,3,0,0,1" << QStringLiteral("1440,4000,%1,4000,#FALSE#,#FALSE#").arg(1440 + 500 * p);
+        lines << "#line@"
+              << "0,13,1,0,0,1"
+              << "1440,3000,5760,3600,#TRUE#,#FALSE#";
+        lines << "#line@"
+              << "255,13,3,0,0,1" << QStringLiteral("1440,4000,%1,4000,#FALSE#,#FALSE#").arg(1440 + 500 * p);
         if (p < pages)
             lines << "#newpage@";
     }
@@ -137,8 +140,7 @@ TEST_F(Printing, EngineprintsCollatedCopiesAsOneNamedJob)
     engine.setProgress([&](int done, int total) { progress.emplace_back(done, total); });
     engine.Stampa();
     EXPECT_EQ(pdfPages(pdf), 6);
-    EXPECT_EQ(pdfPageTexts(pdf),
-              QStringList({"Pagina 1", "Pagina 2", "Pagina 3", "Pagina 1", "Pagina 2", "Pagina 3"}));
+    EXPECT_EQ(pdfPageTexts(pdf), QStringList({"Pagina 1", "Pagina 2", "Pagina 3", "Pagina 1", "Pagina 2", "Pagina 3"}));
     EXPECT_EQ(pdfInfoField(pdf, "Title"), "Fattura 17");
     int code = -1;
     const auto check = run("qpdf", {"--check", pdf}, &code);
@@ -150,8 +152,7 @@ TEST_F(Printing, EngineprintsCollatedCopiesAsOneNamedJob)
 }
 
 class NoCopies : public Printing, public ::testing::WithParamInterface<int16_t>
-{
-};
+{};
 
 TEST_P(NoCopies, PrintNothingAndLeaveTheOldFile)
 {
@@ -179,8 +180,7 @@ struct RangeCase
 };
 
 class Ranges : public Printing, public ::testing::WithParamInterface<RangeCase>
-{
-};
+{};
 
 TEST_P(Ranges, PrintWhatLiesInsideTheDocument)
 {
@@ -194,11 +194,11 @@ TEST_P(Ranges, PrintWhatLiesInsideTheDocument)
     EXPECT_EQ(pdfPageTexts(pdf), GetParam().printed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pages, Ranges,
-    ::testing::Values(RangeCase{0, 0, {"Pagina 1", "Pagina 2", "Pagina 3"}}, RangeCase{2, 2, {"Pagina 2"}},
-                      RangeCase{2, 9, {"Pagina 2", "Pagina 3"}}, RangeCase{-4, 1, {"Pagina 1"}},
-                      RangeCase{3, 0, {"Pagina 3"}}, RangeCase{0, 2, {"Pagina 1", "Pagina 2"}}));
+INSTANTIATE_TEST_SUITE_P(Pages, Ranges,
+                         ::testing::Values(RangeCase{0, 0, {"Pagina 1", "Pagina 2", "Pagina 3"}},
+                                           RangeCase{2, 2, {"Pagina 2"}}, RangeCase{2, 9, {"Pagina 2", "Pagina 3"}},
+                                           RangeCase{-4, 1, {"Pagina 1"}}, RangeCase{3, 0, {"Pagina 3"}},
+                                           RangeCase{0, 2, {"Pagina 1", "Pagina 2"}}));
 
 // Print options as the engine takes them: pages held within its 16-bit
 // range (never wrapped round to another page), a range left out stays out.
@@ -211,8 +211,7 @@ struct OptionsCase
 };
 
 class EngineOptions : public ::testing::TestWithParam<OptionsCase>
-{
-};
+{};
 
 TEST_P(EngineOptions, SetUpTheEngine)
 {
@@ -230,9 +229,10 @@ TEST_P(EngineOptions, SetUpTheEngine)
 INSTANTIATE_TEST_SUITE_P(
     Options, EngineOptions,
     ::testing::Values(OptionsCase{"Defaults", PrintOptions{}, 1, 0, 0, "Anteprima di Stampa"},
-                      OptionsCase{"RangeCopiesTitle", PrintOptions{2, 5, 3, "qvtest", {}, "Fatture"}, 3, 2, 5, "Fatture"},
-                      OptionsCase{"BeyondSixteenBits", PrintOptions{-40000, 40000, 70000, {}, {}, {}}, 32767, -32768, 32767,
-                                  "Anteprima di Stampa"},
+                      OptionsCase{"RangeCopiesTitle", PrintOptions{2, 5, 3, "qvtest", {}, "Fatture"}, 3, 2, 5,
+                                  "Fatture"},
+                      OptionsCase{"BeyondSixteenBits", PrintOptions{-40000, 40000, 70000, {}, {}, {}}, 32767, -32768,
+                                  32767, "Anteprima di Stampa"},
                       OptionsCase{"OnlyTheLastPage", PrintOptions{std::nullopt, 4, -2, {}, "/tmp/x.pdf", {}}, -2, 0, 4,
                                   "Anteprima di Stampa"}),
     [](const auto &info) { return std::string(info.param.name); });
@@ -246,11 +246,13 @@ TEST_F(Printing, OptionsChooseThePdfFileOrAPrinterByName)
     EXPECT_FALSE(QFileInfo::exists(pdf)); // the default PDF file is left alone
     EXPECT_EQ(platform::pdfOutputFile(), pdf);
 
-    MotoreStampa byName = MotoreStampa::conOpzioni(path, PrintOptions{std::nullopt, std::nullopt, 1, "Nessuna", {}, {}});
+    MotoreStampa byName =
+        MotoreStampa::conOpzioni(path, PrintOptions{std::nullopt, std::nullopt, 1, "Nessuna", {}, {}});
     const Error e = stampaError(byName);
     EXPECT_EQ(e.number(), ErrPrinter);
     EXPECT_TRUE(e.description().contains(QStringLiteral("\"Nessuna\""))) << qPrintable(e.description());
-    MotoreStampa::conOpzioni(path, PrintOptions{std::nullopt, std::nullopt, 1, platform::pdfPrinterName(), {}, {}}).Stampa();
+    MotoreStampa::conOpzioni(path, PrintOptions{std::nullopt, std::nullopt, 1, platform::pdfPrinterName(), {}, {}})
+        .Stampa();
     EXPECT_EQ(pdfPages(pdf), 2);
 }
 
@@ -284,14 +286,13 @@ void PrintTo(const WriteFailureCase &c, std::ostream *os)
     *os << c.name;
 }
 
-
 class WriteFailures : public Printing, public ::testing::WithParamInterface<WriteFailureCase>
-{
-};
+{};
 
 bool isCharacterDevice(const char *path)
 {
-    struct stat info{};
+    struct stat info
+    {};
     return ::stat(path, &info) == 0 && S_ISCHR(info.st_mode);
 }
 
@@ -329,25 +330,27 @@ TEST_P(WriteFailures, AreErrorsAndLeaveTheOldFile)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Output, WriteFailures,
-    ::testing::Values(
-        // A device is never written to (nor replaced by a file): refused at once.
-        WriteFailureCase{"DevFull",
-                         [](TempEnv &, std::unique_ptr<SmallDisk> &) {
-                             return isCharacterDevice("/dev/full") ? QStringLiteral("/dev/full") : QString();
-                         },
-                         0, false, "non è un file regolare"},
-        WriteFailureCase{"FileSizeLimit",
-                         [](TempEnv &env, std::unique_ptr<SmallDisk> &) { return env.pdfFolder() + "limite.pdf"; },
-                         EFBIG, true},
-        WriteFailureCase{"FullDisk",
-                         [](TempEnv &env, std::unique_ptr<SmallDisk> &disk) {
-                             disk = std::make_unique<SmallDisk>(env.root() + "piccolo", 16);
-                             return disk->mounted() ? disk->folder() + "pieno.pdf" : QString();
-                         },
-                         ENOSPC}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Output, WriteFailures,
+                         ::testing::Values(
+                             // A device is never written to (nor replaced by a file): refused at once.
+                             WriteFailureCase{"DevFull",
+                                              [](TempEnv &, std::unique_ptr<SmallDisk> &) {
+                                                  return isCharacterDevice("/dev/full") ? QStringLiteral("/dev/full")
+                                                                                        : QString();
+                                              },
+                                              0, false, "non è un file regolare"},
+                             WriteFailureCase{"FileSizeLimit",
+                                              [](TempEnv &env, std::unique_ptr<SmallDisk> &) {
+                                                  return env.pdfFolder() + "limite.pdf";
+                                              },
+                                              EFBIG, true},
+                             WriteFailureCase{"FullDisk",
+                                              [](TempEnv &env, std::unique_ptr<SmallDisk> &disk) {
+                                                  disk = std::make_unique<SmallDisk>(env.root() + "piccolo", 16);
+                                                  return disk->mounted() ? disk->folder() + "pieno.pdf" : QString();
+                                              },
+                                              ENOSPC}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(Printing, TheSpoolFileIsNeverItsOwnPdf)
 {
@@ -383,8 +386,7 @@ TEST_F(Printing, APdfThroughALinkReplacesTheFileItPointsAt)
 /// (made for it), or with a file where that folder would be (the PDF goes
 /// to the home folder).
 class DefaultPdfFolder : public Printing, public ::testing::WithParamInterface<bool>
-{
-};
+{};
 
 TEST_P(DefaultPdfFolder, IsMadeOrTheHomeFolderTakesItsPlace)
 {
@@ -508,9 +510,15 @@ TEST_F(Printing, PreviewPageAndPrintedPageAgree)
 {
     QStringList lines = document(1);
     lines << textRecord(2000, 6000, {"Totale fattura 1.234,56", "seconda riga"}, 12);
-    lines << "#line@" << "16711680,13,2,0,255,0" << "6000,5000,9000,7000,#TRUE#,#FALSE#";
-    lines << "#circle@" << "0,13,1,0,0,1" << "4000,9000,1000,-1,2,2,0.5";
-    lines << "#line@" << "0,13,1,0,16711680,6" << "6000,8000,9000,10000,#TRUE#,#FALSE#"; // a blue cross hatch
+    lines << "#line@"
+          << "16711680,13,2,0,255,0"
+          << "6000,5000,9000,7000,#TRUE#,#FALSE#";
+    lines << "#circle@"
+          << "0,13,1,0,0,1"
+          << "4000,9000,1000,-1,2,2,0.5";
+    lines << "#line@"
+          << "0,13,1,0,16711680,6"
+          << "6000,8000,9000,10000,#TRUE#,#FALSE#"; // a blue cross hatch
     const QString path = spool(lines);
 
     PageSurface surface;
@@ -583,8 +591,7 @@ TEST_F(Printing, ThreePagesTwiceOnTheCupsQueue)
     ASSERT_FALSE(out.isEmpty()) << "cups-pdf wrote no file for " << title.toStdString() << " in "
                                 << folder.toStdString() << " within 60 s";
     EXPECT_EQ(pdfPages(out), 6);
-    EXPECT_EQ(pdfPageTexts(out),
-              QStringList({"Pagina 1", "Pagina 2", "Pagina 3", "Pagina 1", "Pagina 2", "Pagina 3"}));
+    EXPECT_EQ(pdfPageTexts(out), QStringList({"Pagina 1", "Pagina 2", "Pagina 3", "Pagina 1", "Pagina 2", "Pagina 3"}));
     QFile::remove(out);
 }
 

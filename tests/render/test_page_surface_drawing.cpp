@@ -86,8 +86,7 @@ struct RasterCase
 };
 
 class RasterOps : public SurfaceTest, public ::testing::WithParamInterface<RasterCase>
-{
-};
+{};
 
 // The left half of the page is painted in one colour, then a box in the pen
 // colour is drawn over the whole page in the mode under test: both halves
@@ -104,26 +103,25 @@ TEST_P(RasterOps, ComposeThePenWithWhatLiesBeneath)
     EXPECT_EQ(uint32_t(bgr(image.pixel(60, 40))), GetParam().op(pen, white) & white) << "mode " << GetParam().mode;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllSixteen, RasterOps,
-    ::testing::Values(RasterCase{1, [](uint32_t, uint32_t) { return 0u; }},
-                      RasterCase{2, [](uint32_t p, uint32_t d) { return ~(p | d); }},
-                      RasterCase{3, [](uint32_t p, uint32_t d) { return d & ~p; }},
-                      RasterCase{4, [](uint32_t p, uint32_t) { return ~p; }},
-                      RasterCase{5, [](uint32_t p, uint32_t d) { return p & ~d; }},
-                      RasterCase{6, [](uint32_t, uint32_t d) { return ~d; }},
-                      RasterCase{7, [](uint32_t p, uint32_t d) { return p ^ d; }},
-                      RasterCase{8, [](uint32_t p, uint32_t d) { return ~(p & d); }},
-                      RasterCase{9, [](uint32_t p, uint32_t d) { return p & d; }},
-                      RasterCase{10, [](uint32_t p, uint32_t d) { return ~(p ^ d); }},
-                      RasterCase{11, [](uint32_t, uint32_t d) { return d; }},
-                      RasterCase{12, [](uint32_t p, uint32_t d) { return d | ~p; }},
-                      RasterCase{13, [](uint32_t p, uint32_t) { return p; }},
-                      RasterCase{14, [](uint32_t p, uint32_t d) { return p | ~d; }},
-                      RasterCase{15, [](uint32_t p, uint32_t d) { return p | d; }},
-                      RasterCase{16, [](uint32_t, uint32_t) { return 0xFFFFFFu; }},
-                      RasterCase{0, [](uint32_t p, uint32_t) { return p; }}),
-    [](const auto &info) { return "Mode" + std::to_string(info.param.mode); });
+INSTANTIATE_TEST_SUITE_P(AllSixteen, RasterOps,
+                         ::testing::Values(RasterCase{1, [](uint32_t, uint32_t) { return 0u; }},
+                                           RasterCase{2, [](uint32_t p, uint32_t d) { return ~(p | d); }},
+                                           RasterCase{3, [](uint32_t p, uint32_t d) { return d & ~p; }},
+                                           RasterCase{4, [](uint32_t p, uint32_t) { return ~p; }},
+                                           RasterCase{5, [](uint32_t p, uint32_t d) { return p & ~d; }},
+                                           RasterCase{6, [](uint32_t, uint32_t d) { return ~d; }},
+                                           RasterCase{7, [](uint32_t p, uint32_t d) { return p ^ d; }},
+                                           RasterCase{8, [](uint32_t p, uint32_t d) { return ~(p & d); }},
+                                           RasterCase{9, [](uint32_t p, uint32_t d) { return p & d; }},
+                                           RasterCase{10, [](uint32_t p, uint32_t d) { return ~(p ^ d); }},
+                                           RasterCase{11, [](uint32_t, uint32_t d) { return d; }},
+                                           RasterCase{12, [](uint32_t p, uint32_t d) { return d | ~p; }},
+                                           RasterCase{13, [](uint32_t p, uint32_t) { return p; }},
+                                           RasterCase{14, [](uint32_t p, uint32_t d) { return p | ~d; }},
+                                           RasterCase{15, [](uint32_t p, uint32_t d) { return p | d; }},
+                                           RasterCase{16, [](uint32_t, uint32_t) { return 0xFFFFFFu; }},
+                                           RasterCase{0, [](uint32_t p, uint32_t) { return p; }}),
+                         [](const auto &info) { return "Mode" + std::to_string(info.param.mode); });
 
 TEST_F(SurfaceTest, XorTwiceRestoresTheLine)
 {
@@ -161,8 +159,7 @@ struct PenCase
 };
 
 class PenStyles : public SurfaceTest, public ::testing::WithParamInterface<PenCase>
-{
-};
+{};
 
 TEST_P(PenStyles, DrawTheirPatternInDevicePixels)
 {
@@ -274,18 +271,18 @@ TEST_P(FillStyles, PaintTheirPatternInTheFillColour)
     switch (GetParam()) {
     case 0: EXPECT_EQ(redCount, 64 * 64); break;
     case 1: EXPECT_EQ(redCount, 0); break;
-    case 2: // whole rows, one in eight
+    case 2:   // whole rows, one in eight
     case 3: { // whole columns, one in eight
         EXPECT_EQ(redCount, 64 * 8);
         for (int i = 8; i < 72; ++i)
             for (int j = 8; j < 72; ++j) {
-                const bool along = GetParam() == 2 ? red(image, i, j) == red(image, 8, j)
-                                                   : red(image, i, j) == red(image, i, 8);
+                const bool along =
+                    GetParam() == 2 ? red(image, i, j) == red(image, 8, j) : red(image, i, j) == red(image, i, 8);
                 ASSERT_TRUE(along) << i << "," << j;
             }
         break;
     }
-    case 4: // "/" lines: a red pixel continues up and to the right
+    case 4:   // "/" lines: a red pixel continues up and to the right
     case 5: { // "\" lines: down and to the right
         EXPECT_EQ(redCount, 64 * 8);
         const int dy = GetParam() == 4 ? -1 : 1;
@@ -297,7 +294,10 @@ TEST_P(FillStyles, PaintTheirPatternInTheFillColour)
         break;
     }
     case 6: EXPECT_EQ(redCount, 64 * 8 * 2 - 8 * 8); break;
-    case 7: EXPECT_GT(redCount, 64 * 8); EXPECT_LE(redCount, 64 * 16); break;
+    case 7:
+        EXPECT_GT(redCount, 64 * 8);
+        EXPECT_LE(redCount, 64 * 16);
+        break;
     }
 }
 
@@ -364,7 +364,7 @@ TEST_F(Arcs, EqualAnglesDrawTheFullCircle)
 TEST_F(Arcs, ArcRunsCounterClockwiseFromStartToEnd)
 {
     const QImage image = circle(0, Pi / 2);
-    EXPECT_TRUE(inkAt(image, Pi / 4, 30));  // upper right
+    EXPECT_TRUE(inkAt(image, Pi / 4, 30)); // upper right
     EXPECT_FALSE(inkAt(image, 3 * Pi / 4, 30));
     EXPECT_FALSE(inkAt(image, 5 * Pi / 4, 30));
     EXPECT_FALSE(inkAt(image, 7 * Pi / 4, 30));
@@ -456,8 +456,8 @@ QRect inkBox(const QImage &image)
 TEST_F(SurfaceTest, EveryLineOfATextStartsAtTheRecordsX)
 {
     PageSurface page; // 11520 x 15872 twips
-    const QString path = writeSpool(env.tempFolder() + "qv2.tmp",
-                                    textRecord(2835, 2000, {"IIII", "IIII"}, 20)); // x = 5 cm
+    const QString path =
+        writeSpool(env.tempFolder() + "qv2.tmp", textRecord(2835, 2000, {"IIII", "IIII"}, 20)); // x = 5 cm
     LetturaDati::DisegnaPagina(page, path, LetturaDati::PageSpec::page(1));
     const QImage image = page.Picture()->render(Scale);
     const QFont font = makeTwipsFont(FontAttributes{QStringLiteral("Arial"), 20});
@@ -516,8 +516,8 @@ int differing(const QImage &a, const QImage &b, int tolerance = 48)
     for (int y = 0; y < std::min(a.height(), b.height()); ++y)
         for (int x = 0; x < std::min(a.width(), b.width()); ++x) {
             const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            if (std::abs(qRed(p) - qRed(q)) > tolerance || std::abs(qGreen(p) - qGreen(q)) > tolerance ||
-                std::abs(qBlue(p) - qBlue(q)) > tolerance)
+            if (std::abs(qRed(p) - qRed(q)) > tolerance || std::abs(qGreen(p) - qGreen(q)) > tolerance
+                || std::abs(qBlue(p) - qBlue(q)) > tolerance)
                 ++n;
         }
     return n;
@@ -527,7 +527,13 @@ int differing(const QImage &a, const QImage &b, int tolerance = 48)
 // must be what Qt's shaped drawing of the same font gives.
 TEST_F(SurfaceTest, PlainTextLooksAsShapedText)
 {
-    struct Case { const char *font; int size; bool bold, italic; const char *text; };
+    struct Case
+    {
+        const char *font;
+        int size;
+        bool bold, italic;
+        const char *text;
+    };
     const Case cases[] = {
         {"Arial", 10, false, false, "Fattura n. 10000 - Quantita' 12,50"},
         {"Arial", 16, true, false, "Totale: EUR 1.234.567,89"},
@@ -568,8 +574,9 @@ TEST_F(SurfaceTest, PlainTextLooksAsShapedText)
 // Scripts that need shaping still reach the screen.
 TEST_F(SurfaceTest, TextBeyondLatinStillDraws)
 {
-    for (const char *text : {"\u03a6\u03b1\u03ba\u03c4\u03bf\u03cd\u03c1\u03b1", "\u0424\u0430\u043a\u0442\u0443\u0440\u0430",
-                             "\u0641\u0627\u062a\u0648\u0631\u0629", "a\tb", "e\u0301"}) {
+    for (const char *text :
+         {"\u03a6\u03b1\u03ba\u03c4\u03bf\u03cd\u03c1\u03b1", "\u0424\u0430\u043a\u0442\u0443\u0440\u0430",
+          "\u0641\u0627\u062a\u0648\u0631\u0629", "a\tb", "e\u0301"}) {
         PageSurface page;
         page.setSize(4000, 1000);
         page.setFontSize(14);
@@ -661,7 +668,8 @@ TEST_F(Budget, PointsPastTheBudgetEndThePageWithAnErrorThatNamesTheRecord)
     surface.setMemoryBudget(64 * 1024);
     QStringList lines;
     for (int i = 0; i < 5000; ++i)
-        lines << "#pset@" << "0,13,1,0,0,1" << QStringLiteral("%1,%1").arg(i % 800);
+        lines << "#pset@"
+              << "0,13,1,0,0,1" << QStringLiteral("%1,%1").arg(i % 800);
     const Error e = replayError(lines);
     EXPECT_EQ(e.number(), ErrOutOfMemory);
     EXPECT_EQ(e.source(), "DisegnaPagina");

@@ -69,7 +69,8 @@ TEST_F(Highlight, LiesWhereTheMatchedCharactersAreDrawn)
     const auto ink = boxOf(plain, dark);
     ASSERT_TRUE(ink);
     const auto alfaInk = boxOf(plain, dark, QRect(ink->left(), ink->top(), box->left() - ink->left(), ink->height()));
-    const auto betaInk = boxOf(plain, dark, QRect(box->left(), ink->top(), ink->right() - box->left() + 1, ink->height()));
+    const auto betaInk =
+        boxOf(plain, dark, QRect(box->left(), ink->top(), ink->right() - box->left() + 1, ink->height()));
     ASSERT_TRUE(alfaInk && betaInk);
     // The highlight starts after "Alfa " and ends with the "a" of "Beta", and
     // covers the line's height round the glyphs.
@@ -109,7 +110,8 @@ TEST_F(Highlight, TheCurrentMatchByRecordAndOffsetStandsOut)
 
 TEST_F(Highlight, AMatchAcrossTheLinesOfATextIsLitOnBoth)
 {
-    const QStringList record = test::textRecord(720, 1440, {QStringLiteral("Ditta Rossi"), QStringLiteral("S.r.l.")}, 14);
+    const QStringList record =
+        test::textRecord(720, 1440, {QStringLiteral("Ditta Rossi"), QStringLiteral("S.r.l.")}, 14);
     TextHighlight hl(QStringLiteral("rossi s.r.l."));
     const QImage lit = render(record, &hl);
     const auto box = boxOf(lit, colour(hl.matchColour));

@@ -32,8 +32,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstddef>
 #include <condition_variable>
+#include <cstddef>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -51,7 +51,8 @@ const QString SenzaIngresso = QStringLiteral(QV_LIBRERIA_SENZA_INGRESSO);
 const QString Riuscita = QStringLiteral(
     "Installazione Service Pack avvenuta correttamente. Si consiglia di riavviare il personal computer.");
 const QString Aggiornato = QStringLiteral("Tessavo è già aggiornato.");
-const QString Fallita = QStringLiteral("Installazione Service Pack fallita. Riavviare Windows e ripetere l'installazione!");
+const QString Fallita =
+    QStringLiteral("Installazione Service Pack fallita. Riavviare Windows e ripetere l'installazione!");
 
 struct Message
 {
@@ -88,10 +89,10 @@ protected:
         ASSERT_TRUE(QDir().mkpath(servicePack()));
         ASSERT_TRUE(QFile::copy(NuovaLibreria, servicePack() + "libqvpreview.so.1"));
         qputenv("QVPREVIEW_SYSTEM_DIR", QFile::encodeName(sistema()));
-        platform::setMessageBoxHandlerForTesting([this](const QString &text, const QString &title,
-                                                        platform::MessageIcon icon) {
-            messages.append({text, title, icon});
-        });
+        platform::setMessageBoxHandlerForTesting(
+            [this](const QString &text, const QString &title, platform::MessageIcon icon) {
+                messages.append({text, title, icon});
+            });
     }
     void TearDown() override { qunsetenv("QVPREVIEW_SYSTEM_DIR"); }
 
@@ -116,9 +117,9 @@ protected:
     QString registrata() const { return qvUtilita().PathServerOcx(QStringLiteral("qvPreview.PrintPreview")); }
     /// Writes the control's classes into the key store as served by \a file,
     /// as the control library's registration does.
-    static void registraIn(const QString &file, const QStringList &classi = {"qvPreview.PrintPreview",
-                                                                              "qvPreview.CPalette",
-                                                                              "qvPreview.PageAnteprima"})
+    static void registraIn(const QString &file,
+                           const QStringList &classi = {"qvPreview.PrintPreview", "qvPreview.CPalette",
+                                                        "qvPreview.PageAnteprima"})
     {
         for (const QString &progId : classi) {
             const QString clsid = "{" + progId + "}";
@@ -144,12 +145,21 @@ protected:
 /// changed in place (the file is of this machine's class and byte order).
 struct ElfDaModificare
 {
-    explicit ElfDaModificare(QByteArray &bytes) : bytes(bytes) { std::memcpy(&header, bytes.constData(), sizeof header); }
+    explicit ElfDaModificare(QByteArray &bytes) : bytes(bytes)
+    {
+        std::memcpy(&header, bytes.constData(), sizeof header);
+    }
     ElfW(Phdr) segmento(int i) const { return leggi<ElfW(Phdr)>(header.e_phoff + i * sizeof(ElfW(Phdr))); }
     ElfW(Shdr) sezione(int i) const { return leggi<ElfW(Shdr)>(header.e_shoff + i * sizeof(ElfW(Shdr))); }
-    void scrivi(int i, const ElfW(Phdr) &p) { std::memcpy(bytes.data() + header.e_phoff + i * sizeof p, &p, sizeof p); }
-    void scrivi(int i, const ElfW(Shdr) &s) { std::memcpy(bytes.data() + header.e_shoff + i * sizeof s, &s, sizeof s); }
-    template<typename T>
+    void scrivi(int i, const ElfW(Phdr) & p)
+    {
+        std::memcpy(bytes.data() + header.e_phoff + i * sizeof p, &p, sizeof p);
+    }
+    void scrivi(int i, const ElfW(Shdr) & s)
+    {
+        std::memcpy(bytes.data() + header.e_shoff + i * sizeof s, &s, sizeof s);
+    }
+    template <typename T>
     T leggi(qsizetype offset) const
     {
         T value;
@@ -193,8 +203,7 @@ void PrintTo(const InstallazioneCase &c, std::ostream *os)
 }
 
 class InstallazioneTest : public SetupTest, public ::testing::WithParamInterface<InstallazioneCase>
-{
-};
+{};
 
 TEST_P(InstallazioneTest, ReplacesOnlyAnOlderLibraryAndRegistersIt)
 {
@@ -249,8 +258,7 @@ void PrintTo(const RipetizioneCase &c, std::ostream *os)
 }
 
 class RipetizioneTest : public SetupTest, public ::testing::WithParamInterface<RipetizioneCase>
-{
-};
+{};
 
 TEST_P(RipetizioneTest, RegistersTheInstalledVersionUnlessItIsRegisteredThere)
 {
@@ -264,9 +272,9 @@ TEST_P(RipetizioneTest, RegistersTheInstalledVersionUnlessItIsRegisteredThere)
         ASSERT_TRUE(QFile::copy(NuovaLibreria, env.root() + "libqvpreview.so.1"));
         registraIn(env.root() + "libqvpreview.so.1");
     } else if (QByteArray(c.registeredAs) == "here") {
-        registraIn(destinazione(), c.partly ? QStringList{"qvPreview.PrintPreview"}
-                                            : QStringList{"qvPreview.PrintPreview", "qvPreview.CPalette",
-                                                          "qvPreview.PageAnteprima"});
+        registraIn(destinazione(),
+                   c.partly ? QStringList{"qvPreview.PrintPreview"}
+                            : QStringList{"qvPreview.PrintPreview", "qvPreview.CPalette", "qvPreview.PageAnteprima"});
     }
     installa();
     EXPECT_EQ(test::readAll(destinazione()), installed); // never copied again
@@ -283,13 +291,12 @@ TEST_P(RipetizioneTest, RegistersTheInstalledVersionUnlessItIsRegisteredThere)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Registrations, RipetizioneTest,
-    ::testing::Values(RipetizioneCase{"not_registered", "", false, true},
-                      RipetizioneCase{"registered_in_another_file", "other", false, true},
-                      RipetizioneCase{"only_one_class_registered", "here", true, true},
-                      RipetizioneCase{"registered_here", "here", false, false},
-                      RipetizioneCase{"registered_through_a_link", "link", false, false}));
+INSTANTIATE_TEST_SUITE_P(Registrations, RipetizioneTest,
+                         ::testing::Values(RipetizioneCase{"not_registered", "", false, true},
+                                           RipetizioneCase{"registered_in_another_file", "other", false, true},
+                                           RipetizioneCase{"only_one_class_registered", "here", true, true},
+                                           RipetizioneCase{"registered_here", "here", false, false},
+                                           RipetizioneCase{"registered_through_a_link", "link", false, false}));
 
 TEST_F(SetupTest, ADamagedLibraryOfThisVersionIsReplacedNotLoaded)
 {
@@ -312,8 +319,8 @@ TEST_F(SetupTest, RepeatingAfterAFailedRegistrationRegisters)
     test::writeAll(env.root() + "non-una-cartella", "x");
     qputenv("QVPREVIEW_REGISTRY_DIR", QFile::encodeName(env.root() + "non-una-cartella/registro"));
     installa();
-    const Message fallita = errore("registrazione " + destinazione().toUpper()
-                                   + " fallita. Riavviare Windows e ripetere l'installazione!");
+    const Message fallita =
+        errore("registrazione " + destinazione().toUpper() + " fallita. Riavviare Windows e ripetere l'installazione!");
     EXPECT_EQ(messages, QList<Message>{fallita});
     EXPECT_EQ(qvUtilita().GetVersione(destinazione()), "1.2.0.48");
 
@@ -394,8 +401,7 @@ void PrintTo(const SorgenteCase &c, std::ostream *os)
 }
 
 class SorgenteDanneggiataTest : public SetupTest, public ::testing::WithParamInterface<SorgenteCase>
-{
-};
+{};
 
 TEST_P(SorgenteDanneggiataTest, IsRefusedBeforeTheOldLibraryIsTouched)
 {
@@ -450,8 +456,8 @@ INSTANTIATE_TEST_SUITE_P(
                      }},
         SorgenteCase{"another_processor",
                      [](QByteArray b) {
-                         const uint16_t other = ElfDaModificare(b).header.e_machine == EM_AARCH64 ? EM_X86_64
-                                                                                                 : EM_AARCH64;
+                         const uint16_t other =
+                             ElfDaModificare(b).header.e_machine == EM_AARCH64 ? EM_X86_64 : EM_AARCH64;
                          std::memcpy(b.data() + offsetof(ElfW(Ehdr), e_machine), &other, sizeof other);
                          return b;
                      }},
@@ -468,16 +474,15 @@ class Sblocca
 public:
     explicit Sblocca(const QString &path)
         : m_thread([this, path] {
-              std::unique_lock lock(m_mutex);
-              if (m_cv.wait_for(lock, std::chrono::seconds(30), [this] { return m_done; }))
-                  return;
-              m_fired = true;
-              const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
-              if (fd >= 0)
-                  ::close(fd);
-          })
-    {
-    }
+            std::unique_lock lock(m_mutex);
+            if (m_cv.wait_for(lock, std::chrono::seconds(30), [this] { return m_done; }))
+                return;
+            m_fired = true;
+            const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        })
+    {}
     ~Sblocca()
     {
         {
@@ -608,8 +613,7 @@ void PrintTo(const PosizioneCase &c, std::ostream *os)
 }
 
 class LayoutTest : public SetupTest, public ::testing::WithParamInterface<PosizioneCase>
-{
-};
+{};
 
 TEST_P(LayoutTest, ControlsSitWhereTheirTwipsSay)
 {
@@ -620,7 +624,8 @@ TEST_P(LayoutTest, ControlsSitWhereTheirTwipsSay)
         return qRound(twips * (horizontal ? form->logicalDpiX() : form->logicalDpiY()) / 1440.0);
     };
     const QRect t = GetParam().twips;
-    EXPECT_EQ(control->geometry(), QRect(px(t.x(), true), px(t.y(), false), px(t.width(), true), px(t.height(), false)));
+    EXPECT_EQ(control->geometry(),
+              QRect(px(t.x(), true), px(t.y(), false), px(t.width(), true), px(t.height(), false)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Controls, LayoutTest,
@@ -634,7 +639,8 @@ TEST_F(SetupTest, TheWindowShowsItsCaptionLabelsAndPicture)
 {
     apri();
     EXPECT_EQ(form->windowTitle(), "Service Pack 2.0 per Tessavo 3.x");
-    EXPECT_EQ(form->size(), QSize(qRound(4650 * form->logicalDpiX() / 1440.0), qRound(2610 * form->logicalDpiY() / 1440.0)));
+    EXPECT_EQ(form->size(),
+              QSize(qRound(4650 * form->logicalDpiX() / 1440.0), qRound(2610 * form->logicalDpiY() / 1440.0)));
     EXPECT_FALSE(form->windowIcon().isNull());
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(form->Label1[i]->text(), i == 0 ? "Old" : "New");
@@ -668,8 +674,7 @@ void PrintTo(const BackslashCase &c, std::ostream *os)
 }
 
 class AggiungiBackslashTest : public ::testing::TestWithParam<BackslashCase>
-{
-};
+{};
 
 TEST_P(AggiungiBackslashTest, AddsOneSeparatorWhereNoneEnds)
 {
@@ -682,8 +687,8 @@ INSTANTIATE_TEST_SUITE_P(Paths, AggiungiBackslashTest,
                          ::testing::Values(BackslashCase{"/opt/sp", "/opt/sp/"}, BackslashCase{"/opt/sp/", "/opt/sp/"},
                                            BackslashCase{"/", "/"}, BackslashCase{"", "/"},
                                            BackslashCase{"/opt/sp  ", "/opt/sp/"},
-                                           BackslashCase{"/opt/sp/  ", "/opt/sp/  "},
-                                           BackslashCase{"A:\\", "A:\\"}, BackslashCase{"   ", "/"}));
+                                           BackslashCase{"/opt/sp/  ", "/opt/sp/  "}, BackslashCase{"A:\\", "A:\\"},
+                                           BackslashCase{"   ", "/"}));
 
 TEST(Percorsi, ARootSourceFolderHasOneSeparatorBeforeTheName)
 {

@@ -28,14 +28,13 @@ protected:
 struct CountCase
 {
     const char *name;
-    int starts;          ///< entries of the full index
-    int32_t pages;       ///< the recorded count
-    int expectedSize;    ///< entries kept; -1: error 9
+    int starts;       ///< entries of the full index
+    int32_t pages;    ///< the recorded count
+    int expectedSize; ///< entries kept; -1: error 9
 };
 
 class PageCount : public ::testing::TestWithParam<CountCase>
-{
-};
+{};
 
 TEST_P(PageCount, KeepsTheIndexOrRefusesASurplus)
 {
@@ -78,8 +77,7 @@ struct IndexCase
 };
 
 class FileIndex : public DocumentTest, public ::testing::WithParamInterface<IndexCase>
-{
-};
+{};
 
 TEST_P(FileIndex, IsEveryPageStart)
 {
@@ -90,17 +88,17 @@ TEST_P(FileIndex, IsEveryPageStart)
     EXPECT_EQ(document.pageCount(QStringLiteral("Prova")), GetParam().index.size());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, FileIndex,
-    ::testing::Values(IndexCase{"Empty", "", {1}}, IndexCase{"NoBreak", "a\r\nb\r\n", {1}},
-                      IndexCase{"CrLf", "a\r\n#newpage@\r\nb\r\n", {1, 15}},
-                      IndexCase{"LfOnly", "a\n#newpage@\nb\n", {1, 13}},
-                      IndexCase{"TrailingBreak", "#newpage@\r\n", {1, 12}},
-                      IndexCase{"BreakWithoutLineEnd", "a\r\n#newpage@", {1, 13}},
-                      IndexCase{"TagWithABlankIsText", "#newpage@ \r\nx\r\n", {1}},
-                      IndexCase{"TextLineThatReadsAsABreak", "#print@\r\nf\r\n1,2\r\n#newpage@\r\n#endprint@\r\n",
-                                {1, 29}}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, FileIndex,
+                         ::testing::Values(IndexCase{"Empty", "", {1}}, IndexCase{"NoBreak", "a\r\nb\r\n", {1}},
+                                           IndexCase{"CrLf", "a\r\n#newpage@\r\nb\r\n", {1, 15}},
+                                           IndexCase{"LfOnly", "a\n#newpage@\nb\n", {1, 13}},
+                                           IndexCase{"TrailingBreak", "#newpage@\r\n", {1, 12}},
+                                           IndexCase{"BreakWithoutLineEnd", "a\r\n#newpage@", {1, 13}},
+                                           IndexCase{"TagWithABlankIsText", "#newpage@ \r\nx\r\n", {1}},
+                                           IndexCase{"TextLineThatReadsAsABreak",
+                                                     "#print@\r\nf\r\n1,2\r\n#newpage@\r\n#endprint@\r\n",
+                                                     {1, 29}}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(DocumentTest, IndexFollowsTheFileAsItChanges)
 {
@@ -118,7 +116,8 @@ TEST_F(DocumentTest, IndexFollowsTheFileAsItChanges)
     ASSERT_EQ(QFile(other).size(), QFile(path).size());
     ASSERT_TRUE(QFile::remove(path));
     ASSERT_TRUE(QFile::rename(other, path));
-    EXPECT_EQ(document.pageIndex(QStringLiteral("Prova")), (PageIndex{1, 12, 23})) << "a replaced file is scanned again";
+    EXPECT_EQ(document.pageIndex(QStringLiteral("Prova")), (PageIndex{1, 12, 23}))
+        << "a replaced file is scanned again";
     ASSERT_TRUE(QFile::remove(path));
     try {
         document.pageIndex(QStringLiteral("Prova"));

@@ -51,8 +51,7 @@ struct TagCase
 };
 
 class Tags : public ::testing::TestWithParam<TagCase>
-{
-};
+{};
 
 TEST_P(Tags, AreWholeLinesCaseAndAll)
 {
@@ -66,8 +65,8 @@ INSTANTIATE_TEST_SUITE_P(Lines, Tags,
                                            TagCase{TagNewPage, true}, TagCase{TagLine, true}, TagCase{TagPSet, true},
                                            TagCase{TagCircle, true}, TagCase{TagPaint, true},
                                            TagCase{"#NEWPAGE@", false}, TagCase{"#newpage@ ", false},
-                                           TagCase{" #line@", false}, TagCase{"#text@", false},
-                                           TagCase{"#@", false}, TagCase{"", false}));
+                                           TagCase{" #line@", false}, TagCase{"#text@", false}, TagCase{"#@", false},
+                                           TagCase{"", false}));
 
 struct GuardCase
 {
@@ -76,20 +75,18 @@ struct GuardCase
 };
 
 class TextGuard : public ::testing::TestWithParam<GuardCase>
-{
-};
+{};
 
 TEST_P(TextGuard, KeepsTextLinesFromReadingAsTags)
 {
     EXPECT_EQ(guardTextLines(GetParam().text), GetParam().written);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, TextGuard,
-    ::testing::Values(GuardCase{"Totale", "Totale"}, GuardCase{"a@b", "a@b"},
-                      GuardCase{"uno\r\n#newpage@\r\ndue", "uno\r\n#newpage@ \r\ndue"},
-                      GuardCase{"#endprint@", "#endprint@ "}, GuardCase{"x\n#line@", "x\n#line@ "},
-                      GuardCase{"#newpage@x", "#newpage@x"}));
+INSTANTIATE_TEST_SUITE_P(Texts, TextGuard,
+                         ::testing::Values(GuardCase{"Totale", "Totale"}, GuardCase{"a@b", "a@b"},
+                                           GuardCase{"uno\r\n#newpage@\r\ndue", "uno\r\n#newpage@ \r\ndue"},
+                                           GuardCase{"#endprint@", "#endprint@ "}, GuardCase{"x\n#line@", "x\n#line@ "},
+                                           GuardCase{"#newpage@x", "#newpage@x"}));
 
 // --- Attribute lines: one writer, one reader ----------------------------------------
 
@@ -101,8 +98,7 @@ struct AttributeCase
 };
 
 class AttributeLines : public FormatFile, public ::testing::WithParamInterface<AttributeCase>
-{
-};
+{};
 
 TEST_P(AttributeLines, ReadBackAsWritten)
 {
@@ -120,7 +116,8 @@ TEST_P(AttributeLines, ReadBackAsWritten)
 INSTANTIATE_TEST_SUITE_P(
     Values, AttributeLines,
     ::testing::Values(AttributeCase{"Defaults", FontLine{"Arial"}, StrokeLine{}},
-                      AttributeCase{"Extremes", FontLine{"Times New Roman", 2160, true, true, true, true, 16777215, false},
+                      AttributeCase{"Extremes",
+                                    FontLine{"Times New Roman", 2160, true, true, true, true, 16777215, false},
                                     StrokeLine{16777215, 16, 32767, 6, 16777215, 7}},
                       AttributeCase{"CommaInTheName", FontLine{"Nome, con virgola", 1}, StrokeLine{0, 0, 0, 0, 0, 0}},
                       AttributeCase{"AccentedName", FontLine{"Città àèìòù", 8}, StrokeLine{255, 7, 3, 2, 65280, 3}}),
@@ -195,8 +192,7 @@ struct ScanCase
 };
 
 class PageScan : public FormatFile, public ::testing::WithParamInterface<ScanCase>
-{
-};
+{};
 
 TEST_P(PageScan, PositionsAndLineCountsMatchALineByLineRead)
 {
@@ -226,16 +222,13 @@ TEST_P(PageScan, PositionsAndLineCountsMatchALineByLineRead)
 INSTANTIATE_TEST_SUITE_P(
     Files, PageScan,
     ::testing::Values(ScanCase{"CrLf", "a\r\n#newpage@\r\nb\r\n#newpage@\r\n"},
-                      ScanCase{"LfOnly", "a\n\n#newpage@\nb\n"},
-                      ScanCase{"BreakFirst", "#newpage@\r\nx\r\n"},
+                      ScanCase{"LfOnly", "a\n\n#newpage@\nb\n"}, ScanCase{"BreakFirst", "#newpage@\r\nx\r\n"},
                       ScanCase{"BreakLastWithoutLineEnd", "a\r\nb\r\n#newpage@"},
-                      ScanCase{"BreakLastWithCrOnly", "a\r\n#newpage@\r"},
-                      ScanCase{"NoBreaks", "a\r\nb\r\n"},
+                      ScanCase{"BreakLastWithCrOnly", "a\r\n#newpage@\r"}, ScanCase{"NoBreaks", "a\r\nb\r\n"},
                       ScanCase{"Empty", ""},
                       ScanCase{"LookAlikes", "#newpage@ \r\n #newpage@\r\n#newpage@\r\r\nx#newpage@\r\n#newpage@\r\n"},
-                      ScanCase{"LongLinesAcrossBlocks",
-                               QByteArray(1024 * 1024 - 5, 'x') + "\r\n#newpage@\r\n" + QByteArray(1024 * 1024 + 7, 'y')
-                                   + "\n\n#newpage@\n"}),
+                      ScanCase{"LongLinesAcrossBlocks", QByteArray(1024 * 1024 - 5, 'x') + "\r\n#newpage@\r\n"
+                                                            + QByteArray(1024 * 1024 + 7, 'y') + "\n\n#newpage@\n"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // --- Files that do not end where their size says, or cannot be read ---------------
@@ -302,8 +295,7 @@ struct FitCase
 };
 
 class TextLimit : public FormatFile, public ::testing::WithParamInterface<FitCase>
-{
-};
+{};
 
 // What textFits accepts, the reader reads back whole; what it refuses, the
 // reader would refuse too (or is within a few bytes of the limit).

@@ -20,13 +20,12 @@ struct TextCase
     const char *name;
     QStringList lines; ///< the record's text lines as drawn
     const char *query;
-    QList<int32_t> offsets;  ///< in the lines joined by one space
-    QList<LineSpan> spans;   ///< {line, start, length, offset}
+    QList<int32_t> offsets; ///< in the lines joined by one space
+    QList<LineSpan> spans;  ///< {line, start, length, offset}
 };
 
 class RecordText : public ::testing::TestWithParam<TextCase>
-{
-};
+{};
 
 TEST_P(RecordText, MatchesAndTheirStretchesOnTheDrawnLines)
 {
@@ -39,7 +38,8 @@ TEST_P(RecordText, MatchesAndTheirStretchesOnTheDrawnLines)
 INSTANTIATE_TEST_SUITE_P(
     TextSearch, RecordText,
     ::testing::Values(
-        TextCase{"CaseBlind", {"Totale TOTALE totale"}, "ToTaLe", {0, 7, 14}, {{0, 0, 6, 0}, {0, 7, 6, 7}, {0, 14, 6, 14}}},
+        TextCase{
+            "CaseBlind", {"Totale TOTALE totale"}, "ToTaLe", {0, 7, 14}, {{0, 0, 6, 0}, {0, 7, 6, 7}, {0, 14, 6, 14}}},
         TextCase{"AccentedLettersFoldToo", {"PERCHÉ così"}, "perché", {0}, {{0, 0, 6, 0}}},
         TextCase{"OffsetsCountCharactersNotBytes", {"città più Roma"}, "roma", {10}, {{0, 10, 4, 10}}},
         TextCase{"MatchesDoNotOverlap", {"aaaaa"}, "aa", {0, 2}, {{0, 0, 2, 0}, {0, 2, 2, 2}}},
@@ -127,7 +127,8 @@ TEST_F(SpoolSearch, APageBreakLineInsideATextCountsAsThePageIndexCountsIt)
 
 TEST_F(SpoolSearch, ValuesSpreadAcrossLinesReadAsTheReplayReadsThem)
 {
-    write("#print@\r\n\"Arial\",10,#FALSE#,\r\n#FALSE#,#FALSE#,#FALSE#,0,#TRUE#,720\r\n1440\r\nUno due\r\n#endprint@\r\n");
+    write("#print@\r\n\"Arial\",10,#FALSE#,\r\n#FALSE#,#FALSE#,#FALSE#,0,#TRUE#,720\r\n1440\r\nUno "
+          "due\r\n#endprint@\r\n");
     const auto seen = pages(QStringLiteral("due"));
     ASSERT_EQ(seen.size(), 1);
     EXPECT_EQ(seen[0].second, (QList<TextMatch>{{1, 0, 720, 1440, 4, 3, {}}}));
@@ -148,8 +149,9 @@ TEST_F(SpoolSearch, TheSinkAndTheCancelFlagStopTheSearch)
     EXPECT_EQ(calls, 2);
     std::atomic_bool cancel{true};
     calls = 0;
-    EXPECT_FALSE(TextSearch(QStringLiteral("x")).run(
-        path, index, 1, 5, [&](int32_t, const QList<TextMatch> &) { return ++calls, true; }, &cancel));
+    EXPECT_FALSE(TextSearch(QStringLiteral("x"))
+                     .run(
+                         path, index, 1, 5, [&](int32_t, const QList<TextMatch> &) { return ++calls, true; }, &cancel));
     EXPECT_EQ(calls, 0);
 }
 
@@ -159,12 +161,13 @@ TEST_F(SpoolSearch, ABrokenRecordIsAnErrorNamingTheFileAfterThePagesBefore)
     QList<int32_t> reported;
     int found = 0;
     try {
-        TextSearch(QStringLiteral("ok")).run(path, buildPageIndex(path, QStringLiteral("Prova")), 1, 9,
-                                             [&](int32_t page, const QList<TextMatch> &m) {
-                                                 reported << page;
-                                                 found += int(m.size());
-                                                 return true;
-                                             });
+        TextSearch(QStringLiteral("ok"))
+            .run(path, buildPageIndex(path, QStringLiteral("Prova")), 1, 9,
+                 [&](int32_t page, const QList<TextMatch> &m) {
+                     reported << page;
+                     found += int(m.size());
+                     return true;
+                 });
         FAIL() << "no error";
     } catch (const Error &e) {
         EXPECT_EQ(e.number(), ErrTypeMismatch);

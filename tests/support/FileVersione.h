@@ -27,24 +27,23 @@ struct ElfOptions
 {
     bool is64 = true;
     bool bigEndian = false;
-    bool record = true;                    ///< false: the section has another name
-    const char *mark = "QVVERS1";          ///< the record's mark
-    uint64_t sectionOffset = 0;            ///< 0: where the record really is
-    uint16_t sectionCount = 3;             ///< e_shnum as written
+    bool record = true;           ///< false: the section has another name
+    const char *mark = "QVVERS1"; ///< the record's mark
+    uint64_t sectionOffset = 0;   ///< 0: where the record really is
+    uint16_t sectionCount = 3;    ///< e_shnum as written
 };
 
 /// An ELF file with three sections: none, "qv_version" holding the version
 /// record (product "Prova"), and the section names.
-inline QByteArray elfFile(uint16_t major, uint16_t minor, uint16_t patch, uint16_t revision,
-                          const ElfOptions &o = {})
+inline QByteArray elfFile(uint16_t major, uint16_t minor, uint16_t patch, uint16_t revision, const ElfOptions &o = {})
 {
     const bool be = o.bigEndian;
     const int word = o.is64 ? 8 : 4;
     const qsizetype header = o.is64 ? 64 : 52;
     const qsizetype recordAt = header;
     const qsizetype namesAt = recordAt + 40;
-    const QByteArray names = o.record ? QByteArray("\0qv_version\0.shstrtab\0", 22)
-                                      : QByteArray("\0qv_versioni\0shstrtab\0", 22);
+    const QByteArray names =
+        o.record ? QByteArray("\0qv_version\0.shstrtab\0", 22) : QByteArray("\0qv_versioni\0shstrtab\0", 22);
     const qsizetype sectionsAt = (namesAt + names.size() + 7) / 8 * 8;
     const int entry = o.is64 ? 64 : 40;
 
@@ -91,13 +90,13 @@ inline QByteArray elfFile(uint16_t major, uint16_t minor, uint16_t patch, uint16
 struct PeOptions
 {
     bool pe32Plus = false;
-    bool resources = true;           ///< false: no resource directory
-    uint32_t blockRvaShift = 0;      ///< moves the version block's address
-    uint32_t blockSize = 0;          ///< 0: the block's real size
-    uint16_t blockLength = 0;        ///< wLength; 0: the real length
-    uint16_t valueLength = 52;       ///< wValueLength
+    bool resources = true;      ///< false: no resource directory
+    uint32_t blockRvaShift = 0; ///< moves the version block's address
+    uint32_t blockSize = 0;     ///< 0: the block's real size
+    uint16_t blockLength = 0;   ///< wLength; 0: the real length
+    uint16_t valueLength = 52;  ///< wValueLength
     uint32_t signature = 0xFEEF04BDu;
-    uint32_t sectionRawSize = 0;     ///< 0: the section's real size
+    uint32_t sectionRawSize = 0; ///< 0: the section's real size
 };
 
 /// A PE file with one section ".rsrc" that holds a version resource whose
@@ -116,9 +115,9 @@ inline QByteArray peFile(uint16_t major, uint16_t minor, uint16_t build, uint16_
     f[1] = 'Z';
     put(f, 0x3C, 64, 4);
     f.replace(64, 4, QByteArray("PE\0\0", 4));
-    put(f, 68, 0x14C, 2);         // Machine
-    put(f, 70, 1, 2);             // NumberOfSections
-    put(f, 84, optionalSize, 2);  // SizeOfOptionalHeader
+    put(f, 68, 0x14C, 2);        // Machine
+    put(f, 70, 1, 2);            // NumberOfSections
+    put(f, 84, optionalSize, 2); // SizeOfOptionalHeader
     put(f, optionalAt, o.pe32Plus ? 0x20B : 0x10B, 2);
     const qsizetype directories = optionalAt + (o.pe32Plus ? 108 : 92);
     put(f, directories, 16, 4);

@@ -20,9 +20,9 @@ public:
     {
         QDir().mkpath(folder);
         const QByteArray options = "size=" + QByteArray::number(kilobytes) + "k,mode=0777";
-        m_mounted = ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", MS_NOSUID | MS_NODEV,
-                            options.constData())
-                    == 0;
+        m_mounted =
+            ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", MS_NOSUID | MS_NODEV, options.constData())
+            == 0;
     }
     ~SmallDisk()
     {

@@ -21,7 +21,9 @@ namespace qv::test {
 inline QByteArray szdd(const QByteArray &data, bool matches = true,
                        std::optional<uint32_t> claimedLength = std::nullopt)
 {
-    QByteArray out("SZDD\x88\xF0\x27\x33" "A", 9);
+    QByteArray out("SZDD\x88\xF0\x27\x33"
+                   "A",
+                   9);
     out.append('\0'); // missing character: not stored
     char length[4];
     qToLittleEndian<uint32_t>(claimedLength.value_or(uint32_t(data.size())), length);
@@ -47,8 +49,8 @@ inline QByteArray szdd(const QByteArray &data, bool matches = true,
                 // The decoder copies byte by byte, so a reference may run
                 // into the bytes it is writing.
                 while (n < 18 && i + n < data.size()) {
-                    const uint8_t from = n < distance ? window[(pos - distance + n) & 4095]
-                                                      : uint8_t(data.at(i + n - distance));
+                    const uint8_t from =
+                        n < distance ? window[(pos - distance + n) & 4095] : uint8_t(data.at(i + n - distance));
                     if (from != uint8_t(data.at(i + n)))
                         break;
                     ++n;

@@ -41,11 +41,26 @@ TempEnv::~TempEnv()
     platform::setPdfOutputFile(QString());
 }
 
-QString TempEnv::root() const { return m_dir.path() + QLatin1Char('/'); }
-QString TempEnv::tempFolder() const { return root() + QStringLiteral("tmp/"); }
-QString TempEnv::configFolder() const { return root() + QStringLiteral("config/"); }
-QString TempEnv::pdfFolder() const { return root() + QStringLiteral("pdf/"); }
-QString TempEnv::registryFolder() const { return root() + QStringLiteral("registry/"); }
+QString TempEnv::root() const
+{
+    return m_dir.path() + QLatin1Char('/');
+}
+QString TempEnv::tempFolder() const
+{
+    return root() + QStringLiteral("tmp/");
+}
+QString TempEnv::configFolder() const
+{
+    return root() + QStringLiteral("config/");
+}
+QString TempEnv::pdfFolder() const
+{
+    return root() + QStringLiteral("pdf/");
+}
+QString TempEnv::registryFolder() const
+{
+    return root() + QStringLiteral("registry/");
+}
 
 QStringList TempEnv::tempFiles(const QString &prefix) const
 {

@@ -36,8 +36,8 @@ bool xServerAnswers(const QByteArray &display)
         sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
         std::strncpy(addr.sun_path + (abstract ? 1 : 0), path.constData(), sizeof addr.sun_path - 2);
-        const socklen_t size = abstract ? socklen_t(offsetof(sockaddr_un, sun_path) + 1 + path.size())
-                                        : socklen_t(sizeof addr);
+        const socklen_t size =
+            abstract ? socklen_t(offsetof(sockaddr_un, sun_path) + 1 + path.size()) : socklen_t(sizeof addr);
         const bool ok = ::connect(fd, reinterpret_cast<sockaddr *>(&addr), size) == 0;
         ::close(fd);
         if (ok)
@@ -92,11 +92,12 @@ QByteArray OwnXvfb::start(const QString &logFile)
     int fds[2];
     if (::pipe(fds) != 0)
         return {};
-    const bool started = m_server.start(QStringLiteral("Xvfb"),
-                                        {QStringLiteral("-displayfd"), QString::number(fds[1]), QStringLiteral("-screen"),
-                                         QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                                         QStringLiteral("tcp"), QStringLiteral("-noreset")},
-                                        logFile, fds[1]);
+    const bool started =
+        m_server.start(QStringLiteral("Xvfb"),
+                       {QStringLiteral("-displayfd"), QString::number(fds[1]), QStringLiteral("-screen"),
+                        QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp"), QStringLiteral("-noreset")},
+                       logFile, fds[1]);
     ::close(fds[1]);
     QByteArray number;
     if (started) {

@@ -83,8 +83,9 @@ QByteArray esempioReadme()
     if (!readme.open(QIODevice::ReadOnly))
         return {};
     const QString text = QString::fromUtf8(readme.readAll());
-    const auto m = QRegularExpression(QStringLiteral("```cpp\\n(.*?)```"), QRegularExpression::DotMatchesEverythingOption)
-                       .match(text);
+    const auto m =
+        QRegularExpression(QStringLiteral("```cpp\\n(.*?)```"), QRegularExpression::DotMatchesEverythingOption)
+            .match(text);
     return m.hasMatch() ? m.captured(1).toUtf8() : QByteArray();
 }
 
@@ -130,13 +131,16 @@ protected:
 TEST_F(Installazione, PkgConfigFollowsTheInstallPrefix)
 {
     ASSERT_FALSE(pkgconfig().isEmpty());
-    const Esito prefix = esegui(QStringLiteral("pkg-config"), {QStringLiteral("--variable=prefix"), QStringLiteral("qvpreview")},
-                                QString(), ambiente);
+    const Esito prefix =
+        esegui(QStringLiteral("pkg-config"), {QStringLiteral("--variable=prefix"), QStringLiteral("qvpreview")},
+               QString(), ambiente);
     ASSERT_EQ(prefix.codice, 0) << prefix.uscita.toStdString();
     EXPECT_EQ(prefix.uscita.trimmed(), prefisso);
-    const Esito flags = esegui(QStringLiteral("pkg-config"), {QStringLiteral("--cflags"), QStringLiteral("--libs"), QStringLiteral("qvpreview")},
+    const Esito flags = esegui(QStringLiteral("pkg-config"),
+                               {QStringLiteral("--cflags"), QStringLiteral("--libs"), QStringLiteral("qvpreview")},
                                QString(), ambiente);
-    EXPECT_TRUE(flags.uscita.contains(QStringLiteral("-I") + prefisso + QStringLiteral("/include"))) << flags.uscita.toStdString();
+    EXPECT_TRUE(flags.uscita.contains(QStringLiteral("-I") + prefisso + QStringLiteral("/include")))
+        << flags.uscita.toStdString();
     EXPECT_TRUE(flags.uscita.contains(QStringLiteral("-lqvpreview"))) << flags.uscita.toStdString();
     EXPECT_TRUE(QFile::exists(prefisso + QStringLiteral("/include/qvpreview/PrintPreview.h")));
 }
@@ -169,8 +173,8 @@ target_link_libraries(host PRIVATE QvPreview::qvpreview)
                                         QStringLiteral("-DCMAKE_CXX_FLAGS=" QV_HOST_FLAGS)},
                                        QString(), ambiente);
         ASSERT_EQ(configura.codice, 0) << configura.uscita.toStdString();
-        const Esito costruisci = esegui(QStringLiteral("cmake"), {QStringLiteral("--build"), build, QStringLiteral("-j2")},
-                                        QString(), ambiente);
+        const Esito costruisci = esegui(QStringLiteral("cmake"),
+                                        {QStringLiteral("--build"), build, QStringLiteral("-j2")}, QString(), ambiente);
         ASSERT_EQ(costruisci.codice, 0) << costruisci.uscita.toStdString();
         host = build + QStringLiteral("/host");
     } else {
@@ -178,11 +182,13 @@ target_link_libraries(host PRIVATE QvPreview::qvpreview)
                                    {QStringLiteral("--cflags"), QStringLiteral("--libs"), QStringLiteral("qvpreview")},
                                    QString(), ambiente);
         ASSERT_EQ(flags.codice, 0) << flags.uscita.toStdString();
-        const Esito libdir = esegui(QStringLiteral("pkg-config"),
-                                    {QStringLiteral("--variable=libdir"), QStringLiteral("qvpreview")}, QString(), ambiente);
+        const Esito libdir =
+            esegui(QStringLiteral("pkg-config"), {QStringLiteral("--variable=libdir"), QStringLiteral("qvpreview")},
+                   QString(), ambiente);
         for (const char *nome : {"readme", "host"}) {
             QStringList argomenti{QStringLiteral("-std=c++20"), QStringLiteral("-fPIC"),
-                                  QLatin1String(nome) + QStringLiteral(".cpp"), QStringLiteral("-o"), QLatin1String(nome)};
+                                  QLatin1String(nome) + QStringLiteral(".cpp"), QStringLiteral("-o"),
+                                  QLatin1String(nome)};
             argomenti << flags.uscita.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
             argomenti << QStringLiteral("-Wl,-rpath,") + libdir.uscita.trimmed();
             argomenti << QStringLiteral(QV_HOST_FLAGS).split(QLatin1Char(' '), Qt::SkipEmptyParts);

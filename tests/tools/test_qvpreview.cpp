@@ -47,7 +47,8 @@ struct Result
     QString err;
 };
 
-Result runTool(const QStringList &args, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+Result runTool(const QStringList &args,
+               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess p;
     p.setProcessEnvironment(environment);
@@ -123,7 +124,8 @@ TEST_F(Tool, CheckReportsPagesAndRecords)
     const Result r = runTool({QStringLiteral("check"), doc});
     ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
     EXPECT_TRUE(r.err.isEmpty()) << qPrintable(r.err);
-    for (const char *line : {"pagine: 2\n", "testi: 2\n", "linee: 1\n", "riquadri: 1\n", "cerchi: 1\n", "immagini: 0\n"})
+    for (const char *line :
+         {"pagine: 2\n", "testi: 2\n", "linee: 1\n", "riquadri: 1\n", "cerchi: 1\n", "immagini: 0\n"})
         EXPECT_TRUE(r.out.contains(QLatin1String(line))) << line << "\n" << qPrintable(r.out);
 }
 
@@ -246,8 +248,7 @@ struct ProgressCase
 };
 
 class PrintProgress : public Tool, public ::testing::WithParamInterface<ProgressCase>
-{
-};
+{};
 
 TEST_P(PrintProgress, OnlyOnATerminal)
 {
@@ -279,8 +280,8 @@ struct OutputFailureCase
     /// The output path (DOC: the spool file itself, LINK: a link to it,
     /// SMALL/...: on a full small disk, DIR/...: in the test's folder).
     const char *target;
-    const char *says;    ///< what standard error must hold besides the path; "" with \a reason
-    int reason = 0;      ///< the errno whose text standard error must hold
+    const char *says; ///< what standard error must hold besides the path; "" with \a reason
+    int reason = 0;   ///< the errno whose text standard error must hold
     bool fileSizeLimit = false;
 };
 
@@ -289,10 +290,8 @@ void PrintTo(const OutputFailureCase &c, std::ostream *os)
     *os << c.name;
 }
 
-
 class OutputFailure : public Tool, public ::testing::WithParamInterface<OutputFailureCase>
-{
-};
+{};
 
 TEST_P(OutputFailure, ExitsWithOneAndKeepsWhatWasThere)
 {
@@ -325,9 +324,15 @@ TEST_P(OutputFailure, ExitsWithOneAndKeepsWhatWasThere)
 
     QStringList args{QString::fromUtf8(c.command), doc};
     if (args.first() == "print")
-        args << "--copies" << "40" << "--pdf" << target;
+        args << "--copies"
+             << "40"
+             << "--pdf" << target;
     else
-        args << "--page" << "1" << "--zoom" << "400" << "--png" << target;
+        args << "--page"
+             << "1"
+             << "--zoom"
+             << "400"
+             << "--png" << target;
     Result r;
     {
         std::optional<qv::test::FileSizeLimit> limit;
@@ -349,17 +354,16 @@ TEST_P(OutputFailure, ExitsWithOneAndKeepsWhatWasThere)
 
 INSTANTIATE_TEST_SUITE_P(
     Tool, OutputFailure,
-    ::testing::Values(
-        OutputFailureCase{"PrintToDevFull", "print", "/dev/full", "non è un file regolare"},
-        OutputFailureCase{"PrintToAFullDisk", "print", "SMALL/pieno.pdf", "", ENOSPC},
-        OutputFailureCase{"PrintPastTheFileSizeLimit", "print", "DIR/limite.pdf", "", EFBIG, true},
-        OutputFailureCase{"PrintIntoAMissingFolder", "print", "DIR/manca/out.pdf", "non esiste"},
-        OutputFailureCase{"PrintOverTheSpoolFile", "print", "DOC", "file di stampa"},
-        OutputFailureCase{"PrintOverALinkToTheSpoolFile", "print", "LINK", "file di stampa"},
-        OutputFailureCase{"RenderToDevFull", "render", "/dev/full", "non è un file regolare"},
-        OutputFailureCase{"RenderToAFullDisk", "render", "SMALL/pieno.png", "", ENOSPC},
-        OutputFailureCase{"RenderPastTheFileSizeLimit", "render", "DIR/limite.png", "", EFBIG, true},
-        OutputFailureCase{"RenderOverTheSpoolFile", "render", "DOC", "file di stampa"}),
+    ::testing::Values(OutputFailureCase{"PrintToDevFull", "print", "/dev/full", "non è un file regolare"},
+                      OutputFailureCase{"PrintToAFullDisk", "print", "SMALL/pieno.pdf", "", ENOSPC},
+                      OutputFailureCase{"PrintPastTheFileSizeLimit", "print", "DIR/limite.pdf", "", EFBIG, true},
+                      OutputFailureCase{"PrintIntoAMissingFolder", "print", "DIR/manca/out.pdf", "non esiste"},
+                      OutputFailureCase{"PrintOverTheSpoolFile", "print", "DOC", "file di stampa"},
+                      OutputFailureCase{"PrintOverALinkToTheSpoolFile", "print", "LINK", "file di stampa"},
+                      OutputFailureCase{"RenderToDevFull", "render", "/dev/full", "non è un file regolare"},
+                      OutputFailureCase{"RenderToAFullDisk", "render", "SMALL/pieno.png", "", ENOSPC},
+                      OutputFailureCase{"RenderPastTheFileSizeLimit", "render", "DIR/limite.png", "", EFBIG, true},
+                      OutputFailureCase{"RenderOverTheSpoolFile", "render", "DOC", "file di stampa"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // The preview window's page image file is made only when the window shows a
@@ -387,9 +391,8 @@ TEST_F(Tool, PrintToTheCupsTestQueue)
             FAIL() << "no CUPS scheduler answers (scripts/services.sh starts one)";
         GTEST_SKIP() << "no CUPS scheduler answers; scripts/services.sh starts one";
     }
-    const QString outDir = qEnvironmentVariableIsEmpty("QV_CUPS_PDF_DIR")
-                               ? QStringLiteral("/var/spool/cups-pdf-qv")
-                               : qEnvironmentVariable("QV_CUPS_PDF_DIR");
+    const QString outDir = qEnvironmentVariableIsEmpty("QV_CUPS_PDF_DIR") ? QStringLiteral("/var/spool/cups-pdf-qv")
+                                                                          : qEnvironmentVariable("QV_CUPS_PDF_DIR");
     const QSet<QString> before = [&] {
         const QStringList l = QDir(outDir).entryList({QStringLiteral("*.pdf")}, QDir::Files);
         return QSet<QString>(l.begin(), l.end());
@@ -457,8 +460,7 @@ TEST_F(Tool, ViewWithoutADisplayFailsAtOnce)
 /// Command lines that are wrong as command lines: exit 2, a message and the
 /// hint on standard error, nothing on standard output.
 class UsageError : public Tool, public ::testing::WithParamInterface<std::pair<const char *, QStringList>>
-{
-};
+{};
 
 TEST_P(UsageError, ExitsWithTwo)
 {
@@ -475,27 +477,25 @@ TEST_P(UsageError, ExitsWithTwo)
 
 INSTANTIATE_TEST_SUITE_P(
     Tool, UsageError,
-    ::testing::Values(
-        std::pair{"NoCommand", QStringList{}},
-        std::pair{"UnknownCommand", QStringList{"stampa", "DOC"}},
-        std::pair{"NoFile", QStringList{"check"}},
-        std::pair{"TwoFiles", QStringList{"check", "DOC", "DOC"}},
-        std::pair{"UnknownOption", QStringList{"check", "DOC", "--pages", "1-2"}},
-        std::pair{"UnknownShortOption", QStringList{"check", "-x", "DOC"}},
-        std::pair{"RenderWithoutPage", QStringList{"render", "DOC", "--png", "OUT"}},
-        std::pair{"RenderWithoutPng", QStringList{"render", "DOC", "--page", "1"}},
-        std::pair{"PageNotANumber", QStringList{"render", "DOC", "--page", "uno", "--png", "OUT"}},
-        std::pair{"ZoomOutOfRange", QStringList{"render", "DOC", "--page", "1", "--zoom", "0", "--png", "OUT"}},
-        std::pair{"ReversedRange", QStringList{"print", "DOC", "--pages", "2-1", "--pdf", "OUT"}},
-        std::pair{"NoCopies", QStringList{"print", "DOC", "--copies", "0", "--pdf", "OUT"}},
-        std::pair{"EmptyPdfName", QStringList{"print", "DOC", "--pdf="}},
-        std::pair{"MissingValue", QStringList{"print", "DOC", "--pdf"}},
-        std::pair{"PdfAndPrinter", QStringList{"print", "DOC", "--pdf", "OUT", "--printer", "qvtest"}}),
+    ::testing::Values(std::pair{"NoCommand", QStringList{}}, std::pair{"UnknownCommand", QStringList{"stampa", "DOC"}},
+                      std::pair{"NoFile", QStringList{"check"}},
+                      std::pair{"TwoFiles", QStringList{"check", "DOC", "DOC"}},
+                      std::pair{"UnknownOption", QStringList{"check", "DOC", "--pages", "1-2"}},
+                      std::pair{"UnknownShortOption", QStringList{"check", "-x", "DOC"}},
+                      std::pair{"RenderWithoutPage", QStringList{"render", "DOC", "--png", "OUT"}},
+                      std::pair{"RenderWithoutPng", QStringList{"render", "DOC", "--page", "1"}},
+                      std::pair{"PageNotANumber", QStringList{"render", "DOC", "--page", "uno", "--png", "OUT"}},
+                      std::pair{"ZoomOutOfRange",
+                                QStringList{"render", "DOC", "--page", "1", "--zoom", "0", "--png", "OUT"}},
+                      std::pair{"ReversedRange", QStringList{"print", "DOC", "--pages", "2-1", "--pdf", "OUT"}},
+                      std::pair{"NoCopies", QStringList{"print", "DOC", "--copies", "0", "--pdf", "OUT"}},
+                      std::pair{"EmptyPdfName", QStringList{"print", "DOC", "--pdf="}},
+                      std::pair{"MissingValue", QStringList{"print", "DOC", "--pdf"}},
+                      std::pair{"PdfAndPrinter", QStringList{"print", "DOC", "--pdf", "OUT", "--printer", "qvtest"}}),
     [](const auto &info) { return std::string(info.param.first); });
 
 class MissingFile : public Tool, public ::testing::WithParamInterface<QStringList>
-{
-};
+{};
 
 TEST_P(MissingFile, ExitsWithOneAndSaysSo)
 {
@@ -508,11 +508,10 @@ TEST_P(MissingFile, ExitsWithOneAndSaysSo)
     EXPECT_EQ(r.err, QStringLiteral("qvpreview: %1: file non trovato\n").arg(missing));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tool, MissingFile,
-    ::testing::Values(QStringList{"check"}, QStringList{"render", "--page", "1", "--png", "x.png"},
-                      QStringList{"print", "--pdf", "x.pdf"}),
-    [](const auto &info) { return info.param.first().toStdString(); });
+INSTANTIATE_TEST_SUITE_P(Tool, MissingFile,
+                         ::testing::Values(QStringList{"check"}, QStringList{"render", "--page", "1", "--png", "x.png"},
+                                           QStringList{"print", "--pdf", "x.pdf"}),
+                         [](const auto &info) { return info.param.first().toStdString(); });
 
 // --- find ----------------------------------------------------------------------
 
@@ -521,10 +520,10 @@ INSTANTIATE_TEST_SUITE_P(
 struct FindCase
 {
     const char *name;
-    QStringList args;      ///< after "find"; DOC, MISSING and BROKEN stand for files
+    QStringList args; ///< after "find"; DOC, MISSING and BROKEN stand for files
     int exitCode;
-    QStringList out;       ///< the lines written; {x} and {y} stand for coordinates that depend on the fonts
-    const char *errPart;   ///< what standard error holds; empty: nothing
+    QStringList out;     ///< the lines written; {x} and {y} stand for coordinates that depend on the fonts
+    const char *errPart; ///< what standard error holds; empty: nothing
 };
 
 class Find : public Tool, public ::testing::WithParamInterface<FindCase>
@@ -586,11 +585,15 @@ INSTANTIATE_TEST_SUITE_P(
         FindCase{"EveryKindOfTextInPageOrder",
                  {"DOC", "Fattura"},
                  0,
-                 {"1:{x},{y}:1:FATTURA n. 12 - PERCHÉ", "1:{x},{y}:8:Totale fattura", "2:1440,{y}:9:seconda fattura, sconto -5%"},
+                 {"1:{x},{y}:1:FATTURA n. 12 - PERCHÉ", "1:{x},{y}:8:Totale fattura",
+                  "2:1440,{y}:9:seconda fattura, sconto -5%"},
                  ""},
         FindCase{"CaseBlindBeyondAscii", {"DOC", "perché"}, 0, {"1:{x},{y}:17:FATTURA n. 12 - PERCHÉ"}, ""},
-        FindCase{"ATextStartingWithADashAfterTheDashes", {"DOC", "--", "-5%"}, 0,
-                 {"2:1440,{y}:25:seconda fattura, sconto -5%"}, ""},
+        FindCase{"ATextStartingWithADashAfterTheDashes",
+                 {"DOC", "--", "-5%"},
+                 0,
+                 {"2:1440,{y}:25:seconda fattura, sconto -5%"},
+                 ""},
         FindCase{"NothingFoundSaysNothing", {"DOC", "nota di credito"}, 1, {}, ""},
         FindCase{"AMissingFile", {"MISSING", "x"}, 2, {}, "non-esiste.qv: file non trovato"},
         FindCase{"ABrokenRecordNamesTheFileAndLine", {"BROKEN", "x"}, 2, {}, "rotto.qv: errore 13 ("},
@@ -693,8 +696,9 @@ TEST_F(Tool, TheExampleHostPrintsAndRendersWithoutADisplay)
     const QString stdoutText = QString::fromUtf8(p.readAllStandardOutput());
     ASSERT_EQ(p.exitCode(), 0) << qPrintable(QString::fromUtf8(p.readAllStandardError()));
     // Where the spool file was and what it held, then where the files are.
-    const auto spool = QRegularExpression(QStringLiteral("^File di spool: (\\S+)$"), QRegularExpression::MultilineOption)
-                           .match(stdoutText);
+    const auto spool =
+        QRegularExpression(QStringLiteral("^File di spool: (\\S+)$"), QRegularExpression::MultilineOption)
+            .match(stdoutText);
     ASSERT_TRUE(spool.hasMatch()) << qPrintable(stdoutText);
     EXPECT_TRUE(spool.captured(1).startsWith(env.tempFolder())) << qPrintable(spool.captured(1));
     EXPECT_FALSE(QFile::exists(spool.captured(1)));

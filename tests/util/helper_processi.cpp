@@ -68,11 +68,11 @@ int main(int argc, char **argv)
         return qv::qvUtilita().IsVBEnvironment() ? 1 : 0;
     if (command == "/REGSERVER") {
         const QString self = QString::fromLocal8Bit(argv[0]);
-        const bool ok = ScriviValoreRegistro(HKEY_CLASSES_ROOT, QStringLiteral("qvProva.Programma\\Clsid"), QString(),
-                                             Classe, true)
-                        && ScriviValoreRegistro(HKEY_CLASSES_ROOT, QStringLiteral("Clsid\\") + Classe
-                                                    + QStringLiteral("\\LocalServer32"),
-                                                QString(), self + QStringLiteral(" /automation"), true);
+        const bool ok =
+            ScriviValoreRegistro(HKEY_CLASSES_ROOT, QStringLiteral("qvProva.Programma\\Clsid"), QString(), Classe, true)
+            && ScriviValoreRegistro(HKEY_CLASSES_ROOT,
+                                    QStringLiteral("Clsid\\") + Classe + QStringLiteral("\\LocalServer32"), QString(),
+                                    self + QStringLiteral(" /automation"), true);
         return ok ? esitoRegistrazione() : 100;
     }
     if (command == "/UNREGSERVER") {

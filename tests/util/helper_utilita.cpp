@@ -35,7 +35,8 @@ int hold(const QString &file, const char *mode)
     const int fd = ::open(QFile::encodeName(file).constData(), write ? O_WRONLY : O_RDONLY);
     if (fd < 0)
         return 1;
-    struct flock lock{};
+    struct flock lock
+    {};
     lock.l_type = F_RDLCK;
     lock.l_whence = SEEK_SET;
     if (std::strcmp(mode, "flock") == 0 && ::flock(fd, LOCK_EX) != 0)
@@ -109,10 +110,9 @@ int main(int argc, char **argv)
     if (command == "registro") {
         const int count = std::atoi(argv[2]);
         for (int n = 0; n < count; ++n)
-            failures += !qv::Registro::ScriviValoreRegistro(qv::Registro::HKEY_CURRENT_USER,
-                                                            QStringLiteral("Software\\Prova"),
-                                                            QString::fromLocal8Bit(argv[3]) + QString::number(n),
-                                                            QString::number(n), true);
+            failures += !qv::Registro::ScriviValoreRegistro(
+                qv::Registro::HKEY_CURRENT_USER, QStringLiteral("Software\\Prova"),
+                QString::fromLocal8Bit(argv[3]) + QString::number(n), QString::number(n), true);
         return failures;
     }
     return 100;

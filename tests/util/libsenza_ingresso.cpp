@@ -8,9 +8,12 @@
 
 namespace {
 
-[[gnu::section("qv_version"), gnu::used]] const qv::VersionRecord Versione = {
-    {'Q', 'V', 'V', 'E', 'R', 'S', '1', '\0'}, "qvPreview",
-    QV_VERSION_MAJOR, QV_VERSION_MINOR, QV_VERSION_PATCH, QV_VERSION_TWEAK};
+[[gnu::section("qv_version"), gnu::used]] const qv::VersionRecord Versione = {{'Q', 'V', 'V', 'E', 'R', 'S', '1', '\0'},
+                                                                              "qvPreview",
+                                                                              QV_VERSION_MAJOR,
+                                                                              QV_VERSION_MINOR,
+                                                                              QV_VERSION_PATCH,
+                                                                              QV_VERSION_TWEAK};
 
 } // namespace
 

@@ -54,21 +54,19 @@ private:
 class CartelleTest : public test::TempEnvTest
 {
 protected:
-    CartelleTest()
-    {
-        userDirs("Documenti");
-    }
+    CartelleTest() { userDirs("Documenti"); }
 
     /// Writes user-dirs.dirs with the documents in \a documents of the home.
     void userDirs(const char *documents)
     {
-        test::writeAll(env.configFolder() + "user-dirs.dirs",
-                       "# scritto da xdg-user-dirs-update\n"
-                       "XDG_DESKTOP_DIR=\"$HOME/Scrivania\"\n"
-                       "XDG_DOCUMENTS_DIR=\"$HOME/"
-                           + QByteArray(documents) + "\"\n"
-                           "XDG_PICTURES_DIR=\""
-                           + QFile::encodeName(env.root()) + "immagini di citt\xC3\xA0\"\n");
+        test::writeAll(env.configFolder() + "user-dirs.dirs", "# scritto da xdg-user-dirs-update\n"
+                                                              "XDG_DESKTOP_DIR=\"$HOME/Scrivania\"\n"
+                                                              "XDG_DOCUMENTS_DIR=\"$HOME/"
+                                                                  + QByteArray(documents)
+                                                                  + "\"\n"
+                                                                    "XDG_PICTURES_DIR=\""
+                                                                  + QFile::encodeName(env.root())
+                                                                  + "immagini di citt\xC3\xA0\"\n");
     }
 
     QString home() const { return env.root() + "casa"; }
@@ -118,32 +116,33 @@ TEST_P(XdgTest, TheKeyIsFilledFromTheXdgFolders)
 
 INSTANTIATE_TEST_SUITE_P(
     Folders, XdgTest,
-    ::testing::Values(
-        XdgCase{"Documenti", &qvUtilita::CartellaDocumenti, "~/Documenti/"},
-        XdgCase{"Desktop", &qvUtilita::CartellaDesktop, "~/Scrivania/"},
-        XdgCase{"Immagini", &qvUtilita::CartellaImmagini, "^/immagini di citt\xC3\xA0/"},
-        XdgCase{"Dati", &qvUtilita::CartellaDati, "@/"},
-        XdgCase{"EsecuzioneAutomatica", &qvUtilita::CartellaEsecuzioneAutomatica, "^/config/autostart/"},
-        XdgCase{"MenuAvvio", &qvUtilita::CartellaMenuAvvio, "@/applications/"},
-        XdgCase{"MenuProgrammi", &qvUtilita::CartellaMenuProgrammi, "@/applications/"},
-        XdgCase{"Recenti", &qvUtilita::CartellaRecenti, "@/RecentDocuments/"},
-        XdgCase{"Fonts", &qvUtilita::CartellaFonts, "@/fonts/"},
-        XdgCase{"InternetTemp", &qvUtilita::CartellaInternetTemp, "^/cache/"},
-        XdgCase{"SendTo", &qvUtilita::CartellaSendTo, ""}, XdgCase{"RisorseRete", &qvUtilita::CartellaRisorseRete, ""},
-        XdgCase{"Cronologia", &qvUtilita::CartellaCronologia, ""},
-        XdgCase{"Preferiti", &qvUtilita::CartellaPreferiti, ""}, XdgCase{"Cookies", &qvUtilita::CartellaCookies, ""},
-        // All users: the first absolute entry of the XDG lists, as it is.
-        XdgCase{"DatiCondivisi", &qvUtilita::CartellaDatiCondivisi, "/opt/qvprova/share/", false},
-        XdgCase{"EsecuzioneAutomaticaTuttiUtenti", &qvUtilita::CartellaEsecuzioneAutomaticaTuttiUtenti,
-                "/etc/qvprova/xdg/autostart/", false},
-        XdgCase{"MenuAvvioTuttiUtenti", &qvUtilita::CartellaMenuAvvioTuttiUtenti, "/opt/qvprova/share/applications/",
-                false},
-        XdgCase{"MenuProgrammiTuttiUtenti", &qvUtilita::CartellaMenuProgrammiTuttiUtenti,
-                "/opt/qvprova/share/applications/", false},
-        XdgCase{"DesktopTuttiUtenti", &qvUtilita::CartellaDesktopTuttiUtenti, ""},
-        XdgCase{"PreferitiTuttiUtenti", &qvUtilita::CartellaPreferitiTuttiUtenti, ""},
-        XdgCase{"DocumentiCondivisi", &qvUtilita::CartellaDocumentiCondivisi, ""},
-        XdgCase{"ImmaginiTuttiUtenti", &qvUtilita::CartellaImmaginiTuttiUtenti, ""}));
+    ::testing::Values(XdgCase{"Documenti", &qvUtilita::CartellaDocumenti, "~/Documenti/"},
+                      XdgCase{"Desktop", &qvUtilita::CartellaDesktop, "~/Scrivania/"},
+                      XdgCase{"Immagini", &qvUtilita::CartellaImmagini, "^/immagini di citt\xC3\xA0/"},
+                      XdgCase{"Dati", &qvUtilita::CartellaDati, "@/"},
+                      XdgCase{"EsecuzioneAutomatica", &qvUtilita::CartellaEsecuzioneAutomatica, "^/config/autostart/"},
+                      XdgCase{"MenuAvvio", &qvUtilita::CartellaMenuAvvio, "@/applications/"},
+                      XdgCase{"MenuProgrammi", &qvUtilita::CartellaMenuProgrammi, "@/applications/"},
+                      XdgCase{"Recenti", &qvUtilita::CartellaRecenti, "@/RecentDocuments/"},
+                      XdgCase{"Fonts", &qvUtilita::CartellaFonts, "@/fonts/"},
+                      XdgCase{"InternetTemp", &qvUtilita::CartellaInternetTemp, "^/cache/"},
+                      XdgCase{"SendTo", &qvUtilita::CartellaSendTo, ""},
+                      XdgCase{"RisorseRete", &qvUtilita::CartellaRisorseRete, ""},
+                      XdgCase{"Cronologia", &qvUtilita::CartellaCronologia, ""},
+                      XdgCase{"Preferiti", &qvUtilita::CartellaPreferiti, ""},
+                      XdgCase{"Cookies", &qvUtilita::CartellaCookies, ""},
+                      // All users: the first absolute entry of the XDG lists, as it is.
+                      XdgCase{"DatiCondivisi", &qvUtilita::CartellaDatiCondivisi, "/opt/qvprova/share/", false},
+                      XdgCase{"EsecuzioneAutomaticaTuttiUtenti", &qvUtilita::CartellaEsecuzioneAutomaticaTuttiUtenti,
+                              "/etc/qvprova/xdg/autostart/", false},
+                      XdgCase{"MenuAvvioTuttiUtenti", &qvUtilita::CartellaMenuAvvioTuttiUtenti,
+                              "/opt/qvprova/share/applications/", false},
+                      XdgCase{"MenuProgrammiTuttiUtenti", &qvUtilita::CartellaMenuProgrammiTuttiUtenti,
+                              "/opt/qvprova/share/applications/", false},
+                      XdgCase{"DesktopTuttiUtenti", &qvUtilita::CartellaDesktopTuttiUtenti, ""},
+                      XdgCase{"PreferitiTuttiUtenti", &qvUtilita::CartellaPreferitiTuttiUtenti, ""},
+                      XdgCase{"DocumentiCondivisi", &qvUtilita::CartellaDocumentiCondivisi, ""},
+                      XdgCase{"ImmaginiTuttiUtenti", &qvUtilita::CartellaImmaginiTuttiUtenti, ""}));
 
 TEST_F(CartelleTest, TheStoreHoldsTheFoldersWithoutATrailingSeparator)
 {
@@ -178,8 +177,7 @@ void PrintTo(const StoredCase &c, std::ostream *os)
 }
 
 class StoredValueTest : public CartelleTest, public ::testing::WithParamInterface<StoredCase>
-{
-};
+{};
 
 TEST_P(StoredValueTest, ComesBackWithOneSeparatorAndNoBlanks)
 {
@@ -192,21 +190,20 @@ TEST_P(StoredValueTest, ComesBackWithOneSeparatorAndNoBlanks)
     EXPECT_EQ(u.CartellaDocumenti(), returned); // and again: the value set stays
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, StoredValueTest,
-    ::testing::Values(StoredCase{"no_separator", "^anna/Documenti", "^anna/Documenti/"},
-                      StoredCase{"separator", "^anna/Documenti/", "^anna/Documenti/"},
-                      StoredCase{"windows_separator", "C:\\Documenti\\", "C:\\Documenti\\"},
-                      StoredCase{"windows_path", "C:\\Documenti", "C:\\Documenti/"},
-                      StoredCase{"trailing_blank", "^anna/Documenti ", "^anna/Documenti/"},
-                      StoredCase{"blanks_around", "  ^doc/  ", "^doc/"},
-                      StoredCase{"empty", "", ""}, StoredCase{"only_blanks", "   ", ""}));
+INSTANTIATE_TEST_SUITE_P(Values, StoredValueTest,
+                         ::testing::Values(StoredCase{"no_separator", "^anna/Documenti", "^anna/Documenti/"},
+                                           StoredCase{"separator", "^anna/Documenti/", "^anna/Documenti/"},
+                                           StoredCase{"windows_separator", "C:\\Documenti\\", "C:\\Documenti\\"},
+                                           StoredCase{"windows_path", "C:\\Documenti", "C:\\Documenti/"},
+                                           StoredCase{"trailing_blank", "^anna/Documenti ", "^anna/Documenti/"},
+                                           StoredCase{"blanks_around", "  ^doc/  ", "^doc/"},
+                                           StoredCase{"empty", "", ""}, StoredCase{"only_blanks", "   ", ""}));
 
 TEST_F(CartelleTest, AValueSetByHandIsNeverOverwritten)
 {
     // The administrator gives all users a pictures folder that XDG has not.
-    ASSERT_TRUE(Registro::ScriviValoreRegistro(Registro::HKEY_LOCAL_MACHINE, Chiave, "Common Pictures", "/srv/foto",
-                                               true));
+    ASSERT_TRUE(
+        Registro::ScriviValoreRegistro(Registro::HKEY_LOCAL_MACHINE, Chiave, "Common Pictures", "/srv/foto", true));
     EXPECT_EQ(u.CartellaImmaginiTuttiUtenti(), "/srv/foto/");
     // The key existed: nothing was added to it.
     EXPECT_EQ(u.CartellaDatiCondivisi(), "");
@@ -234,8 +231,7 @@ void PrintTo(const SeguitoCase &c, std::ostream *os)
 }
 
 class SeguitoTest : public CartelleTest, public ::testing::WithParamInterface<SeguitoCase>
-{
-};
+{};
 
 TEST_P(SeguitoTest, SeededFoldersFollowUserDirsAndWrittenOnesStay)
 {
@@ -248,7 +244,7 @@ TEST_P(SeguitoTest, SeededFoldersFollowUserDirsAndWrittenOnesStay)
     const QString after = home() + "/" + GetParam().after + "/";
     EXPECT_EQ(u.CartellaDocumenti(), after);
     EXPECT_EQ(u.CartellaDesktop(), home() + "/Scrivania/"); // the others as they were
-    userDirs("Documenti"); // and back
+    userDirs("Documenti");                                  // and back
     EXPECT_EQ(u.CartellaDocumenti(), GetParam().written ? after : home() + "/Documenti/");
 }
 

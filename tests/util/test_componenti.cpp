@@ -2,12 +2,12 @@
 // programs registered by their kind (a test library, the helper program and
 // the real control library, into a temporary key store), the usage counts,
 // the entries of installed programs and the ".desktop" launchers.
-#include <QProcess>
 #include "platform/Collegamento.h"
 #include "platform/KeyStore.h"
 #include "platform/Processi.h"
 #include "support/TestEnv.h"
 #include "util/Registro.h"
+#include <QProcess>
 
 #include <qvpreview/qvUtilita.h>
 
@@ -16,8 +16,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include <poll.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,8 +59,8 @@ protected:
 
 struct TipoCase
 {
-    const char *name;     // the component's file name
-    const char *source;   // "libreria", "helper" or "testo"
+    const char *name;   // the component's file name
+    const char *source; // "libreria", "helper" or "testo"
     bool registered;
 };
 
@@ -70,8 +70,7 @@ void PrintTo(const TipoCase &c, std::ostream *os)
 }
 
 class TipoTest : public ComponentiTest, public ::testing::WithParamInterface<TipoCase>
-{
-};
+{};
 
 TEST_P(TipoTest, TheKindComesFromTheEndOfTheName)
 {
@@ -163,7 +162,8 @@ TEST_F(ComponentiTest, TheControlLibraryRegistersItselfAndIsFound)
     for (const char *progId : {"qvPreview.PrintPreview", "qvPreview.CPalette", "qvPreview.PageAnteprima"})
         EXPECT_EQ(u.PathServerOcx(QString::fromLatin1(progId)), QString()) << progId;
     // Nothing of the classes is left behind; unregistering again is no failure.
-    EXPECT_FALSE(platform::KeyStore(platform::Hive::ClassesRoot).keyExists("Clsid\\{D20F1AF3-C41C-458B-9FBD-EBE2A77D67F1}"));
+    EXPECT_FALSE(
+        platform::KeyStore(platform::Hive::ClassesRoot).keyExists("Clsid\\{D20F1AF3-C41C-458B-9FBD-EBE2A77D67F1}"));
     EXPECT_TRUE(u.DeRegistraServer(library));
 }
 
@@ -206,7 +206,8 @@ TEST_F(ComponentiTest, AFifoIsNoLibraryAndDoesNotBlock)
 
 TEST_F(ComponentiTest, PathServerOfAClassWithoutItsServerIsEmpty)
 {
-    ASSERT_TRUE(Registro::ScriviValoreRegistro(Registro::HKEY_CLASSES_ROOT, "qvProva.Mezza\\Clsid", QString(), "{X}", true));
+    ASSERT_TRUE(
+        Registro::ScriviValoreRegistro(Registro::HKEY_CLASSES_ROOT, "qvProva.Mezza\\Clsid", QString(), "{X}", true));
     qvUtilita u;
     EXPECT_EQ(u.PathServerOcx("qvProva.Mezza"), QString());
     EXPECT_EQ(u.PathServerOcx("qvProva.Assente"), QString());
@@ -235,8 +236,7 @@ void PrintTo(const ContatoreCase &c, std::ostream *os)
 }
 
 class ContatoreTest : public ComponentiTest, public ::testing::WithParamInterface<ContatoreCase>
-{
-};
+{};
 
 const QString SharedDlls = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 const QString File = "/usr/local/lib/libqvpreview.so.1";
@@ -244,14 +244,14 @@ const QString File = "/usr/local/lib/libqvpreview.so.1";
 TEST_P(ContatoreTest, CountsTheUsesOfASharedFile)
 {
     if (GetParam().before) {
-        ASSERT_TRUE(Registro::ScriviValoreRegistro(Registro::HKEY_LOCAL_MACHINE, SharedDlls, File,
-                                                   *GetParam().before, true));
+        ASSERT_TRUE(
+            Registro::ScriviValoreRegistro(Registro::HKEY_LOCAL_MACHINE, SharedDlls, File, *GetParam().before, true));
     }
     qvUtilita u;
     int step = 0;
     for (const Passo &p : GetParam().passi) {
-        const bool result = p.azione == Passo::Dec ? u.DecFileShared(File)
-                                                   : u.SetFileShared(File, p.azione == Passo::SetGiaPresente);
+        const bool result =
+            p.azione == Passo::Dec ? u.DecFileShared(File) : u.SetFileShared(File, p.azione == Passo::SetGiaPresente);
         EXPECT_EQ(result, p.result) << "step " << step;
         const auto stored = platform::KeyStore(platform::Hive::LocalMachine).value(SharedDlls, File);
         if (p.count) {
@@ -268,15 +268,21 @@ TEST_P(ContatoreTest, CountsTheUsesOfASharedFile)
 INSTANTIATE_TEST_SUITE_P(
     Sequences, ContatoreTest,
     ::testing::Values(
-        ContatoreCase{"new_file_twice_then_down", std::nullopt,
-                      {{Passo::Set, true, 0}, {Passo::Set, true, 1}, {Passo::Dec, true, 0}, {Passo::Dec, true, {}},
+        ContatoreCase{"new_file_twice_then_down",
+                      std::nullopt,
+                      {{Passo::Set, true, 0},
+                       {Passo::Set, true, 1},
+                       {Passo::Dec, true, 0},
+                       {Passo::Dec, true, {}},
                        {Passo::Dec, false, {}}}},
-        ContatoreCase{"file_already_there", std::nullopt, {{Passo::SetGiaPresente, true, 1}, {Passo::SetGiaPresente, true, 2}}},
+        ContatoreCase{
+            "file_already_there", std::nullopt, {{Passo::SetGiaPresente, true, 1}, {Passo::SetGiaPresente, true, 2}}},
         ContatoreCase{"no_count_to_decrease", std::nullopt, {{Passo::Dec, false, {}}}},
         ContatoreCase{"count_written_as_text", QStringLiteral("5"), {{Passo::Set, true, 6}, {Passo::Dec, true, 5}}},
         ContatoreCase{"text_that_is_no_number", QStringLiteral("molti"), {{Passo::Set, true, 1}}},
         ContatoreCase{"count_beyond_32_bits", QStringLiteral("99999999999"), {{Passo::Set, false, {}}}},
-        ContatoreCase{"highest_count", QStringLiteral("2147483647"), {{Passo::Set, false, {}}, {Passo::Dec, true, 2147483646}}}));
+        ContatoreCase{
+            "highest_count", QStringLiteral("2147483647"), {{Passo::Set, false, {}}, {Passo::Dec, true, 2147483646}}}));
 
 // --- Uninstall entries ------------------------------------------------------------------
 
@@ -292,8 +298,7 @@ void PrintTo(const DisinstallazioneCase &c, std::ostream *os)
 }
 
 class DisinstallazioneTest : public ComponentiTest, public ::testing::WithParamInterface<DisinstallazioneCase>
-{
-};
+{};
 
 TEST_P(DisinstallazioneTest, ReadsAndWritesTheValueChosenByNumber)
 {
@@ -325,10 +330,10 @@ INSTANTIATE_TEST_SUITE_P(Values, DisinstallazioneTest,
 struct CollegamentoCase
 {
     const char *name;
-    QString launcher;   // relative to the test's folder
+    QString launcher; // relative to the test's folder
     QString program;
     QString folder;
-    QString written;    // the file written, relative to the test's folder; empty: none
+    QString written; // the file written, relative to the test's folder; empty: none
 };
 
 void PrintTo(const CollegamentoCase &c, std::ostream *os)
@@ -337,8 +342,7 @@ void PrintTo(const CollegamentoCase &c, std::ostream *os)
 }
 
 class CollegamentoTest : public ComponentiTest, public ::testing::WithParamInterface<CollegamentoCase>
-{
-};
+{};
 
 /// The value of \a key in the entry \a text, with the string escapes undone.
 QString valueOf(const QByteArray &text, const QString &key)
@@ -401,10 +405,9 @@ INSTANTIATE_TEST_SUITE_P(
                          "Tessavo.desktop"},
         CollegamentoCase{"desktop_name", "Tessavo.desktop", "/opt/tessavo/tessavo", "/tmp", "Tessavo.desktop"},
         CollegamentoCase{"no_extension", "Tessavo", "/opt/tessavo/tessavo", "/tmp", "Tessavo.desktop"},
-        CollegamentoCase{"hard_characters", "Prova difficile.lnk", "/opt/a b/\"q\" `x` $y \\z 50%/prog",
-                         "/opt/a b/\\c", "Prova difficile.desktop"},
-        CollegamentoCase{"accents", "Fatture è.lnk", "/opt/fatturazione/città", "/home/però",
-                         "Fatture è.desktop"},
+        CollegamentoCase{"hard_characters", "Prova difficile.lnk", "/opt/a b/\"q\" `x` $y \\z 50%/prog", "/opt/a b/\\c",
+                         "Prova difficile.desktop"},
+        CollegamentoCase{"accents", "Fatture è.lnk", "/opt/fatturazione/città", "/home/però", "Fatture è.desktop"},
         CollegamentoCase{"line_break_refused", "Rotto.lnk", "/opt/a\nb", "/tmp", QString()},
         CollegamentoCase{"empty_program_refused", "Vuoto.lnk", QString(), "/tmp", QString()},
         CollegamentoCase{"missing_folder", "manca/Tessavo.lnk", "/opt/tessavo/tessavo", "/tmp", QString()}));
@@ -432,20 +435,21 @@ TEST_F(ComponentiTest, ALinkAtTheLaunchersNameIsReplacedNotFollowed)
 // here is the helper program, which writes what it was given into a FIFO
 // that the test waits on.
 class LauncherToADocumentTest : public ComponentiTest, public ::testing::WithParamInterface<bool>
-{
-};
+{};
 
 TEST_P(LauncherToADocumentTest, OpensItWithItsDefaultApplication)
 {
     const bool folder = GetParam();
-    const QString target = folder ? env.root() + "Documenti" : test::writeAll(env.root() + "lettera.txt", "Gentile cliente\n");
+    const QString target =
+        folder ? env.root() + "Documenti" : test::writeAll(env.root() + "lettera.txt", "Gentile cliente\n");
     if (folder)
         QDir(env.root()).mkdir("Documenti");
     ASSERT_TRUE(qvUtilita().CreaCollegamento(env.root() + "Apri.lnk", target, env.root()));
     const QString launcher = env.root() + "Apri.desktop";
     const QByteArray text = test::readAll(launcher);
     EXPECT_EQ(valueOf(text, "Type"), "Application");
-    EXPECT_EQ(platform::splitCommandLine(valueOf(text, "Exec").replace("%%", "%")), QStringList({"gio", "open", target}));
+    EXPECT_EQ(platform::splitCommandLine(valueOf(text, "Exec").replace("%%", "%")),
+              QStringList({"gio", "open", target}));
     EXPECT_EQ(valueOf(text, "Icon"), folder ? "folder" : "text-x-generic");
 
     const QString validator = QStandardPaths::findExecutable("desktop-file-validate");

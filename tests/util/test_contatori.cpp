@@ -97,8 +97,7 @@ void PrintTo(const ConcorrenzaCase &c, std::ostream *os)
 }
 
 class ConcorrenzaTest : public test::TempEnvTest, public ::testing::WithParamInterface<ConcorrenzaCase>
-{
-};
+{};
 
 TEST_P(ConcorrenzaTest, NoCountIsLostBetweenProcesses)
 {
@@ -116,12 +115,12 @@ TEST_P(ConcorrenzaTest, NoCountIsLostBetweenProcesses)
 
 INSTANTIATE_TEST_SUITE_P(Writers, ConcorrenzaTest,
                          ::testing::Values(ConcorrenzaCase{"new_file", {"set", "25"}, std::nullopt, 99},
-                                           ConcorrenzaCase{"file_already_there", {"set", "25", "gia"}, std::nullopt, 100},
+                                           ConcorrenzaCase{
+                                               "file_already_there", {"set", "25", "gia"}, std::nullopt, 100},
                                            ConcorrenzaCase{"down", {"dec", "25"}, 100, 0}));
 
 class BloccoTest : public ContatoriTest, public ::testing::WithParamInterface<const char *>
-{
-};
+{};
 
 TEST_P(BloccoTest, AStoreLockedBeyondTheWaitChangesNothing)
 {
@@ -158,8 +157,7 @@ void PrintTo(const CrashCase &c, std::ostream *os)
 }
 
 class CrashTest : public ContatoriTest, public ::testing::WithParamInterface<CrashCase>
-{
-};
+{};
 
 TEST_P(CrashTest, AWriterKilledInItsCommitLosesOnlyItsOwnChange)
 {
@@ -187,12 +185,11 @@ TEST_P(CrashTest, AWriterKilledInItsCommitLosesOnlyItsOwnChange)
     EXPECT_EQ(u.GetInfoDisinstallazione("Tessavo", 1), "vecchio");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Commits, CrashTest,
-    ::testing::Values(CrashCase{"journal_flushed_then_up", "-journal", Dopo::Incrementa},
-                      CrashCase{"database_written_then_read", "", Dopo::Leggi},
-                      CrashCase{"database_written_then_up", "", Dopo::Incrementa},
-                      CrashCase{"database_written_then_down", "", Dopo::Decrementa}));
+INSTANTIATE_TEST_SUITE_P(Commits, CrashTest,
+                         ::testing::Values(CrashCase{"journal_flushed_then_up", "-journal", Dopo::Incrementa},
+                                           CrashCase{"database_written_then_read", "", Dopo::Leggi},
+                                           CrashCase{"database_written_then_up", "", Dopo::Incrementa},
+                                           CrashCase{"database_written_then_down", "", Dopo::Decrementa}));
 
 struct FifoCase
 {
@@ -206,8 +203,7 @@ void PrintTo(const FifoCase &c, std::ostream *os)
 }
 
 class FifoTest : public ContatoriTest, public ::testing::WithParamInterface<FifoCase>
-{
-};
+{};
 
 TEST_P(FifoTest, IsNeverOpened)
 {
@@ -227,8 +223,7 @@ TEST_P(FifoTest, IsNeverOpened)
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, FifoTest,
-                         ::testing::Values(FifoCase{"database", ""}, FifoCase{"journal", "-journal"}));
+INSTANTIATE_TEST_SUITE_P(Files, FifoTest, ::testing::Values(FifoCase{"database", ""}, FifoCase{"journal", "-journal"}));
 
 } // namespace
 } // namespace qv

@@ -20,8 +20,7 @@ void PrintTo(const TextCase &c, std::ostream *os)
 }
 
 class ErrorTextTest : public ::testing::TestWithParam<TextCase>
-{
-};
+{};
 
 TEST_P(ErrorTextTest, GivesTheExactText)
 {
@@ -35,16 +34,14 @@ INSTANTIATE_TEST_SUITE_P(
     Catalogue, ErrorTextTest,
     ::testing::Values(TextCase{3, "Return senza GoSub"},
                       TextCase{10, "Questa matrice è fissa o temporaneamente bloccata "},
-                      TextCase{53, "Impossibile trovare il file"},
-                      TextCase{76, "Impossibile trovare il percorso "},
+                      TextCase{53, "Impossibile trovare il file"}, TextCase{76, "Impossibile trovare il percorso "},
                       TextCase{98, "Una chiamata a una proprietà o a un metodo non può includere un riferimento a "
                                    "un oggetto privato, né come argomento né come valore restituito"},
                       TextCase{380, "Valore di proprietà non valido"},
                       TextCase{442, "Il collegamento alla libreria dei tipi o alla libreria degli oggetti per il "
                                     "processo remoto non è più disponibile. Scegliere OK per rimuovere il "
                                     "riferimento."},
-                      TextCase{482, "Errore della stampante"},
-                      TextCase{746, "Sostituzioni troppo lunghe"},
+                      TextCase{482, "Errore della stampante"}, TextCase{746, "Sostituzioni troppo lunghe"},
                       TextCase{1001, "Impossibile stampare..."}));
 
 TEST(ErrorCatalogue, ListsTheEightySevenRunTimeCodesAndNoOthers)

@@ -44,8 +44,7 @@ void PrintTo(const TextCase &c, std::ostream *os)
 }
 
 class MessaggioErroreTest : public ::testing::TestWithParam<TextCase>
-{
-};
+{};
 
 TEST_P(MessaggioErroreTest, GivesTheTableTextOrNothingOutsideAHandler)
 {
@@ -57,12 +56,12 @@ TEST_P(MessaggioErroreTest, GivesTheTableTextOrNothingOutsideAHandler)
 // when no exception is being handled.
 INSTANTIATE_TEST_SUITE_P(
     Codes, MessaggioErroreTest,
-    ::testing::Values(TextCase{53, "Impossibile trovare il file"},
-                      TextCase{76, "Impossibile trovare il percorso "},
+    ::testing::Values(TextCase{53, "Impossibile trovare il file"}, TextCase{76, "Impossibile trovare il percorso "},
                       TextCase{10, "Questa matrice è fissa o temporaneamente bloccata "},
-                      TextCase{458, "La variabile utilizza un tipo di automazione non supportato da questa piattaforma"},
-                      TextCase{746, "Sostituzioni troppo lunghe"}, TextCase{1, ""}, TextCase{0, ""},
-                      TextCase{-53, ""}, TextCase{1001, ""}, TextCase{6000, ""}));
+                      TextCase{458,
+                               "La variabile utilizza un tipo di automazione non supportato da questa piattaforma"},
+                      TextCase{746, "Sostituzioni troppo lunghe"}, TextCase{1, ""}, TextCase{0, ""}, TextCase{-53, ""},
+                      TextCase{1001, ""}, TextCase{6000, ""}));
 
 /// An exception of some kind and the number and description the class reads from it.
 struct Thrown
@@ -90,8 +89,7 @@ const Thrown Kinds[] = {
 };
 
 class CurrentErrorTest : public test::TempEnvTest, public ::testing::WithParamInterface<Thrown>
-{
-};
+{};
 
 TEST_P(CurrentErrorTest, UnlistedCodesDescribeTheExceptionBeingHandled)
 {
@@ -219,8 +217,7 @@ TEST_F(ScriviLogTest, BlanksAroundTheFileNameAreRemoved)
 }
 
 class ScriviLogFailureTest : public test::TempEnvTest, public ::testing::WithParamInterface<const char *>
-{
-};
+{};
 
 TEST_P(ScriviLogFailureTest, ReportsFalseAndWritesNothing)
 {
@@ -239,8 +236,7 @@ INSTANTIATE_TEST_SUITE_P(Files, ScriviLogFailureTest,
 // A line that does not fit (a full disk, the file size limit) is taken back
 // whole: the log ends with the last whole line, as before the call.
 class ScriviLogFullTest : public test::TempEnvTest, public ::testing::WithParamInterface<bool>
-{
-};
+{};
 
 TEST_P(ScriviLogFullTest, LeavesTheLogAsItWasBeforeTheCall)
 {
@@ -279,7 +275,8 @@ TEST_F(ScriviLogTest, AFifoAsTheLogIsRefusedWithoutBlocking)
     auto helper = test::startHelper({QStringLiteral("log"), log(), QStringLiteral("1"), QStringLiteral("A")});
     EXPECT_EQ(test::finishHelper(*helper, 60000), 1) << "-1: it blocked";
     EXPECT_FALSE(qvUtilita().ScriviLog(QStringLiteral("riga"), log(), false, true)); // not deleted either
-    struct stat info{};
+    struct stat info
+    {};
     ASSERT_EQ(::lstat(QFile::encodeName(log()).constData(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
@@ -289,7 +286,8 @@ TEST_F(ScriviLogTest, DefaultFileIsBesideTheRunningModule)
     // These tests link the library's code into their own program, so here the
     // running module is this program: its log is <folder>/test_errori.log.
     const QString module = platform::moduleFile();
-    ASSERT_EQ(QFileInfo(module).canonicalFilePath(), QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath());
+    ASSERT_EQ(QFileInfo(module).canonicalFilePath(),
+              QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath());
     const QString expected = QFileInfo(module).absolutePath() + QStringLiteral("/test_errori.log");
     QFile::remove(expected);
     const QString marker = QStringLiteral("riga di prova %1").arg(QCoreApplication::applicationPid());
@@ -302,7 +300,8 @@ TEST_F(ScriviLogTest, DefaultFileOfAHostIsBesideTheControlLibrary)
 {
     // A host linked to libqvpreview.so.1: the code runs inside the library,
     // so the log is <library folder>/libqvpreview.log, not the host's.
-    const QString expected = QFileInfo(QStringLiteral(QV_LIBRARY_FILE)).absolutePath() + QStringLiteral("/libqvpreview.log");
+    const QString expected =
+        QFileInfo(QStringLiteral(QV_LIBRARY_FILE)).absolutePath() + QStringLiteral("/libqvpreview.log");
     const QString hostLog = QFileInfo(QStringLiteral(QV_HOST_LOG)).absolutePath() + QStringLiteral("/host_log.log");
     QFile::remove(expected);
     QFile::remove(hostLog);

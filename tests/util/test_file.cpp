@@ -39,8 +39,7 @@ void PrintTo(const PieceCase &c, std::ostream *os)
 }
 
 class PathPieceTest : public ::testing::TestWithParam<PieceCase>
-{
-};
+{};
 
 TEST_P(PathPieceTest, GivesThePiece)
 {
@@ -62,31 +61,24 @@ TEST_P(PathPieceTest, GivesThePiece)
 
 INSTANTIATE_TEST_SUITE_P(
     Pieces, PathPieceTest,
-    ::testing::Values(PieceCase{"AggiungiSepDir", "  /tmp/prova  ", "/tmp/prova/"},
-                      PieceCase{"AggiungiSepDir", "/tmp/prova/", "/tmp/prova/"},
-                      PieceCase{"AggiungiSepDir", " C:\\Temp ", "C:\\Temp/"},
-                      PieceCase{"AggiungiSepDir", "C:\\Temp\\", "C:\\Temp\\"},
-                      PieceCase{"AggiungiSepDir", "   ", ""},
-                      PieceCase{"AggiungiSepDir", "", ""},
-                      PieceCase{"AggiungiSepDir", "\tx", "\tx/"}, // only blanks are trimmed
-                      PieceCase{"DeterminaSoloFileName", "C:\\Dati\\file.txt", "file.txt"},
-                      PieceCase{"DeterminaSoloFileName", "a/b/c.txt", "c.txt"},
-                      PieceCase{"DeterminaSoloFileName", "a/b\\c.txt", "c.txt"},
-                      PieceCase{"DeterminaSoloFileName", "file.txt", "file.txt"},
-                      PieceCase{"DeterminaSoloFileName", "/tmp/", ""},
-                      PieceCase{"DeterminaSoloFileName", "", ""},
-                      PieceCase{"EstraiEstensione", "Stampa.prn", "prn"},
-                      PieceCase{"EstraiEstensione", "archivio.tar.gz", "gz"},
-                      PieceCase{"EstraiEstensione", "LEGGIMI", ""},
-                      PieceCase{"EstraiEstensione", ".bashrc", ""},
-                      PieceCase{"EstraiEstensione", "file.", ""},
-                      PieceCase{"EstraiEstensione", "/home/a.b/file", "b/file"}, // the scan passes separators
-                      PieceCase{"EstraiPath", "C:\\Dati\\file.txt", "C:\\Dati\\"},
-                      PieceCase{"EstraiPath", "/home/utente/file.txt", "/home/utente/"},
-                      PieceCase{"EstraiPath", "a/b\\c", "a/b\\"},
-                      PieceCase{"EstraiPath", "file.txt", ""},
-                      PieceCase{"EstraiPath", "\\file.txt", ""},
-                      PieceCase{"EstraiPath", "/vmlinuz", "/"}));
+    ::testing::Values(
+        PieceCase{"AggiungiSepDir", "  /tmp/prova  ", "/tmp/prova/"},
+        PieceCase{"AggiungiSepDir", "/tmp/prova/", "/tmp/prova/"},
+        PieceCase{"AggiungiSepDir", " C:\\Temp ", "C:\\Temp/"}, PieceCase{"AggiungiSepDir", "C:\\Temp\\", "C:\\Temp\\"},
+        PieceCase{"AggiungiSepDir", "   ", ""}, PieceCase{"AggiungiSepDir", "", ""},
+        PieceCase{"AggiungiSepDir", "\tx", "\tx/"}, // only blanks are trimmed
+        PieceCase{"DeterminaSoloFileName", "C:\\Dati\\file.txt", "file.txt"},
+        PieceCase{"DeterminaSoloFileName", "a/b/c.txt", "c.txt"},
+        PieceCase{"DeterminaSoloFileName", "a/b\\c.txt", "c.txt"},
+        PieceCase{"DeterminaSoloFileName", "file.txt", "file.txt"}, PieceCase{"DeterminaSoloFileName", "/tmp/", ""},
+        PieceCase{"DeterminaSoloFileName", "", ""}, PieceCase{"EstraiEstensione", "Stampa.prn", "prn"},
+        PieceCase{"EstraiEstensione", "archivio.tar.gz", "gz"}, PieceCase{"EstraiEstensione", "LEGGIMI", ""},
+        PieceCase{"EstraiEstensione", ".bashrc", ""}, PieceCase{"EstraiEstensione", "file.", ""},
+        PieceCase{"EstraiEstensione", "/home/a.b/file", "b/file"}, // the scan passes separators
+        PieceCase{"EstraiPath", "C:\\Dati\\file.txt", "C:\\Dati\\"},
+        PieceCase{"EstraiPath", "/home/utente/file.txt", "/home/utente/"}, PieceCase{"EstraiPath", "a/b\\c", "a/b\\"},
+        PieceCase{"EstraiPath", "file.txt", ""}, PieceCase{"EstraiPath", "\\file.txt", ""},
+        PieceCase{"EstraiPath", "/vmlinuz", "/"}));
 
 // --- Folders -------------------------------------------------------------------
 
@@ -116,8 +108,7 @@ TEST_F(FileTest, CreaPercorsoDirectoryOfARelativePath)
 }
 
 class CreaPercorsoFailureTest : public FileTest, public ::testing::WithParamInterface<const char *>
-{
-};
+{};
 
 TEST_P(CreaPercorsoFailureTest, GivesFalse)
 {
@@ -146,8 +137,7 @@ TEST_F(FileTest, TheModuleIsNotOnANetworkFileSystemHere)
 }
 
 class NetworkTypeTest : public ::testing::TestWithParam<std::pair<int64_t, bool>>
-{
-};
+{};
 
 TEST_P(NetworkTypeTest, KnowsTheNetworkFileSystems)
 {
@@ -155,15 +145,15 @@ TEST_P(NetworkTypeTest, KnowsTheNetworkFileSystems)
 }
 
 INSTANTIATE_TEST_SUITE_P(Magics, NetworkTypeTest,
-                         ::testing::Values(std::pair<int64_t, bool>{0x6969, true},          // NFS
-                                           std::pair<int64_t, bool>{0xFF534D42, true},      // CIFS
-                                           std::pair<int64_t, bool>{0xFE534D42, true},      // SMB2
-                                           std::pair<int64_t, bool>{0x517B, true},          // SMB
-                                           std::pair<int64_t, bool>{0x01021997, true},      // 9P
-                                           std::pair<int64_t, bool>{0xEF53, false},         // ext4
-                                           std::pair<int64_t, bool>{0x01021994, false},     // tmpfs
-                                           std::pair<int64_t, bool>{0x794C7630, false},     // overlayfs
-                                           std::pair<int64_t, bool>{0x65735546, false}));   // FUSE: may be local
+                         ::testing::Values(std::pair<int64_t, bool>{0x6969, true},        // NFS
+                                           std::pair<int64_t, bool>{0xFF534D42, true},    // CIFS
+                                           std::pair<int64_t, bool>{0xFE534D42, true},    // SMB2
+                                           std::pair<int64_t, bool>{0x517B, true},        // SMB
+                                           std::pair<int64_t, bool>{0x01021997, true},    // 9P
+                                           std::pair<int64_t, bool>{0xEF53, false},       // ext4
+                                           std::pair<int64_t, bool>{0x01021994, false},   // tmpfs
+                                           std::pair<int64_t, bool>{0x794C7630, false},   // overlayfs
+                                           std::pair<int64_t, bool>{0x65735546, false})); // FUSE: may be local
 
 // --- Temporary files -----------------------------------------------------------
 
@@ -251,8 +241,8 @@ TEST_F(WriteAccessTest, AReadOnlyFolderShowsTheErrorOnce)
 
 struct FileApertoCase
 {
-    const char *mode;  // how the other process holds the file
-    bool throughLink;  // it opened the file by another name (a hard link)
+    const char *mode; // how the other process holds the file
+    bool throughLink; // it opened the file by another name (a hard link)
     bool inUse;
 };
 
@@ -262,8 +252,7 @@ void PrintTo(const FileApertoCase &c, std::ostream *os)
 }
 
 class FileApertoTest : public FileTest, public ::testing::WithParamInterface<FileApertoCase>
-{
-};
+{};
 
 TEST_P(FileApertoTest, SeesAnotherProcessHoldingOrLocking)
 {
@@ -331,8 +320,7 @@ void PrintTo(const ExpandCase &c, std::ostream *os)
 }
 
 class DecomprimiTest : public FileTest, public ::testing::WithParamInterface<ExpandCase>
-{
-};
+{};
 
 TEST_P(DecomprimiTest, ExpandsCopiesOrLeavesTheDestinationAlone)
 {
@@ -349,19 +337,19 @@ const QByteArray Text = repetitiveText();
 
 INSTANTIATE_TEST_SUITE_P(
     Sources, DecomprimiTest,
-    ::testing::Values(
-        ExpandCase{"literals_only", test::szdd("Ciao, mondo!\n", false), QByteArray("Ciao, mondo!\n")},
-        ExpandCase{"references", test::szdd(Text), Text},
-        ExpandCase{"every_byte", test::szdd(allBytes()), allBytes()},
-        ExpandCase{"one_byte", test::szdd("x"), QByteArray("x")},
-        ExpandCase{"not_compressed", QByteArray("testo in chiaro\n"), QByteArray("testo in chiaro\n")},
-        ExpandCase{"almost_a_signature", QByteArray("SZDD\x88\xF0\x27", 7), QByteArray("SZDD\x88\xF0\x27", 7)},
-        ExpandCase{"empty_source", QByteArray(), std::nullopt},
-        ExpandCase{"empty_original", test::szdd(QByteArray()), std::nullopt},
-        ExpandCase{"truncated", test::szdd(Text).left(test::szdd(Text).size() / 2), std::nullopt},
-        ExpandCase{"header_cut", test::szdd(Text).left(11), std::nullopt},
-        ExpandCase{"huge_claimed_size", test::szdd(Text, true, 0xFFFFFFFFu), std::nullopt},
-        ExpandCase{"size_claimed_too_small", test::szdd(Text, true, 100), std::nullopt}));
+    ::testing::Values(ExpandCase{"literals_only", test::szdd("Ciao, mondo!\n", false), QByteArray("Ciao, mondo!\n")},
+                      ExpandCase{"references", test::szdd(Text), Text},
+                      ExpandCase{"every_byte", test::szdd(allBytes()), allBytes()},
+                      ExpandCase{"one_byte", test::szdd("x"), QByteArray("x")},
+                      ExpandCase{"not_compressed", QByteArray("testo in chiaro\n"), QByteArray("testo in chiaro\n")},
+                      ExpandCase{"almost_a_signature", QByteArray("SZDD\x88\xF0\x27", 7),
+                                 QByteArray("SZDD\x88\xF0\x27", 7)},
+                      ExpandCase{"empty_source", QByteArray(), std::nullopt},
+                      ExpandCase{"empty_original", test::szdd(QByteArray()), std::nullopt},
+                      ExpandCase{"truncated", test::szdd(Text).left(test::szdd(Text).size() / 2), std::nullopt},
+                      ExpandCase{"header_cut", test::szdd(Text).left(11), std::nullopt},
+                      ExpandCase{"huge_claimed_size", test::szdd(Text, true, 0xFFFFFFFFu), std::nullopt},
+                      ExpandCase{"size_claimed_too_small", test::szdd(Text, true, 100), std::nullopt}));
 
 TEST_F(FileTest, DecomprimiOfAMissingSourceOrIntoAMissingFolder)
 {

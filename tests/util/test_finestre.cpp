@@ -116,8 +116,7 @@ void PrintTo(const Gradiente &g, std::ostream *os)
 }
 
 class GradienteTest : public SfumaFormTest, public ::testing::WithParamInterface<Gradiente>
-{
-};
+{};
 
 TEST_P(GradienteTest, PaintsWhatTheBandByBandLoopPaints)
 {
@@ -154,8 +153,7 @@ void PrintTo(const Nessuna &n, std::ostream *os)
 }
 
 class NessunaBandaTest : public SfumaFormTest, public ::testing::WithParamInterface<Nessuna>
-{
-};
+{};
 
 TEST_P(NessunaBandaTest, LeavesTheBackgroundAsItWas)
 {
@@ -234,8 +232,7 @@ void PrintTo(const Centratura &c, std::ostream *os)
 }
 
 class CentraFormTest : public ::testing::TestWithParam<Centratura>
-{
-};
+{};
 
 TEST_P(CentraFormTest, PutsTheWindowInTheMiddleOfItsScreen)
 {
@@ -254,8 +251,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, CentraFormTest,
                                            Centratura{"larger_odd", QSize(-201, -101), QPoint(-100, -50)}));
 
 class CentraFormFiglioTest : public ::testing::TestWithParam<Centratura>
-{
-};
+{};
 
 TEST_P(CentraFormFiglioTest, PutsAChildInTheMiddleOfItsParent)
 {
@@ -339,8 +335,7 @@ void PrintTo(const Casella &c, std::ostream *os)
 }
 
 class EvidenziaTest : public ::testing::TestWithParam<Casella>
-{
-};
+{};
 
 TEST_P(EvidenziaTest, SelectsTheWholeText)
 {

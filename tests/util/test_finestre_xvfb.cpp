@@ -119,8 +119,8 @@ public:
             return 0;
         const xcb_atom_t wmStateAtom = atom->atom;
         std::free(atom);
-        auto *reply = xcb_get_property_reply(
-            m_c, xcb_get_property(m_c, 0, window, wmStateAtom, wmStateAtom, 0, 2), nullptr);
+        auto *reply =
+            xcb_get_property_reply(m_c, xcb_get_property(m_c, 0, window, wmStateAtom, wmStateAtom, 0, 2), nullptr);
         uint32_t state = 0;
         if (reply && xcb_get_property_value_length(reply) >= 4)
             std::memcpy(&state, xcb_get_property_value(reply), sizeof state);
@@ -251,8 +251,8 @@ public:
     {
         QStringList args{title};
         if (!geometry.isNull())
-            args << QString::number(geometry.x()) << QString::number(geometry.y())
-                 << QString::number(geometry.width()) << QString::number(geometry.height());
+            args << QString::number(geometry.x()) << QString::number(geometry.y()) << QString::number(geometry.width())
+                 << QString::number(geometry.height());
         m_process.start(QStringLiteral(QV_HELPER_FINESTRA), args);
         if (m_process.waitForStarted(LimiteAttesa) && m_process.waitForReadyRead(LimiteAttesa))
             m_id = uint32_t(m_process.readLine().trimmed().toULongLong());
@@ -332,8 +332,7 @@ void PrintTo(const Chi &c, std::ostream *os)
 }
 
 class ShowFinestraTest : public ::testing::TestWithParam<Chi>
-{
-};
+{};
 
 TEST_P(ShowFinestraTest, FindsAWindowByALowerCaseWordOfItsTitleAndRaisesIt)
 {
@@ -399,8 +398,7 @@ TEST(ShowFinestraConTitoloWindowManager, BringsBackAMinimisedWindow)
 // --- Keeping a window above the others -------------------------------------
 
 class TopMostTest : public ::testing::TestWithParam<Chi>
-{
-};
+{};
 
 TEST_P(TopMostTest, SetsAndClearsTheAboveState)
 {

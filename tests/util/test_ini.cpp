@@ -21,8 +21,8 @@ namespace qv {
 namespace {
 
 using test::readAll;
-using test::writeFile;
 using test::TempEnvTest;
+using test::writeFile;
 
 struct ReadCase
 {
@@ -38,8 +38,7 @@ void PrintTo(const ReadCase &c, std::ostream *os)
 }
 
 class LeggiIniTest : public test::TempEnvTest, public ::testing::WithParamInterface<ReadCase>
-{
-};
+{};
 
 TEST_P(LeggiIniTest, FindsTheValue)
 {
@@ -55,30 +54,30 @@ const QString Default = QStringLiteral("predefinito");
 
 INSTANTIATE_TEST_SUITE_P(
     Files, LeggiIniTest,
-    ::testing::Values(
-        ReadCase{"case_blind_names", "[Opzione]\nQualita=Max\n", "OPZIONE", "qualita", "Max"},
-        ReadCase{"unicode_case", "[Sezione]\nCitt\xC3\xA0=Roma\n", "sezione", "CITT\xC3\x80", "Roma"},
-        ReadCase{"crlf", "[A]\r\nk = v \r\n", "A", "k", "v"},
-        ReadCase{"byte_order_mark", "\xEF\xBB\xBF[A]\nk=v\n", "A", "k", "v"},
-        ReadCase{"blanks_around", "[A]\nk=  a b  \n", "A", "k", "a b"},
-        ReadCase{"tabs_around", "[A]\nk=\ta b\t\n", "A", "k", "a b"},
-        ReadCase{"only_blanks", "[A]\nk=   \n", "A", "k", Default},
-        ReadCase{"no_value", "[A]\nk\n", "A", "k", Default},
-        ReadCase{"missing_key", "[A]\nx=1\n", "A", "k", Default},
-        ReadCase{"missing_section", "[B]\nk=1\n", "A", "k", Default},
-        ReadCase{"no_sections", "k=v\n", "A", "k", Default},
-        ReadCase{"key_of_the_next_section", "[A]\n[B]\nk=v\n", "A", "k", Default},
-        ReadCase{"spaced_names", "[ A ]\n  k  =v\n", "A", "k", "v"},
-        ReadCase{"equals_in_value", "[A]\nk=a=b\n", "A", "k", "a=b"},
-        ReadCase{"no_final_line_end", "[A]\nk=v", "A", "k", "v"},
-        ReadCase{"comments", "[A]\n;k=c\n#k=d\nk=v\n", "A", "k", "v"},
-        ReadCase{"first_of_duplicate_keys", "[A]\nk=1\nk=2\n", "A", "k", "1"},
-        ReadCase{"duplicate_sections", "[A]\nx=1\n[B]\nk=b\n[A]\nk=2\n", "A", "k", "2"},
-        ReadCase{"first_duplicate_section_wins", "[A]\nk=1\n[A]\nk=2\n", "A", "k", "1"},
-        ReadCase{"empty_key_name", "[A]\n=v\n", "A", "", Default},
-        ReadCase{"long_line_before", "[A]\nz=" + QByteArray(100000, 'z') + "\nk=v\n", "A", "k", "v"},
-        ReadCase{"long_value_cut", "[A]\nk=" + QByteArray(100000, 'x') + "\n", "A", "k", QString(1999, 'x')},
-        ReadCase{"binary_junk", QByteArray("\0\xFF\x01[A]\0\nk=v\n", 12), "A", "k", Default}));
+    ::testing::Values(ReadCase{"case_blind_names", "[Opzione]\nQualita=Max\n", "OPZIONE", "qualita", "Max"},
+                      ReadCase{"unicode_case", "[Sezione]\nCitt\xC3\xA0=Roma\n", "sezione", "CITT\xC3\x80", "Roma"},
+                      ReadCase{"crlf", "[A]\r\nk = v \r\n", "A", "k", "v"},
+                      ReadCase{"byte_order_mark", "\xEF\xBB\xBF[A]\nk=v\n", "A", "k", "v"},
+                      ReadCase{"blanks_around", "[A]\nk=  a b  \n", "A", "k", "a b"},
+                      ReadCase{"tabs_around", "[A]\nk=\ta b\t\n", "A", "k", "a b"},
+                      ReadCase{"only_blanks", "[A]\nk=   \n", "A", "k", Default},
+                      ReadCase{"no_value", "[A]\nk\n", "A", "k", Default},
+                      ReadCase{"missing_key", "[A]\nx=1\n", "A", "k", Default},
+                      ReadCase{"missing_section", "[B]\nk=1\n", "A", "k", Default},
+                      ReadCase{"no_sections", "k=v\n", "A", "k", Default},
+                      ReadCase{"key_of_the_next_section", "[A]\n[B]\nk=v\n", "A", "k", Default},
+                      ReadCase{"spaced_names", "[ A ]\n  k  =v\n", "A", "k", "v"},
+                      ReadCase{"equals_in_value", "[A]\nk=a=b\n", "A", "k", "a=b"},
+                      ReadCase{"no_final_line_end", "[A]\nk=v", "A", "k", "v"},
+                      ReadCase{"comments", "[A]\n;k=c\n#k=d\nk=v\n", "A", "k", "v"},
+                      ReadCase{"first_of_duplicate_keys", "[A]\nk=1\nk=2\n", "A", "k", "1"},
+                      ReadCase{"duplicate_sections", "[A]\nx=1\n[B]\nk=b\n[A]\nk=2\n", "A", "k", "2"},
+                      ReadCase{"first_duplicate_section_wins", "[A]\nk=1\n[A]\nk=2\n", "A", "k", "1"},
+                      ReadCase{"empty_key_name", "[A]\n=v\n", "A", "", Default},
+                      ReadCase{"long_line_before", "[A]\nz=" + QByteArray(100000, 'z') + "\nk=v\n", "A", "k", "v"},
+                      ReadCase{"long_value_cut", "[A]\nk=" + QByteArray(100000, 'x') + "\n", "A", "k",
+                               QString(1999, 'x')},
+                      ReadCase{"binary_junk", QByteArray("\0\xFF\x01[A]\0\nk=v\n", 12), "A", "k", Default}));
 
 TEST_F(TempEnvTest, LeggiIniOfAMissingFileGivesTheDefaultAsGiven)
 {
@@ -101,8 +100,7 @@ void PrintTo(const WriteCase &c, std::ostream *os)
 }
 
 class ScriviIniTest : public test::TempEnvTest, public ::testing::WithParamInterface<WriteCase>
-{
-};
+{};
 
 TEST_P(ScriviIniTest, ChangesOneLineAndKeepsTheRest)
 {
@@ -133,13 +131,14 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"new_section_in_a_file_without_sections", "k=v\n", "S", "k", "w", "k=v\n\n[S]\nk=w\n"},
         WriteCase{"byte_order_mark_kept", "\xEF\xBB\xBF[A]\r\na=1\r\n", "A", "a", "2", "\xEF\xBB\xBF[A]\r\na=2\r\n"},
         WriteCase{"only_a_byte_order_mark", "\xEF\xBB\xBF", "S", "k", "v", "\xEF\xBB\xBF[S]\nk=v\n"},
-        WriteCase{"comments_and_odd_lines_kept", "; testa\n[A]\n# nota\na=1\nriga strana\n\xFF\xFE\n", "A", "a",
-                  "2", "; testa\n[A]\n# nota\na=2\nriga strana\n\xFF\xFE\n"},
+        WriteCase{"comments_and_odd_lines_kept", "; testa\n[A]\n# nota\na=1\nriga strana\n\xFF\xFE\n", "A", "a", "2",
+                  "; testa\n[A]\n# nota\na=2\nriga strana\n\xFF\xFE\n"},
         WriteCase{"first_occurrence_in_duplicate_sections", "[A]\nx=1\n[A]\nk=1\n", "A", "k", "2",
                   "[A]\nx=1\n[A]\nk=2\n"},
         WriteCase{"value_given_to_a_bare_key", "[A]\nk\n", "A", "k", "v", "[A]\nk=v\n"},
         WriteCase{"names_trimmed", "", " S ", " k ", " v ", "[S]\nk= v \n"},
-        WriteCase{"unicode", "", "Sezione", "Citt\xC3\xA0", "Citt\xC3\xA0 d'arte", "[Sezione]\nCitt\xC3\xA0=Citt\xC3\xA0 d'arte\n"},
+        WriteCase{"unicode", "", "Sezione", "Citt\xC3\xA0", "Citt\xC3\xA0 d'arte",
+                  "[Sezione]\nCitt\xC3\xA0=Citt\xC3\xA0 d'arte\n"},
         WriteCase{"long_lines_kept", "[A]\nz=" + QByteArray(100000, 'z') + "\n", "A", "k", "v",
                   "[A]\nz=" + QByteArray(100000, 'z') + "\nk=v\n"}));
 
@@ -172,8 +171,7 @@ void PrintTo(const RefusedCase &c, std::ostream *os)
 }
 
 class ScriviIniRefusedTest : public test::TempEnvTest, public ::testing::WithParamInterface<RefusedCase>
-{
-};
+{};
 
 TEST_P(ScriviIniRefusedTest, LeavesTheFileAsItWas)
 {
@@ -199,10 +197,12 @@ TEST_F(TempEnvTest, ScriviIniReplacesTheFileAtomicallyAndKeepsItsPermissions)
     const QString file = env.root() + QStringLiteral("prova.ini");
     writeFile(file, "[A]\nk=1\n");
     ::chmod(QFile::encodeName(file).constData(), 0640);
-    struct stat before{};
+    struct stat before
+    {};
     ::stat(QFile::encodeName(file).constData(), &before);
     ASSERT_TRUE(qvUtilita().ScriviINI(file, "A", "k", "2"));
-    struct stat after{};
+    struct stat after
+    {};
     ::stat(QFile::encodeName(file).constData(), &after);
     EXPECT_NE(before.st_ino, after.st_ino); // a new file renamed into place
     EXPECT_EQ(after.st_mode & 0777, 0640u);
@@ -266,7 +266,8 @@ TEST_F(TempEnvTest, TwoProcessesWritingOneIniFileThroughALinkKeepEveryKey)
     int missing = 0;
     for (int n = 0; n < Keys; ++n)
         for (const char *prefix : {"a", "b"})
-            missing += u.LeggiINI(file, "Test", QStringLiteral("%1%2").arg(prefix).arg(n), "manca") != QString::number(n);
+            missing +=
+                u.LeggiINI(file, "Test", QStringLiteral("%1%2").arg(prefix).arg(n), "manca") != QString::number(n);
     EXPECT_EQ(missing, 0);
 }
 
@@ -307,15 +308,15 @@ void PrintTo(const NotAnIniCase &c, std::ostream *os)
 }
 
 class NotAnIniTest : public test::TempEnvTest, public ::testing::WithParamInterface<NotAnIniCase>
-{
-};
+{};
 
 TEST_P(NotAnIniTest, GivesTheDefaultAndIsNeverReplaced)
 {
     const QString file = GetParam().make(env.root());
     if (file.isEmpty())
         GTEST_SKIP() << "not available here";
-    struct stat before{};
+    struct stat before
+    {};
     ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &before), 0);
     auto reader = test::startHelper({"--memoria", "512", "leggi-ini", file, "A", "k"});
     EXPECT_EQ(test::finishHelper(*reader, 60000), 0) << "-1: it blocked or threw";
@@ -324,7 +325,8 @@ TEST_P(NotAnIniTest, GivesTheDefaultAndIsNeverReplaced)
         auto writer = test::startHelper({"--memoria", "512", "ini", file, "1", "k"});
         EXPECT_EQ(test::finishHelper(*writer, 60000), 1) << "-1: it blocked or threw";
     }
-    struct stat after{};
+    struct stat after
+    {};
     ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_size, before.st_size);

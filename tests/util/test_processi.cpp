@@ -3,10 +3,10 @@
 // without a shell, documents opened through the MIME associations of a
 // desktop made up in a temporary folder, App Paths entries, addresses and
 // the waits.
-#include <QProcess>
 #include "platform/Processi.h"
 #include "support/TestEnv.h"
 #include "util/Registro.h"
+#include <QProcess>
 
 #include <qvpreview/qvUtilita.h>
 
@@ -55,10 +55,10 @@ class Messages
 public:
     Messages()
     {
-        platform::setMessageBoxHandlerForTesting([this](const QString &text, const QString &title,
-                                                        platform::MessageIcon icon) {
-            list.append({text, title, icon});
-        });
+        platform::setMessageBoxHandlerForTesting(
+            [this](const QString &text, const QString &title, platform::MessageIcon icon) {
+                list.append({text, title, icon});
+            });
     }
     ~Messages() { platform::setMessageBoxHandlerForTesting({}); }
     QList<Message> list;
@@ -79,8 +79,7 @@ void PrintTo(const SplitCase &c, std::ostream *os)
 }
 
 class SplitCommandLineTest : public ::testing::TestWithParam<SplitCase>
-{
-};
+{};
 
 TEST_P(SplitCommandLineTest, SplitsAsAShellSplitsWords)
 {
@@ -98,8 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"empty_word", "prog '' \"\"", QStringList{"prog", "", ""}},
         SplitCase{"no_expansion", "prog $HOME * ; > x `y`", QStringList{"prog", "$HOME", "*", ";", ">", "x", "`y`"}},
         SplitCase{"escaped_line_break", "prog a\\\nb", QStringList{"prog", "ab"}},
-        SplitCase{"nothing", "   ", QStringList{}},
-        SplitCase{"unbalanced_single", "prog 'a", std::nullopt},
+        SplitCase{"nothing", "   ", QStringList{}}, SplitCase{"unbalanced_single", "prog 'a", std::nullopt},
         SplitCase{"unbalanced_double", "prog \"a\\\"", std::nullopt},
         SplitCase{"lone_backslash", "prog a\\", std::nullopt}));
 
@@ -108,10 +106,10 @@ INSTANTIATE_TEST_SUITE_P(
 struct ShellCase
 {
     const char *name;
-    QString toRun;                    // "<helper>" and "<out>" are replaced
+    QString toRun; // "<helper>" and "<out>" are replaced
     std::optional<QString> commandLine;
     bool result;
-    std::optional<QByteArray> out;    // what the helper wrote; nullopt: nothing
+    std::optional<QByteArray> out; // what the helper wrote; nullopt: nothing
 };
 
 void PrintTo(const ShellCase &c, std::ostream *os)
@@ -122,10 +120,7 @@ void PrintTo(const ShellCase &c, std::ostream *os)
 class ShellSospensivaTest : public test::TempEnvTest, public ::testing::WithParamInterface<ShellCase>
 {
 protected:
-    QString fill(QString text) const
-    {
-        return text.replace("<helper>", Helper).replace("<out>", env.root() + "out");
-    }
+    QString fill(QString text) const { return text.replace("<helper>", Helper).replace("<out>", env.root() + "out"); }
 };
 
 TEST_P(ShellSospensivaTest, RunsTheProgramToItsEnd)
@@ -169,7 +164,8 @@ TEST(RunAndWait, GivesTheExitStatusAndTheSignal)
 
 TEST_F(ShellSospensivaTest, AFileThatIsNoProgramIsNotStarted)
 {
-    const QString text = test::writeAll(env.root() + "testo.sh", "echo ciao > " + QFile::encodeName(env.root()) + "x\n");
+    const QString text =
+        test::writeAll(env.root() + "testo.sh", "echo ciao > " + QFile::encodeName(env.root()) + "x\n");
     QFile::setPermissions(text, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // Without "#!" no shell is asked to run it.
     EXPECT_FALSE(qvUtilita().ShellSospensiva(text));
@@ -224,7 +220,7 @@ struct ApriCase
     QString file;     // "<root>" is the test's folder
     QByteArray bytes; // written to the file when not empty
     bool result;
-    QString suffix;   // what the message adds to the file name; empty: no message
+    QString suffix; // what the message adds to the file name; empty: no message
 };
 
 void PrintTo(const ApriCase &c, std::ostream *os)
@@ -265,15 +261,14 @@ TEST_P(EseguiExTest, OpensWithTheDefaultProgramOrSaysWhyNot)
 
 INSTANTIATE_TEST_SUITE_P(
     Documents, EseguiExTest,
-    ::testing::Values(
-        ApriCase{"opened", "<root>immagine.pbm", "P1\n1 1\n0\n", true, QString()},
-        ApriCase{"address_opened", "qvprova:pagina", QByteArray(), true, QString()},
-        ApriCase{"missing_file", "<root>manca.pbm", QByteArray(), false, ": file non trovato!"},
-        ApriCase{"empty_name", "", QByteArray(), false, ": file non trovato!"},
-        ApriCase{"no_program_for_the_type", "<root>dati.qvz", QByteArray("\x01\x02\x03\x00\xff", 5), false,
-                 ": nessun programma associato a questo tipo di file!"},
-        ApriCase{"no_program_for_the_scheme", "qvnessuno:pagina", QByteArray(), false,
-                 ": nessun programma associato a questo tipo di file!"}));
+    ::testing::Values(ApriCase{"opened", "<root>immagine.pbm", "P1\n1 1\n0\n", true, QString()},
+                      ApriCase{"address_opened", "qvprova:pagina", QByteArray(), true, QString()},
+                      ApriCase{"missing_file", "<root>manca.pbm", QByteArray(), false, ": file non trovato!"},
+                      ApriCase{"empty_name", "", QByteArray(), false, ": file non trovato!"},
+                      ApriCase{"no_program_for_the_type", "<root>dati.qvz", QByteArray("\x01\x02\x03\x00\xff", 5),
+                               false, ": nessun programma associato a questo tipo di file!"},
+                      ApriCase{"no_program_for_the_scheme", "qvnessuno:pagina", QByteArray(), false,
+                               ": nessun programma associato a questo tipo di file!"}));
 
 TEST_F(EseguiExTest, AFileThatCannotBeReadIsAccessDenied)
 {
@@ -294,9 +289,9 @@ class StartApplicazioneTest : public test::TempEnvTest
 protected:
     void registra(const QString &name, const QString &program)
     {
-        ASSERT_TRUE(Registro::ScriviValoreRegistro(
-            Registro::HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + name,
-            QString(), program, true));
+        ASSERT_TRUE(Registro::ScriviValoreRegistro(Registro::HKEY_LOCAL_MACHINE,
+                                                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + name,
+                                                   QString(), program, true));
     }
 };
 

@@ -13,8 +13,7 @@ namespace {
 using platform::SystemVersion;
 
 class UtilitaTest : public test::TempEnvTest
-{
-};
+{};
 
 struct FamilyCase
 {
@@ -31,8 +30,7 @@ void PrintTo(const FamilyCase &c, std::ostream *os)
 }
 
 class IsWindowsNTTest : public test::TempEnvTest, public ::testing::WithParamInterface<FamilyCase>
-{
-};
+{};
 
 TEST_P(IsWindowsNTTest, TrueOnlyForASuccessfulQueryNamingNT)
 {
@@ -52,10 +50,8 @@ SystemVersion withPlatform(uint32_t id)
 }
 
 INSTANTIATE_TEST_SUITE_P(PlatformIds, IsWindowsNTTest,
-                         ::testing::Values(FamilyCase{withPlatform(2), true},
-                                           FamilyCase{withPlatform(1), false},
-                                           FamilyCase{withPlatform(0), false},
-                                           FamilyCase{withPlatform(3), false},
+                         ::testing::Values(FamilyCase{withPlatform(2), true}, FamilyCase{withPlatform(1), false},
+                                           FamilyCase{withPlatform(0), false}, FamilyCase{withPlatform(3), false},
                                            FamilyCase{std::nullopt, false}));
 
 TEST_F(UtilitaTest, LinuxIsNotWindowsNT)
@@ -65,8 +61,7 @@ TEST_F(UtilitaTest, LinuxIsNotWindowsNT)
 }
 
 class HomepageTest : public test::TempEnvTest, public ::testing::WithParamInterface<int32_t>
-{
-};
+{};
 
 TEST_P(HomepageTest, OpensTheMakersPageWhateverTheWindow)
 {

@@ -18,8 +18,7 @@ using namespace Registro;
 const QString Chiave = QStringLiteral("Software\\qvPreview\\Prova");
 
 class RegistroTest : public test::TempEnvTest
-{
-};
+{};
 
 struct TextCase
 {
@@ -34,8 +33,7 @@ void PrintTo(const TextCase &c, std::ostream *os)
 }
 
 class TextValueTest : public RegistroTest, public ::testing::WithParamInterface<TextCase>
-{
-};
+{};
 
 TEST_P(TextValueTest, ReadsBackWhatFitsTheBuffer)
 {
@@ -45,18 +43,17 @@ TEST_P(TextValueTest, ReadsBackWhatFitsTheBuffer)
     EXPECT_EQ(read, GetParam().whole ? GetParam().text : QString());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, TextValueTest,
-    ::testing::Values(TextCase{"empty", QString(), true}, TextCase{"short", QStringLiteral("C:\\Programmi\\"), true},
-                      TextCase{"bytes_1023", QString(1023, 'x'), true},  // with its NUL: 1024 bytes
-                      TextCase{"bytes_1024", QString(1024, 'x'), false}, // one byte too many
-                      TextCase{"utf8_1023", QString(511, QChar(0xE8)) + 'a', true},
-                      TextCase{"utf8_1024", QString(512, QChar(0xE8)), false},
-                      TextCase{"inner_blanks", QStringLiteral("  a b  "), true}));
+INSTANTIATE_TEST_SUITE_P(Texts, TextValueTest,
+                         ::testing::Values(TextCase{"empty", QString(), true},
+                                           TextCase{"short", QStringLiteral("C:\\Programmi\\"), true},
+                                           TextCase{"bytes_1023", QString(1023, 'x'), true}, // with its NUL: 1024 bytes
+                                           TextCase{"bytes_1024", QString(1024, 'x'), false}, // one byte too many
+                                           TextCase{"utf8_1023", QString(511, QChar(0xE8)) + 'a', true},
+                                           TextCase{"utf8_1024", QString(512, QChar(0xE8)), false},
+                                           TextCase{"inner_blanks", QStringLiteral("  a b  "), true}));
 
 class NumberValueTest : public RegistroTest, public ::testing::WithParamInterface<int32_t>
-{
-};
+{};
 
 TEST_P(NumberValueTest, ReadsAsATextThatGivesTheNumberBack)
 {
@@ -140,8 +137,7 @@ void PrintTo(const AppCase &c, std::ostream *os)
 }
 
 class CartellaApplicazioneTest : public RegistroTest, public ::testing::WithParamInterface<AppCase>
-{
-};
+{};
 
 TEST_P(CartellaApplicazioneTest, ReadsTheAppPathsEntry)
 {

@@ -2,9 +2,9 @@
 // codes and names (Windows records injected to reach every row), the system
 // and Windows folders, volume serials, the user's number separators and the
 // development-environment test.
-#include <QProcess>
 #include "platform/Volumi.h"
 #include "support/TestEnv.h"
+#include <QProcess>
 
 #include <qvpreview/qvUtilita.h>
 
@@ -42,8 +42,7 @@ SystemVersion versione(uint32_t platformId, uint32_t major, uint32_t minor, uint
 }
 
 class InfoSOTest : public test::TempEnvTest, public ::testing::WithParamInterface<SistemaCase>
-{
-};
+{};
 
 TEST_P(InfoSOTest, MapsTheSystemVersionToItsCodeAndName)
 {
@@ -58,7 +57,8 @@ TEST_P(InfoSOTest, MapsTheSystemVersionToItsCodeAndName)
     const SystemVersion &v = *GetParam().version;
     QString field = v.servicePack.left(128);
     field += QString(128 - field.size(), QChar(0));
-    EXPECT_EQ(text, GetParam().namePrefix + QStringLiteral(" %1.%2.%3 ").arg(v.major).arg(v.minor).arg(v.build) + field);
+    EXPECT_EQ(text,
+              GetParam().namePrefix + QStringLiteral(" %1.%2.%3 ").arg(v.major).arg(v.minor).arg(v.build) + field);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -97,8 +97,8 @@ struct CartellaCase
 {
     const char *name;
     const char *variable;
-    QString value;     // "<root>" stands for the test's folder; null: unset
-    QString expected;  // the same
+    QString value;    // "<root>" stands for the test's folder; null: unset
+    QString expected; // the same
 };
 
 void PrintTo(const CartellaCase &c, std::ostream *os)
@@ -139,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The library folder the build was configured for (its install prefix).
         CartellaCase{"system_default", "QVPREVIEW_SYSTEM_DIR", QString(),
                      QDir(QStringLiteral(QV_CONFIGURED_LIBDIR)).exists() ? QStringLiteral(QV_CONFIGURED_LIBDIR "/")
-                                                                        : QString()},
+                                                                         : QString()},
         CartellaCase{"windows_configured", "QVPREVIEW_WINDOWS_DIR", "/opt/tessavo", "/opt/tessavo/"},
         CartellaCase{"windows_blanks_removed", "QVPREVIEW_WINDOWS_DIR", "  /opt/tessavo  ", "/opt/tessavo/"},
         CartellaCase{"windows_only_blanks", "QVPREVIEW_WINDOWS_DIR", "   ", "/"},
@@ -189,33 +189,34 @@ void PrintTo(const FoldCase &c, std::ostream *os)
 }
 
 class FoldUuidTest : public ::testing::TestWithParam<FoldCase>
-{
-};
+{};
 
 TEST_P(FoldUuidTest, FoldsToThirtyTwoBits)
 {
     EXPECT_EQ(platform::foldUuid(QString::fromLatin1(GetParam().uuid)), GetParam().serial);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Uuids, FoldUuidTest,
-    ::testing::Values(FoldCase{"1234-ABCD", 0x1234ABCDu}, FoldCase{"ABCD", 0xABCDu},
-                      FoldCase{"0A1B2C3D4E5F6071", 0x4E5F6071u},
-                      FoldCase{"00000001-0000-0002-0000-000300000004", 0x00000001u ^ 0x00000002u ^ 0x3u ^ 0x4u},
-                      FoldCase{"f0000000-0000-0000-0000-00000000000f", 0xF000000Fu},
-                      FoldCase{"123456789", 0x1u ^ 0x23456789u}, FoldCase{"", std::nullopt},
-                      FoldCase{"-", std::nullopt}, FoldCase{"12G4-ABCD", std::nullopt},
-                      FoldCase{"12\u00e9", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(Uuids, FoldUuidTest,
+                         ::testing::Values(FoldCase{"1234-ABCD", 0x1234ABCDu}, FoldCase{"ABCD", 0xABCDu},
+                                           FoldCase{"0A1B2C3D4E5F6071", 0x4E5F6071u},
+                                           FoldCase{"00000001-0000-0002-0000-000300000004",
+                                                    0x00000001u ^ 0x00000002u ^ 0x3u ^ 0x4u},
+                                           FoldCase{"f0000000-0000-0000-0000-00000000000f", 0xF000000Fu},
+                                           FoldCase{"123456789", 0x1u ^ 0x23456789u}, FoldCase{"", std::nullopt},
+                                           FoldCase{"-", std::nullopt}, FoldCase{"12G4-ABCD", std::nullopt},
+                                           FoldCase{"12\u00e9", std::nullopt}));
 
 TEST(VolumeSerial, ComesFromTheUuidOfTheDeviceThatHoldsThePath)
 {
     // A UUID folder of our own that names the block device of the root file
     // system, as udev's /dev/disk/by-uuid would.
-    struct stat root{};
+    struct stat root
+    {};
     ASSERT_EQ(::stat("/", &root), 0);
     QString device;
     for (const QString &name : QDir("/dev").entryList(QDir::System | QDir::AllEntries | QDir::NoDotAndDotDot)) {
-        struct stat info{};
+        struct stat info
+        {};
         if (::stat(QFile::encodeName("/dev/" + name).constData(), &info) == 0 && S_ISBLK(info.st_mode)
             && info.st_rdev == root.st_dev)
             device = "/dev/" + name;
@@ -265,16 +266,15 @@ TEST_P(SeparatoriTest, FollowTheUsersLocale)
     EXPECT_EQ(u.GetSeparatoreMigliaia(), GetParam().thousands);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Locales, SeparatoriTest,
-    ::testing::Values(SeparatoriCase{QLocale::Italian, QLocale::Italy, 44, 46},
-                      SeparatoriCase{QLocale::English, QLocale::UnitedStates, 46, 44},
-                      // A blank (a narrow no-break space) groups the thousands.
-                      SeparatoriCase{QLocale::French, QLocale::France, 44, 0},
-                      // An apostrophe groups them.
-                      SeparatoriCase{QLocale::German, QLocale::Switzerland, 46, 0},
-                      // The C locale does not group.
-                      SeparatoriCase{QLocale::C, QLocale::AnyTerritory, 46, 0}));
+INSTANTIATE_TEST_SUITE_P(Locales, SeparatoriTest,
+                         ::testing::Values(SeparatoriCase{QLocale::Italian, QLocale::Italy, 44, 46},
+                                           SeparatoriCase{QLocale::English, QLocale::UnitedStates, 46, 44},
+                                           // A blank (a narrow no-break space) groups the thousands.
+                                           SeparatoriCase{QLocale::French, QLocale::France, 44, 0},
+                                           // An apostrophe groups them.
+                                           SeparatoriCase{QLocale::German, QLocale::Switzerland, 46, 0},
+                                           // The C locale does not group.
+                                           SeparatoriCase{QLocale::C, QLocale::AnyTerritory, 46, 0}));
 
 // --- The development environment ----------------------------------------------------
 
@@ -290,8 +290,7 @@ void PrintTo(const AmbienteCase &c, std::ostream *os)
 }
 
 class IsVBEnvironmentTest : public test::TempEnvTest, public ::testing::WithParamInterface<AmbienteCase>
-{
-};
+{};
 
 TEST_P(IsVBEnvironmentTest, TellsByTheRunningProgramsFileName)
 {

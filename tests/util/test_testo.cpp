@@ -22,8 +22,7 @@ void PrintTo(const ReplaceCase &c, std::ostream *os)
 }
 
 class ReplaceTest : public ::testing::TestWithParam<ReplaceCase>
-{
-};
+{};
 
 TEST_P(ReplaceTest, ReplacesNonOverlappingMatchesFromTheLeft)
 {
@@ -35,15 +34,14 @@ TEST_P(ReplaceTest, ReplacesNonOverlappingMatchesFromTheLeft)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReplaceTest,
-    ::testing::Values(ReplaceCase{"aaa", "aa", "b", "ba"},            // no overlap, left first
-                      ReplaceCase{"aaaa", "aa", "b", "bb"},
-                      ReplaceCase{"abc", "", "x", "abc"},             // empty search
-                      ReplaceCase{"", "a", "x", ""},                  // empty text
-                      ReplaceCase{"abcabc", "b", "", "abcabc"},       // empty replacement deletes nothing
-                      ReplaceCase{"Abc", "a", "x", "Abc"},            // exact comparison
-                      ReplaceCase{"città", "à", "a'", "citta'"},      // accents count
-                      ReplaceCase{"ab", "abc", "x", "ab"},            // search longer than the text
-                      ReplaceCase{"x.y.z", ".", "..", "x..y..z"},     // replacement holds the search
+    ::testing::Values(ReplaceCase{"aaa", "aa", "b", "ba"}, // no overlap, left first
+                      ReplaceCase{"aaaa", "aa", "b", "bb"}, ReplaceCase{"abc", "", "x", "abc"}, // empty search
+                      ReplaceCase{"", "a", "x", ""},                                            // empty text
+                      ReplaceCase{"abcabc", "b", "", "abcabc"},   // empty replacement deletes nothing
+                      ReplaceCase{"Abc", "a", "x", "Abc"},        // exact comparison
+                      ReplaceCase{"città", "à", "a'", "citta'"},  // accents count
+                      ReplaceCase{"ab", "abc", "x", "ab"},        // search longer than the text
+                      ReplaceCase{"x.y.z", ".", "..", "x..y..z"}, // replacement holds the search
                       ReplaceCase{"aba", "a", "aa", "aabaa"}));
 
 struct SplitCase
@@ -59,8 +57,7 @@ void PrintTo(const SplitCase &c, std::ostream *os)
 }
 
 class SplitTest : public ::testing::TestWithParam<SplitCase>
-{
-};
+{};
 
 TEST_P(SplitTest, RefillsTheCallersList)
 {
@@ -74,13 +71,12 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, SplitTest,
     ::testing::Values(SplitCase{"a;b;;c;", ";", true, {"a", "b", "", "c"}}, // one trailing separator dropped
                       SplitCase{"a;b;;", ";", true, {"a", "b", ""}},
-                      SplitCase{";a", ";", true, {"", "a"}},                // leading separator
-                      SplitCase{"a--b---c", "--", true, {"a", "b", "-c"}},  // two-character separator
+                      SplitCase{";a", ";", true, {"", "a"}},               // leading separator
+                      SplitCase{"a--b---c", "--", true, {"a", "b", "-c"}}, // two-character separator
                       SplitCase{"abc", ";", true, {"abc"}},
-                      SplitCase{"ab", "abc", true, {"ab"}},                 // separator longer than the text
-                      SplitCase{";", ";", true, {""}},                      // only a separator
-                      SplitCase{"", ";", false, {""}},
-                      SplitCase{"a;b", "", false, {""}}));
+                      SplitCase{"ab", "abc", true, {"ab"}}, // separator longer than the text
+                      SplitCase{";", ";", true, {""}},      // only a separator
+                      SplitCase{"", ";", false, {""}}, SplitCase{"a;b", "", false, {""}}));
 
 TEST(TextHelpers, EspuraSpaziRemovesBlanksOnly)
 {
@@ -110,8 +106,7 @@ void PrintTo(const KeyCase &c, std::ostream *os)
 }
 
 class KeyMaiuscoloTest : public ::testing::TestWithParam<KeyCase>
-{
-};
+{};
 
 TEST_P(KeyMaiuscoloTest, GivesTheCapitalsCode)
 {
@@ -120,11 +115,11 @@ TEST_P(KeyMaiuscoloTest, GivesTheCapitalsCode)
 
 INSTANTIATE_TEST_SUITE_P(Keys, KeyMaiuscoloTest,
                          ::testing::Values(KeyCase{'a', 'A'}, KeyCase{'z', 'Z'}, KeyCase{'A', 'A'}, KeyCase{'5', '5'},
-                                           KeyCase{8, 8},            // backspace
-                                           KeyCase{0xE8, 0xC8},      // è
-                                           KeyCase{0xDF, 0xDF},      // ß: its capital is two letters
-                                           KeyCase{0x3C9, 0x3A9},    // ω
-                                           KeyCase{-1, -1}));        // U+FFFF, not a letter
+                                           KeyCase{8, 8},         // backspace
+                                           KeyCase{0xE8, 0xC8},   // è
+                                           KeyCase{0xDF, 0xDF},   // ß: its capital is two letters
+                                           KeyCase{0x3C9, 0x3A9}, // ω
+                                           KeyCase{-1, -1}));     // U+FFFF, not a letter
 
 struct DateCase
 {
@@ -138,8 +133,7 @@ void PrintTo(const DateCase &c, std::ostream *os)
 }
 
 class LongToDateTest : public ::testing::TestWithParam<DateCase>
-{
-};
+{};
 
 TEST_P(LongToDateTest, CountsFromDayZero)
 {
@@ -151,14 +145,14 @@ QDateTime at(int y, int mo, int d, int h, int mi, int s)
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Seconds, LongToDateTest,
-    ::testing::Values(DateCase{0, at(1899, 12, 30, 0, 0, 0)}, DateCase{3661, at(1899, 12, 30, 1, 1, 1)},
-                      DateCase{86400, at(1899, 12, 31, 0, 0, 0)},           // one whole day
-                      DateCase{90000, at(1899, 12, 31, 1, 0, 0)},           // a day and an hour
-                      DateCase{-1, at(1899, 12, 29, 23, 59, 59)},
-                      DateCase{117964799, at(1903, 9, 26, 7, 59, 59)},      // 32767 hours and the rest
-                      DateCase{-117964800, at(1896, 4, 3, 16, 0, 0)}));     // -32768 hours
+INSTANTIATE_TEST_SUITE_P(Seconds, LongToDateTest,
+                         ::testing::Values(DateCase{0, at(1899, 12, 30, 0, 0, 0)},
+                                           DateCase{3661, at(1899, 12, 30, 1, 1, 1)},
+                                           DateCase{86400, at(1899, 12, 31, 0, 0, 0)}, // one whole day
+                                           DateCase{90000, at(1899, 12, 31, 1, 0, 0)}, // a day and an hour
+                                           DateCase{-1, at(1899, 12, 29, 23, 59, 59)},
+                                           DateCase{117964799, at(1903, 9, 26, 7, 59, 59)},  // 32767 hours and the rest
+                                           DateCase{-117964800, at(1896, 4, 3, 16, 0, 0)})); // -32768 hours
 
 // --- The 16-bit limits ---------------------------------------------------------
 
@@ -175,8 +169,7 @@ void PrintTo(const LimitCase &c, std::ostream *os)
 }
 
 class SixteenBitTest : public ::testing::TestWithParam<LimitCase>
-{
-};
+{};
 
 TEST_P(SixteenBitTest, LongerThan32767RaisesOverflow)
 {
@@ -199,25 +192,36 @@ const QString At32768(32768, QLatin1Char('a'));
 
 INSTANTIATE_TEST_SUITE_P(
     Limits, SixteenBitTest,
-    ::testing::Values(
-        LimitCase{"replace_32767", [](qvUtilita &u) { EXPECT_EQ(u.qvReplace(At32767, "aa", "b").size(), 16384); }, false},
-        LimitCase{"replace_32768", [](qvUtilita &u) { u.qvReplace(At32768, "aa", "b"); }, true},
-        LimitCase{"replace_long_search", [](qvUtilita &u) { u.qvReplace("a", At32768, "b"); }, true},
-        LimitCase{"replace_32768_empty_replacement",
-                  [](qvUtilita &u) { EXPECT_EQ(u.qvReplace(At32768, "a", ""), At32768); }, false},
-        LimitCase{"split_32767",
-                  [](qvUtilita &u) {
-                      QStringList l;
-                      EXPECT_TRUE(u.qvSplit(l, At32767, ";"));
-                      EXPECT_EQ(l, QStringList{At32767});
-                  },
-                  false},
-        LimitCase{"split_32768", [](qvUtilita &u) { QStringList l; u.qvSplit(l, At32768, ";"); }, true},
-        LimitCase{"split_long_separator", [](qvUtilita &u) { QStringList l; u.qvSplit(l, "a", At32768); }, true},
-        LimitCase{"espura_32767", [](qvUtilita &u) { EXPECT_EQ(u.EspuraSpazi(At32767), At32767); }, false},
-        LimitCase{"espura_32768", [](qvUtilita &u) { u.EspuraSpazi(At32768); }, true},
-        LimitCase{"date_32768_hours", [](qvUtilita &u) { u.LongToDate(117964800); }, true},
-        LimitCase{"date_below_minus_32768_hours", [](qvUtilita &u) { u.LongToDate(-117964801); }, true}));
+    ::testing::Values(LimitCase{"replace_32767",
+                                [](qvUtilita &u) { EXPECT_EQ(u.qvReplace(At32767, "aa", "b").size(), 16384); }, false},
+                      LimitCase{"replace_32768", [](qvUtilita &u) { u.qvReplace(At32768, "aa", "b"); }, true},
+                      LimitCase{"replace_long_search", [](qvUtilita &u) { u.qvReplace("a", At32768, "b"); }, true},
+                      LimitCase{"replace_32768_empty_replacement",
+                                [](qvUtilita &u) { EXPECT_EQ(u.qvReplace(At32768, "a", ""), At32768); }, false},
+                      LimitCase{"split_32767",
+                                [](qvUtilita &u) {
+                                    QStringList l;
+                                    EXPECT_TRUE(u.qvSplit(l, At32767, ";"));
+                                    EXPECT_EQ(l, QStringList{At32767});
+                                },
+                                false},
+                      LimitCase{"split_32768",
+                                [](qvUtilita &u) {
+                                    QStringList l;
+                                    u.qvSplit(l, At32768, ";");
+                                },
+                                true},
+                      LimitCase{"split_long_separator",
+                                [](qvUtilita &u) {
+                                    QStringList l;
+                                    u.qvSplit(l, "a", At32768);
+                                },
+                                true},
+                      LimitCase{"espura_32767", [](qvUtilita &u) { EXPECT_EQ(u.EspuraSpazi(At32767), At32767); },
+                                false},
+                      LimitCase{"espura_32768", [](qvUtilita &u) { u.EspuraSpazi(At32768); }, true},
+                      LimitCase{"date_32768_hours", [](qvUtilita &u) { u.LongToDate(117964800); }, true},
+                      LimitCase{"date_below_minus_32768_hours", [](qvUtilita &u) { u.LongToDate(-117964801); }, true}));
 
 } // namespace
 } // namespace qv

@@ -30,8 +30,7 @@ void PrintTo(const Confronto &c, std::ostream *os)
 }
 
 class ConfrontaVersioneTest : public ::testing::TestWithParam<Confronto>
-{
-};
+{};
 
 TEST_P(ConfrontaVersioneTest, ComparesPartByPartAsNumbers)
 {
@@ -43,28 +42,22 @@ TEST_P(ConfrontaVersioneTest, ComparesPartByPartAsNumbers)
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, ConfrontaVersioneTest,
-    ::testing::Values(Confronto{"older_revision", "1.2.0.48", "1.2.0.47", 1},
-                      Confronto{"same", "1.2.0.48", "1.2.0.48", 0},
-                      Confronto{"numbers_not_text", "1.2.0.48", "1.10.0.0", -1},
-                      Confronto{"missing_parts_repeat_the_last", "1.2", "1.2.2.2", 0},
-                      Confronto{"missing_parts_are_not_zero", "1.2", "1.2.0.0", 1},
-                      Confronto{"one_part", "2", "1.9.9.9", 1},
-                      Confronto{"empty_is_zero", "", "0.0.0.0", 0},
-                      Confronto{"letters_end_a_part", "1.2b.0.48beta", "1.2.0.48", 0},
-                      Confronto{"letters_only", "a.b.c.d", "0.0.0.0", 0},
-                      Confronto{"leading_blanks", " 1.\t2. 0. 48", "1.2.0.48", 0},
-                      Confronto{"inner_blank_ends_a_part", "1 9.2.0.48", "1.2.0.48", 0},
-                      Confronto{"comma_ends_a_part", "1,9.0.0.0", "1.0.0.0", 0},
-                      Confronto{"exponent", "1e1.0.0.0", "10.0.0.0", 0},
-                      Confronto{"negative", "-1.0.0.0", "0.0.0.0", -1},
-                      Confronto{"part_32767", "1.2.0.32767", "1.2.0.32766", 1},
-                      Confronto{"fifth_part_ignored", "1.2.3.4.99999", "1.2.3.4", 0},
-                      Confronto{"rounds_half_to_even", "25e-1.0.0.0", "2.0.0.0", 0},
-                      Confronto{"rounds_up", "35e-1.0.0.0", "4.0.0.0", 0}));
+    ::testing::Values(
+        Confronto{"older_revision", "1.2.0.48", "1.2.0.47", 1}, Confronto{"same", "1.2.0.48", "1.2.0.48", 0},
+        Confronto{"numbers_not_text", "1.2.0.48", "1.10.0.0", -1},
+        Confronto{"missing_parts_repeat_the_last", "1.2", "1.2.2.2", 0},
+        Confronto{"missing_parts_are_not_zero", "1.2", "1.2.0.0", 1}, Confronto{"one_part", "2", "1.9.9.9", 1},
+        Confronto{"empty_is_zero", "", "0.0.0.0", 0}, Confronto{"letters_end_a_part", "1.2b.0.48beta", "1.2.0.48", 0},
+        Confronto{"letters_only", "a.b.c.d", "0.0.0.0", 0}, Confronto{"leading_blanks", " 1.\t2. 0. 48", "1.2.0.48", 0},
+        Confronto{"inner_blank_ends_a_part", "1 9.2.0.48", "1.2.0.48", 0},
+        Confronto{"comma_ends_a_part", "1,9.0.0.0", "1.0.0.0", 0}, Confronto{"exponent", "1e1.0.0.0", "10.0.0.0", 0},
+        Confronto{"negative", "-1.0.0.0", "0.0.0.0", -1}, Confronto{"part_32767", "1.2.0.32767", "1.2.0.32766", 1},
+        Confronto{"fifth_part_ignored", "1.2.3.4.99999", "1.2.3.4", 0},
+        Confronto{"rounds_half_to_even", "25e-1.0.0.0", "2.0.0.0", 0},
+        Confronto{"rounds_up", "35e-1.0.0.0", "4.0.0.0", 0}));
 
 class OverflowTest : public ::testing::TestWithParam<QString>
-{
-};
+{};
 
 TEST_P(OverflowTest, APartOutsideSixteenBitsRaisesOverflowWhicheverSide)
 {
@@ -109,8 +102,7 @@ void PrintTo(const FileCase &c, std::ostream *os)
 }
 
 class GetVersioneTest : public test::TempEnvTest, public ::testing::WithParamInterface<FileCase>
-{
-};
+{};
 
 TEST_P(GetVersioneTest, GivesTheFileVersionOrZeros)
 {
@@ -147,12 +139,13 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"pe_block_size_too_short", peFile(1, 2, 0, 48, {.blockSize = 80}), "0.0.0.0"},
         FileCase{"pe_no_fixed_information", peFile(1, 2, 0, 48, {.valueLength = 0}), "0.0.0.0"},
         FileCase{"pe_wrong_signature", peFile(1, 2, 0, 48, {.signature = 0x12345678}), "0.0.0.0"},
-        FileCase{"pe_section_claims_more_than_the_file", peFile(2, 0, 0, 0, {.sectionRawSize = 0x7FFFFFFF}),
-                 "2.0.0.0"},
-        FileCase{"text", QByteArray("Versione 1.2.0.48\n"), "0.0.0.0"},
-        FileCase{"empty", QByteArray(), "0.0.0.0"},
+        FileCase{"pe_section_claims_more_than_the_file", peFile(2, 0, 0, 0, {.sectionRawSize = 0x7FFFFFFF}), "2.0.0.0"},
+        FileCase{"text", QByteArray("Versione 1.2.0.48\n"), "0.0.0.0"}, FileCase{"empty", QByteArray(), "0.0.0.0"},
         FileCase{"mz_only", QByteArray("MZ"), "0.0.0.0"},
-        FileCase{"elf_magic_only", QByteArray("\x7f" "ELF"), "0.0.0.0"}));
+        FileCase{"elf_magic_only",
+                 QByteArray("\x7f"
+                            "ELF"),
+                 "0.0.0.0"}));
 
 TEST(LetturaVersione, EveryShorterPrefixOfAFileGivesNoVersion)
 {
@@ -180,8 +173,7 @@ TEST(LetturaVersione, NeverAsksForARangeOutsideTheFile)
 }
 
 class GetVersioneFilesTest : public test::TempEnvTest
-{
-};
+{};
 
 TEST_F(GetVersioneFilesTest, AMissingFileAFolderAndAPipeHaveNoVersion)
 {

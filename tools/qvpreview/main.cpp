@@ -458,7 +458,8 @@ int main(int argc, char **argv)
     // find takes the text to search after the file.
     const qsizetype arguments = command == QLatin1String("find") ? 2 : 1;
     if (options.positional.size() != arguments)
-        return usageError(options.positional.isEmpty() ? QCoreApplication::translate("qvpreview", "manca il file di spool")
+        return usageError(options.positional.isEmpty()
+                              ? QCoreApplication::translate("qvpreview", "manca il file di spool")
                           : options.positional.size() < arguments
                               ? QCoreApplication::translate("qvpreview", "manca il testo da cercare")
                               : QCoreApplication::translate("qvpreview", "troppi argomenti"));
