@@ -4,7 +4,7 @@ set -euo pipefail
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 PACKAGES=(
-  build-essential cmake ccache pkg-config clang lld
+  build-essential cmake ccache pkg-config clang lld clang-format
   qt6-base-dev qt6-svg-dev libgl-dev
   # Qt's tools: the translation tools and catalogues, and Designer's
   # development files for the Designer plugin (Qt6Designer's CMake package
