@@ -159,7 +159,7 @@ void FindBar::start()
         return;
     }
     Document document = m_document();
-    const auto pages = int32_t(document.index.size());
+    const auto pages = document.pages > 0 ? document.pages : int32_t(document.index.size());
     if (document.path.isEmpty() || pages < 1) {
         m_done = true;
         refresh();

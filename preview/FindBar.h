@@ -32,7 +32,9 @@ public:
     struct Document
     {
         QString path;            ///< the spool file
-        spool::PageIndex index;  ///< where each page starts, one entry per page to search
+        spool::PageIndex index;  ///< where each page starts, as far as it is known (at least page 1)
+        int32_t pages = 0;       ///< the pages to search; 0: as many as the index holds. The
+                                 ///< pages past the index are read on from its last start.
         int32_t currentPage = 1; ///< the page on show, 1-based: the search starts there
     };
 

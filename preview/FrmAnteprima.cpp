@@ -214,16 +214,21 @@ void FrmAnteprima::createFindBar()
         [this] {
             FindBar::Document document;
             document.path = FileTemporaneo();
-            // The pages the window shows whose start is known.
-            const qsizetype pages = std::min<qsizetype>(m_nav.pagineTotali(), m_posizioniPagine.size());
-            for (qsizetype i = 0; i < pages && m_posizioniPagine[i] > 0; ++i)
+            // The starts known so far; the search reads on past them, so a
+            // document still being indexed is searched whole: to the window's
+            // page count, or to the file's end while that count follows the index.
+            const qsizetype known = std::min<qsizetype>(m_nav.pagineTotali(), m_posizioniPagine.size());
+            for (qsizetype i = 0; i < known && m_posizioniPagine[i] > 0; ++i)
                 document.index.append(m_posizioniPagine[i]);
+            document.pages =
+                m_contaDaIndice && m_scansione ? std::numeric_limits<int32_t>::max() : m_nav.pagineTotali();
             document.currentPage = int32_t(m_nav.paginaVisualizzata()) + 1;
             return document;
         },
         this);
     m_find->hide();
     connect(m_find, &FindBar::showPage, this, [this](int32_t page) {
+        attendiPagina(page); // a match past the pages indexed so far
         if (page != int32_t(m_nav.paginaVisualizzata()) + 1)
             dopoNavigazione(m_nav.vai(page), false);
     });

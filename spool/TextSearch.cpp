@@ -105,10 +105,11 @@ void TextSearch::matchRecord(QByteArray &joined, bool ascii, TextMatch &match, Q
 bool TextSearch::run(const QString &path, const PageIndex &index, int32_t firstPage, int32_t lastPage,
                      const PageSink &sink, const std::atomic_bool *cancel, const QString &source) const
 {
-    const int32_t pages = int32_t(std::min<qsizetype>(index.size(), std::numeric_limits<int32_t>::max()));
+    // The index must know where the first page starts; the pages past it are
+    // read on from there, so a search can run on an index still being built.
+    const int32_t indexed = int32_t(std::min<qsizetype>(index.size(), std::numeric_limits<int32_t>::max()));
     firstPage = std::max(firstPage, 1);
-    lastPage = std::min(lastPage, pages);
-    if (firstPage > lastPage)
+    if (firstPage > lastPage || firstPage > indexed)
         return true;
 
     SpoolReader in(source);
@@ -199,8 +200,11 @@ bool TextSearch::run(const QString &path, const PageIndex &index, int32_t firstP
             sink(page, found);
         throw;
     }
-    // The file ends: its last page ends with it.
-    while (page <= lastPage)
+    // The file ends: its last page ends with it, and so do the empty pages
+    // that the index knows after it (a page count held to the index).
+    if (page <= lastPage && !endPage())
+        return false;
+    while (page <= std::min(lastPage, indexed))
         if (!endPage())
             return false;
     return true;

@@ -74,10 +74,12 @@ public:
     void setKeepText(bool keep) { m_keepText = keep; }
     bool isEmpty() const { return m_query.isEmpty(); }
 
-    /// Searches pages \a firstPage to \a lastPage (1-based, clamped to the
-    /// pages of \a index) of the spool file at \a path, whose page index is
-    /// \a index (buildPageIndex), reading the file once from the first
-    /// page's start. \a sink gets every page in turn. Returns true when every
+    /// Searches pages \a firstPage to \a lastPage (1-based) of the spool
+    /// file at \a path, reading the file once from the first page's start
+    /// as \a index (buildPageIndex) gives it. The index may end early (one
+    /// still being built): the pages past it are read on to \a lastPage or
+    /// the file's end, whichever comes first; nothing is searched when the
+    /// index does not reach \a firstPage. \a sink gets every page in turn. Returns true when every
     /// page was searched, false when the sink or \a cancel (checked before
     /// each record) stopped it. Throws qv::Error with the source \a source:
     /// 53 or 75 for a file that cannot be read, the reader's errors (13, 6,

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <limits>
 
 namespace qv::spool {
 namespace {
@@ -111,6 +112,41 @@ TEST_F(SpoolSearch, AFirstPageLaterThanOneStartsAtItsIndexedPosition)
     EXPECT_EQ(seen[0].second, (QList<TextMatch>{{3, 0, 100, 300, 0, 6, {}}}));
     EXPECT_EQ(seen[1].second, (QList<TextMatch>{{4, 0, 100, 400, 0, 6, {}}}));
     EXPECT_EQ(pages(QStringLiteral("pagina"), 7, 9).size(), 0) << "pages past the end";
+}
+
+// The window searches while its page index is still being built: the pages
+// past the known starts are read on, up to the last page asked or the file's end.
+TEST_F(SpoolSearch, AnIndexThatEndsEarlyIsReadOnPastItsEnd)
+{
+    QByteArray doc;
+    for (int page = 1; page <= 5; ++page)
+        doc += text("100", QByteArray::number(page * 100), "pagina " + QByteArray::number(page)) + "#newpage@\r\n";
+    const QString path = write(doc);
+    const PageIndex whole = buildPageIndex(path, QStringLiteral("Prova"));
+    struct Case
+    {
+        qsizetype known;
+        int32_t first, last;
+        QList<int32_t> matchPages, pagesSeen;
+    };
+    const Case cases[] = {
+        {2, 1, 5, {1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}},
+        {2, 2, 4, {2, 3, 4}, {2, 3, 4}},
+        {1, 1, std::numeric_limits<int32_t>::max(), {1, 2, 3, 4, 5}, {1, 2, 3, 4, 5, 6}},
+        {2, 3, 5, {}, {}}, // the first page's start is not known
+    };
+    for (const Case &c : cases) {
+        QList<int32_t> matchPages, pagesSeen;
+        EXPECT_TRUE(TextSearch(QStringLiteral("pagina"))
+                        .run(path, whole.first(c.known), c.first, c.last, [&](int32_t page, const QList<TextMatch> &m) {
+                            pagesSeen.append(page);
+                            for (const TextMatch &match : m)
+                                matchPages.append(match.page);
+                            return true;
+                        }));
+        EXPECT_EQ(matchPages, c.matchPages) << c.known << " known, " << c.first << " to " << c.last;
+        EXPECT_EQ(pagesSeen, c.pagesSeen) << c.known << " known, " << c.first << " to " << c.last;
+    }
 }
 
 // A page break line in a text (only a file written by other means holds
