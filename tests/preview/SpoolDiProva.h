@@ -1,11 +1,14 @@
 // Spool files written by hand for the preview's tests and benchmarks.
 #pragma once
 
+#include "render/DrawTarget.h"
+#include "render/PageSurface.h"
 #include "spool/Document.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <algorithm>
@@ -85,6 +88,29 @@ inline bool scriviDocumento(const QString &path, int pagine, bool fattura = true
             file.write(testo(1440, 2880, "Pagina " + QByteArray::number(p)) + riquadro(1440, 3000, 5760, 3600));
     }
     return file.error() == QFileDevice::NoError;
+}
+
+/// The texts a frozen page prints, in order; none for no page.
+inline QStringList testiDi(const FrozenPage &page)
+{
+    /// Keeps the texts and nothing else.
+    class Testi : public DrawTarget
+    {
+    public:
+        double TextHeight(const QString &) override { return 200; }
+        double TextWidth(const QString &) override { return 100; }
+        void Cls() override {}
+        void Print(const QString &text) override { testi << text; }
+        void Line(double, double, double, double, LineKind) override {}
+        void PSet(double, double, int32_t) override {}
+        void Circle(double, double, double, int32_t, double, double, double) override {}
+        void PaintPicture(const PictureData &, double, double, double, double) override {}
+        QStringList testi;
+    };
+    Testi target;
+    if (page)
+        page->replay(target);
+    return target.testi;
 }
 
 } // namespace qv::test

@@ -39,29 +39,6 @@
 namespace qv {
 namespace {
 
-/// Collects the texts a frozen page prints.
-class TestiRegistrati : public DrawTarget
-{
-public:
-    double TextHeight(const QString &) override { return 200; }
-    double TextWidth(const QString &) override { return 100; }
-    void Cls() override {}
-    void Print(const QString &text) override { testi << text; }
-    void Line(double, double, double, double, LineKind) override {}
-    void PSet(double, double, int32_t) override {}
-    void Circle(double, double, double, int32_t, double, double, double) override {}
-    void PaintPicture(const PictureData &, double, double, double, double) override {}
-    QStringList testi;
-};
-
-QStringList testiDi(const FrozenPage &page)
-{
-    TestiRegistrati target;
-    if (page)
-        page->replay(target);
-    return target.testi;
-}
-
 struct Messaggio
 {
     QString testo, titolo;
@@ -250,18 +227,18 @@ TEST_F(AnteprimaTest, ThreePagesForwardAndBack)
     premi(*w, QStringLiteral("successiva"));
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 3/3"));
     EXPECT_EQ(w->PaginaVisualizzata(), 2);
-    EXPECT_EQ(testiDi(w->Image1->Picture()), QStringList{QStringLiteral("Pagina 3")});
+    EXPECT_EQ(test::testiDi(w->Image1->Picture()), QStringList{QStringLiteral("Pagina 3")});
     EXPECT_EQ(abilitati(), QStringLiteral("1100"));
     premi(*w, QStringLiteral("successiva")); // greyed out: nothing happens
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 3/3"));
     premi(*w, QStringLiteral("prima"));
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 1/3"));
-    EXPECT_EQ(testiDi(w->Image1->Picture()), QStringList{QStringLiteral("Pagina 1")});
+    EXPECT_EQ(test::testiDi(w->Image1->Picture()), QStringList{QStringLiteral("Pagina 1")});
     premi(*w, QStringLiteral("ultima"));
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 3/3"));
     premi(*w, QStringLiteral("precedente"));
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 2/3"));
-    EXPECT_EQ(testiDi(w->Image1->Picture()), QStringList{QStringLiteral("Pagina 2")});
+    EXPECT_EQ(test::testiDi(w->Image1->Picture()), QStringList{QStringLiteral("Pagina 2")});
     EXPECT_EQ(beeps, 0);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
@@ -384,7 +361,7 @@ TEST_F(AnteprimaTest, ZoomNeverReadsTheSpoolFile)
     premi(*w, QStringLiteral("riduci"));
     premi(*w, QStringLiteral("reale"));
     EXPECT_EQ(w->Image1->Picture()->callCount(), shown->callCount());
-    EXPECT_EQ(testiDi(w->Image1->Picture()), testiDi(shown));
+    EXPECT_EQ(test::testiDi(w->Image1->Picture()), test::testiDi(shown));
 }
 
 // --- Display quality ---------------------------------------------------------------
@@ -988,7 +965,7 @@ TEST_P(RottoTest, ShowsWhatWasDrawnAndTheErrorWithoutClosing)
     EXPECT_TRUE(shown.contains(QString::fromUtf8(c.messaggio))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(spool)) << shown.toStdString();
     // The page is shown as far as it was drawn, at 100 %, from the start.
-    EXPECT_EQ(testiDi(w.Image1->Picture()), c.disegnati);
+    EXPECT_EQ(test::testiDi(w.Image1->Picture()), c.disegnati);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Anteprima di Stampa    100%"));
     ASSERT_TRUE(w.PrimoErrore().has_value());
     EXPECT_EQ(w.PrimoErrore()->file(), spool);
@@ -997,7 +974,7 @@ TEST_P(RottoTest, ShowsWhatWasDrawnAndTheErrorWithoutClosing)
     EXPECT_EQ(w.fraErrore->width(), w.Picture1->width());
     // A zoom step shows the same page, not more of it.
     premi(w, QStringLiteral("ingrandisci"));
-    EXPECT_EQ(testiDi(w.Image1->Picture()), c.disegnati);
+    EXPECT_EQ(test::testiDi(w.Image1->Picture()), c.disegnati);
     // The bar can be put away.
     QTest::mouseClick(w.fraErrore->findChild<QWidget *>(QStringLiteral("cmdNascondiErrore")), Qt::LeftButton);
     EXPECT_FALSE(w.fraErrore->isVisible());
@@ -1354,7 +1331,7 @@ TEST_P(DigitatoTest, EnterGoesToTheTypedPage)
     EXPECT_EQ(QApplication::focusWidget(), w->Picture1);
     if (GetParam().beep == 0) {
         const QString atteso = QStringLiteral("Pagina ") + QString(QLatin1String(GetParam().indicatore)).mid(1, 1);
-        EXPECT_EQ(testiDi(w->Image1->Picture()), QStringList{atteso});
+        EXPECT_EQ(test::testiDi(w->Image1->Picture()), QStringList{atteso});
     }
 }
 

@@ -24,7 +24,7 @@
 
 #include <gtest/gtest.h>
 
-#include <xcb/xcb.h>
+#include "support/XcbWindow.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -80,31 +80,6 @@ TEST(AnteprimaXvfb, OpensAndShowsTheFirstPage)
     w.reject();
 }
 
-/// The top-level window of the X server whose title starts with \a title,
-/// or 0 (the windows are children of the root: no window manager here).
-xcb_window_t finestraDi(xcb_connection_t *c, const QByteArray &title)
-{
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    xcb_query_tree_reply_t *tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
-    if (!tree)
-        return 0;
-    xcb_window_t found = 0;
-    const xcb_window_t *children = xcb_query_tree_children(tree);
-    for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
-        xcb_get_property_reply_t *name = xcb_get_property_reply(
-            c, xcb_get_property(c, 0, children[i], XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr);
-        if (name) {
-            const QByteArray value(static_cast<const char *>(xcb_get_property_value(name)),
-                                   xcb_get_property_value_length(name));
-            if (value.startsWith(title))
-                found = children[i];
-            free(name);
-        }
-    }
-    free(tree);
-    return found;
-}
-
 #ifdef QVPREVIEW_BIN
 TEST(AnteprimaXvfb, ViewOfABrokenFileShowsItsError)
 {
@@ -126,7 +101,7 @@ TEST(AnteprimaXvfb, ViewOfABrokenFileShowsItsError)
     // The window shows up, and its page and error bar are drawn.
     for (int i = 0; i < 200 && !window && view.state() == QProcess::Running; ++i) {
         QTest::qWait(50);
-        window = finestraDi(c, "rotto.tmp    "); // then its zoom, fitted to the width
+        window = test::windowTitled(c, "rotto.tmp    "); // then its zoom, fitted to the width
     }
     ASSERT_NE(window, 0u) << view.readAllStandardError().constData();
     QTest::qWait(500);

@@ -42,29 +42,6 @@
 namespace qv {
 namespace {
 
-/// The texts a frozen page prints.
-class Testi : public DrawTarget
-{
-public:
-    double TextHeight(const QString &) override { return 200; }
-    double TextWidth(const QString &) override { return 100; }
-    void Cls() override {}
-    void Print(const QString &text) override { testi << text; }
-    void Line(double, double, double, double, LineKind) override {}
-    void PSet(double, double, int32_t) override {}
-    void Circle(double, double, double, int32_t, double, double, double) override {}
-    void PaintPicture(const PictureData &, double, double, double, double) override {}
-    QStringList testi;
-};
-
-QStringList testiDi(const FrozenPage &page)
-{
-    Testi target;
-    if (page)
-        page->replay(target);
-    return target.testi;
-}
-
 class RenderAheadTest : public test::TempEnvTest
 {
 protected:
@@ -128,12 +105,12 @@ TEST_F(RenderAheadTest, TheIndexGrowsInTheBackgroundAndALatePageWaitsOnlyForItse
     auto w = apri(path, pagine);
     // Page 1 is on show whatever the scan has reached.
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 1/3000"));
-    EXPECT_TRUE(testiDi(w->Image1->Picture()).contains(QStringLiteral("Fattura n. 1")));
+    EXPECT_TRUE(test::testiDi(w->Image1->Picture()).contains(QStringLiteral("Fattura n. 1")));
 
     // A jump to the last page shows that page, its start taken from the scan.
     premi(*w, "ultima");
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 3000/3000"));
-    EXPECT_TRUE(testiDi(w->Image1->Picture()).contains(QStringLiteral("Fattura n. 3000")));
+    EXPECT_TRUE(test::testiDi(w->Image1->Picture()).contains(QStringLiteral("Fattura n. 3000")));
     EXPECT_GE(w->knownPageCount(), 3000);
 
     QSignalSpy finito(w.get(), &FrmAnteprima::pageIndexFinished);
@@ -186,11 +163,11 @@ TEST_P(CountFromIndex, GrowsWithTheIndexAndWaitsForAPageBeyondIt)
         const QString scritto = w->Text1->text();
         QTest::keyClick(w->Text1, Qt::Key_Return);
         EXPECT_EQ(int32_t(w->PaginaVisualizzata()), meta - 1) << qPrintable(scritto) << " " << w->PagineTotali();
-        EXPECT_TRUE(testiDi(w->Image1->Picture()).contains(QStringLiteral("Fattura n. %1").arg(meta)));
+        EXPECT_TRUE(test::testiDi(w->Image1->Picture()).contains(QStringLiteral("Fattura n. %1").arg(meta)));
     } else {
         premi(*w, "ultima");
         EXPECT_EQ(w->Text1->text(), QStringLiteral(" %1/%1").arg(pagine));
-        EXPECT_TRUE(testiDi(w->Image1->Picture()).contains(QStringLiteral("Fattura n. %1").arg(pagine)));
+        EXPECT_TRUE(test::testiDi(w->Image1->Picture()).contains(QStringLiteral("Fattura n. %1").arg(pagine)));
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return w->pageIndexComplete(); }, 30000));
     EXPECT_EQ(w->PagineTotali(), pagine);
@@ -288,7 +265,7 @@ TEST_F(RenderAheadTest, APreparedPageIsTheImageOfOneRenderedOnDemand)
     premi(*pronta, "precedente");
     pronta->Image1->repaint();
     EXPECT_EQ(pronta->Image1->rasterizzazioni(), dopo);
-    EXPECT_TRUE(testiDi(pronta->Image1->Picture()).contains(QStringLiteral("Fattura n. 1")));
+    EXPECT_TRUE(test::testiDi(pronta->Image1->Picture()).contains(QStringLiteral("Fattura n. 1")));
 }
 
 TEST_F(RenderAheadTest, ARedrawReadsThePageAgainAndNotWhatWasMadeAhead)
@@ -356,7 +333,7 @@ TEST_P(StaleWork, IsDroppedAndTheNewWorkKept)
         EXPECT_FALSE(ahead.take(4, indice[4]));
         const std::optional<PreparedPage> made = ahead.take(page, indice[page]);
         ASSERT_TRUE(made);
-        EXPECT_TRUE(testiDi(made->drawing).contains(QStringLiteral("Fattura n. 201")));
+        EXPECT_TRUE(test::testiDi(made->drawing).contains(QStringLiteral("Fattura n. 201")));
         return;
     }
     const std::optional<PreparedPage> made = ahead.take(4, indice[4]);

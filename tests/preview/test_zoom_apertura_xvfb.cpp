@@ -31,7 +31,7 @@
 
 #include <gtest/gtest.h>
 
-#include <xcb/xcb.h>
+#include "support/XcbWindow.h"
 
 #include <cmath>
 #include <cstdio>
@@ -476,31 +476,6 @@ TEST_F(ZoomXvfb, TheContinuousViewIsRememberedToo)
 }
 
 #ifdef QVPREVIEW_BIN
-/// The top-level window whose title starts with \a title, or 0 (no window
-/// manager here: the windows are children of the root).
-xcb_window_t finestraDi(xcb_connection_t *c, const QByteArray &title)
-{
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    xcb_query_tree_reply_t *tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
-    if (!tree)
-        return 0;
-    xcb_window_t found = 0;
-    const xcb_window_t *children = xcb_query_tree_children(tree);
-    for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
-        xcb_get_property_reply_t *name = xcb_get_property_reply(
-            c, xcb_get_property(c, 0, children[i], XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr);
-        if (name) {
-            const QByteArray value(static_cast<const char *>(xcb_get_property_value(name)),
-                                   xcb_get_property_value_length(name));
-            if (value.startsWith(title))
-                found = children[i];
-            free(name);
-        }
-    }
-    free(tree);
-    return found;
-}
-
 xcb_atom_t atomo(xcb_connection_t *c, const char *name)
 {
     xcb_intern_atom_reply_t *r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
@@ -519,7 +494,7 @@ TEST_F(ZoomXvfb, ViewOpensOnTheWholeScreenFittedToTheWidthAndRemembers)
     xcb_window_t window = 0;
     for (int i = 0; i < 400 && !window && view.state() == QProcess::Running; ++i) {
         QTest::qWait(25);
-        window = finestraDi(c, "fattura.tmp    ");
+        window = test::windowTitled(c, "fattura.tmp    ");
     }
     ASSERT_NE(window, 0u) << view.readAllStandardError().constData();
     // As large as the screen (no window manager: no panels either).
