@@ -21,7 +21,15 @@ done
 # to the source folder. The packages are never sanitized, whatever the
 # environment says (CI's build/ is).
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
-cmake -S . -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+# When build/ is sanitized (CI), no object can be shared with it: the
+# packages are then compiled without debug information, which CPack strips
+# anyway, and sooner.
+relflags="-O2 -g -DNDEBUG" # CMake's own for RelWithDebInfo
+if grep -qs '^QV_SANITIZE:BOOL=ON' build/CMakeCache.txt; then
+  relflags="-O2 -DNDEBUG"
+fi
+flags=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$relflags" -DCMAKE_C_FLAGS_RELWITHDEBINFO="$relflags")
+cmake -S . -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr "${flags[@]}" \
   -DQV_BUILD_TESTS=OFF -DQV_BUILD_BENCH=OFF -DQV_BUILD_EXAMPLES=OFF -DQV_BUILD_TOOLS=ON \
   -DQV_DEBIAN_FILES=ON -DQV_SANITIZE=OFF -DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro -Wl,-z,now" \
   -DCMAKE_SHARED_LINKER_FLAGS="-Wl,-z,relro -Wl,-z,now" >/dev/null
