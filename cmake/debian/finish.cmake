@@ -1,11 +1,12 @@
 # SPDX-License-Identifier: MIT
 # Run by CPack after it made the Debian packages (CPACK_POST_BUILD_SCRIPTS):
-# adds "Multi-Arch: same" to the packages CPACK_QV_MULTIARCH_SAME names, and
+# adds "Multi-Arch: same" to the packages CPACK_QV_MULTIARCH_SAME names,
 # drops the postinst and postrm that CPack writes for a package with a
-# library, which only call ldconfig: the package's ldconfig trigger has dpkg
-# run it once after all packages of a run. A package is unpacked and packed
+# library, which only call ldconfig (the package's ldconfig trigger has dpkg
+# run it once after all packages of a run), and strips the binaries' notes. A package is unpacked and packed
 # again with dpkg-deb, its files owned by root as before.
 find_program(QV_DPKG_DEB dpkg-deb REQUIRED)
+find_program(QV_STRIP strip REQUIRED)
 foreach(deb IN LISTS CPACK_PACKAGE_FILES)
   if(NOT deb MATCHES "\\.deb$")
     continue()
@@ -29,6 +30,33 @@ foreach(deb IN LISTS CPACK_PACKAGE_FILES)
       endif()
     endif()
   endforeach()
+  # CPack's strip keeps the compilers' and the linker's notes in .comment,
+  # which dh_strip removes: the same is done here, and the checksums of the
+  # files changed are written anew.
+  file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE "${tree}" "${tree}/*")
+  set(stripped FALSE)
+  foreach(f IN LISTS files)
+    if(f MATCHES "^DEBIAN/" OR IS_SYMLINK "${tree}/${f}")
+      continue()
+    endif()
+    file(READ "${tree}/${f}" magic LIMIT 4 HEX)
+    if(magic STREQUAL "7f454c46")
+      execute_process(COMMAND ${QV_STRIP} --remove-section=.comment --remove-section=.note "${tree}/${f}"
+                      COMMAND_ERROR_IS_FATAL ANY)
+      set(stripped TRUE)
+    endif()
+  endforeach()
+  if(stripped)
+    set(sums "")
+    foreach(f IN LISTS files)
+      if(NOT f MATCHES "^DEBIAN/" AND NOT IS_SYMLINK "${tree}/${f}")
+        file(MD5 "${tree}/${f}" sum)
+        string(APPEND sums "${sum}  ${f}\n")
+      endif()
+    endforeach()
+    file(WRITE "${tree}/DEBIAN/md5sums" "${sums}")
+    set(changed TRUE)
+  endif()
   if(name IN_LIST CPACK_QV_MULTIARCH_SAME)
     file(READ "${tree}/DEBIAN/control" control)
     if(NOT control MATCHES "\nMulti-Arch:")
