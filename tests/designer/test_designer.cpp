@@ -335,9 +335,10 @@ TEST(DesignerLingua, TheInitializedPluginSpeaksTheUsersLanguage)
         EXPECT_EQ(t.got, english ? t.inglese : t.italiano);
     for (const char *testo : {"OK", "Annulla", "Applica", "Anteprima", "Titolo:"})
         EXPECT_EQ(dialog.contains(QString::fromUtf8(testo)), !english || QByteArray(testo) == "OK") << testo;
-    if (english)
+    if (english) {
         for (const char *testo : {"Cancel", "Apply"})
             EXPECT_TRUE(dialog.contains(QLatin1String(testo))) << testo << ": " << dialog.join('|').toStdString();
+    }
 }
 
 /// The context menu's entry opens the title page on the control's current
