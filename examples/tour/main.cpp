@@ -188,8 +188,8 @@ void utilities()
     if (utilita.ConfrontaVersione("1.2.0.48", installed) == 1)
         std::printf("%s is older than 1.2.0.48\n", qPrintable(installed));
     //! [qvUtilita]
-    require(utilita.ConfrontaVersione("1.2.0.48", "1.2.0.47") == 1 &&
-                utilita.ConfrontaVersione("1.2.0.48", "1.10.0.0") == -1,
+    require(utilita.ConfrontaVersione("1.2.0.48", "1.2.0.47") == 1
+                && utilita.ConfrontaVersione("1.2.0.48", "1.10.0.0") == -1,
             "qvUtilita");
 
     //! [VersionRecord]
