@@ -4,17 +4,43 @@
 #include "TaskMenu.h"
 
 #include <qvpreview/PrintPreview.h>
+#include <qvpreview/Translation.h>
 
 #include <QtDesigner/QDesignerFormEditorInterface>
 #include <QtDesigner/QExtensionManager>
 
+#include <QCoreApplication>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
 
 namespace qv::designer {
 
-PrintPreviewPlugin::PrintPreviewPlugin(QObject *parent) : QObject(parent) {}
+namespace {
+
+/// Designer in the user's language: the component's catalogue (the plugin's
+/// texts, the property page's, the control's messages) for the locale that
+/// Designer runs under. Only where the plugin serves Designer itself (its
+/// application, or a form editor that initializes the plugin): a host that
+/// loads forms with QUiLoader has chosen its own language and keeps it.
+void speakTheUsersLanguage()
+{
+    static bool installed = false;
+    if (installed || !QCoreApplication::instance())
+        return;
+    installed = true;
+    installTranslator(QLocale::system());
+}
+
+} // namespace
+
+PrintPreviewPlugin::PrintPreviewPlugin(QObject *parent) : QObject(parent)
+{
+    // Designer reads the widget box's texts (toolTip(), whatsThis()) before
+    // it initializes the plugins.
+    if (QCoreApplication::instance() && QCoreApplication::instance()->inherits("QDesigner"))
+        speakTheUsersLanguage();
+}
 
 QString PrintPreviewPlugin::name() const
 {
@@ -75,6 +101,7 @@ void PrintPreviewPlugin::initialize(QDesignerFormEditorInterface *core)
     m_initialized = true;
     if (!core)
         return;
+    speakTheUsersLanguage();
     if (QExtensionManager *manager = core->extensionManager())
         manager->registerExtensions(new PrintPreviewTaskMenuFactory(manager), Q_TYPEID(QDesignerTaskMenuExtension));
 }

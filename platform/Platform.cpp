@@ -14,8 +14,10 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMessageBox>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <sys/utsname.h>
@@ -187,6 +189,59 @@ QString systemFolder()
 QString windowsFolder()
 {
     return configured("QVPREVIEW_WINDOWS_DIR", QStringLiteral("/etc"));
+}
+
+// --- The package manager ----------------------------------------------------
+
+namespace {
+
+std::function<QString(const QString &)> packageOwnerHandler;
+
+/// The packages that dpkg lists for exactly \a path: "dpkg-query -S" matches
+/// patterns, so only a line naming the path itself counts ("pkg, pkg2: path").
+QString askDpkg(const QString &path)
+{
+    if (path.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("dpkg-query")).isEmpty())
+        return QString();
+    QProcess query;
+    query.setProcessChannelMode(QProcess::SeparateChannels);
+    query.start(QStringLiteral("dpkg-query"), {QStringLiteral("-S"), path});
+    // The database is local: a query that does not end in half a minute
+    // (a locked or broken database) counts as no answer.
+    if (!query.waitForFinished(30000)) {
+        query.kill();
+        query.waitForFinished();
+        return QString();
+    }
+    if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0)
+        return QString();
+    const QString suffix = QStringLiteral(": ") + path;
+    for (const QString &line : QString::fromLocal8Bit(query.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("diversion ")) || !line.endsWith(suffix))
+            continue;
+        return line.left(line.size() - suffix.size()).trimmed();
+    }
+    return QString();
+}
+
+} // namespace
+
+QString debianPackageOwning(const QString &path)
+{
+    if (packageOwnerHandler)
+        return packageOwnerHandler(path);
+    QString owner = askDpkg(QFileInfo(path).absoluteFilePath());
+    if (owner.isEmpty()) {
+        const QString resolved = QFileInfo(path).canonicalFilePath();
+        if (!resolved.isEmpty() && resolved != QFileInfo(path).absoluteFilePath())
+            owner = askDpkg(resolved);
+    }
+    return owner;
+}
+
+void setDebianPackageOwnerForTesting(std::function<QString(const QString &path)> handler)
+{
+    packageOwnerHandler = std::move(handler);
 }
 
 // --- The running program ----------------------------------------------------

@@ -90,6 +90,15 @@ QString systemFolder();
 /// configured; not checked for existence.
 QString windowsFolder();
 
+/// The Debian package that owns \a path in dpkg's database
+/// ("libqvpreview1:amd64"), found with "dpkg-query -S" for the path as given
+/// and for the file it resolves to (a link, a merged /lib); empty when no
+/// package owns it or dpkg is not installed. A file dpkg owns is replaced
+/// by the package manager, never behind its back.
+QString debianPackageOwning(const QString &path);
+/// Replaces the answer of debianPackageOwning (nullptr: ask dpkg again).
+void setDebianPackageOwnerForTesting(std::function<QString(const QString &path)> handler);
+
 /// The full path of the running program (not of a library it has loaded);
 /// empty when the system cannot tell.
 QString programFile();

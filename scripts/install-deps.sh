@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what a fresh Debian machine needs to build, run and test qvPreview.
 set -euo pipefail
 SUDO=""
@@ -16,8 +17,12 @@ PACKAGES=(
   libsqlite3-dev libmspack-dev libglib2.0-dev libglib2.0-bin
   poppler-utils qpdf desktop-file-utils
   xvfb xauth x11-utils
+  # A Wayland session for the window's test: Qt's Wayland platform and a
+  # compositor that runs headless.
+  qt6-wayland weston
   libxcb1-dev libxcb-ewmh-dev openbox
-  doxygen
+  # The API reference and its Qt help file (qhelpgenerator).
+  doxygen qt6-documentation-tools
   dpkg-dev fakeroot lintian file man-db
 )
 missing=()

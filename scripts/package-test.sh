@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages that scripts/package.sh built (apt pulls their
 # dependencies), builds a small host against the installed development
 # package with find_package and with pkg-config, runs it without a display
@@ -114,7 +115,21 @@ run_host "$work/host-pc" pkg-config
 
 env -i PATH=/usr/bin:/bin qvpreview --version
 setup=$(dpkg -L "${names[@]}" | grep '/Setup$')
+# Setup in a folder of its own below the library folder, beside a link to the
+# packaged library, never in the library folder that dpkg and ldconfig own.
+case "$setup" in
+  */qvpreview1/Setup) ;;
+  *) echo "package-test: Setup is $setup, not in a qvpreview1/ folder" >&2; exit 1 ;;
+esac
+[ "$(readlink -f "$(dirname "$setup")/libqvpreview.so.1")" = "$(readlink -f "$(dirname "$setup")/../libqvpreview.so.1")" ] || {
+  echo "package-test: the library beside Setup is not the packaged one" >&2; exit 1; }
 env -i PATH=/usr/bin:/bin "$setup" --version
+# The API reference for Qt Creator and Assistant, where Qt keeps its own.
+qch=$(dpkg -L "${names[@]}" | grep '\.qch$' || true)
+if [ -n "$qch" ]; then
+  file "$qch" | grep -q 'SQLite' || { echo "package-test: $qch is no Qt help file" >&2; exit 1; }
+  echo "package-test: Qt help file ok ($qch)"
+fi
 # The Designer plugin, when it was packaged: in the designer/ folder of Qt's
 # plugin folder, where Designer looks, and its libraries all found.
 plugin=$(dpkg -L "${names[@]}" | grep '/designer/libqvpreviewdesigner\.so$' || true)

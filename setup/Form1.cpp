@@ -178,6 +178,21 @@ void Form1::Command1_Click()
                 return;
             }
         }
+        // A library that a Debian package installed is dpkg's to replace:
+        // replaced behind its back, the next upgrade or removal of the
+        // package would overwrite or delete it, and dpkg's checksums would
+        // no longer match. Nothing is touched; the user may name another
+        // folder (QVPREVIEW_SYSTEM_DIR).
+        if (const QString pacchetto = platform::debianPackageOwning(destinazione); !pacchetto.isEmpty()) {
+            platform::messageBox(
+                this,
+                QCoreApplication::translate("qv::Form1", "%1 appartiene al pacchetto %2: lo aggiorna il gestore dei "
+                                                         "pacchetti (apt), non Setup. Per installare la libreria in "
+                                                         "un'altra cartella indicarla in QVPREVIEW_SYSTEM_DIR.")
+                    .arg(destinazione, pacchetto),
+                QCoreApplication::translate("qv::Form1", "Upgrade"), platform::MessageIcon::Warning);
+            return;
+        }
         // A library that hosts could not load whole would take every host
         // down: the new file must be this version and whole before the old
         // one goes.

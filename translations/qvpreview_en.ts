@@ -463,6 +463,10 @@
         <source>Service Pack 2.0 per Tessavo 3.x</source>
         <translation>Service Pack 2.0 for Tessavo 3.x</translation>
     </message>
+    <message>
+        <source>%1 appartiene al pacchetto %2: lo aggiorna il gestore dei pacchetti (apt), non Setup. Per installare la libreria in un&apos;altra cartella indicarla in QVPREVIEW_SYSTEM_DIR.</source>
+        <translation>%1 belongs to the package %2: the package manager (apt) upgrades it, not Setup. To install the library in another folder, name that folder in QVPREVIEW_SYSTEM_DIR.</translation>
+    </message>
 </context>
 <context>
     <name>qv::FrmAnteprima</name>
@@ -1006,6 +1010,47 @@
     </message>
 </context>
 <context>
+    <name>qv::designer::DialogoProprieta</name>
+    <message>
+        <source>Proprietà</source>
+        <translation>Properties</translation>
+    </message>
+    <message>
+        <source>Proprietà di %1</source>
+        <translation>Properties of %1</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Annulla</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Applica</source>
+        <translation>Apply</translation>
+    </message>
+</context>
+<context>
+    <name>qv::designer::PrintPreviewPlugin</name>
+    <message>
+        <source>Anteprima di Stampa</source>
+        <translation>Print Preview</translation>
+    </message>
+    <message>
+        <source>Registra un documento pagina per pagina e ne apre l&apos;anteprima di stampa.</source>
+        <translation>Records a document page by page and opens its print preview.</translation>
+    </message>
+</context>
+<context>
+    <name>qv::designer::PrintPreviewTaskMenu</name>
+    <message>
+        <source>Proprietà dell&apos;Anteprima...</source>
+        <translation>Preview Properties...</translation>
+    </message>
+</context>
+<context>
     <name>qv::qvUtilita</name>
     <message>
         <source>Impossibile leggere l&apos;unità specificata.</source>
@@ -1175,13 +1220,23 @@
         <translation>too many arguments</translation>
     </message>
     <message>
+        <source>il testo da cercare è vuoto</source>
+        <translation>the text to find is empty</translation>
+    </message>
+    <message>
+        <source>manca il testo da cercare</source>
+        <translation>missing text to find</translation>
+    </message>
+    <message>
         <source>Uso: qvpreview COMANDO FILE [OPZIONI]
 
 Comandi:
   view FILE                       apre l&apos;anteprima di stampa del file di spool
   print FILE [--pages A-B] [--copies N] [--printer NOME | --pdf OUT.pdf]
-                                  stampa le pagine A..B, N copie, sulla stampante
-                                  indicata (predefinita: quella corrente) o in un PDF
+             [--title TITOLO]     stampa le pagine A..B, N copie, sulla stampante
+                                  indicata (predefinita: quella corrente) o in un PDF;
+                                  il lavoro si chiama TITOLO (predefinito: il nome
+                                  del file)
   render FILE --page N [--zoom Z] --png OUT.png
                                   disegna la pagina N al Z per cento (100) in un PNG,
                                   senza bisogno di uno schermo
@@ -1203,8 +1258,10 @@ Opzioni generali:
 Commands:
   view FILE                       opens the print preview of the spool file
   print FILE [--pages A-B] [--copies N] [--printer NAME | --pdf OUT.pdf]
-                                  prints pages A..B, N copies, on the printer
-                                  given (default: the current one) or to a PDF
+             [--title TITLE]      prints pages A..B, N copies, on the printer
+                                  given (default: the current one) or to a PDF;
+                                  the job is named TITLE (default: the file&apos;s
+                                  name)
   render FILE --page N [--zoom Z] --png OUT.png
                                   draws page N at Z per cent (100) into a PNG,
                                   without needing a display
@@ -1221,14 +1278,6 @@ General options:
   --version                       shows the version
   --list-printers                 lists the installed printers
 </translation>
-    </message>
-    <message>
-        <source>il testo da cercare è vuoto</source>
-        <translation>the text to find is empty</translation>
-    </message>
-    <message>
-        <source>manca il testo da cercare</source>
-        <translation>missing text to find</translation>
     </message>
 </context>
 </TS>

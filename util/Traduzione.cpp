@@ -29,15 +29,20 @@ void rimuovi(QPointer<QTranslator> &catalogo)
 }
 
 /// Where the component's catalogues are looked for: the installed folder,
-/// found from the library's (or the installer's) own folder in the lib
-/// folder, so that an installed tree works from any prefix; then the copy
-/// built into the program.
+/// found from the library's own folder (the lib folder) or the installer's
+/// (lib/qvpreview1), so that an installed tree works from any prefix; then
+/// the copy built into the program.
 QStringList cartelleCatalogo()
 {
     QStringList cartelle;
     const QString modulo = platform::moduleFolder();
-    if (!modulo.isEmpty())
-        cartelle << QDir::cleanPath(QDir(modulo).absoluteFilePath(QStringLiteral(QV_TRANSLATIONS_FROM_LIBDIR)));
+    if (!modulo.isEmpty()) {
+        for (const char *relativa : {QV_TRANSLATIONS_FROM_LIBDIR, QV_TRANSLATIONS_FROM_SETUPDIR}) {
+            const QString cartella = QDir::cleanPath(QDir(modulo).absoluteFilePath(QString::fromUtf8(relativa)));
+            if (!cartelle.contains(cartella))
+                cartelle << cartella;
+        }
+    }
     cartelle << QStringLiteral(":/qvpreview/translations");
     return cartelle;
 }

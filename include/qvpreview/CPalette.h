@@ -18,6 +18,9 @@ class QDebug;
 namespace qv {
 
 /// One colour of a palette: 4 bytes as stored in a raw palette block.
+///
+/// For example (examples/tour/main.cpp, which CI runs):
+/// \snippet tour/main.cpp PaletteEntry
 struct QV_EXPORT PaletteEntry
 {
     uint8_t red = 0;   ///< red component, 0 to 255
@@ -62,6 +65,9 @@ QV_EXPORT void PrintTo(const PaletteEntry &entry, std::ostream *os);
 ///
 /// The signals are part of the class's event interface; no operation of this
 /// class emits them.
+///
+/// For example (examples/tour/main.cpp, which CI runs):
+/// \snippet tour/main.cpp CPalette
 class QV_EXPORT CPalette : public QObject
 {
     Q_OBJECT

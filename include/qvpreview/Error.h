@@ -106,6 +106,9 @@ QV_EXPORT bool hasErrorText(int number);
 /// text, an error may carry a detail: what exactly was refused or where
 /// ("ForeColor = -65536 (0xFFFF0000) ..." for a property value, the file
 /// and line of a palette file). what() shows both, "description: detail".
+///
+/// For example (examples/tour/main.cpp, which CI runs):
+/// \snippet tour/main.cpp Error
 class QV_EXPORT Error : public std::runtime_error
 {
 public:

@@ -11,6 +11,9 @@ namespace qv {
 /// its design size (8715 x 5940 twips) at the top-left corner of the screen,
 /// at 100 %, on the plain grey background, and forgets everything when it
 /// closes.
+///
+/// For example (examples/tour/main.cpp, which CI runs):
+/// \snippet tour/main.cpp PreviewWindowOptions
 struct PreviewWindowOptions
 {
     /// How the zoom fits the window when it opens.

@@ -18,6 +18,9 @@ namespace qv {
 
 /// The options of one print job. The preview window's print options dialog
 /// gives the range and the copies; the rest says where the job goes.
+///
+/// For example (examples/tour/main.cpp, which CI runs):
+/// \snippet tour/main.cpp PrintOptions
 struct QV_EXPORT PrintOptions
 {
     /// First page to print, 1-based; left out: page 1. A range partly outside

@@ -52,6 +52,9 @@ namespace qv {
 ///
 /// The control is a fixed 495 x 495 twips widget with no visible function.
 /// It needs a QApplication.
+///
+/// For example (examples/tour/main.cpp, which CI runs):
+/// \snippet tour/main.cpp PrintPreview
 class QV_EXPORT PrintPreview : public QWidget
 {
     Q_OBJECT

@@ -12,6 +12,9 @@ namespace qv {
 /// The property set that a container keeps for a control between sessions
 /// (a form file, a designer's document). A value equal to its default may be
 /// omitted by the container.
+///
+/// For example (examples/tour/main.cpp, which CI runs):
+/// \snippet tour/main.cpp PropertyBag
 class QV_EXPORT PropertyBag
 {
 public:
@@ -23,6 +26,9 @@ public:
 };
 
 /// A property bag in memory that omits values equal to their default.
+///
+/// For example (examples/tour/main.cpp, which CI runs):
+/// \snippet tour/main.cpp PropertyBag
 class QV_EXPORT MemoryPropertyBag : public PropertyBag
 {
 public:

@@ -15,6 +15,9 @@ namespace qv {
 /// the selected controls and the page's changed flag. The page reads and
 /// writes the controls' properties by name, through their Q_PROPERTY
 /// declarations.
+///
+/// For example (examples/tour/main.cpp, which CI runs):
+/// \snippet tour/main.cpp PropertyPage
 class QV_EXPORT PropertyPageSite
 {
 public:
@@ -30,6 +33,9 @@ public:
 };
 
 /// A property page as the container drives it.
+///
+/// For example (examples/tour/main.cpp, which CI runs):
+/// \snippet tour/main.cpp PropertyPage
 class QV_EXPORT PropertyPage
 {
 public:

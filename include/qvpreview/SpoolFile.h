@@ -29,6 +29,9 @@ class Document;
 
 /// What SpoolFile::check() found: the counts of what the file draws, and
 /// the first error.
+///
+/// For example (examples/tour/main.cpp, which CI runs):
+/// \snippet tour/main.cpp SpoolCheck
 struct QV_EXPORT SpoolCheck
 {
     int32_t pages = 0;    ///< 1 plus the page breaks
@@ -49,6 +52,9 @@ struct QV_EXPORT SpoolCheck
 
 /// One place where SpoolFile::find() found its text: a text record and where
 /// in its text.
+///
+/// For example (examples/tour/main.cpp, which CI runs):
+/// \snippet tour/main.cpp SpoolMatch
 struct QV_EXPORT SpoolMatch
 {
     int32_t page = 0;   ///< 1-based page
@@ -73,6 +79,9 @@ struct QV_EXPORT SpoolMatch
 /// replay's errors (13, 6, 62, 53, 481, ...: file, line and what was
 /// expected) for a record that cannot be drawn, 482 for a print that cannot
 /// start or finish (naming the printer and the file).
+///
+/// For example (examples/tour/main.cpp, which CI runs):
+/// \snippet tour/main.cpp SpoolFile
 class QV_EXPORT SpoolFile
 {
 public:

@@ -19,7 +19,7 @@ namespace qv {
 /// folder, where installed), so that Qt's dialogs inside the component, such
 /// as the file dialog of the print options, speak the same language. For
 /// Italian only Qt's catalogue is loaded. The catalogue is looked for in the
-/// installed folder (share/qvpreview/translations beside the library's lib
+/// installed folder (share/qvpreview1/translations beside the library's lib
 /// folder) first, then in the copy built into the library.
 ///
 /// Each call replaces the catalogues that an earlier call installed;

@@ -12,6 +12,9 @@ namespace qv {
 /// layout is fixed: the mark "QVVERS1\0", the product name (NUL-padded), then
 /// the four numbers major, minor, patch and revision as little-endian 16-bit
 /// integers.
+///
+/// For example (examples/tour/main.cpp, which CI runs):
+/// \snippet tour/main.cpp VersionRecord
 struct VersionRecord
 {
     char mark[8];      ///< "QVVERS1\0"

@@ -38,6 +38,9 @@ namespace qv {
 /// Windows: a window handle (hWnd) is the window's native id, WId, which on
 /// X11 fits in 32 bits. Widgets are the caller's; the class never takes them
 /// over.
+///
+/// For example (examples/tour/main.cpp, which CI runs):
+/// \snippet tour/main.cpp qvUtilita
 class QV_EXPORT qvUtilita
 {
 public:

@@ -15,14 +15,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
+#include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMetaEnum>
 #include <QPluginLoader>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -288,6 +291,54 @@ void quandoAperto(std::shared_ptr<bool> attesa, std::function<void(QWidget *)> s
             quandoAperto(attesa, step);
         }
     });
+}
+
+/// Designer initializes the plugin, which then speaks the language of the
+/// locale Designer runs under: Italian under the suite's C locale, English
+/// where the test runs again under LANG=en_US.UTF-8 (DesignerInEnglish).
+TEST(DesignerLingua, TheInitializedPluginSpeaksTheUsersLanguage)
+{
+    ASSERT_NE(plugin(), nullptr) << loader().errorString().toStdString();
+    ASSERT_NE(core(), nullptr);
+    const bool english = QLocale::system().language() == QLocale::English;
+    QWidget form;
+    std::unique_ptr<QWidget> control(plugin()->createWidget(&form));
+    auto *menu = qt_extension<QDesignerTaskMenuExtension *>(core()->extensionManager(), control.get());
+    ASSERT_NE(menu, nullptr);
+    control->setObjectName(QStringLiteral("printPreview"));
+
+    QStringList dialog;
+    auto attesa = std::make_shared<bool>(true);
+    quandoAperto(attesa, [&](QWidget *d) {
+        dialog << d->windowTitle();
+        for (QPushButton *b : d->findChildren<QPushButton *>())
+            dialog << b->text();
+        for (QTabWidget *t : d->findChildren<QTabWidget *>())
+            dialog << t->tabText(0);
+        for (QLabel *l : d->findChildren<QLabel *>())
+            dialog << l->text();
+        static_cast<QDialog *>(d)->reject();
+    });
+    menu->taskActions().first()->trigger();
+    ASSERT_FALSE(*attesa) << "the dialog did not open";
+
+    struct Testo
+    {
+        QString got, italiano, inglese;
+    };
+    for (const Testo &t :
+         {Testo{plugin()->toolTip(), "Anteprima di Stampa", "Print Preview"},
+          Testo{plugin()->whatsThis(), "Registra un documento pagina per pagina e ne apre l'anteprima di stampa.",
+                "Records a document page by page and opens its print preview."},
+          Testo{menu->taskActions().first()->text(), "Proprietà dell'Anteprima...", "Preview Properties..."},
+          Testo{dialog.value(0), "Proprietà di printPreview", "Properties of printPreview"}})
+        EXPECT_EQ(t.got, english ? t.inglese : t.italiano);
+    for (const char *testo : {"OK", "Annulla", "Applica", "Anteprima", "Titolo:"})
+        EXPECT_EQ(dialog.contains(QString::fromUtf8(testo)), !english || QByteArray(testo) == "OK") << testo;
+    if (english) {
+        for (const char *testo : {"Cancel", "Apply"})
+            EXPECT_TRUE(dialog.contains(QLatin1String(testo))) << testo << ": " << dialog.join('|').toStdString();
+    }
 }
 
 /// The context menu's entry opens the title page on the control's current

@@ -1,11 +1,13 @@
 // Temporary names and the page size that the printer layer gives the page surface.
 #include "platform/FileSystem.h"
+#include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
 #include "spool/Win.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <csignal>
 #include <sys/stat.h>
@@ -103,5 +105,36 @@ TEST_F(TempEnvTest, OutputFileLeavesNothingWhenItsProcessIsKilled)
             EXPECT_EQ(QFileInfo(target).permissions() & 0x0777, QFileDevice::Permissions(0x0640));
         }
         EXPECT_EQ(entries(folder), QStringList{"documento.pdf"}) << kill;
+    }
+}
+
+// --- The package manager's database ---------------------------------------------
+
+TEST_F(TempEnvTest, DpkgNamesThePackageOfAFileOrOfTheFileALinkLeadsTo)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("dpkg-query")).isEmpty())
+        GTEST_SKIP() << "dpkg-query is not installed";
+    // dpkg's own program is dpkg's, wherever the system put it.
+    const QString dpkg = QStandardPaths::findExecutable(QStringLiteral("dpkg"));
+    ASSERT_FALSE(dpkg.isEmpty());
+    const QString link = env.root() + "dpkg-link";
+    ASSERT_TRUE(QFile::link(QFileInfo(dpkg).canonicalFilePath(), link));
+    const QString own = env.root() + "own-file";
+    ASSERT_TRUE(QFile(own).open(QIODevice::WriteOnly));
+    struct Case
+    {
+        QString path;
+        bool owned;
+    };
+    for (const Case &c : {Case{QFileInfo(dpkg).canonicalFilePath(), true}, Case{link, true}, Case{own, false},
+                          Case{env.root() + "missing", false},
+                          // A pattern that would match many files matches none.
+                          Case{QStringLiteral("/usr/bin/dpk*"), false}, Case{QString(), false}}) {
+        const QString owner = platform::debianPackageOwning(c.path);
+        if (c.owned)
+            EXPECT_TRUE(owner == "dpkg" || owner.startsWith("dpkg:"))
+                << c.path.toStdString() << ": " << owner.toStdString();
+        else
+            EXPECT_EQ(owner, QString()) << c.path.toStdString();
     }
 }

@@ -242,6 +242,72 @@ INSTANTIATE_TEST_SUITE_P(
                       InstallazioneCase{"newer_major", test::elfFile(2, 0, 0, 0), false},
                       InstallazioneCase{"newer_windows_file", test::peFile(2, 0, 0, 0), false}));
 
+// --- A library that a Debian package installed ----------------------------------
+
+struct PacchettoCase
+{
+    const char *name;
+    std::optional<QByteArray> installed;
+    const char *owner; // "": no package owns the installed file
+    bool replaced;
+    bool refused; // the message that dpkg owns it
+};
+
+void PrintTo(const PacchettoCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class PacchettoTest : public SetupTest, public ::testing::WithParamInterface<PacchettoCase>
+{
+protected:
+    void TearDown() override
+    {
+        platform::setDebianPackageOwnerForTesting(nullptr);
+        SetupTest::TearDown();
+    }
+};
+
+TEST_P(PacchettoTest, ALibraryThatDpkgOwnsIsNeverReplaced)
+{
+    const PacchettoCase &c = GetParam();
+    if (c.installed)
+        test::writeAll(destinazione(), *c.installed);
+    QStringList asked;
+    platform::setDebianPackageOwnerForTesting([&](const QString &path) {
+        asked << path;
+        return QString::fromLatin1(c.owner);
+    });
+    installa();
+    const QString avviso = QStringLiteral("%1 appartiene al pacchetto %2: lo aggiorna il gestore dei pacchetti "
+                                          "(apt), non Setup. Per installare la libreria in un'altra cartella "
+                                          "indicarla in QVPREVIEW_SYSTEM_DIR.")
+                               .arg(destinazione(), QString::fromLatin1(c.owner));
+    if (c.refused) {
+        const Message rifiuto{avviso, QStringLiteral("Upgrade"), platform::MessageIcon::Warning};
+        EXPECT_EQ(messages, QList<Message>{rifiuto});
+        EXPECT_EQ(asked, QStringList{destinazione()});
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_EQ(registrata(), QString());
+    }
+    if (c.replaced) {
+        EXPECT_EQ(messages, QList<Message>{informazione(Riuscita)});
+        EXPECT_EQ(test::readAll(destinazione()), test::readAll(NuovaLibreria));
+    } else if (c.installed) {
+        EXPECT_EQ(test::readAll(destinazione()), *c.installed);
+    }
+    EXPECT_EQ(altriFile(), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Owners, PacchettoTest,
+    ::testing::Values(PacchettoCase{"older_owned", test::elfFile(1, 2, 0, 47), "libqvpreview1:amd64", false, true},
+                      PacchettoCase{"unversioned_owned", QByteArray("x\n"), "libqvpreview1:amd64", false, true},
+                      PacchettoCase{"older_not_owned", test::elfFile(1, 2, 0, 47), "", true, false},
+                      PacchettoCase{"absent_not_owned", std::nullopt, "", true, false},
+                      // Up to date: the usual message, no question to dpkg needed.
+                      PacchettoCase{"newer_owned", test::elfFile(2, 0, 0, 0), "libqvpreview1:amd64", false, false}));
+
 // --- The same version again: registered unless it already is ----------------------
 
 struct RipetizioneCase

@@ -249,7 +249,7 @@ TEST_F(Installazione, TheInstalledCatalogueIsTheOneRead)
 #ifndef QV_INSTALLED_TOOL
     GTEST_SKIP() << "the command-line tool is not built";
 #endif
-    const QString catalogo = prefisso + QStringLiteral("/share/qvpreview/translations/qvpreview_en.qm");
+    const QString catalogo = prefisso + QStringLiteral("/" QV_INSTALL_DATA_DIR "/translations/qvpreview_en.qm");
     ASSERT_TRUE(QFile::exists(catalogo));
     const QString bin = prefisso + QStringLiteral("/" QV_INSTALL_BINDIR "/qvpreview");
     QProcessEnvironment inglese = ambientePulito();
@@ -270,14 +270,22 @@ TEST_F(Installazione, TheInstalledCatalogueIsTheOneRead)
     EXPECT_TRUE(aiuto.uscita.startsWith(QStringLiteral("Uso: qvpreview COMANDO"))) << aiuto.uscita.toStdString();
 }
 
-/// Setup, installed beside the library, starts from there and answers its
-/// version query without a display.
+/// Setup, installed in its versioned folder below the library's, starts from
+/// there and answers its version query without a display; beside it the
+/// library it delivers is the installed one, and the library folder holds no
+/// program.
 TEST_F(Installazione, SetupRunsFromThePrefixWithACleanEnvironment)
 {
-    const QString setup = prefisso + QStringLiteral("/" QV_INSTALL_LIBDIR "/Setup");
-    const Esito versione = esegui(setup, {QStringLiteral("--version")}, QString(), ambientePulito());
+    const QString cartella = prefisso + QStringLiteral("/" QV_INSTALL_SETUP_DIR "/");
+    EXPECT_TRUE(cartella.endsWith(QStringLiteral("/qvpreview1/"))) << cartella.toStdString();
+    const Esito versione = esegui(cartella + "Setup", {QStringLiteral("--version")}, QString(), ambientePulito());
     EXPECT_EQ(versione.codice, 0) << versione.uscita.toStdString();
     EXPECT_EQ(versione.uscita.trimmed(), QStringLiteral("Setup 1.2.0.48"));
+    const QFileInfo consegnata(cartella + "libqvpreview.so.1");
+    const QFileInfo installata(prefisso + QStringLiteral("/" QV_INSTALL_LIBDIR "/libqvpreview.so.1"));
+    ASSERT_TRUE(consegnata.isFile()) << consegnata.filePath().toStdString();
+    EXPECT_EQ(consegnata.canonicalFilePath(), installata.canonicalFilePath());
+    EXPECT_FALSE(QFile::exists(prefisso + QStringLiteral("/" QV_INSTALL_LIBDIR "/Setup")));
 }
 
 /// The Designer plugin lands in the Qt plugin folder under the prefix and

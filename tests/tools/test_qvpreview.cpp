@@ -198,6 +198,53 @@ TEST_F(Tool, PrintToPdf)
     EXPECT_EQ(pageWords(range), QStringList({"pagina-due", "pagina-due", "pagina-due"}));
 }
 
+/// The Title of a PDF file's information, as pdfinfo reads it.
+QString pdfTitle(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {pdf});
+    p.waitForFinished(30000);
+    const auto m = QRegularExpression(QStringLiteral("^Title:\\s+(.*)$"), QRegularExpression::MultilineOption)
+                       .match(QString::fromUtf8(p.readAllStandardOutput()));
+    return m.hasMatch() ? m.captured(1).trimmed() : QString();
+}
+
+struct JobTitleCase
+{
+    const char *file;  // the spool file's name
+    const char *title; // --title, or nullptr
+    const char *expected;
+};
+
+class JobTitle : public Tool, public ::testing::WithParamInterface<JobTitleCase>
+{};
+
+/// The job is named after the document, never after a temporary name.
+TEST_P(JobTitle, IsTheTitleGivenOrTheFilesName)
+{
+    const JobTitleCase &c = GetParam();
+    const QString spool = env.root() + QString::fromLatin1(c.file);
+    ASSERT_TRUE(QFile::copy(doc, spool));
+    const QString pdf = path("titolo.pdf");
+    QStringList args{QStringLiteral("print"), spool, QStringLiteral("--pdf"), pdf};
+    if (c.title)
+        args << QStringLiteral("--title") << QString::fromUtf8(c.title);
+    const Result r = runTool(args);
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_EQ(pdfTitle(pdf), QString::fromUtf8(c.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, JobTitle,
+                         ::testing::Values(JobTitleCase{"fattura-42.qv", nullptr, "fattura-42"},
+                                           JobTitleCase{"qv4HN3gt.tmp", nullptr, "4HN3gt"},
+                                           JobTitleCase{"qv12345.tmp", nullptr, "12345"},
+                                           // Not a temporary name: the name stays whole.
+                                           JobTitleCase{"qvestimate.tmp", nullptr, "qvestimate"},
+                                           JobTitleCase{"qv4HN3gt.qv", nullptr, "qv4HN3gt"},
+                                           JobTitleCase{"qv4HN3gt.tmp", "Fattura n. 42", "Fattura n. 42"},
+                                           JobTitleCase{"doc.qv", "Preventivo è pronto", "Preventivo è pronto"}),
+                         [](const auto &info) { return "case" + std::to_string(info.index); });
+
 /// The tool run with its standard streams on a pseudo-terminal, as in a
 /// terminal window: everything it wrote there, and its exit code.
 Result runOnTerminal(const QStringList &args)

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QImage>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStringList>
 #include <QTextStream>
@@ -30,8 +31,10 @@ const char *const UsageText = QT_TRANSLATE_NOOP(
                  "Comandi:\n"
                  "  view FILE                       apre l'anteprima di stampa del file di spool\n"
                  "  print FILE [--pages A-B] [--copies N] [--printer NOME | --pdf OUT.pdf]\n"
-                 "                                  stampa le pagine A..B, N copie, sulla stampante\n"
-                 "                                  indicata (predefinita: quella corrente) o in un PDF\n"
+                 "             [--title TITOLO]     stampa le pagine A..B, N copie, sulla stampante\n"
+                 "                                  indicata (predefinita: quella corrente) o in un PDF;\n"
+                 "                                  il lavoro si chiama TITOLO (predefinito: il nome\n"
+                 "                                  del file)\n"
                  "  render FILE --page N [--zoom Z] --png OUT.png\n"
                  "                                  disegna la pagina N al Z per cento (100) in un PNG,\n"
                  "                                  senza bisogno di uno schermo\n"
@@ -270,6 +273,18 @@ int commandRender(const QString &path, const Options &options)
 
 // --- print ------------------------------------------------------------------
 
+/// The print job's name for a spool file: its name without the extension,
+/// and without the "qv" of a temporary name ("qv4HN3gt.tmp" is "4HN3gt"),
+/// which says nothing of the document.
+QString jobTitleOf(const QString &path)
+{
+    const QFileInfo file(path);
+    static const QRegularExpression temporary(QStringLiteral("^qv([A-Za-z0-9]{5,6})\\.tmp$"));
+    if (const QRegularExpressionMatch m = temporary.match(file.fileName()); m.hasMatch())
+        return m.captured(1);
+    return file.completeBaseName();
+}
+
 int commandPrint(const QString &path, const Options &options)
 {
     qv::PrintOptions print;
@@ -313,7 +328,8 @@ int commandPrint(const QString &path, const Options &options)
     QString message;
     if (!checkReadable(path, message))
         return failure(message);
-    print.title = QFileInfo(path).completeBaseName();
+    print.title =
+        options.values.count(QStringLiteral("title")) ? options.values.at(QStringLiteral("title")) : jobTitleOf(path);
     std::function<void(int, int)> progress;
     if (::isatty(STDERR_FILENO))
         progress = [](int done, int total) {
@@ -449,7 +465,8 @@ int main(int argc, char **argv)
 
     QStringList known;
     if (command == QLatin1String("print"))
-        known = {QStringLiteral("pages"), QStringLiteral("copies"), QStringLiteral("printer"), QStringLiteral("pdf")};
+        known = {QStringLiteral("pages"), QStringLiteral("copies"), QStringLiteral("printer"), QStringLiteral("pdf"),
+                 QStringLiteral("title")};
     else if (command == QLatin1String("render"))
         known = {QStringLiteral("page"), QStringLiteral("zoom"), QStringLiteral("png")};
     Options options;
