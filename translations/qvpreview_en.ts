@@ -931,6 +931,10 @@
 <context>
     <name>qv::SpoolReader</name>
     <message>
+        <source>non è un file regolare</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
         <source>riga %1</source>
         <translation>line %1</translation>
     </message>
