@@ -3,7 +3,7 @@
 #include "qvpreview/CPalette.h"
 #include "qvpreview/Error.h"
 
-#include "support/Fifo.h"
+#include "support/Blocking.h"
 #include "support/FileLimit.h"
 #include "support/TestEnv.h"
 

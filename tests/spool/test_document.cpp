@@ -3,7 +3,7 @@
 #include "spool/Document.h"
 #include "spool/PageStarts.h"
 #include "spool/SpoolReader.h"
-#include "support/Fifo.h"
+#include "support/Blocking.h"
 #include "support/TestEnv.h"
 
 #include <qvpreview/Error.h>

@@ -1,5 +1,6 @@
-// A FIFO for tests of readers that must refuse one, and a guard that turns a
-// reader blocked in opening it into a failing test instead of a hung one.
+// Guards that turn a call that blocks for good into a failing test instead
+// of a hung one: a FIFO for readers that must refuse one, with a rescue of a
+// reader blocked in opening it, and a bounded wait for any other call.
 #pragma once
 
 #include <QFile>
@@ -12,6 +13,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -52,6 +55,21 @@ inline bool blockedOnFifo(const QString &fifo, const std::function<void()> &f)
     done.notify_one();
     watchdog.join();
     return rescued;
+}
+
+/// Runs \a f on a thread of its own and waits for it to end, at most a
+/// minute: far longer than any call that does not block for good takes on a
+/// busy machine. True when it ended; a call that did not is left running
+/// (the test fails, and the process ends it).
+inline bool endsInTime(std::function<void()> f)
+{
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> ended = done->get_future();
+    std::thread([f = std::move(f), done] {
+        f();
+        done->set_value();
+    }).detach();
+    return ended.wait_for(std::chrono::minutes(1)) == std::future_status::ready;
 }
 
 } // namespace qv::test
