@@ -46,11 +46,11 @@ void openForReading(QFile &file, const QString &source)
         .at(path);
 }
 
-Error readError(const QFile &file, const QString &source)
+Error readError(const QString &path, const QFile &file, const QString &source)
 {
     return Error(ErrPathFileAccess, source,
-                 QStringLiteral("%1: %2 (%3)").arg(errorText(ErrPathFileAccess), file.fileName(), file.errorString()))
-        .at(file.fileName());
+                 QStringLiteral("%1: %2 (%3)").arg(errorText(ErrPathFileAccess), path, file.errorString()))
+        .at(path);
 }
 
 SpoolReader::SpoolReader(QString source) : m_source(std::move(source)) {}
@@ -133,7 +133,7 @@ bool SpoolReader::fill()
     m_buffer.resize(kept + std::max<qint64>(n, 0));
     if (n < 0) {
         m_eof = true;
-        throw readError(m_file, m_source);
+        throw readError(m_path, m_file, m_source);
     }
     if (n == 0)
         m_eof = true;

@@ -27,8 +27,9 @@ namespace qv::spool {
 /// cannot be opened; the description is the catalogue's text, the path and
 /// the system's reason.
 void openForReading(QFile &file, const QString &source);
-/// Error 75 for a read of \a file that failed, with its path and the reason.
-Error readError(const QFile &file, const QString &source);
+/// Error 75 for a read of \a file at \a path that failed, with the path and
+/// the reason.
+Error readError(const QString &path, const QFile &file, const QString &source);
 
 /// Reads a spool file. Lines end with CR LF; a LF alone is accepted too.
 /// Positions are 1-based byte positions of a line's first byte (the first

@@ -387,16 +387,16 @@ int commandView(const QString &path)
         // A page that cannot be read in full is shown with its error in the
         // window; the error is told here too once the window is closed.
         std::optional<qv::Error> shown;
-        // A viewer's window: maximised, so that the window manager fits its
+        // A viewer's window: maximised, so that a window manager fits its
         // frame and all into the screen's free area (a client area of that
-        // size would put the frame past the screen's edge), four fifths of it
-        // when the user restores it; the page as wide as the window on the
-        // grey background with its shadow, and the user's last window, zoom
-        // and view the next time.
+        // size would put the frame past the screen's edge), and the free
+        // area's size where no window manager maximises it (nor draws a
+        // frame); the page as wide as the window on the grey background with
+        // its shadow, and the user's last window, zoom and view the next time.
         qv::PreviewWindowOptions options;
         options.maximized = true;
         if (const QScreen *screen = QGuiApplication::primaryScreen())
-            options.size = screen->availableSize() * 4 / 5;
+            options.size = screen->availableSize();
         options.fit = qv::PreviewWindowOptions::FitWidth;
         options.remember = true;
         options.pageShadow = true;
