@@ -9,6 +9,10 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
 #include <cmath>
 #include <limits>
@@ -165,9 +169,26 @@ bool ScriviFileBitmap(const QByteArray &info, const QByteArray &pixels, const QS
     // truncated to nothing first: on ext4 a file emptied and rewritten is
     // flushed to disk on close, which would put a disk write into every page
     // change.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+    // Only a regular file, opened without blocking: a FIFO put at the name
+    // would block the page's writes for good once its buffer is full, and a
+    // device would take them.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0)
         return false;
+    struct stat st
+    {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    if (const int flags = ::fcntl(fd, F_GETFL); flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadWrite | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
     char header[kFileHeaderBytes] = {};
     header[0] = 'B';
     header[1] = 'M';

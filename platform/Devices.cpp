@@ -1,5 +1,6 @@
 // qvPreview - print preview for Qt applications.
 #include "platform/Devices.h"
+#include "platform/FileSystem.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
@@ -7,13 +8,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLockFile>
 #include <QPageLayout>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QSettings>
 #include <QStandardPaths>
 
 namespace qv::platform {
@@ -192,6 +193,12 @@ void setBeepHandlerForTesting(std::function<void()> handler)
 // --- Per-user settings ------------------------------------------------------
 
 namespace {
+
+/// The longest settings file read: far more than the few keys it holds.
+constexpr int64_t MaxSettingsBytes = 1024 * 1024;
+/// How long a write waits for another writer's lock of the file.
+constexpr int SettingsLockWaitMs = 1000;
+
 QString settingsFile(const QString &application)
 {
     QString dir = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -199,21 +206,257 @@ QString settingsFile(const QString &application)
         dir = QDir::homePath() + QStringLiteral("/.config");
     return folderPath(dir) + application + QStringLiteral(".ini");
 }
+
+/// The settings file's text: empty when it is missing, nullopt when it
+/// cannot be had (not a regular file, such as a FIFO or a folder, too long,
+/// unreadable). Never blocks.
+std::optional<QByteArray> readSettingsText(const QString &path)
+{
+    QByteArray text;
+    switch (readRegularFile(path, MaxSettingsBytes, text)) {
+    case OpenRegularResult::Opened: return text;
+    case OpenRegularResult::NotFound: return QByteArray();
+    case OpenRegularResult::NotRegular:
+    case OpenRegularResult::TooLarge:
+    case OpenRegularResult::Failed: break;
+    }
+    return std::nullopt;
+}
+
+// The file is the INI text that QSettings reads and writes (IniFormat):
+// "[SECTION]" lines, "KEY=value" lines, values escaped and quoted as
+// QSettings does, so that a file written by either reads back in both.
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+/// A value as QSettings writes a text: '"' and '\' escaped, control
+/// characters as escapes, in quotes when it holds ';', ',' or '=' or starts
+/// or ends with a blank; a leading '@' doubled.
+QByteArray escapedValue(const QString &value)
+{
+    const QByteArray utf8 = value.toUtf8();
+    QByteArray out;
+    bool needsQuotes = false;
+    bool escapeNextHexDigit = false;
+    if (utf8.startsWith('@'))
+        out += '@';
+    for (const char c : utf8) {
+        if (c == ';' || c == ',' || c == '=')
+            needsQuotes = true;
+        if (escapeNextHexDigit && isHexDigit(c)) {
+            out += "\\x" + QByteArray::number(uint8_t(c), 16);
+            continue;
+        }
+        escapeNextHexDigit = false;
+        switch (c) {
+        case '"':
+        case '\\':
+            out += '\\';
+            out += c;
+            break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (uint8_t(c) < 0x20 || c == 0x7f) {
+                out += "\\x" + QByteArray::number(uint8_t(c), 16);
+                escapeNextHexDigit = true;
+            } else {
+                out += c;
+            }
+        }
+    }
+    if (needsQuotes || out.startsWith(' ') || out.endsWith(' '))
+        out = '"' + out + '"';
+    return out;
+}
+
+/// The text of a value as QSettings reads one: quotes removed, escapes
+/// resolved, blanks outside quotes at either end dropped.
+QString unescapedValue(QByteArrayView raw)
+{
+    raw = raw.trimmed();
+    QByteArray out;
+    bool quoted = false;
+    qsizetype keep = 0; // out's length up to its last character that is no blank outside quotes
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const char c = raw[i];
+        if (c == '"') {
+            quoted = !quoted;
+            keep = out.size();
+            continue;
+        }
+        if (c == '\\' && i + 1 < raw.size()) {
+            const char e = raw[++i];
+            switch (e) {
+            case 'n': out += '\n'; break;
+            case 'r': out += '\r'; break;
+            case 't': out += '\t'; break;
+            case 'a': out += '\a'; break;
+            case 'b': out += '\b'; break;
+            case 'f': out += '\f'; break;
+            case 'v': out += '\v'; break;
+            case 'x': {
+                uint code = 0;
+                qsizetype digits = 0;
+                while (i + 1 < raw.size() && isHexDigit(raw[i + 1]) && digits < 4) {
+                    code = code * 16 + uint(QByteArray(1, raw[++i]).toUInt(nullptr, 16));
+                    ++digits;
+                }
+                out += QString(QChar(char16_t(code))).toUtf8();
+                break;
+            }
+            default: out += e; break;
+            }
+            keep = out.size();
+            continue;
+        }
+        out += c;
+        if (quoted || c != ' ')
+            keep = out.size();
+    }
+    out.truncate(keep);
+    if (out.startsWith("@@"))
+        out.remove(0, 1);
+    return QString::fromUtf8(out);
+}
+
+/// The section a "[SECTION]" line opens, or nullopt for any other line.
+std::optional<QByteArrayView> sectionOf(QByteArrayView line)
+{
+    line = line.trimmed();
+    if (!line.startsWith('[') || !line.endsWith(']'))
+        return std::nullopt;
+    return line.sliced(1, line.size() - 2).trimmed();
+}
+
+/// The key of a "KEY=value" line, or nullopt for any other line.
+std::optional<QByteArrayView> keyOf(QByteArrayView line)
+{
+    const QByteArrayView trimmed = line.trimmed();
+    if (trimmed.isEmpty() || trimmed.front() == ';' || trimmed.front() == '#')
+        return std::nullopt;
+    const qsizetype eq = line.indexOf('=');
+    if (eq < 0)
+        return std::nullopt;
+    return line.first(eq).trimmed();
+}
+
+QList<QByteArray> linesOf(const QByteArray &text)
+{
+    QList<QByteArray> lines = text.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    for (QByteArray &line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    return lines;
+}
+
+std::optional<QString> valueIn(const QByteArray &text, const QString &section, const QString &key)
+{
+    const QByteArray wantedSection = section.toUtf8(), wantedKey = key.toUtf8();
+    bool inSection = false;
+    std::optional<QString> found;
+    for (const QByteArray &line : linesOf(text)) {
+        if (const std::optional<QByteArrayView> s = sectionOf(line)) {
+            inSection = *s == wantedSection;
+        } else if (inSection) {
+            const std::optional<QByteArrayView> k = keyOf(line);
+            if (k && *k == wantedKey)
+                found = unescapedValue(line.sliced(line.indexOf('=') + 1));
+        }
+    }
+    return found;
+}
+
+/// \a text with \a values set in \a section: a key's line replaced where it
+/// is, a new key added at the end of its section, a new section at the end;
+/// every other line kept as it was.
+QByteArray withValues(const QByteArray &text, const QString &section, const QList<std::pair<QString, QString>> &values)
+{
+    const QByteArray wantedSection = section.toUtf8();
+    QList<QByteArray> lines = linesOf(text);
+    for (const auto &[key, value] : values) {
+        const QByteArray wantedKey = key.toUtf8();
+        const QByteArray newLine = wantedKey + '=' + escapedValue(value);
+        qsizetype sectionEnd = -1; // the line after the last non-blank line of the section
+        bool inSection = false;
+        bool replaced = false;
+        for (qsizetype i = 0; i < lines.size() && !replaced; ++i) {
+            if (const std::optional<QByteArrayView> s = sectionOf(lines[i])) {
+                inSection = *s == wantedSection;
+                if (inSection)
+                    sectionEnd = i + 1;
+                continue;
+            }
+            if (!inSection)
+                continue;
+            const std::optional<QByteArrayView> k = keyOf(lines[i]);
+            if (k && *k == wantedKey) {
+                lines[i] = newLine;
+                replaced = true;
+            } else if (!lines[i].trimmed().isEmpty()) {
+                sectionEnd = i + 1;
+            }
+        }
+        if (replaced)
+            continue;
+        if (sectionEnd >= 0) {
+            lines.insert(sectionEnd, newLine);
+        } else {
+            if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
+                lines.append(QByteArray());
+            lines.append('[' + wantedSection + ']');
+            lines.append(newLine);
+        }
+    }
+    QByteArray out;
+    for (const QByteArray &line : std::as_const(lines))
+        out += line + '\n';
+    return out;
+}
+
 } // namespace
 
 QString readUserSetting(const QString &application, const QString &section, const QString &key,
                         const QString &defaultValue)
 {
-    QSettings settings(settingsFile(application), QSettings::IniFormat);
-    return settings.value(section + QLatin1Char('/') + key, defaultValue).toString();
+    const std::optional<QByteArray> text = readSettingsText(settingsFile(application));
+    if (!text)
+        return defaultValue;
+    return valueIn(*text, section, key).value_or(defaultValue);
 }
 
 bool writeUserSetting(const QString &application, const QString &section, const QString &key, const QString &value)
 {
-    QSettings settings(settingsFile(application), QSettings::IniFormat);
-    settings.setValue(section + QLatin1Char('/') + key, value);
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    return writeUserSettings(application, section, {{key, value}});
+}
+
+bool writeUserSettings(const QString &application, const QString &section,
+                       const QList<std::pair<QString, QString>> &values)
+{
+    const QString path = settingsFile(application);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    // The lock QSettings takes too. Anything but a regular file in its place
+    // (a folder) can never be taken: refused at once. A lock that another
+    // writer holds is waited for, but not for long.
+    const QString lockPath = path + QStringLiteral(".lock");
+    const QFileInfo lockInfo(lockPath);
+    if ((lockInfo.exists() || lockInfo.isSymLink()) && !lockInfo.isFile())
+        return false;
+    QLockFile lock(lockPath);
+    if (!lock.tryLock(SettingsLockWaitMs))
+        return false;
+    // A file that cannot be read is not written over: what it holds would be lost.
+    const std::optional<QByteArray> text = readSettingsText(path);
+    if (!text)
+        return false;
+    return writeFileWhole(path, withValues(*text, section, values), LinkAtName::Follow) == 0;
 }
 
 } // namespace qv::platform

@@ -73,10 +73,23 @@ void setBeepHandlerForTesting(std::function<void()> handler);
 
 // --- Per-user settings (application, section, key) ------------------------
 
-/// Reads a per-user setting; \a defaultValue when absent.
+// The store is one INI file per application, $XDG_CONFIG_HOME/<application>.ini
+// (else ~/.config), in the text QSettings reads and writes.
+
+/// Reads a per-user setting; \a defaultValue when absent, and also when the
+/// file is no regular file (a FIFO, a folder), is longer than 1 MiB or cannot
+/// be read: reading never blocks.
 QString readUserSetting(const QString &application, const QString &section, const QString &key,
                         const QString &defaultValue);
 /// Writes a per-user setting; false when the store could not be written.
 bool writeUserSetting(const QString &application, const QString &section, const QString &key, const QString &value);
+/// Writes several settings of one section at once, in one replacement of the
+/// file (written whole or not at all), under the lock "<file>.lock" that
+/// QSettings takes too. The lock is waited for at most a second; anything
+/// but a regular file at the lock's name fails at once. False, and the file
+/// as it was, when the lock cannot be had, the file cannot be read (so its
+/// other values are never lost) or cannot be written.
+bool writeUserSettings(const QString &application, const QString &section,
+                       const QList<std::pair<QString, QString>> &values);
 
 } // namespace qv::platform

@@ -3,6 +3,8 @@
 
 #include "platform/Devices.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
 
 #include <cmath>
@@ -22,6 +24,10 @@ const QString ZoomLarghezza = QStringLiteral("LARGHEZZA");
 
 // The largest window the settings may ask for, and the zoom range.
 constexpr int LatoMassimo = 32767;
+// The smallest window worth opening (its toolbar and a part of the page),
+// and the least of it that must lie on a screen for the user to reach it.
+constexpr QSize FinestraMinima(200, 150);
+constexpr QSize VisibileMinimo(100, 50);
 constexpr double ZoomMinimo = 0.01, ZoomMassimo = 4.0;
 
 QString leggiValore(const QString &chiave)
@@ -48,6 +54,24 @@ std::optional<QRect> rettangolo(const QString &testo)
     return QRect(v[0], v[1], v[2], v[3]);
 }
 
+/// True when \a g is a window a user can use: not below the smallest window,
+/// and enough of it on one of the screens there are now (a screen it was on
+/// may be gone). Without screens only the size counts.
+bool utilizzabile(const QRect &g)
+{
+    if (g.width() < FinestraMinima.width() || g.height() < FinestraMinima.height())
+        return false;
+    const QList<QScreen *> schermi = QGuiApplication::instance() ? QGuiApplication::screens() : QList<QScreen *>();
+    if (schermi.isEmpty())
+        return true;
+    for (const QScreen *schermo : schermi) {
+        const QRect visibile = schermo->availableGeometry().intersected(g);
+        if (visibile.width() >= VisibileMinimo.width() && visibile.height() >= VisibileMinimo.height())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::optional<RememberedWindow> RememberedWindow::leggi()
@@ -57,7 +81,7 @@ std::optional<RememberedWindow> RememberedWindow::leggi()
     if (geometria.isEmpty() && zoom.isEmpty())
         return std::nullopt;
     RememberedWindow r;
-    if (const std::optional<QRect> g = rettangolo(geometria))
+    if (const std::optional<QRect> g = rettangolo(geometria); g && utilizzabile(*g))
         r.geometria = *g;
     r.massimizzata = leggiValore(ChiaveMassimizzata) == QLatin1String("1");
     if (zoom.compare(ZoomPagina, Qt::CaseInsensitive) == 0) {
@@ -81,18 +105,16 @@ bool RememberedWindow::scrivi() const
     const QString zoomTesto = adattamento == PageView::Adattamento::Pagina      ? ZoomPagina
                               : adattamento == PageView::Adattamento::Larghezza ? ZoomLarghezza
                                                                                 : QString::number(zoom * 100, 'g', 10);
-    bool ok = platform::writeUserSetting(App, Sezione, ChiaveGeometria,
-                                         QStringLiteral("%1 %2 %3 %4")
-                                             .arg(geometria.x())
-                                             .arg(geometria.y())
-                                             .arg(geometria.width())
-                                             .arg(geometria.height()));
-    ok = platform::writeUserSetting(App, Sezione, ChiaveMassimizzata,
-                                    massimizzata ? QStringLiteral("1") : QStringLiteral("0"))
-         && ok;
-    ok = platform::writeUserSetting(App, Sezione, ChiaveZoom, zoomTesto) && ok;
-    ok = platform::writeUserSetting(App, Sezione, ChiaveVista, QString::number(vista)) && ok;
-    return ok;
+    // One write of the file for all of them: one wait for its lock at most.
+    return platform::writeUserSettings(App, Sezione,
+                                       {{ChiaveGeometria, QStringLiteral("%1 %2 %3 %4")
+                                                              .arg(geometria.x())
+                                                              .arg(geometria.y())
+                                                              .arg(geometria.width())
+                                                              .arg(geometria.height())},
+                                        {ChiaveMassimizzata, massimizzata ? QStringLiteral("1") : QStringLiteral("0")},
+                                        {ChiaveZoom, zoomTesto},
+                                        {ChiaveVista, QString::number(vista)}});
 }
 
 } // namespace qv

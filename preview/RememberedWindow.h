@@ -26,7 +26,10 @@ struct RememberedWindow
 
     /// What the settings hold; nullopt when nothing was remembered yet. A
     /// value that cannot be read (edited by hand, from another version) is
-    /// left at its default, the others are kept.
+    /// left at its default, the others are kept. A geometry smaller than
+    /// 200 x 150 pixels, or without 100 x 50 pixels of it on one of the
+    /// screens there are now, is left out (an invalid QRect): the window
+    /// then opens as it would the first time.
     static std::optional<RememberedWindow> leggi();
     /// Stores it; false when the settings could not be written.
     bool scrivi() const;

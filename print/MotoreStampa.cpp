@@ -59,9 +59,9 @@ MotoreStampa MotoreStampa::conOpzioni(std::shared_ptr<const spool::Document> doc
     motore.setDocumento(std::move(documento));
     motore.setCopie(in16Bit(opzioni.copies));
     if (opzioni.firstPage)
-        motore.setInizio(in16Bit(*opzioni.firstPage));
+        motore.setInizio(*opzioni.firstPage);
     if (opzioni.lastPage)
-        motore.setFine(in16Bit(*opzioni.lastPage));
+        motore.setFine(*opzioni.lastPage);
     motore.setStampante(opzioni.printer);
     motore.setFilePdf(opzioni.pdfFile);
     if (!opzioni.title.isEmpty())
@@ -135,15 +135,15 @@ void MotoreStampa::Stampa()
 
     const spool::PageIndex starts = m_documento->pageIndex(Source);
     const int pages = int(starts.size());
-    const int first = std::max(1, m_inizioSet ? int(m_inizio) : 1);
-    const int last = std::min(pages, m_fineSet ? int(m_fine) : pages);
+    const int first = std::max(1, m_inizioSet ? m_inizio : 1);
+    const int last = std::min(pages, m_fineSet ? m_fine : pages);
     if (first > last)
         throw Error(ErrSubscriptOutOfRange, Source,
                     QCoreApplication::translate(
                         "qv::MotoreStampa",
                         "Nessuna pagina da stampare: le pagine da %1 a %2 non sono nel documento (%3 pagine)")
-                        .arg(m_inizioSet ? int(m_inizio) : 1)
-                        .arg(m_fineSet ? int(m_fine) : pages)
+                        .arg(m_inizioSet ? m_inizio : 1)
+                        .arg(m_fineSet ? m_fine : pages)
                         .arg(pages));
     // That many copies: none for 0 or fewer. No job is started, so no sheet
     // comes out of a printer and no PDF file is written (an old one stays).
@@ -151,7 +151,10 @@ void MotoreStampa::Stampa()
     const int copies = m_copie;
     if (copies < 1)
         return;
-    const int total = (last - first + 1) * copies;
+    // In 64 bits: 32-bit pages times 16-bit copies; told to the progress held
+    // within its int.
+    const int64_t total = int64_t(last - first + 1) * copies;
+    const auto told = [](int64_t n) { return int(std::min<int64_t>(n, std::numeric_limits<int>::max())); };
 
     QString pdf;
     if (printer->pdf) {
@@ -167,7 +170,7 @@ void MotoreStampa::Stampa()
     // and ends here; a page that fails discards it.
     PrinterTarget target(*printer, m_titolo, pdf);
     try {
-        int done = 0;
+        int64_t done = 0;
         for (int copy = 0; copy < copies; ++copy) {
             for (int page = first; page <= last; ++page) {
                 // Cancelled between two pages: the job is aborted below.
@@ -180,9 +183,13 @@ void MotoreStampa::Stampa()
                 LetturaDati::DisegnaPagina(target, file, LetturaDati::PageSpec::at(starts.at(page - 1)));
                 ++done;
                 if (m_progress)
-                    m_progress(done, total);
+                    m_progress(told(done), told(total));
             }
         }
+        // A cancel while the last page was drawn still aborts: nothing is
+        // finished (no PDF file put in place) and nothing is told printed.
+        if (m_cancelled && m_cancelled())
+            throw PrintCancelled();
         target.finishJob();
         m_fileScritto = target.pdfFile();
     } catch (...) {

@@ -19,7 +19,7 @@
 namespace qv {
 
 /// Thrown by MotoreStampa::Stampa() when its cancel check says so between two
-/// pages: the job was aborted, nothing came out (no PDF file was put in
+/// pages or after the last: the job was aborted, nothing came out (no PDF file was put in
 /// place) and the document is as it was.
 struct PrintCancelled
 {};
@@ -38,21 +38,22 @@ public:
     void setFileTemporaneo(const QString &value);
     /// Full path of the document's spool file.
     QString FileTemporaneo() const { return m_documento ? m_documento->path() : QString(); }
-    /// First and last page to print (1-based). Without a first page printing
-    /// starts at page 1, without a last page it ends at the document's last
-    /// page. A range partly outside the document prints the pages inside it.
-    void setInizio(int16_t value)
+    /// First and last page to print (1-based, 32-bit: every page a document
+    /// can have). Without a first page printing starts at page 1, without a
+    /// last page it ends at the document's last page. A range partly outside
+    /// the document prints the pages inside it.
+    void setInizio(int32_t value)
     {
         m_inizio = value;
         m_inizioSet = true;
     }
-    void setFine(int16_t value)
+    void setFine(int32_t value)
     {
         m_fine = value;
         m_fineSet = true;
     }
-    int16_t Inizio() const { return m_inizio; }
-    int16_t Fine() const { return m_fine; }
+    int32_t Inizio() const { return m_inizio; }
+    int32_t Fine() const { return m_fine; }
     /// Name of the print job (the document's title).
     void setTitolo(const QString &value) { m_titolo = value; }
     QString Titolo() const { return m_titolo; }
@@ -65,8 +66,9 @@ public:
     QString FilePdf() const { return m_filePdf; }
     /// Called after each sheet with (sheets printed, sheets in all): progress for long jobs.
     void setProgress(std::function<void(int, int)> progress) { m_progress = std::move(progress); }
-    /// Asked before every page but the first: true stops the print there,
-    /// aborts the job and throws PrintCancelled.
+    /// Asked before every page but the first, and once more after the last
+    /// page before the job is finished: true stops the print there, aborts
+    /// the job (no PDF file is put in place) and throws PrintCancelled.
     void setCancelCheck(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
 
     /// Prints the pages as one job named Titolo(), collated (1, 2, 3, 1, 2,
@@ -88,10 +90,10 @@ public:
     /// print on a CUPS queue or a failure.
     QString FileScritto() const { return m_fileScritto; }
 
-    /// An engine set up for \a file with \a opzioni: the pages (held within
-    /// the engine's 16-bit range: a page beyond it means "as far as it
-    /// goes", never a number that wrapped round), the copies, the printer or
-    /// PDF file, and the title.
+    /// An engine set up for \a file with \a opzioni: the pages, the copies
+    /// (held within the engine's 16-bit range: a number beyond it means "as
+    /// many as it goes", never one that wrapped round), the printer or PDF
+    /// file, and the title.
     static MotoreStampa conOpzioni(std::shared_ptr<const spool::Document> documento, const PrintOptions &opzioni);
     /// The same for the spool file at \a file.
     static MotoreStampa conOpzioni(const QString &file, const PrintOptions &opzioni);
@@ -121,8 +123,8 @@ public:
 private:
     int16_t m_copie = 1;
     std::shared_ptr<const spool::Document> m_documento;
-    int16_t m_inizio = 0;
-    int16_t m_fine = 0;
+    int32_t m_inizio = 0;
+    int32_t m_fine = 0;
     bool m_inizioSet = false;
     bool m_fineSet = false;
     QString m_titolo = QStringLiteral("Anteprima di Stampa");

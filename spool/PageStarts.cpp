@@ -26,6 +26,7 @@ constexpr qint64 MinBlockSize = 4096;
 
 PageStartScanner::PageStartScanner(const QString &path, const QString &source, bool countLines)
     : m_source(source)
+    , m_path(path)
     , m_file(path)
     , m_countLines(countLines)
 {
@@ -63,7 +64,7 @@ bool PageStartScanner::readBlock()
 
     const qint64 got = m_file.read(data + m_have, m_block);
     if (got < 0)
-        throw readError(m_file, m_source);
+        throw readError(m_path, m_file, m_source);
     m_eof = got == 0;
     m_have += got;
     // Finds starting before the limit can be decided with the bytes at hand.

@@ -42,6 +42,7 @@ private:
     void countNewlines(qint64 upTo);
 
     QString m_source;
+    QString m_path;
     QFile m_file;
     bool m_countLines;
     // Left uninitialised: only the bytes a read fills are ever touched, so a

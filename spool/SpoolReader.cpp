@@ -1,12 +1,15 @@
 // qvPreview - print preview for Qt applications.
 #include "spool/SpoolReader.h"
 
+#include "platform/FileSystem.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace qv::spool {
@@ -19,17 +22,35 @@ constexpr qint64 BlockBytes = 32 * 1024;
 void openForReading(QFile &file, const QString &source)
 {
     const QString path = file.fileName();
-    if (!file.exists())
+    int errorNumber = 0;
+    // Opened without blocking and examined through the open descriptor: a
+    // FIFO put in the file's place would otherwise hold the reader in open()
+    // for good, and a device such as /dev/zero would read without end.
+    switch (platform::openRegularFile(file, path, std::numeric_limits<int64_t>::max(), &errorNumber)) {
+    case platform::OpenRegularResult::Opened: return;
+    case platform::OpenRegularResult::NotFound:
         throw Error(ErrFileNotFound, source, QStringLiteral("%1: %2").arg(errorText(ErrFileNotFound), path)).at(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw readError(file, source);
+    case platform::OpenRegularResult::NotRegular:
+    case platform::OpenRegularResult::TooLarge:
+        throw Error(ErrPathFileAccess, source,
+                    QStringLiteral("%1: %2 (%3)")
+                        .arg(errorText(ErrPathFileAccess), path,
+                             QCoreApplication::translate("qv::SpoolReader", "non è un file regolare")))
+            .at(path);
+    case platform::OpenRegularResult::Failed: break;
+    }
+    throw Error(ErrPathFileAccess, source,
+                QStringLiteral("%1: %2 (%3)")
+                    .arg(errorText(ErrPathFileAccess), path,
+                         errorNumber ? QString::fromLocal8Bit(std::strerror(errorNumber)) : file.errorString()))
+        .at(path);
 }
 
-Error readError(const QFile &file, const QString &source)
+Error readError(const QString &path, const QFile &file, const QString &source)
 {
     return Error(ErrPathFileAccess, source,
-                 QStringLiteral("%1: %2 (%3)").arg(errorText(ErrPathFileAccess), file.fileName(), file.errorString()))
-        .at(file.fileName());
+                 QStringLiteral("%1: %2 (%3)").arg(errorText(ErrPathFileAccess), path, file.errorString()))
+        .at(path);
 }
 
 SpoolReader::SpoolReader(QString source) : m_source(std::move(source)) {}
@@ -112,7 +133,7 @@ bool SpoolReader::fill()
     m_buffer.resize(kept + std::max<qint64>(n, 0));
     if (n < 0) {
         m_eof = true;
-        throw readError(m_file, m_source);
+        throw readError(m_path, m_file, m_source);
     }
     if (n == 0)
         m_eof = true;

@@ -20,12 +20,16 @@
 namespace qv::spool {
 
 /// Opens \a file (its name already set) for reading without Qt's buffer: the
-/// spool readers keep their own. Throws qv::Error with the source \a source:
-/// 53 when the file does not exist, 75 when it cannot be opened; the
-/// description is the catalogue's text, the path and the system's reason.
+/// spool readers keep their own. Only a regular file is opened, and the open
+/// never blocks: a FIFO, a device, a socket or a folder at the name is error
+/// 75 ("non è un file regolare") and is never read from. Throws qv::Error
+/// with the source \a source: 53 when the file does not exist, 75 when it
+/// cannot be opened; the description is the catalogue's text, the path and
+/// the system's reason.
 void openForReading(QFile &file, const QString &source);
-/// Error 75 for a read of \a file that failed, with its path and the reason.
-Error readError(const QFile &file, const QString &source);
+/// Error 75 for a read of \a file at \a path that failed, with the path and
+/// the reason.
+Error readError(const QString &path, const QFile &file, const QString &source);
 
 /// Reads a spool file. Lines end with CR LF; a LF alone is accepted too.
 /// Positions are 1-based byte positions of a line's first byte (the first

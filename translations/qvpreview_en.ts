@@ -935,6 +935,10 @@
 <context>
     <name>qv::SpoolReader</name>
     <message>
+        <source>non è un file regolare</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
         <source>riga %1</source>
         <translation>line %1</translation>
     </message>
@@ -1156,8 +1160,8 @@
         <translation>render needs --png OUT.png</translation>
     </message>
     <message>
-        <source>numero di pagina non valido: %1</source>
-        <translation>invalid page number: %1</translation>
+        <source>numero di pagina non valido (da 1 a %2): %1</source>
+        <translation>invalid page number (1 to %2): %1</translation>
     </message>
     <message>
         <source>zoom non valido (da 1 a 1600): %1</source>
@@ -1176,8 +1180,8 @@
         <translation>page %1 of %2, %3 x %4 pixels</translation>
     </message>
     <message>
-        <source>intervallo di pagine non valido: %1 (atteso A-B, con A &lt;= B)</source>
-        <translation>invalid page range: %1 (expected A-B, with A &lt;= B)</translation>
+        <source>intervallo di pagine non valido: %1 (atteso A-B, con 1 &lt;= A &lt;= B &lt;= %2)</source>
+        <translation>invalid page range: %1 (expected A-B, with 1 &lt;= A &lt;= B &lt;= %2)</translation>
     </message>
     <message>
         <source>numero di copie non valido (da 1 a 999): %1</source>
@@ -1244,9 +1248,11 @@ Comandi:
                                   la sua riga, oppure le pagine e i record
   find FILE TESTO                 cerca TESTO nei testi del documento, senza distinguere
                                   maiuscole e minuscole, e scrive una riga per ogni
-                                  occorrenza: PAGINA:X,Y:COLONNA:TESTO DEL RECORD
-                                  (X e Y in twip, COLONNA dal carattere 1); esce con 0
-                                  se ne trova, 1 se non ne trova, 2 per un errore
+                                  occorrenza: PAGINA:X,Y:COLONNA:CONTESTO, dove il
+                                  contesto è l&apos;occorrenza con al più 40 caratteri del
+                                  testo prima e dopo (X e Y in twip, COLONNA dal
+                                  carattere 1); esce con 0 se ne trova, 1 se non ne
+                                  trova, 2 per un errore
 
 Opzioni generali:
   -h, --help                      mostra questo aiuto
@@ -1269,9 +1275,11 @@ Commands:
                                   with its line, or the pages and the records
   find FILE TEXT                  finds TEXT in the document&apos;s texts, whatever the
                                   case, and writes one line for each match:
-                                  PAGE:X,Y:COLUMN:TEXT OF THE RECORD
-                                  (X and Y in twips, COLUMN from character 1); exits
-                                  with 0 when found, 1 when not found, 2 on an error
+                                  PAGE:X,Y:COLUMN:CONTEXT, the context being the
+                                  match with at most 40 characters of the text
+                                  before and after it (X and Y in twips, COLUMN
+                                  from character 1); exits with 0 when found, 1
+                                  when not found, 2 on an error
 
 General options:
   -h, --help                      shows this help

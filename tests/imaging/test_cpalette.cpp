@@ -3,6 +3,7 @@
 #include "qvpreview/CPalette.h"
 #include "qvpreview/Error.h"
 
+#include "support/Blocking.h"
 #include "support/FileLimit.h"
 #include "support/TestEnv.h"
 
@@ -18,13 +19,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
 #include <set>
-#include <thread>
 #include <tuple>
 
 using qv::CPalette;
@@ -632,35 +629,6 @@ TEST_F(TextFile, AFileThatCannotBeOpenedIsNamedInTheDetail)
 
 // --- Files that are no palette file: devices, pipes, folders, huge files ---
 
-/// Runs \a f; should it still be blocked in opening the FIFO \a fifo after
-/// two seconds, a writer opens and closes the FIFO so that it goes on (and
-/// the test fails instead of hanging). True when that rescue was needed.
-bool blockedOnFifo(const QString &fifo, const std::function<void()> &f)
-{
-    std::mutex m;
-    std::condition_variable done;
-    bool finished = false;
-    bool rescued = false;
-    std::thread watchdog([&] {
-        std::unique_lock lock(m);
-        if (done.wait_for(lock, std::chrono::seconds(2), [&] { return finished; }))
-            return;
-        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
-        if (fd >= 0) {
-            rescued = true;
-            ::close(fd);
-        }
-    });
-    f();
-    {
-        std::lock_guard lock(m);
-        finished = true;
-    }
-    done.notify_one();
-    watchdog.join();
-    return rescued;
-}
-
 struct SpecialFile
 {
     const char *name;
@@ -701,28 +669,28 @@ QString sparseFile(const QString &path, qint64 size)
 
 INSTANTIATE_TEST_SUITE_P(
     CPalette, SpecialFiles,
-    ::testing::Values(SpecialFile{"Fifo",
-                                  [](const QString &folder) {
-                                      const QString path = folder + QStringLiteral("pipe.pal");
-                                      return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 ? path
-                                                                                                      : QString();
-                                  },
-                                  qv::ErrPathFileAccess},
-                      SpecialFile{"EndlessDevice", [](const QString &) { return QStringLiteral("/dev/zero"); },
-                                  qv::ErrPathFileAccess},
-                      SpecialFile{"Folder", [](const QString &folder) { return folder; }, qv::ErrPathFileAccess},
-                      SpecialFile{"LongerThanTheLimit",
-                                  [](const QString &folder) {
-                                      return sparseFile(folder + QStringLiteral("big.pal"),
-                                                        CPalette::MaxTextFileBytes + 1);
-                                  },
-                                  qv::ErrOutOfMemory},
-                      SpecialFile{"AtTheLimit",
-                                  [](const QString &folder) {
-                                      return sparseFile(folder + QStringLiteral("limit.pal"),
-                                                        CPalette::MaxTextFileBytes);
-                                  },
-                                  0}),
+    ::testing::Values(
+        SpecialFile{"Fifo", [](const QString &folder) { return makeFifo(folder + QStringLiteral("pipe.pal")); },
+                    qv::ErrPathFileAccess},
+        SpecialFile{"EndlessDevice", [](const QString &) { return QStringLiteral("/dev/zero"); },
+                    qv::ErrPathFileAccess},
+        SpecialFile{"LinkToAnEndlessDevice",
+                    [](const QString &folder) {
+                        const QString link = folder + QStringLiteral("zero.pal");
+                        return QFile::link(QStringLiteral("/dev/zero"), link) ? link : QString();
+                    },
+                    qv::ErrPathFileAccess},
+        SpecialFile{"Folder", [](const QString &folder) { return folder; }, qv::ErrPathFileAccess},
+        SpecialFile{"LongerThanTheLimit",
+                    [](const QString &folder) {
+                        return sparseFile(folder + QStringLiteral("big.pal"), CPalette::MaxTextFileBytes + 1);
+                    },
+                    qv::ErrOutOfMemory},
+        SpecialFile{"AtTheLimit",
+                    [](const QString &folder) {
+                        return sparseFile(folder + QStringLiteral("limit.pal"), CPalette::MaxTextFileBytes);
+                    },
+                    0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(TextFile, FailedSaveKeepsTheOldFile)

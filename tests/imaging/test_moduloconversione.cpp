@@ -6,10 +6,12 @@
 #include "qvpreview/CPalette.h"
 #include "render/PageSurface.h"
 
+#include "support/Blocking.h"
 #include "support/FileLimit.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QRandomGenerator>
 #include <QtEndian>
@@ -197,6 +199,22 @@ TEST_F(Bitmap, FailuresGiveFalse)
     EXPECT_FALSE(SalvaBitmap256(filled(1, 1, 0), path("no/such/folder/page.bmp")));
     EXPECT_FALSE(SalvaBitmap256(filled(1, 1, 0), env.root())); // a folder
     EXPECT_TRUE(QDir(env.root()).entryList(QDir::Files).isEmpty());
+}
+
+// The page image file's name taken by what is no regular file: refused
+// without writing into it, and without blocking on a FIFO that nobody reads.
+TEST_F(Bitmap, WhatIsNoRegularFileIsNeverWritten)
+{
+    const QString fifo = makeFifo(path("pipe.bmp"));
+    ASSERT_FALSE(fifo.isEmpty());
+    for (const QString &target : {fifo, QStringLiteral("/dev/null")}) {
+        bool saved = true;
+        // Far more than a FIFO's buffer.
+        ASSERT_TRUE(endsInTime([&] { saved = SalvaBitmap256(filled(400, 400, qRgb(0, 0, 255)), target); }))
+            << qPrintable(target) << ": the write blocks";
+        EXPECT_FALSE(saved) << qPrintable(target);
+    }
+    EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
 }
 
 TEST_F(Bitmap, ShortWriteIsAFailure)

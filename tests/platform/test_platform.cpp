@@ -1,12 +1,17 @@
-// Temporary names and the page size that the printer layer gives the page surface.
+// Temporary names, the page size that the printer layer gives the page
+// surface, and the per-user settings file, whatever stands at its name.
+#include "platform/Devices.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
 #include "spool/Win.h"
+#include "support/Blocking.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QSettings>
 #include <QStandardPaths>
 
 #include <csignal>
@@ -138,3 +143,145 @@ TEST_F(TempEnvTest, DpkgNamesThePackageOfAFileOrOfTheFileALinkLeadsTo)
             EXPECT_EQ(owner, QString()) << c.path.toStdString();
     }
 }
+
+// --- Per-user settings -------------------------------------------------------
+
+namespace {
+
+const QString App = QStringLiteral("QVPREVIEW");
+
+/// What stands at the settings file's name, or at its lock's.
+struct HostileSettings
+{
+    const char *name;
+    /// Puts it in place in the configuration folder (its settings file is
+    /// \a ini); what it returns lives until the calls are done.
+    std::function<std::shared_ptr<void>(const QString &ini)> make;
+    /// What the read gives: the stored value, or the default.
+    bool readsStored;
+};
+
+void PrintTo(const HostileSettings &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class SettingsFile : public TempEnvTest, public ::testing::WithParamInterface<HostileSettings>
+{};
+
+/// The window's settings are read only from a regular file and written with
+/// a bounded wait for the lock: a FIFO, a folder or a huge file at the name,
+/// a folder at the lock's name or a lock that another holds cost the values,
+/// never a hang, and the file stays as it was.
+TEST_P(SettingsFile, CostsTheValuesNeverAHang)
+{
+    const HostileSettings &c = GetParam();
+    const QString ini = env.configFolder() + App + QStringLiteral(".ini");
+    ASSERT_TRUE(platform::writeUserSetting(App, QStringLiteral("OPZIONE"), QStringLiteral("QUALITA"), "Max"));
+    const std::shared_ptr<void> kept = c.make(ini);
+    const QFileInfo before(ini);
+    const QByteArray contents = before.isFile() ? test::readAll(ini) : QByteArray();
+
+    for (const char *section : {"OPZIONE", "FINESTRA"}) {
+        QString read;
+        ASSERT_TRUE(test::endsInTime([&] {
+            read = platform::readUserSetting(App, QLatin1String(section), QStringLiteral("QUALITA"), "?");
+        })) << "the read blocks";
+        EXPECT_EQ(read, c.readsStored && QLatin1String(section) == QLatin1String("OPZIONE") ? QStringLiteral("Max")
+                                                                                            : QStringLiteral("?"));
+        bool written = true;
+        ASSERT_TRUE(test::endsInTime([&] {
+            written = platform::writeUserSettings(App, QLatin1String(section), {{QStringLiteral("QUALITA"), "Min"}});
+        })) << "the write blocks";
+        EXPECT_FALSE(written);
+    }
+    const QFileInfo after(ini);
+    EXPECT_EQ(after.isFile(), before.isFile());
+    EXPECT_EQ(after.isDir(), before.isDir());
+    if (before.isFile()) {
+        EXPECT_EQ(test::readAll(ini), contents);
+    }
+}
+
+std::shared_ptr<void> replacedBy(const QString &ini, const std::function<bool()> &make)
+{
+    if (!QFile::remove(ini) || !make())
+        ADD_FAILURE() << "cannot make " << qPrintable(ini);
+    return {};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, SettingsFile,
+    ::testing::Values(
+        HostileSettings{
+            "IniIsAFifo",
+            [](const QString &ini) { return replacedBy(ini, [&] { return !test::makeFifo(ini).isEmpty(); }); }, false},
+        HostileSettings{"IniIsAFolder",
+                        [](const QString &ini) { return replacedBy(ini, [&] { return QDir().mkdir(ini); }); }, false},
+        HostileSettings{"IniLongerThanAMebibyte",
+                        [](const QString &ini) {
+                            QFile f(ini);
+                            if (!f.open(QIODevice::Append) || !f.resize(2 * 1024 * 1024))
+                                ADD_FAILURE() << "cannot grow " << qPrintable(ini);
+                            return std::shared_ptr<void>();
+                        },
+                        false},
+        HostileSettings{"LockIsAFolder",
+                        [](const QString &ini) {
+                            EXPECT_TRUE(QDir().mkdir(ini + QStringLiteral(".lock")));
+                            return std::shared_ptr<void>();
+                        },
+                        true},
+        HostileSettings{"LockHeldByAnotherWriter",
+                        [](const QString &ini) {
+                            auto lock = std::make_shared<QLockFile>(ini + QStringLiteral(".lock"));
+                            EXPECT_TRUE(lock->tryLock());
+                            return std::shared_ptr<void>(lock);
+                        },
+                        true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+/// Values that QSettings escapes or quotes in its INI text.
+const QStringList AwkwardValues{QStringLiteral("Max"),
+                                QStringLiteral("10 20 300 400"),
+                                QStringLiteral("  blanks around  "),
+                                QStringLiteral("a, b; c = d"),
+                                QStringLiteral("quote \" and back\\slash"),
+                                QStringLiteral("@at the start"),
+                                QStringLiteral("perché € \U0001F600"),
+                                QStringLiteral("line\nbreak\ttab\x01"
+                                               "1"),
+                                QString()};
+
+// The file is QSettings' INI text: what either writes, the other reads, and
+// a write keeps every other section and key.
+TEST_F(TempEnvTest, SettingsFileIsTheTextQSettingsReadsAndWrites)
+{
+    const QString ini = env.configFolder() + App + QStringLiteral(".ini");
+    for (qsizetype i = 0; i < AwkwardValues.size(); ++i) {
+        const QString key = QStringLiteral("K%1").arg(i);
+        ASSERT_TRUE(platform::writeUserSetting(App, QStringLiteral("OURS"), key, AwkwardValues[i]));
+        {
+            QSettings theirs(ini, QSettings::IniFormat);
+            theirs.setValue(QStringLiteral("THEIRS/") + key, AwkwardValues[i]);
+        }
+        QSettings theirs(ini, QSettings::IniFormat);
+        EXPECT_EQ(theirs.value(QStringLiteral("OURS/") + key).toString(), AwkwardValues[i]);
+    }
+    for (qsizetype i = 0; i < AwkwardValues.size(); ++i) {
+        const QString key = QStringLiteral("K%1").arg(i);
+        EXPECT_EQ(platform::readUserSetting(App, QStringLiteral("THEIRS"), key, "?"), AwkwardValues[i]) << i;
+        EXPECT_EQ(platform::readUserSetting(App, QStringLiteral("OURS"), key, "?"), AwkwardValues[i]) << i;
+    }
+    ASSERT_TRUE(platform::writeUserSettings(
+        App, QStringLiteral("OURS"),
+        {{QStringLiteral("K0"), QStringLiteral("Min")}, {QStringLiteral("NUOVA"), QStringLiteral("1")}}));
+    EXPECT_EQ(platform::readUserSetting(App, QStringLiteral("OURS"), QStringLiteral("K0"), "?"), QStringLiteral("Min"));
+    EXPECT_EQ(platform::readUserSetting(App, QStringLiteral("OURS"), QStringLiteral("NUOVA"), "?"),
+              QStringLiteral("1"));
+    EXPECT_EQ(platform::readUserSetting(App, QStringLiteral("OURS"), QStringLiteral("K1"), "?"), AwkwardValues[1]);
+    EXPECT_EQ(platform::readUserSetting(App, QStringLiteral("THEIRS"), QStringLiteral("K1"), "?"), AwkwardValues[1]);
+    EXPECT_EQ(platform::readUserSetting(App, QStringLiteral("NONE"), QStringLiteral("K1"), "?"), QStringLiteral("?"));
+}
+
+} // namespace

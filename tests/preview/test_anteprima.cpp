@@ -666,7 +666,8 @@ private:
 
 struct Stampato
 {
-    int16_t copie, inizio, fine;
+    int16_t copie;
+    int32_t inizio, fine;
     QString file, titolo;
 };
 

@@ -28,6 +28,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace qv {
 namespace {
@@ -120,6 +121,64 @@ TEST(AnteprimaXvfb, ViewOfABrokenFileShowsItsError)
     }
     EXPECT_GT(rosati, (image.width() - 40) / 8);
 
+    xcb_disconnect(c);
+    view.kill();
+    view.waitForFinished();
+}
+
+/// The atom named \a name, or XCB_ATOM_NONE.
+xcb_atom_t atom(xcb_connection_t *c, const char *name)
+{
+    xcb_intern_atom_reply_t *reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return a;
+}
+
+/// The atoms of the _NET_WM_STATE property of \a window.
+QList<xcb_atom_t> netWmState(xcb_connection_t *c, xcb_window_t window)
+{
+    QList<xcb_atom_t> atoms;
+    xcb_get_property_reply_t *p = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64), nullptr);
+    if (p) {
+        const auto *values = static_cast<const xcb_atom_t *>(xcb_get_property_value(p));
+        for (int i = 0; i < xcb_get_property_value_length(p) / int(sizeof(xcb_atom_t)); ++i)
+            atoms << values[i];
+        std::free(p);
+    }
+    return atoms;
+}
+
+// "qvpreview view" asks to be maximised, so that the window manager fits its
+// frame into the screen's free area: a client area as large as that area
+// would put the frame past the screen's edge. (Without a window manager the
+// request stands in the window's _NET_WM_STATE, where a manager reads it.)
+TEST(AnteprimaXvfb, ViewOpensMaximised)
+{
+    test::TempEnv env;
+    const QString spool = env.tempFolder() + QStringLiteral("massima.tmp");
+    ASSERT_TRUE(test::scriviDocumento(spool, 2));
+    QProcess view;
+    view.start(QStringLiteral(QVPREVIEW_BIN), {QStringLiteral("view"), spool});
+    ASSERT_TRUE(view.waitForStarted());
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    ASSERT_FALSE(xcb_connection_has_error(c));
+    xcb_window_t window = 0;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return (window = test::windowTitled(c, "massima.tmp    ")) != 0 || view.state() != QProcess::Running; },
+        60000));
+    ASSERT_NE(window, 0u) << view.readAllStandardError().constData();
+    const xcb_atom_t vertical = atom(c, "_NET_WM_STATE_MAXIMIZED_VERT");
+    const xcb_atom_t horizontal = atom(c, "_NET_WM_STATE_MAXIMIZED_HORZ");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QList<xcb_atom_t> state = netWmState(c, window);
+            return state.contains(vertical) && state.contains(horizontal);
+        },
+        30000))
+        << "not asked to be maximised";
     xcb_disconnect(c);
     view.kill();
     view.waitForFinished();

@@ -2,12 +2,19 @@
 // whatever the file holds, and the control's window properties that refuse
 // what no window can be.
 #include "platform/Devices.h"
+#include "preview/FrmAnteprima.h"
 #include "preview/RememberedWindow.h"
+#include "support/Blocking.h"
 #include "support/TestEnv.h"
 
 #include <qvpreview/PrintPreview.h>
 
+#include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -21,7 +28,7 @@ TEST_F(Ricordo, NothingBeforeTheFirstWindowThenWhatWasWritten)
     EXPECT_FALSE(RememberedWindow::leggi());
     for (const RememberedWindow &r :
          {RememberedWindow{QRect(10, 20, 800, 600), true, PageView::Adattamento::Nessuno, 1.37, 1},
-          RememberedWindow{QRect(-50, 0, 1, 1), false, PageView::Adattamento::Larghezza, 1, 0},
+          RememberedWindow{QRect(-50, 0, 400, 300), false, PageView::Adattamento::Larghezza, 1, 0},
           RememberedWindow{QRect(0, 0, 1920, 1080), false, PageView::Adattamento::Pagina, 1, 7}}) {
         ASSERT_TRUE(r.scrivi());
         const std::optional<RememberedWindow> letto = RememberedWindow::leggi();
@@ -68,8 +75,91 @@ INSTANTIATE_TEST_SUITE_P(Files, RicordoGuasto,
                                            Valori{"1 2 0 400", "0", "", QRect(), 1, 0},
                                            Valori{"a b c d", "-50", "2", QRect(), 1, 2},
                                            Valori{"1 2 99999 400", "inf", "3", QRect(), 1, 3},
-                                           Valori{" 5  6  7  8 ", "401", "0", QRect(5, 6, 7, 8), 1, 0},
+                                           Valori{" 5  6  700  800 ", "401", "0", QRect(5, 6, 700, 800), 1, 0},
                                            Valori{"1,2,300,400", "nan", "1.5", QRect(), 1, 0}));
+
+/// A remembered geometry, made from the free area of the screen there is.
+struct Geometria
+{
+    const char *name;
+    std::function<QRect(const QRect &libero)> fai;
+    bool tenuta; ///< read back as it is; else left out (the first window's)
+};
+
+void PrintTo(const Geometria &g, std::ostream *os)
+{
+    *os << g.name;
+}
+
+class GeometriaRicordata : public test::TempEnvTest, public ::testing::WithParamInterface<Geometria>
+{};
+
+/// A window too small to use, or off every screen there is now, opens as the
+/// first time: the host's size, centred.
+TEST_P(GeometriaRicordata, TooSmallOrOffEveryScreenIsLeftOut)
+{
+    const QScreen *schermo = QGuiApplication::primaryScreen();
+    ASSERT_NE(schermo, nullptr);
+    QRect libero;
+    for (const QScreen *s : QGuiApplication::screens())
+        libero |= s->availableGeometry();
+    const QRect g = GetParam().fai(libero);
+    RememberedWindow scritto{g, false, PageView::Adattamento::Pagina, 1, 0};
+    ASSERT_TRUE(scritto.scrivi());
+    const std::optional<RememberedWindow> letto = RememberedWindow::leggi();
+    ASSERT_TRUE(letto);
+    EXPECT_EQ(letto->geometria, GetParam().tenuta ? g : QRect());
+    EXPECT_EQ(letto->adattamento, PageView::Adattamento::Pagina) << "the other values are kept";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, GeometriaRicordata,
+    ::testing::Values(
+        Geometria{"OnePixel", [](const QRect &l) { return QRect(l.topLeft(), QSize(1, 1)); }, false},
+        Geometria{"FiveByFive", [](const QRect &l) { return QRect(l.topLeft() + QPoint(10, 10), QSize(5, 5)); }, false},
+        Geometria{"TooNarrow", [](const QRect &l) { return QRect(l.topLeft(), QSize(199, 400)); }, false},
+        Geometria{"TooLow", [](const QRect &l) { return QRect(l.topLeft(), QSize(400, 149)); }, false},
+        Geometria{"TheSmallestWindow", [](const QRect &l) { return QRect(l.topLeft(), QSize(200, 150)); }, true},
+        Geometria{"LeftOfEveryScreen", [](const QRect &l) { return QRect(l.left() - 1000, l.top(), 600, 400); }, false},
+        Geometria{"BelowEveryScreen", [](const QRect &l) { return QRect(l.left(), l.bottom() + 1, 600, 400); }, false},
+        Geometria{"OnlyACornerOnScreen",
+                  [](const QRect &l) { return QRect(l.right() - 50, l.bottom() - 20, 600, 400); }, false},
+        Geometria{"HalfOnScreen", [](const QRect &l) { return QRect(l.left() - 300, l.top(), 600, 400); }, true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// The window's settings file a FIFO: the window's values ([FINESTRA]) and
+// the quality box ([OPZIONE]) are read and written without waiting on it,
+// and cost only the remembered values.
+TEST_F(Ricordo, ASettingsFileThatIsAFifoCostsTheValuesNeverTheWindow)
+{
+    const QString ini = env.configFolder() + QStringLiteral("QVPREVIEW.ini");
+    ASSERT_TRUE(QDir().mkpath(env.configFolder()));
+    ASSERT_EQ(test::makeFifo(ini), ini);
+    EXPECT_FALSE(test::blockedOnFifo(ini, [] { EXPECT_FALSE(RememberedWindow::leggi()); }));
+    EXPECT_FALSE(test::blockedOnFifo(ini, [] {
+        EXPECT_FALSE((RememberedWindow{QRect(0, 0, 400, 300), false, PageView::Adattamento::Pagina, 1, 0}.scrivi()));
+    }));
+    EXPECT_FALSE(test::blockedOnFifo(ini, [] {
+        FrmAnteprima w;
+        w.Picture2(); // loads the window, which reads the quality box
+        w.close();    // and writes it
+    }));
+}
+
+// A folder where the settings' lock goes: writing gives up at once.
+TEST_F(Ricordo, ALockThatIsAFolderIsNotWaitedFor)
+{
+    ASSERT_TRUE((RememberedWindow{QRect(0, 0, 400, 300), false, PageView::Adattamento::Pagina, 1, 0}.scrivi()));
+    ASSERT_TRUE(QDir().mkdir(env.configFolder() + QStringLiteral("QVPREVIEW.ini.lock")));
+    bool scritto = true;
+    ASSERT_TRUE(test::endsInTime([&] {
+        scritto = RememberedWindow{QRect(0, 0, 500, 300), false, PageView::Adattamento::Pagina, 1, 0}.scrivi();
+    }));
+    EXPECT_FALSE(scritto);
+    const std::optional<RememberedWindow> letto = RememberedWindow::leggi();
+    ASSERT_TRUE(letto);
+    EXPECT_EQ(letto->geometria, QRect(0, 0, 400, 300)) << "read all the same";
+}
 
 TEST(ProprietaFinestra, DefaultsOffAndRefusesWhatNoWindowCanBe)
 {

@@ -187,9 +187,9 @@ TEST_P(Ranges, PrintWhatLiesInsideTheDocument)
     MotoreStampa engine;
     engine.setFileTemporaneo(spool(document(3)));
     if (GetParam().inizio)
-        engine.setInizio(int16_t(GetParam().inizio));
+        engine.setInizio(GetParam().inizio);
     if (GetParam().fine)
-        engine.setFine(int16_t(GetParam().fine));
+        engine.setFine(GetParam().fine);
     engine.Stampa();
     EXPECT_EQ(pdfPageTexts(pdf), GetParam().printed);
 }
@@ -200,13 +200,14 @@ INSTANTIATE_TEST_SUITE_P(Pages, Ranges,
                                            RangeCase{-4, 1, {"Pagina 1"}}, RangeCase{3, 0, {"Pagina 3"}},
                                            RangeCase{0, 2, {"Pagina 1", "Pagina 2"}}));
 
-// Print options as the engine takes them: pages held within its 16-bit
-// range (never wrapped round to another page), a range left out stays out.
+// Print options as the engine takes them: pages in 32 bits, copies held
+// within its 16-bit range (never wrapped round), a range left out stays out.
 struct OptionsCase
 {
     const char *name;
     PrintOptions options;
-    int16_t copie, inizio, fine; ///< inizio, fine: 0 when left out
+    int16_t copie;
+    int32_t inizio, fine; ///< 0 when left out
     QString titolo;
 };
 
@@ -231,8 +232,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(OptionsCase{"Defaults", PrintOptions{}, 1, 0, 0, "Anteprima di Stampa"},
                       OptionsCase{"RangeCopiesTitle", PrintOptions{2, 5, 3, "qvtest", {}, "Fatture"}, 3, 2, 5,
                                   "Fatture"},
-                      OptionsCase{"BeyondSixteenBits", PrintOptions{-40000, 40000, 70000, {}, {}, {}}, 32767, -32768,
-                                  32767, "Anteprima di Stampa"},
+                      OptionsCase{"PagesBeyondSixteenBits", PrintOptions{-40000, 40000, 70000, {}, {}, {}}, 32767,
+                                  -40000, 40000, "Anteprima di Stampa"},
                       OptionsCase{"OnlyTheLastPage", PrintOptions{std::nullopt, 4, -2, {}, "/tmp/x.pdf", {}}, -2, 0, 4,
                                   "Anteprima di Stampa"}),
     [](const auto &info) { return std::string(info.param.name); });
@@ -410,13 +411,69 @@ TEST_P(DefaultPdfFolder, IsMadeOrTheHomeFolderTakesItsPlace)
 INSTANTIATE_TEST_SUITE_P(Home, DefaultPdfFolder, ::testing::Bool(),
                          [](const auto &info) { return info.param ? "Blocked" : "Missing"; });
 
+// --- Cancel ------------------------------------------------------------------
+
+/// A job and the sheet during whose drawing the user pressed cancel (seen by
+/// the engine's cancel check from then on); 0: never.
+struct CancelCase
+{
+    const char *name;
+    int pages, copies;
+    int cancelAtSheet;
+};
+
+class Cancel : public Printing, public ::testing::WithParamInterface<CancelCase>
+{};
+
+// A cancel pressed before the job is finished aborts it, also while the last
+// sheet is drawn: no PDF file, not even a part of one, and no "printed".
+TEST_P(Cancel, BeforeTheJobIsFinishedAbortsIt)
+{
+    const CancelCase &c = GetParam();
+    MotoreStampa engine;
+    engine.setFileTemporaneo(spool(document(c.pages)));
+    engine.setCopie(int16_t(c.copies));
+    bool pressed = false;
+    int sheets = 0;
+    engine.setProgress([&](int done, int total) {
+        EXPECT_EQ(total, c.pages * c.copies);
+        sheets = done;
+        // Pressed while this sheet was drawn: the check sees it after it.
+        pressed = pressed || done == c.cancelAtSheet;
+    });
+    engine.setCancelCheck([&] { return pressed; });
+    bool cancelled = false;
+    try {
+        engine.Stampa();
+    } catch (const PrintCancelled &) {
+        cancelled = true;
+    }
+    EXPECT_EQ(cancelled, c.cancelAtSheet > 0);
+    EXPECT_EQ(sheets, c.cancelAtSheet > 0 ? c.cancelAtSheet : c.pages * c.copies) << "sheets drawn";
+    EXPECT_EQ(QFileInfo::exists(pdf), c.cancelAtSheet == 0);
+    EXPECT_EQ(engine.FileScritto(), c.cancelAtSheet == 0 ? pdf : QString());
+    if (c.cancelAtSheet) {
+        EXPECT_EQ(QDir(env.pdfFolder()).entryList(QDir::Files | QDir::Hidden), QStringList()) << "no part of a PDF";
+    } else {
+        EXPECT_EQ(pdfPages(pdf), c.pages * c.copies);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, Cancel,
+                         ::testing::Values(CancelCase{"Never", 3, 1, 0}, CancelCase{"DuringTheFirstSheet", 3, 1, 1},
+                                           CancelCase{"DuringAMiddleSheet", 3, 1, 2},
+                                           CancelCase{"DuringTheLastSheet", 3, 1, 3},
+                                           CancelCase{"DuringTheOnlySheet", 1, 1, 1},
+                                           CancelCase{"DuringTheLastSheetOfTheLastCopy", 2, 2, 4}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(Printing, RangeWithNoPageOfTheDocumentIsAnErrorAndNoJob)
 {
     for (auto [from, to] : {std::pair{4, 9}, std::pair{3, 2}, std::pair{0, 0}}) {
         MotoreStampa engine;
         engine.setFileTemporaneo(spool(document(3)));
-        engine.setInizio(int16_t(from));
-        engine.setFine(int16_t(to));
+        engine.setInizio(from);
+        engine.setFine(to);
         const Error e = stampaError(engine);
         EXPECT_EQ(e.number(), 9) << from << "-" << to;
         EXPECT_EQ(e.source(), "MotoreStampa");

@@ -1,14 +1,19 @@
 // The document: its one page index (built, held against a recorded page
 // count, kept while the file stays the same), its own file and its discarding.
 #include "spool/Document.h"
+#include "spool/PageStarts.h"
+#include "spool/SpoolReader.h"
+#include "support/Blocking.h"
 #include "support/TestEnv.h"
 
 #include <qvpreview/Error.h>
+#include <qvpreview/SpoolFile.h>
 
 #include <QFile>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 namespace qv::spool {
@@ -186,6 +191,103 @@ TEST_F(DocumentTest, AFileOpenedThroughALinkIsItsOwn)
     EXPECT_FALSE(document.isOwnFile()) << "another file behind the same name";
     EXPECT_FALSE(Document::onFile(env.tempFolder() + QStringLiteral("manca.tmp")).isOwnFile());
 }
+
+} // namespace
+} // namespace qv::spool
+
+// --- Files that are no spool file -----------------------------------------------
+
+namespace qv::spool {
+namespace {
+
+/// One reader of a spool file, run on \a path; it must throw qv::Error.
+struct NotAFileReader
+{
+    const char *name;
+    std::function<void(const QString &path)> read;
+};
+
+void PrintTo(const NotAFileReader &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class NotAFile : public DocumentTest, public ::testing::WithParamInterface<NotAFileReader>
+{
+protected:
+    /// What the reader threw on \a path, run under the FIFO guard.
+    std::optional<Error> errorOn(const QString &path)
+    {
+        std::optional<Error> thrown;
+        EXPECT_FALSE(test::blockedOnFifo(path, [&] {
+            try {
+                GetParam().read(path);
+            } catch (const Error &e) {
+                thrown = e;
+            }
+        })) << "the reader waited in open()";
+        return thrown;
+    }
+};
+
+// Every reader opens without blocking and reads only a regular file: a FIFO
+// without a writer (put where the spool file was, as "rm f; mkfifo f" does
+// while the file is shown) or a device that reads without end is refused
+// with error 75, never waited on or read.
+TEST_P(NotAFile, IsRefusedWithoutWaiting)
+{
+    const QString fifo = test::makeFifo(env.tempFolder() + QStringLiteral("pipe.qv"));
+    ASSERT_FALSE(fifo.isEmpty());
+    for (const QString &path : {fifo, QStringLiteral("/dev/zero")}) {
+        const std::optional<Error> e = errorOn(path);
+        ASSERT_TRUE(e.has_value()) << qPrintable(path);
+        EXPECT_EQ(e->number(), ErrPathFileAccess) << qPrintable(path);
+        EXPECT_TRUE(e->description().contains(path)) << qPrintable(e->description());
+        EXPECT_TRUE(e->description().contains(QStringLiteral("non è un file regolare")))
+            << qPrintable(e->description());
+    }
+}
+
+// A document shown from a regular file whose name then leads to a FIFO.
+TEST_P(NotAFile, IsRefusedWhenItReplacedTheShownFile)
+{
+    const QString path = write("uno\r\n#newpage@\r\ndue\r\n");
+    const Document shown = Document::onFile(path);
+    ASSERT_EQ(shown.pageCount(QStringLiteral("Prova")), 2);
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_EQ(test::makeFifo(path), path);
+    const std::optional<Error> e = errorOn(path);
+    ASSERT_TRUE(e.has_value());
+    EXPECT_EQ(e->number(), ErrPathFileAccess);
+    std::optional<Error> indexError;
+    EXPECT_FALSE(test::blockedOnFifo(path, [&] {
+        try {
+            shown.pageIndex(QStringLiteral("Prova"));
+        } catch (const Error &error) {
+            indexError = error;
+        }
+    }));
+    ASSERT_TRUE(indexError.has_value());
+    EXPECT_EQ(indexError->number(), ErrPathFileAccess);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Readers, NotAFile,
+    ::testing::Values(
+        NotAFileReader{"SpoolReader", [](const QString &path) { SpoolReader(QStringLiteral("Prova")).open(path); }},
+        NotAFileReader{"PageStartScanner",
+                       [](const QString &path) { PageStartScanner(path, QStringLiteral("Prova")).next(); }},
+        NotAFileReader{"DocumentPageCount",
+                       [](const QString &path) { Document::onFile(path).pageCount(QStringLiteral("Prova")); }},
+        NotAFileReader{"SpoolFilePageCount", [](const QString &path) { SpoolFile(path).pageCount(); }},
+        NotAFileReader{"SpoolFileFind", [](const QString &path) { SpoolFile(path).find(QStringLiteral("a")); }},
+        NotAFileReader{"SpoolFileCheck",
+                       [](const QString &path) {
+                           if (const std::optional<Error> e = SpoolFile(path).check().error)
+                               throw *e;
+                       }},
+        NotAFileReader{"SpoolFileRender", [](const QString &path) { SpoolFile(path).renderPage(1, 96); }}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace qv::spool

@@ -590,6 +590,13 @@ protected:
         float spacing = 0;
         pp.StampaCampoMultilinea(1440, 1440, QStringLiteral("Prima riga\r\nseconda fattura, sconto -5%"), 9000,
                                  PP_Sinistra, lines, spacing);
+        // Texts longer than a match's context.
+        pp.NuovaPagina();
+        pp.StampaTesto(1440, 1440,
+                       QStringLiteral("inizio") + QString(50, u'x') + QStringLiteral("ago") + QString(50, u'y')
+                           + QStringLiteral("fine"));
+        pp.StampaTesto(1440, 2880,
+                       QString(30, u'x').replace(u'x', QStringLiteral("\U0001F600")) + QStringLiteral("qzeta"));
         ASSERT_TRUE(QFile::copy(pp.spoolPath(), doc));
         broken = env.root() + QStringLiteral("rotto.qv");
         qv::test::writeAll(broken, qv::test::readAll(doc) + "#print@\r\n\"Arial\",10,uno\r\n");
@@ -641,11 +648,147 @@ INSTANTIATE_TEST_SUITE_P(
                  0,
                  {"2:1440,{y}:25:seconda fattura, sconto -5%"},
                  ""},
+        FindCase{
+            "InTheMiddleOfALongTextWithItsContext",
+            {"DOC", "ago"},
+            0,
+            {"3:1440,1440:57:…xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxagoyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy…"},
+            ""},
+        FindCase{"AtTheStartOfALongText",
+                 {"DOC", "inizio"},
+                 0,
+                 {"3:1440,1440:1:inizioxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx…"},
+                 ""},
+        FindCase{"AtTheEndOfALongText",
+                 {"DOC", "fine"},
+                 0,
+                 {"3:1440,1440:110:…yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyfine"},
+                 ""},
+        FindCase{"NeverHalfACharacter", {"DOC", "zeta"}, 0, {"3:1440,2880:62:…😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀qzeta"}, ""},
         FindCase{"NothingFoundSaysNothing", {"DOC", "nota di credito"}, 1, {}, ""},
         FindCase{"AMissingFile", {"MISSING", "x"}, 2, {}, "non-esiste.qv: file non trovato"},
         FindCase{"ABrokenRecordNamesTheFileAndLine", {"BROKEN", "x"}, 2, {}, "rotto.qv: errore 13 ("},
         FindCase{"AnEmptyText", {"DOC", ""}, 2, {}, "il testo da cercare è vuoto"},
         FindCase{"NoText", {"DOC"}, 2, {}, "manca il testo da cercare"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// One text of many letters, each a match: every line holds the match and a
+// bounded context, never the whole text, so the output grows with the
+// matches alone.
+TEST_F(Tool, FindWritesABoundedLineForEachMatchOfALongText)
+{
+    constexpr int Letters = 3000;
+    const QString file = path("lungo.qv");
+    {
+        PrintPreview pp;
+        pp.StampaTesto(1440, 1440, QString(Letters, u'a'));
+        ASSERT_TRUE(QFile::copy(pp.spoolPath(), file));
+    }
+    const Result r = runTool({QStringLiteral("find"), file, QStringLiteral("a")});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    QStringList lines = r.out.split(QLatin1Char('\n'));
+    EXPECT_EQ(lines.takeLast(), QString());
+    ASSERT_EQ(lines.size(), Letters);
+    // "1:1440,1440:COLUMN:" and at most 40 letters, the match, 40 letters and two marks.
+    for (const QString &line : std::as_const(lines))
+        ASSERT_LE(line.size(), QStringLiteral("1:1440,1440:%1:").arg(Letters).size() + 40 + 1 + 40 + 2)
+            << qPrintable(line.left(200));
+    EXPECT_EQ(lines[Letters / 2], QStringLiteral("1:1440,1440:%1:…%2…").arg(Letters / 2 + 1).arg(QString(81, u'a')));
+}
+
+// --- pages past 16 bits ----------------------------------------------------------
+
+/// A document of 40,000 pages: the tool takes every page the document has.
+struct PagesCase
+{
+    const char *name;
+    QStringList args; ///< DOC and OUT stand for the document and an output file
+    int exitCode;
+    const char *outPart, *errPart; ///< what standard output and error hold
+    QStringList words;             ///< the words of the PDF written, page by page
+};
+
+class ManyPages : public Tool, public ::testing::WithParamInterface<PagesCase>
+{
+protected:
+    static constexpr int Pages = 40000;
+    void SetUp() override
+    {
+        Tool::SetUp();
+        // Pages 39,999 and 40,000 are the two pages of the fixture's document.
+        const QByteArray two = qv::test::readAll(doc);
+        const QByteArray newPage = "#newpage@\r\n";
+        ASSERT_EQ(two.count(newPage), 1);
+        QByteArray many;
+        for (int i = 0; i < Pages - 2; ++i)
+            many += newPage;
+        big = qv::test::writeAll(path("grande.qv"), many + two);
+    }
+    QString big;
+};
+
+TEST_P(ManyPages, EveryPageIsTakenAndTheLimitNamed)
+{
+    const PagesCase &c = GetParam();
+    QStringList args;
+    for (const QString &a : c.args)
+        args << (a == QLatin1String("DOC") ? big : a == QLatin1String("OUT") ? path("out.x") : a);
+    const Result r = runTool(args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << qPrintable(r.err);
+    EXPECT_TRUE(r.out.contains(QString::fromUtf8(c.outPart))) << qPrintable(r.out);
+    EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.errPart))) << qPrintable(r.err);
+    if (!c.words.isEmpty()) {
+        EXPECT_EQ(pageWords(path("out.x")), c.words);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tool, ManyPages,
+    ::testing::Values(
+        PagesCase{"CheckCountsThem", {"check", "DOC"}, 0, "pagine: 40000\n", "", {}},
+        PagesCase{"FindReportsTheLastPage", {"find", "DOC", "pagina-due"}, 0, "40000:1440,1440:1:pagina-due", "", {}},
+        PagesCase{"RenderTheLastPage",
+                  {"render", "DOC", "--page", "40000", "--png", "OUT"},
+                  0,
+                  "pagina 40000 di 40000",
+                  "",
+                  {}},
+        PagesCase{"PrintTheLastTwoPages",
+                  {"print", "DOC", "--pages", "39999-40000", "--pdf", "OUT"},
+                  0,
+                  "stampato",
+                  "",
+                  {"pagina-uno", "pagina-due"}},
+        PagesCase{"PrintTheLastPageAlone",
+                  {"print", "DOC", "--pages", "40000", "--pdf", "OUT"},
+                  0,
+                  "stampato",
+                  "",
+                  {"pagina-due"}},
+        PagesCase{"RenderPastTheLastPageNamesTheCount",
+                  {"render", "DOC", "--page", "40001", "--png", "OUT"},
+                  1,
+                  "",
+                  "il documento ha 40000 pagine, la pagina 40001 non esiste",
+                  {}},
+        PagesCase{"PrintPastTheLastPageNamesTheCount",
+                  {"print", "DOC", "--pages", "40001-40002", "--pdf", "OUT"},
+                  1,
+                  "",
+                  "(40000 pagine)",
+                  {}},
+        PagesCase{"APageBeyond32BitsNamesTheLimit",
+                  {"render", "DOC", "--page", "2147483648", "--png", "OUT"},
+                  2,
+                  "",
+                  "numero di pagina non valido (da 1 a 2147483647): 2147483648",
+                  {}},
+        PagesCase{"ARangeFromPageZeroNamesTheLimit",
+                  {"print", "DOC", "--pages", "0-3", "--pdf", "OUT"},
+                  2,
+                  "",
+                  "(atteso A-B, con 1 <= A <= B <= 2147483647)",
+                  {}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // --- the user's language -------------------------------------------------------

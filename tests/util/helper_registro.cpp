@@ -3,6 +3,9 @@
 //   dec FILE COUNT            COUNT x DecFileShared(FILE)
 //   leggi CHIAVE SUBCHIAVE    prints GetInfoDisinstallazione(CHIAVE, SUBCHIAVE)
 //   scrivi CHIAVE SUBCHIAVE V SetInfoDisinstallazione(CHIAVE, SUBCHIAVE, V, true)
+//   voci PREFISSO COUNT       COUNT entries: SetInfoDisinstallazione(PREFISSO + n,
+//                             1, PREFISSO + n, true) for n from 0; prints the n of
+//                             each call that failed, one a line
 //   blocca DATABASE           holds an exclusive transaction on the SQLite file,
 //                             prints "pronto" and waits until its standard input
 //                             closes
@@ -130,6 +133,18 @@ int main(int argc, char **argv)
     if (command == "leggi") {
         std::puts(u.GetInfoDisinstallazione(file, std::atoi(argv[3])).toUtf8().constData());
         return 0;
+    }
+    if (command == "voci") {
+        const int count = std::atoi(argv[3]);
+        for (int n = 0; n < count; ++n) {
+            const QString entry = file + QString::number(n);
+            if (!u.SetInfoDisinstallazione(entry, 1, entry, true)) {
+                std::printf("%d\n", n);
+                ++failures;
+            }
+        }
+        std::fflush(stdout);
+        return failures;
     }
     if (command == "scrivi" && argc == 5)
         return !u.SetInfoDisinstallazione(file, std::atoi(argv[3]), QString::fromLocal8Bit(argv[4]), true);

@@ -10,8 +10,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSet>
 
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <ostream>
@@ -118,6 +120,40 @@ INSTANTIATE_TEST_SUITE_P(Writers, ConcorrenzaTest,
                                            ConcorrenzaCase{
                                                "file_already_there", {"set", "25", "gia"}, std::nullopt, 100},
                                            ConcorrenzaCase{"down", {"dec", "25"}, 100, 0}));
+
+// 4 processes write 100 uninstall entries each at once, into a store that
+// none of them has created yet: every entry whose call reported success is
+// there, whole, and a call that could not be made says so.
+using VociTest = test::TempEnvTest;
+
+TEST_F(VociTest, NoUninstallEntryIsLostBetweenProcesses)
+{
+    constexpr int Writers = 4, Entries = 100;
+    std::vector<std::unique_ptr<QProcess>> writers;
+    for (int w = 0; w < Writers; ++w)
+        writers.push_back(avvia({QStringLiteral("voci"), QStringLiteral("Prog%1-").arg(w), QString::number(Entries)}));
+    int kept = 0, failed = 0;
+    for (int w = 0; w < Writers; ++w) {
+        const int exitCode = fine(*writers[size_t(w)]);
+        ASSERT_GE(exitCode, 0) << "writer " << w << " did not end";
+        QSet<int> reported;
+        for (const QByteArray &line : writers[size_t(w)]->readAllStandardOutput().split('\n'))
+            if (!line.trimmed().isEmpty())
+                reported.insert(line.trimmed().toInt());
+        EXPECT_EQ(reported.size(), exitCode);
+        failed += exitCode;
+        for (int n = 0; n < Entries; ++n) {
+            const QString entry = QStringLiteral("Prog%1-%2").arg(w).arg(n);
+            const QString stored = qvUtilita().GetInfoDisinstallazione(entry, 1);
+            if (!reported.contains(n)) {
+                EXPECT_EQ(stored, entry) << "reported written, but lost";
+            }
+            kept += stored == entry;
+        }
+    }
+    EXPECT_EQ(kept + failed, Writers * Entries);
+    std::printf("uninstall entries kept: %d of %d, failures reported: %d\n", kept, Writers * Entries, failed);
+}
 
 class BloccoTest : public ContatoriTest, public ::testing::WithParamInterface<const char *>
 {};

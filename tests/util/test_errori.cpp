@@ -267,6 +267,47 @@ TEST_P(ScriviLogFullTest, LeavesTheLogAsItWasBeforeTheCall)
 INSTANTIATE_TEST_SUITE_P(Limits, ScriviLogFullTest, ::testing::Values(true, false),
                          [](const auto &info) { return info.param ? "FullDisk" : "FileSizeLimit"; });
 
+/// A line logged onto a 1 MB tmpfs that is already partly full.
+struct NearlyFullCase
+{
+    const char *name;
+    int filledKilobytes; ///< of the 1024 kB file system, before the call
+    bool earlierLines;   ///< the log holds lines already
+    bool fits;           ///< the line of 200,000 bytes still fits
+};
+
+class ScriviLogNearlyFull : public TempEnvTest, public ::testing::WithParamInterface<NearlyFullCase>
+{};
+
+// The result says what happened: true with the whole line and its CR LF,
+// false with the log exactly as it was, never a part of the line.
+TEST_P(ScriviLogNearlyFull, WritesTheWholeLineOrReportsAndLeavesNothing)
+{
+    const NearlyFullCase &c = GetParam();
+    test::SmallDisk disk(env.root() + QStringLiteral("disco"), 1024);
+    if (!disk.mounted())
+        GTEST_SKIP() << "no tmpfs can be mounted here (root only)";
+    test::writeAll(disk.folder() + QStringLiteral("pieno"), QByteArray(c.filledKilobytes * 1024, 'f'));
+    const QString log = disk.folder() + QStringLiteral("prova.log");
+    qvUtilita u;
+    if (c.earlierLines) {
+        ASSERT_TRUE(u.ScriviLog(QStringLiteral("prima riga"), log));
+        ASSERT_TRUE(u.ScriviLog(QStringLiteral("seconda riga"), log));
+    }
+    const QByteArray before = QFileInfo::exists(log) ? readAll(log) : QByteArray();
+    const QString line(200000, QLatin1Char('x'));
+    const bool written = u.ScriviLog(line, log);
+    EXPECT_EQ(written, c.fits);
+    const QByteArray after = QFileInfo::exists(log) ? readAll(log) : QByteArray();
+    EXPECT_EQ(after, written ? before + line.toUtf8() + "\r\n" : before) << after.size() << " bytes";
+}
+
+INSTANTIATE_TEST_SUITE_P(TmpFs, ScriviLogNearlyFull,
+                         ::testing::Values(NearlyFullCase{"NewLog900kBFull", 900, false, false},
+                                           NearlyFullCase{"Log900kBFull", 900, true, false},
+                                           NearlyFullCase{"Log600kBFull", 600, true, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 // A FIFO as the log is not a file to append to: refused at once, whether a
 // reader waits on it or not, and it stays a FIFO.
 TEST_F(ScriviLogTest, AFifoAsTheLogIsRefusedWithoutBlocking)

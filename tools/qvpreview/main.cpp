@@ -16,8 +16,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <map>
 #include <optional>
 
@@ -42,9 +44,11 @@ const char *const UsageText = QT_TRANSLATE_NOOP(
                  "                                  la sua riga, oppure le pagine e i record\n"
                  "  find FILE TESTO                 cerca TESTO nei testi del documento, senza distinguere\n"
                  "                                  maiuscole e minuscole, e scrive una riga per ogni\n"
-                 "                                  occorrenza: PAGINA:X,Y:COLONNA:TESTO DEL RECORD\n"
-                 "                                  (X e Y in twip, COLONNA dal carattere 1); esce con 0\n"
-                 "                                  se ne trova, 1 se non ne trova, 2 per un errore\n"
+                 "                                  occorrenza: PAGINA:X,Y:COLONNA:CONTESTO, dove il\n"
+                 "                                  contesto è l'occorrenza con al più 40 caratteri del\n"
+                 "                                  testo prima e dopo (X e Y in twip, COLONNA dal\n"
+                 "                                  carattere 1); esce con 0 se ne trova, 1 se non ne\n"
+                 "                                  trova, 2 per un errore\n"
                  "\n"
                  "Opzioni generali:\n"
                  "  -h, --help                      mostra questo aiuto\n"
@@ -138,6 +142,9 @@ std::optional<int> parseInt(const QString &text, int minimum, int maximum)
     return v;
 }
 
+/// The highest page number a document can have: pages are counted in 32 bits.
+constexpr int MaxPage = std::numeric_limits<int32_t>::max();
+
 /// The logical resolution of the primary screen: the preview's 100 %.
 double screenDotsPerInch()
 {
@@ -190,6 +197,33 @@ QString twips(float value)
     return QString::number(double(value), 'g', 7);
 }
 
+/// Characters of the record's text shown on either side of a match.
+constexpr qsizetype ContextChars = 40;
+
+/// The match \a m with at most ContextChars characters of its text on either
+/// side, "…" where the text goes on; so a line stays short however long the
+/// record. Control characters are shown as blanks, so that every match
+/// stays on one line, and a pair of UTF-16 halves is never cut.
+QString matchInContext(const qv::SpoolMatch &m)
+{
+    const QString &t = m.text;
+    qsizetype from = std::clamp<qsizetype>(qsizetype(m.offset) - ContextChars, 0, t.size());
+    qsizetype to = std::clamp<qsizetype>(qsizetype(m.offset) + m.length + ContextChars, from, t.size());
+    if (from > 0 && t.at(from).isLowSurrogate())
+        --from;
+    if (to < t.size() && to > from && t.at(to).isLowSurrogate())
+        ++to;
+    QString shown;
+    shown.reserve(to - from + 2);
+    if (from > 0)
+        shown += QChar(0x2026);
+    for (qsizetype i = from; i < to; ++i)
+        shown += t.at(i).unicode() < 0x20 ? QChar(u' ') : t.at(i);
+    if (to < t.size())
+        shown += QChar(0x2026);
+    return shown;
+}
+
 /// As grep: 0 when something was found, 1 when nothing was (and nothing is
 /// written), 2 for an error, whose message names the file.
 int commandFind(const QString &path, const QString &text)
@@ -204,7 +238,8 @@ int commandFind(const QString &path, const QString &text)
     try {
         const QList<qv::SpoolMatch> matches = qv::SpoolFile(path).find(text);
         for (const qv::SpoolMatch &m : matches)
-            out() << m.page << ':' << twips(m.x) << ',' << twips(m.y) << ':' << m.offset + 1 << ':' << m.text << '\n';
+            out() << m.page << ':' << twips(m.x) << ',' << twips(m.y) << ':' << m.offset + 1 << ':' << matchInContext(m)
+                  << '\n';
         out().flush();
         return matches.isEmpty() ? Failure : Ok;
     } catch (const qv::Error &e) {
@@ -221,10 +256,11 @@ int commandRender(const QString &path, const Options &options)
         return usageError(QCoreApplication::translate("qvpreview", "render richiede --page N"));
     if (!options.values.count(QStringLiteral("png")))
         return usageError(QCoreApplication::translate("qvpreview", "render richiede --png OUT.png"));
-    const auto page = parseInt(options.values.at(QStringLiteral("page")), 1, 32767);
+    const auto page = parseInt(options.values.at(QStringLiteral("page")), 1, MaxPage);
     if (!page)
-        return usageError(QCoreApplication::translate("qvpreview", "numero di pagina non valido: %1")
-                              .arg(options.values.at(QStringLiteral("page"))));
+        return usageError(QCoreApplication::translate("qvpreview", "numero di pagina non valido (da 1 a %2): %1")
+                              .arg(options.values.at(QStringLiteral("page")))
+                              .arg(MaxPage));
     int zoom = 100;
     if (options.values.count(QStringLiteral("zoom"))) {
         const auto z = parseInt(options.values.at(QStringLiteral("zoom")), 1, 1600);
@@ -293,15 +329,17 @@ int commandPrint(const QString &path, const Options &options)
         const QStringList parts = range.split(QLatin1Char('-'));
         std::optional<int> first, last;
         if (parts.size() == 1)
-            first = last = parseInt(parts[0], 1, 32767);
+            first = last = parseInt(parts[0], 1, MaxPage);
         else if (parts.size() == 2) {
-            first = parseInt(parts[0], 1, 32767);
-            last = parseInt(parts[1], 1, 32767);
+            first = parseInt(parts[0], 1, MaxPage);
+            last = parseInt(parts[1], 1, MaxPage);
         }
         if (!first || !last || *first > *last)
             return usageError(
-                QCoreApplication::translate("qvpreview", "intervallo di pagine non valido: %1 (atteso A-B, con A <= B)")
-                    .arg(range));
+                QCoreApplication::translate("qvpreview",
+                                            "intervallo di pagine non valido: %1 (atteso A-B, con 1 <= A <= B <= %2)")
+                    .arg(range)
+                    .arg(MaxPage));
         print.firstPage = *first;
         print.lastPage = *last;
     }
@@ -365,10 +403,14 @@ int commandView(const QString &path)
         // A page that cannot be read in full is shown with its error in the
         // window; the error is told here too once the window is closed.
         std::optional<qv::Error> shown;
-        // A viewer's window: as large as the screen's free area, the page as
-        // wide as the window on the grey background with its shadow, and
-        // the user's last window, zoom and view the next time.
+        // A viewer's window: maximised, so that a window manager fits its
+        // frame and all into the screen's free area (a client area of that
+        // size would put the frame past the screen's edge), and the free
+        // area's size where no window manager maximises it (nor draws a
+        // frame); the page as wide as the window on the grey background with
+        // its shadow, and the user's last window, zoom and view the next time.
         qv::PreviewWindowOptions options;
+        options.maximized = true;
         if (const QScreen *screen = QGuiApplication::primaryScreen())
             options.size = screen->availableSize();
         options.fit = qv::PreviewWindowOptions::FitWidth;
