@@ -45,8 +45,8 @@ const QPageLayout Letter = layout(QPageSize::Letter, QPageLayout::Portrait);
 ::testing::AssertionResult samePage(const std::optional<QPageLayout> &got, const std::optional<QPageLayout> &want)
 {
     if (got.has_value() != want.has_value())
-        return ::testing::AssertionFailure() << (got ? "a layout" : "no layout") << " instead of "
-                                             << (want ? "a layout" : "none");
+        return ::testing::AssertionFailure()
+               << (got ? "a layout" : "no layout") << " instead of " << (want ? "a layout" : "none");
     if (!got)
         return ::testing::AssertionSuccess();
     const QRectF g = got->fullRect(QPageLayout::Point), w = want->fullRect(QPageLayout::Point);
@@ -108,15 +108,14 @@ TEST_F(PageLayouts, AChosenLayoutTravelsAsTheFirstLinesOfEachPage)
     setCurrentPageLayout(A4Portrait);
     pp.StampaTesto(20, 30, QStringLiteral("uno"));
     pp.NuovaPagina();
-    EXPECT_EQ(test::readAll(pp.spoolPath()),
-              QByteArray("#page@\r\n"
-                         "11905.51,16837.79,0,0,0,0,0\r\n"
-                         "#print@\r\n"
-                         "\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n"
-                         "1133.858,1700.787\r\n"
-                         "uno\r\n"
-                         "#endprint@\r\n"
-                         "#newpage@\r\n"));
+    EXPECT_EQ(test::readAll(pp.spoolPath()), QByteArray("#page@\r\n"
+                                                        "11905.51,16837.79,0,0,0,0,0\r\n"
+                                                        "#print@\r\n"
+                                                        "\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n"
+                                                        "1133.858,1700.787\r\n"
+                                                        "uno\r\n"
+                                                        "#endprint@\r\n"
+                                                        "#newpage@\r\n"));
 }
 
 /// A document recorded step by step, and the layout each page reads back with.
@@ -151,65 +150,63 @@ TEST_P(Recordings, GiveEachPageTheLayoutInForceWhenItBegan)
     EXPECT_EQ(page, spool.pageCount());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Recordings,
-    ::testing::Values(
-        Recording{"ChosenBeforeTheFirstRecord",
-                  [](PrintPreview &pp) {
-                      setCurrentPageLayout(A4Landscape);
-                      pp.StampaTesto(20, 30, "uno");
-                      pp.NuovaPagina();
-                      pp.linea(10, 10, 50, 50, false, false);
-                  },
-                  {A4Landscape, A4Landscape}},
-        Recording{"ChangedAtEachPageBreak",
-                  [](PrintPreview &pp) {
-                      setCurrentPageLayout(A4Portrait);
-                      pp.StampaTesto(20, 30, "uno");
-                      pp.NuovaPagina();
-                      setCurrentPageLayout(A4Landscape);
-                      pp.StampaCentrato(30, "due");
-                      pp.NuovaPagina();
-                      setCurrentPageLayout(Letter);
-                      pp.Punto(20, 30);
-                  },
-                  {A4Portrait, A4Landscape, Letter}},
-        Recording{"ChosenOnAPageWithRecordsTakesTheNextOne",
-                  [](PrintPreview &pp) {
-                      pp.StampaTesto(20, 30, "uno");
-                      setCurrentPageLayout(A4Landscape);
-                      pp.StampaTesto(20, 40, "ancora uno");
-                      pp.NuovaPagina();
-                      pp.StampaTesto(20, 30, "due");
-                  },
-                  {std::nullopt, A4Landscape}},
-        Recording{"AnEmptyPageKeepsItsLayout",
-                  [](PrintPreview &pp) {
-                      setCurrentPageLayout(Letter);
-                      pp.NuovaPagina();
-                      setCurrentPageLayout(A4Landscape);
-                      pp.NuovaPagina();
-                      pp.Cerchio(50, 50, 10);
-                  },
-                  {Letter, A4Landscape, A4Landscape}},
-        Recording{"ResetGoesBackToThePrintersPage",
-                  [](PrintPreview &pp) {
-                      setCurrentPageLayout(A4Landscape);
-                      pp.StampaTesto(20, 30, "uno");
-                      pp.NuovaPagina();
-                      resetCurrentPageLayout();
-                      pp.StampaTesto(20, 30, "due");
-                  },
-                  {A4Landscape, std::nullopt}},
-        Recording{"ANewDocumentStartsItsFirstPageAfresh",
-                  [](PrintPreview &pp) {
-                      pp.StampaTesto(20, 30, "scartato");
-                      pp.AnnullaStampa();
-                      setCurrentPageLayout(Letter);
-                      pp.StampaTesto(20, 30, "uno");
-                  },
-                  {Letter}}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, Recordings,
+                         ::testing::Values(Recording{"ChosenBeforeTheFirstRecord",
+                                                     [](PrintPreview &pp) {
+                                                         setCurrentPageLayout(A4Landscape);
+                                                         pp.StampaTesto(20, 30, "uno");
+                                                         pp.NuovaPagina();
+                                                         pp.linea(10, 10, 50, 50, false, false);
+                                                     },
+                                                     {A4Landscape, A4Landscape}},
+                                           Recording{"ChangedAtEachPageBreak",
+                                                     [](PrintPreview &pp) {
+                                                         setCurrentPageLayout(A4Portrait);
+                                                         pp.StampaTesto(20, 30, "uno");
+                                                         pp.NuovaPagina();
+                                                         setCurrentPageLayout(A4Landscape);
+                                                         pp.StampaCentrato(30, "due");
+                                                         pp.NuovaPagina();
+                                                         setCurrentPageLayout(Letter);
+                                                         pp.Punto(20, 30);
+                                                     },
+                                                     {A4Portrait, A4Landscape, Letter}},
+                                           Recording{"ChosenOnAPageWithRecordsTakesTheNextOne",
+                                                     [](PrintPreview &pp) {
+                                                         pp.StampaTesto(20, 30, "uno");
+                                                         setCurrentPageLayout(A4Landscape);
+                                                         pp.StampaTesto(20, 40, "ancora uno");
+                                                         pp.NuovaPagina();
+                                                         pp.StampaTesto(20, 30, "due");
+                                                     },
+                                                     {std::nullopt, A4Landscape}},
+                                           Recording{"AnEmptyPageKeepsItsLayout",
+                                                     [](PrintPreview &pp) {
+                                                         setCurrentPageLayout(Letter);
+                                                         pp.NuovaPagina();
+                                                         setCurrentPageLayout(A4Landscape);
+                                                         pp.NuovaPagina();
+                                                         pp.Cerchio(50, 50, 10);
+                                                     },
+                                                     {Letter, A4Landscape, A4Landscape}},
+                                           Recording{"ResetGoesBackToThePrintersPage",
+                                                     [](PrintPreview &pp) {
+                                                         setCurrentPageLayout(A4Landscape);
+                                                         pp.StampaTesto(20, 30, "uno");
+                                                         pp.NuovaPagina();
+                                                         resetCurrentPageLayout();
+                                                         pp.StampaTesto(20, 30, "due");
+                                                     },
+                                                     {A4Landscape, std::nullopt}},
+                                           Recording{"ANewDocumentStartsItsFirstPageAfresh",
+                                                     [](PrintPreview &pp) {
+                                                         pp.StampaTesto(20, 30, "scartato");
+                                                         pp.AnnullaStampa();
+                                                         setCurrentPageLayout(Letter);
+                                                         pp.StampaTesto(20, 30, "uno");
+                                                     },
+                                                     {Letter}}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 /// A chosen layout and the page the control measures and centres on.
 struct Geometry
@@ -275,9 +272,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Refused{"Invalid", QPageLayout()},
                       Refused{"LongerThan200Inches", QPageLayout(QPageSize(QSizeF(8.5, 201), QPageSize::Inch),
                                                                  QPageLayout::Portrait, QMarginsF())},
-                      Refused{"MarginsMeetAcross",
-                              QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(105, 0, 105, 0),
-                                          QPageLayout::Millimeter)},
+                      Refused{"MarginsMeetAcross", QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                                               QMarginsF(105, 0, 105, 0), QPageLayout::Millimeter)},
                       Refused{"MarginsMeetDown", QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
                                                              QMarginsF(0, 110, 0, 100), QPageLayout::Millimeter)}),
     [](const auto &info) { return std::string(info.param.name); });
@@ -377,17 +373,17 @@ TEST_P(MalformedRecords, AreRefusedWithTheFileAndLine)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MalformedRecords,
-    ::testing::Values(Malformed{"NoWidth", "#page@\r\n0,16838,0,0,0,0,0\r\n", ErrInvalidFileFormat, 6},
-                      Malformed{"NegativeHeight", "#page@\r\n11906,-1,0,0,0,0,0\r\n", ErrInvalidFileFormat, 6},
-                      Malformed{"Over200Inches", "#page@\r\n11906,288001,0,0,0,0,0\r\n", ErrInvalidFileFormat, 6},
-                      Malformed{"OrientationTwo", "#page@\r\n11906,16838,2,0,0,0,0\r\n", ErrInvalidFileFormat, 6},
-                      Malformed{"NegativeMargin", "#page@\r\n11906,16838,0,0,-1,0,0\r\n", ErrInvalidFileFormat, 6},
-                      Malformed{"MarginsLeaveNoRoom", "#page@\r\n11906,16838,1,0,8419,0,8419\r\n",
-                                ErrInvalidFileFormat, 6},
-                      Malformed{"NoNumber", "#page@\r\nA4,16838,0,0,0,0,0\r\n", ErrTypeMismatch, 6},
-                      Malformed{"CutShort", "#page@\r\n11906,16838,0\r\n", ErrInputPastEnd, 7},
-                      Malformed{"NotAtThePageStart", "#pset@\r\n0,13,1,0,0,1\r\n10,10\r\n#page@\r\n11906,16838,0,0,0,0,0\r\n",
-                                ErrInvalidFileFormat, 8}),
+    ::testing::Values(
+        Malformed{"NoWidth", "#page@\r\n0,16838,0,0,0,0,0\r\n", ErrInvalidFileFormat, 6},
+        Malformed{"NegativeHeight", "#page@\r\n11906,-1,0,0,0,0,0\r\n", ErrInvalidFileFormat, 6},
+        Malformed{"Over200Inches", "#page@\r\n11906,288001,0,0,0,0,0\r\n", ErrInvalidFileFormat, 6},
+        Malformed{"OrientationTwo", "#page@\r\n11906,16838,2,0,0,0,0\r\n", ErrInvalidFileFormat, 6},
+        Malformed{"NegativeMargin", "#page@\r\n11906,16838,0,0,-1,0,0\r\n", ErrInvalidFileFormat, 6},
+        Malformed{"MarginsLeaveNoRoom", "#page@\r\n11906,16838,1,0,8419,0,8419\r\n", ErrInvalidFileFormat, 6},
+        Malformed{"NoNumber", "#page@\r\nA4,16838,0,0,0,0,0\r\n", ErrTypeMismatch, 6},
+        Malformed{"CutShort", "#page@\r\n11906,16838,0\r\n", ErrInputPastEnd, 7},
+        Malformed{"NotAtThePageStart", "#pset@\r\n0,13,1,0,0,1\r\n10,10\r\n#page@\r\n11906,16838,0,0,0,0,0\r\n",
+                  ErrInvalidFileFormat, 8}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // --- On paper -----------------------------------------------------------------------
@@ -396,9 +392,9 @@ INSTANTIATE_TEST_SUITE_P(
 QList<QSizeF> pdfPageSizes(const QString &pdf, int pages)
 {
     QList<QSizeF> sizes;
-    const auto out = test::run(QStringLiteral("pdfinfo"), {QStringLiteral("-box"), QStringLiteral("-f"),
-                                                           QStringLiteral("1"), QStringLiteral("-l"),
-                                                           QString::number(pages), pdf});
+    const auto out =
+        test::run(QStringLiteral("pdfinfo"), {QStringLiteral("-box"), QStringLiteral("-f"), QStringLiteral("1"),
+                                              QStringLiteral("-l"), QString::number(pages), pdf});
     if (!out)
         return sizes;
     static const QRegularExpression size(QStringLiteral("^Page +\\d+ size: +([0-9.]+) x ([0-9.]+) pts"),
@@ -435,8 +431,9 @@ QMap<QString, SheetWord> sheetWords(const QStringList &pdfs)
             if (!m.captured(1).isEmpty())
                 sheet = QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble());
             else
-                words.insert(m.captured(7), SheetWord{sheet, QRectF(QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()),
-                                                             QPointF(m.captured(5).toDouble(), m.captured(6).toDouble()))});
+                words.insert(m.captured(7),
+                             SheetWord{sheet, QRectF(QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()),
+                                                     QPointF(m.captured(5).toDouble(), m.captured(6).toDouble()))});
         }
     }
     return words;
@@ -455,9 +452,9 @@ TEST_F(PageLayouts, ThreePapersPrintToPdfWhateverPrinterIsCurrent)
 {
     recordThreePapers(pp);
     // The current printer is none of the papers, with margins of its own.
-    const platform::PrinterDesc narrow{QStringLiteral("Stretta"), false, QSizeF(9000, 12000),
-                                       QPageLayout(QPageSize(QPageSize::B5), QPageLayout::Landscape,
-                                                   QMarginsF(7, 9, 7, 9), QPageLayout::Millimeter)};
+    const platform::PrinterDesc narrow{
+        QStringLiteral("Stretta"), false, QSizeF(9000, 12000),
+        QPageLayout(QPageSize(QPageSize::B5), QPageLayout::Landscape, QMarginsF(7, 9, 7, 9), QPageLayout::Millimeter)};
     const platform::PrinterDesc pdfPrinter{platform::pdfPrinterName(), true, QSizeF(11906, 16838)};
     for (const QString &current : {platform::pdfPrinterName(), QStringLiteral("Stretta")}) {
         platform::setPrintersForTesting(QList<platform::PrinterDesc>{narrow, pdfPrinter});
@@ -534,8 +531,8 @@ TEST_F(PageLayouts, ThreePapersPrintOnTheCupsQueue)
     expectNear(QPointF(portrait.sheet.width(), portrait.sheet.height()), QPointF(A4Points.width(), A4Points.height()),
                "A4");
     expectNear(portrait.box.bottomLeft(), QPointF(20, 30) * PointsPerMm, "Foglio1");
-    expectNear(QPointF(landscape.sheet.width(), landscape.sheet.height()),
-               QPointF(A4Points.width(), A4Points.height()), "A4 landscape");
+    expectNear(QPointF(landscape.sheet.width(), landscape.sheet.height()), QPointF(A4Points.width(), A4Points.height()),
+               "A4 landscape");
     // Turned a quarter: the landscape page's left edge is the sheet's bottom.
     expectNear(QPointF(landscape.box.right(), landscape.sheet.height() - landscape.box.bottom()),
                QPointF(45, 30) * PointsPerMm, "Foglio2");
