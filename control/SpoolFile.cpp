@@ -53,7 +53,10 @@ public:
     void startPage(const std::optional<QPageLayout> &recorded) override
     {
         ++m_page;
-        const QPageLayout layout = recorded ? *recorded : currentPageLayout();
+        // The current printer's page, asked once (it may ask CUPS).
+        if (!recorded && !m_current)
+            m_current = currentPageLayout();
+        const QPageLayout layout = recorded ? *recorded : *m_current;
         QList<SpoolLayoutRun> &runs = risultato.layouts;
         if (!runs.isEmpty() && runs.last().layout == layout && runs.last().recorded == recorded.has_value())
             runs.last().lastPage = m_page;
@@ -71,6 +74,7 @@ private:
     }
     PageMetrics m_metrics;
     int32_t m_page = 0;
+    std::optional<QPageLayout> m_current;
 };
 
 } // namespace
