@@ -524,6 +524,7 @@ void PrintPreview::ApriSpool()
     if (document.isEmpty()) {
         document.start(Win::NomeFileSpool());
         d->interno->aggiornaPagina();
+        d->pageBegun = false;
     }
     // The name becomes the document's once its file is: the new unique file,
     // or the fallback name when it is free or a file of ours. Until then
@@ -539,9 +540,11 @@ void PrintPreview::NuovaPagina()
     try {
         ApriSpool();
         const spool::Record record(spool::TagNewPage);
-        if (!d->document->append(record.bytes()))
+        if (!d->append(record))
             return;
         d->document->addPage();
+        // The next page takes the layout in force when its first record is written.
+        d->pageBegun = false;
     } catch (...) {
     }
 }
@@ -559,7 +562,7 @@ bool PrintPreview::linea(float X1, float Y1, float X2, float Y2, bool rettangolo
         spool::Record record(spool::TagLine);
         spool::ScriviAttributiTratto(record, d->stroke);
         record.single(x1).single(y1).single(x2).single(y2).boolean(rettangolo).boolean(pieno).endLine();
-        return d->document->append(record.bytes());
+        return d->append(record);
     } catch (...) {
         return false;
     }
@@ -576,7 +579,7 @@ bool PrintPreview::Punto(float X1, float Y1)
         spool::Record record(spool::TagPSet);
         spool::ScriviAttributiTratto(record, d->stroke);
         record.single(x).single(y).endLine();
-        return d->document->append(record.bytes());
+        return d->append(record);
     } catch (...) {
         return false;
     }
@@ -598,7 +601,7 @@ void PrintPreview::Cerchio(float X1, float Y1, float raggio, const QVariant &col
             if (appendCircleColour(record, colore) && appendCircleValue(record, Inizio, 2)
                 && appendCircleValue(record, Fine, 2) && appendCircleValue(record, aspetto, 1)) {
                 record.endLine();
-                written = d->document->append(record.bytes());
+                written = d->append(record);
             }
         }
     } catch (...) {
@@ -654,7 +657,7 @@ void PrintPreview::StampaPicture(const QVariant &Picture, float X1, float Y1, co
 
         spool::Record record(spool::TagPaint);
         record.text(file).single(x).single(y).single(width).single(height).endLine();
-        if (!d->document->append(record.bytes())) {
+        if (!d->append(record)) {
             // No record refers to the file: it goes, and the list is as before.
             d->document->removeLastPicture();
             QFile::remove(file);
@@ -707,7 +710,7 @@ bool PrintPreview::ScriviTesto(float x, float y, QString testo)
         record.tag(spool::TagEndPrint);
         if (record.longestLine() > spool::MaxLineBytes)
             return false;
-        return d->document->append(record.bytes());
+        return d->append(record);
     } catch (...) {
         return false;
     }
@@ -752,7 +755,10 @@ void PrintPreview::ScriviCentrato(float Y, QString testo)
         testo = PulisciTesto(testo);
         trimSpaces(testo);
         const double w = LarghezzaTestoTwips(testo);
-        double x = std::nearbyint((d->interno->larghezzaPagina() - w) / 2.0);
+        const std::optional<QPageLayout> layout = d->layoutOfPage();
+        const double width = layout ? std::nearbyint(PageMetrics::drawableTwips(*layout).width())
+                                    : double(d->interno->larghezzaPagina());
+        double x = std::nearbyint((width - w) / 2.0);
         if (x < 0)
             x = 0;
         const float xs = float(std::nearbyint(ConvertiDaTwipsX(float(x))));
@@ -928,7 +934,9 @@ void PrintPreview::AnnullaStampa()
 float PrintPreview::PageWidth()
 {
     double twips = DefaultPageWidthTwips;
-    if (const auto printer = platform::currentPrinter()) {
+    if (const std::optional<QPageLayout> chosen = platform::chosenPageLayout()) {
+        twips = PageMetrics::drawableTwips(*chosen).width();
+    } else if (const auto printer = platform::currentPrinter()) {
         const double w = printer->drawableTwips.width();
         if (std::isfinite(w) && w > 0)
             twips = w;
@@ -939,7 +947,9 @@ float PrintPreview::PageWidth()
 float PrintPreview::PageHeight()
 {
     double twips = DefaultPageHeightTwips;
-    if (const auto printer = platform::currentPrinter()) {
+    if (const std::optional<QPageLayout> chosen = platform::chosenPageLayout()) {
+        twips = PageMetrics::drawableTwips(*chosen).height();
+    } else if (const auto printer = platform::currentPrinter()) {
         const double h = printer->drawableTwips.height();
         if (std::isfinite(h) && h > 0)
             twips = h;

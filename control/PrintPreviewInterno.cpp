@@ -1,6 +1,7 @@
 // qvPreview - print preview for Qt applications.
 #include "control/PrintPreviewInterno.h"
 
+#include "platform/Devices.h"
 #include "preview/FrmAnteprima.h"
 
 #include <qvpreview/PrintPreview.h>
@@ -37,6 +38,31 @@ void PrintPreviewInterno::aggiornaPagina()
 {
     m_misura.setSize(PageMetrics::printerPageTwips());
     m_paginaDaAggiornare = false;
+}
+
+std::optional<QPageLayout> PrintPreview::Private::layoutOfPage() const
+{
+    return pageBegun ? pageLayout : platform::chosenPageLayout();
+}
+
+bool PrintPreview::Private::append(const spool::Record &record)
+{
+    if (pageBegun)
+        return document->append(record.bytes());
+    const std::optional<QPageLayout> layout = platform::chosenPageLayout();
+    bool written = false;
+    if (layout) {
+        spool::Record page(spool::TagPage);
+        spool::writePageLayout(page, *layout);
+        written = document->append(page.bytes() + record.bytes());
+    } else {
+        written = document->append(record.bytes());
+    }
+    if (written) {
+        pageBegun = true;
+        pageLayout = layout;
+    }
+    return written;
 }
 
 } // namespace qv

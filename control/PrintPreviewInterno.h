@@ -12,11 +12,13 @@
 #include "render/PageMetrics.h"
 #include "spool/Document.h"
 #include "spool/SpoolFormat.h"
+#include "spool/SpoolWriter.h"
 
 #include <qvpreview/Error.h>
 #include <qvpreview/PrintPreview.h>
 
 #include <QObject>
+#include <QPageLayout>
 
 #include <memory>
 #include <optional>
@@ -99,6 +101,21 @@ public:
     /// widths off one layout of the paragraph.
     AdattaTesto::Paragrafo *paragrafo = nullptr;
     qsizetype inizioRiga = 0;
+    /// True once the page being recorded has a record: its layout is then
+    /// fixed (pageLayout).
+    bool pageBegun = false;
+    /// The layout record of the page being recorded, once it has begun;
+    /// nullopt for a page recorded without one.
+    std::optional<QPageLayout> pageLayout;
+    /// The layout of the page being recorded: its own once it has begun,
+    /// else the one it will take (the chosen layout; nullopt: none chosen).
+    std::optional<QPageLayout> layoutOfPage() const;
+    /// Appends \a record to the document. The first record of a page goes
+    /// with the page's layout record before it, in the same write, while a
+    /// layout is chosen (qv::setCurrentPageLayout); with none chosen the file
+    /// is as it always was. False when the record is not in the file.
+    bool append(const spool::Record &record);
+
     /// Keeps what the host can ask about the last print (lastPrintError(),
     /// lastPdfFile()): of InviaAllaStampante() or of the preview window.
     void riporta(const PrintOutcome &esito);

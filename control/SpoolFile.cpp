@@ -50,6 +50,19 @@ public:
     void PSet(double, double, int32_t) override { ++risultato.points; }
     void Circle(double, double, double, int32_t, double, double, double) override { ++risultato.circles; }
     void PaintPicture(const PictureData &, double, double, double, double) override { ++risultato.pictures; }
+    void startPage(const std::optional<QPageLayout> &recorded) override
+    {
+        ++m_page;
+        // The current printer's page, asked once (it may ask CUPS).
+        if (!recorded && !m_current)
+            m_current = currentPageLayout();
+        const QPageLayout layout = recorded ? *recorded : *m_current;
+        QList<SpoolLayoutRun> &runs = risultato.layouts;
+        if (!runs.isEmpty() && runs.last().layout == layout && runs.last().recorded == recorded.has_value())
+            runs.last().lastPage = m_page;
+        else
+            runs.append(SpoolLayoutRun{m_page, m_page, layout, recorded.has_value()});
+    }
 
     SpoolCheck risultato;
 
@@ -60,6 +73,8 @@ private:
         return m_metrics;
     }
     PageMetrics m_metrics;
+    int32_t m_page = 0;
+    std::optional<QPageLayout> m_current;
 };
 
 } // namespace
@@ -84,12 +99,24 @@ QSize SpoolFile::pageSizeTwips()
     return PageMetrics::printerPageTwips();
 }
 
+QSize SpoolFile::pageSizeTwips(int32_t page) const
+{
+    return PageMetrics::pageTwips(pageLayout(page));
+}
+
+std::optional<QPageLayout> SpoolFile::pageLayout(int32_t page) const
+{
+    return m_document->pageLayout(page, Source);
+}
+
 namespace {
 
-/// Replays page \a page onto a page surface of the printer's page: its
+/// Replays page \a page onto a page surface of the page's own size: its
 /// drawing, and the error that stopped it, if any.
-FrozenPage disegna(const QString &path, const QList<qint64> &starts, int32_t page, std::exception_ptr &errore)
+FrozenPage disegna(const spool::Document &document, const QList<qint64> &starts, int32_t page,
+                   std::exception_ptr &errore)
 {
+    const QString &path = document.path();
     if (page < 1 || page > starts.size())
         throw Error(ErrSubscriptOutOfRange, Source,
                     QCoreApplication::translate("qv::SpoolFile", "La pagina %1 non è nel documento \"%2\" (%3 pagine)")
@@ -99,7 +126,18 @@ FrozenPage disegna(const QString &path, const QList<qint64> &starts, int32_t pag
             .at(path);
     const qint64 start = starts.at(page - 1);
     PageSurface surface;
-    const QSize twips = PageMetrics::printerPageTwips();
+    std::optional<QPageLayout> layout;
+    try {
+        layout = document.pageLayout(page, Source);
+    } catch (...) {
+        // A malformed layout record: an empty page of the printer's size,
+        // and the error that names its line.
+        errore = std::current_exception();
+        const QSize twips = PageMetrics::printerPageTwips();
+        surface.setSize(twips.width(), twips.height());
+        return surface.Picture();
+    }
+    const QSize twips = PageMetrics::pageTwips(layout);
     surface.setSize(twips.width(), twips.height());
     try {
         // The replay finds the page by counting page breaks, so that an error
@@ -119,7 +157,7 @@ FrozenPage disegna(const QString &path, const QList<qint64> &starts, int32_t pag
 void SpoolFile::renderPage(int32_t page, QPainter &painter) const
 {
     std::exception_ptr errore;
-    const FrozenPage drawing = disegna(m_path, starts(), page, errore);
+    const FrozenPage drawing = disegna(*m_document, starts(), page, errore);
     drawing->paint(painter);
     if (errore)
         std::rethrow_exception(errore);
@@ -127,7 +165,10 @@ void SpoolFile::renderPage(int32_t page, QPainter &painter) const
 
 QImage SpoolFile::renderPage(int32_t page, double dotsPerInch, std::optional<Error> *error) const
 {
-    const QSize twips = pageSizeTwips();
+    std::exception_ptr errore;
+    const FrozenPage drawing = disegna(*m_document, starts(), page, errore);
+    // The page's own size: the paper and margins it was recorded on.
+    const QSize twips = drawing->sizeTwips();
     const double pixelsPerTwip = dotsPerInch / 1440.0;
     constexpr double MaxSide = 32767;
     if (!(dotsPerInch > 0) || !std::isfinite(dotsPerInch) || std::ceil(twips.width() * pixelsPerTwip) > MaxSide
@@ -138,8 +179,6 @@ QImage SpoolFile::renderPage(int32_t page, double dotsPerInch, std::optional<Err
                         .arg(twips.width())
                         .arg(twips.height())
                         .arg(dotsPerInch));
-    std::exception_ptr errore;
-    const FrozenPage drawing = disegna(m_path, starts(), page, errore);
     QImage image = drawing->render(pixelsPerTwip);
     if (image.isNull())
         throw Error(ErrOutOfMemory, Source,

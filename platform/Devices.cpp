@@ -4,10 +4,12 @@
 #include "platform/Platform.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QLockFile>
 #include <QPageLayout>
 #include <QPdfWriter>
@@ -26,6 +28,7 @@ struct State
     std::optional<QList<PrinterDesc>> testPrinters;
     std::optional<QList<PrinterDesc>> cachedPrinters;
     QString chosenPrinter;
+    std::optional<QPageLayout> chosenLayout;
     QString pdfFile;
     std::function<void()> beep;
 };
@@ -44,9 +47,14 @@ QSizeF drawableAreaOf(QPrinter &printer)
     return QSizeF(inches.width() * TwipsPerInch, inches.height() * TwipsPerInch);
 }
 
-QSizeF pdfDrawableArea()
+QPageLayout pdfLayout()
 {
-    const QSizeF mm = QPageSize(QPageSize::A4).size(QPageSize::Millimeter);
+    return QPageLayout(localePaper(), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point);
+}
+
+QSizeF drawableAreaOf(const QPageLayout &layout)
+{
+    const QRectF mm = layout.paintRect(QPageLayout::Millimeter);
     return QSizeF(mm.width() / 25.4 * TwipsPerInch, mm.height() / 25.4 * TwipsPerInch);
 }
 
@@ -56,9 +64,10 @@ QList<PrinterDesc> realPrinters()
     const auto infos = QPrinterInfo::availablePrinters();
     for (const QPrinterInfo &info : infos) {
         QPrinter printer(info, QPrinter::HighResolution);
-        list.append(PrinterDesc{info.printerName(), false, drawableAreaOf(printer)});
+        list.append(PrinterDesc{info.printerName(), false, drawableAreaOf(printer), printer.pageLayout()});
     }
-    list.append(PrinterDesc{pdfPrinterName(), true, pdfDrawableArea()});
+    const QPageLayout pdf = pdfLayout();
+    list.append(PrinterDesc{pdfPrinterName(), true, drawableAreaOf(pdf), pdf});
     return list;
 }
 
@@ -111,6 +120,42 @@ bool setCurrentPrinter(const QString &name)
     return true;
 }
 
+QPageSize localePaper()
+{
+    // The C locale is no country's: A4, as always.
+    const QLocale locale = QLocale::system();
+    const bool us = locale.language() != QLocale::C && locale.measurementSystem() == QLocale::ImperialUSSystem;
+    return QPageSize(us ? QPageSize::Letter : QPageSize::A4);
+}
+
+QPageLayout defaultPageLayout(const PrinterDesc &printer)
+{
+    if (printer.layout.isValid())
+        return printer.layout;
+    QSizeF twips = printer.drawableTwips;
+    if (!(twips.width() > 0 && twips.height() > 0))
+        twips = QSizeF(11520, 15872);
+    return QPageLayout(QPageSize(twips / TwipsPerInch * 25.4, QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
+                       QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+QPageLayout currentPageLayout()
+{
+    if (state().chosenLayout)
+        return *state().chosenLayout;
+    return defaultPageLayout(currentPrinter().value_or(PrinterDesc{}));
+}
+
+std::optional<QPageLayout> chosenPageLayout()
+{
+    return state().chosenLayout;
+}
+
+void setChosenPageLayout(std::optional<QPageLayout> layout)
+{
+    state().chosenLayout = std::move(layout);
+}
+
 void setPdfOutputFile(const QString &path)
 {
     state().pdfFile = path;
@@ -146,10 +191,10 @@ QString pdfOutputPath(const QString &jobTitle, const QString &pdfFile)
            + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")) + QStringLiteral(".pdf");
 }
 
-std::unique_ptr<QPdfWriter> createPdfWriter(QIODevice *device, const QString &jobTitle)
+std::unique_ptr<QPdfWriter> createPdfWriter(QIODevice *device, const QString &jobTitle, const QPageLayout &layout)
 {
     auto writer = std::make_unique<QPdfWriter>(device);
-    writer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    writer->setPageLayout(layout.isValid() ? layout : pdfLayout());
     writer->setResolution(1200);
     writer->setTitle(jobTitle);
     writer->setCreator(QStringLiteral("qvPreview"));
@@ -171,6 +216,7 @@ void setPrintersForTesting(std::optional<QList<PrinterDesc>> list)
 {
     state().testPrinters = std::move(list);
     state().chosenPrinter.clear();
+    state().chosenLayout.reset();
 }
 
 // --- Beep -----------------------------------------------------------------

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QList>
+#include <QPageLayout>
 #include <QSizeF>
 #include <QString>
 
@@ -28,9 +29,30 @@ struct PrinterDesc
     QString name;         ///< CUPS queue name, or pdfPrinterName() for the built-in PDF printer
     bool pdf = false;     ///< the built-in PDF printer
     QSizeF drawableTwips; ///< the area the printer can draw on, in twips
+    /// The printer's own page: its paper, orientation and margins. Left
+    /// invalid, the page is drawableTwips without margins.
+    QPageLayout layout = QPageLayout();
 
     bool operator==(const PrinterDesc &) const = default;
 };
+
+/// The page of \a printer as it comes: its layout, or drawableTwips without
+/// margins when it has none (the default page when that is empty too).
+QPageLayout defaultPageLayout(const PrinterDesc &printer);
+/// The paper of the user's locale: Letter where the measurement system is
+/// the US one, A4 everywhere else.
+QPageSize localePaper();
+/// The page the current printer prints on: the layout chosen with
+/// setChosenPageLayout(), else the current printer's own
+/// (defaultPageLayout()), else, without a printer, the default page
+/// (11520 x 15872 twips, no margins).
+QPageLayout currentPageLayout();
+/// The layout the host chose for the pages from now on; nullopt: none
+/// chosen, the current printer's own.
+std::optional<QPageLayout> chosenPageLayout();
+/// Chooses the page layout (nullopt: back to the current printer's own).
+/// The caller has checked it (spool::pageLayoutProblem()).
+void setChosenPageLayout(std::optional<QPageLayout> layout);
 
 /// Name of the built-in PDF printer, always installed.
 QString pdfPrinterName();
@@ -52,16 +74,18 @@ QString pdfOutputFolder();
 /// pdfOutputFile(), else "<title>-<date-time>.pdf" in pdfOutputFolder().
 QString pdfOutputPath(const QString &jobTitle, const QString &pdfFile = QString());
 /// A PDF writer on \a device (which stays the caller's, open for writing)
-/// with the PDF printer's page: A4 without margins, 1200 dots per inch, the
-/// document titled \a jobTitle.
-std::unique_ptr<QPdfWriter> createPdfWriter(QIODevice *device, const QString &jobTitle);
+/// with the PDF printer's page (\a layout; left invalid, the paper of the
+/// locale without margins), 1200 dots per inch, the document titled
+/// \a jobTitle.
+std::unique_ptr<QPdfWriter> createPdfWriter(QIODevice *device, const QString &jobTitle,
+                                            const QPageLayout &layout = QPageLayout());
 /// A QPrinter set up for the CUPS queue \a printer, in high resolution, with
 /// the job named \a jobTitle. The built-in PDF printer is no QPrinter: it is
 /// a createPdfWriter() on a file written whole or not at all.
 std::unique_ptr<QPrinter> createPrinter(const PrinterDesc &printer, const QString &jobTitle);
 
 /// Replaces the printer list (nullopt: back to the real one). An empty list
-/// makes every "no printer" path reachable.
+/// makes every "no printer" path reachable. A chosen page layout is forgotten.
 void setPrintersForTesting(std::optional<QList<PrinterDesc>> list);
 
 // --- Beep ------------------------------------------------------------------

@@ -21,6 +21,7 @@
 #include "print/MotoreStampa.h"
 #include "render/LetturaDati.h"
 #include "spool/PageIndexScan.h"
+#include "spool/SpoolFormat.h"
 #include "spool/Win.h"
 
 #include <QAction>
@@ -478,6 +479,26 @@ void FrmAnteprima::Aggiorna()
     applicaGeometria();
 }
 
+void FrmAnteprima::dimensionaPagina(qint64 inizio)
+{
+    if (inizio <= 0 || FileTemporaneo().isEmpty())
+        return;
+    std::optional<QPageLayout> layout;
+    try {
+        layout = spool::pageLayoutAt(FileTemporaneo(), inizio, QStringLiteral("FrmAnteprima"));
+    } catch (...) {
+        // The replay of the page meets the same record and shows its error.
+    }
+    const QSize pagina = PageMetrics::pageTwips(layout);
+    if (pagina == QSize(m_larghezzaPagina, m_altezzaPagina))
+        return;
+    m_larghezzaPagina = pagina.width();
+    m_altezzaPagina = pagina.height();
+    m_picture2->setSize(m_larghezzaPagina, m_altezzaPagina);
+    m_vista.setPagina(m_larghezzaPagina, m_altezzaPagina);
+    applicaGeometria();
+}
+
 // --- Window events ----------------------------------------------------------------
 
 bool FrmAnteprima::event(QEvent *e)
@@ -649,6 +670,7 @@ void FrmAnteprima::InizializzaAnteprima()
         m_inizioMostrato = 1;
         m_erroreMostrato = nullptr;
         try {
+            dimensionaPagina(1);
             LetturaDati::DisegnaPagina(*m_picture2, FileTemporaneo(), LetturaDati::PageSpec::page(1));
         } catch (...) {
             errore = std::current_exception();
@@ -716,6 +738,7 @@ void FrmAnteprima::MostraPagina()
     const bool altra = pagina != m_paginaMostrata;
     if (altra)
         lasciaPagina();
+    dimensionaPagina(inizio);
     m_anticipo->setView(vistaAnticipo());
     std::exception_ptr errore;
     if (std::optional<PreparedPage> pronta = inizio > 0 && altra ? m_anticipo->take(pagina, inizio) : std::nullopt) {

@@ -103,6 +103,11 @@ public:
     /// Sizes the page surface to the current printer's drawable area
     /// (11520 x 15872 twips without a printer).
     void Aggiorna();
+    /// Sizes the page surface for the page that starts at \a inizio (a
+    /// position of the page index; 0, not known yet, keeps the size): the
+    /// area of the page's recorded layout, else the printer's page. A page
+    /// of another size than the one on show sets the view to it at 100 %.
+    void dimensionaPagina(qint64 inizio);
 
     /// The page surface at 100 %, in twips; loads the window first.
     PageSurface &Picture2();

@@ -168,7 +168,15 @@ void MotoreStampa::Stampa()
     }
     // The job begins here, gets a new sheet before every page but the first,
     // and ends here; a page that fails discards it.
-    PrinterTarget target(*printer, m_titolo, pdf);
+    // Each sheet is the paper its page was recorded on; a page without a
+    // layout record is on the layout the host chose, else on the printer's
+    // own page, as always.
+    const std::optional<QPageLayout> chosen = platform::chosenPageLayout();
+    const auto layoutOf = [&](int page) {
+        std::optional<QPageLayout> layout = m_documento->pageLayout(page, Source);
+        return layout ? layout : chosen;
+    };
+    PrinterTarget target(*printer, m_titolo, pdf, layoutOf(first));
     try {
         int64_t done = 0;
         for (int copy = 0; copy < copies; ++copy) {
@@ -177,7 +185,7 @@ void MotoreStampa::Stampa()
                 if (done > 0 && m_cancelled && m_cancelled())
                     throw PrintCancelled();
                 if (done > 0)
-                    target.newSheet();
+                    target.newSheet(layoutOf(page));
                 // Each page is reached by its stored position (positions are
                 // 64-bit: pages past 2 GiB of the file print too).
                 LetturaDati::DisegnaPagina(target, file, LetturaDati::PageSpec::at(starts.at(page - 1)));

@@ -3,6 +3,9 @@
 #include <qvpreview/PrintOptions.h>
 
 #include "platform/Devices.h"
+#include "spool/SpoolFormat.h"
+
+#include <qvpreview/Error.h>
 
 #include <QDebug>
 
@@ -60,6 +63,29 @@ QString currentPrinterName()
 bool setCurrentPrinter(const QString &name)
 {
     return platform::setCurrentPrinter(name);
+}
+
+QPageLayout currentPageLayout()
+{
+    return platform::currentPageLayout();
+}
+
+void setCurrentPageLayout(const QPageLayout &layout)
+{
+    const QString problem = spool::pageLayoutProblem(layout);
+    if (!problem.isEmpty())
+        throw Error(ErrInvalidPropertyValue, QStringLiteral("setCurrentPageLayout")).withDetail(problem);
+    platform::setChosenPageLayout(layout);
+}
+
+void resetCurrentPageLayout()
+{
+    platform::setChosenPageLayout(std::nullopt);
+}
+
+bool isPageLayoutChosen()
+{
+    return platform::chosenPageLayout().has_value();
 }
 
 QString pdfPrinterName()

@@ -15,8 +15,11 @@ namespace {
 const QString Source = QStringLiteral("Stampa");
 } // namespace
 
-PrinterTarget::PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile)
-    : m_printerName(printer.name)
+PrinterTarget::PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile,
+                             const std::optional<QPageLayout> &firstSheet)
+    : m_desc(printer)
+    , m_jobTitle(jobTitle)
+    , m_printerName(printer.name)
 {
     if (printer.pdf) {
         // Qt's PDF engine ignores failed writes on a file it opens itself;
@@ -30,12 +33,21 @@ PrinterTarget::PrinterTarget(const platform::PrinterDesc &printer, const QString
                             "qv::PrinterTarget",
                             "Impossibile avviare la stampa su \"%1\": impossibile scrivere il file \"%2\": %3")
                             .arg(m_printerName, m_pdfFile, m_output->errorString()));
-        m_pdf = platform::createPdfWriter(m_output->device(), jobTitle);
+        m_pdf = platform::createPdfWriter(m_output->device(), jobTitle, printer.layout);
         m_device = m_pdf.get();
     } else {
         m_printer = platform::createPrinter(printer, jobTitle);
         m_device = m_printer.get();
+        m_ownFullPage = m_printer->fullPage();
     }
+    m_ownLayout = m_device->pageLayout();
+    layOutSheet(firstSheet);
+    m_jobPaper = firstSheet ? firstSheet->pageSize() : m_ownLayout.pageSize();
+    beginJob();
+}
+
+void PrinterTarget::beginJob()
+{
     if (!m_painter.begin(m_device)) {
         m_output.reset();
         QString dove = QStringLiteral("\"%1\"").arg(m_printerName);
@@ -55,15 +67,52 @@ PrinterTarget::~PrinterTarget()
         abortJob();
 }
 
+QPageLayout PrinterTarget::sheetLayout() const
+{
+    return m_device->pageLayout();
+}
+
+void PrinterTarget::layOutSheet(const std::optional<QPageLayout> &layout)
+{
+    if (!layout) {
+        // The printer's own page: as it was made, once a sheet changed it.
+        if (m_laidOut) {
+            if (m_printer)
+                m_printer->setFullPage(m_ownFullPage);
+            m_device->setPageLayout(m_ownLayout);
+            m_laidOut = false;
+        }
+        m_originTwips = QPointF();
+        return;
+    }
+    // The recorded paper, turned as recorded, drawn from its very corner:
+    // the recorded margins place the page, so the printer's own margins
+    // cannot shift it. A printer that cannot reach a margin clips there.
+    QPageLayout sheet(layout->pageSize(), layout->orientation(), QMarginsF(0, 0, 0, 0), QPageLayout::Point);
+    sheet.setMode(QPageLayout::FullPageMode);
+    if (m_printer) {
+        m_printer->setFullPage(true);
+        m_printer->setPageSize(layout->pageSize());
+        m_printer->setPageOrientation(layout->orientation());
+    } else {
+        m_device->setPageLayout(sheet);
+    }
+    m_laidOut = true;
+    const QMarginsF margins = layout->margins(QPageLayout::Point);
+    m_originTwips = QPointF(margins.left() * 20, margins.top() * 20);
+}
+
 void PrinterTarget::applyScale()
 {
     if (!m_painter.isActive())
         return;
-    // The replay draws in twips: device pixels per twip.
+    // The replay draws in twips: device pixels per twip, from the page's
+    // origin on the sheet.
     const double x = m_device->logicalDpiX() / 1440.0;
     const double y = m_device->logicalDpiY() / 1440.0;
     m_painter.resetTransform();
     m_painter.scale(x, y);
+    m_painter.translate(m_originTwips);
     m_painter.setRenderHint(QPainter::Antialiasing);
     m_painter.setRenderHint(QPainter::TextAntialiasing);
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -83,13 +132,18 @@ void PrinterTarget::pdfWriteFailed(const QString &reason)
                     .arg(m_pdfFile, m_printerName, reason));
 }
 
-void PrinterTarget::newSheet()
+void PrinterTarget::newSheet(const std::optional<QPageLayout> &layout)
 {
     if (!m_painter.isActive())
         return;
     // A full disk stops a long job at the sheet where it happened.
     if (m_output && m_output->failed())
         pdfWriteFailed(m_output->errorString());
+    // A CUPS job prints on one paper: another paper is another job.
+    if (m_printer && !(layout ? layout->pageSize() : m_ownLayout.pageSize()).isEquivalentTo(m_jobPaper))
+        return nextJob(layout);
+    // A page's paper is set before its sheet begins.
+    layOutSheet(layout);
     if (!m_device->newPage())
         throw Error(ErrPrinter, Source,
                     QCoreApplication::translate("qv::PrinterTarget",
@@ -99,6 +153,28 @@ void PrinterTarget::newSheet()
     m_state.currentX = 0;
     m_state.currentY = 0;
     applyScale();
+}
+
+void PrinterTarget::nextJob(const std::optional<QPageLayout> &layout)
+{
+    if (!m_painter.end() || m_printer->printerState() == QPrinter::Error)
+        throw Error(
+            ErrPrinter, Source,
+            QCoreApplication::translate("qv::PrinterTarget", "Impossibile completare la stampa sulla stampante \"%1\"")
+                .arg(m_printerName));
+    ++m_jobs;
+    m_printer = platform::createPrinter(m_desc, QStringLiteral("%1 (%2)").arg(m_jobTitle).arg(m_jobs));
+    m_device = m_printer.get();
+    m_ownFullPage = m_printer->fullPage();
+    m_ownLayout = m_device->pageLayout();
+    m_laidOut = false;
+    layOutSheet(layout);
+    m_jobPaper = layout ? layout->pageSize() : m_ownLayout.pageSize();
+    const int sheets = m_sheets;
+    beginJob();
+    m_sheets = sheets + 1;
+    m_state.currentX = 0;
+    m_state.currentY = 0;
 }
 
 void PrinterTarget::finishJob()

@@ -7,9 +7,11 @@
 #include "platform/Devices.h"
 #include "render/PainterTarget.h"
 
+#include <QPageLayout>
 #include <QPainter>
 
 #include <memory>
+#include <optional>
 
 class QPagedPaintDevice;
 class QPdfWriter;
@@ -31,7 +33,9 @@ public:
     /// failed or discarded job leaves the old file untouched. Throws
     /// qv::Error 482 when the job cannot start, naming the printer, the file
     /// and the system's reason.
-    PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile = QString());
+    /// The first sheet is laid out as \a firstSheet says (see newSheet()).
+    PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile = QString(),
+                  const std::optional<QPageLayout> &firstSheet = std::nullopt);
     /// A job that was neither finished nor aborted is discarded here.
     ~PrinterTarget() override;
     PrinterTarget(const PrinterTarget &) = delete;
@@ -41,16 +45,24 @@ public:
     void Cls() override;
 
     // The job, driven by its owner (the print engine); the replay only draws.
-    /// Ends the sheet and starts a new one. Throws 482 when the printer
-    /// refuses, or when the PDF file could not be written so far.
-    void newSheet();
+    /// Ends the sheet and starts a new one. With \a layout (a page's layout
+    /// record) the sheet is that paper, turned so, and the page is drawn
+    /// from its recorded margins on, whatever margins the printer has; without
+    /// it the sheet is the printer's own page, drawn from the printer's
+    /// margins, as a job without layouts is. A CUPS job has one paper: a
+    /// sheet of another paper than the job's ends the job there and starts
+    /// the next one, titled "<title> (2)", "(3)" and so on (a PDF file holds
+    /// every paper). Throws 482 when the printer refuses, or when the PDF
+    /// file could not be written so far.
+    void newSheet(const std::optional<QPageLayout> &layout = std::nullopt);
     /// Ends the job: it goes to the printer, or the PDF file is complete and
     /// in place. Throws 482 (naming the printer or the file and the system's
     /// reason) when it cannot be completed: a PDF whose writes, sync or
     /// rename failed is then not in place.
     void finishJob();
     /// Discards the job: nothing comes out of the printer, no PDF file is
-    /// written (an old one stays as it was).
+    /// written (an old one stays as it was). Of a CUPS job split by paper,
+    /// the parts already ended have gone to the printer.
     void abortJob();
 
     /// Sheets started so far (1 once the job is open).
@@ -60,10 +72,20 @@ public:
     /// The PDF file the job writes; empty on a CUPS queue.
     QString pdfFile() const { return m_pdfFile; }
 
+    /// The page layout of the sheet being printed, as the device has it.
+    QPageLayout sheetLayout() const;
+
 private:
+    void layOutSheet(const std::optional<QPageLayout> &layout);
+    void beginJob();
+    void nextJob(const std::optional<QPageLayout> &layout);
     void applyScale();
     [[noreturn]] void pdfWriteFailed(const QString &reason);
 
+    platform::PrinterDesc m_desc;
+    QString m_jobTitle;
+    int m_jobs = 1;
+    QPageSize m_jobPaper; // the paper of the CUPS job being printed
     QString m_printerName;
     QString m_pdfFile;
     std::unique_ptr<platform::OutputFile> m_output;
@@ -72,6 +94,12 @@ private:
     QPagedPaintDevice *m_device = nullptr;
     QPainter m_painter;
     int m_sheets = 0;
+    // The device's own page, as it was made, for the sheets without a
+    // layout; and where the page's origin lies on the sheet, in twips.
+    QPageLayout m_ownLayout;
+    bool m_ownFullPage = false;
+    bool m_laidOut = false;
+    QPointF m_originTwips;
 };
 
 } // namespace qv

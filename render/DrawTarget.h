@@ -10,10 +10,12 @@
 
 #include <qvpreview/Error.h>
 
+#include <QPageLayout>
 #include <QString>
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 namespace qv {
 
@@ -79,6 +81,11 @@ public:
     const DrawState &state() const { return m_state; }
     /// Sets every attribute at once (a recorded drawing replays so).
     virtual void setState(const DrawState &s) { m_state = s; }
+
+    /// The replay reached a page's first line, before anything of the page
+    /// is drawn: \a recorded is the page's layout record, nullopt when it
+    /// has none. Told for every page read, an empty last page too.
+    virtual void startPage(const std::optional<QPageLayout> &recorded) { (void)recorded; }
 
     /// A page begins: clears to the background colour (on a target that
     /// can be cleared) and resets the current position.

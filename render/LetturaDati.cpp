@@ -19,6 +19,7 @@
 #include <map>
 #include <optional>
 #include <tuple>
+#include <utility>
 
 namespace qv::LetturaDati {
 
@@ -220,8 +221,22 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
 
     const bool everyPage = Pagina.kind() == PageSpec::Kind::Every;
     PictureCache pictures;
+    bool pageStart = true; // the next line read is a page's first line
     while (!in.atEnd()) {
         const QByteArrayView tag = in.readLineView();
+        const bool first = std::exchange(pageStart, false);
+        if (tag == QByteArrayView(spool::TagPage)) {
+            // A page's layout is known before its first record is drawn:
+            // anywhere else the record would come too late.
+            if (!first)
+                in.fail(ErrInvalidFileFormat,
+                        QCoreApplication::translate("qv::LetturaDati", "record \"%1\" non all'inizio della pagina")
+                            .arg(QLatin1String(spool::TagPage)));
+            Destinazione.startPage(spool::readPageLayout(in));
+            continue;
+        }
+        if (first)
+            Destinazione.startPage(std::nullopt);
         try {
             if (tag == QByteArrayView(spool::TagPrint)) {
                 drawText(Destinazione, in);
@@ -229,6 +244,7 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
                 if (!everyPage)
                     break;
                 pictures.clear();
+                pageStart = true;
             } else if (tag == QByteArrayView(spool::TagLine)) {
                 drawLine(Destinazione, in);
             } else if (tag == QByteArrayView(spool::TagPSet)) {
@@ -244,6 +260,8 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
             in.fail(ErrorNumber(e.number()), e.description());
         }
     }
+    if (pageStart)
+        Destinazione.startPage(std::nullopt); // a page with no line at all
 }
 
 } // namespace qv::LetturaDati

@@ -6,6 +6,8 @@
 
 #include <qvpreview/Types.h>
 
+#include <QRectF>
+
 #include <cmath>
 
 namespace qv {
@@ -18,18 +20,44 @@ void PageMetrics::setSize(int32_t widthTwips, int32_t heightTwips)
     m_height = heightTwips;
 }
 
+namespace {
+
+/// Whole twips, halves to even (the default rounding mode); nullopt for an
+/// empty area.
+std::optional<QSize> wholeTwips(QSizeF twips)
+{
+    const double w = std::nearbyint(twips.width());
+    const double h = std::nearbyint(twips.height());
+    if (!(w > 0 && h > 0))
+        return std::nullopt;
+    return QSize(int(std::min(w, double(INT32_MAX))), int(std::min(h, double(INT32_MAX))));
+}
+
+} // namespace
+
+QSizeF PageMetrics::drawableTwips(const QPageLayout &layout)
+{
+    // Millimetres: Qt's points are whole ones.
+    return layout.paintRect(QPageLayout::Millimeter).size() * (1440 / 25.4);
+}
+
 QSize PageMetrics::printerPageTwips()
 {
     const QSize byDefault(DefaultPageWidthTwips, DefaultPageHeightTwips);
+    if (const std::optional<QPageLayout> chosen = platform::chosenPageLayout())
+        return wholeTwips(drawableTwips(*chosen)).value_or(byDefault);
     const auto printer = platform::currentPrinter();
     if (!printer)
         return byDefault;
-    // Whole twips, halves to even (the default rounding mode).
-    const double w = std::nearbyint(printer->drawableTwips.width());
-    const double h = std::nearbyint(printer->drawableTwips.height());
-    if (!(w > 0 && h > 0))
-        return byDefault;
-    return QSize(int(std::min(w, double(INT32_MAX))), int(std::min(h, double(INT32_MAX))));
+    return wholeTwips(printer->drawableTwips).value_or(byDefault);
+}
+
+QSize PageMetrics::pageTwips(const std::optional<QPageLayout> &recorded)
+{
+    if (recorded)
+        if (const std::optional<QSize> twips = wholeTwips(drawableTwips(*recorded)))
+            return *twips;
+    return printerPageTwips();
 }
 
 double PageMetrics::twipsPerUnitX(int32_t scaleMode)

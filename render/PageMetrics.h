@@ -9,10 +9,12 @@
 #include "render/TextMetrics.h"
 
 #include <QFont>
+#include <QPageLayout>
 #include <QSize>
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace qv {
 
@@ -28,10 +30,16 @@ public:
     void setSize(int32_t widthTwips, int32_t heightTwips);
     void setSize(QSize twips) { setSize(twips.width(), twips.height()); }
 
-    /// The current printer's drawable area in whole twips (halves to even);
-    /// the default page (11520 x 15872) without a printer or when the printer
-    /// reports no area.
+    /// The current printer's drawable area in whole twips (halves to even):
+    /// the page layout the host chose (platform::chosenPageLayout()) within
+    /// its margins, else the printer's own area; the default page (11520 x
+    /// 15872) without a printer or when the printer reports no area.
     static QSize printerPageTwips();
+    /// The drawable area of a page laid out as \a recorded (its layout
+    /// record) in whole twips; without a record, printerPageTwips().
+    static QSize pageTwips(const std::optional<QPageLayout> &recorded);
+    /// The area within the margins of \a layout in twips, unrounded.
+    static QSizeF drawableTwips(const QPageLayout &layout);
 
     /// Twips per unit of \a scaleMode (QV_SCALEMODE), horizontally or vertically.
     /// Pixels are the screen's; the user scale (0) and unknown modes are twips.

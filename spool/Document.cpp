@@ -2,6 +2,7 @@
 #include "spool/Document.h"
 
 #include "spool/PageStarts.h"
+#include "spool/SpoolFormat.h"
 
 #include <qvpreview/Error.h>
 
@@ -150,6 +151,16 @@ const PageIndex &Document::pageIndex(const QString &source) const
         m_indexKey = key;
     }
     return m_index;
+}
+
+std::optional<QPageLayout> Document::pageLayout(int32_t page, const QString &source) const
+{
+    if (m_path.isEmpty())
+        return std::nullopt;
+    const PageIndex &index = pageIndex(source);
+    if (page < 1 || page > index.size())
+        return std::nullopt;
+    return pageLayoutAt(m_path, index.at(page - 1), source);
 }
 
 PageIndex Document::pageIndex(const QString &source, int32_t expectedPages) const

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPageLayout>
 #include <QString>
 #include <QStringList>
 
@@ -110,6 +111,14 @@ public:
     const PageIndex &pageIndex(const QString &source) const;
     /// The page index held against \a expectedPages (limitToPageCount).
     PageIndex pageIndex(const QString &source, int32_t expectedPages) const;
+
+    /// The layout recorded with page \a page (1-based): its layout record
+    /// (TagPage), or nullopt when it has none (it is laid out on the current
+    /// printer's page) or the document has no such page. The one place
+    /// where a reader asks a page's layout; it reads the page's first line.
+    /// Throws as pageIndex() does, and 321 (file and line) for a malformed
+    /// layout record.
+    std::optional<QPageLayout> pageLayout(int32_t page, const QString &source) const;
 
     /// The document's picture files, in recording order.
     const QStringList &pictures() const { return m_pictures; }

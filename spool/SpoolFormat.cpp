@@ -4,11 +4,17 @@
 #include "spool/SpoolReader.h"
 #include "spool/SpoolWriter.h"
 
+#include <QCoreApplication>
+#include <QMarginsF>
+#include <QRectF>
+#include <QSizeF>
 #include <QString>
 
 namespace qv::spool {
 
 namespace {
+
+constexpr double TwipsPerMm = 1440 / 25.4;
 
 constexpr const char *Tags[] = {TagPrint, TagEndPrint, TagNewPage, TagLine, TagPSet, TagCircle, TagPaint};
 
@@ -140,6 +146,96 @@ StrokeLine LeggiAttributiTratto(SpoolReader &in)
     s.fillColor = in.integer("FillColor");
     s.fillStyle = in.integer("FillStyle");
     return s;
+}
+
+QString pageLayoutProblem(const QPageLayout &layout)
+{
+    if (!layout.isValid() || !layout.pageSize().isValid())
+        return QCoreApplication::translate("qv::LetturaDati", "formato di pagina non valido");
+    const QRectF full = layout.fullRect(QPageLayout::Millimeter);
+    const double w = full.width() * TwipsPerMm;
+    const double h = full.height() * TwipsPerMm;
+    if (!(w > 0 && h > 0 && w <= MaxPageSideTwips && h <= MaxPageSideTwips))
+        return QCoreApplication::translate("qv::LetturaDati", "pagina di %1 x %2 twip (ammessi da 1 a %3 per lato)")
+            .arg(w, 0, 'f', 0)
+            .arg(h, 0, 'f', 0)
+            .arg(MaxPageSideTwips, 0, 'f', 0);
+    const QMarginsF m = layout.margins(QPageLayout::Millimeter) * TwipsPerMm;
+    if (!(m.left() >= 0 && m.top() >= 0 && m.right() >= 0 && m.bottom() >= 0) || !(m.left() + m.right() < w)
+        || !(m.top() + m.bottom() < h))
+        return QCoreApplication::translate("qv::LetturaDati",
+                                           "margini %1, %2, %3, %4 twip su una pagina di %5 x %6 twip: "
+                                           "non negativi e con spazio per disegnare")
+            .arg(m.left(), 0, 'f', 0)
+            .arg(m.top(), 0, 'f', 0)
+            .arg(m.right(), 0, 'f', 0)
+            .arg(m.bottom(), 0, 'f', 0)
+            .arg(w, 0, 'f', 0)
+            .arg(h, 0, 'f', 0);
+    return QString();
+}
+
+void writePageLayout(Record &record, const QPageLayout &layout)
+{
+    // Millimetres are Qt's exact unit for the standard papers (its points
+    // are rounded to whole ones).
+    const QSizeF paper = layout.pageSize().size(QPageSize::Millimeter) * TwipsPerMm;
+    const QMarginsF m = layout.margins(QPageLayout::Millimeter) * TwipsPerMm;
+    record.single(float(paper.width()))
+        .single(float(paper.height()))
+        .integer(layout.orientation() == QPageLayout::Landscape ? 1 : 0)
+        .single(float(m.left()))
+        .single(float(m.top()))
+        .single(float(m.right()))
+        .single(float(m.bottom()))
+        .endLine();
+}
+
+QPageLayout readPageLayout(SpoolReader &in)
+{
+    const float width = in.single("larghezza della carta");
+    const float height = in.single("altezza della carta");
+    const int32_t orientation = in.integer("orientamento");
+    const float left = in.single("margine sinistro");
+    const float top = in.single("margine superiore");
+    const float right = in.single("margine destro");
+    const float bottom = in.single("margine inferiore");
+    const auto refuse = [&in](const QString &what) {
+        in.fail(ErrInvalidFileFormat,
+                QCoreApplication::translate("qv::LetturaDati", "formato di pagina non valido: %1").arg(what));
+    };
+    if (!(width > 0 && height > 0 && width <= MaxPageSideTwips && height <= MaxPageSideTwips))
+        refuse(QCoreApplication::translate("qv::LetturaDati", "carta di %1 x %2 twip (ammessi da 1 a %3 per lato)")
+                   .arg(double(width))
+                   .arg(double(height))
+                   .arg(MaxPageSideTwips));
+    if (orientation != 0 && orientation != 1)
+        refuse(QCoreApplication::translate("qv::LetturaDati", "orientamento %1 (ammessi 0 verticale, 1 orizzontale)")
+                   .arg(orientation));
+    if (!(left >= 0 && top >= 0 && right >= 0 && bottom >= 0))
+        refuse(QCoreApplication::translate("qv::LetturaDati", "margini %1, %2, %3, %4 twip (non negativi)")
+                   .arg(double(left))
+                   .arg(double(top))
+                   .arg(double(right))
+                   .arg(double(bottom)));
+    const QPageLayout layout(QPageSize(QSizeF(width, height) / TwipsPerMm, QPageSize::Millimeter),
+                             orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait,
+                             QMarginsF(left, top, right, bottom) / TwipsPerMm, QPageLayout::Millimeter);
+    const QString problem = pageLayoutProblem(layout);
+    if (!problem.isEmpty())
+        refuse(problem);
+    return layout;
+}
+
+std::optional<QPageLayout> pageLayoutAt(const QString &path, qint64 start, const QString &source)
+{
+    SpoolReader in(source);
+    in.open(path);
+    if (start != 1)
+        in.seek(start);
+    if (in.atEnd() || in.readLineView() != QByteArrayView(TagPage))
+        return std::nullopt;
+    return readPageLayout(in);
 }
 
 } // namespace qv::spool

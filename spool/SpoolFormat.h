@@ -6,10 +6,12 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QPageLayout>
 #include <QString>
 #include <QStringView>
 
 #include <cstdint>
+#include <optional>
 
 namespace qv::spool {
 
@@ -44,6 +46,12 @@ inline constexpr char TagLine[] = "#line@";         ///< a line or box
 inline constexpr char TagPSet[] = "#pset@";         ///< a point
 inline constexpr char TagCircle[] = "#circle@";     ///< a circle, arc or ellipse
 inline constexpr char TagPaint[] = "#paint@";       ///< a picture
+/// The layout of the page whose first line it is: the paper, its orientation
+/// and the margins. A page without one is laid out on the current printer's
+/// page. It is no tag of isTagLine(): a host's text line that reads so is
+/// written as it stands (text lines are read up to TagEndPrint, and a page
+/// never starts inside the control's text records).
+inline constexpr char TagPage[] = "#page@";
 
 /// True when \a line is exactly one of the tags.
 bool isTagLine(QStringView line);
@@ -94,5 +102,35 @@ void ScriviAttributiTratto(Record &record, const StrokeLine &stroke);
 FontLine LeggiAttributiFont(SpoolReader &in);
 /// Reads the six values of a stroke line from the value stream of \a in.
 StrokeLine LeggiAttributiTratto(SpoolReader &in);
+
+// --- The page layout record ------------------------------------------------------
+//
+// After TagPage, one value line: the paper's width and height in twips as
+// its page size defines it (portrait), the orientation (0 portrait,
+// 1 landscape), and the margins left, top, right and bottom in twips on the
+// page as it is turned. The recorded coordinates of the page count from the
+// top-left corner of the margins.
+
+/// The longest side a page may have, in twips: 200 inches, the most a PDF
+/// page can measure.
+inline constexpr double MaxPageSideTwips = 200 * 1440.0;
+/// Why \a layout cannot be a page, in a few Italian words (an invalid
+/// size, a side of 0 or beyond MaxPageSideTwips, margins below 0 or that
+/// leave no room to draw); empty when it can.
+QString pageLayoutProblem(const QPageLayout &layout);
+
+/// Writes the value line of \a layout (a usable one: a valid size, margins
+/// that leave room to draw).
+void writePageLayout(Record &record, const QPageLayout &layout);
+/// Reads the values of a page layout record. Throws qv::Error as the value
+/// readers do (13, 6, 62), and 321 naming the file and the line for a
+/// layout that is no page: a side of 0 or less or beyond 200 inches, an
+/// orientation other than 0 and 1, margins below 0 or that leave no room.
+QPageLayout readPageLayout(SpoolReader &in);
+/// The layout of the page that starts at the 1-based position \a start of
+/// the spool file at \a path: its layout record when the page's first line
+/// is TagPage, else nullopt. Throws qv::Error with the source \a source as
+/// SpoolReader does (53, 75) and as readPageLayout().
+std::optional<QPageLayout> pageLayoutAt(const QString &path, qint64 start, const QString &source);
 
 } // namespace qv::spool

@@ -692,6 +692,38 @@
         <source>posizione di inizio pagina non valida: %1</source>
         <translation>invalid page start position: %1</translation>
     </message>
+    <message>
+        <source>record &quot;%1&quot; non all&apos;inizio della pagina</source>
+        <translation>record &quot;%1&quot; not at the start of the page</translation>
+    </message>
+    <message>
+        <source>formato di pagina non valido</source>
+        <translation>invalid page layout</translation>
+    </message>
+    <message>
+        <source>pagina di %1 x %2 twip (ammessi da 1 a %3 per lato)</source>
+        <translation>page of %1 x %2 twips (from 1 to %3 a side allowed)</translation>
+    </message>
+    <message>
+        <source>margini %1, %2, %3, %4 twip su una pagina di %5 x %6 twip: non negativi e con spazio per disegnare</source>
+        <translation>margins %1, %2, %3, %4 twips on a page of %5 x %6 twips: not negative and leaving room to draw</translation>
+    </message>
+    <message>
+        <source>formato di pagina non valido: %1</source>
+        <translation>invalid page layout: %1</translation>
+    </message>
+    <message>
+        <source>carta di %1 x %2 twip (ammessi da 1 a %3 per lato)</source>
+        <translation>paper of %1 x %2 twips (from 1 to %3 a side allowed)</translation>
+    </message>
+    <message>
+        <source>orientamento %1 (ammessi 0 verticale, 1 orizzontale)</source>
+        <translation>orientation %1 (0 portrait, 1 landscape allowed)</translation>
+    </message>
+    <message>
+        <source>margini %1, %2, %3, %4 twip (non negativi)</source>
+        <translation>margins %1, %2, %3, %4 twips (not negative)</translation>
+    </message>
 </context>
 <context>
     <name>qv::MotoreStampa</name>
@@ -1286,6 +1318,34 @@ General options:
   --version                       shows the version
   --list-printers                 lists the installed printers
 </translation>
+    </message>
+    <message>
+        <source>orizzontale</source>
+        <translation>landscape</translation>
+    </message>
+    <message>
+        <source>verticale</source>
+        <translation>portrait</translation>
+    </message>
+    <message>
+        <source>della stampante corrente (%1)</source>
+        <translation>of the current printer (%1)</translation>
+    </message>
+    <message>
+        <source>formato: </source>
+        <translation>paper: </translation>
+    </message>
+    <message>
+        <source>formati:</source>
+        <translation>papers:</translation>
+    </message>
+    <message>
+        <source>pagina %1</source>
+        <translation>page %1</translation>
+    </message>
+    <message>
+        <source>pagine %1-%2</source>
+        <translation>pages %1-%2</translation>
     </message>
 </context>
 </TS>

@@ -1,10 +1,12 @@
 // libFuzzer target: any bytes as a spool file, replayed onto a page surface,
-// every page and then one page reached by its stored position, and the
-// result rendered. The outcome must be success or a qv::Error: never a
+// every page and then one page reached by its stored position, the first
+// pages' layouts read, and the result rendered. The outcome must be success or a qv::Error: never a
 // crash, a hang or an unbounded allocation.
 #include "print/MotoreStampa.h"
 #include "render/LetturaDati.h"
+#include "render/PageMetrics.h"
 #include "render/PageSurface.h"
+#include "spool/SpoolFormat.h"
 
 #include <qvpreview/Error.h>
 
@@ -15,6 +17,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -54,6 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     (void)surface.Picture()->render(0.01);
     try {
         const QList<qint64> starts = qv::MotoreStampa::PosizioniPagine(spoolPath);
+        // The first pages' layouts, and a surface of that size.
+        for (qsizetype i = 0; i < std::min<qsizetype>(starts.size(), 4); ++i) {
+            const QSize twips = qv::PageMetrics::pageTwips(qv::spool::pageLayoutAt(spoolPath, starts.at(i), "Fuzz"));
+            surface.setSize(twips.width(), twips.height());
+        }
         if (starts.size() >= 2) {
             qv::LetturaDati::DisegnaPagina(surface, spoolPath, qv::LetturaDati::PageSpec::at(starts.at(1)));
             (void)surface.Picture()->render(0.01);

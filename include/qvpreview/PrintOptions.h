@@ -5,6 +5,7 @@
 
 #include <qvpreview/Export.h>
 
+#include <QPageLayout>
 #include <QString>
 #include <QStringList>
 
@@ -58,6 +59,44 @@ QV_EXPORT QString currentPrinterName();
 /// Chooses the current printer by name; an empty name goes back to the
 /// default. False (and nothing changes) when no printer has that name.
 QV_EXPORT bool setCurrentPrinter(const QString &name);
+/// The page layout of the current printer: the paper (a QPageSize), its
+/// orientation and the margins, in Qt's terms. It is the one chosen with
+/// setCurrentPageLayout(), else the current printer's own: a CUPS queue's
+/// default media with the queue's margins, the built-in PDF printer's
+/// paper of the locale (Letter where QLocale::system() measures in the US
+/// system, A4 elsewhere) without margins. Without any printer, a custom
+/// page of 11520 x 15872 twips without margins.
+///
+/// The area within the margins is the page a document is drawn on:
+/// PrintPreview::PageWidth() and PageHeight() give it, the control
+/// centres and measures on it, and coordinates count from its top-left
+/// corner. A document records the layout chosen here with every page it
+/// starts while one is chosen, so that the window, the tool, SpoolFile and
+/// the printer show and print that page on that paper wherever the file
+/// goes; a page recorded while none is chosen is laid out on the current
+/// printer's page when it is read, as always.
+QV_EXPORT QPageLayout currentPageLayout();
+/// Chooses the page layout for the pages recorded from now on (also a page
+/// already begun, while nothing is recorded on it), whatever printer is
+/// current. Lengths in any of QPageLayout's units. Throws qv::Error 380
+/// (source "setCurrentPageLayout", the detail saying what is wrong) for a
+/// layout that is no page: invalid, a side of more than 200 inches, margins
+/// below 0 or that leave no room to draw; the layout stays as it was.
+///
+/// To let the user choose with Qt's page setup dialog on the current
+/// printer:
+/// \code
+/// QPrinter printer;
+/// printer.setPageLayout(qv::currentPageLayout());
+/// if (QPageSetupDialog(&printer).exec() == QDialog::Accepted) qv::setCurrentPageLayout(printer.pageLayout());
+/// \endcode
+QV_EXPORT void setCurrentPageLayout(const QPageLayout &layout);
+/// Forgets the chosen layout: the current printer's own page again, and the
+/// pages recorded from now on carry no layout.
+QV_EXPORT void resetCurrentPageLayout();
+/// True while a layout chosen with setCurrentPageLayout() is in force.
+QV_EXPORT bool isPageLayoutChosen();
+
 /// The name of the built-in PDF printer ("PDF").
 QV_EXPORT QString pdfPrinterName();
 /// The file that the PDF printer writes when the print options name none;

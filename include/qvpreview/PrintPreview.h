@@ -283,9 +283,21 @@ public:
     QString lastPdfFile() const;
     /// Discards the document: deletes the spool file and every picture file.
     void AnnullaStampa();
-    /// Printable page width in the current scale (11520 twips without a printer).
+    /// Printable page width in the current scale: the width within the
+    /// margins of the current page layout (qv::currentPageLayout(): the one
+    /// chosen with qv::setCurrentPageLayout(), else the current printer's
+    /// drawable area; 11520 twips without a printer). Recording coordinates
+    /// count from the top-left corner of that area. While a layout is chosen,
+    /// every page the control starts records it (the first record of the
+    /// page carries it), so the page is shown and printed on that paper
+    /// wherever the file is read; choosing another between NuovaPagina()
+    /// and the next record lays out the new page so (a landscape page
+    /// inside a portrait document). A layout chosen while the page already
+    /// holds records applies from the next page on. StampaCentrato()
+    /// centres on the width of the page it records on.
     float PageWidth();
-    /// Printable page height in the current scale (15872 twips without a printer).
+    /// Printable page height in the current scale, as PageWidth() (15872
+    /// twips without a printer).
     float PageHeight();
     /// Shows the about box.
     void AboutBox();

@@ -11,6 +11,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QPageLayout>
 #include <QSize>
 #include <QString>
 
@@ -27,6 +28,22 @@ namespace spool {
 class Document;
 }
 
+/// Pages that follow each other on the same page layout, as
+/// SpoolFile::check() reports them.
+struct QV_EXPORT SpoolLayoutRun
+{
+    int32_t firstPage = 1; ///< the run's first page, 1-based
+    int32_t lastPage = 1;  ///< its last page
+    /// The pages' layout: the paper, its orientation and the margins.
+    QPageLayout layout;
+    /// True when the pages carry their layout in the file; false for pages
+    /// recorded without one, which are laid out on currentPageLayout().
+    bool recorded = false;
+
+    /// Two runs are equal when every field is.
+    bool operator==(const SpoolLayoutRun &) const = default;
+};
+
 /// What SpoolFile::check() found: the counts of what the file draws, and
 /// the first error.
 ///
@@ -41,6 +58,9 @@ struct QV_EXPORT SpoolCheck
     int32_t points = 0;   ///< points
     int32_t circles = 0;  ///< circles, arcs and ellipses
     int32_t pictures = 0; ///< pictures
+    /// The pages' layouts, page after page, in runs of pages laid out alike
+    /// (one run when every page is), as far as the file was read.
+    QList<SpoolLayoutRun> layouts;
     /// The first error, with its number, a description that names the file,
     /// the line and what was expected, and Error::file() and Error::line();
     /// nullopt when the whole file reads. The counts stop there.
@@ -94,13 +114,25 @@ public:
     /// Number of pages: 1 plus the page breaks, from one scan of the file.
     int32_t pageCount() const;
 
-    /// The page the document is drawn on, in twips: the current printer's
-    /// drawable area, or 11520 x 15872 without a printer; the preview shows
-    /// the same page.
+    /// The page a document recorded without a page layout is drawn on, in
+    /// twips: the area within the margins of currentPageLayout() (the
+    /// current printer's drawable area, or 11520 x 15872 without a printer).
     static QSize pageSizeTwips();
+    /// The page that page \a page (1-based) is drawn on, in twips: the
+    /// area within the margins of its recorded layout, else pageSizeTwips().
+    /// Throws as pageLayout() does.
+    QSize pageSizeTwips(int32_t page) const;
+    /// The layout recorded with page \a page (1-based): the paper, its
+    /// orientation and the margins the page was laid out on; nullopt when
+    /// the page carries none (a file recorded while no layout was chosen,
+    /// or one written before layouts were recorded: the page is then laid
+    /// out on currentPageLayout()) or the document has no such page. Throws
+    /// 53 or 75 for a file that cannot be read, 321 (file and line) for a
+    /// malformed layout record.
+    std::optional<QPageLayout> pageLayout(int32_t page) const;
 
     /// Draws page \a page (1-based) onto \a painter, whose coordinates must
-    /// be twips from the page's top-left corner (scale the painter by
+    /// be twips from the page's top-left corner (of pageSizeTwips(page)) (scale the painter by
     /// dots per inch / 1440). The page's background is not painted. Raster
     /// operations (DrawMode other than 13) are exact only on a raster image.
     /// Throws 9 for a page outside 1..pageCount(); a page that cannot be
@@ -109,7 +141,7 @@ public:
     void renderPage(int32_t page, QPainter &painter) const;
 
     /// Page \a page rasterised at \a dotsPerInch (above 0) on white: an
-    /// image of pageSizeTwips() at that resolution, each side at most 32767
+    /// image of pageSizeTwips(page) at that resolution, each side at most 32767
     /// pixels (error 5 beyond). A page that cannot be read in full: with
     /// \a error the image holds what could be drawn and the error is stored
     /// there; without it the error is thrown.

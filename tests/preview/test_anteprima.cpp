@@ -243,6 +243,25 @@ TEST_F(AnteprimaTest, ThreePagesForwardAndBack)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(AnteprimaTest, EachPageIsShownOnThePageItWasRecordedOn)
+{
+    const QByteArray punto = "#pset@\r\n0,13,1,0,0,1\r\n10,10\r\n";
+    auto w = apri("#page@\r\n11905.51,16837.79,1,0,0,0,0\r\n" + punto + "#newpage@\r\n"
+                      + "#page@\r\n12240,15840,0,720,720,720,720\r\n" + punto + "#newpage@\r\n" + punto,
+                  3);
+    // Landscape A4; Letter within half-inch margins; no layout: the printer's page.
+    const QSize pagine[] = {QSize(16838, 11906), QSize(10800, 14400), QSize(11520, 15872)};
+    for (int pagina = 0; pagina < 3; ++pagina) {
+        if (pagina > 0)
+            premi(*w, QStringLiteral("successiva"));
+        EXPECT_EQ(QSize(w->Picture2().Width(), w->Picture2().Height()), pagine[pagina]) << "page " << pagina + 1;
+        EXPECT_EQ(w->Picture2().Picture()->sizeTwips(), pagine[pagina]) << "page " << pagina + 1;
+    }
+    premi(*w, QStringLiteral("prima"));
+    EXPECT_EQ(QSize(w->Picture2().Width(), w->Picture2().Height()), pagine[0]);
+    EXPECT_EQ(beeps, 0);
+}
+
 // The window destroyed while its page field has the focus: the field loses
 // the focus as it goes and must not call back into the window, which is gone
 // by then (the build with QV_SANITIZE=ON reports such a call).

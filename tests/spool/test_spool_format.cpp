@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QPageLayout>
 
 #include <gtest/gtest.h>
 
@@ -124,6 +125,64 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 // --- The reader ------------------------------------------------------------------
+
+/// A page layout written as its record and read back at its page's start.
+struct LayoutCase
+{
+    const char *name;
+    QPageLayout layout;
+    QPageSize::PageSizeId id; // the paper the reader names
+};
+
+class PageLayoutRecords : public FormatFile, public ::testing::WithParamInterface<LayoutCase>
+{};
+
+TEST_P(PageLayoutRecords, ReadBackAsWrittenWhereAPageStarts)
+{
+    Record page(TagPage);
+    writePageLayout(page, GetParam().layout);
+    Record point(TagPSet);
+    ScriviAttributiTratto(point, StrokeLine());
+    point.single(10).single(10).endLine();
+    // The record at the file start, and again as the first line of page 2.
+    const QByteArray bytes = page.bytes() + point.bytes() + "#newpage@\r\n" + page.bytes() + point.bytes();
+    const QString path = write(bytes);
+    const qint64 second = bytes.indexOf("#newpage@\r\n") + 12;
+    for (const qint64 start : {qint64(1), second}) {
+        const std::optional<QPageLayout> read = pageLayoutAt(path, start, QStringLiteral("Prova"));
+        ASSERT_TRUE(read) << "at " << start;
+        EXPECT_EQ(read->pageSize().id(), GetParam().id);
+        EXPECT_EQ(read->orientation(), GetParam().layout.orientation());
+        const QRectF want = GetParam().layout.paintRect(QPageLayout::Millimeter);
+        const QRectF got = read->paintRect(QPageLayout::Millimeter);
+        EXPECT_NEAR(got.left(), want.left(), 0.001);
+        EXPECT_NEAR(got.top(), want.top(), 0.001);
+        EXPECT_NEAR(got.width(), want.width(), 0.001);
+        EXPECT_NEAR(got.height(), want.height(), 0.001);
+        EXPECT_TRUE(pageLayoutProblem(*read).isEmpty());
+    }
+    // Elsewhere than at a page's first line there is no layout of a page.
+    EXPECT_FALSE(pageLayoutAt(path, page.bytes().size() + 1, QStringLiteral("Prova")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PageLayoutRecords,
+    ::testing::Values(
+        LayoutCase{"A4Portrait", QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()),
+                   QPageSize::A4},
+        LayoutCase{"A4LandscapeMarginsInMm",
+                   QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 15, 20, 25),
+                               QPageLayout::Millimeter),
+                   QPageSize::A4},
+        LayoutCase{"LegalMarginsInInches",
+                   QPageLayout(QPageSize(QPageSize::Legal), QPageLayout::Portrait, QMarginsF(0.5, 1, 0.75, 1.25),
+                               QPageLayout::Inch),
+                   QPageSize::Legal},
+        LayoutCase{"CustomLabel",
+                   QPageLayout(QPageSize(QSizeF(89, 36), QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
+                               QPageLayout::Landscape, QMarginsF(2, 2, 2, 2), QPageLayout::Millimeter),
+                   QPageSize::Custom}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(FormatFile, WholeLineAfterValuesIsTheRestOfTheValueLine)
 {

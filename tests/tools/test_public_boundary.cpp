@@ -44,12 +44,12 @@ bool fromTheSanitizers(const QString &symbol)
 const QSet<QString> Public = {
     // classes and value types
     "PrintPreview", "CPalette", "PaletteEntry", "qvUtilita", "Error", "SpoolFile", "SpoolCheck", "SpoolMatch",
-    "PrintOptions", "PropertyBag", "MemoryPropertyBag", "PropertyPageSite", "PropertyPage", "VersionRecord",
-    "QV_ALLINEAMENTO", "QV_SCALEMODE", "ErrorNumber", "PreviewWindowOptions",
+    "SpoolLayoutRun", "PrintOptions", "PropertyBag", "MemoryPropertyBag", "PropertyPageSite", "PropertyPage",
+    "VersionRecord", "QV_ALLINEAMENTO", "QV_SCALEMODE", "ErrorNumber", "PreviewWindowOptions",
     // functions
     "errorText", "hasErrorText", "installTranslator", "libraryVersion", "printerNames", "currentPrinterName",
     "setCurrentPrinter", "pdfPrinterName", "setPdfOutputFile", "pdfOutputFile", "PrintTo", "operator",
-    "CreaPaginaAnteprima"};
+    "CreaPaginaAnteprima", "currentPageLayout", "setCurrentPageLayout", "resetCurrentPageLayout", "isPageLayoutChosen"};
 
 TEST(PublicBoundary, OnlyThePublicInterfaceIsExported)
 {

@@ -7,6 +7,7 @@
 #include "support/SmallDisk.h"
 #include "support/TestEnv.h"
 
+#include <qvpreview/PrintOptions.h>
 #include <qvpreview/PrintPreview.h>
 
 #include <QDateTime>
@@ -128,6 +129,69 @@ TEST_F(Tool, CheckReportsPagesAndRecords)
          {"pagine: 2\n", "testi: 2\n", "linee: 1\n", "riquadri: 1\n", "cerchi: 1\n", "immagini: 0\n"})
         EXPECT_TRUE(r.out.contains(QLatin1String(line))) << line << "\n" << qPrintable(r.out);
 }
+
+/// A document recorded on chosen papers, and what check and render say of it.
+struct Papers
+{
+    const char *name;
+    QList<QPageLayout> pages; // one layout a page; an invalid one: none chosen
+    const char *report;       // the lines after the counts
+};
+
+class ToolPapers : public Tool, public ::testing::WithParamInterface<Papers>
+{};
+
+TEST_P(ToolPapers, CheckReportsThePagesSizesAndRenderDrawsThem)
+{
+    doc = path("fogli.qv");
+    {
+        PrintPreview pp;
+        for (qsizetype i = 0; i < GetParam().pages.size(); ++i) {
+            if (i > 0)
+                pp.NuovaPagina();
+            if (GetParam().pages[i].isValid())
+                qv::setCurrentPageLayout(GetParam().pages[i]);
+            else
+                qv::resetCurrentPageLayout();
+            pp.StampaTesto(1440, 1440, QStringLiteral("pagina"));
+        }
+        qv::resetCurrentPageLayout();
+        ASSERT_TRUE(QFile::copy(pp.spoolPath(), doc));
+    }
+    Result r = runTool({QStringLiteral("check"), doc});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    const qsizetype counts = r.out.indexOf(QLatin1String("immagini: 0\n"));
+    ASSERT_GE(counts, 0) << qPrintable(r.out);
+    EXPECT_EQ(r.out.mid(counts + 12), QString::fromUtf8(GetParam().report));
+
+    // Each page renders at its own size, whatever printer the tool finds.
+    for (qsizetype i = 0; i < GetParam().pages.size(); ++i) {
+        if (!GetParam().pages[i].isValid())
+            continue;
+        const QString png = path("pagina.png");
+        r = runTool({QStringLiteral("render"), doc, QStringLiteral("--page"), QString::number(i + 1),
+                     QStringLiteral("--png"), png});
+        ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+        const QImage image(png);
+        const QSizeF mm = GetParam().pages[i].paintRect(QPageLayout::Millimeter).size();
+        EXPECT_NEAR(double(image.width()) / image.height(), mm.width() / mm.height(), 0.01) << "page " << i + 1;
+    }
+}
+
+const QPageLayout A4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF());
+const QPageLayout A4Landscape(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10),
+                              QPageLayout::Millimeter);
+const QPageLayout USLetter(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF());
+
+INSTANTIATE_TEST_SUITE_P(Cases, ToolPapers,
+                         ::testing::Values(Papers{"OneSize", {A4, A4}, "formato: 210 x 297 mm verticale\n"},
+                                           Papers{"ThreeSizes",
+                                                  {A4, A4Landscape, A4Landscape, USLetter},
+                                                  "formati:\n  pagina 1: 210 x 297 mm verticale\n"
+                                                  "  pagine 2-3: 297 x 210 mm orizzontale\n"
+                                                  "  pagina 4: 215.9 x 279.4 mm verticale\n"},
+                                           Papers{"NoneRecordedReportsAsAlways", {QPageLayout(), QPageLayout()}, ""}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(Tool, CheckNamesTheFirstBrokenLine)
 {

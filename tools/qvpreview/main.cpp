@@ -169,6 +169,21 @@ bool checkReadable(const QString &path, QString &message)
 
 // --- check ------------------------------------------------------------------
 
+/// A page's paper as the user reads it: "210 x 297 mm verticale" (the
+/// sheet as it is turned, to a tenth of a millimetre).
+QString describePaper(const QPageLayout &layout)
+{
+    const QSizeF mm = layout.fullRect(QPageLayout::Millimeter).size();
+    const auto number = [](double v) {
+        QString t = QString::number(v, 'f', 1);
+        return t.endsWith(QLatin1String(".0")) ? t.chopped(2) : t;
+    };
+    return QStringLiteral("%1 x %2 mm %3")
+        .arg(number(mm.width()), number(mm.height()),
+             layout.orientation() == QPageLayout::Landscape ? QCoreApplication::translate("qvpreview", "orizzontale")
+                                                            : QCoreApplication::translate("qvpreview", "verticale"));
+}
+
 int commandCheck(const QString &path)
 {
     QString message;
@@ -185,6 +200,28 @@ int commandCheck(const QString &path)
           << QCoreApplication::translate("qvpreview", "punti: ") << check.points << "\n"
           << QCoreApplication::translate("qvpreview", "cerchi: ") << check.circles << "\n"
           << QCoreApplication::translate("qvpreview", "immagini: ") << check.pictures << "\n";
+    // The pages' sizes, for a file that records them: one line when every
+    // page is alike, else one a run. A file without page layouts (recorded
+    // on the printer of the moment) is reported as it always was.
+    const bool recorded = std::any_of(check.layouts.begin(), check.layouts.end(),
+                                      [](const qv::SpoolLayoutRun &run) { return run.recorded; });
+    const auto paperOf = [](const qv::SpoolLayoutRun &run) {
+        return run.recorded ? describePaper(run.layout)
+                            : QCoreApplication::translate("qvpreview", "della stampante corrente (%1)")
+                                  .arg(describePaper(run.layout));
+    };
+    if (recorded && check.layouts.size() == 1) {
+        out() << QCoreApplication::translate("qvpreview", "formato: ") << paperOf(check.layouts.first()) << "\n";
+    } else if (recorded) {
+        out() << QCoreApplication::translate("qvpreview", "formati:") << "\n";
+        for (const qv::SpoolLayoutRun &run : check.layouts) {
+            const QString pages =
+                run.firstPage == run.lastPage
+                    ? QCoreApplication::translate("qvpreview", "pagina %1").arg(run.firstPage)
+                    : QCoreApplication::translate("qvpreview", "pagine %1-%2").arg(run.firstPage).arg(run.lastPage);
+            out() << "  " << pages << ": " << paperOf(run) << "\n";
+        }
+    }
     out().flush();
     return Ok;
 }
