@@ -1,6 +1,7 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/ThumbnailPane.h"
 
+#include "preview/ViewerModel.h"
 #include "render/PageSurface.h"
 
 #include <QAbstractListModel>
@@ -312,8 +313,13 @@ private:
 
 } // namespace
 
-ThumbnailPane::ThumbnailPane(QWidget *parent) : QListView(parent), m_model(new ThumbnailModel(this))
+ThumbnailPane::ThumbnailPane(ViewerModel &model, QWidget *parent) : QListView(parent), m_model(new ThumbnailModel(this))
 {
+    // The list's rows follow the document's pages, its current row the page on show.
+    m_model->setPagineTotali(model.viewPages());
+    connect(&model, &ViewerModel::pageCountChanged, this,
+            [this, &model] { m_model->setPagineTotali(model.viewPages()); });
+    connect(&model, &ViewerModel::currentPageChanged, this, [this](int32_t page) { setPaginaCorrente(page); });
     setObjectName(QStringLiteral("miniature"));
     setModel(m_model);
     setItemDelegate(new ThumbnailDelegate(m_model, this));
@@ -341,11 +347,6 @@ void ThumbnailPane::setDocumento(const QString &path, QSize paginaTwips, Posizio
     verticalScrollBar()->setSingleStep(m_model->dimensione().height() / 4);
     if (corrente >= 0)
         setPaginaCorrente(corrente);
-}
-
-void ThumbnailPane::setPagineTotali(int32_t pagine)
-{
-    m_model->setPagineTotali(pagine);
 }
 
 int32_t ThumbnailPane::pagineTotali() const

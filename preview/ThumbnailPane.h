@@ -15,6 +15,7 @@
 namespace qv {
 
 class ThumbnailModel;
+class ViewerModel;
 
 /// A list of every page as a thumbnail with its number under it, the
 /// current page highlighted; a click on a page asks the window to show it.
@@ -42,14 +43,15 @@ public:
     /// Bytes of thumbnails kept at most.
     static constexpr qint64 MemoriaMassima = 12 * 1024 * 1024;
 
-    explicit ThumbnailPane(QWidget *parent = nullptr);
+    /// A pane of \a model's pages: it follows its page count and highlights
+    /// its page on show.
+    explicit ThumbnailPane(ViewerModel &model, QWidget *parent = nullptr);
     ~ThumbnailPane() override;
 
     /// The document: its spool file, its page size in twips and where each
     /// page starts. Forgets the thumbnails made so far.
     void setDocumento(const QString &path, QSize paginaTwips, Posizione posizione);
-    /// The number of pages; the list grows or shrinks to it.
-    void setPagineTotali(int32_t pagine);
+    /// The number of pages in the list (the model's).
     int32_t pagineTotali() const;
     /// Highlights page \a pagina (0-based) and scrolls it into the pane.
     void setPaginaCorrente(int32_t pagina);

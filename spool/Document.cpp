@@ -1,6 +1,7 @@
 // qvPreview - print preview for Qt applications.
 #include "spool/Document.h"
 
+#include "spool/PageIndexer.h"
 #include "spool/PageStarts.h"
 
 #include <qvpreview/Error.h>
@@ -155,6 +156,17 @@ const PageIndex &Document::pageIndex(const QString &source) const
 PageIndex Document::pageIndex(const QString &source, int32_t expectedPages) const
 {
     return limitToPageCount(pageIndex(source), expectedPages, m_path, source);
+}
+
+std::shared_ptr<PageIndexer> Document::pageIndexer(const QString &source, std::optional<int32_t> expectedPages) const
+{
+    auto indexer = std::make_shared<PageIndexer>(m_path, source, expectedPages);
+    if (QFileInfo(m_path).size() >= BackgroundIndexBytes) {
+        indexer->start();
+        return indexer;
+    }
+    indexer->setComplete(expectedPages ? pageIndex(source, *expectedPages) : pageIndex(source));
+    return indexer;
 }
 
 } // namespace qv::spool
