@@ -5,6 +5,7 @@
 #include "print/MotoreStampa.h"
 #include "render/LetturaDati.h"
 #include "render/PageSurface.h"
+#include "spool/Document.h"
 
 #include <qvpreview/Error.h>
 
@@ -53,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     (void)surface.Picture()->render(0.01);
     try {
-        const QList<qint64> starts = qv::MotoreStampa::PosizioniPagine(spoolPath);
+        const QList<qint64> starts = qv::spool::buildPageIndex(spoolPath, QStringLiteral("MotoreStampa"));
         if (starts.size() >= 2) {
             qv::LetturaDati::DisegnaPagina(surface, spoolPath, qv::LetturaDati::PageSpec::at(starts.at(1)));
             (void)surface.Picture()->render(0.01);

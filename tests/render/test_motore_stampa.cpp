@@ -3,6 +3,7 @@
 // Printed PDF files are read back with pdfinfo, pdftotext, pdftoppm and qpdf.
 #include "PdfTools.h"
 #include "SpoolFixture.h"
+#include "spool/Document.h"
 
 #include "print/MotoreStampa.h"
 #include "print/PrinterTarget.h"
@@ -455,7 +456,7 @@ TEST_F(Printing, BrokenRecordDiscardsTheJob)
 TEST_F(Printing, PageStartsCountEveryPageBreakLine)
 {
     const QString path = spool(workedExample() + textRecord(0, 300, {"#newpage@"}));
-    const QList<qint64> starts = MotoreStampa::PosizioniPagine(path);
+    const QList<qint64> starts = spool::buildPageIndex(path, QStringLiteral("MotoreStampa"));
     ASSERT_EQ(starts.size(), 3);
     EXPECT_EQ(starts.at(0), 1);
     QFile f(path);
