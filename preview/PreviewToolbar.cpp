@@ -1,7 +1,7 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/PreviewToolbar.h"
 
-#include "preview/DialogTwips.h"
+#include "dialogs/DialogTwips.h"
 #include "preview/ViewerModel.h"
 
 #include <QAction>

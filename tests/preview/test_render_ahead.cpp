@@ -3,10 +3,10 @@
 // worker thread, and the progress of a print from the window with its
 // Cancel button. Driven as a user drives the window (toolbar clicks), waiting
 // on signals.
+#include "dialogs/PrintCommand.h"
 #include "preview/FindBar.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/ImmaginePagina.h"
-#include "preview/PrintCommand.h"
 #include "preview/RenderAhead.h"
 #include "preview/ThumbnailPane.h"
 #include "print/MotoreStampa.h"

@@ -1,9 +1,9 @@
 // Printing spool files: the printer target on the built-in PDF printer and on
 // the CUPS queue "qvtest", and the print engine's pages, copies and ranges.
 // Printed PDF files are read back with pdfinfo, pdftotext, pdftoppm and qpdf.
-#include "PdfTools.h"
-#include "SpoolFixture.h"
 #include "spool/Document.h"
+#include "tests/render/PdfTools.h"
+#include "tests/render/SpoolFixture.h"
 
 #include "print/MotoreStampa.h"
 #include "print/PrinterTarget.h"
