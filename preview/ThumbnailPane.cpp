@@ -178,12 +178,19 @@ public:
 
     void setDocumento(const QString &path, QSize twips, ThumbnailPane::Posizione posizione)
     {
-        beginResetModel();
+        // The rows stay (they follow the viewer's page count); only their
+        // pictures go, so a long document's pane is not laid out anew.
+        const QSize before = dimensione();
         m_path = path;
         m_twips = twips.expandedTo(QSize(1, 1));
         m_posizione = std::move(posizione);
         ricomincia();
-        endResetModel();
+        if (dimensione() != before) {
+            beginResetModel(); // another item size: the list lays its items out again
+            endResetModel();
+        } else if (m_totali > 0) {
+            Q_EMIT dataChanged(index(0), index(m_totali - 1), {Qt::DecorationRole});
+        }
     }
 
     void setPagineTotali(int32_t pagine)
