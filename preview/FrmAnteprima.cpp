@@ -243,8 +243,8 @@ void FrmAnteprima::createFindBar()
         if (page != m_model.currentPage() + 1)
             dopoNavigazione(m_model.goTo(page), false);
     });
-    connect(m_find, &FindBar::highlightChanged, this,
-            [this] { Image1->setHighlight(m_find->highlightFor(m_model.currentPage() + 1)); });
+    connect(m_find->results(), &FindResults::highlightChanged, this,
+            [this] { Image1->setHighlight(m_find->results()->highlightFor(m_model.currentPage() + 1)); });
     connect(m_find, &FindBar::visibilityChanged, this, [this](bool visible) {
         disponi();
         if (!visible)
@@ -785,7 +785,7 @@ void FrmAnteprima::AggiornaScroll()
     }
     const FrozenPage pagina = m_picture2->Picture();
     Image1->clearPicture();
-    Image1->setHighlight(m_find->highlightFor(m_model.currentPage() + 1));
+    Image1->setHighlight(m_find->results()->highlightFor(m_model.currentPage() + 1));
     if (m_model.bestQuality()) {
         m_immagineConvertita = false;
         Image1->setConvertitore({});
@@ -1092,8 +1092,8 @@ void FrmAnteprima::creaVisteDocumento()
     });
     connect(m_continua, &ContinuousView::menuRichiesto, this, [this](QPoint globale) { mnfile->popup(globale); });
     // The matches of a find are lit on every page in view.
-    m_continua->setEvidenziazione([this](int32_t pagina) { return m_find->highlightFor(pagina + 1); });
-    connect(m_find, &FindBar::highlightChanged, m_continua, [this] {
+    m_continua->setEvidenziazione([this](int32_t pagina) { return m_find->results()->highlightFor(pagina + 1); });
+    connect(m_find->results(), &FindResults::highlightChanged, m_continua, [this] {
         if (continuaAttiva())
             m_continua->aggiornaEvidenziazioni();
     });
