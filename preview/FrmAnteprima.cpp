@@ -114,7 +114,7 @@ FrmAnteprima::FrmAnteprima(QWidget *parent) : QDialog(parent), m_input(*this, m_
     setWindowTitle(QCoreApplication::translate("qv::FrmAnteprima", CaptionIniziale));
     setSizeGripEnabled(false);
     creaControlli();
-    m_anticipo = new RenderAhead(this);
+    m_anticipo = new RenderAhead(m_worker, this);
     // The window's signals of the page index, for its callers.
     connect(&m_model, &ViewerModel::indexGrew, this, &FrmAnteprima::knownPageCountChanged);
     connect(&m_model, &ViewerModel::indexFinished, this, [this] {
@@ -418,6 +418,8 @@ void FrmAnteprima::unload()
         m_model.setIndex(nullptr);
     m_anticipo->want({});
     m_anticipo->setView({});
+    // Closing stops every background job and waits for the one running.
+    m_worker.stopAll();
     m_rasterPronto.reset();
     m_erroreMostrato = nullptr;
     m_paginaMostrata = -1;
@@ -1107,7 +1109,7 @@ void FrmAnteprima::creaVisteDocumento()
             aggiornaContinua();
     });
 
-    m_miniature = new ThumbnailPane(m_model, this);
+    m_miniature = new ThumbnailPane(m_model, m_worker, this);
     m_miniature->hide();
     connect(m_miniature, &ThumbnailPane::paginaScelta, this, [this](int32_t pagina) {
         CursoreOccupato busy;

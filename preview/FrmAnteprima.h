@@ -3,6 +3,7 @@
 
 #include "preview/ImmaginePagina.h"
 #include "preview/PageView.h"
+#include "preview/PageWorker.h"
 #include "preview/PreviewInput.h"
 #include "preview/RenderAhead.h"
 #include "preview/ViewerModel.h"
@@ -287,6 +288,8 @@ private:
     std::unique_ptr<PageSurface> m_picture2;
     QString m_titolo = QStringLiteral("Anteprima di Stampa");
     ViewerModel m_model;
+    // The one door to background page work: the pages made ahead and the thumbnails.
+    PageWorker m_worker;
     std::function<void(const PrintOutcome &)> m_printListener;
     int32_t m_larghezzaPagina = 0;
     int32_t m_altezzaPagina = 0;

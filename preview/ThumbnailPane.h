@@ -14,6 +14,7 @@
 
 namespace qv {
 
+class PageWorker;
 class ThumbnailModel;
 class ViewerModel;
 
@@ -23,7 +24,7 @@ class ViewerModel;
 /// The list holds no per-page data: its items are all the same size, worked
 /// out from the page size, so that a document of any length opens its pane
 /// at once. A thumbnail is asked for only when its item is painted, rendered
-/// by a worker thread of the pane (its own replay of the page onto an image:
+/// through the viewer's worker (PageWorker: its own replay of the page onto an image:
 /// the newest requests first, at most a few dozen waiting, older ones
 /// dropped and asked again when they are painted again) and kept in a cache
 /// of a few megabytes.
@@ -44,8 +45,8 @@ public:
     static constexpr qint64 MemoriaMassima = 12 * 1024 * 1024;
 
     /// A pane of \a model's pages: it follows its page count and highlights
-    /// its page on show.
-    explicit ThumbnailPane(ViewerModel &model, QWidget *parent = nullptr);
+    /// its page on show; its thumbnails are made by \a worker.
+    ThumbnailPane(ViewerModel &model, PageWorker &worker, QWidget *parent = nullptr);
     ~ThumbnailPane() override;
 
     /// The document: its spool file, its page size in twips and where each

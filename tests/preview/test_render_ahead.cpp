@@ -338,7 +338,8 @@ TEST_P(StaleWork, IsDroppedAndTheNewWorkKept)
 {
     const QString path = documento(300);
     const spool::PageIndex indice = spool::buildPageIndex(path, QStringLiteral("test"));
-    RenderAhead ahead;
+    PageWorker worker;
+    RenderAhead ahead(worker);
     RenderAhead::View view;
     view.file = path;
     view.pageTwips = QSize(11520, 15872);
