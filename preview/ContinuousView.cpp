@@ -24,8 +24,9 @@ constexpr int RigaPixel = 20;
 ContinuousView::ContinuousView(ViewerModel &model, QWidget *parent) : QAbstractScrollArea(parent), m_model(model)
 {
     connect(&m_model, &ViewerModel::pageCountChanged, this, [this] { pageCountChanged(); });
+    // A hidden view is taken to the page on show when it is shown.
     connect(&m_model, &ViewerModel::currentPageChanged, this, [this](int32_t page) {
-        if (!m_following)
+        if (!m_following && isVisible())
             vaiAPagina(page);
     });
     setObjectName(QStringLiteral("vistaContinua"));

@@ -123,12 +123,13 @@ FrmAnteprima::FrmAnteprima(QWidget *parent) : QDialog(parent), m_input(*this, m_
     });
     connect(&m_model, &ViewerModel::pageCountChanged, this, [this] { pageCountChanged(); });
     connect(&m_model, &ViewerModel::currentPageChanged, this, [this](int32_t page) {
+        // The continuous view sets the page as it is scrolled; the page
+        // commands show the indicator themselves.
+        if (!continuaAttiva())
+            return;
         AggiornaNumeroPagina();
-        // The continuous view sets the page as it is scrolled.
-        if (continuaAttiva())
-            mostraErrore(
-                QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(page + 1),
-                m_continua->errore(page));
+        mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(page + 1),
+                     m_continua->errore(page));
     });
 }
 

@@ -320,7 +320,11 @@ ThumbnailPane::ThumbnailPane(ViewerModel &model, PageWorker &worker, QWidget *pa
     m_model->setPagineTotali(model.viewPages());
     connect(&model, &ViewerModel::pageCountChanged, this,
             [this, &model] { m_model->setPagineTotali(model.viewPages()); });
-    connect(&model, &ViewerModel::currentPageChanged, this, [this](int32_t page) { setPaginaCorrente(page); });
+    // A hidden pane is brought to the page on show when it is shown.
+    connect(&model, &ViewerModel::currentPageChanged, this, [this](int32_t page) {
+        if (isVisible())
+            setPaginaCorrente(page);
+    });
     setObjectName(QStringLiteral("miniature"));
     setModel(m_model);
     setItemDelegate(new ThumbnailDelegate(m_model, this));
