@@ -5,9 +5,9 @@
 #include <qvpreview/PrintPreview.h>
 
 #include "control/PrintPreviewInterno.h"
+#include "dialogs/FrmInfo.h"
+#include "dialogs/PrintCommand.h"
 #include "preview/FrmAnteprima.h"
-#include "preview/FrmInfo.h"
-#include "preview/PrintCommand.h"
 
 namespace qv {
 

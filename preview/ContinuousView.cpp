@@ -1,6 +1,8 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/ContinuousView.h"
 
+#include "preview/ViewerModel.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -19,8 +21,14 @@ namespace {
 constexpr int RigaPixel = 20;
 } // namespace
 
-ContinuousView::ContinuousView(QWidget *parent) : QAbstractScrollArea(parent)
+ContinuousView::ContinuousView(ViewerModel &model, QWidget *parent) : QAbstractScrollArea(parent), m_model(model)
 {
+    connect(&m_model, &ViewerModel::pageCountChanged, this, [this] { pageCountChanged(); });
+    // A hidden view is taken to the page on show when it is shown.
+    connect(&m_model, &ViewerModel::currentPageChanged, this, [this](int32_t page) {
+        if (!m_following && isVisible())
+            vaiAPagina(page);
+    });
     setObjectName(QStringLiteral("vistaContinua"));
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
@@ -52,7 +60,7 @@ void ContinuousView::setCursori(const QCursor &aperta, const QCursor &chiusa)
 
 int ContinuousView::altezzaDocumento() const
 {
-    const qint64 h = qint64(std::max(m_totali, 1)) * passo() + Spazio;
+    const qint64 h = qint64(std::max(pagineTotali(), 1)) * passo() + Spazio;
     return int(std::min<qint64>(h, INT_MAX / 2));
 }
 
@@ -86,7 +94,7 @@ void ContinuousView::setDimensionePagina(QSize pixel)
     const int vecchioPasso = passo();
     const int centro = verticalScrollBar()->value() + viewport()->height() / 2;
     const int32_t pagina =
-        std::clamp(int32_t((centro - Spazio / 2) / std::max(1, vecchioPasso)), 0, std::max(0, m_totali - 1));
+        std::clamp(int32_t((centro - Spazio / 2) / std::max(1, vecchioPasso)), 0, std::max(0, pagineTotali() - 1));
     const double dentro = double(centro - pagina * qint64(vecchioPasso)) / vecchioPasso;
     const double oriz = horizontalScrollBar()->maximum() > 0
                             ? double(horizontalScrollBar()->value()) / horizontalScrollBar()->maximum()
@@ -105,20 +113,25 @@ void ContinuousView::setDimensionePagina(QSize pixel)
     disponiPagine();
 }
 
-void ContinuousView::setPagineTotali(int32_t pagine)
+int32_t ContinuousView::pagineTotali() const
 {
-    pagine = std::max(pagine, 0);
-    if (pagine == m_totali)
-        return;
-    m_totali = pagine;
+    return m_model.viewPages();
+}
+
+int32_t ContinuousView::paginaCorrente() const
+{
+    return m_model.currentPage();
+}
+
+void ContinuousView::pageCountChanged()
+{
+    const int32_t pagine = m_model.viewPages();
     // Pages past the new end are forgotten; the rest stays where it is.
     for (auto it = m_pagine.lower_bound(std::max(pagine, 1)); it != m_pagine.end();)
         it = m_pagine.erase(it);
     m_spostando = true;
     aggiornaBarre();
     m_spostando = false;
-    if (m_corrente >= std::max(pagine, 1))
-        m_corrente = std::max(pagine, 1) - 1;
     disponiPagine();
 }
 
@@ -146,11 +159,10 @@ void ContinuousView::ricarica()
 
 void ContinuousView::vaiAPagina(int32_t pagina)
 {
-    pagina = std::clamp(pagina, 0, std::max(m_totali, 1) - 1);
+    pagina = std::clamp(pagina, 0, std::max(pagineTotali(), 1) - 1);
     m_spostando = true;
     verticalScrollBar()->setValue(int(std::min<qint64>(qint64(pagina) * passo(), INT_MAX)));
     m_spostando = false;
-    m_corrente = pagina;
     disponiPagine();
 }
 
@@ -193,7 +205,7 @@ int32_t ContinuousView::calcolaCorrente() const
 {
     const int alto = verticalScrollBar()->value();
     const int basso = alto + viewport()->height();
-    const int32_t ultima = std::max(m_totali, 1) - 1;
+    const int32_t ultima = std::max(pagineTotali(), 1) - 1;
     const int32_t prima = std::clamp(int32_t((alto - Spazio) / passo()), 0, ultima);
     int32_t migliore = prima;
     qint64 coperto = -1;
@@ -212,20 +224,19 @@ int32_t ContinuousView::calcolaCorrente() const
 
 void ContinuousView::seguiCorrente()
 {
-    if (m_spostando)
+    // Only a view on show tells the model which page fills it.
+    if (m_spostando || !isVisible())
         return;
-    const int32_t corrente = calcolaCorrente();
-    if (corrente != m_corrente) {
-        m_corrente = corrente;
-        Q_EMIT paginaCorrenteCambiata(corrente);
-    }
+    m_following = true;
+    m_model.setCurrentPage(calcolaCorrente());
+    m_following = false;
 }
 
 void ContinuousView::disponiPagine()
 {
     const int alto = verticalScrollBar()->value();
     const int basso = alto + viewport()->height();
-    const int32_t ultima = std::max(m_totali, 1) - 1;
+    const int32_t ultima = std::max(pagineTotali(), 1) - 1;
     const int32_t primaVista = std::clamp(int32_t((alto - Spazio) / passo()), 0, ultima);
     const int32_t ultimaVista = std::clamp(int32_t((std::max(basso - 1, 0) - Spazio) / passo()), primaVista, ultima);
 

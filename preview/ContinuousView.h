@@ -19,6 +19,8 @@
 
 namespace qv {
 
+class ViewerModel;
+
 /// Shows the pages of a document one under another, all of the same size
 /// (the page size at the window's zoom, in logical pixels), with a gap of
 /// Spazio pixels around each. The page positions are arithmetic on the page
@@ -46,17 +48,18 @@ public:
     /// Gap between two pages and around the document, in logical pixels.
     static constexpr int Spazio = 12;
 
-    explicit ContinuousView(QWidget *parent = nullptr);
+    /// A view of \a model: its page count and its page on show, which the
+    /// view scrolls to when it changes elsewhere and sets as it is scrolled.
+    explicit ContinuousView(ViewerModel &model, QWidget *parent = nullptr);
 
     void setSorgente(Sorgente sorgente);
     /// The pages' size on the screen, in logical pixels; the page in the
     /// middle of the view stays there.
     void setDimensionePagina(QSize pixel);
     QSize dimensionePagina() const { return m_pagina; }
-    /// The number of pages. May grow (or shrink) while the view is shown:
-    /// the part of the document in view stays where it is.
-    void setPagineTotali(int32_t pagine);
-    int32_t pagineTotali() const { return m_totali; }
+    /// The number of pages, the model's. It may grow (or shrink) while the
+    /// view is shown: the part of the document in view stays where it is.
+    int32_t pagineTotali() const;
     /// The 256-colour converter for the rasters (empty: full colour).
     void setConvertitore(ImmaginePagina::Convertitore convertitore);
     /// What page \a pagina (0-based) highlights of a find (null: nothing).
@@ -69,8 +72,9 @@ public:
 
     /// Shows page \a pagina (0-based) from its top; it becomes the current page.
     void vaiAPagina(int32_t pagina);
-    /// The page that fills most of the view (0-based).
-    int32_t paginaCorrente() const { return m_corrente; }
+    /// The page on show (0-based), the model's: while the view is shown, the
+    /// page that fills most of it.
+    int32_t paginaCorrente() const;
     /// Scrolls down by \a pixel (up when negative); false, with nothing
     /// moved, at that end of the document.
     bool scorri(int pixel);
@@ -93,8 +97,6 @@ public:
     int riproduzioni() const { return m_riproduzioni; }
 
 Q_SIGNALS:
-    /// The page that fills most of the view changed by scrolling.
-    void paginaCorrenteCambiata(int32_t pagina);
     /// The right button was released at \a globale.
     void menuRichiesto(QPoint globale);
     /// The wheel turned with Ctrl held: the window's zoom.
@@ -126,11 +128,12 @@ private:
     void disponiPagine();
     int32_t calcolaCorrente() const;
     void seguiCorrente();
+    void pageCountChanged();
 
+    ViewerModel &m_model;
+    bool m_following = false; // the view is setting the model's page
     Sorgente m_sorgente;
     QSize m_pagina{1, 1};
-    int32_t m_totali = 0;
-    int32_t m_corrente = 0;
     ImmaginePagina::Convertitore m_convertitore;
     Evidenziazione m_evidenziazione;
     std::map<int32_t, Pagina> m_pagine;

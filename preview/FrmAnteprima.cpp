@@ -3,24 +3,24 @@
 
 #include "preview/FindBar.h"
 
+#include "dialogs/FrmOpzioni.h"
+#include "dialogs/PrintCommand.h"
 #include "imaging/ModuloConversione.h"
 #include "platform/CursoreOccupato.h"
 #include "platform/Devices.h"
 #include "platform/Platform.h"
 #include "preview/BarraScorrimento.h"
 #include "preview/ContinuousView.h"
-#include "preview/FrmOpzioni.h"
 #include "preview/ImmaginePagina.h"
 #include "preview/PageShadow.h"
 #include "preview/PreviewToolbar.h"
-#include "preview/PrintCommand.h"
 #include "preview/RememberedWindow.h"
 #include "preview/RenderAhead.h"
 #include "preview/ThumbnailPane.h"
 #include "preview/ZoomBox.h"
 #include "print/MotoreStampa.h"
 #include "render/LetturaDati.h"
-#include "spool/PageIndexScan.h"
+#include "spool/PageIndexer.h"
 #include "spool/SpoolFormat.h"
 #include "spool/Win.h"
 
@@ -77,10 +77,6 @@ const QString QualitaApp = QStringLiteral("QVPREVIEW");
 const QString QualitaSection = QStringLiteral("OPZIONE");
 const QString QualitaKey = QStringLiteral("QUALITA");
 
-/// A spool file at least this long has its page index built in the
-/// background; a shorter one is scanned at once (a millisecond or less).
-constexpr qint64 IndiceInBackground = 1024 * 1024;
-
 int px(double twips, double twipsPerPixel)
 {
     return int(std::lround(twips / twipsPerPixel));
@@ -98,13 +94,6 @@ QCursor cursoreSvg(const QString &path, Qt::CursorShape riserva)
     renderer.render(&painter);
     painter.end();
     return QCursor(pixmap, 16, 16);
-}
-
-/// The pages the window can show of \a totali: the page index is 16-bit,
-/// and an empty document still shows its one empty page.
-int32_t pagineRaggiungibili(int32_t totali)
-{
-    return std::clamp<int32_t>(totali, 1, int32_t(INT16_MAX) + 1);
 }
 
 /// The error that \a errore holds, as a qv::Error.
@@ -126,7 +115,23 @@ FrmAnteprima::FrmAnteprima(QWidget *parent) : QDialog(parent), m_input(*this, m_
     setWindowTitle(QCoreApplication::translate("qv::FrmAnteprima", CaptionIniziale));
     setSizeGripEnabled(false);
     creaControlli();
-    m_anticipo = new RenderAhead(this);
+    m_anticipo = new RenderAhead(m_worker, this);
+    // The window's signals of the page index, for its callers.
+    connect(&m_model, &ViewerModel::indexGrew, this, &FrmAnteprima::knownPageCountChanged);
+    connect(&m_model, &ViewerModel::indexFinished, this, [this] {
+        indexFinished();
+        emit pageIndexFinished();
+    });
+    connect(&m_model, &ViewerModel::pageCountChanged, this, [this] { pageCountChanged(); });
+    connect(&m_model, &ViewerModel::currentPageChanged, this, [this](int32_t page) {
+        // The continuous view sets the page as it is scrolled; the page
+        // commands show the indicator themselves.
+        if (!continuaAttiva())
+            return;
+        AggiornaNumeroPagina();
+        mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(page + 1),
+                     m_continua->errore(page));
+    });
 }
 
 FrmAnteprima::~FrmAnteprima()
@@ -135,9 +140,14 @@ FrmAnteprima::~FrmAnteprima()
     // it goes, it would call back into a window already destroyed.
     Text1->disconnect(this);
     unload();
-    // The worker's last result must not reach a window half destroyed.
+    // The worker's last result must not reach a window half destroyed, nor
+    // the views the model that goes before them.
     delete m_anticipo;
     m_anticipo = nullptr;
+    delete m_continua;
+    m_continua = nullptr;
+    delete m_miniature;
+    m_miniature = nullptr;
 }
 
 QString FrmAnteprima::IndirizzoSito()
@@ -193,6 +203,7 @@ void FrmAnteprima::creaBarraStrumenti()
         if (!Text1->hasFocus())
             AggiornaNumeroPagina();
     });
+    connect(chkMassima, &QCheckBox::toggled, &m_model, &ViewerModel::setBestQuality);
     connect(chkMassima, &QCheckBox::clicked, this, [this] { AggiornaScroll(); });
 
     // The zoom box at the end of the toolbar.
@@ -218,23 +229,24 @@ void FrmAnteprima::createFindBar()
             // The starts known so far; the search reads on past them, so a
             // document still being indexed is searched whole: to the window's
             // page count, or to the file's end while that count follows the index.
-            const qsizetype known = std::min<qsizetype>(m_nav.pagineTotali(), m_posizioniPagine.size());
-            for (qsizetype i = 0; i < known && m_posizioniPagine[i] > 0; ++i)
-                document.index.append(m_posizioniPagine[i]);
-            document.pages =
-                m_contaDaIndice && m_scansione ? std::numeric_limits<int32_t>::max() : m_nav.pagineTotali();
-            document.currentPage = int32_t(m_nav.paginaVisualizzata()) + 1;
+            document.index = m_model.index() ? m_model.index()->startsFrom(0) : spool::PageIndex{1};
+            if (m_model.index() && m_model.index()->exceededPageCount())
+                document.index = spool::PageIndex{1};
+            document.index.resize(std::clamp<qsizetype>(document.index.size(), 1, std::max(m_model.pageCount(), 1)));
+            document.pages = m_model.countFromIndex() && !m_model.indexComplete() ? std::numeric_limits<int32_t>::max()
+                                                                                  : m_model.pageCount();
+            document.currentPage = m_model.currentPage() + 1;
             return document;
         },
         this);
     m_find->hide();
     connect(m_find, &FindBar::showPage, this, [this](int32_t page) {
         attendiPagina(page); // a match past the pages indexed so far
-        if (page != int32_t(m_nav.paginaVisualizzata()) + 1)
-            dopoNavigazione(m_nav.vai(page), false);
+        if (page != m_model.currentPage() + 1)
+            dopoNavigazione(m_model.goTo(page), false);
     });
-    connect(m_find, &FindBar::highlightChanged, this,
-            [this] { Image1->setHighlight(m_find->highlightFor(int32_t(m_nav.paginaVisualizzata()) + 1)); });
+    connect(m_find->results(), &FindResults::highlightChanged, this,
+            [this] { Image1->setHighlight(m_find->results()->highlightFor(m_model.currentPage() + 1)); });
     connect(m_find, &FindBar::visibilityChanged, this, [this](bool visible) {
         disponi();
         if (!visible)
@@ -347,7 +359,7 @@ void FrmAnteprima::load()
     m_loaded = true;
     m_picture2 = std::make_unique<PageSurface>();
     m_fileImmagine = Win::NomeFileImmagine();
-    m_posizioniPagine = QVector<qint64>(1, 0);
+    m_model.setIndex(nullptr);
     m_daInizializzare = true;
     // A fresh window: its design size at the top-left corner of the screen,
     // the design caption, the page at its first place with both scroll bars
@@ -358,7 +370,7 @@ void FrmAnteprima::load()
     m_input.azzera();
     fraErrore->hide();
     // One page at a time and no thumbnails, whatever the last showing had.
-    m_continuaAttiva = false;
+    m_model.setViewMode(ViewerModel::ViewMode::SinglePage);
     m_continua->hide();
     m_continua->ricarica();
     m_miniature->hide();
@@ -374,7 +386,7 @@ void FrmAnteprima::load()
     disponi();
     Picture1->setFocus(Qt::OtherFocusReason);
     Aggiorna();
-    m_nav.setPaginaVisualizzata(0);
+    m_model.setCurrentPage(0);
     leggiQualita();
     mostraZoom();
 }
@@ -403,9 +415,13 @@ void FrmAnteprima::unload()
     } catch (...) {
         // The window closes anyway.
     }
-    fermaIndice();
+    // A scan still running stops; a complete index stays with the window.
+    if (!m_model.indexComplete())
+        m_model.setIndex(nullptr);
     m_anticipo->want({});
     m_anticipo->setView({});
+    // Closing stops every background job and waits for the one running.
+    m_worker.stopAll();
     m_rasterPronto.reset();
     m_erroreMostrato = nullptr;
     m_paginaMostrata = -1;
@@ -441,7 +457,7 @@ void FrmAnteprima::setFileTemporaneo(const QString &value)
 
 void FrmAnteprima::setDocumento(std::shared_ptr<const spool::Document> documento)
 {
-    m_documento = std::move(documento);
+    m_model.setDocument(std::move(documento));
 }
 
 void FrmAnteprima::setPrintListener(std::function<void(const PrintOutcome &)> listener)
@@ -452,14 +468,22 @@ void FrmAnteprima::setPrintListener(std::function<void(const PrintOutcome &)> li
 void FrmAnteprima::setPagineTotali(int32_t value)
 {
     ensureLoaded();
-    m_nav.setPagineTotali(value);
+    // The views and the thumbnails follow the model's count.
+    m_model.setPageCount(value);
     AggiornaNumeroPagina();
-    // The continuous view and the thumbnails follow a count that changes
-    // while they are shown (a page index growing in the background).
-    if (m_continuaAttiva)
-        m_continua->setPagineTotali(pagineRaggiungibili(value));
-    if (!m_miniature->isHidden())
-        m_miniature->setPagineTotali(pagineRaggiungibili(value));
+}
+
+int16_t FrmAnteprima::PaginaVisualizzata() const
+{
+    return int16_t(std::min<int32_t>(m_model.currentPage(), INT16_MAX));
+}
+
+/// The count changed (set, or following the index): the indicator shows it,
+/// and a page number being typed into it stays as it is.
+void FrmAnteprima::pageCountChanged()
+{
+    if (m_loaded)
+        m_barra->mostraPagina(m_model, Text1->hasFocus());
 }
 
 PageSurface &FrmAnteprima::Picture2()
@@ -620,10 +644,11 @@ void FrmAnteprima::comando(PreviewCommand c, bool suono)
 {
     using C = PreviewCommand;
     using Zoom = PageView::Zoom;
-    const auto pagina = [&](NavigazionePagine::Esito (NavigazionePagine::*passo)()) {
+    const auto pagina = [&](ViewerModel::PageCommand passo) {
         CursoreOccupato busy;
-        dopoNavigazione((m_nav.*passo)(), suono);
+        dopoNavigazione(m_model.go(passo), suono);
     };
+    using P = ViewerModel::PageCommand;
     switch (c) {
     case C::Riduci: return applicaZoom(Zoom::Riduci, suono);
     case C::Ingrandisci: return applicaZoom(Zoom::Ingrandisci, suono);
@@ -632,24 +657,22 @@ void FrmAnteprima::comando(PreviewCommand c, bool suono)
     case C::AdattaLarghezza: return applicaZoom(Zoom::AdattaLarghezza, suono);
     case C::Aggiorna:
         AggiornaNumeroPagina();
-        if (m_continuaAttiva) {
+        if (continuaAttiva()) {
             m_continua->ricarica();
             mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte")
-                             .arg(int32_t(m_nav.paginaVisualizzata()) + 1),
-                         m_continua->errore(m_nav.paginaVisualizzata()));
+                             .arg(m_model.currentPage() + 1),
+                         m_continua->errore(m_model.currentPage()));
             return;
         }
         MostraPagina();
         return;
     case C::Stampa: StampaDocumento(); return;
-    case C::PrimaPagina: return pagina(&NavigazionePagine::prima);
-    case C::PaginaPrecedente: return pagina(&NavigazionePagine::precedente);
-    case C::PaginaSuccessiva:
-        attendiPagina(int32_t(m_nav.paginaVisualizzata()) + 2);
-        return pagina(&NavigazionePagine::successiva);
-    case C::UltimaPagina: attendiPagina(std::numeric_limits<qint64>::max()); return pagina(&NavigazionePagine::ultima);
+    case C::PrimaPagina: return pagina(P::First);
+    case C::PaginaPrecedente: return pagina(P::Previous);
+    case C::PaginaSuccessiva: attendiPagina(qint64(m_model.currentPage()) + 2); return pagina(P::Next);
+    case C::UltimaPagina: attendiPagina(std::numeric_limits<qint64>::max()); return pagina(P::Last);
     case C::Chiudi: return Chiudi();
-    case C::VistaContinua: return attivaContinua(!m_continuaAttiva);
+    case C::VistaContinua: return attivaContinua(!continuaAttiva());
     case C::Miniature: return mostraMiniature(m_miniature->isHidden());
     }
 }
@@ -664,8 +687,8 @@ void FrmAnteprima::InizializzaAnteprima()
     std::exception_ptr errore;
     try {
         ensureLoaded();
-        fermaIndice();
-        m_nav.setPaginaVisualizzata(0);
+        m_model.setIndex(nullptr);
+        m_model.setCurrentPage(0);
         m_paginaMostrata = 0;
         m_inizioMostrato = 1;
         m_erroreMostrato = nullptr;
@@ -677,33 +700,22 @@ void FrmAnteprima::InizializzaAnteprima()
             m_erroreMostrato = errore;
         }
         DimensioneReale();
-        const int32_t totali = m_nav.pagineTotali();
-        m_posizioniPagine = QVector<qint64>(std::max<int32_t>(totali, 0) + 1, 0);
-        m_posizioniPagine[0] = 1;
         if (!FileTemporaneo().isEmpty()) {
             {
                 CursoreOccupato busy;
-                if (m_contaDaIndice && QFileInfo(FileTemporaneo()).size() < IndiceInBackground) {
-                    // The count is the index's: every start a page.
-                    const spool::PageIndex indice = m_documento->pageIndex(QStringLiteral("FrmAnteprima"));
-                    m_posizioniPagine = QVector<qint64>(indice.begin(), indice.end());
-                    m_posizioniPagine.append(0);
-                    contaPagine(indice.size());
-                } else if (m_contaDaIndice) {
-                    avviaIndice(totali);
-                } else if (totali >= 2 && QFileInfo(FileTemporaneo()).size() >= IndiceInBackground) {
-                    // A long document: page 1 is on show, the rest of the
-                    // index comes in the background.
-                    avviaIndice(totali);
+                const int32_t totali = m_model.pageCount();
+                const QString source = QStringLiteral("FrmAnteprima");
+                // The document's growing index, held against the page count
+                // the window shows, or counting the pages; a long document
+                // has page 1 on show while the rest comes in the background.
+                if (m_model.countFromIndex()) {
+                    m_model.setIndex(m_model.document()->pageIndexer(source, std::nullopt));
                 } else if (totali >= 2) {
-                    // The document's page index, held against the page count
-                    // the window shows; pages it does not reach stay 0.
-                    const spool::PageIndex indice = m_documento->pageIndex(QStringLiteral("FrmAnteprima"), totali);
-                    std::copy(indice.begin(), indice.end(), m_posizioniPagine.begin());
+                    m_model.setIndex(m_model.document()->pageIndexer(source, totali));
                 } else {
                     QFile file(FileTemporaneo());
                     if (!file.open(QIODevice::ReadOnly))
-                        throw Error(ErrFileNotFound, QStringLiteral("FrmAnteprima"),
+                        throw Error(ErrFileNotFound, source,
                                     QCoreApplication::translate("qv::FrmAnteprima", "File non trovato: %1")
                                         .arg(FileTemporaneo()));
                 }
@@ -731,7 +743,7 @@ void FrmAnteprima::InizializzaAnteprima()
 void FrmAnteprima::MostraPagina()
 {
     ensureLoaded();
-    const int16_t pagina = m_nav.paginaVisualizzata();
+    const int32_t pagina = m_model.currentPage();
     const qint64 inizio = inizioPagina(pagina);
     // A redraw of the page on show reads it again; another page may have
     // been made ahead, for the page size and zoom of now.
@@ -793,14 +805,14 @@ void FrmAnteprima::AggiornaScroll()
     // raster is made for the area that will be visible.
     m_vista.geometria().aggiornaMassimi();
     applicaGeometria();
-    if (m_continuaAttiva) {
+    if (continuaAttiva()) {
         aggiornaContinua();
         return;
     }
     const FrozenPage pagina = m_picture2->Picture();
     Image1->clearPicture();
-    Image1->setHighlight(m_find->highlightFor(int32_t(m_nav.paginaVisualizzata()) + 1));
-    if (chkMassima->isChecked()) {
+    Image1->setHighlight(m_find->results()->highlightFor(m_model.currentPage() + 1));
+    if (m_model.bestQuality()) {
         m_immagineConvertita = false;
         Image1->setConvertitore({});
         Image1->setPicture(pagina);
@@ -922,7 +934,7 @@ bool FrmAnteprima::setZoom(double factor)
 void FrmAnteprima::zoomRotella(bool ingrandisci, QPointF globale)
 {
     const PageView::Zoom zoom = ingrandisci ? PageView::Zoom::Ingrandisci : PageView::Zoom::Riduci;
-    if (m_continuaAttiva) {
+    if (continuaAttiva()) {
         zoomContinuaAttorno(zoom, globale);
         return;
     }
@@ -976,28 +988,23 @@ void FrmAnteprima::aggiornaCaption()
                                : m_titolo;
     setWindowTitle(titolo + QStringLiteral("    ") + QString::number(m_vista.geometria().percentuale())
                    + QLatin1Char('%'));
+    m_model.setZoom(m_vista.geometria().zoom());
     mostraZoom();
 }
 
 // --- Navigation -------------------------------------------------------------------------
 
-void FrmAnteprima::dopoNavigazione(NavigazionePagine::Esito esito, bool suono)
+void FrmAnteprima::dopoNavigazione(ViewerModel::Step esito, bool suono)
 {
-    if (esito == NavigazionePagine::Limite) {
+    if (esito == ViewerModel::Step::AtLimit) {
         if (suono)
             platform::beep();
         return;
     }
     AggiornaNumeroPagina();
-    if (esito != NavigazionePagine::Cambiata)
-        return;
-    if (!m_continuaAttiva)
-        return MostraPagina();
-    const int16_t pagina = m_nav.paginaVisualizzata();
-    m_continua->vaiAPagina(pagina);
-    mostraErrore(
-        QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(int32_t(pagina) + 1),
-        m_continua->errore(pagina));
+    // The continuous view follows the model's page by itself.
+    if (esito == ViewerModel::Step::Changed && !continuaAttiva())
+        MostraPagina();
 }
 
 /// The page number typed into the page indicator: Enter goes there; a number
@@ -1013,7 +1020,7 @@ void FrmAnteprima::VaiAPagina()
         CursoreOccupato busy;
         if (ok)
             attendiPagina(pagina);
-        dopoNavigazione(m_nav.vai(ok && pagina <= INT32_MAX ? int32_t(pagina) : -1));
+        dopoNavigazione(m_model.goTo(ok ? pagina : -1));
     }
     AggiornaNumeroPagina();
     Picture1->setFocus(Qt::OtherFocusReason);
@@ -1021,14 +1028,7 @@ void FrmAnteprima::VaiAPagina()
 
 void FrmAnteprima::AggiornaNumeroPagina()
 {
-    m_barra->mostraPagina(m_nav);
-    // While the count follows an index still being built, more pages come.
-    if (m_contaDaIndice && m_scansione)
-        for (const char *key : {"successiva", "ultima"})
-            if (QAction *action = pulsante(QLatin1String(key)))
-                action->setEnabled(true);
-    if (m_miniature && !m_miniature->isHidden())
-        m_miniature->setPaginaCorrente(m_nav.paginaVisualizzata());
+    m_barra->mostraPagina(m_model);
 }
 
 // --- Keys and wheel ---------------------------------------------------------------------
@@ -1049,7 +1049,7 @@ void FrmAnteprima::wheelEvent(QWheelEvent *e)
 
 void FrmAnteprima::scorriVerticale(double twips, bool cambiaPagina, bool suono)
 {
-    if (m_continuaAttiva) {
+    if (continuaAttiva()) {
         // Through page boundaries; only the document's ends stop it.
         const int pixel = int(std::lround(twips / platform::twipsPerPixelY()));
         if (!m_continua->scorri(pixel == 0 ? (twips < 0 ? -1 : 1) : pixel) && cambiaPagina && suono)
@@ -1062,9 +1062,17 @@ void FrmAnteprima::scorriVerticale(double twips, bool cambiaPagina, bool suono)
         paginaAccanto(twips > 0, suono);
 }
 
+std::optional<double> FrmAnteprima::screenHeight() const
+{
+    // The continuous view scrolls by its own height, scroll bars and all.
+    if (continuaAttiva())
+        return m_continua->viewport()->height() * platform::twipsPerPixelY();
+    return std::nullopt;
+}
+
 void FrmAnteprima::scorriOrizzontale(double twips)
 {
-    if (m_continuaAttiva) {
+    if (continuaAttiva()) {
         m_continua->scorriOrizzontale(int(std::lround(twips / platform::twipsPerPixelX())));
         return;
     }
@@ -1079,10 +1087,11 @@ void FrmAnteprima::paginaAccanto(bool avanti, bool suono)
 {
     CursoreOccupato busy;
     if (avanti)
-        attendiPagina(int32_t(m_nav.paginaVisualizzata()) + 2);
-    const NavigazionePagine::Esito esito = avanti ? m_nav.successiva() : m_nav.precedente();
+        attendiPagina(qint64(m_model.currentPage()) + 2);
+    const ViewerModel::Step esito =
+        m_model.go(avanti ? ViewerModel::PageCommand::Next : ViewerModel::PageCommand::Previous);
     dopoNavigazione(esito, suono);
-    if (esito == NavigazionePagine::Cambiata && !m_continuaAttiva && m_vista.mostraDa(avanti))
+    if (esito == ViewerModel::Step::Changed && !continuaAttiva() && m_vista.mostraDa(avanti))
         applicaGeometria();
 }
 
@@ -1093,7 +1102,7 @@ void FrmAnteprima::paginaAccanto(bool avanti, bool suono)
 /// Both are hidden until the user asks for them.
 void FrmAnteprima::creaVisteDocumento()
 {
-    m_continua = new ContinuousView(this);
+    m_continua = new ContinuousView(m_model, this);
     m_continua->hide();
     m_continua->setCursori(ApertaImage, ChiusaImage);
     auto superficie = std::make_shared<PageSurface>();
@@ -1107,37 +1116,34 @@ void FrmAnteprima::creaVisteDocumento()
         }
         return superficie->Picture();
     });
-    connect(m_continua, &ContinuousView::paginaCorrenteCambiata, this, [this](int32_t pagina) {
-        m_nav.setPaginaVisualizzata(int16_t(pagina));
-        AggiornaNumeroPagina();
-        mostraErrore(
-            QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(pagina + 1),
-            m_continua->errore(pagina));
-    });
     connect(m_continua, &ContinuousView::menuRichiesto, this, [this](QPoint globale) { mnfile->popup(globale); });
     // The matches of a find are lit on every page in view.
-    m_continua->setEvidenziazione([this](int32_t pagina) { return m_find->highlightFor(pagina + 1); });
-    connect(m_find, &FindBar::highlightChanged, m_continua, [this] {
-        if (m_continuaAttiva)
+    m_continua->setEvidenziazione([this](int32_t pagina) { return m_find->results()->highlightFor(pagina + 1); });
+    connect(m_find->results(), &FindResults::highlightChanged, m_continua, [this] {
+        if (continuaAttiva())
             m_continua->aggiornaEvidenziazioni();
     });
     connect(m_find, &FindBar::visibilityChanged, m_continua, [this](bool visible) {
-        if (!visible && m_continuaAttiva)
+        if (!visible && continuaAttiva())
             m_continua->setFocus(Qt::OtherFocusReason);
     });
     connect(m_continua, &ContinuousView::rotellaZoom, this, [this](const QWheelEvent &e) { m_input.rotella(e); });
+    connect(&m_model, &ViewerModel::qualityChanged, m_continua, [this] {
+        if (continuaAttiva())
+            aggiornaContinua();
+    });
 
-    m_miniature = new ThumbnailPane(this);
+    m_miniature = new ThumbnailPane(m_model, m_worker, this);
     m_miniature->hide();
     connect(m_miniature, &ThumbnailPane::paginaScelta, this, [this](int32_t pagina) {
         CursoreOccupato busy;
-        dopoNavigazione(m_nav.vai(pagina + 1));
+        dopoNavigazione(m_model.goTo(qint64(pagina) + 1));
     });
 }
 
 LetturaDati::PageSpec FrmAnteprima::posizioneDi(int32_t pagina) const
 {
-    const qint64 inizio = pagina >= 0 && pagina < m_posizioniPagine.size() ? m_posizioniPagine[pagina] : 0;
+    const qint64 inizio = m_model.pageStart(pagina);
     return inizio > 0 ? LetturaDati::PageSpec::at(inizio) : LetturaDati::PageSpec::page(pagina + 1);
 }
 
@@ -1146,9 +1152,9 @@ LetturaDati::PageSpec FrmAnteprima::posizioneDi(int32_t pagina) const
 void FrmAnteprima::attivaContinua(bool attiva)
 {
     ensureLoaded();
-    m_continuaAttiva = attiva;
+    m_model.setViewMode(attiva ? ViewerModel::ViewMode::Continuous : ViewerModel::ViewMode::SinglePage);
     m_barra->mostraViste(attiva, !m_miniature->isHidden());
-    const int16_t pagina = m_nav.paginaVisualizzata();
+    const int32_t pagina = m_model.currentPage();
     for (QWidget *w :
          {static_cast<QWidget *>(Picture1), static_cast<QWidget *>(HScroll1), static_cast<QWidget *>(VScroll1)})
         w->setVisible(!attiva);
@@ -1178,22 +1184,20 @@ void FrmAnteprima::mostraMiniature(bool mostra)
     if (mostra) {
         m_miniature->setDocumento(FileTemporaneo(), QSize(m_larghezzaPagina, m_altezzaPagina),
                                   [this](int32_t pagina) { return posizioneDi(pagina); });
-        m_miniature->setPagineTotali(pagineRaggiungibili(m_nav.pagineTotali()));
     }
     m_miniature->setVisible(mostra);
-    m_barra->mostraViste(m_continuaAttiva, mostra);
+    m_barra->mostraViste(continuaAttiva(), mostra);
     disponi();
     if (mostra)
-        m_miniature->setPaginaCorrente(m_nav.paginaVisualizzata());
+        m_miniature->setPaginaCorrente(m_model.currentPage());
 }
 
 void FrmAnteprima::aggiornaContinua()
 {
     const QRectF r = m_vista.geometria().immagine();
-    m_continua->setPagineTotali(pagineRaggiungibili(m_nav.pagineTotali()));
     m_continua->setDimensionePagina(QSize(std::max(1, px(r.width(), platform::twipsPerPixelX())),
                                           std::max(1, px(r.height(), platform::twipsPerPixelY()))));
-    if (chkMassima->isChecked())
+    if (m_model.bestQuality())
         m_continua->setConvertitore({});
     else
         m_continua->setConvertitore([this](const QImage &raster) { return convertiA256(raster); });
@@ -1211,12 +1215,12 @@ void FrmAnteprima::StampaDocumento()
 {
     PrintRequest request;
     request.parent = this;
-    request.pages = m_nav.pagineTotali();
-    request.currentPage = int32_t(m_nav.paginaVisualizzata()) + 1;
+    request.pages = m_model.pageCount();
+    request.currentPage = m_model.currentPage() + 1;
     request.title = m_titolo;
     request.source = QStringLiteral("FrmAnteprima");
     request.showProgress = true;
-    const PrintOutcome outcome = printDocument(m_documento, request);
+    const PrintOutcome outcome = printDocument(m_model.document(), request);
     if (m_printListener)
         m_printListener(outcome);
     switch (outcome.result) {
@@ -1246,107 +1250,47 @@ void FrmAnteprima::StampaDocumento()
 
 // --- The page index in the background, the pages made ahead -----------------------------
 
-const QVector<qint64> &FrmAnteprima::PosizioniPagine()
+QVector<qint64> FrmAnteprima::PosizioniPagine()
 {
-    if (m_scansione) {
-        m_scansione->waitForFinished();
-        riceviIndice();
-        fineIndice();
+    m_model.waitForIndex();
+    QVector<qint64> positions(qsizetype(std::max<int32_t>(m_model.pageCount(), 0)) + 1, 0);
+    positions[0] = 1;
+    if (spool::PageIndexer *index = m_model.index()) {
+        const spool::PageIndex starts = index->startsFrom(0);
+        for (qsizetype i = 0; i < starts.size() && i < positions.size(); ++i)
+            positions[i] = starts[i];
     }
-    return m_posizioniPagine;
+    return positions;
 }
 
 int32_t FrmAnteprima::knownPageCount() const
 {
-    const int32_t totali = m_nav.pagineTotali();
-    if (!m_scansione)
-        return totali;
-    return int32_t(std::min<qsizetype>(m_indiceNoto, totali));
+    return m_model.knownPages();
 }
 
 bool FrmAnteprima::pageIndexComplete() const
 {
-    return !m_scansione;
+    return m_model.indexComplete();
 }
 
-/// Starts the background scan of the document for its page index; the
-/// positions of m_posizioniPagine fill in as it finds them.
-void FrmAnteprima::avviaIndice(int32_t totali)
+/// The page index is complete: an error that stopped it is shown, and the
+/// pages beside the one on show can be made ahead.
+void FrmAnteprima::indexFinished()
 {
-    Q_UNUSED(totali);
-    m_indiceNoto = 1; // page 1 starts at the file start
-    m_scansione = new spool::PageIndexScan(FileTemporaneo(), QStringLiteral("FrmAnteprima"), this);
-    connect(m_scansione, &spool::PageIndexScan::grew, this, [this] { riceviIndice(); });
-    connect(m_scansione, &spool::PageIndexScan::done, this, [this] { fineIndice(); });
-    m_scansione->start();
-}
-
-/// Takes the starts the scan found since the last call, held against the
-/// page count the window shows as the document's index is
-/// (spool::limitToPageCount): a surplus of page breaks is error 9, except
-/// past the control's cap, where the pages past it are out of reach.
-void FrmAnteprima::riceviIndice()
-{
-    if (!m_scansione)
+    spool::PageIndexer *index = m_model.index();
+    if (!index)
         return;
-    const spool::PageIndex nuovi = m_scansione->startsFrom(m_indiceNoto);
-    if (nuovi.isEmpty())
-        return;
-    const int32_t totali = m_nav.pagineTotali();
-    if (m_contaDaIndice)
-        m_posizioniPagine.resize(m_indiceNoto + nuovi.size() + 1);
-    const qsizetype posti = m_posizioniPagine.size();
-    for (qsizetype i = 0; i < nuovi.size() && m_indiceNoto + i < posti; ++i)
-        m_posizioniPagine[m_indiceNoto + i] = nuovi[i];
-    m_indiceNoto += nuovi.size();
-    if (m_contaDaIndice)
-        contaPagine(m_indiceNoto);
-    if (m_indiceNoto > posti && !m_contaDaIndice) {
-        std::exception_ptr errore;
-        try {
-            spool::limitToPageCount(spool::PageIndex(m_indiceNoto, 1), totali, FileTemporaneo(),
-                                    QStringLiteral("FrmAnteprima"));
-        } catch (...) {
-            errore = std::current_exception();
-        }
-        if (errore) {
-            // As when the index is built at once: no positions, the pages
-            // are found by counting, and the next activation tries again.
-            fermaIndice();
-            m_posizioniPagine = QVector<qint64>(posti, 0);
-            m_posizioniPagine[0] = 1;
-            m_daInizializzare = true;
-            mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Indice delle pagine incompleto"), errore);
-            emit pageIndexFinished();
-            return;
-        }
+    if (index->exceededPageCount()) {
+        // More page breaks than pages: as when the index is built at once,
+        // the pages are found by counting, and the next activation tries again.
+        m_daInizializzare = true;
     }
-    emit knownPageCountChanged(knownPageCount());
-}
-
-void FrmAnteprima::fineIndice()
-{
-    if (!m_scansione || !m_scansione->finished())
-        return;
-    riceviIndice();
-    if (!m_scansione)
-        return; // stopped at a surplus of page breaks
-    const std::optional<Error> errore = m_scansione->error();
-    fermaIndice();
-    if (m_contaDaIndice && !Text1->hasFocus())
+    if (m_model.countFromIndex() && !Text1->hasFocus())
         AggiornaNumeroPagina(); // the page buttons as the whole count says
-    if (errore)
+    if (const std::optional<Error> errore = index->error())
         mostraErrore(QCoreApplication::translate("qv::FrmAnteprima", "Indice delle pagine incompleto"),
                      std::make_exception_ptr(*errore));
-    emit knownPageCountChanged(knownPageCount());
-    emit pageIndexFinished();
     programmaAnticipo();
-}
-
-void FrmAnteprima::fermaIndice()
-{
-    delete m_scansione; // stops and joins the scan
-    m_scansione = nullptr;
 }
 
 /// The stored start of page \a pagina (0-based), waiting under the busy
@@ -1354,49 +1298,21 @@ void FrmAnteprima::fermaIndice()
 /// page is then found by counting).
 qint64 FrmAnteprima::inizioPagina(int32_t pagina)
 {
-    if (pagina < 0 || pagina >= m_posizioniPagine.size())
-        return 0;
-    if (m_posizioniPagine[pagina] == 0 && m_scansione && pagina >= m_indiceNoto) {
+    if (pagina > 0 && m_model.pageStart(pagina) == 0 && !m_model.indexComplete()) {
         CursoreOccupato busy;
-        m_scansione->waitForPage(pagina + 1);
-        riceviIndice();
-        if (m_scansione && m_scansione->finished())
-            fineIndice();
+        return m_model.waitForStart(pagina);
     }
-    return pagina < m_posizioniPagine.size() ? m_posizioniPagine[pagina] : 0;
+    return m_model.pageStart(pagina);
 }
 
 /// While the page count follows the index: waits, under the busy pointer,
 /// until page \a numero (1-based) is indexed or the index is complete.
 void FrmAnteprima::attendiPagina(qint64 numero)
 {
-    if (!m_contaDaIndice || !m_scansione || numero <= m_nav.pagineTotali())
+    if (!m_model.countFromIndex() || m_model.indexComplete() || numero <= m_model.pageCount())
         return;
     CursoreOccupato busy;
-    if (numero == std::numeric_limits<qint64>::max())
-        m_scansione->waitForFinished();
-    else
-        m_scansione->waitForPage(qsizetype(numero));
-    riceviIndice();
-    if (m_scansione && m_scansione->finished())
-        fineIndice();
-}
-
-/// The page count from the index: \a pages starts are as many pages. A page
-/// number being typed into the indicator stays as it is.
-void FrmAnteprima::contaPagine(qsizetype pagine)
-{
-    const int32_t conte = int32_t(std::clamp<qsizetype>(pagine, 1, std::numeric_limits<int32_t>::max()));
-    if (conte == m_nav.pagineTotali())
-        return;
-    const bool scrive = Text1->hasFocus();
-    const QString testo = Text1->text();
-    const int cursore = Text1->cursorPosition();
-    setPagineTotali(conte);
-    if (scrive) {
-        Text1->setText(testo);
-        Text1->setCursorPosition(cursore);
-    }
+    m_model.waitForPageNumber(numero);
 }
 
 /// The page on show goes into the cache of pages made ahead, so that coming
@@ -1440,7 +1356,7 @@ RenderAhead::View FrmAnteprima::vistaAnticipo() const
     view.file = FileTemporaneo();
     view.pageTwips = QSize(m_larghezzaPagina, m_altezzaPagina);
     view.memoryBudget = m_picture2->memoryBudget();
-    view.raster = chkMassima->isChecked();
+    view.raster = m_model.bestQuality();
     if (view.raster) {
         view.widgetSize = Image1->size();
         view.dpr = Image1->rasterDpr();
@@ -1457,11 +1373,11 @@ void FrmAnteprima::anticipa()
     if (!m_loaded || FileTemporaneo().isEmpty() || m_daInizializzare)
         return;
     m_anticipo->setView(vistaAnticipo());
-    const int32_t pagina = m_nav.paginaVisualizzata();
+    const int32_t pagina = m_model.currentPage();
     QList<QPair<int32_t, qint64>> vicine;
     for (const int32_t vicina : {pagina + 1, pagina - 1})
-        if (vicina >= 0 && vicina < m_nav.pagineTotali() && vicina < m_posizioniPagine.size())
-            vicine.append({vicina, m_posizioniPagine[vicina]});
+        if (vicina >= 0 && vicina < m_model.pageCount())
+            vicine.append({vicina, m_model.pageStart(vicina)});
     m_anticipo->want(vicine);
 }
 
@@ -1470,12 +1386,6 @@ void FrmAnteprima::anticipa()
 namespace qv {
 
 // --- Opening and remembering ----------------------------------------------------------------
-
-void FrmAnteprima::setViewHook(std::function<int()> current, std::function<void(int)> restore)
-{
-    m_vistaCorrente = std::move(current);
-    m_vistaRipristina = std::move(restore);
-}
 
 void FrmAnteprima::applicaApertura()
 {
@@ -1521,10 +1431,7 @@ void FrmAnteprima::applicaApertura()
         case PageView::Adattamento::Larghezza: applicaZoom(PageView::Zoom::AdattaLarghezza, false); break;
         case PageView::Adattamento::Nessuno: cambiaZoom([&] { return m_vista.zoomA(ricordo->zoom); }, false); break;
         }
-        m_vistaRicordata = ricordo->vista;
-        if (m_vistaRipristina)
-            m_vistaRipristina(m_vistaRicordata);
-        else if (m_vistaRicordata == VistaContinua)
+        if (ricordo->vista == int(ViewerModel::ViewMode::Continuous))
             attivaContinua(true);
     } else if (o.fit == PreviewWindowOptions::FitPage) {
         applicaZoom(PageView::Zoom::AdattaPagina, false);
@@ -1540,11 +1447,7 @@ void FrmAnteprima::ricordaFinestra()
     r.massimizzata = isMaximized();
     r.adattamento = m_vista.adattamento();
     r.zoom = m_vista.geometria().zoom();
-    if (m_vistaCorrente)
-        m_vistaRicordata = m_vistaCorrente();
-    else
-        m_vistaRicordata = m_continuaAttiva ? VistaContinua : VistaPagina;
-    r.vista = m_vistaRicordata;
+    r.vista = int(m_model.viewMode());
     // A window that cannot store its state still closes.
     r.scrivi();
 }

@@ -2,10 +2,11 @@
 #pragma once
 
 #include "preview/ImmaginePagina.h"
-#include "preview/NavigazionePagine.h"
 #include "preview/PageView.h"
+#include "preview/PageWorker.h"
 #include "preview/PreviewInput.h"
 #include "preview/RenderAhead.h"
+#include "preview/ViewerModel.h"
 #include "render/LetturaDati.h"
 #include "render/PageSurface.h"
 #include "spool/Document.h"
@@ -40,9 +41,6 @@ class FindBar;
 class PreviewToolbar;
 class ZoomBox;
 class ImmaginePagina;
-namespace spool {
-class PageIndexScan;
-}
 class ContinuousView;
 class ThumbnailPane;
 class MotoreStampa;
@@ -66,9 +64,10 @@ struct PrintOutcome;
 /// docs/preview.md describes the window as its user sees it.
 ///
 /// The window wires its parts: the toolbar and the pop-up menu
-/// (PreviewToolbar), the keys and the wheel (PreviewInput), which page is
-/// on show (NavigazionePagine) and the zoom and scroll state of the page
-/// (PageView). Each command of the toolbar, the menu or the keys is carried
+/// (PreviewToolbar), the keys and the wheel (PreviewInput), what is shown
+/// (ViewerModel: the document and its page index, the page on show, the
+/// count, the view, the zoom and the quality, which every part observes)
+/// and the zoom and scroll state of the page (PageView). Each command of the toolbar, the menu or the keys is carried
 /// out in comando(); the window draws the page and moves its widgets to the
 /// state.
 class FrmAnteprima : public QDialog, private PreviewInput::Finestra
@@ -84,7 +83,7 @@ public:
     QString titolo() const { return m_titolo; }
     void setTitolo(const QString &value);
     /// Full path of the spool file on show.
-    QString FileTemporaneo() const { return m_documento ? m_documento->path() : QString(); }
+    QString FileTemporaneo() const { return m_model.path(); }
     /// Shows the spool file at \a value as it stands (spool::Document::onFile).
     void setFileTemporaneo(const QString &value);
     /// The document on show: its file, its page index; the window prints it.
@@ -93,7 +92,7 @@ public:
     /// control reports it through lastPrintError()).
     void setPrintListener(std::function<void(const PrintOutcome &)> listener);
     /// Number of pages of the document; setting it refreshes the page indicator.
-    int32_t PagineTotali() const { return m_nav.pagineTotali(); }
+    int32_t PagineTotali() const { return m_model.pageCount(); }
     void setPagineTotali(int32_t value);
     /// First display of the document: page 1 at 100 % and the page index.
     /// Any error ends it silently, and the next activation tries again.
@@ -132,11 +131,17 @@ public:
     QString FileImmagine() const { return m_fileImmagine; }
 
     // State, read by tests and by the control.
-    /// 0-based index of the page on show.
-    int16_t PaginaVisualizzata() const { return m_nav.paginaVisualizzata(); }
-    /// 1-based start positions of the pages in the spool file (0: unknown).
-    /// While the page index is built in the background, waits for it first.
-    const QVector<qint64> &PosizioniPagine();
+    /// 0-based index of the page on show, as a 16-bit number: pages past
+    /// 32,767 read as 32,767 here (model().currentPage() has them all).
+    int16_t PaginaVisualizzata() const;
+    /// 1-based start positions of the pages in the spool file (0: unknown),
+    /// elements 0 to PagineTotali(). While the page index is built in the
+    /// background, waits for it first.
+    QVector<qint64> PosizioniPagine();
+    /// What the window shows: the document, its page index, the page on
+    /// show, the count, the view, the zoom and the quality.
+    ViewerModel &model() { return m_model; }
+    const ViewerModel &model() const { return m_model; }
     bool ImmagineConvertita() const { return m_immagineConvertita; }
     bool DaInizializzare() const { return m_daInizializzare; }
     bool Trascinamento() const { return m_vista.geometria().trascinamento(); }
@@ -184,7 +189,7 @@ public:
     /// "continua"), shown instead of Picture1 while it is on; off when the
     /// window loads.
     ContinuousView *vistaContinua() const { return m_continua; }
-    bool continuaAttiva() const { return m_continuaAttiva; }
+    bool continuaAttiva() const { return m_model.viewMode() == ViewerModel::ViewMode::Continuous; }
     /// The thumbnail pane at the left (F9), hidden when the window loads.
     ThumbnailPane *miniature() const { return m_miniature; }
     // Opening, remembering and the zoom box.
@@ -192,17 +197,6 @@ public:
     /// (PreviewWindowOptions); taken when the document is first shown
     /// (InizializzaAnteprima()). Default: every option off.
     void setWindowOptions(const PreviewWindowOptions &options) { m_windowOptions = options; }
-    const PreviewWindowOptions &windowOptions() const { return m_windowOptions; }
-    /// The views the window remembers: VistaPagina, one page at a time, and
-    /// VistaContinua, the continuous view.
-    static constexpr int VistaPagina = 0, VistaContinua = 1;
-    /// The view on show as a number, for remembering it: \a current reads it
-    /// when the window closes, \a restore shows a remembered one when it
-    /// opens. Without a hook the window remembers VistaPagina or
-    /// VistaContinua itself; a hook replaces that (a view of its own).
-    void setViewHook(std::function<int()> current, std::function<void(int)> restore);
-    /// The view number remembered or read through the hook last.
-    int viewHookValue() const { return m_vistaRicordata; }
     /// Shows the page at \a factor (1 = 100 %, above 0 up to 400 %), as a
     /// zoom typed into the zoom box; false, with a beep, outside that range.
     bool setZoom(double factor);
@@ -222,7 +216,7 @@ public:
     /// count grows with the index (setPagineTotali()), and the last page or a
     /// page number beyond the count waits for the index to get there. Off
     /// by default: the count is the one given.
-    void setCountPagesFromIndex(bool on) { m_contaDaIndice = on; }
+    void setCountPagesFromIndex(bool on) { m_model.setCountFromIndex(on); }
     /// The pages next to the one on show, made ahead in a worker thread
     /// (null until the window loads).
     RenderAhead *renderAhead() const { return m_anticipo; }
@@ -255,6 +249,7 @@ private:
     void scorriVerticale(double twips, bool cambiaPagina, bool suono) override;
     void scorriOrizzontale(double twips) override;
     void paginaAccanto(bool avanti, bool suono) override;
+    std::optional<double> screenHeight() const override;
     void zoomRotella(bool ingrandisci, QPointF globale) override;
 
     void MostraPagina();
@@ -264,7 +259,7 @@ private:
     void DimensioneReale();
     void applicaZoom(PageView::Zoom zoom, bool suono = true);
     void aggiornaCaption();
-    void dopoNavigazione(NavigazionePagine::Esito esito, bool suono = true);
+    void dopoNavigazione(ViewerModel::Step esito, bool suono = true);
     void VaiAPagina();
     void AggiornaNumeroPagina();
     void mostraErrore(const QString &dove, std::exception_ptr errore);
@@ -297,10 +292,10 @@ private:
     bool m_loaded = false;
     std::unique_ptr<PageSurface> m_picture2;
     QString m_titolo = QStringLiteral("Anteprima di Stampa");
-    std::shared_ptr<const spool::Document> m_documento;
+    ViewerModel m_model;
+    // The one door to background page work: the pages made ahead and the thumbnails.
+    PageWorker m_worker;
     std::function<void(const PrintOutcome &)> m_printListener;
-    NavigazionePagine m_nav;
-    QVector<qint64> m_posizioniPagine;
     int32_t m_larghezzaPagina = 0;
     int32_t m_altezzaPagina = 0;
     QString m_fileImmagine;
@@ -314,37 +309,27 @@ private:
     std::optional<Error> m_primoErrore;
 
     // The page index built in the background, and the pages made ahead.
-    void avviaIndice(int32_t totali);
-    void riceviIndice();
-    void fineIndice();
-    void fermaIndice();
+    void indexFinished();
     qint64 inizioPagina(int32_t pagina);
     void programmaAnticipo();
     void anticipa();
     RenderAhead::View vistaAnticipo() const;
     void lasciaPagina();
-    spool::PageIndexScan *m_scansione = nullptr;
-    qsizetype m_indiceNoto = 0; // starts taken from the scan
     RenderAhead *m_anticipo = nullptr;
     std::optional<PageRaster> m_rasterPronto;
     std::exception_ptr m_erroreMostrato; // the page on show stopped early at it
     qint64 m_inizioMostrato = 0;         // start of the page on show (0: counted)
     int32_t m_paginaMostrata = -1;
     bool m_anticipoProgrammato = false;
-    bool m_contaDaIndice = false;
     void attendiPagina(qint64 numero);
-    void contaPagine(qsizetype pagine);
+    void pageCountChanged();
     ContinuousView *m_continua = nullptr;
-    bool m_continuaAttiva = false;
     ThumbnailPane *m_miniature = nullptr;
     PreviewWindowOptions m_windowOptions;
     ZoomBox *m_zoomBox = nullptr;
     bool m_aperturaFatta = false;
     // Margin around the page on the grey background, pixels (with the shadow).
     int m_margine = 0;
-    std::function<int()> m_vistaCorrente;
-    std::function<void(int)> m_vistaRipristina;
-    int m_vistaRicordata = 0;
 };
 
 } // namespace qv

@@ -47,7 +47,6 @@ public:
     /// The page size at 100 %; also shows the page at 100 % (where it is).
     void setPagina(double larghezza, double altezza);
     double larghezzaPagina() const { return m_pagina.width(); }
-    double altezzaPagina() const { return m_pagina.height(); }
 
     /// The viewport size; negative sizes count as 0.
     void setViewport(double larghezza, double altezza);

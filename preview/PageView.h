@@ -2,7 +2,7 @@
 // The zoom and scroll state of the preview's page view, without widgets: the
 // page in the viewport (GeometriaPagina), the zoom commands, whether the zoom
 // follows the viewport's size, and the scroll steps of the keys and the wheel.
-// With NavigazionePagine (which page is on show) it is all the window shows;
+// With ViewerModel (which page is on show) it is all the window shows;
 // the window moves its widgets to it.
 #pragma once
 

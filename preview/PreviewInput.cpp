@@ -19,7 +19,7 @@ bool PreviewInput::tasto(const QKeyEvent &e)
     const bool ctrl = mods & Qt::ControlModifier;
     const bool shift = mods & Qt::ShiftModifier;
     const GeometriaPagina &geom = m_vista.geometria();
-    const double schermo = geom.viewport().height();
+    const double schermo = m_finestra.screenHeight().value_or(geom.viewport().height());
     const auto comando = [this](PreviewCommand c) {
         m_finestra.comando(c, true);
         return true;

@@ -7,7 +7,9 @@
 #include "preview/PreviewCommand.h"
 
 #include <QPointF>
+
 #include <QtGlobal>
+#include <optional>
 
 class QKeyEvent;
 class QWheelEvent;
@@ -37,6 +39,9 @@ public:
         /// bottom), beeping at the document's ends when \a suono.
         virtual void scorriVerticale(double twips, bool cambiaPagina, bool suono) = 0;
         virtual void scorriOrizzontale(double twips) = 0;
+        /// The height of what the view on show shows, in twips: how far a
+        /// screen's scroll (PgDn, Space) goes. The page's viewport by default.
+        virtual std::optional<double> screenHeight() const { return std::nullopt; }
         /// The next page from its top or the previous one from its bottom.
         virtual void paginaAccanto(bool avanti, bool suono) = 0;
         /// Ctrl and the wheel: one zoom step in or out about the point under

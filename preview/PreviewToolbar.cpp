@@ -1,13 +1,14 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/PreviewToolbar.h"
 
-#include "preview/DialogTwips.h"
-#include "preview/NavigazionePagine.h"
+#include "dialogs/DialogTwips.h"
+#include "preview/ViewerModel.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -184,18 +185,28 @@ QAction *PreviewToolbar::pulsante(const QString &key) const
     return key == QLatin1String("continua") ? m_toolbar->findChild<QAction *>(key) : nullptr;
 }
 
-void PreviewToolbar::mostraPagina(const NavigazionePagine &pagine)
+void PreviewToolbar::mostraPagina(const ViewerModel &model, bool keepText)
 {
-    m_indicatore->setText(pagine.indicatore());
-    const std::pair<const char *, NavigazionePagine::Esito (NavigazionePagine::*)()> pulsanti[] = {
-        {"prima", &NavigazionePagine::prima},
-        {"precedente", &NavigazionePagine::precedente},
-        {"successiva", &NavigazionePagine::successiva},
-        {"ultima", &NavigazionePagine::ultima},
+    // The field is as wide as the document's largest indicator (" 40000/40000").
+    const QString widest = ViewerModel::indicator(model.pageCount(), model.pageCount());
+    const QFontMetrics metrics(m_indicatore->font());
+    const int width = std::max(twips::px(Text1Width), metrics.horizontalAdvance(widest + QStringLiteral("  ")) + 8);
+    if (m_indicatore->width() != width)
+        m_indicatore->setFixedWidth(width);
+    if (!keepText)
+        m_indicatore->setText(model.indicator());
+    using C = ViewerModel::PageCommand;
+    const std::pair<const char *, C> buttons[] = {
+        {"prima", C::First},
+        {"precedente", C::Previous},
+        {"successiva", C::Next},
+        {"ultima", C::Last},
     };
-    for (const auto &[key, comando] : pulsanti)
+    for (const auto &[key, command] : buttons)
         if (QAction *action = pulsante(QLatin1String(key)))
-            action->setEnabled(pagine.possibile(comando));
+            // While the count follows an index still being built, more pages come.
+            action->setEnabled(model.canGo(command)
+                               || (!model.pageCountFinal() && (command == C::Next || command == C::Last)));
 }
 
 void PreviewToolbar::disponi(int larghezza, int altoPagina)

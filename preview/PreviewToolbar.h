@@ -19,7 +19,7 @@ class QWidget;
 
 namespace qv {
 
-class NavigazionePagine;
+class ViewerModel;
 
 class PreviewToolbar : public QObject
 {
@@ -45,11 +45,13 @@ public:
     /// The toolbar button with \a key ("riduci", ..., "esci"), or null.
     QAction *pulsante(const QString &key) const;
 
-    /// Shows the page on show of \a pagine in the indicator, and greys out
-    /// the page buttons whose command would only beep: the first two on the
-    /// first page, the last two on the last. (The keys that give the same
-    /// commands still beep there.)
-    void mostraPagina(const NavigazionePagine &pagine);
+    /// Shows the page on show of \a model in the indicator (unless
+    /// \a keepText: a number being typed stays), as wide as the document's
+    /// largest page number needs, and greys out the page buttons whose
+    /// command would only beep: the first two on the first page, the last
+    /// two on the last, while the count is final. (The keys that give the
+    /// same commands still beep there.)
+    void mostraPagina(const ViewerModel &model, bool keepText = false);
 
     /// Lays the toolbar across the top of a window \a larghezza pixels wide,
     /// at most \a altoPagina pixels high (where the page begins), the
@@ -57,8 +59,6 @@ public:
     /// the page.
     void disponi(int larghezza, int altoPagina);
 
-    /// The menu of the views (the toggle's arrow): "mncontinua", "mnminiature".
-    QMenu *menuViste() const { return m_menuViste; }
     /// Checks the toggles of the continuous view ("continua", "mncontinua")
     /// and of the thumbnail pane ("mnminiature") as the window shows them.
     void mostraViste(bool continua, bool miniature);

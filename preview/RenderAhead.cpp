@@ -4,7 +4,6 @@
 #include "render/LetturaDati.h"
 
 #include <QPointer>
-#include <QThreadPool>
 
 #include <cmath>
 
@@ -19,13 +18,8 @@ void replay(PreparedPage &made, const RenderAhead::View &view)
     surface.setSize(view.pageTwips.width(), view.pageTwips.height());
     if (view.memoryBudget > 0)
         surface.setMemoryBudget(view.memoryBudget);
-    try {
-        LetturaDati::DisegnaPagina(surface, view.file, LetturaDati::PageSpec::at(made.start));
-    } catch (...) {
-        // Shown as far as it was drawn, with the error, as on demand.
-        made.error = std::current_exception();
-    }
-    made.drawing = surface.Picture();
+    // Shown as far as it was drawn, with the error, as on demand.
+    made.drawing = PageWorker::replay(surface, view.file, LetturaDati::PageSpec::at(made.start), made.error);
     made.memoryUsed = surface.memoryUsed();
 }
 
@@ -42,20 +36,14 @@ PageRaster rasterise(const FrozenPage &drawing, const RenderAhead::View &view)
 
 } // namespace
 
-RenderAhead::RenderAhead(QObject *parent) : QObject(parent), m_pool(new QThreadPool(this))
-{
-    // One worker: the page the user goes to next comes first, and the
-    // reader keeps the other core.
-    m_pool->setMaxThreadCount(1);
-    m_pool->setExpiryTimeout(5000);
-}
+RenderAhead::RenderAhead(PageWorker &worker, QObject *parent) : QObject(parent), m_worker(worker) {}
 
 RenderAhead::~RenderAhead()
 {
     for (const auto &flag : std::as_const(m_jobs))
         *flag = true;
-    m_pool->clear();
-    m_pool->waitForDone();
+    // No job outlives this: the worker stops them all (the window is closing).
+    m_worker.stopAll();
 }
 
 void RenderAhead::setView(const View &view)
@@ -119,8 +107,6 @@ void RenderAhead::want(const QList<QPair<int32_t, qint64>> &pages)
 
 void RenderAhead::queue(int32_t page, qint64 start, FrozenPage drawing, qint64 memoryUsed)
 {
-    auto cancelled = std::make_shared<std::atomic<bool>>(false);
-    m_jobs.insert(page, cancelled);
     ++m_pending;
     auto made = std::make_shared<PreparedPage>();
     made->page = page;
@@ -129,22 +115,27 @@ void RenderAhead::queue(int32_t page, qint64 start, FrozenPage drawing, qint64 m
     made->memoryUsed = memoryUsed;
     const View view = m_view;
     QPointer<RenderAhead> self(this);
-    m_pool->start([self, made, cancelled, view] {
-        if (!*cancelled) {
-            if (!made->drawing)
-                replay(*made, view);
-            if (view.raster && !*cancelled)
-                made->raster = rasterise(made->drawing, view);
-        }
-        // Back on the window's thread; the window may be gone by then.
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, made, cancelled] {
-                if (self)
-                    self->arrived(made, cancelled);
-            },
-            Qt::QueuedConnection);
-    });
+    // The job's flag, known here once it is queued; its result comes back
+    // through this thread's event loop, after that.
+    auto flag = std::make_shared<PageWorker::Flag>();
+    *flag =
+        m_worker.start(PageWorker::Priority::Neighbour, [self, made, flag, view](const std::atomic<bool> &cancelled) {
+            if (!cancelled) {
+                if (!made->drawing)
+                    replay(*made, view);
+                if (view.raster && !cancelled)
+                    made->raster = rasterise(made->drawing, view);
+            }
+            // Back on the window's thread; the window may be gone by then.
+            QMetaObject::invokeMethod(
+                self.data(),
+                [self, made, flag] {
+                    if (self)
+                        self->arrived(made, *flag);
+                },
+                Qt::QueuedConnection);
+        });
+    m_jobs.insert(page, *flag);
 }
 
 void RenderAhead::arrived(const std::shared_ptr<PreparedPage> &made,

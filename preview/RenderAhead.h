@@ -5,6 +5,7 @@
 #pragma once
 
 #include "preview/ImmaginePagina.h"
+#include "preview/PageWorker.h"
 #include "render/PageSurface.h"
 
 #include <QHash>
@@ -17,8 +18,6 @@
 #include <exception>
 #include <memory>
 #include <optional>
-
-class QThreadPool;
 
 namespace qv {
 
@@ -35,7 +34,8 @@ struct PreparedPage
     PageRaster raster;        ///< null in 256-colour mode or when not asked for
 };
 
-/// Renders the pages next to the one on show in one worker thread and keeps
+/// Renders the pages next to the one on show through the viewer's worker
+/// (PageWorker, before thumbnails) and keeps
 /// them (the page on show plus or minus one, so memory stays bounded: at
 /// most two drawings and two rasters of WholePagePixels or of the visible
 /// area). Work for pages no longer wanted (the zoom changed, the user jumped
@@ -72,8 +72,10 @@ public:
     /// a larger one only for the area on show and a margin.
     static constexpr qint64 WholePagePixels = 2 * 1024 * 1024;
 
-    explicit RenderAhead(QObject *parent = nullptr);
-    /// Drops what is queued and waits for the job running.
+    /// Pages made by \a worker, the viewer's one door to background work.
+    explicit RenderAhead(PageWorker &worker, QObject *parent = nullptr);
+    /// Drops what is queued and waits for the job running (the worker
+    /// stops every job: the window is closing).
     ~RenderAhead() override;
 
     /// The view pages are made for from now on. A change drops the rasters
@@ -118,7 +120,7 @@ private:
     QHash<int32_t, std::shared_ptr<std::atomic<bool>>> m_jobs;
     int m_pending = 0;
     int m_dropped = 0;
-    QThreadPool *m_pool = nullptr;
+    PageWorker &m_worker;
 };
 
 } // namespace qv

@@ -1,6 +1,8 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/ThumbnailPane.h"
 
+#include "preview/PageWorker.h"
+#include "preview/ViewerModel.h"
 #include "render/PageSurface.h"
 
 #include <QAbstractListModel>
@@ -11,12 +13,10 @@
 #include <QStyledItemDelegate>
 
 #include <algorithm>
-#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <unordered_set>
 
 namespace qv {
@@ -26,11 +26,11 @@ namespace {
 constexpr int Margine = 8;     // around a thumbnail in its item
 constexpr int SpazioTesto = 4; // between the thumbnail and its number
 
-/// Renders thumbnails in a thread of its own: the replay of a page onto a
-/// page surface of the thread's own, rasterised into a QImage (QPixmap is
-/// for the GUI thread only). The newest request is served first; a request
-/// pushed onto a full queue drops the oldest one. Only chiedi() and the
-/// destructor start and stop the thread; they are called from one thread.
+/// Renders thumbnails through the viewer's worker: the replay of a page onto
+/// a page surface of the job's own, rasterised into a QImage (QPixmap is for
+/// the GUI thread only). The requests wait here, not in the worker: each job
+/// takes the newest one, so the newest request is served first, and a
+/// request pushed onto a full queue drops the oldest one.
 class ThumbnailWorker
 {
 public:
@@ -39,33 +39,34 @@ public:
         int32_t pagina;
         LetturaDati::PageSpec posizione;
     };
-    /// Called in the worker thread with each thumbnail and the generation
+    /// Called in the worker's thread with each thumbnail and the generation
     /// of the document it was made for.
     using Consegna = std::function<void(int32_t pagina, QImage miniatura, quint64 generazione)>;
 
-    explicit ThumbnailWorker(Consegna consegna) : m_consegna(std::move(consegna)) {}
+    ThumbnailWorker(PageWorker &worker, Consegna consegna) : m_worker(worker), m_state(std::make_shared<State>())
+    {
+        m_state->consegna = std::move(consegna);
+    }
 
     ~ThumbnailWorker()
     {
-        {
-            std::lock_guard lock(m_mutex);
-            m_fine = true;
-            m_coda.clear();
-        }
-        m_cv.notify_all();
-        if (m_thread.joinable())
-            m_thread.join();
+        // No thumbnail is handed over from now on; a job running finishes
+        // its page and finds nobody to give it to.
+        std::lock_guard lock(m_state->mutex);
+        m_state->fine = true;
+        m_state->coda.clear();
+        m_state->consegna = nullptr;
     }
 
     /// A new document (or size): what is waiting is dropped.
     void setDocumento(const QString &path, QSize twips, QSize pixel, quint64 generazione)
     {
-        std::lock_guard lock(m_mutex);
-        m_path = path;
-        m_twips = twips;
-        m_pixel = pixel;
-        m_generazione = generazione;
-        m_coda.clear();
+        std::lock_guard lock(m_state->mutex);
+        m_state->path = path;
+        m_state->twips = twips;
+        m_state->pixel = pixel;
+        m_state->generazione = generazione;
+        m_state->coda.clear();
     }
 
     /// Queues \a richiesta; returns the page of the request it pushed out.
@@ -73,67 +74,59 @@ public:
     {
         std::optional<int32_t> tolta;
         {
-            std::lock_guard lock(m_mutex);
-            if (int(m_coda.size()) >= ThumbnailPane::MassimoInAttesa) {
-                tolta = m_coda.front().pagina;
-                m_coda.pop_front();
+            std::lock_guard lock(m_state->mutex);
+            if (int(m_state->coda.size()) >= ThumbnailPane::MassimoInAttesa) {
+                tolta = m_state->coda.front().pagina;
+                m_state->coda.pop_front();
             }
-            m_coda.push_back(richiesta);
+            m_state->coda.push_back(richiesta);
         }
-        m_cv.notify_one();
-        // The thread starts with the first thumbnail: a window whose pane is
-        // never shown has none.
-        if (!m_thread.joinable())
-            m_thread = std::thread([this] { ciclo(); });
+        m_worker.start(PageWorker::Priority::Thumbnail,
+                       [state = m_state](const std::atomic<bool> &cancelled) { fai(*state, cancelled); });
         return tolta;
     }
 
 private:
-    void ciclo()
+    struct State
     {
-        std::unique_ptr<PageSurface> superficie;
-        QSize dimensioneSuperficie;
-        for (;;) {
-            std::unique_lock lock(m_mutex);
-            m_cv.wait(lock, [this] { return m_fine || !m_coda.empty(); });
-            if (m_fine)
-                return;
-            const Richiesta richiesta = m_coda.back();
-            m_coda.pop_back();
-            const QString path = m_path;
-            const QSize twips = m_twips;
-            const QSize pixel = m_pixel;
-            const quint64 generazione = m_generazione;
-            lock.unlock();
+        std::mutex mutex;
+        std::deque<Richiesta> coda;
+        bool fine = false;
+        QString path;
+        QSize twips;
+        QSize pixel;
+        quint64 generazione = 0;
+        Consegna consegna;
+    };
 
-            if (!superficie || dimensioneSuperficie != twips) {
-                superficie = std::make_unique<PageSurface>();
-                superficie->setSize(twips.width(), twips.height());
-                dimensioneSuperficie = twips;
-            }
-            try {
-                LetturaDati::DisegnaPagina(*superficie, path, richiesta.posizione);
-            } catch (...) {
-                // A page that cannot be read in full shows what was drawn;
-                // the window reports the error when the page is shown.
-            }
-            const FrozenPage disegno = superficie->Picture();
-            QImage miniatura = disegno->render(double(pixel.width()) / std::max(1, twips.width()));
-            superficie->Cls(); // the page's drawing goes now, not at the next request
-            m_consegna(richiesta.pagina, std::move(miniatura), generazione);
-        }
+    /// One job: the newest request waiting, if any is left.
+    static void fai(State &state, const std::atomic<bool> &cancelled)
+    {
+        std::unique_lock lock(state.mutex);
+        if (state.fine || state.coda.empty() || cancelled)
+            return;
+        const Richiesta richiesta = state.coda.back();
+        state.coda.pop_back();
+        const QString path = state.path;
+        const QSize twips = state.twips;
+        const QSize pixel = state.pixel;
+        const quint64 generazione = state.generazione;
+        lock.unlock();
+
+        PageSurface superficie;
+        superficie.setSize(twips.width(), twips.height());
+        // A page that cannot be read in full shows what was drawn; the
+        // window reports the error when the page is shown.
+        std::exception_ptr errore;
+        const FrozenPage disegno = PageWorker::replay(superficie, path, richiesta.posizione, errore);
+        QImage miniatura = disegno->render(double(pixel.width()) / std::max(1, twips.width()));
+        lock.lock();
+        if (state.consegna)
+            state.consegna(richiesta.pagina, std::move(miniatura), generazione);
     }
 
-    Consegna m_consegna;
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    std::deque<Richiesta> m_coda;
-    bool m_fine = false;
-    QString m_path;
-    QSize m_twips;
-    QSize m_pixel;
-    quint64 m_generazione = 0;
-    std::thread m_thread;
+    PageWorker &m_worker;
+    std::shared_ptr<State> m_state;
 };
 
 } // namespace
@@ -142,10 +135,10 @@ private:
 class ThumbnailModel : public QAbstractListModel
 {
 public:
-    explicit ThumbnailModel(ThumbnailPane *pane)
+    ThumbnailModel(ThumbnailPane *pane, PageWorker &worker)
         : QAbstractListModel(pane)
         , m_pane(pane)
-        , m_worker([this](int32_t pagina, QImage miniatura, quint64 generazione) {
+        , m_worker(worker, [this](int32_t pagina, QImage miniatura, quint64 generazione) {
             QMetaObject::invokeMethod(
                 this,
                 [this, pagina, miniatura = std::move(miniatura), generazione] {
@@ -177,12 +170,19 @@ public:
 
     void setDocumento(const QString &path, QSize twips, ThumbnailPane::Posizione posizione)
     {
-        beginResetModel();
+        // The rows stay (they follow the viewer's page count); only their
+        // pictures go, so a long document's pane is not laid out anew.
+        const QSize before = dimensione();
         m_path = path;
         m_twips = twips.expandedTo(QSize(1, 1));
         m_posizione = std::move(posizione);
         ricomincia();
-        endResetModel();
+        if (dimensione() != before) {
+            beginResetModel(); // another item size: the list lays its items out again
+            endResetModel();
+        } else if (m_totali > 0) {
+            Q_EMIT dataChanged(index(0), index(m_totali - 1), {Qt::DecorationRole});
+        }
     }
 
     void setPagineTotali(int32_t pagine)
@@ -266,7 +266,7 @@ private:
     std::unordered_set<int32_t> m_chieste; // asked of the worker, not back yet
     QPixmap m_vuota;
     int m_fatte = 0;
-    ThumbnailWorker m_worker; // last: joined before the rest goes
+    ThumbnailWorker m_worker; // last: hands nothing over once the rest goes
 };
 
 namespace {
@@ -312,8 +312,19 @@ private:
 
 } // namespace
 
-ThumbnailPane::ThumbnailPane(QWidget *parent) : QListView(parent), m_model(new ThumbnailModel(this))
+ThumbnailPane::ThumbnailPane(ViewerModel &model, PageWorker &worker, QWidget *parent)
+    : QListView(parent)
+    , m_model(new ThumbnailModel(this, worker))
 {
+    // The list's rows follow the document's pages, its current row the page on show.
+    m_model->setPagineTotali(model.viewPages());
+    connect(&model, &ViewerModel::pageCountChanged, this,
+            [this, &model] { m_model->setPagineTotali(model.viewPages()); });
+    // A hidden pane is brought to the page on show when it is shown.
+    connect(&model, &ViewerModel::currentPageChanged, this, [this](int32_t page) {
+        if (isVisible())
+            setPaginaCorrente(page);
+    });
     setObjectName(QStringLiteral("miniature"));
     setModel(m_model);
     setItemDelegate(new ThumbnailDelegate(m_model, this));
@@ -341,11 +352,6 @@ void ThumbnailPane::setDocumento(const QString &path, QSize paginaTwips, Posizio
     verticalScrollBar()->setSingleStep(m_model->dimensione().height() / 4);
     if (corrente >= 0)
         setPaginaCorrente(corrente);
-}
-
-void ThumbnailPane::setPagineTotali(int32_t pagine)
-{
-    m_model->setPagineTotali(pagine);
 }
 
 int32_t ThumbnailPane::pagineTotali() const

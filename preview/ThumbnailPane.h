@@ -14,7 +14,9 @@
 
 namespace qv {
 
+class PageWorker;
 class ThumbnailModel;
+class ViewerModel;
 
 /// A list of every page as a thumbnail with its number under it, the
 /// current page highlighted; a click on a page asks the window to show it.
@@ -22,7 +24,7 @@ class ThumbnailModel;
 /// The list holds no per-page data: its items are all the same size, worked
 /// out from the page size, so that a document of any length opens its pane
 /// at once. A thumbnail is asked for only when its item is painted, rendered
-/// by a worker thread of the pane (its own replay of the page onto an image:
+/// through the viewer's worker (PageWorker: its own replay of the page onto an image:
 /// the newest requests first, at most a few dozen waiting, older ones
 /// dropped and asked again when they are painted again) and kept in a cache
 /// of a few megabytes.
@@ -42,14 +44,15 @@ public:
     /// Bytes of thumbnails kept at most.
     static constexpr qint64 MemoriaMassima = 12 * 1024 * 1024;
 
-    explicit ThumbnailPane(QWidget *parent = nullptr);
+    /// A pane of \a model's pages: it follows its page count and highlights
+    /// its page on show; its thumbnails are made by \a worker.
+    ThumbnailPane(ViewerModel &model, PageWorker &worker, QWidget *parent = nullptr);
     ~ThumbnailPane() override;
 
     /// The document: its spool file, its page size in twips and where each
     /// page starts. Forgets the thumbnails made so far.
     void setDocumento(const QString &path, QSize paginaTwips, Posizione posizione);
-    /// The number of pages; the list grows or shrinks to it.
-    void setPagineTotali(int32_t pagine);
+    /// The number of pages in the list (the model's).
     int32_t pagineTotali() const;
     /// Highlights page \a pagina (0-based) and scrolls it into the pane.
     void setPaginaCorrente(int32_t pagina);

@@ -23,11 +23,6 @@ namespace {
 const QString Source = QStringLiteral("MotoreStampa");
 } // namespace
 
-QList<qint64> MotoreStampa::PosizioniPagine(const QString &path)
-{
-    return spool::buildPageIndex(path, Source);
-}
-
 void MotoreStampa::setFileTemporaneo(const QString &value)
 {
     setDocumento(std::make_shared<const spool::Document>(spool::Document::onFile(value)));

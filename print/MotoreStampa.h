@@ -33,7 +33,6 @@ public:
     int16_t Copie() const { return m_copie; }
     /// The document to print; its page index gives the pages.
     void setDocumento(std::shared_ptr<const spool::Document> documento) { m_documento = std::move(documento); }
-    const std::shared_ptr<const spool::Document> &Documento() const { return m_documento; }
     /// The spool file at \a value as the document to print (spool::Document::onFile).
     void setFileTemporaneo(const QString &value);
     /// Full path of the document's spool file.
@@ -114,11 +113,6 @@ public:
     /// "Per poter Stampare bisogna avere una stampante installata.": what
     /// the user is told when no printer is installed.
     static QString testoNessunaStampante();
-
-    /// The 1-based byte position of the first line of every page of the
-    /// spool file at \a path, from the one page index builder
-    /// (spool::buildPageIndex). Throws qv::Error 53 when it is missing.
-    static QList<qint64> PosizioniPagine(const QString &path);
 
 private:
     int16_t m_copie = 1;

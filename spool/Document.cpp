@@ -1,6 +1,7 @@
 // qvPreview - print preview for Qt applications.
 #include "spool/Document.h"
 
+#include "spool/PageIndexer.h"
 #include "spool/PageStarts.h"
 #include "spool/SpoolFormat.h"
 
@@ -166,6 +167,17 @@ std::optional<QPageLayout> Document::pageLayout(int32_t page, const QString &sou
 PageIndex Document::pageIndex(const QString &source, int32_t expectedPages) const
 {
     return limitToPageCount(pageIndex(source), expectedPages, m_path, source);
+}
+
+std::shared_ptr<PageIndexer> Document::pageIndexer(const QString &source, std::optional<int32_t> expectedPages) const
+{
+    auto indexer = std::make_shared<PageIndexer>(m_path, source, expectedPages);
+    if (QFileInfo(m_path).size() >= BackgroundIndexBytes) {
+        indexer->start();
+        return indexer;
+    }
+    indexer->setComplete(expectedPages ? pageIndex(source, *expectedPages) : pageIndex(source));
+    return indexer;
 }
 
 } // namespace qv::spool

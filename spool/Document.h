@@ -16,9 +16,12 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
 
 namespace qv::spool {
+
+class PageIndexer;
 
 /// Where each page of a spool file starts: element 0 is 1 (the file start),
 /// element n the 1-based byte position (64-bit) of the line after the n-th
@@ -119,6 +122,17 @@ public:
     /// Throws as pageIndex() does, and 321 (file and line) for a malformed
     /// layout record.
     std::optional<QPageLayout> pageLayout(int32_t page, const QString &source) const;
+
+    /// A file at least this long has its growing index scanned in the
+    /// background; a shorter one is indexed at once (a millisecond or less).
+    static constexpr qint64 BackgroundIndexBytes = 1024 * 1024;
+    /// The growing page index of the file, held against \a expectedPages
+    /// (none: the index counts the pages). A file shorter than
+    /// BackgroundIndexBytes is indexed at once through pageIndex(), and this
+    /// throws as pageIndex() and limitToPageCount() do; a longer one is
+    /// scanned in the background, started here, and its errors come with
+    /// PageIndexer::done().
+    std::shared_ptr<PageIndexer> pageIndexer(const QString &source, std::optional<int32_t> expectedPages) const;
 
     /// The document's picture files, in recording order.
     const QStringList &pictures() const { return m_pictures; }

@@ -6,6 +6,7 @@
 #include "render/LetturaDati.h"
 #include "render/PageSurface.h"
 #include "render/TextMetrics.h"
+#include "spool/Document.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -219,7 +220,7 @@ BENCHMARK(BM_FindPageByCounting)->Arg(2)->Arg(9000)->Unit(benchmark::kMicrosecon
 void BM_FindPageByStoredPosition(benchmark::State &state)
 {
     const QString path = writeDocument(QStringLiteral("pages10000.tmp"), 10000, false);
-    const QList<qint64> starts = qv::MotoreStampa::PosizioniPagine(path);
+    const QList<qint64> starts = qv::spool::buildPageIndex(path, QStringLiteral("MotoreStampa"));
     const int page = int(state.range(0));
     qv::PageSurface surface;
     for (auto _ : state)

@@ -6,6 +6,7 @@
 #include "render/LetturaDati.h"
 #include "render/PageMetrics.h"
 #include "render/PageSurface.h"
+#include "spool/Document.h"
 #include "spool/SpoolFormat.h"
 
 #include <qvpreview/Error.h>
@@ -56,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     (void)surface.Picture()->render(0.01);
     try {
-        const QList<qint64> starts = qv::MotoreStampa::PosizioniPagine(spoolPath);
+        const QList<qint64> starts = qv::spool::buildPageIndex(spoolPath, QStringLiteral("MotoreStampa"));
         // The first pages' layouts, and a surface of that size.
         for (qsizetype i = 0; i < std::min<qsizetype>(starts.size(), 4); ++i) {
             const QSize twips = qv::PageMetrics::pageTwips(qv::spool::pageLayoutAt(spoolPath, starts.at(i), "Fuzz"));

@@ -2,11 +2,11 @@
 // without the print options dialog (to the built-in PDF printer, read back
 // with poppler's tools), the discarding afterwards, and the about box.
 #include "control/PrintPreviewInterno.h"
+#include "dialogs/FrmInfo.h"
+#include "dialogs/FrmOpzioni.h"
 #include "platform/Devices.h"
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
-#include "preview/FrmInfo.h"
-#include "preview/FrmOpzioni.h"
 #include "print/MotoreStampa.h"
 #include "support/TestEnv.h"
 

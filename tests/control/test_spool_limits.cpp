@@ -94,7 +94,7 @@ TEST_F(Limits, ALongLineStopsItsPageOnly)
     const QString path = test::writeAll(env.root() + QStringLiteral("lunga.qv"),
                                         pages({QStringLiteral("uno")}) + QByteArray(spool::MaxLineBytes + 10, 'x')
                                             + "\r\n#newpage@\r\n" + pages({QStringLiteral("due")}));
-    const QList<qint64> starts = MotoreStampa::PosizioniPagine(path);
+    const QList<qint64> starts = spool::buildPageIndex(path, QStringLiteral("MotoreStampa"));
     ASSERT_EQ(starts.size(), 2);
     const SpoolFile file(path);
     std::optional<Error> error;

@@ -1,8 +1,8 @@
 // The preview window driven as a user drives it: toolbar clicks, keys, mouse
 // drags, scroll bars, the pop-up menu, the quality box and printing.
+#include "dialogs/PrintCommand.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/ImmaginePagina.h"
-#include "preview/PrintCommand.h"
 #include "print/MotoreStampa.h"
 #include "render/LetturaDati.h"
 #include "support/TestEnv.h"

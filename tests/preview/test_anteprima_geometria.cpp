@@ -1,8 +1,7 @@
 // The preview's page arithmetic: zoom steps, scroll ranges, centring,
-// dragging, page navigation and the page view's fitted zooms and scroll
+// dragging and the page view's fitted zooms and scroll
 // steps, without any widget.
 #include "preview/GeometriaPagina.h"
-#include "preview/NavigazionePagine.h"
 #include "preview/PageView.h"
 
 #include <gtest/gtest.h>
@@ -168,46 +167,6 @@ TEST(Drag, MoveWithoutPressDoesNothing)
     EXPECT_DOUBLE_EQ(g.immagine().left(), 0);
 }
 
-// --- Navigation ----------------------------------------------------------------
-
-TEST(Navigazione, OnePageDocumentBeepsEverywhere)
-{
-    NavigazionePagine n;
-    n.setPagineTotali(1);
-    EXPECT_EQ(n.prima(), NavigazionePagine::Limite);
-    EXPECT_EQ(n.precedente(), NavigazionePagine::Limite);
-    EXPECT_EQ(n.successiva(), NavigazionePagine::Limite);
-    EXPECT_EQ(n.ultima(), NavigazionePagine::Limite);
-    EXPECT_EQ(n.paginaVisualizzata(), 0);
-}
-
-TEST(Navigazione, EmptyDocumentNeverLeavesTheFirstPage)
-{
-    NavigazionePagine n;
-    n.setPagineTotali(0);
-    EXPECT_EQ(n.ultima(), NavigazionePagine::Limite);
-    EXPECT_EQ(n.successiva(), NavigazionePagine::Limite);
-    EXPECT_EQ(n.paginaVisualizzata(), 0);
-}
-
-TEST(Navigazione, LastAndFirst)
-{
-    NavigazionePagine n;
-    n.setPagineTotali(40000); // beyond the 16-bit page index
-    EXPECT_EQ(n.ultima(), NavigazionePagine::Cambiata);
-    EXPECT_EQ(n.paginaVisualizzata(), 32767);
-    EXPECT_EQ(n.successiva(), NavigazionePagine::Limite);
-    EXPECT_EQ(n.prima(), NavigazionePagine::Cambiata);
-    EXPECT_EQ(n.paginaVisualizzata(), 0);
-}
-
-TEST(Navigazione, IndicatorHasTheSignBlank)
-{
-    EXPECT_EQ(NavigazionePagine::indicatore(1, 3), QStringLiteral(" 1/3"));
-    EXPECT_EQ(NavigazionePagine::indicatore(12, 120), QStringLiteral(" 12/120"));
-    EXPECT_EQ(NavigazionePagine::indicatore(-1, 0), QStringLiteral("-1/0"));
-}
-
 /// A zoom factor, then zoom in or out: the step it goes to (0: refused).
 struct PassoCase
 {
@@ -279,43 +238,6 @@ TEST(Scroll, EndsOfTheBars)
     g.riduci();
     g.centra(); // the page fits: a disabled bar is at both ends
     EXPECT_TRUE(g.inCima() && g.inFondo() && g.aSinistra() && g.aDestra());
-}
-
-/// Going to a typed page number in a document of 5 pages, from page 2.
-struct VaiCase
-{
-    int32_t numero;
-    NavigazionePagine::Esito esito;
-    int16_t pagina; // 0-based, after
-};
-
-class VaiTest : public ::testing::TestWithParam<VaiCase>
-{};
-
-TEST_P(VaiTest, GoesInsideTheDocumentOnly)
-{
-    NavigazionePagine nav;
-    nav.setPagineTotali(5);
-    nav.setPaginaVisualizzata(1);
-    EXPECT_EQ(nav.vai(GetParam().numero), GetParam().esito);
-    EXPECT_EQ(nav.paginaVisualizzata(), GetParam().pagina);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Pages, VaiTest,
-    ::testing::Values(VaiCase{1, NavigazionePagine::Cambiata, 0}, VaiCase{5, NavigazionePagine::Cambiata, 4},
-                      VaiCase{2, NavigazionePagine::Stessa, 1}, VaiCase{0, NavigazionePagine::Limite, 1},
-                      VaiCase{6, NavigazionePagine::Limite, 1}, VaiCase{-3, NavigazionePagine::Limite, 1}));
-
-TEST(Navigazione, BeyondTheSixteenBitIndexIsALimit)
-{
-    NavigazionePagine nav;
-    nav.setPagineTotali(40000);
-    EXPECT_EQ(nav.vai(32768), NavigazionePagine::Cambiata);
-    EXPECT_EQ(nav.vai(32769), NavigazionePagine::Limite);
-    EXPECT_FALSE(nav.possibile(&NavigazionePagine::successiva));
-    EXPECT_TRUE(nav.possibile(&NavigazionePagine::precedente));
-    EXPECT_EQ(nav.paginaVisualizzata(), 32767); // asking changed nothing
 }
 
 // --- The page view: fitted zooms and scroll steps ---------------------------------

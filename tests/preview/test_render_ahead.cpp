@@ -3,14 +3,15 @@
 // worker thread, and the progress of a print from the window with its
 // Cancel button. Driven as a user drives the window (toolbar clicks), waiting
 // on signals.
+#include "dialogs/PrintCommand.h"
+#include "preview/FindBar.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/ImmaginePagina.h"
-#include "preview/PrintCommand.h"
 #include "preview/RenderAhead.h"
+#include "preview/ThumbnailPane.h"
 #include "print/MotoreStampa.h"
 #include "render/LetturaDati.h"
 #include "spool/Document.h"
-#include "spool/PageIndexScan.h"
 #include "support/TestEnv.h"
 #include "tests/preview/SpoolDiProva.h"
 
@@ -122,7 +123,8 @@ TEST_F(RenderAheadTest, TheIndexGrowsInTheBackgroundAndALatePageWaitsOnlyForItse
     // The same positions as the index built at once.
     const spool::PageIndex indice = spool::Document::onFile(path).pageIndex(QStringLiteral("test"));
     // (one place more than pages, for a start past the last page)
-    EXPECT_EQ(QList<qint64>(w->PosizioniPagine().begin(), w->PosizioniPagine().end()), indice + QList<qint64>{0});
+    const QVector<qint64> posizioni = w->PosizioniPagine();
+    EXPECT_EQ(QList<qint64>(posizioni.begin(), posizioni.end()), indice + QList<qint64>{0});
     EXPECT_FALSE(w->PrimoErrore());
 }
 
@@ -182,37 +184,69 @@ INSTANTIATE_TEST_SUITE_P(Cases, CountFromIndex,
                                            CountCase{"ShortFileLastPage", 20, false}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(RenderAheadTest, TheScanPublishesAsItGoesAndAPageWaitedForIsToldAtOnce)
+/// A document past the old 16-bit page number, counted by its index as
+/// "qvpreview view" opens one: the page field, the thumbnails and find reach
+/// its last pages, and the field shows the largest page number whole.
+TEST_F(RenderAheadTest, FortyThousandPagesAreReachedEverywhere)
 {
-    const int pagine = 2500;
-    const QString path = documento(pagine);
-    const spool::PageIndex indice = spool::buildPageIndex(path, QStringLiteral("test"));
-    spool::PageIndexScan scan(path, QStringLiteral("test"));
-    QList<qsizetype> known;
-    QObject::connect(&scan, &spool::PageIndexScan::grew, &scan, [&](qsizetype k) { known << k; });
-    scan.start();
-    // Waiting for a page returns its start, the same as the whole index's.
-    for (const qsizetype page : {qsizetype(1), qsizetype(2), qsizetype(1234), qsizetype(pagine)})
-        EXPECT_EQ(scan.waitForPage(page), std::optional<qint64>(indice.at(page - 1))) << page;
-    EXPECT_EQ(scan.waitForPage(pagine + 1), std::nullopt);
-    scan.waitForFinished();
-    // The last signals come through this thread's event loop.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return known.size() > 2 && known.last() == pagine; }, 30000));
-    // Told in growing batches, from the first pages on.
-    EXPECT_LE(known.first(), 3);
-    EXPECT_TRUE(std::is_sorted(known.begin(), known.end()));
-    EXPECT_EQ(scan.startsFrom(0), indice);
-    EXPECT_FALSE(scan.error());
-}
+    const int pagine = 40000;
+    const QString path = env.tempFolder() + QStringLiteral("quarantamila.tmp");
+    ASSERT_TRUE(test::scriviDocumento(path, pagine, false));
+    auto w = std::make_unique<FrmAnteprima>();
+    w->setFileTemporaneo(path);
+    w->setCountPagesFromIndex(true);
+    w->setPagineTotali(1);
+    w->InizializzaAnteprima();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->pageIndexComplete(); }, 60000));
+    ASSERT_EQ(w->PagineTotali(), pagine);
 
-TEST_F(RenderAheadTest, AMissingFileEndsTheScanWithError53)
-{
-    spool::PageIndexScan scan(env.tempFolder() + QStringLiteral("manca.tmp"), QStringLiteral("test"));
-    scan.start();
-    scan.waitForFinished();
-    ASSERT_TRUE(scan.error());
-    EXPECT_EQ(scan.error()->number(), 53);
-    EXPECT_EQ(scan.waitForPage(2), std::nullopt);
+    // The page field: a typed number past 32,767.
+    QTest::mouseClick(w->Text1, Qt::LeftButton);
+    ASSERT_EQ(QApplication::focusWidget(), w->Text1);
+    w->Text1->selectAll();
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("40000"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(w->model().currentPage(), pagine - 1);
+    EXPECT_EQ(w->PaginaVisualizzata(), INT16_MAX); // the 16-bit property saturates
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 40000/40000"));
+    EXPECT_TRUE(test::testiDi(w->Image1->Picture()).contains(QStringLiteral("Pagina 40000")));
+    // Shown whole: the text fits inside the field's frame.
+    const QMargins margini = w->Text1->textMargins();
+    EXPECT_LE(w->Text1->fontMetrics().horizontalAdvance(w->Text1->text()),
+              w->Text1->contentsRect().width() - margini.left() - margini.right() - 4);
+    EXPECT_FALSE(w->pulsante(QStringLiteral("ultima"))->isEnabled());
+    premi(*w, "precedente");
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 39999/40000"));
+
+    // The thumbnails: every page has its row, the current one follows.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
+    ThumbnailPane *pane = w->miniature();
+    ASSERT_FALSE(pane->isHidden());
+    EXPECT_EQ(pane->pagineTotali(), pagine);
+    EXPECT_EQ(pane->paginaCorrente(), pagine - 2);
+    premi(*w, "ultima");
+    EXPECT_EQ(pane->paginaCorrente(), pagine - 1);
+    // A click on a thumbnail far past 32,767 shows that page.
+    premi(*w, "prima");
+    pane->scrollTo(pane->model()->index(35000, 0));
+    const QRect r = pane->rettangoloPagina(35000);
+    ASSERT_TRUE(pane->viewport()->rect().intersects(r));
+    QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, r.center());
+    EXPECT_EQ(w->model().currentPage(), 35000);
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 35001/40000"));
+
+    // Find: a text only on page 39,999 is found and its page shown.
+    premi(*w, "prima");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_EQ(QApplication::focusWidget(), w->findBar()->field());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Pagina 39999"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->model().currentPage() == 39998; }, 60000))
+        << qPrintable(w->findBar()->status());
+    EXPECT_EQ(w->Text1->text(), QStringLiteral(" 39999/40000"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->findBar()->searching(); }, 60000));
+    EXPECT_EQ(w->findBar()->status(), QStringLiteral("1 di 1"));
 }
 
 TEST_F(RenderAheadTest, MorePageBreaksThanPagesFoundInTheBackgroundIsError9)
@@ -304,7 +338,8 @@ TEST_P(StaleWork, IsDroppedAndTheNewWorkKept)
 {
     const QString path = documento(300);
     const spool::PageIndex indice = spool::buildPageIndex(path, QStringLiteral("test"));
-    RenderAhead ahead;
+    PageWorker worker;
+    RenderAhead ahead(worker);
     RenderAhead::View view;
     view.file = path;
     view.pageTwips = QSize(11520, 15872);

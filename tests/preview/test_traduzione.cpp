@@ -2,13 +2,13 @@
 // dialogs (print options, about box, title page, the installer's window), the
 // error catalogue and the error box, in Italian (nothing installed, Italian,
 // a language without a catalogue) and in English (the shipped catalogue).
+#include "dialogs/FrmInfo.h"
+#include "dialogs/FrmOpzioni.h"
+#include "dialogs/PageAnteprima.h"
 #include "platform/Devices.h"
 #include "platform/DisegnoSvg.h"
 #include "platform/Platform.h"
 #include "preview/FrmAnteprima.h"
-#include "preview/FrmInfo.h"
-#include "preview/FrmOpzioni.h"
-#include "preview/PageAnteprima.h"
 #include "setup/Form1.h"
 #include "support/TestEnv.h"
 

@@ -414,19 +414,19 @@ TEST_F(ZoomXvfb, WhatTheUserLeftComesBackInTheNextWindow)
         w->setGeometry(120, 90, 760, 560);
         ASSERT_TRUE(QTest::qWaitFor([&] { return w->size() == QSize(760, 560); }));
         scrivi(*w, QStringLiteral("250"));
-        w->setViewHook([] { return 1; }, [](int) {});
+        // The continuous view, as the user turns it on.
+        QTest::keyClick(w->Picture1, Qt::Key_F8);
+        ASSERT_TRUE(w->continuaAttiva());
         w->chkMassima->setChecked(false);
         w->reject();
     }
     QSettings ini(env.configFolder() + QStringLiteral("QVPREVIEW.ini"), QSettings::IniFormat);
     EXPECT_EQ(ini.value(QStringLiteral("FINESTRA/ZOOM")).toString(), QStringLiteral("250"));
-    int vista = -1;
     {
         auto w = std::make_unique<FrmAnteprima>();
         w->setFileTemporaneo(spool);
         w->setPagineTotali(3);
         w->setWindowOptions(o);
-        w->setViewHook([] { return 0; }, [&](int v) { vista = v; });
         w->InizializzaAnteprima();
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
@@ -434,8 +434,15 @@ TEST_F(ZoomXvfb, WhatTheUserLeftComesBackInTheNextWindow)
         EXPECT_DOUBLE_EQ(w->Geometria().zoom(), 2.5);
         EXPECT_EQ(w->cmbZoom->currentText(), QStringLiteral("250%"));
         EXPECT_FALSE(w->chkMassima->isChecked());
-        EXPECT_EQ(vista, 1);
-        // A fitted zoom is remembered as fitted: it follows the next window.
+        EXPECT_TRUE(w->continuaAttiva());
+        EXPECT_EQ(QSettings(env.configFolder() + QStringLiteral("QVPREVIEW.ini"), QSettings::IniFormat)
+                      .value(QStringLiteral("FINESTRA/VISTA"))
+                      .toInt(),
+                  1);
+        // Back to one page at a time; a fitted zoom is remembered as fitted:
+        // it follows the next window.
+        QTest::keyClick(w->vistaContinua(), Qt::Key_F8);
+        ASSERT_FALSE(w->continuaAttiva());
         QTest::keyClick(w->Picture1, Qt::Key_W);
         w->reject();
     }

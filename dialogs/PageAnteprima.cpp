@@ -1,7 +1,7 @@
 // qvPreview - print preview for Qt applications.
-#include "preview/PageAnteprima.h"
+#include "dialogs/PageAnteprima.h"
 
-#include "preview/DialogTwips.h"
+#include "dialogs/DialogTwips.h"
 
 #include <qvpreview/Error.h>
 

@@ -1,5 +1,5 @@
 // The about box: its texts and its two links.
-#include "preview/FrmInfo.h"
+#include "dialogs/FrmInfo.h"
 #include "support/TestEnv.h"
 
 #include <QLabel>

@@ -1,8 +1,8 @@
 // qvPreview - print preview for Qt applications.
-#include "preview/PrintCommand.h"
+#include "dialogs/PrintCommand.h"
 
+#include "dialogs/FrmOpzioni.h"
 #include "platform/Devices.h"
-#include "preview/FrmOpzioni.h"
 #include "print/MotoreStampa.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,5 @@
 // qvPreview - print preview for Qt applications.
-#include "preview/CampiTesto.h"
+#include "dialogs/CampiTesto.h"
 
 #include <QLineEdit>
 

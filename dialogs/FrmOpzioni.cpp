@@ -1,10 +1,10 @@
 // qvPreview - print preview for Qt applications.
-#include "preview/FrmOpzioni.h"
+#include "dialogs/FrmOpzioni.h"
 
+#include "dialogs/CampiTesto.h"
+#include "dialogs/DialogTwips.h"
+#include "dialogs/DigitValidator.h"
 #include "platform/Devices.h"
-#include "preview/CampiTesto.h"
-#include "preview/DialogTwips.h"
-#include "preview/DigitValidator.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,8 +1,9 @@
 // Printing spool files: the printer target on the built-in PDF printer and on
 // the CUPS queue "qvtest", and the print engine's pages, copies and ranges.
 // Printed PDF files are read back with pdfinfo, pdftotext, pdftoppm and qpdf.
-#include "PdfTools.h"
-#include "SpoolFixture.h"
+#include "spool/Document.h"
+#include "tests/render/PdfTools.h"
+#include "tests/render/SpoolFixture.h"
 
 #include "print/MotoreStampa.h"
 #include "print/PrinterTarget.h"
@@ -512,7 +513,7 @@ TEST_F(Printing, BrokenRecordDiscardsTheJob)
 TEST_F(Printing, PageStartsCountEveryPageBreakLine)
 {
     const QString path = spool(workedExample() + textRecord(0, 300, {"#newpage@"}));
-    const QList<qint64> starts = MotoreStampa::PosizioniPagine(path);
+    const QList<qint64> starts = spool::buildPageIndex(path, QStringLiteral("MotoreStampa"));
     ASSERT_EQ(starts.size(), 3);
     EXPECT_EQ(starts.at(0), 1);
     QFile f(path);

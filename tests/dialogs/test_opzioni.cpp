@@ -1,7 +1,7 @@
 // The print options dialog, driven through its widgets as a user would.
-#include "preview/CampiTesto.h"
-#include "preview/DigitValidator.h"
-#include "preview/FrmOpzioni.h"
+#include "dialogs/CampiTesto.h"
+#include "dialogs/DigitValidator.h"
+#include "dialogs/FrmOpzioni.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // qvPreview - print preview for Qt applications.
-#include "preview/DigitValidator.h"
+#include "dialogs/DigitValidator.h"
 
-#include "preview/CampiTesto.h"
+#include "dialogs/CampiTesto.h"
 
 #include <QLineEdit>
 

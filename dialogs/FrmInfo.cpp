@@ -1,9 +1,9 @@
 // qvPreview - print preview for Qt applications.
-#include "preview/FrmInfo.h"
+#include "dialogs/FrmInfo.h"
 
+#include "dialogs/DialogTwips.h"
 #include "platform/DisegnoSvg.h"
 #include "platform/Platform.h"
-#include "preview/DialogTwips.h"
 
 #include <qvpreview/VersionRecord.h>
 #include <qvpreview/qvUtilita.h>

@@ -1,10 +1,10 @@
 // The spool writer: invariant numbers under any locale, record layout, and
 // appends that leave whole records only, even when the disk fills up.
-#include "ItalianLocale.h"
 #include "spool/SpoolFormat.h"
 #include "spool/SpoolWriter.h"
 #include "support/FileLimit.h"
 #include "support/TestEnv.h"
+#include "tests/control/ItalianLocale.h"
 
 #include <QFile>
 

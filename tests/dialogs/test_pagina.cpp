@@ -1,5 +1,5 @@
 // The title property page against a stand-in for a form designer.
-#include "preview/PageAnteprima.h"
+#include "dialogs/PageAnteprima.h"
 #include "support/TestEnv.h"
 
 #include <qvpreview/Error.h>

@@ -1,0 +1,107 @@
+// qvPreview - print preview for Qt applications.
+// The page index of a document as it grows: the pages whose start is known
+// so far, whether the index is complete, a wait for page n, all held against
+// the page count the index must match. A long file is scanned in a thread of
+// its own (spool::buildPageIndex, the one builder) and its starts are
+// published as they are found, so that the first pages can be shown before
+// the whole file has been read and a page further on waits only until its
+// start is known; a short one is indexed at once. Document::pageIndexer()
+// hands one out.
+#pragma once
+
+#include "spool/Document.h"
+
+#include <qvpreview/Error.h>
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace qv::spool {
+
+class PageIndexer : public QObject
+{
+    Q_OBJECT
+public:
+    /// An index of \a path, to be scanned by start(); \a source names the
+    /// reader in an error. With \a expectedPages the starts are held against
+    /// that page count as limitToPageCount() holds a whole index: one start
+    /// more than pages is tolerated, more is error 9 (the index then keeps
+    /// only page 1's start, so that the pages are found by counting), except
+    /// from the control's cap on, where the index is cut after the count.
+    /// Without it the index counts the pages.
+    PageIndexer(const QString &path, const QString &source, std::optional<int32_t> expectedPages = std::nullopt,
+                QObject *parent = nullptr);
+    /// Stops the scan (between two blocks of the file) and waits for it.
+    ~PageIndexer() override;
+
+    /// Starts the scan in a thread of its own (once; connect to the signals
+    /// first, so that none is missed).
+    void start();
+    /// Takes \a starts, the whole index made at once, as held against the
+    /// page count; or \a error, when it could not be made. Complete after it.
+    void setComplete(const PageIndex &starts, std::optional<Error> error = std::nullopt);
+
+    const QString &path() const { return m_path; }
+    /// The page count the index is held against, if any.
+    std::optional<int32_t> expectedPages() const { return m_expected; }
+
+    /// The page starts known so far (element 0 is 1, the file start): the
+    /// pages known so far.
+    qsizetype known() const;
+    /// True once the whole file has been scanned, the scan failed, or the
+    /// index was made at once.
+    bool finished() const;
+    /// The error that stopped the scan (53, 75, or 9 for more page breaks
+    /// than pages), if any.
+    std::optional<Error> error() const;
+    /// True when the scan stopped at more page breaks than expected pages.
+    bool exceededPageCount() const;
+    /// The starts from element \a from on (an empty list past known()).
+    PageIndex startsFrom(qsizetype from) const;
+    /// The start of page \a page (0-based) when it is known, else 0.
+    qint64 startOf(qsizetype page) const;
+
+    /// Waits until the start of page \a page (1-based) is known or the scan
+    /// ended; returns it, or nullopt when the file holds no such page or
+    /// the scan failed before it. The scan publishes as soon as that page is
+    /// found, however far it is from the last start it told.
+    std::optional<qint64> waitForPage(qsizetype page) const;
+    /// Waits until the index is complete (it must have been started).
+    void waitForFinished() const;
+
+signals:
+    /// More page starts are known (emitted from the scan's thread; queued to
+    /// receivers in other threads). \a known as known().
+    void grew(qsizetype known);
+    /// The index is complete, whole or at an error.
+    void done();
+
+private:
+    void run();
+    /// Holds m_starts against the expected count (under the lock); false
+    /// when the scan is to stop.
+    bool holdAgainstCount();
+
+    QString m_path;
+    QString m_source;
+    std::optional<int32_t> m_expected;
+
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    PageIndex m_starts{1};
+    bool m_finished = false;
+    bool m_exceeded = false;
+    std::optional<Error> m_error;
+    std::atomic<bool> m_stop{false};
+    // The page someone waits for: the scan publishes as soon as it is found.
+    mutable std::atomic<qsizetype> m_wanted{0};
+    std::thread m_thread;
+};
+
+} // namespace qv::spool

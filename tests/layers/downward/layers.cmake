@@ -1,0 +1,3 @@
+set(QV_LAYERS core upper)
+set(QV_LAYER_BELOW_core core)
+set(QV_LAYER_BELOW_upper upper core)

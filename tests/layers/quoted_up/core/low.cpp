@@ -1,0 +1,2 @@
+// A lower layer reaching up by its folder.
+#include "upper/high.h"
