@@ -5,6 +5,7 @@
 // on one page is decoded once.
 #include "render/LetturaDati.h"
 
+#include "render/PainterOp.h"
 #include "spool/PageStarts.h"
 #include "spool/SpoolFormat.h"
 #include "spool/SpoolReader.h"
@@ -220,6 +221,7 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
 
     const bool everyPage = Pagina.kind() == PageSpec::Kind::Every;
     PictureCache pictures;
+    PainterReplay painterRecords;
     while (!in.atEnd()) {
         const QByteArrayView tag = in.readLineView();
         try {
@@ -229,6 +231,7 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
                 if (!everyPage)
                     break;
                 pictures.clear();
+                painterRecords.reset();
             } else if (tag == QByteArrayView(spool::TagLine)) {
                 drawLine(Destinazione, in);
             } else if (tag == QByteArrayView(spool::TagPSet)) {
@@ -237,6 +240,8 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
                 drawCircle(Destinazione, in);
             } else if (tag == QByteArrayView(spool::TagPaint)) {
                 drawPicture(Destinazione, in, pictures);
+            } else {
+                painterRecords.read(tag, in, Destinazione);
             }
             // Any other line is no tag: skipped.
         } catch (const PageTooLarge &e) {

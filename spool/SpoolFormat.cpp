@@ -10,7 +10,9 @@ namespace qv::spool {
 
 namespace {
 
-constexpr const char *Tags[] = {TagPrint, TagEndPrint, TagNewPage, TagLine, TagPSet, TagCircle, TagPaint};
+constexpr const char *Tags[] = {TagPrint,  TagEndPrint, TagNewPage,   TagLine,   TagPSet,     TagCircle,
+                                TagPaint,  TagQtPen,    TagQtBrush,   TagQtFont, TagQtMatrix, TagQtClip,
+                                TagQtMode, TagQtPath,   TagQtPolygon, TagQtText, TagQtImage};
 
 /// Every tag starts with '#', ends with '@' and is at least 6 characters long:
 /// most lines are told apart without a comparison.
