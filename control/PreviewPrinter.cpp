@@ -19,6 +19,7 @@
 #include <QPaintEngine>
 #include <QPainterPath>
 #include <QPrintEngine>
+#include <QRawFont>
 #include <QTextItem>
 
 #include <unordered_map>
@@ -44,9 +45,10 @@ class PreviewPrinter::Private : public QPaintEngine, public QPrintEngine
 {
 public:
     Private(PreviewPrinter &printer, PrinterMode mode)
-        : QPaintEngine(AllFeatures), m_printer(printer), m_settings(std::make_unique<QPrinter>(mode))
-    {
-    }
+        : QPaintEngine(AllFeatures)
+        , m_printer(printer)
+        , m_settings(std::make_unique<QPrinter>(mode))
+    {}
     ~Private() override { discard(); }
 
     // --- QPaintEngine ---------------------------------------------------------------
@@ -124,6 +126,8 @@ private:
     void recordPageLayout(const QPageLayout &layout) { m_pageLayout = layout; }
 
     QTransform m_toTwips;
+    QTransform m_hostMatrix; // the painter's own, to its device pixels
+    double m_dpiX = 1200;
     double m_dpiY = 1200;
     // The state as QPainter set it; the matrix maps to page twips.
     QPen m_pen;
@@ -188,10 +192,9 @@ bool PreviewPrinter::Private::begin(QPaintDevice *device)
         m_document.reset();
         return false;
     }
-    m_toTwips = QTransform::fromScale(1440.0 / std::max(device->logicalDpiX(), 1),
-                                      1440.0 / std::max(device->logicalDpiY(), 1));
+    m_dpiX = std::max(device->logicalDpiX(), 1);
     m_dpiY = std::max(device->logicalDpiY(), 1);
-    m_matrix = m_toTwips;
+    m_hostMatrix = QTransform();
     m_pen = QPen();
     m_brush = QBrush();
     m_clipEnabled = m_clipOn = false;
@@ -217,7 +220,14 @@ void PreviewPrinter::Private::startPage()
     m_writtenMode.reset();
     m_writtenFont.reset();
     m_clipWritten = false;
-    recordPageLayout(m_settings->pageLayout());
+    const QPageLayout layout = m_settings->pageLayout();
+    recordPageLayout(layout);
+    // Twips from the paper's top-left corner: the painter's origin is the
+    // corner of the printable area (of the paper when the page is full).
+    const QPointF origin = layout.paintRectPixels(m_settings->resolution()).topLeft();
+    m_toTwips =
+        QTransform::fromTranslate(origin.x(), origin.y()) * QTransform::fromScale(1440.0 / m_dpiX, 1440.0 / m_dpiY);
+    m_matrix = m_hostMatrix * m_toTwips;
 }
 
 bool PreviewPrinter::Private::newPage()
@@ -249,8 +259,10 @@ void PreviewPrinter::Private::updateState(const QPaintEngineState &state)
 {
     const QPaintEngine::DirtyFlags dirty = state.state();
     // The matrix first: a clip set in the same change is in its coordinates.
-    if (dirty & DirtyTransform)
-        m_matrix = state.transform() * m_toTwips;
+    if (dirty & DirtyTransform) {
+        m_hostMatrix = state.transform();
+        m_matrix = m_hostMatrix * m_toTwips;
+    }
     if (dirty & DirtyPen)
         m_pen = state.pen();
     if (dirty & DirtyBrush)
@@ -402,9 +414,14 @@ void PreviewPrinter::Private::drawTextItem(const QPointF &position, const QTextI
     if (text.isEmpty())
         return;
     writeState();
-    // The font's size in the painter's coordinates: pixels of this device.
+    // The font's size in the painter's coordinates, as the text was laid
+    // out: a document laid out for the screen has its fonts at the screen's
+    // resolution, one laid out on this printer at the printer's.
     const QFont font = item.font();
-    const double pixels = font.pixelSize() > 0 ? double(font.pixelSize()) : font.pointSizeF() * m_dpiY / 72.0;
+    const QRawFont raw = QRawFont::fromFont(font);
+    double pixels = raw.isValid() ? raw.pixelSize() : 0;
+    if (!(pixels > 0))
+        pixels = font.pixelSize() > 0 ? double(font.pixelSize()) : font.pointSizeF() * m_dpiY / 72.0;
     if (m_writtenFont != font || m_writtenPixels != pixels) {
         spool::Record r(spool::TagQtFont);
         spool::writeFont(r, spool::PainterFont{font, pixels});
@@ -436,9 +453,8 @@ void PreviewPrinter::Private::reclaimEngines()
     if (format == QPrinter::NativeFormat && !m_printer.printerName().isEmpty())
         m_settings->setPrinterName(m_printer.printerName());
     static constexpr PrintEnginePropertyKey Kept[] = {
-        PPK_QPageLayout, PPK_FullPage,     PPK_Resolution, PPK_CopyCount,      PPK_CollateCopies,
-        PPK_ColorMode,   PPK_Duplex,       PPK_PageOrder,  PPK_DocumentName,   PPK_Creator,
-        PPK_OutputFileName};
+        PPK_QPageLayout, PPK_FullPage,  PPK_Resolution,   PPK_CopyCount, PPK_CollateCopies, PPK_ColorMode,
+        PPK_Duplex,      PPK_PageOrder, PPK_DocumentName, PPK_Creator,   PPK_OutputFileName};
     for (const PrintEnginePropertyKey key : Kept)
         if (const QVariant value = current->property(key); value.isValid())
             m_settings->printEngine()->setProperty(key, value);

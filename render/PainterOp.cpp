@@ -118,8 +118,8 @@ void PainterOp::paint(QPainter &painter, const TextHighlight *highlight, int32_t
             // A texture brush rather than a pixmap: the replay may run in a
             // thread of its own, where pixmaps cannot be made.
             QBrush tiles(picture.image());
-            tiles.setTransform(QTransform::fromTranslate(image.target.x() - image.source.x(),
-                                                         image.target.y() - image.source.y()));
+            tiles.setTransform(
+                QTransform::fromTranslate(image.target.x() - image.source.x(), image.target.y() - image.source.y()));
             painter.setBrushOrigin(0, 0);
             painter.fillRect(image.target, tiles);
         } else {
@@ -211,8 +211,8 @@ bool PainterReplay::read(QByteArrayView tag, spool::SpoolReader &in, DrawTarget 
         auto found = m_images.find(path);
         if (found == m_images.end()) {
             if (path.isEmpty())
-                in.fail(ErrFileNotFound, QCoreApplication::translate("qv::LetturaDati",
-                                                                     "immagine non caricabile \"\" (file non trovato)"));
+                in.fail(ErrFileNotFound, QCoreApplication::translate(
+                                             "qv::LetturaDati", "immagine non caricabile \"\" (file non trovato)"));
             QString why;
             PictureData::LoadError kind = PictureData::LoadError::None;
             std::optional<PictureData> picture =

@@ -30,13 +30,13 @@ int32_t ranged(SpoolReader &in, const char *field, int32_t lowest, int32_t highe
 {
     const int32_t v = in.integer(field);
     if (v < lowest || v > highest)
-        in.fail(ErrOverflow, QCoreApplication::translate("qv::PainterRecords",
-                                                         "valore fuori dall'intervallo ammesso per %1: %2 "
-                                                         "(ammessi da %3 a %4)")
-                                 .arg(QLatin1String(field))
-                                 .arg(v)
-                                 .arg(lowest)
-                                 .arg(highest));
+        in.fail(ErrOverflow,
+                QCoreApplication::translate("qv::PainterRecords", "valore fuori dall'intervallo ammesso per %1: %2 "
+                                                                  "(ammessi da %3 a %4)")
+                    .arg(QLatin1String(field))
+                    .arg(v)
+                    .arg(lowest)
+                    .arg(highest));
     return v;
 }
 
@@ -49,10 +49,11 @@ int32_t count(SpoolReader &in, const char *field, int32_t highest)
                                  .arg(QLatin1String(field))
                                  .arg(n));
     if (n > highest)
-        in.fail(ErrOutOfMemory, QCoreApplication::translate("qv::PainterRecords", "troppi elementi per %1: %2 (al più %3)")
-                                    .arg(QLatin1String(field))
-                                    .arg(n)
-                                    .arg(highest));
+        in.fail(ErrOutOfMemory,
+                QCoreApplication::translate("qv::PainterRecords", "troppi elementi per %1: %2 (al più %3)")
+                    .arg(QLatin1String(field))
+                    .arg(n)
+                    .arg(highest));
     return n;
 }
 
@@ -184,8 +185,8 @@ QPen readPen(SpoolReader &in)
                                                          "estremità della penna non valida: %1 (ammesse 0, 16, 32)")
                                  .arg(cap));
     if (join != Qt::MiterJoin && join != Qt::BevelJoin && join != Qt::RoundJoin && join != Qt::SvgMiterJoin)
-        in.fail(ErrOverflow, QCoreApplication::translate("qv::PainterRecords",
-                                                         "giunzione della penna non valida: %1 (ammesse 0, 64, 128, 256)")
+        in.fail(ErrOverflow, QCoreApplication::translate(
+                                 "qv::PainterRecords", "giunzione della penna non valida: %1 (ammesse 0, 64, 128, 256)")
                                  .arg(join));
     const double miter = in.number("limite dello spigolo");
     const bool cosmetic = in.boolean("penna cosmetica");
@@ -236,8 +237,8 @@ PainterFont readFont(SpoolReader &in)
         f.font.setStyleName(styleName);
     f.pixels = in.number("dimensione del carattere");
     if (!(f.pixels > 0))
-        in.fail(ErrOverflow, QCoreApplication::translate("qv::PainterRecords",
-                                                         "dimensione del carattere non valida: %1 (deve essere oltre 0)")
+        in.fail(ErrOverflow, QCoreApplication::translate(
+                                 "qv::PainterRecords", "dimensione del carattere non valida: %1 (deve essere oltre 0)")
                                  .arg(f.pixels));
     f.font.setWeight(QFont::Weight(ranged(in, "peso del carattere", 1, 1000)));
     f.font.setStyle(QFont::Style(ranged(in, "corsivo", 0, QFont::StyleOblique)));
@@ -419,7 +420,8 @@ PainterText readText(SpoolReader &in)
     const QByteArrayView line = in.readLineView(QStringLiteral("\">\" e il testo"));
     if (!line.startsWith('>'))
         in.fail(ErrTypeMismatch,
-                QCoreApplication::translate("qv::PainterRecords", "attesa una riga di testo che inizi con \">\", trovato \"%1\"")
+                QCoreApplication::translate("qv::PainterRecords",
+                                            "attesa una riga di testo che inizi con \">\", trovato \"%1\"")
                     .arg(QString::fromUtf8(line.first(std::min<qsizetype>(line.size(), 40)))));
     t.text = QString::fromUtf8(line.sliced(1));
     return t;
@@ -439,8 +441,14 @@ PainterImage readImage(SpoolReader &in)
     PainterImage i;
     i.path = in.text("il percorso dell'immagine");
     double v[8];
-    static const char *const names[8] = {"x", "y", "larghezza", "altezza", "x della sorgente", "y della sorgente",
-                                         "larghezza della sorgente", "altezza della sorgente"};
+    static const char *const names[8] = {"x",
+                                         "y",
+                                         "larghezza",
+                                         "altezza",
+                                         "x della sorgente",
+                                         "y della sorgente",
+                                         "larghezza della sorgente",
+                                         "altezza della sorgente"};
     for (int k = 0; k < 8; ++k)
         v[k] = in.number(names[k]);
     i.target = QRectF(v[0], v[1], v[2], v[3]);

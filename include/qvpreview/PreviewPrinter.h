@@ -38,7 +38,9 @@ class Document;
 /// ordinary QPrinter of the same mode, answered as it would answer them
 /// (pageLayout(), pageRect(), resolution(), width() ...); the host's
 /// coordinates start at the top-left corner of the page's printable area,
-/// as on that printer. \note The preview window and the print engine show
+/// as on that printer, and are recorded in twips from the paper's top-left
+/// corner, so a page prints where it was painted on the built-in PDF
+/// printer (A4 without margins). \note The preview window and the print engine show
 /// and print a page at the size of the current printer's drawable area: a
 /// layout other than the current printer's is not yet carried to them.
 class QV_EXPORT PreviewPrinter : public QPrinter

@@ -146,8 +146,8 @@ TEST_F(Recording, NewPageIsAPageBreakAndEveryRunOfTextIsFound)
         int page;
     };
     for (const Expected &e : {Expected{"Fattura numero 42", 1}, Expected{"Condizioni di pagamento", 1},
-                              Expected{"Testo statico preparato", 1}, Expected{"Riepilogo", 1},
-                              Expected{"120,00", 1}, Expected{"secondo punto", 1}, Expected{"seconda PAGINA", 2},
+                              Expected{"Testo statico preparato", 1}, Expected{"Riepilogo", 1}, Expected{"120,00", 1},
+                              Expected{"secondo punto", 1}, Expected{"seconda PAGINA", 2},
                               Expected{"Timbro ruotato", 3}, Expected{"dovuto", 3}}) {
         const QList<SpoolMatch> found = spool.find(QString::fromUtf8(e.text));
         ASSERT_EQ(found.size(), 1) << e.text;
