@@ -57,13 +57,13 @@ QImage logo()
 /// An invoice in HTML: a logo, three fonts, a table of 90 rows over 3 pages.
 QString invoiceHtml()
 {
-    QString html = QStringLiteral(
-        "<html><body style='font-family:\"DejaVu Serif\"; font-size:10pt'>"
-        "<table width='100%'><tr><td><img src='logo.png' width='128' height='64'></td>"
-        "<td align='right'><h1 style='font-family:\"DejaVu Sans\"'>Fattura 2026/042</h1>"
-        "<p>Rossi e Figli S.r.l.<br>Via Roma 12, Torino</p></td></tr></table>"
-        "<table border='1' cellspacing='0' cellpadding='3' width='100%'>"
-        "<thead><tr><th>Codice</th><th>Descrizione</th><th>Quantità</th><th>Importo</th></tr></thead>");
+    QString html =
+        QStringLiteral("<html><body style='font-family:\"DejaVu Serif\"; font-size:10pt'>"
+                       "<table width='100%'><tr><td><img src='logo.png' width='128' height='64'></td>"
+                       "<td align='right'><h1 style='font-family:\"DejaVu Sans\"'>Fattura 2026/042</h1>"
+                       "<p>Rossi e Figli S.r.l.<br>Via Roma 12, Torino</p></td></tr></table>"
+                       "<table border='1' cellspacing='0' cellpadding='3' width='100%'>"
+                       "<thead><tr><th>Codice</th><th>Descrizione</th><th>Quantità</th><th>Importo</th></tr></thead>");
     for (int i = 1; i <= 90; ++i)
         html += QStringLiteral("<tr><td style='font-family:\"DejaVu Sans Mono\"'>ART-%1</td><td>Articolo numero %1 "
                                "della fornitura</td><td align='right'>%2</td><td align='right'>%3,00</td></tr>")
