@@ -39,13 +39,12 @@ public:
 
 PrintPreviewDialog::PrintPreviewDialog(QWidget *parent, Qt::WindowFlags flags)
     : PrintPreviewDialog(nullptr, parent, flags)
-{
-}
+{}
 
 PrintPreviewDialog::PrintPreviewDialog(QPrinter *printer, QWidget *parent, Qt::WindowFlags flags)
-    : QDialog(parent, flags), d(std::make_unique<Private>(printer))
-{
-}
+    : QDialog(parent, flags)
+    , d(std::make_unique<Private>(printer))
+{}
 
 PrintPreviewDialog::~PrintPreviewDialog()
 {
@@ -100,7 +99,9 @@ class OfferedPrinter
 {
 public:
     explicit OfferedPrinter(const QPrinter &printer)
-        : m_printer(currentPrinterName()), m_pdfFile(pdfOutputFile()), m_chosen(false)
+        : m_printer(currentPrinterName())
+        , m_pdfFile(pdfOutputFile())
+        , m_chosen(false)
     {
         if (printer.outputFormat() == QPrinter::PdfFormat) {
             m_chosen = setCurrentPrinter(pdfPrinterName());
