@@ -91,6 +91,7 @@ public:
 
     void discard()
     {
+        m_pending.clear();
         if (m_document && !m_document->isEmpty())
             m_document->discard();
         m_document.reset();
@@ -110,7 +111,12 @@ public:
 
 private:
     void fail(const QString &why);
+    /// Adds \a record to the records waiting for the file; they are
+    /// written at a page's end, at the painter's end, or once they reach
+    /// PendingBytes. False when the record is refused or a write failed.
     bool append(const spool::Record &record);
+    bool flush();
+    static constexpr qsizetype PendingBytes = 256 * 1024;
     /// Writes the state records whose values changed since they were last
     /// written on this page.
     void writeState();
@@ -125,6 +131,7 @@ private:
     /// is written: this is where a page's own layout will be recorded.
     void recordPageLayout(const QPageLayout &layout) { m_pageLayout = layout; }
 
+    QByteArray m_pending; // whole records not yet in the file
     QTransform m_toTwips;
     QTransform m_hostMatrix; // the painter's own, to its device pixels
     double m_dpiX = 1200;
@@ -167,12 +174,21 @@ bool PreviewPrinter::Private::append(const spool::Record &record)
         fail(QCoreApplication::translate("qv::PreviewPrinter", "un disegno troppo grande per il file di stampa"));
         return false;
     }
-    if (!m_document->append(record.bytes())) {
+    m_pending += record.bytes();
+    return m_pending.size() < PendingBytes || flush();
+}
+
+bool PreviewPrinter::Private::flush()
+{
+    if (m_pending.isEmpty() || !m_document)
+        return !m_error;
+    // Whole records, appended with one write: the file never holds half of one.
+    const bool written = m_document->append(m_pending);
+    m_pending.clear();
+    if (!written)
         fail(QCoreApplication::translate("qv::PreviewPrinter", "impossibile scrivere nel file di stampa \"%1\"")
                  .arg(m_document->path()));
-        return false;
-    }
-    return true;
+    return written;
 }
 
 bool PreviewPrinter::Private::begin(QPaintDevice *device)
@@ -207,6 +223,7 @@ bool PreviewPrinter::Private::begin(QPaintDevice *device)
 
 bool PreviewPrinter::Private::end()
 {
+    flush();
     if (m_state == QPrinter::Active)
         m_state = QPrinter::Idle;
     return !m_error;
@@ -232,7 +249,7 @@ void PreviewPrinter::Private::startPage()
 
 bool PreviewPrinter::Private::newPage()
 {
-    if (m_state != QPrinter::Active || !append(spool::Record(spool::TagNewPage)))
+    if (m_state != QPrinter::Active || !append(spool::Record(spool::TagNewPage)) || !flush())
         return false;
     m_document->addPage();
     startPage();

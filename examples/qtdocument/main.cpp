@@ -24,13 +24,13 @@ namespace {
 
 QString invoiceHtml()
 {
-    QString html = QStringLiteral(
-        "<html><body style='font-family:\"DejaVu Serif\"; font-size:10pt'>"
-        "<table width='100%'><tr><td><img src='logo.png' width='120' height='60'></td>"
-        "<td align='right'><h1 style='font-family:\"DejaVu Sans\"'>Fattura 2026/042</h1>"
-        "<p>Rossi e Figli S.r.l.<br>Via Roma 12, 10121 Torino</p></td></tr></table>"
-        "<table border='1' cellspacing='0' cellpadding='3' width='100%'>"
-        "<thead><tr><th>Codice</th><th>Descrizione</th><th>Quantità</th><th>Importo</th></tr></thead>");
+    QString html =
+        QStringLiteral("<html><body style='font-family:\"DejaVu Serif\"; font-size:10pt'>"
+                       "<table width='100%'><tr><td><img src='logo.png' width='120' height='60'></td>"
+                       "<td align='right'><h1 style='font-family:\"DejaVu Sans\"'>Fattura 2026/042</h1>"
+                       "<p>Rossi e Figli S.r.l.<br>Via Roma 12, 10121 Torino</p></td></tr></table>"
+                       "<table border='1' cellspacing='0' cellpadding='3' width='100%'>"
+                       "<thead><tr><th>Codice</th><th>Descrizione</th><th>Quantità</th><th>Importo</th></tr></thead>");
     for (int i = 1; i <= 80; ++i)
         html += QStringLiteral("<tr><td style='font-family:\"DejaVu Sans Mono\"'>ART-%1</td>"
                                "<td>Articolo %1 della fornitura</td><td align='right'>%2</td>"
@@ -38,8 +38,9 @@ QString invoiceHtml()
                     .arg(i, 4, 10, QLatin1Char('0'))
                     .arg(i % 5 + 1)
                     .arg(i * 11);
-    return html + QStringLiteral("</table><p><b>Totale dovuto</b> entro trenta giorni dalla data della fattura.</p>"
-                                 "</body></html>");
+    return html
+           + QStringLiteral("</table><p><b>Totale dovuto</b> entro trenta giorni dalla data della fattura.</p>"
+                            "</body></html>");
 }
 
 QString reportHtml()

@@ -61,7 +61,8 @@ public:
 
     /// Pages recorded: 1 plus the page breaks once painting began, 0 before.
     int32_t pageCount() const;
-    /// The spool file of the recording; empty before anything was painted.
+    /// The spool file of the recording (whole once the painter ended);
+    /// empty before anything was painted.
     QString spoolPath() const;
     /// The recorded document, for the preview window and the print engine
     /// of this library; null before anything was painted.
@@ -69,8 +70,10 @@ public:
 
     /// The first error met while recording: a record that could not be
     /// written (a full disk, a spool file deleted meanwhile; error 1001 with
-    /// the reason), or a painter begun twice. Painting goes on, but the
-    /// printer's state is QPrinter::Error and newPage() returns false.
+    /// the reason), or a painter begun twice. The records of a page are
+    /// written when it ends (newPage(), QPainter::end()) or every 256 KiB,
+    /// so a failed write shows there. Painting goes on, but the printer's
+    /// state is then QPrinter::Error and newPage() returns false.
     /// Cleared when a new recording begins.
     const std::optional<qv::Error> &recordingError() const;
 

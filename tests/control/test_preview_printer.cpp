@@ -217,8 +217,9 @@ TEST_F(Recording, AFailedWriteIsAnErrorOfThePrinter)
     painter.drawLine(0, 0, 10, 10);
     ASSERT_TRUE(QFile::remove(printer.spoolPath()));
     painter.drawLine(0, 0, 20, 20);
-    EXPECT_EQ(printer.printerState(), QPrinter::Error);
+    // The page's records are written when it ends: the write fails there.
     EXPECT_FALSE(printer.newPage());
+    EXPECT_EQ(printer.printerState(), QPrinter::Error);
     ASSERT_TRUE(printer.recordingError().has_value());
     EXPECT_EQ(printer.recordingError()->number(), ErrCannotPrint);
     painter.end();
