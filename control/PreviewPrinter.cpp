@@ -41,7 +41,7 @@ bool writableAsText(const QString &path)
 
 } // namespace
 
-class PreviewPrinter::Private : public QPaintEngine, public QPrintEngine
+class Q_DECL_HIDDEN PreviewPrinter::Private : public QPaintEngine, public QPrintEngine
 {
 public:
     Private(PreviewPrinter &printer, PrinterMode mode)

@@ -16,7 +16,7 @@
 
 namespace qv {
 
-class PrintPreviewDialog::Private
+class Q_DECL_HIDDEN PrintPreviewDialog::Private
 {
 public:
     explicit Private(QPrinter *host) : printer(host ? host : new QPrinter(QPrinter::HighResolution)), own(!host) {}

@@ -64,10 +64,6 @@ public:
     /// The spool file of the recording (whole once the painter ended);
     /// empty before anything was painted.
     QString spoolPath() const;
-    /// The recorded document, for the preview window and the print engine
-    /// of this library; null before anything was painted.
-    std::shared_ptr<spool::Document> document() const;
-
     /// The first error met while recording: a record that could not be
     /// written (a full disk, a spool file deleted meanwhile; error 1001 with
     /// the reason), or a painter begun twice. The records of a page are
@@ -91,6 +87,11 @@ public:
     QPaintEngine *paintEngine() const override;
 
 private:
+    friend class PrintPreviewDialog;
+    /// The recorded document, for the preview window; null before anything
+    /// was painted.
+    Q_DECL_HIDDEN std::shared_ptr<spool::Document> document() const;
+
     class Private;
     friend class Private;
     std::unique_ptr<Private> d;

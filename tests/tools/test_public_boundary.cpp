@@ -45,7 +45,7 @@ const QSet<QString> Public = {
     // classes and value types
     "PrintPreview", "CPalette", "PaletteEntry", "qvUtilita", "Error", "SpoolFile", "SpoolCheck", "SpoolMatch",
     "PrintOptions", "PropertyBag", "MemoryPropertyBag", "PropertyPageSite", "PropertyPage", "VersionRecord",
-    "QV_ALLINEAMENTO", "QV_SCALEMODE", "ErrorNumber", "PreviewWindowOptions",
+    "QV_ALLINEAMENTO", "QV_SCALEMODE", "ErrorNumber", "PreviewWindowOptions", "PreviewPrinter", "PrintPreviewDialog",
     // functions
     "errorText", "hasErrorText", "installTranslator", "libraryVersion", "printerNames", "currentPrinterName",
     "setCurrentPrinter", "pdfPrinterName", "setPdfOutputFile", "pdfOutputFile", "PrintTo", "operator",
@@ -59,7 +59,11 @@ TEST(PublicBoundary, OnlyThePublicInterfaceIsExported)
     // The linker's own symbols and the self-registration entry points that
     // installers look up by name.
     const QSet<QString> linker = {
-        "_edata", "_end", "__bss_start", "_init", "_fini", "DllRegisterServer", "DllUnregisterServer"};
+        "_edata", "_end", "__bss_start", "_init", "_fini", "DllRegisterServer", "DllUnregisterServer",
+        // The recording printer's engine implements Qt's QPrintEngine, an
+        // interface whose type information every library deriving from it
+        // carries (it has no function defined in Qt's library).
+        "typeinfo for QPrintEngine", "typeinfo name for QPrintEngine"};
     for (const QString &symbol : symbols) {
         auto it = qvName.globalMatch(symbol);
         if (!it.hasNext()) {
