@@ -9,6 +9,7 @@
 #include "print/MotoreStampa.h"
 #include "render/LetturaDati.h"
 #include "render/PageMetrics.h"
+#include "render/PainterOp.h"
 #include "render/PageSurface.h"
 #include "spool/Document.h"
 #include "spool/SpoolReader.h"
@@ -50,6 +51,13 @@ public:
     void PSet(double, double, int32_t) override { ++risultato.points; }
     void Circle(double, double, double, int32_t, double, double, double) override { ++risultato.circles; }
     void PaintPicture(const PictureData &, double, double, double, double) override { ++risultato.pictures; }
+    void drawPainterOp(const PainterOp &op) override
+    {
+        if (op.kind == PainterOp::Kind::Text)
+            ++risultato.texts;
+        else
+            ++risultato.drawings;
+    }
 
     SpoolCheck risultato;
 

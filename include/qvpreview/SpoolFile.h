@@ -38,6 +38,9 @@ struct QV_EXPORT SpoolCheck
     int32_t points = 0;   ///< points
     int32_t circles = 0;  ///< circles, arcs and ellipses
     int32_t pictures = 0; ///< pictures
+    /// What a QPainter drew on a recording printer (PreviewPrinter): paths,
+    /// polygons, lines, points and images; its runs of text count as texts.
+    int32_t drawings = 0;
     /// The first error, with its number, a description that names the file,
     /// the line and what was expected, and Error::file() and Error::line();
     /// nullopt when the whole file reads. The counts stop there.

@@ -140,6 +140,14 @@ TEST_F(Recording, NewPageIsAPageBreakAndEveryRunOfTextIsFound)
     EXPECT_EQ(printer.pageCount(), 3);
     const SpoolFile spool(printer.spoolPath());
     EXPECT_EQ(spool.pageCount(), 3);
+    // The check counts the runs of text as texts, the rest as drawings
+    // (the table's borders and the list's bullets among them).
+    const SpoolCheck check = spool.check();
+    ASSERT_TRUE(check.ok());
+    EXPECT_EQ(check.pages, 3);
+    EXPECT_GE(check.texts, 12);
+    EXPECT_GE(check.drawings, 4);
+    EXPECT_EQ(check.lines + check.boxes + check.points + check.circles + check.pictures, 0);
     struct Expected
     {
         const char *text;
