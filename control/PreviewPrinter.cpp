@@ -122,6 +122,11 @@ private:
     void writeState();
     void drawImageRecord(const QRectF &target, const QImage &image, const QRectF &source, bool tiled);
     QString pictureFile(const QImage &image);
+    /// The picture file of a texture brush's image; empty for another brush.
+    QString textureFile(const QBrush &brush)
+    {
+        return brush.style() == Qt::TexturePattern && m_document ? pictureFile(brush.textureImage()) : QString();
+    }
     void applyClip(Qt::ClipOperation operation, const QPainterPath &path);
     /// A page begins: its state records are written again before its first
     /// drawing, and its layout is taken.
@@ -319,13 +324,13 @@ void PreviewPrinter::Private::writeState()
     }
     if (m_writtenPen != m_pen) {
         spool::Record r(spool::TagQtPen);
-        spool::writePen(r, m_pen);
+        spool::writePen(r, m_pen, textureFile(m_pen.brush()));
         if (append(r))
             m_writtenPen = m_pen;
     }
     if (m_writtenBrush != m_brush) {
         spool::Record r(spool::TagQtBrush);
-        spool::writeBrush(r, m_brush);
+        spool::writeBrush(r, m_brush, textureFile(m_brush));
         if (append(r))
             m_writtenBrush = m_brush;
     }

@@ -1,6 +1,7 @@
 // qvPreview - print preview for Qt applications.
 #include "spool/PainterRecords.h"
 
+#include "spool/PictureFile.h"
 #include "spool/SpoolFormat.h"
 #include "spool/SpoolReader.h"
 #include "spool/SpoolWriter.h"
@@ -82,16 +83,18 @@ bool isGradient(Qt::BrushStyle s)
 // radial cx, cy, radius, fx, fy, focal radius; conical cx, cy, angle), the
 // stop count, then position and colour of each stop.
 
-void writeBrush(Record &r, const QBrush &brush)
+void writeBrush(Record &r, const QBrush &brush, const QString &texture)
 {
     Qt::BrushStyle style = brush.style();
-    // A texture needs a picture file of its own: drawn as its colour.
-    if (style == Qt::TexturePattern)
+    // A texture needs a picture file of its own: without one, its colour.
+    if (style == Qt::TexturePattern && texture.isEmpty())
         style = Qt::SolidPattern;
     r.integer(style);
     writeColour(r, brush.color());
     const QTransform &t = brush.transform();
     r.real(t.m11()).real(t.m12()).real(t.m21()).real(t.m22()).real(t.dx()).real(t.dy());
+    if (style == Qt::TexturePattern)
+        r.text(texture);
     if (const QGradient *g = brush.gradient(); g && isGradient(style)) {
         r.integer(g->spread()).integer(g->coordinateMode());
         if (g->type() == QGradient::LinearGradient) {
@@ -117,11 +120,41 @@ void writeBrush(Record &r, const QBrush &brush)
 
 QBrush readBrush(SpoolReader &in)
 {
-    const int32_t style = ranged(in, "stile del pennello", 0, Qt::ConicalGradientPattern);
+    const int32_t style = ranged(in, "stile del pennello", 0, Qt::TexturePattern);
+    if (style > Qt::ConicalGradientPattern && style != Qt::TexturePattern)
+        in.fail(ErrOverflow,
+                QCoreApplication::translate("qv::PainterRecords", "valore fuori dall'intervallo ammesso per %1: %2 "
+                                                                  "(ammessi da %3 a %4)")
+                    .arg(QLatin1String("stile del pennello"))
+                    .arg(style)
+                    .arg(0)
+                    .arg(int(Qt::TexturePattern)));
     const QColor colour = readColour(in, "colore del pennello");
     const double m11 = in.number("m11"), m12 = in.number("m12"), m21 = in.number("m21"), m22 = in.number("m22");
     const double dx = in.number("dx"), dy = in.number("dy");
     const QTransform transform(m11, m12, m21, m22, dx, dy);
+    if (style == Qt::TexturePattern) {
+        const QString path = in.text("il percorso della trama");
+        QString why;
+        PictureData::LoadError kind = PictureData::LoadError::None;
+        const std::optional<PictureData> picture = PictureData::load(path, &why, &kind, {QSize(), MaxTextureBytes});
+        if (kind == PictureData::LoadError::NotFound || path.isEmpty())
+            in.fail(
+                ErrFileNotFound,
+                QCoreApplication::translate("qv::LetturaDati", "immagine non caricabile \"%1\" (%2)").arg(path, why));
+        if (kind == PictureData::LoadError::TooLarge)
+            in.fail(ErrOutOfMemory,
+                    QCoreApplication::translate("qv::LetturaDati", "pagina troppo grande: immagine \"%1\" (%2)")
+                        .arg(path, why));
+        if (!picture || picture->isVector() || picture->image().isNull())
+            in.fail(
+                ErrInvalidPicture,
+                QCoreApplication::translate("qv::LetturaDati", "immagine non caricabile \"%1\" (%2)").arg(path, why));
+        QBrush brush(picture->image());
+        brush.setColor(colour);
+        brush.setTransform(transform);
+        return brush;
+    }
     if (!isGradient(Qt::BrushStyle(style))) {
         QBrush brush(colour, Qt::BrushStyle(style));
         brush.setTransform(transform);
@@ -162,7 +195,7 @@ QBrush readBrush(SpoolReader &in)
 // style, width, cap, join, miter limit, cosmetic, dash offset, dash count,
 // the dashes, then the pen's brush (as a brush record's values).
 
-void writePen(Record &r, const QPen &pen)
+void writePen(Record &r, const QPen &pen, const QString &texture)
 {
     r.integer(pen.style()).real(pen.widthF()).integer(pen.capStyle()).integer(pen.joinStyle());
     r.real(pen.miterLimit()).boolean(pen.isCosmetic()).real(pen.dashOffset());
@@ -171,7 +204,7 @@ void writePen(Record &r, const QPen &pen)
     for (qsizetype i = 0; i < dashes.size() && i < MaxPainterStops; ++i)
         r.real(dashes[i]);
     r.endLine();
-    writeBrush(r, pen.brush());
+    writeBrush(r, pen.brush(), texture);
 }
 
 QPen readPen(SpoolReader &in)

@@ -32,6 +32,9 @@ inline constexpr int32_t MaxPainterPoints = 4 * 1024 * 1024;
 /// The most dashes of a pen and stops of a gradient.
 inline constexpr int32_t MaxPainterStops = 1024;
 
+/// The most a texture brush's image may take decoded, in bytes.
+inline constexpr qint64 MaxTextureBytes = 64 * 1024 * 1024;
+
 /// The painter's state besides pen, brush, font, matrix and clip.
 struct PainterMode
 {
@@ -89,8 +92,10 @@ struct PainterImage
 
 // --- Writers: one record each, tag line included ------------------------------------
 
-void writePen(Record &record, const QPen &pen);
-void writeBrush(Record &record, const QBrush &brush);
+/// \a texture names the picture file of a texture brush's image; a
+/// texture brush without one is written as a solid brush of its colour.
+void writePen(Record &record, const QPen &pen, const QString &texture = QString());
+void writeBrush(Record &record, const QBrush &brush, const QString &texture = QString());
 void writeFont(Record &record, const PainterFont &font);
 void writeMatrix(Record &record, const QTransform &matrix);
 /// \a clipTwips is used only when \a enabled.
@@ -106,8 +111,10 @@ void writeImage(Record &record, const PainterImage &image);
 //
 // Every reader throws what SpoolReader's value readers throw (13, 6, 62,
 // naming the file and the line), 6 for a value outside what its field
-// allows (an unknown pen style, a colour beyond 32 bits), and 7 for a count
-// beyond MaxPainterPoints or MaxPainterStops.
+// allows (an unknown pen style, a colour beyond 32 bits), 7 for a count
+// beyond MaxPainterPoints or MaxPainterStops, and for a texture brush's
+// picture file 53 (missing), 481 (no raster image) or 7 (beyond
+// MaxTextureBytes decoded).
 
 QPen readPen(SpoolReader &in);
 QBrush readBrush(SpoolReader &in);

@@ -29,10 +29,10 @@ class Document;
 /// colour, so that find and the PDF's text layer see it), paths, polygons,
 /// lines, rectangles, ellipses and points with their pens (width, dash
 /// pattern, cap, join, cosmetic) and brushes (solid, the hatch and dense
-/// patterns, linear, radial and conical gradients), images and pixmaps,
+/// patterns, linear, radial and conical gradients, textures), images and pixmaps,
 /// clipping, the world transform (rotated text included), opacity,
-/// composition mode, background mode and render hints. A texture brush is
-/// recorded as its colour. The records are described in docs/spool.md.
+/// composition mode, background mode and render hints; texture brushes too.
+/// The records are described in docs/spool.md.
 ///
 /// The page layout, resolution and every other setting are those of an
 /// ordinary QPrinter of the same mode, answered as it would answer them

@@ -139,7 +139,7 @@ inline void textScene(QPainter &p, QPrinter &printer)
     p.restore();
 }
 
-/// An image, stretched, tiled and drawn at half opacity.
+/// An image, stretched, as a texture brush, and drawn at half opacity.
 inline void imageScene(QPainter &p, QPrinter &printer)
 {
     const double u = mm(printer, 1);
@@ -149,6 +149,7 @@ inline void imageScene(QPainter &p, QPrinter &printer)
             image.setPixel(x, y, qRgba(x * 6, y * 8, (x + y) * 3, 255));
     p.drawImage(QRectF(20 * u, 20 * u, 80 * u, 60 * u), image);
     p.drawImage(QRectF(110 * u, 20 * u, 40 * u, 30 * u), image, QRectF(10, 5, 20, 15));
+    p.fillRect(QRectF(110 * u, 100 * u, 60 * u, 45 * u), QBrush(image));
     p.setOpacity(0.5);
     p.drawImage(QRectF(20 * u, 100 * u, 80 * u, 60 * u), image);
 }

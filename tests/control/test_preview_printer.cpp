@@ -203,7 +203,8 @@ TEST_F(Recording, FilesAreDiscardedOrKept)
     const QString first = printer.spoolPath();
     ASSERT_TRUE(QFileInfo::exists(first));
     const QStringList pictures = env.tempFiles(QStringLiteral("qvm"));
-    ASSERT_EQ(pictures.size(), 1); // one image drawn three times is one file
+    ASSERT_EQ(pictures.size(), 1); // one image drawn four times, once as a texture, is one file
+    EXPECT_TRUE(test::readAll(first).contains("#qbrush@\r\n24,")); // the texture as a texture
     // A new recording discards the old one with its pictures.
     record([](QPainter &p, QPrinter &) { p.drawLine(0, 0, 100, 100); });
     EXPECT_FALSE(QFileInfo::exists(first));
@@ -283,6 +284,9 @@ INSTANTIATE_TEST_SUITE_P(
         Damaged{"UnknownPolygonKind", "#qpoly@\n5,1\n1,1\n", ErrOverflow},
         Damaged{"TextWithoutItsMark", "#qtext@\n0,0,0,0,0\nciao\n", ErrTypeMismatch},
         Damaged{"TextCutShort", "#qtext@\n0,0,0,0,0\n", ErrInputPastEnd},
+        Damaged{"UnknownBrushStyle", "#qbrush@\n20,0,1,0,0,1,0,0\n", ErrOverflow},
+        Damaged{"TextureMissing", "#qbrush@\n24,0,1,0,0,1,0,0,\"/nessuna/trama.png\"\n", ErrFileNotFound},
+        Damaged{"TextureNotAPicture", "#qbrush@\n24,0,1,0,0,1,0,0,\"/etc/passwd\"\n", ErrInvalidPicture},
         Damaged{"ClipNotABoolean", "#qclip@\nforse\n", ErrTypeMismatch},
         Damaged{"ImageMissing", "#qimage@\n\"/nessuna/immagine.png\",0,0,10,10,0,0,1,1,#FALSE#\n", ErrFileNotFound},
         Damaged{"ImageNotAPicture", "#qimage@\n\"/etc/hostname\",0,0,10,10,0,0,1,1,#FALSE#\n", ErrInvalidPicture}),
