@@ -10,6 +10,7 @@
 #include "render/LetturaDati.h"
 #include "render/PageMetrics.h"
 #include "render/PageSurface.h"
+#include "render/PainterOp.h"
 #include "spool/Document.h"
 #include "spool/SpoolReader.h"
 #include "spool/TextSearch.h"
@@ -62,6 +63,14 @@ public:
             runs.last().lastPage = m_page;
         else
             runs.append(SpoolLayoutRun{m_page, m_page, layout, recorded.has_value()});
+    }
+
+    void drawPainterOp(const PainterOp &op) override
+    {
+        if (op.kind == PainterOp::Kind::Text)
+            ++risultato.texts;
+        else
+            ++risultato.drawings;
     }
 
     SpoolCheck risultato;

@@ -19,6 +19,8 @@
 
 namespace qv {
 
+class PainterOp;
+
 /// How Line() draws its two points.
 enum class LineKind {
     Line,      ///< a straight line in the pen
@@ -108,6 +110,10 @@ public:
     virtual void Circle(double x, double y, double radius, int32_t color, double start, double end, double aspect) = 0;
     /// \a picture stretched into the rectangle (x, y, width, height).
     virtual void PaintPicture(const PictureData &picture, double x, double y, double width, double height) = 0;
+
+    /// What a QPainter drew on a recording printer, replayed from a painter
+    /// record (render/PainterOp.h). A target that draws nothing ignores it.
+    virtual void drawPainterOp(const PainterOp &op) { (void)op; }
 
     /// Bytes that the target can still hold for the current page (what it
     /// keeps of drawn calls and decoded pictures); a picture that would need

@@ -5,6 +5,7 @@
 // on one page is decoded once.
 #include "render/LetturaDati.h"
 
+#include "render/PainterOp.h"
 #include "spool/PageStarts.h"
 #include "spool/SpoolFormat.h"
 #include "spool/SpoolReader.h"
@@ -222,6 +223,7 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
     const bool everyPage = Pagina.kind() == PageSpec::Kind::Every;
     PictureCache pictures;
     bool pageStart = true; // the next line read is a page's first line
+    PainterReplay painterRecords;
     while (!in.atEnd()) {
         const QByteArrayView tag = in.readLineView();
         const bool first = std::exchange(pageStart, false);
@@ -245,6 +247,7 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
                     break;
                 pictures.clear();
                 pageStart = true;
+                painterRecords.reset();
             } else if (tag == QByteArrayView(spool::TagLine)) {
                 drawLine(Destinazione, in);
             } else if (tag == QByteArrayView(spool::TagPSet)) {
@@ -253,6 +256,8 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
                 drawCircle(Destinazione, in);
             } else if (tag == QByteArrayView(spool::TagPaint)) {
                 drawPicture(Destinazione, in, pictures);
+            } else {
+                painterRecords.read(tag, in, Destinazione);
             }
             // Any other line is no tag: skipped.
         } catch (const PageTooLarge &e) {

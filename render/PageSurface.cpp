@@ -2,6 +2,7 @@
 #include "render/PageSurface.h"
 
 #include "platform/Platform.h"
+#include "render/PainterOp.h"
 #include "render/PainterTarget.h"
 
 #include <QCoreApplication>
@@ -171,6 +172,18 @@ void PageSurface::PaintPicture(const PictureData &picture, double x, double y, d
             t.PaintPicture(picture, x, y, width, height);
         },
         counted ? 0 : picture.memoryBytes());
+    if (!counted)
+        m_pictures.insert(identity);
+}
+
+void PageSurface::drawPainterOp(const PainterOp &op)
+{
+    // An image already on the page costs nothing more, as a picture's does.
+    const bool image = op.kind == PainterOp::Kind::Image && !op.picture.isNull();
+    const qint64 identity = image ? op.picture.identity() : 0;
+    const bool counted = !image || m_pictures.count(identity);
+    const qint64 own = op.memoryBytes() - (image ? op.picture.memoryBytes() : 0);
+    record([op](DrawTarget &t) { t.drawPainterOp(op); }, own + (counted ? 0 : op.picture.memoryBytes()));
     if (!counted)
         m_pictures.insert(identity);
 }

@@ -95,6 +95,7 @@ public:
     void PSet(double x, double y, int32_t color) override;
     void Circle(double x, double y, double radius, int32_t color, double start, double end, double aspect) override;
     void PaintPicture(const PictureData &picture, double x, double y, double width, double height) override;
+    void drawPainterOp(const PainterOp &op) override;
 
     /// Freezes the surface: its drawing so far, as a picture that later
     /// drawing on the surface does not change.

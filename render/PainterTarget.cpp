@@ -1,6 +1,7 @@
 // qvPreview - print preview for Qt applications.
 #include "render/PainterTarget.h"
 
+#include "render/PainterOp.h"
 #include "render/TextHighlight.h"
 
 #include <QFontMetricsF>
@@ -538,6 +539,15 @@ void PainterTarget::PaintPicture(const PictureData &picture, double x, double y,
     m_painter->scale(width < 0 ? -1 : 1, height < 0 ? -1 : 1);
     picture.paint(*m_painter, QRectF(0, 0, std::fabs(width), std::fabs(height)));
     m_painter->restore();
+}
+
+void PainterTarget::drawPainterOp(const PainterOp &op)
+{
+    const bool text = op.kind == PainterOp::Kind::Text;
+    if (m_painter)
+        op.paint(*m_painter, text ? m_highlight : nullptr, m_record);
+    if (text)
+        ++m_record;
 }
 
 } // namespace qv

@@ -36,6 +36,9 @@ public:
     void PSet(double x, double y, int32_t color) override;
     void Circle(double x, double y, double radius, int32_t color, double start, double end, double aspect) override;
     void PaintPicture(const PictureData &picture, double x, double y, double width, double height) override;
+    /// Draws the operation in its own state; a text run counts as a text
+    /// record for the highlight.
+    void drawPainterOp(const PainterOp &op) override;
 
     /// Limits text drawing to what can show within \a twips (the painter's
     /// clip, in its own coordinates): text records that lie wholly outside

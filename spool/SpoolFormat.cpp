@@ -16,7 +16,9 @@ namespace {
 
 constexpr double TwipsPerMm = 1440 / 25.4;
 
-constexpr const char *Tags[] = {TagPrint, TagEndPrint, TagNewPage, TagLine, TagPSet, TagCircle, TagPaint};
+constexpr const char *Tags[] = {TagPrint,  TagEndPrint, TagNewPage,   TagLine,   TagPSet,     TagCircle,
+                                TagPaint,  TagQtPen,    TagQtBrush,   TagQtFont, TagQtMatrix, TagQtClip,
+                                TagQtMode, TagQtPath,   TagQtPolygon, TagQtText, TagQtImage};
 
 /// Every tag starts with '#', ends with '@' and is at least 6 characters long:
 /// most lines are told apart without a comparison.

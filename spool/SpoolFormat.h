@@ -53,6 +53,21 @@ inline constexpr char TagPaint[] = "#paint@";       ///< a picture
 /// never starts inside the control's text records).
 inline constexpr char TagPage[] = "#page@";
 
+// The painter records: what a QPainter drew on a recording printer
+// (PreviewPrinter), written and read by spool/PainterRecords.h. The state
+// records hold until a later one of their kind or the page's end; the drawing
+// records draw in that state.
+inline constexpr char TagQtPen[] = "#qpen@";       ///< the pen
+inline constexpr char TagQtBrush[] = "#qbrush@";   ///< the brush
+inline constexpr char TagQtFont[] = "#qfont@";     ///< the font
+inline constexpr char TagQtMatrix[] = "#qmatrix@"; ///< the transform to page twips
+inline constexpr char TagQtClip[] = "#qclip@";     ///< the clip, in page twips
+inline constexpr char TagQtMode[] = "#qmode@";     ///< opacity, composition, hints, background
+inline constexpr char TagQtPath[] = "#qpath@";     ///< a path, filled and stroked
+inline constexpr char TagQtPolygon[] = "#qpoly@";  ///< a polygon, polyline or points
+inline constexpr char TagQtText[] = "#qtext@";     ///< a run of text at its baseline
+inline constexpr char TagQtImage[] = "#qimage@";   ///< an image, stretched or tiled
+
 /// True when \a line is exactly one of the tags.
 bool isTagLine(QStringView line);
 bool isTagLine(QByteArrayView line);

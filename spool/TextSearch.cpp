@@ -1,6 +1,7 @@
 // qvPreview - print preview for Qt applications.
 #include "spool/TextSearch.h"
 
+#include "spool/PainterRecords.h"
 #include "spool/SpoolFormat.h"
 #include "spool/SpoolReader.h"
 
@@ -142,6 +143,26 @@ bool TextSearch::run(const QString &path, const PageIndex &index, int32_t firstP
                     return false;
                 if (page > lastPage)
                     return true;
+                continue;
+            }
+            if (tag == QByteArrayView(TagQtText)) {
+                // A run of text a QPainter drew: one line, found where it
+                // lies on the page.
+                const PainterText run = readText(in);
+                TextMatch match;
+                match.page = page;
+                match.record = record++;
+                match.x = float(run.pageTwips.x());
+                match.y = float(run.pageTwips.y());
+                if (!m_query.isEmpty() && run.text.size() >= m_query.size()) {
+                    QByteArray bytes = run.text.toUtf8();
+                    const bool ascii = lowerAscii(bytes);
+                    const qsizetype before = found.size();
+                    matchRecord(bytes, ascii, match, found);
+                    if (m_keepText)
+                        for (qsizetype i = before; i < found.size(); ++i)
+                            found[i].text = run.text;
+                }
                 continue;
             }
             if (tag != QByteArrayView(TagPrint))

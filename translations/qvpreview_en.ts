@@ -771,6 +771,41 @@
     </message>
 </context>
 <context>
+    <name>qv::PainterRecords</name>
+    <message>
+        <source>valore fuori dall&apos;intervallo ammesso per %1: %2 (ammessi da %3 a %4)</source>
+        <translation>value out of the range allowed for %1: %2 (allowed from %3 to %4)</translation>
+    </message>
+    <message>
+        <source>conteggio negativo per %1: %2</source>
+        <translation>negative count for %1: %2</translation>
+    </message>
+    <message>
+        <source>troppi elementi per %1: %2 (al più %3)</source>
+        <translation>too many items for %1: %2 (at most %3)</translation>
+    </message>
+    <message>
+        <source>colore non valido per %1: %2 (ammessi da 0 a 4294967295, alfa x 16777216 + rosso x 65536 + verde x 256 + blu)</source>
+        <translation>invalid colour for %1: %2 (allowed from 0 to 4294967295, alpha x 16777216 + red x 65536 + green x 256 + blue)</translation>
+    </message>
+    <message>
+        <source>estremità della penna non valida: %1 (ammesse 0, 16, 32)</source>
+        <translation>invalid pen cap: %1 (allowed 0, 16, 32)</translation>
+    </message>
+    <message>
+        <source>giunzione della penna non valida: %1 (ammesse 0, 64, 128, 256)</source>
+        <translation>invalid pen join: %1 (allowed 0, 64, 128, 256)</translation>
+    </message>
+    <message>
+        <source>dimensione del carattere non valida: %1 (deve essere oltre 0)</source>
+        <translation>invalid font size: %1 (must be above 0)</translation>
+    </message>
+    <message>
+        <source>attesa una riga di testo che inizi con &quot;&gt;&quot;, trovato &quot;%1&quot;</source>
+        <translation>expected a text line starting with &quot;&gt;&quot;, found &quot;%1&quot;</translation>
+    </message>
+</context>
+<context>
     <name>qv::PictureFile</name>
     <message>
         <source>documento SVG con un riferimento esterno non ammesso: &quot;%1&quot;</source>
@@ -827,6 +862,29 @@
     <message>
         <source>immagine oltre la memoria rimasta alla pagina</source>
         <translation>picture beyond the memory left to the page</translation>
+    </message>
+</context>
+<context>
+    <name>qv::PreviewPrinter</name>
+    <message>
+        <source>un disegno troppo grande per il file di stampa</source>
+        <translation>a drawing too large for the spool file</translation>
+    </message>
+    <message>
+        <source>impossibile scrivere nel file di stampa &quot;%1&quot;</source>
+        <translation>cannot write to the spool file &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>la stampante registra già un altro disegno</source>
+        <translation>the printer is already recording another drawing</translation>
+    </message>
+    <message>
+        <source>impossibile creare il file di stampa &quot;%1&quot;</source>
+        <translation>cannot create the spool file &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>impossibile scrivere il file dell&apos;immagine &quot;%1&quot;</source>
+        <translation>cannot write the picture file &quot;%1&quot;</translation>
     </message>
 </context>
 <context>

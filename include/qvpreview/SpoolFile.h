@@ -61,6 +61,9 @@ struct QV_EXPORT SpoolCheck
     /// The pages' layouts, page after page, in runs of pages laid out alike
     /// (one run when every page is), as far as the file was read.
     QList<SpoolLayoutRun> layouts;
+    /// What a QPainter drew on a recording printer (PreviewPrinter): paths,
+    /// polygons, lines, points and images; its runs of text count as texts.
+    int32_t drawings = 0;
     /// The first error, with its number, a description that names the file,
     /// the line and what was expected, and Error::file() and Error::line();
     /// nullopt when the whole file reads. The counts stop there.

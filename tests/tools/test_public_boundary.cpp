@@ -45,7 +45,8 @@ const QSet<QString> Public = {
     // classes and value types
     "PrintPreview", "CPalette", "PaletteEntry", "qvUtilita", "Error", "SpoolFile", "SpoolCheck", "SpoolMatch",
     "SpoolLayoutRun", "PrintOptions", "PropertyBag", "MemoryPropertyBag", "PropertyPageSite", "PropertyPage",
-    "VersionRecord", "QV_ALLINEAMENTO", "QV_SCALEMODE", "ErrorNumber", "PreviewWindowOptions",
+    "VersionRecord", "QV_ALLINEAMENTO", "QV_SCALEMODE", "ErrorNumber", "PreviewWindowOptions", "PreviewPrinter",
+    "PrintPreviewDialog",
     // functions
     "errorText", "hasErrorText", "installTranslator", "libraryVersion", "printerNames", "currentPrinterName",
     "setCurrentPrinter", "pdfPrinterName", "setPdfOutputFile", "pdfOutputFile", "PrintTo", "operator",
@@ -59,7 +60,12 @@ TEST(PublicBoundary, OnlyThePublicInterfaceIsExported)
     // The linker's own symbols and the self-registration entry points that
     // installers look up by name.
     const QSet<QString> linker = {
-        "_edata", "_end", "__bss_start", "_init", "_fini", "DllRegisterServer", "DllUnregisterServer"};
+        "_edata", "_end", "__bss_start", "_init", "_fini", "DllRegisterServer", "DllUnregisterServer",
+        // The recording printer's engine implements Qt's QPrintEngine, an
+        // interface whose type information every library deriving from it
+        // carries (it has no function defined in Qt's library), and
+        // its table of virtual functions in a sanitized build.
+        "typeinfo for QPrintEngine", "typeinfo name for QPrintEngine", "vtable for QPrintEngine"};
     for (const QString &symbol : symbols) {
         auto it = qvName.globalMatch(symbol);
         if (!it.hasNext()) {
