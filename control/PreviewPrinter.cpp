@@ -134,7 +134,21 @@ private:
     /// The layout of the page that begins. The page is shown and printed at
     /// the size of the current printer's drawable area for now, so nothing
     /// is written: this is where a page's own layout will be recorded.
-    void recordPageLayout(const QPageLayout &layout) { m_pageLayout = layout; }
+    /// Records the paper and orientation of the page that starts now as its
+    /// first record, so that every reader shows and prints it on that paper
+    /// whatever printer is current. The margins are recorded as none: the
+    /// page's coordinates count from the paper's corner, where the painter's
+    /// drawings are placed.
+    void recordPageLayout(const QPageLayout &layout)
+    {
+        m_pageLayout = layout;
+        QPageLayout paper(layout.pageSize(), layout.orientation(), QMarginsF(0, 0, 0, 0), QPageLayout::Point);
+        if (!spool::pageLayoutProblem(paper).isEmpty())
+            return; // a page Qt cannot describe stays on the current printer's page
+        spool::Record page(spool::TagPage);
+        spool::writePageLayout(page, paper);
+        append(page);
+    }
 
     QByteArray m_pending; // whole records not yet in the file
     QTransform m_toTwips;

@@ -5,8 +5,8 @@
 #include <qvpreview/PrintOptions.h>
 #include <qvpreview/PrintPreviewDialog.h>
 
+#include "dialogs/PrintCommand.h"
 #include "preview/FrmAnteprima.h"
-#include "preview/PrintCommand.h"
 #include "spool/Document.h"
 
 #include <QCoreApplication>

@@ -42,11 +42,11 @@ protected:
         ASSERT_FALSE(printer.recordingError().has_value()) << printer.recordingError()->what();
     }
 
-    /// The scene painted straight onto an image of the preview's page at
-    /// \a dpi, as the replay draws it there.
+    /// The scene painted straight onto an image of the recorded page (the
+    /// paper the printer was set to) at \a dpi, as the replay draws it there.
     QImage paintedDirectly(const test::Scene &scene, double dpi)
     {
-        const QSize twips = SpoolFile::pageSizeTwips();
+        const QSize twips = SpoolFile(printer.spoolPath()).pageSizeTwips(1);
         QImage image(int(std::ceil(twips.width() * dpi / 1440)), int(std::ceil(twips.height() * dpi / 1440)),
                      QImage::Format_RGB32);
         // The image says the printer's resolution, so that fonts in points
@@ -166,6 +166,28 @@ TEST_F(Recording, NewPageIsAPageBreakAndEveryRunOfTextIsFound)
     const SpoolMatch second = spool.find(QStringLiteral("Seconda")).value(0);
     EXPECT_NEAR(second.x, 600, 0.01);
     EXPECT_NEAR(second.y, 600, 0.01);
+}
+
+TEST_F(Recording, EachPageKeepsThePaperThePrinterWasSetTo)
+{
+    // The paper travels with every page, whatever printer is current where
+    // the file is read: a Letter landscape page is 11 x 8.5 inches.
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10)));
+    QPainter painter;
+    ASSERT_TRUE(painter.begin(&printer));
+    painter.drawText(QPointF(100, 100), QStringLiteral("prima"));
+    printer.newPage();
+    painter.drawText(QPointF(100, 100), QStringLiteral("seconda"));
+    painter.end();
+    const SpoolFile spool(printer.spoolPath());
+    ASSERT_EQ(spool.pageCount(), 2);
+    for (int32_t page : {1, 2}) {
+        const std::optional<QPageLayout> layout = spool.pageLayout(page);
+        ASSERT_TRUE(layout.has_value()) << page;
+        EXPECT_EQ(layout->pageSize().id(), QPageSize::Letter) << page;
+        EXPECT_EQ(layout->orientation(), QPageLayout::Landscape) << page;
+        EXPECT_EQ(spool.pageSizeTwips(page), QSize(15840, 12240)) << page;
+    }
 }
 
 TEST_F(Recording, SettingsAreThoseOfAnOrdinaryPrinter)
