@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Text fitting for the text commands: the clean-up of a host's text and the
 // search for the longest piece of it that fits a field, by character or at a

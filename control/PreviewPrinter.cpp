@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The recording printer: one object is both its paint engine (what QPainter
 // draws becomes painter records, spool/PainterRecords.h) and its print engine

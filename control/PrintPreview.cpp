@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The recording control: its properties, the persisted set, the scale
 // conversions, and the recording commands. Every recording command builds

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The drop-in for QPrintPreviewDialog: records the host's slot on a
 // PreviewPrinter and shows the recording in the preview window, which prints

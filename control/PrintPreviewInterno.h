@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The private side of the control: the document being recorded, the drawing
 // attributes as the spool records them, the persisted properties and the last

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Ending a document: the modal preview, printing through the print command
 // that the preview window shares (optionally after the print options

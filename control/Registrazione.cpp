@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The control library's self-registration: its classes in the classes root
 // of the key store, each under its programmatic identifier and its class

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The public side of a spool file: one replay onto a page surface, one
 // renderer for the painter and the image, the print engine, the preview

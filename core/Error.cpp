@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The error catalogue: the one table of error numbers and their Italian texts.
 // Every layer that raises a numbered error, and qvUtilita::MessaggioErroreITA,

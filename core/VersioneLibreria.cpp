@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The control library's version record, in its own ELF section, where the
 // about box, the command-line tool and any reader of the file find it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Geometry of the small dialogs, which are laid out in twips like the page.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The print command that the control and the preview window share: ask the
 // print options (or take the defaults), check that the document's own spool

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a fuzz target once over every file of its seed corpus, in the ordinary
 // build and without libFuzzer: the inputs that once made a target fail run
 // again with every test run. A crash or an escaping exception fails the run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The page surface as a 256-colour bitmap file with the halftone colours.
 #pragma once

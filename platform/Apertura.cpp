@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Opening documents with the desktop's default program, through GIO: it
 // reads the freedesktop MIME associations (mimeapps.list, the .desktop

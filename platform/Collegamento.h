@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Launchers: what Windows keeps in a shortcut file is, on a freedesktop
 // desktop, a ".desktop" entry of type Application (program, working folder,

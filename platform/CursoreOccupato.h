@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The busy pointer, shown for as long as a CursoreOccupato lives: around page
 // changes, the page index scan and printing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // What only the control and its window use of the desk: the printers (CUPS
 // queues and the built-in PDF printer), the beep and the per-user settings.

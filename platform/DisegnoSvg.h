@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // SVG pictures of the resources drawn for the windows: the about box's icon
 // and banner, the installer's button and icon. Header only, so that the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // File-system services that Qt does not give: the running module, the kind
 // of file system a folder is on, whether another process uses a file,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The persistent key store: a tree of keys holding typed values, one SQLite
 // database per hive. Key paths and value names are matched without regard to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Expansion of SZDD files (the LZSS format of MS-DOS and Windows "compress")
 // with libmspack. libmspack does its I/O through a table of functions; ours

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The system services that the control, the utility class and the installer
 // share (platform/Platform.h). Printers, the screen, the beep and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The thin layer between the component and Linux/Qt that the control, the
 // utility class and the installer share: temporary files, message boxes, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Programs, libraries and the desktop's opener: command lines split into
 // words, programs run and waited for or started on their own, the entry

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The "Shell Folders" key of the key store, filled from the XDG folders of
 // the user and of the machine: the utility class reads the special folders

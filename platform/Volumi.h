@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Volume serial numbers: what Windows calls the serial of a drive, taken on
 // Linux from the file system's UUID (the names udev gives the block devices

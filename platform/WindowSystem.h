@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The top-level windows of the desktop, this program's and other programs':
 // listing them with their titles, bringing one forward, keeping one above the

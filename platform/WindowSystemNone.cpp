@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The desktop's windows where the library is built without X11 support:
 // other programs' windows cannot be reached.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The desktop's windows on an X11 display, through libxcb and its EWMH
 // helpers. Every call opens its own connection to the display and closes it

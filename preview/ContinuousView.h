@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The continuous view of the preview window: every page one under another,
 // with a gap between them, scrolled as one document.

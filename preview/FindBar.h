@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The preview window's find bar: a text field, previous and next buttons, a
 // label that says where the user is among the matches, and a close button.

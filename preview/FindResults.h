@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The results of a find in the document on show, apart from the find bar
 // that asks for them: the search on a worker thread, from the page on show

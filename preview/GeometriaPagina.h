@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The arithmetic of the preview window's page display: zoom steps, scroll
 // ranges, centring and dragging, all in twips, without any widget. The window

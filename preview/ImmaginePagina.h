@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Image1 of the preview window: the page at the current zoom.
 #pragma once

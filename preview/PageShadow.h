@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The page's shadow on the grey background of the preview, as document
 // viewers draw it: a thin dark edge and a soft shadow to the right and below.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The zoom and scroll state of the preview's page view, without widgets: the
 // page in the viewport (GeometriaPagina), the zoom commands, whether the zoom

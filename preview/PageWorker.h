@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The viewer's one door to background page work: one thread pool, the jobs
 // queued by priority (the pages next to the one on show before thumbnails),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The commands of the preview window, whichever way the user gives them: a
 // toolbar button, an item of the pop-up menu or a key. The toolbar and menu

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The keys and the wheel of the preview window: what each key and each turn
 // of the wheel asks of the window, with the wheel's part-turns kept until

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The preview window's toolbar and pop-up menu: the buttons and menu items,
 // each bound to a command, the page indicator, the quality box over the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // What the preview window remembers of its last showing for the user, when
 // the host asks it to: kept in the user's settings, QVPREVIEW.ini [FINESTRA].

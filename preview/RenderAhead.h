@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Pages ready before they are asked for: while the user reads a page, the
 // pages next to it are replayed and rasterised at the current zoom in a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The thumbnail pane of the preview window: every page of the document as a
 // small picture, rendered in the background.

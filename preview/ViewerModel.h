@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // What the preview window shows, in one small object the parts of the window
 // observe: the document and its growing page index, the page on show, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The zoom box of the preview's toolbar: an editable list that shows the zoom
 // in use and takes a typed percentage, a zoom step or one of the fitted zooms.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The print engine: the document's page index, then one replay per sheet,
 // each reaching its page through one seek, all in one job that the engine

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The print engine: prints pages of a document on the current printer. It
 // owns the print job: it begins it, starts a new sheet for each page, ends it,

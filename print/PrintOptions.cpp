@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The print options' printers, over the platform layer.
 #include <qvpreview/PrintOptions.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The printer as a drawing target: the one renderer on a QPainter over a
 // QPrinter, scaled so that the replay draws in twips from the top-left corner

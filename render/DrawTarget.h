@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The drawing target: what the replay of a spool file calls, in twips, on
 // whatever it draws on. The page surface and the printer implement it; so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The replay of a spool file: one record at a time, each turned into calls on
 // a drawing target. A record is read, drawn and dropped; only the pictures

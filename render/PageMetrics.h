@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The measuring side of the page surface: the page size, the scale
 // conversions and the text metrics, all in twips. The control keeps one of

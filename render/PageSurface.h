@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The page surface: the hidden, page-sized drawing surface of the preview
 // window. The replay draws on it and the preview shows it; it measures text

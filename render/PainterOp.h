@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The replay of the painter records (spool/PainterRecords.h): each drawing
 // record becomes one PainterOp, a self-contained drawing that carries the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The one renderer: a drawing target that draws on a QPainter whose
 // coordinates are twips. The page surface's frozen drawing, the printer and

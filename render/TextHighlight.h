@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // What a find highlights on a page: every match of its query where the text
 // is drawn, and one match (the one the user is on) in a stronger colour. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Device-independent text metrics. Every font is made with its pixel size in
 // twips (a 10-point font is 200 units high) and without hinting, so a width

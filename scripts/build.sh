@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Configures and builds qvPreview in ./build (tests, benchmarks, examples).
 # From the environment: QV_SANITIZE=ON builds everything with AddressSanitizer
 # and UndefinedBehaviorSanitizer, QV_WERROR=ON fails on any compiler warning

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks that every C++ file of the project is laid out as .clang-format
 # says; with --fix, lays them out. CI runs the check.
 set -euo pipefail

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Fails when an include runs against the layer order: a file of one layer
 # including a header of a layer above it (or beside it). The order is the one
 # the build defines with qv_add_layer(); the build writes it to layers.cmake.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang (ASan + UBSan) in ./build-fuzz and
 # runs each one on its committed seed corpus, then for QV_FUZZ_SECONDS more
 # (default 60). Any crash fails the run; its input is left in

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes a service-pack folder: the installer Setup and the control library
 # libqvpreview.so.1 side by side, as they travel to the machines to update.
 # There an administrator runs ./Setup from that folder; it installs the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Starts what the tests talk to: a CUPS daemon with the test queue "qvtest"
 # (backed by cups-pdf, which writes PDF files to $QV_CUPS_PDF_DIR) and an
 # Xvfb display :99. Safe to run again: it starts only what is not running.

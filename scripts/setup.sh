@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the packages, builds qvPreview and runs the example host.
 set -euo pipefail
 cd "$(dirname "$0")/.."

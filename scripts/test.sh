@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the whole test suite: starts the services the tests need, then ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."

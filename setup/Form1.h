@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Form1: the installer's only window. It shows the system folder and, at one
 // press of its button, brings the control library installed there up to the

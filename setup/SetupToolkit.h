@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The installer's own setup toolkit: self-registration of a library.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The check of the library the installer is about to put in place: a
 // library that hosts cannot load whole would take every host down with it,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The installer's own version record, in the ELF section where
 // qvUtilita::GetVersione and any other reader of the file find it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Setup: the service-pack installer of the control library. It is started
 // from the folder that holds the new library file beside it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // One recorded document: its spool file (path and file identity), its page
 // count, its picture files and its page index. The control records into one;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The page index of a document as it grows: the pages whose start is known
 // so far, whether the index is complete, a wait for page n, all held against

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The one scan for page starts: where each page's first line begins in a
 // spool file. The page index (spool::buildPageIndex, Document.h) and the

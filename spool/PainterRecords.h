@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The painter records: what a QPainter drew on a recording printer, as spool
 // records. Each record has one writer and one reader here; the recording

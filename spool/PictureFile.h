@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Pictures as the control records them and the replay paints them: a raster
 // image or a vector picture, kept in a temporary picture file between the two.

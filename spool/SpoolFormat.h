@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The spool file's format in one place: its tag lines, and the two attribute
 // lines that records share (the font line of text records, the stroke line of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The reading side of the spool file: whole lines (tag lines and the text
 // lines of text records) and the comma-separated values of the value lines,

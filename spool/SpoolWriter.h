@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The writing side of the spool file: records are built in memory, line by
 // line, in the file's own notation (UTF-8, CR LF line ends, invariant

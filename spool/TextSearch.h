@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Find in a recorded document: every place where a text occurs in the text
 // records of a spool file, case-blind, page by page. It needs only the file

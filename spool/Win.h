@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Temporary folder and the names of a document's temporary files.
 #pragma once

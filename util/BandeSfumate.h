@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The colour bands of qvUtilita::SfumaForm: where each band lies and which
 // colour it has, and the object that keeps painting them as the background

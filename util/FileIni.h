@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The INI file model behind LeggiINI and ScriviINI: reading a key and
 // setting one on the bytes of a file, so that a write changes one line and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The reader of file versions: the version record that our own ELF files
 // (the control library, the installer) carry in their section "qv_version",

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The registry helpers of qvUtilita: text and 32-bit number values of the
 // key store (platform/KeyStore.h), read and written the way the class's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Small text routines that several operations of qvUtilita share.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The component's catalogues: which one a language gets, where it is read
 // from, and Qt's own catalogue beside it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Version texts of qvUtilita: "major.minor.build.revision", read part by
 // part the lenient way of classic BASIC, and compared as numbers.

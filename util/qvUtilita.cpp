@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // qvUtilita: the Windows family test and the maker's web page.
 #include <qvpreview/qvUtilita.h>

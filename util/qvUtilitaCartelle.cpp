@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // qvUtilita: the special folders of the desktop, read from the "Shell
 // Folders" key of the key store, which platform/ShellFolders fills from the

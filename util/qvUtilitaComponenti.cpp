@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // qvUtilita: registering components, the usage counts of shared files, the
 // servers of registered classes, the entries of installed programs and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // qvUtilita: error texts, the error message box and the log file.
 #include <qvpreview/qvUtilita.h>

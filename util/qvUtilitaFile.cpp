@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // qvUtilita: paths, folders, temporary files, file tests and expansion of
 // compressed files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // qvUtilita: windows and widgets: centring, keeping above, bringing forward
 // by title, a gradient background, the folder picker, selecting a text.

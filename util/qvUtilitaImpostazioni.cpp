@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // qvUtilita: settings in INI files.
 #include <qvpreview/qvUtilita.h>

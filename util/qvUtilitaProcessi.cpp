@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // qvUtilita: opening documents and addresses, starting programs with or
 // without waiting, and waiting.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // qvUtilita: text helpers. Positions and lengths are 16-bit numbers in these
 // routines, so texts longer than 32767 characters raise error 6 ("Overflow").

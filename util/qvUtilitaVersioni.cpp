@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // qvUtilita: file versions and their comparison, the running system, the
 // system and Windows folders, volume serials, the user's number separators

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Recording speed of the control: short texts, field layout, multi-line
 // blocks, and the cost of a record as the document grows.
 #include "platform/Devices.h"

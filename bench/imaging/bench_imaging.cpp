@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The 256-colour bitmap of a full page (the default page at 15 twips per
 // pixel: 768 x 1059 pixels) written by SalvaBitmap256, against Qt's own way

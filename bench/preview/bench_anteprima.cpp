@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview window against Qt's QPrintPreviewWidget on the same
 // invoice-like document: opening to the first page shown (with peak memory),
 // changing page in a 10,000-page document, and one zoom step, with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The continuous view and the thumbnail pane against long documents: peak
 // memory with both shown while the user scrolls through the document, the
 // time to open the thumbnail pane, and Qt's QPrintPreviewWidget beside them

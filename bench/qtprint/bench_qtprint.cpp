@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Qt printing code previewed through the recording printer, beside Qt's own
 // preview (QPrintPreviewWidget) on the same slot: recording a QTextDocument
 // of 1,000 pages; the first page of a recording of 10 and of 10,000 pages;

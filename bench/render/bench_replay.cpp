@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replay and printing speed: one invoice-like page on the page surface,
 // 1,000 pages to PDF through MotoreStampa against plain QPainter on a
 // QPrinter, and finding a page of a 10,000-page document.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The process's peak resident memory, for the benchmarks that report it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Latency of the key store as the utility class uses it: one read of a value
 // that is there and of one that is not (each opens the hive's database, reads
 // and closes it again), a shared-file count taken up and down (read and write

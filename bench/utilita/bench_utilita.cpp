@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Speed of the utility class's settings: LeggiINI on a file of 1,000 keys,
 // and one read and one write of the key store (each opens its database, runs
 // one statement or transaction and closes it again); and of versions: the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qv_invoice: a small host of the print-preview control. It records a
 // two-page Italian invoice (heading, customer box, a table of items that
 // runs over onto the second page, totals and a wrapped note) and prints

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qv_qtdocument: a Qt host that prints HTML with QTextDocument, as it did
 // with Qt's QPrintPreviewDialog; switching it was changing that one type to
 // qv::PrintPreviewDialog and its include. It makes an invoice and a report.

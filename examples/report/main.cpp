@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qv_report: an English host of the print-preview control. It records a
 // multi-page sales report: a title, an introduction, and a table whose rows
 // have a wrapped notes column and never break across pages (the table's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: any bytes as an INI file. The reader must not crash on
 // it, and a write must read back: after setting a key, the key reads as the
 // value written and every other key reads as before.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // Feeds any bytes to CPalette as a raw palette file and as a palette text
 // file. The outcome must be false or one of the documented errors, never a

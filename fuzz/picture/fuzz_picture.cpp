@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // libFuzzer target: any bytes as the picture file that picture records name,
 // drawn twice on one page (at a small size and at a huge mirrored one) onto

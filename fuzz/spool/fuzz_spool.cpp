@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: any bytes as a spool file, replayed onto a page surface,
 // every page and then one page reached by its stored position, the first
 // pages' layouts read, and the result rendered. The outcome must be success or a qv::Error: never a

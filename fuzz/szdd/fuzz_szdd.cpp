@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: any bytes as the source of Decomprimi. The expansion
 // must never crash, and must either write the whole result (for an SZDD
 // file, exactly the size its header records) or leave the destination as it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target for the version reader: any bytes, read as a file held in
 // memory and through a reader that checks every range it is asked for, give
 // the same answer and never a read outside the file; the same bytes as a

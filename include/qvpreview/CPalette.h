@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // CPalette: a 1-based colour table with standard palettes, nearest-colour
 // lookup, raw palette blocks and palette text files.

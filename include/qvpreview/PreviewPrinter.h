@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // A QPrinter that records: what a QPainter draws on it becomes a document
 // (a spool file and its picture files) that the preview window shows, finds

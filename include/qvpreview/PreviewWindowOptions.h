@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // How the preview window opens, and whether it remembers the user's last one.
 #pragma once

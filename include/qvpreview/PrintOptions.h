@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // What to print and where: the print options of a spool file, and the
 // printers of the machine.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // A drop-in for QPrintPreviewDialog: the same constructors, the signal
 // paintRequested(QPrinter *), printer(), open(), exec() and done(); the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // A recorded document on disk: its pages rendered, printed, previewed or
 // checked, through the same replay and renderer as the control's own preview

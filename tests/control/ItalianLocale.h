@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Puts the process under an Italian locale (decimal comma) for one test:
 // the C library's numeric locale when it can be had (installed, or generated
 // with localedef into a temporary folder) and Qt's default locale always.

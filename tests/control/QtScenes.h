@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pages painted with QPainter as Qt printing code paints them: the scenes
 // that the recording printer's tests record, replay and compare.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text fitting without widgets: the search for the piece that fits a field,
 // by character and by word, on a width table; the layout shortcut against
 // measuring every piece with real fonts; and the clean-up of a host's text.

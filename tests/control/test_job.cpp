@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ending a document from the host: the modal preview, printing with and
 // without the print options dialog (to the built-in PDF printer, read back
 // with poppler's tools), the discarding afterwards, and the about box.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pages laid out as the host chooses: the page layout recorded with each
 // page it starts, read back by SpoolFile whatever printer is current, and
 // printed on the recorded paper, to PDF and through the CUPS test queue,

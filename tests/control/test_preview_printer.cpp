@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The recording printer: what QPainter draws on it is recorded page by page
 // into a spool file, replayed onto an image as painting the same scene
 // directly gives it, found by find, refused with file and line when a record

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The control: properties, persisted set, size, the spool file and the
 // drawing commands, byte for byte where the file is concerned.
 #include "ItalianLocale.h"

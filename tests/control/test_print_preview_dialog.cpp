@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drop-in for QPrintPreviewDialog, driven as a host drives Qt's: the slot
 // connected to paintRequested paints on a printer set as the host's, the
 // preview window shows the recording, and exec(), open() and done() end as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fidelity to Qt's own printing: each document of the corpus is painted by
 // one slot twice, once on Qt's QPrinter writing PDF and once on the recording
 // printer, whose recording is then printed to PDF through the print engine.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the control records, the replay reads back: every command's record
 // through LetturaDati onto a target that logs its calls.
 #include "render/LetturaDati.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The public side of a spool file, through its installed headers: a page
 // rendered onto a painter and into an image by the one renderer, printing
 // with options, the check with the first error and its line, and errors that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Documents at the limits of the spool file, through the control, the public
 // SpoolFile, the print engine and the preview's page index: texts at the one
 // length limit of the writer and the reader, pages past 2 GiB of the file,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text commands: what each records, the field layout with and without
 // word breaking, the multi-line block and its remainder, and their errors.
 #include "ItalianLocale.h"

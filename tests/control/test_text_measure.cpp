@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text measured at recording time must be what the printer draws: the same
 // number of twips whatever the screen's resolution, and the same as on a
 // printer-resolution device.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt Designer plugin of qv::PrintPreview, loaded from the build tree with
 // QPluginLoader: the control it creates, its persisted properties through a
 // real .ui file written and read by QFormBuilder, and the title property page

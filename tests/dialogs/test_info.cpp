@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The about box: its texts and its two links.
 #include "dialogs/FrmInfo.h"
 #include "support/TestEnv.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The print options dialog, driven through its widgets as a user would.
 #include "dialogs/CampiTesto.h"
 #include "dialogs/DigitValidator.h"

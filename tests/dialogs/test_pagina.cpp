@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The title property page against a stand-in for a form designer.
 #include "dialogs/PageAnteprima.h"
 #include "support/TestEnv.h"

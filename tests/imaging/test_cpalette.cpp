@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the palette class: builders, nearest colour, indices, raw palette
 // blocks and palette text files.
 #include "qvpreview/CPalette.h"

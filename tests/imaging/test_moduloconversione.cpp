@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the 256-colour bitmap writer: the file layout byte for byte, the
 // colour mapping, Qt's own reader on our files, and the failure paths.
 #include "imaging/ModuloConversione.h"

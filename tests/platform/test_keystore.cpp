@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The key store: one SQLite database per hive, keys and value names matched
 // without regard to case, reads that never create, damaged files that read
 // as empty and are never overwritten.

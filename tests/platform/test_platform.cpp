@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Temporary names, the page size that the printer layer gives the page
 // surface, and the per-user settings file, whatever stands at its name.
 #include "platform/Devices.h"

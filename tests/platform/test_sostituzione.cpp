@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files replaced whole: every writer (INI files, expansion, launchers, the
 // installer's copy, PDF and PNG output) refuses a device, a FIFO or a
 // socket at its target and leaves it as it was; sources are read only when

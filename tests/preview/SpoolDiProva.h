@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Spool files written by hand for the preview's tests and benchmarks.
 #pragma once
 

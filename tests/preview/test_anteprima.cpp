@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview window driven as a user drives it: toolbar clicks, keys, mouse
 // drags, scroll bars, the pop-up menu, the quality box and printing.
 #include "dialogs/PrintCommand.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview's page arithmetic: zoom steps, scroll ranges, centring,
 // dragging and the page view's fitted zooms and scroll
 // steps, without any widget.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page index scan gives the same positions as reading the file line by
 // line with the replay's reader, whatever the line ends and block borders.
 #include "spool/SpoolReader.h"

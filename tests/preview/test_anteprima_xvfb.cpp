@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview window on a real X server (Xvfb): it opens, shows the first
 // page of an invoice at 200 %, and its screenshot is kept as a test artefact;
 // "qvpreview view" of a broken file shows the reader's error in its window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview's scroll bars: what they draw must be where the mouse finds it,
 // they draw nothing of the window behind them, and a bar with nothing to
 // scroll shows no slider.

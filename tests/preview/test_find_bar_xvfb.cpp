@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview window's find bar on a real X server (Xvfb), driven as a user
 // drives it: Ctrl+F, typing, F3 and Shift+F3, Enter and Shift+Enter, Esc.
 // The label says where the user is, the window shows the page of the current

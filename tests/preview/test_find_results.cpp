@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The results of a find without a window: a real spool file searched on the
 // worker thread from the page on show, the first match current, stepping
 // round the document both ways, what a page highlights, and clearing.

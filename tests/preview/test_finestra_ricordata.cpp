@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the preview window remembers in the user's settings, read back
 // whatever the file holds, and the control's window properties that refuse
 // what no window can be.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The viewer's one worker without a window: jobs by priority, one cancel
 // scheme that stops every job and waits, and the one replay of a page onto
 // a surface, with what it drew and the error that stopped it.

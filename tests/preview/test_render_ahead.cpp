@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pages ready before they are asked for: the page index of a long document
 // built in the background, the pages next to the one on show made ahead in a
 // worker thread, and the progress of a print from the window with its

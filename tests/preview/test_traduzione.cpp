@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The component's texts with and without a catalogue: read from the real
 // dialogs (print options, about box, title page, the installer's window), the
 // error catalogue and the error box, in Italian (nothing installed, Italian,

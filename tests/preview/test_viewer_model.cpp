@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The viewer's model without a window: the page commands and their limits
 // (pages past 32,767 included), the page indicator, one signal per change,
 // and a page count that follows a real page index as it grows.

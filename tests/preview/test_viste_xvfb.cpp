@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The continuous view and the thumbnail pane of the preview window on a real
 // X server (Xvfb), driven by keys, the wheel, the mouse and the toolbar as
 // a user drives them. Screenshots of both are kept as test artefacts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The zoom box, Ctrl+wheel about the pointer, and how the preview window
 // opens and what it remembers, driven as a user drives them on a real X
 // server (Xvfb). Screenshots of the zoom box and of the page on its margin

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Printing spool files: the printer target on the built-in PDF printer and on
 // the CUPS queue "qvtest", and the print engine's pages, copies and ranges.
 // Printed PDF files are read back with pdfinfo, pdftotext, pdftoppm and qpdf.

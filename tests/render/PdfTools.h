@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading printed PDF files back with poppler's and qpdf's command-line tools.
 #pragma once
 

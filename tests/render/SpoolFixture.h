@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test helpers for the replay: spool files written as text, and a drawing
 // target that logs every call it receives.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The replay of spool files onto a recording target: call order, page
 // positioning, text collection, record handlers and errors.
 #include "SpoolFixture.h"

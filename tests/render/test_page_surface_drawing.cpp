@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the page surface draws, checked in pixels: raster operations, pen
 // styles and widths, fill patterns, arcs, text placement and pictures.
 // Images are rendered without anti-aliasing at 10 twips per pixel, so most

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Find highlights on a rendered page: they lie where the matched characters
 // are drawn, the current match stands out, a match across the lines of one
 // text is highlighted on both, and a drawing without a highlight (or with a

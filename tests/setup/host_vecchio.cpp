@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A host that runs the older control library while the installer replaces
 // it: it loads the library named on its command line, says "pronto", waits
 // for a line on its standard input and then calls into the library again,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An older control library, for the installer tests: it carries the version
 // record 1.2.0.47 and a function that hosts call, but no self-registration.
 #include <qvpreview/VersionRecord.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The service-pack installer driven as a user drives it: its window on the
 // offscreen platform, a click on the real button, the message boxes read
 // through the platform layer, a temporary system folder and key store, the

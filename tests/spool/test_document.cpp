@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The document: its one page index (built, held against a recorded page
 // count, kept while the file stays the same), its own file and its discarding.
 #include "spool/Document.h"

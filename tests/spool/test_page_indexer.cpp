@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The growing page index of a spool file: published as the scan goes, a
 // page waited for told at once, the errors of a file that cannot be read,
 // and the index held against the page count the control kept.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The spool format's home: tags, the attribute lines written and read back,
 // the reader's value stream and line numbers, and the page-start scan with
 // its line counts against a line-by-line read.

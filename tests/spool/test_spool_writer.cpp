@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The spool writer: invariant numbers under any locale, record layout, and
 // appends that leave whole records only, even when the disk fills up.
 #include "spool/SpoolFormat.h"

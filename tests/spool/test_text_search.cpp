@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Find in a document: what matches in one record's text, and where the
 // matches of a spool file lie (page, record, position), read page by page,
 // from any page on, stopped on request, and the errors of a broken file.

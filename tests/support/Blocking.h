@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Guards that turn a call that blocks for good into a failing test instead
 // of a hung one: a FIFO for readers that must refuse one, with a rescue of a
 // reader blocked in opening it, and a bounded wait for any other call.

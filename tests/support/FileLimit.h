@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers for the imaging tests: a file-size limit that makes writes fail
 // part-way, a folder in which no file can be created (also for root, who
 // ignores folder permissions), and small file helpers.

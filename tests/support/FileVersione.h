@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tiny ELF and PE files with a version, made byte by byte for the tests of
 // the version reader and the installer: an ELF file with the version record
 // section "qv_version", and a PE file with a version resource. Each builder

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A small file system that fills up: a tmpfs of a few kilobytes mounted on a
 // folder for as long as the object lives, where the machine allows it (root,
 // or a user namespace that may mount); tests skip when it does not.

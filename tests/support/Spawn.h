@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Starts a helper program as a child process with extra environment
 // variables (a preloaded library among them), and waits for it to end or to
 // stop itself: the parent of a process stopped mid-way can look at what it

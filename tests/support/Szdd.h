@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A writer of SZDD files (the LZSS format of MS-DOS and Windows "compress"),
 // for tests of the expansion: the header, then groups of eight items, each
 // group led by a flag byte (bit set: a literal byte; bit clear: a two-byte

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A temporary world for one test: temporary folder, configuration folder, PDF
 // folder and key store inside one QTemporaryDir, and platform hooks reset
 // afterwards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test main: a QApplication on the offscreen platform unless the caller
 // chose another (an Xvfb test sets QT_QPA_PLATFORM=xcb).
 #include <gmock/gmock.h>

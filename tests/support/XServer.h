@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An X server for the tests that need a real one: the shared Xvfb display
 // (scripts/services.sh starts it on :99), else an Xvfb of the test's own,
 // and a window manager the test starts on it. Programs of this kind skip

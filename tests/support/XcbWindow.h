@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finding a program's window on the X server, for the tests that run
 // "qvpreview view" and close its window from outside.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A library preloaded (LD_PRELOAD) into a helper process that makes the
 // reads of one file go wrong at a chosen offset, as a failing disk would:
 //   QV_FAULT_FILE    the file's absolute path (as /proc/self/fd names it)

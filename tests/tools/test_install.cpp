@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library as a developer embeds it: installed into a temporary prefix
 // with "cmake --install --prefix", then the README's example and a small host
 // built against that install with find_package and with pkg-config, and the

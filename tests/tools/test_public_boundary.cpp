@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shared library's public boundary: the dynamic symbol table holds the
 // public interface of include/qvpreview/ and nothing of the internals.
 #include <QProcess>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt host that switched from QPrintPreviewDialog (examples/qtdocument),
 // run without a display as CI runs it: its invoice and report come out as
 // PDF files whose text is the documents' text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The qvpreview command-line tool, run as a user runs it: its exit codes,
 // what it writes on standard output and standard error, and its files (PNG
 // pages, PDF files, jobs on the CUPS test queue).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the helper program of the utility tests (helper_utilita) as a second
 // process.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helper program for the window tests: opens one top-level window in a
 // process of its own.
 //   helper_finestra TITLE [X Y WIDTH HEIGHT]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helper program of the process, opener and registration tests:
 //   (no arguments)        writes "avviato" to the file $QV_MARCATORE_AVVIO
 //   esci N                exits with status N

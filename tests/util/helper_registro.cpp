@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helper program for the tests of the key store shared by several processes:
 //   set FILE COUNT [gia]      COUNT x SetFileShared(FILE, esisteGia = "gia" given)
 //   dec FILE COUNT            COUNT x DecFileShared(FILE)

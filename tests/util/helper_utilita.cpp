@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helper program for the utility tests that need a second process:
 //   log FILE COUNT TAG       appends COUNT lines "TAG <n> <padding>" with ScriviLog
 //   ini FILE COUNT PREFIX    sets COUNT keys PREFIX<n> of section [Test] with ScriviINI

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A host of the installed kind: it links the shared control library and
 // writes one line to the utility class's default log, which lies beside the
 // library because the code that writes it runs inside the library.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A library that registers itself, for the registration tests: its entry
 // points set and delete the value "Registrata" of the current-user key
 // "Software\qvProva" and return $QV_PROVA_HRESULT (default 0, S_OK).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A library that uses the control library but does not register itself: it
 // links libqvpreview (so the loader brings in libqvpreview's DllRegisterServer
 // and DllUnregisterServer with it) and defines no entry point of its own. It

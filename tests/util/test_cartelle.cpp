@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The special folders of qvUtilita on a real key store in a temporary
 // folder, with a temporary home, XDG folders and user-dirs.dirs: the key
 // filled from the XDG folders, the user's folders made when asked for, values

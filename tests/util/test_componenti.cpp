@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Components, shared files, uninstall entries and launchers: libraries and
 // programs registered by their kind (a test library, the helper program and
 // the real control library, into a temporary key store), the usage counts,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shared-file counts and the uninstall entries on one key store used by
 // several real processes: writers at once, a process holding the database, a
 // writer killed in its commit, a FIFO where a database file belongs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The error catalogue: every listed number has its exact text, nothing else has one.
 #include <qvpreview/Error.h>
 

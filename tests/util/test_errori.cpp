@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Error texts, the error message box and the log file of qvUtilita.
 #include "HelperProcess.h"
 #include "platform/FileSystem.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paths, folders, temporary files, the write test, files in use and the
 // expansion of compressed files, on real files in a temporary folder.
 #include "HelperProcess.h"

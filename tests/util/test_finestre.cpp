@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window helpers of qvUtilita on widgets (offscreen platform): the
 // gradient's pixels, centring, selecting a text box's text and the folder
 // picker driven through its dialog. Other programs' windows are tested on a

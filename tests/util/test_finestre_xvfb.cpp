@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window helpers of qvUtilita on a real X server, with windows of another
 // process (helper_finestra): bringing a window forward by its title, keeping
 // it above the others, and the gradient surviving being covered. What the

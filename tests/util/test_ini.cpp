@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // INI files: what LeggiINI finds, what ScriviINI changes (one line, every
 // other byte kept), atomic replacement and two writers at once.
 #include "HelperProcess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Processes, the desktop's opener and waiting: programs run and waited for
 // (a helper program built with the tests), command lines split into words
 // without a shell, documents opened through the MIME associations of a

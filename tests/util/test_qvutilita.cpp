@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Windows family test and the maker's home page.
 #include "support/TestEnv.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registry helpers of qvUtilita on a real key store in a temporary
 // folder: text and number values, the read buffer, keys that must exist, the
 // App Paths entry and two processes writing at once.

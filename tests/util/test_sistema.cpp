@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The running system as the utility class reports it: the system version's
 // codes and names (Windows records injected to reach every row), the system
 // and Windows folders, volume serials, the user's number separators and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text helpers of qvUtilita: replace, split, blanks, terminators, capitals,
 // seconds to a time, and the 16-bit limits.
 #include <qvpreview/Error.h>

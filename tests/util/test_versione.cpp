@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File versions and their comparison: the lenient reading of version texts,
 // the 16-bit limits, and the version reader on tiny ELF and PE files, whole
 // and damaged, and on the real control library.

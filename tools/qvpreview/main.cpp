@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qvpreview: preview, print, render, check and search spool files from the command line.
 #include <qvpreview/Error.h>
 #include <qvpreview/PrintOptions.h>
