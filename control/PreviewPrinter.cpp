@@ -31,15 +31,6 @@ namespace {
 
 const QString Source = QStringLiteral("PreviewPrinter");
 
-/// A picture file's path must read back from a quoted value.
-bool writableAsText(const QString &path)
-{
-    for (QChar c : path)
-        if (c == QLatin1Char('"') || c.unicode() < 32)
-            return false;
-    return true;
-}
-
 } // namespace
 
 class Q_DECL_HIDDEN PreviewPrinter::Private : public QPaintEngine, public QPrintEngine
@@ -399,7 +390,7 @@ QString PreviewPrinter::Private::pictureFile(const QImage &image)
     if (const auto found = m_images.find(image.cacheKey()); found != m_images.end())
         return found->second;
     const QString file = Win::NomeFileImmagine();
-    if (file.isEmpty() || !writableAsText(file) || !PictureData(image).save(file)) {
+    if (file.isEmpty() || !spool::writableAsText(file) || !PictureData(image).save(file)) {
         if (!file.isEmpty())
             QFile::remove(file);
         fail(QCoreApplication::translate("qv::PreviewPrinter", "impossibile scrivere il file dell'immagine \"%1\"")

@@ -194,15 +194,6 @@ bool appendCircleColour(spool::Record &record, const QVariant &value)
     return appendCircleValue(record, value, -1);
 }
 
-/// True when \a path can stand in a quoted item of the file as it is.
-bool writableAsText(const QString &path)
-{
-    for (QChar c : path)
-        if (c == QLatin1Char('"') || c.unicode() < 32)
-            return false;
-    return true;
-}
-
 } // namespace
 
 // --- Creation and destruction ---------------------------------------------------
@@ -650,7 +641,7 @@ void PrintPreview::StampaPicture(const QVariant &Picture, float X1, float Y1, co
         const QString file = Win::NomeFileImmagine();
         if (file.isEmpty())
             return;
-        if (!writableAsText(file) || !picture.save(file)) {
+        if (!spool::writableAsText(file) || !picture.save(file)) {
             QFile::remove(file);
             return;
         }

@@ -51,6 +51,14 @@ bool isTagLine(QByteArrayView line)
     return false;
 }
 
+bool writableAsText(const QString &path)
+{
+    for (QChar c : path)
+        if (c == QLatin1Char('"') || c.unicode() < 32)
+            return false;
+    return true;
+}
+
 bool textFits(const QString &text)
 {
     // The replay collects the lines (a LF, or CR LF, ends one) joined with CR

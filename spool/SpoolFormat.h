@@ -35,6 +35,10 @@ inline constexpr qint64 MaxTextBytes = MaxLineBytes;
 /// guardTextLines), reads back within MaxTextBytes and MaxLineBytes.
 bool textFits(const QString &text);
 
+/// True when \a path (a picture file's) can stand in a quoted value of the
+/// file as it is and read back: no '"' and no control character.
+bool writableAsText(const QString &path);
+
 // --- Tag lines ---------------------------------------------------------------
 //
 // A tag line holds the tag and nothing else; it is compared with the whole

@@ -15,6 +15,7 @@
 #include <QString>
 #include <QTextDocument>
 
+#include <cstdlib>
 #include <functional>
 
 namespace qv::test {
@@ -153,6 +154,23 @@ inline void imageScene(QPainter &p, QPrinter &printer)
     p.fillRect(QRectF(110 * u, 100 * u, 60 * u, 45 * u), QBrush(image));
     p.setOpacity(0.5);
     p.drawImage(QRectF(20 * u, 100 * u, 80 * u, 60 * u), image);
+}
+
+/// Pixels whose colour differs by more than \a tolerance in a channel.
+inline double differingShare(const QImage &a, const QImage &b, int tolerance)
+{
+    if (a.size() != b.size())
+        return 1;
+    qint64 differing = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto *pa = reinterpret_cast<const QRgb *>(a.constScanLine(y));
+        const auto *pb = reinterpret_cast<const QRgb *>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x)
+            if (std::abs(qRed(pa[x]) - qRed(pb[x])) > tolerance || std::abs(qGreen(pa[x]) - qGreen(pb[x])) > tolerance
+                || std::abs(qBlue(pa[x]) - qBlue(pb[x])) > tolerance)
+                ++differing;
+    }
+    return double(differing) / (double(a.width()) * a.height());
 }
 
 } // namespace qv::test

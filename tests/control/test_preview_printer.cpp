@@ -69,23 +69,6 @@ protected:
     PreviewPrinter printer;
 };
 
-/// Pixels whose colour differs by more than \a tolerance in a channel.
-double differingShare(const QImage &a, const QImage &b, int tolerance)
-{
-    if (a.size() != b.size())
-        return 1;
-    qint64 differing = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        const auto *pa = reinterpret_cast<const QRgb *>(a.constScanLine(y));
-        const auto *pb = reinterpret_cast<const QRgb *>(b.constScanLine(y));
-        for (int x = 0; x < a.width(); ++x)
-            if (std::abs(qRed(pa[x]) - qRed(pb[x])) > tolerance || std::abs(qGreen(pa[x]) - qGreen(pb[x])) > tolerance
-                || std::abs(qBlue(pa[x]) - qBlue(pb[x])) > tolerance)
-                ++differing;
-    }
-    return double(differing) / (double(a.width()) * a.height());
-}
-
 struct SceneCase
 {
     const char *name;
@@ -108,8 +91,8 @@ TEST_P(Scenes, ReplayAsPaintedDirectly)
     // The scene drew something: the page is not blank.
     QImage blank(replayed.size(), QImage::Format_RGB32);
     blank.fill(Qt::white);
-    EXPECT_GT(differingShare(replayed, blank, 64), 0.002);
-    EXPECT_LE(differingShare(replayed, direct, 64), GetParam().share);
+    EXPECT_GT(test::differingShare(replayed, blank, 64), 0.002);
+    EXPECT_LE(test::differingShare(replayed, direct, 64), GetParam().share);
     if (qEnvironmentVariableIsSet("QV_KEEP_IMAGES")) {
         replayed.save(QStringLiteral("/tmp/replayed-%1.png").arg(QLatin1String(GetParam().name)));
         direct.save(QStringLiteral("/tmp/direct-%1.png").arg(QLatin1String(GetParam().name)));

@@ -132,22 +132,6 @@ struct Corpus
     QStringList words;
 };
 
-double differingShare(const QImage &a, const QImage &b)
-{
-    if (a.size() != b.size())
-        return 1;
-    qint64 differing = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        const auto *pa = reinterpret_cast<const QRgb *>(a.constScanLine(y));
-        const auto *pb = reinterpret_cast<const QRgb *>(b.constScanLine(y));
-        for (int x = 0; x < a.width(); ++x)
-            if (std::abs(qRed(pa[x]) - qRed(pb[x])) > 64 || std::abs(qGreen(pa[x]) - qGreen(pb[x])) > 64
-                || std::abs(qBlue(pa[x]) - qBlue(pb[x])) > 64)
-                ++differing;
-    }
-    return double(differing) / (double(a.width()) * a.height());
-}
-
 QStringList words(const QString &pdf)
 {
     const auto text = test::run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
@@ -196,7 +180,7 @@ TEST_P(Fidelity, OurPdfIsQtsPdf)
         const QImage theirs = test::pdfPageImage(qtPdf, page, 150);
         const QImage ours = test::pdfPageImage(ourPdf, page, 150);
         ASSERT_FALSE(theirs.isNull());
-        const double share = differingShare(theirs, ours);
+        const double share = test::differingShare(theirs, ours, 64);
         EXPECT_LE(share, 0.005) << "page " << page;
         worst = std::max(worst, share);
     }
