@@ -690,7 +690,12 @@ bool PrintPreview::ScriviTesto(float x, float y, QString testo)
         const float ty = ConvertiInTwipsY(y);
         if (!finite(tx) || !finite(ty))
             return false;
-        spool::Record record(spool::TagPrint);
+        // A field's text goes with its field record, in the same write.
+        spool::Record record(d->campo ? spool::TagField : spool::TagPrint);
+        if (d->campo) {
+            spool::writeField(record, *d->campo);
+            record.tag(spool::TagPrint);
+        }
         spool::ScriviAttributiFont(record, d->font);
         record.single(tx).single(ty).endLine();
         const QString righe = spool::guardTextLines(testo);
@@ -784,6 +789,7 @@ int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float
     const double m = ConvertiInTwipsX(limiteMax);
     double x = ConvertiInTwipsX(PosX);
 
+    const QString intero = PulisciTesto(testo);
     if (testo.size() > MaxFieldChars)
         testo.truncate(MaxFieldChars);
     testo = PulisciTesto(testo);
@@ -809,6 +815,16 @@ int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float
     default: break;
     }
     const float xs = ConvertiDaTwipsX(float(x));
+    // What the field left out of a StampaCampo's text (its 250-character
+    // cut included); a block's lines go on in the next line instead.
+    qsizetype tagliati = 0;
+    if (!d->paragrafo) {
+        QString resto = intero.mid(campo.usati);
+        trimSpaces(resto);
+        tagliati = resto.size();
+    }
+    d->campo = spool::FieldLine{ConvertiInTwipsX(PosX), float(m), int32_t(tagliati)};
+    const auto fine = qScopeGuard([this] { d->campo.reset(); });
     return ScriviTesto(xs, PosY, campo.pezzo) ? int32_t(campo.usati) : -1;
 }
 

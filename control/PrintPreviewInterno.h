@@ -102,6 +102,9 @@ public:
     /// widths off one layout of the paragraph.
     AdattaTesto::Paragrafo *paragrafo = nullptr;
     qsizetype inizioRiga = 0;
+    /// While ImpaginaCampo writes its piece: the field it was fitted into,
+    /// recorded just before the text record (the layout check reads it).
+    std::optional<spool::FieldLine> campo;
     /// True once the page being recorded has a record: its layout is then
     /// fixed (pageLayout).
     bool pageBegun = false;

@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "preview/FrmAnteprima.h"
 #include "print/MotoreStampa.h"
+#include "render/LayoutCheck.h"
 #include "render/LetturaDati.h"
 #include "render/PageMetrics.h"
 #include "render/PageSurface.h"
@@ -289,6 +290,11 @@ void SpoolFile::showPreview(const QString &title, const PreviewWindowOptions &op
             throw *shown;
         *error = shown;
     }
+}
+
+LayoutCheck SpoolFile::checkLayout() const
+{
+    return qv::checkLayout(m_path);
 }
 
 SpoolCheck SpoolFile::check() const

@@ -8,10 +8,12 @@
 
 #include "render/TextMetrics.h"
 #include "spool/PictureFile.h"
+#include "spool/SpoolFormat.h"
 
 #include <qvpreview/Error.h>
 
 #include <QPageLayout>
+#include <QRectF>
 #include <QString>
 
 #include <cstdint>
@@ -89,6 +91,24 @@ public:
     /// is drawn: \a recorded is the page's layout record, nullopt when it
     /// has none. Told for every page read, an empty last page too.
     virtual void startPage(const std::optional<QPageLayout> &recorded) { (void)recorded; }
+
+    /// The replay is about to read the record whose tag is on line \a line
+    /// of the file (1-based; 0 when the line is not known). A target that
+    /// reports places (the layout check) keeps it; drawing targets ignore it.
+    virtual void startRecord(qint64 line) { (void)line; }
+    /// The next text record was fitted into \a field (its field record).
+    virtual void fieldOfNextText(const spool::FieldLine &field) { (void)field; }
+    /// A picture record whose file cannot be drawn (\a error: 53, 481 or 7,
+    /// naming the file and the line; \a what: the reason alone) into the
+    /// rectangle \a twips (x, y, width, height). True goes on with the next record, as the layout check does;
+    /// false (the default) ends the replay with it.
+    virtual bool goOnAfterUnreadablePicture(const Error &error, const QString &what, const QRectF &twips)
+    {
+        (void)error;
+        (void)what;
+        (void)twips;
+        return false;
+    }
 
     /// A page begins: clears to the background colour (on a target that
     /// can be cleared) and resets the current position.

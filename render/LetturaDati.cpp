@@ -153,9 +153,19 @@ void drawPicture(DrawTarget &t, SpoolReader &in, PictureCache &cache)
     const float y = in.single("y");
     const float width = in.single("larghezza");
     const float height = in.single("altezza");
+    // A picture that cannot be drawn ends the replay, unless the target goes
+    // on without it (the layout check lists it and reads on).
+    const auto refuse = [&](ErrorNumber number, const QString &why) {
+        try {
+            in.fail(number, why);
+        } catch (const Error &e) {
+            if (!t.goOnAfterUnreadablePicture(e, why, QRectF(x, y, width, height)))
+                throw;
+        }
+    };
     if (path.isEmpty())
-        in.fail(ErrFileNotFound,
-                QCoreApplication::translate("qv::LetturaDati", "immagine non caricabile \"\" (file non trovato)"));
+        return refuse(ErrFileNotFound, QCoreApplication::translate("qv::LetturaDati",
+                                                                   "immagine non caricabile \"\" (file non trovato)"));
     const QSize fit(decodedPixels(width), decodedPixels(height));
     const auto key = std::make_tuple(path, fit.width(), fit.height());
     auto found = cache.pictures.find(key);
@@ -166,16 +176,16 @@ void drawPicture(DrawTarget &t, SpoolReader &in, PictureCache &cache)
         switch (kind) {
         case PictureData::LoadError::None: break;
         case PictureData::LoadError::NotFound:
-            in.fail(
+            return refuse(
                 ErrFileNotFound,
                 QCoreApplication::translate("qv::LetturaDati", "immagine non caricabile \"%1\" (%2)").arg(path, why));
         case PictureData::LoadError::TooLarge:
-            in.fail(ErrOutOfMemory,
-                    QCoreApplication::translate("qv::LetturaDati", "pagina troppo grande: immagine \"%1\" (%2)")
-                        .arg(path, why));
+            return refuse(ErrOutOfMemory,
+                          QCoreApplication::translate("qv::LetturaDati", "pagina troppo grande: immagine \"%1\" (%2)")
+                              .arg(path, why));
         case PictureData::LoadError::NotAFile:
         case PictureData::LoadError::Invalid:
-            in.fail(
+            return refuse(
                 ErrInvalidPicture,
                 QCoreApplication::translate("qv::LetturaDati", "immagine non caricabile \"%1\" (%2)").arg(path, why));
         }
@@ -228,6 +238,7 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
     while (!in.atEnd()) {
         const QByteArrayView tag = in.readLineView();
         const bool first = std::exchange(pageStart, false);
+        Destinazione.startRecord(in.lineNumber());
         if (tag == QByteArrayView(spool::TagPage)) {
             // A page's layout is known before its first record is drawn:
             // anywhere else the record would come too late.
@@ -255,6 +266,8 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
                 drawPoint(Destinazione, in);
             } else if (tag == QByteArrayView(spool::TagCircle)) {
                 drawCircle(Destinazione, in);
+            } else if (tag == QByteArrayView(spool::TagField)) {
+                Destinazione.fieldOfNextText(spool::readField(in));
             } else if (tag == QByteArrayView(spool::TagPaint)) {
                 drawPicture(Destinazione, in, pictures);
             } else {

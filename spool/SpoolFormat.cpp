@@ -159,6 +159,26 @@ StrokeLine LeggiAttributiTratto(SpoolReader &in)
     return s;
 }
 
+void writeField(Record &record, const FieldLine &field)
+{
+    record.single(field.x).single(field.width).integer(field.cut).endLine();
+}
+
+FieldLine readField(SpoolReader &in)
+{
+    FieldLine f;
+    f.x = in.single("x del campo");
+    f.width = in.single("larghezza del campo");
+    f.cut = in.integer("caratteri tagliati");
+    if (!(f.width >= 0) || f.cut < 0)
+        in.fail(ErrOverflow,
+                QCoreApplication::translate("qv::LetturaDati", "campo di %1 twip con %2 caratteri tagliati "
+                                                               "(ammessi valori non negativi)")
+                    .arg(double(f.width))
+                    .arg(f.cut));
+    return f;
+}
+
 QString pageLayoutProblem(const QPageLayout &layout)
 {
     if (!layout.isValid() || !layout.pageSize().isValid())

@@ -57,6 +57,11 @@ inline constexpr char TagPaint[] = "#paint@";       ///< a picture
 /// written as it stands (text lines are read up to TagEndPrint, and a page
 /// never starts inside the control's text records).
 inline constexpr char TagPage[] = "#page@";
+/// The field that the next text record was fitted into (StampaCampo and the
+/// lines of StampaCampoMultilinea): written just before that record's
+/// TagPrint, in the same write. Like TagPage it is no tag of isTagLine(), and
+/// readers that do not know it skip it and its value line.
+inline constexpr char TagField[] = "#field@";
 
 // The painter records: what a QPainter drew on a recording printer
 // (PreviewPrinter), written and read by spool/PainterRecords.h. The state
@@ -122,6 +127,30 @@ void ScriviAttributiTratto(Record &record, const StrokeLine &stroke);
 FontLine LeggiAttributiFont(SpoolReader &in);
 /// Reads the six values of a stroke line from the value stream of \a in.
 StrokeLine LeggiAttributiTratto(SpoolReader &in);
+
+// --- The field record -------------------------------------------------------------
+//
+// After TagField, one value line: the field's left edge and its width in
+// twips, and how many characters of the host's text the field left out
+// (0 when it all fits; always 0 for the lines of a multi-line block, whose
+// rest goes on in the next line or back to the host).
+
+/// The values of a field record.
+struct FieldLine
+{
+    float x = 0;
+    float width = 0;
+    int32_t cut = 0;
+
+    bool operator==(const FieldLine &) const = default;
+};
+
+/// Writes the value line of \a field.
+void writeField(Record &record, const FieldLine &field);
+/// Reads the values of a field record; throws qv::Error as the value readers
+/// do (13, 6, 62), and 6 naming the file and the line for a negative width
+/// or count.
+FieldLine readField(SpoolReader &in);
 
 // --- The page layout record ------------------------------------------------------
 //

@@ -87,6 +87,16 @@ void spoolFile(const qv::PrintPreview &pp)
     //! [SpoolMatch]
     const QList<qv::SpoolMatch> matches = spool.find("totale");
     require(matches.size() == 1 && matches[0].page == 2 && matches[0].offset == 0, "SpoolMatch");
+
+    //! [LayoutCheck]
+    const qv::LayoutCheck layout = spool.checkLayout();
+    for (const qv::LayoutFinding &finding : layout.findings)
+        std::printf("page %d, line %lld: %s\n", finding.page, finding.line, qPrintable(finding.text));
+    //! [LayoutCheck]
+    // "Descrizione dell'articolo" fits its field; the fonts may be replaced.
+    require(!layout.error && layout.pages == 2, "LayoutCheck");
+    for (const qv::LayoutFinding &finding : layout.findings)
+        require(finding.kind == qv::LayoutFinding::FontSubstituted, "LayoutCheck");
 }
 
 /// Compiled, never called by the tour: the window needs a user.

@@ -7,6 +7,7 @@
 
 #include <qvpreview/Error.h>
 #include <qvpreview/Export.h>
+#include <qvpreview/LayoutCheck.h>
 #include <qvpreview/PreviewWindowOptions.h>
 #include <qvpreview/PrintOptions.h>
 
@@ -200,6 +201,20 @@ public:
     /// picture file and the line of its record). Never throws: a file that
     /// cannot be read is its error.
     SpoolCheck check() const;
+
+    /// Reads every page as the replay does and lists, page by page, what a
+    /// report's author would want to know (LayoutFinding): a text that its
+    /// field cut when it was recorded, or that is wider than its field as
+    /// measured here; a record outside the page's printable area (in its
+    /// margins) or beyond the paper's edge, on the page's recorded layout
+    /// or, without one, on currentPageLayout(); a picture that cannot be read
+    /// (the check goes on after it); a font that this machine draws with
+    /// another face, once per page and face. Never throws: an error that
+    /// stops the reading is LayoutCheck::error, with the findings before it.
+    ///
+    /// For example (examples/tour/main.cpp, which CI runs):
+    /// \snippet tour/main.cpp LayoutCheck
+    LayoutCheck checkLayout() const;
 
     /// Every place where \a text occurs in the document's text records
     /// (plain and centred texts, fields, each line of a multi-line block),

@@ -625,6 +625,53 @@ INSTANTIATE_TEST_SUITE_P(Tool, MissingFile,
                                            QStringList{"print", "--pdf", "x.pdf"}),
                          [](const auto &info) { return info.param.first().toStdString(); });
 
+// --- check --layout ------------------------------------------------------------
+
+/// A document on a recorded A4 page (1 cm margins) in a face every machine
+/// here has as itself, so that only what is placed counts.
+QByteArray layoutText(double x, double y, const char *text)
+{
+    return QByteArray("#print@\r\n\"Liberation Sans\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n")
+           + QByteArray::number(x) + ',' + QByteArray::number(y) + "\r\n" + text + "\r\n#endprint@\r\n";
+}
+
+const QByteArray A4Page = "#page@\r\n11905.51,16837.79,0,566.9291,566.9291,566.9291,566.9291\r\n";
+
+TEST_F(Tool, CheckLayoutListsTheFindingsPageByPageAndExitsWithOne)
+{
+    const QString clean = qv::test::writeAll(path("pulito.qv"), A4Page + layoutText(1440, 1440, "Totale"));
+    Result r = runTool({QStringLiteral("check"), QStringLiteral("--layout"), clean});
+    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.out + r.err);
+    EXPECT_EQ(r.out, clean + QStringLiteral(": nessuna segnalazione in 1 pagine\n"));
+
+    // Page 2: a field that cut 5 characters (its text record at line 13),
+    // and a line beyond the paper's right edge (line 18).
+    const QString found = qv::test::writeAll(path("segnalazioni.qv"),
+                                             A4Page + layoutText(1440, 1440, "Totale") + "#newpage@\r\n" + A4Page
+                                                 + "#field@\r\n1440,3000,5\r\n" + layoutText(1440, 1440, "Descrizione")
+                                                 + "#line@\r\n0,13,1,0,0,1\r\n100,100,20000,100,#FALSE#,#FALSE#\r\n");
+    r = runTool({QStringLiteral("check"), found, QStringLiteral("--layout")});
+    EXPECT_EQ(r.exitCode, 1) << qPrintable(r.err);
+    EXPECT_TRUE(r.err.isEmpty()) << qPrintable(r.err);
+    EXPECT_EQ(r.out, QStringLiteral("pagina 2:\n"
+                                    "  riga 13: testo tagliato dal campo: 5 caratteri non stampati "
+                                    "(x 1440, y 1217, 3000 x 223 twip)\n"
+                                    "  riga 18: linea fuori dalla pagina (x 100, y 100, 19900 x 0 twip)\n")
+                         + found + QStringLiteral(": 2 segnalazioni in 2 pagine\n"));
+
+    // A file broken half way: what was found before, then the error.
+    const QString broken = qv::test::writeAll(
+        path("rotto.qv"), A4Page + "#line@\r\n0,13,1,0,0,1\r\n100,100,20000,100,#FALSE#,#FALSE#\r\n#line@\r\n1,x\r\n");
+    r = runTool({QStringLiteral("check"), QStringLiteral("--layout"), broken});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("pagina 1:\n  riga 3: linea fuori dalla pagina"))) << qPrintable(r.out);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("riga 7"))) << qPrintable(r.err);
+
+    r = runTool({QStringLiteral("check"), QStringLiteral("--layout"), path("non-esiste.qv")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, QStringLiteral("qvpreview: %1: file non trovato\n").arg(path("non-esiste.qv")));
+}
+
 // --- find ----------------------------------------------------------------------
 
 /// "find FILE TEXT" as grep does it: a line for each match, 0 when found, 1

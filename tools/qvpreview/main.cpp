@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QImage>
+#include <QRectF>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStringList>
@@ -43,6 +44,11 @@ const char *const UsageText = QT_TRANSLATE_NOOP(
                  "                                  senza bisogno di uno schermo\n"
                  "  check FILE                      legge tutto il file e riporta il primo errore con\n"
                  "                                  la sua riga, oppure le pagine e i record\n"
+                 "  check --layout FILE             controlla l'impaginazione, pagina per pagina: testi\n"
+                 "                                  tagliati dal campo, record fuori dall'area stampabile\n"
+                 "                                  o dalla pagina, immagini illeggibili, caratteri\n"
+                 "                                  sostituiti; esce con 0 se non trova nulla, 1 se trova\n"
+                 "                                  qualcosa o per un errore"
                  "  find FILE TESTO                 cerca TESTO nei testi del documento, senza distinguere\n"
                  "                                  maiuscole e minuscole, e scrive una riga per ogni\n"
                  "                                  occorrenza: PAGINA:X,Y:COLONNA:CONTESTO, dove il\n"
@@ -225,6 +231,50 @@ int commandCheck(const QString &path)
     }
     out().flush();
     return Ok;
+}
+
+/// The layout check: the findings page by page, each with its record's
+/// line and place; 0 when there is none, 1 when there are (or the file
+/// could not be read to its end: the findings before the error, then the
+/// error).
+int commandCheckLayout(const QString &path)
+{
+    QString message;
+    if (!checkReadable(path, message))
+        return failure(message);
+    const qv::LayoutCheck check = qv::SpoolFile(path).checkLayout();
+    int32_t page = 0;
+    for (const qv::LayoutFinding &f : check.findings) {
+        if (f.page != page) {
+            page = f.page;
+            out() << QCoreApplication::translate("qvpreview", "pagina %1:").arg(page) << "\n";
+        }
+        const QRectF r = f.place;
+        out() << "  "
+              << QCoreApplication::translate("qvpreview", "riga %1: %2 (x %3, y %4, %5 x %6 twip)")
+                     .arg(f.line)
+                     .arg(f.text)
+                     .arg(qRound64(r.x()))
+                     .arg(qRound64(r.y()))
+                     .arg(qRound64(r.width()))
+                     .arg(qRound64(r.height()))
+              << "\n";
+    }
+    if (check.error) {
+        out().flush();
+        return failure(QStringLiteral("%1: %2").arg(path, describe(*check.error)));
+    }
+    if (check.findings.isEmpty())
+        out() << path << ": "
+              << QCoreApplication::translate("qvpreview", "nessuna segnalazione in %1 pagine").arg(check.pages) << "\n";
+    else
+        out() << path << ": "
+              << QCoreApplication::translate("qvpreview", "%1 segnalazioni in %2 pagine")
+                     .arg(check.findings.size())
+                     .arg(check.pages)
+              << "\n";
+    out().flush();
+    return check.findings.isEmpty() ? Ok : Failure;
 }
 
 // --- find -------------------------------------------------------------------
@@ -543,6 +593,17 @@ int main(int argc, char **argv)
     if (!commands.contains(command))
         return usageError(QCoreApplication::translate("qvpreview", "comando sconosciuto: %1").arg(command));
 
+    // check --layout: the layout check instead of the counts (a flag, taken
+    // out before the options that take values).
+    bool layout = false;
+    if (command == QLatin1String("check")) {
+        const qsizetype end = args.indexOf(QStringLiteral("--"));
+        const qsizetype at = args.indexOf(QStringLiteral("--layout"));
+        if (at >= 0 && (end < 0 || at < end)) {
+            args.removeAt(at);
+            layout = true;
+        }
+    }
     QStringList known;
     if (command == QLatin1String("print"))
         known = {QStringLiteral("pages"), QStringLiteral("copies"), QStringLiteral("printer"), QStringLiteral("pdf"),
@@ -566,7 +627,7 @@ int main(int argc, char **argv)
         return commandFind(path, options.positional.at(1));
 
     if (command == QLatin1String("check"))
-        return commandCheck(path);
+        return layout ? commandCheckLayout(path) : commandCheck(path);
     if (command == QLatin1String("render"))
         return commandRender(path, options);
     if (command == QLatin1String("print"))
