@@ -2,6 +2,7 @@
 // qvPreview - print preview for Qt applications.
 #include "PrintPreviewPlugin.h"
 
+#include "PropertySheet.h"
 #include "TaskMenu.h"
 
 #include <qvpreview/PrintPreview.h>
@@ -103,8 +104,11 @@ void PrintPreviewPlugin::initialize(QDesignerFormEditorInterface *core)
     if (!core)
         return;
     speakTheUsersLanguage();
-    if (QExtensionManager *manager = core->extensionManager())
+    if (QExtensionManager *manager = core->extensionManager()) {
         manager->registerExtensions(new PrintPreviewTaskMenuFactory(manager), Q_TYPEID(QDesignerTaskMenuExtension));
+        // ScaleMode and previewFit as named choices in the property editor.
+        manager->registerExtensions(new ChoiceSheetFactory(manager, core), Q_TYPEID(QDesignerPropertySheetExtension));
+    }
 }
 
 QString PrintPreviewPlugin::domXml() const

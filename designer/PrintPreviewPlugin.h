@@ -36,7 +36,8 @@ public:
     /// A new control, placed for the first time (InitProperties()).
     QWidget *createWidget(QWidget *parent) override;
     bool isInitialized() const override { return m_initialized; }
-    /// Registers the context menu of the control with Designer's extension
+    /// Registers the context menu of the control and its property sheet
+    /// (ScaleMode and previewFit as named choices) with Designer's extension
     /// manager (once; a core without one gets none).
     void initialize(QDesignerFormEditorInterface *core) override;
     /// The control as the widget box places it, and its custom-widget entry
