@@ -93,7 +93,8 @@ void LayoutPanel::start(const QString &path)
         });
         m_done = true;
         QMetaObject::invokeMethod(
-            self, [self, generation, result = std::move(result)]() mutable { self->finish(generation, std::move(result)); },
+            self,
+            [self, generation, result = std::move(result)]() mutable { self->finish(generation, std::move(result)); },
             Qt::QueuedConnection);
     });
 }
@@ -128,15 +129,14 @@ void LayoutPanel::fill()
 {
     m_list->clear();
     const qsizetype n = m_check.findings.size();
-    QString status = n == 0 ? QCoreApplication::translate("qv::LayoutPanel", "Nessuna segnalazione in %1 pagine")
-                                  .arg(m_check.pages)
-                            : QCoreApplication::translate("qv::LayoutPanel", "%1 segnalazioni in %2 pagine")
-                                  .arg(n)
-                                  .arg(m_check.pages);
+    QString status =
+        n == 0
+            ? QCoreApplication::translate("qv::LayoutPanel", "Nessuna segnalazione in %1 pagine").arg(m_check.pages)
+            : QCoreApplication::translate("qv::LayoutPanel", "%1 segnalazioni in %2 pagine").arg(n).arg(m_check.pages);
     if (m_check.error)
         status += QLatin1Char('\n')
-                + QCoreApplication::translate("qv::LayoutPanel", "Controllo interrotto: %1")
-                      .arg(m_check.error->description());
+                  + QCoreApplication::translate("qv::LayoutPanel", "Controllo interrotto: %1")
+                        .arg(m_check.error->description());
     m_status->setText(status);
 
     QTreeWidgetItem *page = nullptr;
@@ -183,7 +183,8 @@ bool LayoutPanel::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_list && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
             choose(m_list->currentItem());
             return true;
         }

@@ -21,9 +21,9 @@
 
 #include <array>
 #include <cmath>
-#include <memory>
 #include <limits>
 #include <map>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -61,7 +61,7 @@ QString nameOf(What what)
 bool inside(const QRectF &outer, const QRectF &r)
 {
     return r.left() >= outer.left() - Tolerance && r.right() <= outer.right() + Tolerance
-        && r.top() >= outer.top() - Tolerance && r.bottom() <= outer.bottom() + Tolerance;
+           && r.top() >= outer.top() - Tolerance && r.bottom() <= outer.bottom() + Tolerance;
 }
 
 /// A page's two areas in its own coordinates (from the printable area's corner).
@@ -174,7 +174,8 @@ public:
             const QRectF field(m_field->x, y, m_field->width, h);
             if (m_field->cut > 0)
                 add(LayoutFinding::TextCut, field,
-                    QCoreApplication::translate("qv::LayoutCheck", "testo tagliato dal campo: %1 caratteri non stampati")
+                    QCoreApplication::translate("qv::LayoutCheck",
+                                                "testo tagliato dal campo: %1 caratteri non stampati")
                         .arg(m_field->cut));
             const double beyond = std::max(m_field->x - x, x + width - fieldRight());
             if (!fieldHolds && beyond > Tolerance)
@@ -262,9 +263,9 @@ private:
         if (m_facesOnPage.contains(key))
             return;
         m_facesOnPage.append(key);
-        LayoutFinding &f =
-            add(LayoutFinding::FontSubstituted, where,
-                QCoreApplication::translate("qv::LayoutCheck", "carattere \"%1\" sostituito da \"%2\"").arg(asked, used));
+        LayoutFinding &f = add(
+            LayoutFinding::FontSubstituted, where,
+            QCoreApplication::translate("qv::LayoutCheck", "carattere \"%1\" sostituito da \"%2\"").arg(asked, used));
         f.fontAsked = asked;
         f.fontUsed = used;
     }

@@ -20,7 +20,8 @@ constexpr int Pages = 10000;
 
 QString text(double x, double y, const QString &t, int size = 10, bool bold = false)
 {
-    return QStringLiteral("#print@\r\n\"Arial\",%1,#FALSE#,%2,#FALSE#,#FALSE#,0,#TRUE#\r\n%3,%4\r\n%5\r\n#endprint@\r\n")
+    return QStringLiteral(
+               "#print@\r\n\"Arial\",%1,#FALSE#,%2,#FALSE#,#FALSE#,0,#TRUE#\r\n%3,%4\r\n%5\r\n#endprint@\r\n")
         .arg(size)
         .arg(bold ? "#TRUE#" : "#FALSE#")
         .arg(x)

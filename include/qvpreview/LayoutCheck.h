@@ -32,18 +32,18 @@ struct LayoutFinding
         FontSubstituted = 5,   ///< a font asked for that this machine replaces by another face
     };
 
-    int32_t page = 1;      ///< 1-based page
-    Kind kind = TextCut;   ///< what was found
+    int32_t page = 1;    ///< 1-based page
+    Kind kind = TextCut; ///< what was found
     /// Where, in twips, in the page's own coordinates: from the top-left
     /// corner of its printable area (the area within the margins, which the
     /// preview shows), as the records and SpoolMatch are. May reach beyond
     /// the page for OffPage.
     QRectF place;
-    qint64 line = 0;       ///< the record's line in the file (1-based)
-    QString text;          ///< a short description, in the component's language
+    qint64 line = 0; ///< the record's line in the file (1-based)
+    QString text;    ///< a short description, in the component's language
     /// For FontSubstituted: the face asked for and the face used; empty otherwise.
     QString fontAsked;
-    QString fontUsed;      ///< the face this machine draws it with (fontconfig through Qt)
+    QString fontUsed; ///< the face this machine draws it with (fontconfig through Qt)
 
     /// Two findings are equal when every field is.
     bool operator==(const LayoutFinding &) const = default;
@@ -53,7 +53,7 @@ struct LayoutFinding
 /// error that ended the reading early.
 struct LayoutCheck
 {
-    int32_t pages = 0;            ///< the pages read
+    int32_t pages = 0;             ///< the pages read
     QList<LayoutFinding> findings; ///< in page order, and in record order within a page
     /// The error that stopped the check (file, line, what was expected); the
     /// findings hold what was found before it. nullopt when the whole file reads.

@@ -29,7 +29,7 @@ namespace {
 QByteArray line(int x1, int y1, int x2, int y2)
 {
     return QByteArray("#line@\r\n0,13,1,0,0,1\r\n") + QByteArray::number(x1) + ',' + QByteArray::number(y1) + ','
-         + QByteArray::number(x2) + ',' + QByteArray::number(y2) + ",#FALSE#,#FALSE#\r\n";
+           + QByteArray::number(x2) + ',' + QByteArray::number(y2) + ",#FALSE#,#FALSE#\r\n";
 }
 
 /// Three pages (no printer: 11520 x 15872 twips each): page 1 a line off

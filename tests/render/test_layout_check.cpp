@@ -56,8 +56,8 @@ protected:
 struct PlaceCase
 {
     const char *name;
-    QStringList record;  ///< one record at line 3, after the page layout
-    int kind;            ///< the finding expected, -1 none
+    QStringList record; ///< one record at line 3, after the page layout
+    int kind;           ///< the finding expected, -1 none
 };
 
 void PrintTo(const PlaceCase &c, std::ostream *os)
@@ -91,15 +91,13 @@ INSTANTIATE_TEST_SUITE_P(
                   {QStringLiteral("#pset@"), QStringLiteral("0,13,1,0,0,1"), QStringLiteral("-300,100")},
                   LayoutFinding::OutsidePrintable},
         PlaceCase{"CircleAcrossTheLeftEdge",
-                  {QStringLiteral("#circle@"), QStringLiteral("0,13,1,0,0,1"),
-                   QStringLiteral("100,1000,300,-1,0,0,1")},
+                  {QStringLiteral("#circle@"), QStringLiteral("0,13,1,0,0,1"), QStringLiteral("100,1000,300,-1,0,0,1")},
                   LayoutFinding::OutsidePrintable},
         // A flat ellipse (aspect 0.1) is only 30 twips high: it stays inside.
         PlaceCase{"FlatEllipseInside",
                   {QStringLiteral("#circle@"), QStringLiteral("0,13,1,0,0,1"), QStringLiteral("400,50,300,-1,0,0,0.1")},
                   -1},
-        PlaceCase{"TextRunningIntoTheMargin",
-                  textRecord(PrintableWidth - 100, 2000, {QStringLiteral("Tot")}),
+        PlaceCase{"TextRunningIntoTheMargin", textRecord(PrintableWidth - 100, 2000, {QStringLiteral("Tot")}),
                   LayoutFinding::OutsidePrintable},
         PlaceCase{"TextBelowThePaper", textRecord(1440, 17000, {QStringLiteral("Totale")}), LayoutFinding::OffPage},
         PlaceCase{"TextInside", textRecord(1440, 2880, {QStringLiteral("Totale")}), -1}));
@@ -115,10 +113,10 @@ TEST_F(LayoutChecking, FieldsThatCutOrOverflowTheirText)
 {
     const QStringList field{QStringLiteral("#field@"), QStringLiteral("1440,100,6")};
     const QStringList wide{QStringLiteral("#field@"), QStringLiteral("1440,100000,0")};
-    const LayoutCheck found = check(
-        page(field + textRecord(1440, 2000, {QStringLiteral("Descrizione dell'articolo")})    // cut and too wide
-             + wide + textRecord(1440, 2500, {QStringLiteral("Descrizione")})                 // fits
-             + textRecord(1440, 3000, {QStringLiteral("Descrizione dell'articolo lunga")}))); // no field
+    const LayoutCheck found =
+        check(page(field + textRecord(1440, 2000, {QStringLiteral("Descrizione dell'articolo")})    // cut and too wide
+                   + wide + textRecord(1440, 2500, {QStringLiteral("Descrizione")})                 // fits
+                   + textRecord(1440, 3000, {QStringLiteral("Descrizione dell'articolo lunga")}))); // no field
     EXPECT_EQ(placed(found), (QStringList{QStringLiteral("1:5:%1").arg(int(LayoutFinding::TextCut)),
                                           QStringLiteral("1:5:%1").arg(int(LayoutFinding::TextOverflow))}));
     ASSERT_GE(found.findings.size(), 2);
@@ -142,10 +140,10 @@ TEST_F(LayoutChecking, AnUnreadablePictureIsListedAndTheCheckGoesOn)
 {
     const QString missing = env.tempFolder() + "qvm-missing.png";
     const QString broken = writeAll(env.tempFolder() + "qvm-broken.png", "not a picture");
-    const LayoutCheck found = check(
-        page(QStringList{QStringLiteral("#paint@"), QStringLiteral("\"%1\",100,100,1000,1000").arg(missing),
-              QStringLiteral("#paint@"), QStringLiteral("\"%1\",100,100,1000,1000").arg(broken)}
-             + line(0, 0, 20000, 0)));
+    const LayoutCheck found =
+        check(page(QStringList{QStringLiteral("#paint@"), QStringLiteral("\"%1\",100,100,1000,1000").arg(missing),
+                               QStringLiteral("#paint@"), QStringLiteral("\"%1\",100,100,1000,1000").arg(broken)}
+                   + line(0, 0, 20000, 0)));
     ASSERT_FALSE(found.error) << found.error->what();
     EXPECT_EQ(placed(found), (QStringList{QStringLiteral("1:3:%1").arg(int(LayoutFinding::PictureUnreadable)),
                                           QStringLiteral("1:5:%1").arg(int(LayoutFinding::PictureUnreadable)),
@@ -179,9 +177,9 @@ TEST_F(LayoutChecking, AReplacedFaceIsToldOncePerPage)
 
 TEST_F(LayoutChecking, StopsAtAnErrorWithWhatItFoundBefore)
 {
-    const LayoutCheck found =
-        check(line(0, 0, 20000, 0) + QStringList{QStringLiteral("#newpage@"), QStringLiteral("#line@"),
-                                                 QStringLiteral("0,13,1,0,0,1"), QStringLiteral("1,2,tre")});
+    const LayoutCheck found = check(line(0, 0, 20000, 0)
+                                    + QStringList{QStringLiteral("#newpage@"), QStringLiteral("#line@"),
+                                                  QStringLiteral("0,13,1,0,0,1"), QStringLiteral("1,2,tre")});
     ASSERT_TRUE(found.error);
     EXPECT_EQ(found.error->line(), 7);
     EXPECT_EQ(placed(found), QStringList{QStringLiteral("1:1:%1").arg(int(LayoutFinding::OffPage))});
