@@ -671,6 +671,100 @@
     </message>
 </context>
 <context>
+    <name>qv::LayoutCheck</name>
+    <message>
+        <source>testo</source>
+        <translation>text</translation>
+    </message>
+    <message>
+        <source>linea</source>
+        <translation>line</translation>
+    </message>
+    <message>
+        <source>riquadro</source>
+        <translation>box</translation>
+    </message>
+    <message>
+        <source>punto</source>
+        <translation>point</translation>
+    </message>
+    <message>
+        <source>cerchio</source>
+        <translation>circle</translation>
+    </message>
+    <message>
+        <source>immagine</source>
+        <translation>picture</translation>
+    </message>
+    <message>
+        <source>disegno</source>
+        <translation>drawing</translation>
+    </message>
+    <message>
+        <source>testo tagliato dal campo: %1 caratteri non stampati</source>
+        <translation>text cut by its field: %1 characters not printed</translation>
+    </message>
+    <message>
+        <source>testo più largo del campo di %1 mm</source>
+        <translation>text wider than its field by %1 mm</translation>
+    </message>
+    <message>
+        <source>carattere &quot;%1&quot; sostituito da &quot;%2&quot;</source>
+        <translation>font &quot;%1&quot; replaced by &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 fuori dalla pagina</source>
+        <translation>%1 off the page</translation>
+    </message>
+    <message>
+        <source>%1 fuori dall&apos;area stampabile</source>
+        <translation>%1 outside the printable area</translation>
+    </message>
+</context>
+<context>
+    <name>qv::LayoutPanel</name>
+    <message>
+        <source>Controllo dell&apos;impaginazione</source>
+        <translation>Layout check</translation>
+    </message>
+    <message>
+        <source>Le segnalazioni pagina per pagina: Invio o un clic porta al punto della pagina</source>
+        <translation>The findings page by page: Enter or a click goes to the place on the page</translation>
+    </message>
+    <message>
+        <source>Nessun documento</source>
+        <translation>No document</translation>
+    </message>
+    <message>
+        <source>Controllo in corso...</source>
+        <translation>Checking...</translation>
+    </message>
+    <message>
+        <source>Controllo in corso: pagina %1...</source>
+        <translation>Checking: page %1...</translation>
+    </message>
+    <message>
+        <source>Nessuna segnalazione in %1 pagine</source>
+        <translation>No finding in %1 pages</translation>
+    </message>
+    <message>
+        <source>%1 segnalazioni in %2 pagine</source>
+        <translation>%1 findings in %2 pages</translation>
+    </message>
+    <message>
+        <source>Controllo interrotto: %1</source>
+        <translation>Check stopped: %1</translation>
+    </message>
+    <message>
+        <source>Pagina %1 (%2)</source>
+        <translation>Page %1 (%2)</translation>
+    </message>
+    <message>
+        <source>riga %1: %2</source>
+        <translation>line %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>qv::LetturaDati</name>
     <message>
         <source>testo oltre %1 byte senza &quot;%2&quot;</source>
@@ -723,6 +817,10 @@
     <message>
         <source>margini %1, %2, %3, %4 twip (non negativi)</source>
         <translation>margins %1, %2, %3, %4 twips (not negative)</translation>
+    </message>
+    <message>
+        <source>campo di %1 twip con %2 caratteri tagliati (ammessi valori non negativi)</source>
+        <translation>field of %1 twips with %2 characters cut (values of 0 or more allowed)</translation>
     </message>
 </context>
 <context>
@@ -1322,62 +1420,6 @@
         <translation>missing text to find</translation>
     </message>
     <message>
-        <source>Uso: qvpreview COMANDO FILE [OPZIONI]
-
-Comandi:
-  view FILE                       apre l&apos;anteprima di stampa del file di spool
-  print FILE [--pages A-B] [--copies N] [--printer NOME | --pdf OUT.pdf]
-             [--title TITOLO]     stampa le pagine A..B, N copie, sulla stampante
-                                  indicata (predefinita: quella corrente) o in un PDF;
-                                  il lavoro si chiama TITOLO (predefinito: il nome
-                                  del file)
-  render FILE --page N [--zoom Z] --png OUT.png
-                                  disegna la pagina N al Z per cento (100) in un PNG,
-                                  senza bisogno di uno schermo
-  check FILE                      legge tutto il file e riporta il primo errore con
-                                  la sua riga, oppure le pagine e i record
-  find FILE TESTO                 cerca TESTO nei testi del documento, senza distinguere
-                                  maiuscole e minuscole, e scrive una riga per ogni
-                                  occorrenza: PAGINA:X,Y:COLONNA:CONTESTO, dove il
-                                  contesto è l&apos;occorrenza con al più 40 caratteri del
-                                  testo prima e dopo (X e Y in twip, COLONNA dal
-                                  carattere 1); esce con 0 se ne trova, 1 se non ne
-                                  trova, 2 per un errore
-
-Opzioni generali:
-  -h, --help                      mostra questo aiuto
-  --version                       mostra la versione
-  --list-printers                 elenca le stampanti installate
-</source>
-        <translation>Usage: qvpreview COMMAND FILE [OPTIONS]
-
-Commands:
-  view FILE                       opens the print preview of the spool file
-  print FILE [--pages A-B] [--copies N] [--printer NAME | --pdf OUT.pdf]
-             [--title TITLE]      prints pages A..B, N copies, on the printer
-                                  given (default: the current one) or to a PDF;
-                                  the job is named TITLE (default: the file&apos;s
-                                  name)
-  render FILE --page N [--zoom Z] --png OUT.png
-                                  draws page N at Z per cent (100) into a PNG,
-                                  without needing a display
-  check FILE                      reads the whole file and reports the first error
-                                  with its line, or the pages and the records
-  find FILE TEXT                  finds TEXT in the document&apos;s texts, whatever the
-                                  case, and writes one line for each match:
-                                  PAGE:X,Y:COLUMN:CONTEXT, the context being the
-                                  match with at most 40 characters of the text
-                                  before and after it (X and Y in twips, COLUMN
-                                  from character 1); exits with 0 when found, 1
-                                  when not found, 2 on an error
-
-General options:
-  -h, --help                      shows this help
-  --version                       shows the version
-  --list-printers                 lists the installed printers
-</translation>
-    </message>
-    <message>
         <source>orizzontale</source>
         <translation>landscape</translation>
     </message>
@@ -1404,6 +1446,87 @@ General options:
     <message>
         <source>pagine %1-%2</source>
         <translation>pages %1-%2</translation>
+    </message>
+    <message>
+        <source>Uso: qvpreview COMANDO FILE [OPZIONI]
+
+Comandi:
+  view FILE                       apre l&apos;anteprima di stampa del file di spool
+  print FILE [--pages A-B] [--copies N] [--printer NOME | --pdf OUT.pdf]
+             [--title TITOLO]     stampa le pagine A..B, N copie, sulla stampante
+                                  indicata (predefinita: quella corrente) o in un PDF;
+                                  il lavoro si chiama TITOLO (predefinito: il nome
+                                  del file)
+  render FILE --page N [--zoom Z] --png OUT.png
+                                  disegna la pagina N al Z per cento (100) in un PNG,
+                                  senza bisogno di uno schermo
+  check FILE                      legge tutto il file e riporta il primo errore con
+                                  la sua riga, oppure le pagine e i record
+  check --layout FILE             controlla l&apos;impaginazione, pagina per pagina: testi
+                                  tagliati dal campo, record fuori dall&apos;area stampabile
+                                  o dalla pagina, immagini illeggibili, caratteri
+                                  sostituiti; esce con 0 se non trova nulla, 1 se trova
+                                  qualcosa o per un errore  find FILE TESTO                 cerca TESTO nei testi del documento, senza distinguere
+                                  maiuscole e minuscole, e scrive una riga per ogni
+                                  occorrenza: PAGINA:X,Y:COLONNA:CONTESTO, dove il
+                                  contesto è l&apos;occorrenza con al più 40 caratteri del
+                                  testo prima e dopo (X e Y in twip, COLONNA dal
+                                  carattere 1); esce con 0 se ne trova, 1 se non ne
+                                  trova, 2 per un errore
+
+Opzioni generali:
+  -h, --help                      mostra questo aiuto
+  --version                       mostra la versione
+  --list-printers                 elenca le stampanti installate
+</source>
+        <translation>Usage: qvpreview COMMAND FILE [OPTIONS]
+
+Commands:
+  view FILE                       opens the print preview of the spool file
+  print FILE [--pages A-B] [--copies N] [--printer NAME | --pdf OUT.pdf]
+             [--title TITLE]      prints pages A..B, N copies, on the printer
+                                  given (default: the current one) or to a PDF;
+                                  the job is named TITLE (default: the file&apos;s
+                                  name)
+  render FILE --page N [--zoom Z] --png OUT.png
+                                  draws page N at Z per cent (100) into a PNG,
+                                  without needing a display
+  check FILE                      reads the whole file and reports the first error
+                                  with its line, or the pages and the records
+  check --layout FILE             checks the layout, page by page: texts cut by
+                                  their field, records outside the printable area
+                                  or off the page, unreadable pictures, replaced
+                                  fonts; exits with 0 when it finds nothing, 1 when
+                                  it finds something or on an error
+  find FILE TEXT                  finds TEXT in the document&apos;s texts, whatever the
+                                  case, and writes one line for each match:
+                                  PAGE:X,Y:COLUMN:CONTEXT, the context being the
+                                  match with at most 40 characters of the text
+                                  before and after it (X and Y in twips, COLUMN
+                                  from character 1); exits with 0 when found, 1
+                                  when not found, 2 on an error
+
+General options:
+  -h, --help                      shows this help
+  --version                       shows the version
+  --list-printers                 lists the installed printers
+</translation>
+    </message>
+    <message>
+        <source>pagina %1:</source>
+        <translation>page %1:</translation>
+    </message>
+    <message>
+        <source>riga %1: %2 (x %3, y %4, %5 x %6 twip)</source>
+        <translation>line %1: %2 (x %3, y %4, %5 x %6 twips)</translation>
+    </message>
+    <message>
+        <source>nessuna segnalazione in %1 pagine</source>
+        <translation>no finding in %1 pages</translation>
+    </message>
+    <message>
+        <source>%1 segnalazioni in %2 pagine</source>
+        <translation>%1 findings in %2 pages</translation>
     </message>
 </context>
 </TS>

@@ -51,6 +51,9 @@ struct LayoutFinding
 
 /// What SpoolFile::checkLayout() found: the findings in page order, and the
 /// error that ended the reading early.
+///
+/// For example (examples/tour/main.cpp, which CI runs):
+/// \snippet tour/main.cpp LayoutCheck
 struct LayoutCheck
 {
     int32_t pages = 0;             ///< the pages read
