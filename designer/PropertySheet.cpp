@@ -14,7 +14,11 @@ namespace qv::designer {
 
 ChoiceSheet::ChoiceSheet(QObject *object, QDesignerPropertySheetExtension *base, QDesignerFormEditorInterface *core,
                          QExtensionManager *manager, QObject *parent)
-    : QObject(parent), m_object(object), m_core(core), m_base(base), m_carrier(new ChoiceCarrier(this))
+    : QObject(parent)
+    , m_object(object)
+    , m_core(core)
+    , m_base(base)
+    , m_carrier(new ChoiceCarrier(this))
 {
     // Designer's own sheet of the carrier turns its enumerations into the
     // property editor's choice values, and a choice value back into a number.
@@ -180,7 +184,9 @@ bool ChoiceSheet::isEnabled(int index) const
 }
 
 ChoiceSheetFactory::ChoiceSheetFactory(QExtensionManager *parent, QDesignerFormEditorInterface *core)
-    : QExtensionFactory(parent), m_manager(parent), m_core(core)
+    : QExtensionFactory(parent)
+    , m_manager(parent)
+    , m_core(core)
 {}
 
 QObject *ChoiceSheetFactory::createExtension(QObject *object, const QString &iid, QObject *parent) const

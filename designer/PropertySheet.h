@@ -26,7 +26,16 @@ class ChoiceCarrier : public QObject
     Q_PROPERTY(Fit previewFit READ fit WRITE setFit)
 public:
     /// As qv::QV_SCALEMODE.
-    enum ScaleMode { SM_User, SM_Twips, SM_Points, SM_Pixels, SM_Characters, SM_Inches, SM_Millimeters, SM_Centimeters };
+    enum ScaleMode {
+        SM_User,
+        SM_Twips,
+        SM_Points,
+        SM_Pixels,
+        SM_Characters,
+        SM_Inches,
+        SM_Millimeters,
+        SM_Centimeters
+    };
     Q_ENUM(ScaleMode)
     /// As qv::PreviewWindowOptions::Fit.
     enum Fit { FitNone, FitPage, FitWidth };

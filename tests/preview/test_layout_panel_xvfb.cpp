@@ -86,7 +86,9 @@ protected:
     void screenshot(const QString &name)
     {
         QDir().mkpath(QStringLiteral(QV_ARTIFACT_DIR));
-        panel->grab().save(QStringLiteral(QV_ARTIFACT_DIR "/") + name);
+        // One file for each scale the test runs at (QT_SCALE_FACTOR).
+        const QString scaled = QStringLiteral("%1@%2x.png").arg(name).arg(panel->devicePixelRatioF());
+        panel->grab().save(QStringLiteral(QV_ARTIFACT_DIR "/") + scaled);
     }
 
     test::TempEnv env;
@@ -121,7 +123,7 @@ TEST_F(LayoutPanelXvfb, ListsTheFindingsPageByPage)
     EXPECT_TRUE(pages.contains(QStringLiteral("Pagina 1")) && pages.contains(QStringLiteral("Pagina 3")))
         << qPrintable(pages.join(QLatin1Char(',')));
     EXPECT_TRUE(findingRows().value(0)->text(0).startsWith(QStringLiteral("riga ")));
-    screenshot(QStringLiteral("layout-panel.png"));
+    screenshot(QStringLiteral("layout-panel"));
 }
 
 TEST_F(LayoutPanelXvfb, AClickGoesToTheFindingsPageAndPlace)

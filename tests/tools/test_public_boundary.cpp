@@ -89,9 +89,9 @@ TEST(PublicBoundary, TheEntryPointsOfTheInterfaceAreThere)
          {"qv::PrintPreview::PrintPreview(QWidget*)", "qv::PrintPreview::StampaCampo(", "qv::CPalette::CPalette(",
           "qv::qvUtilita::IsWindowsNT()", "qv::SpoolFile::renderPage(int, QPainter&) const",
           "qv::SpoolFile::renderPage(int, double", "qv::SpoolFile::print(", "qv::SpoolFile::check() const",
-          "qv::SpoolFile::find(QString const&) const", "qv::errorText(int)", "qv::libraryVersion()",
-          "typeinfo for qv::Error", "qv::printerNames()", "qv::qvUtilita::GetVersione(QString const&)",
-          "qv::PrintPreview::setPreviewWindowOptions(",
+          "qv::SpoolFile::checkLayout() const", "qv::SpoolFile::find(QString const&) const", "qv::errorText(int)",
+          "qv::libraryVersion()", "typeinfo for qv::Error", "qv::printerNames()",
+          "qv::qvUtilita::GetVersione(QString const&)", "qv::PrintPreview::setPreviewWindowOptions(",
           "qv::SpoolFile::showPreview(QString const&, qv::PreviewWindowOptions const&", "DllRegisterServer",
           "DllUnregisterServer"}) {
         const bool found = std::any_of(symbols.begin(), symbols.end(),
