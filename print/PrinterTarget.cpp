@@ -8,7 +8,9 @@
 
 #include <QCoreApplication>
 #include <QPdfWriter>
+#include <QPrintEngine>
 #include <QPrinter>
+#include <QStringList>
 
 namespace qv {
 
@@ -249,12 +251,38 @@ void PrinterTarget::finishJob()
                 .arg(m_printerName));
 }
 
+namespace {
+
+/// Qt's CUPS print engine's property of the options that go with the job
+/// (its private QPrintEngine key, stable since Qt 5).
+constexpr auto CupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+/// Qt's CUPS engine hands the job to the scheduler when its painter ends,
+/// and its abort() does nothing. A job asked for with no copies is refused
+/// by the scheduler ("Bad copies value 0"): nothing is queued, nothing
+/// printed. (The copies are printed one by one: the job itself asks for
+/// none, so this option is the only one of its kind.)
+void refuseCupsJob(QPrinter &printer)
+{
+    QPrintEngine *engine = printer.printEngine();
+    if (!engine)
+        return;
+    QStringList options = engine->property(CupsOptions).toStringList();
+    options << QStringLiteral("copies") << QStringLiteral("0");
+    engine->setProperty(CupsOptions, options);
+}
+
+} // namespace
+
 void PrinterTarget::abortJob()
 {
     if (!m_painter.isActive())
         return;
-    if (m_printer)
+    if (m_printer) {
         m_printer->abort();
+        if (m_printer->outputFormat() == QPrinter::NativeFormat)
+            refuseCupsJob(*m_printer);
+    }
     m_painter.end();
     // A PDF that was not finished never reaches its name.
     if (m_output) {
