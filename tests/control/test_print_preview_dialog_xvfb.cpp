@@ -16,7 +16,6 @@
 #include <qvpreview/SpoolFile.h>
 
 #include <QAbstractItemView>
-#include <QVariant>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -29,6 +28,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QVariant>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -118,8 +118,7 @@ TEST_F(DialogXvfb, OrientationAndPaperRecordAgainAtTheSamePage)
             if (!size || !pick(size, QStringLiteral("Letter"))) {
                 failure = QStringLiteral("no Letter in the page setup's paper list:");
                 for (QComboBox *combo : setup->findChildren<QComboBox *>())
-                    failure += QLatin1Char(' ') + combo->objectName() + QLatin1Char('/') + combo->currentText()
-                               + QLatin1Char('/') + QString::number(combo->findText(QStringLiteral("Letter"), Qt::MatchContains)) + QLatin1Char('/') + QString::number(combo->currentIndex());
+                    failure += QLatin1Char(' ') + combo->objectName() + QLatin1Char('/') + combo->currentText();
                 setup->reject();
                 windows.back()->reject();
                 return;
@@ -169,7 +168,8 @@ TEST_F(DialogXvfb, OrientationAndPaperRecordAgainAtTheSamePage)
     EXPECT_EQ(painted[2].pageSize().id(), QPageSize::Letter);
     EXPECT_EQ(painted[2].orientation(), QPageLayout::Landscape);
     // Each window opened at the page the one before showed.
-    EXPECT_EQ(indicators, (std::vector<QString>{QStringLiteral(" 1/3"), QStringLiteral(" 2/3"), QStringLiteral(" 2/3")}));
+    EXPECT_EQ(indicators,
+              (std::vector<QString>{QStringLiteral(" 1/3"), QStringLiteral(" 2/3"), QStringLiteral(" 2/3")}));
     EXPECT_EQ(landscapeChecked, (std::vector<bool>{false, true, true}));
     // The changes are the host's printer's.
     EXPECT_EQ(host.pageLayout().orientation(), QPageLayout::Landscape);
