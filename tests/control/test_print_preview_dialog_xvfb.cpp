@@ -14,6 +14,7 @@
 #include <qvpreview/PrintPreview.h>
 #include <qvpreview/PrintPreviewDialog.h>
 #include <qvpreview/SpoolFile.h>
+#include <qvpreview/Translation.h>
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -180,6 +181,46 @@ TEST_F(DialogXvfb, OrientationAndPaperRecordAgainAtTheSamePage)
     EXPECT_EQ(recorded->pageSize().id(), QPageSize::Letter);
     EXPECT_EQ(recorded->orientation(), QPageLayout::Landscape);
 }
+
+/// The items' texts in a language, as the user reads them.
+struct ItemTexts
+{
+    const char *name;
+    const char *locale;
+    QStringList texts; // portrait, landscape, page setup
+};
+
+class DialogItemTexts : public DialogXvfb, public ::testing::WithParamInterface<ItemTexts>
+{
+protected:
+    void TearDown() override { installTranslator(QLocale::c()); }
+};
+
+TEST_P(DialogItemTexts, AreInTheUsersLanguage)
+{
+    ASSERT_TRUE(installTranslator(QLocale(QLatin1String(GetParam().locale))));
+    PrintPreviewDialog dialog(&host);
+    QStringList texts;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        auto *window = qobject_cast<FrmAnteprima *>(QApplication::activeModalWidget());
+        if (!window || !window->isVisible() || !texts.isEmpty())
+            return;
+        for (const char *name : {"verticale", "orizzontale", "impostaPagina"})
+            texts << (item(*window, name) ? item(*window, name)->text() : QString());
+        click(*window, window->pulsante(QStringLiteral("esci")));
+    });
+    user.start(10);
+    dialog.exec();
+    user.stop();
+    EXPECT_EQ(texts, GetParam().texts);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, DialogItemTexts,
+    ::testing::Values(ItemTexts{"Italian", "it_IT", {"Verticale", "Orizzontale", "Imposta pagina..."}},
+                      ItemTexts{"English", "en_US", {"Portrait", "Landscape", "Page setup..."}}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // The window of the control (PrintPreview::ShowAnteprima) has the toolbar
 // it always had: no orientation, no page setup.
