@@ -10,10 +10,17 @@
 #include "preview/FrmAnteprima.h"
 #include "spool/Document.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QCoreApplication>
+#include <QIcon>
+#include <QPageSetupDialog>
 #include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QPrinter>
+
+#include <functional>
 
 namespace qv {
 
@@ -36,7 +43,81 @@ public:
     bool printed = false;
     QPointer<QObject> receiver;
     QByteArray member;
+    /// The user changed the orientation or the paper: the window closes,
+    /// and opens again on a new recording at the page it showed.
+    bool relayout = false;
+
+    /// The two items of Qt's dialog on the window's toolbar: the
+    /// orientation (two exclusive buttons) and the page setup.
+    void addLayoutItems(FrmAnteprima &window);
+    void changeLayout(const std::function<bool()> &change);
 };
+
+namespace {
+
+/// A sheet drawn upright or turned, for the orientation buttons.
+QIcon sheetIcon(QPageLayout::Orientation orientation)
+{
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF sheet = orientation == QPageLayout::Portrait ? QRectF(6.5, 2.5, 11, 19) : QRectF(2.5, 6.5, 19, 11);
+    p.setPen(QPen(QColor(60, 60, 60), 1));
+    p.setBrush(Qt::white);
+    p.drawRect(sheet);
+    p.setPen(QPen(QColor(120, 120, 120), 1));
+    for (double y = sheet.top() + 3; y < sheet.bottom() - 2; y += 3)
+        p.drawLine(QPointF(sheet.left() + 2, y), QPointF(sheet.right() - 2, y));
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+void PrintPreviewDialog::Private::changeLayout(const std::function<bool()> &change)
+{
+    if (!window || !change())
+        return;
+    relayout = true;
+    window->done(QDialog::Rejected);
+}
+
+void PrintPreviewDialog::Private::addLayoutItems(FrmAnteprima &shown)
+{
+    auto *orientation = new QActionGroup(&shown);
+    const auto addOrientation = [&](QPageLayout::Orientation value, const char *name, const QString &text) {
+        QAction *action = orientation->addAction(sheetIcon(value), text);
+        action->setObjectName(QLatin1String(name));
+        action->setToolTip(text);
+        action->setCheckable(true);
+        action->setChecked(printer->pageLayout().orientation() == value);
+        QObject::connect(action, &QAction::triggered, &shown, [this, value] {
+            changeLayout([this, value] {
+                if (printer->pageLayout().orientation() == value)
+                    return false;
+                printer->setPageOrientation(value);
+                return true;
+            });
+        });
+    };
+    addOrientation(QPageLayout::Portrait, "verticale",
+                   QCoreApplication::translate("qv::PrintPreviewDialog", "Verticale"));
+    addOrientation(QPageLayout::Landscape, "orizzontale",
+                   QCoreApplication::translate("qv::PrintPreviewDialog", "Orizzontale"));
+    auto *setup = new QAction(QIcon::fromTheme(QStringLiteral("document-page-setup")),
+                              QCoreApplication::translate("qv::PrintPreviewDialog", "Imposta pagina..."), &shown);
+    setup->setObjectName(QStringLiteral("impostaPagina"));
+    setup->setToolTip(QCoreApplication::translate("qv::PrintPreviewDialog", "Formato e margini della pagina"));
+    QObject::connect(setup, &QAction::triggered, &shown, [this] {
+        changeLayout([this] {
+            const QPageLayout before = printer->pageLayout();
+            QPageSetupDialog dialog(printer, window.get());
+            dialog.setObjectName(QStringLiteral("impostaPagina"));
+            return dialog.exec() == QDialog::Accepted && !printer->pageLayout().isEquivalentTo(before);
+        });
+    });
+    shown.addToolbarActions(orientation->actions() << setup);
+}
 
 PrintPreviewDialog::PrintPreviewDialog(QWidget *parent, Qt::WindowFlags flags)
     : PrintPreviewDialog(nullptr, parent, flags)
@@ -137,16 +218,23 @@ int PrintPreviewDialog::exec()
     d->printed = false;
     setResult(QDialog::Rejected);
 
-    // The host's slot paints on the recording printer, set as its printer is.
-    d->recorder.takeSettingsFrom(*d->printer);
-    Q_EMIT paintRequested(&d->recorder);
-    if (!d->recorder.document()) {
-        // Nothing painted: one blank page.
-        QPainter blank(&d->recorder);
-    }
+    // A change of orientation or paper in the window records the document
+    // again on the new layout and opens the window on it at the same page.
+    int64_t page = 1;
+    QRect geometry;
+    do {
+        d->relayout = false;
+        // The host's slot paints on the recording printer, set as its printer is.
+        d->recorder.takeSettingsFrom(*d->printer);
+        Q_EMIT paintRequested(&d->recorder);
+        if (!d->recorder.document()) {
+            // Nothing painted: one blank page.
+            QPainter blank(&d->recorder);
+        }
 
-    const std::shared_ptr<spool::Document> document = d->recorder.document();
-    if (document) {
+        const std::shared_ptr<spool::Document> document = d->recorder.document();
+        if (!document)
+            break;
         d->window = std::make_unique<FrmAnteprima>(parentWidget());
         FrmAnteprima &window = *d->window;
         window.setDocumento(document);
@@ -158,11 +246,18 @@ int PrintPreviewDialog::exec()
             if (outcome.result == PrintOutcome::Result::Printed)
                 d->printed = true;
         });
+        d->addLayoutItems(window);
         OfferedPrinter offered(*d->printer);
         window.InizializzaAnteprima();
+        if (page > 1)
+            window.showPage(page);
+        if (geometry.isValid())
+            window.setGeometry(geometry);
         window.exec();
+        page = int64_t(window.model().currentPage()) + 1;
+        geometry = window.geometry();
         d->window.reset();
-    }
+    } while (d->relayout);
     d->running = false;
     done(d->printed ? QDialog::Accepted : QDialog::Rejected);
     return result();

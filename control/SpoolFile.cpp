@@ -257,7 +257,21 @@ QSize SpoolFile::savePage(int32_t page, double dotsPerInch, const QString &pngFi
 
 QString SpoolFile::print(const PrintOptions &options, const std::function<void(int, int)> &progress) const
 {
-    return MotoreStampa::StampaConOpzioni(m_document, options, progress);
+    return print(options, progress, {});
+}
+
+QString SpoolFile::print(const PrintOptions &options, const std::function<void(int, int)> &progress,
+                         const std::function<bool()> &cancelled) const
+{
+    try {
+        return MotoreStampa::StampaConOpzioni(m_document, options, progress, cancelled);
+    } catch (const PrintCancelled &) {
+        throw Error(ErrUserInterrupt, Source,
+                    QCoreApplication::translate("qv::SpoolFile",
+                                                "Stampa di \"%1\" interrotta: il lavoro è stato annullato, "
+                                                "nessun file PDF è stato scritto")
+                        .arg(m_path));
+    }
 }
 
 void SpoolFile::showPreview(const QString &title, std::optional<Error> *error) const

@@ -7,9 +7,12 @@
 #include "print/MotoreStampa.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QProgressDialog>
 
+#include <algorithm>
 #include <exception>
+#include <limits>
 
 namespace qv {
 
@@ -31,6 +34,46 @@ void setProgressDelayForTesting(int milliseconds)
     delay() = milliseconds < 0 ? 500 : milliseconds;
 }
 
+namespace {
+
+/// Waits for \a index to be complete, with a dialog over \a parent that
+/// shows the pages counted so far once the wait has taken progressDelay();
+/// false when the user cancelled it first.
+bool waitForIndex(const spool::PageIndexer &index, QWidget *parent)
+{
+    if (index.finished())
+        return true;
+    QProgressDialog dialog(QCoreApplication::translate("qv::PrintCommand", "Conteggio delle pagine..."),
+                           QCoreApplication::translate("qv::PrintCommand", "Annulla"), 0, 0, parent);
+    dialog.setObjectName(QStringLiteral("attesaIndice"));
+    dialog.setWindowTitle(QCoreApplication::translate("qv::PrintCommand", "Stampa"));
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.setMinimumDuration(progressDelay());
+    QEventLoop loop;
+    QObject::connect(&index, &spool::PageIndexer::grew, &dialog, [&dialog](qsizetype known) {
+        dialog.setLabelText(
+            QCoreApplication::translate("qv::PrintCommand", "Conteggio delle pagine: %1 finora...").arg(known));
+    });
+    QObject::connect(&index, &spool::PageIndexer::done, &loop, &QEventLoop::quit);
+    QObject::connect(&dialog, &QProgressDialog::canceled, &loop, &QEventLoop::quit);
+    // Asked again once connected: a scan that ended meanwhile is not waited for.
+    if (!index.finished())
+        loop.exec();
+    return index.finished() && !dialog.wasCanceled();
+}
+
+/// The page count to offer: the whole index's when it counts the pages.
+int32_t pagesToOffer(const PrintRequest &request)
+{
+    if (!request.index || !request.pagesFromIndex || request.index->exceededPageCount())
+        return request.pages;
+    return int32_t(std::clamp<qsizetype>(request.index->known(), 1, std::numeric_limits<int32_t>::max()));
+}
+
+} // namespace
+
 PrintOutcome printDocument(const std::shared_ptr<const spool::Document> &document, const PrintRequest &request)
 {
     PrintOutcome outcome;
@@ -41,11 +84,16 @@ PrintOutcome printDocument(const std::shared_ptr<const spool::Document> &documen
             return outcome;
         }
 
+        // Never the pages known so far: the index is waited for first.
+        if (request.index && !waitForIndex(*request.index, request.parent)) {
+            outcome.result = PrintOutcome::Result::Cancelled;
+            return outcome;
+        }
         PrintOptions options;
         options.copies = request.copies;
         if (request.askOptions) {
             const std::optional<PrintOptions> chosen =
-                FrmOpzioni::Chiedi(request.parent, request.pages, request.currentPage, request.copies);
+                FrmOpzioni::Chiedi(request.parent, pagesToOffer(request), request.currentPage, request.copies);
             if (!chosen) {
                 outcome.result = PrintOutcome::Result::Cancelled;
                 return outcome;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "spool/Document.h"
+#include "spool/PageIndexer.h"
 
 #include <qvpreview/Error.h>
 
@@ -28,6 +29,17 @@ struct PrintRequest
     bool askOptions = true;
     /// The page count the dialog offers.
     int32_t pages = 1;
+    /// The document's page index while it may still be being built (the
+    /// window's growing index), or null. The command waits for it to be
+    /// complete before it asks the options or prints, showing a dialog over
+    /// \a parent after progressDelay() with the pages counted so far and a
+    /// button that cancels the print (Cancelled). So "Tutte le Pagine" and
+    /// the page fields are the whole document's, never the pages indexed so
+    /// far. It must outlive the call.
+    const spool::PageIndexer *index = nullptr;
+    /// With \a index: the count offered is the complete index's (a document
+    /// whose pages nobody counted); without: \a pages stays.
+    bool pagesFromIndex = false;
     /// The page on show, offered as the current page; 0: none.
     int32_t currentPage = 0;
     /// The copies the dialog starts with, or that print without it.

@@ -1217,6 +1217,9 @@ void FrmAnteprima::StampaDocumento()
     PrintRequest request;
     request.parent = this;
     request.pages = m_model.pageCount();
+    // While the index is built the command waits for it: never a part printed.
+    request.index = m_model.index();
+    request.pagesFromIndex = m_model.countFromIndex();
     request.currentPage = m_model.currentPage() + 1;
     request.title = m_titolo;
     request.source = QStringLiteral("FrmAnteprima");

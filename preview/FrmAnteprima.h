@@ -222,6 +222,17 @@ public:
     /// (null until the window loads).
     RenderAhead *renderAhead() const { return m_anticipo; }
 
+    // --- For a wrapper that adds items of its own (qv::PrintPreviewDialog);
+    // defined in FrmAnteprimaHost.cpp.
+    /// Appends \a actions to the toolbar after a separator, at its end; the
+    /// actions stay the caller's.
+    void addToolbarActions(const QList<QAction *> &actions);
+    /// Shows page \a page (1-based) as a number typed into the page field
+    /// does, without a beep: waits for its start while the index is built;
+    /// past the last page, the last page. Call it once the document is shown
+    /// (after InizializzaAnteprima()).
+    void showPage(int64_t page);
+
 signals:
     /// More pages are indexed (knownPageCount()).
     void knownPageCountChanged(int32_t known);

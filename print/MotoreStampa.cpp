@@ -10,6 +10,8 @@
 #include "platform/FileSystem.h"
 #include "print/PrinterTarget.h"
 #include "render/LetturaDati.h"
+#include "spool/SpoolFormat.h"
+#include "spool/SpoolReader.h"
 
 #include <qvpreview/Error.h>
 
@@ -168,9 +170,16 @@ void MotoreStampa::Stampa()
     // layout record is on the layout the host chose, else on the printer's
     // own page, as always.
     const std::optional<QPageLayout> chosen = platform::chosenPageLayout();
-    const auto layoutOf = [&](int page) {
-        std::optional<QPageLayout> layout = m_documento->pageLayout(page, Source);
-        return layout ? layout : chosen;
+    // Each page's first line, read through one open reader of the file for
+    // the whole job (the index is the one the pages are drawn from): a
+    // layout record is that page's layout, as Document::pageLayout() reads it.
+    spool::SpoolReader layouts(Source);
+    layouts.open(file);
+    const auto layoutOf = [&](int page) -> std::optional<QPageLayout> {
+        layouts.seek(starts.at(page - 1));
+        if (layouts.atEnd() || layouts.readLineView() != QByteArrayView(spool::TagPage))
+            return chosen;
+        return spool::readPageLayout(layouts);
     };
     PrinterTarget target(*printer, m_titolo, pdf, layoutOf(first));
     try {

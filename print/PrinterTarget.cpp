@@ -8,13 +8,58 @@
 
 #include <QCoreApplication>
 #include <QPdfWriter>
+#include <QPrintEngine>
 #include <QPrinter>
+#include <QStringList>
 
 namespace qv {
 
 namespace {
 const QString Source = QStringLiteral("Stampa");
 } // namespace
+
+/// A write-only sequential device that passes what is written on to
+/// \a target in blocks of Block bytes; flush() passes the rest. The bytes and
+/// their order are the target's as if written directly: the PDF engine's
+/// many small writes cost one system call a block instead of one each.
+class PrinterTarget::WriteBuffer : public QIODevice
+{
+public:
+    explicit WriteBuffer(QIODevice *target) : m_target(target)
+    {
+        m_pending.reserve(Block);
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+    /// Passes on what is gathered; false when the target refused part of it.
+    bool flush()
+    {
+        if (m_pending.isEmpty())
+            return true;
+        const bool whole = m_target->write(m_pending) == m_pending.size();
+        m_pending.resize(0);
+        return whole;
+    }
+    /// Forgets what is gathered (the job is discarded).
+    void drop() { m_pending.resize(0); }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        if (m_pending.size() + size > Block && !flush())
+            return -1;
+        if (size >= Block)
+            return m_target->write(data, size);
+        m_pending.append(data, size);
+        return size;
+    }
+
+private:
+    static constexpr qsizetype Block = 256 * 1024;
+    QIODevice *m_target;
+    QByteArray m_pending;
+};
 
 PrinterTarget::PrinterTarget(const platform::PrinterDesc &printer, const QString &jobTitle, const QString &pdfFile,
                              const std::optional<QPageLayout> &firstSheet)
@@ -34,7 +79,8 @@ PrinterTarget::PrinterTarget(const platform::PrinterDesc &printer, const QString
                             "qv::PrinterTarget",
                             "Impossibile avviare la stampa su \"%1\": impossibile scrivere il file \"%2\": %3")
                             .arg(m_printerName, m_pdfFile, m_output->errorString()));
-        m_pdf = platform::createPdfWriter(m_output->device(), jobTitle, printer.layout);
+        m_buffer = std::make_unique<WriteBuffer>(m_output->device());
+        m_pdf = platform::createPdfWriter(m_buffer.get(), jobTitle, printer.layout);
         m_device = m_pdf.get();
     } else {
         m_printer = platform::createPrinter(printer, jobTitle);
@@ -184,6 +230,12 @@ void PrinterTarget::finishJob()
         return;
     const bool ended = m_painter.end();
     if (m_output) {
+        // A write that failed says why (a full disk, a size limit).
+        if (!m_buffer->flush() || m_output->failed()) {
+            const QString reason = m_output->errorString();
+            m_output->discard();
+            pdfWriteFailed(reason);
+        }
         if (!ended) {
             m_output->discard();
             pdfWriteFailed(QCoreApplication::translate("qv::PrinterTarget", "il documento non è stato completato"));
@@ -199,16 +251,44 @@ void PrinterTarget::finishJob()
                 .arg(m_printerName));
 }
 
+namespace {
+
+/// Qt's CUPS print engine's property of the options that go with the job
+/// (its private QPrintEngine key, stable since Qt 5).
+constexpr auto CupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+/// Qt's CUPS engine hands the job to the scheduler when its painter ends,
+/// and its abort() does nothing. A job asked for with no copies is refused
+/// by the scheduler ("Bad copies value 0"): nothing is queued, nothing
+/// printed. (The copies are printed one by one: the job itself asks for
+/// none, so this option is the only one of its kind.)
+void refuseCupsJob(QPrinter &printer)
+{
+    QPrintEngine *engine = printer.printEngine();
+    if (!engine)
+        return;
+    QStringList options = engine->property(CupsOptions).toStringList();
+    options << QStringLiteral("copies") << QStringLiteral("0");
+    engine->setProperty(CupsOptions, options);
+}
+
+} // namespace
+
 void PrinterTarget::abortJob()
 {
     if (!m_painter.isActive())
         return;
-    if (m_printer)
+    if (m_printer) {
         m_printer->abort();
+        if (m_printer->outputFormat() == QPrinter::NativeFormat)
+            refuseCupsJob(*m_printer);
+    }
     m_painter.end();
     // A PDF that was not finished never reaches its name.
-    if (m_output)
+    if (m_output) {
+        m_buffer->drop();
         m_output->discard();
+    }
 }
 
 } // namespace qv

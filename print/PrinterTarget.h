@@ -90,6 +90,10 @@ private:
     QString m_printerName;
     QString m_pdfFile;
     std::unique_ptr<platform::OutputFile> m_output;
+    /// The PDF writer's many small writes, gathered into large ones on
+    /// their way to m_output (one system call per 256 KiB, not per object).
+    class WriteBuffer;
+    std::unique_ptr<WriteBuffer> m_buffer;
     std::unique_ptr<QPdfWriter> m_pdf;
     std::unique_ptr<QPrinter> m_printer;
     QPagedPaintDevice *m_device = nullptr;

@@ -1007,6 +1007,14 @@
 <context>
     <name>qv::PrintCommand</name>
     <message>
+        <source>Conteggio delle pagine...</source>
+        <translation>Counting the pages...</translation>
+    </message>
+    <message>
+        <source>Conteggio delle pagine: %1 finora...</source>
+        <translation>Counting the pages: %1 so far...</translation>
+    </message>
+    <message>
         <source>Stampa in corso...</source>
         <translation>Printing...</translation>
     </message>
@@ -1059,6 +1067,25 @@
     </message>
 </context>
 <context>
+    <name>qv::PrintPreviewDialog</name>
+    <message>
+        <source>Verticale</source>
+        <translation>Portrait</translation>
+    </message>
+    <message>
+        <source>Orizzontale</source>
+        <translation>Landscape</translation>
+    </message>
+    <message>
+        <source>Imposta pagina...</source>
+        <translation>Page setup...</translation>
+    </message>
+    <message>
+        <source>Formato e margini della pagina</source>
+        <translation>Paper size and margins of the page</translation>
+    </message>
+</context>
+<context>
     <name>qv::PrinterTarget</name>
     <message>
         <source>Impossibile avviare la stampa su &quot;%1&quot;: impossibile scrivere il file &quot;%2&quot;: %3</source>
@@ -1091,6 +1118,10 @@
 </context>
 <context>
     <name>qv::SpoolFile</name>
+    <message>
+        <source>Stampa di &quot;%1&quot; interrotta: il lavoro è stato annullato, nessun file PDF è stato scritto</source>
+        <translation>Printing of &quot;%1&quot; interrupted: the job was cancelled, no PDF file was written</translation>
+    </message>
     <message>
         <source>La pagina %1 non è nel documento &quot;%2&quot; (%3 pagine)</source>
         <translation>Page %1 is not in the document &quot;%2&quot; (%3 pages)</translation>

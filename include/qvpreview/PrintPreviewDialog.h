@@ -29,6 +29,14 @@ namespace qv {
 /// it as on that printer, then the preview window opens on the recording.
 /// A slot that paints nothing gives one blank page.
 ///
+/// As on Qt's dialog, the window's toolbar has the page's orientation
+/// ("Verticale", "Orizzontale") and "Imposta pagina..." (Qt's page setup
+/// dialog on printer(): paper, orientation, margins). A change is made on
+/// printer() (it stays after the dialog closes), paintRequested() is
+/// emitted again, and the window opens again on the new recording at the
+/// page it showed, at the same place and size. The window a host gets from
+/// PrintPreview has no such items.
+///
 /// Printing from the window goes through the component's one print path,
 /// with the page range and the copies of its print options dialog, which
 /// offers printer()'s printer first: its CUPS queue, or for a printer

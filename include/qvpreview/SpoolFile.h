@@ -178,6 +178,23 @@ public:
     /// printed).
     QString print(const PrintOptions &options = PrintOptions(),
                   const std::function<void(int, int)> &progress = {}) const;
+    /// The same, with a way to stop: \a cancelled (when given) is asked on
+    /// the calling thread before every sheet but the first, and once more
+    /// after the last sheet before the job is finished. True stops the print
+    /// there and aborts the job: nothing goes to the printer (a CUPS job is
+    /// never handed over) and no PDF file is written (an old file of that
+    /// name stays as it was); then it throws qv::Error 18 ("Interruzione
+    /// dell'utente", source "SpoolFile"). The check is asked between two
+    /// sheets, so a print stops within one sheet's drawing. It may read a
+    /// flag that a signal handler sets (an std::atomic<bool>), as qvpreview
+    /// print does on Ctrl+C.
+    ///
+    /// \code
+    /// std::atomic<bool> stop{false};  // set by a Cancel button or a signal
+    /// qv::SpoolFile(path).print(options, [](int done, int total) { ... }, [&] { return stop.load(); });
+    /// \endcode
+    QString print(const PrintOptions &options, const std::function<void(int, int)> &progress,
+                  const std::function<bool()> &cancelled) const;
 
     /// Opens the modal preview window on the file with the caption \a title;
     /// returns when the user closes it. Needs a QApplication with a display.

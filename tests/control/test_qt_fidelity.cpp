@@ -121,6 +121,49 @@ Slot longDocument(int pages)
     };
 }
 
+/// \a slot on a page of \a size in \a orientation, chosen by the slot on
+/// the printer it is given before it paints, as a host's slot chooses it.
+Slot onPaper(QPageSize::PageSizeId size, QPageLayout::Orientation orientation, Slot slot)
+{
+    return [size, orientation, slot](QPrinter &printer) {
+        printer.setPageSize(QPageSize(size));
+        printer.setPageOrientation(orientation);
+        slot(printer);
+    };
+}
+
+/// A chart and the text scene on one page (the landscape page).
+void chartAndText(QPainter &p, QPrinter &printer)
+{
+    test::chartScene(p, printer);
+    p.translate(test::mm(printer, 200), 0);
+    test::textScene(p, printer);
+}
+
+/// A one-page letter in HTML: a heading, paragraphs, a small table.
+QString letterHtml()
+{
+    QString html = QStringLiteral("<html><body style='font-family:\"DejaVu Serif\"; font-size:11pt'>"
+                                  "<h2 style='font-family:\"DejaVu Sans\"'>Lettera di conferma</h2>");
+    for (int i = 1; i <= 6; ++i)
+        html += QStringLiteral("<p>Paragrafo %1: confermiamo la consegna della merce ordinata e il saldo entro la "
+                               "fine del mese corrente.</p>")
+                    .arg(i);
+    html += QStringLiteral("<table border='1' cellspacing='0' cellpadding='3'>");
+    for (int row = 1; row <= 8; ++row)
+        html += QStringLiteral("<tr><td>Lotto %1</td><td align='right'>%2,50</td></tr>").arg(row).arg(row * 17);
+    return html + QStringLiteral("</table></body></html>");
+}
+
+QStringList letterWords()
+{
+    QTextDocument doc;
+    doc.setHtml(letterHtml());
+    QStringList all = doc.toPlainText().split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    all.removeDuplicates();
+    return all;
+}
+
 struct Corpus
 {
     const char *name;
@@ -130,6 +173,9 @@ struct Corpus
     QList<int> compared;
     /// Words that find must find (a QTextDocument's).
     QStringList words;
+    /// The first page at 150 dpi, in pixels (unchecked when empty): the
+    /// paper and the orientation the slot chose.
+    QSize paper = {};
 };
 
 QStringList words(const QString &pdf)
@@ -180,6 +226,8 @@ TEST_P(Fidelity, OurPdfIsQtsPdf)
         const QImage theirs = test::pdfPageImage(qtPdf, page, 150);
         const QImage ours = test::pdfPageImage(ourPdf, page, 150);
         ASSERT_FALSE(theirs.isNull());
+        if (page == 1 && !c.paper.isEmpty())
+            EXPECT_EQ(ours.size(), c.paper);
         const double share = test::differingShare(theirs, ours, 64);
         EXPECT_LE(share, 0.005) << "page " << page;
         worst = std::max(worst, share);
@@ -221,6 +269,18 @@ INSTANTIATE_TEST_SUITE_P(
                       Corpus{"BrushPatterns", painted(test::brushScene), 1, {}, {}},
                       Corpus{"TextAllWays", painted(test::textScene), 1, {}, {QStringLiteral("statico")}},
                       Corpus{"Images", painted(test::imageScene), 1, {}, {}},
+                      Corpus{"LandscapeA4",
+                             onPaper(QPageSize::A4, QPageLayout::Landscape, painted(chartAndText)),
+                             1,
+                             {},
+                             {QStringLiteral("statico")},
+                             QSize(1755, 1240)},
+                      Corpus{"LetterPage",
+                             onPaper(QPageSize::Letter, QPageLayout::Portrait, printedDocument(letterHtml(), false)),
+                             1,
+                             {},
+                             letterWords(),
+                             QSize(1275, 1650)},
                       Corpus{"ThousandPages",
                              longDocument(1000),
                              1000,

@@ -311,8 +311,10 @@ INSTANTIATE_TEST_SUITE_P(Names, JobTitle,
                          [](const auto &info) { return "case" + std::to_string(info.index); });
 
 /// The tool run with its standard streams on a pseudo-terminal, as in a
-/// terminal window: everything it wrote there, and its exit code.
-Result runOnTerminal(const QStringList &args)
+/// terminal window: everything it wrote there, and its exit code (-1 when a
+/// signal ended it). Once it has written \a waitFor, \a keys are typed on
+/// the terminal ("\x03" is Ctrl+C: the terminal sends it SIGINT).
+Result runOnTerminal(const QStringList &args, const QByteArray &waitFor = {}, const QByteArray &keys = {})
 {
     Result r;
     const QByteArray program = QByteArrayLiteral(QVPREVIEW_BIN);
@@ -333,11 +335,14 @@ Result runOnTerminal(const QStringList &args)
     }
     QByteArray seen;
     char buffer[4096];
+    bool typed = keys.isEmpty();
     for (;;) {
         const ssize_t got = ::read(terminal, buffer, sizeof buffer);
-        if (got > 0)
+        if (got > 0) {
             seen.append(buffer, got);
-        else if (got < 0 && errno == EINTR)
+            if (!typed && seen.contains(waitFor))
+                typed = ::write(terminal, keys.constData(), size_t(keys.size())) == keys.size();
+        } else if (got < 0 && errno == EINTR)
             continue;
         else
             break; // EIO: the tool closed the terminal
@@ -381,6 +386,95 @@ TEST_P(PrintProgress, OnlyOnATerminal)
 INSTANTIATE_TEST_SUITE_P(Streams, PrintProgress,
                          ::testing::Values(ProgressCase{"Pipe", false}, ProgressCase{"Terminal", true}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+/// A document long enough that its print is still running when a key typed
+/// after its first sheet reaches the tool.
+QString longDocument(const QString &file, int pages)
+{
+    PrintPreview pp;
+    for (int page = 1; page <= pages; ++page) {
+        if (page > 1)
+            pp.NuovaPagina();
+        pp.StampaTesto(1440, 1440, QStringLiteral("pagina-%1").arg(page));
+        pp.linea(1440, 2000, 9000, 9000, true, false);
+    }
+    QFile::remove(file);
+    return QFile::copy(pp.spoolPath(), file) ? file : QString();
+}
+
+// Ctrl+C during a print to PDF: the job is aborted before its next sheet, the
+// tool says so and exits with 130, and no PDF file is left; an old file of
+// that name stays as it was.
+TEST_F(Tool, CtrlCStopsAPrintToPdfAndLeavesNoFile)
+{
+    const QString big = longDocument(path("lungo.qv"), 20000);
+    ASSERT_FALSE(big.isEmpty());
+    const QString pdf = path("lungo.pdf");
+    {
+        QFile old(pdf);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("vecchio");
+    }
+    const QStringList before = QDir(path("")).entryList(QDir::Files);
+    const Result r = runOnTerminal({QStringLiteral("print"), big, QStringLiteral("--pdf"), pdf},
+                                   QByteArrayLiteral("stampa: foglio 1 di 20000"), QByteArrayLiteral("\x03"));
+    EXPECT_EQ(r.exitCode, 130) << qPrintable(r.err);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("interrotta"))) << qPrintable(r.err);
+    EXPECT_FALSE(r.err.contains(QStringLiteral("foglio 20000 di 20000"))) << "it printed to the end";
+    EXPECT_FALSE(r.err.contains(QStringLiteral("stampato su"))) << qPrintable(r.err);
+    QFile old(pdf);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("vecchio"));
+    EXPECT_EQ(QDir(path("")).entryList(QDir::Files), before) << "a file was left beside the PDF";
+}
+
+// Ctrl+C during a print on the CUPS test queue: the job is never handed
+// over. A later job on the queue comes out, and none named after the
+// interrupted one does.
+TEST_F(Tool, CtrlCStopsAPrintOnTheCupsQueueWithoutAJob)
+{
+    QProcess lpstat;
+    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-r")});
+    const bool running = lpstat.waitForFinished(10000) && lpstat.exitCode() == 0
+                         && QString::fromUtf8(lpstat.readAllStandardOutput()).contains(QStringLiteral("is running"));
+    if (!running) {
+        if (qgetenv("CI") == "true")
+            FAIL() << "no CUPS scheduler answers (scripts/services.sh starts one)";
+        GTEST_SKIP() << "no CUPS scheduler answers; scripts/services.sh starts one";
+    }
+    const QString outDir = qEnvironmentVariableIsEmpty("QV_CUPS_PDF_DIR") ? QStringLiteral("/var/spool/cups-pdf-qv")
+                                                                          : qEnvironmentVariable("QV_CUPS_PDF_DIR");
+    const QString stamp = QString::number(QDateTime::currentMSecsSinceEpoch());
+    const QString stopped = QStringLiteral("qvstop") + stamp, after = QStringLiteral("qvdopo") + stamp;
+    const QString big = longDocument(path("") + stopped + QStringLiteral(".qv"), 20000);
+    ASSERT_FALSE(big.isEmpty());
+    const Result r =
+        runOnTerminal({QStringLiteral("print"), big, QStringLiteral("--printer"), QStringLiteral("qvtest")},
+                      QByteArrayLiteral("stampa: foglio 1 di 20000"), QByteArrayLiteral("\x03"));
+    EXPECT_EQ(r.exitCode, 130) << qPrintable(r.err);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("interrotta"))) << qPrintable(r.err);
+
+    // The queue prints in order: once the later job is out, an earlier one
+    // would be too.
+    const QString next = path("") + after + QStringLiteral(".qv");
+    ASSERT_TRUE(QFile::copy(doc, next));
+    ASSERT_EQ(runTool({QStringLiteral("print"), next, QStringLiteral("--printer"), QStringLiteral("qvtest")}).exitCode,
+              0);
+    QStringList out;
+    for (int i = 0; i < 600; ++i) {
+        out = QDir(outDir).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+        if (std::any_of(out.begin(), out.end(), [&](const QString &f) { return f.contains(after); }))
+            break;
+        QThread::msleep(100);
+    }
+    ASSERT_TRUE(std::any_of(out.begin(), out.end(), [&](const QString &f) { return f.contains(after); }))
+        << "the later job never came out of " << qPrintable(outDir);
+    for (const QString &f : out) {
+        EXPECT_FALSE(f.contains(stopped)) << "the interrupted job was printed: " << qPrintable(f);
+        if (f.contains(after))
+            QFile::remove(outDir + QLatin1Char('/') + f);
+    }
+}
 
 /// Output that cannot be written: the command fails with 1 and names the
 /// file and the reason; an old file there stays as it was, no other file is

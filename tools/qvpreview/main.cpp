@@ -19,6 +19,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <limits>
@@ -409,6 +411,43 @@ QString jobTitleOf(const QString &path)
     return file.completeBaseName();
 }
 
+/// The signal that stopped the print (SIGINT from Ctrl+C, SIGTERM, SIGHUP
+/// from a closed terminal); 0 while none came.
+std::atomic<int> stopSignal{0};
+
+extern "C" void stopPrinting(int signal)
+{
+    stopSignal.store(signal);
+}
+
+/// While it lives, Ctrl+C (and SIGTERM, SIGHUP) only asks the print to stop:
+/// the engine then aborts the job before its next sheet, so that no PDF
+/// file is left half-written and no CUPS job is handed over.
+class StopOnSignals
+{
+public:
+    StopOnSignals()
+    {
+        struct sigaction action = {};
+        action.sa_handler = stopPrinting;
+        sigemptyset(&action.sa_mask);
+        for (int i = 0; i < Count; ++i)
+            ::sigaction(Signals[i], &action, &m_old[i]);
+    }
+    ~StopOnSignals()
+    {
+        for (int i = 0; i < Count; ++i)
+            ::sigaction(Signals[i], &m_old[i], nullptr);
+    }
+    StopOnSignals(const StopOnSignals &) = delete;
+    StopOnSignals &operator=(const StopOnSignals &) = delete;
+
+private:
+    static constexpr int Count = 3;
+    static constexpr int Signals[Count] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction m_old[Count];
+};
+
 int commandPrint(const QString &path, const Options &options)
 {
     qv::PrintOptions print;
@@ -466,8 +505,19 @@ int commandPrint(const QString &path, const Options &options)
         };
     QString written;
     try {
-        written = qv::SpoolFile(QFileInfo(path).absoluteFilePath()).print(print, progress);
+        const StopOnSignals stopping;
+        written = qv::SpoolFile(QFileInfo(path).absoluteFilePath()).print(print, progress, [] {
+            return stopSignal.load() != 0;
+        });
     } catch (const qv::Error &e) {
+        if (e.number() == qv::ErrUserInterrupt && stopSignal.load() != 0) {
+            // Stopped by a signal: said as such, and the exit status a shell
+            // expects of a command it interrupted (128 + the signal).
+            if (progress)
+                err() << "\n";
+            failure(QStringLiteral("%1: %2").arg(path, describe(e)));
+            return 128 + stopSignal.load();
+        }
         return failure(QStringLiteral("%1: %2").arg(path, describe(e)));
     }
     const QString printer = toPdf ? qv::pdfPrinterName() : toPrinter ? print.printer : qv::currentPrinterName();
