@@ -823,7 +823,10 @@ int32_t PrintPreview::ImpaginaCampo(float PosX, float PosY, QString testo, float
         trimSpaces(resto);
         tagliati = resto.size();
     }
-    d->campo = spool::FieldLine{ConvertiInTwipsX(PosX), float(m), int32_t(tagliati)};
+    // The field goes into the file only when the host asked for it: a
+    // document recorded without it holds the text records and nothing else.
+    if (d->fieldsRecorded)
+        d->campo = spool::FieldLine{ConvertiInTwipsX(PosX), float(m), int32_t(tagliati)};
     const auto fine = qScopeGuard([this] { d->campo.reset(); });
     return ScriviTesto(xs, PosY, campo.pezzo) ? int32_t(campo.usati) : -1;
 }
@@ -903,6 +906,16 @@ QString PrintPreview::StampaCampoMultilinea(float PosX, float PosY, QString test
     if (!rest.isEmpty())
         return line.isEmpty() ? rest : line + CrLf + rest;
     return line;
+}
+
+void PrintPreview::setFieldsRecorded(bool on)
+{
+    d->fieldsRecorded = on;
+}
+
+bool PrintPreview::fieldsRecorded() const
+{
+    return d->fieldsRecorded;
 }
 
 int PrintPreview::lastBlockLines() const

@@ -105,6 +105,8 @@ public:
     /// While ImpaginaCampo writes its piece: the field it was fitted into,
     /// recorded just before the text record (the layout check reads it).
     std::optional<spool::FieldLine> campo;
+    /// Whether fitted texts are recorded with their field (setFieldsRecorded).
+    bool fieldsRecorded = false;
     /// True once the page being recorded has a record: its layout is then
     /// fixed (pageLayout).
     bool pageBegun = false;

@@ -129,10 +129,8 @@ void LayoutPanel::fill()
 {
     m_list->clear();
     const qsizetype n = m_check.findings.size();
-    QString status =
-        n == 0
-            ? QCoreApplication::translate("qv::LayoutPanel", "Nessuna segnalazione in %1 pagine").arg(m_check.pages)
-            : QCoreApplication::translate("qv::LayoutPanel", "%1 segnalazioni in %2 pagine").arg(n).arg(m_check.pages);
+    QString status = m_check.summary();
+    status[0] = status[0].toUpper();
     if (m_check.error)
         status += QLatin1Char('\n')
                   + QCoreApplication::translate("qv::LayoutPanel", "Controllo interrotto: %1")

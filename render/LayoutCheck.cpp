@@ -306,6 +306,42 @@ private:
     QStringList m_facesOnPage;
 };
 
+/// Whether \a used is made to the metrics of \a asked, letter for letter:
+/// drawn with it, every text keeps the widths its author laid out, so the
+/// replacement is no finding (fontconfig's own aliases for the common
+/// office faces).
+bool metricCompatible(const QString &asked, const QString &used)
+{
+    static const struct
+    {
+        const char *asked;
+        const char *used;
+    } pairs[] = {
+        {"arial", "liberation sans"},
+        {"arial", "arimo"},
+        {"helvetica", "liberation sans"},
+        {"helvetica", "arimo"},
+        {"arial narrow", "liberation sans narrow"},
+        {"times new roman", "liberation serif"},
+        {"times new roman", "tinos"},
+        {"times", "liberation serif"},
+        {"times", "tinos"},
+        {"courier new", "liberation mono"},
+        {"courier new", "cousine"},
+        {"courier", "liberation mono"},
+        {"courier", "cousine"},
+        {"calibri", "carlito"},
+        {"cambria", "caladea"},
+    };
+    const QString a = asked.trimmed().toLower();
+    const QString u = used.trimmed().toLower();
+    for (const auto &pair : pairs) {
+        if (a == QLatin1String(pair.asked) && u == QLatin1String(pair.used))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 QString substitutedFace(const QString &family, bool bold, bool italic)
@@ -317,9 +353,21 @@ QString substitutedFace(const QString &family, bool bold, bool italic)
     attributes.bold = bold;
     attributes.italic = italic;
     const QString used = QFontInfo(makeTwipsFont(attributes)).family();
-    if (used.isEmpty() || used.compare(family.trimmed(), Qt::CaseInsensitive) == 0)
+    if (used.isEmpty() || used.compare(family.trimmed(), Qt::CaseInsensitive) == 0 || metricCompatible(family, used))
         return QString();
     return used;
+}
+
+QString LayoutCheck::summary() const
+{
+    const qsizetype n = findings.size();
+    const QString found = n == 0   ? QCoreApplication::translate("qv::LayoutCheck", "nessuna segnalazione")
+                          : n == 1 ? QCoreApplication::translate("qv::LayoutCheck", "1 segnalazione")
+                                   : QCoreApplication::translate("qv::LayoutCheck", "%1 segnalazioni").arg(n);
+    const QString read = pages == 1 ? QCoreApplication::translate("qv::LayoutCheck", "1 pagina")
+                                    : QCoreApplication::translate("qv::LayoutCheck", "%1 pagine").arg(pages);
+    //: the findings ("2 segnalazioni") in the pages read ("3 pagine")
+    return QCoreApplication::translate("qv::LayoutCheck", "%1 in %2").arg(found, read);
 }
 
 LayoutCheck checkLayout(const QString &spoolPath, const LayoutCheckProgress &progress)

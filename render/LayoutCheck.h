@@ -26,7 +26,8 @@ LayoutCheck checkLayout(const QString &spoolPath, const LayoutCheckProgress &pro
 
 /// The face this machine draws \a family with (fontconfig through Qt's
 /// font matching), in that weight and slant; empty when it is \a family
-/// itself (letter case aside).
+/// itself (letter case aside) or a face made to its metrics ("Arial" drawn
+/// with "Liberation Sans" keeps every width).
 QString substitutedFace(const QString &family, bool bold, bool italic);
 
 /// Where a finding's rectangle \a twips (in page twips) lies on a page

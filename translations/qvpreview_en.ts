@@ -720,6 +720,30 @@
         <source>%1 fuori dall&apos;area stampabile</source>
         <translation>%1 outside the printable area</translation>
     </message>
+    <message>
+        <source>nessuna segnalazione</source>
+        <translation>no findings</translation>
+    </message>
+    <message>
+        <source>1 segnalazione</source>
+        <translation>1 finding</translation>
+    </message>
+    <message>
+        <source>%1 segnalazioni</source>
+        <translation>%1 findings</translation>
+    </message>
+    <message>
+        <source>1 pagina</source>
+        <translation>1 page</translation>
+    </message>
+    <message>
+        <source>%1 pagine</source>
+        <translation>%1 pages</translation>
+    </message>
+    <message>
+        <source>%1 in %2</source>
+        <translation>%1 in %2</translation>
+    </message>
 </context>
 <context>
     <name>qv::LayoutPanel</name>
@@ -742,14 +766,6 @@
     <message>
         <source>Controllo in corso: pagina %1...</source>
         <translation>Checking: page %1...</translation>
-    </message>
-    <message>
-        <source>Nessuna segnalazione in %1 pagine</source>
-        <translation>No finding in %1 pages</translation>
-    </message>
-    <message>
-        <source>%1 segnalazioni in %2 pagine</source>
-        <translation>%1 findings in %2 pages</translation>
     </message>
     <message>
         <source>Controllo interrotto: %1</source>
@@ -1550,14 +1566,6 @@ General options:
     <message>
         <source>riga %1: %2 (x %3, y %4, %5 x %6 twip)</source>
         <translation>line %1: %2 (x %3, y %4, %5 x %6 twips)</translation>
-    </message>
-    <message>
-        <source>nessuna segnalazione in %1 pagine</source>
-        <translation>no finding in %1 pages</translation>
-    </message>
-    <message>
-        <source>%1 segnalazioni in %2 pagine</source>
-        <translation>%1 findings in %2 pages</translation>
     </message>
 </context>
 </TS>

@@ -40,6 +40,7 @@ void recordInvoice(qv::PrintPreview &pp)
     //! [PrintPreview]
     pp.setScaleMode(qv::SM_Millimeters);
     pp.setTitolo("Fattura 42");
+    pp.setFieldsRecorded(true); // lets the layout check name a text its field cut
     pp.setFontName("Arial");
     pp.setFontSize(14);
     pp.StampaCentrato(20, "Fattura n. 42");

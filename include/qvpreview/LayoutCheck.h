@@ -24,7 +24,8 @@ struct LayoutFinding
 {
     /// What was found.
     enum Kind : int32_t {
-        TextCut = 0,           ///< the field a text was recorded into left part of it out (StampaCampo)
+        TextCut = 0,           ///< the field a text was recorded into left part of it out (StampaCampo, recorded with
+                               ///< PrintPreview::setFieldsRecorded())
         TextOverflow = 1,      ///< a field's text, as replayed here, is wider than its field
         OutsidePrintable = 2,  ///< a record lies (partly) in the margins, outside the printable area
         OffPage = 3,           ///< a record lies (partly) beyond the paper's edge
@@ -66,6 +67,10 @@ struct LayoutCheck
 
     /// True when the whole file read and nothing was found.
     bool clean() const { return !error && !cancelled && findings.isEmpty(); }
+    /// One line that counts the findings and the pages read, in the
+    /// component's language ("2 segnalazioni in 3 pagine", "nessuna
+    /// segnalazione in 1 pagina").
+    QV_EXPORT QString summary() const;
 };
 
 } // namespace qv

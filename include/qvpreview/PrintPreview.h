@@ -249,6 +249,16 @@ public:
     /// empty text or one of spaces). After a call that threw, the lines it
     /// recorded before it failed (they stay in the document).
     int lastBlockLines() const;
+    /// Whether each text of StampaCampo() and each line of
+    /// StampaCampoMultilinea() is recorded with its field (its left edge, its
+    /// width and how many characters it cut), so that the layout check
+    /// (SpoolFile::checkLayout(), `qvpreview check --layout`) can name the
+    /// texts a field cut. Off by default: the file then holds the text
+    /// records only, as readers of the plain format expect. Takes effect from
+    /// the next text; may be changed at any time.
+    void setFieldsRecorded(bool on);
+    /// True while texts are recorded with their field (setFieldsRecorded()).
+    bool fieldsRecorded() const;
     /// The height of the last StampaCampoMultilinea() block: lastBlockLines()
     /// x its line spacing (interlinea), in the unit of ScaleMode() at the time
     /// of that call. PosY + lastBlockHeight() is where a next block at the same

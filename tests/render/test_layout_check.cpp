@@ -166,12 +166,16 @@ TEST_F(LayoutChecking, AReplacedFaceIsToldOncePerPage)
         pages << f.page;
     }
     EXPECT_EQ(pages, (QList<int>{1, 2}));
-    // A face that is there is no finding.
+    // A face that is there is no finding, nor one drawn with a face made to
+    // its metrics.
     const QStringList families = QFontDatabase::families();
     for (const QString &present : {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}) {
         if (families.contains(present)) {
             EXPECT_EQ(substitutedFace(present, false, false), QString()) << qPrintable(present);
         }
+    }
+    if (families.contains(QStringLiteral("Liberation Sans")) && !families.contains(QStringLiteral("Arial"))) {
+        EXPECT_EQ(substitutedFace(QStringLiteral("Arial"), true, false), QString());
     }
 }
 
@@ -201,9 +205,19 @@ TEST_F(LayoutChecking, StopsWhenTold)
     EXPECT_EQ(placed(found).size(), 2);
 }
 
-TEST_F(LayoutChecking, TheControlRecordsItsFields)
+TEST_F(LayoutChecking, TheControlRecordsItsFieldsOnlyWhenAsked)
 {
+    // By default a fitted text is a plain text record, as readers of the
+    // plain format expect.
+    {
+        PrintPreview plain;
+        ASSERT_FALSE(plain.fieldsRecorded());
+        plain.StampaCampo(100, 300, QStringLiteral("alfa beta gamma"), 100, PP_Sinistra, true);
+        EXPECT_FALSE(test::readAll(plain.spoolPath()).contains("#field@"));
+        plain.AnnullaStampa();
+    }
     PrintPreview pp;
+    pp.setFieldsRecorded(true);
     const float fits = pp.TextWidth(QStringLiteral("alfa beta")) + 1;
     ASSERT_EQ(pp.StampaCampo(100, 300, QStringLiteral("alfa beta gamma"), fits, PP_Sinistra, true), 10);
     ASSERT_EQ(pp.StampaCampo(100, 600, QStringLiteral("alfa"), fits, PP_Sinistra, true), 4);

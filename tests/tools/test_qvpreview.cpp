@@ -736,7 +736,7 @@ TEST_F(Tool, CheckLayoutListsTheFindingsPageByPageAndExitsWithOne)
     const QString clean = qv::test::writeAll(path("pulito.qv"), A4Page + layoutText(1440, 1440, "Totale"));
     Result r = runTool({QStringLiteral("check"), QStringLiteral("--layout"), clean});
     EXPECT_EQ(r.exitCode, 0) << qPrintable(r.out + r.err);
-    EXPECT_EQ(r.out, clean + QStringLiteral(": nessuna segnalazione in 1 pagine\n"));
+    EXPECT_EQ(r.out, clean + QStringLiteral(": nessuna segnalazione in 1 pagina\n"));
 
     // Page 2: a field that cut 5 characters (its text record at line 13),
     // and a line beyond the paper's right edge (line 18).

@@ -266,15 +266,7 @@ int commandCheckLayout(const QString &path)
         out().flush();
         return failure(QStringLiteral("%1: %2").arg(path, describe(*check.error)));
     }
-    if (check.findings.isEmpty())
-        out() << path << ": "
-              << QCoreApplication::translate("qvpreview", "nessuna segnalazione in %1 pagine").arg(check.pages) << "\n";
-    else
-        out() << path << ": "
-              << QCoreApplication::translate("qvpreview", "%1 segnalazioni in %2 pagine")
-                     .arg(check.findings.size())
-                     .arg(check.pages)
-              << "\n";
+    out() << path << ": " << check.summary() << "\n";
     out().flush();
     return check.findings.isEmpty() ? Ok : Failure;
 }
