@@ -709,10 +709,11 @@ void FrmAnteprima::InizializzaAnteprima()
                 // The document's growing index, held against the page count
                 // the window shows, or counting the pages; a long document
                 // has page 1 on show while the rest comes in the background.
+                // The scan is a kind of job of the window's one worker.
                 if (m_model.countFromIndex()) {
-                    m_model.setIndex(m_model.document()->pageIndexer(source, std::nullopt));
+                    m_model.setIndex(m_model.document()->pageIndexer(source, std::nullopt, m_worker.runner()));
                 } else if (totali >= 2) {
-                    m_model.setIndex(m_model.document()->pageIndexer(source, totali));
+                    m_model.setIndex(m_model.document()->pageIndexer(source, totali, m_worker.runner()));
                 } else {
                     QFile file(FileTemporaneo());
                     if (!file.open(QIODevice::ReadOnly))
