@@ -26,7 +26,8 @@ void PageCache::setBudget(qint64 budget)
 
 int PageCache::count(Kind kind) const
 {
-    return int(std::count_if(m_entries.begin(), m_entries.end(), [kind](const Entry &e) { return e.key.kind == kind; }));
+    return int(
+        std::count_if(m_entries.begin(), m_entries.end(), [kind](const Entry &e) { return e.key.kind == kind; }));
 }
 
 void PageCache::setPageOnShow(int32_t page)

@@ -79,7 +79,7 @@ public:
     /// The value under \a key, made the most recently used; null when none.
     const std::any *find(const Key &key);
     /// As find(), as a \a T (null when none or of another type).
-    template<class T>
+    template <class T>
     const T *object(const Key &key)
     {
         const std::any *value = find(key);
