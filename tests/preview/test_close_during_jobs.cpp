@@ -137,6 +137,27 @@ TEST_P(CloseDuringJob, StopsTheJobAndReturns)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w->renderAhead()->busy(); }, 30000));
 }
 
+// A one-page document whose file is a FIFO when the window opens: it opens
+// with the error, and closes, never waiting in open().
+TEST_F(CloseDuringJob, AFileThatIsAFifoOpensWithItsErrorAndCloses)
+{
+    const QString fifo = test::makeFifo(env.tempFolder() + QStringLiteral("pipe.tmp"));
+    ASSERT_FALSE(fifo.isEmpty());
+    auto w = std::make_unique<FrmAnteprima>();
+    std::optional<int> error;
+    const bool rescued = test::blockedOnFifo(fifo, [&] {
+        w->setFileTemporaneo(fifo);
+        w->setPagineTotali(1);
+        w->InizializzaAnteprima();
+        w->show();
+        error = w->PrimoErrore() ? std::optional<int>(w->PrimoErrore()->number()) : std::nullopt;
+        premi(*w, "esci");
+    });
+    EXPECT_FALSE(rescued) << "the window waited in opening the FIFO";
+    EXPECT_EQ(error, std::optional<int>(75));
+    EXPECT_FALSE(w->isVisible());
+}
+
 INSTANTIATE_TEST_SUITE_P(Jobs, CloseDuringJob,
                          ::testing::Values(CloseCase{"IndexScan", Job::IndexScan},
                                            CloseCase{"PagesAhead", Job::PagesAhead},
