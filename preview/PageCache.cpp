@@ -39,7 +39,7 @@ void PageCache::setPageOnShow(int32_t page)
     setBudget(m_budget);
 }
 
-bool PageCache::insert(const Key &key, std::any value, qint64 bytes)
+bool PageCache::insert(const Key &key, std::shared_ptr<void> value, qint64 bytes)
 {
     bytes = std::max<qint64>(bytes, 0);
     if (const auto it = m_index.constFind(key); it != m_index.cend())
@@ -60,22 +60,22 @@ bool PageCache::insert(const Key &key, std::any value, qint64 bytes)
     return true;
 }
 
-const std::any *PageCache::find(const Key &key)
+std::shared_ptr<void> PageCache::find(const Key &key)
 {
     const auto it = m_index.constFind(key);
     if (it == m_index.cend())
         return nullptr;
     // The most recently used goes to the front; the iterators stay valid.
     m_entries.splice(m_entries.begin(), m_entries, *it);
-    return &m_entries.front().value;
+    return m_entries.front().value;
 }
 
-std::any PageCache::take(const Key &key)
+std::shared_ptr<void> PageCache::take(const Key &key)
 {
     const auto it = m_index.constFind(key);
     if (it == m_index.cend())
-        return {};
-    std::any value = std::move((*it)->value);
+        return nullptr;
+    std::shared_ptr<void> value = std::move((*it)->value);
     erase(*it);
     return value;
 }

@@ -11,16 +11,19 @@
 #include <QSize>
 #include <QString>
 
-#include <any>
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <memory>
 
 namespace qv {
 
 /// Held and used on the GUI thread only: the worker's jobs make their images
 /// on their own thread and hand them back through the event loop, where the
-/// cache takes them.
+/// cache takes them. A value's type goes with its kind: a PreparedPage for
+/// Kind::Page, a QPixmap for Kind::Thumbnail (held as a std::shared_ptr<void>,
+/// so that no type information of the library's own types is instantiated
+/// in the interface it exports).
 class PageCache
 {
 public:
@@ -75,19 +78,18 @@ public:
     /// within the budget (and the thumbnails within their share). False, and
     /// nothing kept, when it alone is over the budget and not of the page on
     /// show.
-    bool insert(const Key &key, std::any value, qint64 bytes);
+    bool insert(const Key &key, std::shared_ptr<void> value, qint64 bytes);
     /// The value under \a key, made the most recently used; null when none.
-    const std::any *find(const Key &key);
-    /// As find(), as a \a T (null when none or of another type).
+    std::shared_ptr<void> find(const Key &key);
+    /// As find(), as the \a T its kind holds.
     template <class T>
-    const T *object(const Key &key)
+    std::shared_ptr<T> object(const Key &key)
     {
-        const std::any *value = find(key);
-        return value ? std::any_cast<T>(value) : nullptr;
+        return std::static_pointer_cast<T>(find(key));
     }
     bool contains(const Key &key) const { return m_index.contains(key); }
-    /// Takes the value under \a key out of the cache; empty when none.
-    std::any take(const Key &key);
+    /// Takes the value under \a key out of the cache; null when none.
+    std::shared_ptr<void> take(const Key &key);
     /// Drops every image whose key \a match accepts.
     void removeIf(const std::function<bool(const Key &)> &match);
     /// The keys held, the most recently used first.
@@ -97,7 +99,7 @@ private:
     struct Entry
     {
         Key key;
-        std::any value;
+        std::shared_ptr<void> value;
         qint64 bytes = 0;
     };
     using List = std::list<Entry>;

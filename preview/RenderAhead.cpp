@@ -80,10 +80,9 @@ void RenderAhead::setView(const View &view)
     for (const PageCache::Key &k : cache.keys()) {
         if (k.kind != PageCache::Kind::Page)
             continue;
-        std::any value = cache.take(k);
-        if (sameDrawings && k.file == file && m_wanted.value(k.page) == k.start)
-            if (PreparedPage *page = std::any_cast<PreparedPage>(&value))
-                kept.append(std::move(*page));
+        const std::shared_ptr<void> value = cache.take(k);
+        if (value && sameDrawings && k.file == file && m_wanted.value(k.page) == k.start)
+            kept.append(std::move(*std::static_pointer_cast<PreparedPage>(value)));
     }
     m_view = view;
     for (PreparedPage &page : kept) {
@@ -130,7 +129,7 @@ void RenderAhead::store(PreparedPage page)
 {
     const qint64 bytes = page.memoryUsed + (page.raster.isNull() ? 0 : qint64(page.raster.image.sizeInBytes()));
     const PageCache::Key k = key(page.page, page.start);
-    m_worker.cache().insert(k, std::move(page), bytes);
+    m_worker.cache().insert(k, std::make_shared<PreparedPage>(std::move(page)), bytes);
 }
 
 void RenderAhead::queue(int32_t page, qint64 start, FrozenPage drawing, qint64 memoryUsed)
@@ -189,11 +188,10 @@ std::optional<PreparedPage> RenderAhead::take(int32_t page, qint64 start)
     PageCache &cache = m_worker.cache();
     // Shown from now on: the cache keeps its images whatever its budget.
     cache.setPageOnShow(page);
-    std::any value = cache.take(key(page, start));
-    PreparedPage *made = std::any_cast<PreparedPage>(&value);
+    const std::shared_ptr<void> made = cache.take(key(page, start));
     if (!made)
         return std::nullopt;
-    return std::move(*made);
+    return std::move(*std::static_pointer_cast<PreparedPage>(made));
 }
 
 void RenderAhead::keep(PreparedPage page)

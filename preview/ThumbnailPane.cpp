@@ -161,7 +161,7 @@ public:
             return QString::number(pagina + 1);
         if (role != Qt::DecorationRole)
             return {};
-        if (const QPixmap *pronta = m_cache.object<QPixmap>(chiave(pagina)))
+        if (const std::shared_ptr<QPixmap> pronta = m_cache.object<QPixmap>(chiave(pagina)))
             return *pronta;
         auto *self = const_cast<ThumbnailModel *>(this);
         self->chiedi(pagina);
@@ -257,8 +257,8 @@ private:
         m_chieste.erase(pagina);
         if (pagina >= m_totali)
             return;
-        QPixmap pixmap = QPixmap::fromImage(miniatura);
-        pixmap.setDevicePixelRatio(m_dpr);
+        auto pixmap = std::make_shared<QPixmap>(QPixmap::fromImage(miniatura));
+        pixmap->setDevicePixelRatio(m_dpr);
         m_cache.insert(chiave(pagina), std::move(pixmap), qint64(miniatura.sizeInBytes()));
         ++m_fatte;
         const QModelIndex i = index(pagina);
