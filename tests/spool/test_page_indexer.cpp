@@ -151,8 +151,8 @@ TEST_F(PageIndexerTest, TheStopFlagIsReadBetweenTwoBlocks)
         QObject::connect(
             indexer.get(), &spool::PageIndexer::done, indexer.get(),
             [&, raw = indexer.get()] {
-                scannedAtDone = raw->bytesScanned();
                 stoppedAtDone = raw->stopped();
+                scannedAtDone = raw->bytesScanned(); // last: the test waits for it
             },
             Qt::DirectConnection);
         ASSERT_TRUE(QTest::qWaitFor([&] { return indexer->bytesScanned() > 0; }, 30000));
@@ -166,6 +166,8 @@ TEST_F(PageIndexerTest, TheStopFlagIsReadBetweenTwoBlocks)
             EXPECT_FALSE(indexer->error());
             EXPECT_EQ(indexer->waitForPage(2), std::nullopt); // no wait on a stopped scan
         }
+        // done() comes right after the index is finished, from the scan's thread.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return scannedAtDone.load() >= 0; }, 30000));
         EXPECT_TRUE(stoppedAtDone) << destroy;
         // The block being read when it was asked to stop, and at most one more.
         EXPECT_LE(scannedAtDone.load(), atStop + 2 * (1 << 20)) << destroy;
