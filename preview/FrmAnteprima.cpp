@@ -23,6 +23,7 @@
 #include "render/LetturaDati.h"
 #include "spool/PageIndexer.h"
 #include "spool/SpoolFormat.h"
+#include "spool/SpoolReader.h"
 #include "spool/Win.h"
 
 #include <QAction>
@@ -709,16 +710,24 @@ void FrmAnteprima::InizializzaAnteprima()
                 // The document's growing index, held against the page count
                 // the window shows, or counting the pages; a long document
                 // has page 1 on show while the rest comes in the background.
+                // The scan is a kind of job of the window's one worker.
                 if (m_model.countFromIndex()) {
-                    m_model.setIndex(m_model.document()->pageIndexer(source, std::nullopt));
+                    m_model.setIndex(m_model.document()->pageIndexer(source, std::nullopt, m_worker.runner()));
                 } else if (totali >= 2) {
-                    m_model.setIndex(m_model.document()->pageIndexer(source, totali));
+                    m_model.setIndex(m_model.document()->pageIndexer(source, totali, m_worker.runner()));
                 } else {
+                    // Opened without blocking: a FIFO in the file's place is
+                    // refused (error 75), never waited on.
                     QFile file(FileTemporaneo());
-                    if (!file.open(QIODevice::ReadOnly))
+                    try {
+                        spool::openForReading(file, source);
+                    } catch (const Error &e) {
+                        if (e.number() != ErrFileNotFound)
+                            throw;
                         throw Error(ErrFileNotFound, source,
                                     QCoreApplication::translate("qv::FrmAnteprima", "File non trovato: %1")
                                         .arg(FileTemporaneo()));
+                    }
                 }
             }
             AggiornaNumeroPagina();

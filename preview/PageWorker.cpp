@@ -30,6 +30,10 @@ PageWorker::Flag PageWorker::start(Priority priority, Job job)
         m_flags.erase(std::remove_if(m_flags.begin(), m_flags.end(), [](const auto &f) { return f.expired(); }),
                       m_flags.end());
         m_flags.push_back(flag);
+        // Queued by a job while every job is being stopped: it does no work,
+        // so that the wait ends.
+        if (m_stopping > 0)
+            *flag = true;
     }
     ++m_pending;
     m_pool->start(
@@ -47,6 +51,7 @@ void PageWorker::stopAll()
 {
     {
         std::lock_guard lock(m_mutex);
+        ++m_stopping;
         for (const auto &weak : m_flags)
             if (const Flag flag = weak.lock())
                 *flag = true;
@@ -55,6 +60,13 @@ void PageWorker::stopAll()
     // The jobs not started still run, find their flag set and do no work:
     // each caller hears of every job it queued.
     m_pool->waitForDone();
+    std::lock_guard lock(m_mutex);
+    --m_stopping;
+}
+
+spool::JobRunner PageWorker::runner(Priority priority)
+{
+    return [this, priority](spool::BackgroundJob job) { start(priority, std::move(job)); };
 }
 
 FrozenPage PageWorker::replay(PageSurface &surface, const QString &path, const LetturaDati::PageSpec &spec,

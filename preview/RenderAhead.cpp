@@ -47,30 +47,48 @@ RenderAhead::~RenderAhead()
     m_worker.stopAll();
 }
 
+PageCache::Key RenderAhead::key(int32_t page, qint64 start) const
+{
+    PageCache::Key key;
+    key.kind = PageCache::Kind::Page;
+    key.file = m_view.file;
+    key.page = page;
+    key.start = start;
+    if (m_view.raster) {
+        key.pixels = QSize(int(std::ceil(m_view.widgetSize.width() * m_view.dpr)),
+                           int(std::ceil(m_view.widgetSize.height() * m_view.dpr)));
+        key.quality = 1;
+    }
+    return key;
+}
+
 void RenderAhead::setView(const View &view)
 {
     if (view == m_view)
         return;
     const bool sameDrawings =
         view.file == m_view.file && view.pageTwips == m_view.pageTwips && view.memoryBudget == m_view.memoryBudget;
-    m_view = view;
     for (const auto &flag : std::as_const(m_jobs))
         *flag = true;
     m_jobs.clear();
-    if (!sameDrawings) {
-        m_ready.clear();
-        return;
-    }
-    // The drawings do not depend on the zoom: only their rasters are made again.
+    PageCache &cache = m_worker.cache();
+    // The pages made for the old view go; the drawings of those still
+    // wanted stay when only the raster's part changed (they do not depend on
+    // the zoom): only their rasters are made again.
     QList<PreparedPage> kept;
-    for (PreparedPage &page : m_ready) {
-        page.raster = PageRaster();
-        kept.append(std::move(page));
+    const QString file = m_view.file;
+    for (const PageCache::Key &k : cache.keys()) {
+        if (k.kind != PageCache::Kind::Page)
+            continue;
+        const std::shared_ptr<void> value = cache.take(k);
+        if (value && sameDrawings && k.file == file && m_wanted.value(k.page) == k.start)
+            kept.append(std::move(*std::static_pointer_cast<PreparedPage>(value)));
     }
-    m_ready.clear();
+    m_view = view;
     for (PreparedPage &page : kept) {
+        page.raster = PageRaster();
         if (!m_view.raster) {
-            m_ready.insert(page.page, std::move(page));
+            store(std::move(page));
             continue;
         }
         const int32_t number = page.page;
@@ -85,12 +103,8 @@ void RenderAhead::want(const QList<QPair<int32_t, qint64>> &pages)
     for (const auto &[page, start] : pages)
         if (start > 0)
             m_wanted.insert(page, start);
-    for (auto it = m_ready.begin(); it != m_ready.end();) {
-        if (m_wanted.value(it.key()) != it->start)
-            it = m_ready.erase(it);
-        else
-            ++it;
-    }
+    // What was made stays in the cache while it has room (going back is then
+    // at once); the work for pages no longer wanted is dropped.
     for (auto it = m_jobs.begin(); it != m_jobs.end();) {
         if (!m_wanted.contains(it.key())) {
             **it = true;
@@ -102,8 +116,20 @@ void RenderAhead::want(const QList<QPair<int32_t, qint64>> &pages)
     if (m_view.file.isEmpty() || m_view.pageTwips.isEmpty())
         return;
     for (auto it = m_wanted.cbegin(); it != m_wanted.cend(); ++it)
-        if (!m_ready.contains(it.key()) && !m_jobs.contains(it.key()))
+        if (!m_worker.cache().contains(key(it.key(), it.value())) && !m_jobs.contains(it.key()))
             queue(it.key(), it.value(), nullptr, 0);
+}
+
+int RenderAhead::readyCount() const
+{
+    return m_worker.cache().count(PageCache::Kind::Page);
+}
+
+void RenderAhead::store(PreparedPage page)
+{
+    const qint64 bytes = page.memoryUsed + (page.raster.isNull() ? 0 : qint64(page.raster.image.sizeInBytes()));
+    const PageCache::Key k = key(page.page, page.start);
+    m_worker.cache().insert(k, std::make_shared<PreparedPage>(std::move(page)), bytes);
 }
 
 void RenderAhead::queue(int32_t page, qint64 start, FrozenPage drawing, qint64 memoryUsed)
@@ -150,7 +176,7 @@ void RenderAhead::arrived(const std::shared_ptr<PreparedPage> &made,
         ++m_dropped;
     } else {
         const int32_t page = made->page;
-        m_ready.insert(page, std::move(*made));
+        store(std::move(*made));
         emit ready(page);
     }
     if (m_pending == 0)
@@ -159,12 +185,13 @@ void RenderAhead::arrived(const std::shared_ptr<PreparedPage> &made,
 
 std::optional<PreparedPage> RenderAhead::take(int32_t page, qint64 start)
 {
-    const auto it = m_ready.find(page);
-    if (it == m_ready.end() || it->start != start)
+    PageCache &cache = m_worker.cache();
+    // Shown from now on: the cache keeps its images whatever its budget.
+    cache.setPageOnShow(page);
+    const std::shared_ptr<void> made = cache.take(key(page, start));
+    if (!made)
         return std::nullopt;
-    PreparedPage out = std::move(*it);
-    m_ready.erase(it);
-    return out;
+    return std::move(*std::static_pointer_cast<PreparedPage>(made));
 }
 
 void RenderAhead::keep(PreparedPage page)
@@ -178,7 +205,7 @@ void RenderAhead::keep(PreparedPage page)
         **job = true;
         m_jobs.erase(job);
     }
-    m_ready.insert(page.page, std::move(page));
+    store(std::move(page));
 }
 
 } // namespace qv

@@ -36,12 +36,13 @@ struct PreparedPage
 };
 
 /// Renders the pages next to the one on show through the viewer's worker
-/// (PageWorker, before thumbnails) and keeps
-/// them (the page on show plus or minus one, so memory stays bounded: at
-/// most two drawings and two rasters of WholePagePixels or of the visible
-/// area). Work for pages no longer wanted (the zoom changed, the user jumped
-/// elsewhere) is dropped: a job not started is skipped, a result that
-/// arrives for an old view or page is thrown away.
+/// (PageWorker, before thumbnails) and keeps them in the worker's page cache
+/// (PageCache: one budget with the thumbnails, the least recently used going
+/// first, so that a page read a moment ago is still there on going back),
+/// under the page, its start and the raster's size. Work for pages no longer
+/// wanted (the zoom changed, the user jumped elsewhere) is dropped: a job not
+/// started is skipped, a result that arrives for an old view or page is
+/// thrown away.
 ///
 /// The worker replays onto a page surface of its own (fonts and metrics are
 /// per surface, the spool file is opened per replay, pictures are decoded per
@@ -90,7 +91,8 @@ public:
     void want(const QList<QPair<int32_t, qint64>> &pages);
 
     /// The prepared page \a page starting at \a start, taken out of the
-    /// cache, when it is ready for the current view.
+    /// cache, when it is ready for the current view; \a page is the page on
+    /// show from now on, whose images the cache never evicts.
     std::optional<PreparedPage> take(int32_t page, qint64 start);
     /// Keeps \a page (the page the window leaves, with its raster) while it
     /// is wanted, so that going back shows it at once.
@@ -99,7 +101,7 @@ public:
     /// True while work is queued or running, or results are on their way.
     bool busy() const { return m_pending > 0; }
     /// Pages kept, ready (for tests).
-    int readyCount() const { return int(m_ready.size()); }
+    int readyCount() const;
     /// Results thrown away because they arrived for an old view or page.
     int dropped() const { return m_dropped; }
 
@@ -111,10 +113,12 @@ signals:
 
 private:
     void queue(int32_t page, qint64 start, FrozenPage drawing, qint64 memoryUsed);
+    /// Where page \a page starting at \a start is kept for the current view.
+    PageCache::Key key(int32_t page, qint64 start) const;
+    void store(PreparedPage page);
     void arrived(const std::shared_ptr<PreparedPage> &made, const std::shared_ptr<std::atomic<bool>> &cancelled);
 
     View m_view;
-    QHash<int32_t, PreparedPage> m_ready;
     QHash<int32_t, qint64> m_wanted; // page -> start
     // The jobs queued or running, by page: a job whose flag is set is
     // skipped when it has not started, and its result dropped.

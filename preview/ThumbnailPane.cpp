@@ -2,12 +2,12 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/ThumbnailPane.h"
 
+#include "preview/PageCache.h"
 #include "preview/PageWorker.h"
 #include "preview/ViewerModel.h"
 #include "render/PageSurface.h"
 
 #include <QAbstractListModel>
-#include <QCache>
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
@@ -139,6 +139,7 @@ public:
     ThumbnailModel(ThumbnailPane *pane, PageWorker &worker)
         : QAbstractListModel(pane)
         , m_pane(pane)
+        , m_cache(worker.cache())
         , m_worker(worker, [this](int32_t pagina, QImage miniatura, quint64 generazione) {
             QMetaObject::invokeMethod(
                 this,
@@ -147,9 +148,7 @@ public:
                 },
                 Qt::QueuedConnection);
         })
-    {
-        m_cache.setMaxCost(ThumbnailPane::MemoriaMassima);
-    }
+    {}
 
     int rowCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : m_totali; }
 
@@ -162,7 +161,7 @@ public:
             return QString::number(pagina + 1);
         if (role != Qt::DecorationRole)
             return {};
-        if (const QPixmap *pronta = m_cache.object(pagina))
+        if (const std::shared_ptr<QPixmap> pronta = m_cache.object<QPixmap>(chiave(pagina)))
             return *pronta;
         auto *self = const_cast<ThumbnailModel *>(this);
         self->chiedi(pagina);
@@ -208,15 +207,26 @@ public:
     }
 
     int fatte() const { return m_fatte; }
-    int inMemoria() const { return int(m_cache.count()); }
-    bool ha(int32_t pagina) const { return m_cache.contains(pagina); }
+    int inMemoria() const { return m_cache.count(PageCache::Kind::Thumbnail); }
+    bool ha(int32_t pagina) const { return m_cache.contains(chiave(pagina)); }
 
 private:
+    /// Where the thumbnail of \a pagina is kept in the viewer's page cache.
+    PageCache::Key chiave(int32_t pagina) const
+    {
+        PageCache::Key key;
+        key.kind = PageCache::Kind::Thumbnail;
+        key.file = m_path;
+        key.page = pagina;
+        key.pixels = m_vuota.size();
+        return key;
+    }
+
     /// Forgets every thumbnail and request: a new document or resolution.
     void ricomincia()
     {
         ++m_generazione;
-        m_cache.clear();
+        m_cache.removeIf([](const PageCache::Key &key) { return key.kind == PageCache::Kind::Thumbnail; });
         m_chieste.clear();
         m_dpr = m_pane->devicePixelRatioF();
         const QSize logica = dimensione();
@@ -247,9 +257,9 @@ private:
         m_chieste.erase(pagina);
         if (pagina >= m_totali)
             return;
-        auto *pixmap = new QPixmap(QPixmap::fromImage(miniatura));
+        auto pixmap = std::make_shared<QPixmap>(QPixmap::fromImage(miniatura));
         pixmap->setDevicePixelRatio(m_dpr);
-        m_cache.insert(pagina, pixmap, qint64(miniatura.sizeInBytes()));
+        m_cache.insert(chiave(pagina), std::move(pixmap), qint64(miniatura.sizeInBytes()));
         ++m_fatte;
         const QModelIndex i = index(pagina);
         Q_EMIT dataChanged(i, i, {Qt::DecorationRole});
@@ -263,7 +273,7 @@ private:
     ThumbnailPane::Posizione m_posizione;
     quint64 m_generazione = 0;
     double m_dpr = 1;
-    QCache<int32_t, QPixmap> m_cache;
+    PageCache &m_cache;                    // the worker's, shared with the pages made ahead
     std::unordered_set<int32_t> m_chieste; // asked of the worker, not back yet
     QPixmap m_vuota;
     int m_fatte = 0;
@@ -321,8 +331,11 @@ ThumbnailPane::ThumbnailPane(ViewerModel &model, PageWorker &worker, QWidget *pa
     m_model->setPagineTotali(model.viewPages());
     connect(&model, &ViewerModel::pageCountChanged, this,
             [this, &model] { m_model->setPagineTotali(model.viewPages()); });
-    // A hidden pane is brought to the page on show when it is shown.
-    connect(&model, &ViewerModel::currentPageChanged, this, [this](int32_t page) {
+    // A hidden pane is brought to the page on show when it is shown; the
+    // cache keeps the images of the page on show whatever its budget.
+    worker.cache().setPageOnShow(model.currentPage());
+    connect(&model, &ViewerModel::currentPageChanged, this, [this, &worker](int32_t page) {
+        worker.cache().setPageOnShow(page);
         if (isVisible())
             setPaginaCorrente(page);
     });

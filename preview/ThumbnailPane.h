@@ -4,6 +4,7 @@
 // small picture, rendered in the background.
 #pragma once
 
+#include "preview/PageCache.h"
 #include "render/LetturaDati.h"
 
 #include <QListView>
@@ -27,8 +28,9 @@ class ViewerModel;
 /// at once. A thumbnail is asked for only when its item is painted, rendered
 /// through the viewer's worker (PageWorker: its own replay of the page onto an image:
 /// the newest requests first, at most a few dozen waiting, older ones
-/// dropped and asked again when they are painted again) and kept in a cache
-/// of a few megabytes.
+/// dropped and asked again when they are painted again) and kept in the
+/// worker's page cache (PageCache), within the thumbnails' share of its one
+/// budget.
 ///
 /// The pane takes no keyboard focus: the keys stay with the window.
 class ThumbnailPane : public QListView
@@ -42,8 +44,9 @@ public:
     static constexpr int LarghezzaMiniatura = 110;
     /// Requests waiting for the worker at most.
     static constexpr int MassimoInAttesa = 48;
-    /// Bytes of thumbnails kept at most.
-    static constexpr qint64 MemoriaMassima = 12 * 1024 * 1024;
+    /// Bytes of thumbnails kept at most: their share of the page cache's
+    /// default budget (12 MiB).
+    static constexpr qint64 MemoriaMassima = PageCache::DefaultBudget / PageCache::ThumbnailShareDivisor;
 
     /// A pane of \a model's pages: it follows its page count and highlights
     /// its page on show; its thumbnails are made by \a worker.

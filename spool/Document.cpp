@@ -170,11 +170,15 @@ PageIndex Document::pageIndex(const QString &source, int32_t expectedPages) cons
     return limitToPageCount(pageIndex(source), expectedPages, m_path, source);
 }
 
-std::shared_ptr<PageIndexer> Document::pageIndexer(const QString &source, std::optional<int32_t> expectedPages) const
+std::shared_ptr<PageIndexer> Document::pageIndexer(const QString &source, std::optional<int32_t> expectedPages,
+                                                   JobRunner runner) const
 {
     auto indexer = std::make_shared<PageIndexer>(m_path, source, expectedPages);
     if (QFileInfo(m_path).size() >= BackgroundIndexBytes) {
-        indexer->start();
+        if (runner)
+            indexer->start(std::move(runner));
+        else
+            indexer->start();
         return indexer;
     }
     indexer->setComplete(expectedPages ? pageIndex(source, *expectedPages) : pageIndex(source));

@@ -14,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -23,6 +24,12 @@
 namespace qv::spool {
 
 class PageIndexer;
+
+/// A background job: it checks \a cancelled, set when its owner stops every
+/// job, and is run even when cancelled before it started, to tell its caller.
+using BackgroundJob = std::function<void(const std::atomic<bool> &cancelled)>;
+/// Runs a background job later, on another thread (the viewer's worker).
+using JobRunner = std::function<void(BackgroundJob job)>;
 
 /// Where each page of a spool file starts: element 0 is 1 (the file start),
 /// element n the 1-based byte position (64-bit) of the line after the n-th
@@ -131,9 +138,11 @@ public:
     /// (none: the index counts the pages). A file shorter than
     /// BackgroundIndexBytes is indexed at once through pageIndex(), and this
     /// throws as pageIndex() and limitToPageCount() do; a longer one is
-    /// scanned in the background, started here, and its errors come with
-    /// PageIndexer::done().
-    std::shared_ptr<PageIndexer> pageIndexer(const QString &source, std::optional<int32_t> expectedPages) const;
+    /// scanned in the background, started here (as jobs of \a runner, one
+    /// slice of the file a job, or in a thread of its own without one), and
+    /// its errors come with PageIndexer::done().
+    std::shared_ptr<PageIndexer> pageIndexer(const QString &source, std::optional<int32_t> expectedPages,
+                                             JobRunner runner = {}) const;
 
     /// The document's picture files, in recording order.
     const QStringList &pictures() const { return m_pictures; }

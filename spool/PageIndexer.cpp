@@ -2,6 +2,8 @@
 // qvPreview - print preview for Qt applications.
 #include "spool/PageIndexer.h"
 
+#include "spool/PageStarts.h"
+
 #include <algorithm>
 
 namespace qv::spool {
@@ -14,11 +16,52 @@ PageIndexer::PageIndexer(const QString &path, const QString &source, std::option
     , m_expected(expectedPages)
 {}
 
+namespace {
+/// Blocks of the scan (a megabyte each at most) a slice reads.
+constexpr int SliceBlocks = int(PageIndexer::SliceBytes / (1024 * 1024));
+} // namespace
+
 void PageIndexer::start()
 {
     std::lock_guard lock(m_mutex);
-    if (!m_thread.joinable() && !m_finished)
-        m_thread = std::thread([this] { run(); });
+    if (m_started || m_finished)
+        return;
+    m_started = true;
+    m_thread = std::thread([this] {
+        while (scanSlice(nullptr, 0)) {
+        }
+    });
+}
+
+void PageIndexer::start(Executor executor)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_started || m_finished || !executor)
+            return;
+        m_started = true;
+        m_executor = std::move(executor);
+        m_lifeline = std::make_shared<Lifeline>();
+        m_lifeline->indexer = this;
+    }
+    m_executor(sliceJob(m_lifeline));
+}
+
+PageIndexer::Job PageIndexer::sliceJob(std::shared_ptr<Lifeline> lifeline)
+{
+    return [lifeline = std::move(lifeline)](const std::atomic<bool> &cancelled) {
+        std::lock_guard lock(lifeline->mutex);
+        PageIndexer *indexer = lifeline->indexer;
+        if (!indexer)
+            return; // the index is gone
+        if (indexer->scanSlice(&cancelled, 1))
+            indexer->m_executor(sliceJob(lifeline));
+    };
+}
+
+void PageIndexer::stop()
+{
+    m_stop = true;
 }
 
 PageIndexer::~PageIndexer()
@@ -26,6 +69,12 @@ PageIndexer::~PageIndexer()
     m_stop = true;
     if (m_thread.joinable())
         m_thread.join();
+    if (m_lifeline) {
+        // Waits for the slice running, if any; a slice still queued finds
+        // nobody.
+        std::lock_guard lock(m_lifeline->mutex);
+        m_lifeline->indexer = nullptr;
+    }
 }
 
 void PageIndexer::setComplete(const PageIndex &starts, std::optional<Error> error)
@@ -63,55 +112,91 @@ bool PageIndexer::holdAgainstCount()
     return false; // the pages past the count are out of reach either way
 }
 
-void PageIndexer::run()
+bool PageIndexer::publish(PageIndex &fresh)
 {
-    // Published in batches that grow with the index (at most 1024 starts
-    // apart), so that the first pages are told at once and a long file costs
-    // few signals; a page someone waits for is told as soon as it is found.
-    const auto batch = [this](qsizetype size) {
-        const qsizetype wanted = m_wanted.load();
-        const qsizetype step = std::clamp<qsizetype>(size, 1, 1024);
-        return wanted > size ? std::min(step, wanted - size) : step;
-    };
+    if (fresh.isEmpty())
+        return true;
+    qsizetype known = 0;
     bool held = true;
-    const auto found = [this, &held](const PageIndex &starts) {
-        qsizetype known = 0;
-        {
-            std::lock_guard lock(m_mutex);
-            m_starts.append(starts.mid(m_starts.size()));
-            held = holdAgainstCount();
-            known = m_starts.size();
-        }
-        m_changed.notify_all();
-        emit grew(known);
-        return held && !m_stop.load();
-    };
+    {
+        std::lock_guard lock(m_mutex);
+        m_starts.append(fresh);
+        held = holdAgainstCount();
+        known = m_starts.size();
+    }
+    fresh.clear();
+    m_size = known;
+    // Told in batches that grow with the index (at most 1024 starts apart),
+    // so that the first pages are told at once and a long file costs few
+    // signals.
+    m_nextTell = known + std::clamp<qsizetype>(known, 1, 1024);
+    m_changed.notify_all();
+    emit grew(known);
+    return held;
+}
+
+bool PageIndexer::scanSlice(const std::atomic<bool> *cancelled, int slices)
+{
+    const auto stopping = [&] { return m_stop.load() || (cancelled && cancelled->load()); };
     std::optional<Error> error;
-    PageIndex all;
+    bool more = false;
+    bool held = true;
+    PageIndex fresh;
     try {
-        all = buildPageIndex(m_path, m_source, found, batch);
+        if (!stopping()) {
+            if (!m_scanner)
+                m_scanner = std::make_unique<PageStartScanner>(m_path, m_source);
+            // The stop flag is read before every block; a slice ends after
+            // its blocks, the next one queued anew.
+            int blocks = 0;
+            PageStartScanner &scanner = *m_scanner;
+            m_scanner->setInterrupt([&] {
+                m_bytes = scanner.bytesRead();
+                return stopping() || (slices > 0 && ++blocks > slices * SliceBlocks);
+            });
+            while (const std::optional<qint64> start = m_scanner->next()) {
+                fresh.append(*start);
+                const qsizetype size = m_size + fresh.size();
+                // A page someone waits for is told as soon as it is found.
+                const qsizetype wanted = m_wanted.load();
+                if (size >= m_nextTell || (wanted > m_size && size >= wanted)) {
+                    if (!(held = publish(fresh)))
+                        break;
+                }
+                m_bytes = m_scanner->bytesRead();
+            }
+            m_scanner->setInterrupt({});
+            more = !m_scanner->atEnd() && !stopping();
+        }
     } catch (const Error &e) {
         error = e;
     } catch (const std::exception &e) {
         error = Error(ErrInternal, m_source, QString::fromLocal8Bit(e.what())).at(m_path);
     }
-    qsizetype known = 0;
-    bool grewNow = false;
+    if (m_scanner && error)
+        m_scanner->setInterrupt({});
+    if (m_scanner)
+        m_bytes = m_scanner->bytesRead();
+    // What was found before an error is kept, as far as the count allows.
+    if (held)
+        held = publish(fresh);
+    more = more && held && !error;
+    if (!more)
+        finish(std::move(error), held && !error && !(m_scanner && m_scanner->atEnd()));
+    return more;
+}
+
+void PageIndexer::finish(std::optional<Error> error, bool stopped)
+{
+    m_scanner.reset(); // the file is closed
     {
         std::lock_guard lock(m_mutex);
-        if (held && all.size() > m_starts.size()) {
-            m_starts.append(all.mid(m_starts.size()));
-            held = holdAgainstCount();
-            grewNow = true;
-        }
-        known = m_starts.size();
         if (!m_error)
-            m_error = error;
+            m_error = std::move(error);
+        m_stopped = stopped;
         m_finished = true;
     }
     m_changed.notify_all();
-    if (grewNow)
-        emit grew(known);
     emit done();
 }
 
@@ -131,6 +216,12 @@ std::optional<Error> PageIndexer::error() const
 {
     std::lock_guard lock(m_mutex);
     return m_error;
+}
+
+bool PageIndexer::stopped() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_stopped;
 }
 
 bool PageIndexer::exceededPageCount() const

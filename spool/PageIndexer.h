@@ -2,12 +2,18 @@
 // qvPreview - print preview for Qt applications.
 // The page index of a document as it grows: the pages whose start is known
 // so far, whether the index is complete, a wait for page n, all held against
-// the page count the index must match. A long file is scanned in a thread of
-// its own (spool::buildPageIndex, the one builder) and its starts are
-// published as they are found, so that the first pages can be shown before
-// the whole file has been read and a page further on waits only until its
-// start is known; a short one is indexed at once. Document::pageIndexer()
-// hands one out.
+// the page count the index must match. A long file is scanned in the
+// background (PageStartScanner, the scan of spool::buildPageIndex, the one
+// builder) and its starts are published as they are found, so that the first
+// pages can be shown before the whole file has been read and a page further
+// on waits only until its start is known; a short one is indexed at once.
+// Document::pageIndexer() hands one out.
+//
+// The scan runs either in a thread of its own or as jobs of a worker that
+// the caller owns (the viewer's one worker): a job scans a slice of the file
+// (SliceBytes at most) and queues the next slice as a new job, so that a
+// scan of any length never holds the worker from the jobs queued meanwhile.
+// Either way it reads its stop flag between two blocks of the file.
 #pragma once
 
 #include "spool/Document.h"
@@ -19,16 +25,26 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
 
 namespace qv::spool {
 
+class PageStartScanner;
+
 class PageIndexer : public QObject
 {
     Q_OBJECT
 public:
+    using Job = BackgroundJob;
+    /// Runs a job in the background (later, on another thread).
+    using Executor = JobRunner;
+    /// Bytes of the file one job scans at most (16 blocks of the scan).
+    static constexpr qint64 SliceBytes = 16 * 1024 * 1024;
+
     /// An index of \a path, to be scanned by start(); \a source names the
     /// reader in an error. With \a expectedPages the starts are held against
     /// that page count as limitToPageCount() holds a whole index: one start
@@ -44,6 +60,16 @@ public:
     /// Starts the scan in a thread of its own (once; connect to the signals
     /// first, so that none is missed).
     void start();
+    /// Starts the scan as jobs run by \a executor, one slice of the file a
+    /// job (once; connect to the signals first). A job cancelled stops the
+    /// scan as stop() does. The executor is called from the jobs to queue
+    /// the next slice; it must outlive the scan or run every job it still
+    /// holds when it goes.
+    void start(Executor executor);
+    /// Asks the scan to stop between two blocks of the file, and returns at
+    /// once. The scan then ends with the pages found so far, finished() and
+    /// stopped() true and done() emitted, so that whoever waits is told.
+    void stop();
     /// Takes \a starts, the whole index made at once, as held against the
     /// page count; or \a error, when it could not be made. Complete after it.
     void setComplete(const PageIndex &starts, std::optional<Error> error = std::nullopt);
@@ -55,9 +81,14 @@ public:
     /// The page starts known so far (element 0 is 1, the file start): the
     /// pages known so far.
     qsizetype known() const;
-    /// True once the whole file has been scanned, the scan failed, or the
-    /// index was made at once.
+    /// True once the whole file has been scanned, the scan failed or was
+    /// stopped, or the index was made at once.
     bool finished() const;
+    /// True when the scan was stopped (stop(), a cancelled job, the
+    /// destructor) before the end of the file: the index is not complete.
+    bool stopped() const;
+    /// Bytes of the file scanned so far.
+    qint64 bytesScanned() const { return m_bytes.load(); }
     /// The error that stopped the scan (53, 75, or 9 for more page breaks
     /// than pages), if any.
     std::optional<Error> error() const;
@@ -84,7 +115,23 @@ signals:
     void done();
 
 private:
-    void run();
+    /// What a queued job reaches the index through: cleared (under its
+    /// lock) when the index goes, so that a job still queued then finds
+    /// nothing to do.
+    struct Lifeline
+    {
+        std::mutex mutex;
+        PageIndexer *indexer = nullptr;
+    };
+    static Job sliceJob(std::shared_ptr<Lifeline> lifeline);
+
+    /// Scans one slice of the file (or, with \a slices 0, up to its end);
+    /// true while there is more to scan.
+    bool scanSlice(const std::atomic<bool> *cancelled, int slices);
+    /// Adds \a fresh to the index and tells of it; false when the scan is
+    /// to stop (the index is held against the count).
+    bool publish(PageIndex &fresh);
+    void finish(std::optional<Error> error, bool stopped);
     /// Holds m_starts against the expected count (under the lock); false
     /// when the scan is to stop.
     bool holdAgainstCount();
@@ -98,8 +145,17 @@ private:
     PageIndex m_starts{1};
     bool m_finished = false;
     bool m_exceeded = false;
+    bool m_stopped = false;
     std::optional<Error> m_error;
     std::atomic<bool> m_stop{false};
+    std::atomic<qint64> m_bytes{0};
+    // The scan's own state, touched only by the one scan running.
+    std::unique_ptr<PageStartScanner> m_scanner;
+    qsizetype m_size = 1;     // starts published
+    qsizetype m_nextTell = 0; // the size at which the scan tells next
+    bool m_started = false;   // under m_mutex
+    Executor m_executor;
+    std::shared_ptr<Lifeline> m_lifeline;
     // The page someone waits for: the scan publishes as soon as it is found.
     mutable std::atomic<qsizetype> m_wanted{0};
     std::thread m_thread;

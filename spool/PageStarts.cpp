@@ -109,7 +109,7 @@ std::optional<qint64> PageStartScanner::next()
             m_linesBefore = m_newlines + (unterminated ? 1 : 0);
             return *start + 1;
         }
-        if (m_eof)
+        if (m_eof || (m_interrupt && m_interrupt()))
             return std::nullopt;
         readBlock();
     }

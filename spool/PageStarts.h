@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -34,6 +35,17 @@ public:
     /// break. Throws qv::Error 75 when the file cannot be read.
     std::optional<qint64> next();
 
+    /// Asked before each block is read: true makes next() return nullopt at
+    /// once, with atEnd() false; a later next() goes on where it stopped. A
+    /// scan is so stopped or paused between two blocks (a megabyte at most),
+    /// however far apart the page breaks are.
+    void setInterrupt(std::function<bool()> interrupt) { m_interrupt = std::move(interrupt); }
+    /// True once next() returned nullopt because the file holds no more page
+    /// break (not because it was interrupted).
+    bool atEnd() const { return m_eof && m_from >= m_limit; }
+    /// Bytes of the file read so far.
+    qint64 bytesRead() const { return m_base + m_have; }
+
     /// With countLines: the number of lines before the position that next()
     /// returned last.
     qint64 linesBefore() const { return m_linesBefore; }
@@ -46,6 +58,7 @@ private:
     QString m_path;
     QFile m_file;
     bool m_countLines;
+    std::function<bool()> m_interrupt;
     // Left uninitialised: only the bytes a read fills are ever touched, so a
     // small file costs a small buffer.
     std::unique_ptr<char[]> m_buffer;

@@ -2,7 +2,8 @@
 // The preview window against Qt's QPrintPreviewWidget on the same
 // invoice-like document: opening to the first page shown (with peak memory),
 // changing page in a 10,000-page document, and one zoom step, with
-// "Massima qualità" on and off.
+// "Massima qualità" on and off; and closing the window while the index of a
+// large sparse file is still being scanned.
 //
 // Peak memory is the process's resident high-water mark (VmHWM), reset
 // before each measurement through /proc/self/clear_refs.
@@ -333,6 +334,43 @@ void BM_Zoom_QPrintPreviewWidget(benchmark::State &state)
     }
 }
 BENCHMARK(BM_Zoom_QPrintPreviewWidget)->Unit(benchmark::kMillisecond);
+
+// --- Closing during the background index ---------------------------------------------
+
+// A spool file of one page and then a hole of range(0) GB (sparse: it takes
+// no disk), counted from its index as "qvpreview view" opens one: the window
+// opens at once with page 1, the scan reads on in the background, and the
+// close is timed. It stops the scan between two blocks of the file.
+void BM_ChiusuraDuranteIndice_qvPreview(benchmark::State &state)
+{
+    const qint64 size = state.range(0) << 30;
+    const QString path = folder->filePath(QStringLiteral("rado-%1.tmp").arg(state.range(0)));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write("una pagina\r\n") < 0 || !file.resize(size))
+            qFatal("cannot write %s", qPrintable(path));
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto w = std::make_unique<qv::FrmAnteprima>();
+        w->setFileTemporaneo(path);
+        w->setCountPagesFromIndex(true);
+        w->setPagineTotali(1);
+        w->InizializzaAnteprima();
+        w->show();
+        if (!QTest::qWaitForWindowExposed(w.get()))
+            qFatal("the preview was not exposed");
+        QTest::qWait(100); // the scan well under way
+        state.ResumeTiming();
+        w->pulsante(QStringLiteral("esci"))->trigger();
+        state.PauseTiming();
+        w.reset();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    QFile::remove(path);
+}
+BENCHMARK(BM_ChiusuraDuranteIndice_qvPreview)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

@@ -3,10 +3,12 @@
 // scheme that stops every job and waits, and the one replay of a page onto
 // a surface, with what it drew and the error that stopped it.
 #include "preview/PageWorker.h"
+#include "spool/PageIndexer.h"
 #include "support/TestEnv.h"
 #include "tests/preview/SpoolDiProva.h"
 
 #include <QFile>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -75,6 +77,34 @@ TEST(PageWorker, StopAllCancelsEveryJobAndWaitsForTheOneRunning)
     auto flag = worker.start(P::Thumbnail, [&](const std::atomic<bool> &cancelled) { worked += cancelled ? 0 : 1; });
     worker.stopAll();
     EXPECT_TRUE(*flag);
+}
+
+// The page index's scan is a kind of job of the worker: a slice of the file
+// a job, so that a page job queued during a long scan runs before the scan
+// ends, and the worker's one stop ends the scan too, between two blocks.
+TEST(PageWorker, TheIndexScanTakesTurnsWithPageJobsAndStopsWithThem)
+{
+    test::TempEnv env;
+    const QString path = env.tempFolder() + QStringLiteral("rado.tmp");
+    const qint64 size = qint64(8) << 30; // one page, then a hole: no page break to stop at
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_GT(file.write("una pagina\r\n"), 0);
+        ASSERT_TRUE(file.resize(size));
+    }
+    PageWorker worker;
+    const auto indexer =
+        spool::Document::onFile(path).pageIndexer(QStringLiteral("test"), std::nullopt, worker.runner());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return indexer->bytesScanned() > spool::PageIndexer::SliceBytes; }, 30000));
+    std::promise<bool> scanning;
+    worker.start(P::Neighbour, [&](const std::atomic<bool> &) { scanning.set_value(!indexer->finished()); });
+    EXPECT_TRUE(scanning.get_future().get()) << "the page job waited for the whole scan";
+    worker.stopAll();
+    EXPECT_TRUE(indexer->finished());
+    EXPECT_TRUE(indexer->stopped());
+    EXPECT_LT(indexer->bytesScanned(), size);
+    EXPECT_EQ(worker.pending(), 0);
 }
 
 /// The one replay: a page as far as it could be drawn, and why it stopped.

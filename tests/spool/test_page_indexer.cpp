@@ -7,6 +7,7 @@
 #include "support/TestEnv.h"
 #include "tests/preview/SpoolDiProva.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTest>
 
@@ -123,6 +124,55 @@ TEST_F(PageIndexerTest, PastTheControlsCapTheIndexIsCutAfterTheCount)
     EXPECT_FALSE(indexer.error());
     EXPECT_EQ(indexer.known(), qsizetype(cap) + 1);
     EXPECT_EQ(indexer.waitForPage(cap + 2), std::nullopt);
+}
+
+/// One page, then gigabytes of a hole: a file whose scan finds no page
+/// break for as long as it reads.
+QString sparseDocument(const QString &path, qint64 size)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write("una pagina\r\n") < 0 || !file.resize(size))
+        return {};
+    return path;
+}
+
+// Stopped (or its indexer destroyed, as the window does on closing), the
+// scan ends between two blocks of the file: not at the next page break,
+// which a file of one page and 8 GB of a hole never reaches.
+TEST_F(PageIndexerTest, TheStopFlagIsReadBetweenTwoBlocks)
+{
+    const qint64 size = qint64(8) << 30;
+    const QString path = sparseDocument(env.tempFolder() + QStringLiteral("rado.tmp"), size);
+    ASSERT_FALSE(path.isEmpty());
+    for (const bool destroy : {false, true}) {
+        auto indexer = spool::Document::onFile(path).pageIndexer(QStringLiteral("test"), std::nullopt);
+        std::atomic<qint64> scannedAtDone{-1};
+        std::atomic<bool> stoppedAtDone{false};
+        QObject::connect(
+            indexer.get(), &spool::PageIndexer::done, indexer.get(),
+            [&, raw = indexer.get()] {
+                stoppedAtDone = raw->stopped();
+                scannedAtDone = raw->bytesScanned(); // last: the test waits for it
+            },
+            Qt::DirectConnection);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return indexer->bytesScanned() > 0; }, 30000));
+        const qint64 atStop = indexer->bytesScanned();
+        if (destroy) {
+            indexer.reset();
+        } else {
+            indexer->stop();
+            indexer->waitForFinished();
+            EXPECT_TRUE(indexer->stopped());
+            EXPECT_FALSE(indexer->error());
+            EXPECT_EQ(indexer->waitForPage(2), std::nullopt); // no wait on a stopped scan
+        }
+        // done() comes right after the index is finished, from the scan's thread.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return scannedAtDone.load() >= 0; }, 30000));
+        EXPECT_TRUE(stoppedAtDone) << destroy;
+        // The block being read when it was asked to stop, and at most one more.
+        EXPECT_LE(scannedAtDone.load(), atStop + 2 * (1 << 20)) << destroy;
+        EXPECT_LT(scannedAtDone.load(), size) << destroy;
+    }
 }
 
 } // namespace
