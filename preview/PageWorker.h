@@ -30,6 +30,7 @@ class PageWorker : public QObject
 public:
     /// Which jobs go first: a higher priority is started before a lower one.
     enum class Priority : int {
+        Find = 0,      ///< a stretch of pages of the find's search
         Thumbnail = 1, ///< a thumbnail of the pane
         Neighbour = 2, ///< a page next to the one on show, made ahead
     };

@@ -47,6 +47,15 @@ auto colour(const QColor &c)
 class Highlight : public test::TempEnvTest
 {
 protected:
+    /// What page 1 of \a records highlights for \a query, as the find found it.
+    TextHighlight lit(const QStringList &records, const QString &query)
+    {
+        const QString path = test::writeSpool(env.tempFolder() + QStringLiteral("hl.tmp"), records);
+        TextHighlight hl(query);
+        hl.setMatches(spool::TextSearch(query).findAll(spool::Document::onFile(path)));
+        return hl;
+    }
+
     /// The page of \a records rendered, with the highlight when given.
     QImage render(const QStringList &records, const TextHighlight *highlight = nullptr)
     {
@@ -63,7 +72,7 @@ TEST_F(Highlight, LiesWhereTheMatchedCharactersAreDrawn)
     // glyphs of "Alfa" lie left of it, those of "Beta" within it.
     const QStringList record = test::textRecord(720, 1440, {QStringLiteral("Alfa Beta")}, 20);
     const QImage plain = render(record);
-    TextHighlight hl(QStringLiteral("BETA"));
+    TextHighlight hl = lit(record, QStringLiteral("BETA"));
     const QImage lit = render(record, &hl);
     const auto box = boxOf(lit, colour(hl.matchColour));
     ASSERT_TRUE(box) << "no highlight drawn";
@@ -88,7 +97,7 @@ TEST_F(Highlight, TheCurrentMatchByRecordAndOffsetStandsOut)
 {
     QStringList records = test::textRecord(720, 1440, {QStringLiteral("uno due uno")}, 14);
     records << test::textRecord(720, 2880, {QStringLiteral("uno")}, 14);
-    TextHighlight hl(QStringLiteral("uno"));
+    TextHighlight hl = lit(records, QStringLiteral("uno"));
     hl.currentRecord = 0;
     hl.currentOffset = 8;
     const QImage lit = render(records, &hl);
@@ -113,7 +122,7 @@ TEST_F(Highlight, AMatchAcrossTheLinesOfATextIsLitOnBoth)
 {
     const QStringList record =
         test::textRecord(720, 1440, {QStringLiteral("Ditta Rossi"), QStringLiteral("S.r.l.")}, 14);
-    TextHighlight hl(QStringLiteral("rossi s.r.l."));
+    TextHighlight hl = lit(record, QStringLiteral("rossi s.r.l."));
     const QImage lit = render(record, &hl);
     const auto box = boxOf(lit, colour(hl.matchColour));
     ASSERT_TRUE(box);
@@ -128,7 +137,7 @@ TEST_F(Highlight, AnOpaqueTextKeepsItsHighlight)
 {
     QStringList record = test::textRecord(720, 1440, {QStringLiteral("Totale")}, 14);
     record[1].replace(QStringLiteral("#TRUE#"), QStringLiteral("#FALSE#")); // opaque
-    TextHighlight hl(QStringLiteral("totale"));
+    TextHighlight hl = lit(record, QStringLiteral("totale"));
     EXPECT_TRUE(boxOf(render(record, &hl), colour(hl.matchColour)));
 }
 
@@ -136,7 +145,7 @@ TEST_F(Highlight, NoHighlightOrNoMatchDrawsTheSamePixels)
 {
     const QStringList record = test::textRecord(720, 1440, {QStringLiteral("Alfa Beta")}, 14);
     const QImage plain = render(record);
-    TextHighlight none(QStringLiteral("gamma"));
+    TextHighlight none = lit(record, QStringLiteral("gamma"));
     EXPECT_EQ(render(record, &none), plain);
     TextHighlight empty(QString{});
     EXPECT_EQ(render(record, &empty), plain);
