@@ -11,10 +11,13 @@
 #include "SpoolFixture.h"
 
 #include <QImage>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <optional>
+#include <thread>
 
 namespace qv {
 namespace {
@@ -149,6 +152,44 @@ TEST_F(Highlight, NoHighlightOrNoMatchDrawsTheSamePixels)
     EXPECT_EQ(render(record, &none), plain);
     TextHighlight empty(QString{});
     EXPECT_EQ(render(record, &empty), plain);
+}
+
+// The painter lights the matches it is given, as the find found them: it
+// does not search the page again (a second "uno" it is not given stays plain).
+TEST_F(Highlight, LightsTheMatchesItIsGivenAndNoOthers)
+{
+    const QStringList record = test::textRecord(720, 1440, {QStringLiteral("uno due uno")}, 14);
+    TextHighlight given(QStringLiteral("uno"));
+    given.matches = {{0, 8, 3}};
+    const auto box = boxOf(render(record, &given), colour(given.matchColour));
+    ASSERT_TRUE(box);
+    TextHighlight all = lit(record, QStringLiteral("uno"));
+    const auto both = boxOf(render(record, &all), colour(all.matchColour));
+    ASSERT_TRUE(both);
+    EXPECT_GT(box->left(), both->left() + box->width()) << "only the last \"uno\" is lit";
+    EXPECT_EQ(box->right(), both->right());
+}
+
+// One line of 40,000 letters, each a match: the painter walks the line once
+// (measuring each match from the line's start takes minutes), and the
+// highlights run on to the page's edge.
+TEST_F(Highlight, ALineOfManyMatchesIsMeasuredOnce)
+{
+    const QStringList record = test::textRecord(720, 1440, {QString(40000, u'a')}, 10);
+    const TextHighlight hl = lit(record, QStringLiteral("a"));
+    ASSERT_EQ(hl.matches.size(), 40000);
+    QImage image;
+    std::atomic_bool over{false};
+    std::thread painter([&] {
+        image = render(record, &hl);
+        over = true;
+    });
+    const bool ended = QTest::qWaitFor([&] { return over.load(); }, 60000);
+    painter.join();
+    ASSERT_TRUE(ended) << "the page was not painted";
+    const auto box = boxOf(image, colour(hl.matchColour));
+    ASSERT_TRUE(box);
+    EXPECT_GE(box->right(), image.width() - 2) << "lit to the edge of the page shown";
 }
 
 } // namespace
