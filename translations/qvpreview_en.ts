@@ -420,6 +420,26 @@
         <source>%1 di %2</source>
         <translation>%1 of %2</translation>
     </message>
+    <message>
+        <source>Aa</source>
+        <translation>Aa</translation>
+    </message>
+    <message>
+        <source>Maiuscole/minuscole: distingue le maiuscole</source>
+        <translation>Match case: capitals and small letters differ</translation>
+    </message>
+    <message>
+        <source>ab|</source>
+        <translation>ab|</translation>
+    </message>
+    <message>
+        <source>Parole intere: solo parole intere</source>
+        <translation>Whole words: whole words only</translation>
+    </message>
+    <message>
+        <source>%1 di oltre %2</source>
+        <translation>%1 of more than %2</translation>
+    </message>
 </context>
 <context>
     <name>qv::Form1</name>
@@ -1322,62 +1342,6 @@
         <translation>missing text to find</translation>
     </message>
     <message>
-        <source>Uso: qvpreview COMANDO FILE [OPZIONI]
-
-Comandi:
-  view FILE                       apre l&apos;anteprima di stampa del file di spool
-  print FILE [--pages A-B] [--copies N] [--printer NOME | --pdf OUT.pdf]
-             [--title TITOLO]     stampa le pagine A..B, N copie, sulla stampante
-                                  indicata (predefinita: quella corrente) o in un PDF;
-                                  il lavoro si chiama TITOLO (predefinito: il nome
-                                  del file)
-  render FILE --page N [--zoom Z] --png OUT.png
-                                  disegna la pagina N al Z per cento (100) in un PNG,
-                                  senza bisogno di uno schermo
-  check FILE                      legge tutto il file e riporta il primo errore con
-                                  la sua riga, oppure le pagine e i record
-  find FILE TESTO                 cerca TESTO nei testi del documento, senza distinguere
-                                  maiuscole e minuscole, e scrive una riga per ogni
-                                  occorrenza: PAGINA:X,Y:COLONNA:CONTESTO, dove il
-                                  contesto è l&apos;occorrenza con al più 40 caratteri del
-                                  testo prima e dopo (X e Y in twip, COLONNA dal
-                                  carattere 1); esce con 0 se ne trova, 1 se non ne
-                                  trova, 2 per un errore
-
-Opzioni generali:
-  -h, --help                      mostra questo aiuto
-  --version                       mostra la versione
-  --list-printers                 elenca le stampanti installate
-</source>
-        <translation>Usage: qvpreview COMMAND FILE [OPTIONS]
-
-Commands:
-  view FILE                       opens the print preview of the spool file
-  print FILE [--pages A-B] [--copies N] [--printer NAME | --pdf OUT.pdf]
-             [--title TITLE]      prints pages A..B, N copies, on the printer
-                                  given (default: the current one) or to a PDF;
-                                  the job is named TITLE (default: the file&apos;s
-                                  name)
-  render FILE --page N [--zoom Z] --png OUT.png
-                                  draws page N at Z per cent (100) into a PNG,
-                                  without needing a display
-  check FILE                      reads the whole file and reports the first error
-                                  with its line, or the pages and the records
-  find FILE TEXT                  finds TEXT in the document&apos;s texts, whatever the
-                                  case, and writes one line for each match:
-                                  PAGE:X,Y:COLUMN:CONTEXT, the context being the
-                                  match with at most 40 characters of the text
-                                  before and after it (X and Y in twips, COLUMN
-                                  from character 1); exits with 0 when found, 1
-                                  when not found, 2 on an error
-
-General options:
-  -h, --help                      shows this help
-  --version                       shows the version
-  --list-printers                 lists the installed printers
-</translation>
-    </message>
-    <message>
         <source>orizzontale</source>
         <translation>landscape</translation>
     </message>
@@ -1404,6 +1368,74 @@ General options:
     <message>
         <source>pagine %1-%2</source>
         <translation>pages %1-%2</translation>
+    </message>
+    <message>
+        <source>Uso: qvpreview COMANDO FILE [OPZIONI]
+
+Comandi:
+  view FILE                       apre l&apos;anteprima di stampa del file di spool
+  print FILE [--pages A-B] [--copies N] [--printer NOME | --pdf OUT.pdf]
+             [--title TITOLO]     stampa le pagine A..B, N copie, sulla stampante
+                                  indicata (predefinita: quella corrente) o in un PDF;
+                                  il lavoro si chiama TITOLO (predefinito: il nome
+                                  del file)
+  render FILE --page N [--zoom Z] --png OUT.png
+                                  disegna la pagina N al Z per cento (100) in un PNG,
+                                  senza bisogno di uno schermo
+  check FILE                      legge tutto il file e riporta il primo errore con
+                                  la sua riga, oppure le pagine e i record
+  find FILE TESTO [--match-case] [--whole-words]
+                                  cerca TESTO nei testi del documento, senza distinguere
+                                  maiuscole e minuscole (con --match-case sì), anche
+                                  dentro le parole (con --whole-words solo parole
+                                  intere), e scrive una riga per ogni
+                                  occorrenza: PAGINA:X,Y:COLONNA:CONTESTO, dove il
+                                  contesto è l&apos;occorrenza con al più 40 caratteri del
+                                  testo prima e dopo (X e Y in twip, COLONNA dal
+                                  carattere 1); esce con 0 se ne trova, 1 se non ne
+                                  trova, 2 per un errore; oltre 100000 occorrenze
+                                  scrive le prime 100000 e lo dice
+
+Opzioni generali:
+  -h, --help                      mostra questo aiuto
+  --version                       mostra la versione
+  --list-printers                 elenca le stampanti installate
+</source>
+        <translation>Usage: qvpreview COMMAND FILE [OPTIONS]
+
+Commands:
+  view FILE                       opens the print preview of the spool file
+  print FILE [--pages A-B] [--copies N] [--printer NAME | --pdf OUT.pdf]
+             [--title TITLE]      prints pages A..B, N copies, on the printer
+                                  given (default: the current one) or to a PDF;
+                                  the job is named TITLE (default: the file&apos;s
+                                  name)
+  render FILE --page N [--zoom Z] --png OUT.png
+                                  draws page N at Z per cent (100) into a PNG,
+                                  without needing a display
+  check FILE                      reads the whole file and reports the first error
+                                  with its line, or the pages and the records
+  find FILE TEXT [--match-case] [--whole-words]
+                                  finds TEXT in the document&apos;s texts, whatever the
+                                  case (with --match-case as written), also inside
+                                  words (with --whole-words whole words only), and
+                                  writes one line for each match:
+                                  PAGE:X,Y:COLUMN:CONTEXT, the context being the
+                                  match with at most 40 characters of the text
+                                  before and after it (X and Y in twips, COLUMN
+                                  from character 1); exits with 0 when found, 1
+                                  when not found, 2 on an error; past 100000
+                                  matches writes the first 100000 and says so
+
+General options:
+  -h, --help                      shows this help
+  --version                       shows the version
+  --list-printers                 lists the installed printers
+</translation>
+    </message>
+    <message>
+        <source>oltre %1 occorrenze: scritte le prime %1</source>
+        <translation>more than %1 matches: the first %1 written</translation>
     </message>
 </context>
 </TS>
