@@ -160,6 +160,7 @@ TextSearch::TextSearch(QString query, FindOptions options) : m_query(std::move(q
 {
     m_pattern = m_options.matchCase ? m_query : folded(m_query);
     m_asciiQuery = isAscii(m_pattern) && isAscii(m_query);
+    m_patternSurrogates = std::any_of(m_pattern.cbegin(), m_pattern.cend(), [](QChar c) { return c.isSurrogate(); });
     if (m_asciiQuery)
         m_bytes = m_pattern.toLatin1();
     // The failure table, the same for the bytes and the characters.
@@ -195,14 +196,27 @@ TextSearch::Stop TextSearch::matchBytes(QByteArrayView text, const std::atomic_b
 TextSearch::Stop TextSearch::matchText(QStringView text, const std::atomic_bool *cancel,
                                        const std::function<bool(qsizetype)> &found) const
 {
-    const QString fold = m_options.matchCase ? QString() : folded(text);
-    const QStringView searched = m_options.matchCase ? text : QStringView(fold);
     const bool words = m_options.wholeWords;
     const auto accept = [&](qsizetype from, qsizetype to) { return !words || wholeWordAt(text, from, to); };
-    const int r = scan(
-        reinterpret_cast<const char16_t *>(searched.utf16()), searched.size(),
-        reinterpret_cast<const char16_t *>(m_pattern.utf16()), m_pattern.size(), m_fail, [](char16_t c) { return c; },
-        accept, found, cancel);
+    const auto *p = reinterpret_cast<const char16_t *>(m_pattern.utf16());
+    const auto *t = reinterpret_cast<const char16_t *>(text.utf16());
+    int r;
+    if (m_options.matchCase) {
+        r = scan(
+            t, text.size(), p, m_pattern.size(), m_fail, [](char16_t c) { return c; }, accept, found, cancel);
+    } else if (!m_patternSurrogates) {
+        // A pattern without surrogates matches none in the text: each code
+        // unit folds on its own, as it is read, without a folded copy.
+        r = scan(
+            t, text.size(), p, m_pattern.size(), m_fail,
+            [](char16_t c) { return c < 0x80 ? char16_t(LowerTable[c]) : char16_t(QChar::toCaseFolded(c)); }, accept,
+            found, cancel);
+    } else {
+        const QString fold = folded(text);
+        r = scan(
+            reinterpret_cast<const char16_t *>(fold.utf16()), fold.size(), p, m_pattern.size(), m_fail,
+            [](char16_t c) { return c; }, accept, found, cancel);
+    }
     return r == 0 ? Stop::None : r == 1 ? Stop::Cancelled : Stop::Limit;
 }
 

@@ -161,6 +161,7 @@ private:
     QString m_pattern;
     QByteArray m_bytes;
     bool m_asciiQuery = false;
+    bool m_patternSurrogates = false; // then the text is folded whole first
     // The matcher's failure table: for each prefix of the pattern, the
     // length of its longest proper prefix that is also its suffix.
     std::vector<int32_t> m_fail;

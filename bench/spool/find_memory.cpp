@@ -46,7 +46,8 @@ int main(int argc, char **argv)
             f.write(r.bytes());
         }
     }
-    struct rusage before {};
+    struct rusage before
+    {};
     getrusage(RUSAGE_SELF, &before);
     qsizetype matches = 0;
     if (argc > 2 && QByteArray(argv[2]) == "--bar") {
@@ -65,7 +66,8 @@ int main(int argc, char **argv)
     } else {
         matches = qv::SpoolFile(path).find(QStringLiteral("a")).size();
     }
-    struct rusage after {};
+    struct rusage after
+    {};
     getrusage(RUSAGE_SELF, &after);
     std::printf("%d MB of \"a\": %lld matches, peak resident %.1f MB (%.1f MB before the find)\n", megabytes,
                 static_cast<long long>(matches), double(after.ru_maxrss) / 1024, double(before.ru_maxrss) / 1024);

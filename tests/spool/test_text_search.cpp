@@ -83,15 +83,17 @@ TEST_P(RecordOptions, MatchAsTheOptionsSay)
 
 INSTANTIATE_TEST_SUITE_P(
     TextSearch, RecordOptions,
-    ::testing::Values(OptionCase{"CaseCounts", "Totale TOTALE totale", "totale", true, false, {14}},
-                      OptionCase{"CaseCountsBeyondAscii", "PERCHÉ perché", "PERCHÉ", true, false, {0}},
-                      OptionCase{
-                          "WholeWordsOnly", "tot totale (tot) tot. totò _tot tot", "tot", false, true, {0, 12, 17, 32}},
-                      OptionCase{"WholeWordsAfterAnAccentedLetter", "èrosa rosa", "rosa", false, true, {6}},
-                      OptionCase{"AWordThatFailsDoesNotHideTheNext", "aab ab", "ab", false, true, {4}},
-                      OptionCase{"BothOptions", "Rossi rossi ROSSI Rossini", "Rossi", true, true, {0}},
-                      // A sign that folds onto a letter (KELVIN SIGN onto "k").
-                      OptionCase{"FoldingReachesBeyondAscii", "5 \u212A", "k", false, false, {2}}),
+    ::testing::Values(
+        OptionCase{"CaseCounts", "Totale TOTALE totale", "totale", true, false, {14}},
+        OptionCase{"CaseCountsBeyondAscii", "PERCHÉ perché", "PERCHÉ", true, false, {0}},
+        OptionCase{"WholeWordsOnly", "tot totale (tot) tot. totò _tot tot", "tot", false, true, {0, 12, 17, 32}},
+        OptionCase{"WholeWordsAfterAnAccentedLetter", "èrosa rosa", "rosa", false, true, {6}},
+        OptionCase{"AWordThatFailsDoesNotHideTheNext", "aab ab", "ab", false, true, {4}},
+        OptionCase{"BothOptions", "Rossi rossi ROSSI Rossini", "Rossi", true, true, {0}},
+        // A sign that folds onto a letter (KELVIN SIGN onto "k").
+        OptionCase{"FoldingReachesBeyondAscii", "5 \u212A", "k", false, false, {2}},
+        // Letters past the basic plane fold too (DESERET CAPITAL LONG I).
+        OptionCase{"FoldingBeyondTheBasicPlane", "x \U00010400 \U00010428", "\U00010428", false, false, {2, 5}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // --- Time and memory bounded whatever the text and the query --------------------------
