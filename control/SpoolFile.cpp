@@ -330,18 +330,38 @@ SpoolCheck SpoolFile::check() const
 
 QList<SpoolMatch> SpoolFile::find(const QString &text) const
 {
+    return find(text, SpoolFindOptions());
+}
+
+QList<SpoolMatch> SpoolFile::find(const QString &text, const SpoolFindOptions &options, bool *more) const
+{
     QList<SpoolMatch> found;
-    spool::TextSearch search(text);
-    search.setKeepText(true);
+    spool::FindOptions how;
+    how.matchCase = options.matchCase;
+    how.wholeWords = options.wholeWords;
+    spool::TextSearch search(text, how);
+    search.setMaxMatches(SpoolFindOptions::MaxMatches);
+    // The texts of the page's records with a match, in order: each match
+    // takes its record's (one shared copy for all its matches).
+    QList<std::pair<int32_t, QString>> texts;
+    search.setTextSink([&texts](int32_t, int32_t record, const QString &t) { texts.append({record, t}); });
     const QList<qint64> &index = starts();
-    search.run(
+    const spool::TextSearch::Outcome outcome = search.run(
         m_path, index, 1, int32_t(std::min<qsizetype>(index.size(), std::numeric_limits<int32_t>::max())),
-        [&found](int32_t, const QList<spool::TextMatch> &matches) {
-            for (const spool::TextMatch &m : matches)
-                found.append(SpoolMatch{m.page, m.record, m.x, m.y, m.offset, m.length, m.text});
+        [&found, &texts](int32_t, const QList<spool::TextMatch> &matches) {
+            qsizetype t = 0;
+            for (const spool::TextMatch &m : matches) {
+                while (t + 1 < texts.size() && texts[t].first < m.record)
+                    ++t;
+                const QString recordText = t < texts.size() ? texts[t].second : QString();
+                found.append(SpoolMatch{m.page, m.record, m.x, m.y, m.offset, m.length, recordText});
+            }
+            texts.clear();
             return true;
         },
         nullptr, Source);
+    if (more)
+        *more = outcome.limited;
     return found;
 }
 

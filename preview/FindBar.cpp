@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QToolButton>
 
@@ -41,6 +42,22 @@ FindBar::FindBar(std::function<Document()> document, QWidget *parent)
     m_next = button(QStringLiteral("FindNext"),
                     QCoreApplication::translate("qv::FindBar", "Corrispondenza successiva (F3)"));
     m_next->setArrowType(Qt::DownArrow);
+    const auto option = [&](const QString &name, const QString &text, const QString &tip) {
+        QToolButton *b = button(name, tip);
+        b->setText(text);
+        b->setCheckable(true);
+        // Reached with Tab from the field, toggled with the space bar.
+        b->setFocusPolicy(Qt::TabFocus);
+        connect(b, &QToolButton::toggled, this, [this] {
+            if (!m_field->text().isEmpty())
+                start();
+        });
+        return b;
+    };
+    m_matchCase = option(QStringLiteral("FindMatchCase"), QCoreApplication::translate("qv::FindBar", "Aa"),
+                         QCoreApplication::translate("qv::FindBar", "Maiuscole/minuscole: distingue le maiuscole"));
+    m_wholeWords = option(QStringLiteral("FindWholeWords"), QCoreApplication::translate("qv::FindBar", "ab|"),
+                          QCoreApplication::translate("qv::FindBar", "Parole intere: solo parole intere"));
     m_close = button(QStringLiteral("FindClose"), QCoreApplication::translate("qv::FindBar", "Chiudi (Esc)"));
     m_close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
 
@@ -54,6 +71,8 @@ FindBar::FindBar(std::function<Document()> document, QWidget *parent)
     layout->addWidget(m_field, 1);
     layout->addWidget(m_previous);
     layout->addWidget(m_next);
+    layout->addWidget(m_matchCase);
+    layout->addWidget(m_wholeWords);
     layout->addWidget(m_label);
     layout->addWidget(m_close);
 
@@ -118,7 +137,24 @@ bool FindBar::eventFilter(QObject *watched, QEvent *event)
 void FindBar::start()
 {
     const QString query = m_field->text();
-    m_results->search(query, query.isEmpty() ? Document() : m_document());
+    m_results->search(query, query.isEmpty() ? Document() : m_document(), options());
+}
+
+spool::FindOptions FindBar::options() const
+{
+    spool::FindOptions o;
+    o.matchCase = m_matchCase->isChecked();
+    o.wholeWords = m_wholeWords->isChecked();
+    return o;
+}
+
+void FindBar::setOptions(spool::FindOptions options)
+{
+    const QSignalBlocker caseBlocker(m_matchCase), wordsBlocker(m_wholeWords);
+    m_matchCase->setChecked(options.matchCase);
+    m_wholeWords->setChecked(options.wholeWords);
+    if (!m_field->text().isEmpty())
+        start();
 }
 
 void FindBar::step(int direction)
@@ -138,7 +174,11 @@ QString FindBar::status() const
     if (count == 0)
         return searching() || !m_results->done() ? QCoreApplication::translate("qv::FindBar", "Ricerca in corso…")
                                                  : QCoreApplication::translate("qv::FindBar", "Nessuna corrispondenza");
-    const QString where = QCoreApplication::translate("qv::FindBar", "%1 di %2").arg(currentNumber()).arg(count);
+    // Past the limit the search stops: the count is a lower bound.
+    const QString where =
+        m_results->limited()
+            ? QCoreApplication::translate("qv::FindBar", "%1 di oltre %2").arg(currentNumber()).arg(count)
+            : QCoreApplication::translate("qv::FindBar", "%1 di %2").arg(currentNumber()).arg(count);
     return m_results->done() ? where : where + QStringLiteral("…");
 }
 

@@ -2,10 +2,11 @@
 // qvPreview - print preview for Qt applications.
 // The preview window's find bar: a text field, previous and next buttons, a
 // label that says where the user is among the matches, and a close button.
-// It is the find's face only: the search, its matches and the highlights are
-// FindResults', which runs it on a worker thread, from the page on show to
-// the end and then from the first page, so a long document never holds the
-// window up.
+// Two checkable buttons say how the text matches (the case counts, whole
+// words only). It is the find's face only: the search, its matches and the
+// highlights are FindResults', which runs it on the viewer's worker, from the
+// page on show to the end and then from the first page, so a long document
+// never holds the window up.
 #pragma once
 
 #include "preview/FindResults.h"
@@ -58,8 +59,16 @@ public:
     qsizetype currentNumber() const { return m_results->currentNumber(); }
     const spool::TextMatch *current() const { return m_results->current(); }
 
+    /// How the field's text matches: the two checkable buttons beside it
+    /// ("Aa": the case counts; "ab|": whole words only). Both off by default;
+    /// setting either searches again.
+    spool::FindOptions options() const;
+    void setOptions(spool::FindOptions options);
+
     QLineEdit *field() const { return m_field; }
     QLabel *label() const { return m_label; }
+    QToolButton *matchCaseButton() const { return m_matchCase; }
+    QToolButton *wholeWordsButton() const { return m_wholeWords; }
 
 signals:
     /// Show page \a page (1-based): the current match is there.
@@ -82,6 +91,8 @@ private:
     QLineEdit *m_field = nullptr;
     QToolButton *m_previous = nullptr;
     QToolButton *m_next = nullptr;
+    QToolButton *m_matchCase = nullptr;
+    QToolButton *m_wholeWords = nullptr;
     QLabel *m_label = nullptr;
     QToolButton *m_close = nullptr;
 };

@@ -2,44 +2,89 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/FindResults.h"
 
+#include "preview/PageWorker.h"
+
 #include <qvpreview/Error.h>
 
 #include <QElapsedTimer>
-#include <QPointer>
-#include <QThread>
 
 #include <algorithm>
+#include <limits>
+#include <mutex>
 
 namespace qv {
 
 namespace {
 
-/// The worker hands its matches over at most this often (and at its end),
-/// so a search with many matches does not flood the window with events.
+/// A job hands its matches over at most this often (and at its end), so a
+/// search with many matches does not flood the window with events.
 constexpr qint64 HandOverMs = 40;
+/// A job searches pages for about this long, then the next stretch is
+/// queued: pages made ahead and thumbnails queued meanwhile go first.
+constexpr qint64 StretchMs = 100;
 
 } // namespace
 
-FindResults::FindResults(QObject *parent) : QObject(parent) {}
+/// What a job sends back, on the results' thread.
+struct FindResults::Batch
+{
+    quint64 generation = 0;
+    bool wrapped = false; // pages before the one the search started on
+    QList<spool::TextMatch> matches;
+    bool last = false;      // the job's last batch
+    int32_t next = 0;       // with last: the page the next stretch starts on; 0: the range is done
+    bool limited = false;   // with last: stopped at the match limit
+    bool cancelled = false; // with last: its flag was set
+    QString error;          // with last: the reader's error
+};
+
+/// Where the jobs post their batches: the results while they live. A job
+/// may outlive them; it then posts nothing.
+struct FindResults::Mailbox
+{
+    std::mutex mutex;
+    FindResults *owner = nullptr;
+
+    void post(Batch batch)
+    {
+        std::lock_guard lock(mutex);
+        if (!owner)
+            return;
+        FindResults *to = owner;
+        // Events for an object that is deleted later are dropped with it.
+        QMetaObject::invokeMethod(
+            to, [to, batch = std::move(batch)] { to->received(batch); }, Qt::QueuedConnection);
+    }
+};
+
+FindResults::FindResults(QObject *parent) : QObject(parent), m_mailbox(std::make_shared<Mailbox>())
+{
+    m_mailbox->owner = this;
+}
 
 FindResults::~FindResults()
 {
+    {
+        std::lock_guard lock(m_mailbox->mutex);
+        m_mailbox->owner = nullptr;
+    }
     stop();
+    // An own worker, a child, waits for its job as it goes.
 }
 
-/// Stops the search on show: its worker is told to stop, and waited for, so
-/// that no thread outlives the results; what it still sends is dropped.
+void FindResults::setWorker(PageWorker *worker)
+{
+    m_worker = worker;
+}
+
+/// Stops the search on show: its job is told to stop; what it still sends
+/// is dropped.
 void FindResults::stop()
 {
     ++m_generation;
-    if (m_cancel)
-        m_cancel->store(true);
-    if (m_thread) {
-        m_thread->wait();
-        delete m_thread;
-        m_thread = nullptr;
-    }
-    m_cancel.reset();
+    if (m_job)
+        m_job->store(true);
+    m_job.reset();
 }
 
 void FindResults::clear()
@@ -47,108 +92,147 @@ void FindResults::clear()
     search(QString(), Document());
 }
 
-void FindResults::search(const QString &query, const Document &document)
+void FindResults::search(const QString &query, const Document &document, spool::FindOptions options)
 {
     stop();
     m_query = query;
+    m_options = options;
+    m_document = document;
     m_before.clear();
     m_after.clear();
     m_current = -1;
     m_error.clear();
-    m_highlight.reset();
+    m_highlights.clear();
+    m_none.reset();
     m_done = true;
-    const auto pages = document.pages > 0 ? document.pages : int32_t(document.index.size());
-    if (query.isEmpty() || document.path.isEmpty() || pages < 1) {
+    m_limited = false;
+    m_pages = document.pages > 0 ? document.pages : int32_t(document.index.size());
+    if (query.isEmpty() || document.path.isEmpty() || m_pages < 1) {
         emit changed();
         emit highlightChanged();
         return;
     }
     m_done = false;
-    const int32_t first = std::clamp(document.currentPage, 1, pages);
-    const quint64 generation = m_generation;
-    m_cancel = std::make_shared<std::atomic_bool>(false);
-    QPointer<FindResults> self(this);
-    m_thread = QThread::create([self, generation, query, first, pages, document, cancel = m_cancel] {
-        const spool::TextSearch search(query);
-        QList<spool::TextMatch> batch;
-        QElapsedTimer sinceHandOver;
-        sinceHandOver.start();
-        bool wrapped = false;
-        // Hands the batch to the results on their own thread.
-        const auto handOver = [&](bool done, const QString &error = QString()) {
-            QMetaObject::invokeMethod(
-                self.data(),
-                [self, generation, wrapped, matches = std::move(batch), done, error] {
-                    if (self)
-                        self->received(generation, wrapped, matches, done, error);
-                },
-                Qt::QueuedConnection);
-            batch.clear();
-            sinceHandOver.restart();
-        };
-        const auto sink = [&](int32_t, const QList<spool::TextMatch> &matches) {
-            batch.append(matches);
-            if (!batch.isEmpty() && sinceHandOver.elapsed() >= HandOverMs)
-                handOver(false);
-            return true;
-        };
-        try {
-            if (!search.run(document.path, document.index, first, pages, sink, cancel.get(),
-                            QStringLiteral("FrmAnteprima")))
-                return;
-            handOver(false);
-            wrapped = true;
-            if (!search.run(document.path, document.index, 1, first - 1, sink, cancel.get(),
-                            QStringLiteral("FrmAnteprima")))
-                return;
-            handOver(true);
-        } catch (const Error &e) {
-            handOver(true, e.description());
-        } catch (const std::exception &e) {
-            handOver(true, QString::fromLocal8Bit(e.what()));
-        }
-    });
-    connect(m_thread, &QThread::finished, this, [this, generation] {
-        if (generation != m_generation)
-            return; // stopped: stop() has deleted it
-        m_thread->deleteLater();
-        m_thread = nullptr;
-        m_cancel.reset();
-        emit changed();
-    });
-    m_thread->start(QThread::LowPriority);
+    m_first = std::clamp(document.currentPage, 1, m_pages);
+    submit(m_first, false);
     emit changed();
-    // The page on show lights the new query's matches at once; the current
-    // one follows when the worker finds it.
+    // The page on show drops the last query's highlights at once; the new
+    // ones follow as the job finds them.
     emit highlightChanged();
 }
 
-void FindResults::received(quint64 generation, bool wrapped, const QList<spool::TextMatch> &matches, bool done,
-                           const QString &error)
+/// Queues the search of the pages from \a from to the end of its range (the
+/// last page, or the one before the page the search started on).
+void FindResults::submit(int32_t from, bool wrapped)
 {
-    if (generation != m_generation)
+    if (!m_worker) {
+        if (!m_ownWorker)
+            m_ownWorker = new PageWorker(this);
+        m_worker = m_ownWorker;
+    }
+    const int32_t to = wrapped ? m_first - 1 : m_pages;
+    const int32_t indexed = int32_t(std::min<qsizetype>(m_document.index.size(), std::numeric_limits<int32_t>::max()));
+    const qsizetype room = MatchLimit - count();
+    m_job = m_worker->start(PageWorker::Priority::Find, [mailbox = m_mailbox, generation = m_generation,
+                                                         query = m_query, options = m_options, path = m_document.path,
+                                                         index = m_document.index, from, to, wrapped, indexed,
+                                                         room](const std::atomic<bool> &cancelled) {
+        Batch batch;
+        batch.generation = generation;
+        batch.wrapped = wrapped;
+        QElapsedTimer sinceHandOver;
+        sinceHandOver.start();
+        const auto handOver = [&] {
+            Batch next;
+            next.generation = generation;
+            next.wrapped = wrapped;
+            std::swap(next, batch);
+            mailbox->post(std::move(next));
+            sinceHandOver.restart();
+        };
+        if (cancelled) {
+            batch.last = batch.cancelled = true;
+            handOver();
+            return;
+        }
+        spool::TextSearch search(query, options);
+        search.setMaxMatches(room);
+        QElapsedTimer stretch;
+        stretch.start();
+        int32_t lastPage = from - 1;
+        const auto sink = [&](int32_t page, const QList<spool::TextMatch> &matches) {
+            lastPage = page;
+            batch.matches.append(matches);
+            if (!batch.matches.isEmpty() && sinceHandOver.elapsed() >= HandOverMs)
+                handOver();
+            // A stretch ends at a page whose successor the index knows (the
+            // next stretch starts there); past the index it reads on.
+            return stretch.elapsed() < StretchMs || page >= indexed;
+        };
+        try {
+            const spool::TextSearch::Outcome outcome =
+                search.run(path, index, from, to, sink, &cancelled, QStringLiteral("FrmAnteprima"));
+            if (outcome.limited)
+                batch.limited = true;
+            else if (cancelled)
+                batch.cancelled = true;
+            else if (!outcome.complete && lastPage < to)
+                batch.next = lastPage + 1;
+        } catch (const Error &e) {
+            batch.error = e.description();
+        } catch (const std::exception &e) {
+            batch.error = QString::fromLocal8Bit(e.what());
+        }
+        batch.last = true;
+        handOver();
+    });
+}
+
+void FindResults::received(const Batch &batch)
+{
+    if (batch.generation != m_generation)
         return; // a search that was stopped
     const qsizetype before = count();
-    if (wrapped) {
+    if (batch.wrapped) {
         // Matches before the page the search started on: a current match
         // from that page on moves down the list.
         if (m_current >= m_before.size())
-            m_current += matches.size();
-        m_before.append(matches);
+            m_current += batch.matches.size();
+        m_before.append(batch.matches);
     } else {
-        m_after.append(matches);
+        m_after.append(batch.matches);
     }
-    m_done = done;
-    m_error = error;
+    // The pages that got matches highlight them from now on.
+    for (const spool::TextMatch &m : batch.matches)
+        m_highlights.remove(m.page);
+    if (batch.last) {
+        m_job.reset();
+        if (!batch.error.isEmpty()) {
+            m_error = batch.error;
+            m_done = true;
+        } else if (batch.limited) {
+            m_limited = true;
+            m_done = true;
+        } else if (batch.cancelled) {
+            // The worker stopped every job (the window is closing): the
+            // search is over, unfinished.
+        } else if (batch.next > 0) {
+            submit(batch.next, batch.wrapped);
+        } else if (!batch.wrapped && m_first > 1) {
+            submit(1, true);
+        } else {
+            m_done = true;
+        }
+    }
     if (m_current < 0 && count() > before) {
         // The first match found: at or after the page on show, or else the
         // first of the document.
         setCurrent(m_after.isEmpty() ? 0 : m_before.size());
         return;
     }
-    // The page painter finds the matches of the page itself: more matches
-    // elsewhere change no highlight.
     emit changed();
+    if (!batch.matches.isEmpty())
+        emit highlightChanged();
 }
 
 const spool::TextMatch *FindResults::current() const
@@ -170,8 +254,12 @@ void FindResults::step(int direction)
 
 void FindResults::setCurrent(qsizetype number)
 {
+    // The pages of the last current match and of the new one light anew.
+    if (const spool::TextMatch *was = current())
+        m_highlights.remove(was->page);
     m_current = number;
-    m_highlight.reset();
+    if (const spool::TextMatch *now = current())
+        m_highlights.remove(now->page);
     emit changed();
     if (const spool::TextMatch *match = current())
         emit currentMoved(match->page);
@@ -182,16 +270,30 @@ std::shared_ptr<const TextHighlight> FindResults::highlightFor(int32_t page) con
 {
     if (m_query.isEmpty())
         return nullptr;
-    const spool::TextMatch *match = current();
-    const int32_t record = match && match->page == page ? match->record : -1;
-    const int32_t offset = match && match->page == page ? match->offset : -1;
-    if (!m_highlight || m_highlight->search.query() != m_query || m_highlight->currentRecord != record
-        || m_highlight->currentOffset != offset) {
-        m_highlight = std::make_shared<TextHighlight>(m_query);
-        m_highlight->currentRecord = record;
-        m_highlight->currentOffset = offset;
+    if (const auto cached = m_highlights.constFind(page); cached != m_highlights.cend())
+        return *cached;
+    // The page's matches, a run of the list that holds its pages.
+    const QList<spool::TextMatch> &list = page < m_first ? m_before : m_after;
+    const auto range = std::equal_range(list.cbegin(), list.cend(), page, [](const auto &a, const auto &b) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(a)>, int32_t>)
+            return a < b.page;
+        else
+            return a.page < b;
+    });
+    if (range.first == range.second) {
+        if (!m_none)
+            m_none = std::make_shared<TextHighlight>(m_query);
+        return m_none;
     }
-    return m_highlight;
+    auto made = std::make_shared<TextHighlight>(m_query);
+    const qsizetype at = range.first - list.cbegin();
+    made->setMatches(list.constData() + at, list.constData() + (range.second - list.cbegin()));
+    if (const spool::TextMatch *match = current(); match && match->page == page) {
+        made->currentRecord = match->record;
+        made->currentOffset = match->offset;
+    }
+    m_highlights.insert(page, made);
+    return made;
 }
 
 } // namespace qv

@@ -1,27 +1,29 @@
 // SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The results of a find in the document on show, apart from the find bar
-// that asks for them: the search on a worker thread, from the page on show
-// to the end and then from the first page, the matches found so far in
-// document order, the current one, and what each page highlights. Both views
-// light their pages from here; the bar is only the field, the buttons and
-// the label.
+// that asks for them: the search as jobs of the viewer's worker, from the
+// page on show to the end and then from the first page, the matches found
+// so far in document order (where they are, not their text), the current
+// one, and what each page highlights. Both views light their pages from
+// here; the bar is only the field, the buttons and the label.
 #pragma once
 
 #include "render/TextHighlight.h"
 #include "spool/TextSearch.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 
-class QThread;
-
 namespace qv {
+
+class PageWorker;
 
 class FindResults : public QObject
 {
@@ -37,22 +39,37 @@ public:
         int32_t currentPage = 1; ///< the page on show, 1-based: the search starts there
     };
 
+    /// The most matches a search collects (spool::TextSearch::MatchLimit):
+    /// past it the search stops, and limited() says so.
+    static constexpr qsizetype MatchLimit = spool::TextSearch::MatchLimit;
+
     explicit FindResults(QObject *parent = nullptr);
-    /// Stops the search and waits for its thread.
+    /// Stops the search; a job of it still running drops what it finds.
     ~FindResults() override;
 
-    /// Searches \a document for \a query (case-blind), dropping the last
-    /// search and its matches; an empty query only clears them.
-    void search(const QString &query, const Document &document);
+    /// The worker the search runs on, in stretches of pages at the lowest
+    /// priority (PageWorker::Priority::Find), so pages and thumbnails go
+    /// first. Without one the results make a worker of their own. The
+    /// worker may go before the results.
+    void setWorker(PageWorker *worker);
+
+    /// Searches \a document for \a query as \a options say (case-blind
+    /// anywhere by default), dropping the last search and its matches; an
+    /// empty query only clears them.
+    void search(const QString &query, const Document &document, spool::FindOptions options = {});
     /// Stops the search and forgets the query and its matches: no page
     /// highlights anything.
     void clear();
 
     const QString &query() const { return m_query; }
-    /// Matches known so far, and whether the search has been through every page.
+    const spool::FindOptions &options() const { return m_options; }
+    /// Matches known so far, and whether the search has been through every
+    /// page (or stopped at the limit).
     qsizetype count() const { return m_before.size() + m_after.size(); }
-    bool searching() const { return m_thread != nullptr; }
+    bool searching() const { return m_job != nullptr; }
     bool done() const { return m_done; }
+    /// True when the search stopped at MatchLimit matches: there are more.
+    bool limited() const { return m_limited; }
     /// The reader's message when a text record could not be read.
     const QString &error() const { return m_error; }
     /// The current match (1-based number in document order; 0: none) and the match itself.
@@ -62,8 +79,11 @@ public:
     /// wrapping round; the first or last when none is current.
     void step(int direction);
 
-    /// What page \a page (1-based) highlights: every match of the query, the
-    /// current one apart. Null without a query.
+    /// What page \a page (1-based) highlights: the matches found on it, the
+    /// current one apart. Null without a query. The same object while the
+    /// page's matches and the current match stay, so a view that keeps it
+    /// knows when to paint again; made from the matches in hand, never by
+    /// searching the page again.
     std::shared_ptr<const TextHighlight> highlightFor(int32_t page) const;
 
 signals:
@@ -75,24 +95,36 @@ signals:
     void highlightChanged();
 
 private:
+    struct Mailbox;
+    struct Batch;
     void stop();
-    void received(quint64 generation, bool wrapped, const QList<spool::TextMatch> &matches, bool done,
-                  const QString &error);
+    void submit(int32_t from, bool wrapped);
+    void received(const Batch &batch);
     void setCurrent(qsizetype number);
 
     QString m_query;
+    spool::FindOptions m_options;
+    Document m_document;
+    int32_t m_pages = 0;
+    int32_t m_first = 1; // the page the search started on
     // The matches in document order: the pages before the one the search
     // started on (found second), then those from it on (found first).
     QList<spool::TextMatch> m_before;
     QList<spool::TextMatch> m_after;
     qsizetype m_current = -1; // 0-based number in document order; -1: none
     bool m_done = true;
+    bool m_limited = false;
     QString m_error;
 
-    QThread *m_thread = nullptr;
-    std::shared_ptr<std::atomic_bool> m_cancel;
+    QPointer<PageWorker> m_worker;
+    PageWorker *m_ownWorker = nullptr;
+    std::shared_ptr<Mailbox> m_mailbox;
+    std::shared_ptr<std::atomic<bool>> m_job; // the flag of the job queued or running
     quint64 m_generation = 0;
-    mutable std::shared_ptr<TextHighlight> m_highlight; // the last one handed out
+    // What each page with matches highlights, made when first asked; the
+    // pages without one share m_none.
+    mutable QHash<int32_t, std::shared_ptr<TextHighlight>> m_highlights;
+    mutable std::shared_ptr<TextHighlight> m_none;
 };
 
 } // namespace qv

@@ -242,6 +242,7 @@ void FrmAnteprima::createFindBar()
         },
         this);
     m_find->hide();
+    m_find->results()->setWorker(&m_worker); // the search is a kind of job of the one worker
     connect(m_find, &FindBar::showPage, this, [this](int32_t page) {
         attendiPagina(page); // a match past the pages indexed so far
         if (page != m_model.currentPage() + 1)

@@ -37,8 +37,9 @@ public:
     /// Which jobs go first: a higher priority is started before a lower one.
     enum class Priority : int {
         Index = 0,     ///< a slice of the page index's scan (spool::PageIndexer)
-        Thumbnail = 1, ///< a thumbnail of the pane
-        Neighbour = 2, ///< a page next to the one on show, made ahead
+        Find = 1,      ///< a stretch of pages of the find's search
+        Thumbnail = 2, ///< a thumbnail of the pane
+        Neighbour = 3, ///< a page next to the one on show, made ahead
     };
     /// A job's flag: set, the job does no work (it checks the flag as it
     /// starts and where it can stop), and is still run to tell its caller.

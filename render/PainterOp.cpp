@@ -101,12 +101,18 @@ void PainterOp::paint(QPainter &painter, const TextHighlight *highlight, int32_t
         painter.setLayoutDirection((text.flags & 0x1) ? Qt::RightToLeft : Qt::LeftToRight);
         if (highlight) {
             const QFontMetricsF metrics(painter.font(), painter.device());
-            for (const spool::LineSpan &span : highlight->search.spansIn(QStringList{text.text})) {
-                const double left = text.position.x() + metrics.horizontalAdvance(text.text.left(span.start));
+            // One walk along the run: the pen moves from one match to the next.
+            double pen = 0;
+            qsizetype penAt = 0;
+            for (const spool::LineSpan &span : highlight->spansIn(record, QStringList{text.text})) {
+                pen += metrics.horizontalAdvance(text.text.mid(penAt, span.start - penAt));
                 const double width = metrics.horizontalAdvance(text.text.mid(span.start, span.length));
                 const bool current = record == highlight->currentRecord && span.offset == highlight->currentOffset;
-                painter.fillRect(QRectF(left, text.position.y() - metrics.ascent(), width, metrics.height()),
-                                 current ? highlight->currentColour : highlight->matchColour);
+                painter.fillRect(
+                    QRectF(text.position.x() + pen, text.position.y() - metrics.ascent(), width, metrics.height()),
+                    current ? highlight->currentColour : highlight->matchColour);
+                pen += width;
+                penAt = span.start + span.length;
             }
         }
         painter.drawText(text.position, text.text);

@@ -333,22 +333,35 @@ bool PainterTarget::drawPlainText(const QPointF &baseline, const QString &text)
     return true;
 }
 
-/// Fills the matches of the highlight's query in the record's \a lines,
-/// drawn from (\a x, \a top): each stretch of a match on a line is measured
-/// in the font the line is drawn in, from the line's start.
+/// Fills the highlight's matches of this record in its \a lines, drawn from
+/// (\a x, \a top): each stretch is measured in the font the line is drawn
+/// in, walking once along its line (the pen moves from one stretch to the
+/// next), so a line of many matches costs one measure of the line.
 void PainterTarget::drawHighlights(const QFont &font, const QStringList &lines, double x, double top)
 {
     const int32_t record = m_record;
-    for (const spool::LineSpan &span : m_highlight->search.spansIn(lines)) {
+    int32_t line = -1;
+    bool hidden = false;
+    double pen = 0;      // twips from the line's start to penAt
+    qsizetype penAt = 0; // characters of the line measured so far
+    for (const spool::LineSpan &span : m_highlight->spansIn(record, lines)) {
         const QString &part = lines[span.line];
         const double lineTop = top + m_lineHeight * span.line;
-        if (outsideVisibleArea(x, lineTop, part.size()))
+        if (span.line != line) {
+            line = span.line;
+            hidden = outsideVisibleArea(x, lineTop, part.size());
+            pen = 0;
+            penAt = 0;
+        }
+        if (hidden)
             continue;
-        const double left = x + textWidthTwips(font, part.left(span.start));
+        pen += textWidthTwips(font, part.mid(penAt, span.start - penAt));
         const double width = textWidthTwips(font, part.mid(span.start, span.length));
         const bool current = record == m_highlight->currentRecord && span.offset == m_highlight->currentOffset;
-        m_painter->fillRect(QRectF(left, lineTop, width, m_lineHeight),
+        m_painter->fillRect(QRectF(x + pen, lineTop, width, m_lineHeight),
                             current ? m_highlight->currentColour : m_highlight->matchColour);
+        pen += width;
+        penAt = span.start + span.length;
     }
 }
 

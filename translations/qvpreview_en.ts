@@ -420,6 +420,26 @@
         <source>%1 di %2</source>
         <translation>%1 of %2</translation>
     </message>
+    <message>
+        <source>Aa</source>
+        <translation>Aa</translation>
+    </message>
+    <message>
+        <source>Maiuscole/minuscole: distingue le maiuscole</source>
+        <translation>Match case: capitals and small letters differ</translation>
+    </message>
+    <message>
+        <source>ab|</source>
+        <translation>ab|</translation>
+    </message>
+    <message>
+        <source>Parole intere: solo parole intere</source>
+        <translation>Whole words: whole words only</translation>
+    </message>
+    <message>
+        <source>%1 di oltre %2</source>
+        <translation>%1 of more than %2</translation>
+    </message>
 </context>
 <context>
     <name>qv::Form1</name>
@@ -1513,13 +1533,18 @@ Comandi:
                                   tagliati dal campo, record fuori dall&apos;area stampabile
                                   o dalla pagina, immagini illeggibili, caratteri
                                   sostituiti; esce con 0 se non trova nulla, 1 se trova
-                                  qualcosa o per un errore  find FILE TESTO                 cerca TESTO nei testi del documento, senza distinguere
-                                  maiuscole e minuscole, e scrive una riga per ogni
+                                  qualcosa o per un errore
+  find FILE TESTO [--match-case] [--whole-words]
+                                  cerca TESTO nei testi del documento, senza distinguere
+                                  maiuscole e minuscole (con --match-case sì), anche
+                                  dentro le parole (con --whole-words solo parole
+                                  intere), e scrive una riga per ogni
                                   occorrenza: PAGINA:X,Y:COLONNA:CONTESTO, dove il
                                   contesto è l&apos;occorrenza con al più 40 caratteri del
                                   testo prima e dopo (X e Y in twip, COLONNA dal
                                   carattere 1); esce con 0 se ne trova, 1 se non ne
-                                  trova, 2 per un errore
+                                  trova, 2 per un errore; oltre 100000 occorrenze
+                                  scrive le prime 100000 e lo dice
 
 Opzioni generali:
   -h, --help                      mostra questo aiuto
@@ -1545,13 +1570,17 @@ Commands:
                                   or off the page, unreadable pictures, replaced
                                   fonts; exits with 0 when it finds nothing, 1 when
                                   it finds something or on an error
-  find FILE TEXT                  finds TEXT in the document&apos;s texts, whatever the
-                                  case, and writes one line for each match:
+  find FILE TEXT [--match-case] [--whole-words]
+                                  finds TEXT in the document&apos;s texts, whatever the
+                                  case (with --match-case as written), also inside
+                                  words (with --whole-words whole words only), and
+                                  writes one line for each match:
                                   PAGE:X,Y:COLUMN:CONTEXT, the context being the
                                   match with at most 40 characters of the text
                                   before and after it (X and Y in twips, COLUMN
                                   from character 1); exits with 0 when found, 1
-                                  when not found, 2 on an error
+                                  when not found, 2 on an error; past 100000
+                                  matches writes the first 100000 and says so
 
 General options:
   -h, --help                      shows this help
@@ -1566,6 +1595,10 @@ General options:
     <message>
         <source>riga %1: %2 (x %3, y %4, %5 x %6 twip)</source>
         <translation>line %1: %2 (x %3, y %4, %5 x %6 twips)</translation>
+    </message>
+    <message>
+        <source>oltre %1 occorrenze: scritte le prime %1</source>
+        <translation>more than %1 matches: the first %1 written</translation>
     </message>
 </context>
 </TS>

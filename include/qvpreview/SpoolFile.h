@@ -94,6 +94,26 @@ struct QV_EXPORT SpoolMatch
     bool operator==(const SpoolMatch &) const = default;
 };
 
+/// How SpoolFile::find() matches its text, and how many matches it keeps.
+struct SpoolFindOptions
+{
+    /// The most matches find() returns, the first in page order: past them
+    /// it stops reading (and says so through its \a more argument), so its
+    /// memory stays bounded whatever the file holds.
+    static constexpr int32_t MaxMatches = 100000;
+
+    /// False (the default): case-blind, with Unicode simple case folding
+    /// ("perché" finds "PERCHÉ"); true: the characters as they are.
+    bool matchCase = false;
+    /// True: only matches with neither a letter, a digit, a combining mark
+    /// nor "_" right before or right after them ("tot" finds "tot." and
+    /// "(tot)", not "totale"). False by default.
+    bool wholeWords = false;
+
+    /// Two option sets are equal when every field is.
+    bool operator==(const SpoolFindOptions &) const = default;
+};
+
 /// A spool file as the control records it: PrintPreview::spoolPath() while
 /// the document lives, or a copy of that file. The object holds only the
 /// path; each call reads the file afresh (the page starts are kept between
@@ -240,8 +260,14 @@ public:
     /// one record not overlapping. An empty \a text finds nothing. Throws 53
     /// or 75 for a file that cannot be read, and the replay's errors (13, 6,
     /// 62: file, line and what was expected) for a text record that cannot
-    /// be read.
+    /// be read. At most SpoolFindOptions::MaxMatches (100,000) matches are
+    /// returned, the first in page order; the matches of one record share
+    /// one copy of its text.
     QList<SpoolMatch> find(const QString &text) const;
+    /// As find(text), matched as \a options say. \a more, when given, is
+    /// set to true when there are matches past the MaxMatches returned
+    /// (the search stopped there), else to false.
+    QList<SpoolMatch> find(const QString &text, const SpoolFindOptions &options, bool *more = nullptr) const;
 
 private:
     const QList<qint64> &starts() const;

@@ -2,12 +2,18 @@
 // The results of a find without a window: a real spool file searched on the
 // worker thread from the page on show, the first match current, stepping
 // round the document both ways, what a page highlights, and clearing.
+#include "preview/FindBar.h"
 #include "preview/FindResults.h"
+#include "preview/PageWorker.h"
 #include "support/TestEnv.h"
 #include "tests/preview/SpoolDiProva.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -83,6 +89,123 @@ INSTANTIATE_TEST_SUITE_P(Cases, FindResultsTest,
                              FindCase{"WrapsToTheStart", "Pagina 1", 20, 11, 1, 19},
                              FindCase{"OneMatch", "PAGINA 20", 3, 1, 20, 20}, FindCase{"None", "nessuno", 1, 0, 0, 0}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+/// A document of 20 pages "Pagina N", searched from page 1.
+class FindJobs : public test::TempEnvTest
+{
+protected:
+    void SetUp() override
+    {
+        test::TempEnvTest::SetUp();
+        path = env.tempFolder() + QStringLiteral("trova.tmp");
+        ASSERT_TRUE(test::scriviDocumento(path, 20, false));
+        document.path = path;
+        document.index = spool::buildPageIndex(path, QStringLiteral("test"));
+        document.pages = 20;
+    }
+    static bool over(const FindResults &r) { return r.done() && !r.searching(); }
+    /// Opens \a bar as a window of its own, active, its field with the focus.
+    static void openActive(FindBar &bar)
+    {
+        bar.open();
+        bar.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&bar));
+        bar.open();
+        ASSERT_EQ(QApplication::focusWidget(), bar.field());
+    }
+    QString path;
+    FindResults::Document document;
+};
+
+// The search is a kind of job of the viewer's one worker: queued there at
+// the lowest priority, and stopped with every other job when the worker
+// stops them all (as the window does when it closes).
+TEST_F(FindJobs, TheSearchRunsAsJobsOfTheWorkerAndStopsWithThem)
+{
+    PageWorker worker;
+    FindResults results;
+    results.setWorker(&worker);
+    results.search(QStringLiteral("pagina"), document);
+    EXPECT_EQ(worker.pending(), 1) << "queued on the worker";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return over(results); }, 30000));
+    EXPECT_EQ(results.count(), 20);
+
+    results.search(QStringLiteral("pagina"), document);
+    worker.stopAll();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !results.searching(); }, 30000));
+    EXPECT_FALSE(results.done()) << "stopped, not through every page";
+    EXPECT_EQ(worker.pending(), 0);
+}
+
+// Each page highlights the matches the search found on it, made from them
+// (not by searching the page again), the same object while nothing on it
+// changes: a step moves the current match and lights only its two pages anew.
+TEST_F(FindJobs, EachPageHighlightsItsOwnMatchesAndKeepsThemUntilTheyChange)
+{
+    FindResults results;
+    results.search(QStringLiteral("pagina 1"), document);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return over(results); }, 30000));
+    ASSERT_EQ(results.current()->page, 1);
+    const auto first = results.highlightFor(1);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->matches, (QList<TextHighlight::Match>{{0, 0, 8}}));
+    EXPECT_EQ(first->currentRecord, 0);
+    EXPECT_TRUE(results.highlightFor(2)->matches.isEmpty()) << "\"Pagina 2\" holds no \"pagina 1\"";
+    const auto tenth = results.highlightFor(10);
+    const auto twelfth = results.highlightFor(12);
+    EXPECT_EQ(results.highlightFor(1), first) << "kept while nothing changes";
+
+    results.step(+1); // onto page 10
+    EXPECT_NE(results.highlightFor(1), first);
+    EXPECT_EQ(results.highlightFor(1)->currentRecord, -1);
+    EXPECT_NE(results.highlightFor(10), tenth);
+    EXPECT_EQ(results.highlightFor(10)->currentRecord, 0);
+    EXPECT_EQ(results.highlightFor(12), twelfth) << "a page the step did not touch";
+}
+
+// Past 100,000 matches the search stops: memory stays bounded whatever the
+// file holds, and the bar says the count is a lower bound.
+TEST_F(FindJobs, TheSearchStopsAtTheLimitAndTheBarSaysSo)
+{
+    const qsizetype letters = FindResults::MatchLimit + 500;
+    test::writeAll(path, "#print@\r\n\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#\r\n1,1\r\n"
+                             + QByteArray(letters, 'a') + "\r\n#endprint@\r\n");
+    document.index = spool::buildPageIndex(path, QStringLiteral("test"));
+    document.pages = 1;
+    FindBar bar([&] { return document; });
+    openActive(bar);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return over(*bar.results()); }, 30000));
+    EXPECT_TRUE(bar.results()->limited());
+    EXPECT_EQ(bar.matchCount(), FindResults::MatchLimit);
+    EXPECT_EQ(bar.status(), QStringLiteral("1 di oltre 100000"));
+    EXPECT_EQ(bar.label()->text(), bar.status());
+}
+
+// The bar's two options, clicked as a user clicks them: each searches again.
+TEST_F(FindJobs, MatchCaseAndWholeWordsAreButtonsOfTheBar)
+{
+    FindBar bar([&] { return document; });
+    openActive(bar);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("pagina 1"));
+    struct Step
+    {
+        QToolButton *button;
+        const char *status;
+    };
+    for (const Step &step :
+         {Step{nullptr, "1 di 11"}, Step{bar.wholeWordsButton(), "1 di 1"},
+          Step{bar.matchCaseButton(), "Nessuna corrispondenza"}, Step{bar.wholeWordsButton(), "Nessuna corrispondenza"},
+          Step{bar.matchCaseButton(), "1 di 11"}}) {
+        if (step.button)
+            QTest::mouseClick(step.button, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return over(*bar.results()); }, 30000));
+        EXPECT_EQ(bar.status(), QString::fromUtf8(step.status))
+            << "match case " << bar.options().matchCase << ", whole words " << bar.options().wholeWords;
+    }
+    EXPECT_FALSE(bar.options().matchCase);
+    EXPECT_FALSE(bar.options().wholeWords);
+}
 
 } // namespace
 } // namespace qv

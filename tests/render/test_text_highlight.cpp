@@ -11,10 +11,13 @@
 #include "SpoolFixture.h"
 
 #include <QImage>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <optional>
+#include <thread>
 
 namespace qv {
 namespace {
@@ -47,6 +50,15 @@ auto colour(const QColor &c)
 class Highlight : public test::TempEnvTest
 {
 protected:
+    /// What page 1 of \a records highlights for \a query, as the find found it.
+    TextHighlight lit(const QStringList &records, const QString &query)
+    {
+        const QString path = test::writeSpool(env.tempFolder() + QStringLiteral("hl.tmp"), records);
+        TextHighlight hl(query);
+        hl.setMatches(spool::TextSearch(query).findAll(spool::Document::onFile(path)));
+        return hl;
+    }
+
     /// The page of \a records rendered, with the highlight when given.
     QImage render(const QStringList &records, const TextHighlight *highlight = nullptr)
     {
@@ -63,7 +75,7 @@ TEST_F(Highlight, LiesWhereTheMatchedCharactersAreDrawn)
     // glyphs of "Alfa" lie left of it, those of "Beta" within it.
     const QStringList record = test::textRecord(720, 1440, {QStringLiteral("Alfa Beta")}, 20);
     const QImage plain = render(record);
-    TextHighlight hl(QStringLiteral("BETA"));
+    TextHighlight hl = lit(record, QStringLiteral("BETA"));
     const QImage lit = render(record, &hl);
     const auto box = boxOf(lit, colour(hl.matchColour));
     ASSERT_TRUE(box) << "no highlight drawn";
@@ -88,7 +100,7 @@ TEST_F(Highlight, TheCurrentMatchByRecordAndOffsetStandsOut)
 {
     QStringList records = test::textRecord(720, 1440, {QStringLiteral("uno due uno")}, 14);
     records << test::textRecord(720, 2880, {QStringLiteral("uno")}, 14);
-    TextHighlight hl(QStringLiteral("uno"));
+    TextHighlight hl = lit(records, QStringLiteral("uno"));
     hl.currentRecord = 0;
     hl.currentOffset = 8;
     const QImage lit = render(records, &hl);
@@ -113,7 +125,7 @@ TEST_F(Highlight, AMatchAcrossTheLinesOfATextIsLitOnBoth)
 {
     const QStringList record =
         test::textRecord(720, 1440, {QStringLiteral("Ditta Rossi"), QStringLiteral("S.r.l.")}, 14);
-    TextHighlight hl(QStringLiteral("rossi s.r.l."));
+    TextHighlight hl = lit(record, QStringLiteral("rossi s.r.l."));
     const QImage lit = render(record, &hl);
     const auto box = boxOf(lit, colour(hl.matchColour));
     ASSERT_TRUE(box);
@@ -128,7 +140,7 @@ TEST_F(Highlight, AnOpaqueTextKeepsItsHighlight)
 {
     QStringList record = test::textRecord(720, 1440, {QStringLiteral("Totale")}, 14);
     record[1].replace(QStringLiteral("#TRUE#"), QStringLiteral("#FALSE#")); // opaque
-    TextHighlight hl(QStringLiteral("totale"));
+    TextHighlight hl = lit(record, QStringLiteral("totale"));
     EXPECT_TRUE(boxOf(render(record, &hl), colour(hl.matchColour)));
 }
 
@@ -136,10 +148,48 @@ TEST_F(Highlight, NoHighlightOrNoMatchDrawsTheSamePixels)
 {
     const QStringList record = test::textRecord(720, 1440, {QStringLiteral("Alfa Beta")}, 14);
     const QImage plain = render(record);
-    TextHighlight none(QStringLiteral("gamma"));
+    TextHighlight none = lit(record, QStringLiteral("gamma"));
     EXPECT_EQ(render(record, &none), plain);
     TextHighlight empty(QString{});
     EXPECT_EQ(render(record, &empty), plain);
+}
+
+// The painter lights the matches it is given, as the find found them: it
+// does not search the page again (a second "uno" it is not given stays plain).
+TEST_F(Highlight, LightsTheMatchesItIsGivenAndNoOthers)
+{
+    const QStringList record = test::textRecord(720, 1440, {QStringLiteral("uno due uno")}, 14);
+    TextHighlight given(QStringLiteral("uno"));
+    given.matches = {{0, 8, 3}};
+    const auto box = boxOf(render(record, &given), colour(given.matchColour));
+    ASSERT_TRUE(box);
+    TextHighlight all = lit(record, QStringLiteral("uno"));
+    const auto both = boxOf(render(record, &all), colour(all.matchColour));
+    ASSERT_TRUE(both);
+    EXPECT_GT(box->left(), both->left() + box->width()) << "only the last \"uno\" is lit";
+    EXPECT_EQ(box->right(), both->right());
+}
+
+// One line of 40,000 letters, each a match: the painter walks the line once
+// (measuring each match from the line's start takes minutes), and the
+// highlights run on to the page's edge.
+TEST_F(Highlight, ALineOfManyMatchesIsMeasuredOnce)
+{
+    const QStringList record = test::textRecord(720, 1440, {QString(40000, u'a')}, 10);
+    const TextHighlight hl = lit(record, QStringLiteral("a"));
+    ASSERT_EQ(hl.matches.size(), 40000);
+    QImage image;
+    std::atomic_bool over{false};
+    std::thread painter([&] {
+        image = render(record, &hl);
+        over = true;
+    });
+    const bool ended = QTest::qWaitFor([&] { return over.load(); }, 60000);
+    painter.join();
+    ASSERT_TRUE(ended) << "the page was not painted";
+    const auto box = boxOf(image, colour(hl.matchColour));
+    ASSERT_TRUE(box);
+    EXPECT_GE(box->right(), image.width() - 2) << "lit to the edge of the page shown";
 }
 
 } // namespace

@@ -871,6 +871,15 @@ INSTANTIATE_TEST_SUITE_P(
                  {"3:1440,1440:110:…yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyfine"},
                  ""},
         FindCase{"NeverHalfACharacter", {"DOC", "zeta"}, 0, {"3:1440,2880:62:…😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀qzeta"}, ""},
+        FindCase{"MatchCase",
+                 {"DOC", "--match-case", "fattura"},
+                 0,
+                 {"1:{x},{y}:8:Totale fattura", "2:1440,{y}:9:seconda fattura, sconto -5%"},
+                 ""},
+        FindCase{"MatchCaseBeyondAscii", {"DOC", "perché", "--match-case"}, 1, {}, ""},
+        FindCase{"WholeWordsOnly", {"DOC", "--whole-words", "fattur"}, 1, {}, ""},
+        FindCase{
+            "WholeWordsFindANumber", {"DOC", "--whole-words", "12"}, 0, {"1:{x},{y}:12:FATTURA n. 12 - PERCHÉ"}, ""},
         FindCase{"NothingFoundSaysNothing", {"DOC", "nota di credito"}, 1, {}, ""},
         FindCase{"AMissingFile", {"MISSING", "x"}, 2, {}, "non-esiste.qv: file non trovato"},
         FindCase{"ABrokenRecordNamesTheFileAndLine", {"BROKEN", "x"}, 2, {}, "rotto.qv: errore 13 ("},
@@ -900,6 +909,22 @@ TEST_F(Tool, FindWritesABoundedLineForEachMatchOfALongText)
         ASSERT_LE(line.size(), QStringLiteral("1:1440,1440:%1:").arg(Letters).size() + 40 + 1 + 40 + 2)
             << qPrintable(line.left(200));
     EXPECT_EQ(lines[Letters / 2], QStringLiteral("1:1440,1440:%1:…%2…").arg(Letters / 2 + 1).arg(QString(81, u'a')));
+}
+
+// Past 100,000 matches the tool writes the first 100,000 and says there are
+// more: its memory stays bounded whatever the file holds.
+TEST_F(Tool, FindStopsAtItsLimitAndSaysSo)
+{
+    const QString file = path("molte.qv");
+    {
+        PrintPreview pp;
+        pp.StampaTesto(1440, 1440, QString(100010, u'a'));
+        ASSERT_TRUE(QFile::copy(pp.spoolPath(), file));
+    }
+    const Result r = runTool({QStringLiteral("find"), file, QStringLiteral("a")});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err.left(500));
+    EXPECT_EQ(r.out.count(QLatin1Char('\n')), 100000);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("oltre 100000 occorrenze"))) << qPrintable(r.err);
 }
 
 // --- pages past 16 bits ----------------------------------------------------------

@@ -50,14 +50,18 @@ const char *const UsageText = QT_TRANSLATE_NOOP(
                  "                                  tagliati dal campo, record fuori dall'area stampabile\n"
                  "                                  o dalla pagina, immagini illeggibili, caratteri\n"
                  "                                  sostituiti; esce con 0 se non trova nulla, 1 se trova\n"
-                 "                                  qualcosa o per un errore"
-                 "  find FILE TESTO                 cerca TESTO nei testi del documento, senza distinguere\n"
-                 "                                  maiuscole e minuscole, e scrive una riga per ogni\n"
+                 "                                  qualcosa o per un errore\n"
+                 "  find FILE TESTO [--match-case] [--whole-words]\n"
+                 "                                  cerca TESTO nei testi del documento, senza distinguere\n"
+                 "                                  maiuscole e minuscole (con --match-case sì), anche\n"
+                 "                                  dentro le parole (con --whole-words solo parole\n"
+                 "                                  intere), e scrive una riga per ogni\n"
                  "                                  occorrenza: PAGINA:X,Y:COLONNA:CONTESTO, dove il\n"
                  "                                  contesto è l'occorrenza con al più 40 caratteri del\n"
                  "                                  testo prima e dopo (X e Y in twip, COLONNA dal\n"
                  "                                  carattere 1); esce con 0 se ne trova, 1 se non ne\n"
-                 "                                  trova, 2 per un errore\n"
+                 "                                  trova, 2 per un errore; oltre 100000 occorrenze\n"
+                 "                                  scrive le prime 100000 e lo dice\n"
                  "\n"
                  "Opzioni generali:\n"
                  "  -h, --help                      mostra questo aiuto\n"
@@ -106,8 +110,10 @@ struct Options
 };
 
 /// Splits "--name value" and "--name=value" pairs; \a known lists the options
-/// that take a value. Returns an error message, or nothing.
-std::optional<QString> parseOptions(const QStringList &args, const QStringList &known, Options &options)
+/// that take a value, \a flags those that take none (their value is "1").
+/// Returns an error message, or nothing.
+std::optional<QString> parseOptions(const QStringList &args, const QStringList &known, Options &options,
+                                    const QStringList &flags = {})
 {
     bool optionsEnded = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -123,6 +129,10 @@ std::optional<QString> parseOptions(const QStringList &args, const QStringList &
         if (!a.startsWith(QLatin1String("--")))
             return QCoreApplication::translate("qvpreview", "opzione sconosciuta: %1").arg(a);
         QString name = a.mid(2);
+        if (flags.contains(name)) {
+            options.values[name] = QStringLiteral("1");
+            continue;
+        }
         QString value;
         const qsizetype eq = name.indexOf(QLatin1Char('='));
         if (eq >= 0) {
@@ -308,7 +318,7 @@ QString matchInContext(const qv::SpoolMatch &m)
 
 /// As grep: 0 when something was found, 1 when nothing was (and nothing is
 /// written), 2 for an error, whose message names the file.
-int commandFind(const QString &path, const QString &text)
+int commandFind(const QString &path, const QString &text, const Options &options)
 {
     if (text.isEmpty())
         return usageError(QCoreApplication::translate("qvpreview", "il testo da cercare è vuoto"));
@@ -318,11 +328,23 @@ int commandFind(const QString &path, const QString &text)
         return Usage;
     }
     try {
-        const QList<qv::SpoolMatch> matches = qv::SpoolFile(path).find(text);
+        qv::SpoolFindOptions how;
+        how.matchCase = options.values.count(QStringLiteral("match-case")) > 0;
+        how.wholeWords = options.values.count(QStringLiteral("whole-words")) > 0;
+        bool more = false;
+        const QList<qv::SpoolMatch> matches = qv::SpoolFile(path).find(text, how, &more);
         for (const qv::SpoolMatch &m : matches)
             out() << m.page << ':' << twips(m.x) << ',' << twips(m.y) << ':' << m.offset + 1 << ':' << matchInContext(m)
                   << '\n';
         out().flush();
+        if (more) {
+            // The search stopped at its limit: the lines are the first ones.
+            err() << "qvpreview: "
+                  << QCoreApplication::translate("qvpreview", "oltre %1 occorrenze: scritte le prime %1")
+                         .arg(qv::SpoolFindOptions::MaxMatches)
+                  << "\n";
+            err().flush();
+        }
         return matches.isEmpty() ? Failure : Ok;
     } catch (const qv::Error &e) {
         failure(QStringLiteral("%1: %2").arg(path, describe(e)));
@@ -652,8 +674,11 @@ int main(int argc, char **argv)
                  QStringLiteral("title")};
     else if (command == QLatin1String("render"))
         known = {QStringLiteral("page"), QStringLiteral("zoom"), QStringLiteral("png")};
+    QStringList flags;
+    if (command == QLatin1String("find"))
+        flags = {QStringLiteral("match-case"), QStringLiteral("whole-words")};
     Options options;
-    if (const auto error = parseOptions(args, known, options))
+    if (const auto error = parseOptions(args, known, options, flags))
         return usageError(*error);
     // find takes the text to search after the file.
     const qsizetype arguments = command == QLatin1String("find") ? 2 : 1;
@@ -666,7 +691,7 @@ int main(int argc, char **argv)
     const QString path = options.positional.first();
 
     if (command == QLatin1String("find"))
-        return commandFind(path, options.positional.at(1));
+        return commandFind(path, options.positional.at(1), options);
 
     if (command == QLatin1String("check"))
         return layout ? commandCheckLayout(path) : commandCheck(path);
