@@ -2,6 +2,7 @@
 // qvPreview - print preview for Qt applications.
 #pragma once
 
+#include "preview/DocumentView.h"
 #include "preview/ImmaginePagina.h"
 #include "preview/PageView.h"
 #include "preview/PageWorker.h"
@@ -17,6 +18,7 @@
 
 #include <QCursor>
 #include <QDialog>
+#include <QList>
 #include <QString>
 #include <QVector>
 
@@ -38,11 +40,14 @@ class QToolBar;
 
 namespace qv {
 
+class ErrorBar;
 class FindBar;
 class PreviewToolbar;
 class ZoomBox;
 class ImmaginePagina;
 class ContinuousView;
+class SinglePageView;
+class PageNavigator;
 class ThumbnailPane;
 class MotoreStampa;
 struct PrintOutcome;
@@ -113,8 +118,8 @@ public:
     PageSurface &Picture2();
 
     /// Page size in twips at 100 %.
-    int32_t LarghezzaPagina() const { return m_larghezzaPagina; }
-    int32_t AltezzaPagina() const { return m_altezzaPagina; }
+    int32_t LarghezzaPagina() const { return m_zoom.pageTwips().width(); }
+    int32_t AltezzaPagina() const { return m_zoom.pageTwips().height(); }
 
     bool isLoaded() const { return m_loaded; }
     /// Runs the load steps if the window is not loaded yet.
@@ -126,10 +131,10 @@ public:
     /// The first error met while showing the document since the window
     /// loaded (a page that could not be read in full, a page index that could
     /// not be built); it stays after the window closed, until it loads again.
-    const std::optional<Error> &PrimoErrore() const { return m_primoErrore; }
+    const std::optional<Error> &PrimoErrore() const { return m_firstError; }
 
     /// Path of this window's temporary 256-colour page image file.
-    QString FileImmagine() const { return m_fileImmagine; }
+    QString FileImmagine() const { return m_imageFile; }
 
     // State, read by tests and by the control.
     /// 0-based index of the page on show, as a 16-bit number: pages past
@@ -143,11 +148,11 @@ public:
     /// show, the count, the view, the zoom and the quality.
     ViewerModel &model() { return m_model; }
     const ViewerModel &model() const { return m_model; }
-    bool ImmagineConvertita() const { return m_immagineConvertita; }
-    bool DaInizializzare() const { return m_daInizializzare; }
-    bool Trascinamento() const { return m_vista.geometria().trascinamento(); }
+    bool ImmagineConvertita() const { return m_converted; }
+    bool DaInizializzare() const { return m_toInitialise; }
+    bool Trascinamento() const { return m_zoom.geometria().trascinamento(); }
     /// Zoom, position and scroll state of the displayed page, in twips.
-    const GeometriaPagina &Geometria() const { return m_vista.geometria(); }
+    const GeometriaPagina &Geometria() const { return m_zoom.geometria(); }
 
     /// "Il documento è stato stampato nel file PDF:" and \a file on the next
     /// line: what the user is told after printing from the window on the
@@ -189,10 +194,10 @@ public:
     /// The continuous view (pages one under another, F8, the toolbar's
     /// "continua"), shown instead of Picture1 while it is on; off when the
     /// window loads.
-    ContinuousView *vistaContinua() const { return m_continua; }
+    ContinuousView *vistaContinua() const { return m_continuous; }
     bool continuaAttiva() const { return m_model.viewMode() == ViewerModel::ViewMode::Continuous; }
     /// The thumbnail pane at the left (F9), hidden when the window loads.
-    ThumbnailPane *miniature() const { return m_miniature; }
+    ThumbnailPane *miniature() const { return m_thumbnails; }
     // Opening, remembering and the zoom box.
     /// How the window opens and whether it remembers the user's last window
     /// (PreviewWindowOptions); taken when the document is first shown
@@ -220,7 +225,7 @@ public:
     void setCountPagesFromIndex(bool on) { m_model.setCountFromIndex(on); }
     /// The pages next to the one on show, made ahead in a worker thread
     /// (null until the window loads).
-    RenderAhead *renderAhead() const { return m_anticipo; }
+    RenderAhead *renderAhead() const { return m_ahead; }
 
 signals:
     /// More pages are indexed (knownPageCount()).
@@ -233,104 +238,79 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void creaControlli();
-    void creaBarraStrumenti();
-    void creaPagina();
-    void creaBarreScorrimento();
-    void creaBarraErrore();
-    void createFindBar();
+    void buildToolbar();
+    void buildFindBar();
+    void buildViews();
     void load();
-    void leggiQualita();
-    void disponi();
+    void readQuality();
+    void layOut();
     // What the toolbar, the menu, the keys and the wheel ask for.
-    void comando(PreviewCommand comando, bool suono) override;
-    void scorriVerticale(double twips, bool cambiaPagina, bool suono) override;
+    void comando(PreviewCommand command, bool beep) override;
+    void scorriVerticale(double twips, bool turnPage, bool beep) override;
     void scorriOrizzontale(double twips) override;
-    void paginaAccanto(bool avanti, bool suono) override;
+    void paginaAccanto(bool forward, bool beep) override;
     std::optional<double> screenHeight() const override;
-    void zoomRotella(bool ingrandisci, QPointF globale) override;
+    void zoomRotella(bool zoomIn, QPointF global) override;
 
+    // The names the window has always had for these steps.
     void MostraPagina();
-    bool CaricaImmagine(QImage &immagine);
+    bool CaricaImmagine(QImage &image);
     void CentraImmagine();
     void SincronizzaScroll();
     void DimensioneReale();
-    void applicaZoom(PageView::Zoom zoom, bool suono = true);
-    void aggiornaCaption();
-    void dopoNavigazione(ViewerModel::Step esito, bool suono = true);
-    void VaiAPagina();
     void AggiornaNumeroPagina();
-    void mostraErrore(const QString &dove, std::exception_ptr errore);
-    void StampaDocumento();
-    void Chiudi();
+    void VaiAPagina();
 
-    /// Moves the widgets to the geometry's page position, size and scroll state.
-    void applicaGeometria();
-    QImage convertiA256(const QImage &raster);
-    /// Carries out \a passo, a change of the zoom (false: at its limit, a beep
-    /// when \a suono), then redraws, centres and shows the new zoom.
-    void cambiaZoom(const std::function<bool()> &passo, bool suono);
-    void zoomContinuaAttorno(PageView::Zoom zoom, QPointF globale);
-    /// The host's opening options and what was remembered: window size,
-    /// position and state, zoom and view. Once per load.
-    void applicaApertura();
-    /// Stores the window for the next run (with the remember option).
-    void ricordaFinestra();
-    void mostraZoom();
-
-    // The continuous view and the thumbnail pane.
-    void creaVisteDocumento();
-    void attivaContinua(bool attiva);
-    void mostraMiniature(bool mostra);
-    /// The continuous view follows the zoom and the quality of the window.
-    void aggiornaContinua();
-    /// Where the replay finds page \a pagina (0-based).
-    LetturaDati::PageSpec posizioneDi(int32_t pagina) const;
+    /// The view of the model's mode.
+    DocumentView &view() const;
+    void setViewMode(ViewerModel::ViewMode mode);
+    void showThumbnails(bool show);
+    /// Carries out \a step, a change of the zoom (false: at its limit, a
+    /// beep when \a beep), then the view draws at the new zoom, centred,
+    /// and the caption and the zoom box show it.
+    void changeZoom(const std::function<bool()> &step, bool beep);
+    void showCaption();
+    /// Shows \a error in the bar over the page, after \a where (what it
+    /// affected), and keeps the first one; no error hides the bar.
+    void showError(const QString &where, std::exception_ptr error);
+    void showPageError(int32_t page, std::exception_ptr error);
+    void print();
+    void indexFinished();
+    /// The host's opening options and what was remembered. Once per load.
+    void applyOpening();
+    void rememberWindow();
+    QImage convertTo256(const QImage &raster);
 
     bool m_loaded = false;
-    std::unique_ptr<PageSurface> m_picture2;
     QString m_titolo = QStringLiteral("Anteprima di Stampa");
     ViewerModel m_model;
     // The one door to background page work: the pages made ahead and the thumbnails.
     PageWorker m_worker;
     std::function<void(const PrintOutcome &)> m_printListener;
-    int32_t m_larghezzaPagina = 0;
-    int32_t m_altezzaPagina = 0;
-    QString m_fileImmagine;
-    bool m_immagineConvertita = false;
-    bool m_daInizializzare = true;
-    PageView m_vista;
+    QString m_imageFile;
+    bool m_converted = false;
+    bool m_toInitialise = true;
+    // The zoom, shared by the views; the page in view at 100 %.
+    PageView m_zoom;
     PreviewInput m_input;
-    PreviewToolbar *m_barra = nullptr;
+    PreviewToolbar *m_toolbar = nullptr;
     FindBar *m_find = nullptr;
-    bool m_applicando = false;
-    std::optional<Error> m_primoErrore;
-
-    // The page index built in the background, and the pages made ahead.
-    void indexFinished();
-    qint64 inizioPagina(int32_t pagina);
-    void programmaAnticipo();
-    void anticipa();
-    RenderAhead::View vistaAnticipo() const;
-    void lasciaPagina();
-    RenderAhead *m_anticipo = nullptr;
-    std::optional<PageRaster> m_rasterPronto;
-    std::exception_ptr m_erroreMostrato; // the page on show stopped early at it
-    qint64 m_inizioMostrato = 0;         // start of the page on show (0: counted)
-    int32_t m_paginaMostrata = -1;
-    bool m_anticipoProgrammato = false;
-    void attendiPagina(qint64 numero);
-    void pageCountChanged();
-    ContinuousView *m_continua = nullptr;
-    ThumbnailPane *m_miniature = nullptr;
+    ErrorBar *m_errorBar = nullptr;
+    std::optional<Error> m_firstError;
+    RenderAhead *m_ahead = nullptr;
+    PageNavigator *m_navigator = nullptr;
+    SinglePageView *m_single = nullptr;
+    ContinuousView *m_continuous = nullptr;
+    // One view per mode of the model.
+    QList<DocumentView *> m_views;
+    ThumbnailPane *m_thumbnails = nullptr;
     PreviewWindowOptions m_windowOptions;
     ZoomBox *m_zoomBox = nullptr;
-    bool m_aperturaFatta = false;
+    bool m_openingDone = false;
     // Margin around the page on the grey background, pixels (with the shadow).
-    int m_margine = 0;
+    int m_margin = 0;
 };
 
 } // namespace qv

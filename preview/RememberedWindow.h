@@ -6,6 +6,8 @@
 
 #include "preview/PageView.h"
 
+#include <qvpreview/PreviewWindowOptions.h>
+
 #include <QRect>
 
 #include <optional>
@@ -34,6 +36,30 @@ struct RememberedWindow
     static std::optional<RememberedWindow> leggi();
     /// Stores it; false when the settings could not be written.
     bool scrivi() const;
+};
+
+/// How the window opens, from the host's options and what was remembered:
+/// worked out without the window, which then applies it.
+struct WindowOpening
+{
+    /// The window's geometry; invalid: where and as large as it is.
+    QRect geometry;
+    bool maximized = false;
+    /// The zoom: a fitting, else (\a setFactor) the factor \a factor.
+    PageView::Adattamento fit = PageView::Adattamento::Nessuno;
+    bool setFactor = false;
+    double factor = 1;
+    /// The continuous view, as it was left.
+    bool continuous = false;
+
+    bool operator==(const WindowOpening &) const = default;
+
+    /// The size remembered (else the host's, centred), within \a freeArea
+    /// (the screen's area free of panels); a remembered window on a screen
+    /// that is gone comes back onto this one. The zoom and the view
+    /// remembered, else the host's fitting.
+    static WindowOpening of(const PreviewWindowOptions &options, const std::optional<RememberedWindow> &remembered,
+                            const QRect &freeArea);
 };
 
 } // namespace qv

@@ -286,23 +286,23 @@ TEST_F(ZoomXvfb, CtrlWheelInTheContinuousViewKeepsThePointToo)
     QTest::keyClick(w.get(), Qt::Key_PageDown); // into the first page's lower half
     const QPoint dove(120, 90);                 // away from the middle, which the view keeps anyway
     const auto sotto = [&](int32_t pagina) {
-        const QRect r = v->rettangoloPagina(pagina);
+        const QRect r = v->pageRect(pagina);
         return QPointF(double(dove.x() - r.left()) / r.width(), double(dove.y() - r.top()) / r.height());
     };
     int32_t pagina = 0;
-    while (!v->rettangoloPagina(pagina).contains(dove) && pagina < 3)
+    while (!v->pageRect(pagina).contains(dove) && pagina < 3)
         ++pagina;
     ASSERT_LT(pagina, 3) << "no page under the pointer";
     const QPointF prima = sotto(pagina);
-    const QSize dimensione = v->dimensionePagina();
+    const QSize dimensione = v->pageSize();
     QWheelEvent wheel(QPointF(dove), QPointF(v->viewport()->mapToGlobal(dove)), QPoint(), QPoint(0, 120), Qt::NoButton,
                       Qt::ControlModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(v->viewport(), &wheel);
-    ASSERT_EQ(v->dimensionePagina(), dimensione * 2);
+    ASSERT_EQ(v->pageSize(), dimensione * 2);
     const QPointF dopo = sotto(pagina);
     // Within a pixel of the larger page.
-    EXPECT_NEAR(dopo.x(), prima.x(), 1.5 / v->dimensionePagina().width());
-    EXPECT_NEAR(dopo.y(), prima.y(), 1.5 / v->dimensionePagina().height());
+    EXPECT_NEAR(dopo.x(), prima.x(), 1.5 / v->pageSize().width());
+    EXPECT_NEAR(dopo.y(), prima.y(), 1.5 / v->pageSize().height());
     EXPECT_EQ(w->cmbZoom->currentText(), QStringLiteral("200%"));
 }
 
