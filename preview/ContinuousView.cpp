@@ -45,6 +45,9 @@ ContinuousView::ContinuousView(ViewerModel &model, PageView &zoom, const FindRes
         if (isVisible())
             zoomChanged();
     });
+    // Shown while the model's view is this one.
+    connect(&m_model, &ViewerModel::viewModeChanged, this,
+            [this](ViewerModel::ViewMode shown) { setActive(shown == mode()); });
     // Another document (or the same one read again): its pages and sizes.
     connect(&m_model, &ViewerModel::documentChanged, this, [this] { reloadPages(); });
     connect(&m_find, &FindResults::highlightChanged, this, [this] { highlightsChanged(); });

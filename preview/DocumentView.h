@@ -10,11 +10,13 @@
 
 #include "preview/PageView.h"
 #include "preview/ViewerModel.h"
+#include "spool/TextSearch.h"
 
 #include <QPointF>
 #include <QRect>
 #include <QRectF>
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <optional>
@@ -77,6 +79,14 @@ public:
     virtual void reveal(int32_t page, const QRectF &rect) = 0;
     /// The find's highlights changed: the pages on show take them again.
     virtual void highlightsChanged() = 0;
+
+    /// Where a find's match lies on its page, in twips: its record's place,
+    /// a line high (its place within the line is the painter's to measure).
+    static QRectF matchArea(const spool::TextMatch &match)
+    {
+        constexpr double Line = 300;
+        return QRectF(match.x, match.y - Line, std::max(Line, match.length * 120.0), Line * 1.5);
+    }
 
 protected:
     ~DocumentView() = default;

@@ -59,9 +59,17 @@ std::optional<Error> ErrorBar::show(const QString &where, std::exception_ptr err
         return std::nullopt;
     }
     const Error e = errorOf(error);
+    if (!m_first)
+        m_first = e;
     m_label->setText(where + QStringLiteral(": ") + e.description());
     QFrame::show();
     return e;
+}
+
+std::optional<Error> ErrorBar::showPage(int32_t page, std::exception_ptr error)
+{
+    return show(QCoreApplication::translate("qv::FrmAnteprima", "Pagina %1 mostrata solo in parte").arg(page + 1),
+                error);
 }
 
 void ErrorBar::place(const QRect &area)

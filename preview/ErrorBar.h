@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QString>
 
+#include <cstdint>
 #include <exception>
 #include <optional>
 
@@ -27,8 +28,13 @@ public:
 
     QLabel *label() const { return m_label; }
     /// Shows \a error after \a where (what it affected); no error hides the
-    /// bar. Returns the error shown, as a qv::Error.
+    /// bar. Returns the error shown, as a qv::Error; the first one is kept.
     std::optional<Error> show(const QString &where, std::exception_ptr error);
+    /// The same for page \a page (0-based): "Pagina n mostrata solo in parte".
+    std::optional<Error> showPage(int32_t page, std::exception_ptr error);
+    /// The first error shown since forgetFirst().
+    const std::optional<Error> &first() const { return m_first; }
+    void forgetFirst() { m_first.reset(); }
     /// Lays the bar over the top of \a area, as high as its text needs.
     void place(const QRect &area);
 
@@ -37,6 +43,7 @@ public:
 
 private:
     QLabel *m_label = nullptr;
+    std::optional<Error> m_first;
 };
 
 } // namespace qv

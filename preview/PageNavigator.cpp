@@ -12,9 +12,10 @@
 namespace qv {
 
 PageNavigator::PageNavigator(ViewerModel &model, std::function<DocumentView &()> view, QObject *parent)
-    : QObject(parent), m_model(model), m_view(std::move(view))
-{
-}
+    : QObject(parent)
+    , m_model(model)
+    , m_view(std::move(view))
+{}
 
 void PageNavigator::reachPage(qint64 number)
 {
@@ -63,6 +64,15 @@ void PageNavigator::goToTyped(const QString &text)
     bool ok = false;
     const qlonglong page = m.hasMatch() ? m.captured(1).toLongLong(&ok) : 0;
     goTo(ok ? page : -1);
+}
+
+void PageNavigator::showMatch(int32_t page, const spool::TextMatch *match)
+{
+    reachPage(page);
+    if (page != m_model.currentPage() + 1)
+        goTo(page, false);
+    if (match && match->page == page)
+        m_view().reveal(page - 1, DocumentView::matchArea(*match));
 }
 
 void PageNavigator::turn(bool forward, bool beep)

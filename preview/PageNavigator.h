@@ -39,6 +39,9 @@ public:
     /// Scrolls the view by \a twips; at its end, with \a turnPage, the page
     /// is turned where the view turns pages, and the document's ends beep.
     void scroll(double twips, bool turnPage, bool beep);
+    /// A find's \a match on page \a page (1-based): the page (indexed first,
+    /// where the index has not reached it yet), and the match in view.
+    void showMatch(int32_t page, const spool::TextMatch *match);
     /// While the count follows an index still being built, waits under the
     /// busy pointer until page \a number (1-based) is indexed.
     void reachPage(qint64 number);

@@ -118,6 +118,17 @@ bool RememberedWindow::scrivi() const
                                         {ChiaveVista, QString::number(vista)}});
 }
 
+RememberedWindow RememberedWindow::of(const QWidget &window, const PageView &zoom, int view)
+{
+    RememberedWindow r;
+    r.geometria = window.normalGeometry();
+    r.massimizzata = window.isMaximized();
+    r.adattamento = zoom.adattamento();
+    r.zoom = zoom.geometria().zoom();
+    r.vista = view;
+    return r;
+}
+
 WindowOpening WindowOpening::of(const PreviewWindowOptions &options, const std::optional<RememberedWindow> &remembered,
                                 const QRect &freeArea)
 {

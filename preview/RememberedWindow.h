@@ -9,6 +9,7 @@
 #include <qvpreview/PreviewWindowOptions.h>
 
 #include <QRect>
+#include <QWidget>
 
 #include <optional>
 
@@ -34,6 +35,9 @@ struct RememberedWindow
     /// screens there are now, is left out (an invalid QRect): the window
     /// then opens as it would the first time.
     static std::optional<RememberedWindow> leggi();
+    /// What \a window shows now: its geometry and state, the zoom \a zoom
+    /// and the view \a view.
+    static RememberedWindow of(const QWidget &window, const PageView &zoom, int view);
     /// Stores it; false when the settings could not be written.
     bool scrivi() const;
 };

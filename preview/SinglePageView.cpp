@@ -6,11 +6,14 @@
 #include "platform/Platform.h"
 #include "preview/BarraScorrimento.h"
 #include "preview/FindResults.h"
+#include "preview/PageShadow.h"
 #include "render/LetturaDati.h"
 
 #include <QFrame>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
+#include <QSvgRenderer>
 
 #include <algorithm>
 #include <cmath>
@@ -28,7 +31,11 @@ int px(double twips, double twipsPerPixel)
 
 SinglePageView::SinglePageView(ViewerModel &model, PageView &zoom, RenderAhead &ahead, const FindResults &find,
                                QWidget *window)
-    : QObject(window), m_model(model), m_zoom(zoom), m_ahead(ahead), m_find(find)
+    : QObject(window)
+    , m_model(model)
+    , m_zoom(zoom)
+    , m_ahead(ahead)
+    , m_find(find)
 {
     // The grey viewport and the page in it.
     m_viewport = new QFrame(window);
@@ -67,6 +74,9 @@ SinglePageView::SinglePageView(ViewerModel &model, PageView &zoom, RenderAhead &
         m_zoom.geometria().setValoreV(v);
         applyGeometry();
     });
+    // Shown while the model's view is this one.
+    connect(&m_model, &ViewerModel::viewModeChanged, this,
+            [this](ViewerModel::ViewMode shown) { setActive(shown == mode()); });
     // The highlights of a find follow the page on show.
     connect(&m_find, &FindResults::highlightChanged, this, [this] { highlightsChanged(); });
 }
@@ -76,6 +86,29 @@ void SinglePageView::setCursors(const QCursor &open, const QCursor &closed)
     m_open = open;
     m_closed = closed;
     m_image->setCursor(m_zoom.geometria().trascinamento() ? m_closed : m_open);
+}
+
+QCursor SinglePageView::svgCursor(const QString &path, Qt::CursorShape fallback)
+{
+    QSvgRenderer renderer(path);
+    if (!renderer.isValid())
+        return QCursor(fallback);
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    renderer.render(&painter);
+    painter.end();
+    return QCursor(pixmap, 16, 16);
+}
+
+void SinglePageView::setShadow(bool on)
+{
+    PageShadow *shadow = m_image->findChild<PageShadow *>();
+    if (on && !shadow)
+        new PageShadow(m_image);
+    else if (!on && shadow)
+        delete shadow;
+    m_margin = on ? PageShadow::Margine : 0;
 }
 
 void SinglePageView::open()
@@ -117,8 +150,8 @@ bool SinglePageView::setPageSize(QSize twips)
 
 void SinglePageView::setActive(bool active)
 {
-    for (QWidget *w : {static_cast<QWidget *>(m_viewport), static_cast<QWidget *>(m_hBar),
-                       static_cast<QWidget *>(m_vBar)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(m_viewport), static_cast<QWidget *>(m_hBar), static_cast<QWidget *>(m_vBar)})
         w->setVisible(active);
 }
 
@@ -268,6 +301,7 @@ bool SinglePageView::redraw()
     }
     m_readyRaster.reset();
     scheduleAhead();
+    m_converted = converted;
     return converted;
 }
 
@@ -396,8 +430,8 @@ RenderAhead::View SinglePageView::aheadView() const
         view.dpr = m_image->rasterDpr();
         const qint64 pixels = qint64(std::ceil(view.widgetSize.width() * view.dpr))
                               * qint64(std::ceil(view.widgetSize.height() * view.dpr));
-        view.area = pixels <= RenderAhead::WholePagePixels ? QRect(QPoint(0, 0), view.widgetSize)
-                                                           : m_image->areaDaPreparare();
+        view.area =
+            pixels <= RenderAhead::WholePagePixels ? QRect(QPoint(0, 0), view.widgetSize) : m_image->areaDaPreparare();
     }
     return view;
 }

@@ -48,6 +48,12 @@ public:
     QScrollBar *verticalBar() const { return m_vBar; }
     /// The cursors over the page, and while dragging.
     void setCursors(const QCursor &open, const QCursor &closed);
+    /// A cursor drawn from the SVG picture at \a path, its hot spot in the
+    /// middle; \a fallback when the picture cannot be read.
+    static QCursor svgCursor(const QString &path, Qt::CursorShape fallback);
+    /// The page's shadow on the grey background, with a margin around the
+    /// page (PageShadow), or none.
+    void setShadow(bool on);
 
     /// The page surface the page on show is replayed onto (Picture2): made
     /// by open(), forgotten by close() with everything kept of the page.
@@ -58,8 +64,6 @@ public:
     void setConverter(ImmaginePagina::Convertitore converter) { m_converter = std::move(converter); }
     /// Pages are made ahead only while this holds (a document on show).
     void setAheadAllowed(std::function<bool()> allowed) { m_aheadAllowed = std::move(allowed); }
-    /// The margin around the page in the viewport, pixels (the page's shadow).
-    void setMargin(int pixels) { m_margin = pixels; }
 
     /// Sizes the page surface and the zoom's page to \a twips (the page at
     /// 100 %); false when it had that size already.
@@ -69,6 +73,8 @@ public:
     /// The scroll ranges and the page's widget from the page surface, as it
     /// stands (no replay). True when the 256-colour conversion was made.
     bool redraw();
+    /// Whether the last redraw() went through the 256-colour conversion.
+    bool converted() const { return m_converted; }
     /// Replays page 1 onto the surface (the first display of a document).
     std::exception_ptr showFirstPage();
 
@@ -123,6 +129,7 @@ private:
     std::function<bool()> m_aheadAllowed;
     int m_margin = 0;
     bool m_applying = false;
+    bool m_converted = false;
     bool m_aheadScheduled = false;
     // The page on show: its number, start and the error that stopped its
     // replay; its raster when it was made ahead.

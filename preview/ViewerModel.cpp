@@ -83,9 +83,14 @@ void ViewerModel::openIndex(const QString &source)
     }
 }
 
-QSize ViewerModel::pageTwips(int32_t page) const
+LetturaDati::PageSpec ViewerModel::pageSpec(int32_t page) const
 {
     const qint64 start = pageStart(page);
+    return start > 0 ? LetturaDati::PageSpec::at(start) : LetturaDati::PageSpec::page(page + 1);
+}
+
+QSize ViewerModel::pageTwipsAt(qint64 start) const
+{
     if (start <= 0 || path().isEmpty())
         return PageMetrics::pageTwips(std::nullopt);
     if (const auto it = m_pageSizes.find(start); it != m_pageSizes.end())
@@ -121,6 +126,19 @@ qint64 ViewerModel::waitForStart(int32_t page)
         indexChanged();
     }
     return pageStart(page);
+}
+
+QVector<qint64> ViewerModel::allStarts()
+{
+    waitForIndex();
+    QVector<qint64> positions(qsizetype(std::max<int32_t>(m_pageCount, 0)) + 1, 0);
+    positions[0] = 1;
+    if (m_index) {
+        const spool::PageIndex starts = m_index->startsFrom(0);
+        for (qsizetype i = 0; i < starts.size() && i < positions.size(); ++i)
+            positions[i] = starts[i];
+    }
+    return positions;
 }
 
 void ViewerModel::waitForIndex()

@@ -8,12 +8,14 @@
 #pragma once
 
 #include "preview/FindResults.h"
+#include "render/LetturaDati.h"
 #include "spool/Document.h"
 #include "spool/PageIndexer.h"
 
 #include <QObject>
 #include <QSize>
 #include <QString>
+#include <QVector>
 
 #include <cstdint>
 #include <map>
@@ -65,13 +67,21 @@ public:
     /// Waits until the index knows page \a page (0-based) or is complete;
     /// its start then, or 0.
     qint64 waitForStart(int32_t page);
+    /// Every page start (1-based positions; 0: unknown), elements 0 to the
+    /// page count, once the index is complete (waited for).
+    QVector<qint64> allStarts();
     /// Waits until the index is complete and takes its end.
     void waitForIndex();
     /// The size of page \a page (0-based) at 100 %, in twips: the drawable
     /// area of its recorded layout, else of the current printer's page (also
     /// for a page whose start is not known yet, or whose layout record cannot
     /// be read: its replay shows that error). Kept for the last pages asked.
-    QSize pageTwips(int32_t page) const;
+    QSize pageTwips(int32_t page) const { return pageTwipsAt(pageStart(page)); }
+    /// The same for the page that starts at \a start (0: not known).
+    QSize pageTwipsAt(qint64 start) const;
+    /// Where the replay finds page \a page (0-based): at its start when the
+    /// index knows it, else by counting page breaks.
+    LetturaDati::PageSpec pageSpec(int32_t page) const;
     /// What a find searches now: the file, the starts known so far (the
     /// search reads on past them, so a document still being indexed is
     /// searched whole), the pages to search and the page on show.

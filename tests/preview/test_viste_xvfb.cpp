@@ -9,6 +9,8 @@
 #include "preview/FindBar.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/ThumbnailPane.h"
+#include "spool/SpoolFormat.h"
+#include "spool/SpoolWriter.h"
 #include "support/TestEnv.h"
 #include "support/XServer.h"
 #include "tests/preview/SpoolDiProva.h"
@@ -22,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPageLayout>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -43,9 +46,14 @@ protected:
     void apri(int pagine, bool fattura = false)
     {
         test::TempEnv::noPrinters();
-        platform::setBeepHandlerForTesting([this] { ++beeps; });
         spool = env.tempFolder() + QStringLiteral("documento.tmp");
         ASSERT_TRUE(test::scriviDocumento(spool, pagine, fattura, 20));
+        mostra(pagine);
+    }
+    /// A window on the document already in \a spool, of \a pagine pages.
+    void mostra(int pagine)
+    {
+        platform::setBeepHandlerForTesting([this] { ++beeps; });
         w = std::make_unique<FrmAnteprima>();
         w->setFileTemporaneo(spool);
         w->setPagineTotali(pagine);
@@ -104,6 +112,75 @@ protected:
     QString spool;
     std::unique_ptr<FrmAnteprima> w;
 };
+
+// Each page at the size and orientation it was recorded with: a portrait
+// report with a landscape table (page 3) and a Letter page (page 5), shown
+// in the continuous view and the single page, and fitted to the page in view.
+TEST_F(VisteXvfb, EachPageAtItsOwnRecordedSizeInEveryView)
+{
+    test::TempEnv::noPrinters();
+    const auto layout = [](QPageSize::PageSizeId id, QPageLayout::Orientation o) {
+        spool::Record record(spool::TagPage);
+        spool::writePageLayout(record, QPageLayout(QPageSize(id), o, QMarginsF(10, 10, 10, 10)));
+        return record.bytes();
+    };
+    QByteArray doc;
+    for (int p = 1; p <= 6; ++p) {
+        if (p > 1)
+            doc += "#newpage@\r\n";
+        doc += p == 3   ? layout(QPageSize::A4, QPageLayout::Landscape)
+               : p == 5 ? layout(QPageSize::Letter, QPageLayout::Portrait)
+                        : layout(QPageSize::A4, QPageLayout::Portrait);
+        doc += test::testo(1440, 1000, "Pagina " + QByteArray::number(p), 12);
+    }
+    spool = env.tempFolder() + QStringLiteral("formati.tmp");
+    QFile f(spool);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(doc);
+    f.close();
+    mostra(6);
+
+    tasto(Qt::Key_F8);
+    ASSERT_TRUE(w->continuaAttiva());
+    const QSize a4 = vista().pageSize(0);
+    ASSERT_LT(a4.width(), a4.height());
+    // Page 3 comes into view: it is laid out turned, the pages after it follow it.
+    w->model().setCurrentPage(2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return vista().widgetOf(2) != nullptr; }));
+    const QSize turned = vista().pageSize(2);
+    EXPECT_GT(turned.width(), turned.height());
+    EXPECT_NEAR(turned.width(), a4.height(), 2);
+    EXPECT_EQ(vista().widgetOf(2)->size(), turned);
+    EXPECT_EQ(vista().pageRect(3).top() - vista().pageRect(2).bottom() - 1, ContinuousView::Gap);
+    EXPECT_EQ(vista().pageRect(2).top(), ContinuousView::Gap) << "page 3 from its top";
+    // Fitted to the width of the page in view: the landscape page fills it.
+    tasto(Qt::Key_W);
+    EXPECT_NEAR(vista().pageRect(2).width(), vista().viewport()->width(), 2);
+    EXPECT_LT(vista().pageSize(0).width(), vista().pageSize(2).width());
+    // Letter, narrower and shorter than A4.
+    w->model().setCurrentPage(4);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return vista().widgetOf(4) != nullptr; }));
+    EXPECT_LT(vista().pageSize(4).height(), vista().pageSize(3).height());
+    EXPECT_GT(vista().pageSize(4).width(), vista().pageSize(3).width());
+    fotografa(QStringLiteral("formati-continua"));
+
+    // The single page: page 3 turned, fitted to the page as asked.
+    tasto(Qt::Key_F8);
+    ASSERT_FALSE(w->continuaAttiva());
+    w->pulsante(QStringLiteral("prima"))->trigger();
+    w->pulsante(QStringLiteral("successiva"))->trigger();
+    w->pulsante(QStringLiteral("successiva"))->trigger();
+    ASSERT_EQ(w->model().currentPage(), 2);
+    EXPECT_GT(w->Image1->width(), w->Image1->height());
+    EXPECT_GT(w->LarghezzaPagina(), w->AltezzaPagina());
+    tasto(Qt::Key_F);
+    EXPECT_TRUE(w->Geometria().viewport().width() >= w->Geometria().immagine().width() - 1e-6
+                && w->Geometria().viewport().height() >= w->Geometria().immagine().height() - 1e-6);
+    fotografa(QStringLiteral("formati-pagina"));
+    w->pulsante(QStringLiteral("successiva"))->trigger();
+    EXPECT_LT(w->Image1->width(), w->Image1->height());
+    EXPECT_EQ(beeps, 0);
+}
 
 TEST_F(VisteXvfb, F8AndTheToolbarSwitchBetweenTheViewsOnTheSamePage)
 {
