@@ -2,11 +2,14 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/ContinuousView.h"
 
-#include "preview/ViewerModel.h"
+#include "platform/Platform.h"
+#include "preview/FindResults.h"
+#include "preview/PageWorker.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -19,17 +22,35 @@ namespace qv {
 namespace {
 /// One line of the wheel, in logical pixels (300 twips at 15 twips a pixel,
 /// as the single-page view scrolls).
-constexpr int RigaPixel = 20;
+constexpr int LinePixels = 20;
 } // namespace
 
-ContinuousView::ContinuousView(ViewerModel &model, QWidget *parent) : QAbstractScrollArea(parent), m_model(model)
+ContinuousView::ContinuousView(ViewerModel &model, PageView &zoom, const FindResults &find, QWidget *parent)
+    : QAbstractScrollArea(parent)
+    , m_model(model)
+    , m_zoom(zoom)
+    , m_find(find)
 {
     connect(&m_model, &ViewerModel::pageCountChanged, this, [this] { pageCountChanged(); });
     // A hidden view is taken to the page on show when it is shown.
     connect(&m_model, &ViewerModel::currentPageChanged, this, [this](int32_t page) {
-        if (!m_following && isVisible())
-            vaiAPagina(page);
+        if (!isVisible())
+            return;
+        // The zoom's page is the page in view (for the fitted zooms).
+        m_zoom.setPageKeepingZoom(m_model.pageTwips(page));
+        if (!m_following)
+            goToPage(page);
     });
+    connect(&m_model, &ViewerModel::qualityChanged, this, [this] {
+        if (isVisible())
+            zoomChanged();
+    });
+    // Shown while the model's view is this one.
+    connect(&m_model, &ViewerModel::viewModeChanged, this,
+            [this](ViewerModel::ViewMode shown) { setActive(shown == mode()); });
+    // Another document (or the same one read again): its pages and sizes.
+    connect(&m_model, &ViewerModel::documentChanged, this, [this] { reloadPages(); });
+    connect(&m_find, &FindResults::highlightChanged, this, [this] { highlightsChanged(); });
     setObjectName(QStringLiteral("vistaContinua"));
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
@@ -41,294 +62,513 @@ ContinuousView::ContinuousView(ViewerModel &model, QWidget *parent) : QAbstractS
     pal.setColor(QPalette::Window, QColor(128, 128, 128));
     pal.setColor(QPalette::Base, QColor(128, 128, 128));
     viewport()->setPalette(pal);
-    viewport()->setCursor(m_aperta);
-    verticalScrollBar()->setSingleStep(RigaPixel);
-    horizontalScrollBar()->setSingleStep(RigaPixel);
+    viewport()->setCursor(m_open);
+    verticalScrollBar()->setSingleStep(LinePixels);
+    horizontalScrollBar()->setSingleStep(LinePixels);
 }
 
-void ContinuousView::setSorgente(Sorgente sorgente)
+void ContinuousView::setCursors(const QCursor &open, const QCursor &closed)
 {
-    m_sorgente = std::move(sorgente);
-    ricarica();
+    m_open = open;
+    m_closed = closed;
+    viewport()->setCursor(m_dragging ? m_closed : m_open);
 }
 
-void ContinuousView::setCursori(const QCursor &aperta, const QCursor &chiusa)
+void ContinuousView::setConverter(ImmaginePagina::Convertitore converter)
 {
-    m_aperta = aperta;
-    m_chiusa = chiusa;
-    viewport()->setCursor(m_trascinando ? m_chiusa : m_aperta);
+    m_converter = std::move(converter);
 }
 
-int ContinuousView::altezzaDocumento() const
+bool ContinuousView::fullColour() const
 {
-    const qint64 h = qint64(std::max(pagineTotali(), 1)) * passo() + Spazio;
-    return int(std::min<qint64>(h, INT_MAX / 2));
+    return m_model.bestQuality() || !m_converter;
 }
 
-int ContinuousView::larghezzaDocumento() const
+// --- Sizes and positions ---------------------------------------------------------------
+
+QSize ContinuousView::pixelsOf(QSize twips) const
+{
+    const double factor = m_zoom.geometria().zoom();
+    return QSize(std::max(1, int(std::lround(twips.width() * factor / platform::twipsPerPixelX()))),
+                 std::max(1, int(std::lround(twips.height() * factor / platform::twipsPerPixelY()))));
+}
+
+QSize ContinuousView::pageSize(int32_t page) const
+{
+    const auto it = m_other.find(page);
+    return it == m_other.end() ? m_first : it->second;
+}
+
+qint64 ContinuousView::pageTop(int32_t page) const
+{
+    const qint64 step = m_first.height() + Gap;
+    qint64 top = Gap + qint64(page) * step;
+    for (auto it = m_other.begin(); it != m_other.end() && it->first < page; ++it)
+        top += it->second.height() - m_first.height();
+    return top;
+}
+
+int32_t ContinuousView::pageAt(qint64 y) const
+{
+    const qint64 step = m_first.height() + Gap;
+    const int32_t last = std::max(pageCount(), 1) - 1;
+    qint64 shift = 0; // what the pages of another size above add
+    int32_t after = 0;
+    for (const auto &[page, size] : m_other) {
+        if (page > last)
+            break;
+        const qint64 top = Gap + qint64(page) * step + shift;
+        if (y < top - Gap)
+            break;
+        if (y < top + size.height())
+            return page;
+        shift += size.height() - m_first.height();
+        after = page + 1;
+    }
+    return std::clamp(int32_t(std::max<qint64>((y - Gap - shift) / step, after)), 0, last);
+}
+
+int ContinuousView::documentHeight() const
+{
+    return int(std::min<qint64>(pageTop(std::max(pageCount(), 1)), INT_MAX / 2));
+}
+
+int ContinuousView::documentWidth() const
 {
     // A page that fits the view needs no gaps at its sides (a page fitted to
     // the width scrolls not sideways); a wider one has them at its edges.
-    const int larghezza = viewport()->width();
-    return m_pagina.width() <= larghezza ? larghezza : m_pagina.width() + 2 * Spazio;
+    const int width = viewport()->width();
+    return m_widest <= width ? width : m_widest + 2 * Gap;
 }
 
-void ContinuousView::aggiornaBarre()
+void ContinuousView::updateBars()
 {
     const QSize vp = viewport()->size();
     QScrollBar *v = verticalScrollBar();
     QScrollBar *h = horizontalScrollBar();
     v->setPageStep(std::max(1, vp.height()));
     h->setPageStep(std::max(1, vp.width()));
-    v->setRange(0, std::max(0, altezzaDocumento() - vp.height()));
-    h->setRange(0, std::max(0, larghezzaDocumento() - vp.width()));
+    v->setRange(0, std::max(0, documentHeight() - vp.height()));
+    h->setRange(0, std::max(0, documentWidth() - vp.width()));
 }
 
-void ContinuousView::setDimensionePagina(QSize pixel)
+void ContinuousView::updateSizes()
 {
-    pixel = pixel.expandedTo(QSize(1, 1));
-    if (pixel == m_pagina)
-        return;
+    if (m_firstTwips.isEmpty())
+        m_firstTwips = m_model.pageTwips(0);
     // Keep the point in the middle of the view on the same place of its
     // page, and the horizontal position in proportion (from the left edge,
     // as the single page, when there was nothing to scroll).
-    const int vecchioPasso = passo();
-    const int centro = verticalScrollBar()->value() + viewport()->height() / 2;
-    const int32_t pagina =
-        std::clamp(int32_t((centro - Spazio / 2) / std::max(1, vecchioPasso)), 0, std::max(0, pagineTotali() - 1));
-    const double dentro = double(centro - pagina * qint64(vecchioPasso)) / vecchioPasso;
-    const double oriz = horizontalScrollBar()->maximum() > 0
-                            ? double(horizontalScrollBar()->value()) / horizontalScrollBar()->maximum()
-                            : 0.0;
+    const int middle = verticalScrollBar()->value() + viewport()->height() / 2;
+    const int32_t page = pageAt(middle);
+    const qint64 bandTop = pageTop(page) - Gap;
+    const double inside = double(middle - bandTop) / (pageSize(page).height() + Gap);
+    const double across = horizontalScrollBar()->maximum() > 0
+                              ? double(horizontalScrollBar()->value()) / horizontalScrollBar()->maximum()
+                              : 0.0;
 
-    m_pagina = pixel;
-    for (auto &[numero, widget] : m_widget)
+    const QSize first = pixelsOf(m_firstTwips);
+    std::map<int32_t, QSize> other;
+    int widest = first.width();
+    for (const auto &[p, twips] : m_otherTwips) {
+        other[p] = pixelsOf(twips);
+        widest = std::max(widest, other[p].width());
+    }
+    if (first == m_first && other == m_other)
+        return;
+    m_first = first;
+    m_other = std::move(other);
+    m_widest = widest;
+    for (auto &[number, widget] : m_widgets)
         delete widget; // their rasters are for the old size
-    m_widget.clear();
-    m_spostando = true;
-    aggiornaBarre();
-    verticalScrollBar()->setValue(int(pagina * qint64(passo()) + std::lround(dentro * passo()))
-                                  - viewport()->height() / 2);
-    horizontalScrollBar()->setValue(int(std::lround(oriz * horizontalScrollBar()->maximum())));
-    m_spostando = false;
-    disponiPagine();
+    m_widgets.clear();
+    {
+        const QScopedValueRollback<bool> moving(m_moving, true);
+        updateBars();
+        verticalScrollBar()->setValue(int(pageTop(page) - Gap + std::lround(inside * (pageSize(page).height() + Gap))
+                                          - viewport()->height() / 2));
+        horizontalScrollBar()->setValue(int(std::lround(across * horizontalScrollBar()->maximum())));
+    }
+    layoutPages();
 }
 
-int32_t ContinuousView::pagineTotali() const
+bool ContinuousView::learnSize(int32_t page)
+{
+    if (page == 0 || m_model.pageStart(page) <= 0)
+        return false; // page 1 sets the size; a page not indexed yet keeps it
+    const QSize twips = m_model.pageTwips(page);
+    const auto it = m_otherTwips.find(page);
+    if (twips == m_firstTwips) {
+        if (it == m_otherTwips.end())
+            return false;
+        m_otherTwips.erase(it);
+        m_other.erase(page);
+    } else {
+        if (it != m_otherTwips.end() && it->second == twips)
+            return false;
+        m_otherTwips[page] = twips;
+        m_other[page] = pixelsOf(twips);
+    }
+    m_widest = m_first.width();
+    for (const auto &[p, size] : m_other)
+        m_widest = std::max(m_widest, size.width());
+    return true;
+}
+
+int32_t ContinuousView::pageCount() const
 {
     return m_model.viewPages();
 }
 
-int32_t ContinuousView::paginaCorrente() const
+int32_t ContinuousView::currentPage() const
 {
     return m_model.currentPage();
 }
 
 void ContinuousView::pageCountChanged()
 {
-    const int32_t pagine = m_model.viewPages();
+    const int32_t pages = m_model.viewPages();
     // Pages past the new end are forgotten; the rest stays where it is.
-    for (auto it = m_pagine.lower_bound(std::max(pagine, 1)); it != m_pagine.end();)
-        it = m_pagine.erase(it);
-    m_spostando = true;
-    aggiornaBarre();
-    m_spostando = false;
-    disponiPagine();
+    for (auto it = m_pages.lower_bound(std::max(pages, 1)); it != m_pages.end();)
+        it = m_pages.erase(it);
+    {
+        const QScopedValueRollback<bool> moving(m_moving, true);
+        updateBars();
+    }
+    layoutPages();
 }
 
-void ContinuousView::setConvertitore(ImmaginePagina::Convertitore convertitore)
+QRect ContinuousView::pageRect(int32_t page) const
 {
-    m_convertitore = std::move(convertitore);
-    for (auto &[numero, widget] : m_widget)
-        widget->setConvertitore(m_convertitore);
+    const QSize size = pageSize(page);
+    const int width = viewport()->width();
+    const int document = documentWidth();
+    const int x =
+        document <= width ? (width - size.width()) / 2 : (document - size.width()) / 2 - horizontalScrollBar()->value();
+    const qint64 y = pageTop(page) - verticalScrollBar()->value();
+    return QRect(x, int(std::clamp<qint64>(y, INT_MIN / 2, INT_MAX / 2)), size.width(), size.height());
 }
 
-void ContinuousView::aggiornaEvidenziazioni()
+ImmaginePagina *ContinuousView::widgetOf(int32_t page) const
 {
-    for (auto &[numero, widget] : m_widget)
-        widget->setHighlight(m_evidenziazione ? m_evidenziazione(numero) : nullptr);
+    const auto it = m_widgets.find(page);
+    return it == m_widgets.end() ? nullptr : it->second;
 }
 
-void ContinuousView::ricarica()
+std::exception_ptr ContinuousView::error(int32_t page) const
 {
-    m_pagine.clear();
-    for (auto &[numero, widget] : m_widget)
-        delete widget;
-    m_widget.clear();
-    disponiPagine();
+    const auto it = m_pages.find(page);
+    return it == m_pages.end() ? nullptr : it->second.error;
 }
 
-void ContinuousView::vaiAPagina(int32_t pagina)
+// --- Moving ------------------------------------------------------------------------------
+
+void ContinuousView::goToPage(int32_t page)
 {
-    pagina = std::clamp(pagina, 0, std::max(pagineTotali(), 1) - 1);
-    m_spostando = true;
-    verticalScrollBar()->setValue(int(std::min<qint64>(qint64(pagina) * passo(), INT_MAX)));
-    m_spostando = false;
-    disponiPagine();
+    page = std::clamp(page, 0, std::max(pageCount(), 1) - 1);
+    {
+        const QScopedValueRollback<bool> moving(m_moving, true);
+        verticalScrollBar()->setValue(int(std::min<qint64>(pageTop(page) - Gap, INT_MAX)));
+    }
+    layoutPages();
 }
 
-bool ContinuousView::scorri(int pixel)
+bool ContinuousView::scrollBy(int pixels)
 {
     QScrollBar *v = verticalScrollBar();
-    const int prima = v->value();
-    v->setValue(int(std::clamp<qint64>(qint64(prima) + pixel, 0, v->maximum())));
-    return v->value() != prima;
+    const int before = v->value();
+    v->setValue(int(std::clamp<qint64>(qint64(before) + pixels, 0, v->maximum())));
+    return v->value() != before;
 }
 
-void ContinuousView::scorriOrizzontale(int pixel)
+void ContinuousView::scrollSideways(int pixels)
 {
     QScrollBar *h = horizontalScrollBar();
-    h->setValue(int(std::clamp<qint64>(qint64(h->value()) + pixel, 0, h->maximum())));
+    h->setValue(int(std::clamp<qint64>(qint64(h->value()) + pixels, 0, h->maximum())));
 }
 
-QRect ContinuousView::rettangoloPagina(int32_t pagina) const
+void ContinuousView::reloadPages()
 {
-    const int larghezza = viewport()->width();
-    const int x = larghezzaDocumento() <= larghezza ? (larghezza - m_pagina.width()) / 2
-                                                    : Spazio - horizontalScrollBar()->value();
-    const qint64 y = Spazio + qint64(pagina) * passo() - verticalScrollBar()->value();
-    return QRect(x, int(std::clamp<qint64>(y, INT_MIN / 2, INT_MAX / 2)), m_pagina.width(), m_pagina.height());
+    m_pages.clear();
+    for (auto &[number, widget] : m_widgets)
+        delete widget;
+    m_widgets.clear();
+    m_firstTwips = QSize();
+    m_otherTwips.clear();
+    if (isVisible())
+        updateSizes();
+    layoutPages();
 }
 
-ImmaginePagina *ContinuousView::widgetDi(int32_t pagina) const
+int32_t ContinuousView::mostVisiblePage() const
 {
-    const auto it = m_widget.find(pagina);
-    return it == m_widget.end() ? nullptr : it->second;
-}
-
-std::exception_ptr ContinuousView::errore(int32_t pagina) const
-{
-    const auto it = m_pagine.find(pagina);
-    return it == m_pagine.end() ? nullptr : it->second.errore;
-}
-
-int32_t ContinuousView::calcolaCorrente() const
-{
-    const int alto = verticalScrollBar()->value();
-    const int basso = alto + viewport()->height();
-    const int32_t ultima = std::max(pagineTotali(), 1) - 1;
-    const int32_t prima = std::clamp(int32_t((alto - Spazio) / passo()), 0, ultima);
-    int32_t migliore = prima;
-    qint64 coperto = -1;
-    for (int32_t p = prima; p <= ultima; ++p) {
-        const qint64 top = Spazio + qint64(p) * passo();
-        if (top >= basso)
-            break;
-        const qint64 visibile = std::min<qint64>(top + m_pagina.height(), basso) - std::max<qint64>(top, alto);
-        if (visibile > coperto) {
-            coperto = visibile;
-            migliore = p;
+    const int top = verticalScrollBar()->value();
+    const int bottom = top + viewport()->height();
+    const int32_t last = std::max(pageCount(), 1) - 1;
+    int32_t best = pageAt(top);
+    qint64 covered = -1;
+    qint64 pageY = pageTop(best);
+    for (int32_t p = best; p <= last && pageY < bottom; ++p) {
+        const int height = pageSize(p).height();
+        const qint64 visible = std::min<qint64>(pageY + height, bottom) - std::max<qint64>(pageY, top);
+        if (visible > covered) {
+            covered = visible;
+            best = p;
         }
+        pageY += height + Gap;
     }
-    return migliore;
+    return best;
 }
 
-void ContinuousView::seguiCorrente()
+void ContinuousView::followScroll()
 {
     // Only a view on show tells the model which page fills it.
-    if (m_spostando || !isVisible())
+    if (m_moving || !isVisible())
+        return;
+    const int32_t page = mostVisiblePage();
+    if (page == m_model.currentPage())
         return;
     m_following = true;
-    m_model.setCurrentPage(calcolaCorrente());
+    m_model.setCurrentPage(page);
     m_following = false;
+    Q_EMIT pageScrolled(page);
 }
 
-void ContinuousView::disponiPagine()
+void ContinuousView::layoutPages()
 {
-    const int alto = verticalScrollBar()->value();
-    const int basso = alto + viewport()->height();
-    const int32_t ultima = std::max(pagineTotali(), 1) - 1;
-    const int32_t primaVista = std::clamp(int32_t((alto - Spazio) / passo()), 0, ultima);
-    const int32_t ultimaVista = std::clamp(int32_t((std::max(basso - 1, 0) - Spazio) / passo()), primaVista, ultima);
+    if (m_laying)
+        return;
+    m_laying = true;
+    const int32_t last = std::max(pageCount(), 1) - 1;
+    int32_t firstShown = 0;
+    int32_t lastShown = 0;
+    // The pages in view and beside it, with their sizes learned: a page
+    // above the view that is of another size moves the view with it.
+    for (int round = 0; round < 4; ++round) {
+        const int top = verticalScrollBar()->value();
+        const int bottom = top + viewport()->height();
+        firstShown = pageAt(top);
+        lastShown = std::max(firstShown, pageAt(std::max(bottom - 1, 0)));
+        if (!isVisible())
+            break;
+        const qint64 viewTop = pageTop(firstShown);
+        bool changed = false;
+        for (int32_t p = std::max(firstShown - 1, 0); p <= std::min(lastShown + 1, last); ++p)
+            changed = learnSize(p) || changed;
+        if (!changed)
+            break;
+        const QScopedValueRollback<bool> moving(m_moving, true);
+        updateBars();
+        verticalScrollBar()->setValue(int(top + (pageTop(firstShown) - viewTop)));
+        for (auto &[number, widget] : m_widgets)
+            delete widget;
+        m_widgets.clear();
+    }
 
     // Forget what left the view and its neighbours; rasters go with their widgets.
-    const int32_t daTenere = std::max(primaVista - 1, 0);
-    const int32_t finoA = std::min(ultimaVista + 1, ultima);
-    for (auto it = m_pagine.begin(); it != m_pagine.end();)
-        it = it->first < daTenere || it->first > finoA ? m_pagine.erase(it) : std::next(it);
-    for (auto it = m_widget.begin(); it != m_widget.end();) {
-        if (it->first < primaVista || it->first > ultimaVista) {
+    const int32_t keepFrom = std::max(firstShown - 1, 0);
+    const int32_t keepTo = std::min(lastShown + 1, last);
+    for (auto it = m_pages.begin(); it != m_pages.end();)
+        it = it->first < keepFrom || it->first > keepTo ? m_pages.erase(it) : std::next(it);
+    for (auto it = m_widgets.begin(); it != m_widgets.end();) {
+        if (it->first < firstShown || it->first > lastShown) {
             delete it->second;
-            it = m_widget.erase(it);
+            it = m_widgets.erase(it);
         } else {
             ++it;
         }
     }
-    if (!isVisible() || !m_sorgente)
+    if (!isVisible() || m_model.path().isEmpty()) {
+        m_laying = false;
         return;
-
-    for (int32_t p = daTenere; p <= finoA; ++p) {
-        if (m_pagine.count(p))
-            continue;
-        Pagina pagina;
-        pagina.disegno = m_sorgente(p, pagina.errore);
-        ++m_riproduzioni;
-        m_pagine.emplace(p, std::move(pagina));
     }
-    for (int32_t p = primaVista; p <= ultimaVista; ++p) {
-        ImmaginePagina *&widget = m_widget[p];
+
+    for (int32_t p = keepFrom; p <= keepTo; ++p) {
+        if (m_pages.count(p))
+            continue;
+        // Each page on a surface of its own size, found where the index has it.
+        const QSize twips = p == 0 ? m_firstTwips : m_model.pageTwips(p);
+        if (m_surface.Width() != twips.width() || m_surface.Height() != twips.height())
+            m_surface.setSize(twips.width(), twips.height());
+        const qint64 start = m_model.pageStart(p);
+        Page page;
+        page.drawing = PageWorker::replay(
+            m_surface, m_model.path(),
+            start > 0 ? LetturaDati::PageSpec::at(start) : LetturaDati::PageSpec::page(p + 1), page.error);
+        ++m_replays;
+        m_pages.emplace(p, std::move(page));
+    }
+    for (int32_t p = firstShown; p <= lastShown; ++p) {
+        ImmaginePagina *&widget = m_widgets[p];
         if (!widget) {
             widget = new ImmaginePagina(viewport());
             widget->setObjectName(QStringLiteral("pagina%1").arg(p + 1));
-            widget->setConvertitore(m_convertitore);
-            if (m_evidenziazione)
-                widget->setHighlight(m_evidenziazione(p));
-            widget->setPicture(m_pagine[p].disegno);
+            widget->setConvertitore(fullColour() ? ImmaginePagina::Convertitore() : m_converter);
+            widget->setHighlight(m_find.highlightFor(p + 1));
+            widget->setPicture(m_pages[p].drawing);
         }
-        const QRect r = rettangoloPagina(p);
+        const QRect r = pageRect(p);
         if (widget->geometry() != r)
             widget->setGeometry(r);
         widget->show();
     }
+    m_laying = false;
 }
+
+// --- DocumentView --------------------------------------------------------------------------
+
+void ContinuousView::setActive(bool active)
+{
+    if (!active) {
+        hide();
+        reloadPages(); // hidden, it keeps no page
+        return;
+    }
+    show();
+    updateSizes();
+    goToPage(m_model.currentPage());
+    // The zoom's page is the page in view (for the fitted zooms).
+    m_zoom.setPageKeepingZoom(m_model.pageTwips(m_model.currentPage()));
+}
+
+bool ContinuousView::setArea(const QRect &area, QSizeF, bool)
+{
+    setGeometry(area);
+    return false;
+}
+
+std::exception_ptr ContinuousView::reload()
+{
+    reloadPages();
+    return error(currentPage());
+}
+
+void ContinuousView::zoomChanged()
+{
+    updateSizes();
+    for (auto &[number, widget] : m_widgets)
+        widget->setConvertitore(fullColour() ? ImmaginePagina::Convertitore() : m_converter);
+}
+
+bool ContinuousView::scrollVertical(double twips)
+{
+    const int pixels = int(std::lround(twips / platform::twipsPerPixelY()));
+    return scrollBy(pixels == 0 ? (twips < 0 ? -1 : 1) : pixels);
+}
+
+void ContinuousView::scrollHorizontal(double twips)
+{
+    scrollSideways(int(std::lround(twips / platform::twipsPerPixelX())));
+}
+
+double ContinuousView::screenHeight() const
+{
+    // By its own height, scroll bars and all.
+    return viewport()->height() * platform::twipsPerPixelY();
+}
+
+bool ContinuousView::zoomAbout(PageView::Zoom zoom, QPointF global)
+{
+    QPointF local = viewport()->mapFromGlobal(global);
+    if (!viewport()->rect().contains(local.toPoint()))
+        local = QRectF(viewport()->rect()).center();
+    // Of the pages around the current one, the one whose band holds the point.
+    const int32_t current = currentPage();
+    int32_t page = current;
+    for (int32_t p = std::max(0, current - 2); p <= current + 2 && p < pageCount(); ++p) {
+        const QRect r = pageRect(p);
+        if (local.y() >= r.top() - Gap && local.y() <= r.bottom() + Gap)
+            page = p;
+    }
+    const QRect before = pageRect(page);
+    if (!m_zoom.zoom(zoom))
+        return false;
+    zoomChanged();
+    if (before.isEmpty())
+        return true;
+    const double fx = (local.x() - before.left()) / before.width();
+    const double fy = (local.y() - before.top()) / before.height();
+    const QRect after = pageRect(page);
+    scrollBy(int(std::lround(after.top() + fy * after.height() - local.y())));
+    scrollSideways(int(std::lround(after.left() + fx * after.width() - local.x())));
+    return true;
+}
+
+void ContinuousView::reveal(int32_t page, const QRectF &rect)
+{
+    const double factor = m_zoom.geometria().zoom();
+    const double tx = platform::twipsPerPixelX();
+    const double ty = platform::twipsPerPixelY();
+    const QRect r = pageRect(page);
+    const QRect match(int(r.left() + rect.left() * factor / tx), int(r.top() + rect.top() * factor / ty),
+                      std::max(1, int(rect.width() * factor / tx)), std::max(1, int(rect.height() * factor / ty)));
+    const QRect view = viewport()->rect();
+    {
+        const QScopedValueRollback<bool> moving(m_moving, true);
+        if (match.top() < 0 || match.bottom() > view.bottom())
+            scrollBy(match.center().y() - view.center().y());
+        if (match.left() < 0 || match.right() > view.right())
+            scrollSideways(match.center().x() - view.center().x());
+    }
+    layoutPages();
+}
+
+void ContinuousView::highlightsChanged()
+{
+    for (auto &[number, widget] : m_widgets)
+        widget->setHighlight(m_find.highlightFor(number + 1));
+}
+
+// --- Events --------------------------------------------------------------------------------
 
 void ContinuousView::scrollContentsBy(int, int)
 {
-    disponiPagine();
-    seguiCorrente();
+    layoutPages();
+    followScroll();
 }
 
 void ContinuousView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    m_spostando = true;
-    aggiornaBarre();
-    m_spostando = false;
-    disponiPagine();
+    {
+        const QScopedValueRollback<bool> moving(m_moving, true);
+        updateBars();
+    }
+    layoutPages();
 }
 
 bool ContinuousView::viewportEvent(QEvent *event)
 {
     // Shown again (the view toggled on): lay out what is now in view.
     if (event->type() == QEvent::Show)
-        disponiPagine();
+        layoutPages();
     return QAbstractScrollArea::viewportEvent(event);
 }
 
 void ContinuousView::wheelEvent(QWheelEvent *event)
 {
     if (event->modifiers() & Qt::ControlModifier) {
-        Q_EMIT rotellaZoom(*event); // the window zooms
+        Q_EMIT zoomWheel(*event); // the window zooms
         event->accept();
         return;
     }
     const QPoint delta = event->angleDelta();
-    const bool orizzontale = delta.y() == 0 || (event->modifiers() & Qt::ShiftModifier);
-    m_restoRotella += delta.y() ? delta.y() : delta.x();
+    const bool sideways = delta.y() == 0 || (event->modifiers() & Qt::ShiftModifier);
+    m_wheelRest += delta.y() ? delta.y() : delta.x();
     // Whole lines, the system's number a notch; a touchpad's small steps add up.
-    const int perScatto = std::max(1, QApplication::wheelScrollLines());
-    const int righe = m_restoRotella * perScatto / 120;
-    m_restoRotella -= righe * 120 / perScatto;
-    if (orizzontale)
-        scorriOrizzontale(-righe * RigaPixel);
+    const int perNotch = std::max(1, QApplication::wheelScrollLines());
+    const int lines = m_wheelRest * perNotch / 120;
+    m_wheelRest -= lines * 120 / perNotch;
+    if (sideways)
+        scrollSideways(-lines * LinePixels);
     else
-        scorri(-righe * RigaPixel);
+        scrollBy(-lines * LinePixels);
     event->accept();
 }
 
 void ContinuousView::keyPressEvent(QKeyEvent *event)
 {
-    // The window's keys scroll this view through scorri().
+    // The window's keys scroll this view through DocumentView.
     event->ignore();
 }
 
@@ -336,28 +576,28 @@ void ContinuousView::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    m_trascinando = true;
-    m_inizioTrascinamento = event->globalPosition().toPoint();
-    m_valoriIniziali = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
-    viewport()->setCursor(m_chiusa);
+    m_dragging = true;
+    m_dragStart = event->globalPosition().toPoint();
+    m_valuesAtStart = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    viewport()->setCursor(m_closed);
 }
 
 void ContinuousView::mouseMoveEvent(QMouseEvent *event)
 {
-    if (!m_trascinando)
+    if (!m_dragging)
         return;
-    const QPoint d = event->globalPosition().toPoint() - m_inizioTrascinamento;
-    horizontalScrollBar()->setValue(m_valoriIniziali.x() - d.x());
-    verticalScrollBar()->setValue(m_valoriIniziali.y() - d.y());
+    const QPoint d = event->globalPosition().toPoint() - m_dragStart;
+    horizontalScrollBar()->setValue(m_valuesAtStart.x() - d.x());
+    verticalScrollBar()->setValue(m_valuesAtStart.y() - d.y());
 }
 
 void ContinuousView::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
-        m_trascinando = false;
-        viewport()->setCursor(m_aperta);
+        m_dragging = false;
+        viewport()->setCursor(m_open);
     } else if (event->button() == Qt::RightButton) {
-        Q_EMIT menuRichiesto(event->globalPosition().toPoint());
+        Q_EMIT menuRequested(event->globalPosition().toPoint());
     }
 }
 

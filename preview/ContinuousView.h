@@ -4,6 +4,7 @@
 // with a gap between them, scrolled as one document.
 #pragma once
 
+#include "preview/DocumentView.h"
 #include "preview/ImmaginePagina.h"
 #include "render/PageSurface.h"
 
@@ -15,93 +16,107 @@
 
 #include <cstdint>
 #include <exception>
-#include <functional>
 #include <map>
 
 namespace qv {
 
-class ViewerModel;
+class FindResults;
 
-/// Shows the pages of a document one under another, all of the same size
-/// (the page size at the window's zoom, in logical pixels), with a gap of
-/// Spazio pixels around each. The page positions are arithmetic on the page
-/// size and the page count: nothing is read to lay out the document.
+/// Shows the pages of the model's document one under another, each at its
+/// own size (its recorded page layout) at the zoom of the PageView it shares
+/// with the window's other views, with a gap of Gap pixels around each.
+/// Every page is taken to have the size of page 1 until the view replays
+/// it; only the pages of another size are kept (by page), so the positions
+/// are arithmetic on page 1's size, the page count and those few pages:
+/// nothing is read to lay out the document.
 ///
-/// Only the pages in view and one page on either side are replayed (through
-/// the source the window gives), and only the pages in view get a widget
+/// Only the pages in view and one page on either side are replayed (onto a
+/// page surface of the view's own), and only the pages in view get a widget
 /// (an ImmaginePagina, which rasterises just its visible part at the current
 /// zoom); a page that leaves that range is forgotten. Memory therefore
 /// follows the size of the view, not the length of the document.
 ///
 /// The keys are left to the window (which scrolls the view through
-/// scorri()); the wheel scrolls the view, Ctrl and the wheel go to the
-/// window (rotellaZoom). The left button drags the document, the right one asks for
-/// the window's menu.
-class ContinuousView : public QAbstractScrollArea
+/// DocumentView); the wheel scrolls the view, Ctrl and the wheel go to the
+/// window (zoomWheel). The left button drags the document, the right one
+/// asks for the window's menu.
+class ContinuousView : public QAbstractScrollArea, public DocumentView
 {
     Q_OBJECT
 public:
-    /// Replays page \a pagina (0-based) and returns its drawing; an error
-    /// that stopped the replay goes to \a errore, with what was drawn so far
-    /// still returned.
-    using Sorgente = std::function<FrozenPage(int32_t pagina, std::exception_ptr &errore)>;
-
     /// Gap between two pages and around the document, in logical pixels.
-    static constexpr int Spazio = 12;
+    static constexpr int Gap = 12;
 
-    /// A view of \a model: its page count and its page on show, which the
-    /// view scrolls to when it changes elsewhere and sets as it is scrolled.
-    explicit ContinuousView(ViewerModel &model, QWidget *parent = nullptr);
+    /// A view of \a model at \a zoom, with the highlights of \a find: its
+    /// page count and its page on show, which the view scrolls to when it
+    /// changes elsewhere and sets as it is scrolled.
+    ContinuousView(ViewerModel &model, PageView &zoom, const FindResults &find, QWidget *parent = nullptr);
 
-    void setSorgente(Sorgente sorgente);
-    /// The pages' size on the screen, in logical pixels; the page in the
-    /// middle of the view stays there.
-    void setDimensionePagina(QSize pixel);
-    QSize dimensionePagina() const { return m_pagina; }
+    /// The 256-colour conversion of the rasters, used while the model asks
+    /// for 256 colours.
+    void setConverter(ImmaginePagina::Convertitore converter);
+    /// The cursors over the pages, and while dragging.
+    void setCursors(const QCursor &open, const QCursor &closed);
+
+    /// The size of the page on show on the screen, in logical pixels, and of
+    /// page \a page (0-based) as the view lays it out now.
+    QSize pageSize() const { return pageSize(currentPage()); }
+    QSize pageSize(int32_t page) const;
     /// The number of pages, the model's. It may grow (or shrink) while the
     /// view is shown: the part of the document in view stays where it is.
-    int32_t pagineTotali() const;
-    /// The 256-colour converter for the rasters (empty: full colour).
-    void setConvertitore(ImmaginePagina::Convertitore convertitore);
-    /// What page \a pagina (0-based) highlights of a find (null: nothing).
-    using Evidenziazione = std::function<std::shared_ptr<const TextHighlight>(int32_t pagina)>;
-    void setEvidenziazione(Evidenziazione evidenziazione) { m_evidenziazione = std::move(evidenziazione); }
-    /// The highlights changed: the pages in view take them again.
-    void aggiornaEvidenziazioni();
-    /// The cursors over the pages, and while dragging.
-    void setCursori(const QCursor &aperta, const QCursor &chiusa);
-
-    /// Shows page \a pagina (0-based) from its top; it becomes the current page.
-    void vaiAPagina(int32_t pagina);
+    int32_t pageCount() const;
     /// The page on show (0-based), the model's: while the view is shown, the
     /// page that fills most of it.
-    int32_t paginaCorrente() const;
-    /// Scrolls down by \a pixel (up when negative); false, with nothing
-    /// moved, at that end of the document.
-    bool scorri(int pixel);
-    /// Scrolls right by \a pixel (left when negative).
-    void scorriOrizzontale(int pixel);
-    /// Replays the pages in view again (the document or the quality changed).
-    void ricarica();
+    int32_t currentPage() const;
 
-    /// Where page \a pagina lies, in the viewport's coordinates.
-    QRect rettangoloPagina(int32_t pagina) const;
+    /// Shows page \a page (0-based) from its top; it becomes the current page.
+    void goToPage(int32_t page);
+    /// Scrolls down by \a pixels (up when negative); false, with nothing
+    /// moved, at that end of the document.
+    bool scrollBy(int pixels);
+    /// Scrolls right by \a pixels (left when negative).
+    void scrollSideways(int pixels);
+    /// Replays the pages in view again (the document or the quality changed).
+    void reloadPages();
+
+    /// Where page \a page lies, in the viewport's coordinates.
+    QRect pageRect(int32_t page) const;
     /// The pages replayed and kept now (in view and beside it).
-    int pagineInMemoria() const { return int(m_pagine.size()); }
+    int pagesInMemory() const { return int(m_pages.size()); }
     /// The pages that have a widget now (those in view).
-    int pagineMostrate() const { return int(m_widget.size()); }
-    /// The widget of page \a pagina while it is in view, else null.
-    ImmaginePagina *widgetDi(int32_t pagina) const;
-    /// The error met replaying \a pagina, if it is kept and had one.
-    std::exception_ptr errore(int32_t pagina) const;
+    int pagesShown() const { return int(m_widgets.size()); }
+    /// The widget of page \a page while it is in view, else null.
+    ImmaginePagina *widgetOf(int32_t page) const;
     /// Number of replays so far (for tests).
-    int riproduzioni() const { return m_riproduzioni; }
+    int replays() const { return m_replays; }
+
+    // DocumentView
+    ViewerModel::ViewMode mode() const override { return ViewerModel::ViewMode::Continuous; }
+    void setActive(bool active) override;
+    bool isActive() const override { return !isHidden(); }
+    void takeFocus() override { setFocus(Qt::OtherFocusReason); }
+    QWidget *focusTarget() const override { return const_cast<ContinuousView *>(this); }
+    bool setArea(const QRect &area, QSizeF viewportTwips, bool followZoom) override;
+    std::exception_ptr showCurrentPage() override { return error(currentPage()); }
+    std::exception_ptr reload() override;
+    void zoomChanged() override;
+    std::exception_ptr error(int32_t page) const override;
+    bool scrollVertical(double twips) override;
+    void scrollHorizontal(double twips) override;
+    bool turnsPages() const override { return false; }
+    void showFrom(bool) override {}
+    double screenHeight() const override;
+    bool zoomAbout(PageView::Zoom zoom, QPointF global) override;
+    void reveal(int32_t page, const QRectF &rect) override;
+    void highlightsChanged() override;
 
 Q_SIGNALS:
-    /// The right button was released at \a globale.
-    void menuRichiesto(QPoint globale);
+    /// The right button was released at \a global.
+    void menuRequested(QPoint global);
     /// The wheel turned with Ctrl held: the window's zoom.
-    void rotellaZoom(const QWheelEvent &event);
+    void zoomWheel(const QWheelEvent &event);
+    /// Scrolling made \a page (0-based) the page on show.
+    void pageScrolled(int32_t page);
 
 protected:
     void scrollContentsBy(int dx, int dy) override;
@@ -114,39 +129,58 @@ protected:
     bool viewportEvent(QEvent *event) override;
 
 private:
-    struct Pagina
+    struct Page
     {
-        FrozenPage disegno;
-        std::exception_ptr errore;
+        FrozenPage drawing;
+        std::exception_ptr error;
     };
 
-    int passo() const { return m_pagina.height() + Spazio; }
-    int altezzaDocumento() const;
-    int larghezzaDocumento() const;
-    void aggiornaBarre();
+    QSize pixelsOf(QSize twips) const;
+    /// The top of page \a page in the document (the gap above the first
+    /// page included), and the page whose band (page and gap under it)
+    /// holds \a y.
+    qint64 pageTop(int32_t page) const;
+    int32_t pageAt(qint64 y) const;
+    int documentHeight() const;
+    int documentWidth() const;
+    void updateBars();
+    /// The pages' sizes at the zoom of now; the point in the middle of the
+    /// view stays on the same place of its page.
+    void updateSizes();
+    /// Learns the size of \a page from its layout; true when it differs
+    /// from what the view had.
+    bool learnSize(int32_t page);
     /// Lays the pages in view out, replays what is missing and forgets what
     /// left the view and its neighbours.
-    void disponiPagine();
-    int32_t calcolaCorrente() const;
-    void seguiCorrente();
+    void layoutPages();
+    int32_t mostVisiblePage() const;
+    void followScroll();
     void pageCountChanged();
+    bool fullColour() const;
 
     ViewerModel &m_model;
+    PageView &m_zoom;
+    const FindResults &m_find;
+    PageSurface m_surface;
     bool m_following = false; // the view is setting the model's page
-    Sorgente m_sorgente;
-    QSize m_pagina{1, 1};
-    ImmaginePagina::Convertitore m_convertitore;
-    Evidenziazione m_evidenziazione;
-    std::map<int32_t, Pagina> m_pagine;
-    std::map<int32_t, ImmaginePagina *> m_widget;
-    QCursor m_aperta{Qt::OpenHandCursor};
-    QCursor m_chiusa{Qt::ClosedHandCursor};
-    bool m_trascinando = false;
-    QPoint m_inizioTrascinamento;
-    QPoint m_valoriIniziali;
-    bool m_spostando = false; // a page was chosen: the current page stays it
-    int m_riproduzioni = 0;
-    int m_restoRotella = 0;
+    // Page 1's size at 100 % and on the screen; the pages of another size.
+    QSize m_firstTwips;
+    QSize m_first{1, 1};
+    std::map<int32_t, QSize> m_otherTwips;
+    std::map<int32_t, QSize> m_other;
+    int m_widest = 1;
+    ImmaginePagina::Convertitore m_converter;
+    std::map<int32_t, Page> m_pages;
+    std::map<int32_t, ImmaginePagina *> m_widgets;
+    QCursor m_open{Qt::OpenHandCursor};
+    QCursor m_closed{Qt::ClosedHandCursor};
+    bool m_dragging = false;
+    QPoint m_dragStart;
+    QPoint m_valuesAtStart;
+    bool m_moving = false; // a page was chosen: the current page stays it
+    bool m_laying = false;
+    int m_replays = 0;
+    int m_wheelRest = 0;
 };
 
 } // namespace qv

@@ -2,12 +2,20 @@
 // qvPreview - print preview for Qt applications.
 #pragma once
 
+#include "preview/Bitmap256File.h"
+#include "preview/DocumentView.h"
+#include "preview/ErrorBar.h"
 #include "preview/ImmaginePagina.h"
+#include "preview/PageNavigator.h"
 #include "preview/PageView.h"
 #include "preview/PageWorker.h"
 #include "preview/PreviewInput.h"
+#include "preview/PreviewToolbar.h"
 #include "preview/RenderAhead.h"
+#include "preview/SinglePageView.h"
 #include "preview/ViewerModel.h"
+#include "preview/WindowPrint.h"
+#include "preview/ZoomControl.h"
 #include "render/LetturaDati.h"
 #include "render/PageSurface.h"
 #include "spool/Document.h"
@@ -17,9 +25,12 @@
 
 #include <QCursor>
 #include <QDialog>
+#include <QList>
 #include <QString>
 #include <QVector>
+#include <QWheelEvent>
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -39,7 +50,6 @@ class QToolBar;
 namespace qv {
 
 class FindBar;
-class PreviewToolbar;
 class ZoomBox;
 class ImmaginePagina;
 class ContinuousView;
@@ -82,19 +92,27 @@ public:
     /// Title shown in the caption before the zoom percentage and given to
     /// the print job. Default "Anteprima di Stampa".
     QString titolo() const { return m_titolo; }
-    void setTitolo(const QString &value);
+    void setTitolo(const QString &value) { m_titolo = value; }
     /// Full path of the spool file on show.
     QString FileTemporaneo() const { return m_model.path(); }
     /// Shows the spool file at \a value as it stands (spool::Document::onFile).
-    void setFileTemporaneo(const QString &value);
+    void setFileTemporaneo(const QString &value)
+    {
+        setDocumento(std::make_shared<const spool::Document>(spool::Document::onFile(value)));
+    }
     /// The document on show: its file, its page index; the window prints it.
-    void setDocumento(std::shared_ptr<const spool::Document> documento);
+    void setDocumento(std::shared_ptr<const spool::Document> documento) { m_model.setDocument(std::move(documento)); }
     /// Called after each print command of the window with how it went (the
     /// control reports it through lastPrintError()).
-    void setPrintListener(std::function<void(const PrintOutcome &)> listener);
+    void setPrintListener(std::function<void(const PrintOutcome &)> listener) { m_printListener = std::move(listener); }
     /// Number of pages of the document; setting it refreshes the page indicator.
     int32_t PagineTotali() const { return m_model.pageCount(); }
-    void setPagineTotali(int32_t value);
+    void setPagineTotali(int32_t value)
+    {
+        ensureLoaded();
+        m_model.setPageCount(value); // the views and the thumbnails follow it
+        AggiornaNumeroPagina();
+    }
     /// First display of the document: page 1 at 100 % and the page index.
     /// Any error ends it silently, and the next activation tries again.
     void InizializzaAnteprima();
@@ -107,18 +125,31 @@ public:
     /// position of the page index; 0, not known yet, keeps the size): the
     /// area of the page's recorded layout, else the printer's page. A page
     /// of another size than the one on show sets the view to it at 100 %.
-    void dimensionaPagina(qint64 inizio);
+    void dimensionaPagina(qint64 inizio)
+    {
+        ensureLoaded();
+        if (inizio > 0)
+            m_single->setPageSize(m_model.pageTwipsAt(inizio));
+    }
 
     /// The page surface at 100 %, in twips; loads the window first.
-    PageSurface &Picture2();
+    PageSurface &Picture2()
+    {
+        ensureLoaded();
+        return *m_single->surface();
+    }
 
     /// Page size in twips at 100 %.
-    int32_t LarghezzaPagina() const { return m_larghezzaPagina; }
-    int32_t AltezzaPagina() const { return m_altezzaPagina; }
+    int32_t LarghezzaPagina() const { return m_zoom.pageTwips().width(); }
+    int32_t AltezzaPagina() const { return m_zoom.pageTwips().height(); }
 
     bool isLoaded() const { return m_loaded; }
     /// Runs the load steps if the window is not loaded yet.
-    void ensureLoaded();
+    void ensureLoaded()
+    {
+        if (!m_loaded)
+            load();
+    }
     /// Unloads the window: deletes its page image file, saves the quality
     /// option and forgets its page surface.
     void unload();
@@ -126,33 +157,33 @@ public:
     /// The first error met while showing the document since the window
     /// loaded (a page that could not be read in full, a page index that could
     /// not be built); it stays after the window closed, until it loads again.
-    const std::optional<Error> &PrimoErrore() const { return m_primoErrore; }
+    const std::optional<Error> &PrimoErrore() const { return m_errorBar->first(); }
 
     /// Path of this window's temporary 256-colour page image file.
-    QString FileImmagine() const { return m_fileImmagine; }
+    QString FileImmagine() const { return m_bitmap.path(); }
 
     // State, read by tests and by the control.
     /// 0-based index of the page on show, as a 16-bit number: pages past
     /// 32,767 read as 32,767 here (model().currentPage() has them all).
-    int16_t PaginaVisualizzata() const;
+    int16_t PaginaVisualizzata() const { return int16_t(std::min<int32_t>(m_model.currentPage(), INT16_MAX)); }
     /// 1-based start positions of the pages in the spool file (0: unknown),
     /// elements 0 to PagineTotali(). While the page index is built in the
     /// background, waits for it first.
-    QVector<qint64> PosizioniPagine();
+    QVector<qint64> PosizioniPagine() { return m_model.allStarts(); }
     /// What the window shows: the document, its page index, the page on
     /// show, the count, the view, the zoom and the quality.
     ViewerModel &model() { return m_model; }
     const ViewerModel &model() const { return m_model; }
-    bool ImmagineConvertita() const { return m_immagineConvertita; }
-    bool DaInizializzare() const { return m_daInizializzare; }
-    bool Trascinamento() const { return m_vista.geometria().trascinamento(); }
+    bool ImmagineConvertita() const { return m_single->converted(); }
+    bool DaInizializzare() const { return m_toInitialise; }
+    bool Trascinamento() const { return m_zoom.geometria().trascinamento(); }
     /// Zoom, position and scroll state of the displayed page, in twips.
-    const GeometriaPagina &Geometria() const { return m_vista.geometria(); }
+    const GeometriaPagina &Geometria() const { return m_zoom.geometria(); }
 
     /// "Il documento è stato stampato nel file PDF:" and \a file on the next
     /// line: what the user is told after printing from the window on the
     /// built-in PDF printer.
-    static QString testoStampatoInPdf(const QString &file);
+    static QString testoStampatoInPdf(const QString &file) { return WindowPrint::printedToPdf(file); }
 
     /// The maker's web address shown by lblsito.
     static QString IndirizzoSito();
@@ -182,17 +213,17 @@ public:
     /// The find bar (Ctrl+F), hidden until asked for.
     FindBar *findBar() const { return m_find; }
     /// The toolbar button with \a key ("riduci", ..., "esci"), or null.
-    QAction *pulsante(const QString &key) const;
+    QAction *pulsante(const QString &key) const { return m_toolbar->pulsante(key); }
 
     void done(int result) override;
 
     /// The continuous view (pages one under another, F8, the toolbar's
     /// "continua"), shown instead of Picture1 while it is on; off when the
     /// window loads.
-    ContinuousView *vistaContinua() const { return m_continua; }
+    ContinuousView *vistaContinua() const { return m_continuous; }
     bool continuaAttiva() const { return m_model.viewMode() == ViewerModel::ViewMode::Continuous; }
     /// The thumbnail pane at the left (F9), hidden when the window loads.
-    ThumbnailPane *miniature() const { return m_miniature; }
+    ThumbnailPane *miniature() const { return m_thumbnails; }
     // Opening, remembering and the zoom box.
     /// How the window opens and whether it remembers the user's last window
     /// (PreviewWindowOptions); taken when the document is first shown
@@ -200,7 +231,11 @@ public:
     void setWindowOptions(const PreviewWindowOptions &options) { m_windowOptions = options; }
     /// Shows the page at \a factor (1 = 100 %, above 0 up to 400 %), as a
     /// zoom typed into the zoom box; false, with a beep, outside that range.
-    bool setZoom(double factor);
+    bool setZoom(double factor)
+    {
+        ensureLoaded();
+        return m_zoomControl->setFactor(factor);
+    }
     /// The zoom box at the end of the toolbar: the zoom in use, a typed
     /// percentage, the steps and the fitted zooms.
     QComboBox *cmbZoom = nullptr;
@@ -209,9 +244,9 @@ public:
     /// once the page index is complete. The index of a long document is
     /// built in the background after the first page is shown; a page not
     /// indexed yet is waited for when it is asked for.
-    int32_t knownPageCount() const;
+    int32_t knownPageCount() const { return m_model.knownPages(); }
     /// True once the page index is complete (or could not be built).
-    bool pageIndexComplete() const;
+    bool pageIndexComplete() const { return m_model.indexComplete(); }
     /// The page count follows the page index as it is built (a spool file
     /// whose pages nobody counted, as SpoolFile::showPreview shows): the
     /// count grows with the index (setPagineTotali()), and the last page or a
@@ -220,7 +255,7 @@ public:
     void setCountPagesFromIndex(bool on) { m_model.setCountFromIndex(on); }
     /// The pages next to the one on show, made ahead in a worker thread
     /// (null until the window loads).
-    RenderAhead *renderAhead() const { return m_anticipo; }
+    RenderAhead *renderAhead() const { return m_ahead; }
 
     // --- For a wrapper that adds items of its own (qv::PrintPreviewDialog);
     // defined in FrmAnteprimaHost.cpp.
@@ -241,107 +276,102 @@ signals:
 
 protected:
     bool event(QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QDialog::resizeEvent(event);
+        layOut();
+    }
     void keyPressEvent(QKeyEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override
+    {
+        event->accept();
+        m_input.rotella(*event);
+    }
 
 private:
-    void creaControlli();
-    void creaBarraStrumenti();
-    void creaPagina();
-    void creaBarreScorrimento();
-    void creaBarraErrore();
-    void createFindBar();
+    void buildToolbar();
+    void buildFindBar();
+    void buildViews();
     void load();
-    void leggiQualita();
-    void disponi();
+    void layOut();
     // What the toolbar, the menu, the keys and the wheel ask for.
-    void comando(PreviewCommand comando, bool suono) override;
-    void scorriVerticale(double twips, bool cambiaPagina, bool suono) override;
-    void scorriOrizzontale(double twips) override;
-    void paginaAccanto(bool avanti, bool suono) override;
-    std::optional<double> screenHeight() const override;
-    void zoomRotella(bool ingrandisci, QPointF globale) override;
+    void comando(PreviewCommand command, bool beep) override;
+    void scorriVerticale(double twips, bool turnPage, bool beep) override
+    {
+        m_navigator->scroll(twips, turnPage, beep);
+    }
+    void scorriOrizzontale(double twips) override { view().scrollHorizontal(twips); }
+    void paginaAccanto(bool forward, bool beep) override { m_navigator->turn(forward, beep); }
+    std::optional<double> screenHeight() const override { return view().screenHeight(); }
+    void zoomRotella(bool zoomIn, QPointF global) override { m_zoomControl->wheel(zoomIn, global); }
 
-    void MostraPagina();
-    bool CaricaImmagine(QImage &immagine);
-    void CentraImmagine();
-    void SincronizzaScroll();
-    void DimensioneReale();
-    void applicaZoom(PageView::Zoom zoom, bool suono = true);
-    void aggiornaCaption();
-    void dopoNavigazione(ViewerModel::Step esito, bool suono = true);
+    // The names the window has always had for these steps.
+    void MostraPagina()
+    {
+        ensureLoaded();
+        showPageError(m_model.currentPage(), view().showCurrentPage());
+    }
+    bool CaricaImmagine(QImage &image) { return m_bitmap.load(image); }
+    void CentraImmagine()
+    {
+        m_zoom.geometria().centra();
+        m_single->applyGeometry();
+    }
+    void SincronizzaScroll()
+    {
+        m_zoom.geometria().sincronizzaScroll();
+        m_single->applyGeometry();
+    }
+    void DimensioneReale() { m_zoomControl->command(PageView::Zoom::DimensioneReale, true); }
+    void AggiornaNumeroPagina() { m_toolbar->mostraPagina(m_model); }
     void VaiAPagina();
-    void AggiornaNumeroPagina();
-    void mostraErrore(const QString &dove, std::exception_ptr errore);
-    void StampaDocumento();
-    void Chiudi();
 
-    /// Moves the widgets to the geometry's page position, size and scroll state.
-    void applicaGeometria();
-    QImage convertiA256(const QImage &raster);
-    /// Carries out \a passo, a change of the zoom (false: at its limit, a beep
-    /// when \a suono), then redraws, centres and shows the new zoom.
-    void cambiaZoom(const std::function<bool()> &passo, bool suono);
-    void zoomContinuaAttorno(PageView::Zoom zoom, QPointF globale);
-    /// The host's opening options and what was remembered: window size,
-    /// position and state, zoom and view. Once per load.
-    void applicaApertura();
-    /// Stores the window for the next run (with the remember option).
-    void ricordaFinestra();
-    void mostraZoom();
-
-    // The continuous view and the thumbnail pane.
-    void creaVisteDocumento();
-    void attivaContinua(bool attiva);
-    void mostraMiniature(bool mostra);
-    /// The continuous view follows the zoom and the quality of the window.
-    void aggiornaContinua();
-    /// Where the replay finds page \a pagina (0-based).
-    LetturaDati::PageSpec posizioneDi(int32_t pagina) const;
+    /// The view of the model's mode.
+    DocumentView &view() const;
+    void setViewMode(ViewerModel::ViewMode mode);
+    void showThumbnails(bool show);
+    void showCaption(int percent);
+    /// Shows \a error in the bar over the page, after \a where (what it
+    /// affected), and keeps the first one; no error hides the bar.
+    void showError(const QString &where, std::exception_ptr error)
+    {
+        if (m_errorBar->show(where, error))
+            m_errorBar->place(Picture1->geometry());
+    }
+    void showPageError(int32_t page, std::exception_ptr error)
+    {
+        if (m_errorBar->showPage(page, error))
+            m_errorBar->place(Picture1->geometry());
+    }
+    void indexFinished();
+    /// The host's opening options and what was remembered. Once per load.
+    void applyOpening();
 
     bool m_loaded = false;
-    std::unique_ptr<PageSurface> m_picture2;
     QString m_titolo = QStringLiteral("Anteprima di Stampa");
     ViewerModel m_model;
     // The one door to background page work: the pages made ahead and the thumbnails.
     PageWorker m_worker;
     std::function<void(const PrintOutcome &)> m_printListener;
-    int32_t m_larghezzaPagina = 0;
-    int32_t m_altezzaPagina = 0;
-    QString m_fileImmagine;
-    bool m_immagineConvertita = false;
-    bool m_daInizializzare = true;
-    PageView m_vista;
+    Bitmap256File m_bitmap;
+    bool m_toInitialise = true;
+    // The zoom, shared by the views; the page in view at 100 %.
+    PageView m_zoom;
     PreviewInput m_input;
-    PreviewToolbar *m_barra = nullptr;
+    PreviewToolbar *m_toolbar = nullptr;
     FindBar *m_find = nullptr;
-    bool m_applicando = false;
-    std::optional<Error> m_primoErrore;
-
-    // The page index built in the background, and the pages made ahead.
-    void indexFinished();
-    qint64 inizioPagina(int32_t pagina);
-    void programmaAnticipo();
-    void anticipa();
-    RenderAhead::View vistaAnticipo() const;
-    void lasciaPagina();
-    RenderAhead *m_anticipo = nullptr;
-    std::optional<PageRaster> m_rasterPronto;
-    std::exception_ptr m_erroreMostrato; // the page on show stopped early at it
-    qint64 m_inizioMostrato = 0;         // start of the page on show (0: counted)
-    int32_t m_paginaMostrata = -1;
-    bool m_anticipoProgrammato = false;
-    void attendiPagina(qint64 numero);
-    void pageCountChanged();
-    ContinuousView *m_continua = nullptr;
-    ThumbnailPane *m_miniature = nullptr;
+    ErrorBar *m_errorBar = nullptr;
+    RenderAhead *m_ahead = nullptr;
+    PageNavigator *m_navigator = nullptr;
+    ZoomControl *m_zoomControl = nullptr;
+    SinglePageView *m_single = nullptr;
+    ContinuousView *m_continuous = nullptr;
+    // One view per mode of the model.
+    QList<DocumentView *> m_views;
+    ThumbnailPane *m_thumbnails = nullptr;
     PreviewWindowOptions m_windowOptions;
     ZoomBox *m_zoomBox = nullptr;
-    bool m_aperturaFatta = false;
-    // Margin around the page on the grey background, pixels (with the shadow).
-    int m_margine = 0;
+    bool m_openingDone = false;
 };
 
 } // namespace qv

@@ -4,7 +4,7 @@
 // page to show when it opens the window again on a new recording.
 #include "preview/FrmAnteprima.h"
 
-#include "platform/CursoreOccupato.h"
+#include "preview/PageNavigator.h"
 
 #include <QAction>
 #include <QToolBar>
@@ -23,9 +23,8 @@ void FrmAnteprima::addToolbarActions(const QList<QAction *> &actions)
 
 void FrmAnteprima::showPage(int64_t page)
 {
-    CursoreOccupato busy;
-    attendiPagina(page);
-    dopoNavigazione(m_model.goTo(std::clamp<int64_t>(page, 1, std::max<int32_t>(m_model.pageCount(), 1))), false);
+    m_navigator->reachPage(page);
+    m_navigator->goTo(std::clamp<int64_t>(page, 1, std::max<int32_t>(m_model.pageCount(), 1)), false);
     AggiornaNumeroPagina();
 }
 

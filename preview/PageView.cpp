@@ -7,6 +7,32 @@
 
 namespace qv {
 
+void PageView::setPagina(double larghezza, double altezza)
+{
+    m_pageTwips = QSize(int(larghezza), int(altezza));
+    m_geom.setPagina(larghezza, altezza);
+    if (m_adatta == Adattamento::Pagina)
+        m_geom.adattaPagina();
+    else if (m_adatta == Adattamento::Larghezza)
+        m_geom.adattaLarghezza();
+    if (m_adatta != Adattamento::Nessuno) {
+        m_geom.aggiornaMassimi();
+        m_geom.centra();
+    }
+}
+
+void PageView::setPageKeepingZoom(QSize twips)
+{
+    if (twips == m_pageTwips)
+        return;
+    const double factor = m_geom.zoom();
+    m_pageTwips = twips;
+    m_geom.setPagina(twips.width(), twips.height());
+    m_geom.impostaZoom(factor);
+    m_geom.aggiornaMassimi();
+    m_geom.centra();
+}
+
 bool PageView::zoom(Zoom comando)
 {
     bool fatto = false;

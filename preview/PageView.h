@@ -10,6 +10,7 @@
 #include "preview/GeometriaPagina.h"
 
 #include <QPointF>
+#include <QSize>
 
 #include <cstdint>
 
@@ -31,8 +32,14 @@ public:
     GeometriaPagina &geometria() { return m_geom; }
     Adattamento adattamento() const { return m_adatta; }
 
-    /// The page size at 100 %, in twips (the page is shown at 100 %).
-    void setPagina(double larghezza, double altezza) { m_geom.setPagina(larghezza, altezza); }
+    /// The page size at 100 %, in twips: the page is shown at 100 %, or
+    /// fitted again while the zoom follows the viewport (a fitted zoom fits
+    /// the page in view).
+    void setPagina(double larghezza, double altezza);
+    /// The page in view changed size, and the zoom factor stays (the pages
+    /// of the continuous view are all shown at one zoom).
+    void setPageKeepingZoom(QSize twips);
+    QSize pageTwips() const { return m_pageTwips; }
 
     /// Carries out \a comando: false, with nothing changed, at its limit (the
     /// window beeps). Done, the zoom follows the viewport from now on after a
@@ -75,6 +82,7 @@ public:
 
 private:
     GeometriaPagina m_geom;
+    QSize m_pageTwips;
     Adattamento m_adatta = Adattamento::Nessuno;
 };
 

@@ -2,6 +2,8 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/PreviewToolbar.h"
 
+#include "platform/Devices.h"
+
 #include "dialogs/DialogTwips.h"
 #include "preview/ViewerModel.h"
 
@@ -167,6 +169,28 @@ void PreviewToolbar::creaMenu()
             PreviewCommand::Chiudi);
 }
 
+void PreviewToolbar::readQuality()
+{
+    try {
+        const QString fallback = qvUtilita().IsWindowsNT() ? QStringLiteral("Min") : QStringLiteral("Max");
+        const QString value = platform::readUserSetting(QStringLiteral("QVPREVIEW"), QStringLiteral("OPZIONE"),
+                                                        QStringLiteral("QUALITA"), fallback);
+        m_qualita->setChecked(value.toUpper() == QStringLiteral("MAX"));
+    } catch (...) {
+        // The check box keeps its state.
+    }
+}
+
+void PreviewToolbar::saveQuality() const
+{
+    try {
+        platform::writeUserSetting(QStringLiteral("QVPREVIEW"), QStringLiteral("OPZIONE"), QStringLiteral("QUALITA"),
+                                   m_qualita->isChecked() ? QStringLiteral("Max") : QStringLiteral("Min"));
+    } catch (...) {
+        // The window closes anyway.
+    }
+}
+
 void PreviewToolbar::mostraViste(bool continua, bool miniature)
 {
     if (QAction *action = pulsante(QStringLiteral("continua")))
@@ -208,6 +232,18 @@ void PreviewToolbar::mostraPagina(const ViewerModel &model, bool keepText)
             // While the count follows an index still being built, more pages come.
             action->setEnabled(model.canGo(command)
                                || (!model.pageCountFinal() && (command == C::Next || command == C::Last)));
+}
+
+void PreviewToolbar::follow(const ViewerModel &model)
+{
+    connect(&model, &ViewerModel::currentPageChanged, this, [this, &model] { mostraPagina(model); });
+    connect(&model, &ViewerModel::pageCountChanged, this,
+            [this, &model] { mostraPagina(model, m_indicatore->hasFocus()); });
+    connect(m_indicatore, &QLineEdit::returnPressed, this, [this] { Q_EMIT pageTyped(m_indicatore->text()); });
+    connect(m_indicatore, &QLineEdit::editingFinished, this, [this, &model] {
+        if (!m_indicatore->hasFocus())
+            mostraPagina(model);
+    });
 }
 
 void PreviewToolbar::disponi(int larghezza, int altoPagina)

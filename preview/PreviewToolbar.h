@@ -53,12 +53,23 @@ public:
     /// two on the last, while the count is final. (The keys that give the
     /// same commands still beep there.)
     void mostraPagina(const ViewerModel &model, bool keepText = false);
+    /// The indicator follows \a model: its page on show, its count (a
+    /// number being typed stays), and the page on show again when the user
+    /// leaves the field without Enter; Enter asks for the number (pageTyped).
+    void follow(const ViewerModel &model);
 
     /// Lays the toolbar across the top of a window \a larghezza pixels wide,
     /// at most \a altoPagina pixels high (where the page begins), the
     /// quality box over it and the maker's address at the right, just above
     /// the page.
     void disponi(int larghezza, int altoPagina);
+
+    /// "Massima qualità" as the user left it (QVPREVIEW.ini [OPZIONE]
+    /// QUALITA, "Max" or "Min"; by default "Min" on the NT family), and
+    /// stored again; a setting that cannot be read or written leaves the box
+    /// as it is.
+    void readQuality();
+    void saveQuality() const;
 
     /// Checks the toggles of the continuous view ("continua", "mncontinua")
     /// and of the thumbnail pane ("mnminiature") as the window shows them.
@@ -67,6 +78,8 @@ public:
 Q_SIGNALS:
     /// A toolbar button or a menu item was chosen.
     void comando(PreviewCommand comando);
+    /// Enter in the page indicator, which holds \a text.
+    void pageTyped(const QString &text);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -118,4 +118,44 @@ bool RememberedWindow::scrivi() const
                                         {ChiaveVista, QString::number(vista)}});
 }
 
+RememberedWindow RememberedWindow::of(const QWidget &window, const PageView &zoom, int view)
+{
+    RememberedWindow r;
+    r.geometria = window.normalGeometry();
+    r.massimizzata = window.isMaximized();
+    r.adattamento = zoom.adattamento();
+    r.zoom = zoom.geometria().zoom();
+    r.vista = view;
+    return r;
+}
+
+WindowOpening WindowOpening::of(const PreviewWindowOptions &options, const std::optional<RememberedWindow> &remembered,
+                                const QRect &freeArea)
+{
+    WindowOpening opening;
+    if (remembered && remembered->geometria.isValid()) {
+        QRect g = remembered->geometria;
+        g.setSize(g.size().boundedTo(freeArea.size()));
+        if (!freeArea.intersects(g))
+            g.moveTopLeft(freeArea.topLeft());
+        opening.geometry = g;
+    } else if (options.size.isValid() && !options.size.isEmpty()) {
+        QRect g(QPoint(), options.size.boundedTo(freeArea.size()));
+        g.moveCenter(freeArea.center());
+        opening.geometry = g;
+    }
+    opening.maximized = remembered ? remembered->massimizzata : options.maximized;
+    if (remembered) {
+        opening.fit = remembered->adattamento;
+        opening.setFactor = remembered->adattamento == PageView::Adattamento::Nessuno;
+        opening.factor = remembered->zoom;
+        opening.continuous = remembered->vista == 1;
+    } else if (options.fit == PreviewWindowOptions::FitPage) {
+        opening.fit = PageView::Adattamento::Pagina;
+    } else if (options.fit == PreviewWindowOptions::FitWidth) {
+        opening.fit = PageView::Adattamento::Larghezza;
+    }
+    return opening;
+}
+
 } // namespace qv

@@ -6,7 +6,10 @@
 
 #include "preview/PageView.h"
 
+#include <qvpreview/PreviewWindowOptions.h>
+
 #include <QRect>
+#include <QWidget>
 
 #include <optional>
 
@@ -32,8 +35,35 @@ struct RememberedWindow
     /// screens there are now, is left out (an invalid QRect): the window
     /// then opens as it would the first time.
     static std::optional<RememberedWindow> leggi();
+    /// What \a window shows now: its geometry and state, the zoom \a zoom
+    /// and the view \a view.
+    static RememberedWindow of(const QWidget &window, const PageView &zoom, int view);
     /// Stores it; false when the settings could not be written.
     bool scrivi() const;
+};
+
+/// How the window opens, from the host's options and what was remembered:
+/// worked out without the window, which then applies it.
+struct WindowOpening
+{
+    /// The window's geometry; invalid: where and as large as it is.
+    QRect geometry;
+    bool maximized = false;
+    /// The zoom: a fitting, else (\a setFactor) the factor \a factor.
+    PageView::Adattamento fit = PageView::Adattamento::Nessuno;
+    bool setFactor = false;
+    double factor = 1;
+    /// The continuous view, as it was left.
+    bool continuous = false;
+
+    bool operator==(const WindowOpening &) const = default;
+
+    /// The size remembered (else the host's, centred), within \a freeArea
+    /// (the screen's area free of panels); a remembered window on a screen
+    /// that is gone comes back onto this one. The zoom and the view
+    /// remembered, else the host's fitting.
+    static WindowOpening of(const PreviewWindowOptions &options, const std::optional<RememberedWindow> &remembered,
+                            const QRect &freeArea);
 };
 
 } // namespace qv

@@ -2,6 +2,16 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/ViewerModel.h"
 
+#include "render/PageMetrics.h"
+#include "spool/SpoolFormat.h"
+#include "spool/SpoolReader.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QPageLayout>
+
+#include <qvpreview/Error.h>
+
 #include <algorithm>
 #include <limits>
 
@@ -14,6 +24,7 @@ void ViewerModel::setDocument(std::shared_ptr<const spool::Document> document)
     if (document == m_document)
         return;
     m_document = std::move(document);
+    m_pageSizes.clear();
     setIndex(nullptr);
     emit documentChanged();
 }
@@ -26,6 +37,7 @@ void ViewerModel::setIndex(std::shared_ptr<spool::PageIndexer> index)
         m_index->disconnect(this);
     m_index = std::move(index);
     m_indexDone = false;
+    m_pageSizes.clear();
     if (m_index) {
         // The index's signals come from its thread: queued to this one, where
         // each reads what is known by then.
@@ -58,6 +70,61 @@ qint64 ViewerModel::pageStart(int32_t page) const
     return m_index ? m_index->startOf(page) : 0;
 }
 
+void ViewerModel::openIndex(const QString &source, spool::JobRunner runner)
+{
+    if (m_countFromIndex) {
+        setIndex(m_document->pageIndexer(source, std::nullopt, std::move(runner)));
+    } else if (m_pageCount >= 2) {
+        setIndex(m_document->pageIndexer(source, m_pageCount, std::move(runner)));
+    } else {
+        QFile file(path());
+        try {
+            spool::openForReading(file, source);
+        } catch (const Error &e) {
+            if (e.number() != ErrFileNotFound)
+                throw;
+            throw Error(ErrFileNotFound, source,
+                        QCoreApplication::translate("qv::FrmAnteprima", "File non trovato: %1").arg(path()));
+        }
+    }
+}
+
+LetturaDati::PageSpec ViewerModel::pageSpec(int32_t page) const
+{
+    const qint64 start = pageStart(page);
+    return start > 0 ? LetturaDati::PageSpec::at(start) : LetturaDati::PageSpec::page(page + 1);
+}
+
+QSize ViewerModel::pageTwipsAt(qint64 start) const
+{
+    if (start <= 0 || path().isEmpty())
+        return PageMetrics::pageTwips(std::nullopt);
+    if (const auto it = m_pageSizes.find(start); it != m_pageSizes.end())
+        return it->second;
+    std::optional<QPageLayout> layout;
+    try {
+        layout = spool::pageLayoutAt(path(), start, QStringLiteral("FrmAnteprima"));
+    } catch (...) {
+        // The replay of the page meets the same record and shows its error.
+    }
+    // A few hundred pages: those a view shows and has shown lately.
+    if (m_pageSizes.size() >= 512)
+        m_pageSizes.clear();
+    return m_pageSizes[start] = PageMetrics::pageTwips(layout);
+}
+
+FindResults::Document ViewerModel::searchDocument() const
+{
+    FindResults::Document document;
+    document.path = path();
+    document.index = m_index && !m_index->exceededPageCount() ? m_index->startsFrom(0) : spool::PageIndex{1};
+    document.index.resize(std::clamp<qsizetype>(document.index.size(), 1, std::max(m_pageCount, 1)));
+    // To the page count, or to the file's end while the count follows the index.
+    document.pages = m_countFromIndex && !indexComplete() ? std::numeric_limits<int32_t>::max() : m_pageCount;
+    document.currentPage = m_currentPage + 1;
+    return document;
+}
+
 qint64 ViewerModel::waitForStart(int32_t page)
 {
     if (page > 0 && m_index && !m_indexDone && m_index->known() <= page) {
@@ -65,6 +132,19 @@ qint64 ViewerModel::waitForStart(int32_t page)
         indexChanged();
     }
     return pageStart(page);
+}
+
+QVector<qint64> ViewerModel::allStarts()
+{
+    waitForIndex();
+    QVector<qint64> positions(qsizetype(std::max<int32_t>(m_pageCount, 0)) + 1, 0);
+    positions[0] = 1;
+    if (m_index) {
+        const spool::PageIndex starts = m_index->startsFrom(0);
+        for (qsizetype i = 0; i < starts.size() && i < positions.size(); ++i)
+            positions[i] = starts[i];
+    }
+    return positions;
 }
 
 void ViewerModel::waitForIndex()

@@ -7,13 +7,18 @@
 // reads the model and writes through it, so nothing is pushed by hand.
 #pragma once
 
+#include "preview/FindResults.h"
+#include "render/LetturaDati.h"
 #include "spool/Document.h"
 #include "spool/PageIndexer.h"
 
 #include <QObject>
+#include <QSize>
 #include <QString>
+#include <QVector>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -50,14 +55,39 @@ public:
     /// the index (setCountFromIndex()), the page count grows with it and is
     /// final once it is complete.
     void setIndex(std::shared_ptr<spool::PageIndexer> index);
+    /// Makes the document's page index, named \a source in its errors: the
+    /// growing index held against the page count (two pages or more), or
+    /// counting the pages while the count follows the index; a document of
+    /// one page has none, and its file must be there (opened without
+    /// blocking: a FIFO in its place is 75, never waited on). The index's
+    /// scan runs through \a runner (the worker's jobs). Throws as
+    /// spool::Document::pageIndexer() does, and 53 for a missing file.
+    void openIndex(const QString &source, spool::JobRunner runner = {});
     /// The start of page \a page (0-based) when the index knows it, else 0
     /// (the replay then counts page breaks from the start).
     qint64 pageStart(int32_t page) const;
     /// Waits until the index knows page \a page (0-based) or is complete;
     /// its start then, or 0.
     qint64 waitForStart(int32_t page);
+    /// Every page start (1-based positions; 0: unknown), elements 0 to the
+    /// page count, once the index is complete (waited for).
+    QVector<qint64> allStarts();
     /// Waits until the index is complete and takes its end.
     void waitForIndex();
+    /// The size of page \a page (0-based) at 100 %, in twips: the drawable
+    /// area of its recorded layout, else of the current printer's page (also
+    /// for a page whose start is not known yet, or whose layout record cannot
+    /// be read: its replay shows that error). Kept for the last pages asked.
+    QSize pageTwips(int32_t page) const { return pageTwipsAt(pageStart(page)); }
+    /// The same for the page that starts at \a start (0: not known).
+    QSize pageTwipsAt(qint64 start) const;
+    /// Where the replay finds page \a page (0-based): at its start when the
+    /// index knows it, else by counting page breaks.
+    LetturaDati::PageSpec pageSpec(int32_t page) const;
+    /// What a find searches now: the file, the starts known so far (the
+    /// search reads on past them, so a document still being indexed is
+    /// searched whole), the pages to search and the page on show.
+    FindResults::Document searchDocument() const;
     /// Pages whose start is known so far, at most the page count: all of
     /// them once the index is complete.
     int32_t knownPages() const;
@@ -141,6 +171,7 @@ private:
     ViewMode m_viewMode = ViewMode::SinglePage;
     double m_zoom = 1;
     bool m_bestQuality = false;
+    mutable std::map<qint64, QSize> m_pageSizes; // by page start
 };
 
 } // namespace qv

@@ -36,6 +36,10 @@ ZoomBox::ZoomBox(QWidget *parent) : QObject(parent)
     m_casella->setMinimumContentsLength(4);
     m_casella->setToolTip(
         QCoreApplication::translate("qv::ZoomBox", "Zoom: scrivere una percentuale (da 10 a 400) e premere Invio"));
+    // The keys reach the box first: with the focus on it, it hands them to
+    // its line edit by a direct call that passes no event filter, so Enter
+    // is taken on the box as well as on the line edit.
+    m_casella->installEventFilter(this);
     m_casella->lineEdit()->installEventFilter(this);
     m_casella->lineEdit()->setAlignment(Qt::AlignRight);
     connect(m_casella, &QComboBox::activated, this, [this](int indice) { scelto(indice); });
@@ -110,7 +114,17 @@ void ZoomBox::scelto(int indice)
 
 bool ZoomBox::eventFilter(QObject *watched, QEvent *e)
 {
-    if (watched == m_casella->lineEdit()) {
+    if (watched == m_casella) {
+        if (e->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(e)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                conferma();
+                return true;
+            }
+        } else if (e->type() == QEvent::FocusOut && static_cast<QFocusEvent *>(e)->reason() != Qt::PopupFocusReason) {
+            ripristina(); // left without Enter: nothing changes
+        }
+    } else if (watched == m_casella->lineEdit()) {
         if (e->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent *>(e)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -115,8 +115,8 @@ void BM_Viste_qvPreview(benchmark::State &state)
             attendiMiniatura(*w);
             tasto(*w, Qt::Key_Home);
             attendiMiniatura(*w);
-            mostrate = w->vistaContinua()->pagineMostrate();
-            tenute = w->vistaContinua()->pagineInMemoria();
+            mostrate = w->vistaContinua()->pagesShown();
+            tenute = w->vistaContinua()->pagesInMemory();
             miniature = w->miniature()->miniatureInMemoria();
         } else {
             for (int i = 0; i < 50; ++i)

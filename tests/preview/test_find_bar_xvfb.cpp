@@ -5,6 +5,7 @@
 // match, and the page shows the highlight where the matched text is drawn.
 // A screenshot of the bar with its highlights is kept as a test artefact.
 #include "platform/Platform.h"
+#include "preview/ContinuousView.h"
 #include "preview/FindBar.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/ImmaginePagina.h"
@@ -50,13 +51,13 @@ QByteArray document(int pages)
 class FindBarXvfb : public ::testing::Test
 {
 protected:
-    void open(int pages)
+    void open(int pages, const QByteArray &contents = {})
     {
         test::TempEnv::noPrinters();
         const QString spool = env.tempFolder() + QStringLiteral("trova.tmp");
         QFile f(spool);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(document(pages));
+        f.write(contents.isEmpty() ? document(pages) : contents);
         f.close();
         w = std::make_unique<FrmAnteprima>();
         w->setFileTemporaneo(spool);
@@ -72,10 +73,10 @@ protected:
     }
     void type(const QString &text)
     {
-        QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
         EXPECT_TRUE(bar->isVisible());
         EXPECT_TRUE(bar->field()->hasFocus());
-        QTest::keyClicks(bar->field(), text);
+        QTest::keyClicks(QApplication::focusWidget(), text);
     }
     int page() const { return w->PaginaVisualizzata() + 1; }
     /// Waits on the window's events until \a condition holds (false after 10 s).
@@ -160,7 +161,7 @@ TEST_F(FindBarXvfb, TypingFindsTheFirstMatchAndTheKeysGoRoundTheDocument)
     EXPECT_TRUE(bar->isHidden());
     EXPECT_TRUE(w->isVisible());
     ASSERT_TRUE(until([&] { return !lit(colours.matchColour) && !lit(colours.currentColour); }));
-    QTest::keyClick(w.get(), Qt::Key_Escape);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(w->isVisible());
 }
 
@@ -168,12 +169,12 @@ TEST_F(FindBarXvfb, TheSearchStartsOnThePageOnShow)
 {
     open(10);
     for (int i = 0; i < 5; ++i)
-        QTest::keyClick(w.get(), Qt::Key_Right);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
     ASSERT_EQ(page(), 6);
     type(QStringLiteral("speciale"));
     ASSERT_TRUE(until([&] { return label() == QStringLiteral("4 di 4"); })) << qPrintable(label());
     EXPECT_EQ(page(), 9);
-    QTest::keyClick(w.get(), Qt::Key_F3);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
     EXPECT_EQ(label(), QStringLiteral("1 di 4"));
     EXPECT_EQ(page(), 2) << "wraps round to the first page";
 }
@@ -184,15 +185,70 @@ TEST_F(FindBarXvfb, ALongDocumentIsSearchedWhileTheWindowAnswers)
 {
     open(10000);
     type(QStringLiteral("pagina 99"));
-    QTest::keyClick(w.get(), Qt::Key_End); // answered while the search runs
+    // The page's keys (End, given to the window: the field has the focus)
+    // are answered while the search runs.
+    QTest::keyClick(w.get(), Qt::Key_End);
     EXPECT_EQ(page(), 10000);
     ASSERT_TRUE(until([&] { return !bar->searching(); }, 30000));
     // "Pagina 99", "Pagina 990".."999", "Pagina 9900".."9999": 1 + 10 + 100.
     EXPECT_TRUE(label().endsWith(QStringLiteral(" di 111"))) << qPrintable(label());
-    QTest::keyClick(w.get(), Qt::Key_F3, Qt::ShiftModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3, Qt::ShiftModifier);
     EXPECT_EQ(label(), QStringLiteral("111 di 111"));
     EXPECT_EQ(page(), 9999);
 }
+
+// Going to a match brings it into view, in either view and at any zoom: a
+// note low down at the right of page 2, "1 di 1", and the match's place on
+// the screen within the view's viewport.
+struct Reveal
+{
+    bool continuous;
+    const char *zoom; // typed into the zoom box, or "W" (fitted to the width)
+};
+
+class FindReveal : public FindBarXvfb, public ::testing::WithParamInterface<Reveal>
+{};
+
+TEST_P(FindReveal, GoingToAMatchScrollsItIntoView)
+{
+    constexpr double X = 7000;
+    constexpr double Y = 14500;
+    QByteArray doc = test::testo(1440, 1000, "Pagina 1", 12) + "#newpage@\r\n";
+    doc += test::testo(1440, 1000, "Pagina 2", 12) + test::testo(X, Y, "Riepilogo finale", 12);
+    doc += "#newpage@\r\n" + test::testo(1440, 1000, "Pagina 3", 12);
+    open(3, doc);
+    if (GetParam().continuous)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F8);
+    ASSERT_EQ(w->continuaAttiva(), GetParam().continuous);
+    if (QByteArray(GetParam().zoom) == "W")
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_W);
+    else
+        ASSERT_TRUE(w->setZoom(QByteArray(GetParam().zoom).toDouble() / 100));
+    type(QStringLiteral("riepilogo"));
+    ASSERT_TRUE(until([&] { return label() == QStringLiteral("1 di 1"); })) << qPrintable(label());
+    ASSERT_EQ(page(), 2);
+    const double zoom = w->Geometria().zoom();
+    const double tx = platform::twipsPerPixelX();
+    const double ty = platform::twipsPerPixelY();
+    QPoint match;
+    QRect viewport;
+    if (GetParam().continuous) {
+        const QRect r = w->vistaContinua()->pageRect(1);
+        match = QPoint(int(r.left() + X * zoom / tx), int(r.top() + (Y - 150) * zoom / ty));
+        viewport = w->vistaContinua()->viewport()->rect();
+    } else {
+        const QRectF r = w->Geometria().immagine();
+        match = QPoint(int((r.left() + X * zoom) / tx), int((r.top() + (Y - 150) * zoom) / ty));
+        viewport = QRect(QPoint(0, 0), w->Picture1->size());
+    }
+    EXPECT_TRUE(viewport.contains(match))
+        << "match at " << match.x() << "," << match.y() << " of " << viewport.width() << "x" << viewport.height();
+}
+
+INSTANTIATE_TEST_SUITE_P(Views, FindReveal,
+                         ::testing::Values(Reveal{false, "100"}, Reveal{false, "200"}, Reveal{false, "400"},
+                                           Reveal{false, "W"}, Reveal{true, "100"}, Reveal{true, "200"},
+                                           Reveal{true, "400"}, Reveal{true, "W"}));
 
 } // namespace
 } // namespace qv

@@ -9,6 +9,8 @@
 #include "preview/FindBar.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/ThumbnailPane.h"
+#include "spool/SpoolFormat.h"
+#include "spool/SpoolWriter.h"
 #include "support/TestEnv.h"
 #include "support/XServer.h"
 #include "tests/preview/SpoolDiProva.h"
@@ -22,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPageLayout>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -43,9 +46,14 @@ protected:
     void apri(int pagine, bool fattura = false)
     {
         test::TempEnv::noPrinters();
-        platform::setBeepHandlerForTesting([this] { ++beeps; });
         spool = env.tempFolder() + QStringLiteral("documento.tmp");
         ASSERT_TRUE(test::scriviDocumento(spool, pagine, fattura, 20));
+        mostra(pagine);
+    }
+    /// A window on the document already in \a spool, of \a pagine pages.
+    void mostra(int pagine)
+    {
+        platform::setBeepHandlerForTesting([this] { ++beeps; });
         w = std::make_unique<FrmAnteprima>();
         w->setFileTemporaneo(spool);
         w->setPagineTotali(pagine);
@@ -105,6 +113,75 @@ protected:
     std::unique_ptr<FrmAnteprima> w;
 };
 
+// Each page at the size and orientation it was recorded with: a portrait
+// report with a landscape table (page 3) and a Letter page (page 5), shown
+// in the continuous view and the single page, and fitted to the page in view.
+TEST_F(VisteXvfb, EachPageAtItsOwnRecordedSizeInEveryView)
+{
+    test::TempEnv::noPrinters();
+    const auto layout = [](QPageSize::PageSizeId id, QPageLayout::Orientation o) {
+        spool::Record record(spool::TagPage);
+        spool::writePageLayout(record, QPageLayout(QPageSize(id), o, QMarginsF(10, 10, 10, 10)));
+        return record.bytes();
+    };
+    QByteArray doc;
+    for (int p = 1; p <= 6; ++p) {
+        if (p > 1)
+            doc += "#newpage@\r\n";
+        doc += p == 3   ? layout(QPageSize::A4, QPageLayout::Landscape)
+               : p == 5 ? layout(QPageSize::Letter, QPageLayout::Portrait)
+                        : layout(QPageSize::A4, QPageLayout::Portrait);
+        doc += test::testo(1440, 1000, "Pagina " + QByteArray::number(p), 12);
+    }
+    spool = env.tempFolder() + QStringLiteral("formati.tmp");
+    QFile f(spool);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(doc);
+    f.close();
+    mostra(6);
+
+    tasto(Qt::Key_F8);
+    ASSERT_TRUE(w->continuaAttiva());
+    const QSize a4 = vista().pageSize(0);
+    ASSERT_LT(a4.width(), a4.height());
+    // Page 3 comes into view: it is laid out turned, the pages after it follow it.
+    w->model().setCurrentPage(2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return vista().widgetOf(2) != nullptr; }));
+    const QSize turned = vista().pageSize(2);
+    EXPECT_GT(turned.width(), turned.height());
+    EXPECT_NEAR(turned.width(), a4.height(), 2);
+    EXPECT_EQ(vista().widgetOf(2)->size(), turned);
+    EXPECT_EQ(vista().pageRect(3).top() - vista().pageRect(2).bottom() - 1, ContinuousView::Gap);
+    EXPECT_EQ(vista().pageRect(2).top(), ContinuousView::Gap) << "page 3 from its top";
+    // Fitted to the width of the page in view: the landscape page fills it.
+    tasto(Qt::Key_W);
+    EXPECT_NEAR(vista().pageRect(2).width(), vista().viewport()->width(), 2);
+    EXPECT_LT(vista().pageSize(0).width(), vista().pageSize(2).width());
+    // Letter, narrower and shorter than A4.
+    w->model().setCurrentPage(4);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return vista().widgetOf(4) != nullptr; }));
+    EXPECT_LT(vista().pageSize(4).height(), vista().pageSize(3).height());
+    EXPECT_GT(vista().pageSize(4).width(), vista().pageSize(3).width());
+    fotografa(QStringLiteral("formati-continua"));
+
+    // The single page: page 3 turned, fitted to the page as asked.
+    tasto(Qt::Key_F8);
+    ASSERT_FALSE(w->continuaAttiva());
+    w->pulsante(QStringLiteral("prima"))->trigger();
+    w->pulsante(QStringLiteral("successiva"))->trigger();
+    w->pulsante(QStringLiteral("successiva"))->trigger();
+    ASSERT_EQ(w->model().currentPage(), 2);
+    EXPECT_GT(w->Image1->width(), w->Image1->height());
+    EXPECT_GT(w->LarghezzaPagina(), w->AltezzaPagina());
+    tasto(Qt::Key_F);
+    EXPECT_TRUE(w->Geometria().viewport().width() >= w->Geometria().immagine().width() - 1e-6
+                && w->Geometria().viewport().height() >= w->Geometria().immagine().height() - 1e-6);
+    fotografa(QStringLiteral("formati-pagina"));
+    w->pulsante(QStringLiteral("successiva"))->trigger();
+    EXPECT_LT(w->Image1->width(), w->Image1->height());
+    EXPECT_EQ(beeps, 0);
+}
+
 TEST_F(VisteXvfb, F8AndTheToolbarSwitchBetweenTheViewsOnTheSamePage)
 {
     apri(5);
@@ -125,9 +202,9 @@ TEST_F(VisteXvfb, F8AndTheToolbarSwitchBetweenTheViewsOnTheSamePage)
     EXPECT_TRUE(w->pulsante(QStringLiteral("continua"))->isChecked());
     EXPECT_TRUE(voce("mncontinua")->isChecked());
     // Page 3 from its top, at the window's zoom (100 %: as wide as Image1 was).
-    EXPECT_EQ(vista().paginaCorrente(), 2);
-    EXPECT_EQ(vista().rettangoloPagina(2).top(), ContinuousView::Spazio);
-    EXPECT_EQ(vista().dimensionePagina(), w->Image1->size());
+    EXPECT_EQ(vista().currentPage(), 2);
+    EXPECT_EQ(vista().pageRect(2).top(), ContinuousView::Gap);
+    EXPECT_EQ(vista().pageSize(), w->Image1->size());
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 3/5"));
     fotografa(QStringLiteral("continua"));
 
@@ -138,29 +215,29 @@ TEST_F(VisteXvfb, F8AndTheToolbarSwitchBetweenTheViewsOnTheSamePage)
     EXPECT_FALSE(w->continuaAttiva());
     EXPECT_TRUE(w->Picture1->isVisible());
     EXPECT_FALSE(vista().isVisible());
-    EXPECT_EQ(vista().pagineInMemoria(), 0); // hidden, it keeps nothing
+    EXPECT_EQ(vista().pagesInMemory(), 0); // hidden, it keeps nothing
     EXPECT_FALSE(w->pulsante(QStringLiteral("continua"))->isChecked());
     EXPECT_EQ(w->PaginaVisualizzata(), 4);
 
     // The menu item does the same.
     voce("mncontinua")->trigger();
     EXPECT_TRUE(w->continuaAttiva());
-    EXPECT_EQ(vista().paginaCorrente(), 4);
+    EXPECT_EQ(vista().currentPage(), 4);
 
     // At 25 % several pages stand one under another, centred, the gaps between them.
     tasto(Qt::Key_Home);
     tasto(Qt::Key_Minus);
     tasto(Qt::Key_Minus);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Viste    25%"));
-    const QRect prima = vista().rettangoloPagina(0);
-    const QRect seconda = vista().rettangoloPagina(1);
-    EXPECT_EQ(seconda.top() - prima.bottom() - 1, ContinuousView::Spazio);
+    const QRect prima = vista().pageRect(0);
+    const QRect seconda = vista().pageRect(1);
+    EXPECT_EQ(seconda.top() - prima.bottom() - 1, ContinuousView::Gap);
     EXPECT_EQ(prima.center().x(), vista().viewport()->rect().center().x());
-    EXPECT_GE(vista().pagineMostrate(), 2);
+    EXPECT_GE(vista().pagesShown(), 2);
     int inVista = 0;
     for (int32_t p = 0; p < 5; ++p)
-        inVista += vista().rettangoloPagina(p).intersects(vista().viewport()->rect());
-    EXPECT_EQ(vista().pagineMostrate(), inVista); // a widget for each page in view, no more
+        inVista += vista().pageRect(p).intersects(vista().viewport()->rect());
+    EXPECT_EQ(vista().pagesShown(), inVista); // a widget for each page in view, no more
     fotografa(QStringLiteral("continua-25"));
 }
 
@@ -170,7 +247,7 @@ TEST_F(VisteXvfb, PageDownAndTheWheelCrossPagesAndTheIndicatorFollows)
     tasto(Qt::Key_F8);
     ASSERT_TRUE(w->continuaAttiva());
     const int altezza = vista().viewport()->height();
-    const int passo = vista().dimensionePagina().height() + ContinuousView::Spazio;
+    const int passo = vista().pageSize().height() + ContinuousView::Gap;
     ASSERT_GT(passo, altezza); // at 100 % a page is taller than the view
 
     // PgDn scrolls by a view's height, through the page's end, and the
@@ -183,7 +260,7 @@ TEST_F(VisteXvfb, PageDownAndTheWheelCrossPagesAndTheIndicatorFollows)
     EXPECT_EQ(barraV().value(), premuti * altezza);
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 2/2000"));
     EXPECT_EQ(w->PaginaVisualizzata(), 1);
-    const QRect seconda = vista().rettangoloPagina(1);
+    const QRect seconda = vista().pageRect(1);
     EXPECT_GT(std::min(seconda.bottom(), altezza) - std::max(seconda.top(), 0), altezza / 2);
 
     // The wheel goes back up through the boundary; it never turns a page on its own.
@@ -200,7 +277,7 @@ TEST_F(VisteXvfb, PageDownAndTheWheelCrossPagesAndTheIndicatorFollows)
     EXPECT_EQ(barraV().value(), v + 20);
     tasto(Qt::Key_End);
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 2000/2000"));
-    EXPECT_EQ(vista().rettangoloPagina(1999).top(), ContinuousView::Spazio);
+    EXPECT_EQ(vista().pageRect(1999).top(), ContinuousView::Gap);
     tasto(Qt::Key_PageDown);
     EXPECT_EQ(barraV().value(), barraV().maximum());
     EXPECT_EQ(beeps, 0);
@@ -210,9 +287,9 @@ TEST_F(VisteXvfb, PageDownAndTheWheelCrossPagesAndTheIndicatorFollows)
     EXPECT_EQ(w->Text1->text(), QStringLiteral(" 2000/2000"));
 
     // Only the pages in view and their neighbours were replayed and kept.
-    EXPECT_LE(vista().pagineMostrate(), 2);
-    EXPECT_LE(vista().pagineInMemoria(), 3);
-    EXPECT_LT(vista().riproduzioni(), 30);
+    EXPECT_LE(vista().pagesShown(), 2);
+    EXPECT_LE(vista().pagesInMemory(), 3);
+    EXPECT_LT(vista().replays(), 30);
 }
 
 TEST_F(VisteXvfb, DraggingScrollsAcrossPagesAndTheZoomApplies)
@@ -233,33 +310,33 @@ TEST_F(VisteXvfb, DraggingScrollsAcrossPagesAndTheZoomApplies)
     EXPECT_NE(w->Text1->text(), QStringLiteral(" 1/50"));
 
     // A zoom step: the pages halve, the page in the middle stays on show.
-    const int32_t pagina = vista().paginaCorrente();
-    const QSize prima = vista().dimensionePagina();
+    const int32_t pagina = vista().currentPage();
+    const QSize prima = vista().pageSize();
     w->pulsante(QStringLiteral("riduci"))->trigger();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Viste    50%"));
-    EXPECT_NEAR(vista().dimensionePagina().width(), prima.width() / 2, 1);
-    EXPECT_LE(std::abs(vista().paginaCorrente() - pagina), 1);
+    EXPECT_NEAR(vista().pageSize().width(), prima.width() / 2, 1);
+    EXPECT_LE(std::abs(vista().currentPage() - pagina), 1);
     // Ctrl and the wheel zoom in again, through the window.
     rotella(vp, 1, Qt::ControlModifier);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Viste    100%"));
-    EXPECT_EQ(vista().dimensionePagina(), prima);
+    EXPECT_EQ(vista().pageSize(), prima);
 
     // Fitted to the width, the page is as wide as the view, with nothing to
     // scroll sideways; it follows the window.
     tasto(Qt::Key_W);
     QCoreApplication::processEvents(); // the scroll bars show or hide on a posted event
     EXPECT_EQ(vista().horizontalScrollBar()->maximum(), 0);
-    EXPECT_NEAR(vista().dimensionePagina().width(), vista().viewport()->width(), 1);
-    EXPECT_EQ(vista().rettangoloPagina(vista().paginaCorrente()).left(), 0);
+    EXPECT_NEAR(vista().pageSize().width(), vista().viewport()->width(), 1);
+    EXPECT_EQ(vista().pageRect(vista().currentPage()).left(), 0);
     w->resize(700, 700);
     QCoreApplication::processEvents();
-    EXPECT_NEAR(vista().dimensionePagina().width(), vista().viewport()->width(), 1);
+    EXPECT_NEAR(vista().pageSize().width(), vista().viewport()->width(), 1);
     tasto(Qt::Key_0, Qt::ControlModifier);
 
     // 256 colours: the pages in view go through the converter.
     w->chkMassima->click();
     ASSERT_FALSE(w->chkMassima->isChecked());
-    ImmaginePagina *corrente = vista().widgetDi(vista().paginaCorrente());
+    ImmaginePagina *corrente = vista().widgetOf(vista().currentPage());
     ASSERT_NE(corrente, nullptr);
     EXPECT_TRUE(corrente->modo256());
     ASSERT_TRUE(QTest::qWaitFor([&] { return corrente->rasterizzazioni() > 0; }, 10000));
@@ -322,12 +399,12 @@ TEST_F(VisteXvfb, F9ShowsThumbnailsAndAClickGoesToThatPage)
     // With the continuous view as well: a click scrolls the view to that page.
     tasto(Qt::Key_F8);
     QTest::mouseClick(pane->viewport(), Qt::LeftButton, Qt::NoModifier, pane->rettangoloPagina(1).center());
-    EXPECT_EQ(vista().paginaCorrente(), 1);
-    EXPECT_EQ(vista().rettangoloPagina(1).top(), ContinuousView::Spazio);
+    EXPECT_EQ(vista().currentPage(), 1);
+    EXPECT_EQ(vista().pageRect(1).top(), ContinuousView::Gap);
     tasto(Qt::Key_PageDown);
     tasto(Qt::Key_PageDown);
     tasto(Qt::Key_PageDown);
-    EXPECT_EQ(pane->paginaCorrente(), vista().paginaCorrente());
+    EXPECT_EQ(pane->paginaCorrente(), vista().currentPage());
     ASSERT_TRUE(QTest::qWaitFor([&] { return pane->haMiniatura(pane->paginaCorrente()); }, 10000));
     fotografa(QStringLiteral("miniature"));
 
@@ -396,7 +473,7 @@ TEST_F(VisteXvfb, APageThatCannotBeReadShowsItsErrorWhileItIsCurrent)
     tasto(Qt::Key_F8);
     tasto(Qt::Key_F9);
     // Page 2 is replayed beside page 1, but its error shows only once it is current.
-    EXPECT_NE(vista().errore(1), nullptr);
+    EXPECT_NE(vista().error(1), nullptr);
     EXPECT_TRUE(w->fraErrore->isHidden());
     while (w->Text1->text() == QStringLiteral(" 1/3"))
         tasto(Qt::Key_PageDown);
@@ -418,17 +495,17 @@ TEST_F(VisteXvfb, TheMatchesOfAFindAreLitOnThePagesInView)
     tasto(Qt::Key_F8);
     tasto(Qt::Key_Minus);
     tasto(Qt::Key_Minus); // 25 %: pages 1 to 3 in view
-    ASSERT_GE(vista().pagineMostrate(), 3);
+    ASSERT_GE(vista().pagesShown(), 3);
     QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
     QTest::keyClicks(w->findBar()->field(), QStringLiteral("pagina 2"));
     // The view goes to the page of the match, and its pages in view are lit.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return vista().paginaCorrente() == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return vista().currentPage() == 1; }, 10000));
     EXPECT_EQ(w->PaginaVisualizzata(), 1);
-    ASSERT_NE(vista().widgetDi(1), nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return vista().widgetDi(1)->highlight() != nullptr; }, 10000));
+    ASSERT_NE(vista().widgetOf(1), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return vista().widgetOf(1)->highlight() != nullptr; }, 10000));
     // Closing the bar drops the highlights and gives the keys back to the view.
     QTest::keyClick(w->findBar()->field(), Qt::Key_Escape);
-    EXPECT_EQ(vista().widgetDi(1)->highlight(), nullptr);
+    EXPECT_EQ(vista().widgetOf(1)->highlight(), nullptr);
     EXPECT_TRUE(vista().hasFocus());
 }
 

@@ -91,16 +91,17 @@ protected:
         return w;
     }
 
-    /// Types \a text into the zoom box as a user does: a click, the text
-    /// replacing what the box shows, Enter.
+    /// Types \a text into the zoom box as a user does: a click, Ctrl+A, the
+    /// text replacing what the box shows, Enter, every key to the widget
+    /// that has the focus (the box itself, which hands them to its field).
     static void scrivi(FrmAnteprima &w, const QString &text)
     {
-        QLineEdit *edit = w.cmbZoom->lineEdit();
-        QTest::mouseClick(edit, Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }));
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-        QTest::keyClick(edit, Qt::Key_Return);
+        QTest::mouseClick(w.cmbZoom->lineEdit(), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w.cmbZoom->hasFocus(); }));
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(focus, text);
+        QTest::keyClick(focus, Qt::Key_Return);
     }
 
     /// Chooses the item \a text of the zoom box's list with the mouse.
@@ -199,6 +200,36 @@ TEST_F(ZoomXvfb, ChoosingAFittedZoomOrAStepFromTheList)
                                  "Adatta alla larghezza"}));
 }
 
+// A zoom chosen from the list, in either view, gives the keys back to the
+// view on show: End, to the widget that has the focus, goes to the last page.
+class ZoomListKeys : public ZoomXvfb, public ::testing::WithParamInterface<bool>
+{};
+
+TEST_P(ZoomListKeys, TheViewOnShowHasTheKeysAgain)
+{
+    auto w = apri();
+    if (GetParam())
+        QTest::keyClick(w->Picture1, Qt::Key_F8);
+    ASSERT_EQ(w->continuaAttiva(), GetParam());
+    for (const char *item : {"50%", "Adatta alla larghezza"}) {
+        w->model().setCurrentPage(0);
+        scegli(*w, QString::fromLatin1(item));
+        ASSERT_NE(QApplication::focusWidget(), nullptr) << item;
+        EXPECT_TRUE(QApplication::focusWidget()->isVisible()) << item;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+        EXPECT_EQ(w->model().currentPage(), 2) << item;
+    }
+    // A typed zoom too.
+    w->model().setCurrentPage(0);
+    scrivi(*w, QStringLiteral("37"));
+    EXPECT_NEAR(w->Geometria().zoom(), 0.37, 1e-9);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+    EXPECT_EQ(w->model().currentPage(), 2);
+    EXPECT_EQ(beeps, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Views, ZoomListKeys, ::testing::Values(false, true));
+
 TEST_F(ZoomXvfb, AnArbitraryZoomScrollsAndDragsLikeAStep)
 {
     auto w = apri();
@@ -286,23 +317,23 @@ TEST_F(ZoomXvfb, CtrlWheelInTheContinuousViewKeepsThePointToo)
     QTest::keyClick(w.get(), Qt::Key_PageDown); // into the first page's lower half
     const QPoint dove(120, 90);                 // away from the middle, which the view keeps anyway
     const auto sotto = [&](int32_t pagina) {
-        const QRect r = v->rettangoloPagina(pagina);
+        const QRect r = v->pageRect(pagina);
         return QPointF(double(dove.x() - r.left()) / r.width(), double(dove.y() - r.top()) / r.height());
     };
     int32_t pagina = 0;
-    while (!v->rettangoloPagina(pagina).contains(dove) && pagina < 3)
+    while (!v->pageRect(pagina).contains(dove) && pagina < 3)
         ++pagina;
     ASSERT_LT(pagina, 3) << "no page under the pointer";
     const QPointF prima = sotto(pagina);
-    const QSize dimensione = v->dimensionePagina();
+    const QSize dimensione = v->pageSize();
     QWheelEvent wheel(QPointF(dove), QPointF(v->viewport()->mapToGlobal(dove)), QPoint(), QPoint(0, 120), Qt::NoButton,
                       Qt::ControlModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(v->viewport(), &wheel);
-    ASSERT_EQ(v->dimensionePagina(), dimensione * 2);
+    ASSERT_EQ(v->pageSize(), dimensione * 2);
     const QPointF dopo = sotto(pagina);
     // Within a pixel of the larger page.
-    EXPECT_NEAR(dopo.x(), prima.x(), 1.5 / v->dimensionePagina().width());
-    EXPECT_NEAR(dopo.y(), prima.y(), 1.5 / v->dimensionePagina().height());
+    EXPECT_NEAR(dopo.x(), prima.x(), 1.5 / v->pageSize().width());
+    EXPECT_NEAR(dopo.y(), prima.y(), 1.5 / v->pageSize().height());
     EXPECT_EQ(w->cmbZoom->currentText(), QStringLiteral("200%"));
 }
 
