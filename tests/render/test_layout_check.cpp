@@ -212,7 +212,8 @@ TEST_F(LayoutChecking, TheControlRecordsItsFieldsOnlyWhenAsked)
     {
         PrintPreview plain;
         ASSERT_FALSE(plain.fieldsRecorded());
-        plain.StampaCampo(100, 300, QStringLiteral("alfa beta gamma"), 100, PP_Sinistra, true);
+        const float fits = plain.TextWidth(QStringLiteral("alfa beta")) + 1;
+        ASSERT_EQ(plain.StampaCampo(100, 300, QStringLiteral("alfa beta gamma"), fits, PP_Sinistra, true), 10);
         EXPECT_FALSE(test::readAll(plain.spoolPath()).contains("#field@"));
         plain.AnnullaStampa();
     }

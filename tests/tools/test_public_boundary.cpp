@@ -45,9 +45,9 @@ bool fromTheSanitizers(const QString &symbol)
 const QSet<QString> Public = {
     // classes and value types
     "PrintPreview", "CPalette", "PaletteEntry", "qvUtilita", "Error", "SpoolFile", "SpoolCheck", "SpoolMatch",
-    "SpoolFindOptions", "SpoolLayoutRun", "PrintOptions", "PropertyBag", "MemoryPropertyBag", "PropertyPageSite",
-    "PropertyPage", "VersionRecord", "QV_ALLINEAMENTO", "QV_SCALEMODE", "ErrorNumber", "PreviewWindowOptions",
-    "PreviewPrinter", "PrintPreviewDialog",
+    "SpoolFindOptions", "LayoutCheck", "SpoolLayoutRun", "PrintOptions", "PropertyBag", "MemoryPropertyBag",
+    "PropertyPageSite", "PropertyPage", "VersionRecord", "QV_ALLINEAMENTO", "QV_SCALEMODE", "ErrorNumber",
+    "PreviewWindowOptions", "PreviewPrinter", "PrintPreviewDialog",
     // functions
     "errorText", "hasErrorText", "installTranslator", "libraryVersion", "printerNames", "currentPrinterName",
     "setCurrentPrinter", "pdfPrinterName", "setPdfOutputFile", "pdfOutputFile", "PrintTo", "operator",
