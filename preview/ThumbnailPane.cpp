@@ -5,9 +5,12 @@
 #include "preview/PageCache.h"
 #include "preview/PageWorker.h"
 #include "preview/ViewerModel.h"
+#include "render/PageMetrics.h"
 #include "render/PageSurface.h"
+#include "spool/SpoolFormat.h"
 
 #include <QAbstractListModel>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
@@ -114,16 +117,39 @@ private:
         const quint64 generazione = state.generazione;
         lock.unlock();
 
+        // Each page at its own recorded paper and orientation, fitted into
+        // the item's box: a landscape page in a portrait document is a
+        // wide thumbnail, not a squeezed one.
+        const QSize pagina = recordedSize(path, richiesta.posizione).value_or(twips);
         PageSurface superficie;
-        superficie.setSize(twips.width(), twips.height());
+        superficie.setSize(pagina.width(), pagina.height());
         // A page that cannot be read in full shows what was drawn; the
         // window reports the error when the page is shown.
         std::exception_ptr errore;
         const FrozenPage disegno = PageWorker::replay(superficie, path, richiesta.posizione, errore);
-        QImage miniatura = disegno->render(double(pixel.width()) / std::max(1, twips.width()));
+        const double scala = std::min(double(pixel.width()) / std::max(1, pagina.width()),
+                                      double(pixel.height()) / std::max(1, pagina.height()));
+        QImage miniatura = disegno->render(scala);
         lock.lock();
         if (state.consegna)
             state.consegna(richiesta.pagina, std::move(miniatura), generazione);
+    }
+
+    /// The size of the page at \a spec as its layout record gives it;
+    /// nullopt for a page without one (it takes the document's size), or
+    /// one the index has no start for.
+    static std::optional<QSize> recordedSize(const QString &path, const LetturaDati::PageSpec &spec)
+    {
+        if (spec.kind() != LetturaDati::PageSpec::Kind::Position)
+            return std::nullopt;
+        try {
+            if (const std::optional<QPageLayout> layout =
+                    spool::pageLayoutAt(path, spec.position(), QStringLiteral("FrmAnteprima")))
+                return PageMetrics::pageTwips(layout).expandedTo(QSize(1, 1));
+        } catch (...) {
+            // The replay meets the same record; the window reports it.
+        }
+        return std::nullopt;
     }
 
     PageWorker &m_worker;
@@ -304,12 +330,18 @@ public:
         const QSize m = m_model->dimensione();
         const QRect miniatura(r.x() + (r.width() - m.width()) / 2, r.y() + Margine, m.width(), m.height());
         const QPixmap pixmap = index.data(Qt::DecorationRole).value<QPixmap>();
-        if (pixmap.isNull())
+        QRect pagina = miniatura;
+        if (pixmap.isNull()) {
             painter->fillRect(miniatura, Qt::white);
-        else
-            painter->drawPixmap(miniatura, pixmap);
+        } else {
+            // A page of another shape than the box sits in its middle.
+            const QSize d = pixmap.deviceIndependentSize().toSize().boundedTo(m);
+            pagina = QRect(miniatura.x() + (m.width() - d.width()) / 2, miniatura.y() + (m.height() - d.height()) / 2,
+                           d.width(), d.height());
+            painter->drawPixmap(pagina, pixmap);
+        }
         painter->setPen(QColor(90, 90, 90));
-        painter->drawRect(miniatura.adjusted(0, 0, -1, -1));
+        painter->drawRect(pagina.adjusted(0, 0, -1, -1));
         painter->setPen(option.palette.color(option.state & QStyle::State_Selected ? QPalette::HighlightedText
                                                                                    : QPalette::WindowText));
         const QRect testo(r.x(), miniatura.bottom() + 1 + SpazioTesto, r.width(), option.fontMetrics.height());

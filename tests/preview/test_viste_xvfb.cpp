@@ -179,6 +179,25 @@ TEST_F(VisteXvfb, EachPageAtItsOwnRecordedSizeInEveryView)
     fotografa(QStringLiteral("formati-pagina"));
     w->pulsante(QStringLiteral("successiva"))->trigger();
     EXPECT_LT(w->Image1->width(), w->Image1->height());
+
+    // The thumbnails: page 3 wide, the A4 pages tall, each in the same box.
+    tasto(Qt::Key_F9);
+    ThumbnailPane *pane = w->miniature();
+    for (int page : {0, 2, 4}) {
+        pane->scrollTo(pane->model()->index(page, 0)); // thumbnails are made as they come into view
+        ASSERT_TRUE(QTest::qWaitFor([&] { return pane->haMiniatura(page); }, 10000)) << page;
+    }
+    pane->scrollTo(pane->model()->index(2, 0));
+    const auto shape = [&](int page) {
+        return pane->model()->index(page, 0).data(Qt::DecorationRole).value<QPixmap>().deviceIndependentSize();
+    };
+    EXPECT_LT(shape(0).width(), shape(0).height());
+    EXPECT_GT(shape(2).width(), shape(2).height());
+    EXPECT_NEAR(shape(2).width(), shape(0).width(), 1) << "as wide as the box";
+    EXPECT_NEAR(shape(2).height() / shape(2).width(), shape(0).width() / shape(0).height(), 0.02);
+    EXPECT_GT(shape(4).width() / shape(4).height(), shape(0).width() / shape(0).height()) << "Letter is wider";
+    EXPECT_EQ(pane->sizeHintForIndex(pane->model()->index(2, 0)), pane->sizeHintForIndex(pane->model()->index(0, 0)));
+    fotografa(QStringLiteral("formati-miniature"));
     EXPECT_EQ(beeps, 0);
 }
 
