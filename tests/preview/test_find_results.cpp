@@ -17,6 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 namespace qv {
 namespace {
 
@@ -130,6 +134,15 @@ TEST_F(FindJobs, TheSearchRunsAsJobsOfTheWorkerAndStopsWithThem)
     ASSERT_TRUE(QTest::qWaitFor([&] { return over(results); }, 30000));
     EXPECT_EQ(results.count(), 20);
 
+    // The worker busy with a job that ends only when stopped: the search
+    // waits behind it and is stopped before it starts, however fast it is.
+    std::atomic<bool> busy{false};
+    worker.start(PageWorker::Priority::Neighbour, [&busy](const std::atomic<bool> &cancelled) {
+        busy = true;
+        while (!cancelled)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return busy.load(); }, 30000));
     results.search(QStringLiteral("pagina"), document);
     worker.stopAll();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !results.searching(); }, 30000));
