@@ -252,13 +252,3 @@ INSTANTIATE_TEST_SUITE_P(Views, FindReveal,
 
 } // namespace
 } // namespace qv
-
-int main(int argc, char **argv)
-{
-    qv::test::OwnXvfb own;
-    if (qv::test::displayForTests(own, QStringLiteral(QV_ARTIFACT_DIR)).isEmpty())
-        return qv::test::noXServerExitCode();
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

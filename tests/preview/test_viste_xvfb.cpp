@@ -530,13 +530,3 @@ TEST_F(VisteXvfb, TheMatchesOfAFindAreLitOnThePagesInView)
 
 } // namespace
 } // namespace qv
-
-int main(int argc, char **argv)
-{
-    qv::test::OwnXvfb own;
-    if (qv::test::displayForTests(own, QStringLiteral(QV_ARTIFACT_DIR)).isEmpty())
-        return qv::test::noXServerExitCode();
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -593,19 +593,3 @@ TEST_F(ZoomXvfb, ScreenshotOfTheZoomBox)
 
 } // namespace
 } // namespace qv
-
-int main(int argc, char **argv)
-{
-    // An X server of its own: the tests type into the window, and a window
-    // of another program on a shared display could take the keyboard.
-    qv::test::OwnXvfb own;
-    QDir().mkpath(QStringLiteral(QV_ARTIFACT_DIR));
-    const QByteArray display = own.start(QStringLiteral(QV_ARTIFACT_DIR "/xvfb-zoom.log"));
-    if (!display.isEmpty())
-        qv::test::useDisplay(display);
-    else if (qv::test::displayForTests(own, QStringLiteral(QV_ARTIFACT_DIR)).isEmpty())
-        return qv::test::noXServerExitCode();
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
