@@ -226,8 +226,9 @@ TEST_P(Fidelity, OurPdfIsQtsPdf)
         const QImage theirs = test::pdfPageImage(qtPdf, page, 150);
         const QImage ours = test::pdfPageImage(ourPdf, page, 150);
         ASSERT_FALSE(theirs.isNull());
-        if (page == 1 && !c.paper.isEmpty())
+        if (page == 1 && !c.paper.isEmpty()) {
             EXPECT_EQ(ours.size(), c.paper);
+        }
         const double share = test::differingShare(theirs, ours, 64);
         EXPECT_LE(share, 0.005) << "page " << page;
         worst = std::max(worst, share);
