@@ -23,8 +23,12 @@ constexpr int LeastPageArea = 200;
 
 LayoutLink::LayoutLink(ViewerModel &model, PageNavigator &navigator, PageWorker &worker, QList<DocumentView *> views,
                        QWidget *window, QMenu *menu)
-    : QObject(window), m_model(model), m_navigator(navigator), m_views(std::move(views)), m_window(window),
-      m_panel(new LayoutPanel(window))
+    : QObject(window)
+    , m_model(model)
+    , m_navigator(navigator)
+    , m_views(std::move(views))
+    , m_window(window)
+    , m_panel(new LayoutPanel(window))
 {
     m_panel->setWorker(&worker);
     connect(m_panel, &LayoutPanel::goTo, this, &LayoutLink::goTo);

@@ -94,8 +94,7 @@ TEST(LayoutWindowXvfb, CtrlLShowsTheFindingsAndAClickOutlinesOneOnItsPage)
     EXPECT_EQ(w.Image1->outline(), place) << "page 3 on show, the finding outlined";
 
     QDir().mkpath(QStringLiteral(QV_ARTIFACT_DIR));
-    const QString file =
-        QStringLiteral(QV_ARTIFACT_DIR "/layout-window-%1x.png").arg(qRound(w.devicePixelRatioF()));
+    const QString file = QStringLiteral(QV_ARTIFACT_DIR "/layout-window-%1x.png").arg(qRound(w.devicePixelRatioF()));
     EXPECT_TRUE(w.grab().save(file));
     std::printf("screenshot: %s\n", qPrintable(file));
 
