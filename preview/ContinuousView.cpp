@@ -405,6 +405,7 @@ void ContinuousView::layoutPages()
             widget->setObjectName(QStringLiteral("pagina%1").arg(p + 1));
             widget->setConvertitore(fullColour() ? ImmaginePagina::Convertitore() : m_converter);
             widget->setHighlight(m_find.highlightFor(p + 1));
+            widget->setOutline(p == m_outlinePage ? m_outlineTwips : QRectF());
             widget->setPicture(m_pages[p].drawing);
         }
         const QRect r = pageRect(p);
@@ -511,6 +512,14 @@ void ContinuousView::reveal(int32_t page, const QRectF &rect)
             scrollSideways(match.center().x() - view.center().x());
     }
     layoutPages();
+}
+
+void ContinuousView::setOutline(int32_t page, const QRectF &twips)
+{
+    m_outlinePage = page;
+    m_outlineTwips = twips;
+    for (auto &[number, widget] : m_widgets)
+        widget->setOutline(number == page ? twips : QRectF());
 }
 
 void ContinuousView::highlightsChanged()

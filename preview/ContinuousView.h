@@ -109,6 +109,7 @@ public:
     bool zoomAbout(PageView::Zoom zoom, QPointF global) override;
     void reveal(int32_t page, const QRectF &rect) override;
     void highlightsChanged() override;
+    void setOutline(int32_t page, const QRectF &twips) override;
 
 Q_SIGNALS:
     /// The right button was released at \a global.
@@ -161,6 +162,9 @@ private:
     ViewerModel &m_model;
     PageView &m_zoom;
     const FindResults &m_find;
+    // The layout finding outlined (setOutline()): its page, -1 for none, and place.
+    int32_t m_outlinePage = -1;
+    QRectF m_outlineTwips;
     PageSurface m_surface;
     bool m_following = false; // the view is setting the model's page
     // Page 1's size at 100 % and on the screen; the pages of another size.

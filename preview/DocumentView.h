@@ -79,6 +79,14 @@ public:
     virtual void reveal(int32_t page, const QRectF &rect) = 0;
     /// The find's highlights changed: the pages on show take them again.
     virtual void highlightsChanged() = 0;
+    /// Outlines \a twips (page twips, a layout finding's place) on page
+    /// \a page (0-based) while it is on show, until another outline is set;
+    /// page -1 removes it. A view that draws no outline ignores it.
+    virtual void setOutline(int32_t page, const QRectF &twips)
+    {
+        (void)page;
+        (void)twips;
+    }
 
     /// Where a find's match lies on its page, in twips: its record's place,
     /// a line high (its place within the line is the painter's to measure).

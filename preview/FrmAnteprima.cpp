@@ -7,6 +7,7 @@
 #include "preview/ContinuousView.h"
 #include "preview/ErrorBar.h"
 #include "preview/FindBar.h"
+#include "preview/LayoutLink.h"
 #include "preview/PageNavigator.h"
 #include "preview/PreviewToolbar.h"
 #include "preview/RememberedWindow.h"
@@ -191,6 +192,16 @@ void FrmAnteprima::buildViews()
     m_thumbnails->hide();
     connect(m_thumbnails, &ThumbnailPane::paginaScelta, this,
             [this](int32_t page) { m_navigator->goTo(qint64(page) + 1); });
+
+    m_layout = new LayoutLink(m_model, *m_navigator, m_worker, m_views, this, m_toolbar->menuViste());
+    connect(m_layout, &LayoutLink::visibilityChanged, this, [this](bool shown) {
+        layOut();
+        if (!shown)
+            view().takeFocus();
+    });
+    auto *ctrlL = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    ctrlL->setContext(Qt::WindowShortcut);
+    connect(ctrlL, &QShortcut::activated, m_layout, &LayoutLink::toggle);
 }
 
 DocumentView &FrmAnteprima::view() const
@@ -221,6 +232,7 @@ void FrmAnteprima::load()
     for (DocumentView *v : m_views)
         v->setActive(v == m_single);
     m_thumbnails->hide();
+    m_layout->setShown(false);
     m_toolbar->mostraViste(false, false);
     setWindowState(Qt::WindowNoState);
     setWindowTitle(QCoreApplication::translate("qv::FrmAnteprima", InitialCaption));
@@ -301,12 +313,14 @@ void FrmAnteprima::layOut()
     if (findHeight > 0)
         m_find->setGeometry(0, px(Picture1Top, ty), width(), findHeight);
     const int left = !m_thumbnails->isHidden() ? m_thumbnails->larghezzaPreferita() : 0;
-    const QSizeF viewport(std::max(0.0, (width() - vsWidth - left) * tx),
+    const int right = m_layout->width();
+    const QSizeF viewport(std::max(0.0, (width() - vsWidth - left - right) * tx),
                           std::max(0.0, (height() - findHeight - hsHeight) * ty - Picture1Top));
     const QRect area(left, px(Picture1Top, ty) + findHeight, px(viewport.width(), tx) + vsWidth,
                      px(viewport.height(), ty) + hsHeight);
     if (left > 0)
         m_thumbnails->setGeometry(0, area.y(), left, std::max(0, height() - area.y()));
+    m_layout->place(area.y());
     // A fitted zoom follows the window while it is loaded.
     bool fitted = false;
     for (DocumentView *v : m_views)

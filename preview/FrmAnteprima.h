@@ -50,6 +50,7 @@ class QToolBar;
 namespace qv {
 
 class FindBar;
+class LayoutLink;
 class ZoomBox;
 class ImmaginePagina;
 class ContinuousView;
@@ -224,6 +225,8 @@ public:
     bool continuaAttiva() const { return m_model.viewMode() == ViewerModel::ViewMode::Continuous; }
     /// The thumbnail pane at the left (F9), hidden when the window loads.
     ThumbnailPane *miniature() const { return m_thumbnails; }
+    /// The layout check's panel at the right (Ctrl+L), hidden when the window loads.
+    LayoutLink *layoutPanel() const { return m_layout; }
     // Opening, remembering and the zoom box.
     /// How the window opens and whether it remembers the user's last window
     /// (PreviewWindowOptions); taken when the document is first shown
@@ -369,6 +372,7 @@ private:
     // One view per mode of the model.
     QList<DocumentView *> m_views;
     ThumbnailPane *m_thumbnails = nullptr;
+    LayoutLink *m_layout = nullptr;
     PreviewWindowOptions m_windowOptions;
     ZoomBox *m_zoomBox = nullptr;
     bool m_openingDone = false;

@@ -2,10 +2,13 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/ImmaginePagina.h"
 
+#include "preview/LayoutPanel.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
 
+#include <algorithm>
 #include <cmath>
 
 namespace qv {
@@ -170,6 +173,26 @@ void ImmaginePagina::paintEvent(QPaintEvent *event)
         painter.fillRect(r, Qt::white);
     painter.setClipRect(richiesta);
     painter.drawImage(m_cacheArea.topLeft(), m_cache);
+    if (!m_outline.isNull() && m_page) {
+        // A place off the page is outlined along the page's edge nearest to
+        // it, a few pixels deep, where it can be seen.
+        const QSizeF page(m_page->sizeTwips());
+        constexpr double Depth = 120;
+        QRectF shown = m_outline.normalized();
+        shown.setCoords(std::clamp(shown.left(), 0.0, std::max(0.0, page.width() - Depth)),
+                        std::clamp(shown.top(), 0.0, std::max(0.0, page.height() - Depth)),
+                        std::clamp(shown.right(), std::min(Depth, page.width()), page.width()),
+                        std::clamp(shown.bottom(), std::min(Depth, page.height()), page.height()));
+        paintFindingOutline(painter, QRectF(rect()), page, shown);
+    }
+}
+
+void ImmaginePagina::setOutline(const QRectF &twips)
+{
+    if (twips == m_outline)
+        return;
+    m_outline = twips;
+    update();
 }
 
 } // namespace qv

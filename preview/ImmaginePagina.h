@@ -63,6 +63,10 @@ public:
     /// one rasterises the page again.
     void setHighlight(std::shared_ptr<const TextHighlight> highlight);
     const std::shared_ptr<const TextHighlight> &highlight() const { return m_highlight; }
+    /// A layout finding to outline on the page, in page twips (null: none);
+    /// drawn over the raster, which stays as it is.
+    void setOutline(const QRectF &twips);
+    QRectF outline() const { return m_outline; }
 
     /// Turns the 256-colour mode on (with its converter) or off (empty function).
     void setConvertitore(Convertitore convertitore);
@@ -112,6 +116,7 @@ private:
 
     FrozenPage m_page;
     std::shared_ptr<const TextHighlight> m_highlight;
+    QRectF m_outline;
     Convertitore m_convertitore;
     QImage m_cache;
     QRect m_cacheArea; // logical pixels of this widget covered by m_cache

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <mutex>
 
 namespace qv {
 
@@ -28,8 +29,26 @@ constexpr int PageRole = Qt::UserRole + 1;
 
 } // namespace
 
-LayoutPanel::LayoutPanel(QWidget *parent) : QWidget(parent)
+/// Where a job of the worker sends what it made: to the panel while it
+/// lives (the panel's end clears the owner under the lock).
+struct LayoutPanel::Mailbox
 {
+    std::mutex mutex;
+    LayoutPanel *owner = nullptr;
+
+    template <typename F>
+    void post(F call)
+    {
+        std::lock_guard lock(mutex);
+        if (LayoutPanel *to = owner) // events for an object deleted later are dropped with it
+            QMetaObject::invokeMethod(
+                to, [to, call = std::move(call)]() mutable { call(to); }, Qt::QueuedConnection);
+    }
+};
+
+LayoutPanel::LayoutPanel(QWidget *parent) : QWidget(parent), m_mailbox(std::make_shared<Mailbox>())
+{
+    m_mailbox->owner = this;
     setObjectName(QStringLiteral("layoutPanel"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -53,6 +72,10 @@ LayoutPanel::LayoutPanel(QWidget *parent) : QWidget(parent)
 
 LayoutPanel::~LayoutPanel()
 {
+    {
+        std::lock_guard lock(m_mailbox->mutex);
+        m_mailbox->owner = nullptr;
+    }
     stop();
 }
 
@@ -80,6 +103,8 @@ void LayoutPanel::start(const QString &path)
     m_status->setText(QCoreApplication::translate("qv::LayoutPanel", "Controllo in corso..."));
     m_stop = false;
     m_done = false;
+    if (m_pageWorker)
+        return startJob(path, generation);
     // The results come back through the event loop, to this object only
     // while it lives (a posted call to a deleted object is dropped; the
     // destructor waits for the thread first anyway).
@@ -99,8 +124,28 @@ void LayoutPanel::start(const QString &path)
     });
 }
 
+/// The check as a job of the worker: it stops, within a page, when its flag
+/// is set (a new check, the panel's end, the worker stopping every job).
+void LayoutPanel::startJob(const QString &path, quint64 generation)
+{
+    m_job = m_pageWorker->start(
+        PageWorker::Priority::Find, [mailbox = m_mailbox, path, generation](const std::atomic<bool> &cancelled) {
+            LayoutCheck result = checkLayout(path, [&](int32_t page) {
+                if (page % ProgressPages == 0)
+                    mailbox->post([generation, page](LayoutPanel *panel) { panel->progressed(generation, page); });
+                return !cancelled.load();
+            });
+            mailbox->post([generation, result = std::move(result)](LayoutPanel *panel) mutable {
+                panel->finish(generation, std::move(result));
+            });
+        });
+}
+
 void LayoutPanel::stop()
 {
+    if (m_job)
+        *m_job = true;
+    m_job.reset();
     m_stop = true;
     if (m_worker.joinable())
         m_worker.join();
@@ -120,6 +165,8 @@ void LayoutPanel::finish(quint64 generation, LayoutCheck check)
         return;
     if (m_worker.joinable())
         m_worker.join();
+    m_job.reset();
+    m_done = true;
     m_check = std::move(check);
     fill();
     emit checked(int(m_check.findings.size()));

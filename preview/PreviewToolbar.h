@@ -42,6 +42,8 @@ public:
     QLabel *sito() const { return m_sito; }
     /// The pop-up menu of the page.
     QMenu *menu() const { return m_menu; }
+    /// The menu of the views ("mnviste"), under the continuous view's toggle.
+    QMenu *menuViste() const { return m_menuViste; }
 
     /// The toolbar button with \a key ("riduci", ..., "esci"), or null.
     QAction *pulsante(const QString &key) const;

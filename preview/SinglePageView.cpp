@@ -289,6 +289,7 @@ bool SinglePageView::redraw()
     const FrozenPage page = m_surface->Picture();
     m_image->clearPicture();
     m_image->setHighlight(m_find.highlightFor(m_model.currentPage() + 1));
+    m_image->setOutline(m_model.currentPage() == m_outlinePage ? m_outlineTwips : QRectF());
     if (m_model.bestQuality()) {
         m_image->setConvertitore({});
         m_image->setPicture(page);
@@ -312,6 +313,13 @@ void SinglePageView::zoomChanged()
     m_zoom.geometria().centra();
     applyGeometry();
     m_viewport->setUpdatesEnabled(true);
+}
+
+void SinglePageView::setOutline(int32_t page, const QRectF &twips)
+{
+    m_outlinePage = page;
+    m_outlineTwips = twips;
+    m_image->setOutline(m_model.currentPage() == page ? twips : QRectF());
 }
 
 void SinglePageView::highlightsChanged()

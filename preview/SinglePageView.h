@@ -97,6 +97,7 @@ public:
     bool zoomAbout(PageView::Zoom zoom, QPointF global) override;
     void reveal(int32_t page, const QRectF &rect) override;
     void highlightsChanged() override;
+    void setOutline(int32_t page, const QRectF &twips) override;
 
     /// Asks for the pages next to the one on show once the window has
     /// settled (a page change, a zoom or a resize comes to several calls).
@@ -118,6 +119,9 @@ private:
     PageView &m_zoom;
     RenderAhead &m_ahead;
     const FindResults &m_find;
+    // The layout finding outlined (setOutline()): its page, -1 for none, and place.
+    int32_t m_outlinePage = -1;
+    QRectF m_outlineTwips;
     QFrame *m_viewport = nullptr;
     ImmaginePagina *m_image = nullptr;
     QScrollBar *m_hBar = nullptr;

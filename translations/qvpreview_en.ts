@@ -766,6 +766,13 @@
     </message>
 </context>
 <context>
+    <name>qv::LayoutLink</name>
+    <message>
+        <source>Controllo dell&apos;&amp;impaginazione	Ctrl+L</source>
+        <translation>&amp;Layout check	Ctrl+L</translation>
+    </message>
+</context>
+<context>
     <name>qv::LayoutPanel</name>
     <message>
         <source>Controllo dell&apos;impaginazione</source>

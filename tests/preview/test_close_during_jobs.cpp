@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 // Closing the window during each kind of background job: the index's scan of
-// a long file, the pages made ahead, the thumbnails and find. The close
+// a long file, the pages made ahead, the thumbnails, find and the layout check. The close
 // stops the job and returns; a job never holds it, not even when the spool
 // file was replaced by a FIFO while shown (every reader opens without
 // blocking and refuses it). Driven as a user drives the window; run by the
 // sanitized CI build with the rest of the suite.
 #include "preview/FindBar.h"
 #include "preview/FrmAnteprima.h"
+#include "preview/LayoutLink.h"
+#include "preview/LayoutPanel.h"
 #include "preview/RenderAhead.h"
 #include "preview/ThumbnailPane.h"
 #include "spool/PageIndexer.h"
@@ -31,7 +33,7 @@
 namespace qv {
 namespace {
 
-enum class Job { IndexScan, PagesAhead, Thumbnails, Find };
+enum class Job { IndexScan, PagesAhead, Thumbnails, Find, LayoutCheck };
 
 struct CloseCase
 {
@@ -126,6 +128,7 @@ TEST_P(CloseDuringJob, StopsTheJobAndReturns)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
             QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Fattura"));
             break;
+        case Job::LayoutCheck: QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::ControlModifier); break;
         case Job::IndexScan: break;
         }
         QCoreApplication::processEvents();
@@ -135,6 +138,7 @@ TEST_P(CloseDuringJob, StopsTheJobAndReturns)
     EXPECT_FALSE(w->isVisible());
     // Every job was stopped and told its caller (through the event loop).
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w->renderAhead()->busy(); }, 30000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w->layoutPanel()->panel()->isChecking(); }, 30000));
 }
 
 // A one-page document whose file is a FIFO when the window opens: it opens
@@ -161,7 +165,8 @@ TEST_F(CloseDuringJob, AFileThatIsAFifoOpensWithItsErrorAndCloses)
 INSTANTIATE_TEST_SUITE_P(Jobs, CloseDuringJob,
                          ::testing::Values(CloseCase{"IndexScan", Job::IndexScan},
                                            CloseCase{"PagesAhead", Job::PagesAhead},
-                                           CloseCase{"Thumbnails", Job::Thumbnails}, CloseCase{"Find", Job::Find}),
+                                           CloseCase{"Thumbnails", Job::Thumbnails}, CloseCase{"Find", Job::Find},
+                                           CloseCase{"LayoutCheck", Job::LayoutCheck}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
