@@ -432,6 +432,55 @@ TEST_F(VisteXvfb, F9ShowsThumbnailsAndAClickGoesToThatPage)
     EXPECT_EQ(w->Picture1->x(), 0);
 }
 
+// The thumbnails follow "Massima qualità": a page of colour strips (green
+// 100, off the halftone levels) keeps its colours in full colour, and in 256
+// colours every pixel of its thumbnail is a halftone colour.
+TEST_F(VisteXvfb, ThumbnailsFollowThe256ColourMode)
+{
+    test::TempEnv::noPrinters();
+    QByteArray doc;
+    for (int i = 0; i < 48; ++i) {
+        const int colore = (i * 5) + 100 * 256 + (255 - i * 5) * 65536; // red + green * 256 + blue * 65536
+        const QByteArray c = QByteArray::number(colore);
+        doc += "#line@\r\n" + c + ",13,1,0," + c + ",0\r\n" + QByteArray::number(240 * i) + ",0,"
+               + QByteArray::number(240 * i + 240) + ",16000,#TRUE#,#TRUE#\r\n";
+    }
+    spool = env.tempFolder() + QStringLiteral("strisce.tmp");
+    QFile file(spool);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(doc), doc.size());
+    file.close();
+    mostra(1);
+    ThumbnailPane *pane = w->miniature();
+    tasto(Qt::Key_F9);
+    ASSERT_TRUE(pane->isVisible());
+
+    const auto fuoriTavolozza = [&] {
+        const QImage img =
+            pane->model()->data(pane->model()->index(0, 0), Qt::DecorationRole).value<QPixmap>().toImage();
+        const auto livello = [](int v) { return v == 0 || v == 64 || v == 128 || v == 192 || v == 255; };
+        int fuori = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QRgb p = img.pixel(x, y);
+                fuori += !(livello(qRed(p)) && livello(qGreen(p)) && livello(qBlue(p)));
+            }
+        return fuori;
+    };
+    for (const bool massima : {true, false, true}) {
+        SCOPED_TRACE(massima ? "full colour" : "256 colours");
+        if (w->chkMassima->isChecked() != massima)
+            w->chkMassima->click();
+        ASSERT_EQ(w->chkMassima->isChecked(), massima);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return pane->haMiniatura(0); }, 10000));
+        if (massima)
+            EXPECT_GT(fuoriTavolozza(), pane->dimensioneMiniatura().width()); // the strips' own colours
+        else
+            EXPECT_EQ(fuoriTavolozza(), 0);
+    }
+    fotografa(QStringLiteral("miniature-colori"));
+}
+
 TEST_F(VisteXvfb, ThumbnailsPushedOutWhileScrollingFastAreAskedForAgain)
 {
     apri(2000, true); // invoices: a thumbnail takes longer than a jump
