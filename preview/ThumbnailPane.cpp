@@ -175,11 +175,7 @@ public:
                 },
                 Qt::QueuedConnection);
         })
-    {
-        m_bitmap.open();
-    }
-
-    ~ThumbnailModel() override { m_bitmap.remove(); }
+    {}
 
     int rowCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : m_totali; }
 
@@ -307,7 +303,12 @@ private:
         // full colour rather than not at all.
         QImage immagine = miniatura;
         if (!m_bestQuality) {
-            QImage convertita = m_bitmap.convert(miniatura);
+            // A file of its own for each thumbnail, gone once it is read
+            // back: the window's temporary folder holds only its own file.
+            Bitmap256File bitmap;
+            bitmap.open();
+            QImage convertita = bitmap.convert(miniatura);
+            bitmap.remove();
             if (!convertita.isNull())
                 immagine = std::move(convertita);
         }
@@ -332,7 +333,6 @@ private:
     QPixmap m_vuota;
     int m_fatte = 0;
     bool m_bestQuality = false;
-    Bitmap256File m_bitmap;   // this pane's own 256-colour file
     ThumbnailWorker m_worker; // last: hands nothing over once the rest goes
 };
 
