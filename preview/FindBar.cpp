@@ -27,6 +27,8 @@ FindBar::FindBar(std::function<Document()> document, QWidget *parent)
     m_field->setPlaceholderText(QCoreApplication::translate("qv::FindBar", "Trova nel documento"));
     m_field->setClearButtonEnabled(true);
     m_field->installEventFilter(this);
+    m_field->setMaximumWidth(fieldMaximumWidth());
+    m_field->setMinimumWidth(fieldMaximumWidth() / 2);
 
     const auto button = [this](const QString &name, const QString &tip) {
         auto *b = new QToolButton(this);
@@ -74,6 +76,7 @@ FindBar::FindBar(std::function<Document()> document, QWidget *parent)
     layout->addWidget(m_matchCase);
     layout->addWidget(m_wholeWords);
     layout->addWidget(m_label);
+    layout->addStretch(1); // what the field leaves goes here, the close button at the right
     layout->addWidget(m_close);
 
     connect(m_field, &QLineEdit::textChanged, this, [this] { start(); });
@@ -87,6 +90,13 @@ FindBar::FindBar(std::function<Document()> document, QWidget *parent)
 }
 
 FindBar::~FindBar() = default;
+
+int FindBar::fieldMaximumWidth() const
+{
+    // The characters, the frame's text margins and the clear button's room.
+    const QFontMetrics metrics = m_field->fontMetrics();
+    return metrics.averageCharWidth() * FieldChars + metrics.height() + 16;
+}
 
 void FindBar::open()
 {

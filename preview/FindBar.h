@@ -65,6 +65,13 @@ public:
     spool::FindOptions options() const;
     void setOptions(spool::FindOptions options);
 
+    /// The field is as wide as about this many average characters at most
+    /// (and half of it at least): a compact field beside its buttons, as in
+    /// the document viewers, not one across the window.
+    static constexpr int FieldChars = 28;
+    /// The field's widest width, in logical pixels, from the field's font.
+    int fieldMaximumWidth() const;
+
     QLineEdit *field() const { return m_field; }
     QLabel *label() const { return m_label; }
     QToolButton *matchCaseButton() const { return m_matchCase; }

@@ -2,6 +2,7 @@
 // qvPreview - print preview for Qt applications.
 #include "preview/ThumbnailPane.h"
 
+#include "preview/Bitmap256File.h"
 #include "preview/PageCache.h"
 #include "preview/PageWorker.h"
 #include "preview/ViewerModel.h"
@@ -226,6 +227,19 @@ public:
     }
     int32_t pagineTotali() const { return m_totali; }
 
+    /// Full colour (true) or 256 colours: the thumbnails in view are made
+    /// again in the new mode (the other mode's stay cached under their own
+    /// key until the budget pushes them out).
+    void setBestQuality(bool best)
+    {
+        if (best == m_bestQuality)
+            return;
+        m_bestQuality = best;
+        if (m_totali > 0)
+            Q_EMIT dataChanged(index(0), index(m_totali - 1), {Qt::DecorationRole});
+    }
+    bool bestQuality() const { return m_bestQuality; }
+
     QSize dimensione() const
     {
         const int w = ThumbnailPane::LarghezzaMiniatura;
@@ -245,6 +259,7 @@ private:
         key.file = m_path;
         key.page = pagina;
         key.pixels = m_vuota.size();
+        key.quality = m_bestQuality ? 1 : 0;
         return key;
     }
 
@@ -283,7 +298,21 @@ private:
         m_chieste.erase(pagina);
         if (pagina >= m_totali)
             return;
-        auto pixmap = std::make_shared<QPixmap>(QPixmap::fromImage(miniatura));
+        // In 256-colour mode through the same bitmap file round trip as the
+        // pages on show; a thumbnail that cannot be converted is shown in
+        // full colour rather than not at all.
+        QImage immagine = miniatura;
+        if (!m_bestQuality) {
+            // A file of its own for each thumbnail, gone once it is read
+            // back: the window's temporary folder holds only its own file.
+            Bitmap256File bitmap;
+            bitmap.open();
+            QImage convertita = bitmap.convert(miniatura);
+            bitmap.remove();
+            if (!convertita.isNull())
+                immagine = std::move(convertita);
+        }
+        auto pixmap = std::make_shared<QPixmap>(QPixmap::fromImage(immagine));
         pixmap->setDevicePixelRatio(m_dpr);
         m_cache.insert(chiave(pagina), std::move(pixmap), qint64(miniatura.sizeInBytes()));
         ++m_fatte;
@@ -303,6 +332,7 @@ private:
     std::unordered_set<int32_t> m_chieste; // asked of the worker, not back yet
     QPixmap m_vuota;
     int m_fatte = 0;
+    bool m_bestQuality = false;
     ThumbnailWorker m_worker; // last: hands nothing over once the rest goes
 };
 
@@ -371,6 +401,9 @@ ThumbnailPane::ThumbnailPane(ViewerModel &model, PageWorker &worker, QWidget *pa
         if (isVisible())
             setPaginaCorrente(page);
     });
+    // The thumbnails follow the window's "Massima qualità" as its pages do.
+    m_model->setBestQuality(model.bestQuality());
+    connect(&model, &ViewerModel::qualityChanged, this, [this](bool best) { m_model->setBestQuality(best); });
     setObjectName(QStringLiteral("miniature"));
     setModel(m_model);
     setItemDelegate(new ThumbnailDelegate(m_model, this));

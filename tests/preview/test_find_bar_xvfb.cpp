@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -177,6 +178,32 @@ TEST_F(FindBarXvfb, TheSearchStartsOnThePageOnShow)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
     EXPECT_EQ(label(), QStringLiteral("1 di 4"));
     EXPECT_EQ(page(), 2) << "wraps round to the first page";
+}
+
+// The field stays compact at any window width: at most about FieldChars
+// characters wide, the buttons and the label right beside it, the close
+// button at the right edge.
+TEST_F(FindBarXvfb, TheFieldKeepsItsWidthAndItsButtonsBesideIt)
+{
+    open(3);
+    type(QStringLiteral("speciale"));
+    const int massima = bar->fieldMaximumWidth();
+    EXPECT_GT(massima, bar->field()->fontMetrics().horizontalAdvance(QString(20, QLatin1Char('x'))));
+    auto *successiva = bar->findChild<QToolButton *>(QStringLiteral("FindNext"));
+    auto *chiudi = bar->findChild<QToolButton *>(QStringLiteral("FindClose"));
+    ASSERT_NE(successiva, nullptr);
+    ASSERT_NE(chiudi, nullptr);
+    for (const int larghezza : {900, 1250}) {
+        SCOPED_TRACE(larghezza);
+        w->resize(larghezza, 700);
+        ASSERT_TRUE(until([&] { return bar->width() > larghezza - 40; }));
+        QCoreApplication::processEvents();
+        EXPECT_LE(bar->field()->width(), massima);
+        EXPECT_GE(bar->field()->width(), massima / 2);
+        EXPECT_LT(bar->field()->width(), bar->width() / 2);
+        EXPECT_LE(successiva->x() - bar->field()->geometry().right(), 2 * successiva->width() + 16);
+        EXPECT_GE(chiudi->geometry().right(), bar->width() - 12);
+    }
 }
 
 // A long document is searched on a worker thread: the window answers the

@@ -8,6 +8,8 @@
 #include "preview/ContinuousView.h"
 #include "preview/FindBar.h"
 #include "preview/FrmAnteprima.h"
+#include "preview/ImmaginePagina.h"
+#include "preview/PageShadow.h"
 #include "preview/ThumbnailPane.h"
 #include "spool/SpoolFormat.h"
 #include "spool/SpoolWriter.h"
@@ -26,12 +28,14 @@
 #include <QMenu>
 #include <QPageLayout>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -430,6 +434,112 @@ TEST_F(VisteXvfb, F9ShowsThumbnailsAndAClickGoesToThatPage)
     tasto(Qt::Key_F9);
     EXPECT_TRUE(pane->isHidden());
     EXPECT_EQ(w->Picture1->x(), 0);
+}
+
+// The page's shadow: soft (the background darkens step by step towards the
+// page), offset down and to the right (darker below and right than above and
+// left), no dark rim, and as many device pixels of fade as the pixel ratio
+// asks for: crisp at scale 1 and 2. The same on a page of the continuous view.
+TEST_F(VisteXvfb, ThePageShadowIsSoftAndOffsetDownRight)
+{
+    QWidget sfondo;
+    sfondo.setAutoFillBackground(true);
+    QPalette pal = sfondo.palette();
+    pal.setColor(QPalette::Window, QColor(128, 128, 128));
+    sfondo.setPalette(pal);
+    sfondo.resize(200, 200);
+    auto *pagina = new QWidget(&sfondo);
+    pagina->setAutoFillBackground(true);
+    pal.setColor(QPalette::Window, Qt::white);
+    pagina->setPalette(pal);
+    pagina->setGeometry(40, 40, 100, 120);
+    new PageShadow(pagina);
+    sfondo.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&sfondo));
+
+    const QImage shot = sfondo.grab().toImage();
+    const qreal dpr = shot.devicePixelRatio();
+    const auto grigio = [&](double x, double y) { return qRed(shot.pixel(int(x * dpr), int(y * dpr))); };
+    const QRect r = pagina->geometry();
+    const int mezzo = r.center().y();
+    // Right of the page: from darkest to the background, never darker again,
+    // through several levels (a soft fade, not a band).
+    QList<int> destra;
+    for (int d = 0; d < int((PageShadow::Ombra + 2) * dpr); ++d)
+        destra << qRed(shot.pixel(int((r.right() + 1) * dpr) + d, int(mezzo * dpr)));
+    EXPECT_LT(destra.first(), 128 - 20);
+    EXPECT_EQ(destra.last(), 128);
+    EXPECT_TRUE(std::is_sorted(destra.begin(), destra.end())) << ::testing::PrintToString(destra);
+    EXPECT_GE(QSet<int>(destra.begin(), destra.end()).size(), int(3 * dpr));
+    // Offset down and right; the left and top edges carry no dark rim.
+    EXPECT_LT(grigio(r.center().x(), r.bottom() + 2), grigio(r.center().x(), r.top() - 2));
+    EXPECT_LT(grigio(r.right() + 2, mezzo), grigio(r.left() - 2, mezzo));
+    EXPECT_GT(grigio(r.left() - 1, mezzo), 128 - 20);
+    EXPECT_EQ(grigio(r.left() - PageShadow::Sfumatura, mezzo), 128);
+    const QString folder = QStringLiteral(QV_ARTIFACT_DIR);
+    QDir().mkpath(folder);
+    EXPECT_TRUE(shot.save(folder + QStringLiteral("/ombra-%1x.png").arg(qRound(dpr))));
+
+    // The continuous view's pages stand on the grey with the same shadow.
+    apri(3);
+    tasto(Qt::Key_F8);
+    ImmaginePagina *prima = vista().widgetOf(0);
+    ASSERT_NE(prima, nullptr);
+    EXPECT_NE(prima->findChild<PageShadow *>(), nullptr);
+    const QImage vistaShot = vista().viewport()->grab().toImage();
+    const QRect p = prima->geometry();
+    const auto vg = [&](int x, int y) { return qRed(vistaShot.pixel(int(x * dpr), int(y * dpr))); };
+    EXPECT_LT(vg(p.right() + 2, p.center().y()), vg(p.left() - ContinuousView::Gap + 1, p.center().y()));
+    fotografa(QStringLiteral("continua-ombra"));
+}
+
+// The thumbnails follow "Massima qualità": a page of colour strips (green
+// 100, off the halftone levels) keeps its colours in full colour, and in 256
+// colours every pixel of its thumbnail is a halftone colour.
+TEST_F(VisteXvfb, ThumbnailsFollowThe256ColourMode)
+{
+    test::TempEnv::noPrinters();
+    QByteArray doc;
+    for (int i = 0; i < 48; ++i) {
+        const int colore = (i * 5) + 100 * 256 + (255 - i * 5) * 65536; // red + green * 256 + blue * 65536
+        const QByteArray c = QByteArray::number(colore);
+        doc += "#line@\r\n" + c + ",13,1,0," + c + ",0\r\n" + QByteArray::number(240 * i) + ",0,"
+               + QByteArray::number(240 * i + 240) + ",16000,#TRUE#,#TRUE#\r\n";
+    }
+    spool = env.tempFolder() + QStringLiteral("strisce.tmp");
+    QFile file(spool);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(doc), doc.size());
+    file.close();
+    mostra(1);
+    ThumbnailPane *pane = w->miniature();
+    tasto(Qt::Key_F9);
+    ASSERT_TRUE(pane->isVisible());
+
+    const auto fuoriTavolozza = [&] {
+        const QImage img =
+            pane->model()->data(pane->model()->index(0, 0), Qt::DecorationRole).value<QPixmap>().toImage();
+        const auto livello = [](int v) { return v == 0 || v == 64 || v == 128 || v == 192 || v == 255; };
+        int fuori = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QRgb p = img.pixel(x, y);
+                fuori += !(livello(qRed(p)) && livello(qGreen(p)) && livello(qBlue(p)));
+            }
+        return fuori;
+    };
+    for (const bool massima : {true, false, true}) {
+        SCOPED_TRACE(massima ? "full colour" : "256 colours");
+        if (w->chkMassima->isChecked() != massima)
+            w->chkMassima->click();
+        ASSERT_EQ(w->chkMassima->isChecked(), massima);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return pane->haMiniatura(0); }, 10000));
+        if (massima)
+            EXPECT_GT(fuoriTavolozza(), pane->dimensioneMiniatura().width()); // the strips' own colours
+        else
+            EXPECT_EQ(fuoriTavolozza(), 0);
+    }
+    fotografa(QStringLiteral("miniature-colori"));
 }
 
 TEST_F(VisteXvfb, ThumbnailsPushedOutWhileScrollingFastAreAskedForAgain)
