@@ -123,13 +123,3 @@ TEST(LayoutWindowXvfb, CtrlLShowsTheFindingsAndAClickOutlinesOneOnItsPage)
 
 } // namespace
 } // namespace qv
-
-int main(int argc, char **argv)
-{
-    qv::test::OwnXvfb own;
-    if (qv::test::displayForTests(own, QStringLiteral(QV_ARTIFACT_DIR)).isEmpty())
-        return qv::test::noXServerExitCode();
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
