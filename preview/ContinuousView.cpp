@@ -404,7 +404,8 @@ void ContinuousView::layoutPages()
         if (!widget) {
             widget = new ImmaginePagina(viewport());
             widget->setObjectName(QStringLiteral("pagina%1").arg(p + 1));
-            new PageShadow(widget); // in the gap around the page; goes with it
+            if (m_shadow)
+                new PageShadow(widget); // in the gap around the page; goes with it
             widget->setConvertitore(fullColour() ? ImmaginePagina::Convertitore() : m_converter);
             widget->setHighlight(m_find.highlightFor(p + 1));
             widget->setOutline(p == m_outlinePage ? m_outlineTwips : QRectF());

@@ -78,6 +78,9 @@ public:
     void scrollSideways(int pixels);
     /// Replays the pages in view again (the document or the quality changed).
     void reloadPages();
+    /// Whether each page casts its shadow on the grey background (the
+    /// window's pageShadow option; on by default), from the next pages laid.
+    void setShadow(bool on) { m_shadow = on; }
 
     /// Where page \a page lies, in the viewport's coordinates.
     QRect pageRect(int32_t page) const;
@@ -167,6 +170,7 @@ private:
     QRectF m_outlineTwips;
     PageSurface m_surface;
     bool m_following = false; // the view is setting the model's page
+    bool m_shadow = true;     // each page with its shadow
     // Page 1's size at 100 % and on the screen; the pages of another size.
     QSize m_firstTwips;
     QSize m_first{1, 1};

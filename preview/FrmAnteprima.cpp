@@ -480,6 +480,7 @@ void FrmAnteprima::applyOpening()
     m_openingDone = true;
     const PreviewWindowOptions &o = m_windowOptions;
     m_single->setShadow(o.pageShadow);
+    m_continuous->setShadow(o.pageShadow);
     if (o == PreviewWindowOptions())
         return; // the window as it has always opened
     QScreen *screen = QGuiApplication::primaryScreen();

@@ -8,6 +8,7 @@
 #include "preview/ContinuousView.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/ImmaginePagina.h"
+#include "preview/PageShadow.h"
 #include "support/TestEnv.h"
 #include "support/XServer.h"
 #include "tests/preview/SpoolDiProva.h"
@@ -385,6 +386,11 @@ TEST_P(AperturaXvfb, TheOptionsOpenTheWindowAsAsked)
         EXPECT_LT(ombra.red(), sfondo.red());
         fotografa(*w, QStringLiteral("pagina-ombra"));
     }
+    // The continuous view follows the option too.
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w->Picture1, Qt::Key_F8);
+    ContinuousView *v = w->vistaContinua();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v->widgetOf(0) != nullptr; }));
+    EXPECT_EQ(v->widgetOf(0)->findChildren<PageShadow *>().size(), o.pageShadow ? 1 : 0);
 }
 
 PreviewWindowOptions opzioni(bool maximized, QSize size, PreviewWindowOptions::Fit fit, bool shadow = false)
