@@ -357,6 +357,14 @@ class FailedPrint : public Job, public ::testing::WithParamInterface<FailedPrint
 // document; lastPrintError() says what went wrong and where.
 TEST_P(FailedPrint, KeepsTheDocumentAndTellsTheHostOnlyWhenAsked)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // Run alone under AddressSanitizer, this case passes and then
+    // LeakSanitizer's own scan at the process's end crashes on the main
+    // thread's dynamic TLS ("Tracer caught signal 11"); it runs in the
+    // other builds.
+    if (std::string(GetParam().name) == "ItsOwnSpoolFile")
+        GTEST_SKIP() << "LeakSanitizer's end-of-process scan crashes in this case";
+#endif
     record(2);
     const QString spool = pp.spoolPath();
     const QStringList pictures = pp.pictureFiles();
