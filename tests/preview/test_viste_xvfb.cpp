@@ -46,19 +46,20 @@ class VisteXvfb : public ::testing::Test
 {
 protected:
     /// A window on \a pagine pages ("Pagina n" on each, or invoices), shown
-    /// and activated.
-    void apri(int pagine, bool fattura = false)
+    /// and activated, opened with \a options.
+    void apri(int pagine, bool fattura = false, const PreviewWindowOptions &options = {})
     {
         test::TempEnv::noPrinters();
         spool = env.tempFolder() + QStringLiteral("documento.tmp");
         ASSERT_TRUE(test::scriviDocumento(spool, pagine, fattura, 20));
-        mostra(pagine);
+        mostra(pagine, options);
     }
     /// A window on the document already in \a spool, of \a pagine pages.
-    void mostra(int pagine)
+    void mostra(int pagine, const PreviewWindowOptions &options = {})
     {
         platform::setBeepHandlerForTesting([this] { ++beeps; });
         w = std::make_unique<FrmAnteprima>();
+        w->setWindowOptions(options);
         w->setFileTemporaneo(spool);
         w->setPagineTotali(pagine);
         w->setTitolo(QStringLiteral("Viste"));
@@ -480,8 +481,11 @@ TEST_F(VisteXvfb, ThePageShadowIsSoftAndOffsetDownRight)
     QDir().mkpath(folder);
     EXPECT_TRUE(shot.save(folder + QStringLiteral("/ombra-%1x.png").arg(qRound(dpr))));
 
-    // The continuous view's pages stand on the grey with the same shadow.
-    apri(3);
+    // The continuous view's pages stand on the grey with the same shadow,
+    // when the window is asked for it.
+    PreviewWindowOptions withShadow;
+    withShadow.pageShadow = true;
+    apri(3, false, withShadow);
     tasto(Qt::Key_F8);
     ImmaginePagina *prima = vista().widgetOf(0);
     ASSERT_NE(prima, nullptr);

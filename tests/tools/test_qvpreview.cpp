@@ -428,22 +428,39 @@ TEST_F(Tool, CtrlCStopsAPrintToPdfAndLeavesNoFile)
     EXPECT_EQ(QDir(path("")).entryList(QDir::Files), before) << "a file was left beside the PDF";
 }
 
+/// Sets \a running to whether the CUPS scheduler answers (scripts/
+/// services.sh starts one); a test without it fails in CI and is skipped
+/// elsewhere (the caller returns).
+void needCups(bool &running)
+{
+    QProcess lpstat;
+    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-r")});
+    running = lpstat.waitForFinished(10000) && lpstat.exitCode() == 0
+              && QString::fromUtf8(lpstat.readAllStandardOutput()).contains(QStringLiteral("is running"));
+    if (running)
+        return;
+    if (qgetenv("CI") == "true")
+        FAIL() << "no CUPS scheduler answers (scripts/services.sh starts one)";
+    GTEST_SKIP() << "no CUPS scheduler answers; scripts/services.sh starts one";
+}
+
+/// Where the test queue's PDF files land.
+QString cupsPdfFolder()
+{
+    return qEnvironmentVariableIsEmpty("QV_CUPS_PDF_DIR") ? QStringLiteral("/var/spool/cups-pdf-qv")
+                                                          : qEnvironmentVariable("QV_CUPS_PDF_DIR");
+}
+
 // Ctrl+C during a print on the CUPS test queue: the job is never handed
 // over. A later job on the queue comes out, and none named after the
 // interrupted one does.
 TEST_F(Tool, CtrlCStopsAPrintOnTheCupsQueueWithoutAJob)
 {
-    QProcess lpstat;
-    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-r")});
-    const bool running = lpstat.waitForFinished(10000) && lpstat.exitCode() == 0
-                         && QString::fromUtf8(lpstat.readAllStandardOutput()).contains(QStringLiteral("is running"));
-    if (!running) {
-        if (qgetenv("CI") == "true")
-            FAIL() << "no CUPS scheduler answers (scripts/services.sh starts one)";
-        GTEST_SKIP() << "no CUPS scheduler answers; scripts/services.sh starts one";
-    }
-    const QString outDir = qEnvironmentVariableIsEmpty("QV_CUPS_PDF_DIR") ? QStringLiteral("/var/spool/cups-pdf-qv")
-                                                                          : qEnvironmentVariable("QV_CUPS_PDF_DIR");
+    bool cups = false;
+    needCups(cups);
+    if (!cups)
+        return;
+    const QString outDir = cupsPdfFolder();
     const QString stamp = QString::number(QDateTime::currentMSecsSinceEpoch());
     const QString stopped = QStringLiteral("qvstop") + stamp, after = QStringLiteral("qvdopo") + stamp;
     const QString big = longDocument(path("") + stopped + QStringLiteral(".qv"), 20000);
@@ -588,17 +605,11 @@ TEST_F(Tool, RenderAndPrintMakeNoPageImageFile)
 
 TEST_F(Tool, PrintToTheCupsTestQueue)
 {
-    QProcess lpstat;
-    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-r")});
-    const bool running = lpstat.waitForFinished(10000) && lpstat.exitCode() == 0
-                         && QString::fromUtf8(lpstat.readAllStandardOutput()).contains(QStringLiteral("is running"));
-    if (!running) {
-        if (qgetenv("CI") == "true")
-            FAIL() << "no CUPS scheduler answers (scripts/services.sh starts one)";
-        GTEST_SKIP() << "no CUPS scheduler answers; scripts/services.sh starts one";
-    }
-    const QString outDir = qEnvironmentVariableIsEmpty("QV_CUPS_PDF_DIR") ? QStringLiteral("/var/spool/cups-pdf-qv")
-                                                                          : qEnvironmentVariable("QV_CUPS_PDF_DIR");
+    bool cups = false;
+    needCups(cups);
+    if (!cups)
+        return;
+    const QString outDir = cupsPdfFolder();
     const QSet<QString> before = [&] {
         const QStringList l = QDir(outDir).entryList({QStringLiteral("*.pdf")}, QDir::Files);
         return QSet<QString>(l.begin(), l.end());
