@@ -28,8 +28,9 @@ class ViewerModel : public QObject
 {
     Q_OBJECT
 public:
-    /// The views; their numbers are what the window remembers.
-    enum class ViewMode { SinglePage = 0, Continuous = 1 };
+    /// The views; their numbers are what the window remembers. Facing: two
+    /// pages side by side, as a book; Overview: a grid of every page.
+    enum class ViewMode { SinglePage = 0, Continuous = 1, Facing = 2, Overview = 3 };
     /// The four page commands.
     enum class PageCommand { First, Previous, Next, Last };
     /// What a page command did.
