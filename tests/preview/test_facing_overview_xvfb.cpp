@@ -127,7 +127,7 @@ class FacingRows : public FacingXvfb, public ::testing::WithParamInterface<bool>
 TEST_P(FacingRows, PagesStandTwoARowAsTheChoiceSays)
 {
     const bool alone = GetParam();
-    open(5);
+    open(5, true); // invoices, for the screenshots
     EXPECT_EQ(w->model().viewMode(), Mode::SinglePage) << "the window opens as it always has";
     key(Qt::Key_D);
     ASSERT_EQ(w->model().viewMode(), Mode::Facing);
@@ -197,6 +197,8 @@ TEST_P(FacingRows, PagesStandTwoARowAsTheChoiceSays)
     EXPECT_EQ(w->PaginaVisualizzata(), 1);
     EXPECT_FALSE(item("mnaffiancate")->isChecked());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Viste    25%")) << "the zoom stays";
+    if (alone)
+        shoot(QStringLiteral("pagina-singola"));
 }
 
 INSTANTIATE_TEST_SUITE_P(FirstPage, FacingRows, ::testing::Values(true, false),
@@ -275,8 +277,8 @@ TEST_F(FacingXvfb, TheOverviewsKeysMoveTheMarkAndEnterOpensThePage)
         Qt::Key key;
         int32_t page;
     };
-    const int32_t screen = columns * std::max(1, overview().viewport()->height()
-                                                     / (overview().cellSize().height() + OverviewView::Gap));
+    const int32_t screen =
+        columns * std::max(1, overview().viewport()->height() / (overview().cellSize().height() + OverviewView::Gap));
     for (const Step &s : {Step{Qt::Key_Right, 1}, Step{Qt::Key_Down, 1 + columns}, Step{Qt::Key_Left, columns},
                           Step{Qt::Key_Up, 0}, Step{Qt::Key_PageDown, screen}, Step{Qt::Key_End, 99},
                           Step{Qt::Key_PageUp, 99 - screen}, Step{Qt::Key_Home, 0}}) {

@@ -19,7 +19,7 @@ struct Case
     int columns;
     bool firstAlone;
     int32_t pages;
-    std::map<int32_t, QSize> other; // pages of another size than page 1's 100 x 140
+    std::map<int32_t, QSize> other;              // pages of another size than page 1's 100 x 140
     std::vector<std::vector<int32_t>> firstRows; // the pages of the first rows
 };
 
@@ -120,7 +120,11 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"FacingFirstAlone", 2, true, 6, {}, {{0}, {1, 2}, {3, 4}, {5}}},
                       Case{"FacingFirstAloneOdd", 2, true, 5, {}, {{0}, {1, 2}, {3, 4}}},
                       Case{"FacingPairs", 2, false, 5, {}, {{0, 1}, {2, 3}, {4}}},
-                      Case{"FacingMixed", 2, true, 8, {{2, Landscape}, {3, Landscape}, {5, Letter}},
+                      Case{"FacingMixed",
+                           2,
+                           true,
+                           8,
+                           {{2, Landscape}, {3, Landscape}, {5, Letter}},
                            {{0}, {1, 2}, {3, 4}, {5, 6}, {7}}},
                       Case{"FacingOnePage", 2, true, 1, {}, {{0}}},
                       Case{"Grid", 5, false, 23, {}, {{0, 1, 2, 3, 4}, {5, 6, 7, 8, 9}}},
