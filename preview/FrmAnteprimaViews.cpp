@@ -58,8 +58,7 @@ void FrmAnteprima::buildOtherViews(const ImmaginePagina::Convertitore &to256, co
             &QAction::triggered, this, [this] { comando(PreviewCommand::VistaAffiancata, true); });
     connect(item("mnprimasola", QCoreApplication::translate("qv::FrmAnteprima", "Prima pagina da &sola"), true),
             &QAction::toggled, m_facing, &ContinuousView::setFirstAlone);
-    connect(item("mnpanoramica", QCoreApplication::translate("qv::FrmAnteprima", "Panoramica delle pa&gine\tG"),
-                 false),
+    connect(item("mnpanoramica", QCoreApplication::translate("qv::FrmAnteprima", "Panoramica delle pa&gine\tG"), false),
             &QAction::triggered, this, [this] { comando(PreviewCommand::Panoramica, true); });
     views->insertSeparator(panes);
     connect(&m_model, &ViewerModel::viewModeChanged, this, &FrmAnteprima::showViewChecks);

@@ -261,8 +261,7 @@ void OverviewView::paintEvent(QPaintEvent *event)
         if (image)
             painter.drawPixmap(picture, *image);
         painter.setPen(p == current ? pal.color(QPalette::HighlightedText) : QColor(Qt::white));
-        const QRect text(cell.x(), cell.y() + Padding + m_box.height() + TextGap, cell.width(),
-                         fontMetrics().height());
+        const QRect text(cell.x(), cell.y() + Padding + m_box.height() + TextGap, cell.width(), fontMetrics().height());
         painter.drawText(text, Qt::AlignHCenter | Qt::AlignTop, QString::number(qint64(p) + 1));
     }
     // Only the rows in view and one on either side keep their pictures.
