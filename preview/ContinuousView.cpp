@@ -26,19 +26,25 @@ namespace {
 constexpr int LinePixels = 20;
 } // namespace
 
-ContinuousView::ContinuousView(ViewerModel &model, PageView &zoom, const FindResults &find, QWidget *parent)
+ContinuousView::ContinuousView(ViewerModel &model, PageView &zoom, const FindResults &find, QWidget *parent,
+                               ViewerModel::ViewMode viewMode)
     : QAbstractScrollArea(parent)
     , m_model(model)
     , m_zoom(zoom)
     , m_find(find)
+    , m_mode(viewMode)
 {
+    const bool facing = viewMode == ViewerModel::ViewMode::Facing;
+    m_layout.setColumns(facing ? 2 : 1, facing);
+    m_layout.setGap(Gap);
+    m_layout.setPageCount(m_model.viewPages());
     connect(&m_model, &ViewerModel::pageCountChanged, this, [this] { pageCountChanged(); });
     // A hidden view is taken to the page on show when it is shown.
     connect(&m_model, &ViewerModel::currentPageChanged, this, [this](int32_t page) {
         if (!isVisible())
             return;
         // The zoom's page is the page in view (for the fitted zooms).
-        m_zoom.setPageKeepingZoom(m_model.pageTwips(page));
+        m_zoom.setPageKeepingZoom(zoomPage(page));
         if (!m_following)
             goToPage(page);
     });
@@ -52,7 +58,7 @@ ContinuousView::ContinuousView(ViewerModel &model, PageView &zoom, const FindRes
     // Another document (or the same one read again): its pages and sizes.
     connect(&m_model, &ViewerModel::documentChanged, this, [this] { reloadPages(); });
     connect(&m_find, &FindResults::highlightChanged, this, [this] { highlightsChanged(); });
-    setObjectName(QStringLiteral("vistaContinua"));
+    setObjectName(facing ? QStringLiteral("vistaAffiancata") : QStringLiteral("vistaContinua"));
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -96,50 +102,35 @@ QSize ContinuousView::pixelsOf(QSize twips) const
 
 QSize ContinuousView::pageSize(int32_t page) const
 {
-    const auto it = m_other.find(page);
-    return it == m_other.end() ? m_first : it->second;
+    return m_layout.pageSize(page);
 }
 
-qint64 ContinuousView::pageTop(int32_t page) const
+QSize ContinuousView::zoomPage(int32_t page) const
 {
-    const qint64 step = m_first.height() + Gap;
-    qint64 top = Gap + qint64(page) * step;
-    for (auto it = m_other.begin(); it != m_other.end() && it->first < page; ++it)
-        top += it->second.height() - m_first.height();
-    return top;
-}
-
-int32_t ContinuousView::pageAt(qint64 y) const
-{
-    const qint64 step = m_first.height() + Gap;
-    const int32_t last = std::max(pageCount(), 1) - 1;
-    qint64 shift = 0; // what the pages of another size above add
-    int32_t after = 0;
-    for (const auto &[page, size] : m_other) {
-        if (page > last)
-            break;
-        const qint64 top = Gap + qint64(page) * step + shift;
-        if (y < top - Gap)
-            break;
-        if (y < top + size.height())
-            return page;
-        shift += size.height() - m_first.height();
-        after = page + 1;
-    }
-    return std::clamp(int32_t(std::max<qint64>((y - Gap - shift) / step, after)), 0, last);
+    if (m_layout.columns() == 1)
+        return m_model.pageTwips(page);
+    const int32_t row = m_layout.rowOf(page);
+    QSize widest(1, 1);
+    for (int32_t p = m_layout.firstOfRow(row); p <= m_layout.lastOfRow(row); ++p)
+        widest = widest.expandedTo(m_model.pageTwips(p));
+    return QSize(2 * widest.width() + SpineTwips, widest.height());
 }
 
 int ContinuousView::documentHeight() const
 {
-    return int(std::min<qint64>(pageTop(std::max(pageCount(), 1)), INT_MAX / 2));
+    return int(std::min<qint64>(m_layout.height(), INT_MAX / 2));
 }
 
 int ContinuousView::documentWidth() const
 {
-    // A page that fits the view needs no gaps at its sides (a page fitted to
+    // A row that fits the view needs no gaps at its sides (a page fitted to
     // the width scrolls not sideways); a wider one has them at its edges.
+    // Two pages and the spine, each rounded to pixels, may come to a pixel
+    // or two more than the spread fitted to the width.
     const int width = viewport()->width();
-    return m_widest <= width ? width : m_widest + 2 * Gap;
+    const int content = m_layout.contentWidth();
+    const int rounding = m_layout.columns() > 1 ? 2 : 0;
+    return content <= width + rounding ? width : content + 2 * Gap;
 }
 
 void ContinuousView::updateBars()
@@ -158,35 +149,32 @@ void ContinuousView::updateSizes()
     if (m_firstTwips.isEmpty())
         m_firstTwips = m_model.pageTwips(0);
     // Keep the point in the middle of the view on the same place of its
-    // page, and the horizontal position in proportion (from the left edge,
+    // row, and the horizontal position in proportion (from the left edge,
     // as the single page, when there was nothing to scroll).
     const int middle = verticalScrollBar()->value() + viewport()->height() / 2;
-    const int32_t page = pageAt(middle);
-    const qint64 bandTop = pageTop(page) - Gap;
-    const double inside = double(middle - bandTop) / (pageSize(page).height() + Gap);
+    const int32_t row = m_layout.rowAt(middle);
+    const qint64 bandTop = m_layout.rowTop(row) - Gap;
+    const double inside = double(middle - bandTop) / (m_layout.rowHeight(row) + Gap);
     const double across = horizontalScrollBar()->maximum() > 0
                               ? double(horizontalScrollBar()->value()) / horizontalScrollBar()->maximum()
                               : 0.0;
 
-    const QSize first = pixelsOf(m_firstTwips);
     std::map<int32_t, QSize> other;
-    int widest = first.width();
-    for (const auto &[p, twips] : m_otherTwips) {
+    for (const auto &[p, twips] : m_otherTwips)
         other[p] = pixelsOf(twips);
-        widest = std::max(widest, other[p].width());
-    }
-    if (first == m_first && other == m_other)
+    const int spine = int(std::lround(SpineTwips * m_zoom.geometria().zoom() / platform::twipsPerPixelX()));
+    const bool spineChanged = m_layout.columns() > 1 && spine != m_layout.spine();
+    m_layout.setSpine(spine);
+    if (!m_layout.setSizes(pixelsOf(m_firstTwips), std::move(other)) && !spineChanged)
         return;
-    m_first = first;
-    m_other = std::move(other);
-    m_widest = widest;
     for (auto &[number, widget] : m_widgets)
         delete widget; // their rasters are for the old size
     m_widgets.clear();
     {
         const QScopedValueRollback<bool> moving(m_moving, true);
         updateBars();
-        verticalScrollBar()->setValue(int(pageTop(page) - Gap + std::lround(inside * (pageSize(page).height() + Gap))
+        verticalScrollBar()->setValue(int(m_layout.rowTop(row) - Gap
+                                          + std::lround(inside * (m_layout.rowHeight(row) + Gap))
                                           - viewport()->height() / 2));
         horizontalScrollBar()->setValue(int(std::lround(across * horizontalScrollBar()->maximum())));
     }
@@ -203,16 +191,12 @@ bool ContinuousView::learnSize(int32_t page)
         if (it == m_otherTwips.end())
             return false;
         m_otherTwips.erase(it);
-        m_other.erase(page);
     } else {
         if (it != m_otherTwips.end() && it->second == twips)
             return false;
         m_otherTwips[page] = twips;
-        m_other[page] = pixelsOf(twips);
     }
-    m_widest = m_first.width();
-    for (const auto &[p, size] : m_other)
-        m_widest = std::max(m_widest, size.width());
+    m_layout.setPageSize(page, twips == m_firstTwips ? m_layout.firstSize() : pixelsOf(twips));
     return true;
 }
 
@@ -229,6 +213,7 @@ int32_t ContinuousView::currentPage() const
 void ContinuousView::pageCountChanged()
 {
     const int32_t pages = m_model.viewPages();
+    m_layout.setPageCount(pages);
     // Pages past the new end are forgotten; the rest stays where it is.
     for (auto it = m_pages.lower_bound(std::max(pages, 1)); it != m_pages.end();)
         it = m_pages.erase(it);
@@ -242,11 +227,8 @@ void ContinuousView::pageCountChanged()
 QRect ContinuousView::pageRect(int32_t page) const
 {
     const QSize size = pageSize(page);
-    const int width = viewport()->width();
-    const int document = documentWidth();
-    const int x =
-        document <= width ? (width - size.width()) / 2 : (document - size.width()) / 2 - horizontalScrollBar()->value();
-    const qint64 y = pageTop(page) - verticalScrollBar()->value();
+    const int x = m_layout.pageX(page, documentWidth()) - horizontalScrollBar()->value();
+    const qint64 y = m_layout.pageY(page) - verticalScrollBar()->value();
     return QRect(x, int(std::clamp<qint64>(y, INT_MIN / 2, INT_MAX / 2)), size.width(), size.height());
 }
 
@@ -262,6 +244,24 @@ std::exception_ptr ContinuousView::error(int32_t page) const
     return it == m_pages.end() ? nullptr : it->second.error;
 }
 
+void ContinuousView::setFirstAlone(bool alone)
+{
+    if (m_layout.columns() < 2 || alone == m_layout.firstAlone())
+        return;
+    m_layout.setColumns(2, alone);
+    for (auto &[number, widget] : m_widgets)
+        delete widget; // every page moves to another row
+    m_widgets.clear();
+    if (!isVisible())
+        return;
+    {
+        const QScopedValueRollback<bool> moving(m_moving, true);
+        updateBars();
+    }
+    goToPage(m_model.currentPage());
+    m_zoom.setPageKeepingZoom(zoomPage(m_model.currentPage()));
+}
+
 // --- Moving ------------------------------------------------------------------------------
 
 void ContinuousView::goToPage(int32_t page)
@@ -269,7 +269,7 @@ void ContinuousView::goToPage(int32_t page)
     page = std::clamp(page, 0, std::max(pageCount(), 1) - 1);
     {
         const QScopedValueRollback<bool> moving(m_moving, true);
-        verticalScrollBar()->setValue(int(std::min<qint64>(pageTop(page) - Gap, INT_MAX)));
+        verticalScrollBar()->setValue(int(std::min<qint64>(m_layout.rowTop(m_layout.rowOf(page)) - Gap, INT_MAX)));
     }
     layoutPages();
 }
@@ -303,22 +303,25 @@ void ContinuousView::reloadPages()
 
 int32_t ContinuousView::mostVisiblePage() const
 {
+    // The row that fills most of the view; of its pages, the page on show
+    // when it is one of them, else its first.
     const int top = verticalScrollBar()->value();
     const int bottom = top + viewport()->height();
-    const int32_t last = std::max(pageCount(), 1) - 1;
-    int32_t best = pageAt(top);
+    const int32_t last = m_layout.rowCount() - 1;
+    int32_t best = m_layout.rowAt(top);
     qint64 covered = -1;
-    qint64 pageY = pageTop(best);
-    for (int32_t p = best; p <= last && pageY < bottom; ++p) {
-        const int height = pageSize(p).height();
-        const qint64 visible = std::min<qint64>(pageY + height, bottom) - std::max<qint64>(pageY, top);
+    for (int32_t row = best; row <= last; ++row) {
+        const qint64 rowY = m_layout.rowTop(row);
+        if (rowY >= bottom)
+            break;
+        const qint64 visible = std::min<qint64>(rowY + m_layout.rowHeight(row), bottom) - std::max<qint64>(rowY, top);
         if (visible > covered) {
             covered = visible;
-            best = p;
+            best = row;
         }
-        pageY += height + Gap;
     }
-    return best;
+    const int32_t current = m_model.currentPage();
+    return m_layout.rowOf(current) == best ? current : m_layout.firstOfRow(best);
 }
 
 void ContinuousView::followScroll()
@@ -339,36 +342,44 @@ void ContinuousView::layoutPages()
 {
     if (m_laying)
         return;
+    // Shown before its sizes were worked out (a show event comes first):
+    // page 1's size first, so that no page is replayed on a surface of
+    // another size.
+    if (isVisible() && m_firstTwips.isEmpty())
+        updateSizes();
     m_laying = true;
-    const int32_t last = std::max(pageCount(), 1) - 1;
-    int32_t firstShown = 0;
-    int32_t lastShown = 0;
-    // The pages in view and beside it, with their sizes learned: a page
+    const int32_t lastRow = m_layout.rowCount() - 1;
+    int32_t firstRow = 0;
+    int32_t lastRowShown = 0;
+    // The rows in view and one beside it, with their sizes learned: a page
     // above the view that is of another size moves the view with it.
     for (int round = 0; round < 4; ++round) {
         const int top = verticalScrollBar()->value();
         const int bottom = top + viewport()->height();
-        firstShown = pageAt(top);
-        lastShown = std::max(firstShown, pageAt(std::max(bottom - 1, 0)));
+        firstRow = m_layout.rowAt(top);
+        lastRowShown = std::max(firstRow, m_layout.rowAt(std::max(bottom - 1, 0)));
         if (!isVisible())
             break;
-        const qint64 viewTop = pageTop(firstShown);
+        const qint64 viewTop = m_layout.rowTop(firstRow);
         bool changed = false;
-        for (int32_t p = std::max(firstShown - 1, 0); p <= std::min(lastShown + 1, last); ++p)
+        for (int32_t p = m_layout.firstOfRow(std::max(firstRow - 1, 0));
+             p <= m_layout.lastOfRow(std::min(lastRowShown + 1, lastRow)); ++p)
             changed = learnSize(p) || changed;
         if (!changed)
             break;
         const QScopedValueRollback<bool> moving(m_moving, true);
         updateBars();
-        verticalScrollBar()->setValue(int(top + (pageTop(firstShown) - viewTop)));
+        verticalScrollBar()->setValue(int(top + (m_layout.rowTop(firstRow) - viewTop)));
         for (auto &[number, widget] : m_widgets)
             delete widget;
         m_widgets.clear();
     }
 
     // Forget what left the view and its neighbours; rasters go with their widgets.
-    const int32_t keepFrom = std::max(firstShown - 1, 0);
-    const int32_t keepTo = std::min(lastShown + 1, last);
+    const int32_t firstShown = m_layout.firstOfRow(firstRow);
+    const int32_t lastShown = m_layout.lastOfRow(lastRowShown);
+    const int32_t keepFrom = m_layout.firstOfRow(std::max(firstRow - 1, 0));
+    const int32_t keepTo = m_layout.lastOfRow(std::min(lastRowShown + 1, lastRow));
     for (auto it = m_pages.begin(); it != m_pages.end();)
         it = it->first < keepFrom || it->first > keepTo ? m_pages.erase(it) : std::next(it);
     for (auto it = m_widgets.begin(); it != m_widgets.end();) {
@@ -424,15 +435,19 @@ void ContinuousView::layoutPages()
 void ContinuousView::setActive(bool active)
 {
     if (!active) {
+        if (isHidden())
+            return;
         hide();
         reloadPages(); // hidden, it keeps no page
+        // The next view takes the zoom as it is, for the page on show.
+        m_zoom.setPageKeepingZoom(m_model.pageTwips(m_model.currentPage()));
         return;
     }
     show();
     updateSizes();
     goToPage(m_model.currentPage());
     // The zoom's page is the page in view (for the fitted zooms).
-    m_zoom.setPageKeepingZoom(m_model.pageTwips(m_model.currentPage()));
+    m_zoom.setPageKeepingZoom(zoomPage(m_model.currentPage()));
 }
 
 bool ContinuousView::setArea(const QRect &area, QSizeF, bool)
@@ -476,13 +491,21 @@ bool ContinuousView::zoomAbout(PageView::Zoom zoom, QPointF global)
     QPointF local = viewport()->mapFromGlobal(global);
     if (!viewport()->rect().contains(local.toPoint()))
         local = QRectF(viewport()->rect()).center();
-    // Of the pages around the current one, the one whose band holds the point.
+    // Of the pages around the current one, the one whose band holds the
+    // point (in a row of facing pages, the one nearer to it).
     const int32_t current = currentPage();
     int32_t page = current;
-    for (int32_t p = std::max(0, current - 2); p <= current + 2 && p < pageCount(); ++p) {
+    double nearest = -1;
+    const int32_t span = 2 * m_layout.columns();
+    for (int32_t p = std::max(0, current - span); p <= current + span && p < pageCount(); ++p) {
         const QRect r = pageRect(p);
-        if (local.y() >= r.top() - Gap && local.y() <= r.bottom() + Gap)
+        if (local.y() < r.top() - Gap || local.y() > r.bottom() + Gap)
+            continue;
+        const double across = std::max({0.0, r.left() - local.x(), local.x() - r.right()});
+        if (nearest < 0 || across <= nearest) {
+            nearest = across;
             page = p;
+        }
     }
     const QRect before = pageRect(page);
     if (!m_zoom.zoom(zoom))

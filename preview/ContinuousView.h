@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // qvPreview - print preview for Qt applications.
 // The continuous view of the preview window: every page one under another,
-// with a gap between them, scrolled as one document.
+// with a gap between them, scrolled as one document; and the facing pages,
+// two pages a row as in a book, scrolled the same way.
 #pragma once
 
 #include "preview/DocumentView.h"
 #include "preview/ImmaginePagina.h"
+#include "preview/SpreadLayout.h"
 #include "render/PageSurface.h"
 
 #include <QAbstractScrollArea>
@@ -25,12 +27,15 @@ class FindResults;
 /// Shows the pages of the model's document one under another, each at its
 /// own size (its recorded page layout) at the zoom of the PageView it shares
 /// with the window's other views, with a gap of Gap pixels around each.
-/// Every page is taken to have the size of page 1 until the view replays
-/// it; only the pages of another size are kept (by page), so the positions
-/// are arithmetic on page 1's size, the page count and those few pages:
-/// nothing is read to lay out the document.
+/// In the mode Facing the pages stand two a row, as in a book: page 1 alone
+/// at the right (firstAlone(), the default) or beside page 2, the two
+/// pages of a row SpineTwips apart at the zoom. Every page is taken to have
+/// the size of page 1 until the view replays it; only the pages of another
+/// size are kept (by page), so the positions are arithmetic on page 1's
+/// size, the page count and those few pages (SpreadLayout): nothing is
+/// read to lay out the document.
 ///
-/// Only the pages in view and one page on either side are replayed (onto a
+/// Only the pages in view and one page (a row) on either side are replayed (onto a
 /// page surface of the view's own), and only the pages in view get a widget
 /// (an ImmaginePagina, which rasterises just its visible part at the current
 /// zoom); a page that leaves that range is forgotten. Memory therefore
@@ -46,11 +51,23 @@ class ContinuousView : public QAbstractScrollArea, public DocumentView
 public:
     /// Gap between two pages and around the document, in logical pixels.
     static constexpr int Gap = 12;
+    /// Between the two pages of a row of facing pages, in twips at 100 %
+    /// (12 pixels), drawn at the zoom: a spread fitted to the window fits.
+    static constexpr int SpineTwips = 180;
 
     /// A view of \a model at \a zoom, with the highlights of \a find: its
     /// page count and its page on show, which the view scrolls to when it
-    /// changes elsewhere and sets as it is scrolled.
-    ContinuousView(ViewerModel &model, PageView &zoom, const FindResults &find, QWidget *parent = nullptr);
+    /// changes elsewhere and sets as it is scrolled. \a mode: Continuous,
+    /// or Facing for two pages a row.
+    ContinuousView(ViewerModel &model, PageView &zoom, const FindResults &find, QWidget *parent = nullptr,
+                   ViewerModel::ViewMode viewMode = ViewerModel::ViewMode::Continuous);
+
+    /// Facing pages: page 1 alone at the right of the first row, as a book
+    /// opens (true, the default), or beside page 2. The page in view stays.
+    void setFirstAlone(bool alone);
+    bool firstAlone() const { return m_layout.firstAlone(); }
+    /// Where the pages lie, in logical pixels.
+    const SpreadLayout &layout() const { return m_layout; }
 
     /// The 256-colour conversion of the rasters, used while the model asks
     /// for 256 colours.
@@ -94,7 +111,7 @@ public:
     int replays() const { return m_replays; }
 
     // DocumentView
-    ViewerModel::ViewMode mode() const override { return ViewerModel::ViewMode::Continuous; }
+    ViewerModel::ViewMode mode() const override { return m_mode; }
     void setActive(bool active) override;
     bool isActive() const override { return !isHidden(); }
     void takeFocus() override { setFocus(Qt::OtherFocusReason); }
@@ -140,11 +157,9 @@ private:
     };
 
     QSize pixelsOf(QSize twips) const;
-    /// The top of page \a page in the document (the gap above the first
-    /// page included), and the page whose band (page and gap under it)
-    /// holds \a y.
-    qint64 pageTop(int32_t page) const;
-    int32_t pageAt(qint64 y) const;
+    /// What the shared zoom fits for \a page: the page, or its row of
+    /// facing pages (two places as wide as its widest page, and the spine).
+    QSize zoomPage(int32_t page) const;
     int documentHeight() const;
     int documentWidth() const;
     void updateBars();
@@ -165,18 +180,18 @@ private:
     ViewerModel &m_model;
     PageView &m_zoom;
     const FindResults &m_find;
+    ViewerModel::ViewMode m_mode;
     // The layout finding outlined (setOutline()): its page, -1 for none, and place.
     int32_t m_outlinePage = -1;
     QRectF m_outlineTwips;
     PageSurface m_surface;
     bool m_following = false; // the view is setting the model's page
     bool m_shadow = true;     // each page with its shadow
-    // Page 1's size at 100 % and on the screen; the pages of another size.
+    // Page 1's size at 100 % and the pages of another size; on the screen,
+    // where they lie.
     QSize m_firstTwips;
-    QSize m_first{1, 1};
     std::map<int32_t, QSize> m_otherTwips;
-    std::map<int32_t, QSize> m_other;
-    int m_widest = 1;
+    SpreadLayout m_layout;
     ImmaginePagina::Convertitore m_converter;
     std::map<int32_t, Page> m_pages;
     std::map<int32_t, ImmaginePagina *> m_widgets;

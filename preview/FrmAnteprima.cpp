@@ -100,7 +100,7 @@ FrmAnteprima::~FrmAnteprima()
     // the views the model that goes before them.
     delete m_single;
     delete m_ahead;
-    delete m_continuous;
+    deleteOtherViews();
     delete m_thumbnails;
 }
 
@@ -160,7 +160,7 @@ void FrmAnteprima::buildFindBar()
 }
 
 /// The views, one a mode of the model (the single page: Picture1, Image1 and
-/// the scroll bars; the pages one under another), and the thumbnail pane.
+/// the scroll bars; the others in FrmAnteprimaViews.cpp), and the thumbnail pane.
 void FrmAnteprima::buildViews()
 {
     const auto to256 = [this](const QImage &raster) { return m_bitmap.convert(raster); };
@@ -178,15 +178,7 @@ void FrmAnteprima::buildViews()
     m_single->setAheadAllowed([this] { return m_loaded && !m_toInitialise; });
     connect(m_single, &SinglePageView::menuRequested, this, menu);
 
-    m_continuous = new ContinuousView(m_model, m_zoom, *m_find->results(), this);
-    m_continuous->hide();
-    m_continuous->setCursors(ApertaImage, ChiusaImage);
-    m_continuous->setConverter(to256);
-    connect(m_continuous, &ContinuousView::menuRequested, this, menu);
-    connect(m_continuous, &ContinuousView::zoomWheel, this, [this](const QWheelEvent &e) { m_input.rotella(e); });
-    connect(m_continuous, &ContinuousView::pageScrolled, this,
-            [this](int32_t page) { showPageError(page, m_continuous->error(page)); });
-    m_views = {m_single, m_continuous};
+    buildOtherViews(to256, menu); // the continuous view, the facing pages, the overview
 
     m_thumbnails = new ThumbnailPane(m_model, m_worker, this);
     m_thumbnails->hide();
@@ -260,7 +252,7 @@ void FrmAnteprima::unload()
     // Closing stops every background job and waits for the one running.
     m_worker.stopAll();
     m_single->close();
-    m_continuous->reloadPages(); // the window is hidden: its pages go
+    forgetViewPages(); // the window is hidden: its pages go
     m_loaded = false;
 }
 
@@ -355,8 +347,8 @@ void FrmAnteprima::comando(PreviewCommand c, bool beep)
     case C::UltimaPagina: return m_navigator->go(P::Last, beep);
     case C::Chiudi: return reject();
     case C::VistaContinua:
-        return setViewMode(m_model.viewMode() == ViewerModel::ViewMode::Continuous ? ViewerModel::ViewMode::SinglePage
-                                                                                   : ViewerModel::ViewMode::Continuous);
+    case C::VistaAffiancata:
+    case C::Panoramica: return toggleView(c);
     case C::Miniature: return showThumbnails(m_thumbnails->isHidden());
     }
 }
@@ -480,7 +472,7 @@ void FrmAnteprima::applyOpening()
     m_openingDone = true;
     const PreviewWindowOptions &o = m_windowOptions;
     m_single->setShadow(o.pageShadow);
-    m_continuous->setShadow(o.pageShadow);
+    setViewsShadow(o.pageShadow);
     if (o == PreviewWindowOptions())
         return; // the window as it has always opened
     QScreen *screen = QGuiApplication::primaryScreen();
@@ -492,8 +484,8 @@ void FrmAnteprima::applyOpening()
         setWindowState(windowState() | Qt::WindowMaximized);
     layOut();
     m_zoomControl->open(opening.fit, opening.setFactor, opening.factor);
-    if (opening.continuous)
-        setViewMode(ViewerModel::ViewMode::Continuous);
+    if (opening.view > 0)
+        setViewMode(ViewerModel::ViewMode(opening.view));
 }
 
 } // namespace qv

@@ -54,6 +54,7 @@ class LayoutLink;
 class ZoomBox;
 class ImmaginePagina;
 class ContinuousView;
+class OverviewView;
 class ThumbnailPane;
 class MotoreStampa;
 struct PrintOutcome;
@@ -223,6 +224,13 @@ public:
     /// window loads.
     ContinuousView *vistaContinua() const { return m_continuous; }
     bool continuaAttiva() const { return m_model.viewMode() == ViewerModel::ViewMode::Continuous; }
+    /// The facing pages (two a row, as a book; D, "mnaffiancate" in the
+    /// views' menu, page 1 alone at the right while "mnprimasola" is
+    /// checked), shown instead of Picture1 while they are on.
+    ContinuousView *vistaAffiancata() const { return m_facing; }
+    /// The overview (a grid of every page; G, "mnpanoramica"): a click or
+    /// Enter opens the page in the single page.
+    OverviewView *panoramica() const { return m_overview; }
     /// The thumbnail pane at the left (F9), hidden when the window loads.
     ThumbnailPane *miniature() const { return m_thumbnails; }
     /// The layout check's panel at the right (Ctrl+L), hidden when the window loads.
@@ -295,6 +303,13 @@ private:
     void buildToolbar();
     void buildFindBar();
     void buildViews();
+    // The views besides the single page, and their menu items (FrmAnteprimaViews.cpp).
+    void buildOtherViews(const ImmaginePagina::Convertitore &to256, const std::function<void(QPoint)> &menu);
+    void toggleView(PreviewCommand command);
+    void showViewChecks();
+    void forgetViewPages();
+    void deleteOtherViews();
+    void setViewsShadow(bool on);
     void load();
     void layOut();
     // What the toolbar, the menu, the keys and the wheel ask for.
@@ -369,6 +384,8 @@ private:
     ZoomControl *m_zoomControl = nullptr;
     SinglePageView *m_single = nullptr;
     ContinuousView *m_continuous = nullptr;
+    ContinuousView *m_facing = nullptr;
+    OverviewView *m_overview = nullptr;
     // One view per mode of the model.
     QList<DocumentView *> m_views;
     ThumbnailPane *m_thumbnails = nullptr;

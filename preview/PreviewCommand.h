@@ -21,8 +21,10 @@ enum class PreviewCommand {
     PaginaSuccessiva,
     UltimaPagina,
     Chiudi,
-    VistaContinua, ///< pages one under another, or one page at a time again
-    Miniature,     ///< shows or hides the thumbnail pane
+    VistaContinua,   ///< pages one under another, or one page at a time again
+    VistaAffiancata, ///< facing pages, two a row, or one page at a time again
+    Panoramica,      ///< a grid of every page, or one page at a time again
+    Miniature,       ///< shows or hides the thumbnail pane
 };
 
 } // namespace qv

@@ -57,6 +57,8 @@ bool PreviewInput::tasto(const QKeyEvent &e)
     case Qt::Key_W: return !ctrl && !shift && comando(PreviewCommand::AdattaLarghezza);
     case Qt::Key_F8: return !ctrl && !shift && comando(PreviewCommand::VistaContinua);
     case Qt::Key_F9: return !ctrl && !shift && comando(PreviewCommand::Miniature);
+    case Qt::Key_D: return !ctrl && !shift && comando(PreviewCommand::VistaAffiancata);
+    case Qt::Key_G: return !ctrl && !shift && comando(PreviewCommand::Panoramica);
     default: return false;
     }
 }

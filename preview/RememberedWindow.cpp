@@ -149,7 +149,7 @@ WindowOpening WindowOpening::of(const PreviewWindowOptions &options, const std::
         opening.fit = remembered->adattamento;
         opening.setFactor = remembered->adattamento == PageView::Adattamento::Nessuno;
         opening.factor = remembered->zoom;
-        opening.continuous = remembered->vista == 1;
+        opening.view = remembered->vista >= 0 && remembered->vista <= 3 ? remembered->vista : 0;
     } else if (options.fit == PreviewWindowOptions::FitPage) {
         opening.fit = PageView::Adattamento::Pagina;
     } else if (options.fit == PreviewWindowOptions::FitWidth) {

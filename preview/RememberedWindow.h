@@ -53,8 +53,9 @@ struct WindowOpening
     PageView::Adattamento fit = PageView::Adattamento::Nessuno;
     bool setFactor = false;
     double factor = 1;
-    /// The continuous view, as it was left.
-    bool continuous = false;
+    /// The view, as it was left: the number of its ViewerModel::ViewMode
+    /// (0 one page, 1 continuous, 2 facing pages, 3 the overview).
+    int view = 0;
 
     bool operator==(const WindowOpening &) const = default;
 

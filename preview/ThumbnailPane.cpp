@@ -5,6 +5,7 @@
 #include "preview/Bitmap256File.h"
 #include "preview/PageCache.h"
 #include "preview/PageWorker.h"
+#include "preview/ThumbnailWorker.h"
 #include "preview/ViewerModel.h"
 #include "render/PageMetrics.h"
 #include "render/PageSurface.h"
@@ -30,132 +31,6 @@ namespace {
 
 constexpr int Margine = 8;     // around a thumbnail in its item
 constexpr int SpazioTesto = 4; // between the thumbnail and its number
-
-/// Renders thumbnails through the viewer's worker: the replay of a page onto
-/// a page surface of the job's own, rasterised into a QImage (QPixmap is for
-/// the GUI thread only). The requests wait here, not in the worker: each job
-/// takes the newest one, so the newest request is served first, and a
-/// request pushed onto a full queue drops the oldest one.
-class ThumbnailWorker
-{
-public:
-    struct Richiesta
-    {
-        int32_t pagina;
-        LetturaDati::PageSpec posizione;
-    };
-    /// Called in the worker's thread with each thumbnail and the generation
-    /// of the document it was made for.
-    using Consegna = std::function<void(int32_t pagina, QImage miniatura, quint64 generazione)>;
-
-    ThumbnailWorker(PageWorker &worker, Consegna consegna) : m_worker(worker), m_state(std::make_shared<State>())
-    {
-        m_state->consegna = std::move(consegna);
-    }
-
-    ~ThumbnailWorker()
-    {
-        // No thumbnail is handed over from now on; a job running finishes
-        // its page and finds nobody to give it to.
-        std::lock_guard lock(m_state->mutex);
-        m_state->fine = true;
-        m_state->coda.clear();
-        m_state->consegna = nullptr;
-    }
-
-    /// A new document (or size): what is waiting is dropped.
-    void setDocumento(const QString &path, QSize twips, QSize pixel, quint64 generazione)
-    {
-        std::lock_guard lock(m_state->mutex);
-        m_state->path = path;
-        m_state->twips = twips;
-        m_state->pixel = pixel;
-        m_state->generazione = generazione;
-        m_state->coda.clear();
-    }
-
-    /// Queues \a richiesta; returns the page of the request it pushed out.
-    std::optional<int32_t> chiedi(const Richiesta &richiesta)
-    {
-        std::optional<int32_t> tolta;
-        {
-            std::lock_guard lock(m_state->mutex);
-            if (int(m_state->coda.size()) >= ThumbnailPane::MassimoInAttesa) {
-                tolta = m_state->coda.front().pagina;
-                m_state->coda.pop_front();
-            }
-            m_state->coda.push_back(richiesta);
-        }
-        m_worker.start(PageWorker::Priority::Thumbnail,
-                       [state = m_state](const std::atomic<bool> &cancelled) { fai(*state, cancelled); });
-        return tolta;
-    }
-
-private:
-    struct State
-    {
-        std::mutex mutex;
-        std::deque<Richiesta> coda;
-        bool fine = false;
-        QString path;
-        QSize twips;
-        QSize pixel;
-        quint64 generazione = 0;
-        Consegna consegna;
-    };
-
-    /// One job: the newest request waiting, if any is left.
-    static void fai(State &state, const std::atomic<bool> &cancelled)
-    {
-        std::unique_lock lock(state.mutex);
-        if (state.fine || state.coda.empty() || cancelled)
-            return;
-        const Richiesta richiesta = state.coda.back();
-        state.coda.pop_back();
-        const QString path = state.path;
-        const QSize twips = state.twips;
-        const QSize pixel = state.pixel;
-        const quint64 generazione = state.generazione;
-        lock.unlock();
-
-        // Each page at its own recorded paper and orientation, fitted into
-        // the item's box: a landscape page in a portrait document is a
-        // wide thumbnail, not a squeezed one.
-        const QSize pagina = recordedSize(path, richiesta.posizione).value_or(twips);
-        PageSurface superficie;
-        superficie.setSize(pagina.width(), pagina.height());
-        // A page that cannot be read in full shows what was drawn; the
-        // window reports the error when the page is shown.
-        std::exception_ptr errore;
-        const FrozenPage disegno = PageWorker::replay(superficie, path, richiesta.posizione, errore);
-        const double scala = std::min(double(pixel.width()) / std::max(1, pagina.width()),
-                                      double(pixel.height()) / std::max(1, pagina.height()));
-        QImage miniatura = disegno->render(scala);
-        lock.lock();
-        if (state.consegna)
-            state.consegna(richiesta.pagina, std::move(miniatura), generazione);
-    }
-
-    /// The size of the page at \a spec as its layout record gives it;
-    /// nullopt for a page without one (it takes the document's size), or
-    /// one the index has no start for.
-    static std::optional<QSize> recordedSize(const QString &path, const LetturaDati::PageSpec &spec)
-    {
-        if (spec.kind() != LetturaDati::PageSpec::Kind::Position)
-            return std::nullopt;
-        try {
-            if (const std::optional<QPageLayout> layout =
-                    spool::pageLayoutAt(path, spec.position(), QStringLiteral("FrmAnteprima")))
-                return PageMetrics::pageTwips(layout).expandedTo(QSize(1, 1));
-        } catch (...) {
-            // The replay meets the same record; the window reports it.
-        }
-        return std::nullopt;
-    }
-
-    PageWorker &m_worker;
-    std::shared_ptr<State> m_state;
-};
 
 } // namespace
 

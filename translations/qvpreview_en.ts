@@ -491,6 +491,18 @@
 <context>
     <name>qv::FrmAnteprima</name>
     <message>
+        <source>Pagine &amp;affiancate	D</source>
+        <translation>&amp;Facing pages	D</translation>
+    </message>
+    <message>
+        <source>Prima pagina da &amp;sola</source>
+        <translation>First page &amp;alone</translation>
+    </message>
+    <message>
+        <source>Panoramica delle pa&amp;gine	G</source>
+        <translation>Pa&amp;ge overview	G</translation>
+    </message>
+    <message>
         <source>Anteprima di Stampa</source>
         <translation>Print Preview</translation>
     </message>

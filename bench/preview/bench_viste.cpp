@@ -10,6 +10,7 @@
 #include "platform/Devices.h"
 #include "preview/ContinuousView.h"
 #include "preview/FrmAnteprima.h"
+#include "preview/OverviewView.h"
 #include "preview/ThumbnailPane.h"
 #include "tests/preview/SpoolDiProva.h"
 
@@ -164,6 +165,57 @@ void BM_ApriMiniature_qvPreview(benchmark::State &state)
 }
 BENCHMARK(BM_ApriMiniature_qvPreview)->Arg(10)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+/// The window opened on a long document and shown in one view (0 the single
+/// page, 2 the facing pages, 3 the overview) until its first pages are
+/// drawn, then read to the end and back: the time to open and the peak memory.
+void BM_ApriVista_qvPreview(benchmark::State &state)
+{
+    const int pagine = int(state.range(0));
+    const auto modo = qv::ViewerModel::ViewMode(state.range(1));
+    documento(pagine);
+    double peak = 0;
+    for (auto _ : state) {
+        resetPeak();
+        auto w = apri(pagine);
+        if (modo == qv::ViewerModel::ViewMode::Facing)
+            tasto(*w, Qt::Key_D);
+        else if (modo == qv::ViewerModel::ViewMode::Overview)
+            tasto(*w, Qt::Key_G);
+        // Drawn: the page on show painted, and in the overview its small page come.
+        const auto drawn = [&] {
+            if (modo == qv::ViewerModel::ViewMode::Overview)
+                return w->panoramica()->hasImage(w->model().currentPage());
+            if (modo == qv::ViewerModel::ViewMode::Facing)
+                return w->vistaAffiancata()->pagesShown() > 0;
+            return true;
+        };
+        QDeadlineTimer limite(30000);
+        QApplication::processEvents();
+        while (!drawn() && !limite.hasExpired())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        if (!drawn())
+            qFatal("view %d not drawn", int(modo));
+        state.PauseTiming();
+        tasto(*w, Qt::Key_End);
+        tasto(*w, Qt::Key_Home);
+        QApplication::processEvents();
+        peak = std::max(peak, peakMiB());
+        w.reset();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["peak_MiB"] = peak;
+    state.SetLabel(modo == qv::ViewerModel::ViewMode::Facing     ? "facing pages"
+                   : modo == qv::ViewerModel::ViewMode::Overview ? "overview"
+                                                                 : "single page");
+}
+BENCHMARK(BM_ApriVista_qvPreview)
+    ->Args({100000, 0})
+    ->Args({100000, 2})
+    ->Args({100000, 3})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
 // --- Qt's preview, on the same pages ---------------------------------------------
 
 void BM_Viste_QPrintPreviewWidget(benchmark::State &state)
@@ -195,7 +247,8 @@ void BM_Viste_QPrintPreviewWidget(benchmark::State &state)
         });
         widget->resize(900, 700);
         if (tutte)
-            widget->setViewMode(QPrintPreviewWidget::AllPagesView);
+            widget->setViewMode(state.range(1) == 2 ? QPrintPreviewWidget::FacingPagesView
+                                                    : QPrintPreviewWidget::AllPagesView);
         widget->show();
         if (!QTest::qWaitForWindowExposed(widget.get()))
             qFatal("Qt's preview was not exposed");
@@ -215,12 +268,16 @@ void BM_Viste_QPrintPreviewWidget(benchmark::State &state)
         state.ResumeTiming();
     }
     state.counters["peak_MiB"] = peak;
-    state.SetLabel(tutte ? "all pages view" : "continuous single-page view");
+    state.SetLabel(!tutte                ? "continuous single-page view"
+                   : state.range(1) == 2 ? "facing pages view"
+                                         : "all pages view");
 }
 BENCHMARK(BM_Viste_QPrintPreviewWidget)
     ->Args({1000, 0})
     ->Args({1000, 1})
+    ->Args({1000, 2})
     ->Args({10000, 0})
+    ->Args({10000, 1})
     ->Args({100000, 0})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);

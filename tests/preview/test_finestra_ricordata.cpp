@@ -79,6 +79,16 @@ INSTANTIATE_TEST_SUITE_P(Files, RicordoGuasto,
                                            Valori{" 5  6  700  800 ", "401", "0", QRect(5, 6, 700, 800), 1, 0},
                                            Valori{"1,2,300,400", "nan", "1.5", QRect(), 1, 0}));
 
+// The view the window was left in comes back, facing pages and overview
+// too; a number that names no view opens one page at a time.
+TEST(RicordoVista, TheViewLeftIsTheViewOpened)
+{
+    for (const auto &[stored, opened] : {std::pair{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 0}, {-1, 0}}) {
+        RememberedWindow r{QRect(), false, PageView::Adattamento::Nessuno, 1, stored};
+        EXPECT_EQ(WindowOpening::of(PreviewWindowOptions(), r, QRect(0, 0, 1280, 1024)).view, opened) << stored;
+    }
+}
+
 /// A remembered geometry, made from the free area of the screen there is.
 struct Geometria
 {
