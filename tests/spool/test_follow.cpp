@@ -139,8 +139,7 @@ class ChangedFileTest : public test::TempEnvTest, public ::testing::WithParamInt
 
 TEST_P(ChangedFileTest, EndsTheIndexWithAnErrorThatSaysSo)
 {
-    const QString path =
-        test::writeAll(env.tempFolder() + QStringLiteral("cambia.tmp"), Text + "#newpage@\r\n" + Text);
+    const QString path = test::writeAll(env.tempFolder() + QStringLiteral("cambia.tmp"), Text + "#newpage@\r\n" + Text);
     ManualRunner jobs;
     const auto index = spool::Document::onFile(path).followingIndexer(QStringLiteral("test"), jobs.runner());
     jobs.runAll();
@@ -158,8 +157,7 @@ TEST_P(ChangedFileTest, EndsTheIndexWithAnErrorThatSaysSo)
 
 INSTANTIATE_TEST_SUITE_P(
     Changes, ChangedFileTest,
-    ::testing::Values(Change{"Truncated",
-                             [](const QString &path) { ASSERT_TRUE(QFile::resize(path, 10)); },
+    ::testing::Values(Change{"Truncated", [](const QString &path) { ASSERT_TRUE(QFile::resize(path, 10)); },
                              "accorciato"},
                       Change{"Replaced",
                              [](const QString &path) {
@@ -205,14 +203,14 @@ TEST_P(HalfRecordTest, IsNotReadUntilWhole)
     EXPECT_EQ(matches(QStringLiteral("Seconda")), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tails, HalfRecordTest,
-    ::testing::Values(HalfRecord{"TextWithoutItsEnd", "#print@\r\n\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#"
+INSTANTIATE_TEST_SUITE_P(Tails, HalfRecordTest,
+                         ::testing::Values(HalfRecord{"TextWithoutItsEnd",
+                                                      "#print@\r\n\"Arial\",10,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,#TRUE#"
                                                       "\r\n1440,2880\r\nSeconda\r\n"},
-                      HalfRecord{"TextCutInALine", "#print@\r\n\"Arial\",10,#FALSE#,#FALSE#,#FA"},
-                      HalfRecord{"BoxWithoutItsValues", "#line@\r\n0,13,1,0,0,1\r\n"},
-                      HalfRecord{"BoxCutInItsValues", "#line@\r\n0,13,1,0,0,1\r\n1440,3000,57"}),
-    [](const auto &info) { return std::string(info.param.name); });
+                                           HalfRecord{"TextCutInALine", "#print@\r\n\"Arial\",10,#FALSE#,#FALSE#,#FA"},
+                                           HalfRecord{"BoxWithoutItsValues", "#line@\r\n0,13,1,0,0,1\r\n"},
+                                           HalfRecord{"BoxCutInItsValues", "#line@\r\n0,13,1,0,0,1\r\n1440,3000,57"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace qv
