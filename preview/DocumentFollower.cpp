@@ -62,7 +62,8 @@ void DocumentFollower::look()
     {};
     Seen now;
     if (::stat(QFile::encodeName(path).constData(), &st) == 0)
-        now = Seen{uint64_t(st.st_dev), uint64_t(st.st_ino), int64_t(st.st_size), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+        now = Seen{uint64_t(st.st_dev), uint64_t(st.st_ino), int64_t(st.st_size),
+                   int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
     if (now == m_seen)
         return;
     m_seen = now;

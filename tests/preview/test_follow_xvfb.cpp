@@ -7,6 +7,8 @@
 // cut short is told in the error bar. The writer is a child process (cat
 // appending to the file), so the window learns of each write as it would of
 // any other program's.
+#include <qvpreview/PrintPreview.h>
+
 #include "preview/FindBar.h"
 #include "preview/FrmAnteprima.h"
 #include "preview/ImmaginePagina.h"
@@ -119,7 +121,8 @@ TEST_F(FollowXvfb, TheCountTheIndicatorAndTheThumbnailsFollowThePagesWritten)
 TEST_F(FollowXvfb, ARecordStillBeingWrittenIsNotShownAndThePageOnShowIsDrawnAgainWhenWhole)
 {
     find(QStringLiteral("Seconda"));
-    ASSERT_TRUE(until([&] { return findLabel() == QStringLiteral("Nessuna corrispondenza"); })) << qPrintable(findLabel());
+    ASSERT_TRUE(until([&] { return findLabel() == QStringLiteral("Nessuna corrispondenza"); }))
+        << qPrintable(findLabel());
     const QImage before = w->Image1->grab().toImage();
     const QByteArray record = test::testo(1440, 4000, "Seconda riga", 24);
     const qsizetype cut = record.indexOf("#endprint@");
@@ -159,6 +162,43 @@ TEST_F(FollowXvfb, AFileCutShortIsToldInTheErrorBar)
     EXPECT_EQ(w->PagineTotali(), 2) << "the pages read stay";
     ASSERT_TRUE(w->PrimoErrore());
     EXPECT_EQ(w->PrimoErrore()->number(), ErrPathFileAccess);
+}
+
+/// The window a host opens while it records: it shows page 1 once its page
+/// break is recorded, before NuovaPagina() returns and without the host's
+/// event loop running, follows the count, and goes with the document.
+TEST(FollowHostXvfb, ThePreviewWhileRecordingShowsPage1AtItsPageBreak)
+{
+    test::TempEnv env;
+    test::TempEnv::noPrinters();
+    PrintPreview pp;
+    pp.showPreviewWhileRecording(); // before the first record
+    ASSERT_TRUE(pp.previewWhileRecordingShown());
+    FrmAnteprima *window = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (auto *f = qobject_cast<FrmAnteprima *>(top); f && f->isVisible())
+            window = f;
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    EXPECT_TRUE(window->following());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->model().index() && window->model().index()->caughtUp(); }));
+    const QImage blank = window->Image1->grab().toImage();
+
+    // No event loop runs from here to the checks: the page break itself shows page 1.
+    pp.setFontSize(24);
+    pp.StampaTesto(1440, 1440, QStringLiteral("Prima pagina del rapporto"));
+    pp.NuovaPagina();
+    EXPECT_EQ(window->Text1->text(), QStringLiteral(" 1/2"));
+    EXPECT_NE(window->Image1->grab().toImage(), blank) << "page 1 drawn at its page break";
+    for (int p = 2; p <= 50; ++p) {
+        pp.StampaTesto(1440, 1440, QStringLiteral("Pagina %1").arg(p));
+        pp.NuovaPagina();
+    }
+    // Between the breaks the window reads on as the host's event loop runs.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->PagineTotali() == 51; }, 20000));
+    EXPECT_FALSE(window->fraErrore->isVisible()) << qPrintable(window->lblErrore->text());
+    pp.AnnullaStampa();
+    EXPECT_FALSE(pp.previewWhileRecordingShown()) << "the window goes with the document";
 }
 
 } // namespace
