@@ -59,7 +59,8 @@ QByteArray page(int number)
 {
     QByteArray bytes;
     for (int row = 0; row < 30; ++row)
-        bytes += qv::test::testo(1440, 1440 + 300 * row, "Pagina " + QByteArray::number(number) + " riga " + QByteArray::number(row));
+        bytes += qv::test::testo(1440, 1440 + 300 * row,
+                                 "Pagina " + QByteArray::number(number) + " riga " + QByteArray::number(row));
     return bytes;
 }
 
