@@ -537,6 +537,7 @@ void PrintPreview::NuovaPagina()
         d->document->addPage();
         // The next page takes the layout in force when its first record is written.
         d->pageBegun = false;
+        d->followPageBreak();
     } catch (...) {
     }
 }
@@ -946,6 +947,7 @@ void PrintPreview::AnnullaStampa()
         // The spool file goes only while it is still the document's own:
         // whatever took its name since (a link, another user's file) is not
         // ours to delete. The next document starts afresh.
+        d->closeLive();
         if (!d->document->isEmpty())
             d->document->discard();
     } catch (...) {

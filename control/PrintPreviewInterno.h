@@ -12,8 +12,10 @@
 #include "control/AdattaTesto.h"
 #include "render/PageMetrics.h"
 #include "spool/Document.h"
+
 #include "spool/SpoolFormat.h"
 #include "spool/SpoolWriter.h"
+#include <QElapsedTimer>
 
 #include <qvpreview/Error.h>
 #include <qvpreview/PrintPreview.h>
@@ -125,6 +127,23 @@ public:
     /// Keeps what the host can ask about the last print (lastPrintError(),
     /// lastPdfFile()): of InviaAllaStampante() or of the preview window.
     void riporta(const PrintOutcome &esito);
+
+    /// The window that shows the document while it is recorded
+    /// (showPreviewWhileRecording(), PrintPreviewLive.cpp), and when it last
+    /// read on at a page break.
+    struct Live
+    {
+        Live();
+        ~Live(); // in PrintPreviewLive.cpp, where the window is known
+        std::unique_ptr<FrmAnteprima> window;
+        QElapsedTimer followed;
+    } live;
+    /// At a page break: the window reads on and is painted, at the first
+    /// break and then at most every LiveFollowMs of recording.
+    void followPageBreak();
+    static constexpr qint64 LiveFollowMs = 50;
+    /// Closes the window before the document goes.
+    void closeLive();
 };
 
 } // namespace qv

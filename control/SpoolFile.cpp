@@ -282,6 +282,18 @@ void SpoolFile::showPreview(const QString &title, std::optional<Error> *error) c
 void SpoolFile::showPreview(const QString &title, const PreviewWindowOptions &options,
                             std::optional<Error> *error) const
 {
+    openPreview(title, options, error, false);
+}
+
+void SpoolFile::followPreview(const QString &title, const PreviewWindowOptions &options,
+                              std::optional<Error> *error) const
+{
+    openPreview(title, options, error, true);
+}
+
+void SpoolFile::openPreview(const QString &title, const PreviewWindowOptions &options, std::optional<Error> *error,
+                            bool follow) const
+{
     // A file that is missing or cannot be read is told at once; its pages
     // are counted by the window, in the background for a long file, so the
     // first page shows before the whole file has been read.
@@ -294,6 +306,7 @@ void SpoolFile::showPreview(const QString &title, const PreviewWindowOptions &op
     window.setDocumento(
         std::make_shared<const spool::Document>(spool::Document::onFile(QFileInfo(m_path).absoluteFilePath())));
     window.setCountPagesFromIndex(true);
+    window.setFollowing(follow);
     window.setPagineTotali(1);
     window.setTitolo(title);
     window.setWindowOptions(options);

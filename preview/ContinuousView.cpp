@@ -402,11 +402,8 @@ void ContinuousView::layoutPages()
         const QSize twips = p == 0 ? m_firstTwips : m_model.pageTwips(p);
         if (m_surface.Width() != twips.width() || m_surface.Height() != twips.height())
             m_surface.setSize(twips.width(), twips.height());
-        const qint64 start = m_model.pageStart(p);
         Page page;
-        page.drawing = PageWorker::replay(
-            m_surface, m_model.path(),
-            start > 0 ? LetturaDati::PageSpec::at(start) : LetturaDati::PageSpec::page(p + 1), page.error);
+        page.drawing = PageWorker::replay(m_surface, m_model.path(), m_model.pageSpec(p), page.error);
         ++m_replays;
         m_pages.emplace(p, std::move(page));
     }

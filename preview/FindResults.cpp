@@ -106,6 +106,8 @@ void FindResults::search(const QString &query, const Document &document, spool::
     m_none.reset();
     m_done = true;
     m_limited = false;
+    m_grewFrom = 0;
+    m_extending = false;
     m_pages = document.pages > 0 ? document.pages : int32_t(document.index.size());
     if (query.isEmpty() || document.path.isEmpty() || m_pages < 1) {
         emit changed();
@@ -135,8 +137,8 @@ void FindResults::submit(int32_t from, bool wrapped)
     const qsizetype room = MatchLimit - count();
     m_job = m_worker->start(PageWorker::Priority::Find, [mailbox = m_mailbox, generation = m_generation,
                                                          query = m_query, options = m_options, path = m_document.path,
-                                                         index = m_document.index, from, to, wrapped, indexed,
-                                                         room](const std::atomic<bool> &cancelled) {
+                                                         index = m_document.index, end = m_document.end, from, to,
+                                                         wrapped, indexed, room](const std::atomic<bool> &cancelled) {
         Batch batch;
         batch.generation = generation;
         batch.wrapped = wrapped;
@@ -157,6 +159,7 @@ void FindResults::submit(int32_t from, bool wrapped)
         }
         spool::TextSearch search(query, options);
         search.setMaxMatches(room);
+        search.setEnd(end);
         QElapsedTimer stretch;
         stretch.start();
         int32_t lastPage = from - 1;
@@ -218,11 +221,14 @@ void FindResults::received(const Batch &batch)
             // search is over, unfinished.
         } else if (batch.next > 0) {
             submit(batch.next, batch.wrapped);
-        } else if (!batch.wrapped && m_first > 1) {
+        } else if (!batch.wrapped && m_first > 1 && !m_extending) {
             submit(1, true);
         } else {
             m_done = true;
+            m_extending = false;
         }
+        if (m_done && m_grewFrom > 0 && m_error.isEmpty() && !m_limited)
+            extend();
     }
     if (m_current < 0 && count() > before) {
         // The first match found: at or after the page on show, or else the
@@ -233,6 +239,44 @@ void FindResults::received(const Batch &batch)
     emit changed();
     if (!batch.matches.isEmpty())
         emit highlightChanged();
+}
+
+void FindResults::documentGrew(const Document &document, int32_t fromPage)
+{
+    if (m_query.isEmpty() || document.path != m_document.path || fromPage < 1)
+        return;
+    // The search under way reads the document as it was: it goes on, and
+    // the pages that grew are searched once it is over.
+    const int32_t first = m_first;
+    m_document = document;
+    m_document.currentPage = first;
+    m_grewFrom = m_grewFrom > 0 ? std::min(m_grewFrom, fromPage) : fromPage;
+    if (m_done && m_error.isEmpty() && !m_limited)
+        extend();
+}
+
+/// Searches the pages that grew, from m_grewFrom to the end: their old
+/// matches go (they are the last in document order), the rest stay.
+void FindResults::extend()
+{
+    const int32_t from = std::max(m_grewFrom, m_first);
+    m_grewFrom = 0;
+    m_pages = m_document.pages > 0 ? m_document.pages : int32_t(m_document.index.size());
+    if (from > m_pages)
+        return;
+    const auto firstGone =
+        std::find_if(m_after.begin(), m_after.end(), [from](const spool::TextMatch &m) { return m.page >= from; });
+    const qsizetype kept = m_before.size() + (firstGone - m_after.begin());
+    for (auto it = firstGone; it != m_after.end(); ++it)
+        m_highlights.remove(it->page);
+    m_after.erase(firstGone, m_after.end());
+    if (m_current >= kept)
+        m_current = kept > 0 ? kept - 1 : -1;
+    m_done = false;
+    m_extending = true; // the pages before were searched: no wrapping round
+    submit(from, false);
+    emit changed();
+    emit highlightChanged();
 }
 
 const spool::TextMatch *FindResults::current() const

@@ -37,6 +37,8 @@ public:
         int32_t pages = 0;       ///< the pages to search; 0: as many as the index holds. The
                                  ///< pages past the index are read on from its last start.
         int32_t currentPage = 1; ///< the page on show, 1-based: the search starts there
+        qint64 end = -1;         ///< read up to this byte offset (a file still being written,
+                                 ///< whole up to there); -1: to the file's end
     };
 
     /// The most matches a search collects (spool::TextSearch::MatchLimit):
@@ -60,6 +62,11 @@ public:
     /// Stops the search and forgets the query and its matches: no page
     /// highlights anything.
     void clear();
+    /// The document grew (a file still being written): pages from
+    /// \a fromPage (1-based) on are new or hold more. With a query, their
+    /// old matches go and they are searched anew as a job, once the search
+    /// under way is over; the pages before are never searched again.
+    void documentGrew(const Document &document, int32_t fromPage);
 
     const QString &query() const { return m_query; }
     const spool::FindOptions &options() const { return m_options; }
@@ -99,6 +106,7 @@ private:
     struct Batch;
     void stop();
     void submit(int32_t from, bool wrapped);
+    void extend();
     void received(const Batch &batch);
     void setCurrent(qsizetype number);
 
@@ -106,7 +114,9 @@ private:
     spool::FindOptions m_options;
     Document m_document;
     int32_t m_pages = 0;
-    int32_t m_first = 1; // the page the search started on
+    int32_t m_first = 1;      // the page the search started on
+    bool m_extending = false; // searching the pages that grew
+    int32_t m_grewFrom = 0;   // pages to search again once the search is over (0: none)
     // The matches in document order: the pages before the one the search
     // started on (found second), then those from it on (found first).
     QList<spool::TextMatch> m_before;

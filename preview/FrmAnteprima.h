@@ -49,6 +49,7 @@ class QToolBar;
 
 namespace qv {
 
+class DocumentFollower;
 class FindBar;
 class LayoutLink;
 class ZoomBox;
@@ -264,6 +265,20 @@ public:
     /// page number beyond the count waits for the index to get there. Off
     /// by default: the count is the one given.
     void setCountPagesFromIndex(bool on) { m_model.setCountFromIndex(on); }
+    /// Follows a spool file that another program is still appending to
+    /// (before InizializzaAnteprima(); it counts the pages from the index):
+    /// new pages are shown as they come, the page count and the thumbnails
+    /// follow, a page on show that grows is drawn again, a find searches the
+    /// new pages, and a record still being written is shown once whole. A
+    /// file cut short or replaced is told in the error bar; what was shown
+    /// stays. Off by default. Defined in FrmAnteprimaFollow.cpp.
+    void setFollowing(bool on);
+    bool following() const { return m_model.following(); }
+    /// Following: reads what was appended at once and paints the window
+    /// before returning (a host that records on this thread, at a page
+    /// break); nothing otherwise.
+    void followNow();
+
     /// The pages next to the one on show, made ahead in a worker thread
     /// (null until the window loads).
     RenderAhead *renderAhead() const { return m_ahead; }
@@ -390,6 +405,9 @@ private:
     QList<DocumentView *> m_views;
     ThumbnailPane *m_thumbnails = nullptr;
     LayoutLink *m_layout = nullptr;
+    DocumentFollower *m_follower = nullptr;
+    /// Following: the pages from \a fromPage on grew.
+    void pagesGrew(int32_t fromPage);
     PreviewWindowOptions m_windowOptions;
     ZoomBox *m_zoomBox = nullptr;
     bool m_openingDone = false;

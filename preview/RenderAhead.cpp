@@ -20,7 +20,8 @@ void replay(PreparedPage &made, const RenderAhead::View &view)
     if (view.memoryBudget > 0)
         surface.setMemoryBudget(view.memoryBudget);
     // Shown as far as it was drawn, with the error, as on demand.
-    made.drawing = PageWorker::replay(surface, view.file, LetturaDati::PageSpec::at(made.start), made.error);
+    const LetturaDati::PageSpec spec = LetturaDati::PageSpec::at(made.start);
+    made.drawing = PageWorker::replay(surface, view.file, view.end >= 0 ? spec.upTo(view.end) : spec, made.error);
     made.memoryUsed = surface.memoryUsed();
 }
 
@@ -66,8 +67,8 @@ void RenderAhead::setView(const View &view)
 {
     if (view == m_view)
         return;
-    const bool sameDrawings =
-        view.file == m_view.file && view.pageTwips == m_view.pageTwips && view.memoryBudget == m_view.memoryBudget;
+    const bool sameDrawings = view.file == m_view.file && view.pageTwips == m_view.pageTwips
+                              && view.memoryBudget == m_view.memoryBudget && view.end == m_view.end;
     for (const auto &flag : std::as_const(m_jobs))
         *flag = true;
     m_jobs.clear();

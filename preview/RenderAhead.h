@@ -66,6 +66,7 @@ public:
         QSize widgetSize;
         double dpr = 1;
         QRect area;
+        qint64 end = -1; ///< the replay reads up to this byte offset (LetturaDati::PageSpec::upTo); -1: none
         bool operator==(const View &) const = default;
     };
 

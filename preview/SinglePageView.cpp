@@ -225,7 +225,7 @@ std::exception_ptr SinglePageView::showFirstPage()
     m_shownError = nullptr;
     try {
         setPageSize(m_model.pageTwips(0));
-        LetturaDati::DisegnaPagina(*m_surface, m_model.path(), LetturaDati::PageSpec::page(1));
+        LetturaDati::DisegnaPagina(*m_surface, m_model.path(), m_model.pageSpec(0));
     } catch (...) {
         m_shownError = std::current_exception();
     }
@@ -258,9 +258,7 @@ std::exception_ptr SinglePageView::showCurrentPage()
             m_readyRaster = std::move(ready->raster);
     } else {
         try {
-            LetturaDati::DisegnaPagina(*m_surface, m_model.path(),
-                                       start > 0 ? LetturaDati::PageSpec::at(start)
-                                                 : LetturaDati::PageSpec::page(page + 1));
+            LetturaDati::DisegnaPagina(*m_surface, m_model.path(), m_model.pageSpec(page));
         } catch (...) {
             // A page that cannot be replayed completely (a picture file gone, a
             // record cut short) is shown as far as it was drawn, with the error.
@@ -433,6 +431,7 @@ RenderAhead::View SinglePageView::aheadView() const
     view.pageTwips = QSize(m_surface->Width(), m_surface->Height());
     view.memoryBudget = m_surface->memoryBudget();
     view.raster = m_model.bestQuality();
+    view.end = m_model.wholeEnd();
     if (view.raster) {
         view.widgetSize = m_image->size();
         view.dpr = m_image->rasterDpr();

@@ -102,6 +102,19 @@ public:
     }
     int32_t pagineTotali() const { return m_totali; }
 
+    void dimenticaDa(int32_t pagina)
+    {
+        m_cache.removeIf([&](const PageCache::Key &key) {
+            return key.kind == PageCache::Kind::Thumbnail && key.file == m_path && key.page >= pagina;
+        });
+        // A thumbnail on its way was made of the page as it was.
+        for (const int32_t chiesta : m_chieste)
+            if (chiesta >= pagina)
+                m_superate.insert(chiesta);
+        if (pagina < m_totali)
+            Q_EMIT dataChanged(index(pagina), index(m_totali - 1), {Qt::DecorationRole});
+    }
+
     /// Full colour (true) or 256 colours: the thumbnails in view are made
     /// again in the new mode (the other mode's stay cached under their own
     /// key until the budget pushes them out).
@@ -144,6 +157,7 @@ private:
         ++m_generazione;
         m_cache.removeIf([](const PageCache::Key &key) { return key.kind == PageCache::Kind::Thumbnail; });
         m_chieste.clear();
+        m_superate.clear();
         m_dpr = m_pane->devicePixelRatioF();
         const QSize logica = dimensione();
         m_vuota = QPixmap(logica * m_dpr);
@@ -171,6 +185,11 @@ private:
         if (generazione != m_generazione)
             return;
         m_chieste.erase(pagina);
+        if (m_superate.erase(pagina) > 0) {
+            const QModelIndex i = index(pagina);
+            Q_EMIT dataChanged(i, i, {Qt::DecorationRole}); // asked again as it is painted
+            return;
+        }
         if (pagina >= m_totali)
             return;
         // In 256-colour mode through the same bitmap file round trip as the
@@ -203,8 +222,9 @@ private:
     ThumbnailPane::Posizione m_posizione;
     quint64 m_generazione = 0;
     double m_dpr = 1;
-    PageCache &m_cache;                    // the worker's, shared with the pages made ahead
-    std::unordered_set<int32_t> m_chieste; // asked of the worker, not back yet
+    PageCache &m_cache;                     // the worker's, shared with the pages made ahead
+    std::unordered_set<int32_t> m_chieste;  // asked of the worker, not back yet
+    std::unordered_set<int32_t> m_superate; // of those, made of a page that grew since
     QPixmap m_vuota;
     int m_fatte = 0;
     bool m_bestQuality = false;
@@ -311,6 +331,11 @@ void ThumbnailPane::setDocumento(const QString &path, QSize paginaTwips, Posizio
 int32_t ThumbnailPane::pagineTotali() const
 {
     return m_model->pagineTotali();
+}
+
+void ThumbnailPane::pagineCresciute(int32_t pagina)
+{
+    m_model->dimenticaDa(pagina);
 }
 
 void ThumbnailPane::setPaginaCorrente(int32_t pagina)

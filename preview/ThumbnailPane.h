@@ -61,6 +61,9 @@ public:
     /// Highlights page \a pagina (0-based) and scrolls it into the pane.
     void setPaginaCorrente(int32_t pagina);
     int32_t paginaCorrente() const;
+    /// The pages from \a pagina (0-based) on grew (a file still being
+    /// written): their thumbnails are made again when next painted.
+    void pagineCresciute(int32_t pagina);
 
     /// The width the pane wants, scroll bar included, in logical pixels.
     int larghezzaPreferita() const;

@@ -52,6 +52,7 @@ void ViewerModel::indexChanged()
     // Read once: the scan may finish meanwhile, and a count taken as final
     // must hold every start known.
     const bool finished = m_index && m_index->finished();
+    const int32_t countBefore = m_pageCount;
     if (m_countFromIndex && m_index && !m_index->exceededPageCount()) {
         const qsizetype known = m_index->known();
         setPageCount(int32_t(std::clamp<qsizetype>(known, 1, std::numeric_limits<int32_t>::max())), finished);
@@ -59,6 +60,16 @@ void ViewerModel::indexChanged()
     const bool done = finished && !m_indexDone;
     m_indexDone = finished;
     emit indexGrew(knownPages());
+    // The last page read before grew, and the pages after it are new.
+    if (m_following && m_index) {
+        const qint64 end = m_index->wholeEnd();
+        if (end != m_toldEnd || m_pageCount != countBefore) {
+            m_toldEnd = end;
+            m_pageSizes.erase(m_pageSizes.upper_bound(m_index->startOf(std::max(countBefore, 1) - 1) - 1),
+                              m_pageSizes.end());
+            emit pagesGrew(std::max(countBefore - 1, 0));
+        }
+    }
     if (done)
         emit indexFinished();
 }
@@ -72,7 +83,10 @@ qint64 ViewerModel::pageStart(int32_t page) const
 
 void ViewerModel::openIndex(const QString &source, spool::JobRunner runner)
 {
-    if (m_countFromIndex) {
+    if (m_following && runner) {
+        m_toldEnd = -1;
+        setIndex(m_document->followingIndexer(source, std::move(runner)));
+    } else if (m_countFromIndex) {
         setIndex(m_document->pageIndexer(source, std::nullopt, std::move(runner)));
     } else if (m_pageCount >= 2) {
         setIndex(m_document->pageIndexer(source, m_pageCount, std::move(runner)));
@@ -92,7 +106,17 @@ void ViewerModel::openIndex(const QString &source, spool::JobRunner runner)
 LetturaDati::PageSpec ViewerModel::pageSpec(int32_t page) const
 {
     const qint64 start = pageStart(page);
-    return start > 0 ? LetturaDati::PageSpec::at(start) : LetturaDati::PageSpec::page(page + 1);
+    const LetturaDati::PageSpec spec =
+        start > 0 ? LetturaDati::PageSpec::at(start) : LetturaDati::PageSpec::page(page + 1);
+    return m_following ? spec.upTo(wholeEnd()) : spec;
+}
+
+qint64 ViewerModel::wholeEnd() const
+{
+    if (!m_following)
+        return -1;
+    // Before the index has read anything, nothing is whole yet.
+    return m_index ? std::max<qint64>(m_index->wholeEnd(), 0) : 0;
 }
 
 QSize ViewerModel::pageTwipsAt(qint64 start) const
@@ -122,6 +146,7 @@ FindResults::Document ViewerModel::searchDocument() const
     // To the page count, or to the file's end while the count follows the index.
     document.pages = m_countFromIndex && !indexComplete() ? std::numeric_limits<int32_t>::max() : m_pageCount;
     document.currentPage = m_currentPage + 1;
+    document.end = wholeEnd();
     return document;
 }
 

@@ -109,6 +109,22 @@ public:
     /// pages nobody counted). Off by default: the count is the one given.
     void setCountFromIndex(bool on) { m_countFromIndex = on; }
     bool countFromIndex() const { return m_countFromIndex; }
+    /// Follows a spool file that another program is still appending to
+    /// (before openIndex(); it implies setCountFromIndex()): the index reads
+    /// on as the file grows (resumed by whoever watches the file), the count
+    /// is never final meanwhile, every replay and search reads only as far
+    /// as the lines are whole (wholeEnd()), and pagesGrew() tells which
+    /// pages changed. Off by default.
+    void setFollowing(bool on)
+    {
+        m_following = on;
+        if (on)
+            m_countFromIndex = true;
+    }
+    bool following() const { return m_following; }
+    /// Following: the byte offset up to which the file's lines are whole,
+    /// what replays and searches read; -1 otherwise (the file's own end).
+    qint64 wholeEnd() const;
     /// Waits, while the count follows an index still being built, until page
     /// \a number (1-based; INT64_MAX: every page) is indexed or the index is
     /// complete, and takes the count so far.
@@ -153,6 +169,10 @@ signals:
     void indexGrew(int32_t known);
     /// The index is complete, or stopped at an error.
     void indexFinished();
+    /// Following: the pages from \a fromPage (0-based) on are new or hold
+    /// more records than when they were last read; what was made of them
+    /// is out of date.
+    void pagesGrew(int32_t fromPage);
     void pageCountChanged(int32_t count);
     void currentPageChanged(int32_t page);
     void viewModeChanged(ViewMode mode);
@@ -168,6 +188,8 @@ private:
     int32_t m_pageCount = 0;
     bool m_pageCountFinal = true;
     bool m_countFromIndex = false;
+    bool m_following = false;
+    qint64 m_toldEnd = -1; // the whole end told by the last pagesGrew()
     int32_t m_currentPage = 0;
     ViewMode m_viewMode = ViewMode::SinglePage;
     double m_zoom = 1;

@@ -197,6 +197,8 @@ void drawPicture(DrawTarget &t, SpoolReader &in, PictureCache &cache)
     t.PaintPicture(found->second, x, y, width, height);
 }
 
+void drawPages(DrawTarget &Destinazione, SpoolReader &in, const QString &FileTemporaneo, const PageSpec &Pagina);
+
 } // namespace
 
 void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, const PageSpec &Pagina)
@@ -207,7 +209,21 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
 
     SpoolReader in(Source);
     in.open(FileTemporaneo);
+    in.setEnd(Pagina.end());
+    try {
+        drawPages(Destinazione, in, FileTemporaneo, Pagina);
+    } catch (const Error &) {
+        // The record that the end of the whole lines cuts short is still
+        // being written: what came before it is the page so far.
+        if (Pagina.end() < 0 || !in.endReached())
+            throw;
+    }
+}
 
+namespace {
+
+void drawPages(DrawTarget &Destinazione, SpoolReader &in, const QString &FileTemporaneo, const PageSpec &Pagina)
+{
     if (Pagina.kind() == PageSpec::Kind::Number && Pagina.number() >= 2) {
         // The page is found by counting page breaks with the one page-start
         // scan that the page index uses: counts and stored positions always
@@ -282,5 +298,7 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
     if (pageStart)
         Destinazione.startPage(std::nullopt); // a page with no line at all
 }
+
+} // namespace
 
 } // namespace qv::LetturaDati

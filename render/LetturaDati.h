@@ -32,9 +32,22 @@ public:
     /// Every page, one after another, without a break between them.
     static PageSpec everyPage() { return PageSpec(Kind::Every, 0, 0); }
 
+    /// The same, reading the file only up to byte offset \a end (a count of
+    /// bytes from the file start): a file still being written, of which
+    /// only the lines up to there are whole. A record cut short at that end
+    /// is still being written: the replay stops before it, without an error.
+    PageSpec upTo(qint64 end) const
+    {
+        PageSpec spec = *this;
+        spec.m_end = end;
+        return spec;
+    }
+
     Kind kind() const { return m_kind; }
     int32_t number() const { return m_number; }
     qint64 position() const { return m_position; }
+    /// The end given to upTo(), or -1: the file's own end.
+    qint64 end() const { return m_end; }
 
 private:
     PageSpec(Kind kind, int32_t number, qint64 position) : m_kind(kind), m_number(number), m_position(position) {}
@@ -42,6 +55,7 @@ private:
     Kind m_kind;
     int32_t m_number;
     qint64 m_position;
+    qint64 m_end = -1;
 };
 
 /// Draws the page (or pages) \a Pagina of the spool file \a FileTemporaneo

@@ -185,4 +185,12 @@ std::shared_ptr<PageIndexer> Document::pageIndexer(const QString &source, std::o
     return indexer;
 }
 
+std::shared_ptr<PageIndexer> Document::followingIndexer(const QString &source, JobRunner runner) const
+{
+    auto indexer = std::make_shared<PageIndexer>(m_path, source);
+    indexer->setFollowing(true);
+    indexer->start(std::move(runner));
+    return indexer;
+}
+
 } // namespace qv::spool

@@ -144,6 +144,11 @@ public:
     std::shared_ptr<PageIndexer> pageIndexer(const QString &source, std::optional<int32_t> expectedPages,
                                              JobRunner runner = {}) const;
 
+    /// The page index of a file that another program is still appending to
+    /// (PageIndexer::setFollowing()): always scanned as jobs of \a runner,
+    /// whatever the file's length, counting the pages, started here.
+    std::shared_ptr<PageIndexer> followingIndexer(const QString &source, JobRunner runner) const;
+
     /// The document's picture files, in recording order.
     const QStringList &pictures() const { return m_pictures; }
 

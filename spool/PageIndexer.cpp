@@ -4,7 +4,10 @@
 
 #include "spool/PageStarts.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
+#include <utility>
 
 namespace qv::spool {
 
@@ -44,7 +47,80 @@ void PageIndexer::start(Executor executor)
         m_lifeline = std::make_shared<Lifeline>();
         m_lifeline->indexer = this;
     }
+    m_queued = true;
     m_executor(sliceJob(m_lifeline));
+}
+
+void PageIndexer::resume()
+{
+    if (!m_following)
+        return;
+    m_dirty = true;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_finished || !m_started || !m_lifeline)
+            return;
+    }
+    if (!m_queued.exchange(true)) {
+        m_dirty = false;
+        m_executor(sliceJob(m_lifeline));
+    }
+}
+
+void PageIndexer::sliceEnded()
+{
+    m_queued = false;
+    if (m_dirty.exchange(false))
+        resume();
+}
+
+void PageIndexer::catchUp()
+{
+    if (!m_following || !m_lifeline)
+        return;
+    std::lock_guard lock(m_lifeline->mutex);
+    if (!finished())
+        scanSlice(nullptr, 0);
+}
+
+bool PageIndexer::caughtUp() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_caughtUp;
+}
+
+qint64 PageIndexer::wholeEnd() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_following ? m_wholeEnd : -1;
+}
+
+bool PageIndexer::resumeScanner()
+{
+    if (!m_scanner || !m_scanner->atEnd())
+        return true;
+    const PageStartScanner::FileState state = m_scanner->fileState();
+    if (state == PageStartScanner::FileState::Same) {
+        m_scanner->resume();
+        std::lock_guard lock(m_mutex);
+        m_caughtUp = false;
+        return true;
+    }
+    const QString why =
+        state == PageStartScanner::FileState::Truncated
+            ? QCoreApplication::translate("qv::PageIndexer",
+                                          "il file %1 è stato accorciato mentre era mostrato: ne erano già stati "
+                                          "letti %2 byte; le pagine mostrate restano come erano")
+                  .arg(m_path)
+                  .arg(m_scanner->bytesRead())
+            : QCoreApplication::translate("qv::PageIndexer",
+                                          "il file %1 è stato cancellato o sostituito da un altro mentre era "
+                                          "mostrato; le pagine mostrate restano come erano")
+                  .arg(m_path);
+    finish(
+        Error(ErrPathFileAccess, m_source, QStringLiteral("%1: %2").arg(errorText(ErrPathFileAccess), why)).at(m_path),
+        false);
+    return false;
 }
 
 PageIndexer::Job PageIndexer::sliceJob(std::shared_ptr<Lifeline> lifeline)
@@ -56,6 +132,8 @@ PageIndexer::Job PageIndexer::sliceJob(std::shared_ptr<Lifeline> lifeline)
             return; // the index is gone
         if (indexer->scanSlice(&cancelled, 1))
             indexer->m_executor(sliceJob(lifeline));
+        else if (indexer->m_following)
+            indexer->sliceEnded();
     };
 }
 
@@ -123,6 +201,11 @@ bool PageIndexer::publish(PageIndex &fresh)
         m_starts.append(fresh);
         held = holdAgainstCount();
         known = m_starts.size();
+        // The replay may read the new pages as far as their lines are whole.
+        if (m_following && m_scanner) {
+            m_wholeEnd = m_scanner->wholeEnd();
+            m_toldWholeEnd = m_wholeEnd;
+        }
     }
     fresh.clear();
     m_size = known;
@@ -144,8 +227,12 @@ bool PageIndexer::scanSlice(const std::atomic<bool> *cancelled, int slices)
     PageIndex fresh;
     try {
         if (!stopping()) {
-            if (!m_scanner)
+            if (!m_scanner) {
                 m_scanner = std::make_unique<PageStartScanner>(m_path, m_source);
+                m_scanner->setFollowing(m_following);
+            } else if (m_following && !resumeScanner()) {
+                return false; // the file is no longer the one read
+            }
             // The stop flag is read before every block; a slice ends after
             // its blocks, the next one queued anew.
             int blocks = 0;
@@ -181,6 +268,22 @@ bool PageIndexer::scanSlice(const std::atomic<bool> *cancelled, int slices)
     if (held)
         held = publish(fresh);
     more = more && held && !error;
+    if (!more && m_following && held && !error && m_scanner && m_scanner->atEnd() && !stopping()) {
+        // At the end of a file still being written: the scan waits there.
+        const qint64 whole = m_scanner->wholeEnd();
+        qsizetype known = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            m_caughtUp = true;
+            m_wholeEnd = whole;
+            known = m_starts.size();
+        }
+        m_changed.notify_all();
+        // The last page grew, though no page break came.
+        if (std::exchange(m_toldWholeEnd, whole) != whole)
+            emit grew(known);
+        return false;
+    }
     if (!more)
         finish(std::move(error), held && !error && !(m_scanner && m_scanner->atEnd()));
     return more;
@@ -251,7 +354,7 @@ std::optional<qint64> PageIndexer::waitForPage(qsizetype page) const
         qsizetype wanted = m_wanted.load();
         while (wanted < page && !m_wanted.compare_exchange_weak(wanted, page)) {
         }
-        m_changed.wait(lock, [&] { return m_starts.size() >= page || m_finished; });
+        m_changed.wait(lock, [&] { return m_starts.size() >= page || m_finished || m_caughtUp; });
     }
     if (m_starts.size() < page)
         return std::nullopt;
@@ -261,7 +364,7 @@ std::optional<qint64> PageIndexer::waitForPage(qsizetype page) const
 void PageIndexer::waitForFinished() const
 {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return m_finished; });
+    m_changed.wait(lock, [&] { return m_finished || m_caughtUp; });
 }
 
 } // namespace qv::spool

@@ -70,6 +70,29 @@ public:
     /// once. The scan then ends with the pages found so far, finished() and
     /// stopped() true and done() emitted, so that whoever waits is told.
     void stop();
+    /// Follows a file that another program is still appending to (before
+    /// start(Executor); only with an executor): the scan does not end at the
+    /// file's end but waits there (caughtUp()) until resume() says the file
+    /// changed, and reads on from there. A page break line is taken only
+    /// once its line end has come; wholeEnd() tells how far the lines are
+    /// whole. A file cut shorter than what was read, deleted or replaced
+    /// by another ends the index with error 75 saying so. The index is
+    /// never finished while it follows, unless stopped or at an error.
+    void setFollowing(bool on) { m_following = on; }
+    bool following() const { return m_following; }
+    /// The file changed: queues a scan of what was appended (at most one
+    /// queued at a time). Thread-safe; nothing once the index is finished.
+    void resume();
+    /// Scans what was appended at once, on the caller's thread, after any
+    /// slice running (a host that records and shows at the same time, at a
+    /// page break). Nothing unless following.
+    void catchUp();
+    /// Following: true while the scan waits at the file's end for more.
+    bool caughtUp() const;
+    /// Byte offset just past the last whole line scanned (following), or -1
+    /// when the index does not follow.
+    qint64 wholeEnd() const;
+
     /// Takes \a starts, the whole index made at once, as held against the
     /// page count; or \a error, when it could not be made. Complete after it.
     void setComplete(const PageIndex &starts, std::optional<Error> error = std::nullopt);
@@ -128,6 +151,12 @@ private:
     /// Scans one slice of the file (or, with \a slices 0, up to its end);
     /// true while there is more to scan.
     bool scanSlice(const std::atomic<bool> *cancelled, int slices);
+    /// Following, at a scan's start: the file as read still stands (else the
+    /// index ends at an error), and the scan reads on from the end it met.
+    bool resumeScanner();
+    /// Following: a slice ended at the file's end; queues the next one when
+    /// the file changed meanwhile.
+    void sliceEnded();
     /// Adds \a fresh to the index and tells of it; false when the scan is
     /// to stop (the index is held against the count).
     bool publish(PageIndex &fresh);
@@ -156,6 +185,12 @@ private:
     bool m_started = false;   // under m_mutex
     Executor m_executor;
     std::shared_ptr<Lifeline> m_lifeline;
+    bool m_following = false;
+    bool m_caughtUp = false;           // under m_mutex
+    qint64 m_wholeEnd = 0;             // under m_mutex
+    qint64 m_toldWholeEnd = 0;         // the scan's own
+    std::atomic<bool> m_queued{false}; // a slice is queued or running
+    std::atomic<bool> m_dirty{false};  // the file changed since the slice queued
     // The page someone waits for: the scan publishes as soon as it is found.
     mutable std::atomic<qsizetype> m_wanted{0};
     std::thread m_thread;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string.h>
+#include <sys/stat.h>
 
 namespace qv::spool {
 
@@ -67,9 +68,19 @@ bool PageStartScanner::readBlock()
     if (got < 0)
         throw readError(m_path, m_file, m_source);
     m_eof = got == 0;
+    if (got > 0) {
+        if (const void *nl = ::memrchr(data + m_have, '\n', size_t(got)))
+            m_wholeEnd = m_base + (static_cast<const char *>(nl) - data) + 1;
+    }
     m_have += got;
-    // Finds starting before the limit can be decided with the bytes at hand.
-    m_limit = m_eof ? m_have : std::max<qint64>(m_have - Lookahead, m_from);
+    // Finds starting before the limit can be decided with the bytes at hand;
+    // at the end of a file still being written, only those on whole lines.
+    if (!m_eof)
+        m_limit = std::max<qint64>(m_have - Lookahead, m_from);
+    else if (!m_following)
+        m_limit = m_have;
+    else
+        m_limit = std::max<qint64>(m_wholeEnd - m_base, m_from);
     return true;
 }
 
@@ -113,6 +124,28 @@ std::optional<qint64> PageStartScanner::next()
             return std::nullopt;
         readBlock();
     }
+}
+
+void PageStartScanner::setFollowing(bool on)
+{
+    m_following = on;
+    // A file that grows is read in whole blocks, however short it was.
+    if (on && m_have == 0 && m_block < BlockSize) {
+        m_block = BlockSize;
+        m_buffer = std::make_unique_for_overwrite<char[]>(size_t(m_block + 2 * Lookahead));
+    }
+}
+
+PageStartScanner::FileState PageStartScanner::fileState() const
+{
+    struct stat opened
+    {};
+    struct stat named
+    {};
+    if (::fstat(m_file.handle(), &opened) != 0 || ::stat(QFile::encodeName(m_path).constData(), &named) != 0
+        || opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)
+        return FileState::Replaced;
+    return opened.st_size < bytesRead() ? FileState::Truncated : FileState::Same;
 }
 
 } // namespace qv::spool

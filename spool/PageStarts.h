@@ -50,6 +50,23 @@ public:
     /// returned last.
     qint64 linesBefore() const { return m_linesBefore; }
 
+    // --- A file still being written ---------------------------------------------
+
+    /// Takes the file as one another program may still be appending to: at
+    /// its end, a page break line without its line end yet is no break (it
+    /// is decided once the rest comes), and after the end resume() reads on.
+    void setFollowing(bool on);
+    /// Reads on from the end that next() met, for what was appended since.
+    void resume() { m_eof = false; }
+    /// Byte offset just past the last line end read so far: the lines before
+    /// it are whole.
+    qint64 wholeEnd() const { return m_wholeEnd; }
+    /// How the file stands against what was read of it: the same file,
+    /// grown or not; cut shorter than what was read (truncated); or the
+    /// name no longer leads to the file opened (deleted or replaced).
+    enum class FileState { Same, Truncated, Replaced };
+    FileState fileState() const;
+
 private:
     bool readBlock();
     void countNewlines(qint64 upTo);
@@ -68,6 +85,8 @@ private:
     qint64 m_from = 0;  // buffer offset: the search goes on from here
     qint64 m_limit = 0; // buffer offset: finds before it can be decided
     bool m_eof = false;
+    bool m_following = false;
+    qint64 m_wholeEnd = 0;
     qint64 m_counted = 0; // file offset: newlines before it are in m_newlines
     qint64 m_newlines = 0;
     qint64 m_linesBefore = 0;

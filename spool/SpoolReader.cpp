@@ -87,6 +87,7 @@ void SpoolReader::emptyBuffer(qint64 fileOffset)
     m_next = 0;
     m_bufferOffset = fileOffset;
     m_eof = false;
+    m_endReached = false;
 }
 
 void SpoolReader::dropValueLine()
@@ -129,8 +130,15 @@ bool SpoolReader::fill()
         m_next = 0;
     }
     const qsizetype kept = m_buffer.size();
-    m_buffer.resize(kept + BlockBytes);
-    const qint64 n = m_file.read(m_buffer.data() + kept, BlockBytes);
+    qint64 want = BlockBytes;
+    if (m_end >= 0)
+        want = std::clamp<qint64>(m_end - (m_bufferOffset + kept), 0, BlockBytes);
+    if (want == 0) {
+        m_eof = true;
+        return false;
+    }
+    m_buffer.resize(kept + want);
+    const qint64 n = m_file.read(m_buffer.data() + kept, want);
     m_buffer.resize(kept + std::max<qint64>(n, 0));
     if (n < 0) {
         m_eof = true;
@@ -164,6 +172,7 @@ QByteArrayView SpoolReader::fetch(const char *field, const QString &expected)
     dropValueLine();
     if (rawAtEnd()) {
         ++m_line;
+        m_endReached = true;
         const QString what =
             field ? QCoreApplication::translate("qv::SpoolReader", "il valore %1").arg(QLatin1String(field)) : expected;
         fail(ErrInputPastEnd,

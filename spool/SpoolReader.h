@@ -84,6 +84,14 @@ public:
     /// 1-based number of the line last read, or 0 when it is not known.
     qint64 lineNumber() const { return m_linesKnown ? m_line : 0; }
 
+    /// Reads the file as if it ended at byte offset \a end (a count of bytes
+    /// from the file start; negative: no end but the file's own): what a
+    /// file still being written holds whole so far. Default: none.
+    void setEnd(qint64 end) { m_end = end; }
+    /// True when the last error was the end of the file (or of setEnd())
+    /// coming before a line that was expected: a record cut short there.
+    bool endReached() const { return m_endReached; }
+
     // --- Values ----------------------------------------------------------------
     // \a field names the value in error messages.
 
@@ -123,6 +131,8 @@ private:
     qint64 m_bufferOffset = 0;
     // Set by the first read that gives no byte (or fails); a seek clears it.
     bool m_eof = false;
+    qint64 m_end = -1; // setEnd()
+    bool m_endReached = false;
 
     // Line numbers: m_line lines read since the origin of the count.
     qint64 m_line = 0;

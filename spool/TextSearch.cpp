@@ -277,6 +277,7 @@ TextSearch::Outcome TextSearch::run(const QString &path, const PageIndex &index,
 
     SpoolReader in(source);
     in.open(path);
+    in.setEnd(m_end);
     if (firstPage > 1)
         in.seek(index[firstPage - 1]);
 
@@ -396,8 +397,16 @@ TextSearch::Outcome TextSearch::run(const QString &path, const PageIndex &index,
                     return outcome;
             }
         }
+    } catch (const Error &) {
+        // A record still being written ends the whole lines: the search
+        // ends there, as at the file's end.
+        if (m_end < 0 || !in.endReached()) {
+            // The page read so far is reported before the error goes on.
+            if (page <= lastPage)
+                sink(page, found);
+            throw;
+        }
     } catch (...) {
-        // The page read so far is reported before the error goes on.
         if (page <= lastPage)
             sink(page, found);
         throw;

@@ -109,6 +109,11 @@ public:
     /// default.
     void setMaxMatches(qsizetype limit) { m_maxMatches = limit; }
     qsizetype maxMatches() const { return m_maxMatches; }
+    /// Reads the file only up to byte offset \a end (negative, the default:
+    /// to its own end): a file still being written, whole up to there. A
+    /// text record cut short at that end is still being written, and the
+    /// search ends before it as at the file's end, without an error.
+    void setEnd(qint64 end) { m_end = end; }
     /// Hands the text of each record with a match to \a sink; none by default.
     void setTextSink(TextSink sink) { m_textSink = std::move(sink); }
 
@@ -166,6 +171,7 @@ private:
     // length of its longest proper prefix that is also its suffix.
     std::vector<int32_t> m_fail;
     qsizetype m_maxMatches = -1;
+    qint64 m_end = -1;
     TextSink m_textSink;
 };
 

@@ -1537,7 +1537,9 @@
         <source>Uso: qvpreview COMANDO FILE [OPZIONI]
 
 Comandi:
-  view FILE                       apre l&apos;anteprima di stampa del file di spool
+  view FILE [--follow]            apre l&apos;anteprima di stampa del file di spool; con
+                                  --follow mostra anche le pagine che un altro
+                                  programma vi aggiunge mentre è aperta
   print FILE [--pages A-B] [--copies N] [--printer NOME | --pdf OUT.pdf]
              [--title TITOLO]     stampa le pagine A..B, N copie, sulla stampante
                                   indicata (predefinita: quella corrente) o in un PDF;
@@ -1573,7 +1575,9 @@ Opzioni generali:
         <translation>Usage: qvpreview COMMAND FILE [OPTIONS]
 
 Commands:
-  view FILE                       opens the print preview of the spool file
+  view FILE [--follow]            opens the print preview of the spool file; with
+                                  --follow it also shows the pages another program
+                                  appends to it while it is open
   print FILE [--pages A-B] [--copies N] [--printer NAME | --pdf OUT.pdf]
              [--title TITLE]      prints pages A..B, N copies, on the printer
                                   given (default: the current one) or to a PDF;

@@ -273,6 +273,36 @@ public:
 
     /// Opens the modal preview window on the document; returns when the user closes it.
     void ShowAnteprima();
+    /// Opens a preview window on the document that does not wait: the call
+    /// returns at once, and the host goes on recording while the window
+    /// shows the pages as they are recorded (a report that takes minutes
+    /// shows its first page as soon as it is there). Each NuovaPagina() lets
+    /// the window read on and paints it before returning: the page count and
+    /// the indicator follow, page 1 is on show once its page break is
+    /// recorded, and the page on show is drawn again while it grows, with
+    /// only whole records (each record is written to the file whole, in one
+    /// write). This costs the recording a few milliseconds at most every
+    /// 50 ms of recording, so that a 100,000-page report is slowed by little.
+    /// Between page breaks, and while the host runs its event loop, the
+    /// window follows the file as `qvpreview view --follow` does. The user's
+    /// keys and clicks reach the window when the host's event loop runs:
+    /// a host that records on its user-interface thread in one go sees the
+    /// window answer once the recording is done; one that records in steps
+    /// (from a timer, or calling QCoreApplication::processEvents() between
+    /// pages) has it answer meanwhile. The window opens as the preview
+    /// properties say (PreviewWindowOptions) with the caption Titolo(); it
+    /// prints through the same command as ShowAnteprima()'s, and closes
+    /// when the document is discarded (AnnullaStampa(), InviaAllaStampante()
+    /// printing it, the control's end) or by the user. Called again while
+    /// it is open, it raises it. Starts the spool file when nothing was
+    /// recorded yet. Throws what the window's first display throws (53, 75
+    /// for a spool file that cannot be read); ShowAnteprima() is unchanged
+    /// and may be called meanwhile. Needs a QApplication with a display.
+    void showPreviewWhileRecording();
+    /// True while the window of showPreviewWhileRecording() is open.
+    bool previewWhileRecordingShown() const;
+    /// Closes the window of showPreviewWhileRecording(), if open.
+    void closePreviewWhileRecording();
     /// Prints the document on the current printer, after the options dialog
     /// when \a finestraDialogo, and discards it. Never throws and logs
     /// nothing; a document whose printing failed is kept, and

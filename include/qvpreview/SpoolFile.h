@@ -230,6 +230,22 @@ public:
     /// fitted, remembering the user's last window, the page's shadow).
     void showPreview(const QString &title, const PreviewWindowOptions &options,
                      std::optional<Error> *error = nullptr) const;
+    /// As showPreview(), on a file that another program is still appending
+    /// to: the window shows the pages as they come (within half a second of
+    /// each write; the page count, the page indicator and the thumbnails
+    /// follow, a page on show that grows is drawn again, a find searches the
+    /// new pages as well), and a record still being written (its lines not
+    /// all there, the last without its line end) is shown once it is whole.
+    /// The count is never final while the window is open: "successiva" and
+    /// "ultima" go as far as the file holds now. A file cut shorter than
+    /// what was read, deleted or replaced by another while on show is told
+    /// in the window's error bar (error 75, saying which), the pages read
+    /// stay, and that error is the window's first error as above. The file
+    /// is watched through the file system's notices and looked at four
+    /// times a second where none come; nothing while the window is idle and
+    /// the file does not change. Throws as showPreview().
+    void followPreview(const QString &title, const PreviewWindowOptions &options,
+                       std::optional<Error> *error = nullptr) const;
 
     /// Reads the whole file as the replay does and counts what it draws.
     /// Every picture file is loaded as the render loads it, so a picture
@@ -271,6 +287,8 @@ public:
 
 private:
     const QList<qint64> &starts() const;
+    void openPreview(const QString &title, const PreviewWindowOptions &options, std::optional<Error> *error,
+                     bool follow) const;
 
     QString m_path;
     // The document on the file: its page index, kept between calls.

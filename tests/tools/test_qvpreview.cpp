@@ -674,6 +674,20 @@ TEST_F(Tool, ViewWithoutADisplayFailsAtOnce)
     EXPECT_TRUE(r.err.contains(QStringLiteral("schermo"))) << qPrintable(r.err);
 }
 
+TEST_F(Tool, ViewTakesFollowBeforeOrAfterTheFile)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const QString missing = path("manca.tmp");
+    for (const QStringList &args : {QStringList{QStringLiteral("view"), QStringLiteral("--follow"), missing},
+                                    QStringList{QStringLiteral("view"), missing, QStringLiteral("--follow")}}) {
+        // The option is taken: the file is what fails.
+        const Result r = runTool(args, environment);
+        EXPECT_EQ(r.exitCode, 1) << qPrintable(r.err);
+        EXPECT_TRUE(r.err.contains(QStringLiteral("non trovato"))) << qPrintable(r.err);
+    }
+}
+
 /// Command lines that are wrong as command lines: exit 2, a message and the
 /// hint on standard error, nothing on standard output.
 class UsageError : public Tool, public ::testing::WithParamInterface<std::pair<const char *, QStringList>>
@@ -698,6 +712,7 @@ INSTANTIATE_TEST_SUITE_P(
                       std::pair{"NoFile", QStringList{"check"}},
                       std::pair{"TwoFiles", QStringList{"check", "DOC", "DOC"}},
                       std::pair{"UnknownOption", QStringList{"check", "DOC", "--pages", "1-2"}},
+                      std::pair{"FollowIsOnlyView", QStringList{"check", "DOC", "--follow"}},
                       std::pair{"UnknownShortOption", QStringList{"check", "-x", "DOC"}},
                       std::pair{"RenderWithoutPage", QStringList{"render", "DOC", "--png", "OUT"}},
                       std::pair{"RenderWithoutPng", QStringList{"render", "DOC", "--page", "1"}},

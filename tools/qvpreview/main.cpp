@@ -35,7 +35,9 @@ const char *const UsageText = QT_TRANSLATE_NOOP(
     "qvpreview", "Uso: qvpreview COMANDO FILE [OPZIONI]\n"
                  "\n"
                  "Comandi:\n"
-                 "  view FILE                       apre l'anteprima di stampa del file di spool\n"
+                 "  view FILE [--follow]            apre l'anteprima di stampa del file di spool; con\n"
+                 "                                  --follow mostra anche le pagine che un altro\n"
+                 "                                  programma vi aggiunge mentre è aperta\n"
                  "  print FILE [--pages A-B] [--copies N] [--printer NOME | --pdf OUT.pdf]\n"
                  "             [--title TITOLO]     stampa le pagine A..B, N copie, sulla stampante\n"
                  "                                  indicata (predefinita: quella corrente) o in un PDF;\n"
@@ -546,7 +548,7 @@ int commandPrint(const QString &path, const Options &options)
 
 // --- view -------------------------------------------------------------------
 
-int commandView(const QString &path)
+int commandView(const QString &path, bool follow)
 {
     QString message;
     if (!checkReadable(path, message))
@@ -568,7 +570,11 @@ int commandView(const QString &path)
         options.fit = qv::PreviewWindowOptions::FitWidth;
         options.remember = true;
         options.pageShadow = true;
-        qv::SpoolFile(path).showPreview(QFileInfo(path).fileName(), options, &shown);
+        // Following, the pages another program appends come as they are written.
+        if (follow)
+            qv::SpoolFile(path).followPreview(QFileInfo(path).fileName(), options, &shown);
+        else
+            qv::SpoolFile(path).showPreview(QFileInfo(path).fileName(), options, &shown);
         if (shown)
             return failure(QStringLiteral("%1: %2").arg(path, describe(*shown)));
         return Ok;
@@ -660,14 +666,20 @@ int main(int argc, char **argv)
     // check --layout: the layout check instead of the counts (a flag, taken
     // out before the options that take values).
     bool layout = false;
-    if (command == QLatin1String("check")) {
+    bool follow = false;
+    const auto takeFlag = [&](const char *flag) {
         const qsizetype end = args.indexOf(QStringLiteral("--"));
-        const qsizetype at = args.indexOf(QStringLiteral("--layout"));
-        if (at >= 0 && (end < 0 || at < end)) {
-            args.removeAt(at);
-            layout = true;
-        }
-    }
+        const qsizetype at = args.indexOf(QLatin1String(flag));
+        if (at < 0 || (end >= 0 && at > end))
+            return false;
+        args.removeAt(at);
+        return true;
+    };
+    if (command == QLatin1String("check"))
+        layout = takeFlag("--layout");
+    // view --follow: the pages another program appends are shown too.
+    if (command == QLatin1String("view"))
+        follow = takeFlag("--follow");
     QStringList known;
     if (command == QLatin1String("print"))
         known = {QStringLiteral("pages"), QStringLiteral("copies"), QStringLiteral("printer"), QStringLiteral("pdf"),
@@ -699,5 +711,5 @@ int main(int argc, char **argv)
         return commandRender(path, options);
     if (command == QLatin1String("print"))
         return commandPrint(path, options);
-    return commandView(path);
+    return commandView(path, follow);
 }
