@@ -4,6 +4,7 @@
 
 #include "print/MotoreStampa.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,17 +28,26 @@ ErrorBar::ErrorBar(QWidget *parent) : QFrame(parent)
     m_label = new QLabel(this);
     m_label->setObjectName(QStringLiteral("lblErrore"));
     m_label->setWordWrap(true);
-    m_label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Selected with the mouse or, reached with Tab, with the keyboard; a
+    // click leaves the keys with the page.
+    m_label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_label->setFocusPolicy(Qt::TabFocus);
     m_label->setTextFormat(Qt::PlainText);
     layout->addWidget(m_label, 1);
-    auto *hide = new QToolButton(this);
-    hide->setObjectName(QStringLiteral("cmdNascondiErrore"));
-    hide->setText(QStringLiteral("\u00d7"));
-    hide->setToolTip(QCoreApplication::translate("qv::FrmAnteprima", "Nascondi"));
-    hide->setAutoRaise(true);
-    hide->setFocusPolicy(Qt::NoFocus);
-    layout->addWidget(hide, 0, Qt::AlignTop);
-    connect(hide, &QToolButton::clicked, this, &QWidget::hide);
+    m_hide = new QToolButton(this);
+    m_hide->setObjectName(QStringLiteral("cmdNascondiErrore"));
+    m_hide->setText(QStringLiteral("\u00d7"));
+    m_hide->setToolTip(QCoreApplication::translate("qv::FrmAnteprima", "Nascondi"));
+    m_hide->setAutoRaise(true);
+    m_hide->setFocusPolicy(Qt::TabFocus);
+    layout->addWidget(m_hide, 0, Qt::AlignTop);
+    connect(m_hide, &QToolButton::clicked, this, &QWidget::hide);
+    setAccessibleName(QCoreApplication::translate("qv::ErrorBar", "Errore di lettura"));
+    setAccessibleDescription(QCoreApplication::translate(
+        "qv::ErrorBar", "Un errore incontrato leggendo il documento, e il suo file e riga"));
+    m_label->setAccessibleDescription(QCoreApplication::translate("qv::ErrorBar", "Il testo dell'errore"));
+    m_hide->setAccessibleName(QCoreApplication::translate("qv::ErrorBar", "Nascondi l'errore"));
+    m_hide->setAccessibleDescription(QCoreApplication::translate("qv::ErrorBar", "Chiude la barra dell'errore"));
     QFrame::hide();
 }
 
@@ -63,6 +73,9 @@ std::optional<Error> ErrorBar::show(const QString &where, std::exception_ptr err
         m_first = e;
     m_label->setText(where + QStringLiteral(": ") + e.description());
     QFrame::show();
+    // Said at once by a screen reader, wherever the focus is.
+    QAccessibleEvent alert(m_label, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
     return e;
 }
 

@@ -14,12 +14,14 @@
 #include <optional>
 
 class QLabel;
+class QToolButton;
 
 namespace qv {
 
 /// The window's fraErrore: its text (lblErrore, selectable, so that the file
 /// name and the line can be copied) and its "hide" button. Hidden until an
-/// error is shown.
+/// error is shown. Both are reached with Tab while it is shown, and a
+/// screen reader hears of each error as it comes.
 class ErrorBar : public QFrame
 {
     Q_OBJECT
@@ -27,6 +29,7 @@ public:
     explicit ErrorBar(QWidget *parent);
 
     QLabel *label() const { return m_label; }
+    QToolButton *hideButton() const { return m_hide; }
     /// Shows \a error after \a where (what it affected); no error hides the
     /// bar. Returns the error shown, as a qv::Error; the first one is kept.
     std::optional<Error> show(const QString &where, std::exception_ptr error);
@@ -43,6 +46,7 @@ public:
 
 private:
     QLabel *m_label = nullptr;
+    QToolButton *m_hide = nullptr;
     std::optional<Error> m_first;
 };
 

@@ -79,6 +79,8 @@ FindBar::FindBar(std::function<Document()> document, QWidget *parent)
     layout->addStretch(1); // what the field leaves goes here, the close button at the right
     layout->addWidget(m_close);
 
+    describe();
+
     connect(m_field, &QLineEdit::textChanged, this, [this] { start(); });
     connect(m_previous, &QToolButton::clicked, this, &FindBar::previous);
     connect(m_next, &QToolButton::clicked, this, &FindBar::next);
@@ -90,6 +92,33 @@ FindBar::FindBar(std::function<Document()> document, QWidget *parent)
 }
 
 FindBar::~FindBar() = default;
+
+/// The names and descriptions a screen reader gives the bar's parts. The
+/// label's name is its text ("3 di 12"), read as it changes.
+void FindBar::describe()
+{
+    const auto set = [](QWidget *w, const char *name, const char *description) {
+        if (name)
+            w->setAccessibleName(QCoreApplication::translate("qv::FindBar", name));
+        w->setAccessibleDescription(QCoreApplication::translate("qv::FindBar", description));
+    };
+    set(this, QT_TRANSLATE_NOOP("qv::FindBar", "Barra di ricerca"),
+        QT_TRANSLATE_NOOP("qv::FindBar", "Trova un testo nel documento (Ctrl+F); Esc chiude la barra"));
+    set(m_field, QT_TRANSLATE_NOOP("qv::FindBar", "Testo da cercare"),
+        QT_TRANSLATE_NOOP("qv::FindBar", "Cerca mentre si scrive: Invio o F3 va alla corrispondenza successiva, "
+                                         "Maiusc+Invio o Maiusc+F3 alla precedente, Esc chiude la ricerca"));
+    set(m_previous, QT_TRANSLATE_NOOP("qv::FindBar", "Corrispondenza precedente"),
+        QT_TRANSLATE_NOOP("qv::FindBar", "Va alla corrispondenza precedente (Maiusc+F3)"));
+    set(m_next, QT_TRANSLATE_NOOP("qv::FindBar", "Corrispondenza successiva"),
+        QT_TRANSLATE_NOOP("qv::FindBar", "Va alla corrispondenza successiva (F3)"));
+    set(m_matchCase, QT_TRANSLATE_NOOP("qv::FindBar", "Maiuscole/minuscole"),
+        QT_TRANSLATE_NOOP("qv::FindBar", "Attivo, distingue le maiuscole dalle minuscole (barra spaziatrice)"));
+    set(m_wholeWords, QT_TRANSLATE_NOOP("qv::FindBar", "Parole intere"),
+        QT_TRANSLATE_NOOP("qv::FindBar", "Attivo, trova solo parole intere (barra spaziatrice)"));
+    set(m_label, nullptr, QT_TRANSLATE_NOOP("qv::FindBar", "Corrispondenze trovate"));
+    set(m_close, QT_TRANSLATE_NOOP("qv::FindBar", "Chiudi la ricerca"),
+        QT_TRANSLATE_NOOP("qv::FindBar", "Chiude la barra di ricerca e le evidenziazioni (Esc)"));
+}
 
 int FindBar::fieldMaximumWidth() const
 {

@@ -89,6 +89,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void describe();
     void start();
     void step(int direction);
     void refresh();

@@ -340,4 +340,16 @@ std::shared_ptr<const TextHighlight> FindResults::highlightFor(int32_t page) con
     return made;
 }
 
+qsizetype FindResults::matchesOn(int32_t page) const
+{
+    if (m_query.isEmpty())
+        return 0;
+    const QList<spool::TextMatch> &list = page < m_first ? m_before : m_after;
+    const auto first = std::lower_bound(list.cbegin(), list.cend(), page,
+                                        [](const spool::TextMatch &m, int32_t p) { return m.page < p; });
+    const auto last =
+        std::upper_bound(first, list.cend(), page, [](int32_t p, const spool::TextMatch &m) { return p < m.page; });
+    return last - first;
+}
+
 } // namespace qv

@@ -92,6 +92,10 @@ public:
     /// knows when to paint again; made from the matches in hand, never by
     /// searching the page again.
     std::shared_ptr<const TextHighlight> highlightFor(int32_t page) const;
+    /// How many matches found so far lie on page \a page (1-based): a look-up
+    /// in the matches in hand, so a thumbnail painted asks it at no cost
+    /// that grows with the document. 0 without a query.
+    qsizetype matchesOn(int32_t page) const;
 
 signals:
     /// The matches, the state of the search or the current match changed.

@@ -70,9 +70,7 @@ FrmAnteprima::FrmAnteprima(QWidget *parent) : QDialog(parent), m_input(*this, m_
     connect(m_zoomControl, &ZoomControl::shown, this, &FrmAnteprima::showCaption);
     buildFindBar();
     buildViews();
-    m_errorBar = new ErrorBar(this);
-    fraErrore = m_errorBar;
-    lblErrore = m_errorBar->label();
+    buildAccess();
 
     // Esc closes the window whichever of its controls has the focus (the
     // find bar first, while it is open).

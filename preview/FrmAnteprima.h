@@ -325,6 +325,14 @@ private:
     void forgetViewPages();
     void deleteOtherViews();
     void setViewsShadow(bool on);
+    // Defined in FrmAnteprimaAccess.cpp: the error bar, what each part says
+    // to assistive technology, the tab order and the keys that move the
+    // focus between the parts.
+    void buildAccess();
+    /// Moves the focus to the next (\a direction +1) or previous (-1) part
+    /// shown: the page, the thumbnails, the layout panel, the find bar, the
+    /// toolbar's page field, round again.
+    void cycleFocus(int direction);
     void load();
     void layOut();
     // What the toolbar, the menu, the keys and the wheel ask for.

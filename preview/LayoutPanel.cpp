@@ -52,8 +52,14 @@ LayoutPanel::LayoutPanel(QWidget *parent) : QWidget(parent), m_mailbox(std::make
     setObjectName(QStringLiteral("layoutPanel"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
+    setAccessibleName(QCoreApplication::translate("qv::LayoutPanel", "Pannello dell'impaginazione"));
+    setAccessibleDescription(QCoreApplication::translate(
+        "qv::LayoutPanel", "Testi tagliati, oggetti fuori dall'area stampabile, immagini illeggibili e caratteri "
+                           "sostituiti, pagina per pagina (Ctrl+L lo mostra e lo nasconde)"));
     m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("layoutStatus"));
     m_status->setWordWrap(true);
+    m_status->setAccessibleDescription(QCoreApplication::translate("qv::LayoutPanel", "Esito del controllo"));
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("layoutFindings"));
     m_list->setHeaderHidden(true);

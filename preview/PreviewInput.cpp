@@ -26,8 +26,17 @@ bool PreviewInput::tasto(const QKeyEvent &e)
         return true;
     };
     switch (e.key()) {
-    case Qt::Key_PageDown: m_finestra.scorriVerticale(schermo, true, true); return true;
-    case Qt::Key_PageUp: m_finestra.scorriVerticale(-schermo, true, true); return true;
+    // With Ctrl a whole page, whatever the zoom: the page buttons' key.
+    case Qt::Key_PageDown:
+        if (ctrl)
+            return comando(PreviewCommand::PaginaSuccessiva);
+        m_finestra.scorriVerticale(schermo, true, true);
+        return true;
+    case Qt::Key_PageUp:
+        if (ctrl)
+            return comando(PreviewCommand::PaginaPrecedente);
+        m_finestra.scorriVerticale(-schermo, true, true);
+        return true;
     case Qt::Key_Space:
         if (ctrl)
             return false;
@@ -59,6 +68,7 @@ bool PreviewInput::tasto(const QKeyEvent &e)
     case Qt::Key_F9: return !ctrl && !shift && comando(PreviewCommand::Miniature);
     case Qt::Key_D: return !ctrl && !shift && comando(PreviewCommand::VistaAffiancata);
     case Qt::Key_G: return !ctrl && !shift && comando(PreviewCommand::Panoramica);
+    case Qt::Key_F5: return !ctrl && !shift && comando(PreviewCommand::Aggiorna);
     default: return false;
     }
 }

@@ -13,6 +13,7 @@
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -42,6 +43,62 @@ PreviewToolbar::PreviewToolbar(QWidget *finestra) : QObject(finestra), m_finestr
 {
     creaBarraStrumenti();
     creaMenu();
+    describe();
+}
+
+/// What a screen reader says of each control: a name and a description
+/// that gives its key. The maker's address is reached with Tab and opened
+/// with Enter as well as with a click.
+void PreviewToolbar::describe()
+{
+    const auto text = [](const char *source) { return QCoreApplication::translate("qv::PreviewToolbar", source); };
+    const auto set = [&](QWidget *w, const char *name, const char *description) {
+        if (!w)
+            return;
+        w->setAccessibleName(text(name));
+        w->setAccessibleDescription(text(description));
+    };
+    set(m_toolbar, QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Barra degli strumenti"),
+        QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Zoom, stampa, pagine e viste; ogni pulsante ha anche un tasto"));
+    const struct
+    {
+        const char *key, *name, *description;
+    } buttons[] = {
+        {"riduci", QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Riduci"),
+         QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Riduce lo zoom di un passo (tasto meno)")},
+        {"ingrandisci", QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Ingrandisci"),
+         QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Aumenta lo zoom di un passo (tasto più)")},
+        {"reale", QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Dimensione reale"),
+         QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Mostra la pagina al 100% (Ctrl+0)")},
+        {"stampa", QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Stampa"),
+         QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Sceglie le pagine e le copie e stampa il documento (Ctrl+P)")},
+        {"prima", QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Prima pagina"),
+         QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Va alla prima pagina (Home)")},
+        {"precedente", QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Pagina precedente"),
+         QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Va alla pagina precedente (Ctrl+Pag su)")},
+        {"successiva", QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Pagina successiva"),
+         QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Va alla pagina successiva (Ctrl+Pag giù)")},
+        {"ultima", QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Ultima pagina"),
+         QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Va all'ultima pagina (Fine)")},
+        {"esci", QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Chiudi l'anteprima"),
+         QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Chiude la finestra dell'anteprima (Esc)")},
+        {"continua", QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Pagine continue"),
+         QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Mostra le pagine una sotto l'altra (F8); la freccia apre il menu "
+                                                 "delle viste")},
+    };
+    for (const auto &b : buttons)
+        if (QAction *action = pulsante(QLatin1String(b.key)))
+            set(m_toolbar->widgetForAction(action), b.name, b.description);
+    set(m_indicatore, QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Numero di pagina"),
+        QT_TRANSLATE_NOOP("qv::PreviewToolbar", "La pagina mostrata e quante sono: scrivere un numero e premere Invio "
+                                                "per andarci (Ctrl+G porta qui)"));
+    set(m_qualita, QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Massima qualità"),
+        QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Attiva, mostra le pagine a colori pieni invece che in 256 colori"));
+    set(m_sito, QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Sito del produttore"),
+        QT_TRANSLATE_NOOP("qv::PreviewToolbar", "Apre il sito del produttore nel browser (Invio)"));
+    m_sito->setFocusPolicy(Qt::TabFocus);
+    m_menu->setAccessibleName(QCoreApplication::translate("qv::PreviewToolbar", "Menu della pagina"));
+    m_menuViste->setAccessibleName(QCoreApplication::translate("qv::PreviewToolbar", "Menu delle viste"));
 }
 
 /// The toolbar with its buttons and the page indicator Text1, the quality
@@ -269,7 +326,12 @@ bool PreviewToolbar::eventFilter(QObject *watched, QEvent *e)
                 QTimer::singleShot(0, m_indicatore, [this] { m_indicatore->selectAll(); });
         }
     } else if (watched == m_sito) {
-        if (e->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton) {
+        const bool enter = e->type() == QEvent::KeyPress
+                           && (static_cast<QKeyEvent *>(e)->key() == Qt::Key_Return
+                               || static_cast<QKeyEvent *>(e)->key() == Qt::Key_Enter
+                               || static_cast<QKeyEvent *>(e)->key() == Qt::Key_Space);
+        if (enter
+            || (e->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton)) {
             qvUtilita().Homepage(int32_t(m_finestra->winId()));
             return true;
         }

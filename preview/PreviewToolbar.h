@@ -38,7 +38,7 @@ public:
     QLineEdit *indicatore() const { return m_indicatore; }
     /// "Massima qualità": full colour instead of 256 colours.
     QCheckBox *qualita() const { return m_qualita; }
-    /// The maker's web address; a click opens it.
+    /// The maker's web address; a click, or Enter once Tab reached it, opens it.
     QLabel *sito() const { return m_sito; }
     /// The pop-up menu of the page.
     QMenu *menu() const { return m_menu; }
@@ -90,6 +90,7 @@ private:
     void creaBarraStrumenti();
     void creaMenu();
     void creaViste();
+    void describe();
 
     QWidget *m_finestra;
     QToolBar *m_toolbar = nullptr;

@@ -3,6 +3,7 @@
 #include "preview/ThumbnailPane.h"
 
 #include "preview/Bitmap256File.h"
+#include "preview/FindResults.h"
 #include "preview/PageCache.h"
 #include "preview/PageWorker.h"
 #include "preview/ThumbnailWorker.h"
@@ -12,6 +13,8 @@
 #include "spool/SpoolFormat.h"
 
 #include <QAbstractListModel>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPixmap>
@@ -31,6 +34,7 @@ namespace {
 
 constexpr int Margine = 8;     // around a thumbnail in its item
 constexpr int SpazioTesto = 4; // between the thumbnail and its number
+constexpr int Banda = 5;       // the width of a page's find mark at its left
 
 } // namespace
 
@@ -61,6 +65,8 @@ public:
         const int32_t pagina = index.row();
         if (role == Qt::DisplayRole)
             return QString::number(pagina + 1);
+        if (role == Qt::AccessibleTextRole)
+            return testoAccessibile(pagina);
         if (role != Qt::DecorationRole)
             return {};
         if (const std::shared_ptr<QPixmap> pronta = m_cache.object<QPixmap>(chiave(pagina)))
@@ -132,6 +138,28 @@ public:
     {
         const int w = ThumbnailPane::LarghezzaMiniatura;
         return QSize(w, std::max(1, int(std::lround(double(w) * m_twips.height() / m_twips.width()))));
+    }
+
+    /// The find whose matches are marked, and the matches on \a pagina
+    /// (0-based): 0 without a find.
+    void setFind(const FindResults *find) { m_find = find; }
+    const FindResults *find() const { return m_find; }
+    qsizetype corrispondenze(int32_t pagina) const { return m_find ? m_find->matchesOn(pagina + 1) : 0; }
+    /// True when the current match of the find is on \a pagina (0-based).
+    bool corrente(int32_t pagina) const
+    {
+        const spool::TextMatch *match = m_find ? m_find->current() : nullptr;
+        return match && match->page == pagina + 1;
+    }
+
+    QString testoAccessibile(int32_t pagina) const
+    {
+        const QString testo = QCoreApplication::translate("qv::ThumbnailPane", "Pagina %1").arg(pagina + 1);
+        const qsizetype n = corrispondenze(pagina);
+        if (n == 0)
+            return testo;
+        return n == 1 ? QCoreApplication::translate("qv::ThumbnailPane", "%1: 1 corrispondenza").arg(testo)
+                      : QCoreApplication::translate("qv::ThumbnailPane", "%1: %2 corrispondenze").arg(testo).arg(n);
     }
 
     int fatte() const { return m_fatte; }
@@ -228,13 +256,15 @@ private:
     QPixmap m_vuota;
     int m_fatte = 0;
     bool m_bestQuality = false;
+    QPointer<const FindResults> m_find;
     ThumbnailWorker m_worker; // last: hands nothing over once the rest goes
 };
 
 namespace {
 
 /// Paints an item: the thumbnail with a thin frame, on the highlight colour
-/// when it is the current page, and the page number under it.
+/// when it is the current page, and the page number under it; a page with
+/// matches of the find has its mark.
 class ThumbnailDelegate : public QStyledItemDelegate
 {
 public:
@@ -271,10 +301,41 @@ public:
                                                                                    : QPalette::WindowText));
         const QRect testo(r.x(), miniatura.bottom() + 1 + SpazioTesto, r.width(), option.fontMetrics.height());
         painter->drawText(testo, Qt::AlignHCenter | Qt::AlignTop, index.data(Qt::DisplayRole).toString());
+        if (const qsizetype n = m_model->corrispondenze(index.row()))
+            paintMark(*painter, option, r, pagina, n, m_model->corrente(index.row()));
         painter->restore();
     }
 
 private:
+    /// A page's find mark: a band down the item's left edge and a badge with
+    /// the count in the thumbnail's top right corner, in the colour the
+    /// page lights its matches in (the current match's colour on its page),
+    /// framed dark so that it stands out on a white or a halftone page alike.
+    static void paintMark(QPainter &painter, const QStyleOptionViewItem &option, const QRect &item, const QRect &page,
+                          qsizetype count, bool current)
+    {
+        const TextHighlight colours{QString()};
+        const QColor fill = current ? colours.currentColour : colours.matchColour;
+        const QColor frame(110, 70, 0);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillRect(QRect(item.x() + 1, page.y(), Banda, page.height()), fill);
+        painter.setPen(QPen(frame, 1));
+        painter.drawRect(QRectF(item.x() + 1.5, page.y() + 0.5, Banda - 1, page.height() - 1));
+
+        QFont font = option.font;
+        font.setBold(true);
+        painter.setFont(font);
+        const QFontMetrics metrics(font);
+        const QString text = count > 999 ? QStringLiteral("999+") : QString::number(count);
+        const int height = metrics.height() + 4;
+        const int width = std::max(height, metrics.horizontalAdvance(text) + height / 2 + 2);
+        const QRectF badge(page.right() - 2 - width, page.y() + 3, width, height);
+        painter.setBrush(fill);
+        painter.drawRoundedRect(badge.adjusted(0.5, 0.5, -0.5, -0.5), height / 2.0, height / 2.0);
+        painter.setPen(Qt::black);
+        painter.drawText(badge, Qt::AlignCenter, text);
+    }
+
     ThumbnailModel *m_model;
 };
 
@@ -309,7 +370,13 @@ ThumbnailPane::ThumbnailPane(ViewerModel &model, PageWorker &worker, QWidget *pa
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setFocusPolicy(Qt::NoFocus);
+    // Tab and the window's pane key reach it; a click leaves the keys with the page.
+    setFocusPolicy(Qt::TabFocus);
+    setAccessibleName(QCoreApplication::translate("qv::ThumbnailPane", "Miniature delle pagine"));
+    setAccessibleDescription(QCoreApplication::translate(
+        "qv::ThumbnailPane",
+        "Le pagine del documento in piccolo: le frecce mostrano la pagina accanto, Invio quella evidenziata, Esc "
+        "torna alla pagina; una pagina con corrispondenze della ricerca ne porta il numero"));
     setMouseTracking(false);
     connect(this, &QListView::clicked, this, [this](const QModelIndex &index) {
         if (index.isValid())
@@ -318,6 +385,74 @@ ThumbnailPane::ThumbnailPane(ViewerModel &model, PageWorker &worker, QWidget *pa
 }
 
 ThumbnailPane::~ThumbnailPane() = default;
+
+void ThumbnailPane::setFindResults(const FindResults *results)
+{
+    if (m_model->find())
+        disconnect(m_model->find(), nullptr, this, nullptr);
+    m_model->setFind(results);
+    // Only the items in view are painted again: the marks of a find that
+    // grows, moves its current match or is cleared.
+    if (results)
+        connect(results, &FindResults::changed, this, [this] { viewport()->update(); });
+    viewport()->update();
+}
+
+QString ThumbnailPane::testoAccessibile(int32_t pagina) const
+{
+    return m_model->testoAccessibile(pagina);
+}
+
+bool ThumbnailPane::event(QEvent *e)
+{
+    // Esc with the focus here goes back to the page instead of closing the window.
+    if (e->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent *>(e)->key() == Qt::Key_Escape
+        && static_cast<QKeyEvent *>(e)->modifiers() == Qt::NoModifier) {
+        e->accept();
+        return true;
+    }
+    return QListView::event(e);
+}
+
+void ThumbnailPane::keyPressEvent(QKeyEvent *e)
+{
+    const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    switch (e->key()) {
+    case Qt::Key_Escape:
+        if (!plain)
+            break;
+        e->accept();
+        Q_EMIT leaveRequested();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (!plain)
+            break;
+        e->accept();
+        if (currentIndex().isValid())
+            Q_EMIT paginaScelta(currentIndex().row());
+        return;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End: {
+        if (!plain)
+            break;
+        // The list moves its current item; the page reached is shown.
+        const int32_t before = paginaCorrente();
+        QListView::keyPressEvent(e);
+        if (paginaCorrente() >= 0 && paginaCorrente() != before)
+            Q_EMIT paginaScelta(paginaCorrente());
+        return;
+    }
+    default: break;
+    }
+    // Every other key is the window's (zoom, views, find...).
+    e->ignore();
+}
 
 void ThumbnailPane::setDocumento(const QString &path, QSize paginaTwips, Posizione posizione)
 {

@@ -8,6 +8,7 @@
 #include "render/LetturaDati.h"
 
 #include <QListView>
+#include <QPointer>
 #include <QSize>
 #include <QString>
 
@@ -16,6 +17,7 @@
 
 namespace qv {
 
+class FindResults;
 class PageWorker;
 class ThumbnailModel;
 class ViewerModel;
@@ -32,7 +34,20 @@ class ViewerModel;
 /// worker's page cache (PageCache), within the thumbnails' share of its one
 /// budget.
 ///
-/// The pane takes no keyboard focus: the keys stay with the window.
+/// While a find has matches, each page with matches is marked: a band at
+/// its left and a badge with its count at the thumbnail's corner, in the
+/// find's highlight colours (the page of the current match in the current
+/// match's colour). The marks follow the results as they grow and go with
+/// them; each painted item looks its count up in the results, so the cost
+/// does not grow with the document.
+///
+/// A click leaves the keyboard focus where it was (the keys stay with the
+/// page); Tab or the window's pane key (F6) give the pane the focus. With
+/// it, the arrows, Page Up and Down, Home and End move through the pages
+/// and show the page reached, Enter or the space bar show the highlighted
+/// page, Esc asks to give the focus back (leaveRequested); every other key
+/// goes to the window. Each item's accessible text is "Pagina N", with its
+/// matches when it has some.
 class ThumbnailPane : public QListView
 {
     Q_OBJECT
@@ -58,6 +73,11 @@ public:
     void setDocumento(const QString &path, QSize paginaTwips, Posizione posizione);
     /// The number of pages in the list (the model's).
     int32_t pagineTotali() const;
+    /// The find whose matches the thumbnails mark (null: none).
+    void setFindResults(const FindResults *results);
+    /// What the item of \a pagina (0-based) says to assistive technology:
+    /// "Pagina 3", "Pagina 3: 2 corrispondenze".
+    QString testoAccessibile(int32_t pagina) const;
     /// Highlights page \a pagina (0-based) and scrolls it into the pane.
     void setPaginaCorrente(int32_t pagina);
     int32_t paginaCorrente() const;
@@ -81,6 +101,12 @@ Q_SIGNALS:
     void paginaScelta(int32_t pagina);
     /// The thumbnail of \a pagina arrived from the worker.
     void miniaturaPronta(int32_t pagina);
+    /// Esc in the pane: the focus goes back to where the user reads.
+    void leaveRequested();
+
+protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     ThumbnailModel *m_model;

@@ -36,6 +36,15 @@ ZoomBox::ZoomBox(QWidget *parent) : QObject(parent)
     m_casella->setMinimumContentsLength(4);
     m_casella->setToolTip(
         QCoreApplication::translate("qv::ZoomBox", "Zoom: scrivere una percentuale (da 10 a 400) e premere Invio"));
+    m_casella->setAccessibleName(QCoreApplication::translate("qv::ZoomBox", "Zoom"));
+    m_casella->setAccessibleDescription(QCoreApplication::translate(
+        "qv::ZoomBox", "Lo zoom in uso: scrivere una percentuale da 10 a 400 e premere Invio, o scegliere dall'elenco "
+                       "(Alt+Giù) un passo, Adatta alla pagina o Adatta alla larghezza"));
+    // On Linux a combo box is read by its value: its field carries the name.
+    m_casella->lineEdit()->setAccessibleName(m_casella->accessibleName());
+    m_casella->lineEdit()->setAccessibleDescription(QCoreApplication::translate(
+        "qv::ZoomBox",
+        "La percentuale di zoom: scriverne una da 10 a 400 e premere Invio (uscendo senza Invio resta quella in uso)"));
     // The keys reach the box first: with the focus on it, it hands them to
     // its line edit by a direct call that passes no event filter, so Enter
     // is taken on the box as well as on the line edit.

@@ -372,6 +372,29 @@
     </message>
 </context>
 <context>
+    <name>qv::ErrorBar</name>
+    <message>
+        <source>Errore di lettura</source>
+        <translation>Reading error</translation>
+    </message>
+    <message>
+        <source>Un errore incontrato leggendo il documento, e il suo file e riga</source>
+        <translation>An error met while reading the document, with its file and line</translation>
+    </message>
+    <message>
+        <source>Il testo dell&apos;errore</source>
+        <translation>The error&apos;s text</translation>
+    </message>
+    <message>
+        <source>Nascondi l&apos;errore</source>
+        <translation>Hide the error</translation>
+    </message>
+    <message>
+        <source>Chiude la barra dell&apos;errore</source>
+        <translation>Closes the error bar</translation>
+    </message>
+</context>
+<context>
     <name>qv::FileSystem</name>
     <message>
         <source>la cartella &quot;%1&quot; non esiste</source>
@@ -439,6 +462,66 @@
     <message>
         <source>%1 di oltre %2</source>
         <translation>%1 of more than %2</translation>
+    </message>
+    <message>
+        <source>Barra di ricerca</source>
+        <translation>Find bar</translation>
+    </message>
+    <message>
+        <source>Trova un testo nel documento (Ctrl+F); Esc chiude la barra</source>
+        <translation>Finds a text in the document (Ctrl+F); Esc closes the bar</translation>
+    </message>
+    <message>
+        <source>Testo da cercare</source>
+        <translation>Text to find</translation>
+    </message>
+    <message>
+        <source>Cerca mentre si scrive: Invio o F3 va alla corrispondenza successiva, Maiusc+Invio o Maiusc+F3 alla precedente, Esc chiude la ricerca</source>
+        <translation>Searches as you type: Enter or F3 goes to the next match, Shift+Enter or Shift+F3 to the previous one, Esc closes the find</translation>
+    </message>
+    <message>
+        <source>Corrispondenza precedente</source>
+        <translation>Previous match</translation>
+    </message>
+    <message>
+        <source>Va alla corrispondenza precedente (Maiusc+F3)</source>
+        <translation>Goes to the previous match (Shift+F3)</translation>
+    </message>
+    <message>
+        <source>Corrispondenza successiva</source>
+        <translation>Next match</translation>
+    </message>
+    <message>
+        <source>Va alla corrispondenza successiva (F3)</source>
+        <translation>Goes to the next match (F3)</translation>
+    </message>
+    <message>
+        <source>Maiuscole/minuscole</source>
+        <translation>Match case</translation>
+    </message>
+    <message>
+        <source>Attivo, distingue le maiuscole dalle minuscole (barra spaziatrice)</source>
+        <translation>When on, tells capitals from small letters (space bar)</translation>
+    </message>
+    <message>
+        <source>Parole intere</source>
+        <translation>Whole words</translation>
+    </message>
+    <message>
+        <source>Attivo, trova solo parole intere (barra spaziatrice)</source>
+        <translation>When on, finds whole words only (space bar)</translation>
+    </message>
+    <message>
+        <source>Corrispondenze trovate</source>
+        <translation>Matches found</translation>
+    </message>
+    <message>
+        <source>Chiudi la ricerca</source>
+        <translation>Close the find</translation>
+    </message>
+    <message>
+        <source>Chiude la barra di ricerca e le evidenziazioni (Esc)</source>
+        <translation>Closes the find bar and its highlights (Esc)</translation>
     </message>
 </context>
 <context>
@@ -608,6 +691,46 @@
         <source>Indice delle pagine incompleto</source>
         <translation>Page index incomplete</translation>
     </message>
+    <message>
+        <source>Pagina del documento</source>
+        <translation>Document page</translation>
+    </message>
+    <message>
+        <source>Una pagina alla volta: frecce, Pag su e Pag giù scorrono, Ctrl+Pag su e Ctrl+Pag giù cambiano pagina, Home e Fine vanno alla prima e all&apos;ultima, + e - cambiano lo zoom, Maiusc+F10 apre il menu della pagina, F6 passa alla parte seguente</source>
+        <translation>One page at a time: the arrows, Page Up and Page Down scroll, Ctrl+Page Up and Ctrl+Page Down turn the page, Home and End go to the first and the last, + and - change the zoom, Shift+F10 opens the page&apos;s menu, F6 moves to the next part</translation>
+    </message>
+    <message>
+        <source>Pagine continue</source>
+        <translation>Continuous pages</translation>
+    </message>
+    <message>
+        <source>Le pagine una sotto l&apos;altra: frecce, Pag su e Pag giù scorrono il documento, Ctrl+Pag su e Ctrl+Pag giù cambiano pagina, Maiusc+F10 apre il menu della pagina, F6 passa alla parte seguente</source>
+        <translation>The pages one under another: the arrows, Page Up and Page Down scroll the document, Ctrl+Page Up and Ctrl+Page Down turn the page, Shift+F10 opens the page&apos;s menu, F6 moves to the next part</translation>
+    </message>
+    <message>
+        <source>Pagine affiancate</source>
+        <translation>Facing pages</translation>
+    </message>
+    <message>
+        <source>Due pagine una accanto all&apos;altra: Ctrl+Pag su e Ctrl+Pag giù cambiano pagina, Maiusc+F10 apre il menu della pagina, F6 passa alla parte seguente</source>
+        <translation>Two pages side by side: Ctrl+Page Up and Ctrl+Page Down turn the page, Shift+F10 opens the page&apos;s menu, F6 moves to the next part</translation>
+    </message>
+    <message>
+        <source>Panoramica delle pagine</source>
+        <translation>Page overview</translation>
+    </message>
+    <message>
+        <source>Tutte le pagine in una griglia: Invio apre la pagina scelta, F6 passa alla parte seguente</source>
+        <translation>All the pages in a grid: Enter opens the chosen page, F6 moves to the next part</translation>
+    </message>
+    <message>
+        <source>Anteprima di stampa</source>
+        <translation>Print preview</translation>
+    </message>
+    <message>
+        <source>L&apos;anteprima del documento: F6 e Maiusc+F6 passano tra la pagina, le miniature, il pannello dell&apos;impaginazione, la ricerca e la barra degli strumenti; Ctrl+G porta al numero di pagina</source>
+        <translation>The document&apos;s preview: F6 and Shift+F6 move between the page, the thumbnails, the layout panel, the find bar and the toolbar; Ctrl+G goes to the page number</translation>
+    </message>
 </context>
 <context>
     <name>qv::FrmInfo</name>
@@ -774,6 +897,7 @@
     </message>
     <message>
         <source>%1 in %2</source>
+        <extracomment>the findings (&quot;2 segnalazioni&quot;) in the pages read (&quot;3 pagine&quot;)</extracomment>
         <translation>%1 in %2</translation>
     </message>
 </context>
@@ -817,6 +941,18 @@
     <message>
         <source>riga %1: %2</source>
         <translation>line %1: %2</translation>
+    </message>
+    <message>
+        <source>Pannello dell&apos;impaginazione</source>
+        <translation>Layout panel</translation>
+    </message>
+    <message>
+        <source>Testi tagliati, oggetti fuori dall&apos;area stampabile, immagini illeggibili e caratteri sostituiti, pagina per pagina (Ctrl+L lo mostra e lo nasconde)</source>
+        <translation>Cut texts, records outside the printable area, pictures that cannot be read and substituted fonts, page by page (Ctrl+L shows and hides it)</translation>
+    </message>
+    <message>
+        <source>Esito del controllo</source>
+        <translation>Outcome of the check</translation>
     </message>
 </context>
 <context>
@@ -1058,6 +1194,126 @@
         <source>Pagine continue (F8)</source>
         <translation>Continuous pages (F8)</translation>
     </message>
+    <message>
+        <source>Barra degli strumenti</source>
+        <translation>Toolbar</translation>
+    </message>
+    <message>
+        <source>Zoom, stampa, pagine e viste; ogni pulsante ha anche un tasto</source>
+        <translation>Zoom, print, pages and views; every button has a key too</translation>
+    </message>
+    <message>
+        <source>Riduci</source>
+        <translation>Zoom out</translation>
+    </message>
+    <message>
+        <source>Riduce lo zoom di un passo (tasto meno)</source>
+        <translation>Zooms out by one step (minus key)</translation>
+    </message>
+    <message>
+        <source>Ingrandisci</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message>
+        <source>Aumenta lo zoom di un passo (tasto più)</source>
+        <translation>Zooms in by one step (plus key)</translation>
+    </message>
+    <message>
+        <source>Dimensione reale</source>
+        <translation>Actual size</translation>
+    </message>
+    <message>
+        <source>Mostra la pagina al 100% (Ctrl+0)</source>
+        <translation>Shows the page at 100% (Ctrl+0)</translation>
+    </message>
+    <message>
+        <source>Stampa</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>Sceglie le pagine e le copie e stampa il documento (Ctrl+P)</source>
+        <translation>Chooses the pages and copies and prints the document (Ctrl+P)</translation>
+    </message>
+    <message>
+        <source>Prima pagina</source>
+        <translation>First page</translation>
+    </message>
+    <message>
+        <source>Va alla prima pagina (Home)</source>
+        <translation>Goes to the first page (Home)</translation>
+    </message>
+    <message>
+        <source>Pagina precedente</source>
+        <translation>Previous page</translation>
+    </message>
+    <message>
+        <source>Va alla pagina precedente (Ctrl+Pag su)</source>
+        <translation>Goes to the previous page (Ctrl+Page Up)</translation>
+    </message>
+    <message>
+        <source>Pagina successiva</source>
+        <translation>Next page</translation>
+    </message>
+    <message>
+        <source>Va alla pagina successiva (Ctrl+Pag giù)</source>
+        <translation>Goes to the next page (Ctrl+Page Down)</translation>
+    </message>
+    <message>
+        <source>Ultima pagina</source>
+        <translation>Last page</translation>
+    </message>
+    <message>
+        <source>Va all&apos;ultima pagina (Fine)</source>
+        <translation>Goes to the last page (End)</translation>
+    </message>
+    <message>
+        <source>Chiudi l&apos;anteprima</source>
+        <translation>Close the preview</translation>
+    </message>
+    <message>
+        <source>Chiude la finestra dell&apos;anteprima (Esc)</source>
+        <translation>Closes the preview window (Esc)</translation>
+    </message>
+    <message>
+        <source>Pagine continue</source>
+        <translation>Continuous pages</translation>
+    </message>
+    <message>
+        <source>Mostra le pagine una sotto l&apos;altra (F8); la freccia apre il menu delle viste</source>
+        <translation>Shows the pages one under another (F8); the arrow opens the views menu</translation>
+    </message>
+    <message>
+        <source>Numero di pagina</source>
+        <translation>Page number</translation>
+    </message>
+    <message>
+        <source>La pagina mostrata e quante sono: scrivere un numero e premere Invio per andarci (Ctrl+G porta qui)</source>
+        <translation>The page on show and how many there are: type a number and press Enter to go there (Ctrl+G comes here)</translation>
+    </message>
+    <message>
+        <source>Massima qualità</source>
+        <translation>Best quality</translation>
+    </message>
+    <message>
+        <source>Attiva, mostra le pagine a colori pieni invece che in 256 colori</source>
+        <translation>When on, shows the pages in full colour instead of 256 colours</translation>
+    </message>
+    <message>
+        <source>Sito del produttore</source>
+        <translation>Maker&apos;s website</translation>
+    </message>
+    <message>
+        <source>Apre il sito del produttore nel browser (Invio)</source>
+        <translation>Opens the maker&apos;s website in the browser (Enter)</translation>
+    </message>
+    <message>
+        <source>Menu della pagina</source>
+        <translation>Page menu</translation>
+    </message>
+    <message>
+        <source>Menu delle viste</source>
+        <translation>Views menu</translation>
+    </message>
 </context>
 <context>
     <name>qv::PrintCommand</name>
@@ -1273,6 +1529,29 @@
     </message>
 </context>
 <context>
+    <name>qv::ThumbnailPane</name>
+    <message>
+        <source>Pagina %1</source>
+        <translation>Page %1</translation>
+    </message>
+    <message>
+        <source>%1: 1 corrispondenza</source>
+        <translation>%1: 1 match</translation>
+    </message>
+    <message>
+        <source>%1: %2 corrispondenze</source>
+        <translation>%1: %2 matches</translation>
+    </message>
+    <message>
+        <source>Miniature delle pagine</source>
+        <translation>Page thumbnails</translation>
+    </message>
+    <message>
+        <source>Le pagine del documento in piccolo: le frecce mostrano la pagina accanto, Invio quella evidenziata, Esc torna alla pagina; una pagina con corrispondenze della ricerca ne porta il numero</source>
+        <translation>The document&apos;s pages in small: the arrows show the page beside, Enter the highlighted one, Esc goes back to the page; a page with matches of the find carries their number</translation>
+    </message>
+</context>
+<context>
     <name>qv::ZoomBox</name>
     <message>
         <source>Zoom: scrivere una percentuale (da 10 a 400) e premere Invio</source>
@@ -1285,6 +1564,18 @@
     <message>
         <source>Adatta alla larghezza</source>
         <translation>Fit to width</translation>
+    </message>
+    <message>
+        <source>Zoom</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>Lo zoom in uso: scrivere una percentuale da 10 a 400 e premere Invio, o scegliere dall&apos;elenco (Alt+Giù) un passo, Adatta alla pagina o Adatta alla larghezza</source>
+        <translation>The zoom in use: type a percentage from 10 to 400 and press Enter, or choose a step, Fit to page or Fit to width from the list (Alt+Down)</translation>
+    </message>
+    <message>
+        <source>La percentuale di zoom: scriverne una da 10 a 400 e premere Invio (uscendo senza Invio resta quella in uso)</source>
+        <translation>The zoom percentage: type one from 10 to 400 and press Enter (leaving without Enter keeps the one in use)</translation>
     </message>
 </context>
 <context>

@@ -1133,7 +1133,32 @@ INSTANTIATE_TEST_SUITE_P(
         Tasti{"endGoesToTheLastPage", {}, Qt::Key_End, Nessuno, " 3/3", 0, Verticale::Cima},
         Tasti{"endOnTheLastPageBeeps", {{Qt::Key_End, Nessuno}}, Qt::Key_End, Nessuno, " 3/3", 1, Verticale::Cima},
         Tasti{"homeGoesToTheFirstPage", {{Qt::Key_End, Nessuno}}, Qt::Key_Home, Nessuno, " 1/3", 0, Verticale::Cima},
-        Tasti{"homeOnTheFirstPageBeeps", {}, Qt::Key_Home, Nessuno, " 1/3", 1, Verticale::Cima}),
+        Tasti{"homeOnTheFirstPageBeeps", {}, Qt::Key_Home, Nessuno, " 1/3", 1, Verticale::Cima},
+        // Ctrl+PgDn and Ctrl+PgUp turn a whole page from anywhere on it, as the page buttons do
+        // (the place on the page stays).
+        Tasti{"ctrlPageDownTurnsFromTheMiddle",
+              {FondoPagina},
+              Qt::Key_PageDown,
+              Qt::ControlModifier,
+              " 2/3",
+              0,
+              Verticale::Mezzo},
+        Tasti{"ctrlPageUpTurnsBack",
+              {{Qt::Key_End, Nessuno}, FondoPagina},
+              Qt::Key_PageUp,
+              Qt::ControlModifier,
+              " 2/3",
+              0,
+              Verticale::Mezzo},
+        Tasti{"ctrlPageDownOnTheLastPageBeeps",
+              {{Qt::Key_End, Nessuno}},
+              Qt::Key_PageDown,
+              Qt::ControlModifier,
+              " 3/3",
+              1,
+              Verticale::Cima},
+        // F5 redraws the page where it is.
+        Tasti{"f5RedrawsInPlace", {FondoPagina}, Qt::Key_F5, Nessuno, " 1/3", 0, Verticale::Mezzo}),
     [](const auto &info) { return std::string(info.param.name); });
 
 struct TastoZoom

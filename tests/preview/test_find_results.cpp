@@ -63,6 +63,13 @@ TEST_P(FindResultsTest, FindsFromThePageOnShowAndStepsRoundTheDocument)
     ASSERT_NE(results.current(), nullptr);
     EXPECT_EQ(results.current()->page, c.firstPage);
     EXPECT_EQ(moved, QList<int32_t>{c.firstPage});
+    // Each page counts its own matches, the pages before the one the search
+    // started on as well as those after it, and only those.
+    qsizetype counted = 0;
+    for (int32_t page = 0; page <= 21; ++page)
+        counted += results.matchesOn(page);
+    EXPECT_EQ(counted, c.count);
+    EXPECT_EQ(results.matchesOn(c.firstPage), 1);
     // The current match's page lights it as the current one; another page not.
     EXPECT_EQ(results.highlightFor(c.firstPage)->currentRecord, results.current()->record);
     EXPECT_EQ(results.highlightFor(c.firstPage == 2 ? 3 : 2)->currentRecord, -1);
@@ -79,6 +86,7 @@ TEST_P(FindResultsTest, FindsFromThePageOnShowAndStepsRoundTheDocument)
     results.clear();
     EXPECT_EQ(highlight.count(), 1);
     EXPECT_EQ(results.highlightFor(c.firstPage), nullptr);
+    EXPECT_EQ(results.matchesOn(c.firstPage), 0);
     EXPECT_EQ(results.count(), 0);
 }
 
