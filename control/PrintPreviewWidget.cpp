@@ -259,9 +259,7 @@ bool PrintPreviewWidget::print()
             options.lastPage = std::max(host.toPage(), host.fromPage());
         }
         break;
-    case QPrinter::CurrentPage:
-        options.firstPage = options.lastPage = std::max(currentPage(), 1);
-        break;
+    case QPrinter::CurrentPage: options.firstPage = options.lastPage = std::max(currentPage(), 1); break;
     case QPrinter::AllPages:
     case QPrinter::Selection: break;
     }

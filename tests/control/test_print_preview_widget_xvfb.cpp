@@ -311,7 +311,8 @@ TEST_P(WidgetPrint, PrintsTheRecordingToTheHostsPrinter)
     printer.setFromTo(GetParam().from, GetParam().to);
     printer.setCopyCount(GetParam().copies);
     const QString pdf = printer.outputFileName();
-    ASSERT_TRUE(host.preview->print()) << (host.preview->lastPrintError() ? host.preview->lastPrintError()->what() : "");
+    ASSERT_TRUE(host.preview->print()) << (host.preview->lastPrintError() ? host.preview->lastPrintError()->what()
+                                                                          : "");
     EXPECT_FALSE(host.preview->lastPrintError());
     QStringList texts;
     for (const QString &page : test::pdfPageTexts(pdf))
