@@ -6,6 +6,7 @@
 #include <qvpreview/PrintOptions.h>
 #include <qvpreview/PrintPreviewDialog.h>
 
+#include "control/HostRecording.h"
 #include "dialogs/PrintCommand.h"
 #include "preview/FrmAnteprima.h"
 #include "spool/Document.h"
@@ -27,16 +28,10 @@ namespace qv {
 class Q_DECL_HIDDEN PrintPreviewDialog::Private
 {
 public:
-    explicit Private(QPrinter *host) : printer(host ? host : new QPrinter(QPrinter::HighResolution)), own(!host) {}
-    ~Private()
-    {
-        if (own)
-            delete printer;
-    }
+    explicit Private(QPrinter *host) : recording(host) {}
 
-    QPrinter *printer;
-    bool own;
-    PreviewPrinter recorder;
+    QPrinter *printer() const { return recording.printer(); }
+    HostRecording recording;
     std::unique_ptr<FrmAnteprima> window;
     bool running = false;
     bool queued = false;
@@ -90,12 +85,12 @@ void PrintPreviewDialog::Private::addLayoutItems(FrmAnteprima &shown)
         action->setObjectName(QLatin1String(name));
         action->setToolTip(text);
         action->setCheckable(true);
-        action->setChecked(printer->pageLayout().orientation() == value);
+        action->setChecked(printer()->pageLayout().orientation() == value);
         QObject::connect(action, &QAction::triggered, &shown, [this, value] {
             changeLayout([this, value] {
-                if (printer->pageLayout().orientation() == value)
+                if (printer()->pageLayout().orientation() == value)
                     return false;
-                printer->setPageOrientation(value);
+                printer()->setPageOrientation(value);
                 return true;
             });
         });
@@ -110,10 +105,10 @@ void PrintPreviewDialog::Private::addLayoutItems(FrmAnteprima &shown)
     setup->setToolTip(QCoreApplication::translate("qv::PrintPreviewDialog", "Formato e margini della pagina"));
     QObject::connect(setup, &QAction::triggered, &shown, [this] {
         changeLayout([this] {
-            const QPageLayout before = printer->pageLayout();
-            QPageSetupDialog dialog(printer, window.get());
+            const QPageLayout before = printer()->pageLayout();
+            QPageSetupDialog dialog(printer(), window.get());
             dialog.setObjectName(QStringLiteral("impostaPagina"));
-            return dialog.exec() == QDialog::Accepted && !printer->pageLayout().isEquivalentTo(before);
+            return dialog.exec() == QDialog::Accepted && !printer()->pageLayout().isEquivalentTo(before);
         });
     });
     shown.addToolbarActions(orientation->actions() << setup);
@@ -136,12 +131,12 @@ PrintPreviewDialog::~PrintPreviewDialog()
 
 QPrinter *PrintPreviewDialog::printer()
 {
-    return d->printer;
+    return d->printer();
 }
 
 PreviewPrinter *PrintPreviewDialog::recorder()
 {
-    return &d->recorder;
+    return &d->recording.recorder();
 }
 
 void PrintPreviewDialog::open(QObject *receiver, const char *member)
@@ -173,43 +168,6 @@ void PrintPreviewDialog::setVisible(bool visible)
         Qt::QueuedConnection);
 }
 
-namespace {
-
-/// The printer that the print options dialog offers first while the window
-/// is open: the host's, then the one before it again.
-class OfferedPrinter
-{
-public:
-    explicit OfferedPrinter(const QPrinter &printer)
-        : m_printer(currentPrinterName())
-        , m_pdfFile(pdfOutputFile())
-        , m_chosen(false)
-    {
-        if (printer.outputFormat() == QPrinter::PdfFormat) {
-            m_chosen = setCurrentPrinter(pdfPrinterName());
-            if (!printer.outputFileName().isEmpty())
-                setPdfOutputFile(printer.outputFileName());
-        } else if (!printer.printerName().isEmpty()) {
-            m_chosen = setCurrentPrinter(printer.printerName());
-        }
-    }
-    ~OfferedPrinter()
-    {
-        setPdfOutputFile(m_pdfFile);
-        if (m_chosen)
-            setCurrentPrinter(m_printer);
-    }
-    OfferedPrinter(const OfferedPrinter &) = delete;
-    OfferedPrinter &operator=(const OfferedPrinter &) = delete;
-
-private:
-    QString m_printer;
-    QString m_pdfFile;
-    bool m_chosen;
-};
-
-} // namespace
-
 int PrintPreviewDialog::exec()
 {
     if (d->running)
@@ -224,22 +182,15 @@ int PrintPreviewDialog::exec()
     QRect geometry;
     do {
         d->relayout = false;
-        // The host's slot paints on the recording printer, set as its printer is.
-        d->recorder.takeSettingsFrom(*d->printer);
-        Q_EMIT paintRequested(&d->recorder);
-        if (!d->recorder.document()) {
-            // Nothing painted: one blank page.
-            QPainter blank(&d->recorder);
-        }
-
-        const std::shared_ptr<spool::Document> document = d->recorder.document();
+        const std::shared_ptr<spool::Document> document =
+            d->recording.record([this](QPrinter *recorder) { Q_EMIT paintRequested(recorder); });
         if (!document)
             break;
         d->window = std::make_unique<FrmAnteprima>(parentWidget());
         FrmAnteprima &window = *d->window;
         window.setDocumento(document);
-        window.setPagineTotali(d->recorder.pageCount());
-        const QString title = d->printer->docName();
+        window.setPagineTotali(d->recording.recorder().pageCount());
+        const QString title = d->printer()->docName();
         if (!title.isEmpty())
             window.setTitolo(title);
         window.setPrintListener([this](const PrintOutcome &outcome) {
@@ -247,7 +198,7 @@ int PrintPreviewDialog::exec()
                 d->printed = true;
         });
         d->addLayoutItems(window);
-        OfferedPrinter offered(*d->printer);
+        OfferedPrinter offered(*d->printer());
         window.InizializzaAnteprima();
         if (page > 1)
             window.showPage(page);

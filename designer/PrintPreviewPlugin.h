@@ -15,11 +15,10 @@ namespace qv::designer {
 /// properties (titolo, ScaleMode) in the property editor and in the .ui
 /// file, and its title property page in the form's context menu
 /// (PrintPreviewTaskMenu). QFormBuilder and QUiLoader create the control
-/// through this entry too.
+/// through this entry too. One of the plugin's entries (WidgetCollection).
 class PrintPreviewPlugin : public QObject, public QDesignerCustomWidgetInterface
 {
     Q_OBJECT
-    Q_PLUGIN_METADATA(IID "org.qt-project.Qt.QDesignerCustomWidgetInterface")
     Q_INTERFACES(QDesignerCustomWidgetInterface)
 public:
     explicit PrintPreviewPlugin(QObject *parent = nullptr);

@@ -294,6 +294,28 @@ public:
     /// (after InizializzaAnteprima()).
     void showPage(int64_t page);
 
+    // --- For a host that shows the page area inside a window of its own
+    // (qv::PrintPreviewWidget); defined in FrmAnteprimaEmbedded.cpp.
+    /// Makes the window a child widget of its parent: the toolbar, the
+    /// quality box and the maker's address are hidden, and neither Esc nor
+    /// the menu's "Chiudi" closes it (Esc closes the find bar when it is
+    /// open, and otherwise goes on to the host's window).
+    void embed();
+    /// Pixels above the page area, the toolbar's band, which a host that
+    /// embeds the window keeps out of sight.
+    int embeddedTop() const;
+    /// Fits the page on show into the view (\a width: its width), without
+    /// a beep; the zoom then follows the view's size.
+    void fitZoom(bool width);
+    /// The page at \a factor (1 = 100 %), brought within the window's range
+    /// (the page about 2000 twips wide to 400 %), without a beep.
+    void zoomTo(double factor);
+    /// How the zoom follows the view's size.
+    PageView::Adattamento zoomFitting() const { return m_zoom.adattamento(); }
+    /// Shows the view of \a mode (a mode without a view of its own shows
+    /// the single page).
+    void showViewMode(ViewerModel::ViewMode mode) { setViewMode(mode); }
+
 signals:
     /// More pages are indexed (knownPageCount()).
     void knownPageCountChanged(int32_t known);

@@ -1602,6 +1602,17 @@
     </message>
 </context>
 <context>
+    <name>qv::designer::PreviewWidgetPlugin</name>
+    <message>
+        <source>Anteprima di stampa in un modulo (come QPrintPreviewWidget)</source>
+        <translation>Print preview on a form (as QPrintPreviewWidget)</translation>
+    </message>
+    <message>
+        <source>Mostra le pagine che lo slot collegato a paintRequested() disegna con QPainter, con zoom, ricerca e stampa.</source>
+        <translation>Shows the pages that the slot connected to paintRequested() paints with QPainter, with zoom, find and print.</translation>
+    </message>
+</context>
+<context>
     <name>qv::designer::PrintPreviewPlugin</name>
     <message>
         <source>Anteprima di Stampa</source>

@@ -88,7 +88,7 @@ public:
     QPaintEngine *paintEngine() const override;
 
 private:
-    friend class PrintPreviewDialog;
+    friend class HostRecording;
     /// The recorded document, for the preview window; null before anything
     /// was painted.
     Q_DECL_HIDDEN std::shared_ptr<spool::Document> document() const;

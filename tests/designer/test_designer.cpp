@@ -4,6 +4,7 @@
 // real .ui file written and read by QFormBuilder, and the title property page
 // of its context menu.
 #include <qvpreview/PrintPreview.h>
+#include <qvpreview/PrintPreviewWidget.h>
 
 #include "ui_modulo_fattura.h"
 
@@ -11,6 +12,7 @@
 #include <QtDesigner/QDesignerTaskMenuExtension>
 #include <QtDesigner/QExtensionManager>
 #include <QtDesigner/QFormBuilder>
+#include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
 
 #include <QAction>
@@ -20,6 +22,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMetaEnum>
@@ -43,10 +46,33 @@ QPluginLoader &loader()
     return instance;
 }
 
-/// The plugin's widget entry; null (with the loader's reason) when it does not load.
+/// The plugin's entries; null (with the loader's reason) when it does not load.
+QDesignerCustomWidgetCollectionInterface *collection()
+{
+    return qobject_cast<QDesignerCustomWidgetCollectionInterface *>(loader().instance());
+}
+
+/// The plugin's entry of the class \a name, or null.
+QDesignerCustomWidgetInterface *entry(const QString &name)
+{
+    if (!collection())
+        return nullptr;
+    for (QDesignerCustomWidgetInterface *e : collection()->customWidgets())
+        if (e->name() == name)
+            return e;
+    return nullptr;
+}
+
+/// The control's entry.
 QDesignerCustomWidgetInterface *plugin()
 {
-    return qobject_cast<QDesignerCustomWidgetInterface *>(loader().instance());
+    return entry(QStringLiteral("qv::PrintPreview"));
+}
+
+/// The preview widget's entry.
+QDesignerCustomWidgetInterface *widgetEntry()
+{
+    return entry(QStringLiteral("qv::PrintPreviewWidget"));
 }
 
 QString pluginFolder()
@@ -64,6 +90,75 @@ TEST(DesignerPlugin, LoadsAndNamesTheControlAsUicNeedsIt)
     EXPECT_FALSE(entry->icon().isNull());
     EXPECT_TRUE(
         entry->domXml().contains(QStringLiteral("<header location=\"global\">qvpreview/PrintPreview.h</header>")));
+}
+
+/// The widget box offers the control and the preview widget, each with its
+/// own icon and header; the preview dialog is no part of a form, as Qt's
+/// is not.
+TEST(DesignerPlugin, OffersTheControlAndThePreviewWidget)
+{
+    ASSERT_NE(collection(), nullptr) << loader().errorString().toStdString();
+    QStringList names;
+    for (QDesignerCustomWidgetInterface *e : collection()->customWidgets())
+        names << e->name();
+    EXPECT_EQ(names, (QStringList{QStringLiteral("qv::PrintPreview"), QStringLiteral("qv::PrintPreviewWidget")}));
+    QDesignerCustomWidgetInterface *widget = widgetEntry();
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(widget->includeFile(), QStringLiteral("<qvpreview/PrintPreviewWidget.h>"));
+    EXPECT_EQ(widget->group(), plugin()->group());
+    EXPECT_FALSE(widget->isContainer());
+    EXPECT_FALSE(widget->icon().isNull());
+    EXPECT_NE(widget->icon().pixmap(22, 22).toImage(), plugin()->icon().pixmap(22, 22).toImage());
+    EXPECT_TRUE(widget->domXml().contains(
+        QStringLiteral("<header location=\"global\">qvpreview/PrintPreviewWidget.h</header>")));
+}
+
+/// A form with the preview widget in a layout, as Designer saves it: it
+/// loads, saves and loads again, the widget in its place each time.
+TEST(DesignerPlugin, AFormWithThePreviewWidgetLoadsSavesAndReloads)
+{
+    ASSERT_NE(widgetEntry(), nullptr) << loader().errorString().toStdString();
+    QByteArray xml = QByteArrayLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
+<ui version="4.0">
+ <class>Anteprima</class>
+ <widget class="QWidget" name="Anteprima">
+  <layout class="QVBoxLayout" name="colonna">
+   <item>
+    <widget class="QPushButton" name="stampa"><property name="text"><string>Stampa</string></property></widget>
+   </item>
+   <item>
+    <widget class="qv::PrintPreviewWidget" name="anteprima"/>
+   </item>
+  </layout>
+ </widget>
+ <customwidgets>
+  <customwidget>
+   <class>qv::PrintPreviewWidget</class>
+   <extends>QWidget</extends>
+   <header location="global">qvpreview/PrintPreviewWidget.h</header>
+  </customwidget>
+ </customwidgets>
+</ui>
+)");
+    for (int round = 0; round < 2; ++round) {
+        QBuffer in(&xml);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        QFormBuilder builder;
+        builder.setPluginPath({pluginFolder()});
+        std::unique_ptr<QWidget> form(builder.load(&in));
+        ASSERT_NE(form, nullptr) << builder.errorString().toStdString();
+        auto *preview = form->findChild<qv::PrintPreviewWidget *>(QStringLiteral("anteprima"));
+        ASSERT_NE(preview, nullptr) << "round " << round;
+        ASSERT_NE(form->layout(), nullptr);
+        EXPECT_GE(form->layout()->indexOf(preview), 0);
+        EXPECT_EQ(preview->pageCount(), 0); // nothing recorded before it is shown
+        QByteArray saved;
+        QBuffer out(&saved);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        builder.save(&out, form.get());
+        ASSERT_TRUE(saved.contains("class=\"qv::PrintPreviewWidget\" name=\"anteprima\"")) << saved.toStdString();
+        xml = saved;
+    }
 }
 
 /// What the widget box places on a form is a .ui document of its own: built
@@ -332,6 +427,13 @@ TEST(DesignerLingua, TheInitializedPluginSpeaksTheUsersLanguage)
           Testo{plugin()->whatsThis(), "Registra un documento pagina per pagina e ne apre l'anteprima di stampa.",
                 "Records a document page by page and opens its print preview."},
           Testo{menu->taskActions().first()->text(), "Proprietà dell'Anteprima...", "Preview Properties..."},
+          Testo{widgetEntry()->toolTip(), "Anteprima di stampa in un modulo (come QPrintPreviewWidget)",
+                "Print preview on a form (as QPrintPreviewWidget)"},
+          Testo{widgetEntry()->whatsThis(),
+                "Mostra le pagine che lo slot collegato a paintRequested() disegna con QPainter, con zoom, ricerca "
+                "e stampa.",
+                "Shows the pages that the slot connected to paintRequested() paints with QPainter, with zoom, find "
+                "and print."},
           Testo{dialog.value(0), "Proprietà di printPreview", "Properties of printPreview"}})
         EXPECT_EQ(t.got, english ? t.inglese : t.italiano);
     for (const char *testo : {"OK", "Annulla", "Applica", "Anteprima", "Titolo:"})
