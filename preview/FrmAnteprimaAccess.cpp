@@ -92,8 +92,14 @@ void FrmAnteprima::buildAccess()
     // Tab goes along the window as it is drawn: the toolbar's fields, the
     // find bar, the thumbnails, the page, the layout panel, the error bar.
     // Parts that are hidden are passed over.
-    std::vector<QWidget *> order = {Text1,          cmbZoom, chkMassima, lblsito, m_find->field(), m_find->matchCaseButton(),
-                                    m_find->wholeWordsButton(), m_thumbnails};
+    std::vector<QWidget *> order = {Text1,
+                                    cmbZoom,
+                                    chkMassima,
+                                    lblsito,
+                                    m_find->field(),
+                                    m_find->matchCaseButton(),
+                                    m_find->wholeWordsButton(),
+                                    m_thumbnails};
     for (DocumentView *v : m_views)
         order.push_back(v->focusTarget());
     order.push_back(m_layout->panel()->list());

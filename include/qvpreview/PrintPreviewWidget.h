@@ -158,6 +158,7 @@ Q_SIGNALS:
     void previewChanged();
 
 protected:
+    /// Keeps the page area over the whole widget.
     void resizeEvent(QResizeEvent *event) override;
 
 private:

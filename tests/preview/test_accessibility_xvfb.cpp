@@ -149,7 +149,8 @@ struct Named
 /// Whether \a text reads as Italian: it has a word that no English text has.
 bool italian(const QString &text)
 {
-    for (const char *word : {" di ", " la ", " le ", " lo ", " il ", " e ", " per ", " una ", "alla", "corrispond", "pagin", "Attiv"})
+    for (const char *word :
+         {" di ", " la ", " le ", " lo ", " il ", " e ", " per ", " una ", "alla", "corrispond", "pagin", "Attiv"})
         if (text.contains(QLatin1String(word)))
             return true;
     return false;
@@ -204,7 +205,8 @@ TEST_P(AccessNames, EveryPartHasANameAndADescriptionInTheUsersLanguage)
         {"layout panel", [](FrmAnteprima &f) { return f.layoutPanel()->panel(); }, R::Client,
          "Pannello dell'impaginazione", "Layout panel"},
         {"error bar", [](FrmAnteprima &f) { return f.fraErrore; }, R::Border, "Errore di lettura", "Reading error"},
-        {"hide error", [](FrmAnteprima &f) { return f.fraErrore->findChild<QWidget *>(QStringLiteral("cmdNascondiErrore")); },
+        {"hide error",
+         [](FrmAnteprima &f) { return f.fraErrore->findChild<QWidget *>(QStringLiteral("cmdNascondiErrore")); },
          R::Button, "Nascondi l'errore", "Hide the error"},
     };
     QSet<QString> descriptions;
@@ -255,8 +257,7 @@ TEST_P(AccessNames, EveryPartHasANameAndADescriptionInTheUsersLanguage)
 
 INSTANTIATE_TEST_SUITE_P(Languages, AccessNames,
                          ::testing::Values(Language{"Italian", QLocale(QLocale::Italian, QLocale::Italy), false},
-                                           Language{"English", QLocale(QLocale::English, QLocale::UnitedStates),
-                                                    true}),
+                                           Language{"English", QLocale(QLocale::English, QLocale::UnitedStates), true}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 // --- The keyboard ---------------------------------------------------------------------------------

@@ -47,7 +47,7 @@ const QSet<QString> Public = {
     "PrintPreview", "CPalette", "PaletteEntry", "qvUtilita", "Error", "SpoolFile", "SpoolCheck", "SpoolMatch",
     "SpoolFindOptions", "LayoutCheck", "SpoolLayoutRun", "PrintOptions", "PropertyBag", "MemoryPropertyBag",
     "PropertyPageSite", "PropertyPage", "VersionRecord", "QV_ALLINEAMENTO", "QV_SCALEMODE", "ErrorNumber",
-    "PreviewWindowOptions", "PreviewPrinter", "PrintPreviewDialog",
+    "PreviewWindowOptions", "PreviewPrinter", "PrintPreviewDialog", "PrintPreviewWidget",
     // functions
     "errorText", "hasErrorText", "installTranslator", "libraryVersion", "printerNames", "currentPrinterName",
     "setCurrentPrinter", "pdfPrinterName", "setPdfOutputFile", "pdfOutputFile", "PrintTo", "operator",
