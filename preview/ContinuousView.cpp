@@ -63,12 +63,7 @@ ContinuousView::ContinuousView(ViewerModel &model, PageView &zoom, const FindRes
     setFocusPolicy(Qt::StrongFocus);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    viewport()->setAutoFillBackground(true);
-    QPalette pal = viewport()->palette();
-    // The grey of the single page's viewport, around and between the pages.
-    pal.setColor(QPalette::Window, QColor(128, 128, 128));
-    pal.setColor(QPalette::Base, QColor(128, 128, 128));
-    viewport()->setPalette(pal);
+    setPageAreaBackground(viewport());
     viewport()->setCursor(m_open);
     verticalScrollBar()->setSingleStep(LinePixels);
     horizontalScrollBar()->setSingleStep(LinePixels);

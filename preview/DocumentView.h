@@ -12,16 +12,17 @@
 #include "preview/ViewerModel.h"
 #include "spool/TextSearch.h"
 
+#include <QColor>
+#include <QPalette>
 #include <QPointF>
 #include <QRect>
 #include <QRectF>
+#include <QWidget>
 
 #include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <optional>
-
-class QWidget;
 
 namespace qv {
 
@@ -86,6 +87,16 @@ public:
     {
         (void)page;
         (void)twips;
+    }
+
+    /// Gives \a area the grey every view shows around and between its pages.
+    static void setPageAreaBackground(QWidget *area)
+    {
+        area->setAutoFillBackground(true);
+        QPalette pal = area->palette();
+        pal.setColor(QPalette::Window, QColor(128, 128, 128));
+        pal.setColor(QPalette::Base, QColor(128, 128, 128));
+        area->setPalette(pal);
     }
 
     /// Where a find's match lies on its page, in twips: its record's place,

@@ -48,12 +48,7 @@ OverviewView::OverviewView(ViewerModel &model, PageView &zoom, PageWorker &worke
     setFocusPolicy(Qt::StrongFocus);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    viewport()->setAutoFillBackground(true);
-    QPalette pal = viewport()->palette();
-    // The grey of the other views, around and between the cells.
-    pal.setColor(QPalette::Window, QColor(128, 128, 128));
-    pal.setColor(QPalette::Base, QColor(128, 128, 128));
-    viewport()->setPalette(pal);
+    setPageAreaBackground(viewport());
     m_layout.setGap(Gap);
     m_layout.setSpine(Gap);
     m_layout.setPageCount(m_model.viewPages());

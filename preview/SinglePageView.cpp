@@ -41,10 +41,7 @@ SinglePageView::SinglePageView(ViewerModel &model, PageView &zoom, RenderAhead &
     m_viewport = new QFrame(window);
     m_viewport->setObjectName(QStringLiteral("Picture1"));
     m_viewport->setFrameShape(QFrame::NoFrame);
-    m_viewport->setAutoFillBackground(true);
-    QPalette pal = m_viewport->palette();
-    pal.setColor(QPalette::Window, QColor(128, 128, 128));
-    m_viewport->setPalette(pal);
+    setPageAreaBackground(m_viewport);
     m_viewport->setFocusPolicy(Qt::StrongFocus);
     m_image = new ImmaginePagina(m_viewport);
     m_image->setObjectName(QStringLiteral("Image1"));
