@@ -181,6 +181,9 @@ void MotoreStampa::Stampa()
             return chosen;
         return spool::readPageLayout(layouts);
     };
+    // And the pages drawn through another, open for the whole job too.
+    spool::SpoolReader drawn(Source);
+    drawn.open(file);
     PrinterTarget target(*printer, m_titolo, pdf, layoutOf(first));
     try {
         int64_t done = 0;
@@ -193,7 +196,7 @@ void MotoreStampa::Stampa()
                     target.newSheet(layoutOf(page));
                 // Each page is reached by its stored position (positions are
                 // 64-bit: pages past 2 GiB of the file print too).
-                LetturaDati::DisegnaPagina(target, file, LetturaDati::PageSpec::at(starts.at(page - 1)));
+                LetturaDati::DisegnaPagina(target, drawn, LetturaDati::PageSpec::at(starts.at(page - 1)));
                 ++done;
                 if (m_progress)
                     m_progress(told(done), told(total));

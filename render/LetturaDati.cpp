@@ -197,7 +197,8 @@ void drawPicture(DrawTarget &t, SpoolReader &in, PictureCache &cache)
     t.PaintPicture(found->second, x, y, width, height);
 }
 
-void drawPages(DrawTarget &Destinazione, SpoolReader &in, const QString &FileTemporaneo, const PageSpec &Pagina);
+void drawPages(DrawTarget &Destinazione, SpoolReader &in, const PageSpec &Pagina);
+void drawThrough(DrawTarget &Destinazione, SpoolReader &in, const PageSpec &Pagina);
 
 } // namespace
 
@@ -206,12 +207,25 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
     if (FileTemporaneo.isEmpty())
         return;
     Destinazione.Cls();
-
     SpoolReader in(Source);
     in.open(FileTemporaneo);
+    drawThrough(Destinazione, in, Pagina);
+}
+
+void DisegnaPagina(DrawTarget &Destinazione, SpoolReader &in, const PageSpec &Pagina)
+{
+    Destinazione.Cls();
+    in.setSource(Source);
+    drawThrough(Destinazione, in, Pagina);
+}
+
+namespace {
+
+void drawThrough(DrawTarget &Destinazione, SpoolReader &in, const PageSpec &Pagina)
+{
     in.setEnd(Pagina.end());
     try {
-        drawPages(Destinazione, in, FileTemporaneo, Pagina);
+        drawPages(Destinazione, in, Pagina);
     } catch (const Error &) {
         // The record that the end of the whole lines cuts short is still
         // being written: what came before it is the page so far.
@@ -220,15 +234,13 @@ void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, cons
     }
 }
 
-namespace {
-
-void drawPages(DrawTarget &Destinazione, SpoolReader &in, const QString &FileTemporaneo, const PageSpec &Pagina)
+void drawPages(DrawTarget &Destinazione, SpoolReader &in, const PageSpec &Pagina)
 {
     if (Pagina.kind() == PageSpec::Kind::Number && Pagina.number() >= 2) {
         // The page is found by counting page breaks with the one page-start
         // scan that the page index uses: counts and stored positions always
         // lead to the same line. The text lines of text records count too.
-        spool::PageStartScanner scanner(FileTemporaneo, Source, true);
+        spool::PageStartScanner scanner(in.path(), Source, true);
         std::optional<qint64> start;
         for (int32_t counter = 1; counter < Pagina.number(); ++counter)
             if (!(start = scanner.next()))
@@ -237,14 +249,16 @@ void drawPages(DrawTarget &Destinazione, SpoolReader &in, const QString &FileTem
             in.seek(*start, scanner.linesBefore());
         else
             in.seekToEnd(); // fewer pages than that: nothing to draw
-    } else if (Pagina.kind() == PageSpec::Kind::Position && Pagina.position() != 1) {
-        // Position 1 is the file start: read from there, with line numbers
-        // counted from the file's first line.
+    } else if (Pagina.kind() == PageSpec::Kind::Position) {
         if (Pagina.position() < 1)
             in.fail(ErrBadRecordNumber,
                     QCoreApplication::translate("qv::LetturaDati", "posizione di inizio pagina non valida: %1")
                         .arg(Pagina.position()));
         in.seek(Pagina.position());
+    } else {
+        // Page 1 or every page: from the file start, with line numbers
+        // counted from the file's first line, wherever the reader was left.
+        in.seek(1);
     }
 
     const bool everyPage = Pagina.kind() == PageSpec::Kind::Every;

@@ -10,6 +10,10 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace qv::spool {
+class SpoolReader;
+} // namespace qv::spool
+
 namespace qv::LetturaDati {
 
 /// Which part of a spool file one replay draws.
@@ -67,5 +71,11 @@ private:
 /// was drawn so far stays drawn and the file is closed. An empty path draws
 /// nothing and touches nothing.
 void DisegnaPagina(DrawTarget &Destinazione, const QString &FileTemporaneo, const PageSpec &Pagina);
+
+/// The same through \a in, a reader the caller opened on the spool file and
+/// keeps for many pages: a print job draws all its pages through one open
+/// file instead of opening it again for every page. The reader is moved to
+/// the page (wherever it was left) and stays open.
+void DisegnaPagina(DrawTarget &Destinazione, spool::SpoolReader &in, const PageSpec &Pagina);
 
 } // namespace qv::LetturaDati

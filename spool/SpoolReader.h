@@ -61,6 +61,8 @@ public:
     void close();
     bool isOpen() const { return m_file.isOpen(); }
     const QString &path() const { return m_path; }
+    /// What errors name as their source from now on.
+    void setSource(const QString &source) { m_source = source; }
 
     /// True when nothing more can be read: no line, and no rest of a value line.
     /// It may read the next block to know. Throws qv::Error 75 when that read fails.

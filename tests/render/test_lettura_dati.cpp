@@ -111,7 +111,7 @@ TEST_F(Replay, EveryPageOnTheSurfaceDrawsAllPagesOverEachOther)
 
 // A document of five pages, each with its own records; every page positioned
 // by counting and by stored position must draw the same calls.
-TEST_F(Replay, CountingAndStoredPositionGiveTheSameDrawing)
+TEST_F(Replay, CountingStoredPositionAndOneOpenReaderGiveTheSameDrawing)
 {
     QStringList lines;
     for (int p = 1; p <= 5; ++p) {
@@ -131,6 +131,18 @@ TEST_F(Replay, CountingAndStoredPositionGiveTheSameDrawing)
         EXPECT_EQ(byCount.calls, byPosition.calls) << "page " << p;
         EXPECT_THAT(byCount.drawing(), ElementsAre("Cls", QStringLiteral("Print Pagina %1|seconda riga").arg(p),
                                                    QStringLiteral("Line 0,%1,100,200 filled").arg(p)));
+    }
+    // A print job draws its pages through one reader, left wherever the
+    // page before ended: pages out of order and again come out the same.
+    spool::SpoolReader reader(QStringLiteral("Stampa"));
+    reader.open(path);
+    for (const int16_t p : {5, 2, 1, 4, 4, 3, 1}) {
+        RecordingTarget own, shared, sharedByCount;
+        LetturaDati::DisegnaPagina(own, path, LetturaDati::PageSpec::page(p));
+        LetturaDati::DisegnaPagina(shared, reader, LetturaDati::PageSpec::at(starts.at(p - 1)));
+        LetturaDati::DisegnaPagina(sharedByCount, reader, LetturaDati::PageSpec::page(p));
+        EXPECT_EQ(shared.calls, own.calls) << "page " << p;
+        EXPECT_EQ(sharedByCount.calls, own.calls) << "page " << p;
     }
 }
 
@@ -355,6 +367,24 @@ TEST_F(Replay, ErrorOnAPageFoundByCountingNamesTheFileAndItsLine)
     EXPECT_EQ(e.line(), 12);
     EXPECT_THAT(e.description().toStdString(), HasSubstr("riga 12: atteso un numero per x"));
     EXPECT_THAT(e.description().toStdString(), HasSubstr(path.toStdString()));
+}
+
+TEST_F(Replay, ErrorThroughAnOpenReaderIsTheReplaysAndTheReaderGoesOn)
+{
+    const QString path = spool(workedExample() + QStringList{"#pset@", "0,13,1,0,0,1", "x,1"});
+    spool::SpoolReader reader(QStringLiteral("Stampa"));
+    reader.open(path);
+    RecordingTarget t;
+    try {
+        LetturaDati::DisegnaPagina(t, reader, LetturaDati::PageSpec::page(2));
+        FAIL() << "no error";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.source(), "DisegnaPagina");
+        EXPECT_EQ(e.line(), 12);
+    }
+    RecordingTarget first;
+    LetturaDati::DisegnaPagina(first, reader, LetturaDati::PageSpec::page(1));
+    EXPECT_THAT(first.drawing(), ElementsAre("Cls", "Print Totale", "Line 1440,3000,5760,3600 box"));
 }
 
 TEST_F(Replay, ErrorAfterAStoredPositionNamesTheLineFromThere)
