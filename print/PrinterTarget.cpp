@@ -181,6 +181,7 @@ void PrinterTarget::pdfWriteFailed(const QString &reason)
 
 void PrinterTarget::newSheet(const std::optional<QPageLayout> &layout)
 {
+    endPainterOps();
     if (!m_painter.isActive())
         return;
     // A full disk stops a long job at the sheet where it happened.
@@ -204,6 +205,7 @@ void PrinterTarget::newSheet(const std::optional<QPageLayout> &layout)
 
 void PrinterTarget::nextJob(const std::optional<QPageLayout> &layout)
 {
+    endPainterOps();
     if (!m_painter.end() || m_printer->printerState() == QPrinter::Error)
         throw Error(
             ErrPrinter, Source,
@@ -226,6 +228,7 @@ void PrinterTarget::nextJob(const std::optional<QPageLayout> &layout)
 
 void PrinterTarget::finishJob()
 {
+    endPainterOps();
     if (!m_painter.isActive())
         return;
     const bool ended = m_painter.end();
@@ -276,6 +279,7 @@ void refuseCupsJob(QPrinter &printer)
 
 void PrinterTarget::abortJob()
 {
+    endPainterOps();
     if (!m_painter.isActive())
         return;
     if (m_printer) {

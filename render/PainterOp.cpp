@@ -54,13 +54,10 @@ QFont deviceFont(const PainterState &state, const QPainter &painter, int32_t fla
 
 } // namespace
 
-void PainterOp::paint(QPainter &painter, const TextHighlight *highlight, int32_t record) const
+bool PainterOp::drawable() const
 {
-    if (!state)
-        return;
-    const PainterState &s = *state;
-    if (!s.matrix.isInvertible())
-        return;
+    if (!state || !state->matrix.isInvertible())
+        return false;
     QRectF own;
     switch (kind) {
     case Kind::Path: own = path.controlPointRect(); break;
@@ -68,10 +65,12 @@ void PainterOp::paint(QPainter &painter, const TextHighlight *highlight, int32_t
     case Kind::Text: own = QRectF(text.position, QSizeF(0, 0)); break;
     case Kind::Image: own = image.target.normalized(); break;
     }
-    if (!withinLimit(s.matrix.mapRect(own)))
-        return;
+    return withinLimit(state->matrix.mapRect(own));
+}
 
-    painter.save();
+void PainterOp::applyState(QPainter &painter) const
+{
+    const PainterState &s = *state;
     const QTransform base = painter.worldTransform();
     if (s.clipped)
         painter.setClipPath(s.clipTwips, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
@@ -84,7 +83,16 @@ void PainterOp::paint(QPainter &painter, const TextHighlight *highlight, int32_t
     painter.setBrushOrigin(s.mode.brushOrigin);
     painter.setPen(s.pen);
     painter.setBrush(s.brush);
+}
 
+void PainterOp::applyFont(QPainter &painter) const
+{
+    painter.setFont(deviceFont(*state, painter, text.flags));
+    painter.setLayoutDirection((text.flags & 0x1) ? Qt::RightToLeft : Qt::LeftToRight);
+}
+
+void PainterOp::draw(QPainter &painter, const TextHighlight *highlight, int32_t record) const
+{
     switch (kind) {
     case Kind::Path: painter.drawPath(path); break;
     case Kind::Polygon:
@@ -97,8 +105,6 @@ void PainterOp::paint(QPainter &painter, const TextHighlight *highlight, int32_t
         }
         break;
     case Kind::Text: {
-        painter.setFont(deviceFont(s, painter, text.flags));
-        painter.setLayoutDirection((text.flags & 0x1) ? Qt::RightToLeft : Qt::LeftToRight);
         if (highlight) {
             const QFontMetricsF metrics(painter.font(), painter.device());
             // One walk along the run: the pen moves from one match to the next.
@@ -119,6 +125,10 @@ void PainterOp::paint(QPainter &painter, const TextHighlight *highlight, int32_t
         break;
     }
     case Kind::Image:
+        // A picture may change the painter's state (a tiled one its brush
+        // origin, a vector one whatever its drawing does): the operations
+        // after it in the same state must not see that.
+        painter.save();
         if (picture.isVector()) {
             picture.paint(painter, image.target);
         } else if (image.tiled) {
@@ -132,9 +142,9 @@ void PainterOp::paint(QPainter &painter, const TextHighlight *highlight, int32_t
         } else {
             painter.drawImage(image.target, picture.image(), image.source);
         }
+        painter.restore();
         break;
     }
-    painter.restore();
 }
 
 qint64 PainterOp::memoryBytes() const

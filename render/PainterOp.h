@@ -55,13 +55,27 @@ public:
     PictureData picture;
     spool::PainterImage image;
 
-    /// Draws the operation on \a painter, whose coordinates are page twips
-    /// (the painter's state is as it was afterwards). An operation whose
-    /// matrix cannot be inverted, or that lies beyond the renderer's
-    /// coordinate limit, draws nothing. With \a highlight, the matches of
-    /// its find in a text run are filled behind it (\a record is the run's
-    /// number among the page's text records).
-    void paint(QPainter &painter, const TextHighlight *highlight = nullptr, int32_t record = -1) const;
+    // Drawing, on a painter whose coordinates are page twips. The caller
+    // saves the painter's state, applies the operation's, draws, and
+    // restores it; operations that share one state (consecutive operations
+    // with no state record between them) may be drawn within one
+    // applyState(), which is what keeps a page of text runs as cheap as
+    // painting it directly.
+
+    /// False when the operation draws nothing: no state, a matrix that
+    /// cannot be inverted, or a place beyond the renderer's coordinate limit.
+    bool drawable() const;
+    /// Sets the operation's state on \a painter: clip, matrix, render hints,
+    /// opacity, composition, background, brush origin, pen and brush.
+    void applyState(QPainter &painter) const;
+    /// Sets the text run's font: its size in the operation's coordinates on
+    /// the painter's device, its decorations (flags) and its direction.
+    void applyFont(QPainter &painter) const;
+    /// Draws the operation on \a painter in its state (and, for a text run,
+    /// its font); the painter's state is as it was afterwards. With
+    /// \a highlight, the matches of its find in a text run are filled behind
+    /// it (\a record is the run's number among the page's text records).
+    void draw(QPainter &painter, const TextHighlight *highlight = nullptr, int32_t record = -1) const;
     /// What the operation holds, in bytes (its points, its text, its image).
     qint64 memoryBytes() const;
 };

@@ -159,6 +159,11 @@ private:
 
 PainterTarget::PainterTarget(QPainter &painter) : m_painter(&painter) {}
 
+PainterTarget::~PainterTarget()
+{
+    endPainterOps();
+}
+
 bool PainterTarget::supportsRasterOps() const
 {
     const QPaintEngine *engine = m_painter ? m_painter->paintEngine() : nullptr;
@@ -199,6 +204,7 @@ double PainterTarget::TextWidth(const QString &text)
 
 void PainterTarget::Cls()
 {
+    endPainterOps();
     m_state.currentX = 0;
     m_state.currentY = 0;
     if (!m_painter || !m_painter->isActive() || !m_painter->device())
@@ -367,6 +373,7 @@ void PainterTarget::drawHighlights(const QFont &font, const QStringList &lines, 
 
 void PainterTarget::Print(const QString &text)
 {
+    endPainterOps();
     const QFont &font = currentFont();
     const double line = m_lineHeight;
     const double ascent = m_ascent;
@@ -410,6 +417,7 @@ void PainterTarget::Print(const QString &text)
 
 void PainterTarget::Line(double x1, double y1, double x2, double y2, LineKind kind)
 {
+    endPainterOps();
     x1 = limited(x1), y1 = limited(y1), x2 = limited(x2), y2 = limited(y2);
     m_state.currentX = x2;
     m_state.currentY = y2;
@@ -447,6 +455,7 @@ void PainterTarget::Line(double x1, double y1, double x2, double y2, LineKind ki
 
 void PainterTarget::PSet(double x, double y, int32_t color)
 {
+    endPainterOps();
     x = limited(x), y = limited(y);
     m_state.currentX = x;
     m_state.currentY = y;
@@ -478,6 +487,7 @@ void PainterTarget::PSet(double x, double y, int32_t color)
 
 void PainterTarget::Circle(double x, double y, double radius, int32_t color, double start, double end, double aspect)
 {
+    endPainterOps();
     x = limited(x), y = limited(y);
     radius = limitedLength(radius);
     m_state.currentX = x;
@@ -543,6 +553,7 @@ void PainterTarget::Circle(double x, double y, double radius, int32_t color, dou
 
 void PainterTarget::PaintPicture(const PictureData &picture, double x, double y, double width, double height)
 {
+    endPainterOps();
     x = limited(x), y = limited(y), width = limited(width), height = limited(height);
     if (!m_painter || width == 0 || height == 0)
         return;
@@ -558,10 +569,34 @@ void PainterTarget::PaintPicture(const PictureData &picture, double x, double y,
 void PainterTarget::drawPainterOp(const PainterOp &op)
 {
     const bool text = op.kind == PainterOp::Kind::Text;
-    if (m_painter)
-        op.paint(*m_painter, text ? m_highlight : nullptr, m_record);
+    if (m_painter && m_painter->isActive() && op.drawable()) {
+        // Setting a state, and above all a font (Qt looks its engine up
+        // again for every font set), costs more than drawing a text run:
+        // the runs of one state share one setting.
+        if (m_opState != op.state) {
+            endPainterOps();
+            m_painter->save();
+            op.applyState(*m_painter);
+            m_opState = op.state;
+        }
+        if (text && m_opFontFlags != op.text.flags) {
+            op.applyFont(*m_painter);
+            m_opFontFlags = op.text.flags;
+        }
+        op.draw(*m_painter, text ? m_highlight : nullptr, m_record);
+    }
     if (text)
         ++m_record;
+}
+
+void PainterTarget::endPainterOps()
+{
+    if (!m_opState)
+        return;
+    m_opState.reset();
+    m_opFontFlags.reset();
+    if (m_painter && m_painter->isActive())
+        m_painter->restore();
 }
 
 } // namespace qv

@@ -14,11 +14,15 @@
 #include <QRawFont>
 #include <QRectF>
 
+#include <memory>
+#include <optional>
+
 class QPainter;
 class QPainterPath;
 
 namespace qv {
 
+struct PainterState;
 struct TextHighlight;
 
 class PainterTarget : public DrawTarget
@@ -27,6 +31,7 @@ public:
     /// Draws on \a painter, which must already map twips to its device.
     /// \note The painter stays the caller's; it must outlive the target.
     explicit PainterTarget(QPainter &painter);
+    ~PainterTarget() override;
 
     double TextHeight(const QString &text) override;
     double TextWidth(const QString &text) override;
@@ -38,7 +43,9 @@ public:
     void Circle(double x, double y, double radius, int32_t color, double start, double end, double aspect) override;
     void PaintPicture(const PictureData &picture, double x, double y, double width, double height) override;
     /// Draws the operation in its own state; a text run counts as a text
-    /// record for the highlight.
+    /// record for the highlight. Operations of one state in a row are drawn
+    /// within one save of the painter's state, which stays open until an
+    /// operation of another state, any other drawing, or endPainterOps().
     void drawPainterOp(const PainterOp &op) override;
 
     /// Limits text drawing to what can show within \a twips (the painter's
@@ -70,6 +77,9 @@ protected:
     /// For targets that make their painter after the base (the printer).
     PainterTarget() = default;
     void setPainter(QPainter *painter) { m_painter = painter; }
+    /// Restores the painter's state that drawPainterOp() left saved, before
+    /// anything else draws, the painter's transform changes or it ends.
+    void endPainterOps();
     QPainter *painter() const { return m_painter; }
     /// Device pixels per twip under the painter's current transform.
     double pixelsPerTwip() const;
@@ -99,6 +109,10 @@ private:
     QRectF m_visible;
     const TextHighlight *m_highlight = nullptr;
     int32_t m_record = 0; // text records drawn so far: the next one's number on the page
+    // The state whose operations are being drawn (the painter's own saved
+    // under it), and the text flags of the font set in it, if any.
+    std::shared_ptr<const PainterState> m_opState;
+    std::optional<int32_t> m_opFontFlags;
 };
 
 } // namespace qv

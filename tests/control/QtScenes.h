@@ -9,6 +9,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmap>
 #include <QPrinter>
 #include <QRadialGradient>
 #include <QStaticText>
@@ -154,6 +155,29 @@ inline void imageScene(QPainter &p, QPrinter &printer)
     p.fillRect(QRectF(110 * u, 100 * u, 60 * u, 45 * u), QBrush(image));
     p.setOpacity(0.5);
     p.drawImage(QRectF(20 * u, 100 * u, 80 * u, 60 * u), image);
+}
+
+/// Operations in one painter state, one after the other: a tiled pixmap, then
+/// a box in a pattern brush (whose origin the tiles must not move), then
+/// text right to left and left to right in one font.
+inline void sharedStateScene(QPainter &p, QPrinter &printer)
+{
+    const double u = mm(printer, 1);
+    QImage tile(16, 16, QImage::Format_RGB32);
+    for (int y = 0; y < tile.height(); ++y)
+        for (int x = 0; x < tile.width(); ++x)
+            tile.setPixel(x, y, ((x / 4 + y / 4) % 2) ? qRgb(200, 40, 40) : qRgb(250, 230, 120));
+    p.setPen(QPen(Qt::black, 0.3 * u));
+    p.setBrush(QBrush(QColor(30, 30, 140), Qt::Dense4Pattern));
+    p.setBrushOrigin(QPointF(0.27 * u, 0.27 * u));
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSize(12);
+    p.setFont(font);
+    p.drawTiledPixmap(QRectF(20 * u, 20 * u, 70 * u, 40 * u), QPixmap::fromImage(tile), QPointF(5, 3));
+    p.drawRect(QRectF(100 * u, 20 * u, 80 * u, 60 * u));
+    p.drawText(QPointF(20 * u, 100 * u), QStringLiteral("שלום עולם"));
+    p.drawText(QPointF(20 * u, 110 * u), QStringLiteral("Ciao mondo"));
+    p.drawRect(QRectF(20 * u, 120 * u, 60 * u, 40 * u));
 }
 
 /// Pixels whose colour differs by more than \a tolerance in a channel.

@@ -104,7 +104,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, Scenes,
                          ::testing::Values(SceneCase{"Chart", test::chartScene, 0.002},
                                            SceneCase{"BrushPatterns", test::brushScene, 0.002},
                                            SceneCase{"Text", test::textScene, 0.004},
-                                           SceneCase{"Images", test::imageScene, 0.001}),
+                                           SceneCase{"Images", test::imageScene, 0.001},
+                                           SceneCase{"SharedState", test::sharedStateScene, 0.004}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(Recording, NewPageIsAPageBreakAndEveryRunOfTextIsFound)

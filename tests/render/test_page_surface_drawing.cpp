@@ -631,6 +631,70 @@ TEST_F(SurfaceTest, HugeAndOddValuesDrawWithoutFailing)
     EXPECT_FALSE(image.isNull());
 }
 
+// --- Painter records among the others ---------------------------------------------
+
+/// Painter records and the other records on one page, in some order: each
+/// draws in its own place and state, whatever was drawn before it.
+struct MixedCase
+{
+    const char *name;
+    QStringList lines;
+};
+
+/// A red square in painter records, at (100, 100) to (300, 300) of its
+/// coordinates, which a doubling matrix takes to (200, 200) to (600, 600).
+QStringList doubledRedSquare()
+{
+    return {QStringLiteral("#qmatrix@"),
+            QStringLiteral("2,0,0,0,2,0,0,0,1"),
+            QStringLiteral("#qpen@"),
+            QStringLiteral("0,1,0,0,2,#FALSE#,0,0"),
+            QStringLiteral("1,4278190080,1,0,0,1,0,0"),
+            QStringLiteral("#qbrush@"),
+            QStringLiteral("1,4294901760,1,0,0,1,0,0"),
+            QStringLiteral("#qpath@"),
+            QStringLiteral("0,5"),
+            QStringLiteral("0,100,100"),
+            QStringLiteral("1,300,100"),
+            QStringLiteral("1,300,300"),
+            QStringLiteral("1,100,300"),
+            QStringLiteral("1,100,100")};
+}
+
+/// A black filled box at (650, 650) to (750, 750) twips.
+QStringList blackBox()
+{
+    return {QStringLiteral("#line@"), QStringLiteral("0,13,1,0,0,1"), QStringLiteral("650,650,750,750,#TRUE#,#TRUE#")};
+}
+
+class MixedRecords : public SurfaceTest, public ::testing::WithParamInterface<MixedCase>
+{};
+
+TEST_P(MixedRecords, EachDrawsInItsOwnPlace)
+{
+    const QString path = writeSpool(env.tempFolder() + QStringLiteral("mixed.tmp"), GetParam().lines);
+    LetturaDati::DisegnaPagina(surface, path, LetturaDati::PageSpec::page(1));
+    const QImage image = renderExact(surface);
+    EXPECT_EQ(countColour(image, qRgb(255, 0, 0), QRect(20, 20, 40, 40)), 40 * 40);
+    EXPECT_EQ(countColour(image, qRgb(0, 0, 0), QRect(66, 66, 8, 8)), 8 * 8);
+    EXPECT_EQ(countInk(image, QRect(0, 0, 80, 18)), 0);
+    EXPECT_EQ(countInk(image, QRect(0, 62, 62, 18)), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Orders, MixedRecords,
+    ::testing::Values(MixedCase{"PainterThenBox", doubledRedSquare() + blackBox()},
+                      MixedCase{"BoxThenPainter", blackBox() + doubledRedSquare()},
+                      // Two operations of one state around a box: the second
+                      // is drawn in its state again.
+                      MixedCase{"PainterBoxPainter",
+                                doubledRedSquare() + blackBox()
+                                    + QStringList{QStringLiteral("#qpath@"), QStringLiteral("0,5"),
+                                                  QStringLiteral("0,150,150"), QStringLiteral("1,250,150"),
+                                                  QStringLiteral("1,250,250"), QStringLiteral("1,150,250"),
+                                                  QStringLiteral("1,150,150")}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 // --- What one page may hold -------------------------------------------------------
 
 class Budget : public SurfaceTest
