@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Test main: a QApplication on the offscreen platform unless the caller
-// chose another (an Xvfb test sets QT_QPA_PLATFORM=xcb).
+// chose another (an Xvfb test sets QT_QPA_PLATFORM=xcb), in the language
+// the test run asks for.
 #include <gmock/gmock.h>
 
 #include <QApplication>
@@ -8,10 +9,32 @@
 
 #include <clocale>
 
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizers' settings of every test, also for the cases that CTest
+// finds in a test program, which get no more than one variable of their
+// environment from it (LSAN_OPTIONS and UBSAN_OPTIONS, when set, win).
+extern "C" const char *__lsan_default_options()
+{
+    return "suppressions=" QV_LSAN_SUPPRESSIONS ":print_suppressions=0";
+}
+extern "C" const char *__ubsan_default_options()
+{
+    return "print_stacktrace=1";
+}
+#endif
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // QV_TEST_LANG=C.UTF-8: the run's language is that locale's whatever
+    // the user's is, for this process and the programs its tests start.
+    const QByteArray lang = qgetenv("QV_TEST_LANG");
+    if (!lang.isEmpty()) {
+        for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+            qunsetenv(name);
+        qputenv("LANG", lang);
+    }
     QApplication app(argc, argv);
     ::testing::InitGoogleMock(&argc, argv);
     return RUN_ALL_TESTS();
