@@ -35,6 +35,13 @@ int main(int argc, char **argv)
             qunsetenv(name);
         qputenv("LANG", lang);
     }
+#if defined(__SANITIZE_ADDRESS__)
+    // And the same for the programs its tests start.
+    if (qEnvironmentVariableIsEmpty("LSAN_OPTIONS"))
+        qputenv("LSAN_OPTIONS", __lsan_default_options());
+    if (qEnvironmentVariableIsEmpty("UBSAN_OPTIONS"))
+        qputenv("UBSAN_OPTIONS", __ubsan_default_options());
+#endif
     QApplication app(argc, argv);
     ::testing::InitGoogleMock(&argc, argv);
     return RUN_ALL_TESTS();
