@@ -366,8 +366,7 @@ TEST_P(MalformedRecords, AreRefusedWithTheFileAndLine)
     EXPECT_EQ(error->number(), GetParam().number);
     PrintOptions options;
     options.pdfFile = env.pdfFolder() + QStringLiteral("rotto.pdf");
-    platform::setPrintersForTesting(
-        QList<platform::PrinterDesc>{platform::PrinterDesc{platform::pdfPrinterName(), true, QSizeF(11906, 16838)}});
+    test::TempEnv::onlyThePdfPrinter();
     EXPECT_THROW(spool.print(options), Error);
     EXPECT_FALSE(QFileInfo::exists(options.pdfFile));
 }

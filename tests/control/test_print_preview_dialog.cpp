@@ -31,8 +31,7 @@ class Dialog : public test::TempEnvTest
 protected:
     Dialog()
     {
-        platform::setPrintersForTesting(QList<platform::PrinterDesc>{
-            platform::PrinterDesc{platform::pdfPrinterName(), true, QSizeF(11906, 16838)}});
+        test::TempEnv::onlyThePdfPrinter();
         test::useA4Pdf(host, env.root() + QStringLiteral("host.pdf"));
         host.setDocName(QStringLiteral("Fattura di prova"));
     }

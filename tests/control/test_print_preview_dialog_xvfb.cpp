@@ -80,8 +80,7 @@ class DialogXvfb : public ::testing::Test
 protected:
     DialogXvfb()
     {
-        platform::setPrintersForTesting(QList<platform::PrinterDesc>{
-            platform::PrinterDesc{platform::pdfPrinterName(), true, QSizeF(11906, 16838)}});
+        test::TempEnv::onlyThePdfPrinter();
         test::useA4Pdf(host, env.root() + QStringLiteral("host.pdf"));
     }
     test::TempEnv env;

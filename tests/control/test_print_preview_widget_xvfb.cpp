@@ -98,8 +98,7 @@ class WidgetXvfb : public ::testing::Test
 protected:
     WidgetXvfb()
     {
-        platform::setPrintersForTesting(QList<platform::PrinterDesc>{
-            platform::PrinterDesc{platform::pdfPrinterName(), true, QSizeF(11906, 16838)}});
+        test::TempEnv::onlyThePdfPrinter();
         test::useA4Pdf(printer, env.root() + QStringLiteral("host.pdf"));
     }
     ~WidgetXvfb() override { platform::setPrintersForTesting(std::nullopt); }

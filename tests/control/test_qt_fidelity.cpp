@@ -189,9 +189,8 @@ class Fidelity : public test::TempEnvTest, public ::testing::WithParamInterface<
 protected:
     Fidelity()
     {
-        // The built-in PDF printer only: A4, the page both PDFs are made on.
-        platform::setPrintersForTesting(QList<platform::PrinterDesc>{
-            platform::PrinterDesc{platform::pdfPrinterName(), true, QSizeF(11906, 16838)}});
+        // A4, the page both PDFs are made on.
+        test::TempEnv::onlyThePdfPrinter();
     }
 };
 

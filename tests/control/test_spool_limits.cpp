@@ -39,11 +39,7 @@ class Limits : public test::TempEnvTest
 {
 protected:
     /// Only the built-in PDF printer, with an A4 page.
-    Limits()
-    {
-        platform::setPrintersForTesting(QList<platform::PrinterDesc>{
-            platform::PrinterDesc{platform::pdfPrinterName(), true, QSizeF(11906, 16838)}});
-    }
+    Limits() { test::TempEnv::onlyThePdfPrinter(); }
 
     /// The bytes of a document with one text per page, recorded by the control.
     static QByteArray pages(const QStringList &texts)

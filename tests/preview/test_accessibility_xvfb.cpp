@@ -12,6 +12,7 @@
 #include "preview/LayoutPanel.h"
 #include "preview/ThumbnailPane.h"
 #include "support/TestEnv.h"
+#include "support/WindowOnShow.h"
 #include "support/XServer.h"
 #include "tests/preview/SpoolDiProva.h"
 
@@ -75,11 +76,7 @@ protected:
         w->setFileTemporaneo(spool);
         w->setPagineTotali(10);
         w->InizializzaAnteprima();
-        w->resize(900, 700);
-        w->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        test::showActive(*w);
     }
     void TearDown() override
     {

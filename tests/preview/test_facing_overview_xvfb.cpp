@@ -12,6 +12,7 @@
 #include "spool/SpoolFormat.h"
 #include "spool/SpoolWriter.h"
 #include "support/TestEnv.h"
+#include "support/WindowOnShow.h"
 #include "tests/preview/SpoolDiProva.h"
 
 #include <QAction>
@@ -78,18 +79,10 @@ protected:
         w->setPagineTotali(pages);
         w->setTitolo(QStringLiteral("Viste"));
         w->InizializzaAnteprima();
-        w->resize(900, 700);
-        w->QDialog::show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return w->isActiveWindow(); }, 10000));
+        test::showActive(*w);
     }
 
-    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        QWidget *focus = QApplication::focusWidget();
-        QTest::keyClick(focus ? focus : w.get(), k, mods);
-    }
+    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) { test::keyToFocus(*w, k, mods); }
     /// An item of the views' menu.
     QAction *item(const char *name)
     {

@@ -10,6 +10,7 @@
 #include "preview/FrmAnteprima.h"
 #include "preview/ImmaginePagina.h"
 #include "support/TestEnv.h"
+#include "support/WindowOnShow.h"
 #include "support/XServer.h"
 #include "tests/preview/SpoolDiProva.h"
 
@@ -64,11 +65,7 @@ protected:
         w->setFileTemporaneo(spool);
         w->setPagineTotali(pages);
         w->InizializzaAnteprima();
-        w->resize(900, 700);
-        w->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        test::showActive(*w);
         bar = w->findBar();
         ASSERT_TRUE(bar->isHidden()) << "the bar waits for Ctrl+F";
     }

@@ -14,6 +14,7 @@
 #include "preview/ImmaginePagina.h"
 #include "preview/ThumbnailPane.h"
 #include "support/TestEnv.h"
+#include "support/WindowOnShow.h"
 #include "support/XServer.h"
 #include "tests/preview/SpoolDiProva.h"
 
@@ -51,11 +52,7 @@ protected:
         w->setFollowing(true);
         w->setPagineTotali(1);
         w->InizializzaAnteprima();
-        w->resize(900, 700);
-        w->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        test::showActive(*w);
         ASSERT_TRUE(until([&] { return w->model().wholeEnd() == QFileInfo(spool).size(); }));
     }
 

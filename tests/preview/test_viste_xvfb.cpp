@@ -14,6 +14,7 @@
 #include "spool/SpoolFormat.h"
 #include "spool/SpoolWriter.h"
 #include "support/TestEnv.h"
+#include "support/WindowOnShow.h"
 #include "support/XServer.h"
 #include "tests/preview/SpoolDiProva.h"
 
@@ -64,18 +65,10 @@ protected:
         w->setPagineTotali(pagine);
         w->setTitolo(QStringLiteral("Viste"));
         w->InizializzaAnteprima();
-        w->resize(900, 700);
-        w->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return w->isActiveWindow(); }, 10000));
+        test::showActive(*w);
     }
 
-    void tasto(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        QWidget *focus = QApplication::focusWidget();
-        QTest::keyClick(focus ? focus : w.get(), key, mods);
-    }
+    void tasto(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { test::keyToFocus(*w, key, mods); }
 
     /// An item of the views' menu (the arrow of the toolbar's "continua").
     QAction *voce(const char *nome)

@@ -80,6 +80,12 @@ void TempEnv::noPrinters()
     platform::setPrintersForTesting(QList<platform::PrinterDesc>{});
 }
 
+void TempEnv::onlyThePdfPrinter()
+{
+    platform::setPrintersForTesting(
+        QList<platform::PrinterDesc>{platform::PrinterDesc{platform::pdfPrinterName(), true, QSizeF(11906, 16838)}});
+}
+
 void TempEnv::onePrinter(double widthTwips, double heightTwips, const QString &name)
 {
     platform::setPrintersForTesting(

@@ -39,6 +39,9 @@ public:
 
     /// No printer installed.
     static void noPrinters();
+    /// The built-in PDF printer only, its page A4: what a job is printed on
+    /// when a test wants a PDF and no CUPS queue asked.
+    static void onlyThePdfPrinter();
     /// One printer with the given drawable area in twips.
     static void onePrinter(double widthTwips, double heightTwips, const QString &name = QStringLiteral("Test"));
 
