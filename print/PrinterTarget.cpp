@@ -167,6 +167,7 @@ void PrinterTarget::applyScale()
 
 void PrinterTarget::Cls()
 {
+    endPainterOps();
     m_state.currentX = 0;
     m_state.currentY = 0;
 }
