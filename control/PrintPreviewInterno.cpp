@@ -7,6 +7,8 @@
 
 #include <qvpreview/PrintPreview.h>
 
+#include <QCoreApplication>
+
 namespace qv {
 
 namespace {
@@ -64,6 +66,25 @@ bool PrintPreview::Private::append(const spool::Record &record)
         pageLayout = layout;
     }
     return written;
+}
+
+[[noreturn]] void refuse(const char *property, const QString &detail)
+{
+    throw Error(ErrInvalidPropertyValue, QString::fromLatin1(property)).withDetail(detail);
+}
+
+[[noreturn]] void refuseRange(const char *property, qint64 value, qint64 low, qint64 high)
+{
+    refuse(property, QCoreApplication::translate("qv::PrintPreview", "%1 = %2 (ammessi da %3 a %4)")
+                         .arg(QLatin1String(property))
+                         .arg(value)
+                         .arg(low)
+                         .arg(high));
+}
+
+[[noreturn]] void cannotPrint(const char *command)
+{
+    throw Error(ErrCannotPrint, QString::fromLatin1(command));
 }
 
 } // namespace qv

@@ -22,7 +22,9 @@
 
 #include <QObject>
 #include <QPageLayout>
+#include <QString>
 
+#include <cmath>
 #include <memory>
 #include <optional>
 
@@ -145,5 +147,23 @@ public:
     /// Closes the window before the document goes.
     void closeLive();
 };
+
+// What the control's source files (PrintPreview*.cpp) share.
+
+/// The keys of the persisted properties in a property bag.
+inline const QString TitoloKey = QStringLiteral("Titolo");
+inline const QString ScaleModeKey = QStringLiteral("ScaleMode");
+
+/// Refuses a value of \a property: throws ErrInvalidPropertyValue naming it, with \a detail.
+[[noreturn]] void refuse(const char *property, const QString &detail);
+/// Refuses \a value of \a property, which must lie between \a low and \a high.
+[[noreturn]] void refuseRange(const char *property, qint64 value, qint64 low, qint64 high);
+/// Throws ErrCannotPrint naming \a command.
+[[noreturn]] void cannotPrint(const char *command);
+
+inline bool finite(float value)
+{
+    return std::isfinite(value);
+}
 
 } // namespace qv
