@@ -170,20 +170,20 @@ void MotoreStampa::Stampa()
     // layout record is on the layout the host chose, else on the printer's
     // own page, as always.
     const std::optional<QPageLayout> chosen = platform::chosenPageLayout();
-    // Each page's first line, read through one open reader of the file for
-    // the whole job (the index is the one the pages are drawn from): a
-    // layout record is that page's layout, as Document::pageLayout() reads it.
-    spool::SpoolReader layouts(Source);
-    layouts.open(file);
+    // One reader of the file, open for the whole job (the index is the one
+    // the pages are drawn from), reads each page's first line, whose layout
+    // record is that page's layout as Document::pageLayout() reads it, and
+    // then draws the page. Its errors name the engine while it reads a
+    // layout and the replay while it draws.
+    spool::SpoolReader in(Source);
+    in.open(file);
     const auto layoutOf = [&](int page) -> std::optional<QPageLayout> {
-        layouts.seek(starts.at(page - 1));
-        if (layouts.atEnd() || layouts.readLineView() != QByteArrayView(spool::TagPage))
+        in.setSource(Source);
+        in.seek(starts.at(page - 1));
+        if (in.atEnd() || in.readLineView() != QByteArrayView(spool::TagPage))
             return chosen;
-        return spool::readPageLayout(layouts);
+        return spool::readPageLayout(in);
     };
-    // And the pages drawn through another, open for the whole job too.
-    spool::SpoolReader drawn(Source);
-    drawn.open(file);
     PrinterTarget target(*printer, m_titolo, pdf, layoutOf(first));
     try {
         int64_t done = 0;
@@ -196,7 +196,7 @@ void MotoreStampa::Stampa()
                     target.newSheet(layoutOf(page));
                 // Each page is reached by its stored position (positions are
                 // 64-bit: pages past 2 GiB of the file print too).
-                LetturaDati::DisegnaPagina(target, drawn, LetturaDati::PageSpec::at(starts.at(page - 1)));
+                LetturaDati::DisegnaPagina(target, in, LetturaDati::PageSpec::at(starts.at(page - 1)));
                 ++done;
                 if (m_progress)
                     m_progress(told(done), told(total));
