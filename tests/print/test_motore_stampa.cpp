@@ -501,15 +501,39 @@ TEST_F(Printing, MissingSpoolFileIsAnErrorBeforeAnyJob)
     EXPECT_FALSE(QFileInfo::exists(pdf));
 }
 
-TEST_F(Printing, BrokenRecordDiscardsTheJob)
+/// A broken line on the last page: the error names who read it, and the job
+/// is discarded.
+struct BrokenCase
+{
+    const char *name;
+    QStringList lastPage;
+    const char *source;
+};
+
+class BrokenRecord : public Printing, public ::testing::WithParamInterface<BrokenCase>
+{};
+
+TEST_P(BrokenRecord, DiscardsTheJobAndNamesWhoReadIt)
 {
     MotoreStampa engine;
-    engine.setFileTemporaneo(spool(document(2) + QStringList{"#pset@", "0,13,1,0,0,1", "uno,2"}));
+    engine.setFileTemporaneo(spool(document(2) + QStringList{"#newpage@"} + GetParam().lastPage));
     const Error e = stampaError(engine);
     EXPECT_EQ(e.number(), 13);
-    EXPECT_EQ(e.source(), "DisegnaPagina");
+    EXPECT_EQ(e.source(), GetParam().source);
     EXPECT_LE(QFileInfo(pdf).size(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, BrokenRecord,
+    ::testing::Values(BrokenCase{"Point", {"#pset@", "0,13,1,0,0,1", "uno,2"}, "DisegnaPagina"},
+                      // The same reader drew the pages before: reading a layout, it names
+                      // the engine again.
+                      BrokenCase{"PageLayout", {"#page@", "larga,16838,0,0,0,0,0"}, "MotoreStampa"},
+                      // Drawn while a painter operation's state is still set on the printer.
+                      BrokenCase{"AfterAPainterOperation",
+                                 {"#qpath@", "0,2", "0,0,0", "1,100,100", "#pset@", "0,13,1,0,0,1", "uno,2"},
+                                 "DisegnaPagina"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(Printing, PageStartsCountEveryPageBreakLine)
 {
