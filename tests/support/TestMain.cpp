@@ -17,7 +17,8 @@
 // The sanitizers' settings of every test, also for the cases that CTest
 // finds in a test program, which get no more than one variable of their
 // environment from it (LSAN_OPTIONS and UBSAN_OPTIONS, when set, win).
-extern "C" const char *__lsan_default_options()
+// Weak: a test program whose own scan cannot run defines its own.
+extern "C" __attribute__((weak)) const char *__lsan_default_options()
 {
     return "suppressions=" QV_LSAN_SUPPRESSIONS ":print_suppressions=0";
 }
